@@ -1,0 +1,57 @@
+# One static library per source folder, and one test binary per test folder.
+
+# kiv_library(<target> [DEPS <libs>...] [PRIVATE_DEPS <libs>...] [EXCLUDE <file names>...])
+# Takes every .cpp of the current folder; a folder with none yet gives an interface library.
+function(kiv_library target)
+  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS;EXCLUDE" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(name ${ARG_EXCLUDE})
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${name})
+  endforeach()
+  if(sources)
+    add_library(${target} STATIC ${sources})
+    target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${target} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+  else()
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${target} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# kiv_test(<target> DEPS <libs>... [LABELS <labels>...])
+# Builds every *Test.cpp of the current folder into one GoogleTest binary registered with ctest.
+function(kiv_test target)
+  cmake_parse_arguments(ARG "" "" "DEPS;LABELS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${target} ${sources})
+  target_link_libraries(${target} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_compile_definitions(${target} PRIVATE KIV_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
+    PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
+
+# Adds every subfolder below <dir> that has a CMakeLists.txt.
+function(kiv_add_subdirectories dir)
+  file(GLOB_RECURSE lists CONFIGURE_DEPENDS ${dir}/*/CMakeLists.txt)
+  list(SORT lists)
+  foreach(list ${lists})
+    get_filename_component(sub ${list} DIRECTORY)
+    add_subdirectory(${sub})
+  endforeach()
+endfunction()
+
+# kiv_bench(<target> DEPS <libs>...): every .cpp of the current folder into one benchmark binary.
+function(kiv_bench target)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${target} ${sources})
+  target_link_libraries(${target} PRIVATE ${ARG_DEPS} benchmark::benchmark benchmark::benchmark_main)
+  target_compile_definitions(${target} PRIVATE KIV_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+endfunction()
