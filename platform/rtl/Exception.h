@@ -73,6 +73,15 @@ KIV_DECLARE_EXCEPTION(ENotSupportedException, Exception);
 KIV_DECLARE_EXCEPTION(EEncodingError, Exception);
 KIV_DECLARE_EXCEPTION(EPrinter, Exception);
 KIV_DECLARE_EXCEPTION(EThread, Exception);
+KIV_DECLARE_EXCEPTION(EPropertyError, Exception);
+KIV_DECLARE_EXCEPTION(EPropertyConvertError, Exception);
+KIV_DECLARE_EXCEPTION(EParserError, EConvertError);
+KIV_DECLARE_EXCEPTION(EResNotFound, Exception);
+KIV_DECLARE_EXCEPTION(EIniFileException, Exception);
+KIV_DECLARE_EXCEPTION(ERegistryException, Exception);
+KIV_DECLARE_EXCEPTION(EVariantNotAnArrayError, EVariantError);
+KIV_DECLARE_EXCEPTION(EVariantArrayCreateError, EVariantError);
+KIV_DECLARE_EXCEPTION(EVariantBadVarTypeError, EVariantError);
 
 // Raises EAbort: ends the current operation without a message.
 [[noreturn]] void Abort();

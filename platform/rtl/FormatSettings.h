@@ -25,6 +25,9 @@ struct TFormatSettings {
   // Month tables start with January, day tables with Sunday; index 0 is the first entry.
   std::array<String, 12> ShortMonthNames;
   std::array<String, 12> LongMonthNames;
+  // Long month names as they read after a day number ("5 марта"); empty entries fall back to
+  // LongMonthNames.
+  std::array<String, 12> LongMonthNamesGenitive;
   std::array<String, 7> ShortDayNames;
   std::array<String, 7> LongDayNames;
 
