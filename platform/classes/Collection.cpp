@@ -1,0 +1,184 @@
+// TCollection and TCollectionItem.
+#include "platform/classes/Collection.h"
+
+#include <algorithm>
+
+#include "platform/rtl/Strings.h"
+
+namespace {
+[[noreturn]] void IndexError(int index) {
+  throw EListError(u"List index out of bounds (" + IntToStr(index) + u")");
+}
+}  // namespace
+
+// The class check of SetCollection cannot run here: the derived part does not exist yet.
+TCollectionItem::TCollectionItem(TCollection* collection) {
+  if (collection) collection->InsertItem(this);
+}
+
+TCollectionItem::~TCollectionItem() {
+  if (collection_) collection_->RemoveItem(this);
+}
+
+void TCollectionItem::SetCollection(TCollection* collection) {
+  if (collection_ == collection) return;
+  // Refused before the item leaves its present collection, so a refusal does not orphan it.
+  if (collection && !InheritsFrom(collection->itemClass_)) throw EListError(u"Invalid property value");
+  if (collection_) collection_->RemoveItem(this);
+  if (collection) collection->InsertItem(this);
+}
+
+int TCollectionItem::GetIndex() const {
+  if (!collection_) return -1;
+  auto& items = collection_->items_;
+  auto it = std::find(items.begin(), items.end(), this);
+  return it == items.end() ? -1 : static_cast<int>(it - items.begin());
+}
+
+void TCollectionItem::SetIndex(int index) {
+  int current = GetIndex();
+  if (current < 0 || current == index) return;
+  auto& items = collection_->items_;
+  if (index < 0 || index >= static_cast<int>(items.size())) IndexError(index);
+  items.erase(items.begin() + current);
+  items.insert(items.begin() + index, this);
+  Changed(true);
+}
+
+String TCollectionItem::GetDisplayName() const { return ClassName(); }
+
+void TCollectionItem::SetDisplayName(const String&) { Changed(false); }
+
+String TCollectionItem::GetNamePath() const {
+  if (!collection_) return ClassName();
+  return collection_->GetNamePath() + u"[" + IntToStr(GetIndex()) + u"]";
+}
+
+TPersistent* TCollectionItem::GetOwner() const { return collection_; }
+
+void TCollectionItem::Changed(bool allItems) {
+  if (collection_ && collection_->updateCount_ == 0) collection_->Update(allItems ? nullptr : this);
+}
+
+TCollection::TCollection(TCollectionItemClass itemClass) : itemClass_(itemClass) {}
+
+TCollection::~TCollection() {
+  updateCount_ = 1;
+  Clear();
+}
+
+TCollectionItem* TCollection::Add() {
+  TCollectionItem* item = itemClass_->Create<TCollectionItem>(this);
+  if (item->collection_ != this) item->SetCollection(this);
+  return item;
+}
+
+TCollectionItem* TCollection::Insert(int index) {
+  TCollectionItem* item = Add();
+  try {
+    item->SetIndex(index);
+  } catch (...) {
+    delete item;
+    throw;
+  }
+  return item;
+}
+
+void TCollection::Delete(int index) {
+  TCollectionItem* item = GetItem(index);
+  Notify(item, cnDeleting);
+  delete item;
+}
+
+void TCollection::Clear() {
+  if (items_.empty()) return;
+  BeginUpdate();
+  try {
+    while (!items_.empty()) Delete(GetCount() - 1);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+TCollectionItem* TCollection::GetItem(int index) const {
+  if (index < 0 || index >= GetCount()) IndexError(index);
+  return items_[index];
+}
+
+TCollectionItem* TCollection::FindItemID(Integer id) const {
+  for (TCollectionItem* item : items_)
+    if (item->id_ == id) return item;
+  return nullptr;
+}
+
+void TCollection::Exchange(int index1, int index2) {
+  if (index1 < 0 || index1 >= GetCount()) IndexError(index1);
+  if (index2 < 0 || index2 >= GetCount()) IndexError(index2);
+  std::swap(items_[index1], items_[index2]);
+  Changed();
+}
+
+void TCollection::EndUpdate() {
+  if (updateCount_ > 0) --updateCount_;
+  Changed();
+}
+
+void TCollection::Changed() {
+  if (updateCount_ == 0) Update(nullptr);
+}
+
+void TCollection::InsertItem(TCollectionItem* item) {
+  items_.push_back(item);
+  item->collection_ = this;
+  item->id_ = nextId_++;
+  SetItemName(item);
+  Notify(item, cnAdded);
+  Changed();
+}
+
+void TCollection::RemoveItem(TCollectionItem* item) {
+  Notify(item, cnExtracting);
+  auto it = std::find(items_.begin(), items_.end(), item);
+  if (it != items_.end()) items_.erase(it);
+  item->collection_ = nullptr;
+  Changed();
+}
+
+void TCollection::Assign(TPersistent* source) {
+  auto* other = dynamic_cast<TCollection*>(source);
+  if (!other) {
+    TPersistent::Assign(source);
+    return;
+  }
+  if (other == this) return;
+  BeginUpdate();
+  try {
+    Clear();
+    for (TCollectionItem* item : other->items_) Add()->Assign(item);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+String TCollection::GetPropName() const {
+  TPersistent* owner = GetOwner();
+  if (!owner) return String();
+  for (const TPropInfo* info : GetPropList(owner))
+    if (info->Kind() == tkClass && info->GetObj && info->GetObj(owner) == this) return info->Name;
+  return String();
+}
+
+String TCollection::GetNamePath() const {
+  String result = ClassName();
+  TPersistent* owner = GetOwner();
+  if (!owner) return result;
+  String ownerPath = owner->GetNamePath();
+  if (ownerPath.empty()) return result;
+  String prop = GetPropName();
+  if (prop.empty()) return result;
+  return ownerPath + u"." + prop;
+}
