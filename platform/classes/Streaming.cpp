@@ -1174,9 +1174,9 @@ void TWriter::WriteProperty(TPersistent* instance, const TPropInfo* info) {
       WritePropName(info->Name);
       if (info->PropType == TypeInfoDateTime())
         WriteDate(static_cast<TDateTime>(v));
-      else if (info->PropType->FloatType == ftSingle)
+      else if (info->PropType->FloatType == TFloatType::ftSingle)
         WriteSingle(static_cast<Single>(v));
-      else if (info->PropType->FloatType == ftCurr)
+      else if (info->PropType->FloatType == TFloatType::ftCurr)
         WriteCurrency(Currency(v));
       else
         WriteFloat(v);

@@ -68,23 +68,23 @@ const TTypeInfo* TypeInfoString() {
   return &t;
 }
 const TTypeInfo* TypeInfoSingle() {
-  static const TTypeInfo t = TTypeInfo::Float(u"Single", ftSingle);
+  static const TTypeInfo t = TTypeInfo::Float(u"Single", TFloatType::ftSingle);
   return &t;
 }
 const TTypeInfo* TypeInfoDouble() {
-  static const TTypeInfo t = TTypeInfo::Float(u"Double", ftDouble);
+  static const TTypeInfo t = TTypeInfo::Float(u"Double", TFloatType::ftDouble);
   return &t;
 }
 const TTypeInfo* TypeInfoExtended() {
-  static const TTypeInfo t = TTypeInfo::Float(u"Extended", ftExtended);
+  static const TTypeInfo t = TTypeInfo::Float(u"Extended", TFloatType::ftExtended);
   return &t;
 }
 const TTypeInfo* TypeInfoCurrency() {
-  static const TTypeInfo t = TTypeInfo::Float(u"Currency", ftCurr);
+  static const TTypeInfo t = TTypeInfo::Float(u"Currency", TFloatType::ftCurr);
   return &t;
 }
 const TTypeInfo* TypeInfoDateTime() {
-  static const TTypeInfo t = TTypeInfo::Float(u"TDateTime", ftDouble);
+  static const TTypeInfo t = TTypeInfo::Float(u"TDateTime", TFloatType::ftDouble);
   return &t;
 }
 const TTypeInfo* TypeInfoVariant() {

@@ -37,7 +37,8 @@ enum TTypeKind {
   tkUString,
 };
 
-enum TFloatType { ftSingle, ftDouble, ftExtended, ftComp, ftCurr };
+// Scoped: the field types of the dataset framework use the names ftSingle and ftExtended too.
+enum class TFloatType { ftSingle, ftDouble, ftExtended, ftComp, ftCurr };
 
 // Type information of a property's type. Enumerations carry their names, sets their element type,
 // floats their precision; an integer type may have idents (colours) registered for it by name.
@@ -52,7 +53,7 @@ class TTypeInfo {
   String Name;
   std::vector<String> Names;            // tkEnumeration: value n is Names[n]
   const TTypeInfo* CompType = nullptr;  // tkSet
-  TFloatType FloatType = ftExtended;    // tkFloat
+  TFloatType FloatType = TFloatType::ftExtended;    // tkFloat
   TClass ClassType = nullptr;           // tkClass: the declared class
 };
 
