@@ -91,6 +91,11 @@ const TTypeInfo* TypeInfoVariant() {
   static const TTypeInfo t = Simple(tkVariant, u"Variant");
   return &t;
 }
+const TTypeInfo* TypeInfoAlignment() {
+  static const TTypeInfo t =
+      TTypeInfo::Enum(u"TAlignment", {u"taLeftJustify", u"taRightJustify", u"taCenter"});
+  return &t;
+}
 
 namespace {
 struct CaseInsensitiveLess {

@@ -69,6 +69,10 @@ const TTypeInfo* TypeInfoExtended();
 const TTypeInfo* TypeInfoCurrency();
 const TTypeInfo* TypeInfoDateTime();
 const TTypeInfo* TypeInfoVariant();
+
+// Text alignment: shared by fields, controls and the libraries' cells.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+const TTypeInfo* TypeInfoAlignment();
 const TTypeInfo* TypeInfoMethod(const Char* eventTypeName);
 // One shared record per class, made on first use.
 const TTypeInfo* TypeInfoClass(TClass cls);

@@ -141,8 +141,6 @@ using TProviderFlags = TSet<TProviderFlag>;
 
 enum TAutoRefreshFlag { arNone, arAutoInc, arDefault };
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-
 // An opaque record buffer: only the dataset class that allocated it knows its layout.
 using TRecordBuffer = Byte*;
 using TRecBuf = TRecordBuffer;

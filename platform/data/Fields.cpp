@@ -277,8 +277,6 @@ TField::~TField() {
 }
 
 void TField::Published(TPropBuilder<TField>& p) {
-  static const TTypeInfo alignmentType =
-      TTypeInfo::Enum(u"TAlignment", {u"taLeftJustify", u"taRightJustify", u"taCenter"});
   static const TTypeInfo kindType = TTypeInfo::Enum(
       u"TFieldKind", {u"fkData", u"fkCalculated", u"fkLookup", u"fkInternalCalc", u"fkAggregate"});
   static const TTypeInfo providerFlagType = TTypeInfo::Enum(
@@ -287,7 +285,7 @@ void TField::Published(TPropBuilder<TField>& p) {
   static const TTypeInfo providerFlagsType = TTypeInfo::Set(u"TProviderFlags", &providerFlagType);
   static const TTypeInfo autoRefreshType =
       TTypeInfo::Enum(u"TAutoRefreshFlag", {u"arNone", u"arAutoInc", u"arDefault"});
-  p.Enum(u"Alignment", &alignmentType, &TField::GetAlignment, &TField::SetAlignment).NoDefault();
+  p.Enum(u"Alignment", TypeInfoAlignment(), &TField::GetAlignment, &TField::SetAlignment).NoDefault();
   p.Enum(u"AutoGenerateValue", &autoRefreshType, &TField::GetAutoGenerateValue, &TField::SetAutoGenerateValue)
       .Default(arNone);
   p.Str(u"DefaultExpression", &TField::GetDefaultExpression, &TField::SetDefaultExpression);

@@ -82,6 +82,7 @@ KIV_DECLARE_EXCEPTION(ERegistryException, Exception);
 KIV_DECLARE_EXCEPTION(EVariantNotAnArrayError, EVariantError);
 KIV_DECLARE_EXCEPTION(EVariantArrayCreateError, EVariantError);
 KIV_DECLARE_EXCEPTION(EVariantBadVarTypeError, EVariantError);
+KIV_DECLARE_EXCEPTION(EIntfCastError, Exception);
 
 // Raises EAbort: ends the current operation without a message.
 [[noreturn]] void Abort();
