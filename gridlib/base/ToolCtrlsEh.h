@@ -1,0 +1,514 @@
+// Tool types of the grid library shared by grids, editors and drop-downs: the library interfaces, the
+// bookmark list, the ORDER BY list, picture placement, the library manager, the working-time calendar,
+// the special row of drop-down lists, and the value, text, field and window routines.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "gridlib/base/DynVarsEh.h"
+#include "gridlib/base/GridLibVCL.h"
+#include "platform/classes/StringList.h"
+#include "platform/controls/ActnList.h"
+#include "platform/controls/Menus.h"
+#include "platform/data/Fields.h"
+#include "platform/graphics/Graphics.h"
+
+class TMemoryRecordEh;
+class TMemTableFilterItemEh;
+class TBMListEh;
+
+// ---- Library interfaces ----
+
+// The distinct values of a column for filter and lookup drop-downs.
+class IMemTableDataFieldValueListEh : public IInterface {
+ public:
+  virtual TStrings* GetValues() = 0;
+  virtual void SetFilter(const String& filter) = 0;
+};
+
+// An editor whose drop-down closes, taking the chosen value when Accept is true.
+class IComboEditEh : public IInterface {
+ public:
+  virtual void CloseUp(bool accept) = 0;
+};
+
+class ISideOwnedComponentEh : public IInterface {
+ public:
+  virtual bool IsSideParentedBy(TComponent* component) = 0;
+  virtual void SetSideParent(TComponent* component) = 0;
+};
+
+class ISideOwnerEh : public IInterface {
+ public:
+  virtual bool IsSideParentableProperty(const String& propName) = 0;
+  virtual bool IsSideParentableClass(TClass cls) = 0;
+};
+
+enum TCalendarDateTimeUnitEh {
+  cdtuYearEh,
+  cdtuMonthEh,
+  cdtuDayEh,
+  cdtuHourEh,
+  cdtuMinuteEh,
+  cdtuSecondEh,
+  cdtuAmPmEh
+};
+using TCalendarDateTimeUnitsEh = TSet<TCalendarDateTimeUnitEh>;
+
+// The closing callback of a popup: accepted or not.
+using TCloseUpCallbackEh = std::function<void(bool accept)>;
+
+// The date-time popup as the date editors drive it.
+class IPopupDateTimePickerEh : public IInterface {
+ public:
+  virtual TDateTime GetDateTime() = 0;
+  virtual TCalendarDateTimeUnitsEh GetTimeUnits() = 0;
+  virtual bool CanDropDown() = 0;
+  virtual bool WantFocus() = 0;
+  virtual void CloseUp(bool accept) = 0;
+  virtual void SetTimeUnits(TCalendarDateTimeUnitsEh units) = 0;
+  virtual void SetFont(TFont* font, bool flag) = 0;
+  virtual void DropDown(TPoint position, TCloseUpCallbackEh closeCallback, TDateTime dateTime) = 0;
+  virtual void UpdateSize() = 0;
+};
+
+enum TDropDownAlign { daLeft, daRight, daCenter };
+
+class TObjectListEh;
+// The call that a drop-down form makes when it closes.
+using TDropDownFormCallbackProcEh =
+    std::function<void(TObject* dropDownForm, bool accept, TDynVarsEh* dynParams, TObject* sysParams)>;
+
+class IDropDownFormEh : public IInterface {
+ public:
+  virtual bool Execute(TControl* relativePosControl, TControl* downStateControl, TDropDownAlign align,
+                       TDynVarsEh* dynParams) = 0;
+  virtual bool GetReadOnly() = 0;
+  virtual void ExecuteNomodal(const TRect& relativePosRect, TControl* downStateControl, TDropDownAlign align,
+                              TDynVarsEh* dynParams, TObject* sysParams,
+                              TDropDownFormCallbackProcEh callbackProc) = 0;
+  virtual void Close() = 0;
+  virtual void SetReadOnly(bool value) = 0;
+};
+
+enum TMTViewEventTypeEh {
+  mtRowInsertedEh,
+  mtRowChangedEh,
+  mtRowDeletedEh,
+  mtRowMovedEh,
+  mtViewDataChangedEh
+};
+
+class IMTEventReceiverEh : public IInterface {
+ public:
+  virtual void MTEvent(Integer rowNum, TMTViewEventTypeEh event, Integer oldRowNum) = 0;
+};
+
+enum TEditButtonDrawBackTimeEh { edbtAlwaysEh, edbtNeverEh, edbtWhenHotEh };
+
+class IEditButtonsOwnerEh : public IInterface {
+ public:
+  virtual TEditButtonDrawBackTimeEh GetEditButtonDrawBackTime() = 0;
+};
+
+enum TAggrFunctionEh { agfSumEh, agfCountEh, agfAvg, agfMin, agfMax };
+using TAggrFunctionsEh = TSet<TAggrFunctionEh>;
+using TAggrResultArr = std::vector<Variant>;
+
+// The in-memory table as grids, their grouping, footers and drop-downs use it; operations in the
+// table's interface order.
+class IMemTableEh : public IInterface {
+ public:
+  virtual Integer FetchRecords(Integer count) = 0;
+  virtual Integer GetInstantReadCurRow() = 0;
+  virtual bool ReservedFlag() = 0;
+  virtual bool GetTreeNodeExpanded() = 0;
+  virtual bool GetTreeNodeHasVisibleChildren() = 0;
+  virtual Integer GetTreeNodeLevel() = 0;
+  virtual Integer GetPrevVisibleTreeNodeLevel() = 0;
+  virtual Integer GetNextVisibleTreeNodeLevel() = 0;
+  virtual TMemoryRecordEh* GetActiveRecord() = 0;
+  virtual Integer InstantReadIndexOfBookmark(const TBookmark& bookmark) = 0;
+  virtual Integer InstantReadRowCount() = 0;
+  virtual Integer InstantReadViewRow() = 0;
+  virtual bool SupportsInOperator() = 0;
+  virtual bool GetViewAsTreeList() = 0;
+  virtual TMemTableFilterItemEh* ApplyExtraFilter(const String& filterText,
+                                                  TFilterRecordEvent filterEvent) = 0;
+  virtual bool UpdateExtraFilter(TMemTableFilterItemEh* item, const String& filterText,
+                                 TFilterRecordEvent filterEvent) = 0;
+  virtual bool RemoveExtraFilter(TMemTableFilterItemEh* item) = 0;
+  virtual bool ParentHasNextVisibleSibling(Integer level) = 0;
+  virtual bool ParentHasPriorVisibleSibling(Integer level) = 0;
+  virtual bool LocateMemRecord(TMemoryRecordEh* rec) = 0;
+  virtual Integer SetTreeNodeExpandedAtRow(Integer rowNum, bool expanded) = 0;
+  virtual std::shared_ptr<IMemTableDataFieldValueListEh> CreateFieldValueList(const String& fieldName) = 0;
+  virtual bool MoveRecords(TBMListEh* bookmarkList, Integer toRecNo, Integer treeLevel, bool checkOnly) = 0;
+  virtual String GetLikeWildcardForOneCharacter() = 0;
+  virtual String GetLikeWildcardForSeveralCharacters() = 0;
+  virtual bool BookmarkInVisibleView(const TBookmark& bookmark) = 0;
+  virtual void GetAggregatedValuesForRange(const TBookmark& fromBookmark, const TBookmark& toBookmark,
+                                           const String& fieldName, TAggrResultArr& resultArr,
+                                           TAggrFunctionsEh aggrFuncs) = 0;
+  virtual void MTDisableControls() = 0;
+  virtual void MTEnableControls(bool forceUpdateState) = 0;
+  virtual void InstantReadEnter(Integer rowNum) = 0;
+  virtual void InstantReadLeave() = 0;
+  virtual void RegisterEventReceiver(TComponent* receiver) = 0;
+  virtual void UnregisterEventReceiver(TComponent* receiver) = 0;
+  virtual void AbortFilter() = 0;
+};
+
+// ---- Bookmark list ----
+
+// The bookmarks of selected rows, kept in the dataset's bookmark order for binary search, with a
+// one-entry cache of the last search. Descendants answer the dataset.
+class TBMListEh : public TObject {
+  KIV_CLASS(TBMListEh, TObject)
+ public:
+  TBMListEh() = default;
+  ~TBMListEh() override;
+
+  Integer GetCount() const { return static_cast<Integer>(list_.size()); }
+  // Plain element access: no re-sorting, no notification.
+  TBookmark GetItem(Integer index) const;
+  void SetItem(Integer index, const TBookmark& item);
+  bool GetCurrentRowSelected();
+  TDataSet* DataSet() const { return GetDataSet(); }
+
+  // Where the bookmark is, or where it would be inserted.
+  bool Find(const TBookmark& item, Integer& index);
+  Integer IndexOf(const TBookmark& item);
+  TBookmark GetCurrentRowBookmark();
+  Integer CompareBookmarks(const TBookmark& a, const TBookmark& b) const;
+  // Removes the bookmarks the dataset no longer accepts when asked, re-sorts; true when some went.
+  bool Refresh(bool deleteInvalid);
+  void SelectAll();
+  // Deletes every bookmarked record from the dataset, last first.
+  void Delete();
+  void BeginUpdate() { ++updateCount_; }
+  void EndUpdate();
+  bool Updating() const { return updateCount_ > 0; }
+  void SetLinkActive(bool value);
+  bool GetLinkActive() const { return linkActive_; }
+
+  virtual TDataSet* GetDataSet() const { return nullptr; }
+  virtual void AddItem(const TBookmark& item);
+  // Sorts with compare(list, data, i, j); nothing for fewer than two items.
+  using TBMListCompareEh = std::function<int(TBMListEh* list, void* data, Integer i, Integer j)>;
+  virtual void QuickSortItems(void* data, const TBMListCompareEh& compare);
+  virtual void InsertItem(Integer index, const TBookmark& item);
+  virtual void BookmarksChanged() {}
+  virtual void Changed();
+  [[noreturn]] virtual void RaiseError(const String& msg);
+  virtual void Resort();
+  virtual void SetCurrentRowSelected(bool value);
+  virtual void SelectionStateChanged() {}
+  virtual bool DeleteBookmark(const TBookmark& item);
+  virtual void AppendBookmark(const TBookmark& item);
+  virtual void Clear();
+  virtual void DeleteItem(Integer index);
+
+ private:
+  void ClearCache();
+  void QuickSort(Integer l, Integer r, void* data, const TBMListCompareEh& compare);
+
+  TBookmark cache_;
+  bool cacheFind_ = false;
+  Integer cacheIndex_ = -1;
+  bool linkActive_ = false;
+  Integer updateCount_ = 0;
+  std::vector<TBookmark> list_;
+};
+
+// ---- ORDER BY list ----
+
+class TOrderByItemEh : public TObject {
+  KIV_CLASS(TOrderByItemEh, TObject)
+ public:
+  Integer FieldIndex = -1;
+  Integer MTFieldIndex = -1;
+  bool Desc = false;
+  bool CaseIns = false;
+  Integer ExtObjIndex = 0;
+  TFieldType DataType = ftUnknown;
+};
+
+// Parses "Name, Date DESC" into items; descendants resolve the names to field indexes.
+class TOrderByList : public TObjectListEh {
+  KIV_CLASS(TOrderByList, TObjectListEh)
+ public:
+  TOrderByList() = default;
+  explicit TOrderByList(bool ownsObjects) : TObjectListEh(ownsObjects) {}
+  ~TOrderByList() override;
+
+  TOrderByItemEh* GetItem(Integer index) const { return static_cast<TOrderByItemEh*>(Get(index)); }
+  void SetItem(Integer index, TOrderByItemEh* item) { Put(index, item); }
+  // The next token from the 1-based position, which moves past it.
+  String GetToken(const String& exp, Integer& fromIndex) const;
+  // On an error the list keeps its old items.
+  void ParseOrderByStr(const String& orderByStr);
+  void ClearFreeItems();
+
+  virtual void SetFieldIndex(TOrderByItemEh*, Integer) {}
+  virtual Integer FindFieldIndex(const String&) { return -1; }
+};
+
+// ---- Picture placement ----
+
+enum TImagePlacementEh {
+  ipTopLeftEh,
+  ipTopCenterEh,
+  ipTopRightEh,
+  ipCenterLeftEh,
+  ipCenterCenterEh,
+  ipCenterRightEh,
+  ipBottomLeftEh,
+  ipBottomCenterEh,
+  ipBottomRightEh,
+  ipFillEh,
+  ipReduceFitEh,
+  ipFitEh,
+  ipStretchEh,
+  ipTileEh
+};
+
+class TPictureEh : public TPicture {
+  KIV_CLASS(TPictureEh, TPicture)
+ public:
+  TPictureEh() = default;
+  // Where the picture goes inside srcRect for the placement.
+  virtual TRect GetDestRect(const TRect& srcRect, TImagePlacementEh placement);
+  virtual void PaintTo(TCanvas* canvas, const TRect& destRect, TImagePlacementEh placement, TPoint shiftPoint,
+                       const TRect& clipRect);
+};
+
+// ---- Library manager and working-time calendar ----
+
+enum TWeekDayEh {
+  wwdMondayEh,
+  wwdTuesdayEh,
+  wwdWednesdayEh,
+  wwdThursdayEh,
+  wwdFridayEh,
+  wwdSaturdayEh,
+  wwdSundayEh
+};
+using TWeekDaysEh = TSet<TWeekDayEh>;
+
+class TGridLibManager : public TPersistent {
+  KIV_CLASS(TGridLibManager, TPersistent)
+ public:
+  TGridLibManager();
+
+  Char GetAltDecimalSeparator() const { return altDecimalSeparator_; }
+  void SetAltDecimalSeparator(Char value) { altDecimalSeparator_ = value; }
+  bool GetDateTimeCalendarPickerHighlightHolidays() const { return highlightHolidays_; }
+  void SetDateTimeCalendarPickerHighlightHolidays(bool value);
+  // The popup classes; their units fill them in at start-up. Nil until then.
+  TClass GetPopupDateTimePickerClass() const { return popupDateTimePickerClass_; }
+  void SetPopupDateTimePickerClass(TClass value) { popupDateTimePickerClass_ = value; }
+  TClass GetPopupCalculatorClass() const { return popupCalculatorClass_; }
+  void SetPopupCalculatorClass(TClass value) { popupCalculatorClass_ = value; }
+  TWeekDaysEh GetWeekWorkingDays() const { return weekWorkingDays_; }
+  void SetWeekWorkingDays(TWeekDaysEh value);
+  bool GetDateTimeCalendarPickerShowTimeSelectionPage() const { return showTimeSelectionPage_; }
+  void SetDateTimeCalendarPickerShowTimeSelectionPage(bool value) { showTimeSelectionPage_ = value; }
+  bool GetUseAlphaFormatInAlphaBlend() const { return useAlphaFormatInAlphaBlend_; }
+  void SetUseAlphaFormatInAlphaBlend(bool value) { useAlphaFormatInAlphaBlend_ = value; }
+
+  // Makes this the global manager and answers the previous one (the caller owns it from then on).
+  TGridLibManager* SetAsGlobal();
+
+ private:
+  Char altDecimalSeparator_ = u'.';
+  bool highlightHolidays_ = true;
+  TClass popupDateTimePickerClass_ = nullptr;
+  TClass popupCalculatorClass_ = nullptr;
+  TWeekDaysEh weekWorkingDays_{wwdMondayEh, wwdTuesdayEh, wwdWednesdayEh, wwdThursdayEh, wwdFridayEh};
+  bool showTimeSelectionPage_ = true;
+  bool useAlphaFormatInAlphaBlend_ = false;
+};
+
+TGridLibManager* GetGridLibManager();
+
+struct TTimeRangeEh {
+  TDateTime StartTime;
+  TDateTime EndTime;
+};
+using TTimeRangesEh = std::vector<TTimeRangeEh>;
+
+class TWorkingTimeCalendarEh : public TComponent {
+  KIV_CLASS(TWorkingTimeCalendarEh, TComponent)
+ public:
+  explicit TWorkingTimeCalendarEh(TComponent* owner) : TComponent(owner) {}
+  virtual bool IsWorkday(TDateTime date);
+  virtual void GetWorkingTime(TDateTime date, TTimeRangesEh& timeRanges);
+  // Makes this the global calendar and answers the previous one (the caller owns it from then on).
+  TWorkingTimeCalendarEh* SetAsGlobal();
+};
+
+TWorkingTimeCalendarEh* GetWorkingTimeCalendarEh();
+
+// ---- Special row of drop-down lists ----
+
+class TSpecRowEh : public TPersistent {
+  KIV_CLASS(TSpecRowEh, TPersistent)
+ public:
+  explicit TSpecRowEh(TPersistent* owner);
+  ~TSpecRowEh() override;
+  static void Published(TPropBuilder<TSpecRowEh>& p);
+
+  const String& GetCellsText() const { return cellsText_; }
+  void SetCellsText(const String& value);
+  TColor GetColor() const { return colorAssigned_ ? color_ : DefaultColor(); }
+  void SetColor(TColor value);
+  TFont* GetFont();
+  void SetFont(TFont* value);
+  TShortCut GetShortCut() const { return shortCut_; }
+  void SetShortCut(TShortCut value) { shortCut_ = value; }
+  bool GetShowIfNotInKeyList() const { return showIfNotInKeyList_; }
+  void SetShowIfNotInKeyList(bool value);
+  const Variant& GetValue() const { return value_; }
+  void SetValue(const Variant& value);
+  bool GetVisible() const { return visible_; }
+  void SetVisible(bool value);
+  bool GetSelected() const { return selected_; }
+  void SetSelected(bool value) { selected_ = value; }
+  Integer GetUpdateCount() const { return updateCount_; }
+  bool GetColorAssigned() const { return colorAssigned_; }
+  bool GetFontAssigned() const { return fontAssigned_; }
+
+  void Assign(TPersistent* source) override;
+  TPersistent* GetOwner() const override { return owner_; }
+  void BeginUpdate() { ++updateCount_; }
+  void EndUpdate();
+  TColor DefaultColor() const;
+  TFont* DefaultFont() const;
+  // The index-th cell text (from 0); empty outside the list.
+  String GetCellText(Integer index) const;
+  bool LocateKey(const Variant& keyValue) const;
+
+  TNotifyEvent OnChanged;
+
+ private:
+  void Changed();
+  void FontChanged(TObject* sender);
+  void SplitCellsText();
+
+  std::unique_ptr<TStringList> cellsStrings_;
+  String cellsText_;
+  TColor color_ = 0;
+  std::unique_ptr<TFont> font_;
+  TPersistent* owner_;
+  bool selected_ = false;
+  TShortCut shortCut_;
+  bool showIfNotInKeyList_ = true;
+  Integer updateCount_ = 0;
+  Variant value_ = Variant::Null();
+  bool visible_ = false;
+  bool colorAssigned_ = false;
+  bool fontAssigned_ = false;
+  bool copyingDefaultFont_ = false;
+};
+
+// ---- Value storage formats, array, variant, text, field and window routines ----
+
+using TVariantArrayEh = std::vector<Variant>;
+using TFieldsArrEh = std::vector<TField*>;
+
+enum THoursTimeFormatEh { htfAmPm12hEh, htf24hEh };
+enum TAmPmPosEh { appAmPmSuffixEh, appAmPmPrefixEh };
+enum TSizeGripPosition { sgpTopLeft, sgpTopRight, sgpBottomRight, sgpBottomLeft };
+enum TSizeGripChangePosition { sgcpToLeft, sgcpToRight, sgcpToTop, sgcpToBottom };
+
+// The characters that end a word for whole-word search.
+extern const String WordDelimitersEh;
+
+// Locale-independent text of a value: "." decimal separator, dates as 2024-04-15 with ":" times.
+void VarToStorageStrEh(const Variant& value, String& text);
+// Value is Null, then the text cast to varType under the storage settings (conversion errors raise).
+void StorageStrToVarEh(const String& text, TVarType varType, Variant& value);
+String FloatToDotStrEh(Extended value);
+
+// Raise "ArrayInsertRange: (Amount < 0)", "ArrayInsertRange: StartIndex > Length(Extents)".
+void ArrayInsertRange(TVariantArrayEh& items, Integer startIndex, Integer amount);
+// Raise "ArrayDeleteRange: (Amount < 0)", "ArrayDeleteRange: StartIndex + Amount > Length(Extents)".
+void ArrayDeleteRange(TVariantArrayEh& items, Integer startIndex, Integer amount);
+
+bool VarEqualsEh(const Variant& v1, const Variant& v2);
+TVariantRelationship VarCompareValuesEh(const Variant& v1, const Variant& v2);
+String VarToStrWithDateTimeEh(const Variant& value);
+String VarArrayToStrEh(const Variant& value);
+bool VarIsNumberEh(const Variant& value);
+void VarToDisplayTextEh(const Variant& value, TField* field, const String& displayFormat, String& text);
+TDateTime TruncMillisecondsEh(TDateTime dateTime);
+void ReplaceTimeEh(TDateTime& dateTime, TDateTime time);
+
+// 1-based position of subText in text at or after startPos; 0 when absent.
+Integer FindSubstringEh(const String& subText, const String& text, bool ignoreCase, Integer startPos,
+                        bool wholeWords);
+bool FindAllSubstringsEh(const String& text, const String& subText, std::vector<Integer>& positions,
+                         bool caseInsensitive, bool wholeWords, bool beginsWithOnly);
+// The case-insensitive search the grid's text-search unit installs; FindSubstringEh until it does.
+using TLocateSubTextRoutineEh = std::function<Integer(const String& subText, const String& text,
+                                                      bool ignoreCase, Integer startPos, bool wholeWords)>;
+extern TLocateSubTextRoutineEh LocateSubTextRoutineEh;
+Integer LocateTextInStringsEh(TStrings* strings, const String& text, TLocateOptions options);
+void FormatHasAmPmEh(const String& format, TCalendarDateTimeUnitsEh& units);
+void GetLocaleTimeFlagsEh(THoursTimeFormatEh& hoursFormat, TAmPmPosEh& amPmPos);
+
+bool FieldListCanModifyEh(TList* fields);
+bool FieldsCanModifyEh(const TFieldsArrEh& fields);
+// Raises the database error "Field '%s' not found" for component when a name is unknown.
+void GetFieldListByNamesEh(TList* list, TDataSet* dataSet, TComponent* component, const String& fieldNames);
+void GetFieldsArrByNamesEh(TDataSet* dataSet, TComponent* control, const String& fieldNames,
+                           TFieldsArrEh& fields);
+void GetFieldsValuesEh(TDataSet* dataSet, const TFieldsArrEh& fields, Variant& value);
+void SetFieldsValuesEh(TDataSet* dataSet, const String& fieldNames, const Variant& value);
+bool IsNumericFieldTypeEh(TFieldType fieldType);
+bool IsStringFieldTypeEh(TFieldType fieldType);
+
+// Graphic providers: which graphic class reads a blob, from its first bytes.
+class TGraphicProviderEh : public TPersistent {
+  KIV_CLASS(TGraphicProviderEh, TPersistent)
+ public:
+  virtual TClass GetImageClassForStream(const Byte*, size_t) const { return nullptr; }
+};
+class TBMPGraphicProviderEh : public TGraphicProviderEh {
+  KIV_CLASS(TBMPGraphicProviderEh, TGraphicProviderEh)
+ public:
+  TClass GetImageClassForStream(const Byte* start, size_t size) const override;
+};
+void RegisterGraphicProviderEh(TClass providerClass);
+TClass FindGraphicProviderEh(const Byte* start, size_t size);
+Integer GraphicProviderCountEh();
+// A new graphic with the field's picture (the caller owns it), or nil.
+TGraphic* LoadGraphicFromFieldEh(TField* field);
+void LoadPictureFromFieldEh(TField* field, TPicture* picture);
+TPicture* CreatePictureFromFieldEh(TField* field);
+
+void PlacePopupAtRectEh(const TRect& rect, TWinControl* popup, TAlignment align, TPoint& pos);
+void PlacePopupUnderControlEh(TControl* control, TWinControl* popup, TAlignment align, TPoint& pos);
+void GetControlScreenRectEh(TControl* control, TRect& rect);
+bool IsDoubleClickEh(TPoint firstPos, TPoint secondPos, Integer interval);
+bool RemovePendingClickInClientEh(TControl* control);
+bool RemovePendingClickEh(TControl* control);
+bool IsMouseButtonDownEh(TMouseButton button);
+TShiftState GetShiftStateEh();
+void PostMessageOnceEh(UINT msg, WPARAM wParam, LPARAM lParam);
+void PerformForComponentsEh(TComponent* component, TClass classType, UINT msg, WPARAM wParam, LPARAM lParam);
+TPoint InterpolatePointEh(TPoint p1, TPoint p2, double fraction);
+TSizeGripPosition MirrorSizeGripPositionEh(TSizeGripPosition position);
+// Sorts the indexes l..r in place through the two callbacks.
+void QuickSortByCallbacksEh(void* data, Integer l, Integer r,
+                            const std::function<int(void*, Integer, Integer)>& compare,
+                            const std::function<void(void*, Integer, Integer)>& exchange);
+inline void SwapIntEh(Integer& a, Integer& b) { std::swap(a, b); }
+inline Integer IfThenIntEh(bool condition, Integer a, Integer b) { return condition ? a : b; }
+bool PointInRectEh(const TRect& rect, TPoint point);
+inline Integer IntMinEh(Integer a, Integer b) { return a < b ? a : b; }
+inline Integer IntMaxEh(Integer a, Integer b) { return a > b ? a : b; }
+int CompareStringsItemsEh(void* strings, Integer i, Integer j);
