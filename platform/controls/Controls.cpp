@@ -8,7 +8,9 @@
 #include <algorithm>
 
 #include "platform/classes/Streaming.h"
+#include "platform/controls/ActnList.h"
 #include "platform/controls/Forms.h"
+#include "platform/controls/Menus.h"
 #include "platform/controls/private/ControlsQt.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/private/DeviceContext.h"
@@ -173,6 +175,8 @@ void TControl::Published(TPropBuilder<TControl>& p) {
   p.Bool(u"ParentColor", &TControl::GetParentColor, &TControl::SetParentColor).Default(false);
   p.Object(u"Font", &TControl::GetFont, &TControl::SetFont).Stored(&TControl::IsFontStored);
   p.Bool(u"ParentFont", &TControl::GetParentFont, &TControl::SetParentFont).Default(true);
+  p.Object(u"PopupMenu", &TControl::GetPopupMenu, &TControl::SetPopupMenu);
+  p.Object(u"Action", &TControl::GetAction, &TControl::SetAction);
   p.Str(u"Caption", &TControl::GetCaption, &TControl::SetCaption);
   p.Str(u"Text", &TControl::GetText, &TControl::SetText).Stored(false);
   p.Str(u"Hint", &TControl::GetHint, &TControl::SetHint);

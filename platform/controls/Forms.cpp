@@ -18,6 +18,7 @@
 #include "platform/classes/FormResources.h"
 #include "platform/classes/StringList.h"
 #include "platform/controls/ExtCtrls.h"
+#include "platform/controls/Menus.h"
 #include "platform/controls/StdCtrls.h"
 #include "platform/controls/private/ControlsQt.h"
 #include "platform/graphics/Graphics.h"
@@ -137,6 +138,7 @@ void TCustomForm::Published(TPropBuilder<TCustomForm>& p) {
       .Default(0);
   p.Bool(u"KeyPreview", &TCustomForm::GetKeyPreview, &TCustomForm::SetKeyPreview).Default(false);
   p.Object(u"ActiveControl", &TCustomForm::GetActiveControl, &TCustomForm::SetActiveControl);
+  p.Object(u"Menu", &TCustomForm::GetMenu, &TCustomForm::SetMenu);
   p.Bool(u"Scaled", &TCustomForm::GetScaled, &TCustomForm::SetScaled).Default(true);
   p.Int(u"PixelsPerInch", &TCustomForm::GetPixelsPerInch, &TCustomForm::SetPixelsPerInch).NoDefault();
   p.Int(

@@ -221,9 +221,6 @@ class TMenuForm : public TForm {
  public:
   explicit TMenuForm(TComponent* owner) : TForm(owner) {}
   static void Published(TPropBuilder<TMenuForm>& p) {
-    // The form's own Menu property, declared again so that this form reads it whatever its base
-    // class publishes.
-    p.Object(u"Menu", &TCustomForm::GetMenu, &TCustomForm::SetMenu);
     p.Method(u"OpenClick", &TMenuForm::OpenClick);
     p.Method(u"HelpClick", &TMenuForm::HelpClick);
     p.Method(u"CopyClick", &TMenuForm::CopyClick);
