@@ -10,7 +10,7 @@
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Variant.h"
 #include "reportlib/engine/QREvaluator.h"
-#include "tests/reportlib/engine/TestDataSet.h"
+#include "tests/platform/data/conformance/TestDataSet.h"
 
 namespace {
 
@@ -20,9 +20,8 @@ constexpr int kRecords = 1'000'000;
 struct TFixture {
   explicit TFixture(int rows) : data(nullptr) {
     data.SetName(u"Lines");
-    data.AddColumn(u"A", ftInteger);
-    data.AddColumn(u"B", ftInteger);
-    data.Reserve(static_cast<size_t>(rows));
+    data.GetFieldDefs()->Add(u"A", ftInteger);
+    data.GetFieldDefs()->Add(u"B", ftInteger);
     data.AddRow({Variant(7), Variant(12345)});
     for (int i = 1; i < rows; ++i) data.AddRow({Variant(i % 100 - 50), Variant(i)});
     data.Open();

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "ExprTestSupport.h"
-#include "TestDataSet.h"
+#include "tests/platform/data/conformance/TestDataSet.h"
 #include "platform/classes/Lists.h"
 #include "platform/classes/Streaming.h"
 #include "platform/classes/Streams.h"
@@ -130,7 +130,7 @@ TEST_F(QREvEnvironmentTest, UnpreparedEnvironmentGivesErrorValues) {
 TEST_F(QREvEnvironmentTest, NamedExpressionsSeeTheEnvironmentsDataSets) {
   TTestDataSet data(nullptr);
   data.SetName(u"Lines");
-  data.AddColumn(u"QTY", ftInteger);
+  data.GetFieldDefs()->Add(u"QTY", ftInteger);
   data.AddRow({Variant(2)});
   data.AddRow({Variant(5)});
   data.Open();

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "ExprTestSupport.h"
-#include "TestDataSet.h"
+#include "tests/platform/data/conformance/TestDataSet.h"
 #include "platform/classes/Lists.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Exception.h"
@@ -360,14 +360,14 @@ class QREvaluatorDataTest : public testing::Test {
   void SetUp() override {
     orders_ = std::make_unique<TTestDataSet>(nullptr);
     orders_->SetName(u"Orders");
-    orders_->AddColumn(u"NAME", ftWideString, 20);
-    orders_->AddColumn(u"QTY", ftInteger);
-    orders_->AddColumn(u"BIG", ftLargeint);
-    orders_->AddColumn(u"PRICE", ftFloat);
-    orders_->AddColumn(u"PAID", ftBoolean);
-    orders_->AddColumn(u"DAY", ftDate);
-    orders_->AddColumn(u"NOTE", ftMemo);
-    orders_->AddColumn(u"DATE", ftWideString, 10);
+    orders_->GetFieldDefs()->Add(u"NAME", ftWideString, 20);
+    orders_->GetFieldDefs()->Add(u"QTY", ftInteger);
+    orders_->GetFieldDefs()->Add(u"BIG", ftLargeint);
+    orders_->GetFieldDefs()->Add(u"PRICE", ftFloat);
+    orders_->GetFieldDefs()->Add(u"PAID", ftBoolean);
+    orders_->GetFieldDefs()->Add(u"DAY", ftDate);
+    orders_->GetFieldDefs()->Add(u"NOTE", ftMemo);
+    orders_->GetFieldDefs()->Add(u"DATE", ftWideString, 10);
     orders_->AddRow({Variant(u"bolt"), Variant(3), Variant(Int64(6000000000)), Variant(2.5), Variant(true),
                      Variant::FromDate(EncodeDate(2024, 2, 1)), Variant::Null(), Variant(u"field")});
     orders_->AddRow({Variant(u"nut"), Variant(5), Variant(Int64(-1)), Variant(0.25), Variant(false),
@@ -376,7 +376,7 @@ class QREvaluatorDataTest : public testing::Test {
 
     clients_ = std::make_unique<TTestDataSet>(nullptr);
     clients_->SetName(u"Clients");
-    clients_->AddColumn(u"NAME", ftWideString, 20);
+    clients_->GetFieldDefs()->Add(u"NAME", ftWideString, 20);
     clients_->AddRow({Variant(u"Acme")});
     clients_->Open();
 

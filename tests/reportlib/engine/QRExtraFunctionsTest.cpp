@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "ExprTestSupport.h"
-#include "TestDataSet.h"
+#include "tests/platform/data/conformance/TestDataSet.h"
 #include "platform/classes/Component.h"
 #include "platform/classes/Registry.h"
 #include "platform/controls/TestSupport.h"
@@ -168,8 +168,8 @@ TEST(QRExtraFormsTest, CountersAndLookupsSearchTheOpenForms) {
   auto form1 = std::make_unique<TForm>(nullptr, 0);
   form1->SetName(u"ReportForm");
   auto* query = Place<TTestDataSet>(form1.get(), u"Query1");
-  query->AddColumn(u"ID", ftInteger);
-  query->AddColumn(u"NAME", ftWideString, 30);
+  query->GetFieldDefs()->Add(u"ID", ftInteger);
+  query->GetFieldDefs()->Add(u"NAME", ftWideString, 30);
   query->AddRow({Variant::Null(), Variant(u"first")});
   query->AddRow({Variant(2), Variant(u"second")});
   query->Open();
@@ -182,7 +182,7 @@ TEST(QRExtraFormsTest, CountersAndLookupsSearchTheOpenForms) {
   auto module = std::make_unique<TDataModule>(nullptr, 0);
   module->SetName(u"Data");
   Place<TFakeLabelSheet>(module.get(), u"VaruzUvuzed");
-  Place<TTestDataSet>(module.get(), u"Query2")->AddColumn(u"ID", ftInteger);
+  Place<TTestDataSet>(module.get(), u"Query2")->GetFieldDefs()->Add(u"ID", ftInteger);
 
   ExpectTable({
       {u"PAGECOUNT", "int:7"},

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "ExprTestSupport.h"
-#include "TestDataSet.h"
+#include "tests/platform/data/conformance/TestDataSet.h"
 #include "platform/classes/Lists.h"
 #include "platform/classes/StringList.h"
 #include "platform/rtl/DateFormat.h"
@@ -157,12 +157,12 @@ class QRAggregateTest : public testing::Test {
   void SetUp() override {
     data_ = std::make_unique<TTestDataSet>(nullptr);
     data_->SetName(u"Lines");
-    data_->AddColumn(u"A", ftInteger);
-    data_->AddColumn(u"F", ftFloat);
-    data_->AddColumn(u"S", ftWideString, 10);
-    data_->AddColumn(u"B", ftBoolean);
-    data_->AddColumn(u"BIG", ftLargeint);
-    data_->AddColumn(u"D", ftDate);
+    data_->GetFieldDefs()->Add(u"A", ftInteger);
+    data_->GetFieldDefs()->Add(u"F", ftFloat);
+    data_->GetFieldDefs()->Add(u"S", ftWideString, 10);
+    data_->GetFieldDefs()->Add(u"B", ftBoolean);
+    data_->GetFieldDefs()->Add(u"BIG", ftLargeint);
+    data_->GetFieldDefs()->Add(u"D", ftDate);
     const int a[] = {1, 2, 3, 4, 5};
     const double f[] = {0.5, 1.5, 2.5, 3.5, 4.5};
     const char16_t* s[] = {u"b", u"c", u"a", u"e", u"d"};
