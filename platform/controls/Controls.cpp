@@ -1165,6 +1165,8 @@ TWinControl::TWinControl(TComponent* owner, HWND parentWindow) : TWinControl(own
 TWinControl::~TWinControl() {
   Destroying();
   if (TCustomForm* form = GetParentForm(this, false); form && form != this) form->DefocusControl(this, true);
+  // A control freed while it has the focus must not stay the screen's active control.
+  if (Screen && Screen->activeControl_ == this) Screen->activeControl_ = nullptr;
   // Children that belong to other owners lose their parent; those owned here are freed by the owner.
   while (!controls_.empty()) {
     TControl* child = controls_.back();

@@ -41,7 +41,7 @@ enum TShiftStateFlag {
   ssTouch,
   ssPen,
   ssCommand,
-  ssHorizontal
+  // The horizontal-wheel flag is left out: its name belongs to the scroll style ssHorizontal.
 };
 using TShiftState = TSet<TShiftStateFlag>;
 

@@ -82,6 +82,77 @@ class TScrollingWinControl : public TWinControl {
   bool autoScroll_ = false;
 };
 
+// A scroll bar of a scrolling control: Range is the extent of the content (with AutoScroll, that of
+// the children), Position how far it is scrolled.
+class TScrollBox;
+class TControlScrollBar : public TPersistent {
+  KIV_CLASS(TControlScrollBar, TPersistent)
+ public:
+  TControlScrollBar(TScrollBox* control, bool vertical) : control_(control), vertical_(vertical) {}
+  static void Published(TPropBuilder<TControlScrollBar>& p);
+  TPersistent* GetOwner() const override;
+
+  // Clamped into 0..Range less the client size; moves the children.
+  Integer GetPosition() const { return position_; }
+  void SetPosition(Integer value);
+  Integer GetRange() const { return range_; }
+  void SetRange(Integer value);
+  Integer GetIncrement() const { return increment_; }
+  void SetIncrement(Integer value) { increment_ = value > 0 ? value : 1; }
+  bool GetVisible() const { return visible_; }
+  void SetVisible(bool value);
+  // Whether the bar shows: visible and the range larger than the client.
+  bool IsScrollBarVisible() const;
+
+ private:
+  friend class TScrollBox;
+  TScrollBox* control_;
+  bool vertical_;
+  Integer position_ = 0;
+  Integer range_ = 0;
+  Integer increment_ = 8;
+  bool visible_ = true;
+};
+
+class TScrollBoxBars;
+
+// A bordered control whose children scroll (implemented with the standard controls, ExtCtrls.cpp).
+class TScrollBox : public TScrollingWinControl {
+  KIV_CLASS(TScrollBox, TScrollingWinControl)
+ public:
+  explicit TScrollBox(TComponent* owner);
+  ~TScrollBox() override;
+  static void Published(TPropBuilder<TScrollBox>& p);
+
+  TControlScrollBar* GetHorzScrollBar() const { return horz_.get(); }
+  void SetHorzScrollBar(TControlScrollBar* value);
+  TControlScrollBar* GetVertScrollBar() const { return vert_.get(); }
+  void SetVertScrollBar(TControlScrollBar* value);
+  TBorderStyle GetBorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TBorderStyle value);
+  // Scrolls so that the control is inside the client area.
+  void ScrollInView(TControl* control);
+  // Recomputes the ranges (with AutoScroll) and shows or hides the bars.
+  void UpdateScrollBars();
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void InitQtWidget(QWidget* widget) override;
+  void Dispatch(TMessage& message) override;
+  void AlignControls(TControl* control, TRect& rect) override;
+  bool DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) override;
+
+ private:
+  friend class TControlScrollBar;
+  friend class TScrollBoxBars;
+  void ScrollTo(bool vertical, Integer position);
+  std::unique_ptr<TControlScrollBar> horz_;
+  std::unique_ptr<TControlScrollBar> vert_;
+  std::unique_ptr<TScrollBoxBars> bars_;
+  TBorderStyle borderStyle_ = bsSingle;
+  bool updating_ = false;
+};
+
 // A form reads the form resources of its class and of its parent classes (up to TForm) and then
 // raises OnCreate in AfterConstruction, once the whole object exists (a C++ base constructor cannot
 // see the derived class, its handlers nor its resource). Application->CreateForm and NewForm<T> call

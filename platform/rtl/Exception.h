@@ -56,6 +56,8 @@ KIV_DECLARE_EXCEPTION(EOutOfMemory, Exception);
 KIV_DECLARE_EXCEPTION(EAbstractError, Exception);
 KIV_DECLARE_EXCEPTION(EComponentError, Exception);
 KIV_DECLARE_EXCEPTION(EDatabaseError, Exception);
+// The masked edit's "Invalid input value".
+KIV_DECLARE_EXCEPTION(EDBEditError, Exception);
 KIV_DECLARE_EXCEPTION(EMathError, Exception);
 KIV_DECLARE_EXCEPTION(EInvalidOp, EMathError);
 KIV_DECLARE_EXCEPTION(EZeroDivide, EMathError);
@@ -83,6 +85,7 @@ KIV_DECLARE_EXCEPTION(EVariantNotAnArrayError, EVariantError);
 KIV_DECLARE_EXCEPTION(EVariantArrayCreateError, EVariantError);
 KIV_DECLARE_EXCEPTION(EVariantBadVarTypeError, EVariantError);
 KIV_DECLARE_EXCEPTION(EIntfCastError, Exception);
+KIV_DECLARE_EXCEPTION(EDateTimeError, Exception);
 
 // Raises EAbort: ends the current operation without a message.
 [[noreturn]] void Abort();
