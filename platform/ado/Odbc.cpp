@@ -488,7 +488,7 @@ void TOdbcStatement::Execute(const String& sql, const std::vector<TOdbcParam>& p
     paramLengths_[i] = null ? SQL_NULL_DATA : static_cast<long>(data.size());
     if (size == 0) size = data.size();
     const SQLRETURN rc = SQLBindParameter(stmt_, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, ctype,
-                                          sqlType, size, digits, data.empty() ? nullptr : data.data(),
+                                          sqlType, size, digits, null ? nullptr : data.data(),
                                           static_cast<SQLLEN>(data.size()), &paramLengths_[i]);
     Check(rc, SQL_HANDLE_STMT, stmt_, u"SQLBindParameter");
   }

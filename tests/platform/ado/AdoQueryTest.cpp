@@ -158,6 +158,15 @@ TEST_F(AdoQueryTest, NullParametersAndNullsInResults) {
   EXPECT_EQ(q->FieldByName(u"s")->GetAsString(), u"");
 }
 
+TEST_F(AdoQueryTest, AnEmptyTextParameterIsAnEmptyStringNotNull) {
+  TADOQuery* q = Query(u"select cast(:a as text) = '' as empty, cast(:b as text) is null as missing");
+  q->Parameters()->ParamByName(u"a")->SetValue(Variant(String()));
+  q->Parameters()->ParamByName(u"b")->SetValue(Variant(String()));
+  q->Open();
+  EXPECT_EQ(q->FieldByName(u"empty")->GetAsString(), u"1");
+  EXPECT_EQ(q->FieldByName(u"missing")->GetAsString(), u"0");
+}
+
 TEST_F(AdoQueryTest, ParameterKindsReachTheServerTyped) {
   // Integers, decimals, dates and bytes go typed; doubles, booleans and text go as literals whose type
   // the statement decides (the driver's way), so they are read here through casts.
