@@ -7,7 +7,9 @@
 #include "platform/classes/TypInfo.h"
 #include "platform/controls/Controls.h"
 #include "platform/data/DataSet.h"
+#include "platform/graphics/Gdi.h"
 #include "platform/graphics/Geometry.h"
+#include "platform/graphics/Graphics.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Variant.h"
 
@@ -132,6 +134,63 @@ void RecreateWndEh(TWinControl* control);
 HCURSOR LoadCursorCheckedEh(HINSTANCE instance, const String& cursorName);
 // Puts the cursor into the first free slot of the screen's cursor table and answers its index.
 Integer LoadRegisterCursorEh(const String& cursorName);
+
+// ---- Window, device-context and text routines ----
+
+void SetLayoutEh(HDC dc, DWORD layout);
+// Writes the text to the diagnostic output (standard error).
+void OutputDebugStringEh(const String& text);
+// The shared measuring canvas of the screen, made on first use.
+TCanvas* GetScreenCanvasEh();
+
+// How WriteTextExEh lays text out; the defaults are those of WriteTextEh.
+struct TWriteTextParamsEh {
+  TAlignment Alignment = taLeftJustify;
+  Byte Layout = 0;    // 0 top, 1 centre, 2 bottom (the values of TTextLayout)
+  Byte WrapMode = 0;  // 0 none, 1 word break, 2 single line
+  bool Opaque = true;
+  bool RightToLeft = false;
+  bool EndEllipsis = false;
+};
+// Left aligned, top, no wrapping, opaque unless the canvas brush is clear.
+void WriteTextEh(TCanvas* canvas, const String& text, const TRect& rect);
+void WriteTextExEh(TCanvas* canvas, const String& text, const TRect& rect, const TWriteTextParamsEh& params);
+// extents gets the cumulative pixel width after each character; size the whole text's size.
+void GetTextExtentExEh(TCanvas* canvas, const String& text, TSize& size, std::vector<Integer>& extents);
+Integer DrawTextWEh(HDC dc, const String& text, TRect& rect, UINT format);
+Integer DrawTextExWEh(HDC dc, const String& text, TRect& rect, UINT format, DRAWTEXTPARAMS* params);
+Integer DrawTextExEh(HDC dc, const String& text, TRect& rect, UINT format);
+bool ExtTextOutEh(HDC dc, Integer x, Integer y, UINT options, const TRect* rect, const String& text,
+                  const Integer* dx);
+bool PolyPolylineEh(TCanvas* canvas, const std::vector<TPoint>& points, const std::vector<DWORD>& counts,
+                    Integer polylines);
+// The two corner points of a rectangle from logical to device units.
+void LogicalPointsToDeviceEh(HDC dc, TPoint& p1, TPoint& p2);
+// The font's Size in points; the canvas is not used.
+Integer GetFontSizeEh(TFont* font, TCanvas* canvas);
+// A nil canvas or one without a context is replaced by the screen canvas.
+Integer GetFontTextHeightEh(TCanvas* canvas, TFont* font, bool withExtLeading);
+void GetCanvasTextMetricsEh(TCanvas* canvas, TTextMetric& textMetric);
+
+// CS_DROPSHADOW in the window-class style when wanted, cleared otherwise.
+void SetDropShadowStyleEh(TCreateParams& params, bool wanted);
+LRESULT SendMessageEh(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+bool InvalidateRectEh(HWND wnd, const TRect* rect, bool erase);
+bool ValidateRectEh(HWND wnd, const TRect* rect);
+bool ScrollWindowExEh(HWND wnd, Integer dx, Integer dy, const TRect* scroll, const TRect* clip, HRGN update,
+                      TRect* updateRect, UINT flags);
+HWND SetFocusWindowEh(HWND wnd);
+bool IsChildWindowEh(HWND parent, HWND wnd);
+// Ends the application's message loop.
+void PostQuitMessageEh(Integer exitCode);
+void EditGetSelEh(HWND editWnd, Integer& selStart, Integer& selEnd);
+void EditSetSelEh(HWND editWnd, Integer selStart, Integer selEnd);
+// The caret of an edit stands at the end of its selection (EM_GETSEL).
+Integer CharIndexAtCaretEh(TWinControl* edit);
+// A bitmap resource of the program into the bitmap.
+void LoadBitmapFromResourceEh(TBitmap* bitmap, const String& resourceName);
+// A new bitmap handle of the resource; the caller deletes it.
+HBITMAP LoadBitmapEh(const String& resourceName);
 
 // An object carried in a variant; the variant never frees it.
 void RefObjectToVariantEh(TObject* object, Variant& value);

@@ -113,6 +113,7 @@ void TFormStoragePropertyInterceptor::Readed() {
   form->SetWindowState(windowState_);
   if (activeControl_) form->SetActiveControl(activeControl_);
   const TPosition position = form->GetPosition();
-  if ((position == poScreenCenter || position == poDesktopCenter) && posPresent_)
+  if ((position == poScreenCenter || position == poDesktopCenter) && posPresent_ &&
+      !form->GetComponentState().Contains(csDesigning))
     form->SetPosition(poDesigned);
 }

@@ -7,8 +7,10 @@
 #include <cmath>
 
 #include "platform/controls/Forms.h"
+#include "platform/controls/Mask.h"
 #include "platform/data/DBConsts.h"
 #include "platform/data/DataSource.h"
+#include "platform/graphics/Themes.h"
 #include "platform/rtl/Currency.h"
 #include "platform/rtl/DateFormat.h"
 #include "platform/rtl/DateUtils.h"
@@ -462,6 +464,53 @@ void TPictureEh::PaintTo(TCanvas* canvas, const TRect& destRect, TImagePlacement
       canvas->StretchDraw(TRect(left, top, left + w, top + h), graphic);
 }
 
+void TCacheAlphaBitmapEh::Capture() {
+  if (capture_) throw Exception(u"CacheAlphaBitmap have captured");
+  capture_ = true;
+}
+
+void TCacheAlphaBitmapEh::DrawHorzLine(TPoint p, Integer lineWidth, TColor color) {
+  const Integer width = GetWidth();
+  if (p.Y < 0 || p.Y >= GetHeight() || p.X >= width) return;
+  const TColorRef rgb = ColorToRGB(color);
+  auto* row = static_cast<Byte*>(GetScanLine(p.Y));
+  const Integer last = std::min(p.X + lineWidth, width - 1);
+  for (Integer x = std::max(p.X, 0); x <= last; ++x) {
+    Byte* pixel = row + 4 * x;
+    pixel[0] = GetBValue(rgb);
+    pixel[1] = GetGValue(rgb);
+    pixel[2] = GetRValue(rgb);
+    pixel[3] = 255;
+  }
+}
+
+namespace {
+
+std::unique_ptr<TCacheAlphaBitmapEh>& CacheAlphaBitmapSlot() {
+  static std::unique_ptr<TCacheAlphaBitmapEh> bitmap;
+  return bitmap;
+}
+
+}  // namespace
+
+TCacheAlphaBitmapEh* GetCacheAlphaBitmapEh(Integer width, Integer height) {
+  auto& bitmap = CacheAlphaBitmapSlot();
+  if (!bitmap) {
+    bitmap = std::make_unique<TCacheAlphaBitmapEh>();
+    bitmap->SetPixelFormat(pf32bit);
+    bitmap->SetAlphaFormat(afDefined);
+    SetBkMode(bitmap->GetCanvas()->GetHandle(), TRANSPARENT);
+  }
+  if (bitmap->GetWidth() < width || bitmap->GetHeight() < height)
+    bitmap->SetSize(std::max(bitmap->GetWidth(), width), std::max(bitmap->GetHeight(), height));
+  return bitmap.get();
+}
+
+bool IsCacheAlphaBitmapCapturedEh() {
+  const auto& bitmap = CacheAlphaBitmapSlot();
+  return bitmap && bitmap->GetCaptured();
+}
+
 // ======================================================================================
 // Library manager and working-time calendar
 // ======================================================================================
@@ -485,7 +534,7 @@ void AskCalendarsToRepaint() {
 
 }  // namespace
 
-TGridLibManager::TGridLibManager() {}
+TGridLibManager::TGridLibManager() : useAlphaFormatInAlphaBlend_(ThemesEnabled()) {}
 
 void TGridLibManager::SetDateTimeCalendarPickerHighlightHolidays(bool value) {
   if (value == highlightHolidays_) return;
@@ -915,6 +964,23 @@ void VarToDisplayTextEh(const Variant& value, TField* field, const String& displ
       text = VarToStr(value);
       return;
   }
+}
+
+void ApplyEditMaskEh(const String& editMask, const String& text, String& result) {
+  if (editMask.empty()) {
+    result = text;
+    return;
+  }
+  TEditMaskEngine engine(editMask);
+  engine.SetText(text);
+  const String& editText = engine.GetEditText();
+  if (engine.GetMaskSave()) {
+    result = editText;
+    return;
+  }
+  result.clear();
+  for (Integer i = 0; i < engine.GetMaxChars(); ++i)
+    if (!engine.IsLiteral(i)) result += editText[static_cast<size_t>(i)];
 }
 
 TDateTime TruncMillisecondsEh(TDateTime dateTime) { return RecodeMilliSecond(dateTime, 0); }

@@ -74,6 +74,25 @@ class IPopupDateTimePickerEh : public IInterface {
   virtual void UpdateSize() = 0;
 };
 
+// The closing call of a popup window: the popup and whether its value was accepted.
+using TCloseWinCallbackProcEh = std::function<void(TObject* sender, bool accept)>;
+
+// The drop-down calculator as the numeric editors drive it.
+class IPopupCalculatorEh : public IInterface {
+ public:
+  virtual bool GetEnterCanClose() = 0;
+  virtual bool GetFlat() = 0;
+  // A number, or a variant that is no number after an error.
+  virtual Variant GetValue() = 0;
+  virtual bool WantFocus() = 0;
+  virtual void SetFlat(bool value) = 0;
+  virtual void SetValue(const Variant& value) = 0;
+  virtual void SetTextHeight(const Variant& value) = 0;
+  // Shows the popup at the screen point; the callback runs when it closes.
+  virtual void Show(TPoint pos, TCloseWinCallbackProcEh closeCallback) = 0;
+  virtual void Hide() = 0;
+};
+
 enum TDropDownAlign { daLeft, daRight, daCenter };
 
 class TObjectListEh;
@@ -285,6 +304,26 @@ class TPictureEh : public TPicture {
                        const TRect& clipRect);
 };
 
+// The shared 32-bit scratch bitmap of alpha drawing: one user at a time captures it.
+class TCacheAlphaBitmapEh : public TBitmap {
+  KIV_CLASS(TCacheAlphaBitmapEh, TBitmap)
+ public:
+  TCacheAlphaBitmapEh() = default;
+  bool GetCaptured() const { return capture_; }
+  // Raises "CacheAlphaBitmap have captured" when already captured.
+  void Capture();
+  void Release() { capture_ = false; }
+  // Row p.Y from max(p.X, 0) to min(p.X + lineWidth, Width - 1) in the colour, alpha 255.
+  void DrawHorzLine(TPoint p, Integer lineWidth, TColor color);
+
+ private:
+  bool capture_ = false;
+};
+
+// The shared bitmap, grown (never shrunk) to at least width x height.
+TCacheAlphaBitmapEh* GetCacheAlphaBitmapEh(Integer width, Integer height);
+bool IsCacheAlphaBitmapCapturedEh();
+
 // ---- Library manager and working-time calendar ----
 
 enum TWeekDayEh {
@@ -446,6 +485,9 @@ bool VarIsNumberEh(const Variant& value);
 void VarToDisplayTextEh(const Variant& value, TField* field, const String& displayFormat, String& text);
 TDateTime TruncMillisecondsEh(TDateTime dateTime);
 void ReplaceTimeEh(TDateTime& dateTime, TDateTime time);
+// The text through the edit mask: with the literals when the mask saves them, without them
+// otherwise; empty positions show the mask's blank character. An empty mask leaves the text as is.
+void ApplyEditMaskEh(const String& editMask, const String& text, String& result);
 
 // 1-based position of subText in text at or after startPos; 0 when absent.
 Integer FindSubstringEh(const String& subText, const String& text, bool ignoreCase, Integer startPos,

@@ -2,8 +2,6 @@
 // dataset (the floor that SelectAll cannot beat).
 #include <benchmark/benchmark.h>
 
-#include <cstring>
-
 #include "gridlib/base/ToolCtrlsEh.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
@@ -18,22 +16,8 @@ class TBenchBMList : public TBMListEh {
   TDataSet* dataSet_;
 };
 
-// The test dataset finds a bookmark's row by a linear search; rows appended in id order compare by
-// id directly, so the benchmark measures the list and not that search.
-class TIdOrderedDataSet : public TTestDataSet {
- public:
-  explicit TIdOrderedDataSet(TComponent* owner) : TTestDataSet(owner) {}
-  Integer CompareBookmarks(const TBookmark& a, const TBookmark& b) override {
-    if (a.empty() || b.empty()) return a.empty() == b.empty() ? 0 : (a.empty() ? -1 : 1);
-    Integer ia = 0, ib = 0;
-    std::memcpy(&ia, a.data(), sizeof ia);
-    std::memcpy(&ib, b.data(), sizeof ib);
-    return ia < ib ? -1 : (ia > ib ? 1 : 0);
-  }
-};
-
 TTestDataSet* MakeDataSet(TComponent* owner, int rows) {
-  auto* ds = new TIdOrderedDataSet(owner);
+  auto* ds = new TTestDataSet(owner);
   ds->GetFieldDefs()->Add(u"ID", ftInteger);
   for (int i = 1; i <= rows; ++i) ds->AddRow({i});
   ds->Open();

@@ -1,11 +1,14 @@
 // Library routines: the memory stream's growth step, rectangles, lParam points, locale comparison,
-// objects in variants, and the settings keeper with its ColIndex order.
+// objects in variants, window and edit-selection routines, and the settings keeper's ColIndex order
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "gridlib/base/GridLibVCL.h"
 #include "gridlib/base/SettingsKeepersEh.h"
+#include "platform/controls/Forms.h"
+#include "platform/controls/StdEdits.h"
+#include "platform/controls/TestSupport.h"
 
 namespace {
 
@@ -103,6 +106,43 @@ TEST(SettingsKeeperTest, ColumnsSortByColIndex) {
   EXPECT_EQ(pairs[0].first, u"A");
   EXPECT_EQ(pairs[1].first, u"C");
   EXPECT_EQ(pairs[2].first, u"B");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GridLibWindowRoutinesTest, DropShadowEditSelectionAndScreenCanvas) {
+  InitTestApplication();
+  TCreateParams params;
+  params.WindowClassStyle = CS_DBLCLKS;
+  SetDropShadowStyleEh(params, true);
+  EXPECT_EQ(params.WindowClassStyle, DWORD(CS_DBLCLKS | CS_DROPSHADOW));
+  SetDropShadowStyleEh(params, false);
+  EXPECT_EQ(params.WindowClassStyle, DWORD(CS_DBLCLKS));
+
+  TForm form(nullptr);
+  auto* edit = new TEdit(&form);
+  edit->SetParent(&form);
+  edit->SetText(u"Накладная");
+  EditSetSelEh(edit->GetHandle(), 2, 5);
+  Integer start = -1;
+  Integer end = -1;
+  EditGetSelEh(edit->GetHandle(), start, end);
+  EXPECT_EQ(start, 2);
+  EXPECT_EQ(end, 5);
+  EXPECT_EQ(edit->GetSelText(), u"кла");
+  EXPECT_EQ(CharIndexAtCaretEh(edit), 5);
+
+  TCanvas* screen = GetScreenCanvasEh();
+  ASSERT_TRUE(screen);
+  EXPECT_EQ(GetScreenCanvasEh(), screen) << "one shared canvas";
+  TTextMetric metrics;
+  TCanvas detached;  // no context: measured on the screen canvas with its own font
+  detached.GetFont()->SetSize(24);
+  GetCanvasTextMetricsEh(&detached, metrics);
+  EXPECT_EQ(metrics.tmHeight, GetFontTextHeightEh(nullptr, detached.GetFont(), false));
+  EXPECT_GT(metrics.tmHeight, screen->TextHeight(u"Ж")) << "the screen canvas kept its own font";
 }
 
 }  // namespace

@@ -331,3 +331,25 @@ TEST(TextRoutinesTest, FormatPartsAndListLookup) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ApplyEditMaskTest, KeepsOrDropsLiteralsAndShowsBlanks) {
+  struct Case {
+    const Char* mask;
+    const Char* text;
+    const Char* expected;
+  };
+  const Case cases[] = {
+      {u"000-000;1;_", u"123-456", u"123-456"}, {u"000-000;1;_", u"123-45", u"123-45_"},
+      {u"000-000;0;_", u"123456", u"123456"},   {u"000-000;0;*", u"12345", u"12345*"},
+      {u"(999) 000;0;_", u"12345", u"12345_"},  {u"", u"as is", u"as is"},
+  };
+  for (const Case& c : cases) {
+    String result;
+    ApplyEditMaskEh(c.mask, c.text, result);
+    EXPECT_EQ(result, c.expected) << StringToUtf8(c.mask) << " / " << StringToUtf8(c.text);
+  }
+}
+
+}  // namespace

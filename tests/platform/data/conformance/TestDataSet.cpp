@@ -17,18 +17,28 @@ TTestDataSet::~TTestDataSet() { Close(); }
 
 void TTestDataSet::AddRow(const std::vector<Variant>& values) {
   rows_.push_back(StoredRow{nextId_++, values});
+  if (positionsValid_) {
+    positionOfId_.resize(static_cast<size_t>(nextId_), -1);
+    positionOfId_[static_cast<size_t>(rows_.back().id)] = static_cast<int>(rows_.size()) - 1;
+  }
   if (GetActive()) Refresh();
 }
 
 void TTestDataSet::ClearRows() {
   rows_.clear();
+  RowsMoved();
   if (GetActive()) First();
 }
 
 int TTestDataSet::IndexOfId(Integer id) const {
-  for (size_t i = 0; i < rows_.size(); ++i)
-    if (rows_[i].id == id) return static_cast<int>(i);
-  return -1;
+  if (!positionsValid_) {
+    positionOfId_.assign(static_cast<size_t>(nextId_), -1);
+    for (size_t i = 0; i < rows_.size(); ++i)
+      positionOfId_[static_cast<size_t>(rows_[i].id)] = static_cast<int>(i);
+    positionsValid_ = true;
+  }
+  if (id <= 0 || static_cast<size_t>(id) >= positionOfId_.size()) return -1;
+  return positionOfId_[static_cast<size_t>(id)];
 }
 
 TRecordBuffer TTestDataSet::AllocRecordBuffer() { return reinterpret_cast<TRecordBuffer>(new Record()); }
@@ -165,12 +175,14 @@ void TTestDataSet::InternalPost() {
   } else {
     rows_.insert(rows_.begin() + cursor_, row);
   }
+  RowsMoved();
 }
 
 void TTestDataSet::InternalDelete() {
   int count = static_cast<int>(rows_.size());
   if (cursor_ < 0 || cursor_ >= count) DatabaseError(SRecordNotFound, this);
   rows_.erase(rows_.begin() + cursor_);
+  RowsMoved();
 }
 
 Integer TTestDataSet::GetRecordCount() const {

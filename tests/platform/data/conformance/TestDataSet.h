@@ -61,7 +61,10 @@ class TTestDataSet : public TDataSet {
   };
   struct Record;
   static Record* AsRecord(TRecordBuffer buffer) { return reinterpret_cast<Record*>(buffer); }
+  // O(1): the id-to-position table is rebuilt only after rows moved (an insert inside or a delete),
+  // so walks, bookmark jumps and comparisons over large test datasets stay linear overall.
   int IndexOfId(Integer id) const;
+  void RowsMoved() { positionsValid_ = false; }
   void Fill(TRecordBuffer buffer, int index);
   bool Visible(int index);
   Variant* ValueSlot(TField* field);
@@ -73,4 +76,6 @@ class TTestDataSet : public TDataSet {
   bool readOnly_ = false;
   int postCount_ = 0;
   TRecordBuffer scratch_ = nullptr;
+  mutable std::vector<int> positionOfId_;
+  mutable bool positionsValid_ = true;
 };
