@@ -1,7 +1,5 @@
 // The program's entry: starts KIV.ERP.
-#include <cstdio>
+#include "app/Startup.h"
+#include "stock/StartupForms.h"
 
-int main() {
-  std::fputs("KIV.ERP: the user interface is not built yet.\n", stderr);
-  return 1;
-}
+int main(int argc, char** argv) { return RunProgram(argc, argv, CreateAccountingForms); }

@@ -1,0 +1,57 @@
+// The program's start: style file, visual style, forms, message loop.
+#include "app/Startup.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "platform/classes/SpecialFolders.h"
+#include "platform/classes/StringList.h"
+#include "platform/controls/Forms.h"
+#include "platform/controls/StyleManager.h"
+#include "platform/rtl/Utf.h"
+
+namespace {
+const Char* const kNativeStyle = u"Windows";
+}
+
+String StyleFilePath() { return GetSpecialFolderPath(CSIDL_APPDATA) + u"/t_style.txt"; }
+
+String ReadStyleName() {
+  const String path = StyleFilePath();
+  std::FILE* probe = std::fopen(StringToUtf8(path).c_str(), "rb");
+  if (!probe) {
+    WriteStyleFile(kNativeStyle);
+    return kNativeStyle;
+  }
+  std::fclose(probe);
+  TStringList lines;
+  lines.LoadFromFile(path, TEncoding::ANSI());
+  if (lines.GetCount() > 0 && !lines[0].empty()) return lines[0];
+  // The empty first line stays; the file grows by one line per start until a style is picked.
+  lines.Add(kNativeStyle);
+  lines.SaveToFile(path, TEncoding::ANSI());
+  return kNativeStyle;
+}
+
+void WriteStyleFile(const String& name) {
+  TStringList lines;
+  lines.Add(name);
+  lines.SaveToFile(StyleFilePath(), TEncoding::ANSI());
+}
+
+int RunProgram(int argc, char** argv, void (*createForms)()) {
+  SetCommandLine(argc, argv);
+  try {
+    Application->Initialize();
+    Application->SetMainFormOnTaskBar(true);
+    TStyleManager::TrySetStyle(ReadStyleName(), true);
+    createForms();
+    Application->Run();
+  } catch (Exception& e) {
+    Application->ShowException(&e);
+  } catch (...) {
+    Exception empty(u"");
+    Application->ShowException(&empty);
+  }
+  return 0;
+}
