@@ -334,7 +334,6 @@ void TDateTimePicker::Change() {
 }
 
 void TDateTimePicker::Dispatch(TMessage& message) {
-  if (IsMouseMessage(message.Msg)) DefaultHandler(message);
   if (message.Msg == WM_GETDLGCODE) {
     message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
     return;
@@ -524,7 +523,6 @@ void TTrackBar::Changed() {
 }
 
 void TTrackBar::Dispatch(TMessage& message) {
-  if (IsMouseMessage(message.Msg)) DefaultHandler(message);
   if (message.Msg == WM_GETDLGCODE) {
     message.Result = DLGC_WANTARROWS;
     return;

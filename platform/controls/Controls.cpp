@@ -1176,7 +1176,30 @@ TWinControl::~TWinControl() {
   if (parent_) parent_->RemoveControl(this);
 }
 
+namespace {
+bool IsMouseMessage(UINT msg) {
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK:
+    case WM_MOUSEMOVE:
+      return true;
+    default:
+      return false;
+  }
+}
+}  // namespace
+
 void TWinControl::Dispatch(TMessage& m) {
+  // A control over a Qt widget lets the widget have the mouse too (the press that places the caret,
+  // checks a box or opens a list), as the class library's handlers call the default first.
+  if (!PaintsItself() && IsMouseMessage(m.Msg)) DefaultHandler(m);
   switch (m.Msg) {
     case WM_PAINT:
       WMPaint(reinterpret_cast<TWMPaint&>(m));

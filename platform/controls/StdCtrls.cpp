@@ -288,7 +288,6 @@ void TButton::Click() {
 }
 
 void TButton::Dispatch(TMessage& message) {
-  if (IsMouseMessage(message.Msg)) DefaultHandler(message);
   switch (message.Msg) {
     case CM_DIALOGKEY:
       CMDialogKey(reinterpret_cast<TCMDialogKey&>(message));
@@ -525,7 +524,6 @@ void TCustomCheckBox::SetTextValue(const String& value) {
 }
 
 void TCustomCheckBox::Dispatch(TMessage& message) {
-  if (IsMouseMessage(message.Msg)) DefaultHandler(message);
   switch (message.Msg) {
     case CM_DIALOGCHAR: {
       auto& key = reinterpret_cast<TCMDialogChar&>(message);
@@ -618,7 +616,6 @@ void TRadioButton::SetTextValue(const String& value) {
 }
 
 void TRadioButton::Dispatch(TMessage& message) {
-  if (IsMouseMessage(message.Msg)) DefaultHandler(message);
   switch (message.Msg) {
     case CM_DIALOGCHAR: {
       auto& key = reinterpret_cast<TCMDialogChar&>(message);
@@ -1008,7 +1005,6 @@ void TCustomComboBox::MeasureItem(Integer index, Integer& height) {
 }
 
 void TCustomComboBox::Dispatch(TMessage& message) {
-  if (IsMouseMessage(message.Msg)) DefaultHandler(message);
   switch (message.Msg) {
     case WM_GETDLGCODE:
       message.Result = DLGC_WANTARROWS | (IsEditable() ? DLGC_WANTCHARS : 0);
@@ -1282,7 +1278,6 @@ void TCustomListBox::DrawItem(Integer index, TRect rect, TOwnerDrawState state) 
 }
 
 void TCustomListBox::Dispatch(TMessage& message) {
-  if (IsMouseMessage(message.Msg)) DefaultHandler(message);
   if (message.Msg == WM_GETDLGCODE) {
     message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
     return;
@@ -1469,7 +1464,6 @@ void TScrollBar::Change() {
 }
 
 void TScrollBar::Dispatch(TMessage& message) {
-  if (IsMouseMessage(message.Msg)) DefaultHandler(message);
   if (message.Msg == WM_GETDLGCODE) {
     message.Result = DLGC_WANTARROWS;
     return;

@@ -17,22 +17,3 @@ inline TSize MeasureText(TFont* font, const String& text) {
   return size;
 }
 
-// A control over a Qt widget lets the widget have the mouse too (the press that checks a box, the
-// click on a combo box): TControl's mouse handlers end without the default handling.
-inline bool IsMouseMessage(UINT msg) {
-  switch (msg) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-    case WM_LBUTTONDBLCLK:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-    case WM_RBUTTONDBLCLK:
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-    case WM_MBUTTONDBLCLK:
-    case WM_MOUSEMOVE:
-      return true;
-    default:
-      return false;
-  }
-}

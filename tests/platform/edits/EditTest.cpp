@@ -57,6 +57,15 @@ TEST_F(EditTest, OnKeyDownSettingKeyToZeroKeepsTheKeyFromTheWindow) {
   EXPECT_EQ(edit->GetText(), u"bc");
 }
 
+TEST_F(EditTest, TheMouseReachesTheWidget) {
+  // Text set from code leaves the caret at its end; only a click that reaches the line edit moves it.
+  other->SetText(u"abcdefghij");
+  ASSERT_EQ(other->GetSelStart(), 10);
+  SendClick(other, TPoint(2, 8));
+  ProcessPendingEvents();
+  EXPECT_EQ(other->GetSelStart(), 0);
+}
+
 TEST_F(EditTest, OnKeyPressReplacesOrDropsCharacters) {
   edit->OnKeyPress = [](TObject*, Char& key) {
     if (key == u'a') key = u'б';
