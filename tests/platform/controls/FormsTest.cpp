@@ -231,6 +231,28 @@ TEST_F(FormsTest, ModalChildClosingActivatesItsOwnerAgain) {
   delete owner;
 }
 
+TEST_F(FormsTest, AFormShownModallyTwiceThenFreedLeavesTheNextFormSound) {
+  auto* owner = new TForm(nullptr, 0);
+  owner->AfterConstruction();
+  owner->Show();
+  ProcessPendingEvents();
+  auto* child = new TForm(owner, 0);
+  child->AfterConstruction();
+  auto* box = new TEdit(child);
+  box->SetParent(child);
+  for (int i = 0; i < 2; ++i) {
+    TLater close([&] { child->SetModalResult(mrOk); }, 20);
+    EXPECT_EQ(child->ShowModal(), mrOk);
+  }
+  delete child;
+  ProcessPendingEvents();
+  auto* next = new TForm(owner, 0);
+  next->AfterConstruction();
+  TLater close([&] { next->SetModalResult(mrCancel); }, 20);
+  EXPECT_EQ(next->ShowModal(), mrCancel);
+  delete owner;
+}
+
 TEST_F(FormsTest, ModalResultSetInOnCloseQueryRefusalKeepsTheFormOpen) {
   auto* form = new TForm(nullptr, 0);
   form->AfterConstruction();
