@@ -1122,22 +1122,6 @@ bool FieldsCanModifyEh(const TFieldsArrEh& fields) {
   return std::all_of(fields.begin(), fields.end(), [](TField* f) { return f->CanModify(); });
 }
 
-namespace {
-
-std::vector<String> SplitFieldNames(const String& fieldNames) {
-  std::vector<String> names;
-  size_t start = 0;
-  while (start <= fieldNames.size()) {
-    const size_t semi = fieldNames.find(u';', start);
-    const String name = Trim(fieldNames.substr(start, semi == String::npos ? String::npos : semi - start));
-    if (!name.empty()) names.push_back(name);
-    if (semi == String::npos) break;
-    start = semi + 1;
-  }
-  return names;
-}
-
-}  // namespace
 
 void GetFieldListByNamesEh(TList* list, TDataSet* dataSet, TComponent* component, const String& fieldNames) {
   for (const String& name : SplitFieldNames(fieldNames)) {

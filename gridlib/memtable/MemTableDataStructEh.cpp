@@ -47,22 +47,6 @@ const TTypeInfo* TimeStampDataTypeInfo() {
   return &info;
 }
 // The field types by name, in declaration order, for the blob type property.
-const TTypeInfo* FieldTypeInfoEh() {
-  static const TTypeInfo info = TTypeInfo::Enum(
-      u"TFieldType",
-      {u"ftUnknown",      u"ftString",      u"ftSmallint", u"ftInteger",       u"ftWord",
-       u"ftBoolean",      u"ftFloat",       u"ftCurrency", u"ftBCD",           u"ftDate",
-       u"ftTime",         u"ftDateTime",    u"ftBytes",    u"ftVarBytes",      u"ftAutoInc",
-       u"ftBlob",         u"ftMemo",        u"ftGraphic",  u"ftFmtMemo",       u"ftParadoxOle",
-       u"ftDBaseOle",     u"ftTypedBinary", u"ftCursor",   u"ftFixedChar",     u"ftWideString",
-       u"ftLargeint",     u"ftADT",         u"ftArray",    u"ftReference",     u"ftDataSet",
-       u"ftOraBlob",      u"ftOraClob",     u"ftVariant",  u"ftInterface",     u"ftIDispatch",
-       u"ftGuid",         u"ftTimeStamp",   u"ftFMTBcd",   u"ftFixedWideChar", u"ftWideMemo",
-       u"ftOraTimeStamp", u"ftOraInterval", u"ftLongWord", u"ftShortint",      u"ftByte",
-       u"ftExtended",     u"ftConnection",  u"ftParams",   u"ftStream",        u"ftTimeStampOffset",
-       u"ftObject",       u"ftSingle"});
-  return &info;
-}
 
 constexpr TFieldType kStringTypes[] = {ftString, ftFixedChar,     ftWideString,
                                        ftGuid,   ftFixedWideChar, ftOraInterval};
@@ -628,7 +612,7 @@ TMTBlobDataFieldEh::TMTBlobDataFieldEh(TComponent* owner) : TMTDataFieldEh(owner
 void TMTBlobDataFieldEh::Published(TPropBuilder<TMTBlobDataFieldEh>& p) {
   using F = TMTBlobDataFieldEh;
   PublishCommon(p, true, true, taLeftJustify);
-  p.Enum(u"BlobType", FieldTypeInfoEh(), &F::GetBlobType, &F::SetBlobType).Default(ftBlob);
+  p.Enum(u"BlobType", FieldTypeInfo(), &F::GetBlobType, &F::SetBlobType).Default(ftBlob);
   p.Bool(u"GraphicHeader", &F::GetGraphicHeader, &F::SetGraphicHeader).Default(true);
   p.Bool(u"Transliterate", &F::GetTransliterate, &F::SetTransliterate).Default(false);
 }
@@ -948,20 +932,6 @@ Integer TMTDataStructEh::FieldIndex(const String& fieldName) const {
   return -1;
 }
 
-namespace {
-std::vector<String> SplitFieldNames(const String& fieldNames) {
-  std::vector<String> names;
-  size_t start = 0;
-  while (start <= fieldNames.size()) {
-    size_t end = fieldNames.find(u';', start);
-    if (end == String::npos) end = fieldNames.size();
-    String name = Trim(fieldNames.substr(start, end - start));
-    if (!name.empty()) names.push_back(name);
-    start = end + 1;
-  }
-  return names;
-}
-}  // namespace
 
 TIntArray TMTDataStructEh::FieldsIndex(const String& fieldNames) const {
   TIntArray result;
@@ -984,7 +954,7 @@ void TMTDataStructEh::GetFieldList(TList* list, const String& fieldNames) const 
 namespace {
 TMTDataFieldClassEh CheckedFieldClass(TFieldType dataType) {
   TMTDataFieldClassEh cls = DefaultDataFieldClassForFieldTypeEh(dataType);
-  if (!cls) throw EDatabaseError(u"Field type " + FieldTypeInfoEh()->Names[dataType] + u" is not supported");
+  if (!cls) throw EDatabaseError(u"Field type " + FieldTypeInfo()->Names[dataType] + u" is not supported");
   return cls;
 }
 }  // namespace

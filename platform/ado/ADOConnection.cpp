@@ -9,22 +9,6 @@
 
 namespace {
 
-const TTypeInfo* FieldTypeInfo() {
-  static const TTypeInfo info = TTypeInfo::Enum(
-      u"TFieldType",
-      {u"ftUnknown",      u"ftString",      u"ftSmallint", u"ftInteger",       u"ftWord",
-       u"ftBoolean",      u"ftFloat",       u"ftCurrency", u"ftBCD",           u"ftDate",
-       u"ftTime",         u"ftDateTime",    u"ftBytes",    u"ftVarBytes",      u"ftAutoInc",
-       u"ftBlob",         u"ftMemo",        u"ftGraphic",  u"ftFmtMemo",       u"ftParadoxOle",
-       u"ftDBaseOle",     u"ftTypedBinary", u"ftCursor",   u"ftFixedChar",     u"ftWideString",
-       u"ftLargeint",     u"ftADT",         u"ftArray",    u"ftReference",     u"ftDataSet",
-       u"ftOraBlob",      u"ftOraClob",     u"ftVariant",  u"ftInterface",     u"ftIDispatch",
-       u"ftGuid",         u"ftTimeStamp",   u"ftFMTBcd",   u"ftFixedWideChar", u"ftWideMemo",
-       u"ftOraTimeStamp", u"ftOraInterval", u"ftLongWord", u"ftShortint",      u"ftByte",
-       u"ftExtended",     u"ftConnection",  u"ftParams",   u"ftStream",        u"ftTimeStampOffset",
-       u"ftObject",       u"ftSingle"});
-  return &info;
-}
 
 const TTypeInfo* DirectionInfo() {
   static const TTypeInfo info = TTypeInfo::Enum(

@@ -9,6 +9,7 @@
 #include "platform/rtl/Types.h"
 
 class TObject;
+class TTypeInfo;
 class TDataSet;
 class TField;
 class TFields;
@@ -156,3 +157,8 @@ using TFieldNotifyEvent = TDelegate<void(TField* Sender)>;
 using TFieldGetTextEvent = TDelegate<void(TField* Sender, String& Text, bool DisplayText)>;
 using TFieldSetTextEvent = TDelegate<void(TField* Sender, const String& Text)>;
 using TDataChangeEvent = TDelegate<void(TObject* Sender, TField* Field)>;
+
+// TFieldType's type information (names in declaration order) for properties and messages.
+const TTypeInfo* FieldTypeInfo();
+// A ';'-separated list of field names, trimmed, with empty names left out.
+std::vector<String> SplitFieldNames(const String& names);

@@ -107,18 +107,6 @@ int TypeFamily(TFieldType t) {
   }
 }
 
-std::vector<String> SplitNames(const String& names) {
-  std::vector<String> result;
-  size_t start = 0;
-  while (start <= names.size()) {
-    size_t end = names.find(u';', start);
-    if (end == String::npos) end = names.size();
-    String name = Trim(names.substr(start, end - start));
-    if (!name.empty()) result.push_back(name);
-    start = end + 1;
-  }
-  return result;
-}
 
 bool IsTextField(const TField* field) { return field->Is<TStringField>() || field->Is<TMemoField>(); }
 
@@ -1239,7 +1227,7 @@ TField* TDataSet::FieldByName(const String& fieldName) const {
 }
 
 void TDataSet::GetFieldList(std::vector<TField*>& list, const String& fieldNames) const {
-  for (const String& name : SplitNames(fieldNames)) list.push_back(FieldByName(name));
+  for (const String& name : SplitFieldNames(fieldNames)) list.push_back(FieldByName(name));
 }
 
 std::vector<TField*> TDataSet::GetFieldList(const String& fieldNames) const {

@@ -4,39 +4,6 @@
 #include "platform/data/DataSet.h"
 #include "platform/rtl/Strings.h"
 
-namespace {
-
-std::vector<String> SplitNames(const String& names) {
-  std::vector<String> result;
-  size_t start = 0;
-  while (start <= names.size()) {
-    size_t end = names.find(u';', start);
-    if (end == String::npos) end = names.size();
-    String name = Trim(names.substr(start, end - start));
-    if (!name.empty()) result.push_back(name);
-    start = end + 1;
-  }
-  return result;
-}
-
-const TTypeInfo* FieldTypeInfo() {
-  static const TTypeInfo info = TTypeInfo::Enum(
-      u"TFieldType",
-      {u"ftUnknown",      u"ftString",      u"ftSmallint", u"ftInteger",       u"ftWord",
-       u"ftBoolean",      u"ftFloat",       u"ftCurrency", u"ftBCD",           u"ftDate",
-       u"ftTime",         u"ftDateTime",    u"ftBytes",    u"ftVarBytes",      u"ftAutoInc",
-       u"ftBlob",         u"ftMemo",        u"ftGraphic",  u"ftFmtMemo",       u"ftParadoxOle",
-       u"ftDBaseOle",     u"ftTypedBinary", u"ftCursor",   u"ftFixedChar",     u"ftWideString",
-       u"ftLargeint",     u"ftADT",         u"ftArray",    u"ftReference",     u"ftDataSet",
-       u"ftOraBlob",      u"ftOraClob",     u"ftVariant",  u"ftInterface",     u"ftIDispatch",
-       u"ftGuid",         u"ftTimeStamp",   u"ftFMTBcd",   u"ftFixedWideChar", u"ftWideMemo",
-       u"ftOraTimeStamp", u"ftOraInterval", u"ftLongWord", u"ftShortint",      u"ftByte",
-       u"ftExtended",     u"ftConnection",  u"ftParams",   u"ftStream",        u"ftTimeStampOffset",
-       u"ftObject",       u"ftSingle"});
-  return &info;
-}
-
-}  // namespace
 
 // ======================= TFieldDef =======================
 
@@ -320,13 +287,13 @@ TIndexDef* TIndexDefs::Find(const String& name) const {
 }
 
 TIndexDef* TIndexDefs::GetIndexForFields(const String& fieldNames, bool caseInsensitive) const {
-  std::vector<String> wanted = SplitNames(fieldNames);
+  std::vector<String> wanted = SplitFieldNames(fieldNames);
   if (wanted.empty()) return nullptr;
   for (int i = 0; i < GetCount(); ++i) {
     TIndexDef* def = GetItem(i);
     if (def->GetOptions().Contains(ixExpression)) continue;
     if (caseInsensitive != def->GetOptions().Contains(ixCaseInsensitive)) continue;
-    std::vector<String> have = SplitNames(def->GetFields());
+    std::vector<String> have = SplitFieldNames(def->GetFields());
     if (have.size() < wanted.size()) continue;
     bool leading = true;
     for (size_t k = 0; k < wanted.size() && leading; ++k) leading = AnsiSameText(have[k], wanted[k]);

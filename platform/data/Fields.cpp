@@ -35,18 +35,6 @@ bool IsMemoType(TFieldType type) {
   return type == ftMemo || type == ftFmtMemo || type == ftWideMemo || type == ftOraClob;
 }
 
-std::vector<String> SplitNames(const String& names) {
-  std::vector<String> result;
-  size_t start = 0;
-  while (start <= names.size()) {
-    size_t end = names.find(u';', start);
-    if (end == String::npos) end = names.size();
-    String name = Trim(names.substr(start, end - start));
-    if (!name.empty()) result.push_back(name);
-    start = end + 1;
-  }
-  return result;
-}
 
 String BytesToAnsiText(const TBytes& bytes) {
   return Cp1251ToStringLenient(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
@@ -431,7 +419,7 @@ bool TField::GetCanModify() const {
       return dataSet_->CanModify();
     case fkLookup: {
       if (!dataSet_->CanModify()) return false;
-      for (const String& name : SplitNames(keyFields_)) {
+      for (const String& name : SplitFieldNames(keyFields_)) {
         TField* key = dataSet_->FindField(name);
         if (!key || !key->GetCanModify()) return false;
       }
@@ -2062,7 +2050,7 @@ void TFields::CheckFieldName(const String& fieldName) const {
 }
 
 void TFields::CheckFieldNames(const String& fieldNames) const {
-  for (const String& name : SplitNames(fieldNames)) FieldByName(name);
+  for (const String& name : SplitFieldNames(fieldNames)) FieldByName(name);
 }
 
 void TFields::Add(TField* field) {

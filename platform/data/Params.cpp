@@ -8,18 +8,6 @@
 
 namespace {
 
-std::vector<String> SplitNames(const String& names) {
-  std::vector<String> result;
-  size_t start = 0;
-  while (start <= names.size()) {
-    size_t end = names.find(u';', start);
-    if (end == String::npos) end = names.size();
-    String name = Trim(names.substr(start, end - start));
-    if (!name.empty()) result.push_back(name);
-    start = end + 1;
-  }
-  return result;
-}
 
 // The field type a value of this kind binds as.
 TFieldType TypeOfVariant(const Variant& value) {
@@ -319,7 +307,7 @@ TParam* TParams::ParamByName(const String& name) const {
 }
 
 Variant TParams::GetParamValues(const String& paramNames) const {
-  std::vector<String> names = SplitNames(paramNames);
+  std::vector<String> names = SplitFieldNames(paramNames);
   if (names.size() == 1 && paramNames.find(u';') == String::npos) return ParamByName(names[0])->GetValue();
   std::vector<Variant> values;
   for (const String& name : names) values.push_back(ParamByName(name)->GetValue());
@@ -327,7 +315,7 @@ Variant TParams::GetParamValues(const String& paramNames) const {
 }
 
 void TParams::SetParamValues(const String& paramNames, const Variant& values) {
-  std::vector<String> names = SplitNames(paramNames);
+  std::vector<String> names = SplitFieldNames(paramNames);
   if (names.size() == 1 && !VarIsArray(values)) {
     ParamByName(names[0])->SetValue(values);
     return;

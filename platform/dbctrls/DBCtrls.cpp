@@ -28,18 +28,6 @@ void LinkDataSource(TComponent* control, TDataLink* link, TDataSource* value) {
   if (value) control->FreeNotification(value);
 }
 
-std::vector<String> SplitFieldNames(const String& names) {
-  std::vector<String> result;
-  size_t start = 0;
-  while (start <= names.size()) {
-    size_t end = names.find(u';', start);
-    if (end == String::npos) end = names.size();
-    String name = Trim(names.substr(start, end - start));
-    if (!name.empty()) result.push_back(name);
-    start = end + 1;
-  }
-  return result;
-}
 
 }  // namespace
 
