@@ -88,11 +88,12 @@ class TStrings : public TPersistent {
   // Without an encoding: a byte-order mark decides, else windows-1251. The encoding used is kept for
   // saving.
   void LoadFromFile(const String& fileName, const TEncoding* encoding = nullptr);
-  void LoadFromStream(TStream* stream, const TEncoding* encoding = nullptr);
+  // Virtual so that lists with a format of their own (the rich edit's RTF) read it from files too.
+  virtual void LoadFromStream(TStream* stream, const TEncoding* encoding = nullptr);
   // Without an encoding: the one the list was loaded with (windows-1251 at first). Text that
   // windows-1251 cannot hold is saved as UTF-8 with its mark instead of losing characters.
   void SaveToFile(const String& fileName, const TEncoding* encoding = nullptr) const;
-  void SaveToStream(TStream* stream, const TEncoding* encoding = nullptr) const;
+  virtual void SaveToStream(TStream* stream, const TEncoding* encoding = nullptr) const;
   const TEncoding* GetEncoding() const { return encoding_; }
   const TEncoding* GetDefaultEncoding() const { return defaultEncoding_; }
   void SetDefaultEncoding(const TEncoding* encoding) {

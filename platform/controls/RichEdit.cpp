@@ -537,7 +537,7 @@ void TRichEditStrings::SetText(const String& text) {
   ResetDocument(d.doc, ToQText(text));
 }
 
-void TRichEditStrings::LoadFromStream(TStream* stream) {
+void TRichEditStrings::LoadFromStream(TStream* stream, const TEncoding* encoding) {
   std::string data;
   char buffer[65536];
   for (;;) {
@@ -550,26 +550,16 @@ void TRichEditStrings::LoadFromStream(TStream* stream) {
     return;
   }
   TBytesStream copy(TBytes(data.begin(), data.end()));
-  TStrings::LoadFromStream(&copy);
+  TStrings::LoadFromStream(&copy, encoding);
 }
 
-void TRichEditStrings::SaveToStream(TStream* stream) const {
+void TRichEditStrings::SaveToStream(TStream* stream, const TEncoding* encoding) const {
   if (owner_->GetPlainText()) {
-    TStrings::SaveToStream(stream);
+    TStrings::SaveToStream(stream, encoding);
     return;
   }
   const std::string rtf = WriteRtf(owner_->GetRichText());
   stream->WriteBuffer(rtf.data(), static_cast<Integer>(rtf.size()));
-}
-
-void TRichEditStrings::LoadFromFile(const String& fileName) {
-  TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
-  LoadFromStream(&stream);
-}
-
-void TRichEditStrings::SaveToFile(const String& fileName) const {
-  TFileStream stream(fileName, fmCreate);
-  SaveToStream(&stream);
 }
 
 // ---- TCustomRichEdit ----

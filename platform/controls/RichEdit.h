@@ -145,10 +145,9 @@ class TRichEditStrings : public TStrings {
   String GetText() const override;
   void SetText(const String& text) override;
 
-  void LoadFromFile(const String& fileName);
-  void LoadFromStream(TStream* stream);
-  void SaveToFile(const String& fileName) const;
-  void SaveToStream(TStream* stream) const;
+  // RTF unless the edit is PlainText; a stream that is not RTF loads as text. Files go through these.
+  void LoadFromStream(TStream* stream, const TEncoding* encoding = nullptr) override;
+  void SaveToStream(TStream* stream, const TEncoding* encoding = nullptr) const override;
 
  private:
   TCustomRichEdit* owner_;

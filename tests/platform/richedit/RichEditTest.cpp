@@ -135,9 +135,11 @@ TEST_F(RichEditTest, FilesReadAndWriteRtf) {
   edit->GetLines()->Add(u"Файл");
   Select(0, 4);
   edit->GetSelAttributes()->SetStyle({fsUnderline});
-  edit->GetLines()->SaveToFile(Utf8ToString(path));
+  // Through the plain list interface too, as code holding a TStrings* would save and load.
+  TStrings* lines = edit->GetLines();
+  lines->SaveToFile(Utf8ToString(path));
   TRichEdit other(nullptr);
-  other.GetLines()->LoadFromFile(Utf8ToString(path));
+  static_cast<TStrings*>(other.GetLines())->LoadFromFile(Utf8ToString(path));
   EXPECT_EQ(U8(other.GetLines()->Get(0)), "Файл");
   other.SetSelStart(1);
   other.SetSelLength(1);
