@@ -617,9 +617,11 @@ TModalResult TCustomForm::ShowModal() {
   host_->Widget()->setWindowModality(Qt::ApplicationModal);
   TModalResult result = mrNone;
   auto finish = [&] {
-    if (host_) host_->Widget()->setWindowModality(Qt::NonModal);
     formState_ >> fsModal;
     if (visible_) Hide();
+    // Only after hiding: Qt forgets a modal window when it hides while still modal, and a window
+    // left in its modal list dangles once the form is freed.
+    if (host_) host_->Widget()->setWindowModality(Qt::NonModal);
     auto& forms = Screen->forms_;
     if (previous && previous != this && std::find(forms.begin(), forms.end(), previous) != forms.end() &&
         previous->GetShowing()) {

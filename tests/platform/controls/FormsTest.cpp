@@ -251,6 +251,13 @@ TEST_F(FormsTest, AFormShownModallyTwiceThenFreedLeavesTheNextFormSound) {
   TLater close([&] { next->SetModalResult(mrCancel); }, 20);
   EXPECT_EQ(next->ShowModal(), mrCancel);
   delete owner;
+  // Showing a form asks Qt which windows block it: the freed ones must not be among them.
+  auto* fresh = new TForm(nullptr, 0);
+  fresh->AfterConstruction();
+  fresh->Show();
+  ProcessPendingEvents();
+  EXPECT_TRUE(fresh->GetShowing());
+  delete fresh;
 }
 
 TEST_F(FormsTest, ModalResultSetInOnCloseQueryRefusalKeepsTheFormOpen) {
