@@ -193,8 +193,6 @@ class TGroupBox : public TCustomGroupBox {
 // ---- Combo box and list box ----
 
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
-// The edits may bring their own; defined once here for the combo box.
-enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 
 using TDrawItemEvent =
     TDelegate<void(TWinControl* Control, Integer Index, TRect Rect, TOwnerDrawState State)>;

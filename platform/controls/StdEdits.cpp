@@ -83,7 +83,7 @@ class TEditBridge {
       edit->modified_ = true;
       // Text that reached the widget past our key handling (a drop, Qt's own menu) still gets
       // the case rule.
-      if (edit->charCase_ != kEditCharCaseNormal && !edit->userEdit_) {
+      if (edit->charCase_ != ecNormal && !edit->userEdit_) {
         String text = edit->GetTextValue();
         String converted = edit->CaseConverted(text);
         if (converted != text) {
@@ -203,9 +203,9 @@ void TCustomEdit::SetTextByUser(const String& value, Integer caret, Integer selL
 
 String TCustomEdit::CaseConverted(const String& value) const {
   switch (charCase_) {
-    case kEditCharCaseUpper:
+    case ecUpperCase:
       return AnsiUpperCase(value);
-    case kEditCharCaseLower:
+    case ecLowerCase:
       return AnsiLowerCase(value);
     default:
       return value;
@@ -243,9 +243,9 @@ void TCustomEdit::KeyDown(Word& key, TShiftState shift) {
 void TCustomEdit::KeyPress(Char& key) {
   TWinControl::KeyPress(key);
   if (key < 32 || readOnly_) return;
-  if (charCase_ == kEditCharCaseUpper)
+  if (charCase_ == ecUpperCase)
     key = AnsiUpperChar(key);
-  else if (charCase_ == kEditCharCaseLower)
+  else if (charCase_ == ecLowerCase)
     key = AnsiLowerChar(key);
   if (maxLength_ > 0 && GetTextLen() - GetSelLength() >= maxLength_) key = 0;
 }
@@ -363,8 +363,8 @@ void TCustomEdit::SetPasswordChar(Char value) {
   if (auto* edit = LineOf(GetWidget())) edit->setEchoMode(value ? QLineEdit::Password : QLineEdit::Normal);
 }
 
-void TCustomEdit::SetCharCase(Integer value) {
-  if (value < kEditCharCaseNormal || value > kEditCharCaseLower) value = kEditCharCaseNormal;
+void TCustomEdit::SetCharCase(TEditCharCase value) {
+  if (value < ecNormal || value > ecLowerCase) value = ecNormal;
   if (charCase_ == value) return;
   charCase_ = value;
   String text = GetTextValue();
@@ -728,8 +728,8 @@ void TCustomMemo::KeyPress(Char& key) {
   }
   if (key < 32 && key != u'\r' && key != u'\t') return;
   if (GetReadOnly()) return;
-  if (GetCharCase() == kEditCharCaseUpper) key = AnsiUpperChar(key);
-  if (GetCharCase() == kEditCharCaseLower) key = AnsiLowerChar(key);
+  if (GetCharCase() == ecUpperCase) key = AnsiUpperChar(key);
+  if (GetCharCase() == ecLowerCase) key = AnsiLowerChar(key);
   Integer added = key == u'\r' ? 2 : 1;
   if (GetMaxLength() > 0 && GetTextLen() - GetSelLength() + added > GetMaxLength()) key = 0;
 }

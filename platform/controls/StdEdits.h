@@ -12,9 +12,8 @@ class TMemoStrings;
 // The memo's scroll bars (the grids use the same type).
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
-// CharCase values: ecNormal 0, ecUpperCase 1, ecLowerCase 2. The enumeration TEditCharCase is
-// declared with the combo box in StdCtrls.h, so the edit takes and answers its values as integers.
-enum : Integer { kEditCharCaseNormal = 0, kEditCharCaseUpper = 1, kEditCharCaseLower = 2 };
+// The case typed and set text is turned to (the edit's and the combo box's CharCase).
+enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 
 // EM_SETMARGINS flags.
 enum : WPARAM { EC_LEFTMARGIN = 0x0001, EC_RIGHTMARGIN = 0x0002, EC_USEFONTINFO = 0xFFFF };
@@ -34,8 +33,8 @@ class TCustomEdit : public TWinControl {
   Char GetPasswordChar() const { return passwordChar_; }
   void SetPasswordChar(Char value);
   // ecNormal, ecUpperCase or ecLowerCase: applied to typed, pasted and set text.
-  Integer GetCharCase() const { return charCase_; }
-  void SetCharCase(Integer value);
+  TEditCharCase GetCharCase() const { return charCase_; }
+  void SetCharCase(TEditCharCase value);
   // Set by the user's edits; text set from code clears it, as the window does.
   bool GetModified() const { return modified_; }
   void SetModified(bool value) { modified_ = value; }
@@ -109,7 +108,7 @@ class TCustomEdit : public TWinControl {
   bool readOnly_ = false;
   Integer maxLength_ = 0;
   Char passwordChar_ = 0;
-  Integer charCase_ = kEditCharCaseNormal;
+  TEditCharCase charCase_ = ecNormal;
   bool modified_ = false;
   bool autoSelect_ = true;
   bool hideSelection_ = true;

@@ -383,7 +383,7 @@ TEST(DBCtrlsResourceTest, EditsAndDataControlsLoadFromAFormResource) {
   EXPECT_EQ(memo->GetScrollBars(), ssVertical);
   EXPECT_FALSE(memo->GetWantReturns());
   EXPECT_EQ(edit->GetDataField(), u"name");
-  EXPECT_EQ(edit->GetCharCase(), kEditCharCaseUpper);
+  EXPECT_EQ(edit->GetCharCase(), ecUpperCase);
   EXPECT_EQ(box->GetListField(), u"s_caption");
   EXPECT_EQ(box->GetDropDownRows(), 12);
 }

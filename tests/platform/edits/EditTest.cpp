@@ -76,7 +76,7 @@ TEST_F(EditTest, OnKeyPressReplacesOrDropsCharacters) {
 }
 
 TEST_F(EditTest, CharCaseAppliesToTypedPastedAndSetText) {
-  edit->SetCharCase(kEditCharCaseUpper);
+  edit->SetCharCase(ecUpperCase);
   TypeText(edit, u"abв");
   EXPECT_EQ(edit->GetText(), u"ABВ");
   edit->SetText(u"код");
@@ -86,7 +86,7 @@ TEST_F(EditTest, CharCaseAppliesToTypedPastedAndSetText) {
   edit->PasteFromClipboard();
   EXPECT_EQ(edit->GetText(), u"XYZ");
   // Switching the case rule converts the text at once.
-  edit->SetCharCase(kEditCharCaseLower);
+  edit->SetCharCase(ecLowerCase);
   EXPECT_EQ(edit->GetText(), u"xyz");
 }
 
