@@ -35,7 +35,6 @@ bool IsMemoType(TFieldType type) {
   return type == ftMemo || type == ftFmtMemo || type == ftWideMemo || type == ftOraClob;
 }
 
-
 String BytesToAnsiText(const TBytes& bytes) {
   return Cp1251ToStringLenient(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
@@ -832,6 +831,36 @@ String PickFormat(const TNumericField* field, bool displayText) {
 }
 }  // namespace
 
+void TNumericField::SetIntegerFromVariant(const Variant& value) {
+  if (HandleSpecialVariant(value)) return;
+  if (VarIsStr(value)) {
+    SetAsString(VarToStr(value));
+    return;
+  }
+  if (VarIsFloat(value)) {
+    SetAsFloat(value.AsDouble());
+    return;
+  }
+  SetAsLargeInt(value.AsInt64());
+}
+
+void TNumericField::SetIntegerFromString(const String& value) {
+  if (value.empty()) {
+    Clear();
+    return;
+  }
+  Int64 v = 0;
+  if (!TryStrToInt64(Trim(value), v)) DatabaseErrorFmt(SInvalidIntegerValue, {value, GetDisplayName()});
+  SetAsLargeInt(v);
+}
+
+String TNumericField::IntegerText(bool hasValue, Int64 value, bool displayText) const {
+  if (!hasValue) return String();
+  String format = PickFormat(this, displayText);
+  return format.empty() ? IntToStr(static_cast<long long>(value))
+                        : FormatFloat(format, static_cast<Extended>(value));
+}
+
 // ======================= TIntegerField family =======================
 
 TIntegerField::TIntegerField(TComponent* owner)
@@ -951,18 +980,7 @@ Variant TIntegerField::GetAsVariant() const {
   return Variant(static_cast<Integer>(v));
 }
 
-void TIntegerField::SetAsVariant(const Variant& value) {
-  if (HandleSpecialVariant(value)) return;
-  if (VarIsStr(value)) {
-    SetAsString(VarToStr(value));
-    return;
-  }
-  if (VarIsFloat(value)) {
-    SetAsFloat(value.AsDouble());
-    return;
-  }
-  SetAsLargeInt(value.AsInt64());
-}
+void TIntegerField::SetAsVariant(const Variant& value) { SetIntegerFromVariant(value); }
 
 String TIntegerField::GetAsString() const {
   Int64 v = 0;
@@ -970,15 +988,7 @@ String TIntegerField::GetAsString() const {
   return IntToStr(static_cast<long long>(v));
 }
 
-void TIntegerField::SetAsString(const String& value) {
-  if (value.empty()) {
-    Clear();
-    return;
-  }
-  Int64 v = 0;
-  if (!TryStrToInt64(Trim(value), v)) DatabaseErrorFmt(SInvalidIntegerValue, {value, GetDisplayName()});
-  SetAsLargeInt(v);
-}
+void TIntegerField::SetAsString(const String& value) { SetIntegerFromString(value); }
 
 Integer TIntegerField::GetAsInteger() const { return static_cast<Integer>(GetAsLargeInt()); }
 void TIntegerField::SetAsInteger(Integer value) { SetAsLargeInt(value); }
@@ -999,12 +1009,8 @@ void TIntegerField::SetAsBoolean(bool value) { SetAsLargeInt(value ? 1 : 0); }
 
 void TIntegerField::GetFieldText(String& text, bool displayText) const {
   Int64 v = 0;
-  if (!GetValue(v)) {
-    text.clear();
-    return;
-  }
-  String format = PickFormat(this, displayText);
-  text = format.empty() ? IntToStr(static_cast<long long>(v)) : FormatFloat(format, static_cast<Extended>(v));
+  const bool has = GetValue(v);
+  text = IntegerText(has, v, displayText);
 }
 
 TSmallintField::TSmallintField(TComponent* owner) : TIntegerField(owner, ftSmallint, -32768, 32767) {}
@@ -1078,18 +1084,7 @@ Variant TLargeintField::GetAsVariant() const {
   return Variant(v);
 }
 
-void TLargeintField::SetAsVariant(const Variant& value) {
-  if (HandleSpecialVariant(value)) return;
-  if (VarIsStr(value)) {
-    SetAsString(VarToStr(value));
-    return;
-  }
-  if (VarIsFloat(value)) {
-    SetAsFloat(value.AsDouble());
-    return;
-  }
-  SetAsLargeInt(value.AsInt64());
-}
+void TLargeintField::SetAsVariant(const Variant& value) { SetIntegerFromVariant(value); }
 
 String TLargeintField::GetAsString() const {
   Int64 v = 0;
@@ -1097,15 +1092,7 @@ String TLargeintField::GetAsString() const {
   return IntToStr(static_cast<long long>(v));
 }
 
-void TLargeintField::SetAsString(const String& value) {
-  if (value.empty()) {
-    Clear();
-    return;
-  }
-  Int64 v = 0;
-  if (!TryStrToInt64(Trim(value), v)) DatabaseErrorFmt(SInvalidIntegerValue, {value, GetDisplayName()});
-  SetAsLargeInt(v);
-}
+void TLargeintField::SetAsString(const String& value) { SetIntegerFromString(value); }
 
 Integer TLargeintField::GetAsInteger() const {
   Int64 v = GetAsLargeInt();
@@ -1128,12 +1115,8 @@ TBcd TLargeintField::GetAsBCD() const { return IntegerToBcd(GetAsLargeInt()); }
 
 void TLargeintField::GetFieldText(String& text, bool displayText) const {
   Int64 v = 0;
-  if (!GetValue(v)) {
-    text.clear();
-    return;
-  }
-  String format = PickFormat(this, displayText);
-  text = format.empty() ? IntToStr(static_cast<long long>(v)) : FormatFloat(format, static_cast<Extended>(v));
+  const bool has = GetValue(v);
+  text = IntegerText(has, v, displayText);
 }
 
 TLongWordField::TLongWordField(TComponent* owner) : TLargeintField(owner, ftLongWord) {}

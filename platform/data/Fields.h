@@ -340,6 +340,13 @@ class TNumericField : public TField {
   void SetEditFormat(const String& value);
   bool IsValidChar(Char c) const override;
 
+ protected:
+  // The integer classes' shared conversions: a variant or text goes through the virtual setters,
+  // and a value (when there is one) becomes text by the display or edit format.
+  void SetIntegerFromVariant(const Variant& value);
+  void SetIntegerFromString(const String& value);
+  String IntegerText(bool hasValue, Int64 value, bool displayText) const;
+
  private:
   String displayFormat_;
   String editFormat_;
