@@ -3,7 +3,7 @@
 #include "gridlib/base/DynVarsEh.h"
 
 #include "gridlib/base/GridLibLangConsts.h"
-#include "gridlib/base/GridLibVCL.h"
+#include "gridlib/base/GridLibCore.h"
 #include "platform/classes/StringList.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/Strings.h"

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "gridlib/base/GridLibVCL.h"
+#include "gridlib/base/GridLibCore.h"
 #include "platform/classes/Delegate.h"
 #include "platform/classes/StringList.h"
 

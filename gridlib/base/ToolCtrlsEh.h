@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "gridlib/base/DynVarsEh.h"
-#include "gridlib/base/GridLibVCL.h"
+#include "gridlib/base/GridLibCore.h"
 #include "platform/classes/StringList.h"
 #include "platform/controls/ActnList.h"
 #include "platform/controls/Menus.h"

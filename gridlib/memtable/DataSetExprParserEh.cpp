@@ -5,7 +5,7 @@
 #include <cmath>
 #include <unordered_map>
 
-#include "gridlib/base/GridLibVCL.h"
+#include "gridlib/base/GridLibCore.h"
 #include "gridlib/memtable/MemRecordsViewEh.h"
 #include "gridlib/memtable/MemTableDataEh.h"
 #include "platform/data/DataSet.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "gridlib/base/GridLibVCL.h"
+#include "gridlib/base/GridLibCore.h"
 #include "gridlib/base/ToolCtrlsEh.h"
 #include "platform/classes/Collection.h"
 #include "platform/classes/Component.h"

@@ -975,7 +975,7 @@ extern TMouse* Mouse;
 
 TWinControl* FindControl(HWND handle);
 // The windowed control under a screen point.
-TWinControl* FindVCLWindow(TPoint pos);
+TWinControl* FindControlWindow(TPoint pos);
 // The control (windowed or not) under a screen point.
 TControl* FindDragTarget(TPoint pos, bool allowDisabled);
 TControl* GetCaptureControl();

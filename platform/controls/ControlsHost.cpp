@@ -914,14 +914,14 @@ void DragCancel() {
 void CancelDrag() { DragCancel(); }
 
 TControl* FindDragTarget(TPoint pos, bool allowDisabled) {
-  TWinControl* window = FindVCLWindow(pos);
+  TWinControl* window = FindControlWindow(pos);
   if (!window) return nullptr;
   TControl* c = window->ControlAtPos(window->ScreenToClient(pos), allowDisabled);
   if (c && !dynamic_cast<TWinControl*>(c)) return c;
   return window;
 }
 
-TWinControl* FindVCLWindow(TPoint pos) {
+TWinControl* FindControlWindow(TPoint pos) {
   QWidget* w = QApplication::widgetAt(ToQPoint(pos));
   if (!w) {
     // Offscreen windows are not found by position: look through the shown forms, top first.
@@ -1219,7 +1219,7 @@ bool SetForegroundWindow(HWND wnd) {
 }
 
 HWND WindowFromPoint(TPoint pos) {
-  TWinControl* c = FindVCLWindow(pos);
+  TWinControl* c = FindControlWindow(pos);
   return c && c->HandleAllocated() ? c->GetHandle() : nullptr;
 }
 

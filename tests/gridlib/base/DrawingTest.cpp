@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "gridlib/base/GridLibVCL.h"
+#include "gridlib/base/GridLibCore.h"
 #include "gridlib/base/ToolCtrlsEh.h"
 #include "platform/controls/TestSupport.h"
 

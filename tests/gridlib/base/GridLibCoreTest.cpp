@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "gridlib/base/GridLibVCL.h"
+#include "gridlib/base/GridLibCore.h"
 #include "gridlib/base/SettingsKeepersEh.h"
 #include "platform/controls/Forms.h"
 #include "platform/controls/StdEdits.h"

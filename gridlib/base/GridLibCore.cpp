@@ -1,6 +1,6 @@
 // The bottom layer of the grid library: memory stream growth, list, bookmark, locale and variant
 // routines shared by every other unit of the library.
-#include "gridlib/base/GridLibVCL.h"
+#include "gridlib/base/GridLibCore.h"
 
 #include <cstdio>
 #include <cstdlib>
