@@ -2180,6 +2180,7 @@ void TWinControl::SyncWidgetGeometry() {
   if (!host_) return;
   QWidget* w = host_->Widget();
   if (w->isWindow()) {
+    if (w->minimumSize() == w->maximumSize()) w->setFixedSize(width_, height_);  // a fixed border
     w->setGeometry(left_, top_, width_, height_);
   } else {
     TRect margins = parent_ ? parent_->GetNonClientMargins() : TRect();

@@ -213,7 +213,10 @@ void TCustomForm::Loaded() {
 
 void TCustomForm::DoCreate() {
   if (OnCreate) OnCreate(this);
-  if (visible_) Show();
+  if (!visible_) return;
+  // A form stored as visible is only marked so while it loads; it shows now, with its events assigned.
+  if (!host_ || !host_->Widget()->isVisible()) visible_ = false;
+  Show();
 }
 
 void TCustomForm::DoDestroy() {
@@ -311,6 +314,14 @@ void TCustomForm::ApplyWindowFlags() {
     if (visible) w->show();
   }
   w->setAttribute(Qt::WA_ShowWithoutActivating, noActivate_);
+  // Only a sizeable border may be resized: a fixed size also takes the window manager's resize handle
+  // and maximise box away.
+  if (borderStyle_ == bsSizeable || borderStyle_ == bsSizeToolWin) {
+    w->setMinimumSize(0, 0);
+    w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  } else {
+    w->setFixedSize(width_, height_);
+  }
   w->setWindowOpacity(alphaBlend_ ? alphaBlendValue_ / 255.0 : 1.0);
 }
 
@@ -482,6 +493,7 @@ void TCustomForm::Dispatch(TMessage& m) {
       WMActivate(reinterpret_cast<TWMActivate&>(m));
       return;
     case CM_VISIBLECHANGED:
+      if (formState_.Contains(fsCreating) && GetComponentState().Contains(csLoading)) return;
       CMShowingChanged(m);
       return;
     case CM_SHOWINGCHANGED:

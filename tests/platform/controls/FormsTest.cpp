@@ -88,9 +88,40 @@ class TPlainForm : public TForm {
   explicit TPlainForm(TComponent* owner) : TForm(owner) {}
 };
 
+// Stored as visible, with Visible read before the events are assigned.
+const char kVisibleForm[] = R"(object VisibleForm: TVisibleForm
+  BorderStyle = bsSingle
+  Caption = 'Старт'
+  ClientHeight = 80
+  ClientWidth = 200
+  Visible = True
+  OnActivate = FormActivate
+  OnCreate = FormCreate
+  OnShow = FormShow
+end
+)";
+
+class TVisibleForm : public TForm {
+  KIV_CLASS(TVisibleForm, TForm)
+ public:
+  explicit TVisibleForm(TComponent* owner) : TForm(owner) {}
+  static void Published(TPropBuilder<TVisibleForm>& p) {
+    p.Method(u"FormActivate", &TVisibleForm::FormActivate);
+    p.Method(u"FormCreate", &TVisibleForm::FormCreate);
+    p.Method(u"FormShow", &TVisibleForm::FormShow);
+  }
+  void FormActivate(TObject*) { events += u"activate;"; }
+  void FormCreate(TObject*) { events += u"create;"; }
+  void FormShow(TObject*) { events += u"show;"; }
+
+  String events;
+};
+
 const bool kRegistered = [] {
   RegisterClass(TTestLoginForm::StaticClass());
   RegisterResource(u"TTestLoginForm", reinterpret_cast<const Byte*>(kLoginForm), std::strlen(kLoginForm));
+  RegisterClass(TVisibleForm::StaticClass());
+  RegisterResource(u"TVisibleForm", reinterpret_cast<const Byte*>(kVisibleForm), std::strlen(kVisibleForm));
   return true;
 }();
 
@@ -229,6 +260,26 @@ TEST_F(FormsTest, ModalChildClosingActivatesItsOwnerAgain) {
   // A visible form cannot become modal.
   EXPECT_THROW(owner->ShowModal(), EInvalidOperation);
   delete owner;
+}
+
+TEST_F(FormsTest, AFormStoredAsVisibleShowsAfterOnCreateAndRunsItsActivation) {
+  auto* form = NewForm<TVisibleForm>(nullptr);
+  ProcessPendingEvents();
+  EXPECT_EQ(form->events, u"create;show;activate;");
+  EXPECT_TRUE(form->GetShowing());
+  EXPECT_EQ(Screen->GetActiveCustomForm(), form);
+  // Another form of the program taking over deactivates it; coming back activates it again.
+  int deactivations = 0;
+  form->OnDeactivate = TNotifyEvent([&](TObject*) { ++deactivations; });
+  auto* other = new TForm(nullptr, 0);
+  other->AfterConstruction();
+  other->Show();
+  ProcessPendingEvents();
+  EXPECT_EQ(deactivations, 1);
+  form->SetFocus();
+  EXPECT_EQ(form->events, u"create;show;activate;activate;");
+  delete other;
+  delete form;
 }
 
 TEST_F(FormsTest, AFormShownModallyTwiceThenFreedLeavesTheNextFormSound) {
