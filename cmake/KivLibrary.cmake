@@ -35,6 +35,10 @@ function(kiv_test target)
   if(ARG_LABELS)
     list(APPEND properties LABELS "${ARG_LABELS}")
   endif()
+  # Database tests wait for the run's one set-up of the roles and the template (tests/CMakeLists.txt).
+  if("db" IN_LIST ARG_LABELS)
+    list(APPEND properties FIXTURES_REQUIRED kiv_database)
+  endif()
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST PROPERTIES ${properties})
 endfunction()
 
