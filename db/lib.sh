@@ -46,13 +46,16 @@ kiv_check_name() {
   [[ "$1" =~ ^[a-z_][a-z0-9_]{0,62}$ ]] || kiv_die "bad database name '$1' (lower-case letters, digits, _)"
 }
 
-# Per-database settings are not copied with a template, so every database gets them again here.
+# Per-database settings and rights are not copied with a template, so every database gets them
+# again here. Only the project's groups connect; nobody makes temporary objects.
 kiv_apply_database_settings() {
   local db=$1
   kiv_psql -d postgres <<SQL
 ALTER DATABASE $db SET datestyle = 'ISO, DMY';
 ALTER DATABASE $db SET search_path = public, cmn_inventory_items, mnf_app, accounts_dep;
 ALTER DATABASE $db SET client_encoding = 'UTF8';
+REVOKE CONNECT, TEMPORARY ON DATABASE $db FROM PUBLIC;
+GRANT CONNECT ON DATABASE $db TO kiv_read;
 SQL
 }
 

@@ -381,3 +381,35 @@ BEGIN
   RETURN table_count;
 END
 $$;
+
+-- Writes a client's build stamp into ver, the one way a client may change it: the stamp only
+-- rises, never past the server's date, and the decimal delimiter is left alone. Answers whether
+-- a row was written. Runs as the owner, so the logins need no right on ver itself.
+CREATE FUNCTION public.raise_build_stamp(p_d integer, p_t integer)
+  RETURNS boolean
+  LANGUAGE plpgsql
+  SECURITY DEFINER
+  SET search_path = pg_catalog, public
+  AS $$
+DECLARE
+  n integer;
+BEGIN
+  IF p_d IS NULL OR p_t IS NULL OR p_t NOT BETWEEN 0 AND 86399 OR p_d NOT BETWEEN 19000101 AND 99991231 THEN
+    RAISE EXCEPTION 'Неверная метка сборки: %.%', p_d, p_t USING ERRCODE = 'invalid_parameter_value';
+  END IF;
+  -- make_date refuses a day the calendar does not have.
+  PERFORM make_date(p_d / 10000, p_d / 100 % 100, p_d % 100);
+  IF p_d > to_char(current_date, 'YYYYMMDD')::integer THEN
+    RETURN false;
+  END IF;
+  -- Two clients starting at once: the second waits and compares with what the first wrote.
+  LOCK TABLE public.ver IN SHARE ROW EXCLUSIVE MODE;
+  IF NOT EXISTS (SELECT 1 FROM public.ver) THEN
+    INSERT INTO public.ver (d, t) VALUES (p_d, p_t);
+    RETURN true;
+  END IF;
+  UPDATE public.ver SET d = p_d, t = p_t WHERE (d, t) < (p_d, p_t);
+  GET DIAGNOSTICS n = ROW_COUNT;
+  RETURN n > 0;
+END
+$$;

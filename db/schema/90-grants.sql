@@ -10,11 +10,18 @@ GRANT SELECT ON ALL TABLES IN SCHEMA public, accounts_dep, adm_role, adm_user, c
 GRANT SELECT ON ALL SEQUENCES IN SCHEMA public, accounts_dep, adm_role, adm_user, cmn_classifier,
   cmn_contractor, cmn_department, cmn_gds_and_srv, cmn_inventory_items, cmn_msm, hrms_staffpos,
   mnf_app, mnf_doc, mnf_operation, mnf_proc_tech, stk_purchase, stk_stocks TO kiv_read;
--- Every client writes its build stamp.
-GRANT INSERT, UPDATE ON public.ver TO kiv_read;
+-- Nothing for logins outside the groups: no functions of any schema (now or made later), and
+-- the public schema only through the groups. Connecting to the database is granted per database by
+-- db/lib.sh, since a copy of a template does not inherit it.
+REVOKE EXECUTE ON ALL FUNCTIONS IN SCHEMA public, accounts_dep, adm_role, adm_user, cmn_classifier,
+  cmn_contractor, cmn_department, cmn_gds_and_srv, cmn_inventory_items, cmn_msm, hrms_staffpos, mnf_app,
+  mnf_doc, mnf_operation, mnf_proc_tech, stk_purchase, stk_stocks FROM PUBLIC;
+ALTER DEFAULT PRIVILEGES REVOKE EXECUTE ON FUNCTIONS FROM PUBLIC;
+REVOKE ALL ON SCHEMA public FROM PUBLIC;
 
-REVOKE EXECUTE ON ALL FUNCTIONS IN SCHEMA public, accounts_dep, mnf_app, stk_purchase, stk_stocks FROM PUBLIC;
-GRANT EXECUTE ON FUNCTION public.iif(boolean, anycompatible, anycompatible),
+-- Every client writes its build stamp, through the function only: ver itself is read-only to them.
+GRANT EXECUTE ON FUNCTION public.raise_build_stamp(integer, integer),
+  public.iif(boolean, anycompatible, anycompatible),
   accounts_dep.get_gds_from_by_smena(integer),
   accounts_dep.get_reminder_qty_by_smena(integer, numeric, text),
   accounts_dep.show_consignment(numeric),

@@ -14,7 +14,9 @@ trap 'kiv_cleanup; kiv_psql -d postgres -c "DROP ROLE IF EXISTS $other" >/dev/nu
 # in a transaction that is rolled back. Columns: econom, vesnovskaya, other, milena, sys.
 cases=$(cat <<'CASES'
 ok ok ok ok ok|SELECT count(*) FROM accounts_dep.smena
-ok ok ok ok ok|UPDATE ver SET d = 20240325, t = 54879
+ok ok ok ok ok|SELECT raise_build_stamp(20240325, 54879)
+no no no no no|UPDATE ver SET d = 20240325, t = 54879
+no no no no no|INSERT INTO ver (d, t, delim) VALUES (20240325, 54879, ',')
 no ok ok ok ok|INSERT INTO mnf_app.app_doc(id_jur_person, id_person, d_mnf, d_out)VALUES(6, 12, '05.03.2024', '12.03.2024')
 no ok ok ok ok|UPDATE mnf_app.app_spec SET done=done+1 WHERE id=5
 no ok ok ok ok|UPDATE mnf_proc_tech.tp_operation SET done=done+1 WHERE app_spec_id=5

@@ -32,7 +32,7 @@ if KIV_PASSWORD=wrong kiv_as econom -c "SELECT 1" >/dev/null 2>&1; then kiv_fail
 
 # The login's connection string without a data source.
 odbc() {
-  isql -b -d'|' -k "DRIVER={PostgreSQL UNICODE};DATABASE=$KIV_TEST_DB;SERVER=localhost;PORT=5432;UID=$1;PWD=$(kiv_password "$1");SSLmode=allow;ReadOnly=0;Protocol=7.4;FakeOidIndex=0;ShowOidColumn=0;RowVersioning=0;ShowSystemTables=0;Fetch=100;UnknownSizes=0;MaxVarcharSize=255;MaxLongVarcharSize=8190;Debug=0;CommLog=0;UseDeclareFetch=0;TextAsLongVarchar=1;UnknownsAsLongVarchar=0;BoolsAsChar=1;Parse=0;ExtraSysTablePrefixes=;LFConversion=1;UpdatableCursors=1;TrueIsMinus1=0;BI=0;ByteaAsLongVarBinary=1;UseServerSidePrepare=1;LowerCaseIdentifier=0;D6=-101;OptionalErrors=0;XaOpt=1" 2>&1
+  isql -b -d'|' -k "DRIVER={PostgreSQL UNICODE};DATABASE=$KIV_TEST_DB;SERVER=localhost;PORT=5432;UID=$1;PWD=$(kiv_password "$1");SSLmode=prefer;ReadOnly=0;Protocol=7.4;FakeOidIndex=0;ShowOidColumn=0;RowVersioning=0;ShowSystemTables=0;Fetch=100;UnknownSizes=0;MaxVarcharSize=255;MaxLongVarcharSize=8190;Debug=0;CommLog=0;UseDeclareFetch=0;TextAsLongVarchar=1;UnknownsAsLongVarchar=0;BoolsAsChar=1;Parse=0;ExtraSysTablePrefixes=;LFConversion=1;UpdatableCursors=1;TrueIsMinus1=0;BI=0;ByteaAsLongVarBinary=1;UseServerSidePrepare=1;LowerCaseIdentifier=0;D6=-101;OptionalErrors=0;XaOpt=1" 2>&1
 }
 kiv_expect "ODBC date" "2024-03-05" "$(echo "SELECT '05.03.2024'::date" | odbc econom | tr -d ' \r')"
 kiv_expect "ODBC boolean as character" "1|Администратор" \

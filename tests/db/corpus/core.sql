@@ -9,11 +9,8 @@ select * from adm_user.users u where s_name = 'sys'
 -- TDataModule6 ver: build stamp read by BuildStampCheck [rows]
 select d, t, delim from ver
 
--- TDataModule6 ver: a newer client posts its stamp
-update ver set d = 20240325, t = 54879
-
--- TDataModule6 ver: the first client appends its stamp to an empty table
-insert into ver (d, t) values (20240325, 54879)
+-- TDataModule6 ver: a newer client raises the stamp (also the first client of an empty table) [rows]
+select public.raise_build_stamp(20240325, 54879)
 
 -- TDataModule6 workers: employees with position, department and role [rows]
 SELECT person.s_caption, s_second_name, s_first_name, s_third_name, b_employee, person.id, staff.s_caption s_staffpos, 
