@@ -1,0 +1,145 @@
+// The shared behaviour of the accounting's list and edit screens.
+#include "app/ListScreen.h"
+
+#include <memory>
+
+#include "platform/controls/Forms.h"
+#include "platform/controls/Messages.h"
+#include "platform/data/DataSource.h"
+#include "platform/data/Fields.h"
+#include "platform/dbctrls/DBCtrls.h"
+#include "platform/rtl/Bcd.h"
+#include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/Strings.h"
+
+String LikeFilter(const String& field, const String& typed, bool anywhere) {
+  return field + u" like " + QuotedStr((anywhere ? String(u"%") : String()) + typed + u"%");
+}
+
+void ApplyListFilter(TDataSet* data, const String& typed, const String& filter) {
+  if (typed.empty()) {
+    data->SetFiltered(false);
+    return;
+  }
+  TFilterOptions options;
+  options.Include(foCaseInsensitive);
+  data->SetFilterOptions(options);
+  data->SetFilter(filter);
+  data->SetFiltered(true);
+}
+
+void FilterBoxKeyDown(TDataSet* data, Word& key, bool swallowAll) {
+  const bool arrow = key == VK_UP || key == VK_DOWN;
+  if (key == VK_UP) data->Prior();
+  if (key == VK_DOWN) data->Next();
+  if (arrow || swallowAll) key = 0;
+}
+
+void ToggleSort(TCustomADODataSet* data, const String& field, std::initializer_list<TSortTexts> texts) {
+  for (const TSortTexts& t : texts) {
+    if (field != t.Field) continue;
+    const bool descending = data->GetSort().find(u"DESC") != String::npos;
+    data->SetSort(descending ? t.Ascending : t.Descending);
+    return;
+  }
+}
+
+void Reopen(TDataSet* data) {
+  data->Close();
+  data->Open();
+}
+
+void RestoreRecNo(TDataSet* data, Integer recNo) {
+  if (data->IsEmpty()) return;
+  const Integer count = data->GetRecordCount();
+  data->SetRecNo(recNo > count ? count : (recNo < 1 ? 1 : recNo));
+}
+
+bool AskDelete(const String& text) {
+  return Application->MessageBox(text, u"Удаление", MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void ErrorBox(const String& text) { Application->MessageBox(text, u"Ошибка", MB_ICONSTOP); }
+
+bool RequiredMissing(std::initializer_list<String> values) {
+  for (const String& v : values) {
+    if (v.empty()) {
+      ErrorBox(u"Все поля должны быть заполнены!");
+      return true;
+    }
+  }
+  return false;
+}
+
+String TrimmedField(TDataSet* data, const Char* name) { return Trim(data->FieldByName(name)->GetAsString()); }
+
+Integer IntField(TDataSet* data, const Char* name) {
+  TField* f = data->FieldByName(name);
+  return f->GetIsNull() ? 0 : f->GetAsInteger();
+}
+
+Integer LookupKey(TDBLookupComboBox* box) {
+  const Variant key = box->GetKeyValue();
+  return key.IsNull() || key.IsEmpty() ? 0 : key.AsInteger();
+}
+
+void SetLookupKey(TDBLookupComboBox* box, Integer key) { box->SetKeyValue(Variant(key)); }
+
+void FocusIfVisible(TWinControl* control) {
+  if (control->GetVisible() && control->CanFocus()) control->SetFocus();
+}
+
+void StepFocusedLookup(std::initializer_list<TDBLookupComboBox*> boxes, Word key) {
+  for (TDBLookupComboBox* box : boxes)
+    if (box->Focused()) box->Perform(WM_KEYDOWN, key, 0);
+}
+
+Variant DecimalValue(const String& typed) {
+  if (typed.empty()) return Variant(0);
+  String text = typed;
+  const size_t comma = text.find(u',');
+  if (comma != String::npos) text[comma] = u'.';
+  TFormatSettings point = TFormatSettings::Russian();
+  point.DecimalSeparator = u'.';
+  return Variant(StrToBcd(text, point));
+}
+
+namespace {
+
+void BindValues(TParameters* parameters, TBoundValues values) {
+  for (const auto& [name, value] : values) {
+    // A value the statement does not name is one the other branch of its handler uses.
+    TParameter* p = parameters->FindParam(name);
+    if (!p) continue;
+    // A type left from the command's last text would bind this value as that type.
+    p->SetDataType(ftUnknown);
+    p->SetValue(value);
+  }
+}
+
+}  // namespace
+
+void RunStatement(TADOCommand* command, const String& sql, TBoundValues values) {
+  command->SetCommandText(sql);
+  BindValues(command->GetParameters(), values);
+  command->Execute();
+}
+
+Integer InsertReturningId(TADOConnection* connection, const String& sql, TBoundValues values) {
+  std::unique_ptr<TADOQuery> insert(new TADOQuery(nullptr));
+  insert->SetConnection(connection);
+  insert->GetSQL()->SetText(sql);
+  BindValues(insert->GetParameters(), values);
+  insert->Open();
+  const Integer id = insert->GetFields()->GetField(0)->GetAsInteger();
+  insert->Close();
+  return id;
+}
+
+namespace {
+// The screens' resources name data sources; the class library's other controls register themselves.
+const bool kClassesRegistered = [] {
+  if (!GetClass(u"TDataSource")) RegisterClass(TDataSource::StaticClass());
+  return true;
+}();
+}  // namespace

@@ -1,0 +1,73 @@
+// What the accounting's list and edit screens share: binding a form's components, the filter box, the
+// sort toggle of a title click, the record number kept over a reopen, the message boxes, and
+// statements that take the user's values as bound parameters.
+#pragma once
+
+#include <initializer_list>
+#include <utility>
+
+#include "platform/ado/ADODB.h"
+#include "platform/classes/Component.h"
+#include "platform/rtl/Types.h"
+
+class TDBLookupComboBox;
+class TWinControl;
+
+// The component of the form's resource called name; raises EComponentError when there is none.
+template <class T>
+void BindComponent(TComponent* owner, const Char* name, T*& member) {
+  member = dynamic_cast<T*>(owner->FindComponent(name));
+  if (!member) throw EComponentError(String(u"Component '") + name + u"' not found");
+}
+
+// "field like 'text%'" (with anywhere, "field like '%text%'"); the typed text goes in as one quoted
+// literal, so a quote in it is a character to look for.
+String LikeFilter(const String& field, const String& typed, bool anywhere = false);
+// The filter box: empty text shows every row again; any other text sets filter, which compares text
+// without regard to case.
+void ApplyListFilter(TDataSet* data, const String& typed, const String& filter);
+// Up and Down in the filter box move data to the previous or next row. With swallowAll every key-down
+// is then dropped, so the box itself never acts on one (typed characters still reach it).
+void FilterBoxKeyDown(TDataSet* data, Word& key, bool swallowAll = true);
+
+// A column's pair of recordset sort texts.
+struct TSortTexts {
+  const Char* Field;
+  const Char* Ascending;
+  const Char* Descending;
+};
+// A title click: a current Sort holding "DESC" becomes the column's ascending text, any other its
+// descending text. A column without a pair changes nothing.
+void ToggleSort(TCustomADODataSet* data, const String& field, std::initializer_list<TSortTexts> texts);
+
+void Reopen(TDataSet* data);
+// Puts data back on record recNo, or on its last record when the list has become shorter.
+void RestoreRecNo(TDataSet* data, Integer recNo);
+
+// The delete confirmation (question box "Удаление"); true for Yes.
+bool AskDelete(const String& text);
+// Error box under "Ошибка".
+void ErrorBox(const String& text);
+// "Все поля должны быть заполнены!" when any of the values (already trimmed) is empty.
+bool RequiredMissing(std::initializer_list<String> values);
+
+String TrimmedField(TDataSet* data, const Char* name);
+// The field as an integer; null reads as 0.
+Integer IntField(TDataSet* data, const Char* name);
+// The lookup's chosen key as an integer; 0 when none is chosen.
+Integer LookupKey(TDBLookupComboBox* box);
+// The key of a row as the lookup takes it: an integer.
+void SetLookupKey(TDBLookupComboBox* box, Integer key);
+void FocusIfVisible(TWinControl* control);
+// The mouse wheel on an edit screen steps the lookup box that has the focus by one row.
+void StepFocusedLookup(std::initializer_list<TDBLookupComboBox*> boxes, Word key);
+
+// A number typed by the user as an exact decimal value: empty text is 0, "," or "." the decimal
+// point. Raises EConvertError for anything else.
+Variant DecimalValue(const String& typed);
+
+using TBoundValues = std::initializer_list<std::pair<const Char*, Variant>>;
+// Runs sql through command, each ":name" of the text bound to its value.
+void RunStatement(TADOCommand* command, const String& sql, TBoundValues values);
+// Runs an INSERT ... RETURNING id on connection and answers the new row's id.
+Integer InsertReturningId(TADOConnection* connection, const String& sql, TBoundValues values);

@@ -1,0 +1,138 @@
+// The departments list and editor: add and edit with the warehouse kind and parent, the required
+// name, delete answered both ways, and the filter box (start of the name, any case, quotes).
+#include <gtest/gtest.h>
+
+#include "app/ListScreen.h"
+#include "app/Unit30.h"
+#include "app/Unit31.h"
+#include "app/Unit6.h"
+#include "platform/controls/Messages.h"
+#include "platform/controls/StdCtrls.h"
+#include "platform/dbctrls/DBCtrls.h"
+#include "platform/rtl/Utf.h"
+#include "tests/app/ScreenFixture.h"
+
+namespace {
+
+class DepartmentsTest : public ScreenTest {
+ protected:
+  TDataSet* List() { return DataModule6->department; }
+  std::string Row(const std::string& where) {
+    return Scalar(
+        "select s_caption || '|' || coalesce(s_description, '') || '|' || id_parent || '|' || type || "
+        "'|' || s_type from cmn_department.department where " +
+        where);
+  }
+};
+
+TEST_F(DepartmentsTest, AddEditAndTheRequiredName) {
+  StartAs("milena");
+  List()->Open();
+  TDialogRecorder boxes(TDialogAnswer::Button(IDOK));
+
+  // A warehouse ticked without another choice is a finished-goods warehouse.
+  EXPECT_TRUE(WhenModal(
+      Form31,
+      [&] {
+        EXPECT_EQ(Form31->GetTag(), 1);
+        EXPECT_FALSE(Form31->type_combo->GetEnabled());
+        Form31->Edit1->SetText(String(u"  ") + kHostile + u" ");
+        Form31->Edit2->SetText(u"примечание");
+        Form31->p_department->SetKeyValue(Variant(2));
+        Form31->CheckBox1->SetChecked(true);
+        Form31->Button1Click(nullptr);
+      },
+      [&] { Form30->Button5Click(nullptr); }));
+  EXPECT_EQ(Row("s_caption like 'O''Brien%'"), StringToUtf8(kHostile) + "|примечание|2|0|Склад ГП");
+
+  // A plain department: no kind.
+  WhenModal(
+      Form31,
+      [&] {
+        Form31->Edit1->SetText(u"Участок резки");
+        Form31->Button1Click(nullptr);
+      },
+      [&] { Form30->Button5Click(nullptr); });
+  EXPECT_EQ(Row("s_caption = 'Участок резки'"), "Участок резки||2|-1|");
+
+  // Editing the raw-material warehouse right after shows its own kind and keeps it.
+  Locate(List(), u"s_caption", u"Склад сырья");
+  const Integer recNo = List()->GetRecNo();
+  WhenModal(
+      Form31,
+      [&] {
+        EXPECT_EQ(Form31->GetTag(), 0);
+        EXPECT_TRUE(Form31->CheckBox1->GetChecked());
+        EXPECT_EQ(Form31->type_combo->GetItemIndex(), 2);
+        EXPECT_EQ(Form31->Edit1->GetText(), u"Склад сырья");
+        Form31->Edit1->SetText(u"Склад сырья №1");
+        Form31->Button1Click(nullptr);
+      },
+      [&] { Form30->Button2Click(nullptr); });
+  EXPECT_EQ(Row("id = 4"), "Склад сырья №1|Металлопрокат, метизы, краски|0|2|Склад сырья");
+  EXPECT_EQ(List()->GetRecNo(), recNo);
+  EXPECT_FALSE(Form31->cb_department->GetActive());
+
+  // Only spaces in the name: the error box, nothing written, the editor stays open.
+  const std::string before = Scalar("select count(*) from cmn_department.department");
+  bool stayed = false;
+  WhenModal(
+      Form31,
+      [&] {
+        Form31->Edit1->SetText(u"   ");
+        Form31->Button1Click(nullptr);
+        stayed = Form31->IsModal();
+      },
+      [&] { Form30->Button5Click(nullptr); });
+  EXPECT_TRUE(stayed);
+  EXPECT_EQ(boxes.Last().Text, u"Все поля должны быть заполнены!");
+  EXPECT_EQ(boxes.Last().Caption, u"Ошибка");
+  EXPECT_EQ(Scalar("select count(*) from cmn_department.department"), before);
+}
+
+TEST_F(DepartmentsTest, DeleteAnsweredBothWaysAndTheFilterBox) {
+  StartAs("milena");
+  List()->Open();
+  Locate(List(), u"s_caption", u"Ремонтная служба");
+  const Integer recNo = List()->GetRecNo();
+  TDialogRecorder boxes;
+  boxes.AnswerButton(IDNO).AnswerButton(IDYES);
+  Form30->Button3Click(nullptr);
+  EXPECT_EQ(boxes.Last().Text, u"Удалить строку?");
+  EXPECT_EQ(boxes.Last().Caption, u"Удаление");
+  EXPECT_EQ(Scalar("select count(*) from cmn_department.department where id = 10"), "1");
+  EXPECT_EQ(List()->GetRecNo(), recNo);
+  Form30->Button3Click(nullptr);
+  EXPECT_EQ(Scalar("select count(*) from cmn_department.department where id = 10"), "0");
+  EXPECT_EQ(List()->GetRecNo(), recNo);
+
+  Sql("insert into cmn_department.department (s_caption, id_parent) values ('Цех O''Brien', 0)");
+  Reopen(List());
+  const struct {
+    const char16_t* typed;
+    int rows;
+  } cases[] = {{u"цех", 2}, {u"ЦЕХ МЕТ", 1}, {u"Цех O'B", 1}, {u"еханик", 0}, {u"", 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(StringToUtf8(c.typed));
+    Form30->Edit1->SetText(c.typed);
+    if (c.rows) {
+      EXPECT_EQ(List()->GetRecordCount(), c.rows);
+      for (List()->First(); !List()->GetEof(); List()->Next())
+        EXPECT_EQ(List()->FieldByName(u"s_caption")->GetAsString().substr(0, 3), u"Цех");
+    } else if (String(c.typed).empty()) {
+      EXPECT_FALSE(List()->GetFiltered());
+    } else {
+      EXPECT_TRUE(List()->IsEmpty());
+    }
+  }
+  // Up and Down move the list; no key reaches the box.
+  List()->First();
+  for (Word key : {Word(VK_DOWN), Word(VK_DOWN), Word(VK_UP), Word(VK_DELETE)}) {
+    Word k = key;
+    Form30->Edit1KeyDown(nullptr, k, {});
+    EXPECT_EQ(k, 0);
+  }
+  EXPECT_EQ(List()->GetRecNo(), 2);
+}
+
+}  // namespace
