@@ -5,10 +5,15 @@
 #include "platform/ado/AdoSql.h"
 #include "platform/data/DBConsts.h"
 #include "platform/rtl/Format.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 
 namespace {
 
+const Char* const kTransactionLost =
+    u"The connection to the database server was lost; the changes were not saved.";
+const Char* const kConnectionLost =
+    u"The connection to the database server was lost; the next operation connects again.";
 
 const TTypeInfo* DirectionInfo() {
   static const TTypeInfo info = TTypeInfo::Enum(
@@ -330,10 +335,9 @@ TADOConnection::TADOConnection(TComponent* owner) : TComponent(owner) {}
 
 TADOConnection::~TADOConnection() {
   while (!dataSets_.empty()) dataSets_.back()->SetConnection(nullptr);
-  try {
-    DoDisconnect();
-  } catch (...) {
-  }
+  // With the datasets gone nothing here raises: the rollback's own failure is handled inside, and
+  // disconnecting does not raise.
+  DoDisconnect();
 }
 
 void TADOConnection::Published(TPropBuilder<TADOConnection>& p) {
@@ -386,6 +390,9 @@ void TADOConnection::Loaded() {
 
 void TADOConnection::Open() {
   if (link_.Connected()) return;
+  // Connecting again would let the caller's next statements run outside the transaction it thinks
+  // is open; it must end that one first.
+  if (transactionLost_) throw EADOError(String(kTransactionLost) + u" End the transaction first.");
   DoConnect();
 }
 
@@ -425,12 +432,13 @@ void TADOConnection::DoConnect() {
     throw;
   }
   inTransaction_ = false;
+  lost_ = false;
   if (OnConnectComplete) OnConnectComplete(this, nullptr, status);
   if (AfterConnect) AfterConnect(this);
 }
 
 void TADOConnection::Close() {
-  if (!link_.Connected()) return;
+  if (!link_.Connected() && !lost_) return;
   if (BeforeDisconnect) BeforeDisconnect(this);
   DoDisconnect();
   if (AfterDisconnect) AfterDisconnect(this);
@@ -438,15 +446,20 @@ void TADOConnection::Close() {
 
 void TADOConnection::DoDisconnect() {
   for (TCustomADODataSet* d : std::vector<TCustomADODataSet*>(dataSets_)) d->Close();
-  if (inTransaction_) {
-    inTransaction_ = false;
-    try {
-      link_.Rollback();
-    } catch (const EADOError&) {
-      // A connection that is already gone has nothing left to roll back.
-    }
-  }
+  // Closing abandons an open transaction: disconnecting rolls it back (the server discards it in
+  // any case when the session ends).
+  inTransaction_ = false;
+  transactionLost_ = false;
+  lost_ = false;
   link_.Disconnect();
+}
+
+void TADOConnection::ConnectionLost(const EADOError& error) {
+  link_.Disconnect();
+  lost_ = true;
+  transactionLost_ = inTransaction_;
+  throw EADOError(String(inTransaction_ ? kTransactionLost : kConnectionLost) + u"\n" + error.Message(),
+                  error.Diagnostics());
 }
 
 String TADOConnection::GetDefaultDatabase() const {
@@ -469,36 +482,43 @@ TOdbcConnection& TADOConnection::Link() {
 Integer TADOConnection::BeginTrans() {
   if (inTransaction_)
     throw EADOError(u"A transaction is already active; nested transactions are not supported");
-  Guard([&] { Link().SetAutoCommit(false); });
+  Guard([&] {
+    TOdbcConnection& link = Link();
+    // The driver sends BEGIN only with the first statement; a round trip now finds a dropped link
+    // before the caller has done any work in the transaction.
+    TOdbcStatement probe(link);
+    probe.Execute(u"select 1", {});
+    link.SetAutoCommit(false);
+  });
   inTransaction_ = true;
   return 1;
 }
 
-void TADOConnection::CommitTrans() {
-  if (!inTransaction_) throw EADOError(u"No transaction is active");
-  inTransaction_ = false;
-  Guard([&] {
-    try {
-      link_.Commit();
-    } catch (...) {
-      link_.SetAutoCommit(true);
-      throw;
-    }
-    link_.SetAutoCommit(true);
-  });
-}
+void TADOConnection::CommitTrans() { EndTransaction(true); }
 
-void TADOConnection::RollbackTrans() {
+void TADOConnection::RollbackTrans() { EndTransaction(false); }
+
+void TADOConnection::EndTransaction(bool commit) {
   if (!inTransaction_) throw EADOError(u"No transaction is active");
-  inTransaction_ = false;
+  // However it ends, the transaction is over afterwards.
+  auto over = MakeScopeExit([this] {
+    inTransaction_ = false;
+    transactionLost_ = false;
+  });
+  if (transactionLost_) throw EADOError(kTransactionLost);
   Guard([&] {
-    try {
+    // Back to autocommit whether the end worked or not; a link that cannot even do that is closed,
+    // so that the next operation starts on a fresh one.
+    auto autoCommit = MakeScopeExit([this] {
+      if (link_.Connected() && !link_.TrySetAutoCommit(true)) {
+        link_.Disconnect();
+        lost_ = true;
+      }
+    });
+    if (commit)
+      link_.Commit();
+    else
       link_.Rollback();
-    } catch (...) {
-      link_.SetAutoCommit(true);
-      throw;
-    }
-    link_.SetAutoCommit(true);
   });
 }
 

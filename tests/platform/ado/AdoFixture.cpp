@@ -65,7 +65,7 @@ void SuperuserSql(const std::string& database, const std::string& sql) {
 
 String LoginConnectionString(const String& database, const String& login, const String& password) {
   return u"DRIVER={PostgreSQL UNICODE};DATABASE=" + database + u";SERVER=localhost;PORT=5432;UID=" + login +
-         u";PWD=" + password + u";SSLmode=allow;" + kLoginOptions;
+         u";PWD=" + password + u";SSLmode=prefer;" + kLoginOptions;
 }
 
 void AdoTest::SetUp() {
