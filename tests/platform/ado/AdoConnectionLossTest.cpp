@@ -7,9 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <array>
 #include <chrono>
-#include <cstdio>
 #include <stdexcept>
 #include <thread>
 
@@ -18,16 +16,6 @@
 #include "tests/platform/ado/AdoFixture.h"
 
 namespace {
-
-std::string RunShell(const std::string& command) {
-  std::array<char, 4096> buffer;
-  std::string output;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (!pipe) throw std::runtime_error("cannot run " + command);
-  while (size_t n = fread(buffer.data(), 1, buffer.size(), pipe)) output.append(buffer.data(), n);
-  if (pclose(pipe) != 0) throw std::runtime_error(command + " failed:\n" + output);
-  return output;
-}
 
 // The message of what fn raises, or "" when it raised nothing.
 template <class F>
@@ -136,14 +124,14 @@ class AdoRestartTest : public ::testing::Test {
   static void SetUpTestSuite() {
     name_ = "kivt_loss_" + std::to_string(getpid());
     port_ = FreePort();
-    RunShell("pg_createcluster 15 " + name_ + " --port " + std::to_string(port_) +
-             " -- --auth-host=trust --auth-local=peer");
-    RunShell("pg_ctlcluster 15 " + name_ + " start");
+    Shell("pg_createcluster 15 " + name_ + " --port " + std::to_string(port_) +
+          " -- --auth-host=trust --auth-local=peer");
+    Shell("pg_ctlcluster 15 " + name_ + " start");
     Psql("postgres", "create role kivt login superuser");
     Psql("postgres", "create database loss owner kivt");
   }
   static void TearDownTestSuite() {
-    if (!name_.empty()) RunShell("pg_dropcluster 15 " + name_ + " --stop");
+    if (!name_.empty()) Shell("pg_dropcluster 15 " + name_ + " --stop");
   }
 
   void SetUp() override {
@@ -171,10 +159,10 @@ class AdoRestartTest : public ::testing::Test {
     throw std::runtime_error("no free port");
   }
   static std::string Psql(const std::string& database, const std::string& sql) {
-    return RunShell("runuser -u postgres -- psql -X -q -A -t -v ON_ERROR_STOP=1 -p " + std::to_string(port_) +
-                    " -d " + database + " -c \"" + sql + "\"");
+    return Shell("runuser -u postgres -- psql -X -q -A -t -v ON_ERROR_STOP=1 -p " + std::to_string(port_) +
+                 " -d " + database + " -c \"" + sql + "\"");
   }
-  static void Restart() { RunShell("pg_ctlcluster 15 " + name_ + " restart -m fast"); }
+  static void Restart() { Shell("pg_ctlcluster 15 " + name_ + " restart -m fast"); }
   // Restarts the cluster after a moment, while the caller's statement runs.
   static std::thread RestartSoon() {
     return std::thread([] {
