@@ -393,7 +393,7 @@ void TADOConnection::Open() {
   // Connecting again would let the caller's next statements run outside the transaction it thinks
   // is open; it must end that one first.
   if (transactionLost_) throw EADOError(String(kTransactionLost) + u" End the transaction first.");
-  DoConnect();
+  DoConnect(nullptr);
 }
 
 void TADOConnection::Open(const String& userId, const String& password) {
@@ -404,24 +404,18 @@ void TADOConnection::Open(const String& userId, const String& password) {
     if (!SameText(key, u"UID") && !SameText(key, u"PWD"))
       text += key + u"=" + QuoteConnectionValue(value) + u";";
   text += u"UID=" + QuoteConnectionValue(userId) + u";PWD=" + QuoteConnectionValue(password) + u";";
-  const String saved = connectionString_;
-  connectionString_ = text;
-  try {
-    DoConnect();
-  } catch (...) {
-    connectionString_ = saved;
-    throw;
-  }
-  connectionString_ = saved;
+  DoConnect(&text);
 }
 
-void TADOConnection::DoConnect() {
+void TADOConnection::DoConnect(const String* text) {
   if (BeforeConnect) BeforeConnect(this);
   errors_.Clear();
   TEventStatus status = esOK;
+  // A handler of BeforeConnect may still change the connection string.
+  const String connectWith = text ? *text : connectionString_;
   try {
-    if (Trim(connectionString_).empty()) throw EADOError(u"The connection string is empty");
-    link_.Connect(OdbcConnectionString(connectionString_), connectionTimeout_);
+    if (Trim(connectWith).empty()) throw EADOError(u"The connection string is empty");
+    link_.Connect(OdbcConnectionString(connectWith), connectionTimeout_);
     if (!defaultDatabase_.empty() && !SameText(defaultDatabase_, link_.GetCurrentCatalog()))
       link_.SetCurrentCatalog(defaultDatabase_);
   } catch (EADOError& e) {
@@ -433,6 +427,7 @@ void TADOConnection::DoConnect() {
   }
   inTransaction_ = false;
   lost_ = false;
+  linkString_ = connectWith;
   if (OnConnectComplete) OnConnectComplete(this, nullptr, status);
   if (AfterConnect) AfterConnect(this);
 }
@@ -475,7 +470,13 @@ void TADOConnection::SetDefaultDatabase(const String& value) {
 }
 
 TOdbcConnection& TADOConnection::Link() {
-  if (!link_.Connected()) Open();
+  if (link_.Connected()) return link_;
+  if (transactionLost_) throw EADOError(String(kTransactionLost) + u" End the transaction first.");
+  // After a loss: the same string the lost link was made with (Open with a login included).
+  if (lost_)
+    DoConnect(&linkString_);
+  else
+    DoConnect(nullptr);
   return link_;
 }
 

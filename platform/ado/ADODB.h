@@ -212,12 +212,15 @@ class TADOConnection : public TComponent {
   void UnregisterDataSet(TCustomADODataSet* dataSet);
 
  private:
-  void DoConnect();
+  // Connects with text, or with the connection string when text is null.
+  void DoConnect(const String* text);
   void DoDisconnect();
   [[noreturn]] void ConnectionLost(const EADOError& error);
   void EndTransaction(bool commit);
 
   String connectionString_;
+  // The string the link was last made with; a lost link is made again with it.
+  String linkString_;
   String provider_ = u"MSDASQL.1";
   String defaultDatabase_;
   bool loginPrompt_ = true;

@@ -115,6 +115,26 @@ TEST_F(AdoTerminatedTest, APostOnADroppedLinkFailsKeepsTheEditAndWorksWhenRepeat
   EXPECT_EQ(Rows(), u"1:первый");
 }
 
+TEST_F(AdoTerminatedTest, TheLinkIsMadeAgainWithTheLoginItWasOpenedWith) {
+  // The login given to Open is not in the connection string; connecting again must not lose it.
+  TADOConnection c(nullptr);
+  c.SetConnectionString(u"DRIVER={PostgreSQL UNICODE};DATABASE=" + Utf8ToString(database_) +
+                        u";SERVER=localhost;PORT=5432;SSLmode=prefer;" + kLoginOptions);
+  c.Open(u"econom", DemoPassword(u"econom"));
+  auto who = [&] {
+    std::unique_ptr<TADOQuery> q(new TADOQuery(nullptr));
+    q->SetConnection(&c);
+    q->SQL()->SetText(u"select current_user::text");
+    q->Open();
+    return q->GetFields()->GetField(0)->GetAsString();
+  };
+  EXPECT_EQ(who(), u"econom");
+  SuperuserSql(database_, "select pg_terminate_backend(pid) from pg_stat_activity where datname = '" +
+                              database_ + "' and usename = 'econom'");
+  EXPECT_TRUE(Mentions(ErrorOf(who), kLost));
+  EXPECT_EQ(who(), u"econom");
+}
+
 // ---- A private cluster restarted under the connection ----
 
 // A throwaway cluster of its own on a free port, with one database and a superuser login reached
