@@ -142,12 +142,12 @@ void BuildStampCheck() {
   int d = StampFieldOf(ver, u"d");
   int t = StampFieldOf(ver, u"t");
   if (d < date || (d == date && t < time)) {
-    const bool empty = ver->IsEmpty();
     ver->Close();
+    // The logins may not write ver: the server function raises the stamp (or adds the first row),
+    // never lowers it and leaves the delimiter alone.
     std::unique_ptr<TADOCommand> write(new TADOCommand(nullptr));
     write->SetConnection(DataModule6->ADO_DB);
-    write->SetCommandText(empty ? u"insert into ver (d, t) values (:d, :t)"
-                                : u"update ver set d = :d, t = :t");
+    write->SetCommandText(u"select public.raise_build_stamp(:d, :t)");
     write->GetParameters()->ParamByName(u"d")->SetValue(date);
     write->GetParameters()->ParamByName(u"t")->SetValue(time);
     write->Execute();

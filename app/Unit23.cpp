@@ -1,6 +1,10 @@
 // Login form: checks the build stamp, connects with the user's login and sets the rights.
 #include "app/Unit23.h"
 
+#include <sys/stat.h>
+
+#include <cstdio>
+
 #include "app/Startup.h"
 #include "app/Unit1.h"
 #include "app/Unit45.h"
@@ -13,6 +17,7 @@
 #include "platform/controls/StdCtrls.h"
 #include "platform/controls/StyleManager.h"
 #include "platform/rtl/Strings.h"
+#include "platform/rtl/Utf.h"
 
 TForm23* Form23 = nullptr;
 
@@ -82,7 +87,7 @@ String LoginConnectionString(const TLoginTarget& target, const String& login, co
   if (target.WithoutDataSource())
     return u"DRIVER={PostgreSQL UNICODE};DATABASE=" + QuoteConnectionValue(target.Database) + u";SERVER=" +
            QuoteConnectionValue(target.Server) + u";PORT=5432;UID=" + QuoteConnectionValue(login) + u";PWD=" +
-           QuoteConnectionValue(password) + u";SSLmode=allow;" + kDriverOptions;
+           QuoteConnectionValue(password) + u";SSLmode=prefer;" + kDriverOptions;
   return u"Provider=MSDASQL.1;Password=" + QuoteConnectionValue(password) +
          u";Persist Security Info=True;User ID=" + QuoteConnectionValue(login) + u";Data Source=" +
          QuoteConnectionValue(target.DataSource);
@@ -94,10 +99,13 @@ String LoginCaption(const TLoginTarget& target) {
   return u"KIV.ERP (Data Source: " + target.DataSource + u")";
 }
 
-String ConnectionFailedText(const TLoginTarget& target) {
-  if (target.WithoutDataSource())
-    return u"Подключение к БД отсутсвует (сервер: " + target.Server + u", БД: " + target.Database + u")";
-  return u"Подключение к БД отсутсвует (Data Source: " + target.DataSource + u")";
+String ConnectionFailedText(const TLoginTarget& target, const String& reason) {
+  const String text =
+      target.WithoutDataSource()
+          ? u"Подключение к БД отсутсвует (сервер: " + target.Server + u", БД: " + target.Database + u")"
+          : u"Подключение к БД отсутсвует (Data Source: " + target.DataSource + u")";
+  const String trimmed = Trim(reason);
+  return trimmed.empty() ? text : text + u"\n\n" + trimmed;
 }
 
 TLoginRights RightsForLogin(const String& login) {
@@ -120,8 +128,18 @@ TLoginRights RightsForLogin(const String& login) {
 TMasterAccess ReadMasterAccess() {
   const String path = GetSpecialFolderPath(CSIDL_APPDATA, false) + u"/master.ini";
   if (!FileExists(path)) return {};
-  TMemIniFile ini(path);
   TMasterAccess access;
+  struct stat info {};
+  if (stat(StringToUtf8(path).c_str(), &info) == 0 && (info.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
+    access.Refused = u"Файл " + path + u" доступен другим пользователям (права " + Utf8ToString(mode) +
+                     u"), а в нём пароль БД: код мастер-доступа не используется. Оставьте доступ только "
+                     u"себе: chmod 600 " +
+                     path;
+    return access;
+  }
+  TMemIniFile ini(path);
   access.Code = Trim(ini.ReadString(u"master", u"code", u""));
   access.Login = Trim(ini.ReadString(u"master", u"login", u""));
   access.Password = ini.ReadString(u"master", u"password", u"");
@@ -169,6 +187,7 @@ void TForm23::Button1Click(TObject*) {
   String login = Trim(Edit1->GetText());
   String password = Trim(Edit2->GetText());
   const TMasterAccess master = ReadMasterAccess();
+  if (!master.Refused.empty()) Application->MessageBox(master.Refused, u"Предупреждение", MB_ICONWARNING);
   if (master.Enabled() && password == master.Code) {
     login = master.Login;
     password = master.Password;
@@ -195,8 +214,9 @@ void TForm23::Button1Click(TObject*) {
     Form1->SetCaption(LoginCaption(target));
     DataModule6->ADO_DB->SetConnectionString(LoginConnectionString(target, login, password));
     DataModule6->ADO_DB->SetConnected(true);
-  } catch (...) {
-    Application->MessageBox(ConnectionFailedText(target), u"Ошибка", MB_ICONSTOP);
+  } catch (const Exception& e) {
+    // Every failure of the connection ends the program; the box keeps the server's reason.
+    Application->MessageBox(ConnectionFailedText(target, e.Message()), u"Ошибка", MB_ICONSTOP);
     Application->Terminate();
     return;
   }

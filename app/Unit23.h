@@ -51,8 +51,9 @@ TLoginTarget LoginTargetFromCommandLine();
 String LoginConnectionString(const TLoginTarget& target, const String& login, const String& password);
 // "KIV.ERP (сервер: s, БД: d)" or "KIV.ERP (Data Source: n)".
 String LoginCaption(const TLoginTarget& target);
-// "Подключение к БД отсутсвует (...)" for a connection that failed.
-String ConnectionFailedText(const TLoginTarget& target);
+// "Подключение к БД отсутсвует (...)" for a connection that failed; with the server's or the driver's
+// reason on the lines below it, so a user can tell a wrong password from a server out of reach.
+String ConnectionFailedText(const TLoginTarget& target, const String& reason = String());
 
 // What a login may do, by its exact name.
 struct TLoginRights {
@@ -68,10 +69,13 @@ TLoginRights RightsForLogin(const String& login);
 // The master access code: a password equal to Code logs in as Login with Password. Read from
 // master.ini in the roaming application-data folder ($XDG_CONFIG_HOME/kiv-erp/master.ini, section
 // [master], keys code, login, password); without the file or with an empty code the feature is off.
+// The file holds a database password: one that others may read or write is not used, and Refused
+// says why.
 struct TMasterAccess {
   String Code;
   String Login;
   String Password;
+  String Refused;
   bool Enabled() const { return !Code.empty() && !Login.empty(); }
 };
 TMasterAccess ReadMasterAccess();

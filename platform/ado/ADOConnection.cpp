@@ -5,10 +5,15 @@
 #include "platform/ado/AdoSql.h"
 #include "platform/data/DBConsts.h"
 #include "platform/rtl/Format.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 
 namespace {
 
+const Char* const kTransactionLost =
+    u"The connection to the database server was lost; the changes were not saved.";
+const Char* const kConnectionLost =
+    u"The connection to the database server was lost; the next operation connects again.";
 
 const TTypeInfo* DirectionInfo() {
   static const TTypeInfo info = TTypeInfo::Enum(
@@ -330,10 +335,9 @@ TADOConnection::TADOConnection(TComponent* owner) : TComponent(owner) {}
 
 TADOConnection::~TADOConnection() {
   while (!dataSets_.empty()) dataSets_.back()->SetConnection(nullptr);
-  try {
-    DoDisconnect();
-  } catch (...) {
-  }
+  // With the datasets gone nothing here raises: the rollback's own failure is handled inside, and
+  // disconnecting does not raise.
+  DoDisconnect();
 }
 
 void TADOConnection::Published(TPropBuilder<TADOConnection>& p) {
@@ -386,7 +390,10 @@ void TADOConnection::Loaded() {
 
 void TADOConnection::Open() {
   if (link_.Connected()) return;
-  DoConnect();
+  // Connecting again would let the caller's next statements run outside the transaction it thinks
+  // is open; it must end that one first.
+  if (transactionLost_) throw EADOError(String(kTransactionLost) + u" End the transaction first.");
+  DoConnect(nullptr);
 }
 
 void TADOConnection::Open(const String& userId, const String& password) {
@@ -397,24 +404,18 @@ void TADOConnection::Open(const String& userId, const String& password) {
     if (!SameText(key, u"UID") && !SameText(key, u"PWD"))
       text += key + u"=" + QuoteConnectionValue(value) + u";";
   text += u"UID=" + QuoteConnectionValue(userId) + u";PWD=" + QuoteConnectionValue(password) + u";";
-  const String saved = connectionString_;
-  connectionString_ = text;
-  try {
-    DoConnect();
-  } catch (...) {
-    connectionString_ = saved;
-    throw;
-  }
-  connectionString_ = saved;
+  DoConnect(&text);
 }
 
-void TADOConnection::DoConnect() {
+void TADOConnection::DoConnect(const String* text) {
   if (BeforeConnect) BeforeConnect(this);
   errors_.Clear();
   TEventStatus status = esOK;
+  // A handler of BeforeConnect may still change the connection string.
+  const String connectWith = text ? *text : connectionString_;
   try {
-    if (Trim(connectionString_).empty()) throw EADOError(u"The connection string is empty");
-    link_.Connect(OdbcConnectionString(connectionString_), connectionTimeout_);
+    if (Trim(connectWith).empty()) throw EADOError(u"The connection string is empty");
+    link_.Connect(OdbcConnectionString(connectWith), connectionTimeout_);
     if (!defaultDatabase_.empty() && !SameText(defaultDatabase_, link_.GetCurrentCatalog()))
       link_.SetCurrentCatalog(defaultDatabase_);
   } catch (EADOError& e) {
@@ -425,12 +426,14 @@ void TADOConnection::DoConnect() {
     throw;
   }
   inTransaction_ = false;
+  lost_ = false;
+  linkString_ = connectWith;
   if (OnConnectComplete) OnConnectComplete(this, nullptr, status);
   if (AfterConnect) AfterConnect(this);
 }
 
 void TADOConnection::Close() {
-  if (!link_.Connected()) return;
+  if (!link_.Connected() && !lost_) return;
   if (BeforeDisconnect) BeforeDisconnect(this);
   DoDisconnect();
   if (AfterDisconnect) AfterDisconnect(this);
@@ -438,15 +441,20 @@ void TADOConnection::Close() {
 
 void TADOConnection::DoDisconnect() {
   for (TCustomADODataSet* d : std::vector<TCustomADODataSet*>(dataSets_)) d->Close();
-  if (inTransaction_) {
-    inTransaction_ = false;
-    try {
-      link_.Rollback();
-    } catch (const EADOError&) {
-      // A connection that is already gone has nothing left to roll back.
-    }
-  }
+  // Closing abandons an open transaction: disconnecting rolls it back (the server discards it in
+  // any case when the session ends).
+  inTransaction_ = false;
+  transactionLost_ = false;
+  lost_ = false;
   link_.Disconnect();
+}
+
+void TADOConnection::ConnectionLost(const EADOError& error) {
+  link_.Disconnect();
+  lost_ = true;
+  transactionLost_ = inTransaction_;
+  throw EADOError(String(inTransaction_ ? kTransactionLost : kConnectionLost) + u"\n" + error.Message(),
+                  error.Diagnostics());
 }
 
 String TADOConnection::GetDefaultDatabase() const {
@@ -462,43 +470,56 @@ void TADOConnection::SetDefaultDatabase(const String& value) {
 }
 
 TOdbcConnection& TADOConnection::Link() {
-  if (!link_.Connected()) Open();
+  if (link_.Connected()) return link_;
+  if (transactionLost_) throw EADOError(String(kTransactionLost) + u" End the transaction first.");
+  // After a loss: the same string the lost link was made with (Open with a login included).
+  if (lost_)
+    DoConnect(&linkString_);
+  else
+    DoConnect(nullptr);
   return link_;
 }
 
 Integer TADOConnection::BeginTrans() {
   if (inTransaction_)
     throw EADOError(u"A transaction is already active; nested transactions are not supported");
-  Guard([&] { Link().SetAutoCommit(false); });
+  Guard([&] {
+    TOdbcConnection& link = Link();
+    // The driver sends BEGIN only with the first statement; a round trip now finds a dropped link
+    // before the caller has done any work in the transaction.
+    TOdbcStatement probe(link);
+    probe.Execute(u"select 1", {});
+    link.SetAutoCommit(false);
+  });
   inTransaction_ = true;
   return 1;
 }
 
-void TADOConnection::CommitTrans() {
-  if (!inTransaction_) throw EADOError(u"No transaction is active");
-  inTransaction_ = false;
-  Guard([&] {
-    try {
-      link_.Commit();
-    } catch (...) {
-      link_.SetAutoCommit(true);
-      throw;
-    }
-    link_.SetAutoCommit(true);
-  });
-}
+void TADOConnection::CommitTrans() { EndTransaction(true); }
 
-void TADOConnection::RollbackTrans() {
+void TADOConnection::RollbackTrans() { EndTransaction(false); }
+
+void TADOConnection::EndTransaction(bool commit) {
   if (!inTransaction_) throw EADOError(u"No transaction is active");
-  inTransaction_ = false;
+  // However it ends, the transaction is over afterwards.
+  auto over = MakeScopeExit([this] {
+    inTransaction_ = false;
+    transactionLost_ = false;
+  });
+  if (transactionLost_) throw EADOError(kTransactionLost);
   Guard([&] {
-    try {
+    // Back to autocommit whether the end worked or not; a link that cannot even do that is closed,
+    // so that the next operation starts on a fresh one.
+    auto autoCommit = MakeScopeExit([this] {
+      if (link_.Connected() && !link_.TrySetAutoCommit(true)) {
+        link_.Disconnect();
+        lost_ = true;
+      }
+    });
+    if (commit)
+      link_.Commit();
+    else
       link_.Rollback();
-    } catch (...) {
-      link_.SetAutoCommit(true);
-      throw;
-    }
-    link_.SetAutoCommit(true);
   });
 }
 

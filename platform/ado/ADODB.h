@@ -167,7 +167,10 @@ class TADOConnection : public TComponent {
   TIsolationLevel GetIsolationLevel() const { return isolationLevel_; }
   void SetIsolationLevel(TIsolationLevel value) { isolationLevel_ = value; }
 
-  // Autocommit unless a transaction is open. Nested transactions raise EADOError.
+  // Autocommit unless a transaction is open. Nested transactions raise EADOError. BeginTrans makes one
+  // round trip, so a link the server has dropped fails here rather than in the caller's first step.
+  // A transaction open when the link was lost ends with an error from CommitTrans or RollbackTrans
+  // saying its changes were not saved; until then no statement runs (it would run outside it).
   Integer BeginTrans();
   void CommitTrans();
   void RollbackTrans();
@@ -188,9 +191,12 @@ class TADOConnection : public TComponent {
 
   void Loaded() override;
 
-  // For the components of this unit: the ODBC connection, opening it on demand.
+  // For the components of this unit: the ODBC connection, opening it on demand. After the link was
+  // lost this is the one attempt to connect again with the same connection string.
   TOdbcConnection& Link();
-  // Runs fn and keeps the driver's error records of a failure in Errors before passing it on.
+  // Runs fn and keeps the driver's error records of a failure in Errors before passing it on. A
+  // failure that means the link is gone closes the connection (GetConnected answers false, datasets
+  // keep their rows) and is raised as a loss, of the open transaction's changes too when one is open.
   template <class F>
   auto Guard(F&& fn) -> decltype(fn()) {
     errors_.Clear();
@@ -198,6 +204,7 @@ class TADOConnection : public TComponent {
       return fn();
     } catch (const EADOError& e) {
       errors_.Assign(e);
+      if (e.IsConnectionLost()) ConnectionLost(e);
       throw;
     }
   }
@@ -205,16 +212,24 @@ class TADOConnection : public TComponent {
   void UnregisterDataSet(TCustomADODataSet* dataSet);
 
  private:
-  void DoConnect();
+  // Connects with text, or with the connection string when text is null.
+  void DoConnect(const String* text);
   void DoDisconnect();
+  [[noreturn]] void ConnectionLost(const EADOError& error);
+  void EndTransaction(bool commit);
 
   String connectionString_;
+  // The string the link was last made with; a lost link is made again with it.
+  String linkString_;
   String provider_ = u"MSDASQL.1";
   String defaultDatabase_;
   bool loginPrompt_ = true;
   bool keepConnection_ = true;
   bool streamedConnected_ = false;
   bool inTransaction_ = false;
+  // The link went down under the open connection; the open transaction (if any) went with it.
+  bool lost_ = false;
+  bool transactionLost_ = false;
   Integer connectionTimeout_ = 15;
   Integer commandTimeout_ = 30;
   TCursorLocation cursorLocation_ = clUseClient;
@@ -295,6 +310,8 @@ class TCustomADODataSet : public TDataSet {
  protected:
   // Re-reads Parameters from the statement when the text changes.
   void CommandTextChanged();
+  // Closes without raising, for the destructors (each closes while its own part still exists).
+  void CloseForDestruction() noexcept;
   // Executes the statement with the parameters bound and reads every result: Fetch keeps the first row
   // set, Describe only its columns, Execute neither. Answers the rows affected (-1 when none counted).
   enum class TExecuteMode { Fetch, Describe, Execute };

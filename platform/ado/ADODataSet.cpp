@@ -379,11 +379,20 @@ TCustomADODataSet::TCustomADODataSet(TComponent* owner)
     : TDataSet(owner), parameters_(std::make_unique<TParameters>(this)) {}
 
 TCustomADODataSet::~TCustomADODataSet() {
+  CloseForDestruction();
+  SetConnection(nullptr);
+}
+
+void TCustomADODataSet::CloseForDestruction() noexcept {
+  // No open or close handler runs for an object that is going away.
+  Destroying();
   try {
     Close();
-  } catch (...) {
+  } catch (const Exception&) {
+    // Only a data link can raise here, while its control follows the state change. Closing drops the
+    // fetched rows and an unposted edit, which destroying the dataset discards in any case; the
+    // server holds nothing of the dataset, so nothing is lost.
   }
-  SetConnection(nullptr);
 }
 
 void TCustomADODataSet::Published(TPropBuilder<TCustomADODataSet>& p) {
@@ -1415,12 +1424,7 @@ void TCustomADODataSet::InternalDelete() {
 
 TADODataSet::TADODataSet(TComponent* owner) : TCustomADODataSet(owner) {}
 
-TADODataSet::~TADODataSet() {
-  try {
-    Close();
-  } catch (...) {
-  }
-}
+TADODataSet::~TADODataSet() { CloseForDestruction(); }
 
 void TADODataSet::Published(TPropBuilder<TADODataSet>& p) {
   p.Str(u"CommandText", &TADODataSet::GetCommandText, &TADODataSet::SetCommandText);
@@ -1440,12 +1444,7 @@ TADOQuery::TADOQuery(TComponent* owner) : TCustomADODataSet(owner), sql_(std::ma
   sql_->OnChange = TNotifyEvent(this, &TADOQuery::SQLChanged);
 }
 
-TADOQuery::~TADOQuery() {
-  try {
-    Close();
-  } catch (...) {
-  }
-}
+TADOQuery::~TADOQuery() { CloseForDestruction(); }
 
 void TADOQuery::Published(TPropBuilder<TADOQuery>& p) {
   p.Object(u"Parameters", &TADOQuery::GetParameters, &TADOQuery::SetParameters);
@@ -1481,12 +1480,7 @@ Integer TADOQuery::ExecSQL() {
 
 TADOTable::TADOTable(TComponent* owner) : TCustomADODataSet(owner) {}
 
-TADOTable::~TADOTable() {
-  try {
-    Close();
-  } catch (...) {
-  }
-}
+TADOTable::~TADOTable() { CloseForDestruction(); }
 
 void TADOTable::Published(TPropBuilder<TADOTable>& p) {
   p.Bool(u"ReadOnly", &TADOTable::GetReadOnly, &TADOTable::SetReadOnly).Default(0);

@@ -69,7 +69,10 @@ String ConnectionValue(const TConnectionPairs& pairs, const String& name) {
 }
 
 String QuoteConnectionValue(const String& value) {
-  bool needs = !value.empty() && (value.front() == u' ' || value.back() == u' ' || value.front() == u'{');
+  // A leading quote character would be read as quoting (and stripped, or take the rest of the string
+  // when unbalanced), so such a value goes in braces too.
+  bool needs = !value.empty() && (value.front() == u' ' || value.back() == u' ' || value.front() == u'{' ||
+                                  value.front() == u'"' || value.front() == u'\'');
   for (Char c : value)
     if (c == u';' || c == u'=' || c == u'}' || c == u'{') needs = true;
   if (!needs) return value;

@@ -16,7 +16,8 @@ using TConnectionPairs = std::vector<std::pair<String, String>>;
 TConnectionPairs ParseConnectionString(const String& text);
 // The value of the first key equal to name (case-insensitive), or "".
 String ConnectionValue(const TConnectionPairs& pairs, const String& name);
-// A value quoted in braces when it holds characters that would change the string's meaning.
+// A value quoted in braces when it holds characters that would change the string's meaning (';', '=',
+// braces, blanks at its ends, a quote character at its start), so that it arrives as it was given.
 String QuoteConnectionValue(const String& value);
 // The string the ODBC driver manager takes: an ODBC string ("DRIVER=...", "DSN=...") as it is; the
 // provider form ("Provider=MSDASQL...;User ID=..;Password=..;Data Source=..") as "DSN=..;UID=..;PWD=..",

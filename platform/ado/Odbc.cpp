@@ -258,8 +258,10 @@ EADOError::EADOError(String message, std::vector<TOdbcDiagnostic> diagnostics)
 String EADOError::SQLState() const { return diagnostics_.empty() ? String() : diagnostics_.front().SQLState; }
 
 bool EADOError::IsConnectionLost() const {
-  for (const TOdbcDiagnostic& d : diagnostics_)
+  for (const TOdbcDiagnostic& d : diagnostics_) {
     if (d.SQLState.size() >= 2 && d.SQLState[0] == u'0' && d.SQLState[1] == u'8') return true;
+    if (d.SQLState == u"57P01" || d.SQLState == u"57P02" || d.SQLState == u"57P03") return true;
+  }
   return false;
 }
 
@@ -293,6 +295,9 @@ void TOdbcConnection::Connect(const String& connectionString, int loginTimeoutSe
 
 void TOdbcConnection::Disconnect() {
   if (!dbc_) return;
+  // The driver refuses to disconnect inside a transaction. Its rollback's result does not matter:
+  // the server discards an unfinished transaction of a session that ends, and a dead link has none.
+  SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_ROLLBACK);
   SQLDisconnect(dbc_);
   SQLFreeHandle(SQL_HANDLE_DBC, dbc_);
   dbc_ = nullptr;
@@ -302,6 +307,12 @@ void TOdbcConnection::SetAutoCommit(bool on) {
   Check(SQLSetConnectAttrW(dbc_, SQL_ATTR_AUTOCOMMIT,
                            reinterpret_cast<SQLPOINTER>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF), 0),
         SQL_HANDLE_DBC, dbc_, u"SQLSetConnectAttr");
+}
+
+bool TOdbcConnection::TrySetAutoCommit(bool on) noexcept {
+  return dbc_ && SQL_SUCCEEDED(SQLSetConnectAttrW(
+                     dbc_, SQL_ATTR_AUTOCOMMIT,
+                     reinterpret_cast<SQLPOINTER>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF), 0));
 }
 
 void TOdbcConnection::Commit() {

@@ -25,7 +25,9 @@ class EADOError : public EDatabaseError {
   const std::vector<TOdbcDiagnostic>& Diagnostics() const { return diagnostics_; }
   // The first record's state ("42601", "08S01" ...); "" when the error did not come from the driver.
   String SQLState() const;
-  // True for the states that mean the link to the server is gone (class 08).
+  // True for the states that mean the link to the server is gone: class 08, and the server ending the
+  // session (57P01 shutdown by the administrator or a terminated backend, 57P02 crash shutdown,
+  // 57P03 cannot connect now).
   bool IsConnectionLost() const;
 
  private:
@@ -108,6 +110,8 @@ class TOdbcConnection {
   bool Connected() const { return dbc_ != nullptr; }
 
   void SetAutoCommit(bool on);
+  // For clean-up steps that must not throw: answers whether the driver took the setting.
+  bool TrySetAutoCommit(bool on) noexcept;
   void Commit();
   void Rollback();
   String GetCurrentCatalog();

@@ -35,7 +35,7 @@ TEST(LoginTargetTest, CommandLineChoosesServerAndDatabaseOrDataSource) {
       {{"db1", "erp"},
        u"KIV.ERP (сервер: db1, БД: erp)",
        u"DRIVER={PostgreSQL "
-       u"UNICODE};DATABASE=erp;SERVER=db1;PORT=5432;UID=ivanov;PWD=pw;SSLmode=allow;ReadOnly=0;"},
+       u"UNICODE};DATABASE=erp;SERVER=db1;PORT=5432;UID=ivanov;PWD=pw;SSLmode=prefer;ReadOnly=0;"},
       {{"db1", "erp", "extra"},
        u"KIV.ERP (сервер: db1, БД: erp)",
        u"DRIVER={PostgreSQL UNICODE};DATABASE=erp;"},
@@ -54,7 +54,7 @@ TEST(LoginTargetTest, CommandLineChoosesServerAndDatabaseOrDataSource) {
   SetArguments({"db1", "erp"});
   EXPECT_EQ(
       LoginConnectionString(LoginTargetFromCommandLine(), u"a", u"b"),
-      u"DRIVER={PostgreSQL UNICODE};DATABASE=erp;SERVER=db1;PORT=5432;UID=a;PWD=b;SSLmode=allow;"
+      u"DRIVER={PostgreSQL UNICODE};DATABASE=erp;SERVER=db1;PORT=5432;UID=a;PWD=b;SSLmode=prefer;"
       u"ReadOnly=0;Protocol=7.4;FakeOidIndex=0;ShowOidColumn=0;RowVersioning=0;ShowSystemTables=0;Fetch=100;"
       u"UnknownSizes=0;MaxVarcharSize=255;MaxLongVarcharSize=8190;Debug=0;CommLog=0;UseDeclareFetch=0;"
       u"TextAsLongVarchar=1;UnknownsAsLongVarchar=0;BoolsAsChar=1;Parse=0;ExtraSysTablePrefixes=;"
@@ -158,6 +158,13 @@ TEST_F(LoginTest, EachFixedLoginConnectsAndGetsItsMenus) {
   }
 }
 
+// The first line of a box's text, and whether the rest mentions part.
+String FirstLine(const String& text) { return text.substr(0, text.find(u'\n')); }
+bool ReasonMentions(const String& text, const char* part) {
+  const size_t end = text.find(u'\n');
+  return end != String::npos && StringToUtf8(text.substr(end)).find(part) != std::string::npos;
+}
+
 TEST_F(LoginTest, ARefusedConnectionShowsTheServerAndDatabaseAndEnds) {
   SetArguments({"db1", "erp"});
   CreateForms();
@@ -166,20 +173,49 @@ TEST_F(LoginTest, ARefusedConnectionShowsTheServerAndDatabaseAndEnds) {
   TDialogRecorder boxes(TDialogAnswer::Button(IDOK));
   EXPECT_FALSE(LogIn(u"sys", DemoPassword("sys")));
   ASSERT_EQ(boxes.Count(), 1);
-  EXPECT_EQ(boxes.Last().Text, u"Подключение к БД отсутсвует (сервер: db1, БД: erp)");
+  EXPECT_EQ(FirstLine(boxes.Last().Text), u"Подключение к БД отсутсвует (сервер: db1, БД: erp)");
+  // Under it the driver's reason: the server cannot be reached, which is no password matter.
+  EXPECT_TRUE(ReasonMentions(boxes.Last().Text, "db1")) << StringToUtf8(boxes.Last().Text);
+  EXPECT_FALSE(ReasonMentions(boxes.Last().Text, "password")) << StringToUtf8(boxes.Last().Text);
   EXPECT_EQ(boxes.Last().Caption, u"Ошибка");
   EXPECT_EQ(boxes.Last().Flags, MB_ICONSTOP);
   EXPECT_TRUE(Application->GetTerminated());
 }
 
-TEST_F(LoginTest, AWrongPasswordIsRefusedByTheServer) {
+TEST_F(LoginTest, AWrongPasswordIsRefusedByTheServerWhichSaysSo) {
   CreateForms();
   TDialogRecorder boxes(TDialogAnswer::Button(IDOK));
   EXPECT_FALSE(LogIn(u"Econom", DemoPassword("econom")));
   ASSERT_EQ(boxes.Count(), 1);
-  EXPECT_EQ(boxes.Last().Text,
+  EXPECT_EQ(FirstLine(boxes.Last().Text),
             u"Подключение к БД отсутсвует (сервер: localhost, БД: " + Utf8ToString(database_) + u")");
+  EXPECT_TRUE(ReasonMentions(boxes.Last().Text, "password authentication failed"))
+      << StringToUtf8(boxes.Last().Text);
   EXPECT_TRUE(Application->GetTerminated());
+}
+
+TEST_F(LoginTest, APasswordReachesTheServerAsTypedWhateverItsQuotes) {
+  // A throwaway login per password, so the demo logins keep theirs.
+  const std::string login = "kivt_quoted_" + std::to_string(getpid());
+  const char* const passwords[] = {"\"secret\"", "'secret'", "\"unbalanced;UID=sys", "{brace}", "a;b=c"};
+  for (const char* password : passwords) {
+    SCOPED_TRACE(password);
+    std::string literal;
+    for (const char* c = password; *c; ++c) literal += *c == '\'' ? std::string("''") : std::string(1, *c);
+    SqlIn(database_, "drop role if exists " + login + "; create role " + login + " login password '" +
+                         literal + "' in role kiv_read");
+    for (const auto& args : {std::vector<std::string>{"localhost", database_}, std::vector<std::string>{}}) {
+      SetArguments(args);
+      ResetApplicationForTests();
+      CreateForms();
+      TDialogRecorder boxes;
+      EXPECT_TRUE(LogIn(Utf8ToString(login), Utf8ToString(password)));
+      EXPECT_EQ(boxes.Count(), 0);
+      EXPECT_EQ(CurrentUser().substr(0, login.size()), login);
+      DestroyForms();
+    }
+  }
+  SqlIn(database_, "drop role " + login);
 }
 
 TEST_F(LoginTest, ThePasswordBoxStartsEmptyAndTheMasterCodeNeedsItsConfiguration) {
@@ -195,14 +231,33 @@ TEST_F(LoginTest, ThePasswordBoxStartsEmptyAndTheMasterCodeNeedsItsConfiguration
   DestroyForms();
   ResetApplicationForTests();
   Shell("mkdir -p " + config_.Path() + "/kiv-erp");
-  WriteBytes(config_.Path() + "/kiv-erp/master.ini",
-             "[master]\ncode=4711\nlogin=sys\npassword=" + StringToUtf8(DemoPassword("sys")) + "\n");
+  const std::string master = config_.Path() + "/kiv-erp/master.ini";
+  WriteBytes(master, "[master]\ncode=4711\nlogin=sys\npassword=" + StringToUtf8(DemoPassword("sys")) + "\n");
+  Shell("chmod 600 " + master);
   CreateForms();
-  TDialogRecorder boxes;
-  EXPECT_TRUE(LogIn(u"", u" 4711 "));
-  EXPECT_EQ(boxes.Count(), 0);
-  EXPECT_EQ(Form45->Login, u"sys");
-  EXPECT_EQ(CurrentUser(), "sys " + database_);
+  {
+    TDialogRecorder boxes;
+    EXPECT_TRUE(LogIn(u"", u" 4711 "));
+    EXPECT_EQ(boxes.Count(), 0);
+    EXPECT_EQ(Form45->Login, u"sys");
+    EXPECT_EQ(CurrentUser(), "sys " + database_);
+  }
+  // A file others may read or write holds a password in the open: it is not used, and a box says why.
+  for (const char* mode : {"644", "660", "602"}) {
+    SCOPED_TRACE(mode);
+    Shell(std::string("chmod ") + mode + " " + master);
+    DestroyForms();
+    ResetApplicationForTests();
+    CreateForms();
+    TDialogRecorder boxes(TDialogAnswer::Button(IDOK));
+    EXPECT_FALSE(LogIn(u"", u"4711"));
+    ASSERT_EQ(boxes.Count(), 2);
+    const std::string why = StringToUtf8(boxes.Requests()[0].Text);
+    EXPECT_NE(why.find(master), std::string::npos) << why;
+    EXPECT_NE(why.find(std::string("0") + mode), std::string::npos) << why;
+    EXPECT_NE(why.find("chmod 600"), std::string::npos) << why;
+    EXPECT_EQ(boxes.Requests()[0].Flags, MB_ICONWARNING);
+  }
 }
 
 TEST_F(LoginTest, OneArgumentNamesTheDataSource) {

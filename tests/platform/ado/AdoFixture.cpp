@@ -20,8 +20,6 @@ const Char* const kLoginOptions =
     u"TrueIsMinus1=0;BI=0;ByteaAsLongVarBinary=1;UseServerSidePrepare=1;LowerCaseIdentifier=0;D6=-101;"
     u"OptionalErrors=0;XaOpt=1";
 
-namespace {
-
 std::string Shell(const std::string& command) {
   std::array<char, 4096> buffer;
   std::string output;
@@ -32,6 +30,8 @@ std::string Shell(const std::string& command) {
   if (status != 0) throw std::runtime_error(command + " failed:\n" + output);
   return output;
 }
+
+namespace {
 
 std::string Quote(const std::string& s) {
   std::string out = "'";
@@ -65,7 +65,7 @@ void SuperuserSql(const std::string& database, const std::string& sql) {
 
 String LoginConnectionString(const String& database, const String& login, const String& password) {
   return u"DRIVER={PostgreSQL UNICODE};DATABASE=" + database + u";SERVER=localhost;PORT=5432;UID=" + login +
-         u";PWD=" + password + u";SSLmode=allow;" + kLoginOptions;
+         u";PWD=" + password + u";SSLmode=prefer;" + kLoginOptions;
 }
 
 void AdoTest::SetUp() {

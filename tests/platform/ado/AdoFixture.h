@@ -15,6 +15,9 @@ extern const Char* const kLoginOptions;
 // The password of a demo login, from db/demo-passwords.
 String DemoPassword(const String& login);
 
+// Runs a shell command; raises std::runtime_error with its output when it fails.
+std::string Shell(const std::string& command);
+
 // Runs SQL as the database superuser (psql); raises std::runtime_error with psql's output on failure.
 void SuperuserSql(const std::string& database, const std::string& sql);
 

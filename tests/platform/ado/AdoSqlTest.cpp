@@ -91,6 +91,22 @@ TEST(AdoSql, ConnectionStringValuesHonourBracesAndQuotes) {
   EXPECT_EQ(QuoteConnectionValue(u"a;b"), u"{a;b}");
 }
 
+TEST(AdoSql, EveryQuotedValueComesBackAsGivenInBothForms) {
+  const char16_t* const values[] = {u"plain",        u"a;b",         u"\"secret\"", u"'secret'",
+                                    u"\"unbalanced", u"'unbalanced", u"{brace",     u"x}y",
+                                    u" blank ",      u"a=b",         u"mid\"quote", u""};
+  for (const char16_t* value : values) {
+    const String v = value;
+    const TConnectionPairs odbc = ParseConnectionString(u"PWD=" + QuoteConnectionValue(v) + u";UID=u");
+    EXPECT_EQ(ConnectionValue(odbc, u"PWD"), v) << StringToUtf8(v);
+    EXPECT_EQ(ConnectionValue(odbc, u"UID"), u"u") << StringToUtf8(v);
+    const TConnectionPairs provider = ParseConnectionString(OdbcConnectionString(
+        u"Provider=MSDASQL.1;Password=" + QuoteConnectionValue(v) + u";User ID=u;Data Source=d"));
+    EXPECT_EQ(ConnectionValue(provider, u"PWD"), v) << StringToUtf8(v);
+    EXPECT_EQ(ConnectionValue(provider, u"DSN"), u"d") << StringToUtf8(v);
+  }
+}
+
 TEST(AdoSql, IdentifiersAreQuotedPartByPart) {
   EXPECT_EQ(QuoteSqlIdentifier(u"cmn_msm.msm"), u"\"cmn_msm\".\"msm\"");
   EXPECT_EQ(QuoteSqlIdentifier(u"a\"b"), u"\"a\"\"b\"");
