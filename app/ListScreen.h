@@ -3,6 +3,7 @@
 // statements that take the user's values as bound parameters.
 #pragma once
 
+#include <functional>
 #include <initializer_list>
 #include <utility>
 
@@ -71,3 +72,8 @@ using TBoundValues = std::initializer_list<std::pair<const Char*, Variant>>;
 void RunStatement(TADOCommand* command, const String& sql, TBoundValues values);
 // Runs an INSERT ... RETURNING id on connection and answers the new row's id.
 Integer InsertReturningId(TADOConnection* connection, const String& sql, TBoundValues values);
+
+// What a picker list hands the screen that opened it: the chosen row's id and its caption, trimmed.
+// The opening screens live in libraries above this one, so each registers its handler under its form
+// number (the Tag it opens the list with) when it is created.
+using TPickHandler = std::function<void(Integer id, const String& caption)>;

@@ -81,7 +81,7 @@ TEST_F(DepartmentsTest, AddEditAndTheRequiredName) {
       [&] {
         Form31->Edit1->SetText(u"   ");
         Form31->Button1Click(nullptr);
-        stayed = Form31->IsModal();
+        stayed = Form31->GetModalResult() == mrNone;
       },
       [&] { Form30->Button5Click(nullptr); });
   EXPECT_TRUE(stayed);
