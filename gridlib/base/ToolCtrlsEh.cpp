@@ -17,6 +17,7 @@
 #include "platform/rtl/FloatFormat.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/ScopeGuard.h"
 
 // ======================================================================================
 // Bookmark list
@@ -147,13 +148,12 @@ void TBMListEh::AppendBookmark(const TBookmark& item) {
 void TBMListEh::Clear() {
   if (list_.empty()) return;
   BeginUpdate();
-  try {
-    for (Integer i = GetCount() - 1; i >= 0; --i) DeleteItem(i);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  // EndUpdate tells the listeners, which may raise.
+  TryFinally(
+      [&] {
+        for (Integer i = GetCount() - 1; i >= 0; --i) DeleteItem(i);
+      },
+      [&] { EndUpdate(); });
   Changed();
   BookmarksChanged();
 }
@@ -242,44 +242,42 @@ void TBMListEh::SelectAll() {
   TDataSet* dataSet = GetDataSet();
   dataSet->DisableControls();
   BeginUpdate();
-  try {
-    const TBookmark current = dataSet->GetBookmark();
-    try {
-      dataSet->First();
-      while (!dataSet->GetEof()) {
-        SetCurrentRowSelected(true);
-        dataSet->Next();
-      }
-    } catch (...) {
-      if (!current.empty()) dataSet->GotoBookmark(current);
-      throw;
-    }
-    if (!current.empty()) dataSet->GotoBookmark(current);
-  } catch (...) {
-    dataSet->EnableControls();
-    EndUpdate();
-    throw;
-  }
-  dataSet->EnableControls();
-  EndUpdate();
+  // Going back to the current row, EnableControls and EndUpdate move the cursor, repaint and tell the
+  // listeners: each may raise, and each runs whatever happened before it.
+  TryFinally(
+      [&] {
+        const TBookmark current = dataSet->GetBookmark();
+        TryFinally(
+            [&] {
+              dataSet->First();
+              while (!dataSet->GetEof()) {
+                SetCurrentRowSelected(true);
+                dataSet->Next();
+              }
+            },
+            [&] {
+              if (!current.empty()) dataSet->GotoBookmark(current);
+            });
+      },
+      [&] { TryFinally([&] { dataSet->EnableControls(); }, [&] { EndUpdate(); }); });
 }
 
 void TBMListEh::Delete() {
   TDataSet* dataSet = GetDataSet();
   dataSet->DisableControls();
-  try {
-    for (Integer i = GetCount() - 1; i >= 0; --i) {
-      dataSet->GotoBookmark(list_[static_cast<size_t>(i)]);
-      dataSet->Delete();
-      DeleteItem(i);
-    }
-  } catch (...) {
-    dataSet->EnableControls();
-    SelectionStateChanged();
-    throw;
-  }
-  dataSet->EnableControls();
-  SelectionStateChanged();
+  // EnableControls repaints the grids and SelectionStateChanged tells the listeners; either may raise.
+  TryFinally(
+      [&] {
+        for (Integer i = GetCount() - 1; i >= 0; --i) {
+          dataSet->GotoBookmark(list_[static_cast<size_t>(i)]);
+          dataSet->Delete();
+          DeleteItem(i);
+        }
+      },
+      [&] {
+        dataSet->EnableControls();
+        SelectionStateChanged();
+      });
 }
 
 // ======================================================================================
@@ -734,19 +732,17 @@ void TSpecRowEh::Assign(TPersistent* source) {
     return;
   }
   BeginUpdate();
-  try {
-    SetCellsText(other->GetCellsText());
-    SetColor(other->GetColor());
-    if (other->fontAssigned_) SetFont(other->font_.get());
-    SetShortCut(other->GetShortCut());
-    SetShowIfNotInKeyList(other->GetShowIfNotInKeyList());
-    SetValue(other->GetValue());
-    SetVisible(other->GetVisible());
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TryFinally(
+      [&] {
+        SetCellsText(other->GetCellsText());
+        SetColor(other->GetColor());
+        if (other->fontAssigned_) SetFont(other->font_.get());
+        SetShortCut(other->GetShortCut());
+        SetShowIfNotInKeyList(other->GetShowIfNotInKeyList());
+        SetValue(other->GetValue());
+        SetVisible(other->GetVisible());
+      },
+      [&] { EndUpdate(); });
 }
 
 // ======================================================================================
@@ -1121,7 +1117,6 @@ bool FieldListCanModifyEh(TList* fields) {
 bool FieldsCanModifyEh(const TFieldsArrEh& fields) {
   return std::all_of(fields.begin(), fields.end(), [](TField* f) { return f->CanModify(); });
 }
-
 
 void GetFieldListByNamesEh(TList* list, TDataSet* dataSet, TComponent* component, const String& fieldNames) {
   for (const String& name : SplitFieldNames(fieldNames)) {

@@ -5,6 +5,7 @@
 
 #include "platform/classes/Streaming.h"
 #include "platform/classes/Streams.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 
 // ======================= TStrings =======================
@@ -44,55 +45,48 @@ int TStrings::AddObject(const String& s, TObject* object) {
 
 void TStrings::AddStrings(const TStrings* strings) {
   BeginUpdate();
-  try {
-    for (int i = 0; i < strings->GetCount(); ++i) AddObject(strings->Get(i), strings->GetObject(i));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  // EndUpdate tells the listeners, which may raise.
+  TryFinally(
+      [&] {
+        for (int i = 0; i < strings->GetCount(); ++i) AddObject(strings->Get(i), strings->GetObject(i));
+      },
+      [&] { EndUpdate(); });
 }
 
 void TStrings::AddStrings(std::initializer_list<String> strings) {
   BeginUpdate();
-  try {
-    for (const String& s : strings) Add(s);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TryFinally(
+      [&] {
+        for (const String& s : strings) Add(s);
+      },
+      [&] { EndUpdate(); });
 }
 
 void TStrings::Exchange(int index1, int index2) {
   BeginUpdate();
-  try {
-    String s = Get(index1);
-    TObject* o = GetObject(index1);
-    Put(index1, Get(index2));
-    PutObject(index1, GetObject(index2));
-    Put(index2, s);
-    PutObject(index2, o);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TryFinally(
+      [&] {
+        String s = Get(index1);
+        TObject* o = GetObject(index1);
+        Put(index1, Get(index2));
+        PutObject(index1, GetObject(index2));
+        Put(index2, s);
+        PutObject(index2, o);
+      },
+      [&] { EndUpdate(); });
 }
 
 void TStrings::Move(int curIndex, int newIndex) {
   if (curIndex == newIndex) return;
   BeginUpdate();
-  try {
-    String s = Get(curIndex);
-    TObject* o = GetObject(curIndex);
-    Delete(curIndex);
-    InsertObject(newIndex, s, o);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TryFinally(
+      [&] {
+        String s = Get(curIndex);
+        TObject* o = GetObject(curIndex);
+        Delete(curIndex);
+        InsertObject(newIndex, s, o);
+      },
+      [&] { EndUpdate(); });
 }
 
 int TStrings::IndexOf(const String& s) const {
@@ -131,19 +125,17 @@ void TStrings::Assign(TPersistent* source) {
   }
   if (other == this) return;
   BeginUpdate();
-  try {
-    Clear();
-    nameValueSeparator_ = other->nameValueSeparator_;
-    quoteChar_ = other->quoteChar_;
-    delimiter_ = other->delimiter_;
-    lineBreak_ = other->lineBreak_;
-    strictDelimiter_ = other->strictDelimiter_;
-    AddStrings(other);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TryFinally(
+      [&] {
+        Clear();
+        nameValueSeparator_ = other->nameValueSeparator_;
+        quoteChar_ = other->quoteChar_;
+        delimiter_ = other->delimiter_;
+        lineBreak_ = other->lineBreak_;
+        strictDelimiter_ = other->strictDelimiter_;
+        AddStrings(other);
+      },
+      [&] { EndUpdate(); });
 }
 
 void TStrings::BeginUpdate() {
@@ -203,23 +195,21 @@ String TStrings::GetText() const {
 
 void TStrings::SetText(const String& text) {
   BeginUpdate();
-  try {
-    Clear();
-    size_t p = 0;
-    // A #0 ends the text, as it ends a C string in the class library.
-    size_t end = std::min(text.size(), text.find(u'\0'));
-    while (p < end) {
-      size_t start = p;
-      while (p < end && text[p] != u'\r' && text[p] != u'\n') ++p;
-      Add(text.substr(start, p - start));
-      if (p < end && text[p] == u'\r') ++p;
-      if (p < end && text[p] == u'\n') ++p;
-    }
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TryFinally(
+      [&] {
+        Clear();
+        size_t p = 0;
+        // A #0 ends the text, as it ends a C string in the class library.
+        size_t end = std::min(text.size(), text.find(u'\0'));
+        while (p < end) {
+          size_t start = p;
+          while (p < end && text[p] != u'\r' && text[p] != u'\n') ++p;
+          Add(text.substr(start, p - start));
+          if (p < end && text[p] == u'\r') ++p;
+          if (p < end && text[p] == u'\n') ++p;
+        }
+      },
+      [&] { EndUpdate(); });
 }
 
 std::vector<String> TStrings::ToStringArray() const {
@@ -249,34 +239,33 @@ void TStrings::SetDelimitedText(const String& text) {
   const Char* p = text.c_str();
   auto blank = [](Char c) { return c >= 1 && c <= u' '; };
   BeginUpdate();
-  try {
-    Clear();
-    if (!strictDelimiter_)
-      while (blank(*p)) ++p;
-    while (*p != 0) {
-      String s;
-      if (*p == quoteChar_) {
-        s = AnsiExtractQuotedStr(p, quoteChar_);
-      } else {
-        const Char* start = p;
-        while (((!strictDelimiter_ && *p > u' ') || (strictDelimiter_ && *p != 0)) && *p != delimiter_) ++p;
-        s.assign(start, static_cast<size_t>(p - start));
-      }
-      Add(s);
-      if (!strictDelimiter_)
-        while (blank(*p)) ++p;
-      if (*p == delimiter_) {
-        if (p[1] == 0) Add(String());
-        do {
-          ++p;
-        } while (!strictDelimiter_ && blank(*p));
-      }
-    }
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TryFinally(
+      [&] {
+        Clear();
+        if (!strictDelimiter_)
+          while (blank(*p)) ++p;
+        while (*p != 0) {
+          String s;
+          if (*p == quoteChar_) {
+            s = AnsiExtractQuotedStr(p, quoteChar_);
+          } else {
+            const Char* start = p;
+            while (((!strictDelimiter_ && *p > u' ') || (strictDelimiter_ && *p != 0)) && *p != delimiter_)
+              ++p;
+            s.assign(start, static_cast<size_t>(p - start));
+          }
+          Add(s);
+          if (!strictDelimiter_)
+            while (blank(*p)) ++p;
+          if (*p == delimiter_) {
+            if (p[1] == 0) Add(String());
+            do {
+              ++p;
+            } while (!strictDelimiter_ && blank(*p));
+          }
+        }
+      },
+      [&] { EndUpdate(); });
 }
 
 namespace {
@@ -360,14 +349,12 @@ void TStrings::DefineProperties(TFiler* filer) {
 void TStrings::ReadData(TReader* reader) {
   reader->ReadListBegin();
   BeginUpdate();
-  try {
-    Clear();
-    while (!reader->EndOfList()) Add(reader->ReadString());
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TryFinally(
+      [&] {
+        Clear();
+        while (!reader->EndOfList()) Add(reader->ReadString());
+      },
+      [&] { EndUpdate(); });
   reader->ReadListEnd();
 }
 
@@ -584,18 +571,16 @@ void TStringList::Assign(TPersistent* source) {
   auto* other = dynamic_cast<TStringList*>(source);
   if (other && other != this) {
     BeginUpdate();
-    try {
-      Clear();
-      caseSensitive_ = other->caseSensitive_;
-      duplicates_ = other->duplicates_;
-      sorted_ = false;
-      TStrings::Assign(source);
-      sorted_ = other->sorted_;
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
+    TryFinally(
+        [&] {
+          Clear();
+          caseSensitive_ = other->caseSensitive_;
+          duplicates_ = other->duplicates_;
+          sorted_ = false;
+          TStrings::Assign(source);
+          sorted_ = other->sorted_;
+        },
+        [&] { EndUpdate(); });
     return;
   }
   TStrings::Assign(source);
