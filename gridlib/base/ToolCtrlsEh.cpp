@@ -17,6 +17,7 @@
 #include "platform/rtl/FloatFormat.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/QuickSort.h"
 #include "platform/rtl/ScopeGuard.h"
 
 // ======================================================================================
@@ -169,34 +170,11 @@ void TBMListEh::SetLinkActive(bool value) {
   linkActive_ = value;
 }
 
-void TBMListEh::QuickSort(Integer l, Integer r, void* data, const TBMListCompareEh& compare) {
-  while (l < r) {
-    Integer i = l;
-    Integer j = r;
-    Integer p = (l + r) / 2;
-    while (i <= j) {
-      while (compare(this, data, i, p) < 0) ++i;
-      while (compare(this, data, j, p) > 0) --j;
-      if (i <= j) {
-        if (i != j) {
-          std::swap(list_[static_cast<size_t>(i)], list_[static_cast<size_t>(j)]);
-          if (p == i)
-            p = j;
-          else if (p == j)
-            p = i;
-        }
-        ++i;
-        --j;
-      }
-    }
-    if (l < j) QuickSort(l, j, data, compare);
-    l = i;
-  }
-}
-
 void TBMListEh::QuickSortItems(void* data, const TBMListCompareEh& compare) {
   if (GetCount() < 2) return;
-  QuickSort(0, GetCount() - 1, data, compare);
+  QuickSortRange(
+      0, GetCount() - 1, [&](Integer a, Integer b) { return compare(this, data, a, b); },
+      [&](Integer a, Integer b) { std::swap(list_[static_cast<size_t>(a)], list_[static_cast<size_t>(b)]); });
   ClearCache();
 }
 
@@ -1415,28 +1393,9 @@ TSizeGripPosition MirrorSizeGripPositionEh(TSizeGripPosition position) {
 void QuickSortByCallbacksEh(void* data, Integer l, Integer r,
                             const std::function<int(void*, Integer, Integer)>& compare,
                             const std::function<void(void*, Integer, Integer)>& exchange) {
-  while (l < r) {
-    Integer i = l;
-    Integer j = r;
-    Integer p = (l + r) / 2;
-    while (i <= j) {
-      while (compare(data, i, p) < 0) ++i;
-      while (compare(data, j, p) > 0) --j;
-      if (i <= j) {
-        if (i != j) {
-          exchange(data, i, j);
-          if (p == i)
-            p = j;
-          else if (p == j)
-            p = i;
-        }
-        ++i;
-        --j;
-      }
-    }
-    if (l < j) QuickSortByCallbacksEh(data, l, j, compare, exchange);
-    l = i;
-  }
+  QuickSortRange(
+      l, r, [&](Integer a, Integer b) { return compare(data, a, b); },
+      [&](Integer a, Integer b) { exchange(data, a, b); });
 }
 
 bool PointInRectEh(const TRect& rect, TPoint point) {

@@ -5,6 +5,7 @@
 
 #include "platform/classes/Streaming.h"
 #include "platform/classes/Streams.h"
+#include "platform/rtl/QuickSort.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 
@@ -513,30 +514,6 @@ bool TStringList::Find(const String& s, int& index) const {
   return found;
 }
 
-void TStringList::QuickSort(int l, int r, const TStringListSortCompare& compare) {
-  int i, j;
-  do {
-    i = l;
-    j = r;
-    int p = (l + r) >> 1;
-    do {
-      while (compare(this, i, p) < 0) ++i;
-      while (compare(this, j, p) > 0) --j;
-      if (i <= j) {
-        if (i != j) std::swap(items_[i], items_[j]);
-        if (p == i)
-          p = j;
-        else if (p == j)
-          p = i;
-        ++i;
-        --j;
-      }
-    } while (i <= j);
-    if (l < j) QuickSort(l, j, compare);
-    l = i;
-  } while (i < r);
-}
-
 void TStringList::Sort() {
   CustomSort([](TStringList* list, int a, int b) {
     return list->CompareStrings(list->items_[a].text, list->items_[b].text);
@@ -546,7 +523,9 @@ void TStringList::Sort() {
 void TStringList::CustomSort(const TStringListSortCompare& compare) {
   if (sorted_ || GetCount() < 2) return;
   Changing();
-  QuickSort(0, GetCount() - 1, compare);
+  QuickSortRange(
+      0, GetCount() - 1, [&](int a, int b) { return compare(this, a, b); },
+      [&](int a, int b) { std::swap(items_[a], items_[b]); });
   Changed();
 }
 
