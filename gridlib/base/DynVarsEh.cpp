@@ -2,10 +2,11 @@
 // string-only bag.
 #include "gridlib/base/DynVarsEh.h"
 
-#include "gridlib/base/GridLibLangConsts.h"
 #include "gridlib/base/GridLibCore.h"
+#include "gridlib/base/GridLibLangConsts.h"
 #include "platform/classes/StringList.h"
 #include "platform/rtl/Format.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 
 // ---- TCustomDynVarEh ----
@@ -254,21 +255,20 @@ String TStringVarsEh::GetAsTextString() const {
 
 void TStringVarsEh::SetFromTextString(const String& textString) {
   BeginUpdate();
-  try {
-    Clear();
-    TStringList lines;
-    lines.SetText(textString);
-    for (int i = 0; i < lines.GetCount(); ++i) {
-      const String& line = lines.Get(i);
-      const size_t eq = line.find(u'=');
-      if (eq == String::npos)
-        CreateDynVar(line, String());
-      else
-        CreateDynVar(line.substr(0, eq), line.substr(eq + 1));
-    }
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  // EndUpdate tells the listeners, which may raise.
+  TryFinally(
+      [&] {
+        Clear();
+        TStringList lines;
+        lines.SetText(textString);
+        for (int i = 0; i < lines.GetCount(); ++i) {
+          const String& line = lines.Get(i);
+          const size_t eq = line.find(u'=');
+          if (eq == String::npos)
+            CreateDynVar(line, String());
+          else
+            CreateDynVar(line.substr(0, eq), line.substr(eq + 1));
+        }
+      },
+      [&] { EndUpdate(); });
 }

@@ -17,6 +17,8 @@
 #include "platform/rtl/FloatFormat.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/QuickSort.h"
+#include "platform/rtl/ScopeGuard.h"
 
 // ======================================================================================
 // Bookmark list
@@ -147,13 +149,12 @@ void TBMListEh::AppendBookmark(const TBookmark& item) {
 void TBMListEh::Clear() {
   if (list_.empty()) return;
   BeginUpdate();
-  try {
-    for (Integer i = GetCount() - 1; i >= 0; --i) DeleteItem(i);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  // EndUpdate tells the listeners, which may raise.
+  TryFinally(
+      [&] {
+        for (Integer i = GetCount() - 1; i >= 0; --i) DeleteItem(i);
+      },
+      [&] { EndUpdate(); });
   Changed();
   BookmarksChanged();
 }
@@ -169,34 +170,11 @@ void TBMListEh::SetLinkActive(bool value) {
   linkActive_ = value;
 }
 
-void TBMListEh::QuickSort(Integer l, Integer r, void* data, const TBMListCompareEh& compare) {
-  while (l < r) {
-    Integer i = l;
-    Integer j = r;
-    Integer p = (l + r) / 2;
-    while (i <= j) {
-      while (compare(this, data, i, p) < 0) ++i;
-      while (compare(this, data, j, p) > 0) --j;
-      if (i <= j) {
-        if (i != j) {
-          std::swap(list_[static_cast<size_t>(i)], list_[static_cast<size_t>(j)]);
-          if (p == i)
-            p = j;
-          else if (p == j)
-            p = i;
-        }
-        ++i;
-        --j;
-      }
-    }
-    if (l < j) QuickSort(l, j, data, compare);
-    l = i;
-  }
-}
-
 void TBMListEh::QuickSortItems(void* data, const TBMListCompareEh& compare) {
   if (GetCount() < 2) return;
-  QuickSort(0, GetCount() - 1, data, compare);
+  QuickSortRange(
+      0, GetCount() - 1, [&](Integer a, Integer b) { return compare(this, data, a, b); },
+      [&](Integer a, Integer b) { std::swap(list_[static_cast<size_t>(a)], list_[static_cast<size_t>(b)]); });
   ClearCache();
 }
 
@@ -242,44 +220,42 @@ void TBMListEh::SelectAll() {
   TDataSet* dataSet = GetDataSet();
   dataSet->DisableControls();
   BeginUpdate();
-  try {
-    const TBookmark current = dataSet->GetBookmark();
-    try {
-      dataSet->First();
-      while (!dataSet->GetEof()) {
-        SetCurrentRowSelected(true);
-        dataSet->Next();
-      }
-    } catch (...) {
-      if (!current.empty()) dataSet->GotoBookmark(current);
-      throw;
-    }
-    if (!current.empty()) dataSet->GotoBookmark(current);
-  } catch (...) {
-    dataSet->EnableControls();
-    EndUpdate();
-    throw;
-  }
-  dataSet->EnableControls();
-  EndUpdate();
+  // Going back to the current row, EnableControls and EndUpdate move the cursor, repaint and tell the
+  // listeners: each may raise, and each runs whatever happened before it.
+  TryFinally(
+      [&] {
+        const TBookmark current = dataSet->GetBookmark();
+        TryFinally(
+            [&] {
+              dataSet->First();
+              while (!dataSet->GetEof()) {
+                SetCurrentRowSelected(true);
+                dataSet->Next();
+              }
+            },
+            [&] {
+              if (!current.empty()) dataSet->GotoBookmark(current);
+            });
+      },
+      [&] { TryFinally([&] { dataSet->EnableControls(); }, [&] { EndUpdate(); }); });
 }
 
 void TBMListEh::Delete() {
   TDataSet* dataSet = GetDataSet();
   dataSet->DisableControls();
-  try {
-    for (Integer i = GetCount() - 1; i >= 0; --i) {
-      dataSet->GotoBookmark(list_[static_cast<size_t>(i)]);
-      dataSet->Delete();
-      DeleteItem(i);
-    }
-  } catch (...) {
-    dataSet->EnableControls();
-    SelectionStateChanged();
-    throw;
-  }
-  dataSet->EnableControls();
-  SelectionStateChanged();
+  // EnableControls repaints the grids and SelectionStateChanged tells the listeners; either may raise.
+  TryFinally(
+      [&] {
+        for (Integer i = GetCount() - 1; i >= 0; --i) {
+          dataSet->GotoBookmark(list_[static_cast<size_t>(i)]);
+          dataSet->Delete();
+          DeleteItem(i);
+        }
+      },
+      [&] {
+        dataSet->EnableControls();
+        SelectionStateChanged();
+      });
 }
 
 // ======================================================================================
@@ -734,19 +710,17 @@ void TSpecRowEh::Assign(TPersistent* source) {
     return;
   }
   BeginUpdate();
-  try {
-    SetCellsText(other->GetCellsText());
-    SetColor(other->GetColor());
-    if (other->fontAssigned_) SetFont(other->font_.get());
-    SetShortCut(other->GetShortCut());
-    SetShowIfNotInKeyList(other->GetShowIfNotInKeyList());
-    SetValue(other->GetValue());
-    SetVisible(other->GetVisible());
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TryFinally(
+      [&] {
+        SetCellsText(other->GetCellsText());
+        SetColor(other->GetColor());
+        if (other->fontAssigned_) SetFont(other->font_.get());
+        SetShortCut(other->GetShortCut());
+        SetShowIfNotInKeyList(other->GetShowIfNotInKeyList());
+        SetValue(other->GetValue());
+        SetVisible(other->GetVisible());
+      },
+      [&] { EndUpdate(); });
 }
 
 // ======================================================================================
@@ -1122,7 +1096,6 @@ bool FieldsCanModifyEh(const TFieldsArrEh& fields) {
   return std::all_of(fields.begin(), fields.end(), [](TField* f) { return f->CanModify(); });
 }
 
-
 void GetFieldListByNamesEh(TList* list, TDataSet* dataSet, TComponent* component, const String& fieldNames) {
   for (const String& name : SplitFieldNames(fieldNames)) {
     TField* field = dataSet->FindField(name);
@@ -1420,28 +1393,9 @@ TSizeGripPosition MirrorSizeGripPositionEh(TSizeGripPosition position) {
 void QuickSortByCallbacksEh(void* data, Integer l, Integer r,
                             const std::function<int(void*, Integer, Integer)>& compare,
                             const std::function<void(void*, Integer, Integer)>& exchange) {
-  while (l < r) {
-    Integer i = l;
-    Integer j = r;
-    Integer p = (l + r) / 2;
-    while (i <= j) {
-      while (compare(data, i, p) < 0) ++i;
-      while (compare(data, j, p) > 0) --j;
-      if (i <= j) {
-        if (i != j) {
-          exchange(data, i, j);
-          if (p == i)
-            p = j;
-          else if (p == j)
-            p = i;
-        }
-        ++i;
-        --j;
-      }
-    }
-    if (l < j) QuickSortByCallbacksEh(data, l, j, compare, exchange);
-    l = i;
-  }
+  QuickSortRange(
+      l, r, [&](Integer a, Integer b) { return compare(data, a, b); },
+      [&](Integer a, Integer b) { exchange(data, a, b); });
 }
 
 bool PointInRectEh(const TRect& rect, TPoint point) {

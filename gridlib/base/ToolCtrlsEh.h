@@ -232,7 +232,6 @@ class TBMListEh : public TObject {
 
  private:
   void ClearCache();
-  void QuickSort(Integer l, Integer r, void* data, const TBMListCompareEh& compare);
 
   TBookmark cache_;
   bool cacheFind_ = false;

@@ -7,6 +7,7 @@
 #include "gridlib/base/ToolCtrlsEh.h"
 #include "gridlib/memtable/MemTableIndexesEh.h"
 #include "platform/rtl/Exception.h"
+#include "platform/rtl/QuickSort.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/VariantOps.h"
 
@@ -1170,10 +1171,15 @@ void TRecordsViewEh::ResortTree() {
 
 void TRecordsViewEh::QuickSort(std::vector<TMemRecViewEh*>& viewList, Integer l, Integer r,
                                const TCompareRecords& compare, TObject* paramSort) {
-  if (l >= r) return;
-  std::sort(viewList.begin() + l, viewList.begin() + r + 1, [&](TMemRecViewEh* a, TMemRecViewEh* b) {
-    return compare(a->GetRec(), b->GetRec(), paramSort) < 0;
-  });
+  QuickSortRange(
+      l, r,
+      [&](Integer a, Integer b) {
+        return compare(viewList[static_cast<size_t>(a)]->GetRec(), viewList[static_cast<size_t>(b)]->GetRec(),
+                       paramSort);
+      },
+      [&](Integer a, Integer b) {
+        std::swap(viewList[static_cast<size_t>(a)], viewList[static_cast<size_t>(b)]);
+      });
 }
 
 void TRecordsViewEh::SortData(const TCompareRecords& compare, TObject* paramSort) {

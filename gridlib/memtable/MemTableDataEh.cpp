@@ -8,6 +8,7 @@
 #include "platform/data/DBConsts.h"
 #include "platform/data/DataSet.h"
 #include "platform/rtl/Format.h"
+#include "platform/rtl/QuickSort.h"
 #include "platform/rtl/Strings.h"
 
 namespace {
@@ -783,23 +784,9 @@ void TRecordsListEh::SortData(const TCompareRecords& compare, TObject* paramSort
 }
 
 void TRecordsListEh::QuickSort(Integer l, Integer r, const TCompareRecords& compare, TObject* paramSort) {
-  Integer i;
-  do {
-    i = l;
-    Integer j = r;
-    TMemoryRecordEh* pivot = GetRec((l + r) / 2);
-    do {
-      while (compare(GetRec(i), pivot, paramSort) < 0) ++i;
-      while (compare(GetRec(j), pivot, paramSort) > 0) --j;
-      if (i <= j) {
-        recList_.Exchange(i, j);
-        ++i;
-        --j;
-      }
-    } while (i <= j);
-    if (l < j) QuickSort(l, j, compare, paramSort);
-    l = i;
-  } while (i < r);
+  QuickSortRange(
+      l, r, [&](Integer a, Integer b) { return compare(GetRec(a), GetRec(b), paramSort); },
+      [&](Integer a, Integer b) { recList_.Exchange(a, b); });
 }
 
 void TRecordsListEh::Move(Integer curIndex, Integer newIndex) {

@@ -3,6 +3,7 @@
 #include "gridlib/memtable/MemTableIndexesEh.h"
 
 #include "platform/data/DataSet.h"
+#include "platform/rtl/QuickSort.h"
 #include "platform/rtl/Strings.h"
 
 namespace {
@@ -108,27 +109,13 @@ void TMTIndexEh::RebuildIndex() {
 }
 
 void TMTIndexEh::QuickSort(Integer l, Integer r) {
-  Integer i;
-  do {
-    i = l;
-    Integer j = r;
-    Integer p = (l + r) / 2;
-    do {
-      while (i != p && CompareKeys(GetItem(i)->Value, GetItem(p)->Value) == vrLessThan) ++i;
-      while (j != p && CompareKeys(GetItem(j)->Value, GetItem(p)->Value) == vrGreaterThan) --j;
-      if (i <= j) {
-        if (i != j) recList_.Exchange(i, j);
-        if (p == i)
-          p = j;
-        else if (p == j)
-          p = i;
-        ++i;
-        --j;
-      }
-    } while (i <= j);
-    if (l < j) QuickSort(l, j);
-    l = i;
-  } while (i < r);
+  QuickSortRange(
+      l, r,
+      [&](Integer a, Integer b) {
+        const TVariantRelationship order = CompareKeys(GetItem(a)->Value, GetItem(b)->Value);
+        return order == vrLessThan ? -1 : order == vrGreaterThan ? 1 : 0;
+      },
+      [&](Integer a, Integer b) { recList_.Exchange(a, b); });
 }
 
 void TMTIndexEh::RaiseUniqueViolation(const Variant& key) const {

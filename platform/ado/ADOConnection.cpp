@@ -4,6 +4,7 @@
 #include "platform/ado/ADODB.h"
 #include "platform/ado/AdoSql.h"
 #include "platform/data/DBConsts.h"
+#include "platform/data/Params.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
@@ -50,39 +51,7 @@ const TTypeInfo* CommandTypeInfo() {
 
 TFieldType FieldTypeOfValue(const Variant& v) {
   if (v.IsArray()) return ftVarBytes;
-  switch (VarType(v) & varTypeMask) {
-    case varSmallint:
-    case varShortInt:
-    case varByte:
-      return ftSmallint;
-    case varInteger:
-    case varWord:
-      return ftInteger;
-    case varLongWord:
-    case varInt64:
-    case varUInt64:
-      return ftLargeint;
-    case varSingle:
-    case varDouble:
-      return ftFloat;
-    case varCurrency:
-      return ftCurrency;
-    case varFMTBcd:
-      return ftFMTBcd;
-    case varBoolean:
-      return ftBoolean;
-    case varDate:
-      return ftDateTime;
-    case varSQLTimeStamp:
-      return ftTimeStamp;
-    case varString:
-      return ftString;
-    case varUString:
-    case varOleStr:
-      return ftWideString;
-    default:
-      return ftUnknown;
-  }
+  return VarTypeToDataType(VarType(v));
 }
 
 // Runs text on a fresh statement and adds up the rows every result affected.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 
 namespace {
@@ -75,12 +76,9 @@ TCollectionItem* TCollection::Add() {
 
 TCollectionItem* TCollection::Insert(int index) {
   TCollectionItem* item = Add();
-  try {
-    item->SetIndex(index);
-  } catch (...) {
-    delete item;
-    throw;
-  }
+  auto dropItem = MakeScopeExit([&] { delete item; });
+  item->SetIndex(index);
+  dropItem.Release();
   return item;
 }
 
@@ -93,13 +91,12 @@ void TCollection::Delete(int index) {
 void TCollection::Clear() {
   if (items_.empty()) return;
   BeginUpdate();
-  try {
-    while (!items_.empty()) Delete(GetCount() - 1);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  // EndUpdate tells the listeners, which may raise.
+  TryFinally(
+      [&] {
+        while (!items_.empty()) Delete(GetCount() - 1);
+      },
+      [&] { EndUpdate(); });
 }
 
 TCollectionItem* TCollection::GetItem(int index) const {
@@ -154,14 +151,12 @@ void TCollection::Assign(TPersistent* source) {
   }
   if (other == this) return;
   BeginUpdate();
-  try {
-    Clear();
-    for (TCollectionItem* item : other->items_) Add()->Assign(item);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TryFinally(
+      [&] {
+        Clear();
+        for (TCollectionItem* item : other->items_) Add()->Assign(item);
+      },
+      [&] { EndUpdate(); });
 }
 
 String TCollection::GetPropName() const {

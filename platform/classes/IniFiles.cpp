@@ -9,6 +9,7 @@
 #include "platform/classes/StringList.h"
 #include "platform/rtl/DateFormat.h"
 #include "platform/rtl/FloatFormat.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Utf.h"
 
@@ -209,42 +210,37 @@ void TMemIniFile::WriteString(const String& section, const String& ident, const 
 
 void TMemIniFile::ReadSection(const String& section, TStrings* strings) {
   strings->BeginUpdate();
-  try {
-    strings->Clear();
-    if (const Section* s = FindSection(section))
-      for (const Line& l : s->lines)
-        if (!l.key.empty()) strings->Add(l.key);
-  } catch (...) {
-    strings->EndUpdate();
-    throw;
-  }
-  strings->EndUpdate();
+  // EndUpdate tells the listeners, which may raise.
+  TryFinally(
+      [&] {
+        strings->Clear();
+        if (const Section* s = FindSection(section))
+          for (const Line& l : s->lines)
+            if (!l.key.empty()) strings->Add(l.key);
+      },
+      [&] { strings->EndUpdate(); });
 }
 
 void TMemIniFile::ReadSections(TStrings* strings) {
   strings->BeginUpdate();
-  try {
-    strings->Clear();
-    for (const Section& s : sections_) strings->Add(s.name);
-  } catch (...) {
-    strings->EndUpdate();
-    throw;
-  }
-  strings->EndUpdate();
+  TryFinally(
+      [&] {
+        strings->Clear();
+        for (const Section& s : sections_) strings->Add(s.name);
+      },
+      [&] { strings->EndUpdate(); });
 }
 
 void TMemIniFile::ReadSectionValues(const String& section, TStrings* strings) {
   strings->BeginUpdate();
-  try {
-    strings->Clear();
-    if (const Section* s = FindSection(section))
-      for (const Line& l : s->lines)
-        if (!l.key.empty()) strings->Add(l.key + u"=" + l.value);
-  } catch (...) {
-    strings->EndUpdate();
-    throw;
-  }
-  strings->EndUpdate();
+  TryFinally(
+      [&] {
+        strings->Clear();
+        if (const Section* s = FindSection(section))
+          for (const Line& l : s->lines)
+            if (!l.key.empty()) strings->Add(l.key + u"=" + l.value);
+      },
+      [&] { strings->EndUpdate(); });
 }
 
 void TMemIniFile::EraseSection(const String& section) {

@@ -1,6 +1,7 @@
 // TList, TObjectList, TInterfaceList and the dictionary's comparers.
 #include "platform/classes/Lists.h"
 
+#include "platform/rtl/QuickSort.h"
 #include "platform/rtl/Strings.h"
 
 namespace {
@@ -104,28 +105,10 @@ void TList::SetCapacity(int capacity) {
 
 void TList::Pack() { std::erase(items_, nullptr); }
 
-void TList::QuickSort(int l, int r, const TListSortCompare& compare) {
-  int i, j;
-  do {
-    i = l;
-    j = r;
-    void* p = items_[(l + r) >> 1];
-    do {
-      while (compare(items_[i], p) < 0) ++i;
-      while (compare(items_[j], p) > 0) --j;
-      if (i <= j) {
-        std::swap(items_[i], items_[j]);
-        ++i;
-        --j;
-      }
-    } while (i <= j);
-    if (l < j) QuickSort(l, j, compare);
-    l = i;
-  } while (i < r);
-}
-
 void TList::Sort(const TListSortCompare& compare) {
-  if (GetCount() > 1) QuickSort(0, GetCount() - 1, compare);
+  QuickSortRange(
+      0, GetCount() - 1, [&](int a, int b) { return compare(items_[a], items_[b]); },
+      [&](int a, int b) { std::swap(items_[a], items_[b]); });
 }
 
 void TList::Assign(const TList* source) {

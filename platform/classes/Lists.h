@@ -51,7 +51,6 @@ class TList : public TObject {
 
  private:
   void CheckIndex(int index) const;
-  void QuickSort(int l, int r, const TListSortCompare& compare);
   std::vector<void*> items_;
 };
 

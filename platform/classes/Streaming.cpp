@@ -8,6 +8,7 @@
 #include "platform/classes/Collection.h"
 #include "platform/rtl/AnsiString.h"
 #include "platform/rtl/Currency.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Utf.h"
 #include "platform/rtl/Variant.h"
@@ -480,31 +481,30 @@ void TReader::ReadCollection(TCollection* collection) {
     throw EReadError(u"Invalid stream format");
   });
   collection->BeginUpdate();
-  try {
-    if (!EndOfList()) {
-      if (fixups_) {
-        std::erase_if(*fixups_, [collection](const Fixup& f) {
-          return std::any_of(f.readers.begin(), f.readers.end(), [collection](TPersistent* p) {
-            auto* item = dynamic_cast<TCollectionItem*>(p);
-            return item && item->GetCollection() == collection;
-          });
-        });
-      }
-      collection->Clear();
-    }
-    while (!EndOfList()) {
-      if (IsIntValue(NextValue())) ReadInt64();
-      TCollectionItem* item = collection->Add();
-      ReadListBegin();
-      while (!EndOfList()) ReadProperty(item);
-      ReadListEnd();
-    }
-    ReadListEnd();
-  } catch (...) {
-    collection->EndUpdate();
-    throw;
-  }
-  collection->EndUpdate();
+  // EndUpdate tells the listeners, which may raise.
+  TryFinally(
+      [&] {
+        if (!EndOfList()) {
+          if (fixups_) {
+            std::erase_if(*fixups_, [collection](const Fixup& f) {
+              return std::any_of(f.readers.begin(), f.readers.end(), [collection](TPersistent* p) {
+                auto* item = dynamic_cast<TCollectionItem*>(p);
+                return item && item->GetCollection() == collection;
+              });
+            });
+          }
+          collection->Clear();
+        }
+        while (!EndOfList()) {
+          if (IsIntValue(NextValue())) ReadInt64();
+          TCollectionItem* item = collection->Add();
+          ReadListBegin();
+          while (!EndOfList()) ReadProperty(item);
+          ReadListEnd();
+        }
+        ReadListEnd();
+      },
+      [&] { collection->EndUpdate(); });
 }
 
 Int64 TReader::ReadOrdinalOf(const TPropInfo* info) {
@@ -729,16 +729,12 @@ void TReader::ReadDataInner(TComponent* instance) {
   parent_ = instance->GetChildParent();
   owner_ = instance->GetChildOwner();
   if (!owner_) owner_ = root_;
-  try {
-    while (!EndOfList()) ReadComponent(nullptr);
-    ReadListEnd();
-  } catch (...) {
+  auto restore = MakeScopeExit([&] {
     parent_ = oldParent;
     owner_ = oldOwner;
-    throw;
-  }
-  parent_ = oldParent;
-  owner_ = oldOwner;
+  });
+  while (!EndOfList()) ReadComponent(nullptr);
+  ReadListEnd();
 }
 
 void TReader::ReadData(TComponent* instance) {
@@ -748,14 +744,9 @@ void TReader::ReadData(TComponent* instance) {
   }
   std::vector<Fixup> fixups;
   fixups_ = &fixups;
-  try {
-    ReadDataInner(instance);
-    FixupReferences();
-  } catch (...) {
-    fixups_ = nullptr;
-    throw;
-  }
-  fixups_ = nullptr;
+  auto clearFixups = MakeScopeExit([&] { fixups_ = nullptr; });
+  ReadDataInner(instance);
+  FixupReferences();
 }
 
 TComponent* TReader::ReadComponent(TComponent* component) {
@@ -787,25 +778,24 @@ TComponent* TReader::ReadComponent(TComponent* component) {
     }
   }
   size_t loadedMark = loaded_ ? loaded_->size() : 0;
-  try {
-    if (created) result->SetName(name);
-    result->SetLoading(true);
-    result->SetReading(true);
-    if (loaded_ && std::find(loaded_->begin(), loaded_->end(), result) == loaded_->end())
-      loaded_->push_back(result);
-    if (parent_ && parent_ != result && result->HasParent()) result->SetParentComponent(parent_);
-    if (flags.Contains(ffChildPos) && parent_) parent_->SetChildOrder(result, childPos);
-    result->ReadState(this);
-    result->SetReading(false);
-  } catch (...) {
+  auto undo = MakeScopeExit([&] {
     if (created) {
       if (loaded_) loaded_->resize(std::min(loaded_->size(), loadedMark));
       delete result;
     } else {
       result->SetReading(false);
     }
-    throw;
-  }
+  });
+  if (created) result->SetName(name);
+  result->SetLoading(true);
+  result->SetReading(true);
+  if (loaded_ && std::find(loaded_->begin(), loaded_->end(), result) == loaded_->end())
+    loaded_->push_back(result);
+  if (parent_ && parent_ != result && result->HasParent()) result->SetParentComponent(parent_);
+  if (flags.Contains(ffChildPos) && parent_) parent_->SetChildOrder(result, childPos);
+  result->ReadState(this);
+  result->SetReading(false);
+  undo.Release();
   return result;
 }
 
@@ -845,16 +835,7 @@ TComponent* TReader::ReadRootComponent(TComponent* root) {
   lookupRoot_ = root;
   owner_ = root;
   parent_ = nullptr;
-  try {
-    SetRootName(root, name);
-    root->SetLoading(true);
-    root->SetReading(true);
-    loaded.push_back(root);
-    root->ReadState(this);
-    root->SetReading(false);
-    for (TComponent* c : loaded) c->Loaded();
-    for (TComponent* c : loaded) c->SetLoading(false);
-  } catch (...) {
+  auto undo = MakeScopeExit([&] {
     loaded_ = nullptr;
     if (created) {
       delete root;
@@ -866,8 +847,16 @@ TComponent* TReader::ReadRootComponent(TComponent* root) {
       }
     }
     root_ = lookupRoot_ = owner_ = nullptr;
-    throw;
-  }
+  });
+  SetRootName(root, name);
+  root->SetLoading(true);
+  root->SetReading(true);
+  loaded.push_back(root);
+  root->ReadState(this);
+  root->SetReading(false);
+  for (TComponent* c : loaded) c->Loaded();
+  for (TComponent* c : loaded) c->SetLoading(false);
+  undo.Release();
   loaded_ = nullptr;
   return root;
 }
@@ -1088,15 +1077,13 @@ void TWriter::WriteCollection(TCollection* collection) {
       TPersistent* savedAncestor = ancestor_;
       propPath_.clear();
       ancestor_ = nullptr;
-      try {
+      {
+        auto restore = MakeScopeExit([&] {
+          propPath_ = savedPath;
+          ancestor_ = savedAncestor;
+        });
         WriteProperties(collection->GetItem(i));
-      } catch (...) {
-        propPath_ = savedPath;
-        ancestor_ = savedAncestor;
-        throw;
       }
-      propPath_ = savedPath;
-      ancestor_ = savedAncestor;
       WriteListEnd();
     }
   }
@@ -1251,15 +1238,11 @@ void TWriter::WriteProperty(TPersistent* instance, const TPropInfo* info) {
         TPersistent* savedAncestor = ancestor_;
         propPath_ += info->Name + u".";
         ancestor_ = dynamic_cast<TPersistent*>(ancestorObj);
-        try {
-          WriteProperties(sub);
-        } catch (...) {
+        auto restore = MakeScopeExit([&] {
           propPath_ = savedPath;
           ancestor_ = savedAncestor;
-          throw;
-        }
-        propPath_ = savedPath;
-        ancestor_ = savedAncestor;
+        });
+        WriteProperties(sub);
       }
       return;
     }
@@ -1310,15 +1293,11 @@ void TWriter::WriteComponent(TComponent* component) {
   else
     ancestor_ = rootAncestor_ ? rootAncestor_->FindComponent(component->GetName()) : nullptr;
   component->SetWriting(true);
-  try {
-    component->WriteState(this);
-  } catch (...) {
+  auto restore = MakeScopeExit([&] {
     component->SetWriting(false);
     ancestor_ = savedAncestor;
-    throw;
-  }
-  component->SetWriting(false);
-  ancestor_ = savedAncestor;
+  });
+  component->WriteState(this);
 }
 
 void TWriter::WriteDescendent(TComponent* root, TComponent* ancestor) {

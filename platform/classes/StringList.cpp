@@ -5,6 +5,8 @@
 
 #include "platform/classes/Streaming.h"
 #include "platform/classes/Streams.h"
+#include "platform/rtl/QuickSort.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 
 // ======================= TStrings =======================
@@ -44,55 +46,48 @@ int TStrings::AddObject(const String& s, TObject* object) {
 
 void TStrings::AddStrings(const TStrings* strings) {
   BeginUpdate();
-  try {
-    for (int i = 0; i < strings->GetCount(); ++i) AddObject(strings->Get(i), strings->GetObject(i));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  // EndUpdate tells the listeners, which may raise.
+  TryFinally(
+      [&] {
+        for (int i = 0; i < strings->GetCount(); ++i) AddObject(strings->Get(i), strings->GetObject(i));
+      },
+      [&] { EndUpdate(); });
 }
 
 void TStrings::AddStrings(std::initializer_list<String> strings) {
   BeginUpdate();
-  try {
-    for (const String& s : strings) Add(s);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TryFinally(
+      [&] {
+        for (const String& s : strings) Add(s);
+      },
+      [&] { EndUpdate(); });
 }
 
 void TStrings::Exchange(int index1, int index2) {
   BeginUpdate();
-  try {
-    String s = Get(index1);
-    TObject* o = GetObject(index1);
-    Put(index1, Get(index2));
-    PutObject(index1, GetObject(index2));
-    Put(index2, s);
-    PutObject(index2, o);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TryFinally(
+      [&] {
+        String s = Get(index1);
+        TObject* o = GetObject(index1);
+        Put(index1, Get(index2));
+        PutObject(index1, GetObject(index2));
+        Put(index2, s);
+        PutObject(index2, o);
+      },
+      [&] { EndUpdate(); });
 }
 
 void TStrings::Move(int curIndex, int newIndex) {
   if (curIndex == newIndex) return;
   BeginUpdate();
-  try {
-    String s = Get(curIndex);
-    TObject* o = GetObject(curIndex);
-    Delete(curIndex);
-    InsertObject(newIndex, s, o);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TryFinally(
+      [&] {
+        String s = Get(curIndex);
+        TObject* o = GetObject(curIndex);
+        Delete(curIndex);
+        InsertObject(newIndex, s, o);
+      },
+      [&] { EndUpdate(); });
 }
 
 int TStrings::IndexOf(const String& s) const {
@@ -131,19 +126,17 @@ void TStrings::Assign(TPersistent* source) {
   }
   if (other == this) return;
   BeginUpdate();
-  try {
-    Clear();
-    nameValueSeparator_ = other->nameValueSeparator_;
-    quoteChar_ = other->quoteChar_;
-    delimiter_ = other->delimiter_;
-    lineBreak_ = other->lineBreak_;
-    strictDelimiter_ = other->strictDelimiter_;
-    AddStrings(other);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TryFinally(
+      [&] {
+        Clear();
+        nameValueSeparator_ = other->nameValueSeparator_;
+        quoteChar_ = other->quoteChar_;
+        delimiter_ = other->delimiter_;
+        lineBreak_ = other->lineBreak_;
+        strictDelimiter_ = other->strictDelimiter_;
+        AddStrings(other);
+      },
+      [&] { EndUpdate(); });
 }
 
 void TStrings::BeginUpdate() {
@@ -203,23 +196,21 @@ String TStrings::GetText() const {
 
 void TStrings::SetText(const String& text) {
   BeginUpdate();
-  try {
-    Clear();
-    size_t p = 0;
-    // A #0 ends the text, as it ends a C string in the class library.
-    size_t end = std::min(text.size(), text.find(u'\0'));
-    while (p < end) {
-      size_t start = p;
-      while (p < end && text[p] != u'\r' && text[p] != u'\n') ++p;
-      Add(text.substr(start, p - start));
-      if (p < end && text[p] == u'\r') ++p;
-      if (p < end && text[p] == u'\n') ++p;
-    }
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TryFinally(
+      [&] {
+        Clear();
+        size_t p = 0;
+        // A #0 ends the text, as it ends a C string in the class library.
+        size_t end = std::min(text.size(), text.find(u'\0'));
+        while (p < end) {
+          size_t start = p;
+          while (p < end && text[p] != u'\r' && text[p] != u'\n') ++p;
+          Add(text.substr(start, p - start));
+          if (p < end && text[p] == u'\r') ++p;
+          if (p < end && text[p] == u'\n') ++p;
+        }
+      },
+      [&] { EndUpdate(); });
 }
 
 std::vector<String> TStrings::ToStringArray() const {
@@ -249,34 +240,33 @@ void TStrings::SetDelimitedText(const String& text) {
   const Char* p = text.c_str();
   auto blank = [](Char c) { return c >= 1 && c <= u' '; };
   BeginUpdate();
-  try {
-    Clear();
-    if (!strictDelimiter_)
-      while (blank(*p)) ++p;
-    while (*p != 0) {
-      String s;
-      if (*p == quoteChar_) {
-        s = AnsiExtractQuotedStr(p, quoteChar_);
-      } else {
-        const Char* start = p;
-        while (((!strictDelimiter_ && *p > u' ') || (strictDelimiter_ && *p != 0)) && *p != delimiter_) ++p;
-        s.assign(start, static_cast<size_t>(p - start));
-      }
-      Add(s);
-      if (!strictDelimiter_)
-        while (blank(*p)) ++p;
-      if (*p == delimiter_) {
-        if (p[1] == 0) Add(String());
-        do {
-          ++p;
-        } while (!strictDelimiter_ && blank(*p));
-      }
-    }
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TryFinally(
+      [&] {
+        Clear();
+        if (!strictDelimiter_)
+          while (blank(*p)) ++p;
+        while (*p != 0) {
+          String s;
+          if (*p == quoteChar_) {
+            s = AnsiExtractQuotedStr(p, quoteChar_);
+          } else {
+            const Char* start = p;
+            while (((!strictDelimiter_ && *p > u' ') || (strictDelimiter_ && *p != 0)) && *p != delimiter_)
+              ++p;
+            s.assign(start, static_cast<size_t>(p - start));
+          }
+          Add(s);
+          if (!strictDelimiter_)
+            while (blank(*p)) ++p;
+          if (*p == delimiter_) {
+            if (p[1] == 0) Add(String());
+            do {
+              ++p;
+            } while (!strictDelimiter_ && blank(*p));
+          }
+        }
+      },
+      [&] { EndUpdate(); });
 }
 
 namespace {
@@ -360,14 +350,12 @@ void TStrings::DefineProperties(TFiler* filer) {
 void TStrings::ReadData(TReader* reader) {
   reader->ReadListBegin();
   BeginUpdate();
-  try {
-    Clear();
-    while (!reader->EndOfList()) Add(reader->ReadString());
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TryFinally(
+      [&] {
+        Clear();
+        while (!reader->EndOfList()) Add(reader->ReadString());
+      },
+      [&] { EndUpdate(); });
   reader->ReadListEnd();
 }
 
@@ -526,30 +514,6 @@ bool TStringList::Find(const String& s, int& index) const {
   return found;
 }
 
-void TStringList::QuickSort(int l, int r, const TStringListSortCompare& compare) {
-  int i, j;
-  do {
-    i = l;
-    j = r;
-    int p = (l + r) >> 1;
-    do {
-      while (compare(this, i, p) < 0) ++i;
-      while (compare(this, j, p) > 0) --j;
-      if (i <= j) {
-        if (i != j) std::swap(items_[i], items_[j]);
-        if (p == i)
-          p = j;
-        else if (p == j)
-          p = i;
-        ++i;
-        --j;
-      }
-    } while (i <= j);
-    if (l < j) QuickSort(l, j, compare);
-    l = i;
-  } while (i < r);
-}
-
 void TStringList::Sort() {
   CustomSort([](TStringList* list, int a, int b) {
     return list->CompareStrings(list->items_[a].text, list->items_[b].text);
@@ -559,7 +523,9 @@ void TStringList::Sort() {
 void TStringList::CustomSort(const TStringListSortCompare& compare) {
   if (sorted_ || GetCount() < 2) return;
   Changing();
-  QuickSort(0, GetCount() - 1, compare);
+  QuickSortRange(
+      0, GetCount() - 1, [&](int a, int b) { return compare(this, a, b); },
+      [&](int a, int b) { std::swap(items_[a], items_[b]); });
   Changed();
 }
 
@@ -584,18 +550,16 @@ void TStringList::Assign(TPersistent* source) {
   auto* other = dynamic_cast<TStringList*>(source);
   if (other && other != this) {
     BeginUpdate();
-    try {
-      Clear();
-      caseSensitive_ = other->caseSensitive_;
-      duplicates_ = other->duplicates_;
-      sorted_ = false;
-      TStrings::Assign(source);
-      sorted_ = other->sorted_;
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
+    TryFinally(
+        [&] {
+          Clear();
+          caseSensitive_ = other->caseSensitive_;
+          duplicates_ = other->duplicates_;
+          sorted_ = false;
+          TStrings::Assign(source);
+          sorted_ = other->sorted_;
+        },
+        [&] { EndUpdate(); });
     return;
   }
   TStrings::Assign(source);

@@ -183,7 +183,6 @@ class TStringList : public TStrings {
     TObject* object;
   };
   void InsertItem(int index, const String& s, TObject* object);
-  void QuickSort(int l, int r, const TStringListSortCompare& compare);
   void CheckIndex(int index) const;
 
   std::vector<Item> items_;

@@ -17,6 +17,7 @@
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/rtl/AnsiString.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Utf.h"
 
@@ -294,13 +295,10 @@ String TClipboard::GetAsText() const {
 
 void TClipboard::SetAsText(const String& text) {
   Open();
-  try {
-    impl_->Target()->setText(ToQString(text));
-    impl_->unicodeTextSet = true;
-  } catch (...) {
-    impl_->Abandon();
-    throw;
-  }
+  auto abandon = MakeScopeExit([&] { impl_->Abandon(); });
+  impl_->Target()->setText(ToQString(text));
+  impl_->unicodeTextSet = true;
+  abandon.Release();
   Close();
 }
 
@@ -317,34 +315,31 @@ void TClipboard::SetTextBuf(const Char* buffer) { SetAsText(buffer ? String(buff
 
 void TClipboard::SetAsHandle(TClipboardFormat format, const TBytes& data) {
   Open();
-  try {
-    QMimeData* target = impl_->Target();
-    if (IsTextFormat(format)) {
-      // The Unicode text wins over an 8-bit copy of the same text set in the same batch.
-      if (format == CF_UNICODETEXT || !impl_->unicodeTextSet)
-        target->setText(ToQString(TextFromHandle(format, data)));
-      if (format == CF_UNICODETEXT) impl_->unicodeTextSet = true;
-    } else if (format == CF_BITMAP) {
-      QImage image =
-          QImage::fromData(reinterpret_cast<const uchar*>(data.data()), static_cast<int>(data.size()));
-      if (image.isNull()) throw EInvalidGraphic(u"Bitmap image is not valid");
-      target->setImageData(image);
-    } else if (format == CF_ENHMETAFILE) {
-      // Rendered first: bytes that are no metafile raise before anything is set.
-      QImage picture = ClipbrdRenderMetafile(data);
-      target->setData(QString::fromLatin1(kEmfMime), QByteArray(reinterpret_cast<const char*>(data.data()),
-                                                                static_cast<qsizetype>(data.size())));
-      if (!picture.isNull()) target->setImageData(picture);
-    } else {
-      QString mime = MimeOf(format);
-      if (mime.isEmpty()) throw EInvalidOperation(u"Unknown clipboard format " + IntToStr(format));
-      target->setData(
-          mime, QByteArray(reinterpret_cast<const char*>(data.data()), static_cast<qsizetype>(data.size())));
-    }
-  } catch (...) {
-    impl_->Abandon();
-    throw;
+  auto abandon = MakeScopeExit([&] { impl_->Abandon(); });
+  QMimeData* target = impl_->Target();
+  if (IsTextFormat(format)) {
+    // The Unicode text wins over an 8-bit copy of the same text set in the same batch.
+    if (format == CF_UNICODETEXT || !impl_->unicodeTextSet)
+      target->setText(ToQString(TextFromHandle(format, data)));
+    if (format == CF_UNICODETEXT) impl_->unicodeTextSet = true;
+  } else if (format == CF_BITMAP) {
+    QImage image =
+        QImage::fromData(reinterpret_cast<const uchar*>(data.data()), static_cast<int>(data.size()));
+    if (image.isNull()) throw EInvalidGraphic(u"Bitmap image is not valid");
+    target->setImageData(image);
+  } else if (format == CF_ENHMETAFILE) {
+    // Rendered first: bytes that are no metafile raise before anything is set.
+    QImage picture = ClipbrdRenderMetafile(data);
+    target->setData(QString::fromLatin1(kEmfMime), QByteArray(reinterpret_cast<const char*>(data.data()),
+                                                              static_cast<qsizetype>(data.size())));
+    if (!picture.isNull()) target->setImageData(picture);
+  } else {
+    QString mime = MimeOf(format);
+    if (mime.isEmpty()) throw EInvalidOperation(u"Unknown clipboard format " + IntToStr(format));
+    target->setData(
+        mime, QByteArray(reinterpret_cast<const char*>(data.data()), static_cast<qsizetype>(data.size())));
   }
+  abandon.Release();
   Close();
 }
 

@@ -16,6 +16,7 @@
 #include "platform/graphics/private/DeviceContext.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/RtlMath.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 
 TMenuHooks& MenuHooks() {
@@ -707,13 +708,10 @@ void TControl::CMParentFontChanged(TMessage& m) {
       m.WParam != 0 ? reinterpret_cast<TFont*>(m.LParam) : (parent_ ? parent_->font_.get() : nullptr);
   if (!source) return;
   scalingFont_ = true;
-  try {
+  {
+    auto restore = MakeScopeExit([&] { scalingFont_ = false; });
     font_->Assign(source);
-  } catch (...) {
-    scalingFont_ = false;
-    throw;
   }
-  scalingFont_ = false;
   parentFont_ = true;
 }
 
@@ -1409,13 +1407,10 @@ void TWinControl::CreateWnd() {
   TCreateParams params;
   CreateParams(params);
   controlState_ << csCreating;
-  try {
+  {
+    auto restore = MakeScopeExit([&] { controlState_ >> csCreating; });
     CreateWindowHandle(params);
-  } catch (...) {
-    controlState_ >> csCreating;
-    throw;
   }
-  controlState_ >> csCreating;
   // Children made before the window get theirs now.
   for (TControl* c : controls_)
     if (auto* w = dynamic_cast<TWinControl*>(c)) w->CreateHandle();
@@ -1483,13 +1478,10 @@ void TWinControl::RecreateWnd() {
   controlState_ << csRecreating;
   bool hadFocus = Focused();
   DestroyHandle();
-  try {
+  {
+    auto restore = MakeScopeExit([&] { controlState_ >> csRecreating; });
     CreateHandle();
-  } catch (...) {
-    controlState_ >> csRecreating;
-    throw;
   }
-  controlState_ >> csRecreating;
   if (hadFocus && CanFocus()) SetFocus();
 }
 
@@ -1632,13 +1624,8 @@ void TWinControl::SetChildOrder(TComponent* child, int order) {
 
 void TWinControl::ReadState(TReader* reader) {
   DisableAlign();
-  try {
-    TControl::ReadState(reader);
-  } catch (...) {
-    EnableAlign();
-    throw;
-  }
-  EnableAlign();
+  // EnableAlign realigns the children, which may raise.
+  TryFinally([&] { TControl::ReadState(reader); }, [&] { EnableAlign(); });
 }
 
 void TWinControl::SetChildZOrder(TControl* child, bool topMost) {
@@ -1691,17 +1678,15 @@ void TWinControl::AlignControl(TControl* control) {
   if (controlState_.Contains(csAligning)) return;
   DisableAlign();
   controlState_ << csAligning;
-  try {
+  {
+    auto restore = MakeScopeExit([&] {
+      controlState_ >> csAligning;
+      --alignLevel_;
+    });
     TRect r = GetClientRect();
     AlignControls(control, r);
-  } catch (...) {
-    controlState_ >> csAligning;
-    --alignLevel_;
-    throw;
   }
-  controlState_ >> csAligning;
   controlState_ >> csAlignmentNeeded;
-  --alignLevel_;
   if (alignLevel_ < 0) alignLevel_ = 0;
 }
 
@@ -2013,20 +1998,15 @@ void TWinControl::ScrollBy(Integer dx, Integer dy) {
     TRect c = GetClientRect();
     host_->Widget()->scroll(dx, dy, QRect(offset, QSize(c.Width(), c.Height())));
   }
+  // The children all move by the same offset, so their alignment holds: the level only drops back.
   DisableAlign();
-  try {
-    for (TControl* child : controls_) {
-      TPoint keepRules = child->anchorRules_, keepSize = child->originalParentSize_;
-      child->SetBounds(child->left_ + dx, child->top_ + dy, child->width_, child->height_);
-      child->anchorRules_ = keepRules;
-      child->originalParentSize_ = keepSize;
-    }
-  } catch (...) {
-    EnableAlign();
-    throw;
+  auto restore = MakeScopeExit([&] { alignLevel_ = std::max<Integer>(alignLevel_ - 1, 0); });
+  for (TControl* child : controls_) {
+    TPoint keepRules = child->anchorRules_, keepSize = child->originalParentSize_;
+    child->SetBounds(child->left_ + dx, child->top_ + dy, child->width_, child->height_);
+    child->anchorRules_ = keepRules;
+    child->originalParentSize_ = keepSize;
   }
-  --alignLevel_;
-  if (alignLevel_ < 0) alignLevel_ = 0;
 }
 
 void TWinControl::SetCtl3D(bool value) {
@@ -2096,14 +2076,12 @@ void TWinControl::SetBevelEdges(TBevelEdges value) {
 
 void TWinControl::ChangeScale(Integer m, Integer d) {
   DisableAlign();
-  try {
-    for (TControl* c : std::vector<TControl*>(controls_)) c->ChangeScale(m, d);
-    TControl::ChangeScale(m, d);
-  } catch (...) {
-    EnableAlign();
-    throw;
-  }
-  EnableAlign();
+  TryFinally(
+      [&] {
+        for (TControl* c : std::vector<TControl*>(controls_)) c->ChangeScale(m, d);
+        TControl::ChangeScale(m, d);
+      },
+      [&] { EnableAlign(); });
 }
 
 // ---- Showing ----
@@ -2510,15 +2488,11 @@ void TWinControl::PaintControls(HDC dc, TControl* first) {
     IntersectClipRect(dc, 0, 0, c->width_, c->height_);
     TCanvas canvas;
     canvas.SetHandle(dc);
-    try {
-      c->PaintOnParent(&canvas);
-    } catch (...) {
+    auto restore = MakeScopeExit([&] {
       canvas.SetHandle(nullptr);
       RestoreDC(dc, saved);
-      throw;
-    }
-    canvas.SetHandle(nullptr);
-    RestoreDC(dc, saved);
+    });
+    c->PaintOnParent(&canvas);
   }
 }
 
@@ -2565,18 +2539,13 @@ void TCustomControl::PaintWindow(HDC dc) {
   canvas_->SetHandle(dc);
   canvas_->GetFont()->Assign(font_.get());
   canvas_->GetBrush()->Assign(brush_.get());
-  try {
-    controlState_ << csCustomPaint;
-    Paint();
-  } catch (...) {
+  auto restore = MakeScopeExit([&] {
     controlState_ >> csCustomPaint;
     canvas_->SetHandle(nullptr);
     canvas_->Unlock();
-    throw;
-  }
-  controlState_ >> csCustomPaint;
-  canvas_->SetHandle(nullptr);
-  canvas_->Unlock();
+  });
+  controlState_ << csCustomPaint;
+  Paint();
 }
 
 // ---- TGraphicControl ----
@@ -2593,15 +2562,11 @@ void TGraphicControl::PaintOnParent(TCanvas* parentCanvas) {
   canvas_->Lock();
   canvas_->SetHandle(parentCanvas->GetHandle());
   canvas_->GetFont()->Assign(font_.get());
-  try {
-    Paint();
-  } catch (...) {
+  auto restore = MakeScopeExit([&] {
     canvas_->SetHandle(nullptr);
     canvas_->Unlock();
-    throw;
-  }
-  canvas_->SetHandle(nullptr);
-  canvas_->Unlock();
+  });
+  Paint();
 }
 
 void TGraphicControl::Dispatch(TMessage& message) {

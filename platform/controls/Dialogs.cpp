@@ -18,6 +18,7 @@
 #include "platform/controls/StdCtrls.h"
 #include "platform/controls/private/ControlsQt.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Utf.h"
 
@@ -764,27 +765,26 @@ bool TOpenDialog::Execute() {
   request.DefaultExt = defaultExt_;
   DoShow();
   bool accepted;
-  try {
-    if (auto answer = AskDialogHook(request)) {
-      accepted = ExecuteWithHook(*answer, request.Caption);
-    } else {
-      TFileDialogSpec spec;
-      spec.save = Kind() == dkSaveFile;
-      spec.caption = request.Caption;
-      spec.fileName = fileName_;
-      spec.filter = filter_;
-      spec.filterIndex = filterIndex_;
-      spec.initialDir = initialDir_;
-      spec.defaultExt = defaultExt_;
-      spec.options = options_;
-      TFileDialogResult result = RunFileDialog(spec);
-      accepted = result.accepted && Accept(result.files, result.filterIndex);
-    }
-  } catch (...) {
-    DoClose();
-    throw;
-  }
-  DoClose();
+  // DoClose runs the user's OnClose, which may raise.
+  TryFinally(
+      [&] {
+        if (auto answer = AskDialogHook(request)) {
+          accepted = ExecuteWithHook(*answer, request.Caption);
+        } else {
+          TFileDialogSpec spec;
+          spec.save = Kind() == dkSaveFile;
+          spec.caption = request.Caption;
+          spec.fileName = fileName_;
+          spec.filter = filter_;
+          spec.filterIndex = filterIndex_;
+          spec.initialDir = initialDir_;
+          spec.defaultExt = defaultExt_;
+          spec.options = options_;
+          TFileDialogResult result = RunFileDialog(spec);
+          accepted = result.accepted && Accept(result.files, result.filterIndex);
+        }
+      },
+      [&] { DoClose(); });
   return accepted;
 }
 
@@ -861,24 +861,22 @@ bool TFontDialog::Execute() {
   request.FontColor = font_->GetColor();
   DoShow();
   bool accepted = false;
-  try {
-    if (auto answer = AskDialogHook(request)) {
-      accepted = answer->Result != 0;
-      if (accepted) {
-        if (answer->FontName) font_->SetName(*answer->FontName);
-        if (answer->FontSize) font_->SetSize(*answer->FontSize);
-        if (answer->FontStyle)
-          font_->SetStyle(TFontStyles::FromBits(static_cast<UInt64>(*answer->FontStyle)));
-        if (answer->FontColor) font_->SetColor(*answer->FontColor);
-      }
-    } else {
-      accepted = RunFontDialog(font_.get(), options_, request.Caption);
-    }
-  } catch (...) {
-    DoClose();
-    throw;
-  }
-  DoClose();
+  TryFinally(
+      [&] {
+        if (auto answer = AskDialogHook(request)) {
+          accepted = answer->Result != 0;
+          if (accepted) {
+            if (answer->FontName) font_->SetName(*answer->FontName);
+            if (answer->FontSize) font_->SetSize(*answer->FontSize);
+            if (answer->FontStyle)
+              font_->SetStyle(TFontStyles::FromBits(static_cast<UInt64>(*answer->FontStyle)));
+            if (answer->FontColor) font_->SetColor(*answer->FontColor);
+          }
+        } else {
+          accepted = RunFontDialog(font_.get(), options_, request.Caption);
+        }
+      },
+      [&] { DoClose(); });
   return accepted;
 }
 
@@ -900,20 +898,18 @@ bool TColorDialog::Execute() {
   request.Color = color_;
   DoShow();
   bool accepted = false;
-  try {
-    if (auto answer = AskDialogHook(request)) {
-      accepted = answer->Result != 0;
-      if (accepted && answer->Color) color_ = *answer->Color;
-    } else {
-      std::optional<TColor> chosen = RunColorDialog(color_, request.Caption);
-      accepted = chosen.has_value();
-      if (accepted) color_ = *chosen;
-    }
-  } catch (...) {
-    DoClose();
-    throw;
-  }
-  DoClose();
+  TryFinally(
+      [&] {
+        if (auto answer = AskDialogHook(request)) {
+          accepted = answer->Result != 0;
+          if (accepted && answer->Color) color_ = *answer->Color;
+        } else {
+          std::optional<TColor> chosen = RunColorDialog(color_, request.Caption);
+          accepted = chosen.has_value();
+          if (accepted) color_ = *chosen;
+        }
+      },
+      [&] { DoClose(); });
   return accepted;
 }
 

@@ -23,6 +23,7 @@
 #include "platform/controls/private/ControlsQt.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/Format.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Utf.h"
 
@@ -511,13 +512,10 @@ void TCustomForm::CMShowingChanged(TMessage&) {
       PlaceOnScreen();
     }
     formState_ << fsShowing;
-    try {
+    {
+      auto restore = MakeScopeExit([&] { formState_ >> fsShowing; });
       DoShow();
-    } catch (...) {
-      formState_ >> fsShowing;
-      throw;
     }
-    formState_ >> fsShowing;
     if (!visible_) return;  // OnShow hid it again
     QWidget* w = host_->Widget();
     SyncWidgetGeometry();
@@ -645,21 +643,20 @@ TModalResult TCustomForm::ShowModal() {
       previous->SetWindowFocus();
     }
   };
-  try {
-    if (previous && previous != this) previous->SetActive(false);
-    Show();
-    Application->RunModalLoop([this] {
-      if (modalResult_ != mrNone) CloseModal();
-      if (!visible_ && modalResult_ == mrNone) modalResult_ = mrCancel;
-      return modalResult_ != mrNone;
-    });
-    if (modalResult_ == mrNone) modalResult_ = mrCancel;  // the application terminated
-    result = modalResult_;
-  } catch (...) {
-    finish();
-    throw;
-  }
-  finish();
+  // finish() gives the activation back to the previous form, whose events may raise.
+  TryFinally(
+      [&] {
+        if (previous && previous != this) previous->SetActive(false);
+        Show();
+        Application->RunModalLoop([this] {
+          if (modalResult_ != mrNone) CloseModal();
+          if (!visible_ && modalResult_ == mrNone) modalResult_ = mrCancel;
+          return modalResult_ != mrNone;
+        });
+        if (modalResult_ == mrNone) modalResult_ = mrCancel;  // the application terminated
+        result = modalResult_;
+      },
+      [&] { finish(); });
   if (modalCloseAction_ == caFree) Release();
   return result;
 }
@@ -742,7 +739,8 @@ bool TCustomForm::SetFocusedControl(TWinControl* control) {
   control->controlState_ << csFocusing;
   auto stillFocused = [control] { return Screen->activeControl_ == control; };
   bool ok = true;
-  try {
+  {
+    auto restore = MakeScopeExit([&] { control->controlState_ >> csFocusing; });
     if (!focusedControl_) focusedControl_ = this;
     if (focusedControl_ != control) {
       // CM_EXIT up to the common parent, CM_ENTER down to the new control.
@@ -763,11 +761,7 @@ bool TCustomForm::SetFocusedControl(TWinControl* control) {
         if (!stillFocused()) ok = false;
       }
     }
-  } catch (...) {
-    control->controlState_ >> csFocusing;
-    throw;
   }
-  control->controlState_ >> csFocusing;
   if (!ok) return false;
   Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(control));
   if (Screen->OnActiveControlChange) Screen->OnActiveControlChange(Screen);
@@ -817,15 +811,11 @@ void TCustomForm::PaintWindow(HDC dc) {
   canvas_->SetHandle(dc);
   canvas_->GetFont()->Assign(font_.get());
   canvas_->GetBrush()->Assign(brush_.get());
-  try {
-    Paint();
-  } catch (...) {
+  auto restore = MakeScopeExit([&] {
     canvas_->SetHandle(nullptr);
     canvas_->Unlock();
-    throw;
-  }
-  canvas_->SetHandle(nullptr);
-  canvas_->Unlock();
+  });
+  Paint();
 }
 
 void TCustomForm::Paint() {
@@ -833,14 +823,9 @@ void TCustomForm::Paint() {
 }
 
 TBitmap* TCustomForm::GetFormImage() {
-  auto* bitmap = new TBitmap(GetClientWidth(), GetClientHeight());
-  try {
-    PaintTo(bitmap->GetCanvas(), -GetNonClientMargins().Left, -GetNonClientMargins().Top);
-  } catch (...) {
-    delete bitmap;
-    throw;
-  }
-  return bitmap;
+  auto bitmap = std::make_unique<TBitmap>(GetClientWidth(), GetClientHeight());
+  PaintTo(bitmap->GetCanvas(), -GetNonClientMargins().Left, -GetNonClientMargins().Top);
+  return bitmap.release();
 }
 
 // ---- TDataModule ----
@@ -1163,16 +1148,15 @@ void TApplication::CreateForm(TClass instanceClass, void* reference) {
   if (!instance) throw EInvalidCast(u"Invalid class typecast");
   made.release();
   if (reference) *static_cast<TComponent**>(reference) = instance;
-  try {
-    if (auto* form = dynamic_cast<TCustomForm*>(instance))
-      form->AfterConstruction();
-    else if (auto* module = dynamic_cast<TDataModule*>(instance))
-      module->AfterConstruction();
-  } catch (...) {
+  auto restore = MakeScopeExit([&] {
     if (reference) *static_cast<TComponent**>(reference) = nullptr;
     delete instance;
-    throw;
-  }
+  });
+  if (auto* form = dynamic_cast<TCustomForm*>(instance))
+    form->AfterConstruction();
+  else if (auto* module = dynamic_cast<TDataModule*>(instance))
+    module->AfterConstruction();
+  restore.Release();
   if (!mainForm_) {
     if (auto* form = dynamic_cast<TForm*>(instance)) {
       form->HandleNeeded();
@@ -1216,18 +1200,15 @@ void TApplication::WakeModalLoops() {
 bool TApplication::RunModalLoop(const std::function<bool()>& done) {
   Initialize();
   modalLoops_.push_back(nullptr);
-  try {
+  {
+    auto restore = MakeScopeExit([&] { modalLoops_.pop_back(); });
     while (!terminated_) {
       bool finished = false;
       GuardedCall(this, [&] { finished = done(); });
       if (finished) break;
       QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
-  } catch (...) {
-    modalLoops_.pop_back();
-    throw;
   }
-  modalLoops_.pop_back();
   return !terminated_;
 }
 

@@ -17,6 +17,7 @@
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/ImageList.h"
 #include "platform/graphics/private/DeviceContext.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 
 namespace {
@@ -917,13 +918,12 @@ void TPopupMenu::Popup(Integer x, Integer y) {
     auto& running = RunningPopups();
     running.erase(std::remove(running.begin(), running.end(), this), running.end());
   };
-  try {
-    menu->popup(QPoint(left, y));
-    Application->RunModalLoop([guard] { return !guard || !guard->isVisible(); });
-  } catch (...) {
+  auto leaveOnFailure = MakeScopeExit([&] {
     if (guard) leave();
-    throw;
-  }
+  });
+  menu->popup(QPoint(left, y));
+  Application->RunModalLoop([guard] { return !guard || !guard->isVisible(); });
+  leaveOnFailure.Release();
   // A handler that ran while the menu was open may have freed the menu, and this popup with it.
   if (!guard) return;
   leave();

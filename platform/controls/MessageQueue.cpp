@@ -14,6 +14,7 @@
 
 #include "platform/classes/Thread.h"
 #include "platform/controls/private/ControlsQt.h"
+#include "platform/rtl/ScopeGuard.h"
 
 void InstallInputTracker();
 bool KeyDeliveredSince(UInt64& seen, HWND wnd, Word key);
@@ -229,13 +230,10 @@ void HarvestInput() {
   Queue& q = TheQueue();
   if (q.holding) return;
   q.holding = true;
-  try {
+  {
+    auto release = MakeScopeExit([&] { q.holding = false; });
     QCoreApplication::processEvents(QEventLoop::X11ExcludeTimers);
-  } catch (...) {
-    q.holding = false;
-    throw;
   }
-  q.holding = false;
   auto held = std::move(q.heldNow);
   q.heldNow.clear();
   auto triggers = std::move(q.heldTriggers);

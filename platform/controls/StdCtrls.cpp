@@ -26,6 +26,7 @@
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/private/DeviceContext.h"
 #include "platform/rtl/Format.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 
 // Form resources name these classes while no code may refer to them. This unit is always linked
@@ -404,15 +405,11 @@ class TOwnerDrawDelegate : public QStyledItemDelegate {
       canvas_->GetFont()->Assign(control_->GetFont());
       canvas_->GetBrush()->SetColor(state.Contains(odSelected) ? clHighlight : clWindow);
       canvas_->GetFont()->SetColor(state.Contains(odSelected) ? clHighlightText : clWindowText);
-      try {
-        draw_(canvas_, index.row(), FromQRect(option.rect), state);
-      } catch (...) {
+      auto restore = MakeScopeExit([&] {
         canvas_->SetHandle(nullptr);
         canvas_->Unlock();
-        throw;
-      }
-      canvas_->SetHandle(nullptr);
-      canvas_->Unlock();
+      });
+      draw_(canvas_, index.row(), FromQRect(option.rect), state);
     });
     DeleteDC(dc);
   }

@@ -11,31 +11,10 @@
 #include "platform/data/Params.h"
 #include "platform/rtl/DateFormat.h"
 #include "platform/rtl/DateUtils.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 
 namespace {
-
-// Runs a step on scope exit, like the class library's try/finally.
-template <class F>
-class Finally {
- public:
-  explicit Finally(F f) : f_(std::move(f)) {}
-  Finally(const Finally&) = delete;
-  ~Finally() noexcept(false) {
-    if (std::uncaught_exceptions() > pending_) {
-      try {
-        f_();
-      } catch (...) {
-      }
-    } else {
-      f_();
-    }
-  }
-
- private:
-  F f_;
-  int pending_ = std::uncaught_exceptions();
-};
 
 bool InWriteMode(TDataSetState state) {
   switch (state) {
@@ -106,7 +85,6 @@ int TypeFamily(TFieldType t) {
       return 100 + static_cast<int>(t);
   }
 }
-
 
 bool IsTextField(const TField* field) { return field->Is<TStringField>() || field->Is<TMemoField>(); }
 
@@ -267,6 +245,8 @@ void TDataSet::SetActive(bool value) {
     try {
       OpenCursor(false);
     } catch (...) {
+      // Closing what the failed open left is best effort: the open's failure is the one the caller must
+      // see, and a close that fails behind it only repeats it.
       try {
         CloseCursor();
       } catch (...) {
@@ -577,14 +557,18 @@ void TDataSet::First() {
   CheckBrowseMode();
   DoBeforeScroll();
   ClearBuffers();
-  Finally done([this] {
-    bof_ = true;
-    DataEvent(deDataSetChange, 0);
-    DoAfterScroll();
-  });
-  InternalFirst();
-  GetNextRecord();
-  GetNextRecords();
+  // The scroll events run user code, which may raise.
+  TryFinally(
+      [&] {
+        InternalFirst();
+        GetNextRecord();
+        GetNextRecords();
+      },
+      [this] {
+        bof_ = true;
+        DataEvent(deDataSetChange, 0);
+        DoAfterScroll();
+      });
 }
 
 void TDataSet::Last() {
@@ -592,14 +576,17 @@ void TDataSet::Last() {
   CheckBrowseMode();
   DoBeforeScroll();
   ClearBuffers();
-  Finally done([this] {
-    eof_ = true;
-    DataEvent(deDataSetChange, 0);
-    DoAfterScroll();
-  });
-  InternalLast();
-  GetPriorRecord();
-  GetPriorRecords();
+  TryFinally(
+      [&] {
+        InternalLast();
+        GetPriorRecord();
+        GetPriorRecords();
+      },
+      [this] {
+        eof_ = true;
+        DataEvent(deDataSetChange, 0);
+        DoAfterScroll();
+      });
 }
 
 int TDataSet::MoveBy(int distance) {
@@ -611,44 +598,47 @@ int TDataSet::MoveBy(int distance) {
   eof_ = false;
   int oldRecordCount = recordCount_;
   int scrollDistance = 0;
-  Finally done([&] {
-    if (recordCount_ != oldRecordCount)
-      DataEvent(deDataSetChange, 0);
-    else
-      DataEvent(deDataSetScroll, scrollDistance);
-    DoAfterScroll();
-  });
-  while (distance > 0) {
-    if (activeRecord_ < recordCount_ - 1) {
-      ++activeRecord_;
-    } else {
-      int shift = recordCount_ < bufferCount_ ? 0 : 1;
-      if (!GetNextRecord()) {
-        eof_ = true;
-        break;
-      }
-      scrollDistance -= shift;
-      activeRecord_ = recordCount_ - 1;
-    }
-    --distance;
-    ++result;
-  }
-  while (distance < 0) {
-    if (activeRecord_ > 0) {
-      --activeRecord_;
-    } else {
-      int shift = recordCount_ < bufferCount_ ? 0 : 1;
-      if (!GetPriorRecord()) {
-        bof_ = true;
-        break;
-      }
-      scrollDistance += shift;
-      activeRecord_ = 0;
-    }
-    ++distance;
-    --result;
-  }
-  return result;
+  return TryFinally(
+      [&] {
+        while (distance > 0) {
+          if (activeRecord_ < recordCount_ - 1) {
+            ++activeRecord_;
+          } else {
+            int shift = recordCount_ < bufferCount_ ? 0 : 1;
+            if (!GetNextRecord()) {
+              eof_ = true;
+              break;
+            }
+            scrollDistance -= shift;
+            activeRecord_ = recordCount_ - 1;
+          }
+          --distance;
+          ++result;
+        }
+        while (distance < 0) {
+          if (activeRecord_ > 0) {
+            --activeRecord_;
+          } else {
+            int shift = recordCount_ < bufferCount_ ? 0 : 1;
+            if (!GetPriorRecord()) {
+              bof_ = true;
+              break;
+            }
+            scrollDistance += shift;
+            activeRecord_ = 0;
+          }
+          ++distance;
+          --result;
+        }
+        return result;
+      },
+      [&] {
+        if (recordCount_ != oldRecordCount)
+          DataEvent(deDataSetChange, 0);
+        else
+          DataEvent(deDataSetScroll, scrollDistance);
+        DoAfterScroll();
+      });
 }
 
 void TDataSet::Resync(TResyncMode mode) {
@@ -667,10 +657,13 @@ void TDataSet::Resync(TResyncMode mode) {
   int count = mode.Contains(rmCenter) ? (bufferCount_ - 1) / 2 : activeRecord_;
   MoveBuffer(recordCount_, 0);
   ActivateBuffers();
-  Finally done([this] { DataEvent(deDataSetChange, 0); });
-  while (count > 0 && GetPriorRecord()) --count;
-  GetNextRecords();
-  GetPriorRecords();
+  TryFinally(
+      [&] {
+        while (count > 0 && GetPriorRecord()) --count;
+        GetNextRecords();
+        GetPriorRecords();
+      },
+      [this] { DataEvent(deDataSetChange, 0); });
 }
 
 // ======================= Bookmarks =======================
@@ -827,6 +820,8 @@ void TDataSet::DoInsertAppend(bool append) {
   bof_ = false;
   eof_ = false;
   SetState(dsInsert);
+  // Written out rather than guarded: the way back reads the cursor again and may raise, which a scope
+  // guard's destructor must not.
   try {
     DoOnNewRecord();
   } catch (...) {
@@ -1087,7 +1082,7 @@ void TDataSet::GetCalcFields(TRecordBuffer buffer) {
   TDataSetState saved = SetTempState(dsCalcFields);
   TRecordBuffer savedCalc = calcBuffer_;
   calcBuffer_ = buffer;
-  Finally restore([&] {
+  auto restore = MakeScopeExit([&] {
     calcBuffer_ = savedCalc;
     RestoreState(saved);
   });
@@ -1286,35 +1281,37 @@ bool TDataSet::ScanRecords(const std::vector<TField*>& fields, const Variant& ke
   TRecordBuffer reading = state_ == dsCalcFields || state_ == dsInternalCalc ? calcBuffer_ : nullptr;
   if (reading && GetBookmarkFlag(reading) == bfCurrent) GetBookmarkData(reading, resume);
   TRecordBuffer buffer = ScratchBuffer();
-  Finally leave([&] {
-    if (!resume.empty()) InternalGotoBookmark(resume);
-  });
-  CursorPosChanged();
-  InternalFirst();
-  for (;;) {
-    if (GetRecord(buffer, gmNext, true) != grOK) return false;
-    if (calcFreshBuffer_ != buffer) GetCalcFields(buffer);
-    calcFreshBuffer_ = nullptr;
-    TDataSetState saved = SetTempState(dsFilter);
-    TRecordBuffer savedFilter = filterBuffer_;
-    filterBuffer_ = buffer;
-    bool match = true;
-    try {
-      for (size_t i = 0; i < fields.size() && match; ++i) {
-        Variant key = keyValues;
-        if (VarIsArray(keyValues))
-          key = VarArrayGet(keyValues, VarArrayLowBound(keyValues, 1) + static_cast<int>(i));
-        match = KeyMatches(fields[i], key, options);
-      }
-    } catch (...) {
-      filterBuffer_ = savedFilter;
-      RestoreState(saved);
-      throw;
-    }
-    filterBuffer_ = savedFilter;
-    RestoreState(saved);
-    if (match) return true;
-  }
+  // Going back to the record being read moves the cursor, which may raise.
+  return TryFinally(
+      [&] {
+        CursorPosChanged();
+        InternalFirst();
+        for (;;) {
+          if (GetRecord(buffer, gmNext, true) != grOK) return false;
+          if (calcFreshBuffer_ != buffer) GetCalcFields(buffer);
+          calcFreshBuffer_ = nullptr;
+          TDataSetState saved = SetTempState(dsFilter);
+          TRecordBuffer savedFilter = filterBuffer_;
+          filterBuffer_ = buffer;
+          bool match = true;
+          {
+            auto restore = MakeScopeExit([&] {
+              filterBuffer_ = savedFilter;
+              RestoreState(saved);
+            });
+            for (size_t i = 0; i < fields.size() && match; ++i) {
+              Variant key = keyValues;
+              if (VarIsArray(keyValues))
+                key = VarArrayGet(keyValues, VarArrayLowBound(keyValues, 1) + static_cast<int>(i));
+              match = KeyMatches(fields[i], key, options);
+            }
+          }
+          if (match) return true;
+        }
+      },
+      [&] {
+        if (!resume.empty()) InternalGotoBookmark(resume);
+      });
 }
 
 bool TDataSet::Locate(const String& keyFields, const Variant& keyValues, TLocateOptions options) {
@@ -1343,7 +1340,7 @@ Variant TDataSet::Lookup(const String& keyFields, const Variant& keyValues, cons
     TDataSetState saved = SetTempState(dsFilter);
     TRecordBuffer savedFilter = filterBuffer_;
     filterBuffer_ = scratchBuffer_;
-    Finally restore([&] {
+    auto restore = MakeScopeExit([&] {
       filterBuffer_ = savedFilter;
       RestoreState(saved);
     });
@@ -1395,12 +1392,9 @@ void TDataSet::SetFiltered(bool value) {
   }
   CheckBrowseMode();
   filtered_ = value;
-  try {
-    ActivateFilter();
-  } catch (...) {
-    filtered_ = !value;
-    throw;
-  }
+  auto undoFilter = MakeScopeExit([&] { filtered_ = !value; });
+  ActivateFilter();
+  undoFilter.Release();
   First();
 }
 
@@ -1436,7 +1430,7 @@ bool TDataSet::FilterAccepts(TRecordBuffer buffer) {
   TDataSetState saved = SetTempState(dsFilter);
   TRecordBuffer savedFilter = filterBuffer_;
   filterBuffer_ = buffer;
-  Finally restore([&] {
+  auto restore = MakeScopeExit([&] {
     filterBuffer_ = savedFilter;
     RestoreState(saved);
   });

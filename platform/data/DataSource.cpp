@@ -6,6 +6,7 @@
 
 #include "platform/data/DBConsts.h"
 #include "platform/data/DataSet.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 
 // ======================= TDataSource =======================
@@ -310,12 +311,9 @@ void TMasterDataLink::UpdateFields() {
 void TMasterDataLink::ActiveChanged() {
   fields_.clear();
   if (GetActive()) {
-    try {
-      UpdateFields();
-    } catch (...) {
-      fields_.clear();
-      throw;
-    }
+    auto forget = MakeScopeExit([&] { fields_.clear(); });
+    UpdateFields();
+    forget.Release();
   }
   if (detail_ && GetActive() && OnMasterChange)
     OnMasterChange(this);

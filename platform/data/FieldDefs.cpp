@@ -2,8 +2,8 @@
 #include "platform/data/FieldDefs.h"
 
 #include "platform/data/DataSet.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
-
 
 // ======================= TFieldDef =======================
 
@@ -124,27 +124,24 @@ TField* TFieldDef::CreateField(TComponent* owner, const String& fieldName) {
   auto* defs = dynamic_cast<TFieldDefs*>(GetCollection());
   TDataSet* dataSet = defs ? defs->GetDataSet() : nullptr;
   TField* field = GetFieldClass()->Create<TField>(owner);
-  try {
-    if (!field->Is<TBlobField>() || size_ > 0) {
-      if (field->Is<TStringField>() || field->Is<TBCDField>() || field->Is<TBinaryField>() ||
-          field->Is<TBlobField>())
-        field->SetSize(size_);
-    }
-    if (auto* bcd = dynamic_cast<TBCDField*>(field)) bcd->SetPrecision(precision_);
-    if (auto* blob = dynamic_cast<TBlobField*>(field)) blob->SetBlobType(dataType_);
-    if (auto* str = dynamic_cast<TStringField*>(field))
-      str->SetFixedChar(dataType_ == ftFixedChar || dataType_ == ftFixedWideChar ||
-                        attributes_.Contains(faFixed));
-    field->SetFieldName(fieldName.empty() ? name_ : fieldName);
-    field->SetRequired(attributes_.Contains(faRequired));
-    field->SetReadOnly(attributes_.Contains(faReadonly));
-    if (internalCalcField_) field->SetFieldKind(fkInternalCalc);
-    field->SetFieldNo(GetFieldNo());
-    if (dataSet) field->SetDataSet(dataSet);
-  } catch (...) {
-    delete field;
-    throw;
+  auto dropField = MakeScopeExit([&] { delete field; });
+  if (!field->Is<TBlobField>() || size_ > 0) {
+    if (field->Is<TStringField>() || field->Is<TBCDField>() || field->Is<TBinaryField>() ||
+        field->Is<TBlobField>())
+      field->SetSize(size_);
   }
+  if (auto* bcd = dynamic_cast<TBCDField*>(field)) bcd->SetPrecision(precision_);
+  if (auto* blob = dynamic_cast<TBlobField*>(field)) blob->SetBlobType(dataType_);
+  if (auto* str = dynamic_cast<TStringField*>(field))
+    str->SetFixedChar(dataType_ == ftFixedChar || dataType_ == ftFixedWideChar ||
+                      attributes_.Contains(faFixed));
+  field->SetFieldName(fieldName.empty() ? name_ : fieldName);
+  field->SetRequired(attributes_.Contains(faRequired));
+  field->SetReadOnly(attributes_.Contains(faReadonly));
+  if (internalCalcField_) field->SetFieldKind(fkInternalCalc);
+  field->SetFieldNo(GetFieldNo());
+  if (dataSet) field->SetDataSet(dataSet);
+  dropField.Release();
   return field;
 }
 

@@ -16,20 +16,10 @@
 #include "platform/rtl/FloatFormat.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/RtlMath.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 
 namespace {
-
-template <class F>
-class Finally {
- public:
-  explicit Finally(F f) : f_(std::move(f)) {}
-  Finally(const Finally&) = delete;
-  ~Finally() { f_(); }
-
- private:
-  F f_;
-};
 
 bool IsMemoType(TFieldType type) {
   return type == ftMemo || type == ftFmtMemo || type == ftWideMemo || type == ftOraClob;
@@ -437,7 +427,7 @@ void TField::Validate(const void* buffer) {
   const void* savedBuffer = valueBuffer_;
   validating_ = true;
   valueBuffer_ = buffer;
-  Finally restore([&] {
+  auto restore = MakeScopeExit([&] {
     validating_ = savedValidating;
     valueBuffer_ = savedBuffer;
   });
@@ -488,18 +478,23 @@ void TField::RefreshLookupList() {
   TField* result = source->FieldByName(lookupResultField_);
   TBookmark saved = source->GetBookmark();
   source->DisableControls();
-  Finally restore([&] {
-    try {
-      if (!saved.empty() && source->BookmarkValid(saved)) source->GotoBookmark(saved);
-    } catch (const Exception&) {
-    }
-    source->EnableControls();
-  });
-  source->First();
-  while (!source->Eof()) {
-    lookupList_->Add(source->GetFieldValues(lookupKeyFields_), result->GetAsVariant());
-    source->Next();
-  }
+  // Going back to the saved record and EnableControls both move or repaint the source and may raise: a
+  // source left on another record than its user chose is a failure the caller must hear of.
+  TryFinally(
+      [&] {
+        source->First();
+        while (!source->Eof()) {
+          lookupList_->Add(source->GetFieldValues(lookupKeyFields_), result->GetAsVariant());
+          source->Next();
+        }
+      },
+      [&] {
+        TryFinally(
+            [&] {
+              if (!saved.empty() && source->BookmarkValid(saved)) source->GotoBookmark(saved);
+            },
+            [&] { source->EnableControls(); });
+      });
 }
 
 void TField::Bind(bool binding) {
@@ -528,7 +523,7 @@ void TField::CalcLookupValue() {
       value = lookupList_->ValueOfKey(key);
     else if (lookupDataSet_ && lookupDataSet_->GetActive()) {
       ++LookupNesting();
-      Finally leave([] { --LookupNesting(); });
+      auto leave = MakeScopeExit([] { --LookupNesting(); });
       value = lookupDataSet_->Lookup(lookupKeyFields_, key, lookupResultField_);
     }
   }
@@ -562,7 +557,7 @@ void TField::SetData(const void* buffer, bool nativeFormat) {
   }
   bool savedNative = valueNative_;
   valueNative_ = nativeFormat;
-  Finally restore([&] { valueNative_ = savedNative; });
+  auto restore = MakeScopeExit([&] { valueNative_ = savedNative; });
   dataSet_->SetFieldData(this, buffer, nativeFormat);
 }
 

@@ -8,10 +8,15 @@
 
 namespace {
 
-
-// The field type a value of this kind binds as.
 TFieldType TypeOfVariant(const Variant& value) {
-  switch (VarType(value) & varTypeMask) {
+  if (VarIsArray(value)) return ftBlob;
+  return VarTypeToDataType(VarType(value));
+}
+
+}  // namespace
+
+TFieldType VarTypeToDataType(TVarType varType) {
+  switch (varType & varTypeMask) {
     case varSmallint:
     case varShortInt:
     case varByte:
@@ -45,12 +50,9 @@ TFieldType TypeOfVariant(const Variant& value) {
     case varSQLTimeStampOffset:
       return ftTimeStampOffset;
     default:
-      if (VarIsArray(value)) return ftBlob;
       return ftUnknown;
   }
 }
-
-}  // namespace
 
 // ======================= TParam =======================
 

@@ -10,6 +10,10 @@
 
 enum TParamType { ptUnknown, ptInput, ptOutput, ptInputOutput, ptResult };
 
+// The field type a value of this variant type binds as, ftUnknown for one no field holds. Arrays are
+// the caller's choice (a blob parameter or a var-bytes one).
+TFieldType VarTypeToDataType(TVarType varType);
+
 class TParam : public TCollectionItem {
   KIV_CLASS(TParam, TCollectionItem)
  public:

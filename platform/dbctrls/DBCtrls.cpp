@@ -15,6 +15,7 @@
 #include "platform/data/Fields.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/DateUtils.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 
 namespace {
@@ -27,7 +28,6 @@ void LinkDataSource(TComponent* control, TDataLink* link, TDataSource* value) {
   link->SetDataSource(value);
   if (value) control->FreeNotification(value);
 }
-
 
 }  // namespace
 
@@ -546,19 +546,18 @@ void TDBLookupComboBox::LoadRows() {
   TField* key = KeyFieldOf();
   TBookmark mark = ds->GetBookmark();
   ds->DisableControls();
-  try {
-    for (ds->First(); !ds->Eof(); ds->Next()) {
-      Row row;
-      row.key = key->GetValue();
-      for (TField* f : fields) row.texts.push_back(f->GetDisplayText());
-      rows_.push_back(std::move(row));
-    }
-    if (ds->BookmarkValid(mark)) ds->GotoBookmark(mark);
-  } catch (...) {
-    ds->EnableControls();
-    throw;
-  }
-  ds->EnableControls();
+  // EnableControls refreshes the linked controls, which may raise.
+  TryFinally(
+      [&] {
+        for (ds->First(); !ds->Eof(); ds->Next()) {
+          Row row;
+          row.key = key->GetValue();
+          for (TField* f : fields) row.texts.push_back(f->GetDisplayText());
+          rows_.push_back(std::move(row));
+        }
+        if (ds->BookmarkValid(mark)) ds->GotoBookmark(mark);
+      },
+      [&] { ds->EnableControls(); });
   for (size_t i = 0; i < rows_.size(); ++i)
     if (!VarIsNull(keyValue_) && VarSameValue(rows_[i].key, keyValue_)) dropIndex_ = static_cast<Integer>(i);
 }

@@ -8,6 +8,7 @@
 #include "platform/controls/Dialogs.h"
 #include "platform/data/DataSet.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/rtl/ScopeGuard.h"
 
 namespace {
 
@@ -362,14 +363,13 @@ TColumn* TDBGridColumns::Add() {
   // The grid lays out once the column is whole, not while its base part joins the collection.
   BeginUpdate();
   TColumn* column = nullptr;
-  try {
-    if (GetState() == csDefault) Clear();
-    column = static_cast<TColumn*>(TCollection::Add());
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  // EndUpdate tells the listeners, which may raise.
+  TryFinally(
+      [&] {
+        if (GetState() == csDefault) Clear();
+        column = static_cast<TColumn*>(TCollection::Add());
+      },
+      [&] { EndUpdate(); });
   return column;
 }
 
@@ -485,20 +485,19 @@ void TBookmarkList::Delete() {
   TDataSet* ds = grid_->GetDataLink()->GetDataSet();
   if (!ds) return;
   ds->DisableControls();
-  try {
-    // From the last, so that the bookmarks not yet used stay valid in datasets that renumber.
-    while (!list_.empty()) {
-      TBookmark b = list_.back();
-      list_.pop_back();
-      if (!ds->BookmarkValid(b)) continue;
-      ds->GotoBookmark(b);
-      ds->Delete();
-    }
-  } catch (...) {
-    ds->EnableControls();
-    throw;
-  }
-  ds->EnableControls();
+  // EnableControls refreshes the linked controls, which may raise.
+  TryFinally(
+      [&] {
+        // From the last, so that the bookmarks not yet used stay valid in datasets that renumber.
+        while (!list_.empty()) {
+          TBookmark b = list_.back();
+          list_.pop_back();
+          if (!ds->BookmarkValid(b)) continue;
+          ds->GotoBookmark(b);
+          ds->Delete();
+        }
+      },
+      [&] { ds->EnableControls(); });
   grid_->Invalidate();
 }
 
@@ -1263,13 +1262,8 @@ void TCustomDBGrid::DrawCell(Integer ACol, Integer ARow, const TRect& ARect, TGr
     Integer old = dataLink_->GetActiveRecord();
     drawActiveRecord_ = old;
     dataLink_->SetActiveRecord(dataRow);
-    try {
-      DrawIndicator(ARect, dataRow);
-    } catch (...) {
-      dataLink_->SetActiveRecord(old);
-      throw;
-    }
-    dataLink_->SetActiveRecord(old);
+    auto restore = MakeScopeExit([&] { dataLink_->SetActiveRecord(old); });
+    DrawIndicator(ARect, dataRow);
     return;
   }
   Integer dataCol = RawToDataColumn(ACol);
@@ -1294,25 +1288,20 @@ void TCustomDBGrid::DrawCell(Integer ACol, Integer ARow, const TRect& ARect, TGr
   // The row is read from the link's buffer: the dataset's cursor stays where it is.
   Integer old = dataLink_->GetActiveRecord();
   dataLink_->SetActiveRecord(dataRow);
-  try {
-    bool highlight = IsCellHighlighted(ACol, ARow, AState) ||
-                     (dbOptions_.Contains(dgMultiSelect) && selectedRows_->GetCurrentRowSelected());
-    c->GetFont()->Assign(column->GetFont());
-    c->GetBrush()->SetStyle(bsSolid);
-    c->GetBrush()->SetColor(column->GetColor());
-    if (highlight) {
-      c->GetBrush()->SetColor(clHighlight);
-      c->GetFont()->SetColor(clHighlightText);
-    }
-    if (GetDefaultDrawing()) DefaultDrawColumnCell(ARect, dataCol, column, AState);
-    if (columns_->GetState() == csDefault && OnDrawDataCell)
-      OnDrawDataCell(this, ARect, column->GetField(), AState);
-    DrawColumnCell(ARect, dataCol, column, AState);
-  } catch (...) {
-    dataLink_->SetActiveRecord(old);
-    throw;
+  auto restore = MakeScopeExit([&] { dataLink_->SetActiveRecord(old); });
+  bool highlight = IsCellHighlighted(ACol, ARow, AState) ||
+                   (dbOptions_.Contains(dgMultiSelect) && selectedRows_->GetCurrentRowSelected());
+  c->GetFont()->Assign(column->GetFont());
+  c->GetBrush()->SetStyle(bsSolid);
+  c->GetBrush()->SetColor(column->GetColor());
+  if (highlight) {
+    c->GetBrush()->SetColor(clHighlight);
+    c->GetFont()->SetColor(clHighlightText);
   }
-  dataLink_->SetActiveRecord(old);
+  if (GetDefaultDrawing()) DefaultDrawColumnCell(ARect, dataCol, column, AState);
+  if (columns_->GetState() == csDefault && OnDrawDataCell)
+    OnDrawDataCell(this, ARect, column->GetField(), AState);
+  DrawColumnCell(ARect, dataCol, column, AState);
 }
 
 KIV_REGISTER_CLASS(TDBGrid);

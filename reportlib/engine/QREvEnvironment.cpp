@@ -9,6 +9,7 @@
 #include "platform/rtl/DateFormat.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Exception.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 #include "reportlib/engine/QREvElements.h"
 #include "reportlib/engine/QRExprConsts.h"
@@ -47,13 +48,8 @@ void TQREvEmbeddedFunction::Value(TQRFiFo*, TQREvResult& result) {
   // An environment that was never prepared gives the error as a value, like every other failure.
   if (!Evaluator->GetPrepared()) return SetErrorResult(SqrEvaluatorNotPrepared, result);
   FInEvaluate = true;
-  try {
-    Evaluator->Value(result);
-  } catch (...) {
-    FInEvaluate = false;
-    throw;
-  }
-  FInEvaluate = false;
+  auto restore = MakeScopeExit([&] { FInEvaluate = false; });
+  Evaluator->Value(result);
 }
 
 void TQREvEmbeddedFunction::Reset() {
@@ -140,17 +136,16 @@ void TQREvEnvironment::Assign(TPersistent* source) {
   if (!other) AssignError(source);
   if (other == this) return;
   BeginUpdate();
-  try {
-    Clear();
-    for (int i = 0; i < other->GetCount(); ++i) {
-      TQREvEmbeddedFunction* function = other->GetFunction(i);
-      AddFunction(other->Get(i), function ? function->GetExpression() : String());
-    }
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  // EndUpdate tells the listeners, which may raise.
+  TryFinally(
+      [&] {
+        Clear();
+        for (int i = 0; i < other->GetCount(); ++i) {
+          TQREvEmbeddedFunction* function = other->GetFunction(i);
+          AddFunction(other->Get(i), function ? function->GetExpression() : String());
+        }
+      },
+      [&] { EndUpdate(); });
 }
 
 void TQREvEnvironment::Prepare() {

@@ -8,6 +8,7 @@
 #include "platform/rtl/FloatFormat.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/RtlMath.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Variant.h"
 #include "reportlib/engine/QREvElements.h"
@@ -243,13 +244,12 @@ void TQREvaluator::Prepare(const String& StrExpr) {
   QRGlobalEnvironment()->Prepare();
   FiFo = std::make_unique<TQRFiFo>();
   depth_ = 0;
-  try {
-    ParseComparison(StrExpr.empty() ? String(u"' '") : StrExpr);
-  } catch (...) {
+  auto undo = MakeScopeExit([&] {
     FiFo.reset();
     QRGlobalEnvironment()->Unprepare();
-    throw;
-  }
+  });
+  ParseComparison(StrExpr.empty() ? String(u"' '") : StrExpr);
+  undo.Release();
   FPrepared = true;
 }
 
@@ -281,13 +281,8 @@ TQREvResult TQREvaluator::Value() {
 void TQREvaluator::DoAggregate() {
   if (!FPrepared) throw Exception(SqrEvaluatorNotPrepared);
   FiFo->SetAggreg(true);
-  try {
-    Value(scratch_);
-  } catch (...) {
-    FiFo->SetAggreg(false);
-    throw;
-  }
-  FiFo->SetAggreg(false);
+  auto restore = MakeScopeExit([&] { FiFo->SetAggreg(false); });
+  Value(scratch_);
 }
 
 void TQREvaluator::Reset() {
@@ -298,13 +293,10 @@ void TQREvaluator::Reset() {
 TQREvResult TQREvaluator::Calculate(const String& StrExpr) {
   Prepare(StrExpr);
   TQREvResult result;
-  try {
+  {
+    auto unprepare = MakeScopeExit([&] { UnPrepare(); });
     Value(result);
-  } catch (...) {
-    UnPrepare();
-    throw;
   }
-  UnPrepare();
   return result;
 }
 

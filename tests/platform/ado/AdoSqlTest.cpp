@@ -3,6 +3,7 @@
 
 #include "platform/ado/ADODB.h"
 #include "platform/ado/AdoSql.h"
+#include "platform/data/Params.h"
 #include "platform/rtl/Utf.h"
 
 namespace {
@@ -54,6 +55,31 @@ TEST(AdoSql, ParametersAreReadFromTheTextKeepingValuesOfSameNames) {
   } catch (const EDatabaseError& e) {
     EXPECT_EQ(e.Message(), u"Parameter 'zz' not found");
   }
+}
+
+TEST(AdoSql, ParametersTakeTheSameTypeFromAValueAsQueryParams) {
+  struct Case {
+    Variant value;
+    TFieldType type;
+  };
+  const Case cases[] = {
+      {Variant(Word(7)), ftWord},      {Variant(Byte(7)), ftSmallint}, {Variant(7), ftInteger},
+      {Variant(Int64(7)), ftLargeint}, {Variant(1.5), ftFloat},        {Variant(u"x"), ftWideString},
+  };
+  TParameters ado(nullptr);
+  TParams query;
+  for (const Case& c : cases) {
+    EXPECT_EQ(ado.CreateParameter(u"p", ftUnknown, pdInput, 0, c.value)->GetDataType(), c.type) << c.type;
+    TParam* param = query.CreateParam(ftUnknown, u"p", ptInput);
+    param->SetValue(c.value);
+    EXPECT_EQ(param->GetDataType(), c.type) << c.type;
+  }
+  // A byte array is binary on both sides, never the small integer of its elements.
+  TParam* bytes = query.CreateParam(ftUnknown, u"bytes", ptInput);
+  bytes->SetValue(VarArrayOfBytes({1, 2, 3}));
+  EXPECT_EQ(bytes->GetDataType(), ftBlob);
+  EXPECT_EQ(ado.CreateParameter(u"bytes", ftUnknown, pdInput, 0, VarArrayOfBytes({1, 2, 3}))->GetDataType(),
+            ftVarBytes);
 }
 
 struct ConnectionCase {

@@ -123,6 +123,39 @@ TEST_F(DataSetTest, LookupCacheAnswersFromTheList) {
   EXPECT_EQ(MessageOf([&] { tree->Open(); }), "Lookup information for field 'BROKEN' is incomplete");
 }
 
+// Refuses to go back to a bookmark once armed, as a cursor whose row another user removed would.
+class TForgetfulDataSet : public TTestDataSet {
+ public:
+  using TTestDataSet::TTestDataSet;
+  bool refuseBookmarks = false;
+
+ protected:
+  void InternalGotoBookmark(const TBookmark& bookmark) override {
+    if (refuseBookmarks) throw EDatabaseError(u"Record not found");
+    TTestDataSet::InternalGotoBookmark(bookmark);
+  }
+};
+
+TEST_F(DataSetTest, LookupCacheReportsASourceItCouldNotPutBack) {
+  auto* names = new TForgetfulDataSet(&owner_);
+  names->GetFieldDefs()->Add(u"ID", ftInteger);
+  names->GetFieldDefs()->Add(u"NAME", ftString, 20);
+  names->AddRow({1, u"Head office"});
+  names->AddRow({2, u"Sales"});
+  TTestDataSet* tree = MakeTree();
+  AddDataFields(tree, {u"ID", u"PARENT"});
+  TField* cached = AddLookup(tree, u"PARENT_NAME", names, u"PARENT", u"ID", u"NAME");
+  names->Open();
+  tree->Open();
+  names->Last();
+  names->refuseBookmarks = true;
+  // The list is filled, but the source stands on another row than its user left it on: that is said.
+  EXPECT_EQ(MessageOf([&] { cached->SetLookupCache(true); }), "Record not found");
+  EXPECT_FALSE(names->ControlsDisabled());
+  names->refuseBookmarks = false;
+  EXPECT_EQ(cached->LookupList()->Count(), 2);
+}
+
 // Fails the next edit or delete, as a locked row would.
 class TLockingDataSet : public TTestDataSet {
  public:
