@@ -12,12 +12,14 @@
 #include "platform/classes/StringList.h"
 #include "platform/controls/ActnList.h"
 #include "platform/controls/Menus.h"
+#include "platform/controls/StdCtrls.h"
 #include "platform/data/Fields.h"
 #include "platform/graphics/Graphics.h"
 
 class TMemoryRecordEh;
 class TMemTableFilterItemEh;
 class TBMListEh;
+class TCustomImageList;
 
 // ---- Library interfaces ----
 
@@ -554,3 +556,191 @@ bool PointInRectEh(const TRect& rect, TPoint point);
 inline Integer IntMinEh(Integer a, Integer b) { return a < b ? a : b; }
 inline Integer IntMaxEh(Integer a, Integer b) { return a > b ? a : b; }
 int CompareStringsItemsEh(void* strings, Integer i, Integer j);
+
+// ---- Colour routines ----
+
+// Per channel a + Trunc((b - a) / 255 * weight), weight on a 0..255 scale.
+TColor MixColorsEh(TColor colorA, TColor colorB, double weight);
+// Per channel Round(a + percent * (b - a) / 100).
+TColor MixColorsPercentEh(TColor colorA, TColor colorB, Integer percent);
+// (77 R + 150 G + 29 B) div 256.
+Integer ColorLuminanceEh(TColor color);
+TColor GrayColorEh(TColor color);
+// The one of lower luminance; colorA on a tie.
+TColor DarkerColorEh(TColor colorA, TColor colorB);
+// The colour with its lightness replaced by lightness / 256.
+TColor ColorWithLightnessEh(TColor color, Integer lightness);
+
+// ---- Cell text, image and progress-bar painting ----
+
+enum TTextOrientationEh { tohHorizontal, tohVertical };
+enum TProgressBarTextTypeEh { pbttAsValue, pbttAsPercent };
+enum TProgressBarFrameFigureTypeEh { pbfftRectangle, pbfftRoundRect };
+enum TProgressBarFrameSizeTypeEh { pbfstFull, pbfstVal };
+
+struct TProgressBarParamsEh {
+  bool ShowText = true;
+  TProgressBarTextTypeEh TextType = pbttAsPercent;
+  Byte TextDecimalPlaces = 0;
+  TAlignment TextAlignment = taCenter;
+  TProgressBarFrameFigureTypeEh FrameFigureType = pbfftRectangle;
+  TProgressBarFrameSizeTypeEh FrameSizeType = pbfstVal;
+  Byte Indent = 1;
+  String FontName;
+  TColor FontColor = clWindowText;
+  Integer FontSize = 8;
+  TFontStyles FontStyle;
+};
+
+// Writes a cell's text: a fast single-line output, or the full layout for wrapping, ellipsis,
+// margins, long or multi-line text. dx, dy are the cell's inner margins; leftMarg and rightMarg go to
+// the layout's own margins.
+void DrawCellTextEh(TCanvas* canvas, const TRect& rect, bool fillRect, Integer dx, Integer dy,
+                    const String& text, TAlignment alignment, TTextLayout layout, bool wordWrap,
+                    bool endEllipsis, Integer leftMarg, Integer rightMarg, bool rightToLeft, bool singleLine);
+// The same, turned so that the text reads upwards.
+void DrawVerticalCellTextEh(TCanvas* canvas, const TRect& rect, bool fillRect, Integer dx, Integer dy,
+                            const String& text, TAlignment alignment, TTextLayout layout, bool wordWrap,
+                            bool endEllipsis);
+// One opaque line at a fixed offset; right alignment keeps 3 pixels from the right edge.
+void DrawTextAlignedEh(TCanvas* canvas, const TRect& rect, Integer dx, Integer dy, const String& text,
+                       TAlignment alignment);
+// The text cut with a trailing "..." until it fits maxWidth.
+String MinimizeText(const String& text, TCanvas* canvas, Integer maxWidth);
+// An image-list image or a bitmap in a cell; zoom other than 1 stretches it centred.
+void DrawImageInRectEh(TCustomImageList* images, TBitmap* bitmap, TCanvas* canvas, const TRect& rect,
+                       Integer imageIndex, Integer dx, Integer dy, TAlignment alignment,
+                       const TRect& clipRect, double zoom, bool enabled);
+void DrawCenteredImageEh(TCanvas* canvas, const TRect& rect, TCustomImageList* images, Integer imageIndex,
+                         bool selected);
+void DrawCenteredImageOnDCEh(HDC dc, const TRect& rect, TCustomImageList* images, Integer imageIndex,
+                             bool selected);
+// Marks every occurrence of searchText in a cell already painted; outsideCount gets the hits that lie
+// right of or below the rectangle.
+void DrawHighlightedTextEh(TCanvas* canvas, const TRect& rect, Integer leftMargin, Integer topOffset,
+                           const String& text, TAlignment alignment, bool vCenter, bool wordWrap,
+                           const String& searchText, bool caseInsensitive, bool wholeWords,
+                           bool beginsWithOnly, TColor highlightColor, Integer& outsideCount);
+// Widest line and total height of the text broken into lines at maxWidth.
+void MeasureWrappedTextEh(TCanvas* canvas, Integer maxWidth, const String& text, TSize& size, bool wordWrap);
+// A bar for value between minValue and maxValue; params nil shows the percentage centred.
+void DrawProgressBarEh(TCanvas* canvas, const TRect& rect, TColor barColor, double value, double minValue,
+                       double maxValue, TColor frameColor, TColor backColor,
+                       const TProgressBarParamsEh* params);
+void FillVertGradientRectEh(TCanvas* canvas, const TRect& rect, TColor topColor, TColor bottomColor);
+// Narrows the clip region to rect; answers the previous region (nil when there was none).
+HRGN SelectClipRectEh(TCanvas* canvas, const TRect& rect);
+// Puts the saved region back and frees it.
+void RestoreClipRgnEh(TCanvas* canvas, HRGN savedRgn);
+
+// ---- Edit-button, check-box and tree glyph painting ----
+
+enum TDrawButtonControlStyleEh {
+  bcsDropDownEh,
+  bcsEllipsisEh,
+  bcsUpDownEh,
+  bcsCheckboxEh,
+  bcsPlusEh,
+  bcsMinusEh,
+  bcsAltDropDownEh,
+  bcsAltUpDownEh
+};
+enum TEditButtonStyleEh {
+  ebsDropDownEh,
+  ebsEllipsisEh,
+  ebsGlyphEh,
+  ebsUpDownEh,
+  ebsPlusEh,
+  ebsMinusEh,
+  ebsAltDropDownEh,
+  ebsAltUpDownEh
+};
+enum TEditButtonStateEh { ebstNormalEh, ebstControlHotEh, ebstHotEh, ebstPressedEh, ebstDisabledEh };
+enum TTreeViewGlyphStyleEh { tvgsDefaultEh, tvgsClassicEh, tvgsThemedEh, tvgsExplorerThemedEh };
+// Elements 0-4 carry a minus box, 5-9 a plus box, 10-14 only lines (see DrawTreeElementEh).
+enum TTreeElementEh {
+  tehMinusUpDown,
+  tehMinusUp,
+  tehMinusDown,
+  tehMinus,
+  tehMinusAlone,
+  tehPlusUpDown,
+  tehPlusUp,
+  tehPlusDown,
+  tehPlus,
+  tehPlusAlone,
+  tehCrossUpDown,
+  tehCrossUp,
+  tehCrossDown,
+  tehVLine,
+  tehHLine
+};
+
+// The button image style of an edit-button style (a glyph button maps to the spin style, unused).
+TDrawButtonControlStyleEh EditButtonStyleToDrawStyleEh(TEditButtonStyleEh style);
+
+// downButton: 0 nothing pressed, 1 the button or the upper half, 2 the lower half.
+void DrawButtonControlEh(TCanvas* canvas, const TRect& rect, TColor backColor,
+                         TDrawButtonControlStyleEh style, Integer downButton, bool flat, bool active,
+                         bool enabled, TCheckBoxState checkState, double scale = 1.0, bool drawBack = true);
+void DrawCheckBoxEh(HDC dc, const TRect& rect, TCheckBoxState state, bool enabled, bool flat, bool pressed,
+                    bool active);
+// A plain button face without a glyph.
+void DrawButtonFrameEh(TCanvas* canvas, const TRect& rect, TColor backColor, bool enabled, bool active,
+                       bool flat, bool pressed);
+TRect AlignCheckBoxRectEh(const TRect& rect, TAlignment alignment, TTextLayout layout);
+void DrawTreeElementEh(TCanvas* canvas, const TRect& rect, TTreeElementEh element, bool dotPhase,
+                       double xScale, double yScale, bool shiftBoxLeft, bool defaultColors,
+                       TTreeViewGlyphStyleEh glyphStyle);
+Integer DefaultEditButtonWidthEh();
+Integer EditButtonHeightForWidthEh(Integer width, bool flat);
+Integer CheckBoxWidthEh();
+Integer CheckBoxHeightEh();
+// Each pair of points is one horizontal line offset by origin; the colour runs from the first pair to
+// the last.
+void FillPolygonSmoothEh(TCanvas* canvas, TPoint origin, const std::vector<TPoint>& points, TColor firstColor,
+                         TColor lastColor);
+bool ThemesEnabledEh();
+bool VistaThemesEnabledEh();
+bool CustomStyleActiveEh();
+
+// The optional cache of painted button images, keyed by size, style and state.
+struct TButtonBitmapInfoEh {
+  TPoint Size;
+  TDrawButtonControlStyleEh BitmapType = bcsDropDownEh;
+  bool Flat = false;
+  bool Pressed = false;
+  bool Active = false;
+  bool Enabled = true;
+  bool DownDirect = false;
+  TCheckBoxState CheckState = cbUnchecked;
+  bool DrawBack = true;
+  bool operator==(const TButtonBitmapInfoEh&) const = default;
+};
+
+class TButtonBitmapInfoBitmapEh : public TObject {
+  KIV_CLASS(TButtonBitmapInfoBitmapEh, TObject)
+ public:
+  TButtonBitmapInfoEh BitmapInfo;
+  std::unique_ptr<TBitmap> Bitmap;
+};
+
+class TButtonsBitmapCache : public TObjectList {
+  KIV_CLASS(TButtonsBitmapCache, TObjectList)
+ public:
+  TButtonsBitmapCache() : TObjectList(false) {}
+  ~TButtonsBitmapCache() override;
+  TButtonBitmapInfoBitmapEh* Get(Integer index) const {
+    return static_cast<TButtonBitmapInfoBitmapEh*>(Items(index));
+  }
+  // The bitmap of the key, painted and added on a miss.
+  TBitmap* GetButtonBitmap(const TButtonBitmapInfoEh& info);
+  void Clear() override;
+};
+
+TButtonsBitmapCache* ButtonsBitmapCacheEh();
+// Off by default: buttons paint directly.
+void SetUseButtonsBitmapCacheEh(bool value);
+bool GetUseButtonsBitmapCacheEh();
+// Grids and editors call it when system colours or the visual style change.
+void ClearButtonsBitmapCacheEh();
