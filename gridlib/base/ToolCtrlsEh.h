@@ -11,6 +11,7 @@
 #include "gridlib/base/GridLibCore.h"
 #include "platform/classes/StringList.h"
 #include "platform/controls/ActnList.h"
+#include "platform/controls/Forms.h"
 #include "platform/controls/Menus.h"
 #include "platform/controls/StdCtrls.h"
 #include "platform/data/Fields.h"
@@ -744,3 +745,70 @@ void SetUseButtonsBitmapCacheEh(bool value);
 bool GetUseButtonsBitmapCacheEh();
 // Grids and editors call it when system colours or the visual style change.
 void ClearButtonsBitmapCacheEh();
+
+// ---- Popup menus, hint window and non-activating popup form ----
+
+// A menu item that can run its action and leave the menu open (check-box lists that stay open).
+class TMenuItemEh : public TMenuItem {
+  KIV_CLASS(TMenuItemEh, TMenuItem)
+ public:
+  explicit TMenuItemEh(TComponent* owner) : TMenuItem(owner) {}
+  bool GetCloseMenuOnClick() const { return closeMenuOnClick_; }
+  void SetCloseMenuOnClick(bool value) { closeMenuOnClick_ = value; }
+  bool ClosesMenuOnClick() const override { return closeMenuOnClick_; }
+
+ private:
+  bool closeMenuOnClick_ = true;
+};
+
+// The library's popup menu: its TMenuItemEh items may keep it open.
+class TPopupMenuEh : public TPopupMenu {
+  KIV_CLASS(TPopupMenuEh, TPopupMenu)
+ public:
+  explicit TPopupMenuEh(TComponent* owner) : TPopupMenu(owner) {}
+};
+
+// A hint window that writes its text in the font handed over with the hint (the hint data).
+class THintWindowEh : public THintWindow {
+  KIV_CLASS(THintWindowEh, THintWindow)
+ public:
+  explicit THintWindowEh(TComponent* owner) : THintWindow(owner) {}
+  // data: a TFont*, or nil for the window's own font.
+  void ActivateHintData(TRect rect, const String& hint, void* data) override;
+  TRect CalcHintRect(Integer maxWidth, const String& hint, void* data) override;
+
+ protected:
+  void Paint() override;
+};
+
+// A borderless stay-on-top form that shows without taking the activation or the focus, hands its key
+// presses to a master control and may draw a raised two-step border and a drop shadow. Base of the
+// popup list, the drag feedback windows and the lookup grid box.
+class TPopupInactiveFormEh : public TForm {
+  KIV_CLASS(TPopupInactiveFormEh, TForm)
+ public:
+  explicit TPopupInactiveFormEh(TComponent* owner);
+
+  bool GetDropShadow() const { return dropShadow_; }
+  void SetDropShadow(bool value) { dropShadow_ = value; }
+  TWinControl* GetMasterActionsControl() const { return masterActionsControl_; }
+  void SetMasterActionsControl(TWinControl* value) { masterActionsControl_ = value; }
+  TWinControl* GetMasterFocusControl() const { return masterFocusControl_; }
+  void SetMasterFocusControl(TWinControl* value) { masterFocusControl_ = value; }
+  // 2 with a border style other than none, else 0.
+  Integer GetPopupBorderWidth() const { return GetBorderStyle() != bsNone ? 2 : 0; }
+  // Shows at Left, Top without activating; the form under it keeps the focus.
+  void Show();
+  void SetVisible(bool value);
+  void WndProc(TMessage& message) override;
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void AdjustClientRect(TRect& rect) override;
+  void Paint() override;
+
+ private:
+  bool dropShadow_ = true;
+  TWinControl* masterActionsControl_ = nullptr;
+  TWinControl* masterFocusControl_ = nullptr;
+};
