@@ -11,13 +11,18 @@
 #include "gridlib/base/GridLibCore.h"
 #include "platform/classes/StringList.h"
 #include "platform/controls/ActnList.h"
+#include "platform/controls/Buttons.h"
+#include "platform/controls/ExtCtrls.h"
+#include "platform/controls/Forms.h"
 #include "platform/controls/Menus.h"
+#include "platform/controls/StdCtrls.h"
 #include "platform/data/Fields.h"
 #include "platform/graphics/Graphics.h"
 
 class TMemoryRecordEh;
 class TMemTableFilterItemEh;
 class TBMListEh;
+class TCustomImageList;
 
 // ---- Library interfaces ----
 
@@ -553,3 +558,658 @@ bool PointInRectEh(const TRect& rect, TPoint point);
 inline Integer IntMinEh(Integer a, Integer b) { return a < b ? a : b; }
 inline Integer IntMaxEh(Integer a, Integer b) { return a > b ? a : b; }
 int CompareStringsItemsEh(void* strings, Integer i, Integer j);
+
+// ---- Colour routines ----
+
+// Per channel a + Trunc((b - a) / 255 * weight), weight on a 0..255 scale.
+TColor MixColorsEh(TColor colorA, TColor colorB, double weight);
+// Per channel Round(a + percent * (b - a) / 100).
+TColor MixColorsPercentEh(TColor colorA, TColor colorB, Integer percent);
+// (77 R + 150 G + 29 B) div 256.
+Integer ColorLuminanceEh(TColor color);
+TColor GrayColorEh(TColor color);
+// The one of lower luminance; colorA on a tie.
+TColor DarkerColorEh(TColor colorA, TColor colorB);
+// The colour with its lightness replaced by lightness / 256.
+TColor ColorWithLightnessEh(TColor color, Integer lightness);
+
+// ---- Cell text, image and progress-bar painting ----
+
+enum TTextOrientationEh { tohHorizontal, tohVertical };
+enum TProgressBarTextTypeEh { pbttAsValue, pbttAsPercent };
+enum TProgressBarFrameFigureTypeEh { pbfftRectangle, pbfftRoundRect };
+enum TProgressBarFrameSizeTypeEh { pbfstFull, pbfstVal };
+
+struct TProgressBarParamsEh {
+  bool ShowText = true;
+  TProgressBarTextTypeEh TextType = pbttAsPercent;
+  Byte TextDecimalPlaces = 0;
+  TAlignment TextAlignment = taCenter;
+  TProgressBarFrameFigureTypeEh FrameFigureType = pbfftRectangle;
+  TProgressBarFrameSizeTypeEh FrameSizeType = pbfstVal;
+  Byte Indent = 1;
+  String FontName;
+  TColor FontColor = clWindowText;
+  Integer FontSize = 8;
+  TFontStyles FontStyle;
+};
+
+// Writes a cell's text: a fast single-line output, or the full layout for wrapping, ellipsis,
+// margins, long or multi-line text. dx, dy are the cell's inner margins; leftMarg and rightMarg go to
+// the layout's own margins.
+void DrawCellTextEh(TCanvas* canvas, const TRect& rect, bool fillRect, Integer dx, Integer dy,
+                    const String& text, TAlignment alignment, TTextLayout layout, bool wordWrap,
+                    bool endEllipsis, Integer leftMarg, Integer rightMarg, bool rightToLeft, bool singleLine);
+// The same, turned so that the text reads upwards.
+void DrawVerticalCellTextEh(TCanvas* canvas, const TRect& rect, bool fillRect, Integer dx, Integer dy,
+                            const String& text, TAlignment alignment, TTextLayout layout, bool wordWrap,
+                            bool endEllipsis);
+// One opaque line at a fixed offset; right alignment keeps 3 pixels from the right edge.
+void DrawTextAlignedEh(TCanvas* canvas, const TRect& rect, Integer dx, Integer dy, const String& text,
+                       TAlignment alignment);
+// The text cut with a trailing "..." until it fits maxWidth.
+String MinimizeText(const String& text, TCanvas* canvas, Integer maxWidth);
+// An image-list image or a bitmap in a cell; zoom other than 1 stretches it centred.
+void DrawImageInRectEh(TCustomImageList* images, TBitmap* bitmap, TCanvas* canvas, const TRect& rect,
+                       Integer imageIndex, Integer dx, Integer dy, TAlignment alignment,
+                       const TRect& clipRect, double zoom, bool enabled);
+void DrawCenteredImageEh(TCanvas* canvas, const TRect& rect, TCustomImageList* images, Integer imageIndex,
+                         bool selected);
+void DrawCenteredImageOnDCEh(HDC dc, const TRect& rect, TCustomImageList* images, Integer imageIndex,
+                             bool selected);
+// Marks every occurrence of searchText in a cell already painted; outsideCount gets the hits that lie
+// right of or below the rectangle.
+void DrawHighlightedTextEh(TCanvas* canvas, const TRect& rect, Integer leftMargin, Integer topOffset,
+                           const String& text, TAlignment alignment, bool vCenter, bool wordWrap,
+                           const String& searchText, bool caseInsensitive, bool wholeWords,
+                           bool beginsWithOnly, TColor highlightColor, Integer& outsideCount);
+// Widest line and total height of the text broken into lines at maxWidth.
+void MeasureWrappedTextEh(TCanvas* canvas, Integer maxWidth, const String& text, TSize& size, bool wordWrap);
+// A bar for value between minValue and maxValue; params nil shows the percentage centred.
+void DrawProgressBarEh(TCanvas* canvas, const TRect& rect, TColor barColor, double value, double minValue,
+                       double maxValue, TColor frameColor, TColor backColor,
+                       const TProgressBarParamsEh* params);
+void FillVertGradientRectEh(TCanvas* canvas, const TRect& rect, TColor topColor, TColor bottomColor);
+// Narrows the clip region to rect; answers the previous region (nil when there was none).
+HRGN SelectClipRectEh(TCanvas* canvas, const TRect& rect);
+// Puts the saved region back and frees it.
+void RestoreClipRgnEh(TCanvas* canvas, HRGN savedRgn);
+
+// ---- Edit-button, check-box and tree glyph painting ----
+
+enum TDrawButtonControlStyleEh {
+  bcsDropDownEh,
+  bcsEllipsisEh,
+  bcsUpDownEh,
+  bcsCheckboxEh,
+  bcsPlusEh,
+  bcsMinusEh,
+  bcsAltDropDownEh,
+  bcsAltUpDownEh
+};
+enum TEditButtonStyleEh {
+  ebsDropDownEh,
+  ebsEllipsisEh,
+  ebsGlyphEh,
+  ebsUpDownEh,
+  ebsPlusEh,
+  ebsMinusEh,
+  ebsAltDropDownEh,
+  ebsAltUpDownEh
+};
+enum TEditButtonStateEh { ebstNormalEh, ebstControlHotEh, ebstHotEh, ebstPressedEh, ebstDisabledEh };
+enum TTreeViewGlyphStyleEh { tvgsDefaultEh, tvgsClassicEh, tvgsThemedEh, tvgsExplorerThemedEh };
+// Elements 0-4 carry a minus box, 5-9 a plus box, 10-14 only lines (see DrawTreeElementEh).
+enum TTreeElementEh {
+  tehMinusUpDown,
+  tehMinusUp,
+  tehMinusDown,
+  tehMinus,
+  tehMinusAlone,
+  tehPlusUpDown,
+  tehPlusUp,
+  tehPlusDown,
+  tehPlus,
+  tehPlusAlone,
+  tehCrossUpDown,
+  tehCrossUp,
+  tehCrossDown,
+  tehVLine,
+  tehHLine
+};
+
+// The button image style of an edit-button style (a glyph button maps to the spin style, unused).
+TDrawButtonControlStyleEh EditButtonStyleToDrawStyleEh(TEditButtonStyleEh style);
+
+// downButton: 0 nothing pressed, 1 the button or the upper half, 2 the lower half.
+void DrawButtonControlEh(TCanvas* canvas, const TRect& rect, TColor backColor,
+                         TDrawButtonControlStyleEh style, Integer downButton, bool flat, bool active,
+                         bool enabled, TCheckBoxState checkState, double scale = 1.0, bool drawBack = true);
+void DrawCheckBoxEh(HDC dc, const TRect& rect, TCheckBoxState state, bool enabled, bool flat, bool pressed,
+                    bool active);
+// A plain button face without a glyph.
+void DrawButtonFrameEh(TCanvas* canvas, const TRect& rect, TColor backColor, bool enabled, bool active,
+                       bool flat, bool pressed);
+TRect AlignCheckBoxRectEh(const TRect& rect, TAlignment alignment, TTextLayout layout);
+void DrawTreeElementEh(TCanvas* canvas, const TRect& rect, TTreeElementEh element, bool dotPhase,
+                       double xScale, double yScale, bool shiftBoxLeft, bool defaultColors,
+                       TTreeViewGlyphStyleEh glyphStyle);
+Integer DefaultEditButtonWidthEh();
+Integer EditButtonHeightForWidthEh(Integer width, bool flat);
+Integer CheckBoxWidthEh();
+Integer CheckBoxHeightEh();
+// Each pair of points is one horizontal line offset by origin; the colour runs from the first pair to
+// the last.
+void FillPolygonSmoothEh(TCanvas* canvas, TPoint origin, const std::vector<TPoint>& points, TColor firstColor,
+                         TColor lastColor);
+bool ThemesEnabledEh();
+bool VistaThemesEnabledEh();
+bool CustomStyleActiveEh();
+
+// The optional cache of painted button images, keyed by size, style and state.
+struct TButtonBitmapInfoEh {
+  TPoint Size;
+  TDrawButtonControlStyleEh BitmapType = bcsDropDownEh;
+  bool Flat = false;
+  bool Pressed = false;
+  bool Active = false;
+  bool Enabled = true;
+  bool DownDirect = false;
+  TCheckBoxState CheckState = cbUnchecked;
+  bool DrawBack = true;
+  bool operator==(const TButtonBitmapInfoEh&) const = default;
+};
+
+class TButtonBitmapInfoBitmapEh : public TObject {
+  KIV_CLASS(TButtonBitmapInfoBitmapEh, TObject)
+ public:
+  TButtonBitmapInfoEh BitmapInfo;
+  std::unique_ptr<TBitmap> Bitmap;
+};
+
+class TButtonsBitmapCache : public TObjectList {
+  KIV_CLASS(TButtonsBitmapCache, TObjectList)
+ public:
+  TButtonsBitmapCache() : TObjectList(false) {}
+  ~TButtonsBitmapCache() override;
+  TButtonBitmapInfoBitmapEh* Get(Integer index) const {
+    return static_cast<TButtonBitmapInfoBitmapEh*>(Items(index));
+  }
+  // The bitmap of the key, painted and added on a miss.
+  TBitmap* GetButtonBitmap(const TButtonBitmapInfoEh& info);
+  void Clear() override;
+};
+
+TButtonsBitmapCache* ButtonsBitmapCacheEh();
+// Off by default: buttons paint directly.
+void SetUseButtonsBitmapCacheEh(bool value);
+bool GetUseButtonsBitmapCacheEh();
+// Grids and editors call it when system colours or the visual style change.
+void ClearButtonsBitmapCacheEh();
+
+// ---- Popup menus, hint window and non-activating popup form ----
+
+// A menu item that can run its action and leave the menu open (check-box lists that stay open).
+class TMenuItemEh : public TMenuItem {
+  KIV_CLASS(TMenuItemEh, TMenuItem)
+ public:
+  explicit TMenuItemEh(TComponent* owner) : TMenuItem(owner) {}
+  bool GetCloseMenuOnClick() const { return closeMenuOnClick_; }
+  void SetCloseMenuOnClick(bool value) { closeMenuOnClick_ = value; }
+  bool ClosesMenuOnClick() const override { return closeMenuOnClick_; }
+
+ private:
+  bool closeMenuOnClick_ = true;
+};
+
+// The library's popup menu: its TMenuItemEh items may keep it open.
+class TPopupMenuEh : public TPopupMenu {
+  KIV_CLASS(TPopupMenuEh, TPopupMenu)
+ public:
+  explicit TPopupMenuEh(TComponent* owner) : TPopupMenu(owner) {}
+};
+
+// A hint window that writes its text in the font handed over with the hint (the hint data).
+class THintWindowEh : public THintWindow {
+  KIV_CLASS(THintWindowEh, THintWindow)
+ public:
+  explicit THintWindowEh(TComponent* owner) : THintWindow(owner) {}
+  // data: a TFont*, or nil for the window's own font.
+  void ActivateHintData(TRect rect, const String& hint, void* data) override;
+  TRect CalcHintRect(Integer maxWidth, const String& hint, void* data) override;
+
+ protected:
+  void Paint() override;
+};
+
+// A borderless stay-on-top form that shows without taking the activation or the focus, hands its key
+// presses to a master control and may draw a raised two-step border and a drop shadow. Base of the
+// popup list, the drag feedback windows and the lookup grid box.
+class TPopupInactiveFormEh : public TForm {
+  KIV_CLASS(TPopupInactiveFormEh, TForm)
+ public:
+  explicit TPopupInactiveFormEh(TComponent* owner);
+
+  bool GetDropShadow() const { return dropShadow_; }
+  void SetDropShadow(bool value) { dropShadow_ = value; }
+  TWinControl* GetMasterActionsControl() const { return masterActionsControl_; }
+  void SetMasterActionsControl(TWinControl* value) { masterActionsControl_ = value; }
+  TWinControl* GetMasterFocusControl() const { return masterFocusControl_; }
+  void SetMasterFocusControl(TWinControl* value) { masterFocusControl_ = value; }
+  // 2 with a border style other than none, else 0.
+  Integer GetPopupBorderWidth() const { return GetBorderStyle() != bsNone ? 2 : 0; }
+  // Shows at Left, Top without activating; the form under it keeps the focus.
+  void Show();
+  void SetVisible(bool value);
+  void WndProc(TMessage& message) override;
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void AdjustClientRect(TRect& rect) override;
+  void Paint() override;
+
+ private:
+  bool dropShadow_ = true;
+  TWinControl* masterActionsControl_ = nullptr;
+  TWinControl* masterFocusControl_ = nullptr;
+};
+
+// ---- Drop-down form call parameters ----
+
+class TEditButtonEh;
+class TEditButtonControlEh;
+class TDataLink;
+
+enum TDropDownPassParamsEh { pspByFieldNamesEh, pspFieldValueEh, pspRecordValuesEh, pspCustomValuesEh };
+
+// What travels to a drop-down form beside the bag: whether the form is freed when it closes.
+class TDropDownFormSysParams : public TPersistent {
+  KIV_CLASS(TDropDownFormSysParams, TPersistent)
+ public:
+  bool FreeFormOnClose = false;
+};
+
+class TEditControlDropDownFormSysParams : public TDropDownFormSysParams {
+  KIV_CLASS(TEditControlDropDownFormSysParams, TDropDownFormSysParams)
+ public:
+  TControl* FEditControl = nullptr;
+  TEditButtonEh* FEditButton = nullptr;
+  TObject* FEditButtonObj = nullptr;
+};
+
+using TCheckDataIsReadOnlyEventEh = TDelegate<void(bool& readOnly)>;
+using TEditControlCloseDropDownFormEventEh =
+    TDelegate<void(TControl* editControl, TEditButtonEh* button, bool accept, TCustomForm* dropDownForm,
+                   TDynVarsEh* dynParams)>;
+using TGetDropDownFormEventEh = TDelegate<void(TCustomForm*& dropDownForm, bool& freeFormOnClose)>;
+using TGetVarValueProcEh = TDelegate<void(Variant& varValue)>;
+using TEditControlShowDropDownFormEventEh = TDelegate<void(
+    TControl* editControl, TEditButtonEh* button, TCustomForm*& dropDownForm, TDynVarsEh* dynParams)>;
+using TSetVarValueProcEh = TDelegate<void(const Variant& varValue)>;
+
+// The shared instance of a drop-down form class (its class-level GetGlobalRef): descendants that keep
+// one register how to reach it; a class answers what its nearest registered ancestor answers.
+using TDropDownFormGlobalRefProcEh = std::function<TCustomForm*()>;
+void RegisterDropDownFormGlobalRefEh(TClass formClass, TDropDownFormGlobalRefProcEh proc);
+TCustomForm* DropDownFormGlobalRefEh(TClass formClass);
+
+// Which drop-down form an edit button opens, at what size, and which values travel there and back.
+class TDropDownFormCallParamsEh : public TPersistent {
+  KIV_CLASS(TDropDownFormCallParamsEh, TPersistent)
+ public:
+  TDropDownFormCallParamsEh();
+  ~TDropDownFormCallParamsEh() override;
+  void Assign(TPersistent* source) override;
+
+  TDropDownAlign GetAlign() const { return align_; }
+  void SetAlign(TDropDownAlign value) { align_ = value; }
+  const String& GetAssignBackFieldNames() const { return assignBackFieldNames_; }
+  void SetAssignBackFieldNames(const String& value) { assignBackFieldNames_ = value; }
+  TCustomForm* GetDropDownForm() const { return dropDownForm_; }
+  void SetDropDownForm(TCustomForm* value);
+  const String& GetDropDownFormClassName() const { return dropDownFormClassName_; }
+  void SetDropDownFormClassName(const String& value);
+  Integer GetFormHeight() const { return formHeight_; }
+  void SetFormHeight(Integer value) { formHeight_ = value; }
+  Integer GetFormWidth() const { return formWidth_; }
+  void SetFormWidth(Integer value) { formWidth_ = value; }
+  Integer GetOldFormHeight() const { return oldFormHeight_; }
+  Integer GetOldFormWidth() const { return oldFormWidth_; }
+  const String& GetPassFieldNames() const { return passFieldNames_; }
+  void SetPassFieldNames(const String& value) { passFieldNames_ = value; }
+  TDropDownPassParamsEh GetPassParams() const { return passParams_; }
+  void SetPassParams(TDropDownPassParamsEh value) { passParams_ = value; }
+  bool GetSaveFormSize() const { return saveFormSize_; }
+  void SetSaveFormSize(bool value) { saveFormSize_ = value; }
+
+  TNotifyEvent OnChanged;
+  TCheckDataIsReadOnlyEventEh OnCheckDataIsReadOnly;
+
+  // Set by the owner.
+  TDataLink* FDataLink = nullptr;
+  TEditButtonEh* FEditButton = nullptr;
+  TEditButtonControlEh* FEditButtonControl = nullptr;
+  TWinControl* FEditControl = nullptr;
+  TRect FEditControlScreenRect;
+  TField* FField = nullptr;
+  TEditControlCloseDropDownFormEventEh FOnCloseDropDownFormProc;
+  TGetDropDownFormEventEh FOnGetActualDropDownFormProc;
+  TGetVarValueProcEh FOnGetVarValueProc;
+  TEditControlShowDropDownFormEventEh FOnOpenDropDownFormProc;
+  TSetVarValueProcEh FOnSetVarValueProc;
+
+  virtual TWinControl* GetEditControl() { return FEditControl; }
+  virtual TEditButtonEh* GetEditButton() { return FEditButton; }
+  virtual TEditButtonControlEh* GetEditButtonControl() { return FEditButtonControl; }
+  // Raises "Class 'X' is not registered" for an unknown class name.
+  virtual TCustomForm* GetActualDropDownForm(bool& freeFormOnClose);
+  virtual TDataLink* GetDataLink() { return FDataLink; }
+  virtual TField* GetField() { return FField; }
+  // Unassigned without a value handler, else what the handler gives (Null by default).
+  virtual void GetVarValue(Variant& value);
+  virtual bool IsDataReadOnly();
+  virtual void GetEditControlScreenRect(TRect& rect);
+  virtual TDropDownFormSysParams* CreateSysParams();
+  virtual void DropDownFormClosed(bool, TCustomForm*, TDynVarsEh*, TDropDownFormSysParams*) {}
+  virtual void InitDropDownForm(TCustomForm* form, TDynVarsEh* dynParams, TDropDownFormSysParams* sysParams);
+  virtual void Changed();
+  virtual void DropDownFormCloseCallback(TCustomForm* form, bool accept, TDynVarsEh* dynParams,
+                                         TDropDownFormSysParams* sysParams);
+  virtual void FillDynParams(TDynVarsEh* dynParams);
+  virtual void AssignBackDynParams(TDynVarsEh* dynParams);
+  virtual void OpenDropDownForm(TCustomForm*& form, TDynVarsEh* dynParams, TDropDownFormSysParams* sysParams);
+  virtual void FillSysParams(TDropDownFormSysParams* sysParams);
+  virtual void SetVarValue(const Variant& value);
+  // Opens the form under the edit control without blocking; Handled when a form was shown.
+  virtual void CheckShowDropDownForm(bool& handled);
+
+ private:
+  TDropDownAlign align_ = daCenter;
+  String assignBackFieldNames_;
+  TCustomForm* dropDownForm_ = nullptr;
+  String dropDownFormClassName_;
+  Integer formHeight_ = -1;
+  Integer formWidth_ = -1;
+  Integer oldFormHeight_ = 0;
+  Integer oldFormWidth_ = 0;
+  String passFieldNames_;
+  TDropDownPassParamsEh passParams_ = pspFieldValueEh;
+  bool saveFormSize_ = true;
+};
+
+// ---- Edit buttons ----
+
+using TButtonClickEventEh = TDelegate<void(TObject* sender, bool& handled)>;
+using TButtonDownEventEh = TDelegate<void(TObject* sender, bool topButton, bool& autoRepeat, bool& handled)>;
+using TRefComponentNotifyEventEh = TDelegate<void(TObject* sender, TComponent* refComponent)>;
+
+// Image lists and indexes per button state; the lists are borrowed.
+class TButtonImagesEh : public TPersistent {
+  KIV_CLASS(TButtonImagesEh, TPersistent)
+ public:
+  TButtonImagesEh() = default;
+  void Assign(TPersistent* source) override;
+
+  TCustomImageList* GetNormalImages() const { return normalImages_; }
+  void SetNormalImages(TCustomImageList* value) { SetList(normalImages_, value); }
+  TCustomImageList* GetHotImages() const { return hotImages_; }
+  void SetHotImages(TCustomImageList* value) { SetList(hotImages_, value); }
+  TCustomImageList* GetPressedImages() const { return pressedImages_; }
+  void SetPressedImages(TCustomImageList* value) { SetList(pressedImages_, value); }
+  TCustomImageList* GetDisabledImages() const { return disabledImages_; }
+  void SetDisabledImages(TCustomImageList* value) { SetList(disabledImages_, value); }
+  Integer GetNormalIndex() const { return normalIndex_; }
+  void SetNormalIndex(Integer value) { SetIndex(normalIndex_, value); }
+  Integer GetHotIndex() const { return hotIndex_; }
+  void SetHotIndex(Integer value) { SetIndex(hotIndex_, value); }
+  Integer GetPressedIndex() const { return pressedIndex_; }
+  void SetPressedIndex(Integer value) { SetIndex(pressedIndex_, value); }
+  Integer GetDisabledIndex() const { return disabledIndex_; }
+  void SetDisabledIndex(Integer value) { SetIndex(disabledIndex_, value); }
+
+  // The list of a state; a state without its own list falls back to the normal one.
+  TCustomImageList* GetStateImages(TEditButtonStateEh state) const;
+  // -1 for the control-hot state.
+  Integer GetStateIndex(TEditButtonStateEh state) const;
+
+ protected:
+  virtual void ImagesChanged() {}
+  virtual void RefComponentChanged(TComponent*) {}
+
+ private:
+  void SetList(TCustomImageList*& field, TCustomImageList* value);
+  void SetIndex(Integer& field, Integer value);
+  Integer normalIndex_ = 0, hotIndex_ = 0, disabledIndex_ = 0, pressedIndex_ = 0;
+  TCustomImageList* normalImages_ = nullptr;
+  TCustomImageList* hotImages_ = nullptr;
+  TCustomImageList* pressedImages_ = nullptr;
+  TCustomImageList* disabledImages_ = nullptr;
+};
+
+class TEditButtonImagesEh : public TButtonImagesEh {
+  KIV_CLASS(TEditButtonImagesEh, TButtonImagesEh)
+ public:
+  explicit TEditButtonImagesEh(TEditButtonEh* owner) : owner_(owner) {}
+  TPersistent* GetOwner() const override;
+
+ protected:
+  void ImagesChanged() override;
+  void RefComponentChanged(TComponent* component) override;
+
+ private:
+  TEditButtonEh* owner_;
+};
+
+class TEditButtonActionLinkEh : public TActionLink {
+  KIV_CLASS(TEditButtonActionLinkEh, TActionLink)
+ public:
+  explicit TEditButtonActionLinkEh(TEditButtonEh* client);
+  bool IsEnabledLinked() const override;
+  bool IsHintLinked() const override;
+  bool IsShortCutLinked() const override;
+  bool IsVisibleLinked() const override;
+  void SetEnabled(bool value) override;
+  void SetHint(const String& value) override;
+  void SetShortCut(TShortCut value) override;
+  void SetVisible(bool value) override;
+
+ private:
+  TEditButtonEh* client_;
+};
+
+// A button at the edge of an editor or a grid cell: style, glyph, images, action, shortcut, drop-down
+// menu or form, draw-back time and events.
+class TEditButtonEh : public TCollectionItem, public IInterface {
+  KIV_CLASS(TEditButtonEh, TCollectionItem)
+ public:
+  explicit TEditButtonEh(TCollection* collection);
+  // The main button of an editor.
+  explicit TEditButtonEh(TWinControl* editControl, int);
+  ~TEditButtonEh() override;
+  void Assign(TPersistent* source) override;
+
+  TBasicAction* GetAction() const;
+  void SetAction(TBasicAction* value);
+  bool GetDefaultAction() const { return defaultActionStored_ ? defaultAction_ : ParentDefinedDefaultAction; }
+  void SetDefaultAction(bool value);
+  bool GetDefaultActionStored() const { return defaultActionStored_; }
+  TEditButtonDrawBackTimeEh GetDrawBackTime() const;
+  void SetDrawBackTime(TEditButtonDrawBackTimeEh value);
+  bool GetDrawBackTimeStored() const { return drawBackTimeStored_; }
+  void SetDrawBackTimeStored(bool value);
+  TDropDownFormCallParamsEh* GetDropDownFormParams() const { return dropDownFormParams_.get(); }
+  void SetDropDownFormParams(TDropDownFormCallParamsEh* value) { dropDownFormParams_->Assign(value); }
+  TPopupMenu* GetDropdownMenu() const { return dropdownMenu_; }
+  void SetDropdownMenu(TPopupMenu* value);
+  TWinControl* GetEditControl() const { return editControl_; }
+  bool GetEnabled() const { return enabled_; }
+  void SetEnabled(bool value);
+  TBitmap* GetGlyph() const { return glyph_.get(); }
+  void SetGlyph(TBitmap* value);
+  const String& GetHint() const { return hint_; }
+  void SetHint(const String& value);
+  TEditButtonImagesEh* GetImages() const { return images_.get(); }
+  void SetImages(TButtonImagesEh* value) { images_->Assign(value); }
+  Integer GetNumGlyphs() const { return numGlyphs_; }
+  // Clamped to 1..4.
+  void SetNumGlyphs(Integer value);
+  TShortCut GetShortCut() const { return shortCut_; }
+  void SetShortCut(TShortCut value) { shortCut_ = value; }
+  TEditButtonStyleEh GetStyle() const { return style_; }
+  void SetStyle(TEditButtonStyleEh value);
+  virtual bool GetVisible() const { return visible_; }
+  virtual void SetVisible(bool value);
+  Integer GetWidth() const { return width_; }
+  void SetWidth(Integer value);
+  void SetOnClick(const TButtonClickEventEh& value);
+  void SetOnDown(const TButtonDownEventEh& value);
+
+  virtual TDropDownFormCallParamsEh* CreateDropDownFormParams();
+  virtual TEditButtonControlEh* CreateEditButtonControl();
+  virtual TEditButtonDrawBackTimeEh DefaultDrawBackTime() const;
+  virtual TClass GetActionLinkClass() const;
+  // OnClick when assigned; else the action (for the editor, or the collection's owner), then Handled.
+  virtual void Click(TObject* sender, bool& handled);
+  virtual void InitiateAction();
+  virtual void ActionChange(TObject* sender, bool checkDefaults);
+  void NotifyChanged();
+  void RefComponentChanged(TComponent* component);
+
+  TButtonClickEventEh OnClick;
+  TButtonDownEventEh OnDown;
+  TNotifyEvent OnChanged;
+  TRefComponentNotifyEventEh OnRefComponentChanged;
+  bool ParentDefinedDefaultAction = false;
+
+ private:
+  void Init();
+  void DoActionChange(TObject* sender);
+  std::unique_ptr<TEditButtonActionLinkEh> actionLink_;
+  bool defaultAction_ = false;
+  bool defaultActionStored_ = false;
+  TEditButtonDrawBackTimeEh drawBackTime_ = edbtAlwaysEh;
+  bool drawBackTimeStored_ = false;
+  std::unique_ptr<TDropDownFormCallParamsEh> dropDownFormParams_;
+  TPopupMenu* dropdownMenu_ = nullptr;
+  TWinControl* editControl_ = nullptr;
+  bool enabled_ = true;
+  std::unique_ptr<TBitmap> glyph_;
+  String hint_;
+  std::unique_ptr<TEditButtonImagesEh> images_;
+  Integer numGlyphs_ = 1;
+  TShortCut shortCut_ = 0;
+  TEditButtonStyleEh style_ = ebsDropDownEh;
+  bool visible_ = false;
+  Integer width_ = 0;
+};
+
+// Drop-down buttons answer Alt+Down.
+class TDropDownEditButtonEh : public TEditButtonEh {
+  KIV_CLASS(TDropDownEditButtonEh, TEditButtonEh)
+ public:
+  explicit TDropDownEditButtonEh(TCollection* collection);
+  TDropDownEditButtonEh(TWinControl* editControl, int);
+};
+
+class TVisibleEditButtonEh : public TEditButtonEh {
+  KIV_CLASS(TVisibleEditButtonEh, TEditButtonEh)
+ public:
+  explicit TVisibleEditButtonEh(TCollection* collection);
+  TVisibleEditButtonEh(TWinControl* editControl, int);
+};
+
+class TEditButtonsEh : public TCollection {
+  KIV_CLASS(TEditButtonsEh, TCollection)
+ public:
+  TEditButtonsEh(TPersistent* owner, TClass editButtonClass);
+  TPersistent* GetOwner() const override { return owner_; }
+  TEditButtonEh* Add() { return static_cast<TEditButtonEh*>(TCollection::Add()); }
+  TEditButtonEh* GetEditButton(Integer index) const { return static_cast<TEditButtonEh*>(GetItem(index)); }
+  void SetEditButton(Integer index, TEditButtonEh* value) { GetItem(index)->Assign(value); }
+  // What the owner's IEditButtonsOwnerEh answers; edbtAlwaysEh without it.
+  virtual TEditButtonDrawBackTimeEh DefaultDrawBackTime() const;
+  void Update(TCollectionItem* item) override;
+
+  TNotifyEvent OnChanged;
+  TRefComponentNotifyEventEh OnRefComponentChanged;
+
+ private:
+  TPersistent* owner_;
+};
+
+// Paints and clicks one edit button inside an editor; spin styles repeat while held.
+class TEditButtonControlEh : public TSpeedButton {
+  KIV_CLASS(TEditButtonControlEh, TSpeedButton)
+ public:
+  // The auto-repeat pace: the first repeat after 400 ms, then every 100 ms.
+  static constexpr Cardinal RepeatFirstDelay = 400;
+  static constexpr Cardinal RepeatInterval = 100;
+
+  explicit TEditButtonControlEh(TComponent* owner);
+  ~TEditButtonControlEh() override;
+
+  bool GetActive() const { return active_; }
+  void SetActive(bool value);
+  bool GetAdvancedPaint() const { return advancedPaint_; }
+  void SetAdvancedPaint(bool value) { advancedPaint_ = value; }
+  bool GetAlwaysDown() const { return alwaysDown_; }
+  void SetAlwaysDown(bool value);
+  TEditButtonStyleEh GetStyle() const { return style_; }
+  void SetStyle(TEditButtonStyleEh value);
+  TEditButtonDrawBackTimeEh GetDrawBackTime() const { return drawBackTime_; }
+  void SetDrawBackTime(TEditButtonDrawBackTimeEh value);
+  bool GetMouseInControl() const { return mouseInControl_; }
+  // 0 none, 1 the button or its upper half, 2 the lower half.
+  Integer GetButtonNum() const { return buttonNum_; }
+  TEditButtonImagesEh* GetExternalEditButtonImages() const { return externalImages_; }
+  void SetExternalEditButtonImages(TEditButtonImagesEh* value) { externalImages_ = value; }
+  // The repeat timer, made on first use (nil before).
+  TTimer* GetRepeatTimer() const { return timer_.get(); }
+  TCanvas* GetCanvas() const { return TGraphicControl::GetCanvas(); }
+
+  virtual TButtonImagesEh* GetButtonImages() const;
+  virtual bool IsPaintActive() const;
+  virtual TEditButtonStateEh GetEditButtonState() const;
+  virtual void DrawImages(const TRect& rect);
+  virtual void EditButtonDown(Integer buttonNum, bool& autoRepeat);
+  void DefaultPaint();
+  void SetState(TEditButtonStateEh newState, bool isActive, Integer buttonNum);
+  void SetWidthNoNotify(Integer width);
+  void Click() override;
+
+  TButtonDownEventEh OnDown;
+  TNotifyEvent OnPaint;
+
+ protected:
+  void Paint() override;
+  void Dispatch(TMessage& message) override;
+  void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+  void MouseMove(TShiftState shift, Integer x, Integer y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+
+ private:
+  bool IsSpinStyle() const { return style_ == ebsUpDownEh || style_ == ebsAltUpDownEh; }
+  void UpdateDownButtonNum(Integer y);
+  void StartTimer(Cardinal interval);
+  void StopTimer();
+  void TimerTick(TObject* sender);
+
+  bool active_ = false;
+  bool alwaysDown_ = false;
+  Integer buttonNum_ = 0;
+  bool noDoClick_ = false;
+  TEditButtonStyleEh style_ = ebsDropDownEh;
+  std::unique_ptr<TTimer> timer_;
+  std::unique_ptr<TButtonImagesEh> internalImages_;
+  TEditButtonDrawBackTimeEh drawBackTime_ = edbtAlwaysEh;
+  bool mouseInControl_ = false;
+  bool advancedPaint_ = true;
+  TEditButtonImagesEh* externalImages_ = nullptr;
+  TEditButtonStateEh paintState_ = ebstNormalEh;
+};
+
+class TSpeedButtonEh : public TEditButtonControlEh {
+  KIV_CLASS(TSpeedButtonEh, TEditButtonControlEh)
+ public:
+  explicit TSpeedButtonEh(TComponent* owner) : TEditButtonControlEh(owner) {}
+};

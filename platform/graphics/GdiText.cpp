@@ -104,6 +104,9 @@ void ApplyTextPainter(HDC dc, QPainter* p) {
   p->setFont(dc->qfont);
   p->setPen(gdi::ToQColor(dc->st.textColor));
   p->setBrush(Qt::NoBrush);
+  // The text's own background is filled by the caller; a shape drawn before may have left the
+  // painter opaque, which would fill it again in the shape's background colour.
+  p->setBackgroundMode(Qt::TransparentMode);
   p->setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 

@@ -251,3 +251,19 @@ TEST_F(DrawTextTest, TextMetricsAreConsistent) {
   EXPECT_GE(tm.tmMaxCharWidth, tm.tmAveCharWidth);
   EXPECT_EQ(LineHeight(), tm.tmHeight);
 }
+
+TEST_F(DrawTextTest, TransparentTextAfterAFilledShapeKeepsTheBackground) {
+  // A filled rectangle leaves its colours behind in the painter; the transparent text drawn next over
+  // white must not get the rectangle's colour as its background.
+  auto b = White(200, 40);
+  TCanvas* c = b->GetCanvas();
+  SetFont(c->GetFont());
+  c->GetBrush()->SetColor(clLime);
+  c->Rectangle(0, 0, 20, 40);
+  c->GetBrush()->SetStyle(bsClear);
+  c->TextRect(TRect(0, 0, 200, 40), 60, 10, u"ЖЖЖЖ");
+  Integer lime = 0;
+  for (Integer y = 0; y < 40; ++y)
+    for (Integer x = 20; x < 200; ++x) lime += (c->GetPixel(x, y) & 0xFFFFFF) == (clLime & 0xFFFFFF);
+  EXPECT_EQ(lime, 0);
+}

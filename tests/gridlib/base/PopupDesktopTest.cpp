@@ -1,0 +1,121 @@
+// Popups on a real desktop: with a window manager running, a non-activating popup form and the
+// library's popup menu opened over a focused edit leave the edit focused and its form active, as the X
+// server reports it. Runs when KIV_DESKTOP_TESTS is set and the program is on an X display
+// (QT_QPA_PLATFORM=xcb); offscreen it is skipped, because no window is ever activated there.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "gridlib/base/ToolCtrlsEh.h"
+#include "platform/controls/ExtCtrls.h"
+#include "platform/controls/StdCtrls.h"
+#include "platform/controls/TestSupport.h"
+#include "platform/rtl/ScopeGuard.h"
+
+namespace {
+
+std::string Shell(const std::string& command) {
+  std::string out;
+  if (FILE* p = popen(command.c_str(), "r")) {
+    char buf[256];
+    while (fgets(buf, sizeof buf, p)) out += buf;
+    pclose(p);
+  }
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+  return out;
+}
+
+// The title of the window the X server holds active.
+std::string ActiveWindowName() { return Shell("xdotool getactivewindow getwindowname 2>/dev/null"); }
+
+class PopupDesktopTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (!std::getenv("KIV_DESKTOP_TESTS") || !platform || std::string(platform) != "xcb")
+      GTEST_SKIP() << "needs an X desktop: KIV_DESKTOP_TESTS=1 QT_QPA_PLATFORM=xcb DISPLAY=...";
+    InitTestApplication();
+    form_ = std::make_unique<TForm>(nullptr, 0);
+    form_->SetCaption(u"KIV popup host");
+    form_->SetBounds(100, 100, 400, 300);
+    edit_ = new TEdit(form_.get());
+    edit_->SetParent(form_.get());
+    edit_->SetBounds(20, 20, 200, 24);
+    form_->Show();
+    Shell("xdotool search --name 'KIV popup host' windowactivate --sync 2>/dev/null");
+    for (int i = 0; i < 50 && ActiveWindowName() != "KIV popup host"; ++i) ProcessEventsFor(50);
+    edit_->SetFocus();
+    ProcessEventsFor(100);
+  }
+  void TearDown() override { form_.reset(); }
+
+  void ExpectHostKeepsFocus(const char* when) {
+    EXPECT_EQ(ActiveWindowName(), "KIV popup host") << when;
+    EXPECT_TRUE(edit_->Focused()) << when;
+    EXPECT_TRUE(form_->GetActive()) << when;
+  }
+
+  std::unique_ptr<TForm> form_;
+  TEdit* edit_ = nullptr;
+};
+
+TEST_F(PopupDesktopTest, InactivePopupFormShownAndClickedLeavesTheEditFocused) {
+  ASSERT_EQ(ActiveWindowName(), "KIV popup host");
+  ASSERT_TRUE(edit_->Focused());
+  TPopupInactiveFormEh popup(nullptr);
+  popup.SetCaption(u"KIV popup");
+  popup.SetBounds(120, 150, 200, 120);
+  popup.SetMasterActionsControl(edit_);
+  popup.Show();
+  ProcessEventsFor(300);
+  EXPECT_TRUE(popup.GetVisible());
+  ExpectHostKeepsFocus("after show");
+  // A real click through the X server on the popup.
+  Shell("xdotool mousemove 200 200 click 1");
+  ProcessEventsFor(300);
+  ExpectHostKeepsFocus("after a click on the popup");
+  popup.SetVisible(false);
+  ProcessEventsFor(100);
+  ExpectHostKeepsFocus("after hide");
+}
+
+TEST_F(PopupDesktopTest, PopupMenuKeepsOpenForItsStayingItemAndLeavesTheEditFocused) {
+  ASSERT_EQ(ActiveWindowName(), "KIV popup host");
+  TPopupMenuEh menu(form_.get());
+  auto* staying = new TMenuItemEh(&menu);
+  staying->SetCaption(u"Показывать итоги");
+  staying->SetAutoCheck(true);
+  staying->SetCloseMenuOnClick(false);
+  menu.GetItems()->Add(staying);
+  auto* closing = new TMenuItemEh(&menu);
+  closing->SetCaption(u"Закрыть");
+  menu.GetItems()->Add(closing);
+
+  std::string activeWhileOpen;
+  bool openAfterStayingClick = false, openAfterClosingClick = true;
+  TTimer timer(nullptr);
+  timer.SetInterval(300);
+  timer.OnTimer = [&](TObject*) {
+    timer.SetEnabled(false);
+    activeWhileOpen = ActiveWindowName();
+    ClickOpenMenuItem(staying);
+    ProcessEventsFor(100);
+    openAfterStayingClick = OpenMenuItem() != nullptr;
+    ClickOpenMenuItem(closing);
+    ProcessEventsFor(100);
+    openAfterClosingClick = OpenMenuItem() != nullptr;
+    CloseOpenMenus();
+  };
+  timer.SetEnabled(true);
+  menu.Popup(200, 200);
+  ProcessEventsFor(200);
+  EXPECT_EQ(activeWhileOpen, "KIV popup host");
+  EXPECT_TRUE(openAfterStayingClick);
+  EXPECT_TRUE(staying->GetChecked());
+  EXPECT_FALSE(openAfterClosingClick);
+  ExpectHostKeepsFocus("after the menu closed");
+}
+
+}  // namespace
