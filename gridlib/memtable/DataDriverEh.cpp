@@ -15,7 +15,6 @@ namespace {
 constexpr const Char* kRecordChangedOnServer =
     u"The record was changed or deleted by another user: no row of the server matched it.";
 
-
 }  // namespace
 
 bool IsKeyCapableFieldTypeEh(TFieldType type) {

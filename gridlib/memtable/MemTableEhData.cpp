@@ -349,8 +349,8 @@ namespace {
 
 TBytes BlobBytes(TField* field, const Variant& value) {
   if (VarIsEmptyOrNull(value)) return TBytes();
-  if (value.Type() == varUString) {
-    const String& text = value.AsString();
+  if (VarIsStr(value)) {
+    const String text = value.AsString();
     // A wide text is its UTF-16 bytes, two per character, so it reads back at its full length.
     if (field->GetDataType() == ftWideMemo) {
       const Byte* bytes = reinterpret_cast<const Byte*>(text.data());
