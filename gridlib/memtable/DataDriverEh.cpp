@@ -262,6 +262,8 @@ Integer TDataDriverEh::ApplyUpdates(TMemTableDataEh* memTableData) {
   // Merged only once the whole application has been committed: a failure on the way (or of the commit
   // itself) leaves every change pending in the table.
   std::vector<TMemoryRecordEh*> toMerge;
+  // Errors of records merged by "continue" are put back after the merge, which clears them.
+  std::vector<std::pair<TMemoryRecordEh*, String>> mergedErrors;
   BeginApplyUpdates();
   auto rollback = MakeScopeExit([this] { RollbackApplyUpdates(); });
   for (Integer i = 0; i < n; ++i) {
@@ -292,10 +294,14 @@ Integer TDataDriverEh::ApplyUpdates(TMemTableDataEh* memTableData) {
     if (action == ueaBreakAbortEh) break;
     if (action == ueaCountinueSkip) continue;
     toMerge.push_back(rec);
+    if (action == ueaCountinueEh)
+      mergedErrors.emplace_back(rec, rec->GetUpdateError()->GetExceptionObject()->Message());
   }
   CommitApplyUpdates();
   rollback.Release();
   for (TMemoryRecordEh* rec : toMerge) rec->MergeChanges();
+  for (auto& [rec, message] : mergedErrors)
+    rec->SetUpdateError(std::make_unique<TUpdateErrorEh>(std::make_unique<EDatabaseError>(message)));
   list->CleanupChangedRecs();
   return applied;
 }
