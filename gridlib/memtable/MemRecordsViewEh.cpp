@@ -28,6 +28,8 @@ Variant ValuesAt(TMemoryRecordEh* rec, const TIntArray& fields) {
   return VarArrayOf(values);
 }
 
+}  // namespace
+
 Integer CompareValuesForOrder(const Variant& a, const Variant& b, bool caseIns) {
   const TVarType ta = a.Type(), tb = b.Type();
   // Sorting a million rows is mostly these three cases: compare the stored values without conversions.
@@ -64,7 +66,7 @@ Integer CompareValuesForOrder(const Variant& a, const Variant& b, bool caseIns) 
   }
 }
 
-}  // namespace
+namespace {}  // namespace
 
 // ---------------------------------------------------------------- TMemRecViewEh
 

@@ -18,6 +18,9 @@ class TMTIndexEh;
 
 using TUpdateStatusSet = TSet<TUpdateStatus>;
 
+// The order of two stored values in a sort: no value first, text by the locale (caseIns ignoring case).
+Integer CompareValuesForOrder(const Variant& a, const Variant& b, bool caseIns);
+
 // One record's item in the view's lists, or its node in the record tree. An item lives as long as its
 // record stays in the store: rebuilding the lists reuses it, so pointers held by record buffers stay valid.
 class TMemRecViewEh : public TBaseTreeNodeEh {

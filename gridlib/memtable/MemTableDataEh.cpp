@@ -177,6 +177,8 @@ Variant TMTDataFieldEh::ReadDataFromReader(TReader* reader) {
       throw EReadError(u"Invalid property value");
     }
     TBytes bytes = reader->ReadBinary();
+    // A null blob is written as no bytes; it reads back as null, not as an empty value.
+    if (bytes.empty()) return Variant::Null();
     if (varType == varString)
       return Variant(
           AnsiString::FromBytes(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));

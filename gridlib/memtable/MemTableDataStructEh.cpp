@@ -932,7 +932,6 @@ Integer TMTDataStructEh::FieldIndex(const String& fieldName) const {
   return -1;
 }
 
-
 TIntArray TMTDataStructEh::FieldsIndex(const String& fieldNames) const {
   TIntArray result;
   if (fieldNames.find(u';') != String::npos) {

@@ -1,0 +1,386 @@
+// The in-memory table's own behaviour beyond the dataset conformance suite: cached updates, exact
+// decimals, searching, sorting, the tree, record events, range aggregates, blobs, files and shared data.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "gridlib/memtable/MemTableEh.h"
+#include "gridlib/memtable/MemTableIndexesEh.h"
+#include "platform/rtl/Strings.h"
+#include "platform/rtl/Utf.h"
+
+namespace {
+
+class MemTableTest : public ::testing::Test {
+ protected:
+  // ID integer, NAME text, AMOUNT float, PID integer (parent id).
+  TMemTableEh* MakeTable(std::initializer_list<std::vector<Variant>> rows = {}) {
+    auto* table = new TMemTableEh(owner_.get());
+    table->GetFieldDefs()->Add(u"ID", ftInteger);
+    table->GetFieldDefs()->Add(u"NAME", ftWideString, 20);
+    table->GetFieldDefs()->Add(u"AMOUNT", ftFloat);
+    table->GetFieldDefs()->Add(u"PID", ftInteger);
+    table->CreateDataSet();
+    for (const auto& row : rows) {
+      table->Append();
+      table->SetFields(row);
+      table->Post();
+    }
+    table->MergeChangeLog();
+    table->First();
+    return table;
+  }
+
+  std::vector<int> Ids(TDataSet* table) {
+    std::vector<int> ids;
+    for (table->First(); !table->Eof(); table->Next())
+      ids.push_back(table->FieldByName(u"ID")->GetAsInteger());
+    return ids;
+  }
+
+  std::string TempPath(const char* name) {
+    return (std::filesystem::temp_directory_path() /
+            (std::string("memtable_") + std::to_string(getpid()) + name))
+        .string();
+  }
+
+  std::unique_ptr<TComponent> owner_ = std::make_unique<TComponent>(nullptr);
+};
+
+TEST_F(MemTableTest, CachedUpdatesKeepChangesUntilAppliedOrCancelled) {
+  TMemTableEh* t = MakeTable({{1, u"a", 1.0, Null()}, {2, u"b", 2.0, Null()}});
+  t->SetCachedUpdates(true);
+  t->Edit();
+  t->FieldByName(u"NAME")->SetAsString(u"changed");
+  t->Post();
+  EXPECT_TRUE(t->HasCachedChanges());
+  EXPECT_EQ(t->UpdateStatus(), usModified);
+  t->Last();
+  t->Delete();
+  t->AppendRecord({3, u"c", 3.0, Null()});
+  EXPECT_EQ(Ids(t), (std::vector<int>{1, 3}));
+
+  t->CancelUpdates();
+  EXPECT_FALSE(t->HasCachedChanges());
+  EXPECT_EQ(Ids(t), (std::vector<int>{1, 2}));
+  t->First();
+  EXPECT_EQ(t->FieldByName(u"NAME")->GetAsString(), u"a");
+  EXPECT_EQ(t->UpdateStatus(), usUnmodified);
+
+  // Without cached updates and without a driver a post is merged at once.
+  t->SetCachedUpdates(false);
+  t->Edit();
+  t->FieldByName(u"NAME")->SetAsString(u"x");
+  t->Post();
+  EXPECT_EQ(t->UpdateStatus(), usUnmodified);
+  EXPECT_FALSE(t->HasCachedChanges());
+}
+
+TEST_F(MemTableTest, BcdValuesAreCheckedOnBothSidesAndRoundedHalfToEven) {
+  auto* t = new TMemTableEh(owner_.get());
+  TFieldDef* def = t->GetFieldDefs()->Add(u"PRICE", ftBCD, 2);
+  def->SetPrecision(5);
+  t->CreateDataSet();
+  TField* price = t->FieldByName(u"PRICE");
+  struct Case {
+    double in;
+    double stored;  // 0 with overflow
+    bool overflow;
+  } cases[] = {
+      {999.99, 999.99, false}, {1000.01, 0, true},   {-1000.01, 0, true},
+      {2.345, 2.34, false},    {2.355, 2.36, false}, {-2.345, -2.34, false},
+  };
+  for (const Case& c : cases) {
+    t->Append();
+    Variant direct = c.in;
+    if (c.overflow) {
+      EXPECT_THROW(t->CheckFieldDataVarValue(price, direct), EBcdOverflowException) << c.in;
+      EXPECT_THROW(price->SetAsFloat(c.in), Exception) << c.in;
+      EXPECT_TRUE(price->IsNull()) << "a refused value is not stored";
+    } else {
+      t->CheckFieldDataVarValue(price, direct);
+      EXPECT_DOUBLE_EQ(direct.AsDouble(), c.stored) << c.in;
+      price->SetAsFloat(c.in);
+      EXPECT_DOUBLE_EQ(price->GetAsFloat(), c.stored) << c.in;
+    }
+    t->Cancel();
+  }
+}
+
+TEST_F(MemTableTest, FindRecLookupAllAndLocate) {
+  TMemTableEh* t = MakeTable({{1, u"Петров", 5.0, Null()},
+                              {10, u"петров", 5.0, Null()},
+                              {123, u"Сидоров", 7.0, Null()},
+                              {2, u"Иванов", 5.0, Null()}});
+  EXPECT_EQ(t->FindRec(u"ID", 1, {loPartialKey}, 0, false), 0);
+  EXPECT_EQ(t->FindRec(u"ID", 1, {loPartialKey}, 1, false), 1) << "1 matches 10 as text";
+  EXPECT_EQ(t->FindRec(u"ID", 1, {loPartialKey}, 2, false), 2) << "and 123";
+  EXPECT_EQ(t->FindRec(u"ID", 1, {}, 1, false), -1);
+
+  Variant three = t->LookupAll(u"AMOUNT", 5.0, u"ID", {});
+  ASSERT_TRUE(VarIsArray(three));
+  EXPECT_EQ(VarArrayHighBound(three, 1) - VarArrayLowBound(three, 1) + 1, 3);
+  Variant again = t->LookupAll(u"AMOUNT", 5.0, u"ID", {});
+  EXPECT_EQ(VarArrayHighBound(again, 1) - VarArrayLowBound(again, 1) + 1, 3) << "a second call starts afresh";
+  EXPECT_EQ(t->LookupAll(u"AMOUNT", 7.0, u"ID", {}).AsInteger(), 123);
+  EXPECT_TRUE(VarIsEmpty(t->LookupAll(u"AMOUNT", 9.0, u"ID", {})));
+
+  EXPECT_TRUE(t->Locate(u"NAME", u"ПЕТРОВ", {loCaseInsensitive}));
+  EXPECT_EQ(t->FieldByName(u"ID")->GetAsInteger(), 1);
+
+  // An index over the key is used and finds the same record.
+  t->GetIndexDefs()->Add(u"byId", u"ID", {ixPrimary});
+  t->Close();
+  t->Open();
+  EXPECT_TRUE(t->Locate(u"ID", 123, {}));
+  EXPECT_EQ(t->FieldByName(u"NAME")->GetAsString(), u"Сидоров");
+}
+
+TEST_F(MemTableTest, SortOrderPutsNullsFirstKeepsEqualKeysStableAndRejectsUnknownFields) {
+  TMemTableEh* t = MakeTable(
+      {{1, u"b", 2.0, Null()}, {2, u"a", Null(), Null()}, {3, u"c", 2.0, Null()}, {4, u"d", 1.0, Null()}});
+  t->SetSortOrder(u"AMOUNT");
+  EXPECT_EQ(Ids(t), (std::vector<int>{2, 4, 1, 3}));
+  t->SetSortOrder(u"AMOUNT DESC");
+  EXPECT_EQ(Ids(t), (std::vector<int>{1, 3, 4, 2}));
+  t->SetSortOrder(u"AMOUNT;NAME DESC");
+  EXPECT_EQ(Ids(t), (std::vector<int>{2, 4, 3, 1}));
+  t->SetSortOrder(String());
+  t->SortByFields(u"NAME");
+  EXPECT_EQ(Ids(t), (std::vector<int>{2, 1, 3, 4})) << "SortByFields reorders the store itself";
+}
+
+TEST_F(MemTableTest, TreeViewShowsLevelsAndExpandsNodes) {
+  TMemTableEh* t = MakeTable({{3, u"child", 0.0, 1}, {1, u"root", 0.0, Null()}, {2, u"other", 0.0, Null()}});
+  t->GetTreeList()->SetKeyFieldName(u"ID");
+  t->GetTreeList()->SetRefParentFieldName(u"PID");
+  t->GetTreeList()->SetActive(true);
+  EXPECT_EQ(Ids(t), (std::vector<int>{1, 2})) << "the child is hidden under its collapsed parent";
+  t->First();
+  EXPECT_EQ(t->GetTreeNodeLevel(), 1);
+  EXPECT_TRUE(t->GetTreeNodeHasChildren());
+  t->SetTreeNodeExpanded(true);
+  EXPECT_EQ(Ids(t), (std::vector<int>{1, 3, 2}));
+  t->RecNo();
+  t->SetRecNo(2);
+  EXPECT_EQ(t->GetTreeNodeLevel(), 2);
+  EXPECT_EQ(t->GetPrevVisibleTreeNodeLevel(), 1);
+  EXPECT_EQ(t->SetTreeNodeExpandedAtRow(0, false), 1) << "the hidden active record's parent is shown";
+}
+
+class RecordingReceiver : public TComponent, public IMTEventReceiverEh {
+ public:
+  RecordingReceiver() : TComponent(nullptr) {}
+  void MTEvent(Integer rowNum, TMTViewEventTypeEh event, Integer oldRowNum) override {
+    events.push_back({rowNum, event, oldRowNum});
+  }
+  struct Event {
+    Integer row;
+    TMTViewEventTypeEh event;
+    Integer oldRow;
+  };
+  std::vector<Event> events;
+};
+
+TEST_F(MemTableTest, ReceiversGetOneEventOrOneCollapsedEventAfterDisabledControls) {
+  TMemTableEh* t = MakeTable({{1, u"a", 1.0, Null()}});
+  RecordingReceiver receiver;
+  t->RegisterEventReceiver(&receiver);
+  t->MTDisableControls();
+  t->AppendRecord({2, u"b", 2.0, Null()});
+  receiver.events.clear();
+  t->MTEnableControls(false);
+  ASSERT_FALSE(receiver.events.empty());
+  EXPECT_EQ(receiver.events.front().event, mtViewDataChangedEh);
+
+  receiver.events.clear();
+  t->AppendRecord({3, u"c", 3.0, Null()});
+  bool inserted = false;
+  for (const auto& e : receiver.events) inserted |= e.event == mtRowInsertedEh;
+  EXPECT_TRUE(inserted);
+  t->UnregisterEventReceiver(&receiver);
+}
+
+TEST_F(MemTableTest, InstantReadingSeesRowsWithoutMovingAndMustBeBalanced) {
+  TMemTableEh* t = MakeTable({{1, u"a", 1.0, Null()}, {2, u"b", 2.0, Null()}, {3, u"c", 3.0, Null()}});
+  EXPECT_THROW(t->InstantReadLeave(), Exception);
+  t->InstantReadEnter(2);
+  EXPECT_EQ(t->FieldByName(u"ID")->GetAsInteger(), 3);
+  t->InstantReadLeave();
+  EXPECT_EQ(t->FieldByName(u"ID")->GetAsInteger(), 1);
+  t->Next();
+  t->Insert();
+  EXPECT_EQ(t->InstantReadRowCount(), t->RecordCount() + 1);
+  t->Cancel();
+}
+
+TEST_F(MemTableTest, RangeAggregatesSkipNullsAndLeaveSumOfDatesEmpty) {
+  auto* t = new TMemTableEh(owner_.get());
+  t->GetFieldDefs()->Add(u"D", ftDateTime);
+  t->GetFieldDefs()->Add(u"N", ftFloat);
+  t->CreateDataSet();
+  t->AppendRecord({Variant(TDateTime(45000.0)), 2.0});
+  t->AppendRecord({Variant(TDateTime(45010.0)), Null()});
+  t->AppendRecord({Null(), 4.0});
+  TAggrResultArr r;
+  t->GetAggregatedValuesForRange({}, {}, String(), r, {agfCountEh});
+  EXPECT_EQ(r[agfCountEh].AsInteger(), 3);
+  t->GetAggregatedValuesForRange({}, {}, u"N", r, {agfSumEh, agfCountEh, agfAvg, agfMin, agfMax});
+  EXPECT_EQ(r[agfSumEh].AsDouble(), 6.0);
+  EXPECT_EQ(r[agfCountEh].AsInteger(), 2);
+  EXPECT_EQ(r[agfAvg].AsDouble(), 3.0);
+  EXPECT_EQ(r[agfMin].AsDouble(), 2.0);
+  t->GetAggregatedValuesForRange({}, {}, u"D", r, {agfSumEh, agfMin, agfMax});
+  EXPECT_TRUE(VarIsNull(r[agfSumEh]));
+  EXPECT_EQ(r[agfMax].AsDouble(), 45010.0);
+  t->GetAggregatedValuesForRange(t->RecToBookmark(nullptr), {}, u"N", r, {agfSumEh, agfCountEh});
+  EXPECT_TRUE(VarIsNull(r[agfSumEh])) << "an invalid bookmark gives the empty result";
+}
+
+TEST_F(MemTableTest, BlobStreamsKeepNullAndReadWideTextAtFullSize) {
+  auto* t = new TMemTableEh(owner_.get());
+  t->GetFieldDefs()->Add(u"W", ftWideMemo);
+  t->GetFieldDefs()->Add(u"B", ftBlob);
+  t->CreateDataSet();
+  t->Append();
+  TField* wide = t->FieldByName(u"W");
+  TField* blob = t->FieldByName(u"B");
+  wide->SetAsString(u"Абвг");
+  {
+    std::unique_ptr<TStream> s(t->CreateBlobStream(wide, bmRead));
+    EXPECT_EQ(s->GetSize(), 8) << "four UTF-16 characters";
+  }
+  {
+    std::unique_ptr<TStream> s(t->CreateBlobStream(blob, bmRead));
+    EXPECT_EQ(s->GetSize(), 0);
+  }
+  EXPECT_TRUE(blob->IsNull()) << "reading a null blob leaves it null";
+  {
+    std::unique_ptr<TStream> s(t->CreateBlobStream(blob, bmWrite));
+    const char bytes[] = "12345";
+    s->Write(bytes, 5);
+  }
+  t->Post();
+  EXPECT_EQ(VarToBytes(blob->GetAsVariant()).size(), 5u);
+  t->Edit();
+  { std::unique_ptr<TStream> s(t->CreateBlobStream(blob, bmWrite)); }
+  t->Post();
+  EXPECT_TRUE(blob->IsNull()) << "an emptied blob is null";
+}
+
+TEST_F(MemTableTest, SavedFilesLoadBackAndDamagedFilesLeaveTheTableAsItWas) {
+  auto* t = new TMemTableEh(owner_.get());
+  t->GetFieldDefs()->Add(u"I", ftInteger);
+  t->GetFieldDefs()->Add(u"S", ftWideString, 30);
+  t->GetFieldDefs()->Add(u"F", ftFloat);
+  t->GetFieldDefs()->Add(u"D", ftDateTime);
+  t->GetFieldDefs()->Add(u"B", ftBoolean);
+  t->GetFieldDefs()->Add(u"C", ftCurrency);
+  t->GetFieldDefs()->Add(u"L", ftLargeint);
+  t->GetFieldDefs()->Add(u"M", ftWideMemo);
+  t->GetFieldDefs()->Add(u"X", ftBlob);
+  t->GetFieldDefs()->Add(u"PID", ftInteger);
+  t->CreateDataSet();
+  t->AppendRecord({1, u"строка 'один'", 1.5, Variant(TDateTime(45000.25)), true, Variant(Currency(12.34)),
+                   Variant(Int64(1) << 40), u"memo", VarArrayOfBytes({1, 2, 3}), Null()});
+  t->AppendRecord({2, Null(), Null(), Null(), Null(), Null(), Null(), Null(), Null(), 1});
+  for (TDfmStreamFormatEh format : {dfmBinaryEh, dfmTextEh}) {
+    const std::string path = TempPath(format == dfmBinaryEh ? "b.dat" : "t.dat");
+    t->SaveToFile(Utf8ToString(path), format);
+    auto* copy = new TMemTableEh(owner_.get());
+    copy->LoadFromFile(Utf8ToString(path));
+    copy->Open();
+    ASSERT_EQ(copy->RecordCount(), 2);
+    copy->First();
+    for (TField* field : t->GetFields()->List()) {
+      t->First();
+      EXPECT_TRUE(
+          VarEqualsEh(copy->FieldByName(field->GetFieldName())->GetAsVariant(), field->GetAsVariant()) ||
+          VarToStr(copy->FieldByName(field->GetFieldName())->GetAsVariant()) ==
+              VarToStr(field->GetAsVariant()))
+          << StringToUtf8(field->GetFieldName());
+    }
+    copy->Next();
+    EXPECT_TRUE(copy->FieldByName(u"X")->IsNull()) << "a null blob stays null";
+    EXPECT_TRUE(copy->FieldByName(u"S")->IsNull());
+    copy->GetTreeList()->SetKeyFieldName(u"I");
+    copy->GetTreeList()->SetRefParentFieldName(u"PID");
+    copy->GetTreeList()->SetActive(true);
+    copy->First();
+    EXPECT_TRUE(copy->GetTreeNodeHasChildren()) << "the tree is rebuilt from the loaded keys";
+
+    // A truncated file raises and the table keeps its rows.
+    std::string bytes;
+    {
+      std::ifstream in(path, std::ios::binary);
+      bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    {
+      std::ofstream out(path, std::ios::binary | std::ios::trunc);
+      out.write(bytes.data(), static_cast<std::streamsize>(bytes.size() / 2));
+    }
+    Integer shown = copy->RecordCount();
+    EXPECT_ANY_THROW(copy->LoadFromFile(Utf8ToString(path)));
+    EXPECT_TRUE(copy->GetActive());
+    EXPECT_EQ(copy->RecordCount(), shown);
+    EXPECT_EQ(copy->GetMemTableData()->GetRecordsList()->GetCount(), 2);
+    std::remove(path.c_str());
+  }
+}
+
+TEST_F(MemTableTest, SaveReplacesTheFileOnlyWhenComplete) {
+  TMemTableEh* t = MakeTable({{1, u"a", 1.0, Null()}});
+  const std::string path = TempPath("keep.dat");
+  t->SaveToFile(Utf8ToString(path));
+  auto before = std::filesystem::file_size(path);
+  // The folder becomes read-only: the temporary file cannot be made and the old file stays whole.
+  const std::string dir = TempPath("ro");
+  std::filesystem::create_directory(dir);
+  const std::string inside = dir + "/t.dat";
+  t->SaveToFile(Utf8ToString(inside));
+  std::filesystem::permissions(dir, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  t->AppendRecord({2, u"b", 2.0, Null()});
+  if (getuid() != 0) {
+    EXPECT_ANY_THROW(t->SaveToFile(Utf8ToString(inside)));
+    EXPECT_EQ(std::filesystem::file_size(inside), before);
+  }
+  std::filesystem::permissions(dir, std::filesystem::perms::owner_all);
+  std::filesystem::remove_all(dir);
+  std::remove(path.c_str());
+}
+
+TEST_F(MemTableTest, ExternalDataIsSharedAndCannotBeCircular) {
+  TMemTableEh* source = MakeTable({{1, u"a", 1.0, Null()}, {2, u"b", 2.0, Null()}});
+  auto* view = new TMemTableEh(owner_.get());
+  EXPECT_THROW(view->SetExternalMemData(view), Exception);
+  view->SetExternalMemData(source);
+  view->Open();
+  EXPECT_EQ(Ids(view), (std::vector<int>{1, 2}));
+  view->SetFilter(u"ID > 1");
+  view->SetFiltered(true);
+  EXPECT_EQ(Ids(view), (std::vector<int>{2}));
+  EXPECT_EQ(Ids(source), (std::vector<int>{1, 2})) << "each table filters its own view";
+  source->AppendRecord({3, u"c", 3.0, Null()});
+  EXPECT_EQ(Ids(view), (std::vector<int>{2, 3}));
+}
+
+TEST_F(MemTableTest, LoadFromMemTableCopiesTheShownRecordsOrAll) {
+  TMemTableEh* source = MakeTable({{1, u"a", 1.0, Null()}, {2, u"b", 2.0, Null()}, {3, u"c", 3.0, Null()}});
+  source->SetFilter(u"ID <> 2");
+  source->SetFiltered(true);
+  auto* copy = new TMemTableEh(owner_.get());
+  EXPECT_EQ(copy->LoadFromMemTableEh(source, 0, lmCopy, {tloOpenOnLoad}), 2);
+  EXPECT_EQ(Ids(copy), (std::vector<int>{1, 3}));
+  EXPECT_EQ(copy->LoadFromMemTableEh(source, 0, lmCopy, {tloOpenOnLoad, tloDisregardFilterEh}), 3);
+  EXPECT_EQ(copy->LoadFromMemTableEh(source, 0, lmCopyStructureOnly, {tloOpenOnLoad}), 0);
+  EXPECT_EQ(copy->RecordCount(), 0);
+
+  auto* target = new TMemTableEh(owner_.get());
+  target->LoadFromDataSet(source, 0, lmCopy, false);
+  EXPECT_EQ(Ids(target), (std::vector<int>{1, 3}));
+}
+
+}  // namespace
