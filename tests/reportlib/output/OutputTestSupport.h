@@ -1,0 +1,41 @@
+// Pages for the output tests: small metafiles that carry their page number as text, so a test can
+// tell which page it got back.
+#pragma once
+
+#include <memory>
+#include <random>
+
+#include "platform/controls/TestSupport.h"
+#include "platform/graphics/Metafile.h"
+#include "platform/rtl/Strings.h"
+
+inline std::unique_ptr<TMetafile> MakePage(Integer number, const String& text = u"Страница",
+                                           Integer width = 794, Integer height = 1123) {
+  InitTestApplication();
+  auto page = std::make_unique<TMetafile>();
+  page->SetWidth(width);
+  page->SetHeight(height);
+  {
+    TMetafileCanvas canvas(page.get(), nullptr);
+    canvas.GetFont()->SetName(u"Arial");
+    canvas.GetFont()->SetSize(12);
+    canvas.TextOut(40, 40, text + u" " + IntToStr(number));
+    canvas.Rectangle(20, 20, width - 20, height - 20);
+    canvas.MoveTo(20, 80);
+    canvas.LineTo(width - 20, 80 + number % 50);
+  }
+  return page;
+}
+
+inline String PageText(TMetafile* page) {
+  String all;
+  for (const TEmfTextRecord& r : MetafileTextRecords(page)) all += r.Text;
+  return all;
+}
+
+inline TBytes RandomBytes(size_t size, unsigned seed) {
+  std::mt19937 gen(seed);
+  TBytes bytes(size);
+  for (Byte& b : bytes) b = static_cast<Byte>(gen());
+  return bytes;
+}
