@@ -48,15 +48,18 @@ kiv_check_name() {
 
 # Per-database settings and rights are not copied with a template, so every database gets them
 # again here. Only the project's groups connect; nobody makes temporary objects.
-kiv_apply_database_settings() {
-  local db=$1
-  kiv_psql -d postgres <<SQL
-ALTER DATABASE $db SET datestyle = 'ISO, DMY';
-ALTER DATABASE $db SET search_path = public, cmn_inventory_items, mnf_app, accounts_dep;
-ALTER DATABASE $db SET client_encoding = 'UTF8';
-REVOKE CONNECT, TEMPORARY ON DATABASE $db FROM PUBLIC;
-GRANT CONNECT ON DATABASE $db TO kiv_read;
+kiv_database_settings_sql() {
+  cat <<SQL
+ALTER DATABASE $1 SET datestyle = 'ISO, DMY';
+ALTER DATABASE $1 SET search_path = public, cmn_inventory_items, mnf_app, accounts_dep;
+ALTER DATABASE $1 SET client_encoding = 'UTF8';
+REVOKE CONNECT, TEMPORARY ON DATABASE $1 FROM PUBLIC;
+GRANT CONNECT ON DATABASE $1 TO kiv_read;
 SQL
+}
+
+kiv_apply_database_settings() {
+  kiv_database_settings_sql "$1" | kiv_psql -d postgres
 }
 
 # Fingerprint of everything the template is built from; a changed file rebuilds the template.
