@@ -28,7 +28,12 @@ function(kiv_test target)
     return()
   endif()
   add_executable(${target} ${sources})
-  target_link_libraries(${target} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
+  # A binary that links the testing library starts through its main, which initialises the libraries.
+  set(main GTest::gtest_main)
+  if(platform_testing IN_LIST ARG_DEPS)
+    set(main)
+  endif()
+  target_link_libraries(${target} PRIVATE ${ARG_DEPS} GTest::gtest ${main} GTest::gmock)
   target_compile_definitions(${target} PRIVATE KIV_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   # An empty LABELS value would shift the property list, so it is added only when given.
   set(properties ENVIRONMENT "QT_QPA_PLATFORM=offscreen")

@@ -523,8 +523,6 @@ void TCustomActionList::RemoveAction(TContainedAction* action) {
 
 TActionList::TActionList(TComponent* owner) : TCustomActionList(owner) {}
 
-KIV_REGISTER_CLASS(TAction);
-KIV_REGISTER_CLASS(TActionList);
 
 // Controls reach their action links through the controls unit's hooks.
 namespace {

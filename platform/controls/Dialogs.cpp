@@ -830,10 +830,6 @@ TSavePictureDialog::TSavePictureDialog(TComponent* owner) : TSaveDialog(owner) {
   SetFilter(GraphicFilter(TGraphic::StaticClass()));
 }
 
-KIV_REGISTER_CLASS(TOpenDialog);
-KIV_REGISTER_CLASS(TSaveDialog);
-KIV_REGISTER_CLASS(TOpenPictureDialog);
-KIV_REGISTER_CLASS(TSavePictureDialog);
 
 // ---- Font and colour ----
 
@@ -964,5 +960,3 @@ bool ClickActiveDialogButton(const String& caption) {
   return false;
 }
 
-KIV_REGISTER_CLASS(TFontDialog);
-KIV_REGISTER_CLASS(TColorDialog);

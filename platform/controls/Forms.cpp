@@ -31,14 +31,6 @@ TApplication* Application = new TApplication(nullptr);
 TScreen* Screen = new TScreen(nullptr);
 TClass HintWindowClass = THintWindow::StaticClass();
 
-// Registered here, in the unit every program links, so that form resources find them even when the
-// program's code names none of them.
-static const bool kStandardClassesRegistered = [] {
-  RegisterClasses({TForm::StaticClass(), TDataModule::StaticClass(), TLabel::StaticClass(),
-                   TEdit::StaticClass(), TButton::StaticClass(), TTimer::StaticClass()});
-  return true;
-}();
-
 namespace {
 TMessageBoxHandler& MessageBoxHandler() {
   static TMessageBoxHandler handler;

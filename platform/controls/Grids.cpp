@@ -1716,5 +1716,3 @@ int TStringGridStrings::AddObject(const String& s, TObject* object) {
   throw EInvalidGridOperation(SInvalidStringGridOp);
 }
 
-KIV_REGISTER_CLASS(TDrawGrid);
-KIV_REGISTER_CLASS(TStringGrid);

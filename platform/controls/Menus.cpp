@@ -954,9 +954,6 @@ TMenuItem* NewLine() {
   return item;
 }
 
-KIV_REGISTER_CLASS(TMenuItem);
-KIV_REGISTER_CLASS(TMainMenu);
-KIV_REGISTER_CLASS(TPopupMenu);
 
 // ---- The Qt side ----
 

@@ -15,12 +15,6 @@
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/Exception.h"
 
-KIV_REGISTER_CLASS(TRichEdit);
-
-// Referenced from the controls library's link options, so that the registration above is linked
-// into every program that uses the library.
-extern "C" const bool kiv_rich_edit_linked = true;
-
 namespace {
 
 TRichEditPrintHook& PrintHook() {

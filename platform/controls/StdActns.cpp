@@ -129,9 +129,3 @@ void TEditUndo::UpdateTarget(TObject* target) {
   SetEnabled(edit && !edit->GetReadOnly() && CanUndo(edit));
 }
 
-KIV_REGISTER_CLASS(TEditCopy);
-KIV_REGISTER_CLASS(TEditCut);
-KIV_REGISTER_CLASS(TEditPaste);
-KIV_REGISTER_CLASS(TEditSelectAll);
-KIV_REGISTER_CLASS(TEditDelete);
-KIV_REGISTER_CLASS(TEditUndo);

@@ -32,32 +32,6 @@
 // Form resources name these classes while no code may refer to them. This unit is always linked
 // (the forms unit registers TLabel and TButton from it), and naming every class here pulls the
 // other units of the standard controls into the program with it.
-KIV_REGISTER_CLASS(TCheckBox);
-KIV_REGISTER_CLASS(TRadioButton);
-KIV_REGISTER_CLASS(TGroupBox);
-KIV_REGISTER_CLASS(TComboBox);
-KIV_REGISTER_CLASS(TListBox);
-KIV_REGISTER_CLASS(TScrollBar);
-KIV_REGISTER_CLASS(TPanel);
-KIV_REGISTER_CLASS(TBevel);
-KIV_REGISTER_CLASS(TShape);
-KIV_REGISTER_CLASS(TImage);
-KIV_REGISTER_CLASS(TSplitter);
-KIV_REGISTER_CLASS(TRadioGroup);
-KIV_REGISTER_CLASS(TPaintBox);
-KIV_REGISTER_CLASS(TScrollBox);
-KIV_REGISTER_CLASS(TSpeedButton);
-KIV_REGISTER_CLASS(TBitBtn);
-KIV_REGISTER_CLASS(TDateTimePicker);
-KIV_REGISTER_CLASS(TProgressBar);
-KIV_REGISTER_CLASS(TPageControl);
-KIV_REGISTER_CLASS(TTabSheet);
-KIV_REGISTER_CLASS(TTabControl);
-KIV_REGISTER_CLASS(TToolBar);
-KIV_REGISTER_CLASS(TToolButton);
-KIV_REGISTER_CLASS(TStatusBar);
-KIV_REGISTER_CLASS(TUpDown);
-KIV_REGISTER_CLASS(TTrackBar);
 
 namespace {
 const TTypeInfo* LayoutType() {

@@ -735,9 +735,3 @@ void TCustomMemo::KeyPress(Char& key) {
 }
 
 void TCustomMemo::DoEnter() { TWinControl::DoEnter(); }
-
-// TEdit is named by the forms unit too, so this file is linked into every program with forms.
-static const bool kEditClassesRegistered = [] {
-  RegisterClasses({TEdit::StaticClass(), TMemo::StaticClass(), TMaskEdit::StaticClass()});
-  return true;
-}();

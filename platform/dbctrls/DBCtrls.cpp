@@ -31,17 +31,6 @@ void LinkDataSource(TComponent* control, TDataLink* link, TDataSource* value) {
 
 }  // namespace
 
-// Referenced by the library's link options so that the registrations below are always linked.
-extern "C" {
-int kiv_dbctrls_linked = 0;
-}
-
-// The classes for form resources.
-static const bool kDataControlsRegistered = [] {
-  RegisterClasses({TDBText::StaticClass(), TDBEdit::StaticClass(), TDBLookupComboBox::StaticClass()});
-  return true;
-}();
-
 namespace {
 // How a field's focus request (TField::FocusControl) reaches its control. Installed when the first
 // data control is made: the handler's own static may be initialised after this file's statics.

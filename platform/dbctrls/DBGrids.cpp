@@ -1303,6 +1303,3 @@ void TCustomDBGrid::DrawCell(Integer ACol, Integer ARow, const TRect& ARect, TGr
     OnDrawDataCell(this, ARect, column->GetField(), AState);
   DrawColumnCell(ARect, dataCol, column, AState);
 }
-
-KIV_REGISTER_CLASS(TDBGrid);
-KIV_REGISTER_CLASS(TColumn);

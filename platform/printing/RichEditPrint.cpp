@@ -1,7 +1,10 @@
 // Printing of the rich edit: the text goes page after page through format-range calls onto the
-// process-wide printer. Installed into the controls layer, which cannot link printing itself.
+// process-wide printer. Installed into the controls layer, which cannot link printing itself, by the
+// printing library's start-up.
+#include "platform/controls/ControlsLibrary.h"
 #include "platform/controls/RichEdit.h"
 #include "platform/printing/Printers.h"
+#include "platform/printing/PrintingLibrary.h"
 #include "platform/rtl/ScopeGuard.h"
 
 namespace {
@@ -37,13 +40,9 @@ void PrintRichEdit(TCustomRichEdit* edit, const String& title) {
   printer->EndDoc();
 }
 
-const bool kInstalled = [] {
-  SetRichEditPrintHook(&PrintRichEdit);
-  return true;
-}();
-
 }  // namespace
 
-// Referenced from the printing library's link options, so that the hook above is installed in every
-// program that links printing.
-extern "C" const bool kiv_rich_edit_print_linked = kInstalled;
+void InitializePrinting() {
+  InitializeControls();
+  SetRichEditPrintHook(&PrintRichEdit);
+}

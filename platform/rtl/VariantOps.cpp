@@ -404,7 +404,10 @@ TVariantRelationship VarCompareValue(const Variant& a, const Variant& b) {
         return vrNotEqual;
     }
   } catch (const EVariantError&) {
+    // Two values that do not convert into each other (text that is no number against a number) have
+    // no order: "not equal" is the answer the caller asked for, not a failure it must hear of.
   } catch (const EConvertError&) {
+    // The same: a conversion that fails says the values are of kinds that do not compare.
   }
   return vrNotEqual;
 }

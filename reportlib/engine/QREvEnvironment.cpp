@@ -5,7 +5,6 @@
 #include "platform/classes/Lists.h"
 #include "platform/classes/SpecialFolders.h"
 #include "platform/classes/Streaming.h"
-#include "platform/controls/Forms.h"
 #include "platform/rtl/DateFormat.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Exception.h"
@@ -26,13 +25,19 @@ std::recursive_mutex& SharedLock() {
 // give back their count of the global environment's preparation no more.
 thread_local bool unprepareUnderWay = false;
 
+IQRExprHost* host = nullptr;
+
 // The application's title; before the application has one, the program's name, which is what the
 // title starts as.
 String ApplicationTitle() {
-  if (Application && !Application->GetTitle().empty()) return Application->GetTitle();
+  if (host && !host->GetApplicationTitle().empty()) return host->GetApplicationTitle();
   return ChangeFileExt(ExtractFileName(ParamStr(0)), String());
 }
 }  // namespace
+
+void SetQRExprHost(IQRExprHost* value) { host = value; }
+
+IQRExprHost* GetQRExprHost() { return host; }
 
 // ---- TQREvEmbeddedFunction ----
 

@@ -5,10 +5,12 @@
 
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "platform/classes/StringList.h"
 #include "reportlib/engine/QREvaluator.h"
 
+class TComponent;
 class TList;
 class TReader;
 class TWriter;
@@ -113,6 +115,22 @@ class TQREvEnvironment : public TStringList {
   std::unique_ptr<TList> OwnDataSets;
   bool shared_ = false;
 };
+
+// What expressions need of the program around them, given through this interface so that the engine
+// does not link the controls: the application's title (AppName) and the owners of the components that
+// report functions look up by name. The program, or a test, that runs reports over forms installs one;
+// without one AppName is the program's file name and no component is found.
+class IQRExprHost {
+ public:
+  virtual ~IQRExprHost() = default;
+  // Empty while the application has no title of its own.
+  virtual String GetApplicationTitle() const = 0;
+  // In lookup order: the open forms in screen order, then, with dataModules, the data modules.
+  virtual std::vector<TComponent*> GetComponentOwners(bool dataModules) const = 0;
+};
+// Null takes the host away; the caller keeps ownership.
+void SetQRExprHost(IQRExprHost* host);
+IQRExprHost* GetQRExprHost();
 
 // The process-wide environment (AppStartTime, AppStartDate, AppName), made on first use after the
 // function library. Its preparation is counted under a lock, as reports may run on several threads.

@@ -8,7 +8,6 @@
 #include "platform/classes/IniFiles.h"
 #include "platform/classes/Registry.h"
 #include "platform/classes/TypInfo.h"
-#include "platform/controls/Forms.h"
 #include "platform/data/DataSet.h"
 #include "platform/rtl/DateFormat.h"
 #include "platform/rtl/DateUtils.h"
@@ -16,6 +15,7 @@
 #include "platform/rtl/FloatFormat.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/Strings.h"
+#include "reportlib/engine/QREvEnvironment.h"
 #include "reportlib/engine/QRFunctionLibrary.h"
 
 namespace {
@@ -154,14 +154,9 @@ void RegisterQRFunctionOnce(TQRLibraryItemClass ElementClass, const String& Name
 
 TComponent* FindComponentOnForms(const String& Name, bool dataModules,
                                  const std::function<bool(TComponent*)>& accepts) {
-  if (!Screen) return nullptr;
-  for (Integer i = 0; i < Screen->GetCustomFormCount(); ++i) {
-    TComponent* found = Screen->GetCustomForm(i)->FindComponent(Name);
-    if (found && accepts(found)) return found;
-  }
-  if (!dataModules) return nullptr;
-  for (Integer i = 0; i < Screen->GetDataModuleCount(); ++i) {
-    TComponent* found = Screen->GetDataModule(i)->FindComponent(Name);
+  if (!GetQRExprHost()) return nullptr;
+  for (TComponent* owner : GetQRExprHost()->GetComponentOwners(dataModules)) {
+    TComponent* found = owner->FindComponent(Name);
     if (found && accepts(found)) return found;
   }
   return nullptr;
@@ -177,9 +172,8 @@ TComponent* FindReportComponent(const String& Name, TClass ComponentClass, const
 }
 
 IQRExprReport* FirstReportOnForms() {
-  if (!Screen) return nullptr;
-  for (Integer i = 0; i < Screen->GetCustomFormCount(); ++i) {
-    TCustomForm* form = Screen->GetCustomForm(i);
+  if (!GetQRExprHost()) return nullptr;
+  for (TComponent* form : GetQRExprHost()->GetComponentOwners(false)) {
     for (int j = 0; j < form->GetComponentCount(); ++j)
       if (auto* report = dynamic_cast<IQRExprReport*>(form->GetComponent(j))) return report;
   }

@@ -17,9 +17,9 @@
 #include "platform/classes/SpecialFolders.h"
 #include "platform/controls/ExtCtrls.h"
 #include "platform/controls/Forms.h"
-#include "platform/controls/TestSupport.h"
 #include "platform/rtl/Utf.h"
-#include "stock/StartupForms.h"
+#include "platform/testing/TestSupport.h"
+#include "erp/StartupForms.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "app/Unit6.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/ExtCtrls.h"
-#include "platform/controls/TestSupport.h"
+#include "platform/testing/TestSupport.h"
 #include "tests/app/AppFixture.h"
 
 namespace {

@@ -12,11 +12,11 @@
 #include "app/Unit23.h"
 #include "app/Unit6.h"
 #include "platform/controls/Dialogs.h"
-#include "platform/controls/TestSupport.h"
 #include "platform/data/Fields.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Utf.h"
-#include "stock/StartupForms.h"
+#include "platform/testing/TestSupport.h"
+#include "erp/StartupForms.h"
 #include "tests/app/AppFixture.h"
 
 namespace {

@@ -4,9 +4,9 @@
 
 #include "app/ExcelWriter.h"
 #include "platform/controls/Dialogs.h"
-#include "platform/controls/TestSupport.h"
 #include "platform/excel/ExcelAutomation.h"
 #include "platform/rtl/Utf.h"
+#include "platform/testing/TestSupport.h"
 #include "tests/app/AppFixture.h"
 
 namespace {
@@ -137,7 +137,8 @@ TEST_F(ExcelWriterTest, AWorkbookThatCannotBeSavedIsReportedAndNothingIsOpened) 
   EXPECT_EQ(writer.ShowExcel(true), 1);
   ASSERT_EQ(boxes.Count(), 1);
   EXPECT_EQ(boxes.Last().Caption, u"Ошибка Microsoft Excel");
-  EXPECT_NE(boxes.Last().Text.find(u"Cannot write workbook"), String::npos) << StringToUtf8(boxes.Last().Text);
+  EXPECT_NE(boxes.Last().Text.find(u"Cannot write workbook"), String::npos)
+      << StringToUtf8(boxes.Last().Text);
   EXPECT_TRUE(opened_.empty());
 }
 

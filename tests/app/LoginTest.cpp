@@ -12,9 +12,9 @@
 #include "platform/controls/Menus.h"
 #include "platform/controls/StdCtrls.h"
 #include "platform/controls/StyleManager.h"
-#include "platform/controls/TestSupport.h"
 #include "platform/rtl/Utf.h"
 #include "platform/rtl/Variant.h"
+#include "platform/testing/TestSupport.h"
 #include "tests/app/AppFixture.h"
 
 namespace {

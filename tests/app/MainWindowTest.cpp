@@ -10,8 +10,8 @@
 #include "platform/controls/ExtCtrls.h"
 #include "platform/controls/Menus.h"
 #include "platform/controls/StdCtrls.h"
-#include "platform/controls/TestSupport.h"
 #include "platform/rtl/Utf.h"
+#include "platform/testing/TestSupport.h"
 #include "tests/app/AppFixture.h"
 
 namespace {

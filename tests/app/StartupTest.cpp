@@ -6,7 +6,7 @@
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Forms.h"
 #include "platform/controls/StyleManager.h"
-#include "platform/controls/TestSupport.h"
+#include "platform/testing/TestSupport.h"
 #include "tests/app/AppFixture.h"
 
 namespace {

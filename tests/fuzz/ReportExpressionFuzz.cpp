@@ -14,7 +14,7 @@
 #include "platform/rtl/Variant.h"
 #include "reportlib/engine/QREvEnvironment.h"
 #include "reportlib/engine/QREvaluator.h"
-#include "tests/reportlib/engine/TestDataSet.h"
+#include "tests/platform/data/conformance/TestDataSet.h"
 
 namespace {
 
@@ -22,11 +22,11 @@ namespace {
 struct TFixture {
   TFixture() : data(nullptr) {
     data.SetName(u"Lines");
-    data.AddColumn(u"A", ftInteger);
-    data.AddColumn(u"S", ftWideString, 20);
-    data.AddColumn(u"F", ftFloat);
-    data.AddColumn(u"D", ftDate);
-    data.AddColumn(u"B", ftBoolean);
+    data.GetFieldDefs()->Add(u"A", ftInteger);
+    data.GetFieldDefs()->Add(u"S", ftWideString, 20);
+    data.GetFieldDefs()->Add(u"F", ftFloat);
+    data.GetFieldDefs()->Add(u"D", ftDate);
+    data.GetFieldDefs()->Add(u"B", ftBoolean);
     data.AddRow({Variant(3), Variant(u"text"), Variant(2.5), Variant::FromDate(45000), Variant(true)});
     data.AddRow({Variant(-7), Variant::Null(), Variant(-0.5), Variant::Null(), Variant(false)});
     data.Open();

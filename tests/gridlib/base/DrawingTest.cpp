@@ -6,7 +6,7 @@
 
 #include "gridlib/base/GridLibCore.h"
 #include "gridlib/base/ToolCtrlsEh.h"
-#include "platform/controls/TestSupport.h"
+#include "platform/testing/TestSupport.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "gridlib/base/SettingsKeepersEh.h"
 #include "platform/controls/Forms.h"
 #include "platform/controls/StdEdits.h"
-#include "platform/controls/TestSupport.h"
+#include "platform/testing/TestSupport.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "gridlib/base/GridLibLangConsts.h"
 #include "gridlib/base/LanguageResManEh.h"
 #include "platform/classes/TypInfo.h"
-#include "platform/controls/TestSupport.h"
 #include "platform/rtl/Utf.h"
+#include "platform/testing/TestSupport.h"
 
 namespace {
 

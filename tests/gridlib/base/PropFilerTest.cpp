@@ -5,7 +5,7 @@
 #include "gridlib/base/PropFilerEh.h"
 #include "gridlib/base/SettingsKeepersEh.h"
 #include "platform/classes/TypInfo.h"
-#include "platform/controls/TestSupport.h"
+#include "platform/testing/TestSupport.h"
 
 namespace {
 

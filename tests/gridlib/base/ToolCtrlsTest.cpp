@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "gridlib/base/ToolCtrlsEh.h"
-#include "platform/controls/TestSupport.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/Utf.h"
+#include "platform/testing/TestSupport.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "gridlib/base/ToolCtrlsEh.h"
 #include "platform/controls/Forms.h"
-#include "platform/controls/TestSupport.h"
+#include "platform/testing/TestSupport.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include "platform/controls/Buttons.h"
 #include "platform/controls/Forms.h"
-#include "platform/controls/TestSupport.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/testing/TestSupport.h"
 
 namespace {
 

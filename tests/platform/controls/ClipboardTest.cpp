@@ -15,11 +15,11 @@
 
 #include "platform/controls/Clipbrd.h"
 #include "platform/controls/Forms.h"
-#include "platform/controls/TestSupport.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/rtl/AnsiString.h"
 #include "platform/rtl/Strings.h"
+#include "platform/testing/TestSupport.h"
 
 extern char** environ;
 

@@ -7,10 +7,10 @@
 #include "platform/classes/StringList.h"
 #include "platform/controls/ComCtrls.h"
 #include "platform/controls/Forms.h"
-#include "platform/controls/TestSupport.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/FormatSettings.h"
+#include "platform/testing/TestSupport.h"
 
 namespace {
 

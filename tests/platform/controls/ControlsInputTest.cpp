@@ -7,8 +7,8 @@
 
 #include "platform/controls/Forms.h"
 #include "platform/controls/StdCtrls.h"
-#include "platform/controls/TestSupport.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/testing/TestSupport.h"
 
 namespace {
 

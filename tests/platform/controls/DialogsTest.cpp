@@ -12,9 +12,9 @@
 #include "platform/controls/ExtCtrls.h"
 #include "platform/controls/Forms.h"
 #include "platform/controls/StdCtrls.h"
-#include "platform/controls/TestSupport.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/Utf.h"
+#include "platform/testing/TestSupport.h"
 
 namespace {
 

@@ -16,10 +16,10 @@
 #include "platform/controls/ExtCtrls.h"
 #include "platform/controls/Forms.h"
 #include "platform/controls/StdCtrls.h"
-#include "platform/controls/TestSupport.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Images.h"
 #include "platform/rtl/Utf.h"
+#include "platform/testing/TestSupport.h"
 
 namespace {
 

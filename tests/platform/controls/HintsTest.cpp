@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/controls/Forms.h"
-#include "platform/controls/TestSupport.h"
+#include "platform/testing/TestSupport.h"
 
 namespace {
 

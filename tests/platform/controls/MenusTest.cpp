@@ -13,8 +13,8 @@
 #include "platform/controls/Menus.h"
 #include "platform/controls/StdActns.h"
 #include "platform/controls/StdCtrls.h"
-#include "platform/controls/TestSupport.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/testing/TestSupport.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "platform/controls/ExtCtrls.h"
 #include "platform/controls/Forms.h"
 #include "platform/controls/StdCtrls.h"
-#include "platform/controls/TestSupport.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/testing/TestSupport.h"
 
 namespace {
 

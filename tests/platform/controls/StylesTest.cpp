@@ -5,8 +5,8 @@
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Forms.h"
 #include "platform/controls/StyleManager.h"
-#include "platform/controls/TestSupport.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/testing/TestSupport.h"
 
 namespace {
 

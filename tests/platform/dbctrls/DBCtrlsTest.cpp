@@ -7,10 +7,10 @@
 #include "platform/classes/Streams.h"
 #include "platform/classes/StringList.h"
 #include "platform/controls/Forms.h"
-#include "platform/controls/TestSupport.h"
 #include "platform/data/Fields.h"
 #include "platform/dbctrls/DBCtrls.h"
 #include "platform/rtl/Strings.h"
+#include "platform/testing/TestSupport.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
 namespace {

@@ -12,12 +12,12 @@
 #include "platform/classes/FormResources.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Forms.h"
-#include "platform/controls/TestSupport.h"
 #include "platform/dbctrls/DBGrids.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Images.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Utf.h"
+#include "platform/testing/TestSupport.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
 namespace {

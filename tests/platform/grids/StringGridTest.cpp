@@ -7,11 +7,11 @@
 
 #include "platform/controls/Forms.h"
 #include "platform/controls/Grids.h"
-#include "platform/controls/TestSupport.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Images.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Utf.h"
+#include "platform/testing/TestSupport.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/controls/RichEdit.h"
-#include "platform/controls/TestSupport.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/printing/Printers.h"
 #include "platform/rtl/Utf.h"
+#include "platform/testing/TestSupport.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <sstream>
 
 #include "platform/controls/RichEdit.h"
-#include "platform/controls/TestSupport.h"
 #include "platform/printing/Printers.h"
 #include "platform/rtl/Utf.h"
+#include "platform/testing/TestSupport.h"
 
 namespace {
 

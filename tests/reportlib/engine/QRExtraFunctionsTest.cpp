@@ -7,12 +7,13 @@
 #include <fstream>
 
 #include "ExprTestSupport.h"
-#include "tests/platform/data/conformance/TestDataSet.h"
 #include "platform/classes/Component.h"
 #include "platform/classes/Registry.h"
-#include "platform/controls/TestSupport.h"
 #include "platform/rtl/FormatSettings.h"
+#include "platform/testing/TestSupport.h"
 #include "reportlib/engine/QRExtraFunctions.h"
+#include "reportlib/output/ReportOutputLibrary.h"
+#include "tests/platform/data/conformance/TestDataSet.h"
 
 namespace {
 
@@ -165,6 +166,7 @@ T* Place(TComponent* owner, const String& name) {
 
 TEST(QRExtraFormsTest, CountersAndLookupsSearchTheOpenForms) {
   InitTestApplication();
+  InitializeReportOutput();
   auto form1 = std::make_unique<TForm>(nullptr, 0);
   form1->SetName(u"ReportForm");
   auto* query = Place<TTestDataSet>(form1.get(), u"Query1");

@@ -1,7 +1,7 @@
 // The creation of the accounting forms at start-up, in their fixed order: the main window first (it
-// makes the data module and the login form), then the 70 screens, each hidden. It lives in the top
-// library because it names the forms of every subsystem.
-#include "stock/StartupForms.h"
+// makes the data module and the login form), then the 70 screens, each hidden. It lives with the program
+// because it names the forms of every subsystem.
+#include "erp/StartupForms.h"
 
 #include "app/Unit1.h"
 #include "app/Unit10.h"

@@ -1,6 +1,6 @@
 // Helpers for tests of controls and forms: a headless application once per program, controls found
 // by name path, keys and mouse input sent the way the window system sends them, and pictures of
-// windows for pixel probes. Part of the controls library so that every test binary can use it.
+// windows for pixel probes. In the testing library, which only test binaries link.
 #pragma once
 
 #include <memory>

@@ -1,5 +1,5 @@
 // Test helpers over Qt: headless start, name paths, synthetic key, mouse and wheel events and grabs.
-#include "platform/controls/TestSupport.h"
+#include "platform/testing/TestSupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
