@@ -470,12 +470,28 @@ void TADOConnection::RollbackTrans() { EndTransaction(false); }
 
 void TADOConnection::EndTransaction(bool commit) {
   if (!inTransaction_) throw EADOError(u"No transaction is active");
-  // However it ends, the transaction is over afterwards.
-  auto over = MakeScopeExit([this] {
-    inTransaction_ = false;
-    transactionLost_ = false;
-  });
-  if (transactionLost_) throw EADOError(kTransactionLost);
+  std::optional<EADOError> failure = EndOnServer(commit);
+  // However it ended, the transaction is over, and the datasets learn whether what they wrote in it
+  // was saved.
+  inTransaction_ = false;
+  transactionLost_ = false;
+  for (TCustomADODataSet* d : std::vector<TCustomADODataSet*>(dataSets_))
+    d->TransactionEnded(commit && !failure);
+  if (failure) throw *failure;
+}
+
+std::optional<EADOError> TADOConnection::EndOnServer(bool commit) {
+  if (transactionLost_) return EADOError(kTransactionLost);
+  try {
+    EndOnLink(commit);
+  } catch (const EADOError& e) {
+    // Raised by EndTransaction once the datasets have been told.
+    return e;
+  }
+  return std::nullopt;
+}
+
+void TADOConnection::EndOnLink(bool commit) {
   Guard([&] {
     // Back to autocommit whether the end worked or not; a link that cannot even do that is closed,
     // so that the next operation starts on a fresh one.

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/ado/Odbc.h"
@@ -217,6 +218,9 @@ class TADOConnection : public TComponent {
   void DoDisconnect();
   [[noreturn]] void ConnectionLost(const EADOError& error);
   void EndTransaction(bool commit);
+  // Ends the transaction on the server; answers the failure instead of raising it.
+  std::optional<EADOError> EndOnServer(bool commit);
+  void EndOnLink(bool commit);
 
   String connectionString_;
   // The string the link was last made with; a lost link is made again with it.
@@ -286,6 +290,10 @@ class TCustomADODataSet : public TDataSet {
   void Requery();
   // Bytes the fetched rows take in the row store.
   size_t GetStoreBytes() const { return store_.ArenaBytes(); }
+  // From the connection when its transaction ends: rows posted or deleted in a transaction that did
+  // not commit (rolled back, or lost with the link) go back to what they were before it, so the
+  // dataset never shows as saved what the server does not hold.
+  void TransactionEnded(bool committed);
 
   // ---- TDataSet ----
   Integer GetRecordCount() const override;
@@ -377,9 +385,16 @@ class TCustomADODataSet : public TDataSet {
   std::vector<WriteTable> WriteTables() const;
   void PostRecord(Record& rec, bool append);
 
+  // Before the first write-back inside a transaction of the connection: the rows as they were.
+  void RememberRowsBeforeTransaction();
+
   TADOConnection* connection_ = nullptr;
   std::unique_ptr<TParameters> parameters_;
   std::unique_ptr<TParams> psParams_;
+  // The rows before the connection's open transaction changed them (see TransactionEnded). A refresh
+  // inside the transaction empties the store they point into; the dataset is then read again.
+  std::optional<std::vector<TStoreRow>> rowsBeforeTransaction_;
+  bool refreshedInTransaction_ = false;
   Integer commandTimeout_ = 30;
   TCursorType cursorType_ = ctStatic;
   TCursorLocation cursorLocation_ = clUseClient;

@@ -649,6 +649,8 @@ void TCustomADODataSet::InternalClose() {
   positions_.clear();
   rows_.clear();
   store_.ClearRows();
+  rowsBeforeTransaction_.reset();
+  refreshedInTransaction_ = false;
   columns_.clear();
   cursor_ = -1;
   if (DefaultFields()) GetFieldDefs()->Clear();
@@ -656,6 +658,10 @@ void TCustomADODataSet::InternalClose() {
 
 void TCustomADODataSet::InternalRefresh() {
   const int position = cursor_;
+  if (connection_ && connection_->InTransaction()) {
+    rowsBeforeTransaction_.reset();
+    refreshedInTransaction_ = true;
+  }
   rows_.clear();
   store_.ClearRows();
   fetched_ = false;
@@ -663,6 +669,33 @@ void TCustomADODataSet::InternalRefresh() {
   if (GetFiltered()) ApplyFilterText();
   RebuildView(false);
   cursor_ = view_.empty() ? -1 : std::clamp(position, 0, static_cast<int>(view_.size()) - 1);
+}
+
+void TCustomADODataSet::RememberRowsBeforeTransaction() {
+  if (connection_ && connection_->InTransaction() && !rowsBeforeTransaction_ && !refreshedInTransaction_)
+    rowsBeforeTransaction_ = rows_;
+}
+
+void TCustomADODataSet::TransactionEnded(bool committed) {
+  std::optional<std::vector<TStoreRow>> before = std::move(rowsBeforeTransaction_);
+  rowsBeforeTransaction_.reset();
+  const bool refreshed = refreshedInTransaction_;
+  refreshedInTransaction_ = false;
+  if (committed || !GetActive() || (!before && !refreshed)) return;
+  // An edit begun in the transaction belongs to it.
+  Cancel();
+  if (before) {
+    rows_ = std::move(*before);
+    RebuildView(true);
+    if (cursor_ < 0 && !view_.empty()) cursor_ = 0;
+    Resync(TResyncMode());
+  } else if (connection_->GetConnected()) {
+    // Read inside the transaction, so showing what it changed: read again.
+    Refresh();
+  } else {
+    // Nothing to read the saved state from: better no rows than rows the server does not hold.
+    Close();
+  }
 }
 
 void TCustomADODataSet::Requery() {
@@ -1389,6 +1422,7 @@ void TCustomADODataSet::PostRecord(Record& rec, bool append) {
 
 void TCustomADODataSet::InternalPost() {
   TDataSet::InternalPost();
+  RememberRowsBeforeTransaction();
   Record& rec = Rec(ActiveBuffer());
   if (GetState() == dsEdit) {
     const TStoreRow row = WriteUpdate(rec);
@@ -1408,12 +1442,14 @@ void TCustomADODataSet::InternalPost() {
 }
 
 void TCustomADODataSet::InternalAddRecord(TRecordBuffer buffer, bool append) {
+  RememberRowsBeforeTransaction();
   PostRecord(Rec(buffer), append);
 }
 
 void TCustomADODataSet::InternalDelete() {
   if (cursor_ < 0 || cursor_ >= static_cast<int>(view_.size())) DatabaseError(SRecordNotFound, this);
   const int id = view_[cursor_];
+  RememberRowsBeforeTransaction();
   WriteDelete(id);
   view_.erase(view_.begin() + cursor_);
   rows_[id] = nullptr;

@@ -115,6 +115,56 @@ TEST_F(AdoTerminatedTest, APostOnADroppedLinkFailsKeepsTheEditAndWorksWhenRepeat
   EXPECT_EQ(Rows(), u"1:первый");
 }
 
+TEST_F(AdoTerminatedTest, ADataSetShowsOnlyWhatItsTransactionSaved) {
+  Exec(u"insert into t.item values (2, 'два')");
+  TADOQuery* q = Query(u"select id, name from t.item order by id");
+  auto shown = [&] {
+    String out;
+    for (q->First(); !q->GetEof(); q->Next())
+      out += (out.empty() ? u"" : u",") + q->FieldByName(u"id")->GetAsString() + u":" +
+             q->FieldByName(u"name")->GetAsString();
+    return out;
+  };
+  enum class End { Commit, Rollback, Lost };
+  struct Case {
+    End end;
+    const char16_t* after;
+  };
+  const Case cases[] = {
+      {End::Rollback, u"1:один,2:два"}, {End::Lost, u"1:один,2:два"}, {End::Commit, u"1:первый,3:три"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.end));
+    q->Open();
+    connection_->BeginTrans();
+    q->Edit();
+    q->FieldByName(u"name")->SetAsString(u"первый");
+    q->Post();
+    q->Append();
+    q->FieldByName(u"id")->SetAsInteger(3);
+    q->FieldByName(u"name")->SetAsString(u"три");
+    q->Post();
+    ASSERT_TRUE(q->Locate(u"id", Variant(2), TLocateOptions()));
+    q->Delete();
+    if (c.end == End::Commit) connection_->CommitTrans();
+    if (c.end == End::Rollback) connection_->RollbackTrans();
+    if (c.end == End::Lost) {
+      Terminate();
+      EXPECT_TRUE(Mentions(ErrorOf([&] { connection_->CommitTrans(); }), kNotSaved));
+    }
+    EXPECT_EQ(shown(), c.after);
+    EXPECT_EQ(Rows(), c.after);
+    q->Close();
+  }
+  // Rows read again inside a transaction that then rolls back are read once more.
+  q->Open();
+  connection_->BeginTrans();
+  Exec(u"insert into t.item values (4, 'четыре')");
+  q->Requery();
+  EXPECT_EQ(shown(), u"1:первый,3:три,4:четыре");
+  connection_->RollbackTrans();
+  EXPECT_EQ(shown(), u"1:первый,3:три");
+}
+
 TEST_F(AdoTerminatedTest, TheLinkIsMadeAgainWithTheLoginItWasOpenedWith) {
   // The login given to Open is not in the connection string; connecting again must not lose it.
   TADOConnection c(nullptr);
