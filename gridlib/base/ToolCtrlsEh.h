@@ -16,6 +16,7 @@
 #include "platform/controls/Forms.h"
 #include "platform/controls/Menus.h"
 #include "platform/controls/StdCtrls.h"
+#include "platform/data/DataSource.h"
 #include "platform/data/Fields.h"
 #include "platform/graphics/Graphics.h"
 
@@ -1213,4 +1214,148 @@ class TSpeedButtonEh : public TEditButtonControlEh {
   KIV_CLASS(TSpeedButtonEh, TEditButtonControlEh)
  public:
   explicit TSpeedButtonEh(TComponent* owner) : TEditButtonControlEh(owner) {}
+};
+
+// ---- Size grip, MRU list and dataset field-value list ----
+
+// A small triangle in a corner of a host window; dragging it resizes the host inside the work area,
+// the opposite corner staying put.
+class TSizeGripEh : public TCustomControlEh {
+  KIV_CLASS(TSizeGripEh, TCustomControlEh)
+ public:
+  explicit TSizeGripEh(TComponent* owner);
+
+  TSizeGripPosition GetPosition() const { return position_; }
+  void SetPosition(TSizeGripPosition value);
+  bool GetTriangleWindow() const { return triangleWindow_; }
+  void SetTriangleWindow(bool value);
+  TWinControl* GetHostControl() const { return hostControl_ ? hostControl_ : GetParent(); }
+  void SetHostControl(TWinControl* value) { hostControl_ = value; }
+  // Places the grip in its corner of the host's adjusted client rectangle.
+  void UpdatePosition();
+  void UpdateWindowRegion();
+  void ChangePosition(TSizeGripChangePosition newPosition);
+
+  TNotifyEvent OnParentResized;
+
+ protected:
+  void Paint() override;
+  void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+  void MouseMove(TShiftState shift, Integer x, Integer y) override;
+
+ private:
+  TPoint initScreenMousePos_;
+  bool internalMove_ = false;
+  TPoint oldMouseMovePos_;
+  TRect parentRect_;  // client width, client height, outer width, outer height of the host at the press
+  TSizeGripPosition position_ = sgpBottomRight;
+  bool triangleWindow_ = true;
+  TWinControl* hostControl_ = nullptr;
+};
+
+enum TMRUListSourceKindEh { lskMRUListItemsEh, lskDataSetFieldValuesEh };
+class TMRUListEh;
+using TMRUListFillAutogenItemsEventEh = TDelegate<void(TMRUListEh* sender, TStrings* autogenItems)>;
+using TFilterMRUItemEventEh = TDelegate<void(TObject* sender, bool& accept)>;
+using TSetCloseUpEventEh = TDelegate<void(TObject* sender, bool accept)>;
+using TSetDropDownEventEh = TDelegate<void(TObject* sender)>;
+
+// The most recently used texts of an editor or a column, oldest first, filtered by a typed prefix.
+class TMRUListEh : public TPersistent {
+  KIV_CLASS(TMRUListEh, TPersistent)
+ public:
+  explicit TMRUListEh(TPersistent* owner);
+  ~TMRUListEh() override;
+  void Assign(TPersistent* source) override;
+  TPersistent* GetOwner() const override { return owner_; }
+
+  bool GetActive() const { return active_; }
+  void SetActive(bool value);
+  bool GetAutoAdd() const { return autoAdd_; }
+  void SetAutoAdd(bool value) { autoAdd_ = value; }
+  bool GetCancelIfKeyInQueue() const { return cancelIfKeyInQueue_; }
+  void SetCancelIfKeyInQueue(bool value) { cancelIfKeyInQueue_ = value; }
+  bool GetCaseSensitive() const { return caseSensitive_; }
+  void SetCaseSensitive(bool value) { caseSensitive_ = value; }
+  TStrings* GetItems() const { return items_.get(); }
+  void SetItems(TStrings* value) { items_->Assign(value); }
+  Integer GetLimit() const { return limit_; }
+  void SetLimit(Integer value);
+  TMRUListSourceKindEh GetListSourceKind() const { return listSourceKind_; }
+  void SetListSourceKind(TMRUListSourceKindEh value) { listSourceKind_ = value; }
+  Integer GetRows() const { return rows_; }
+  void SetRows(Integer value) { rows_ = value; }
+  Integer GetWidth() const { return width_; }
+  void SetWidth(Integer value) { width_ = value; }
+  bool GetDroppedDown() const { return droppedDown_; }
+  void SetDroppedDown(bool value) { droppedDown_ = value; }
+  // The owner's generated items with field values as the source, else the own items.
+  TStrings* ActiveItems() const;
+
+  // Blank text is ignored; a known text moves to the end; the oldest go past the limit.
+  void Add(const String& s);
+  // The active items that start with maskText; false when a waiting key stopped the walk.
+  bool FilterItemsTo(TStrings* filteredItems, const String& maskText);
+  virtual void CloseUp(bool accept);
+  virtual void DropDown();
+  virtual void PrepareActiveItems();
+
+  TNotifyEvent OnActiveChanged;
+  TMRUListFillAutogenItemsEventEh OnFillAutogenItems;
+  TFilterMRUItemEventEh OnFilterItem;
+  TSetCloseUpEventEh OnSetCloseUp;
+  TSetDropDownEventEh OnSetDropDown;
+
+ private:
+  void TrimToLimit();
+  bool active_ = false;
+  bool autoAdd_ = true;
+  std::unique_ptr<TStringList> autogenItems_;
+  bool cancelIfKeyInQueue_ = true;
+  bool caseSensitive_ = false;
+  std::unique_ptr<TStringList> items_;
+  Integer limit_ = 100;
+  TMRUListSourceKindEh listSourceKind_ = lskMRUListItemsEh;
+  TPersistent* owner_;
+  Integer rows_ = 7;
+  Integer width_ = 0;
+  bool droppedDown_ = false;
+};
+
+using TDataEventEh = TDelegate<void(TDataEvent event, NativeInt info)>;
+
+// A data link that hands every data event on after its own handling.
+class TDataLinkEh : public TDataLink {
+  KIV_CLASS(TDataLinkEh, TDataLink)
+ public:
+  TDataEventEh OnDataEvent;
+  void DataEvent(TDataEvent event, NativeInt info) override;
+};
+
+// The sorted distinct display texts of one field of a dataset, computed again after the data changed.
+class TDatasetFieldValueListEh : public TObject, public IMemTableDataFieldValueListEh {
+  KIV_CLASS(TDatasetFieldValueListEh, TObject)
+ public:
+  TDatasetFieldValueListEh();
+  ~TDatasetFieldValueListEh() override;
+
+  const String& GetFieldName() const { return fieldName_; }
+  void SetFieldName(const String& value);
+  TDataSet* GetDataSet() const;
+  // Links to the list's own source.
+  void SetDataSet(TDataSet* value);
+  TDataSource* GetDataSource() const;
+  void SetDataSource(TDataSource* value);
+  bool GetCaseSensitive() const;
+  void SetCaseSensitive(bool value);
+  TStrings* GetValues() override;
+  void SetFilter(const String&) override {}
+  virtual void DataEvent(TDataEvent event, NativeInt info);
+
+ private:
+  std::unique_ptr<TDataLinkEh> dataLink_;
+  bool dataObsoleted_ = true;
+  std::unique_ptr<TDataSource> dataSource_;
+  String fieldName_;
+  std::unique_ptr<TStringList> values_;
 };
