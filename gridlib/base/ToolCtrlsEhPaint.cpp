@@ -481,7 +481,7 @@ void DrawHighlightedTextEh(TCanvas* canvas, const TRect& rect, Integer leftMargi
 
   const Integer len = static_cast<Integer>(searchText.size());
   for (Integer hitPos : hits) {
-    const Integer start = hitPos - 1;  // 1-based positions
+    const Integer start = hitPos;  // 0-based positions
     size_t li = 0;
     while (li + 1 < lines.size() && start >= lines[li + 1].Start) ++li;
     const TTextLineEh& line = lines[li];

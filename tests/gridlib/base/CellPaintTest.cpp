@@ -218,6 +218,69 @@ TEST_F(CellPaintTest, GradientRunsTopToBottomAndOneRowTakesTheTopColour) {
   EXPECT_EQ(Pixel(30, 21), RGB(200, 100, 0));
 }
 
+TEST_F(CellPaintTest, ImagesSitByAlignmentAndZoomCentres) {
+  TBitmap image(10, 10);
+  image.GetCanvas()->GetBrush()->SetColor(clRed);
+  image.GetCanvas()->FillRect(TRect(0, 0, 10, 10));
+  const TRect cell(20, 10, 80, 40);
+  struct Case {
+    TAlignment alignment;
+    double zoom;
+    TRect expected;
+  };
+  const Case cases[] = {
+      {taLeftJustify, 1, TRect(22, 20, 32, 30)},   // dx 2
+      {taRightJustify, 1, TRect(70, 20, 80, 30)},  // dx is not used on the right
+      {taCenter, 1, TRect(45, 20, 55, 30)},
+      {taRightJustify, 2, TRect(40, 15, 60, 35)},  // zoomed images are centred whatever the alignment
+  };
+  for (const Case& c : cases) {
+    Fill(clWhite);
+    DrawImageInRectEh(nullptr, &image, Canvas(), cell, 0, 2, 0, c.alignment, TRect(0, 0, 160, 80), c.zoom,
+                      true);
+    EXPECT_EQ(InkBox(TRect(0, 0, 160, 80)), c.expected) << c.alignment << " zoom " << c.zoom;
+  }
+  // A larger image is clipped to the cell; a cell outside the clip rectangle draws nothing.
+  Fill(clWhite);
+  DrawImageInRectEh(nullptr, &image, Canvas(), TRect(20, 10, 25, 15), 0, 0, 0, taLeftJustify,
+                    TRect(0, 0, 160, 80), 1, true);
+  EXPECT_EQ(InkBox(TRect(0, 0, 160, 80)), TRect(20, 10, 25, 15));
+  Fill(clWhite);
+  DrawImageInRectEh(nullptr, &image, Canvas(), cell, 0, 0, 0, taLeftJustify, TRect(100, 0, 160, 80), 1, true);
+  EXPECT_EQ(InkBox(TRect(0, 0, 160, 80)).Left, 160);
+}
+
+TEST_F(CellPaintTest, WrappedTextMeasuresLinesAndSearchHitsAreMarked) {
+  PrepareText();
+  TSize one, two, none;
+  MeasureWrappedTextEh(Canvas(), 1000, u"Склад номер три", one, true);
+  MeasureWrappedTextEh(Canvas(), Canvas()->TextWidth(u"Склад номер") + 2, u"Склад номер три", two, true);
+  MeasureWrappedTextEh(Canvas(), 1000, u"", none, true);
+  EXPECT_EQ(two.cy, 2 * one.cy);
+  EXPECT_LT(two.cx, one.cx);
+  EXPECT_EQ(none.cx, 0);
+  EXPECT_EQ(none.cy, 0);
+
+  const TRect cell(0, 0, 150, 20);
+  DrawCellTextEh(Canvas(), cell, false, 2, 0, u"болт и Болт", taLeftJustify, tlTop, false, false, 0, 0, false,
+                 true);
+  Integer outside = -1;
+  DrawHighlightedTextEh(Canvas(), cell, 2, 0, u"болт и Болт", taLeftJustify, false, false, u"болт", true,
+                        false, false, clYellow, outside);
+  EXPECT_EQ(outside, 0);
+  const Integer hitW = Canvas()->TextWidth(u"болт");
+  EXPECT_GT(CountColor(TRect(2, 0, 2 + hitW, 20), clYellow), 0) << "first hit";
+  const Integer second = 2 + Canvas()->TextWidth(u"болт и ");
+  EXPECT_GT(CountColor(TRect(second, 0, second + hitW, 20), clYellow), 0) << "second hit, other case";
+  EXPECT_EQ(CountColor(TRect(2 + hitW + 1, 0, second - 1, 20), clYellow), 0) << "nothing between the hits";
+  // A hit past the cell's right edge is counted, not drawn.
+  Fill(clWhite);
+  DrawHighlightedTextEh(Canvas(), TRect(0, 0, 30, 20), 2, 0, u"болт и Болт", taLeftJustify, false, false,
+                        u"Болт", false, false, false, clYellow, outside);
+  EXPECT_EQ(outside, 1);
+  EXPECT_EQ(CountColor(TRect(0, 0, 160, 80), clYellow), 0);
+}
+
 TEST(ColorRoutinesTest, MixLuminanceAndLightness) {
   EXPECT_EQ(MixColorsEh(RGB(0, 100, 200), RGB(255, 0, 100), 127.5), RGB(127, 50, 150));
   EXPECT_EQ(MixColorsPercentEh(RGB(0, 100, 200), RGB(255, 0, 100), 30), RGB(76, 70, 170));
