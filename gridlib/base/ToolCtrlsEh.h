@@ -19,6 +19,7 @@
 #include "platform/data/DataSource.h"
 #include "platform/data/Fields.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/Themes.h"
 
 class TMemoryRecordEh;
 class TMemTableFilterItemEh;
@@ -1358,4 +1359,41 @@ class TDatasetFieldValueListEh : public TObject, public IMemTableDataFieldValueL
   std::unique_ptr<TDataSource> dataSource_;
   String fieldName_;
   std::unique_ptr<TStringList> values_;
+};
+
+// A themed speed button with images per state and optional auto-repeat of its click.
+class TCustomSpeedButtonEh : public TSpeedButton {
+  KIV_CLASS(TCustomSpeedButtonEh, TSpeedButton)
+ public:
+  explicit TCustomSpeedButtonEh(TComponent* owner);
+  ~TCustomSpeedButtonEh() override;
+
+  bool GetAutoRepeat() const { return autoRepeat_; }
+  void SetAutoRepeat(bool value) { autoRepeat_ = value; }
+  TEditButtonImagesEh* GetExternalEditButtonImages() const { return externalImages_; }
+  void SetExternalEditButtonImages(TEditButtonImagesEh* value) { externalImages_ = value; }
+  TTimer* GetRepeatTimer() const { return repeatTimer_.get(); }
+
+  virtual TButtonImagesEh* GetButtonImages() const;
+  virtual TEditButtonStateEh GetEditButtonState() const;
+  virtual TThemedButton GetButtonTheme() const { return tbPushButtonPressed; }
+  virtual void DefaultPaint();
+  virtual void PaintBackground(TRect& paintRect, TPoint& pressOffset);
+  virtual void PaintForeground(const TRect& paintRect, TPoint pressOffset);
+
+  TNotifyEvent OnPaint;
+
+ protected:
+  void Paint() override;
+  void Dispatch(TMessage& message) override;
+  void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+
+ private:
+  void RepeatTick(TObject* sender);
+  TEditButtonImagesEh* externalImages_ = nullptr;
+  std::unique_ptr<TButtonImagesEh> internalImages_;
+  bool autoRepeat_ = false;
+  bool mouseInControl_ = false;
+  std::unique_ptr<TTimer> repeatTimer_;
 };

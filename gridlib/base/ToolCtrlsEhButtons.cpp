@@ -811,3 +811,135 @@ void TEditButtonControlEh::DefaultPaint() {
   }
   TSpeedButton::Paint();
 }
+
+// ======================================================================================
+// Themed speed button
+// ======================================================================================
+
+TCustomSpeedButtonEh::TCustomSpeedButtonEh(TComponent* owner)
+    : TSpeedButton(owner), internalImages_(std::make_unique<TButtonImagesEh>()) {
+  SetColor(clMenu);
+}
+
+TCustomSpeedButtonEh::~TCustomSpeedButtonEh() = default;
+
+TButtonImagesEh* TCustomSpeedButtonEh::GetButtonImages() const {
+  return externalImages_ ? static_cast<TButtonImagesEh*>(externalImages_) : internalImages_.get();
+}
+
+TEditButtonStateEh TCustomSpeedButtonEh::GetEditButtonState() const {
+  if (!GetEnabled()) return ebstDisabledEh;
+  const TButtonState state = GetState();
+  if (state == bsDown || GetDown()) return ebstPressedEh;
+  if (state == bsUp) return mouseInControl_ ? ebstHotEh : ebstNormalEh;
+  return ebstNormalEh;
+}
+
+void TCustomSpeedButtonEh::Dispatch(TMessage& message) {
+  TSpeedButton::Dispatch(message);
+  if (message.Msg == CM_MOUSEENTER || message.Msg == CM_MOUSELEAVE) {
+    mouseInControl_ = message.Msg == CM_MOUSEENTER;
+    Invalidate();
+  }
+}
+
+void TCustomSpeedButtonEh::Paint() {
+  if (OnPaint)
+    OnPaint(this);
+  else
+    DefaultPaint();
+}
+
+void TCustomSpeedButtonEh::DefaultPaint() {
+  TRect paintRect;
+  TPoint pressOffset;
+  PaintBackground(paintRect, pressOffset);
+  PaintForeground(paintRect, pressOffset);
+}
+
+void TCustomSpeedButtonEh::PaintBackground(TRect& paintRect, TPoint& pressOffset) {
+  TCanvas* canvas = GetCanvas();
+  canvas->GetFont()->Assign(GetFont());
+  const TButtonState state = GetState();
+  const bool downOrExclusive = state == bsDown || state == bsExclusive || GetDown();
+  const TRect client = GetClientRect();
+  if (ThemesEnabledEh()) {
+    TCustomStyleServices* ss = StyleServices();
+    TThemedElementDetails details;
+    if (GetFlat()) {
+      details = ss->GetElementDetails(!GetEnabled()     ? ttbButtonDisabled
+                                      : downOrExclusive ? ttbButtonPressed
+                                      : mouseInControl_ ? ttbButtonHot
+                                                        : ttbButtonNormal);
+    } else {
+      details = ss->GetElementDetails(!GetEnabled()     ? tbPushButtonDisabled
+                                      : downOrExclusive ? tbPushButtonPressed
+                                      : mouseInControl_ ? tbPushButtonHot
+                                                        : tbPushButtonNormal);
+    }
+    ss->DrawElement(canvas->GetHandle(), details, client);
+    paintRect = ss->GetElementContentRect(canvas->GetHandle(), details, client);
+    pressOffset = TPoint(0, 0);
+    if (downOrExclusive && GetFlat()) {
+      canvas->GetFont()->SetColor(ss->GetSystemColor(clHighlightText));
+      pressOffset = TPoint(1, 0);
+    }
+    return;
+  }
+  paintRect = client;
+  HDC dc = canvas->GetHandle();
+  if (GetFlat()) {
+    if (downOrExclusive || (mouseInControl_ && GetEnabled())) {
+      TRect r = paintRect;
+      DrawEdge(dc, &r, downOrExclusive ? BDR_SUNKENOUTER : BDR_RAISEDINNER,
+               BF_RECT | (GetTransparent() ? 0u : UINT(BF_MIDDLE)));
+    } else if (!GetTransparent()) {
+      canvas->GetBrush()->SetStyle(bsSolid);
+      canvas->GetBrush()->SetColor(GetColor());
+      canvas->FillRect(paintRect);
+    }
+    paintRect = TRect(paintRect.Left + 1, paintRect.Top + 1, paintRect.Right - 1, paintRect.Bottom - 1);
+  } else {
+    DrawFrameControl(dc, &paintRect, DFC_BUTTON,
+                     DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (downOrExclusive ? UINT(DFCS_PUSHED) : 0u));
+  }
+  pressOffset = downOrExclusive ? TPoint(1, 1) : TPoint(0, 0);
+}
+
+void TCustomSpeedButtonEh::PaintForeground(const TRect& paintRect, TPoint pressOffset) {
+  TButtonImagesEh* images = GetButtonImages();
+  const TEditButtonStateEh state = GetEditButtonState();
+  TCustomImageList* list = images->GetStateImages(state);
+  const Integer index = images->GetStateIndex(state);
+  if (!list || index < 0) return;
+  const Integer x = (paintRect.Left + paintRect.Right - list->GetWidth()) / 2 + pressOffset.X;
+  const Integer y = (paintRect.Top + paintRect.Bottom - list->GetHeight()) / 2 + pressOffset.Y;
+  list->Draw(GetCanvas(), x, y, index, true);
+}
+
+void TCustomSpeedButtonEh::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) {
+  TSpeedButton::MouseDown(button, shift, x, y);
+  if (!autoRepeat_) return;
+  if (!repeatTimer_) {
+    repeatTimer_ = std::make_unique<TTimer>(nullptr);
+    repeatTimer_->SetEnabled(false);
+    repeatTimer_->OnTimer = TNotifyEvent(this, &TCustomSpeedButtonEh::RepeatTick);
+  }
+  repeatTimer_->SetInterval(TEditButtonControlEh::RepeatFirstDelay);
+  repeatTimer_->SetEnabled(true);
+}
+
+void TCustomSpeedButtonEh::MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) {
+  TSpeedButton::MouseUp(button, shift, x, y);
+  if (repeatTimer_) repeatTimer_->SetEnabled(false);
+}
+
+void TCustomSpeedButtonEh::RepeatTick(TObject*) {
+  repeatTimer_->SetInterval(TEditButtonControlEh::RepeatInterval);
+  if (GetState() != bsDown || !GetMouseCapture()) return;
+  // A failing click stops the repeat; the error goes on to the caller as usual.
+  auto stopOnError = MakeScopeExit([this] {
+    if (std::uncaught_exceptions() > 0) repeatTimer_->SetEnabled(false);
+  });
+  Click();
+}

@@ -159,6 +159,24 @@ TEST_F(SpinControlTest, HalvesMiddleRowAndDraggingOutReleaseWithoutAClick) {
   EXPECT_EQ(clicks, 0);
 }
 
+TEST_F(SpinControlTest, SpeedButtonRepeatsItsClickWhileHeld) {
+  auto* button = new TCustomSpeedButtonEh(form_.get());
+  button->SetParent(form_.get());
+  button->SetBounds(50, 10, 20, 20);
+  button->SetAutoRepeat(true);
+  int clicks = 0;
+  button->OnClick = [&](TObject*) { ++clicks; };
+  SendMouseDown(button, mbLeft, TPoint(5, 5));
+  ASSERT_NE(button->GetRepeatTimer(), nullptr);
+  EXPECT_EQ(button->GetRepeatTimer()->GetInterval(), 400u);
+  button->GetRepeatTimer()->OnTimer(button->GetRepeatTimer());
+  EXPECT_EQ(button->GetRepeatTimer()->GetInterval(), 100u);
+  EXPECT_EQ(clicks, 1);
+  SendMouseUp(button, mbLeft, TPoint(5, 5));
+  EXPECT_FALSE(button->GetRepeatTimer()->GetEnabled());
+  EXPECT_EQ(clicks, 2) << "the release clicks once more";
+}
+
 // ---- Drop-down form call parameters ----
 
 // A drop-down form that records the call and lets the test close it.
