@@ -747,6 +747,10 @@ TButtonsBitmapCache* ButtonsBitmapCacheEh();
 // Off by default: buttons paint directly.
 void SetUseButtonsBitmapCacheEh(bool value);
 bool GetUseButtonsBitmapCacheEh();
+
+// Registers the tool controls that form resources name (the size grip, the speed and edit-button
+// controls); idempotent. The program calls it at start-up, tests in their set-up.
+void InitializeToolCtrlsEh();
 // Grids and editors call it when system colours or the visual style change.
 void ClearButtonsBitmapCacheEh();
 
@@ -860,6 +864,7 @@ TCustomForm* DropDownFormGlobalRefEh(TClass formClass);
 class TDropDownFormCallParamsEh : public TPersistent {
   KIV_CLASS(TDropDownFormCallParamsEh, TPersistent)
  public:
+  static void Published(TPropBuilder<TDropDownFormCallParamsEh>& p);
   TDropDownFormCallParamsEh();
   ~TDropDownFormCallParamsEh() override;
   void Assign(TPersistent* source) override;
@@ -950,6 +955,7 @@ using TRefComponentNotifyEventEh = TDelegate<void(TObject* sender, TComponent* r
 class TButtonImagesEh : public TPersistent {
   KIV_CLASS(TButtonImagesEh, TPersistent)
  public:
+  static void Published(TPropBuilder<TButtonImagesEh>& p);
   TButtonImagesEh() = default;
   void Assign(TPersistent* source) override;
 
@@ -1025,6 +1031,7 @@ class TEditButtonActionLinkEh : public TActionLink {
 class TEditButtonEh : public TCollectionItem, public IInterface {
   KIV_CLASS(TEditButtonEh, TCollectionItem)
  public:
+  static void Published(TPropBuilder<TEditButtonEh>& p);
   explicit TEditButtonEh(TCollection* collection);
   // The main button of an editor.
   explicit TEditButtonEh(TWinControl* editControl, int);
@@ -1214,6 +1221,7 @@ class TEditButtonControlEh : public TSpeedButton {
 class TSpeedButtonEh : public TEditButtonControlEh {
   KIV_CLASS(TSpeedButtonEh, TEditButtonControlEh)
  public:
+  static void Published(TPropBuilder<TSpeedButtonEh>& p);
   explicit TSpeedButtonEh(TComponent* owner) : TEditButtonControlEh(owner) {}
 };
 
@@ -1265,6 +1273,7 @@ using TSetDropDownEventEh = TDelegate<void(TObject* sender)>;
 class TMRUListEh : public TPersistent {
   KIV_CLASS(TMRUListEh, TPersistent)
  public:
+  static void Published(TPropBuilder<TMRUListEh>& p);
   explicit TMRUListEh(TPersistent* owner);
   ~TMRUListEh() override;
   void Assign(TPersistent* source) override;

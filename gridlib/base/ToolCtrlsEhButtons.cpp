@@ -943,3 +943,110 @@ void TCustomSpeedButtonEh::RepeatTick(TObject*) {
   });
   Click();
 }
+
+// ======================================================================================
+// Published properties
+// ======================================================================================
+
+namespace {
+
+const TTypeInfo* DropDownAlignType() {
+  static const TTypeInfo t = TTypeInfo::Enum(u"TDropDownAlign", {u"daLeft", u"daRight", u"daCenter"});
+  return &t;
+}
+const TTypeInfo* PassParamsType() {
+  static const TTypeInfo t =
+      TTypeInfo::Enum(u"TDropDownPassParamsEh",
+                      {u"pspByFieldNamesEh", u"pspFieldValueEh", u"pspRecordValuesEh", u"pspCustomValuesEh"});
+  return &t;
+}
+const TTypeInfo* EditButtonStyleType() {
+  static const TTypeInfo t = TTypeInfo::Enum(
+      u"TEditButtonStyleEh", {u"ebsDropDownEh", u"ebsEllipsisEh", u"ebsGlyphEh", u"ebsUpDownEh", u"ebsPlusEh",
+                              u"ebsMinusEh", u"ebsAltDropDownEh", u"ebsAltUpDownEh"});
+  return &t;
+}
+const TTypeInfo* DrawBackTimeType() {
+  static const TTypeInfo t =
+      TTypeInfo::Enum(u"TEditButtonDrawBackTimeEh", {u"edbtAlwaysEh", u"edbtNeverEh", u"edbtWhenHotEh"});
+  return &t;
+}
+const TTypeInfo* ListSourceKindType() {
+  static const TTypeInfo t =
+      TTypeInfo::Enum(u"TMRUListSourceKindEh", {u"lskMRUListItemsEh", u"lskDataSetFieldValuesEh"});
+  return &t;
+}
+
+}  // namespace
+
+void TDropDownFormCallParamsEh::Published(TPropBuilder<TDropDownFormCallParamsEh>& p) {
+  using C = TDropDownFormCallParamsEh;
+  p.Enum(u"Align", DropDownAlignType(), &C::GetAlign, &C::SetAlign).Default(daCenter);
+  p.Str(u"AssignBackFieldNames", &C::GetAssignBackFieldNames, &C::SetAssignBackFieldNames);
+  p.Object(u"DropDownForm", &C::GetDropDownForm, &C::SetDropDownForm);
+  p.Str(u"DropDownFormClassName", &C::GetDropDownFormClassName, &C::SetDropDownFormClassName);
+  p.Int(u"FormHeight", &C::GetFormHeight, &C::SetFormHeight).Default(-1);
+  p.Int(u"FormWidth", &C::GetFormWidth, &C::SetFormWidth).Default(-1);
+  p.Str(u"PassFieldNames", &C::GetPassFieldNames, &C::SetPassFieldNames);
+  p.Enum(u"PassParams", PassParamsType(), &C::GetPassParams, &C::SetPassParams).Default(pspFieldValueEh);
+  p.Bool(u"SaveFormSize", &C::GetSaveFormSize, &C::SetSaveFormSize).Default(true);
+}
+
+void TButtonImagesEh::Published(TPropBuilder<TButtonImagesEh>& p) {
+  using C = TButtonImagesEh;
+  p.Object(u"NormalImages", &C::GetNormalImages, &C::SetNormalImages);
+  p.Object(u"HotImages", &C::GetHotImages, &C::SetHotImages);
+  p.Object(u"PressedImages", &C::GetPressedImages, &C::SetPressedImages);
+  p.Object(u"DisabledImages", &C::GetDisabledImages, &C::SetDisabledImages);
+  p.Int(u"NormalIndex", &C::GetNormalIndex, &C::SetNormalIndex).Default(0);
+  p.Int(u"HotIndex", &C::GetHotIndex, &C::SetHotIndex).Default(0);
+  p.Int(u"PressedIndex", &C::GetPressedIndex, &C::SetPressedIndex).Default(0);
+  p.Int(u"DisabledIndex", &C::GetDisabledIndex, &C::SetDisabledIndex).Default(0);
+}
+
+void TEditButtonEh::Published(TPropBuilder<TEditButtonEh>& p) {
+  using C = TEditButtonEh;
+  p.Object(u"Action", &C::GetAction, &C::SetAction);
+  p.Bool(u"DefaultAction", &C::GetDefaultAction, &C::SetDefaultAction).Stored(&C::GetDefaultActionStored);
+  p.Object(u"DropdownMenu", &C::GetDropdownMenu, &C::SetDropdownMenu);
+  p.Object(u"DropDownFormParams", &C::GetDropDownFormParams, &C::SetDropDownFormParams);
+  p.Bool(u"Enabled", &C::GetEnabled, &C::SetEnabled).Default(true);
+  p.Object(u"Glyph", &C::GetGlyph, &C::SetGlyph);
+  p.Str(u"Hint", &C::GetHint, &C::SetHint);
+  p.Object(u"Images", &C::GetImages, &C::SetImages);
+  p.Int(u"NumGlyphs", &C::GetNumGlyphs, &C::SetNumGlyphs).Default(1);
+  p.Ordinal(u"ShortCut", TypeInfoInteger(), &C::GetShortCut, &C::SetShortCut).Default(0);
+  p.Enum(u"Style", EditButtonStyleType(), &C::GetStyle, &C::SetStyle).Default(ebsDropDownEh);
+  p.Bool(
+       u"Visible", [](const C* b) { return b->GetVisible(); }, [](C* b, bool v) { b->SetVisible(v); })
+      .Default(false);
+  p.Int(u"Width", &C::GetWidth, &C::SetWidth).Default(0);
+  p.Enum(u"DrawBackTime", DrawBackTimeType(), &C::GetDrawBackTime, &C::SetDrawBackTime)
+      .Stored(&C::GetDrawBackTimeStored);
+  p.Event(u"OnClick", &C::OnClick, u"TButtonClickEventEh");
+  p.Event(u"OnDown", &C::OnDown, u"TButtonDownEventEh");
+}
+
+void TSpeedButtonEh::Published(TPropBuilder<TSpeedButtonEh>& p) {
+  using C = TSpeedButtonEh;
+  p.Bool(u"Active", &C::GetActive, &C::SetActive).Default(false);
+  p.Enum(u"Style", EditButtonStyleType(), &C::GetStyle, &C::SetStyle).Default(ebsDropDownEh);
+}
+
+void TMRUListEh::Published(TPropBuilder<TMRUListEh>& p) {
+  using C = TMRUListEh;
+  p.Bool(u"Active", &C::GetActive, &C::SetActive).Default(false);
+  p.Bool(u"AutoAdd", &C::GetAutoAdd, &C::SetAutoAdd).Default(true);
+  p.Bool(u"CaseSensitive", &C::GetCaseSensitive, &C::SetCaseSensitive).Default(false);
+  p.Object(u"Items", &C::GetItems, &C::SetItems);
+  p.Int(u"Limit", &C::GetLimit, &C::SetLimit).Default(100);
+  p.Enum(u"ListSourceKind", ListSourceKindType(), &C::GetListSourceKind, &C::SetListSourceKind)
+      .Default(lskMRUListItemsEh);
+  p.Int(u"Rows", &C::GetRows, &C::SetRows).Default(7);
+}
+
+void InitializeToolCtrlsEh() {
+  RegisterClasses({TSizeGripEh::StaticClass(), TSpeedButtonEh::StaticClass(),
+                   TEditButtonControlEh::StaticClass(), TCustomSpeedButtonEh::StaticClass(),
+                   TPopupMenuEh::StaticClass(), TMenuItemEh::StaticClass()});
+}

@@ -285,3 +285,38 @@ TEST_F(CallParamsTest, AcceptedValuesComeBackAndUnreturnedFieldsKeepTheirs) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EditButtonStreamingTest, SpeedButtonsRoundTripAndButtonPropertiesGoByName) {
+  InitTestApplication();
+  InitializeToolCtrlsEh();
+  TForm source(nullptr, 0);
+  source.SetName(u"Holder");
+  auto* button = new TSpeedButtonEh(&source);
+  button->SetName(u"Plus1");
+  button->SetParent(&source);
+  button->SetStyle(ebsPlusEh);
+  button->SetActive(true);
+  TMemoryStream stream;
+  stream.WriteComponent(&source);
+  stream.SetPosition(0);
+  TForm copy(nullptr, 0);
+  stream.ReadComponent(&copy);
+  auto* read = dynamic_cast<TSpeedButtonEh*>(copy.FindComponent(u"Plus1"));
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->GetStyle(), ebsPlusEh);
+  EXPECT_TRUE(read->GetActive());
+
+  TEditButtonsEh buttons(nullptr, TEditButtonEh::StaticClass());
+  TEditButtonEh* b = buttons.Add();
+  SetEnumProp(b, u"Style", u"ebsAltUpDownEh");
+  EXPECT_EQ(b->GetStyle(), ebsAltUpDownEh);
+  const TPropInfo* drawBack = GetPropInfo(b, u"DrawBackTime");
+  ASSERT_NE(drawBack, nullptr);
+  EXPECT_FALSE(IsStoredProp(b, drawBack)) << "not streamed until set";
+  SetEnumProp(b, u"DrawBackTime", u"edbtNeverEh");
+  EXPECT_TRUE(IsStoredProp(b, drawBack));
+}
+
+}  // namespace
