@@ -107,6 +107,17 @@ TEST_F(CellPaintTest, MarginsEllipsisAndFillStayInsideTheCell) {
   EXPECT_LE(fastRight, cell.Right - 4 - 1 + 1);
   EXPECT_GE(fastRight, cell.Right - 4 - 3);
 
+  // The aligned line always keeps 3 pixels on the right and fills the cell opaquely.
+  Fill(clWhite);
+  PrepareText();
+  Canvas()->GetBrush()->SetColor(clAqua);
+  DrawTextAlignedEh(Canvas(), cell, 9, 0, u"Цена", taRightJustify);
+  EXPECT_EQ(Pixel(cell.Left, cell.Top), clAqua & 0xFFFFFF);
+  const TRect aligned = InkBox(cell, clAqua);
+  EXPECT_LE(aligned.Right, cell.Right - 3);
+  EXPECT_GE(aligned.Right, cell.Right - 5);
+  EXPECT_EQ(Pixel(cell.Right, cell.Top), clWhite & 0xFFFFFF) << "clipped to the cell";
+
   // A long text with end ellipsis ends in dots inside the cell; without it the cut text differs.
   Fill(clWhite);
   PrepareText();
