@@ -855,7 +855,8 @@ using TEditControlShowDropDownFormEventEh = TDelegate<void(
 using TSetVarValueProcEh = TDelegate<void(const Variant& varValue)>;
 
 // The shared instance of a drop-down form class (its class-level GetGlobalRef): descendants that keep
-// one register how to reach it; a class answers what its nearest registered ancestor answers.
+// one register how to reach it (an empty proc takes it back); a class answers what its nearest
+// registered ancestor answers.
 using TDropDownFormGlobalRefProcEh = std::function<TCustomForm*()>;
 void RegisterDropDownFormGlobalRefEh(TClass formClass, TDropDownFormGlobalRefProcEh proc);
 TCustomForm* DropDownFormGlobalRefEh(TClass formClass);

@@ -24,13 +24,17 @@ std::map<TClass, TDropDownFormGlobalRefProcEh>& GlobalRefProcs() {
 }  // namespace
 
 void RegisterDropDownFormGlobalRefEh(TClass formClass, TDropDownFormGlobalRefProcEh proc) {
+  if (!proc) {
+    GlobalRefProcs().erase(formClass);
+    return;
+  }
   GlobalRefProcs()[formClass] = std::move(proc);
 }
 
 TCustomForm* DropDownFormGlobalRefEh(TClass formClass) {
   for (TClass c = formClass; c; c = c->ClassParent()) {
     auto it = GlobalRefProcs().find(c);
-    if (it != GlobalRefProcs().end()) return it->second ? it->second() : nullptr;
+    if (it != GlobalRefProcs().end()) return it->second();
   }
   return nullptr;
 }

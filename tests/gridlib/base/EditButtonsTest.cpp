@@ -3,10 +3,12 @@
 // and gives back.
 #include <gtest/gtest.h>
 
+#include "gridlib/base/DropDownFormEh.h"
 #include "gridlib/base/ToolCtrlsEh.h"
 #include "platform/controls/TestSupport.h"
 #include "platform/data/DataSource.h"
 #include "platform/graphics/ImageList.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
 namespace {
@@ -201,6 +203,12 @@ class TFakeDropDownForm : public TForm, public IDropDownFormEh {
   TDropDownFormCallbackProcEh close;
 };
 
+class TTestDropDownFormEh : public TCustomDropDownFormEh {
+  KIV_CLASS(TTestDropDownFormEh, TCustomDropDownFormEh)
+ public:
+  explicit TTestDropDownFormEh(TComponent* owner) : TCustomDropDownFormEh(owner, 0) {}
+};
+
 class CallParamsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -237,6 +245,35 @@ TEST_F(CallParamsTest, DefaultsAndAFormWithoutTheInterfaceIsNotShown) {
   params_.SetDropDownForm(nullptr);
   params_.SetDropDownFormClassName(u"TNoSuchFormEh");
   EXPECT_THROW(params_.CheckShowDropDownForm(handled), Exception);
+}
+
+TEST_F(CallParamsTest, ClassNamesGiveTheSharedFormOrANewOneFreedOnClose) {
+  RegisterClass(TTestDropDownFormEh::StaticClass());
+  auto unregister = MakeScopeExit([] {
+    RegisterDropDownFormGlobalRefEh(TTestDropDownFormEh::StaticClass(), nullptr);
+    UnRegisterClass(TTestDropDownFormEh::StaticClass());
+  });
+  params_.SetDropDownFormClassName(u"TTestDropDownFormEh");
+  bool freeOnClose = false;
+  std::unique_ptr<TCustomForm> fresh(params_.GetActualDropDownForm(freeOnClose));
+  EXPECT_NE(dynamic_cast<TTestDropDownFormEh*>(fresh.get()), nullptr);
+  EXPECT_TRUE(freeOnClose);
+
+  TTestDropDownFormEh shared(nullptr);
+  RegisterDropDownFormGlobalRefEh(TTestDropDownFormEh::StaticClass(), [&shared] { return &shared; });
+  EXPECT_EQ(params_.GetActualDropDownForm(freeOnClose), &shared);
+  EXPECT_FALSE(freeOnClose);
+
+  // An explicit form wins over the class name; the owner's event wins over both.
+  TFakeDropDownForm explicitForm;
+  params_.SetDropDownForm(&explicitForm);
+  EXPECT_EQ(params_.GetActualDropDownForm(freeOnClose), &explicitForm);
+  params_.FOnGetActualDropDownFormProc = [&](TCustomForm*& form, bool& free) {
+    form = &shared;
+    free = true;
+  };
+  EXPECT_EQ(params_.GetActualDropDownForm(freeOnClose), &shared);
+  EXPECT_TRUE(freeOnClose);
 }
 
 TEST_F(CallParamsTest, FieldValueWithoutAHandlerTravelsAsOneEmptyVariable) {
