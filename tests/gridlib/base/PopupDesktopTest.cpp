@@ -161,4 +161,40 @@ TEST_F(PopupDesktopTest, DropDownFormClosesOnAClickOutsideRefusedAndOnAcceptGive
   ExpectHostKeepsFocus("after the drop-down was accepted");
 }
 
+TEST_F(PopupDesktopTest, KeptDropDownStaysOpenAndABlockingOneLosingActivationRefuses) {
+  ASSERT_EQ(ActiveWindowName(), "KIV popup host");
+  TCustomDropDownFormEh dropDown(nullptr, 0);
+  dropDown.SetBounds(0, 0, 180, 120);
+  dropDown.SetKeepFormVisible(true);
+  TRect editRect;
+  GetControlScreenRectEh(edit_, editRect);
+  TDynVarsEh bag(nullptr);
+  int calls = 0;
+  dropDown.ExecuteNomodal(editRect, nullptr, daLeft, &bag, nullptr,
+                          [&](TObject*, bool, TDynVarsEh*, TObject*) { ++calls; });
+  ProcessEventsFor(400);
+  Shell("xdotool mousemove 450 350 click 1");
+  ProcessEventsFor(400);
+  EXPECT_TRUE(dropDown.GetVisible()) << "kept open on deactivation";
+  EXPECT_EQ(calls, 0);
+  dropDown.SetKeepFormVisible(false);
+  dropDown.Close();
+  ProcessEventsFor(200);
+  EXPECT_EQ(calls, 1);
+
+  // The blocking run: a click on the host takes the activation and ends it with a refusal.
+  int returned = 0;
+  dropDown.OnReturnParams = [&](TCustomDropDownFormEh*, TDynVarsEh*) { ++returned; };
+  TTimer clicker(nullptr);
+  clicker.SetInterval(400);
+  clicker.OnTimer = [&](TObject*) {
+    clicker.SetEnabled(false);
+    Shell("xdotool mousemove 450 350 click 1");
+  };
+  clicker.SetEnabled(true);
+  EXPECT_FALSE(dropDown.Execute(edit_, nullptr, daLeft, &bag));
+  EXPECT_EQ(returned, 0);
+  EXPECT_FALSE(dropDown.GetVisible());
+}
+
 }  // namespace
