@@ -118,6 +118,29 @@ TEST_F(DropDownFormTest, CloseButtonRefusesAndFreeOnCloseReleasesTheForm) {
   EXPECT_TRUE(destroyed);
 }
 
+TEST_F(DropDownFormTest, SizingBarGrowsTheFormFromItsGrabZoneOnly) {
+  TDynVarsEh bag(nullptr);
+  form_->ExecuteNomodal(TRect(work_.Left + 50, work_.Top + 50, work_.Left + 100, work_.Top + 70), nullptr,
+                        daLeft, &bag, nullptr, [](TObject*, bool, TDynVarsEh*, TObject*) {});
+  ProcessPendingEvents();
+  TDDFSizingBarEh* bar = form_->GetSizingBar();
+  ASSERT_EQ(bar->GetAlign(), alBottom);
+  EXPECT_EQ(bar->GetSizingArea(), 10);
+  const Integer height = form_->GetHeight();
+  const Integer y = bar->GetHeight() - 2;  // inside the grab zone at the bar's bottom
+  SendMouseDown(bar, mbLeft, TPoint(40, y));
+  SendMouseMove(bar, TPoint(40, y + 30), {ssLeft});
+  SendMouseUp(bar, mbLeft, TPoint(40, y + 30));
+  EXPECT_EQ(form_->GetHeight(), height + 30);
+  SendMouseDown(bar, mbLeft, TPoint(40, 0));  // above the grab zone of a bar this high: nothing moves
+  SendMouseMove(bar, TPoint(40, 40), {ssLeft});
+  SendMouseUp(bar, mbLeft, TPoint(40, 40));
+  if (bar->GetHeight() > 10) {
+    EXPECT_EQ(form_->GetHeight(), height + 30);
+  }
+  form_->Close();
+}
+
 TEST_F(DropDownFormTest, BlockingRunAnswersTheModalResult) {
   TForm host(nullptr, 0);
   host.SetBounds(50, 50, 300, 200);
