@@ -16,8 +16,10 @@
 #include "platform/controls/Forms.h"
 #include "platform/controls/Menus.h"
 #include "platform/controls/StdCtrls.h"
+#include "platform/data/DataSource.h"
 #include "platform/data/Fields.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/Themes.h"
 
 class TMemoryRecordEh;
 class TMemTableFilterItemEh;
@@ -744,6 +746,10 @@ TButtonsBitmapCache* ButtonsBitmapCacheEh();
 // Off by default: buttons paint directly.
 void SetUseButtonsBitmapCacheEh(bool value);
 bool GetUseButtonsBitmapCacheEh();
+
+// Registers the tool controls that form resources name (the size grip, the speed and edit-button
+// controls); idempotent. The program calls it at start-up, tests in their set-up.
+void InitializeToolCtrlsEh();
 // Grids and editors call it when system colours or the visual style change.
 void ClearButtonsBitmapCacheEh();
 
@@ -848,7 +854,8 @@ using TEditControlShowDropDownFormEventEh = TDelegate<void(
 using TSetVarValueProcEh = TDelegate<void(const Variant& varValue)>;
 
 // The shared instance of a drop-down form class (its class-level GetGlobalRef): descendants that keep
-// one register how to reach it; a class answers what its nearest registered ancestor answers.
+// one register how to reach it (an empty proc takes it back); a class answers what its nearest
+// registered ancestor answers.
 using TDropDownFormGlobalRefProcEh = std::function<TCustomForm*()>;
 void RegisterDropDownFormGlobalRefEh(TClass formClass, TDropDownFormGlobalRefProcEh proc);
 TCustomForm* DropDownFormGlobalRefEh(TClass formClass);
@@ -857,6 +864,7 @@ TCustomForm* DropDownFormGlobalRefEh(TClass formClass);
 class TDropDownFormCallParamsEh : public TPersistent {
   KIV_CLASS(TDropDownFormCallParamsEh, TPersistent)
  public:
+  static void Published(TPropBuilder<TDropDownFormCallParamsEh>& p);
   TDropDownFormCallParamsEh();
   ~TDropDownFormCallParamsEh() override;
   void Assign(TPersistent* source) override;
@@ -947,6 +955,7 @@ using TRefComponentNotifyEventEh = TDelegate<void(TObject* sender, TComponent* r
 class TButtonImagesEh : public TPersistent {
   KIV_CLASS(TButtonImagesEh, TPersistent)
  public:
+  static void Published(TPropBuilder<TButtonImagesEh>& p);
   TButtonImagesEh() = default;
   void Assign(TPersistent* source) override;
 
@@ -1022,6 +1031,7 @@ class TEditButtonActionLinkEh : public TActionLink {
 class TEditButtonEh : public TCollectionItem, public IInterface {
   KIV_CLASS(TEditButtonEh, TCollectionItem)
  public:
+  static void Published(TPropBuilder<TEditButtonEh>& p);
   explicit TEditButtonEh(TCollection* collection);
   // The main button of an editor.
   explicit TEditButtonEh(TWinControl* editControl, int);
@@ -1211,5 +1221,188 @@ class TEditButtonControlEh : public TSpeedButton {
 class TSpeedButtonEh : public TEditButtonControlEh {
   KIV_CLASS(TSpeedButtonEh, TEditButtonControlEh)
  public:
+  static void Published(TPropBuilder<TSpeedButtonEh>& p);
   explicit TSpeedButtonEh(TComponent* owner) : TEditButtonControlEh(owner) {}
+};
+
+// ---- Size grip, MRU list and dataset field-value list ----
+
+// A small triangle in a corner of a host window; dragging it resizes the host inside the work area,
+// the opposite corner staying put.
+class TSizeGripEh : public TCustomControlEh {
+  KIV_CLASS(TSizeGripEh, TCustomControlEh)
+ public:
+  explicit TSizeGripEh(TComponent* owner);
+
+  TSizeGripPosition GetPosition() const { return position_; }
+  void SetPosition(TSizeGripPosition value);
+  bool GetTriangleWindow() const { return triangleWindow_; }
+  void SetTriangleWindow(bool value);
+  TWinControl* GetHostControl() const { return hostControl_ ? hostControl_ : GetParent(); }
+  void SetHostControl(TWinControl* value) { hostControl_ = value; }
+  // Places the grip in its corner of the host's adjusted client rectangle.
+  void UpdatePosition();
+  void UpdateWindowRegion();
+  void ChangePosition(TSizeGripChangePosition newPosition);
+
+  TNotifyEvent OnParentResized;
+
+ protected:
+  void Paint() override;
+  void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+  void MouseMove(TShiftState shift, Integer x, Integer y) override;
+
+ private:
+  TPoint initScreenMousePos_;
+  bool internalMove_ = false;
+  TPoint oldMouseMovePos_;
+  TRect parentRect_;  // client width, client height, outer width, outer height of the host at the press
+  TSizeGripPosition position_ = sgpBottomRight;
+  bool triangleWindow_ = true;
+  TWinControl* hostControl_ = nullptr;
+};
+
+enum TMRUListSourceKindEh { lskMRUListItemsEh, lskDataSetFieldValuesEh };
+class TMRUListEh;
+using TMRUListFillAutogenItemsEventEh = TDelegate<void(TMRUListEh* sender, TStrings* autogenItems)>;
+using TFilterMRUItemEventEh = TDelegate<void(TObject* sender, bool& accept)>;
+using TSetCloseUpEventEh = TDelegate<void(TObject* sender, bool accept)>;
+using TSetDropDownEventEh = TDelegate<void(TObject* sender)>;
+
+// The most recently used texts of an editor or a column, oldest first, filtered by a typed prefix.
+class TMRUListEh : public TPersistent {
+  KIV_CLASS(TMRUListEh, TPersistent)
+ public:
+  static void Published(TPropBuilder<TMRUListEh>& p);
+  explicit TMRUListEh(TPersistent* owner);
+  ~TMRUListEh() override;
+  void Assign(TPersistent* source) override;
+  TPersistent* GetOwner() const override { return owner_; }
+
+  bool GetActive() const { return active_; }
+  void SetActive(bool value);
+  bool GetAutoAdd() const { return autoAdd_; }
+  void SetAutoAdd(bool value) { autoAdd_ = value; }
+  bool GetCancelIfKeyInQueue() const { return cancelIfKeyInQueue_; }
+  void SetCancelIfKeyInQueue(bool value) { cancelIfKeyInQueue_ = value; }
+  bool GetCaseSensitive() const { return caseSensitive_; }
+  void SetCaseSensitive(bool value) { caseSensitive_ = value; }
+  TStrings* GetItems() const { return items_.get(); }
+  void SetItems(TStrings* value) { items_->Assign(value); }
+  Integer GetLimit() const { return limit_; }
+  void SetLimit(Integer value);
+  TMRUListSourceKindEh GetListSourceKind() const { return listSourceKind_; }
+  void SetListSourceKind(TMRUListSourceKindEh value) { listSourceKind_ = value; }
+  Integer GetRows() const { return rows_; }
+  void SetRows(Integer value) { rows_ = value; }
+  Integer GetWidth() const { return width_; }
+  void SetWidth(Integer value) { width_ = value; }
+  bool GetDroppedDown() const { return droppedDown_; }
+  void SetDroppedDown(bool value) { droppedDown_ = value; }
+  // The owner's generated items with field values as the source, else the own items.
+  TStrings* ActiveItems() const;
+
+  // Blank text is ignored; a known text moves to the end; the oldest go past the limit.
+  void Add(const String& s);
+  // The active items that start with maskText; false when a waiting key stopped the walk.
+  bool FilterItemsTo(TStrings* filteredItems, const String& maskText);
+  virtual void CloseUp(bool accept);
+  virtual void DropDown();
+  virtual void PrepareActiveItems();
+
+  TNotifyEvent OnActiveChanged;
+  TMRUListFillAutogenItemsEventEh OnFillAutogenItems;
+  TFilterMRUItemEventEh OnFilterItem;
+  TSetCloseUpEventEh OnSetCloseUp;
+  TSetDropDownEventEh OnSetDropDown;
+
+ private:
+  void TrimToLimit();
+  bool active_ = false;
+  bool autoAdd_ = true;
+  std::unique_ptr<TStringList> autogenItems_;
+  bool cancelIfKeyInQueue_ = true;
+  bool caseSensitive_ = false;
+  std::unique_ptr<TStringList> items_;
+  Integer limit_ = 100;
+  TMRUListSourceKindEh listSourceKind_ = lskMRUListItemsEh;
+  TPersistent* owner_;
+  Integer rows_ = 7;
+  Integer width_ = 0;
+  bool droppedDown_ = false;
+};
+
+using TDataEventEh = TDelegate<void(TDataEvent event, NativeInt info)>;
+
+// A data link that hands every data event on after its own handling.
+class TDataLinkEh : public TDataLink {
+  KIV_CLASS(TDataLinkEh, TDataLink)
+ public:
+  TDataEventEh OnDataEvent;
+  void DataEvent(TDataEvent event, NativeInt info) override;
+};
+
+// The sorted distinct display texts of one field of a dataset, computed again after the data changed.
+class TDatasetFieldValueListEh : public TObject, public IMemTableDataFieldValueListEh {
+  KIV_CLASS(TDatasetFieldValueListEh, TObject)
+ public:
+  TDatasetFieldValueListEh();
+  ~TDatasetFieldValueListEh() override;
+
+  const String& GetFieldName() const { return fieldName_; }
+  void SetFieldName(const String& value);
+  TDataSet* GetDataSet() const;
+  // Links to the list's own source.
+  void SetDataSet(TDataSet* value);
+  TDataSource* GetDataSource() const;
+  void SetDataSource(TDataSource* value);
+  bool GetCaseSensitive() const;
+  void SetCaseSensitive(bool value);
+  TStrings* GetValues() override;
+  void SetFilter(const String&) override {}
+  virtual void DataEvent(TDataEvent event, NativeInt info);
+
+ private:
+  std::unique_ptr<TDataLinkEh> dataLink_;
+  bool dataObsoleted_ = true;
+  std::unique_ptr<TDataSource> dataSource_;
+  String fieldName_;
+  std::unique_ptr<TStringList> values_;
+};
+
+// A themed speed button with images per state and optional auto-repeat of its click.
+class TCustomSpeedButtonEh : public TSpeedButton {
+  KIV_CLASS(TCustomSpeedButtonEh, TSpeedButton)
+ public:
+  explicit TCustomSpeedButtonEh(TComponent* owner);
+  ~TCustomSpeedButtonEh() override;
+
+  bool GetAutoRepeat() const { return autoRepeat_; }
+  void SetAutoRepeat(bool value) { autoRepeat_ = value; }
+  TEditButtonImagesEh* GetExternalEditButtonImages() const { return externalImages_; }
+  void SetExternalEditButtonImages(TEditButtonImagesEh* value) { externalImages_ = value; }
+  TTimer* GetRepeatTimer() const { return repeatTimer_.get(); }
+
+  virtual TButtonImagesEh* GetButtonImages() const;
+  virtual TEditButtonStateEh GetEditButtonState() const;
+  virtual TThemedButton GetButtonTheme() const { return tbPushButtonPressed; }
+  virtual void DefaultPaint();
+  virtual void PaintBackground(TRect& paintRect, TPoint& pressOffset);
+  virtual void PaintForeground(const TRect& paintRect, TPoint pressOffset);
+
+  TNotifyEvent OnPaint;
+
+ protected:
+  void Paint() override;
+  void Dispatch(TMessage& message) override;
+  void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+
+ private:
+  void RepeatTick(TObject* sender);
+  TEditButtonImagesEh* externalImages_ = nullptr;
+  std::unique_ptr<TButtonImagesEh> internalImages_;
+  bool autoRepeat_ = false;
+  bool mouseInControl_ = false;
+  std::unique_ptr<TTimer> repeatTimer_;
 };

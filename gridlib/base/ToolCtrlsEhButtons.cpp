@@ -24,13 +24,17 @@ std::map<TClass, TDropDownFormGlobalRefProcEh>& GlobalRefProcs() {
 }  // namespace
 
 void RegisterDropDownFormGlobalRefEh(TClass formClass, TDropDownFormGlobalRefProcEh proc) {
+  if (!proc) {
+    GlobalRefProcs().erase(formClass);
+    return;
+  }
   GlobalRefProcs()[formClass] = std::move(proc);
 }
 
 TCustomForm* DropDownFormGlobalRefEh(TClass formClass) {
   for (TClass c = formClass; c; c = c->ClassParent()) {
     auto it = GlobalRefProcs().find(c);
-    if (it != GlobalRefProcs().end()) return it->second ? it->second() : nullptr;
+    if (it != GlobalRefProcs().end()) return it->second();
   }
   return nullptr;
 }
@@ -810,4 +814,243 @@ void TEditButtonControlEh::DefaultPaint() {
     return;
   }
   TSpeedButton::Paint();
+}
+
+// ======================================================================================
+// Themed speed button
+// ======================================================================================
+
+TCustomSpeedButtonEh::TCustomSpeedButtonEh(TComponent* owner)
+    : TSpeedButton(owner), internalImages_(std::make_unique<TButtonImagesEh>()) {
+  SetColor(clMenu);
+}
+
+TCustomSpeedButtonEh::~TCustomSpeedButtonEh() = default;
+
+TButtonImagesEh* TCustomSpeedButtonEh::GetButtonImages() const {
+  return externalImages_ ? static_cast<TButtonImagesEh*>(externalImages_) : internalImages_.get();
+}
+
+TEditButtonStateEh TCustomSpeedButtonEh::GetEditButtonState() const {
+  if (!GetEnabled()) return ebstDisabledEh;
+  const TButtonState state = GetState();
+  if (state == bsDown || GetDown()) return ebstPressedEh;
+  if (state == bsUp) return mouseInControl_ ? ebstHotEh : ebstNormalEh;
+  return ebstNormalEh;
+}
+
+void TCustomSpeedButtonEh::Dispatch(TMessage& message) {
+  TSpeedButton::Dispatch(message);
+  if (message.Msg == CM_MOUSEENTER || message.Msg == CM_MOUSELEAVE) {
+    mouseInControl_ = message.Msg == CM_MOUSEENTER;
+    Invalidate();
+  }
+}
+
+void TCustomSpeedButtonEh::Paint() {
+  if (OnPaint)
+    OnPaint(this);
+  else
+    DefaultPaint();
+}
+
+void TCustomSpeedButtonEh::DefaultPaint() {
+  TRect paintRect;
+  TPoint pressOffset;
+  PaintBackground(paintRect, pressOffset);
+  PaintForeground(paintRect, pressOffset);
+}
+
+void TCustomSpeedButtonEh::PaintBackground(TRect& paintRect, TPoint& pressOffset) {
+  TCanvas* canvas = GetCanvas();
+  canvas->GetFont()->Assign(GetFont());
+  const TButtonState state = GetState();
+  const bool downOrExclusive = state == bsDown || state == bsExclusive || GetDown();
+  const TRect client = GetClientRect();
+  if (ThemesEnabledEh()) {
+    TCustomStyleServices* ss = StyleServices();
+    TThemedElementDetails details;
+    if (GetFlat()) {
+      details = ss->GetElementDetails(!GetEnabled()     ? ttbButtonDisabled
+                                      : downOrExclusive ? ttbButtonPressed
+                                      : mouseInControl_ ? ttbButtonHot
+                                                        : ttbButtonNormal);
+    } else {
+      details = ss->GetElementDetails(!GetEnabled()     ? tbPushButtonDisabled
+                                      : downOrExclusive ? tbPushButtonPressed
+                                      : mouseInControl_ ? tbPushButtonHot
+                                                        : tbPushButtonNormal);
+    }
+    ss->DrawElement(canvas->GetHandle(), details, client);
+    paintRect = ss->GetElementContentRect(canvas->GetHandle(), details, client);
+    pressOffset = TPoint(0, 0);
+    if (downOrExclusive && GetFlat()) {
+      canvas->GetFont()->SetColor(ss->GetSystemColor(clHighlightText));
+      pressOffset = TPoint(1, 0);
+    }
+    return;
+  }
+  paintRect = client;
+  HDC dc = canvas->GetHandle();
+  if (GetFlat()) {
+    if (downOrExclusive || (mouseInControl_ && GetEnabled())) {
+      TRect r = paintRect;
+      DrawEdge(dc, &r, downOrExclusive ? BDR_SUNKENOUTER : BDR_RAISEDINNER,
+               BF_RECT | (GetTransparent() ? 0u : UINT(BF_MIDDLE)));
+    } else if (!GetTransparent()) {
+      canvas->GetBrush()->SetStyle(bsSolid);
+      canvas->GetBrush()->SetColor(GetColor());
+      canvas->FillRect(paintRect);
+    }
+    paintRect = TRect(paintRect.Left + 1, paintRect.Top + 1, paintRect.Right - 1, paintRect.Bottom - 1);
+  } else {
+    DrawFrameControl(dc, &paintRect, DFC_BUTTON,
+                     DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (downOrExclusive ? UINT(DFCS_PUSHED) : 0u));
+  }
+  pressOffset = downOrExclusive ? TPoint(1, 1) : TPoint(0, 0);
+}
+
+void TCustomSpeedButtonEh::PaintForeground(const TRect& paintRect, TPoint pressOffset) {
+  TButtonImagesEh* images = GetButtonImages();
+  const TEditButtonStateEh state = GetEditButtonState();
+  TCustomImageList* list = images->GetStateImages(state);
+  const Integer index = images->GetStateIndex(state);
+  if (!list || index < 0) return;
+  const Integer x = (paintRect.Left + paintRect.Right - list->GetWidth()) / 2 + pressOffset.X;
+  const Integer y = (paintRect.Top + paintRect.Bottom - list->GetHeight()) / 2 + pressOffset.Y;
+  list->Draw(GetCanvas(), x, y, index, true);
+}
+
+void TCustomSpeedButtonEh::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) {
+  TSpeedButton::MouseDown(button, shift, x, y);
+  if (!autoRepeat_) return;
+  if (!repeatTimer_) {
+    repeatTimer_ = std::make_unique<TTimer>(nullptr);
+    repeatTimer_->SetEnabled(false);
+    repeatTimer_->OnTimer = TNotifyEvent(this, &TCustomSpeedButtonEh::RepeatTick);
+  }
+  repeatTimer_->SetInterval(TEditButtonControlEh::RepeatFirstDelay);
+  repeatTimer_->SetEnabled(true);
+}
+
+void TCustomSpeedButtonEh::MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) {
+  TSpeedButton::MouseUp(button, shift, x, y);
+  if (repeatTimer_) repeatTimer_->SetEnabled(false);
+}
+
+void TCustomSpeedButtonEh::RepeatTick(TObject*) {
+  repeatTimer_->SetInterval(TEditButtonControlEh::RepeatInterval);
+  if (GetState() != bsDown || !GetMouseCapture()) return;
+  // A failing click stops the repeat; the error goes on to the caller as usual.
+  auto stopOnError = MakeScopeExit([this] {
+    if (std::uncaught_exceptions() > 0) repeatTimer_->SetEnabled(false);
+  });
+  Click();
+}
+
+// ======================================================================================
+// Published properties
+// ======================================================================================
+
+namespace {
+
+const TTypeInfo* DropDownAlignType() {
+  static const TTypeInfo t = TTypeInfo::Enum(u"TDropDownAlign", {u"daLeft", u"daRight", u"daCenter"});
+  return &t;
+}
+const TTypeInfo* PassParamsType() {
+  static const TTypeInfo t =
+      TTypeInfo::Enum(u"TDropDownPassParamsEh",
+                      {u"pspByFieldNamesEh", u"pspFieldValueEh", u"pspRecordValuesEh", u"pspCustomValuesEh"});
+  return &t;
+}
+const TTypeInfo* EditButtonStyleType() {
+  static const TTypeInfo t = TTypeInfo::Enum(
+      u"TEditButtonStyleEh", {u"ebsDropDownEh", u"ebsEllipsisEh", u"ebsGlyphEh", u"ebsUpDownEh", u"ebsPlusEh",
+                              u"ebsMinusEh", u"ebsAltDropDownEh", u"ebsAltUpDownEh"});
+  return &t;
+}
+const TTypeInfo* DrawBackTimeType() {
+  static const TTypeInfo t =
+      TTypeInfo::Enum(u"TEditButtonDrawBackTimeEh", {u"edbtAlwaysEh", u"edbtNeverEh", u"edbtWhenHotEh"});
+  return &t;
+}
+const TTypeInfo* ListSourceKindType() {
+  static const TTypeInfo t =
+      TTypeInfo::Enum(u"TMRUListSourceKindEh", {u"lskMRUListItemsEh", u"lskDataSetFieldValuesEh"});
+  return &t;
+}
+
+}  // namespace
+
+void TDropDownFormCallParamsEh::Published(TPropBuilder<TDropDownFormCallParamsEh>& p) {
+  using C = TDropDownFormCallParamsEh;
+  p.Enum(u"Align", DropDownAlignType(), &C::GetAlign, &C::SetAlign).Default(daCenter);
+  p.Str(u"AssignBackFieldNames", &C::GetAssignBackFieldNames, &C::SetAssignBackFieldNames);
+  p.Object(u"DropDownForm", &C::GetDropDownForm, &C::SetDropDownForm);
+  p.Str(u"DropDownFormClassName", &C::GetDropDownFormClassName, &C::SetDropDownFormClassName);
+  p.Int(u"FormHeight", &C::GetFormHeight, &C::SetFormHeight).Default(-1);
+  p.Int(u"FormWidth", &C::GetFormWidth, &C::SetFormWidth).Default(-1);
+  p.Str(u"PassFieldNames", &C::GetPassFieldNames, &C::SetPassFieldNames);
+  p.Enum(u"PassParams", PassParamsType(), &C::GetPassParams, &C::SetPassParams).Default(pspFieldValueEh);
+  p.Bool(u"SaveFormSize", &C::GetSaveFormSize, &C::SetSaveFormSize).Default(true);
+}
+
+void TButtonImagesEh::Published(TPropBuilder<TButtonImagesEh>& p) {
+  using C = TButtonImagesEh;
+  p.Object(u"NormalImages", &C::GetNormalImages, &C::SetNormalImages);
+  p.Object(u"HotImages", &C::GetHotImages, &C::SetHotImages);
+  p.Object(u"PressedImages", &C::GetPressedImages, &C::SetPressedImages);
+  p.Object(u"DisabledImages", &C::GetDisabledImages, &C::SetDisabledImages);
+  p.Int(u"NormalIndex", &C::GetNormalIndex, &C::SetNormalIndex).Default(0);
+  p.Int(u"HotIndex", &C::GetHotIndex, &C::SetHotIndex).Default(0);
+  p.Int(u"PressedIndex", &C::GetPressedIndex, &C::SetPressedIndex).Default(0);
+  p.Int(u"DisabledIndex", &C::GetDisabledIndex, &C::SetDisabledIndex).Default(0);
+}
+
+void TEditButtonEh::Published(TPropBuilder<TEditButtonEh>& p) {
+  using C = TEditButtonEh;
+  p.Object(u"Action", &C::GetAction, &C::SetAction);
+  p.Bool(u"DefaultAction", &C::GetDefaultAction, &C::SetDefaultAction).Stored(&C::GetDefaultActionStored);
+  p.Object(u"DropdownMenu", &C::GetDropdownMenu, &C::SetDropdownMenu);
+  p.Object(u"DropDownFormParams", &C::GetDropDownFormParams, &C::SetDropDownFormParams);
+  p.Bool(u"Enabled", &C::GetEnabled, &C::SetEnabled).Default(true);
+  p.Object(u"Glyph", &C::GetGlyph, &C::SetGlyph);
+  p.Str(u"Hint", &C::GetHint, &C::SetHint);
+  p.Object(u"Images", &C::GetImages, &C::SetImages);
+  p.Int(u"NumGlyphs", &C::GetNumGlyphs, &C::SetNumGlyphs).Default(1);
+  p.Ordinal(u"ShortCut", TypeInfoInteger(), &C::GetShortCut, &C::SetShortCut).Default(0);
+  p.Enum(u"Style", EditButtonStyleType(), &C::GetStyle, &C::SetStyle).Default(ebsDropDownEh);
+  p.Bool(
+       u"Visible", [](const C* b) { return b->GetVisible(); }, [](C* b, bool v) { b->SetVisible(v); })
+      .Default(false);
+  p.Int(u"Width", &C::GetWidth, &C::SetWidth).Default(0);
+  p.Enum(u"DrawBackTime", DrawBackTimeType(), &C::GetDrawBackTime, &C::SetDrawBackTime)
+      .Stored(&C::GetDrawBackTimeStored);
+  p.Event(u"OnClick", &C::OnClick, u"TButtonClickEventEh");
+  p.Event(u"OnDown", &C::OnDown, u"TButtonDownEventEh");
+}
+
+void TSpeedButtonEh::Published(TPropBuilder<TSpeedButtonEh>& p) {
+  using C = TSpeedButtonEh;
+  p.Bool(u"Active", &C::GetActive, &C::SetActive).Default(false);
+  p.Enum(u"Style", EditButtonStyleType(), &C::GetStyle, &C::SetStyle).Default(ebsDropDownEh);
+}
+
+void TMRUListEh::Published(TPropBuilder<TMRUListEh>& p) {
+  using C = TMRUListEh;
+  p.Bool(u"Active", &C::GetActive, &C::SetActive).Default(false);
+  p.Bool(u"AutoAdd", &C::GetAutoAdd, &C::SetAutoAdd).Default(true);
+  p.Bool(u"CaseSensitive", &C::GetCaseSensitive, &C::SetCaseSensitive).Default(false);
+  p.Object(u"Items", &C::GetItems, &C::SetItems);
+  p.Int(u"Limit", &C::GetLimit, &C::SetLimit).Default(100);
+  p.Enum(u"ListSourceKind", ListSourceKindType(), &C::GetListSourceKind, &C::SetListSourceKind)
+      .Default(lskMRUListItemsEh);
+  p.Int(u"Rows", &C::GetRows, &C::SetRows).Default(7);
+}
+
+void InitializeToolCtrlsEh() {
+  RegisterClasses({TSizeGripEh::StaticClass(), TSpeedButtonEh::StaticClass(),
+                   TEditButtonControlEh::StaticClass(), TCustomSpeedButtonEh::StaticClass(),
+                   TPopupMenuEh::StaticClass(), TMenuItemEh::StaticClass()});
 }

@@ -272,8 +272,8 @@ void DrawCellTextEh(TCanvas* canvas, const TRect& rect, bool fillRect, Integer d
     return;
   }
 
-  // The fast single-line path.
-  Integer w = canvas->TextWidth(text);
+  // The fast single-line path; left-aligned text needs no measuring of its width.
+  Integer w = alignment == taLeftJustify ? 0 : canvas->TextWidth(text);
   const TFontStyles style = canvas->GetFont()->GetStyle();
   if (alignment != taLeftJustify && (style.Contains(fsBold) || style.Contains(fsItalic))) {
     TRect calc(0, 0, 0, 0);
@@ -289,7 +289,10 @@ void DrawCellTextEh(TCanvas* canvas, const TRect& rect, bool fillRect, Integer d
   else
     x = rect.Left < rect.Right ? rect.Left + ((rect.Right - rect.Left) >> 1) - (w >> 1) : 0;
   Integer y = rect.Top + dy;
-  const Integer th = canvas->TextHeight(text);
+  // A single line is as high as the font's cell, whatever its characters.
+  TEXTMETRICW tm;
+  GetTextMetrics(canvas->GetHandle(), &tm);
+  const Integer th = tm.tmHeight;
   if (th < rect.Bottom - rect.Top - dy) {
     if (layout == tlCenter)
       y = (rect.Top + rect.Bottom - th) / 2;
@@ -481,7 +484,7 @@ void DrawHighlightedTextEh(TCanvas* canvas, const TRect& rect, Integer leftMargi
 
   const Integer len = static_cast<Integer>(searchText.size());
   for (Integer hitPos : hits) {
-    const Integer start = hitPos - 1;  // 1-based positions
+    const Integer start = hitPos;  // 0-based positions
     size_t li = 0;
     while (li + 1 < lines.size() && start >= lines[li + 1].Start) ++li;
     const TTextLineEh& line = lines[li];

@@ -107,6 +107,17 @@ TEST_F(CellPaintTest, MarginsEllipsisAndFillStayInsideTheCell) {
   EXPECT_LE(fastRight, cell.Right - 4 - 1 + 1);
   EXPECT_GE(fastRight, cell.Right - 4 - 3);
 
+  // The aligned line always keeps 3 pixels on the right and fills the cell opaquely.
+  Fill(clWhite);
+  PrepareText();
+  Canvas()->GetBrush()->SetColor(clAqua);
+  DrawTextAlignedEh(Canvas(), cell, 9, 0, u"Цена", taRightJustify);
+  EXPECT_EQ(Pixel(cell.Left, cell.Top), clAqua & 0xFFFFFF);
+  const TRect aligned = InkBox(cell, clAqua);
+  EXPECT_LE(aligned.Right, cell.Right - 3);
+  EXPECT_GE(aligned.Right, cell.Right - 5);
+  EXPECT_EQ(Pixel(cell.Right, cell.Top), clWhite & 0xFFFFFF) << "clipped to the cell";
+
   // A long text with end ellipsis ends in dots inside the cell; without it the cut text differs.
   Fill(clWhite);
   PrepareText();
@@ -216,6 +227,69 @@ TEST_F(CellPaintTest, GradientRunsTopToBottomAndOneRowTakesTheTopColour) {
   EXPECT_EQ(Pixel(3, 20), RGB(10, 20, 30));
   FillVertGradientRectEh(Canvas(), TRect(30, 20, 31, 22), RGB(10, 20, 30), RGB(200, 100, 0));
   EXPECT_EQ(Pixel(30, 21), RGB(200, 100, 0));
+}
+
+TEST_F(CellPaintTest, ImagesSitByAlignmentAndZoomCentres) {
+  TBitmap image(10, 10);
+  image.GetCanvas()->GetBrush()->SetColor(clRed);
+  image.GetCanvas()->FillRect(TRect(0, 0, 10, 10));
+  const TRect cell(20, 10, 80, 40);
+  struct Case {
+    TAlignment alignment;
+    double zoom;
+    TRect expected;
+  };
+  const Case cases[] = {
+      {taLeftJustify, 1, TRect(22, 20, 32, 30)},   // dx 2
+      {taRightJustify, 1, TRect(70, 20, 80, 30)},  // dx is not used on the right
+      {taCenter, 1, TRect(45, 20, 55, 30)},
+      {taRightJustify, 2, TRect(40, 15, 60, 35)},  // zoomed images are centred whatever the alignment
+  };
+  for (const Case& c : cases) {
+    Fill(clWhite);
+    DrawImageInRectEh(nullptr, &image, Canvas(), cell, 0, 2, 0, c.alignment, TRect(0, 0, 160, 80), c.zoom,
+                      true);
+    EXPECT_EQ(InkBox(TRect(0, 0, 160, 80)), c.expected) << c.alignment << " zoom " << c.zoom;
+  }
+  // A larger image is clipped to the cell; a cell outside the clip rectangle draws nothing.
+  Fill(clWhite);
+  DrawImageInRectEh(nullptr, &image, Canvas(), TRect(20, 10, 25, 15), 0, 0, 0, taLeftJustify,
+                    TRect(0, 0, 160, 80), 1, true);
+  EXPECT_EQ(InkBox(TRect(0, 0, 160, 80)), TRect(20, 10, 25, 15));
+  Fill(clWhite);
+  DrawImageInRectEh(nullptr, &image, Canvas(), cell, 0, 0, 0, taLeftJustify, TRect(100, 0, 160, 80), 1, true);
+  EXPECT_EQ(InkBox(TRect(0, 0, 160, 80)).Left, 160);
+}
+
+TEST_F(CellPaintTest, WrappedTextMeasuresLinesAndSearchHitsAreMarked) {
+  PrepareText();
+  TSize one, two, none;
+  MeasureWrappedTextEh(Canvas(), 1000, u"Склад номер три", one, true);
+  MeasureWrappedTextEh(Canvas(), Canvas()->TextWidth(u"Склад номер") + 2, u"Склад номер три", two, true);
+  MeasureWrappedTextEh(Canvas(), 1000, u"", none, true);
+  EXPECT_EQ(two.cy, 2 * one.cy);
+  EXPECT_LT(two.cx, one.cx);
+  EXPECT_EQ(none.cx, 0);
+  EXPECT_EQ(none.cy, 0);
+
+  const TRect cell(0, 0, 150, 20);
+  DrawCellTextEh(Canvas(), cell, false, 2, 0, u"болт и Болт", taLeftJustify, tlTop, false, false, 0, 0, false,
+                 true);
+  Integer outside = -1;
+  DrawHighlightedTextEh(Canvas(), cell, 2, 0, u"болт и Болт", taLeftJustify, false, false, u"болт", true,
+                        false, false, clYellow, outside);
+  EXPECT_EQ(outside, 0);
+  const Integer hitW = Canvas()->TextWidth(u"болт");
+  EXPECT_GT(CountColor(TRect(2, 0, 2 + hitW, 20), clYellow), 0) << "first hit";
+  const Integer second = 2 + Canvas()->TextWidth(u"болт и ");
+  EXPECT_GT(CountColor(TRect(second, 0, second + hitW, 20), clYellow), 0) << "second hit, other case";
+  EXPECT_EQ(CountColor(TRect(2 + hitW + 1, 0, second - 1, 20), clYellow), 0) << "nothing between the hits";
+  // A hit past the cell's right edge is counted, not drawn.
+  Fill(clWhite);
+  DrawHighlightedTextEh(Canvas(), TRect(0, 0, 30, 20), 2, 0, u"болт и Болт", taLeftJustify, false, false,
+                        u"Болт", false, false, false, clYellow, outside);
+  EXPECT_EQ(outside, 1);
+  EXPECT_EQ(CountColor(TRect(0, 0, 160, 80), clYellow), 0);
 }
 
 TEST(ColorRoutinesTest, MixLuminanceAndLightness) {

@@ -3,10 +3,12 @@
 // and gives back.
 #include <gtest/gtest.h>
 
+#include "gridlib/base/DropDownFormEh.h"
 #include "gridlib/base/ToolCtrlsEh.h"
 #include "platform/controls/TestSupport.h"
 #include "platform/data/DataSource.h"
 #include "platform/graphics/ImageList.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
 namespace {
@@ -159,6 +161,24 @@ TEST_F(SpinControlTest, HalvesMiddleRowAndDraggingOutReleaseWithoutAClick) {
   EXPECT_EQ(clicks, 0);
 }
 
+TEST_F(SpinControlTest, SpeedButtonRepeatsItsClickWhileHeld) {
+  auto* button = new TCustomSpeedButtonEh(form_.get());
+  button->SetParent(form_.get());
+  button->SetBounds(50, 10, 20, 20);
+  button->SetAutoRepeat(true);
+  int clicks = 0;
+  button->OnClick = [&](TObject*) { ++clicks; };
+  SendMouseDown(button, mbLeft, TPoint(5, 5));
+  ASSERT_NE(button->GetRepeatTimer(), nullptr);
+  EXPECT_EQ(button->GetRepeatTimer()->GetInterval(), 400u);
+  button->GetRepeatTimer()->OnTimer(button->GetRepeatTimer());
+  EXPECT_EQ(button->GetRepeatTimer()->GetInterval(), 100u);
+  EXPECT_EQ(clicks, 1);
+  SendMouseUp(button, mbLeft, TPoint(5, 5));
+  EXPECT_FALSE(button->GetRepeatTimer()->GetEnabled());
+  EXPECT_EQ(clicks, 2) << "the release clicks once more";
+}
+
 // ---- Drop-down form call parameters ----
 
 // A drop-down form that records the call and lets the test close it.
@@ -181,6 +201,12 @@ class TFakeDropDownForm : public TForm, public IDropDownFormEh {
   TDynVarsEh* bag = nullptr;
   TObject* sysParams = nullptr;
   TDropDownFormCallbackProcEh close;
+};
+
+class TTestDropDownFormEh : public TCustomDropDownFormEh {
+  KIV_CLASS(TTestDropDownFormEh, TCustomDropDownFormEh)
+ public:
+  explicit TTestDropDownFormEh(TComponent* owner) : TCustomDropDownFormEh(owner, 0) {}
 };
 
 class CallParamsTest : public ::testing::Test {
@@ -219,6 +245,35 @@ TEST_F(CallParamsTest, DefaultsAndAFormWithoutTheInterfaceIsNotShown) {
   params_.SetDropDownForm(nullptr);
   params_.SetDropDownFormClassName(u"TNoSuchFormEh");
   EXPECT_THROW(params_.CheckShowDropDownForm(handled), Exception);
+}
+
+TEST_F(CallParamsTest, ClassNamesGiveTheSharedFormOrANewOneFreedOnClose) {
+  RegisterClass(TTestDropDownFormEh::StaticClass());
+  auto unregister = MakeScopeExit([] {
+    RegisterDropDownFormGlobalRefEh(TTestDropDownFormEh::StaticClass(), nullptr);
+    UnRegisterClass(TTestDropDownFormEh::StaticClass());
+  });
+  params_.SetDropDownFormClassName(u"TTestDropDownFormEh");
+  bool freeOnClose = false;
+  std::unique_ptr<TCustomForm> fresh(params_.GetActualDropDownForm(freeOnClose));
+  EXPECT_NE(dynamic_cast<TTestDropDownFormEh*>(fresh.get()), nullptr);
+  EXPECT_TRUE(freeOnClose);
+
+  TTestDropDownFormEh shared(nullptr);
+  RegisterDropDownFormGlobalRefEh(TTestDropDownFormEh::StaticClass(), [&shared] { return &shared; });
+  EXPECT_EQ(params_.GetActualDropDownForm(freeOnClose), &shared);
+  EXPECT_FALSE(freeOnClose);
+
+  // An explicit form wins over the class name; the owner's event wins over both.
+  TFakeDropDownForm explicitForm;
+  params_.SetDropDownForm(&explicitForm);
+  EXPECT_EQ(params_.GetActualDropDownForm(freeOnClose), &explicitForm);
+  params_.FOnGetActualDropDownFormProc = [&](TCustomForm*& form, bool& free) {
+    form = &shared;
+    free = true;
+  };
+  EXPECT_EQ(params_.GetActualDropDownForm(freeOnClose), &shared);
+  EXPECT_TRUE(freeOnClose);
 }
 
 TEST_F(CallParamsTest, FieldValueWithoutAHandlerTravelsAsOneEmptyVariable) {
@@ -264,6 +319,41 @@ TEST_F(CallParamsTest, AcceptedValuesComeBackAndUnreturnedFieldsKeepTheirs) {
   form.bag->CreateDynVar(u"name", Variant(u"Шайба"));
   form.Finish(false);
   EXPECT_EQ(data_->FindField(u"name")->GetAsString(), u"Гайка");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(EditButtonStreamingTest, SpeedButtonsRoundTripAndButtonPropertiesGoByName) {
+  InitTestApplication();
+  InitializeToolCtrlsEh();
+  TForm source(nullptr, 0);
+  source.SetName(u"Holder");
+  auto* button = new TSpeedButtonEh(&source);
+  button->SetName(u"Plus1");
+  button->SetParent(&source);
+  button->SetStyle(ebsPlusEh);
+  button->SetActive(true);
+  TMemoryStream stream;
+  stream.WriteComponent(&source);
+  stream.SetPosition(0);
+  TForm copy(nullptr, 0);
+  stream.ReadComponent(&copy);
+  auto* read = dynamic_cast<TSpeedButtonEh*>(copy.FindComponent(u"Plus1"));
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->GetStyle(), ebsPlusEh);
+  EXPECT_TRUE(read->GetActive());
+
+  TEditButtonsEh buttons(nullptr, TEditButtonEh::StaticClass());
+  TEditButtonEh* b = buttons.Add();
+  SetEnumProp(b, u"Style", u"ebsAltUpDownEh");
+  EXPECT_EQ(b->GetStyle(), ebsAltUpDownEh);
+  const TPropInfo* drawBack = GetPropInfo(b, u"DrawBackTime");
+  ASSERT_NE(drawBack, nullptr);
+  EXPECT_FALSE(IsStoredProp(b, drawBack)) << "not streamed until set";
+  SetEnumProp(b, u"DrawBackTime", u"edbtNeverEh");
+  EXPECT_TRUE(IsStoredProp(b, drawBack));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "gridlib/base/DropDownFormEh.h"
 #include "gridlib/base/ToolCtrlsEh.h"
 #include "platform/controls/ExtCtrls.h"
 #include "platform/controls/StdCtrls.h"
@@ -116,6 +117,84 @@ TEST_F(PopupDesktopTest, PopupMenuKeepsOpenForItsStayingItemAndLeavesTheEditFocu
   EXPECT_TRUE(staying->GetChecked());
   EXPECT_FALSE(openAfterClosingClick);
   ExpectHostKeepsFocus("after the menu closed");
+}
+
+TEST_F(PopupDesktopTest, DropDownFormClosesOnAClickOutsideRefusedAndOnAcceptGivesTheFocusBack) {
+  ASSERT_EQ(ActiveWindowName(), "KIV popup host");
+  TCustomDropDownFormEh dropDown(nullptr, 0);
+  dropDown.SetCaption(u"KIV drop-down");
+  dropDown.SetBounds(0, 0, 180, 120);
+  TRect editRect;
+  GetControlScreenRectEh(edit_, editRect);
+  TDynVarsEh bag(nullptr);
+  int calls = 0;
+  bool accepted = true;
+  auto open = [&] {
+    dropDown.ExecuteNomodal(editRect, nullptr, daLeft, &bag, nullptr,
+                            [&](TObject*, bool accept, TDynVarsEh*, TObject*) {
+                              ++calls;
+                              accepted = accept;
+                            });
+    ProcessEventsFor(400);
+  };
+
+  open();
+  ASSERT_TRUE(dropDown.GetVisible());
+  if (const char* dir = std::getenv("KIV_SCREENSHOT_DIR"))
+    Shell(std::string("import -window root ") + dir + "/drop-down-over-edit.png");
+  // A click on the host form, outside the drop-down, through the X server.
+  Shell("xdotool mousemove 450 350 click 1");
+  ProcessEventsFor(400);
+  EXPECT_EQ(calls, 1);
+  EXPECT_FALSE(accepted);
+  EXPECT_FALSE(dropDown.GetVisible());
+  EXPECT_EQ(ActiveWindowName(), "KIV popup host");
+
+  edit_->SetFocus();
+  ProcessEventsFor(100);
+  open();
+  dropDown.SetModalResult(mrOk);
+  dropDown.Close();
+  ProcessEventsFor(400);
+  EXPECT_EQ(calls, 2);
+  EXPECT_TRUE(accepted);
+  ExpectHostKeepsFocus("after the drop-down was accepted");
+}
+
+TEST_F(PopupDesktopTest, KeptDropDownStaysOpenAndABlockingOneLosingActivationRefuses) {
+  ASSERT_EQ(ActiveWindowName(), "KIV popup host");
+  TCustomDropDownFormEh dropDown(nullptr, 0);
+  dropDown.SetBounds(0, 0, 180, 120);
+  dropDown.SetKeepFormVisible(true);
+  TRect editRect;
+  GetControlScreenRectEh(edit_, editRect);
+  TDynVarsEh bag(nullptr);
+  int calls = 0;
+  dropDown.ExecuteNomodal(editRect, nullptr, daLeft, &bag, nullptr,
+                          [&](TObject*, bool, TDynVarsEh*, TObject*) { ++calls; });
+  ProcessEventsFor(400);
+  Shell("xdotool mousemove 450 350 click 1");
+  ProcessEventsFor(400);
+  EXPECT_TRUE(dropDown.GetVisible()) << "kept open on deactivation";
+  EXPECT_EQ(calls, 0);
+  dropDown.SetKeepFormVisible(false);
+  dropDown.Close();
+  ProcessEventsFor(200);
+  EXPECT_EQ(calls, 1);
+
+  // The blocking run: a click on the host takes the activation and ends it with a refusal.
+  int returned = 0;
+  dropDown.OnReturnParams = [&](TCustomDropDownFormEh*, TDynVarsEh*) { ++returned; };
+  TTimer clicker(nullptr);
+  clicker.SetInterval(400);
+  clicker.OnTimer = [&](TObject*) {
+    clicker.SetEnabled(false);
+    Shell("xdotool mousemove 450 350 click 1");
+  };
+  clicker.SetEnabled(true);
+  EXPECT_FALSE(dropDown.Execute(edit_, nullptr, daLeft, &bag));
+  EXPECT_EQ(returned, 0);
+  EXPECT_FALSE(dropDown.GetVisible());
 }
 
 }  // namespace
