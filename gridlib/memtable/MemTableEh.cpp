@@ -406,6 +406,8 @@ void TCustomMemTableEh::RefreshBookmark(TBookmarkDataEh& data) const {
   TMemRecViewEh* item = FRecordsView->GetViewAsTreeList()
                             ? FRecordsView->GetMemoryTreeList()->NodeOfRecord(data.MemRec)
                             : FRecordsView->ItemOfRecord(data.MemRec);
+  // A record deleted in cached mode is still in the store, but no longer a place to go to.
+  if (item && item->GetRec()->GetUpdateStatus() == usDeleted) item = nullptr;
   data.InSortedListIndex = item ? item->GetInSortedListIndex() : -1;
   data.RecViewIndex = item ? ViewIndexOf(data.MemRec) : -1;
 }
