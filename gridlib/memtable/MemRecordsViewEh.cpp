@@ -1127,36 +1127,143 @@ void TRecordsViewEh::ResortFlatLists() {
   ViewDataEvent(nullptr, -1, rlnListChangedEh);
 }
 
+namespace {
+
+// The values of one sort item, extracted once per record in the cheapest form that orders them as
+// CompareValuesForOrder does: whole numbers, floating numbers, collation keys of text without case,
+// texts with case, or (for anything mixed) the values themselves.
+struct SortColumn {
+  enum Kind { Whole, Floating, TextKey, Text, Mixed } kind = Whole;
+  bool desc = false;
+  bool caseIns = false;
+  std::vector<char> isNull;
+  std::vector<Int64> whole;
+  std::vector<double> floating;
+  std::vector<std::u32string> textKey;
+  std::vector<const String*> text;
+  std::vector<const Variant*> mixed;
+
+  Integer Compare(uint32_t a, uint32_t b) const {
+    if (isNull[a] || isNull[b]) return isNull[a] == isNull[b] ? 0 : (isNull[a] ? -1 : 1);
+    switch (kind) {
+      case Whole:
+        return whole[a] < whole[b] ? -1 : (whole[a] > whole[b] ? 1 : 0);
+      case Floating:
+        return floating[a] < floating[b] ? -1 : (floating[a] > floating[b] ? 1 : 0);
+      case TextKey: {
+        int c = textKey[a].compare(textKey[b]);
+        return c < 0 ? -1 : (c > 0 ? 1 : 0);
+      }
+      case Text:
+        return AnsiCompareStr(*text[a], *text[b]);
+      case Mixed:
+        return CompareValuesForOrder(*mixed[a], *mixed[b], caseIns);
+    }
+    return 0;
+  }
+};
+
+SortColumn::Kind KindOf(const std::vector<const Variant*>& values, bool caseIns) {
+  bool whole = true, number = true, text = true;
+  for (const Variant* v : values) {
+    if (VarIsNull(*v) || VarIsEmpty(*v)) continue;
+    const TVarType t = v->Type();
+    whole = whole && IsSignedIntType(t);
+    number = number && (IsSignedIntType(t) || IsFloatStoredType(t));
+    text = text && t == varUString;
+    if (!whole && !number && !text) return SortColumn::Mixed;
+  }
+  if (whole) return SortColumn::Whole;
+  if (number) return SortColumn::Floating;
+  return caseIns ? SortColumn::TextKey : SortColumn::Text;
+}
+
+}  // namespace
+
 void TRecordsViewEh::SortItemsByOrderBy(std::vector<TMemRecViewEh*>& list) {
-  // The same order as CompareRecords with the built-in comparison, but on keys copied side by side:
-  // comparing through item, record and value list on every step costs more than the sort itself.
+  // The same order as CompareRecords with the built-in comparison, on typed keys taken out of the
+  // records once: the sort compares plain numbers and collation keys, not Variants.
   const size_t n = list.size();
   const size_t k = static_cast<size_t>(FOrderByList->GetCount());
-  std::vector<Variant> keys;
-  keys.reserve(n * k);
   std::vector<Integer> recIndex(n);
-  std::vector<Integer> fields(k);
-  std::vector<char> desc(k), caseIns(k);
+  for (size_t i = 0; i < n; ++i) recIndex[i] = list[i]->GetRec()->GetIndex();
+  std::vector<SortColumn> columns(k);
   for (size_t j = 0; j < k; ++j) {
     TOrderByItemEh* item = FOrderByList->GetItem(static_cast<Integer>(j));
-    fields[j] = item->MTFieldIndex;
-    desc[j] = item->Desc;
-    caseIns[j] = item->CaseIns;
-  }
-  for (size_t i = 0; i < n; ++i) {
-    TMemoryRecordEh* rec = list[i]->GetRec();
-    recIndex[i] = rec->GetIndex();
-    for (size_t j = 0; j < k; ++j) keys.push_back(RecValue(rec, fields[j]));
+    SortColumn& col = columns[j];
+    col.desc = item->Desc;
+    col.caseIns = item->CaseIns;
+    std::vector<const Variant*> values(n);
+    for (size_t i = 0; i < n; ++i) values[i] = &RecValue(list[i]->GetRec(), item->MTFieldIndex);
+    col.kind = KindOf(values, col.caseIns);
+    col.isNull.resize(n);
+    for (size_t i = 0; i < n; ++i) col.isNull[i] = VarIsNull(*values[i]) || VarIsEmpty(*values[i]);
+    switch (col.kind) {
+      case SortColumn::Whole:
+        col.whole.resize(n);
+        for (size_t i = 0; i < n; ++i)
+          if (!col.isNull[i]) col.whole[i] = VariantAccess::Signed(*values[i]);
+        break;
+      case SortColumn::Floating:
+        col.floating.resize(n);
+        for (size_t i = 0; i < n; ++i)
+          if (!col.isNull[i])
+            col.floating[i] = IsSignedIntType(values[i]->Type())
+                                  ? static_cast<double>(VariantAccess::Signed(*values[i]))
+                                  : VariantAccess::Float(*values[i]);
+        break;
+      case SortColumn::TextKey:
+        col.textKey.resize(n);
+        for (size_t i = 0; i < n; ++i)
+          if (!col.isNull[i]) col.textKey[i] = AnsiTextSortKey(VariantAccess::Text(*values[i]));
+        break;
+      case SortColumn::Text:
+        col.text.resize(n);
+        for (size_t i = 0; i < n; ++i)
+          if (!col.isNull[i]) col.text[i] = &VariantAccess::Text(*values[i]);
+        break;
+      case SortColumn::Mixed:
+        col.mixed = std::move(values);
+        break;
+    }
   }
   std::vector<uint32_t> order(n);
   for (size_t i = 0; i < n; ++i) order[i] = static_cast<uint32_t>(i);
-  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-    for (size_t j = 0; j < k; ++j) {
-      Integer c = CompareValuesForOrder(keys[a * k + j], keys[b * k + j], caseIns[j]);
-      if (c != 0) return desc[j] ? c > 0 : c < 0;
+  if (k == 1 && columns[0].kind == SortColumn::Whole) {
+    // One whole-number key: sort the keys with their positions side by side, nulls first.
+    const SortColumn& col = columns[0];
+    std::vector<std::pair<Int64, uint32_t>> keyed;
+    keyed.reserve(n);
+    size_t nulls = 0;
+    for (size_t i = 0; i < n; ++i) {
+      if (col.isNull[i])
+        order[nulls++] = static_cast<uint32_t>(i);
+      else
+        keyed.emplace_back(col.desc ? ~col.whole[i] : col.whole[i], static_cast<uint32_t>(i));
     }
-    return recIndex[a] < recIndex[b];
-  });
+    auto byKey = [&](const std::pair<Int64, uint32_t>& a, const std::pair<Int64, uint32_t>& b) {
+      return a.first != b.first ? a.first < b.first : recIndex[a.second] < recIndex[b.second];
+    };
+    std::sort(keyed.begin(), keyed.end(), byKey);
+    std::stable_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(nulls),
+                     [&](uint32_t a, uint32_t b) { return recIndex[a] < recIndex[b]; });
+    if (col.desc) {
+      // Descending: the values first, then the nulls.
+      std::vector<uint32_t> nullPart(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(nulls));
+      for (size_t i = 0; i < keyed.size(); ++i) order[i] = keyed[i].second;
+      std::copy(nullPart.begin(), nullPart.end(), order.begin() + static_cast<std::ptrdiff_t>(keyed.size()));
+    } else {
+      for (size_t i = 0; i < keyed.size(); ++i) order[nulls + i] = keyed[i].second;
+    }
+  } else {
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+      for (const SortColumn& col : columns) {
+        Integer c = col.Compare(a, b);
+        if (c != 0) return col.desc ? c > 0 : c < 0;
+      }
+      return recIndex[a] < recIndex[b];
+    });
+  }
   std::vector<TMemRecViewEh*> sorted(n);
   for (size_t i = 0; i < n; ++i) sorted[i] = list[order[i]];
   list.swap(sorted);
