@@ -1180,7 +1180,55 @@ SortColumn::Kind KindOf(const std::vector<const Variant*>& values, bool caseIns)
 
 }  // namespace
 
+bool TRecordsViewEh::SortByOneWholeKey(std::vector<TMemRecViewEh*>& list) {
+  // One key of whole numbers (the common case of sorting by a code or an id): each record's key, its
+  // store position and its row go side by side into one array, which is sorted as it is.
+  if (FOrderByList->GetCount() != 1) return false;
+  TOrderByItemEh* item = FOrderByList->GetItem(0);
+  struct Keyed {
+    Int64 key;
+    Integer recIndex;
+    uint32_t row;
+  };
+  std::vector<Keyed> keyed;
+  std::vector<Keyed> nulls;
+  keyed.reserve(list.size());
+  for (size_t i = 0; i < list.size(); ++i) {
+    TMemoryRecordEh* rec = list[i]->GetRec();
+    const Variant& v = RecValue(rec, item->MTFieldIndex);
+    if (VarIsNull(v) || VarIsEmpty(v)) {
+      nulls.push_back({0, rec->GetIndex(), static_cast<uint32_t>(i)});
+    } else if (IsSignedIntType(v.Type())) {
+      Int64 key = VariantAccess::Signed(v);
+      keyed.push_back({item->Desc ? ~key : key, rec->GetIndex(), static_cast<uint32_t>(i)});
+    } else {
+      return false;
+    }
+  }
+  auto before = [](const Keyed& a, const Keyed& b) {
+    return a.key != b.key ? a.key < b.key : a.recIndex < b.recIndex;
+  };
+  std::sort(keyed.begin(), keyed.end(), before);
+  std::sort(nulls.begin(), nulls.end(), before);
+  // No value sorts first, so it comes last in a descending order.
+  std::vector<TMemRecViewEh*> sorted;
+  sorted.reserve(list.size());
+  auto append = [&](const std::vector<Keyed>& part) {
+    for (const Keyed& k : part) sorted.push_back(list[k.row]);
+  };
+  if (item->Desc) {
+    append(keyed);
+    append(nulls);
+  } else {
+    append(nulls);
+    append(keyed);
+  }
+  list.swap(sorted);
+  return true;
+}
+
 void TRecordsViewEh::SortItemsByOrderBy(std::vector<TMemRecViewEh*>& list) {
+  if (SortByOneWholeKey(list)) return;
   // The same order as CompareRecords with the built-in comparison, on typed keys taken out of the
   // records once: the sort compares plain numbers and collation keys, not Variants.
   const size_t n = list.size();
@@ -1229,41 +1277,13 @@ void TRecordsViewEh::SortItemsByOrderBy(std::vector<TMemRecViewEh*>& list) {
   }
   std::vector<uint32_t> order(n);
   for (size_t i = 0; i < n; ++i) order[i] = static_cast<uint32_t>(i);
-  if (k == 1 && columns[0].kind == SortColumn::Whole) {
-    // One whole-number key: sort the keys with their positions side by side, nulls first.
-    const SortColumn& col = columns[0];
-    std::vector<std::pair<Int64, uint32_t>> keyed;
-    keyed.reserve(n);
-    size_t nulls = 0;
-    for (size_t i = 0; i < n; ++i) {
-      if (col.isNull[i])
-        order[nulls++] = static_cast<uint32_t>(i);
-      else
-        keyed.emplace_back(col.desc ? ~col.whole[i] : col.whole[i], static_cast<uint32_t>(i));
+  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+    for (const SortColumn& col : columns) {
+      Integer c = col.Compare(a, b);
+      if (c != 0) return col.desc ? c > 0 : c < 0;
     }
-    auto byKey = [&](const std::pair<Int64, uint32_t>& a, const std::pair<Int64, uint32_t>& b) {
-      return a.first != b.first ? a.first < b.first : recIndex[a.second] < recIndex[b.second];
-    };
-    std::sort(keyed.begin(), keyed.end(), byKey);
-    std::stable_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(nulls),
-                     [&](uint32_t a, uint32_t b) { return recIndex[a] < recIndex[b]; });
-    if (col.desc) {
-      // Descending: the values first, then the nulls.
-      std::vector<uint32_t> nullPart(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(nulls));
-      for (size_t i = 0; i < keyed.size(); ++i) order[i] = keyed[i].second;
-      std::copy(nullPart.begin(), nullPart.end(), order.begin() + static_cast<std::ptrdiff_t>(keyed.size()));
-    } else {
-      for (size_t i = 0; i < keyed.size(); ++i) order[nulls + i] = keyed[i].second;
-    }
-  } else {
-    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-      for (const SortColumn& col : columns) {
-        Integer c = col.Compare(a, b);
-        if (c != 0) return col.desc ? c > 0 : c < 0;
-      }
-      return recIndex[a] < recIndex[b];
-    });
-  }
+    return recIndex[a] < recIndex[b];
+  });
   std::vector<TMemRecViewEh*> sorted(n);
   for (size_t i = 0; i < n; ++i) sorted[i] = list[order[i]];
   list.swap(sorted);
