@@ -3,6 +3,7 @@
 #include "gridlib/memtable/MemRecordsViewEh.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "gridlib/base/ToolCtrlsEh.h"
 #include "gridlib/memtable/MemTableIndexesEh.h"
@@ -1002,6 +1003,19 @@ TMemRecViewEh* TRecordsViewEh::InsertSortedListItem(TMemoryRecordEh* rec, Intege
 }
 
 void TRecordsViewEh::RebuildSortedList() {
+  // A list that already holds every record of the store in store order is left as it is: refiltering
+  // then costs one pass over the records, not a new item map.
+  if (TRecordsListEh* list = GetRecordsList();
+      list && static_cast<Integer>(FSorderViewList.size()) == list->GetCount() &&
+      itemsByRec_.size() == FSorderViewList.size()) {
+    bool same = true;
+    for (Integer i = 0; same && i < list->GetCount(); ++i)
+      same = FSorderViewList[static_cast<size_t>(i)]->GetRec() == list->GetRec(i);
+    if (same) {
+      RenumberSortedList();
+      return;
+    }
+  }
   // Items of records still in the store are reused: rows held by record buffers stay valid.
   auto previous = std::move(itemsByRec_);
   itemsByRec_.clear();
@@ -1130,8 +1144,8 @@ void TRecordsViewEh::ResortFlatLists() {
 namespace {
 
 // The values of one sort item, extracted once per record in the cheapest form that orders them as
-// CompareValuesForOrder does: whole numbers, floating numbers, collation keys of text without case,
-// texts with case, or (for anything mixed) the values themselves.
+// CompareValuesForOrder does: whole numbers (texts become the ranks of their collation order),
+// floating numbers, or (for anything mixed) the values themselves.
 struct SortColumn {
   enum Kind { Whole, Floating, TextKey, Text, Mixed } kind = Whole;
   bool desc = false;
@@ -1139,8 +1153,6 @@ struct SortColumn {
   std::vector<char> isNull;
   std::vector<Int64> whole;
   std::vector<double> floating;
-  std::vector<std::u32string> textKey;
-  std::vector<const String*> text;
   std::vector<const Variant*> mixed;
 
   Integer Compare(uint32_t a, uint32_t b) const {
@@ -1150,12 +1162,9 @@ struct SortColumn {
         return whole[a] < whole[b] ? -1 : (whole[a] > whole[b] ? 1 : 0);
       case Floating:
         return floating[a] < floating[b] ? -1 : (floating[a] > floating[b] ? 1 : 0);
-      case TextKey: {
-        int c = textKey[a].compare(textKey[b]);
-        return c < 0 ? -1 : (c > 0 ? 1 : 0);
-      }
+      case TextKey:
       case Text:
-        return AnsiCompareStr(*text[a], *text[b]);
+        break;  // ranked into whole numbers before the sort
       case Mixed:
         return CompareValuesForOrder(*mixed[a], *mixed[b], caseIns);
     }
@@ -1176,6 +1185,44 @@ SortColumn::Kind KindOf(const std::vector<const Variant*>& values, bool caseIns)
   if (whole) return SortColumn::Whole;
   if (number) return SortColumn::Floating;
   return caseIns ? SortColumn::TextKey : SortColumn::Text;
+}
+
+// Texts become whole numbers: each distinct text is collated once (by its sort key when case does not
+// count), and equal texts get the same rank, so the sort itself compares numbers.
+void RankTexts(SortColumn& col, const std::vector<const Variant*>& values) {
+  const size_t n = values.size();
+  std::unordered_map<std::u16string_view, uint32_t> distinct;
+  std::vector<const String*> texts;
+  std::vector<uint32_t> textOf(n, 0);
+  for (size_t i = 0; i < n; ++i) {
+    if (col.isNull[i]) continue;
+    const String& text = VariantAccess::Text(*values[i]);
+    auto [it, added] = distinct.emplace(std::u16string_view(text), static_cast<uint32_t>(texts.size()));
+    if (added) texts.push_back(&text);
+    textOf[i] = it->second;
+  }
+  std::vector<uint32_t> byOrder(texts.size());
+  for (size_t t = 0; t < texts.size(); ++t) byOrder[t] = static_cast<uint32_t>(t);
+  std::vector<Int64> rank(texts.size());
+  if (col.caseIns) {
+    std::vector<std::u32string> keys(texts.size());
+    for (size_t t = 0; t < texts.size(); ++t) keys[t] = AnsiTextSortKey(*texts[t]);
+    std::sort(byOrder.begin(), byOrder.end(), [&](uint32_t a, uint32_t b) { return keys[a] < keys[b]; });
+    for (size_t r = 0; r < byOrder.size(); ++r)
+      rank[byOrder[r]] =
+          r > 0 && keys[byOrder[r]] == keys[byOrder[r - 1]] ? rank[byOrder[r - 1]] : static_cast<Int64>(r);
+  } else {
+    std::sort(byOrder.begin(), byOrder.end(),
+              [&](uint32_t a, uint32_t b) { return AnsiCompareStr(*texts[a], *texts[b]) < 0; });
+    for (size_t r = 0; r < byOrder.size(); ++r)
+      rank[byOrder[r]] = r > 0 && AnsiCompareStr(*texts[byOrder[r]], *texts[byOrder[r - 1]]) == 0
+                             ? rank[byOrder[r - 1]]
+                             : static_cast<Int64>(r);
+  }
+  col.kind = SortColumn::Whole;
+  col.whole.assign(n, 0);
+  for (size_t i = 0; i < n; ++i)
+    if (!col.isNull[i]) col.whole[i] = rank[textOf[i]];
 }
 
 }  // namespace
@@ -1261,14 +1308,8 @@ void TRecordsViewEh::SortItemsByOrderBy(std::vector<TMemRecViewEh*>& list) {
                                   : VariantAccess::Float(*values[i]);
         break;
       case SortColumn::TextKey:
-        col.textKey.resize(n);
-        for (size_t i = 0; i < n; ++i)
-          if (!col.isNull[i]) col.textKey[i] = AnsiTextSortKey(VariantAccess::Text(*values[i]));
-        break;
       case SortColumn::Text:
-        col.text.resize(n);
-        for (size_t i = 0; i < n; ++i)
-          if (!col.isNull[i]) col.text[i] = &VariantAccess::Text(*values[i]);
+        RankTexts(col, values);
         break;
       case SortColumn::Mixed:
         col.mixed = std::move(values);
