@@ -1225,6 +1225,35 @@ void RankTexts(SortColumn& col, const std::vector<const Variant*>& values) {
     if (!col.isNull[i]) col.whole[i] = rank[textOf[i]];
 }
 
+// Sorts by key, equal keys by store position. Keys of a narrow range (group codes, say) go by counting:
+// first into store order (positions are distinct), then stably into key order.
+template <class Keyed, class Before>
+void SortKeyed(std::vector<Keyed>& keyed, const Before& before) {
+  if (keyed.empty()) return;
+  auto [lo, hi] = std::minmax_element(keyed.begin(), keyed.end(),
+                                      [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
+  const Int64 low = lo->key;
+  const unsigned __int128 range = static_cast<unsigned __int128>(hi->key - static_cast<__int128>(low)) + 1;
+  if (range > 4 * keyed.size() + 1024) {
+    std::sort(keyed.begin(), keyed.end(), before);
+    return;
+  }
+  Integer maxRec = 0;
+  for (const Keyed& k : keyed) maxRec = std::max(maxRec, k.recIndex);
+  std::vector<int32_t> atRec(static_cast<size_t>(maxRec) + 1, -1);
+  for (size_t i = 0; i < keyed.size(); ++i)
+    atRec[static_cast<size_t>(keyed[i].recIndex)] = static_cast<int32_t>(i);
+  std::vector<size_t> start(static_cast<size_t>(range) + 1, 0);
+  for (const Keyed& k : keyed) ++start[static_cast<size_t>(k.key - low) + 1];
+  for (size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
+  std::vector<Keyed> sorted(keyed.size());
+  for (int32_t i : atRec)
+    if (i >= 0)
+      sorted[start[static_cast<size_t>(keyed[static_cast<size_t>(i)].key - low)]++] =
+          keyed[static_cast<size_t>(i)];
+  keyed.swap(sorted);
+}
+
 }  // namespace
 
 bool TRecordsViewEh::SortByOneWholeKey(std::vector<TMemRecViewEh*>& list) {
@@ -1255,7 +1284,7 @@ bool TRecordsViewEh::SortByOneWholeKey(std::vector<TMemRecViewEh*>& list) {
   auto before = [](const Keyed& a, const Keyed& b) {
     return a.key != b.key ? a.key < b.key : a.recIndex < b.recIndex;
   };
-  std::sort(keyed.begin(), keyed.end(), before);
+  SortKeyed(keyed, before);
   std::sort(nulls.begin(), nulls.end(), before);
   // No value sorts first, so it comes last in a descending order.
   std::vector<TMemRecViewEh*> sorted;
