@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "gridlib/memtable/ADODataDriverEh.h"
 #include "gridlib/memtable/DataDriverEh.h"
 #include "platform/data/FieldBuffer.h"
 #include "platform/rtl/ScopeGuard.h"
@@ -986,6 +987,9 @@ void TCustomMemTableEh::SetDataDriver(TDataDriverEh* value) {
 void InitializeMemTableEh() {
   static const bool done = [] {
     RegisterClass(TMemTableEh::StaticClass());
+    RegisterClass(TDataDriverEh::StaticClass());
+    RegisterClass(TCustomSQLDataDriverEh::StaticClass());
+    RegisterClass(TADODataDriverEh::StaticClass());
     return true;
   }();
   (void)done;

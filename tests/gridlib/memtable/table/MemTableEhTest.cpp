@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "gridlib/memtable/ADODataDriverEh.h"
 #include "gridlib/memtable/MemTableEh.h"
 #include "gridlib/memtable/MemTableIndexesEh.h"
 #include "platform/rtl/Strings.h"
@@ -16,6 +17,8 @@ namespace {
 
 class MemTableTest : public ::testing::Test {
  protected:
+  void SetUp() override { InitializeMemTableEh(); }
+
   // ID integer, NAME text, AMOUNT float, PID integer (parent id).
   TMemTableEh* MakeTable(std::initializer_list<std::vector<Variant>> rows = {}) {
     auto* table = new TMemTableEh(owner_.get());
@@ -49,6 +52,12 @@ class MemTableTest : public ::testing::Test {
 
   std::unique_ptr<TComponent> owner_ = std::make_unique<TComponent>(nullptr);
 };
+
+TEST_F(MemTableTest, InitializingRegistersTheTableAndDriversOnce) {
+  InitializeMemTableEh();
+  EXPECT_EQ(FindClass(u"TMemTableEh"), TMemTableEh::StaticClass());
+  EXPECT_EQ(FindClass(u"TADODataDriverEh"), TADODataDriverEh::StaticClass());
+}
 
 TEST_F(MemTableTest, CachedUpdatesKeepChangesUntilAppliedOrCancelled) {
   TMemTableEh* t = MakeTable({{1, u"a", 1.0, Null()}, {2, u"b", 2.0, Null()}});
