@@ -561,6 +561,17 @@ TCustomSQLDataDriverEh::TCustomSQLDataDriverEh(TComponent* owner) : TDataDriverE
 
 TCustomSQLDataDriverEh::~TCustomSQLDataDriverEh() { FConstructing = true; }
 
+void TCustomSQLDataDriverEh::RecreateCommands() {
+  FConstructing = true;
+  for (auto* command : {&FSelectCommand, &FUpdateCommand, &FInsertCommand, &FDeleteCommand, &FGetrecCommand,
+                        &FServiceCommand}) {
+    std::unique_ptr<TCustomSQLCommandEh> made = MakeCommand();
+    made->Assign(command->get());
+    *command = std::move(made);
+  }
+  FConstructing = false;
+}
+
 std::unique_ptr<TCustomSQLCommandEh> TCustomSQLDataDriverEh::MakeCommand() {
   return std::unique_ptr<TCustomSQLCommandEh>(CreateCommand());
 }

@@ -207,8 +207,10 @@ class TMacroVarsEh : public TPersistent {
   TSpecMacrosEh* GetSpecMacros() const { return FSpecMacros.get(); }
   TSpecMacrosUsagesEh GetSpecMacrosUsages() const { return FSpecMacrosUsages; }
   void SetSpecMacrosUsages(TSpecMacrosUsagesEh value);
-  // Name and value pairs in the order they were set.
+  // Name and value pairs in the order they were set. The value is SQL text the program wrote.
   void SetMacro(const String& name, const String& value);
+  // A macro that stands for a text value (typed by a user, say): it goes in as one quoted literal.
+  void SetMacroLiteral(const String& name, const String& text) { SetMacro(name, QuoteSQLLiteralEh(text)); }
   const std::vector<std::pair<String, String>>& GetMacros() const { return FMacros; }
   void ClearMacros();
   virtual void MacrosChanged();
@@ -342,6 +344,9 @@ class TCustomSQLDataDriverEh : public TDataDriverEh {
   TDataDriverGetBackUpdatedValuesEhEvent OnGetBackUpdatedValues;
 
  protected:
+  // A descendant with its own command class calls this from its constructor: the base constructor
+  // cannot reach the descendant's CreateCommand.
+  void RecreateCommands();
   void BeginApplyUpdates() override;
   void CommitApplyUpdates() override;
   void RollbackApplyUpdates() override;

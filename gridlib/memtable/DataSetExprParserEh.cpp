@@ -14,6 +14,7 @@
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/Strings.h"
+#include "platform/rtl/VariantOps.h"
 
 bool& ExprLikeUnderscoreIsOrdinaryEh() {
   static bool underscoreIsOrdinary = false;
@@ -128,7 +129,7 @@ struct TDataSetExprParserEh::Context {
   const TRowValueReader* rows = nullptr;
   Integer rowCount = 0;
   Integer aggregatePos = 0;
-  std::unordered_map<const TExprNode*, Integer>* fieldIndexes = nullptr;
+  const std::unordered_map<const TExprNode*, Integer>* fieldIndexes = nullptr;
 };
 
 TDataSetExprParserEh::TDataSetExprParserEh(TDataSet* aDataSet, TDataSetExprParserTypeEh exprParserType)
@@ -161,6 +162,7 @@ Integer TDataSetExprParserEh::ResolveField(const String& name, TFieldType& type)
 void TDataSetExprParserEh::ParseExpression(const String& expr) {
   expr_.reset();
   fieldIndexes_.clear();
+  likeField_ = -1;
   if (Trim(expr).empty()) return;
   TParserOptions parserOptions{poExtSyntax};
   if (type_ == dsptAggregateEh) parserOptions = TParserOptions{poExtSyntax, poAggregate};
@@ -178,19 +180,24 @@ void TDataSetExprParserEh::ParseExpression(const String& expr) {
   while (!stack.empty()) {
     const TExprNode* node = stack.back();
     stack.pop_back();
-    if (node->NodeClass == nodeFIELD)
-      fieldIndexes_.emplace_back(node, seen.at(AnsiUpperCase(node->Name)).first);
+    if (node->NodeClass == nodeFIELD) fieldIndexes_.emplace(node, seen.at(AnsiUpperCase(node->Name)).first);
     for (const auto& child : node->Args) stack.push_back(child.get());
+  }
+  const TExprNode* root = compiled->Root();
+  if (root->Operator == coLIKE && root->Args.size() == 2 && root->Args[0]->NodeClass == nodeFIELD &&
+      root->Args[1]->NodeClass == nodeCONST && VarIsStr(root->Args[1]->Value)) {
+    likeField_ = fieldIndexes_.at(root->Args[0].get());
+    likePattern_ = VarToStr(root->Args[1]->Value);
+    likeNegated_ = root->Negated;
   }
   expr_ = std::move(compiled);
 }
 
 Variant TDataSetExprParserEh::Evaluate(const TFieldValueReader& reader) const {
   if (!expr_) return Null();
-  std::unordered_map<const TExprNode*, Integer> indexes(fieldIndexes_.begin(), fieldIndexes_.end());
   Context ctx;
   ctx.record = &reader;
-  ctx.fieldIndexes = &indexes;
+  ctx.fieldIndexes = &fieldIndexes_;
   return EvaluateExprNodeEh(*expr_->Root(), ctx);
 }
 
@@ -202,16 +209,22 @@ bool TDataSetExprParserEh::IsCurRecordInFilter(const TFieldValueReader& reader) 
 
 bool TDataSetExprParserEh::IsCurRecordInFilter(TMemoryRecordEh* rec) const {
   if (!expr_) return false;
+  if (likeField_ >= 0 && static_cast<size_t>(likeField_) < rec->GetData().size()) {
+    const Variant& value = rec->GetData()[static_cast<size_t>(likeField_)];
+    bool match = value.Type() == varUString
+                     ? ExprLikeEh(VariantAccess::Text(value), likePattern_, CaseInsensitive())
+                     : ExprLikeEh(VarToStr(value), likePattern_, CaseInsensitive());
+    return likeNegated_ ? !match : match;
+  }
   return IsCurRecordInFilter([rec](Integer index) { return rec->GetDataValue(index, dvvValueEh); });
 }
 
 Variant TDataSetExprParserEh::CalcAggregateValue(Integer rowCount, const TRowValueReader& reader) const {
   if (!expr_) return Variant(false);
-  std::unordered_map<const TExprNode*, Integer> indexes(fieldIndexes_.begin(), fieldIndexes_.end());
   Context ctx;
   ctx.rows = &reader;
   ctx.rowCount = rowCount;
-  ctx.fieldIndexes = &indexes;
+  ctx.fieldIndexes = &fieldIndexes_;
   return EvaluateExprNodeEh(*expr_->Root(), ctx);
 }
 

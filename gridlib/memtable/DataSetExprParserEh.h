@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <unordered_map>
 
 #include "platform/data/DBFilterExpr.h"
 #include "platform/data/DBTypes.h"
@@ -83,6 +84,10 @@ class TDataSetExprParserEh {
   TFieldResolver resolver_;
   TFilterOptions options_;
   std::unique_ptr<TFilterExpr> expr_;
-  // Data-field position of each field node, by node.
-  std::vector<std::pair<const TExprNode*, Integer>> fieldIndexes_;
+  // Data-field position of each field node, by node; made once per parse, not per record.
+  std::unordered_map<const TExprNode*, Integer> fieldIndexes_;
+  // "field LIKE 'text'" alone: tested on the stored value in place, without evaluating the tree.
+  Integer likeField_ = -1;
+  String likePattern_;
+  bool likeNegated_ = false;
 };

@@ -3,6 +3,7 @@
 #include "gridlib/memtable/MemRecordsViewEh.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "gridlib/base/ToolCtrlsEh.h"
 #include "gridlib/memtable/MemTableIndexesEh.h"
@@ -1003,6 +1004,19 @@ TMemRecViewEh* TRecordsViewEh::InsertSortedListItem(TMemoryRecordEh* rec, Intege
 }
 
 void TRecordsViewEh::RebuildSortedList() {
+  // A list that already holds every record of the store in store order is left as it is: refiltering
+  // then costs one pass over the records, not a new item map.
+  if (TRecordsListEh* list = GetRecordsList();
+      list && static_cast<Integer>(FSorderViewList.size()) == list->GetCount() &&
+      itemsByRec_.size() == FSorderViewList.size()) {
+    bool same = true;
+    for (Integer i = 0; same && i < list->GetCount(); ++i)
+      same = FSorderViewList[static_cast<size_t>(i)]->GetRec() == list->GetRec(i);
+    if (same) {
+      RenumberSortedList();
+      return;
+    }
+  }
   // Items of records still in the store are reused: rows held by record buffers stay valid.
   auto previous = std::move(itemsByRec_);
   itemsByRec_.clear();
@@ -1128,33 +1142,216 @@ void TRecordsViewEh::ResortFlatLists() {
   ViewDataEvent(nullptr, -1, rlnListChangedEh);
 }
 
+namespace {
+
+// The values of one sort item, extracted once per record in the cheapest form that orders them as
+// CompareValuesForOrder does: whole numbers (texts become the ranks of their collation order),
+// floating numbers, or (for anything mixed) the values themselves.
+struct SortColumn {
+  enum Kind { Whole, Floating, TextKey, Text, Mixed } kind = Whole;
+  bool desc = false;
+  bool caseIns = false;
+  std::vector<char> isNull;
+  std::vector<Int64> whole;
+  std::vector<double> floating;
+  std::vector<const Variant*> mixed;
+
+  Integer Compare(uint32_t a, uint32_t b) const {
+    if (isNull[a] || isNull[b]) return isNull[a] == isNull[b] ? 0 : (isNull[a] ? -1 : 1);
+    switch (kind) {
+      case Whole:
+        return whole[a] < whole[b] ? -1 : (whole[a] > whole[b] ? 1 : 0);
+      case Floating:
+        return floating[a] < floating[b] ? -1 : (floating[a] > floating[b] ? 1 : 0);
+      case TextKey:
+      case Text:
+        break;  // ranked into whole numbers before the sort
+      case Mixed:
+        return CompareValuesForOrder(*mixed[a], *mixed[b], caseIns);
+    }
+    return 0;
+  }
+};
+
+SortColumn::Kind KindOf(const std::vector<const Variant*>& values, bool caseIns) {
+  bool whole = true, number = true, text = true;
+  for (const Variant* v : values) {
+    if (VarIsNull(*v) || VarIsEmpty(*v)) continue;
+    const TVarType t = v->Type();
+    whole = whole && IsSignedIntType(t);
+    number = number && (IsSignedIntType(t) || IsFloatStoredType(t));
+    text = text && t == varUString;
+    if (!whole && !number && !text) return SortColumn::Mixed;
+  }
+  if (whole) return SortColumn::Whole;
+  if (number) return SortColumn::Floating;
+  return caseIns ? SortColumn::TextKey : SortColumn::Text;
+}
+
+// Texts become whole numbers: each distinct text is collated once (by its sort key when case does not
+// count), and equal texts get the same rank, so the sort itself compares numbers.
+void RankTexts(SortColumn& col, const std::vector<const Variant*>& values) {
+  const size_t n = values.size();
+  std::unordered_map<std::u16string_view, uint32_t> distinct;
+  std::vector<const String*> texts;
+  std::vector<uint32_t> textOf(n, 0);
+  for (size_t i = 0; i < n; ++i) {
+    if (col.isNull[i]) continue;
+    const String& text = VariantAccess::Text(*values[i]);
+    auto [it, added] = distinct.emplace(std::u16string_view(text), static_cast<uint32_t>(texts.size()));
+    if (added) texts.push_back(&text);
+    textOf[i] = it->second;
+  }
+  std::vector<uint32_t> byOrder(texts.size());
+  for (size_t t = 0; t < texts.size(); ++t) byOrder[t] = static_cast<uint32_t>(t);
+  std::vector<Int64> rank(texts.size());
+  if (col.caseIns) {
+    std::vector<std::u32string> keys(texts.size());
+    for (size_t t = 0; t < texts.size(); ++t) keys[t] = AnsiTextSortKey(*texts[t]);
+    std::sort(byOrder.begin(), byOrder.end(), [&](uint32_t a, uint32_t b) { return keys[a] < keys[b]; });
+    for (size_t r = 0; r < byOrder.size(); ++r)
+      rank[byOrder[r]] =
+          r > 0 && keys[byOrder[r]] == keys[byOrder[r - 1]] ? rank[byOrder[r - 1]] : static_cast<Int64>(r);
+  } else {
+    std::sort(byOrder.begin(), byOrder.end(),
+              [&](uint32_t a, uint32_t b) { return AnsiCompareStr(*texts[a], *texts[b]) < 0; });
+    for (size_t r = 0; r < byOrder.size(); ++r)
+      rank[byOrder[r]] = r > 0 && AnsiCompareStr(*texts[byOrder[r]], *texts[byOrder[r - 1]]) == 0
+                             ? rank[byOrder[r - 1]]
+                             : static_cast<Int64>(r);
+  }
+  col.kind = SortColumn::Whole;
+  col.whole.assign(n, 0);
+  for (size_t i = 0; i < n; ++i)
+    if (!col.isNull[i]) col.whole[i] = rank[textOf[i]];
+}
+
+// Sorts by key, equal keys by store position. Keys of a narrow range (group codes, say) go by counting:
+// first into store order (positions are distinct), then stably into key order.
+template <class Keyed, class Before>
+void SortKeyed(std::vector<Keyed>& keyed, const Before& before) {
+  if (keyed.empty()) return;
+  auto [lo, hi] = std::minmax_element(keyed.begin(), keyed.end(),
+                                      [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
+  const Int64 low = lo->key;
+  const unsigned __int128 range = static_cast<unsigned __int128>(hi->key - static_cast<__int128>(low)) + 1;
+  if (range > 4 * keyed.size() + 1024) {
+    std::sort(keyed.begin(), keyed.end(), before);
+    return;
+  }
+  Integer maxRec = 0;
+  for (const Keyed& k : keyed) maxRec = std::max(maxRec, k.recIndex);
+  std::vector<int32_t> atRec(static_cast<size_t>(maxRec) + 1, -1);
+  for (size_t i = 0; i < keyed.size(); ++i)
+    atRec[static_cast<size_t>(keyed[i].recIndex)] = static_cast<int32_t>(i);
+  std::vector<size_t> start(static_cast<size_t>(range) + 1, 0);
+  for (const Keyed& k : keyed) ++start[static_cast<size_t>(k.key - low) + 1];
+  for (size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
+  std::vector<Keyed> sorted(keyed.size());
+  for (int32_t i : atRec)
+    if (i >= 0)
+      sorted[start[static_cast<size_t>(keyed[static_cast<size_t>(i)].key - low)]++] =
+          keyed[static_cast<size_t>(i)];
+  keyed.swap(sorted);
+}
+
+}  // namespace
+
+bool TRecordsViewEh::SortByOneWholeKey(std::vector<TMemRecViewEh*>& list) {
+  // One key of whole numbers (the common case of sorting by a code or an id): each record's key, its
+  // store position and its row go side by side into one array, which is sorted as it is.
+  if (FOrderByList->GetCount() != 1) return false;
+  TOrderByItemEh* item = FOrderByList->GetItem(0);
+  struct Keyed {
+    Int64 key;
+    Integer recIndex;
+    uint32_t row;
+  };
+  std::vector<Keyed> keyed;
+  std::vector<Keyed> nulls;
+  keyed.reserve(list.size());
+  for (size_t i = 0; i < list.size(); ++i) {
+    TMemoryRecordEh* rec = list[i]->GetRec();
+    const Variant& v = RecValue(rec, item->MTFieldIndex);
+    if (VarIsNull(v) || VarIsEmpty(v)) {
+      nulls.push_back({0, rec->GetIndex(), static_cast<uint32_t>(i)});
+    } else if (IsSignedIntType(v.Type())) {
+      Int64 key = VariantAccess::Signed(v);
+      keyed.push_back({item->Desc ? ~key : key, rec->GetIndex(), static_cast<uint32_t>(i)});
+    } else {
+      return false;
+    }
+  }
+  auto before = [](const Keyed& a, const Keyed& b) {
+    return a.key != b.key ? a.key < b.key : a.recIndex < b.recIndex;
+  };
+  SortKeyed(keyed, before);
+  std::sort(nulls.begin(), nulls.end(), before);
+  // No value sorts first, so it comes last in a descending order.
+  std::vector<TMemRecViewEh*> sorted;
+  sorted.reserve(list.size());
+  auto append = [&](const std::vector<Keyed>& part) {
+    for (const Keyed& k : part) sorted.push_back(list[k.row]);
+  };
+  if (item->Desc) {
+    append(keyed);
+    append(nulls);
+  } else {
+    append(nulls);
+    append(keyed);
+  }
+  list.swap(sorted);
+  return true;
+}
+
 void TRecordsViewEh::SortItemsByOrderBy(std::vector<TMemRecViewEh*>& list) {
-  // The same order as CompareRecords with the built-in comparison, but on keys copied side by side:
-  // comparing through item, record and value list on every step costs more than the sort itself.
+  if (SortByOneWholeKey(list)) return;
+  // The same order as CompareRecords with the built-in comparison, on typed keys taken out of the
+  // records once: the sort compares plain numbers and collation keys, not Variants.
   const size_t n = list.size();
   const size_t k = static_cast<size_t>(FOrderByList->GetCount());
-  std::vector<Variant> keys;
-  keys.reserve(n * k);
   std::vector<Integer> recIndex(n);
-  std::vector<Integer> fields(k);
-  std::vector<char> desc(k), caseIns(k);
+  for (size_t i = 0; i < n; ++i) recIndex[i] = list[i]->GetRec()->GetIndex();
+  std::vector<SortColumn> columns(k);
   for (size_t j = 0; j < k; ++j) {
     TOrderByItemEh* item = FOrderByList->GetItem(static_cast<Integer>(j));
-    fields[j] = item->MTFieldIndex;
-    desc[j] = item->Desc;
-    caseIns[j] = item->CaseIns;
-  }
-  for (size_t i = 0; i < n; ++i) {
-    TMemoryRecordEh* rec = list[i]->GetRec();
-    recIndex[i] = rec->GetIndex();
-    for (size_t j = 0; j < k; ++j) keys.push_back(RecValue(rec, fields[j]));
+    SortColumn& col = columns[j];
+    col.desc = item->Desc;
+    col.caseIns = item->CaseIns;
+    std::vector<const Variant*> values(n);
+    for (size_t i = 0; i < n; ++i) values[i] = &RecValue(list[i]->GetRec(), item->MTFieldIndex);
+    col.kind = KindOf(values, col.caseIns);
+    col.isNull.resize(n);
+    for (size_t i = 0; i < n; ++i) col.isNull[i] = VarIsNull(*values[i]) || VarIsEmpty(*values[i]);
+    switch (col.kind) {
+      case SortColumn::Whole:
+        col.whole.resize(n);
+        for (size_t i = 0; i < n; ++i)
+          if (!col.isNull[i]) col.whole[i] = VariantAccess::Signed(*values[i]);
+        break;
+      case SortColumn::Floating:
+        col.floating.resize(n);
+        for (size_t i = 0; i < n; ++i)
+          if (!col.isNull[i])
+            col.floating[i] = IsSignedIntType(values[i]->Type())
+                                  ? static_cast<double>(VariantAccess::Signed(*values[i]))
+                                  : VariantAccess::Float(*values[i]);
+        break;
+      case SortColumn::TextKey:
+      case SortColumn::Text:
+        RankTexts(col, values);
+        break;
+      case SortColumn::Mixed:
+        col.mixed = std::move(values);
+        break;
+    }
   }
   std::vector<uint32_t> order(n);
   for (size_t i = 0; i < n; ++i) order[i] = static_cast<uint32_t>(i);
   std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-    for (size_t j = 0; j < k; ++j) {
-      Integer c = CompareValuesForOrder(keys[a * k + j], keys[b * k + j], caseIns[j]);
-      if (c != 0) return desc[j] ? c > 0 : c < 0;
+    for (const SortColumn& col : columns) {
+      Integer c = col.Compare(a, b);
+      if (c != 0) return col.desc ? c > 0 : c < 0;
     }
     return recIndex[a] < recIndex[b];
   });

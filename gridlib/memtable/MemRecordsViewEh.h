@@ -307,6 +307,7 @@ class TRecordsViewEh : public TRecordsListNotificatorEh {
   void InsertViewItem(TMemRecViewEh* item, Integer pos);
   void RenumberSortedList();
   void SortItemsByOrderBy(std::vector<TMemRecViewEh*>& list);
+  bool SortByOneWholeKey(std::vector<TMemRecViewEh*>& list);
   Integer IndexInViewList(TMemoryRecordEh* rec) const;
   Integer CompareForSort(TMemoryRecordEh* rec1, TMemoryRecordEh* rec2, TObject* paramSort);
   void TreeDataEvent(TMemoryRecordEh* rec, TRecordsListNotification action);

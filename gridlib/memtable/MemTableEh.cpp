@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "gridlib/memtable/ADODataDriverEh.h"
 #include "gridlib/memtable/DataDriverEh.h"
 #include "platform/data/FieldBuffer.h"
 #include "platform/rtl/ScopeGuard.h"
@@ -406,6 +407,8 @@ void TCustomMemTableEh::RefreshBookmark(TBookmarkDataEh& data) const {
   TMemRecViewEh* item = FRecordsView->GetViewAsTreeList()
                             ? FRecordsView->GetMemoryTreeList()->NodeOfRecord(data.MemRec)
                             : FRecordsView->ItemOfRecord(data.MemRec);
+  // A record deleted in cached mode is still in the store, but no longer a place to go to.
+  if (item && item->GetRec()->GetUpdateStatus() == usDeleted) item = nullptr;
   data.InSortedListIndex = item ? item->GetInSortedListIndex() : -1;
   data.RecViewIndex = item ? ViewIndexOf(data.MemRec) : -1;
 }
@@ -984,6 +987,9 @@ void TCustomMemTableEh::SetDataDriver(TDataDriverEh* value) {
 void InitializeMemTableEh() {
   static const bool done = [] {
     RegisterClass(TMemTableEh::StaticClass());
+    RegisterClass(TDataDriverEh::StaticClass());
+    RegisterClass(TCustomSQLDataDriverEh::StaticClass());
+    RegisterClass(TADODataDriverEh::StaticClass());
     return true;
   }();
   (void)done;

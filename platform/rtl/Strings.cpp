@@ -397,6 +397,14 @@ bool SameText(const String& s1, const String& s2) {
 }
 
 int AnsiCompareStr(const String& s1, const String& s2) { return Collate(s1, s2, false); }
+std::u32string AnsiTextSortKey(const String& s) {
+  std::u32string key;
+  key.reserve(s.size());
+  for (size_t i = 0; i < s.size();)
+    key.push_back(static_cast<char32_t>(PrimaryWeight(LowerCodePoint(NextCodePoint(s, i)))));
+  return key;
+}
+
 int AnsiCompareText(const String& s1, const String& s2) { return Collate(s1, s2, true); }
 bool AnsiSameStr(const String& s1, const String& s2) { return s1 == s2; }
 bool AnsiSameText(const String& s1, const String& s2) { return Collate(s1, s2, true) == 0; }

@@ -84,6 +84,9 @@ bool SameText(const String& s1, const String& s2);
 // letter before its capital ("ёлка" < "Ёлка"); the Text variants call such strings equal.
 int AnsiCompareStr(const String& s1, const String& s2);
 int AnsiCompareText(const String& s1, const String& s2);
+// The key of a text without case: two keys compared as sequences order their texts as AnsiCompareText
+// does, so a sort computes the key once per text instead of collating on every comparison.
+std::u32string AnsiTextSortKey(const String& s);
 bool AnsiSameStr(const String& s1, const String& s2);
 bool AnsiSameText(const String& s1, const String& s2);
 

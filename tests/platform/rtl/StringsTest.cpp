@@ -167,6 +167,12 @@ TEST(Strings, RussianCollationOrdersTheAlphabetWithYoAfterYe) {
     EXPECT_EQ(AnsiCompareStr(c.a, c.b), c.str) << Show(c.a) << " vs " << Show(c.b);
     EXPECT_EQ(AnsiCompareStr(c.b, c.a), -c.str) << Show(c.b) << " vs " << Show(c.a);
     EXPECT_EQ(AnsiCompareText(c.a, c.b), c.text) << Show(c.a) << " vs " << Show(c.b);
+    int byKey = AnsiTextSortKey(c.a).compare(AnsiTextSortKey(c.b));
+    EXPECT_EQ(byKey < 0   ? -1
+              : byKey > 0 ? 1
+                          : 0,
+              c.text)
+        << "sort key of " << Show(c.a) << " vs " << Show(c.b);
   }
 }
 

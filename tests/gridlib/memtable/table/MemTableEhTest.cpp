@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "gridlib/memtable/ADODataDriverEh.h"
 #include "gridlib/memtable/MemTableEh.h"
 #include "gridlib/memtable/MemTableIndexesEh.h"
 #include "platform/rtl/Strings.h"
@@ -16,6 +17,8 @@ namespace {
 
 class MemTableTest : public ::testing::Test {
  protected:
+  void SetUp() override { InitializeMemTableEh(); }
+
   // ID integer, NAME text, AMOUNT float, PID integer (parent id).
   TMemTableEh* MakeTable(std::initializer_list<std::vector<Variant>> rows = {}) {
     auto* table = new TMemTableEh(owner_.get());
@@ -49,6 +52,12 @@ class MemTableTest : public ::testing::Test {
 
   std::unique_ptr<TComponent> owner_ = std::make_unique<TComponent>(nullptr);
 };
+
+TEST_F(MemTableTest, InitializingRegistersTheTableAndDriversOnce) {
+  InitializeMemTableEh();
+  EXPECT_EQ(FindClass(u"TMemTableEh"), TMemTableEh::StaticClass());
+  EXPECT_EQ(FindClass(u"TADODataDriverEh"), TADODataDriverEh::StaticClass());
+}
 
 TEST_F(MemTableTest, CachedUpdatesKeepChangesUntilAppliedOrCancelled) {
   TMemTableEh* t = MakeTable({{1, u"a", 1.0, Null()}, {2, u"b", 2.0, Null()}});
@@ -381,6 +390,42 @@ TEST_F(MemTableTest, LoadFromMemTableCopiesTheShownRecordsOrAll) {
   auto* target = new TMemTableEh(owner_.get());
   target->LoadFromDataSet(source, 0, lmCopy, false);
   EXPECT_EQ(Ids(target), (std::vector<int>{1, 3}));
+}
+
+TEST_F(MemTableTest, DetailShowsTheMastersRecordsAndFollowsItsCursor) {
+  TMemTableEh* master = MakeTable({{1, u"a", 0.0, Null()}, {2, u"b", 0.0, Null()}});
+  TMemTableEh* detail = MakeTable({{10, u"x", 0.0, 1}, {11, u"y", 0.0, 2}, {12, u"z", 0.0, 1}});
+  auto* source = new TDataSource(owner_.get());
+  source->SetDataSet(master);
+  detail->SetDetailFields(u"PID");
+  detail->SetMasterFields(u"ID");
+  detail->SetMasterSource(source);
+  EXPECT_EQ(Ids(detail), (std::vector<int>{10, 12}));
+  master->Next();
+  EXPECT_EQ(Ids(detail), (std::vector<int>{11}));
+  detail->Append();
+  EXPECT_EQ(detail->FieldByName(u"PID")->GetAsInteger(), 2) << "a new detail record takes the master's key";
+  detail->FieldByName(u"ID")->SetAsInteger(13);
+  detail->Post();
+  EXPECT_EQ(Ids(detail), (std::vector<int>{11, 13}));
+  master->First();
+  EXPECT_EQ(Ids(detail), (std::vector<int>{10, 12}));
+}
+
+TEST_F(MemTableTest, DroppingANodeDeeperThanTheRowAboveMakesItThatRowsChildUnlessThatLoops) {
+  TMemTableEh* t = MakeTable({{1, u"a", 0.0, Null()}, {2, u"b", 0.0, 1}, {3, u"c", 0.0, Null()}});
+  t->GetTreeList()->SetKeyFieldName(u"ID");
+  t->GetTreeList()->SetRefParentFieldName(u"PID");
+  t->GetTreeList()->SetDefaultNodeExpanded(true);
+  t->GetTreeList()->SetActive(true);
+  t->GetTreeList()->FullExpand();
+  EXPECT_EQ(Ids(t), (std::vector<int>{1, 2, 3}));
+  EXPECT_FALSE(t->MoveRecord(0, 1, 3, true)) << "a node cannot go under its own child";
+  // Row 2 (ID 3) dropped above row 1 at a level deeper than row 0's: it becomes row 0's child.
+  EXPECT_TRUE(t->MoveRecord(2, 1, 3, false));
+  t->Locate(u"ID", 3, {});
+  EXPECT_EQ(t->FieldByName(u"PID")->GetAsInteger(), 1);
+  EXPECT_EQ(t->GetTreeNodeLevel(), 2);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gridlib/memtable/DataSetExprParserEh.h"
+#include "gridlib/memtable/MemTableDataEh.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Strings.h"
@@ -279,4 +280,33 @@ TEST(ExprAggregate, TextMinMaxAndScopeErrors) {
   EXPECT_EQ(Aggregate(u"MAX(NAME)", rows).AsString(), u"b");
   EXPECT_EQ(Message([] { Parser(u"ID + SUM(ID)", dsptAggregateEh); }),
             "Operation cannot mix aggregate value with record-varying value");
+}
+
+TEST(ExprFilter, ALikeAloneOnAStoredRecordAgreesWithTheFullEvaluation) {
+  TMemTableDataEh data(nullptr);
+  data.GetDataStruct()->BuildDataFieldForDef(u"NAME", ftWideString, 20, 0);
+  data.GetDataStruct()->BuildDataFieldForDef(u"N", ftInteger, 0, 0);
+  std::vector<TMemoryRecordEh*> recs;
+  for (const Variant& v :
+       {Variant(u"Петров"), Variant(u"ПЕТРОВ"), Variant(u"Сидоров"), Null(), Variant(u"")}) {
+    TMemoryRecordEh* rec = data.GetRecordsList()->NewRecord();
+    rec->SetDataValue(0, dvvValueEh, v);
+    rec->SetDataValue(1, dvvValueEh, 12);
+    data.GetRecordsList()->AddRecord(rec);
+    recs.push_back(rec);
+  }
+  for (const char16_t* text :
+       {u"NAME LIKE '%ров%'", u"NAME NOT LIKE 'Пет%'", u"NAME LIKE '%'", u"N LIKE '1%'"}) {
+    for (bool caseIns : {false, true}) {
+      TDataSetExprParserEh parser(nullptr, dsptFilterEh);
+      parser.SetDataStruct(data.GetDataStruct());
+      parser.SetFilterOptions(caseIns ? TFilterOptions{foCaseInsensitive} : TFilterOptions{});
+      parser.ParseExpression(text);
+      for (TMemoryRecordEh* rec : recs)
+        EXPECT_EQ(parser.IsCurRecordInFilter(rec), parser.IsCurRecordInFilter([rec](Integer i) {
+          return rec->GetDataValue(i, dvvValueEh);
+        })) << StringToUtf8(text)
+            << " on " << StringToUtf8(VarToStr(rec->GetData()[0]));
+    }
+  }
 }

@@ -379,3 +379,36 @@ TEST(RecordTree, DeletingAParentLiftsItsChildrenAndFiltersKeepAncestors) {
   EXPECT_EQ(ParentMap(view), (std::map<int, int>{{1, 0}, {3, 0}, {4, 0}}));
   EXPECT_EQ(Rows(view), "3");
 }
+
+TEST(RecordsView, SortingOnExtractedKeysAgreesWithTheRecordComparison) {
+  // Whole numbers with nulls (one key, either direction), numbers of both kinds, text with and
+  // without case: the full sort must order every neighbour pair as CompareRecords does.
+  TMemTableDataEh data(nullptr);
+  data.GetDataStruct()->BuildDataFieldForDef(u"I", ftInteger, 0, 0);
+  data.GetDataStruct()->BuildDataFieldForDef(u"V", ftVariant, 0, 0);
+  data.GetDataStruct()->BuildDataFieldForDef(u"S", ftWideString, 20, 0);
+  const String names[] = {u"Ёж", u"ёж", u"еж", u"Анна", u"анна", u"z", u"Борис"};
+  std::mt19937 random(7);
+  for (int i = 0; i < 400; ++i) {
+    TMemoryRecordEh* rec = data.GetRecordsList()->NewRecord();
+    int r = static_cast<int>(random() % 10);
+    rec->SetDataValue(0, dvvValueEh, r == 0 ? Null() : Variant(static_cast<int>(random() % 7) - 3));
+    rec->SetDataValue(
+        1, dvvValueEh,
+        r == 1 ? Null() : (r % 2 ? Variant(static_cast<int>(random() % 5)) : Variant(0.5 * (random() % 9))));
+    rec->SetDataValue(2, dvvValueEh, r == 2 ? Null() : Variant(names[random() % 7]));
+    data.GetRecordsList()->AddRecord(rec);
+  }
+  for (const char16_t* order : {u"I", u"I DESC", u"V", u"V DESC, I", u"S, I DESC", u"S DESC, V"}) {
+    for (bool caseIns : {false, true}) {
+      TRecordsViewEh view;
+      view.SetMemTableData(&data);
+      view.SetSortOrderCaseInsensitive(caseIns);
+      view.SetSortOrder(order);
+      ASSERT_EQ(view.Count(), 400);
+      for (Integer i = 1; i < view.Count(); ++i)
+        ASSERT_LT(view.CompareRecords(view.GetRec(i - 1), view.GetRec(i)), 0)
+            << StringToUtf8(order) << (caseIns ? " without case" : " with case") << " at row " << i;
+    }
+  }
+}
