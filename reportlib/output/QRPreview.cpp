@@ -4,6 +4,7 @@
 
 #include "platform/graphics/Gdi.h"
 #include "platform/rtl/RtlMath.h"
+#include "reportlib/output/QRStandardPreview.h"
 
 namespace {
 Integer RoundInt(Extended v) { return static_cast<Integer>(Round(v)); }
@@ -57,10 +58,10 @@ void TQRPreviewImage::Paint() {
 // ---- TQRPreview ----
 
 TQRPreview::TQRPreview(TComponent* owner) : TScrollBox(owner) {
-  SetBounds(GetLeft(), GetTop(), 250, 250);
   image_ = new TQRPreviewImage(this);
   image_->SetParent(this);
   image_->SetBounds(0, 0, 100, 50);
+  SetBounds(GetLeft(), GetTop(), 250, 250);
 }
 
 TQRPreview::~TQRPreview() { SetQRPrinter(nullptr); }
@@ -164,6 +165,7 @@ void TQRPreview::ZoomToWidth() {
 }
 
 void TQRPreview::ApplyZoomState() {
+  if (!image_) return;
   if (zoomState_ == qrZoomToFit) ZoomToFit();
   if (zoomState_ == qrZoomToWidth) ZoomToWidth();
   UpdateZoom();
@@ -198,5 +200,5 @@ void TQRPreview::WndProc(TMessage& message) {
 
 std::unique_ptr<TQRPreviewInterface> CreatePreviewInterface(TComponent* owner) {
   if (QRPreviewInterfaceClass) return QRPreviewInterfaceClass(owner);
-  return std::make_unique<TQRPreviewInterface>(owner);
+  return std::make_unique<TQRStandardPreviewInterface>(owner);
 }
