@@ -18,11 +18,13 @@ void DrawPreviewPage(TCanvas* canvas, const TRect& r, TMetafile* page, bool fram
   canvas->GetBrush()->SetColor(clWhite);
   canvas->FillRect(white);
   if (page) {
+    // The page's records select their own objects: the canvas gets its state back afterwards.
     HDC dc = canvas->GetHandle();
-    const Integer saved = clip ? SaveDC(dc) : 0;
+    const Integer saved = SaveDC(dc);
     if (clip) IntersectClipRect(dc, white.Left, white.Top, white.Right, white.Bottom);
     canvas->StretchDraw(r, page);
-    if (clip) RestoreDC(dc, saved);
+    RestoreDC(dc, saved);
+    canvas->Refresh();
   }
   canvas->GetPen()->SetColor(clBlack);
   canvas->GetPen()->SetWidth(1);

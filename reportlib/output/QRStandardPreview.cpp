@@ -36,6 +36,8 @@ bool MetafileContainsText(const String& text, TMetafile* metafile, bool matchCas
 
 TSearchDlg::TSearchDlg(TComponent* owner) : TForm(owner, 0) {
   SetCaption(u"Search for Text");
+  // Above the preview, which stays on top itself.
+  SetFormStyle(fsStayOnTop);
   SetBorderStyle(bsDialog);
   SetBorderIcons({});
   SetPosition(poScreenCenter);
@@ -270,6 +272,12 @@ void TQRStandardPreview::Show() {
   UpdateInfo();
 }
 
+TFormStyle TQRStandardPreview::LowerForDialog() {
+  const TFormStyle style = GetFormStyle();
+  if (style == fsStayOnTop) SetFormStyle(fsNormal);
+  return style;
+}
+
 bool TQRStandardPreview::Raise(TStandPrevEventType type, const String& contName) {
   return previewLink_ && previewLink_->StandPrevEvent(type, contName);
 }
@@ -338,6 +346,8 @@ void TQRStandardPreview::ZoomMenuClick(TObject* sender) {
 }
 
 void TQRStandardPreview::GotoPageButtonClick(TObject*) {
+  const TFormStyle style = LowerForDialog();
+  auto restore = MakeScopeExit([this, style] { SetFormStyle(style); });
   String answer = IntToStr(QRPreview->GetPageNumber());
   if (!InputQuery(Format(u"Select a page from 1 to %d", {qrPrinter_->GetPageCount()}), u"Enter page number",
                   answer))
@@ -405,6 +415,8 @@ void TQRStandardPreview::PrintClick(TObject*) {
 
 void TQRStandardPreview::PrintSetupClick(TObject*) {
   if (Raise(spPrintSetup, u"PrintSetup")) return;
+  const TFormStyle style = LowerForDialog();
+  auto restore = MakeScopeExit([this, style] { SetFormStyle(style); });
   TQRPrintDialog dialog(nullptr);
   dialog.SetPrinter(qrPrinter_->GetPrinter());
   dialog.SetOptions(TPrintDialogOptions{poPageNums, poPrintToFile});
@@ -458,6 +470,8 @@ void TQRStandardPreview::PrintSetupClick(TObject*) {
 
 void TQRStandardPreview::SaveClick(TObject*) {
   if (Raise(spSave, u"Save")) return;
+  const TFormStyle style = LowerForDialog();
+  auto restore = MakeScopeExit([this, style] { SetFormStyle(style); });
   TSaveDialog dialog(nullptr);
   dialog.SetTitle(u"Save report");
   dialog.SetFilter(u"VaruzUvuzed file (*.QRP)|*.QRP");
@@ -485,6 +499,8 @@ void TQRStandardPreview::SaveClick(TObject*) {
 
 void TQRStandardPreview::LoadClick(TObject*) {
   if (Raise(spLoad, u"Load")) return;
+  const TFormStyle style = LowerForDialog();
+  auto restore = MakeScopeExit([this, style] { SetFormStyle(style); });
   TOpenDialog dialog(nullptr);
   dialog.SetTitle(u"Load report");
   dialog.SetFilter(u"VaruzUvuzed file (*.QRP)|*.QRP");
@@ -642,13 +658,14 @@ void TQRStandardPreview::ResizeThumb() {
 void TQRStandardPreview::ThumbDrawCell(TObject*, Integer, Integer row, const TRect& rect, TGridDrawState) {
   std::unique_ptr<TMetafile> page = qrPrinter_->GetPage(row + 1);
   TCanvas* canvas = ThumbGrid->GetCanvas();
-  DrawPreviewPage(canvas,
-                  TRect(rect.Left + thumbLeftMargin_, rect.Top + 10, rect.Right - 30, rect.Bottom - 10),
-                  page.get(), true, true);
+  // The number goes first: the page's replay leaves the device's text state behind.
   canvas->GetBrush()->SetStyle(bsClear);
   canvas->GetFont()->SetColor(clBlack);
   canvas->TextOut(rect.Left + 2, rect.Top + 2, IntToStr(row + 1));
   canvas->GetBrush()->SetStyle(bsSolid);
+  DrawPreviewPage(canvas,
+                  TRect(rect.Left + thumbLeftMargin_, rect.Top + 10, rect.Right - 30, rect.Bottom - 10),
+                  page.get(), true, true);
 }
 
 void TQRStandardPreview::ThumbSelectCell(TObject*, Integer, Integer row, bool&) {

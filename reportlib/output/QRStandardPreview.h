@@ -129,6 +129,9 @@ class TQRStandardPreview : public TForm {
 
  private:
   void BuildControls();
+  // The platform's dialogs are windows of their own: a preview that stays on top steps down while
+  // one is open, so that it does not hide it. Answers the style to put back.
+  TFormStyle LowerForDialog();
   TToolButton* AddButton(const String& caption, const String& hint,
                          void (TQRStandardPreview::*click)(TObject*), bool enabled = false);
   bool Raise(TStandPrevEventType type, const String& contName);
