@@ -147,6 +147,20 @@ TEST_F(PreviewTest, PagesByKeysGoToAndZoomMenu) {
   EXPECT_EQ(window->QRPreview->GetZoom(), 120);
 }
 
+TEST_F(PreviewTest, ShowsProgressOnlyInStepsOfFive) {
+  TQRPrinter printer(nullptr);
+  Generate(printer, 1);
+  auto* window = new TQRStandardPreview(nullptr, &printer);
+  auto free = MakeScopeExit([&] { delete window; });
+  TStatusPanel* panel = window->StatusBar->GetPanels()->GetItem(0);
+  for (Integer percent : {1, 3, 4}) window->QRPreview->Perform(QRM_PROGRESS, percent, 0);
+  EXPECT_EQ(panel->GetText(), u"");
+  window->QRPreview->Perform(QRM_PROGRESS, 5, 0);
+  EXPECT_EQ(panel->GetText(), u"5%");
+  window->QRPreview->Perform(QRM_PROGRESS, 9, 0);
+  EXPECT_EQ(panel->GetText(), u"5%");
+}
+
 TEST_F(PreviewTest, SavesUnderANameWithoutExtensionAsAReportFile) {
   TQRPrinter printer(nullptr);
   Generate(printer, 2);
