@@ -73,9 +73,16 @@ TEST(QRPageListTest, OnePagePlainFileHasTheHeaderAndOneLinkedRecord) {
   EXPECT_EQ(std::string(bytes.begin() + 177, bytes.begin() + 180), "EMF");
 }
 
-TEST(QRPageListTest, LoadingAMissingFileFailsAndKeepsTheStore) {
+TEST(QRPageListTest, LoadingAMissingOrOversizedFileFailsAndKeepsTheStore) {
   auto list = MakeStore(2, false);
   EXPECT_THROW(list->LoadFromFile(GetTempPath() + u"no-such-report.qrp"), EQRError);
+  const String huge = GetTempFileName(GetTempPath(), u"qrp");
+  {
+    TFileStream file(huge, fmOpenReadWrite);
+    file.SetSize(Int64{3} << 30);  // sparse: refused before a byte is read
+  }
+  EXPECT_THROW(list->LoadFromFile(huge), EQRError);
+  DeleteFile(huge);
   EXPECT_EQ(list->GetPageCount(), 2);
   EXPECT_EQ(PageText(list->GetPage(2).get()), u"Страница 2");
 }
