@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <thread>
 
 #include "platform/classes/SpecialFolders.h"
@@ -206,6 +207,15 @@ TEST(QRPageListTest, FlippedBytesNeverCrashOrHang) {
       for (Integer n = list.GetPageCount(); n >= 1; --n) EXPECT_NE(list.GetPage(n), nullptr);
     }
   }
+}
+
+TEST(QRPageListTest, AMetafileFrameThatOverflowsIsRefused) {
+  TBytes bytes = StoreBytes(*MakeStore(1, false));
+  // The first page's metafile starts at 136; its frame's left edge sits 24 bytes in.
+  const Integer lowest = std::numeric_limits<Integer>::min();
+  std::memcpy(bytes.data() + 136 + 24, &lowest, 4);
+  TQRPageList list;
+  EXPECT_THROW(LoadBytes(list, bytes), EQRError);
 }
 
 TEST(QRPageListTest, LinksThatRunInACircleAreRefused) {
