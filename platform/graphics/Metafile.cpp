@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "platform/graphics/private/DeviceContext.h"
 #include "platform/rtl/Strings.h"
@@ -617,6 +618,10 @@ ParsedHeader CheckEmf(const TBytes& d) {
     Invalid(u"the data is truncated (" + IntToStr(static_cast<long long>(d.size())) + u" of " +
             IntToStr(static_cast<long long>(h.bytes)) + u" bytes)");
   h.frame = ReadRect(d.data() + 24);
+  // A crafted header must not overflow the frame's extents.
+  for (const Int64 extent : {Int64{h.frame.Right} - h.frame.Left, Int64{h.frame.Bottom} - h.frame.Top})
+    if (extent > std::numeric_limits<Integer>::max() || extent < std::numeric_limits<Integer>::min())
+      Invalid(u"the frame is out of range");
   h.device = TSize(ReadI32(d.data() + 72), ReadI32(d.data() + 76));
   h.millimeters = TSize(ReadI32(d.data() + 80), ReadI32(d.data() + 84));
   if (headerSize >= 108) h.micrometers = TSize(ReadI32(d.data() + 100), ReadI32(d.data() + 104));

@@ -203,8 +203,13 @@ void TQRPageList::AddRecord(TMetafile* metafile, const THyperlinkList* hyperlink
     if (stored) return;
     // A failed write (a full disk) leaves no half record behind.
     pageCount_ = oldCount;
-    if (oldCount > 0) stream_->SetSize(start);
-    stream_->SetPosition(stream_->GetSize());
+    try {
+      if (oldCount > 0) stream_->SetSize(start);
+      stream_->SetPosition(stream_->GetSize());
+    } catch (const Exception&) {
+      // The stream refuses even that: the caller already has the first error, and the pages stored
+      // before stay reachable from the header through their forward links.
+    }
   });
   ++pageCount_;
   if (pageCount_ == 1) {

@@ -4,6 +4,7 @@
 
 #include "platform/graphics/Gdi.h"
 #include "platform/rtl/RtlMath.h"
+#include "reportlib/output/QRStandardPreview.h"
 
 namespace {
 Integer RoundInt(Extended v) { return static_cast<Integer>(Round(v)); }
@@ -17,11 +18,13 @@ void DrawPreviewPage(TCanvas* canvas, const TRect& r, TMetafile* page, bool fram
   canvas->GetBrush()->SetColor(clWhite);
   canvas->FillRect(white);
   if (page) {
+    // The page's records select their own objects: the canvas gets its state back afterwards.
     HDC dc = canvas->GetHandle();
-    const Integer saved = clip ? SaveDC(dc) : 0;
+    const Integer saved = SaveDC(dc);
     if (clip) IntersectClipRect(dc, white.Left, white.Top, white.Right, white.Bottom);
     canvas->StretchDraw(r, page);
-    if (clip) RestoreDC(dc, saved);
+    RestoreDC(dc, saved);
+    canvas->Refresh();
   }
   canvas->GetPen()->SetColor(clBlack);
   canvas->GetPen()->SetWidth(1);
@@ -57,10 +60,10 @@ void TQRPreviewImage::Paint() {
 // ---- TQRPreview ----
 
 TQRPreview::TQRPreview(TComponent* owner) : TScrollBox(owner) {
-  SetBounds(GetLeft(), GetTop(), 250, 250);
   image_ = new TQRPreviewImage(this);
   image_->SetParent(this);
   image_->SetBounds(0, 0, 100, 50);
+  SetBounds(GetLeft(), GetTop(), 250, 250);
 }
 
 TQRPreview::~TQRPreview() { SetQRPrinter(nullptr); }
@@ -164,6 +167,7 @@ void TQRPreview::ZoomToWidth() {
 }
 
 void TQRPreview::ApplyZoomState() {
+  if (!image_) return;
   if (zoomState_ == qrZoomToFit) ZoomToFit();
   if (zoomState_ == qrZoomToWidth) ZoomToWidth();
   UpdateZoom();
@@ -198,5 +202,5 @@ void TQRPreview::WndProc(TMessage& message) {
 
 std::unique_ptr<TQRPreviewInterface> CreatePreviewInterface(TComponent* owner) {
   if (QRPreviewInterfaceClass) return QRPreviewInterfaceClass(owner);
-  return std::make_unique<TQRPreviewInterface>(owner);
+  return std::make_unique<TQRStandardPreviewInterface>(owner);
 }

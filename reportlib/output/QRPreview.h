@@ -83,7 +83,7 @@ class TQRPreview : public TScrollBox {
   Extended PageWidthPixels() const;
   Extended PageLengthPixels() const;
 
-  TQRPreviewImage* image_;
+  TQRPreviewImage* image_ = nullptr;
   Integer pageNumber_ = 1;
   TQRPrinter* qrPrinter_ = nullptr;
   Integer zoom_ = 100;

@@ -266,7 +266,9 @@ void TQRPrinter::SetShowingPreview(bool value) {
   if (AfterPreview) AfterPreview(this);
 }
 
-void TQRPrinter::ClosePreview(TWinControl*) {
+void TQRPrinter::ClosePreview(TWinControl* control) {
+  // The window frees itself after this: the printer keeps no pointer to it.
+  if (previewControl_ == control) previewControl_ = nullptr;
   SetShowingPreview(false);
   if (masterWnd_) SendMessage(masterWnd_, QRM_PREVIEWCLOSED, 0, reinterpret_cast<LPARAM>(this));
 }

@@ -11,6 +11,7 @@
 #include "platform/classes/SpecialFolders.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
+#include "reportlib/output/QRError.h"
 
 TQRStream::TQRStream(Integer memoryLimit)
     : memoryStream_(std::make_unique<TMemoryStream>()), memoryLimit_(memoryLimit) {}
@@ -18,8 +19,10 @@ TQRStream::TQRStream(Integer memoryLimit)
 std::unique_ptr<TQRStream> TQRStream::CreateFromFile(const String& fileName) {
   TFileStream file(fileName, fmOpenRead | fmShareDenyNone);
   const Int64 size = file.GetSize();
-  auto stream = std::make_unique<TQRStream>(
-      static_cast<Integer>(std::min<Int64>(size + 1000, std::numeric_limits<Integer>::max())));
+  // A report file's offsets are 32-bit: a larger file is no report file, and is not read into memory.
+  if (size > std::numeric_limits<Integer>::max() - 1000)
+    throw EQRError(u"The file \"" + fileName + u"\" is larger than a report file can be");
+  auto stream = std::make_unique<TQRStream>(static_cast<Integer>(size + 1000));
   stream->memoryStream_->LoadFromStream(&file);
   stream->memoryStream_->SetPosition(0);
   return stream;

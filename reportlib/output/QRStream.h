@@ -14,7 +14,7 @@ class TQRStream : public TStream {
  public:
   explicit TQRStream(Integer memoryLimit);
   // Reads the whole file into memory (the file is never written through this stream); raises
-  // EFOpenError for a missing or unreadable file.
+  // EFOpenError for a missing or unreadable file, EQRError for one past 2 GB.
   static std::unique_ptr<TQRStream> CreateFromFile(const String& fileName);
   ~TQRStream() override;
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <thread>
 
 #include "platform/classes/SpecialFolders.h"
@@ -73,9 +74,16 @@ TEST(QRPageListTest, OnePagePlainFileHasTheHeaderAndOneLinkedRecord) {
   EXPECT_EQ(std::string(bytes.begin() + 177, bytes.begin() + 180), "EMF");
 }
 
-TEST(QRPageListTest, LoadingAMissingFileFailsAndKeepsTheStore) {
+TEST(QRPageListTest, LoadingAMissingOrOversizedFileFailsAndKeepsTheStore) {
   auto list = MakeStore(2, false);
   EXPECT_THROW(list->LoadFromFile(GetTempPath() + u"no-such-report.qrp"), EQRError);
+  const String huge = GetTempFileName(GetTempPath(), u"qrp");
+  {
+    TFileStream file(huge, fmOpenReadWrite);
+    file.SetSize(Int64{3} << 30);  // sparse: refused before a byte is read
+  }
+  EXPECT_THROW(list->LoadFromFile(huge), EQRError);
+  DeleteFile(huge);
   EXPECT_EQ(list->GetPageCount(), 2);
   EXPECT_EQ(PageText(list->GetPage(2).get()), u"Страница 2");
 }
@@ -199,6 +207,15 @@ TEST(QRPageListTest, FlippedBytesNeverCrashOrHang) {
       for (Integer n = list.GetPageCount(); n >= 1; --n) EXPECT_NE(list.GetPage(n), nullptr);
     }
   }
+}
+
+TEST(QRPageListTest, AMetafileFrameThatOverflowsIsRefused) {
+  TBytes bytes = StoreBytes(*MakeStore(1, false));
+  // The first page's metafile starts at 136; its frame's left edge sits 24 bytes in.
+  const Integer lowest = std::numeric_limits<Integer>::min();
+  std::memcpy(bytes.data() + 136 + 24, &lowest, 4);
+  TQRPageList list;
+  EXPECT_THROW(LoadBytes(list, bytes), EQRError);
 }
 
 TEST(QRPageListTest, LinksThatRunInACircleAreRefused) {

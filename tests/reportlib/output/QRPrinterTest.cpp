@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "platform/classes/SpecialFolders.h"
 #include "platform/rtl/Utf.h"
@@ -176,6 +177,29 @@ TEST_F(QRPrinterTest, ClosingThePreviewCancelsARunningReport) {
   printer.SetShowingPreview(false);
   EXPECT_TRUE(printer.GetCancelled());
   EXPECT_EQ(afterPreview, 1);
+}
+
+TEST_F(QRPrinterTest, APreviewReadsPagesWhileAnotherThreadGeneratesThem) {
+  TMessageRecorder client(nullptr);
+  TQRPrinter printer(nullptr);
+  printer.SetClient(&client);
+  std::thread run([&] { Generate(printer, 60); });
+  Integer seen = 0;
+  // Bounded, so that a page that never arrives fails the test rather than hanging it.
+  for (Integer spins = 0; spins < 1000000 && (printer.GetStatus() != mpFinished || seen < 60); ++spins) {
+    ProcessPendingEvents();
+    const Integer available = printer.GetAvailablePages();
+    for (; seen < std::min(available, printer.GetPageCount()); ++seen) {
+      auto page = printer.GetPage(seen + 1);
+      ASSERT_NE(page, nullptr) << seen + 1;
+      EXPECT_EQ(PageText(page.get()), u"Ведомость, страница " + IntToStr(seen + 1));
+    }
+  }
+  run.join();
+  EXPECT_EQ(seen, 60);
+  ProcessPendingEvents();
+  EXPECT_EQ(client.received.back(), (std::pair<UINT, WPARAM>{QRM_PAGEAVAILABLE, 60}));
+  printer.SetClient(nullptr);
 }
 
 }  // namespace

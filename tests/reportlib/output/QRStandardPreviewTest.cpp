@@ -1,0 +1,196 @@
+// The preview control and the standard preview window as a reader uses them: zoom limits and fitting,
+// page messages, paging by keys, the search that finds Cyrillic text, go-to, saving, and closing.
+#include <gtest/gtest.h>
+
+#include "platform/classes/SpecialFolders.h"
+#include "platform/controls/Dialogs.h"
+#include "platform/rtl/ScopeGuard.h"
+#include "platform/rtl/Utf.h"
+#include "reportlib/output/QRStandardPreview.h"
+#include "tests/reportlib/output/OutputTestSupport.h"
+
+namespace {
+
+void Generate(TQRPrinter& printer, Integer count, bool finish = true) {
+  printer.BeginDoc();
+  for (Integer i = 1; i <= count; ++i) {
+    printer.NewPage();
+    TCanvas* canvas = printer.GetCanvas();
+    canvas->TextOut(printer.XPos(200), printer.YPos(200), u"Лист " + IntToStr(i));
+    if (i == 3) canvas->TextOut(printer.XPos(200), printer.YPos(400), u"Итоговый ОТЧЁТ по складу");
+  }
+  if (finish) printer.EndDoc();
+}
+
+class PreviewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitTestApplication();
+    oldHook = SetDialogHook([this](const TDialogRequest& r) {
+      requests.push_back(r);
+      return answer;
+    });
+  }
+  void TearDown() override { SetDialogHook(oldHook); }
+  TDialogHook oldHook;
+  std::vector<TDialogRequest> requests;
+  TDialogAnswer answer;
+};
+
+TEST_F(PreviewTest, ZoomStaysWithinItsLimitsAndFitsThePage) {
+  TQRPrinter printer(nullptr);
+  Generate(printer, 2);
+  TQRPreview preview(nullptr);
+  preview.SetQRPrinter(&printer);
+  preview.SetZoom(1);
+  preview.SetZoom(2001);
+  EXPECT_EQ(preview.GetZoom(), 100);
+  preview.SetZoom(2000);
+  EXPECT_EQ(preview.GetZoom(), 2000);
+  // A box exactly the page at 100 % (a small zoom first, so that no scroll bar takes room).
+  preview.SetZoom(10);
+  preview.SetBounds(0, 0, printer.XSize(printer.GetPaperWidthValue()) + 100, 300);
+  preview.SetBounds(
+      0, 0, preview.GetWidth() - (preview.GetClientWidth() - printer.XSize(printer.GetPaperWidthValue())),
+      preview.GetHeight() - (preview.GetClientHeight() - printer.YSize(printer.GetPaperLengthValue())));
+  ASSERT_EQ(preview.GetClientWidth(), printer.XSize(printer.GetPaperWidthValue()));
+  ASSERT_EQ(preview.GetClientHeight(), printer.YSize(printer.GetPaperLengthValue()));
+  preview.ZoomToFit();
+  EXPECT_EQ(preview.GetZoom(), 95);
+  EXPECT_EQ(preview.GetZoomState(), qrZoomToFit);
+  preview.ZoomToWidth();
+  EXPECT_EQ(preview.GetZoom(), 90);
+  preview.SetQRPrinter(nullptr);
+}
+
+TEST_F(PreviewTest, FollowsPageMessagesWithFullPageNumbers) {
+  TQRPrinter printer(nullptr);
+  Generate(printer, 3);
+  TQRPreview preview(nullptr);
+  preview.SetQRPrinter(&printer);
+  std::vector<Integer> heard;
+  preview.OnPageAvailable = [&](TObject*, Integer n) { heard.push_back(n); };
+  preview.SetPageNumber(4);
+  EXPECT_EQ(preview.GetPageNumber(), 1) << "a page past the end is not taken";
+  preview.SetPageNumber(2);
+  EXPECT_EQ(PageText(preview.GetPreviewImage()->GetMetafile()), u"Лист 2");
+  preview.Perform(QRM_PAGEAVAILABLE, 65537, 0);  // not 1: page numbers are not cut to 16 bits
+  preview.Perform(QRM_PAGEAVAILABLE, 3, 0);
+  EXPECT_EQ(heard, (std::vector<Integer>{65537, 3}));
+  EXPECT_EQ(PageText(preview.GetPreviewImage()->GetMetafile()), u"Лист 2");
+  preview.SetQRPrinter(nullptr);
+  EXPECT_EQ(printer.GetClient(), nullptr);
+}
+
+TEST(MetafileSearchTest, FindsWholeCharactersWithAndWithoutCase) {
+  auto page = MakePage(1, u"Итоговый ОТЧЁТ по складу");
+  struct Case {
+    const Char* text;
+    bool matchCase, found;
+  };
+  const Case cases[] = {{u"отчёт", false, true},
+                        {u"отчёт", true, false},
+                        {u"ОТЧЁТ", true, true},
+                        // a text that only agrees in the low bytes of its characters
+                        {u"\u0418\u0442\u043e\u0433\u043e\u0432\u044b\u0439", true, true},
+                        {u"\u0518\u0442", true, false},
+                        {u"склад", false, true},
+                        {u"завод", false, false}};
+  for (const Case& c : cases)
+    EXPECT_EQ(MetafileContainsText(c.text, page.get(), c.matchCase), c.found) << StringToUtf8(c.text);
+}
+
+TEST_F(PreviewTest, SearchListsThePageWithTheCyrillicWordAndGoesThere) {
+  TQRPrinter printer(nullptr);
+  Generate(printer, 5);
+  auto* window = new TQRStandardPreview(nullptr, &printer);
+  auto free = MakeScopeExit([&] { delete window; });
+  window->SearchFor(u"отчёт", false);
+  TStrings* results = window->SearchResultBox->GetItems();
+  ASSERT_EQ(results->GetCount(), 1);
+  EXPECT_EQ(results->Get(0), u"Page 3");
+  window->SearchResultBox->SetItemIndex(0);
+  window->SearchResultBoxClick(window->SearchResultBox);
+  EXPECT_EQ(window->QRPreview->GetPageNumber(), 3);
+  EXPECT_EQ(window->StatusBar->GetPanels()->GetItem(1)->GetText(), u"Page 3 of 5");
+
+  window->SearchFor(u"нет такого", false);
+  EXPECT_EQ(results->Get(0), u"No matching text");
+  EXPECT_FALSE(window->SearchResultBox->GetEnabled());
+}
+
+TEST_F(PreviewTest, PagesByKeysGoToAndZoomMenu) {
+  TQRPrinter printer(nullptr);
+  Generate(printer, 5);
+  auto* window = new TQRStandardPreview(nullptr, &printer);
+  auto free = MakeScopeExit([&] { delete window; });
+  EXPECT_TRUE(window->FindButton->GetEnabled());
+  Word key = VK_NEXT;
+  window->OnKeyDown(window, key, {});
+  EXPECT_EQ(window->QRPreview->GetPageNumber(), 2);
+  key = VK_END;
+  window->OnKeyDown(window, key, {});
+  EXPECT_EQ(window->QRPreview->GetPageNumber(), 5);
+  key = VK_PRIOR;
+  window->OnKeyDown(window, key, TShiftState{ssCtrl});
+  EXPECT_EQ(window->QRPreview->GetPageNumber(), 1);
+
+  answer.Result = 1;
+  for (const Char* typed : {u"4", u"0", u"99"}) {
+    answer.Value = typed;
+    window->GotoPageButtonClick(nullptr);
+    EXPECT_EQ(window->QRPreview->GetPageNumber(), String(typed) == u"4" ? 4 : 1) << String(typed).size();
+  }
+  EXPECT_EQ(requests.back().Caption, u"Select a page from 1 to 5");
+
+  window->ZoomMenuClick(window->FindComponent(u"N120"));
+  EXPECT_EQ(window->QRPreview->GetZoom(), 120);
+}
+
+TEST_F(PreviewTest, ShowsProgressOnlyInStepsOfFive) {
+  TQRPrinter printer(nullptr);
+  Generate(printer, 1);
+  auto* window = new TQRStandardPreview(nullptr, &printer);
+  auto free = MakeScopeExit([&] { delete window; });
+  TStatusPanel* panel = window->StatusBar->GetPanels()->GetItem(0);
+  for (Integer percent : {1, 3, 4}) window->QRPreview->Perform(QRM_PROGRESS, percent, 0);
+  EXPECT_EQ(panel->GetText(), u"");
+  window->QRPreview->Perform(QRM_PROGRESS, 5, 0);
+  EXPECT_EQ(panel->GetText(), u"5%");
+  window->QRPreview->Perform(QRM_PROGRESS, 9, 0);
+  EXPECT_EQ(panel->GetText(), u"5%");
+}
+
+TEST_F(PreviewTest, SavesUnderANameWithoutExtensionAsAReportFile) {
+  TQRPrinter printer(nullptr);
+  Generate(printer, 2);
+  auto* window = new TQRStandardPreview(nullptr, &printer);
+  auto free = MakeScopeExit([&] { delete window; });
+  const String base = GetTempPath() + u"kiv-preview-save";
+  DeleteFile(base + u".QRP");
+  answer.Result = 1;
+  answer.Value = base;
+  window->SaveClick(nullptr);
+  ASSERT_TRUE(FileExists(base + u".QRP"));
+  TQRPrinter loaded(nullptr);
+  loaded.Load(base + u".QRP");
+  EXPECT_EQ(loaded.GetPageCount(), 2);
+  DeleteFile(base + u".QRP");
+}
+
+TEST_F(PreviewTest, ClosingWhileTheReportRunsIsRefused) {
+  TQRPrinter printer(nullptr);
+  Generate(printer, 2, false);
+  answer.Result = mrOk;
+  auto* window = new TQRStandardPreview(nullptr, &printer);
+  auto free = MakeScopeExit([&] { delete window; });
+  EXPECT_FALSE(window->CloseQuery());
+  ASSERT_FALSE(requests.empty());
+  EXPECT_EQ(requests.back().Text, u"The report is still executing");
+  window->CancelButtonClick(nullptr);
+  EXPECT_TRUE(printer.GetCancelled());
+  printer.EndDoc();
+  EXPECT_TRUE(window->CloseQuery());
+}
+
+}  // namespace
