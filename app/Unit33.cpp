@@ -135,6 +135,10 @@ void TForm33::Button4Click(TObject*) {
                               values);
         GroupBox1->SetCaption(u"Техпроцесс № " + IntToStr(ProcTechId));
         DataModule6->operation->GetParameters()->ParamByName(u"id_proc_tech")->SetValue(ProcTechId);
+        // The total under the operations is the new process's from now on.
+        full_price->Close();
+        full_price->GetParameters()->ParamByName(u"id_pt")->SetValue(ProcTechId);
+        full_price->Open();
         Reopen(processes);
         SetTag(0);
       } else {
