@@ -32,7 +32,9 @@ void FilterBoxKeyDown(TDataSet* data, Word& key, bool swallowAll) {
   const bool arrow = key == VK_UP || key == VK_DOWN;
   if (key == VK_UP) data->Prior();
   if (key == VK_DOWN) data->Next();
-  if (arrow || swallowAll) key = 0;
+  // Backspace and the clipboard keys are keys the box must still see, or the filter cannot be erased.
+  const bool boxKey = (key >= VK_PRIOR && key <= VK_DOWN) || key == VK_INSERT || key == VK_DELETE;
+  if (arrow || (swallowAll && boxKey)) key = 0;
 }
 
 void ToggleSort(TCustomADODataSet* data, const String& field, std::initializer_list<TSortTexts> texts) {

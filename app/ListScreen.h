@@ -27,8 +27,9 @@ String LikeFilter(const String& field, const String& typed, bool anywhere = fals
 // The filter box: empty text shows every row again; any other text sets filter, which compares text
 // without regard to case.
 void ApplyListFilter(TDataSet* data, const String& typed, const String& filter);
-// Up and Down in the filter box move data to the previous or next row. With swallowAll every key-down
-// is then dropped, so the box itself never acts on one (typed characters still reach it).
+// Up and Down in the filter box move data to the previous or next row. With swallowAll the box itself
+// then acts on no key of its own (arrows, Home, End, page keys, Insert, Delete), while typed
+// characters, Backspace and the clipboard keys still reach it.
 void FilterBoxKeyDown(TDataSet* data, Word& key, bool swallowAll = true);
 
 // A column's pair of recordset sort texts.
