@@ -27,6 +27,7 @@ void TForm4::Published(TPropBuilder<TForm4>& p) {
   p.Method(u"Button2Click", &TForm4::Button2Click);
   p.Method(u"Button3Click", &TForm4::Button3Click);
   p.Method(u"Button5Click", &TForm4::Button5Click);
+  p.Method(u"DBGrid1DblClick", &TForm4::DBGrid1DblClick);
 }
 
 void TForm4::FormCreate(TObject*) {
@@ -165,4 +166,20 @@ void TForm4::Button5Click(TObject*) {
     WriteExcelCell(1, 4, row, IntField(XLS_Rep, u"naimen") == 0 ? u"Готовая продукция" : u"Заготовки");
   }
   ShowExcel(true);
+}
+
+void TForm4::DBGrid1DblClick(TObject*) {
+  if (GetTag() != 0 || !CheckBox1->GetChecked()) {
+    Button2Click(this);
+    return;
+  }
+  // The norms dialog belongs to the production screens, which come after this library.
+  auto* dialog = dynamic_cast<TForm*>(Application->FindComponent(u"Form22"));
+  auto* norms = dialog ? dynamic_cast<TDataSet*>(dialog->FindComponent(u"norm")) : nullptr;
+  if (!norms) throw EComponentError(u"Component 'norm' not found");
+  norms->Close();
+  norms->SetFilter(u"o_id=" + IntToStr(IntField(DataModule6->operation, u"id")));
+  norms->SetFiltered(true);
+  norms->Open();
+  dialog->ShowModal();
 }
