@@ -61,6 +61,16 @@ bool AskDelete(const String& text) {
   return Application->MessageBox(text, u"Удаление", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
+void DeleteListRow(TDataSet* list, const String& question, TADOCommand* command, const String& sql) {
+  if (list->IsEmpty()) return;
+  const Integer recNo = list->GetRecNo();
+  if (AskDelete(question)) {
+    RunStatement(command, sql, {{u"id", IntField(list, u"id")}});
+    Reopen(list);
+  }
+  RestoreRecNo(list, recNo);
+}
+
 void ErrorBox(const String& text) { Application->MessageBox(text, u"Ошибка", MB_ICONSTOP); }
 
 bool RequiredMissing(std::initializer_list<String> values) {

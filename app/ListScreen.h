@@ -46,6 +46,10 @@ void Reopen(TDataSet* data);
 // Puts data back on record recNo, or on its last record when the list has become shorter.
 void RestoreRecNo(TDataSet* data, Integer recNo);
 
+// "Удалить" of a list: an empty list does nothing; question asks under "Удаление", Yes runs sql (its :id
+// the current row's id) through command and reopens the list; either way the list returns to its
+// record number.
+void DeleteListRow(TDataSet* list, const String& question, TADOCommand* command, const String& sql);
 // The delete confirmation (question box "Удаление"); true for Yes.
 bool AskDelete(const String& text);
 // Error box under "Ошибка".

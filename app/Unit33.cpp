@@ -217,15 +217,8 @@ void TForm33::Button2Click(TObject*) {
 }
 
 void TForm33::Button3Click(TObject*) {
-  TDataSet* operations = DataModule6->operation;
-  if (operations->IsEmpty()) return;
-  const Integer recNo = operations->GetRecNo();
-  if (AskDelete(kDeleteQuestion)) {
-    RunStatement(DataModule6->cmd_all, u"delete from mnf_operation.operation where id=:id",
-                 {{u"id", IntField(operations, u"id")}});
-    Reopen(operations);
-  }
-  RestoreRecNo(operations, recNo);
+  DeleteListRow(DataModule6->operation, kDeleteQuestion, DataModule6->cmd_all,
+                u"delete from mnf_operation.operation where id=:id");
   Reopen(full_price);
 }
 

@@ -137,16 +137,9 @@ void TForm4::Button2Click(TObject*) {
 }
 
 void TForm4::Button3Click(TObject*) {
-  TDataSet* list = DataModule6->proc_tech;
-  if (list->IsEmpty()) return;
-  const Integer recNo = list->GetRecNo();
-  if (AskDelete(u"Удалить строку (будет удалена вся спецификация ТП)?")) {
-    // The database deletes the process's operations with it.
-    RunStatement(DataModule6->cmd_all, u"delete from mnf_proc_tech.proc_tech where id=:id",
-                 {{u"id", IntField(list, u"id")}});
-    Reopen(list);
-  }
-  RestoreRecNo(list, recNo);
+  // The database deletes the process's operations with it.
+  DeleteListRow(DataModule6->proc_tech, u"Удалить строку (будет удалена вся спецификация ТП)?",
+                DataModule6->cmd_all, u"delete from mnf_proc_tech.proc_tech where id=:id");
 }
 
 void TForm4::Button5Click(TObject*) {
