@@ -9,6 +9,7 @@
 
 #include "platform/ado/ADODB.h"
 #include "platform/classes/Component.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Types.h"
 
 class TDBLookupComboBox;
@@ -75,6 +76,19 @@ Variant DecimalValue(const String& typed);
 using TBoundValues = std::initializer_list<std::pair<const Char*, Variant>>;
 // Runs sql through command, each ":name" of the text bound to its value.
 void RunStatement(TADOCommand* command, const String& sql, TBoundValues values);
+// Runs work in one transaction of connection: committed when work returns, rolled back when it raises,
+// so a business operation of several statements is applied whole or not at all.
+template <class F>
+void InTransaction(TADOConnection* connection, F&& work) {
+  connection->BeginTrans();
+  bool committed = false;
+  auto rollback = MakeScopeExit([&] {
+    if (!committed) connection->RollbackTrans();
+  });
+  work();
+  connection->CommitTrans();
+  committed = true;
+}
 // Runs an INSERT ... RETURNING id on connection and answers the new row's id.
 Integer InsertReturningId(TADOConnection* connection, const String& sql, TBoundValues values);
 

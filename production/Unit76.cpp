@@ -12,7 +12,6 @@
 #include "platform/graphics/Colors.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/DateUtils.h"
-#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 #include "production/Unit77.h"
 
@@ -115,18 +114,12 @@ void TForm76::Button7Click(TObject*) {
   const int night = IntField(fatigue, u"i_night");
   const TDateTime day = fatigue->FieldByName(u"d_date")->GetAsDateTime();
   // The entry and its timesheet hours go together or not at all.
-  TADOConnection* db = DataModule6->ADO_DB;
-  db->BeginTrans();
-  bool done = false;
-  auto rollback = MakeScopeExit([&] {
-    if (!done) db->RollbackTrans();
+  InTransaction(DataModule6->ADO_DB, [&] {
+    RunStatement(DataModule6->cmd_all, u"delete from accounts_dep.fatigue where id=:id",
+                 {{u"id", IntField(fatigue, u"id")}});
+    // The day's cell keeps the hours left; the other days of the row stay.
+    RewriteHourlyCell(worker, kind, night, day);
   });
-  RunStatement(DataModule6->cmd_all, u"delete from accounts_dep.fatigue where id=:id",
-               {{u"id", IntField(fatigue, u"id")}});
-  // The day's cell keeps the hours left; the other days of the row stay.
-  RewriteHourlyCell(worker, kind, night, day);
-  db->CommitTrans();
-  done = true;
   ReopenDay();
 }
 

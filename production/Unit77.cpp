@@ -8,7 +8,6 @@
 #include "platform/controls/StdCtrls.h"
 #include "platform/dbctrls/DBCtrls.h"
 #include "platform/rtl/DateUtils.h"
-#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 #include "production/Unit76.h"
 
@@ -91,29 +90,24 @@ void TForm77::Button1Click(TObject*) {
                                {u"h", holiday ? 1 : 0},
                                {u"n", night ? 1 : 0},
                                {u"id", editing ? IntField(entries, u"id") : 0}};
-  TADOConnection* db = DataModule6->ADO_DB;
-  db->BeginTrans();
-  bool done = false;
-  auto rollback = MakeScopeExit([&] {
-    if (!done) db->RollbackTrans();
+  InTransaction(DataModule6->ADO_DB, [&] {
+    if (!editing)
+      RunStatement(
+          DataModule6->cmd_all,
+          u"INSERT INTO accounts_dep.fatigue(id_nom, id_o, id_p, d_date, i_mnth, i_year, i_smena, cnt, "
+          u"price, "
+          u"i_holiday, i_night)VALUES(:item, :kind, :person, :day, :m, :y, :shift, :cnt, :price, :h, :n)",
+          values);
+    else
+      RunStatement(
+          DataModule6->cmd_all,
+          u"UPDATE accounts_dep.fatigue SET id_nom=:item, id_o=:kind, id_p=:person, cnt=:cnt, price=:price, "
+          u"i_holiday=:h, i_night=:n where id=:id",
+          values);
+    RewriteHourlyCell(person, kind, night ? 1 : 0, date);
+    if (editing && (oldWorker != person || oldKind != kind || oldNight != (night ? 1 : 0)))
+      RewriteHourlyCell(oldWorker, oldKind, oldNight, date);
   });
-  if (!editing)
-    RunStatement(
-        DataModule6->cmd_all,
-        u"INSERT INTO accounts_dep.fatigue(id_nom, id_o, id_p, d_date, i_mnth, i_year, i_smena, cnt, price, "
-        u"i_holiday, i_night)VALUES(:item, :kind, :person, :day, :m, :y, :shift, :cnt, :price, :h, :n)",
-        values);
-  else
-    RunStatement(
-        DataModule6->cmd_all,
-        u"UPDATE accounts_dep.fatigue SET id_nom=:item, id_o=:kind, id_p=:person, cnt=:cnt, price=:price, "
-        u"i_holiday=:h, i_night=:n where id=:id",
-        values);
-  RewriteHourlyCell(person, kind, night ? 1 : 0, date);
-  if (editing && (oldWorker != person || oldKind != kind || oldNight != (night ? 1 : 0)))
-    RewriteHourlyCell(oldWorker, oldKind, oldNight, date);
-  db->CommitTrans();
-  done = true;
   list->ReopenDay();
   Close();
 }
