@@ -32,7 +32,9 @@ void FilterBoxKeyDown(TDataSet* data, Word& key, bool swallowAll) {
   const bool arrow = key == VK_UP || key == VK_DOWN;
   if (key == VK_UP) data->Prior();
   if (key == VK_DOWN) data->Next();
-  if (arrow || swallowAll) key = 0;
+  // Backspace and the clipboard keys are keys the box must still see, or the filter cannot be erased.
+  const bool boxKey = (key >= VK_PRIOR && key <= VK_DOWN) || key == VK_INSERT || key == VK_DELETE;
+  if (arrow || (swallowAll && boxKey)) key = 0;
 }
 
 void ToggleSort(TCustomADODataSet* data, const String& field, std::initializer_list<TSortTexts> texts) {
@@ -57,6 +59,16 @@ void RestoreRecNo(TDataSet* data, Integer recNo) {
 
 bool AskDelete(const String& text) {
   return Application->MessageBox(text, u"Удаление", MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void DeleteListRow(TDataSet* list, const String& question, TADOCommand* command, const String& sql) {
+  if (list->IsEmpty()) return;
+  const Integer recNo = list->GetRecNo();
+  if (AskDelete(question)) {
+    RunStatement(command, sql, {{u"id", IntField(list, u"id")}});
+    Reopen(list);
+  }
+  RestoreRecNo(list, recNo);
 }
 
 void ErrorBox(const String& text) { Application->MessageBox(text, u"Ошибка", MB_ICONSTOP); }

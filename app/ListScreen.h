@@ -9,6 +9,7 @@
 
 #include "platform/ado/ADODB.h"
 #include "platform/classes/Component.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Types.h"
 
 class TDBLookupComboBox;
@@ -27,8 +28,9 @@ String LikeFilter(const String& field, const String& typed, bool anywhere = fals
 // The filter box: empty text shows every row again; any other text sets filter, which compares text
 // without regard to case.
 void ApplyListFilter(TDataSet* data, const String& typed, const String& filter);
-// Up and Down in the filter box move data to the previous or next row. With swallowAll every key-down
-// is then dropped, so the box itself never acts on one (typed characters still reach it).
+// Up and Down in the filter box move data to the previous or next row. With swallowAll the box itself
+// then acts on no key of its own (arrows, Home, End, page keys, Insert, Delete), while typed
+// characters, Backspace and the clipboard keys still reach it.
 void FilterBoxKeyDown(TDataSet* data, Word& key, bool swallowAll = true);
 
 // A column's pair of recordset sort texts.
@@ -45,6 +47,10 @@ void Reopen(TDataSet* data);
 // Puts data back on record recNo, or on its last record when the list has become shorter.
 void RestoreRecNo(TDataSet* data, Integer recNo);
 
+// "Удалить" of a list: an empty list does nothing; question asks under "Удаление", Yes runs sql (its :id
+// the current row's id) through command and reopens the list; either way the list returns to its
+// record number.
+void DeleteListRow(TDataSet* list, const String& question, TADOCommand* command, const String& sql);
 // The delete confirmation (question box "Удаление"); true for Yes.
 bool AskDelete(const String& text);
 // Error box under "Ошибка".
@@ -70,6 +76,19 @@ Variant DecimalValue(const String& typed);
 using TBoundValues = std::initializer_list<std::pair<const Char*, Variant>>;
 // Runs sql through command, each ":name" of the text bound to its value.
 void RunStatement(TADOCommand* command, const String& sql, TBoundValues values);
+// Runs work in one transaction of connection: committed when work returns, rolled back when it raises,
+// so a business operation of several statements is applied whole or not at all.
+template <class F>
+void InTransaction(TADOConnection* connection, F&& work) {
+  connection->BeginTrans();
+  bool committed = false;
+  auto rollback = MakeScopeExit([&] {
+    if (!committed) connection->RollbackTrans();
+  });
+  work();
+  connection->CommitTrans();
+  committed = true;
+}
 // Runs an INSERT ... RETURNING id on connection and answers the new row's id.
 Integer InsertReturningId(TADOConnection* connection, const String& sql, TBoundValues values);
 

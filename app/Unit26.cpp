@@ -61,15 +61,8 @@ void TForm26::Button2Click(TObject*) {
 }
 
 void TForm26::Button3Click(TObject*) {
-  TDataSet* list = DataModule6->staffpos;
-  if (list->IsEmpty()) return;
-  const Integer recNo = list->GetRecNo();
-  if (AskDelete(u"Удалить строку?")) {
-    RunStatement(DataModule6->cmd_all, u"delete from hrms_staffpos.staffpos where id=:id",
-                 {{u"id", IntField(list, u"id")}});
-    Reopen(list);
-  }
-  RestoreRecNo(list, recNo);
+  DeleteListRow(DataModule6->staffpos, u"Удалить строку?", DataModule6->cmd_all,
+                u"delete from hrms_staffpos.staffpos where id=:id");
 }
 
 void TForm26::Edit1Change(TObject*) {

@@ -70,15 +70,8 @@ void TForm30::Button2Click(TObject*) {
 }
 
 void TForm30::Button3Click(TObject*) {
-  TDataSet* list = DataModule6->department;
-  if (list->IsEmpty()) return;
-  const Integer recNo = list->GetRecNo();
-  if (AskDelete(u"Удалить строку?")) {
-    RunStatement(DataModule6->cmd_all, u"delete from cmn_department.department where id=:id",
-                 {{u"id", IntField(list, u"id")}});
-    Reopen(list);
-  }
-  RestoreRecNo(list, recNo);
+  DeleteListRow(DataModule6->department, u"Удалить строку?", DataModule6->cmd_all,
+                u"delete from cmn_department.department where id=:id");
 }
 
 void TForm30::Edit1Change(TObject*) {

@@ -135,6 +135,10 @@ void TForm33::Button4Click(TObject*) {
                               values);
         GroupBox1->SetCaption(u"Техпроцесс № " + IntToStr(ProcTechId));
         DataModule6->operation->GetParameters()->ParamByName(u"id_proc_tech")->SetValue(ProcTechId);
+        // The total under the operations is the new process's from now on.
+        full_price->Close();
+        full_price->GetParameters()->ParamByName(u"id_pt")->SetValue(ProcTechId);
+        full_price->Open();
         Reopen(processes);
         SetTag(0);
       } else {
@@ -213,15 +217,8 @@ void TForm33::Button2Click(TObject*) {
 }
 
 void TForm33::Button3Click(TObject*) {
-  TDataSet* operations = DataModule6->operation;
-  if (operations->IsEmpty()) return;
-  const Integer recNo = operations->GetRecNo();
-  if (AskDelete(kDeleteQuestion)) {
-    RunStatement(DataModule6->cmd_all, u"delete from mnf_operation.operation where id=:id",
-                 {{u"id", IntField(operations, u"id")}});
-    Reopen(operations);
-  }
-  RestoreRecNo(operations, recNo);
+  DeleteListRow(DataModule6->operation, kDeleteQuestion, DataModule6->cmd_all,
+                u"delete from mnf_operation.operation where id=:id");
   Reopen(full_price);
 }
 

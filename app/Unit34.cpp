@@ -92,15 +92,8 @@ void TForm34::Button2Click(TObject*) {
 }
 
 void TForm34::Button3Click(TObject*) {
-  TDataSet* list = DataModule6->jur_person;
-  if (list->IsEmpty()) return;
-  const Integer recNo = list->GetRecNo();
-  if (AskDelete(u"Удалить строку?")) {
-    RunStatement(DataModule6->cmd_all, u"delete from cmn_contractor.jur_person where id=:id",
-                 {{u"id", IntField(list, u"id")}});
-    Reopen(list);
-  }
-  RestoreRecNo(list, recNo);
+  DeleteListRow(DataModule6->jur_person, u"Удалить строку?", DataModule6->cmd_all,
+                u"delete from cmn_contractor.jur_person where id=:id");
 }
 
 void TForm34::Edit1Change(TObject*) {

@@ -27,6 +27,7 @@ void TForm4::Published(TPropBuilder<TForm4>& p) {
   p.Method(u"Button2Click", &TForm4::Button2Click);
   p.Method(u"Button3Click", &TForm4::Button3Click);
   p.Method(u"Button5Click", &TForm4::Button5Click);
+  p.Method(u"DBGrid1DblClick", &TForm4::DBGrid1DblClick);
 }
 
 void TForm4::FormCreate(TObject*) {
@@ -136,16 +137,9 @@ void TForm4::Button2Click(TObject*) {
 }
 
 void TForm4::Button3Click(TObject*) {
-  TDataSet* list = DataModule6->proc_tech;
-  if (list->IsEmpty()) return;
-  const Integer recNo = list->GetRecNo();
-  if (AskDelete(u"Удалить строку (будет удалена вся спецификация ТП)?")) {
-    // The database deletes the process's operations with it.
-    RunStatement(DataModule6->cmd_all, u"delete from mnf_proc_tech.proc_tech where id=:id",
-                 {{u"id", IntField(list, u"id")}});
-    Reopen(list);
-  }
-  RestoreRecNo(list, recNo);
+  // The database deletes the process's operations with it.
+  DeleteListRow(DataModule6->proc_tech, u"Удалить строку (будет удалена вся спецификация ТП)?",
+                DataModule6->cmd_all, u"delete from mnf_proc_tech.proc_tech where id=:id");
 }
 
 void TForm4::Button5Click(TObject*) {
@@ -165,4 +159,20 @@ void TForm4::Button5Click(TObject*) {
     WriteExcelCell(1, 4, row, IntField(XLS_Rep, u"naimen") == 0 ? u"Готовая продукция" : u"Заготовки");
   }
   ShowExcel(true);
+}
+
+void TForm4::DBGrid1DblClick(TObject*) {
+  if (GetTag() != 0 || !CheckBox1->GetChecked()) {
+    Button2Click(this);
+    return;
+  }
+  // The norms dialog belongs to the production screens, which come after this library.
+  auto* dialog = dynamic_cast<TForm*>(Application->FindComponent(u"Form22"));
+  auto* norms = dialog ? dynamic_cast<TDataSet*>(dialog->FindComponent(u"norm")) : nullptr;
+  if (!norms) throw EComponentError(u"Component 'norm' not found");
+  norms->Close();
+  norms->SetFilter(u"o_id=" + IntToStr(IntField(DataModule6->operation, u"id")));
+  norms->SetFiltered(true);
+  norms->Open();
+  dialog->ShowModal();
 }

@@ -42,6 +42,8 @@ class TForm4 : public TForm {
   void Button2Click(TObject* Sender);
   void Button3Click(TObject* Sender);
   void Button5Click(TObject* Sender);
+  // The norms of the operation current in the operations list; bound to no control.
+  void DBGrid1DblClick(TObject* Sender);
 };
 
 extern TForm4* Form4;

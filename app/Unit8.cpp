@@ -65,15 +65,8 @@ void TForm8::Button2Click(TObject*) {
 }
 
 void TForm8::Button3Click(TObject*) {
-  TDataSet* list = DataModule6->operation_type;
-  if (list->IsEmpty()) return;
-  const Integer recNo = list->GetRecNo();
-  if (AskDelete(u"Удалить строку?")) {
-    RunStatement(DataModule6->cmd_all, u"delete from mnf_operation.operation_type where id=:id",
-                 {{u"id", IntField(list, u"id")}});
-    Reopen(list);
-  }
-  RestoreRecNo(list, recNo);
+  DeleteListRow(DataModule6->operation_type, u"Удалить строку?", DataModule6->cmd_all,
+                u"delete from mnf_operation.operation_type where id=:id");
 }
 
 void TForm8::Edit1Change(TObject*) {

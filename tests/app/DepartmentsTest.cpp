@@ -125,12 +125,18 @@ TEST_F(DepartmentsTest, DeleteAnsweredBothWaysAndTheFilterBox) {
       EXPECT_TRUE(List()->IsEmpty());
     }
   }
-  // Up and Down move the list; no key reaches the box.
+  // Up and Down move the list; the box's own movement and Delete keys do nothing, Backspace and the
+  // clipboard keys reach it.
   List()->First();
-  for (Word key : {Word(VK_DOWN), Word(VK_DOWN), Word(VK_UP), Word(VK_DELETE)}) {
-    Word k = key;
-    Form30->Edit1KeyDown(nullptr, k, {});
-    EXPECT_EQ(k, 0);
+  const struct {
+    Word key;
+    Word left;
+  } keys[] = {{VK_DOWN, 0}, {VK_DOWN, 0},       {VK_UP, 0}, {VK_DELETE, 0}, {VK_HOME, 0},
+              {VK_LEFT, 0}, {VK_BACK, VK_BACK}, {'V', 'V'}, {'C', 'C'}};
+  for (const auto& k : keys) {
+    Word key = k.key;
+    Form30->Edit1KeyDown(nullptr, key, {});
+    EXPECT_EQ(key, k.left) << k.key;
   }
   EXPECT_EQ(List()->GetRecNo(), 2);
 }

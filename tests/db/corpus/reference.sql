@@ -125,3 +125,16 @@ update accounts_dep.norm set price = 36.25 where id = 3
 
 -- TForm22 Button2Click: a deleted norm
 delete from accounts_dep.norm where id = 4
+
+-- TForm33 Button4Click: a new process, its id returned by the insert itself (values bound by the client)
+insert into mnf_proc_tech.proc_tech(s_caption, id_inventory_items, id_gds)VALUES('O''Brien; DROP TABLE x; --', 16, 1) RETURNING id
+
+-- TForm10 operation_state: the two results an operation may give [rows]
+select * from mnf_operation.operation_state where id<2 order by id
+
+-- TForm31 Button1Click: a department whose name holds a quote, a semicolon and a comment mark (bound values)
+insert into cmn_department.department(s_caption, s_description, id_parent, type, s_type)VALUES('O''Brien; DROP TABLE x; --', '', 0, -1, '')
+
+-- TForm34 FormClose: the counterparties list's own text after a picker changed it [rows]
+select jp.* from cmn_contractor.jur_person jp
+order by jp.s_caption
