@@ -3,7 +3,9 @@
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 
-#include "platform/controls/TestSupport.h"
+#include <cstdlib>
+
+#include "platform/controls/Forms.h"
 #include "platform/rtl/Strings.h"
 #include "reportlib/output/QRCompress.h"
 #include "reportlib/output/QRLZW.h"
@@ -12,7 +14,8 @@
 namespace {
 
 std::unique_ptr<TMetafile> MakeReportPage(Integer number) {
-  InitTestApplication();
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  Application->Initialize();
   auto page = std::make_unique<TMetafile>();
   page->SetWidth(794);
   page->SetHeight(1123);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "gridlib/base/DropDownFormEh.h"
-#include "platform/controls/TestSupport.h"
+#include "platform/testing/TestSupport.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "gridlib/base/ToolCtrlsEh.h"
 #include "platform/controls/StyleManager.h"
-#include "platform/controls/TestSupport.h"
+#include "platform/testing/TestSupport.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Utf.h"
 

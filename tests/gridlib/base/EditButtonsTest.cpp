@@ -5,7 +5,7 @@
 
 #include "gridlib/base/DropDownFormEh.h"
 #include "gridlib/base/ToolCtrlsEh.h"
-#include "platform/controls/TestSupport.h"
+#include "platform/testing/TestSupport.h"
 #include "platform/data/DataSource.h"
 #include "platform/graphics/ImageList.h"
 #include "platform/rtl/ScopeGuard.h"

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "gridlib/base/ToolCtrlsEh.h"
-#include "platform/controls/TestSupport.h"
+#include "platform/testing/TestSupport.h"
 #include "platform/graphics/Themes.h"
 #include "platform/rtl/ScopeGuard.h"
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "gridlib/base/ToolCtrlsEh.h"
-#include "platform/controls/TestSupport.h"
+#include "platform/testing/TestSupport.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
 namespace {

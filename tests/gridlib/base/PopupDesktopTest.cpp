@@ -12,7 +12,7 @@
 #include "gridlib/base/ToolCtrlsEh.h"
 #include "platform/controls/ExtCtrls.h"
 #include "platform/controls/StdCtrls.h"
-#include "platform/controls/TestSupport.h"
+#include "platform/testing/TestSupport.h"
 #include "platform/rtl/ScopeGuard.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "gridlib/base/ToolCtrlsEh.h"
 #include "platform/controls/StdCtrls.h"
-#include "platform/controls/TestSupport.h"
+#include "platform/testing/TestSupport.h"
 
 namespace {
 

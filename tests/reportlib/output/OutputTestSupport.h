@@ -5,7 +5,7 @@
 #include <memory>
 #include <random>
 
-#include "platform/controls/TestSupport.h"
+#include "platform/testing/TestSupport.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/rtl/Strings.h"
 
