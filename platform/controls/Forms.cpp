@@ -308,8 +308,8 @@ void TCustomForm::ApplyWindowFlags() {
   }
   w->setAttribute(Qt::WA_ShowWithoutActivating, noActivate_);
   // Only a sizeable border may be resized: a fixed size also takes the window manager's resize handle
-  // and maximise box away.
-  if (borderStyle_ == bsSizeable || borderStyle_ == bsSizeToolWin) {
+  // and maximise box away. A borderless window has neither, and its owner sizes it (drop-downs, grips).
+  if (borderStyle_ == bsSizeable || borderStyle_ == bsSizeToolWin || borderStyle_ == bsNone) {
     w->setMinimumSize(0, 0);
     w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   } else {
