@@ -1,9 +1,12 @@
-// The program's entry: starts KIV.ERP.
+// The program's entry: starts the libraries the forms stand on, then KIV.ERP.
 #include "app/Startup.h"
 #include "erp/StartupForms.h"
-#include "platform/controls/ControlsLibrary.h"
+#include "platform/dbctrls/DbCtrlsLibrary.h"
+#include "platform/printing/PrintingLibrary.h"
 
 int main(int argc, char** argv) {
-  InitializeControls();
+  // Data controls start the controls they build on; printing gives the rich edit its Print.
+  InitializeDbCtrls();
+  InitializePrinting();
   return RunProgram(argc, argv, CreateAccountingForms);
 }
