@@ -70,7 +70,15 @@ fixed_frame() {
 
 login=$(window '^Авторизация') || fail "the login form did not appear"
 caption_matches "$login" || fail "the login form did not run its activation"
-[ "$(xdotool getactivewindow)" = "$login" ] || fail "the window manager did not activate the login form"
+# The window manager activates the window on its own time: wait up to 10 s for it.
+active() {
+  for _ in $(seq 1 100); do
+    [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+active "$login" || fail "the window manager did not activate the login form"
 fixed_frame "$login" || fail "the login form's frame is not fixed"
 [ -z "${KIV_SCREENSHOTS:-}" ] || import -window root "$KIV_SCREENSHOTS/login.png"
 
