@@ -134,7 +134,8 @@ T* TMetaClass::Create(TObject* arg) const {
   std::unique_ptr<TObject> obj(NewInstance(arg));
   T* result = dynamic_cast<T*>(obj.get());
   if (!result) throw EInvalidCast(u"Invalid class typecast");
-  obj.release();
+  // The instance is the caller's from here on, through result.
+  static_cast<void>(obj.release());
   return result;
 }
 

@@ -519,6 +519,7 @@ class TCustomUpDown : public TCustomControl {
   void Notification(TComponent* component, TOperation operation) override;
   void Loaded() override;
   virtual bool CanChange(SmallInt newValue, TUpDownDirection direction);
+  using TControl::Click;
   virtual void Click(TUDBtnType button);
 
  private:

@@ -460,7 +460,7 @@ class TControl : public TComponent {
 
   // ---- Painting ----
   virtual void Invalidate();
-  virtual void Update();
+  virtual void Update();  // NOLINT(bugprone-virtual-near-miss): the class library's name, not Updated
   virtual void Repaint();
   void Refresh() { Repaint(); }
 
