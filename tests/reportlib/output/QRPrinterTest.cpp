@@ -30,16 +30,6 @@ class TMessageRecorder : public TWinControl {
   }
 };
 
-std::string RunTool(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    pclose(pipe);
-  }
-  return out;
-}
-
 // Runs a document of count pages, each with its number on it.
 void Generate(TQRPrinter& printer, Integer count) {
   printer.BeginDoc();
