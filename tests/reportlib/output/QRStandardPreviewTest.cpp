@@ -109,6 +109,28 @@ TEST_F(PreviewTest, FollowsPageMessagesWithFullPageNumbers) {
   EXPECT_EQ(printer.GetClient(), nullptr);
 }
 
+TEST(PreviewPageTest, DrawsAWhitePageWithBorderAndShadowOnlyWhenThereIsSomethingToShow) {
+  InitTestApplication();
+  struct Case {
+    bool page, frame, drawn;
+  };
+  for (const Case c : {Case{false, false, false}, Case{false, true, true}, Case{true, false, true}}) {
+    TBitmap bitmap;
+    bitmap.SetSize(120, 160);
+    TCanvas* canvas = bitmap.GetCanvas();
+    canvas->GetBrush()->SetColor(clGray);
+    canvas->FillRect(TRect(0, 0, 120, 160));
+    auto page = c.page ? MakePage(1, u"", 100, 140) : nullptr;
+    DrawPreviewPage(canvas, TRect(10, 10, 110, 150), page.get(), c.frame, false);
+    const TColor paper = c.drawn ? clWhite : clGray, line = c.drawn ? clBlack : clGray;
+    EXPECT_EQ(canvas->GetPixels(60, 100), paper) << c.page << c.frame;   // inside the page
+    EXPECT_EQ(canvas->GetPixels(10, 60), line) << c.page << c.frame;     // left border
+    EXPECT_EQ(canvas->GetPixels(108, 60), line) << c.page << c.frame;    // right shadow
+    EXPECT_EQ(canvas->GetPixels(60, 148), line) << c.page << c.frame;    // bottom shadow
+    EXPECT_EQ(canvas->GetPixels(111, 60), clGray) << c.page << c.frame;  // nothing outside
+  }
+}
+
 TEST(MetafileSearchTest, FindsWholeCharactersWithAndWithoutCase) {
   auto page = MakePage(1, u"Итоговый ОТЧЁТ по складу");
   struct Case {
