@@ -21,6 +21,7 @@ trap cleanup EXIT
 fail() {
   echo "FAIL: $*"
   sed 's/^/  program: /' "$work/out"
+  tail -40 "$work/err" | sed 's/^/  stderr: /'
   exit 1
 }
 shot() { [ -z "${KIV_SCREENSHOTS:-}" ] || import -window root "$KIV_SCREENSHOTS/$1.png"; }
