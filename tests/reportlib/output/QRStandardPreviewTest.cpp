@@ -29,7 +29,8 @@ class TTestReport : public TQRReportLink, public TQRPreviewLink {
   TQRPrinterSettings* GetReportPrinterSettings() override { return &settings; }
   void GetPageSize(Extended& width, Extended& length) override { width = 2100, length = 2970; }
   TQRPreviewOptions GetPreviewOptions() override { return options; }
-  void SetUserCancel() override {}
+  void SetUserCancel() override { userCancel = true; }
+  Integer GetPagesInPreview() const override { return pagesInPreview; }
   void PrintReport() override { ++printed; }
   bool GetPrintAfterSetup() const override { return true; }
   TQRPrinterSettings* GetCompositePrinterSettings() override { return composite; }
@@ -45,7 +46,8 @@ class TTestReport : public TQRReportLink, public TQRPreviewLink {
   TQRPrinterSettings settings;
   TQRPrinterSettings* composite = nullptr;
   TQRPreviewOptions options;
-  Integer printed = 0;
+  Integer printed = 0, pagesInPreview = 0;
+  bool userCancel = false;
   std::vector<Mouse> mouse;
 };
 
@@ -344,6 +346,32 @@ TEST_F(PreviewTest, TheMouseOnThePageReachesAReportWithPreviewLinksInPageCoordin
                   static_cast<Integer>(Round(y * 100 / (150 * dpi))));
   };
   EXPECT_EQ(report.mouse, (std::vector<TTestReport::Mouse>{{false, 2, at(300, 600)}, {true, 2, at(30, 45)}}));
+}
+
+TEST_F(PreviewTest, FollowsARunningReportAndStopsItAfterThePagesItWants) {
+  TTestReport report;
+  report.pagesInPreview = 3;
+  TQRPrinter printer(&report);
+  auto* window = new TQRStandardPreview(nullptr, &printer);
+  auto free = MakeScopeExit([&] { delete window; });
+  Generate(printer, 2, false);
+  ProcessPendingEvents();
+  EXPECT_FALSE(report.userCancel);
+  printer.NewPage();  // pages 1 and 2 are stored, page 3 is being drawn
+  ProcessPendingEvents();
+  EXPECT_EQ(PageText(window->QRPreview->GetPreviewImage()->GetMetafile()), u"Лист 1")
+      << "page 1 shows as soon as it is stored";
+  EXPECT_TRUE(window->nextPage->GetEnabled());
+  EXPECT_FALSE(window->Print->GetEnabled()) << "printing waits for the end of the run";
+  window->LastPageClick(nullptr);
+  EXPECT_EQ(window->QRPreview->GetPageNumber(), 2) << "the last complete page";
+  EXPECT_TRUE(report.userCancel) << "three pages made: the report is told to stop";
+  printer.EndDoc();
+  ProcessPendingEvents();
+  EXPECT_TRUE(window->Print->GetEnabled());
+  EXPECT_FALSE(window->CancelButton->GetEnabled());
+  window->LastPageClick(nullptr);
+  EXPECT_EQ(window->QRPreview->GetPageNumber(), 3);
 }
 
 }  // namespace
