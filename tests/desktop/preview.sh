@@ -49,13 +49,18 @@ click() {
   xdotool mousemove $((x + w / 2)) $((y + ${2:-$((h / 2))})) click 1
 }
 
-window=""
-for _ in $(seq 1 300); do
-  window=$(xdotool search --onlyvisible --name '^Report Preview : Складская ведомость$' 2>/dev/null | head -1) || true
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || fail "the preview did not appear"
+# Prints the id of the first visible window whose name matches $1, waiting up to $2 tenths of a second.
+find_window() {
+  local id
+  for _ in $(seq 1 "$2"); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1) || true
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+window=$(find_window '^Report Preview : Складская ведомость$' 300) || fail "the preview did not appear"
 expect status "Page 1 of 5 | Zoom 100%" || fail "the preview did not open on page 1 at 100 %"
 for _ in $(seq 1 100); do
   [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ] && break
@@ -76,13 +81,7 @@ expect status "Page 2 of 5 | Zoom 150%" || fail "the zoom menu did not set 150 %
 shot preview-zoom
 
 click "Search for Text"
-dialog=""
-for _ in $(seq 1 100); do
-  dialog=$(xdotool search --onlyvisible --name '^Search for Text$' 2>/dev/null | head -1) || true
-  [ -n "$dialog" ] && break
-  sleep 0.1
-done
-[ -n "$dialog" ] || fail "the search dialog did not open"
+find_window '^Search for Text$' 100 >/dev/null || fail "the search dialog did not open"
 word="ведомость"
 for attempt in 1 2 3; do
   xdotool type --delay 150 "$word"
