@@ -157,6 +157,19 @@ TEST_F(QRPrinterTest, LoadingASavedReportGuessesItsPaper) {
   DeleteFile(file);
 }
 
+TEST_F(QRPrinterTest, PreviewingWithPrintMetafileMakesThePreviewPrintStoredPages) {
+  TQRPrinter printer(nullptr);
+  Integer previews = 0;
+  printer.OnPreview = [&](TObject*) { ++previews; };
+  for (bool printMetafile : {false, true}) {
+    SetQRPrintStoredPages(false);
+    printer.SetPrintMetafile(printMetafile);
+    printer.Preview();
+    EXPECT_EQ(GetQRPrintStoredPages(), printMetafile);
+  }
+  EXPECT_EQ(previews, 2) << "the application's preview replaces the window";
+}
+
 TEST_F(QRPrinterTest, ClosingThePreviewCancelsARunningReport) {
   TQRPrinter printer(nullptr);
   Integer afterPreview = 0;
