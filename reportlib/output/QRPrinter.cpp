@@ -438,6 +438,8 @@ void TQRPrinter::GuessPaper() {
 // ---- Preview and hand-overs ----
 
 void TQRPrinter::Preview() {
+  // Printing from this preview then prints the pages it shows.
+  if (GetPrintMetafile()) SetQRPrintStoredPages(true);
   if (OnPreview) {
     OnPreview(this);
     return;
@@ -447,6 +449,7 @@ void TQRPrinter::Preview() {
 }
 
 void TQRPrinter::PreviewModal() {
+  if (GetPrintMetafile()) SetQRPrintStoredPages(true);
   if (OnPreview) {
     OnPreview(this);
     return;

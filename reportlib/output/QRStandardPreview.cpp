@@ -181,6 +181,9 @@ void TQRStandardPreview::BuildControls() {
   QRPreview->SetAlign(alClient);
   QRPreview->OnPageAvailable = TQRPageAvailableEvent(this, &TQRStandardPreview::PageAvailable);
   QRPreview->OnProgressUpdate = TQRProgressUpdateEvent(this, &TQRStandardPreview::ProgressUpdate);
+  // Handed on to the page image when the printer is attached, so the points are on the page.
+  QRPreview->OnMouseDown = TMouseEvent(this, &TQRStandardPreview::PreviewMouseDown);
+  QRPreview->OnMouseMove = TMouseMoveEvent(this, &TQRStandardPreview::PreviewMouseMove);
 
   Zoommenu = new TPopupMenu(this);
   for (Integer zoom = 50; zoom <= 200; zoom += 10) {
@@ -429,16 +432,15 @@ void TQRStandardPreview::PrintSetupClick(TObject*) {
   TPrinterSettings* s = qrPrinter_->GetPrinterSettings();
   // The dialog set the device mode of the printer: its settings are read again from there.
   s->SetPrinter(qrPrinter_->GetPrinter());
+  // A code that names one of the library's bins is that bin; any other code (a driver's own tray)
+  // stays a raw code, so that applying the settings hands the printer the code the user chose.
   bool known = false;
   const TQRBin bin = QRBinOfCode(dialog.GetOutputBin(), known);
-  // A bin code past the library's bins stays a raw code rather than indexing past them.
-  if (known && dialog.GetOutputBin() < QRBinCount) {
-    s->SetUseCustomBinCode(false);
+  s->SetUseCustomBinCode(!known);
+  if (known)
     s->SetOutputBin(bin);
-  } else {
-    s->SetUseCustomBinCode(true);
+  else
     s->SetCustomBinCode(dialog.GetOutputBin());
-  }
   s->SetCollate(dialog.GetCollate());
   s->SetColorOption(dialog.GetColorOption());
   s->SetPrintQuality(dialog.GetPrintQuality());
@@ -449,8 +451,10 @@ void TQRStandardPreview::PrintSetupClick(TObject*) {
   const bool range = dialog.GetPrintRange() == prPageNums;
   qrPrinter_->SetFirstPage(range ? dialog.GetFromPage() : 0);
   qrPrinter_->SetLastPage(range ? dialog.GetToPage() : 0);
-  if (report_ && !GetQRPrintStoredPages()) {
-    TQRPrinterSettings* stored = report_->GetReportPrinterSettings();
+  TQRPrinterSettings* composite = previewLink_ ? previewLink_->GetCompositePrinterSettings() : nullptr;
+  TQRPrinterSettings* stored = composite;
+  if (!stored && report_ && !GetQRPrintStoredPages()) stored = report_->GetReportPrinterSettings();
+  if (stored) {
     stored->PrinterIndex = qrPrinter_->GetPrinterIndex();
     stored->OutputBin = s->GetOutputBin();
     stored->UseCustomBinCode = s->GetUseCustomBinCode();
@@ -465,7 +469,8 @@ void TQRStandardPreview::PrintSetupClick(TObject*) {
     stored->FirstPage = qrPrinter_->GetFirstPage();
     stored->LastPage = qrPrinter_->GetLastPage();
   }
-  if (previewLink_ && previewLink_->GetPrintAfterSetup()) PrintClick(this);
+  // A composite report prints its parts itself.
+  if (!composite && previewLink_ && previewLink_->GetPrintAfterSetup()) PrintClick(this);
 }
 
 void TQRStandardPreview::SaveClick(TObject*) {
@@ -555,6 +560,21 @@ void TQRStandardPreview::FormClose(TObject*, TCloseAction& action) {
 void TQRStandardPreview::FormResize(TObject*) {
   QRPreview->UpdateZoom();
   SetZoomStatus();
+}
+
+TPoint TQRStandardPreview::PagePoint(Integer x, Integer y) const {
+  const Extended scale = QRPreview->GetZoom() * udpifact_;
+  return TPoint(RoundInt(x * 100 / scale), RoundInt(y * 100 / scale));
+}
+
+void TQRStandardPreview::PreviewMouseDown(TObject*, TMouseButton, TShiftState, Integer x, Integer y) {
+  if (previewLink_ && previewLink_->GetUsePreviewLinks())
+    previewLink_->PreviewMouse(true, QRPreview->GetPageNumber(), PagePoint(x, y));
+}
+
+void TQRStandardPreview::PreviewMouseMove(TObject*, TShiftState, Integer x, Integer y) {
+  if (previewLink_ && previewLink_->GetUsePreviewLinks())
+    previewLink_->PreviewMouse(false, QRPreview->GetPageNumber(), PagePoint(x, y));
 }
 
 void TQRStandardPreview::FormMouseWheel(TObject*, TShiftState shift, Integer wheelDelta, TPoint,

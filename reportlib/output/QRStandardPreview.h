@@ -13,6 +13,8 @@
 #include "reportlib/output/QRPrintDialog.h"
 
 enum TStandPrevEventType { spOpen, spClose, spCopy, spPrint, spPrintSetup, spLoad, spSave, spCancel };
+// What the report's mouse event on a previewed page says.
+enum TQRPrevMouseEventType { meMouseClick, meMouseOver, meMouseOut };
 enum TPrevSaveType { stQRP, stPDF, stXL, stHTML, stRTF, stCSV, stASCII, stXML, stXLSX };
 
 // How the report wants its preview window (its preview properties or its preview controller).
@@ -53,6 +55,14 @@ class TQRPreviewLink {
   virtual bool GetPrintAfterSetup() const { return false; }
   // After a saved report is loaded, the report page follows its paper.
   virtual void SetPagePaper(TQRPaperSize, TPrinterOrientation) {}
+  // A report that belongs to a composite report: the composite's stored choices, which printer
+  // setup fills instead of the report's own (and no printing follows); null otherwise.
+  virtual TQRPrinterSettings* GetCompositePrinterSettings() { return nullptr; }
+  // A report that records its printed items per page (preview links) gets the mouse on the page in
+  // page coordinates: a button press (click) or a move. It hit-tests the page's items and raises its
+  // mouse event: meMouseClick on an item, meMouseOver an item, or meMouseOut of all of them.
+  virtual bool GetUsePreviewLinks() const { return false; }
+  virtual void PreviewMouse(bool /*click*/, Integer /*pageNumber*/, const TPoint& /*pagePoint*/) {}
 };
 
 // Whether a page's text contains the text; without matchCase both are upper-cased. Whole UTF-16
@@ -140,6 +150,9 @@ class TQRStandardPreview : public TForm {
   void FormClose(TObject* sender, TCloseAction& action);
   void FormResize(TObject* sender);
   void FormKeyDown(TObject* sender, Word& key, TShiftState shift);
+  void PreviewMouseDown(TObject* sender, TMouseButton button, TShiftState shift, Integer x, Integer y);
+  void PreviewMouseMove(TObject* sender, TShiftState shift, Integer x, Integer y);
+  TPoint PagePoint(Integer x, Integer y) const;
   void FormMouseWheel(TObject* sender, TShiftState shift, Integer wheelDelta, TPoint mousePos, bool& handled);
   void ThumbDrawCell(TObject* sender, Integer col, Integer row, const TRect& rect, TGridDrawState state);
   void ThumbSelectCell(TObject* sender, Integer col, Integer row, bool& canSelect);

@@ -2,12 +2,14 @@
 // tell which page it got back.
 #pragma once
 
+#include <cstdio>
 #include <memory>
 #include <random>
+#include <string>
 
-#include "platform/testing/TestSupport.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/rtl/Strings.h"
+#include "platform/testing/TestSupport.h"
 
 inline std::unique_ptr<TMetafile> MakePage(Integer number, const String& text = u"Страница",
                                            Integer width = 794, Integer height = 1123) {
@@ -38,4 +40,15 @@ inline TBytes RandomBytes(size_t size, unsigned seed) {
   TBytes bytes(size);
   for (Byte& b : bytes) b = static_cast<Byte>(gen());
   return bytes;
+}
+
+// What an outside tool (qpdf, pdftotext) writes on its standard output.
+inline std::string RunTool(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    pclose(pipe);
+  }
+  return out;
 }

@@ -60,8 +60,12 @@ TEST(LZWTest, GivesThePdfFiltersCodes) {
 TEST(LZWTest, RoundTripsAcrossTableResets) {
   TBytes text;
   for (int i = 0; i < 40000; ++i) text.push_back(static_cast<Byte>("Отчёт за период "[i % 16] + i / 997));
+  // A real page: metafile records, as the report documents embed them.
+  TBytesStream page;
+  MakePage(3)->SaveToStream(&page);
+  const TBytes real(page.GetBytes().begin(), page.GetBytes().begin() + page.GetSize());
   for (const TBytes& plain :
-       {RandomBytes(1, 1), RandomBytes(100000, 2), RandomBytes(3000000, 3), text, TBytes(200000, 'A')})
+       {RandomBytes(1, 1), RandomBytes(100000, 2), RandomBytes(3000000, 3), text, TBytes(200000, 'A'), real})
     EXPECT_EQ(Decode(Encode(plain)), plain) << plain.size();
 }
 

@@ -105,10 +105,11 @@ TEST(QRPageListTest, HundredsOfPagesSaveAndLoadByteIdentical) {
     LoadBytes(loaded, saved);
     ASSERT_EQ(loaded.GetPageCount(), 300);
     EXPECT_EQ(loaded.GetCompression(), coded);
-    for (Integer n : {1, 300, 150, 2, 299, 77}) {
+    for (Integer n = 1; n <= 300; ++n) {
       auto expected = MakePage(n);
-      EXPECT_EQ(PageBytes(loaded.GetPage(n).get()), PageBytes(expected.get())) << coded << " " << n;
+      ASSERT_EQ(PageBytes(loaded.GetPage(n).get()), PageBytes(expected.get())) << coded << " " << n;
     }
+    EXPECT_EQ(StoreBytes(loaded), saved) << "a loaded report saves as the same file";
   }
 }
 
@@ -216,6 +217,44 @@ TEST(QRPageListTest, AMetafileFrameThatOverflowsIsRefused) {
   std::memcpy(bytes.data() + 136 + 24, &lowest, 4);
   TQRPageList list;
   EXPECT_THROW(LoadBytes(list, bytes), EQRError);
+}
+
+TEST(QRPageListTest, LengthsBeyondTheFileAreRefusedWithoutAllocatingThem) {
+  const TBytes plain = StoreBytes(*MakeStore(2, false)), coded = StoreBytes(*MakeStore(2, true)),
+               linked = StoreBytes(*MakeStore(1, false, true));
+  const Integer emfSize = Int32At(plain, 136 + 48);
+  const Integer linkBlock = 136 + Int32At(linked, 136 + 48);
+  const Integer huge = std::numeric_limits<Integer>::max();
+  struct Case {
+    const char* what;
+    const TBytes* file;
+    size_t at;
+    Integer value;
+  };
+  const Case cases[] = {
+      {"page count in the header", &plain, 8, huge},
+      {"next record", &plain, 132, huge},
+      {"next record before its own", &plain, 132, 100},
+      {"metafile length", &plain, 136 + 48, huge - 8},
+      {"metafile length past its record", &plain, 136 + 48, emfSize + 64},
+      {"coded length", &coded, 136, huge},
+      {"coded length below a metafile", &coded, 136, 10},
+      {"link count", &linked, static_cast<size_t>(linkBlock), huge},
+      {"negative link count", &linked, static_cast<size_t>(linkBlock), -1},
+      {"link text length", &linked, static_cast<size_t>(linkBlock) + 4 + 16, huge},
+      {"back link", &plain, static_cast<size_t>(Int32At(plain, 132)) - 4, 0},
+  };
+  for (const Case& c : cases) {
+    TBytes bytes = *c.file;
+    std::memcpy(bytes.data() + c.at, &c.value, 4);
+    TQRPageList list;
+    try {
+      LoadBytes(list, bytes);
+      ADD_FAILURE() << c.what << ": loaded";
+    } catch (const EQRError& e) {
+      EXPECT_NE(e.Message().find(u"damaged"), String::npos) << c.what;
+    }
+  }
 }
 
 TEST(QRPageListTest, LinksThatRunInACircleAreRefused) {

@@ -30,16 +30,6 @@ class TMessageRecorder : public TWinControl {
   }
 };
 
-std::string RunTool(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    pclose(pipe);
-  }
-  return out;
-}
-
 // Runs a document of count pages, each with its number on it.
 void Generate(TQRPrinter& printer, Integer count) {
   printer.BeginDoc();
@@ -167,6 +157,19 @@ TEST_F(QRPrinterTest, LoadingASavedReportGuessesItsPaper) {
   DeleteFile(file);
 }
 
+TEST_F(QRPrinterTest, PreviewingWithPrintMetafileMakesThePreviewPrintStoredPages) {
+  TQRPrinter printer(nullptr);
+  Integer previews = 0;
+  printer.OnPreview = [&](TObject*) { ++previews; };
+  for (bool printMetafile : {false, true}) {
+    SetQRPrintStoredPages(false);
+    printer.SetPrintMetafile(printMetafile);
+    printer.Preview();
+    EXPECT_EQ(GetQRPrintStoredPages(), printMetafile);
+  }
+  EXPECT_EQ(previews, 2) << "the application's preview replaces the window";
+}
+
 TEST_F(QRPrinterTest, ClosingThePreviewCancelsARunningReport) {
   TQRPrinter printer(nullptr);
   Integer afterPreview = 0;
@@ -200,6 +203,73 @@ TEST_F(QRPrinterTest, APreviewReadsPagesWhileAnotherThreadGeneratesThem) {
   ProcessPendingEvents();
   EXPECT_EQ(client.received.back(), (std::pair<UINT, WPARAM>{QRM_PAGEAVAILABLE, 60}));
   printer.SetClient(nullptr);
+}
+
+// A report whose printing shows progress on a window the test reads.
+class TProgressReport : public TQRReportLink {
+ public:
+  TQRPrinterSettings* GetReportPrinterSettings() override { return &settings; }
+  bool GetShowProgress() const override { return true; }
+  void GetPageSize(Extended& width, Extended& length) override { width = 2100, length = 2970; }
+  TWinControl* CreatePrintProgress(TQRPrinter*) override { return progress = new TMessageRecorder(nullptr); }
+  void FreePrintProgress(TWinControl* form) override {
+    ProcessPendingEvents();
+    for (const auto& [msg, value] : static_cast<TMessageRecorder*>(form)->received)
+      if (msg == QRM_PROGRESS) percents.push_back(static_cast<Integer>(value));
+    delete form;
+  }
+  void AfterPrint() override { ++printed; }
+  TQRPrinterSettings settings;
+  TWinControl* progress = nullptr;
+  std::vector<Integer> percents;
+  Integer printed = 0;
+};
+
+TEST_F(QRPrinterTest, PrintsTheReportsRangeWithProgressAndUsesItOnce) {
+  TProgressReport report;
+  TQRPrinter printer(&report);
+  Generate(printer, 12);
+  const std::string pdf = TempPdf("progress.pdf");
+  std::remove(pdf.c_str());
+  printer.GetPrinter()->SetOutputFileName(Utf8ToString(pdf));
+  report.settings.FirstPage = 5;
+  report.settings.LastPage = 10;
+  printer.Print();
+  EXPECT_EQ(report.percents, (std::vector<Integer>{17, 33, 50, 67, 83, 100}));
+  EXPECT_EQ(report.printed, 1);
+  EXPECT_EQ(report.settings.FirstPage, 0);
+  EXPECT_EQ(report.settings.LastPage, 0);
+  EXPECT_EQ(RunTool("qpdf --show-npages " + pdf), "6\n");
+  const std::string text = RunTool("pdftotext " + pdf + " -");
+  EXPECT_NE(text.find("страница 5"), std::string::npos);
+  EXPECT_NE(text.find("страница 10"), std::string::npos);
+  EXPECT_EQ(text.find("страница 4\n"), std::string::npos);
+}
+
+TEST_F(QRPrinterTest, AReportThatCanGenerateAgainIsAskedToInsteadOfPrintingStoredPages) {
+  TProgressReport report;
+  TMessageRecorder master(nullptr);
+  TQRPrinter printer(&report);
+  printer.SetMaster(&master);
+  Generate(printer, 2);
+  printer.Print();
+  ProcessPendingEvents();
+  EXPECT_EQ(master.received, (std::vector<std::pair<UINT, WPARAM>>{{QRM_PRINTAGAIN, 0}}));
+  EXPECT_EQ(report.printed, 0);
+}
+
+TEST_F(QRPrinterTest, PrintsStoredPagesDirectlyOnTheSharedPrinter) {
+  TQRPrinter printer(nullptr);
+  Generate(printer, 4);
+  const std::string pdf = TempPdf("direct-stored.pdf");
+  std::remove(pdf.c_str());
+  Printer()->SetOutputFileName(Utf8ToString(pdf));
+  printer.PrintMetafileDirect(String(), 2, 9);
+  Printer()->SetOutputFileName(String());
+  EXPECT_EQ(RunTool("qpdf --show-npages " + pdf), "3\n");
+  const std::string text = RunTool("pdftotext " + pdf + " -");
+  EXPECT_NE(text.find("страница 4"), std::string::npos);
+  EXPECT_EQ(text.find("страница 1"), std::string::npos);
 }
 
 }  // namespace

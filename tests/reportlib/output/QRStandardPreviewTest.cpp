@@ -4,6 +4,7 @@
 
 #include "platform/classes/SpecialFolders.h"
 #include "platform/controls/Dialogs.h"
+#include "platform/rtl/RtlMath.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Utf.h"
 #include "reportlib/output/QRStandardPreview.h"
@@ -21,6 +22,34 @@ void Generate(TQRPrinter& printer, Integer count, bool finish = true) {
   }
   if (finish) printer.EndDoc();
 }
+
+// A report as the engine presents itself to the printer and the preview window.
+class TTestReport : public TQRReportLink, public TQRPreviewLink {
+ public:
+  TQRPrinterSettings* GetReportPrinterSettings() override { return &settings; }
+  void GetPageSize(Extended& width, Extended& length) override { width = 2100, length = 2970; }
+  TQRPreviewOptions GetPreviewOptions() override { return options; }
+  void SetUserCancel() override { userCancel = true; }
+  Integer GetPagesInPreview() const override { return pagesInPreview; }
+  void PrintReport() override { ++printed; }
+  bool GetPrintAfterSetup() const override { return true; }
+  TQRPrinterSettings* GetCompositePrinterSettings() override { return composite; }
+  bool GetUsePreviewLinks() const override { return true; }
+  void PreviewMouse(bool click, Integer page, const TPoint& p) override { mouse.push_back({click, page, p}); }
+
+  struct Mouse {
+    bool click;
+    Integer page;
+    TPoint point;
+    bool operator==(const Mouse&) const = default;
+  };
+  TQRPrinterSettings settings;
+  TQRPrinterSettings* composite = nullptr;
+  TQRPreviewOptions options;
+  Integer printed = 0, pagesInPreview = 0;
+  bool userCancel = false;
+  std::vector<Mouse> mouse;
+};
 
 class PreviewTest : public ::testing::Test {
  protected:
@@ -80,6 +109,28 @@ TEST_F(PreviewTest, FollowsPageMessagesWithFullPageNumbers) {
   EXPECT_EQ(PageText(preview.GetPreviewImage()->GetMetafile()), u"Лист 2");
   preview.SetQRPrinter(nullptr);
   EXPECT_EQ(printer.GetClient(), nullptr);
+}
+
+TEST(PreviewPageTest, DrawsAWhitePageWithBorderAndShadowOnlyWhenThereIsSomethingToShow) {
+  InitTestApplication();
+  struct Case {
+    bool page, frame, drawn;
+  };
+  for (const Case c : {Case{false, false, false}, Case{false, true, true}, Case{true, false, true}}) {
+    TBitmap bitmap;
+    bitmap.SetSize(120, 160);
+    TCanvas* canvas = bitmap.GetCanvas();
+    canvas->GetBrush()->SetColor(clGray);
+    canvas->FillRect(TRect(0, 0, 120, 160));
+    auto page = c.page ? MakePage(1, u"", 100, 140) : nullptr;
+    DrawPreviewPage(canvas, TRect(10, 10, 110, 150), page.get(), c.frame, false);
+    const TColor paper = c.drawn ? clWhite : clGray, line = c.drawn ? clBlack : clGray;
+    EXPECT_EQ(canvas->GetPixels(60, 100), paper) << c.page << c.frame;   // inside the page
+    EXPECT_EQ(canvas->GetPixels(10, 60), line) << c.page << c.frame;     // left border
+    EXPECT_EQ(canvas->GetPixels(108, 60), line) << c.page << c.frame;    // right shadow
+    EXPECT_EQ(canvas->GetPixels(60, 148), line) << c.page << c.frame;    // bottom shadow
+    EXPECT_EQ(canvas->GetPixels(111, 60), clGray) << c.page << c.frame;  // nothing outside
+  }
 }
 
 TEST(MetafileSearchTest, FindsWholeCharactersWithAndWithoutCase) {
@@ -191,6 +242,136 @@ TEST_F(PreviewTest, ClosingWhileTheReportRunsIsRefused) {
   EXPECT_TRUE(printer.GetCancelled());
   printer.EndDoc();
   EXPECT_TRUE(window->CloseQuery());
+}
+
+TEST_F(PreviewTest, PrintsThePagesChosenInThePrintDialogToAPdfThatToolsReadBack) {
+  TQRPrinter printer(nullptr);
+  Generate(printer, 5);
+  const std::string pdf = ::testing::TempDir() + "chosen.pdf";
+  std::remove(pdf.c_str());
+  printer.GetPrinter()->SetOutputFileName(Utf8ToString(pdf));
+  auto* window = new TQRStandardPreview(nullptr, &printer);
+  auto free = MakeScopeExit([&] { delete window; });
+  answer.Result = 1;
+  answer.FromPage = 2;
+  answer.ToPage = 3;
+  answer.Copies = 1;
+  window->PrintSetupClick(nullptr);
+  ASSERT_FALSE(requests.empty());
+  EXPECT_EQ(requests.back().Kind, dkPrint);
+  EXPECT_EQ(requests.back().MaxPage, 5);
+  window->PrintClick(nullptr);
+  EXPECT_TRUE(window->ExitButton->GetEnabled());
+  EXPECT_NE(RunTool("qpdf --check " + pdf).find("No syntax or stream encoding errors"), std::string::npos);
+  EXPECT_EQ(RunTool("qpdf --show-npages " + pdf), "2\n");
+  const std::string text = RunTool("pdftotext " + pdf + " -");
+  for (const char* shown : {"Лист 2", "Лист 3", "Итоговый ОТЧЁТ по складу"})
+    EXPECT_NE(text.find(shown), std::string::npos) << shown << " in " << text;
+  for (const char* left : {"Лист 1", "Лист 4"}) EXPECT_EQ(text.find(left), std::string::npos) << left;
+}
+
+TEST_F(PreviewTest, ABinChosenForThePrinterGoesBackToItAsTheSameCode) {
+  TQRPrinter printer(nullptr);
+  Generate(printer, 1);
+  auto* window = new TQRStandardPreview(nullptr, &printer);
+  auto free = MakeScopeExit([&] { delete window; });
+  answer.Result = 1;
+  struct Case {
+    Word code;
+    bool custom;
+  };
+  // Codes the library names, a gap in its table (12), the driver's form source and its own trays.
+  const Case cases[] = {{DMBIN_UPPER, false},
+                        {DMBIN_AUTO, false},
+                        {DMBIN_CASSETTE, false},
+                        {12, true},
+                        {13, true},
+                        {DMBIN_FORMSOURCE, true},
+                        {260, true},
+                        {0, true}};
+  for (const Case& c : cases) {
+    TDeviceMode mode = printer.GetPrinter()->GetDeviceMode();
+    mode.dmDefaultSource = c.code;
+    printer.GetPrinter()->SetDeviceMode(mode);  // as the printer's own properties leave it
+    window->PrintSetupClick(nullptr);
+    TPrinterSettings* s = printer.GetPrinterSettings();
+    EXPECT_EQ(s->GetUseCustomBinCode(), c.custom) << c.code;
+    EXPECT_LT(static_cast<Integer>(s->GetOutputBin()), QRBinCount) << c.code;
+    s->ApplySettings();
+    EXPECT_EQ(s->GetDeviceMode().Mode.dmDefaultSource, c.code);
+  }
+}
+
+TEST_F(PreviewTest, PrinterSetupFillsTheReportsOrTheCompositesChoices) {
+  TTestReport report, composite;
+  TQRPrinter printer(&report);
+  Generate(printer, 4);
+  auto* window = new TQRStandardPreview(nullptr, &printer);
+  auto free = MakeScopeExit([&] { delete window; });
+  SetQRPrintStoredPages(false);
+  answer.Result = 1;
+  answer.FromPage = 2;
+  answer.ToPage = 4;
+  answer.Copies = 2;
+  window->PrintSetupClick(nullptr);
+  EXPECT_EQ(report.settings.FirstPage, 2);
+  EXPECT_EQ(report.settings.LastPage, 4);
+  EXPECT_EQ(report.settings.Copies, 2);
+  EXPECT_EQ(report.printed, 1) << "the report asks to print after setup";
+
+  report.settings.FirstPage = 0;
+  report.composite = &composite.settings;
+  answer.FromPage = 3;
+  window->PrintSetupClick(nullptr);
+  EXPECT_EQ(composite.settings.FirstPage, 3);
+  EXPECT_EQ(report.settings.FirstPage, 0) << "the composite's choices, not the part's";
+  EXPECT_EQ(printer.GetFirstPage(), 3);
+  EXPECT_EQ(report.printed, 1) << "a composite prints its parts itself";
+}
+
+TEST_F(PreviewTest, TheMouseOnThePageReachesAReportWithPreviewLinksInPageCoordinates) {
+  TTestReport report;
+  TQRPrinter printer(&report);
+  Generate(printer, 3);
+  auto* window = new TQRStandardPreview(nullptr, &printer);
+  auto free = MakeScopeExit([&] { delete window; });
+  window->SelectPage(2);
+  window->QRPreview->SetZoom(150);
+  TQRPreviewImage* image = window->QRPreview->GetPreviewImage();
+  const Extended dpi = printer.GetCurrentScreenDPI();
+  image->OnMouseMove(image, {}, 300, 600);
+  image->OnMouseDown(image, mbLeft, {}, 30, 45);
+  const auto at = [&](Integer x, Integer y) {
+    return TPoint(static_cast<Integer>(Round(x * 100 / (150 * dpi))),
+                  static_cast<Integer>(Round(y * 100 / (150 * dpi))));
+  };
+  EXPECT_EQ(report.mouse, (std::vector<TTestReport::Mouse>{{false, 2, at(300, 600)}, {true, 2, at(30, 45)}}));
+}
+
+TEST_F(PreviewTest, FollowsARunningReportAndStopsItAfterThePagesItWants) {
+  TTestReport report;
+  report.pagesInPreview = 3;
+  TQRPrinter printer(&report);
+  auto* window = new TQRStandardPreview(nullptr, &printer);
+  auto free = MakeScopeExit([&] { delete window; });
+  Generate(printer, 2, false);
+  ProcessPendingEvents();
+  EXPECT_FALSE(report.userCancel);
+  printer.NewPage();  // pages 1 and 2 are stored, page 3 is being drawn
+  ProcessPendingEvents();
+  EXPECT_EQ(PageText(window->QRPreview->GetPreviewImage()->GetMetafile()), u"Лист 1")
+      << "page 1 shows as soon as it is stored";
+  EXPECT_TRUE(window->nextPage->GetEnabled());
+  EXPECT_FALSE(window->Print->GetEnabled()) << "printing waits for the end of the run";
+  window->LastPageClick(nullptr);
+  EXPECT_EQ(window->QRPreview->GetPageNumber(), 2) << "the last complete page";
+  EXPECT_TRUE(report.userCancel) << "three pages made: the report is told to stop";
+  printer.EndDoc();
+  ProcessPendingEvents();
+  EXPECT_TRUE(window->Print->GetEnabled());
+  EXPECT_FALSE(window->CancelButton->GetEnabled());
+  window->LastPageClick(nullptr);
+  EXPECT_EQ(window->QRPreview->GetPageNumber(), 3);
 }
 
 }  // namespace
