@@ -1,0 +1,227 @@
+// The PDF filter read back with qpdf and poppler: a valid file, embedded fonts, the Cyrillic text in
+// reading order, widths that agree with the placement, escaped information, the page range, and no
+// file at all when writing fails.
+#include <sstream>
+
+#include "FilterTestSupport.h"
+#include "reportlib/output/QRError.h"
+#include "reportlib/output/filters/QRPDFFilter.h"
+
+namespace {
+
+class QRPDFFilterTest : public ::testing::Test {
+ protected:
+  void SetUp() override { InitTestApplication(); }
+  TScratchDir dir;
+  TTestReport report;
+};
+
+// The words of one page with their boxes, as pdftotext -bbox gives them.
+struct TWordBox {
+  double xMin, xMax;
+  std::string word;
+};
+
+// A field of pdfinfo's answer, without the padding.
+std::string InfoField(const std::string& pdf, const std::string& field) {
+  std::istringstream in(RunTool("pdfinfo '" + pdf + "'"));
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind(field + ":", 0) == 0) return line.substr(line.find_first_not_of(' ', field.size() + 1));
+  return {};
+}
+
+std::vector<TWordBox> WordBoxes(const std::string& pdf, int page) {
+  const std::string html = RunTool("pdftotext -bbox -f " + std::to_string(page) + " -l " +
+                                   std::to_string(page) + " " + pdf + " -");
+  std::vector<TWordBox> words;
+  std::istringstream in(html);
+  std::string line;
+  while (std::getline(in, line)) {
+    const size_t at = line.find("<word xMin=\"");
+    if (at == std::string::npos) continue;
+    TWordBox w{};
+    std::sscanf(line.c_str() + at, "<word xMin=\"%lf\" yMin=\"%*f\" xMax=\"%lf\"", &w.xMin, &w.xMax);
+    w.word = line.substr(line.find('>') + 1);
+    w.word = w.word.substr(0, w.word.find("</word>"));
+    words.push_back(w);
+  }
+  return words;
+}
+
+TEST_F(QRPDFFilterTest, ReportBecomesValidPdfWithEmbeddedFontsAndCyrillicInReadingOrder) {
+  const std::string pdf = dir.File("остатки.pdf");
+  TQRPDFDocumentFilter filter(dir.FileS("остатки.pdf"));
+  report.Run(filter);
+
+  EXPECT_NE(RunTool("qpdf --check '" + pdf + "'").find("No syntax or stream encoding errors"),
+            std::string::npos);
+  EXPECT_EQ(InfoField(pdf, "Pages"), "3");
+  const std::string fonts = RunTool("pdffonts '" + pdf + "'");
+  // Two fonts (regular and bold), each a CID TrueType font embedded as a subset with a ToUnicode map.
+  std::istringstream lines(fonts);
+  std::string line;
+  int embedded = 0;
+  while (std::getline(lines, line))
+    if (line.find("CID TrueType") != std::string::npos) {
+      EXPECT_NE(line.find("yes yes yes"), std::string::npos) << line;
+      EXPECT_NE(line.find("+LiberationSans"), std::string::npos) << line;
+      ++embedded;
+    }
+  EXPECT_EQ(embedded, 2) << fonts;
+
+  const std::string text = RunTool("pdftotext -layout -f 1 -l 1 '" + pdf + "' -");
+  const char* inOrder[] = {"Остатки на складе — страница 1",
+                           "Наименование",
+                           "Количество",
+                           "Болт М8×40 оцинкованный",
+                           "1250",
+                           "Лист стальной 2 мм",
+                           "34,5",
+                           "«серая»",
+                           "Гайка М8 & шайба <DIN 125>"};
+  size_t at = 0;
+  for (const char* piece : inOrder) {
+    const size_t found = text.find(piece, at);
+    ASSERT_NE(found, std::string::npos) << piece << " after " << at << " in\n" << text;
+    at = found;
+  }
+  EXPECT_NE(RunTool("pdftotext -f 3 -l 3 '" + pdf + "' -").find("страница 3"), std::string::npos);
+  const std::string images = RunTool("pdfimages -list '" + pdf + "'");
+  EXPECT_NE(images.find("   60    40  rgb"), std::string::npos) << images;
+  EXPECT_FALSE(std::filesystem::exists(pdf + ".partial"));
+}
+
+// Right-aligned and centred texts land where the report puts them: the widths written for the reader
+// are the widths the filter placed the text with, both in thousandths of the em.
+TEST_F(QRPDFFilterTest, AlignedTextEndsWhereTheReportPutsIt) {
+  const std::string pdf = dir.File("a.pdf");
+  TQRPDFDocumentFilter filter(dir.FileS("a.pdf"));
+  report.Run(filter);
+  const double right = 1500 * 72 / 254.0, centre = 1050 * 72 / 254.0;
+  bool sawRight = false, sawTitle = false;
+  double titleMin = 1e9, titleMax = 0;
+  for (const TWordBox& w : WordBoxes(pdf, 1)) {
+    if (w.word == "Количество" || w.word == "1250" || w.word == "34,5") {
+      EXPECT_NEAR(w.xMax, right, 0.35) << w.word;
+      sawRight = true;
+    }
+    if (w.word == "Остатки" || w.word == "1") {
+      titleMin = std::min(titleMin, w.xMin);
+      titleMax = std::max(titleMax, w.xMax);
+      sawTitle = true;
+    }
+  }
+  EXPECT_TRUE(sawRight && sawTitle);
+  EXPECT_NEAR((titleMin + titleMax) / 2, centre, 0.5);
+}
+
+TEST_F(QRPDFFilterTest, InformationStringsAreEscapedAndOffsetsCountBytes) {
+  const std::string pdf = dir.File("info.pdf");
+  TQRPDFDocumentFilter filter(dir.FileS("info.pdf"));
+  filter.SetDocumentInfo(u"Склад", u"Иванов (кладовщик)", u"Отчёт (итог) \\ 100%", u"Итоги)");
+  TQRPDFDocumentFilter::MetaData()->Add(u"Keywords, остатки, склад");  // two commas: not a pair
+  TQRPDFDocumentFilter::MetaData()->Add(u"Department, Цех (№2)");
+  filter.SetCompressionOn(false);  // Cyrillic bytes then sit in the page streams before later objects
+  report.Run(filter);
+  TQRPDFDocumentFilter::MetaData()->Clear();
+
+  const std::string check = RunTool("qpdf --check '" + pdf + "'");
+  EXPECT_NE(check.find("No syntax or stream encoding errors"), std::string::npos) << check;
+  EXPECT_EQ(check.find("WARNING"), std::string::npos) << check;
+  EXPECT_EQ(InfoField(pdf, "Title"), "Отчёт (итог) \\ 100%");
+  EXPECT_EQ(InfoField(pdf, "Author"), "Иванов (кладовщик)");
+  EXPECT_EQ(InfoField(pdf, "Subject"), "Итоги)");
+  const std::string bytes = RunTool("cat '" + pdf + "'");
+  EXPECT_NE(bytes.find("/Department <FEFF"), std::string::npos);
+  EXPECT_EQ(bytes.find("/Keywords"), std::string::npos);
+}
+
+TEST_F(QRPDFFilterTest, FontHandlingChoosesStandardOrUnembeddedFonts) {
+  struct Case {
+    TFontHandling handling;
+    const char* expected[2];
+  } cases[] = {
+      {fhSubstitute,
+       {"Helvetica                            Type 1", "Helvetica-Bold                       Type 1"}},
+      {fhNoEmbedding, {"LiberationSans                       CID TrueType", "LiberationSans-Bold"}},
+  };
+  for (const Case& c : cases) {
+    const std::string pdf = dir.File("f" + std::to_string(c.handling) + ".pdf");
+    TQRPDFDocumentFilter filter(Utf8ToString(pdf));
+    filter.SetFontHandling(c.handling);
+    report.Run(filter);
+    const std::string fonts = RunTool("pdffonts " + pdf);
+    for (const char* e : c.expected) EXPECT_NE(fonts.find(e), std::string::npos) << e << "\n" << fonts;
+    EXPECT_EQ(fonts.find(" yes yes "), std::string::npos) << "nothing embedded\n" << fonts;
+    EXPECT_NE(RunTool("qpdf --check " + pdf).find("No syntax or stream encoding errors"), std::string::npos);
+  }
+  // Standard names under the substitution list.
+  TQRPDFFontList list;
+  struct Name {
+    const char16_t* font;
+    bool bold, italic;
+    const char16_t* base;
+  } names[] = {{u"Courier New", true, true, u"Courier-BoldOblique"},
+               {u"Times New Roman", false, false, u"Times"},
+               {u"Times New Roman", false, true, u"Times-Italic"},
+               {u"Arial", true, true, u"Helvetica-BoldOblique"},
+               {u"Tahoma", false, false, u"Courier"}};
+  for (const Name& n : names)
+    EXPECT_EQ(StringToUtf8(list.StandardBaseName(TQRPDFFont(n.font, n.bold, n.italic, 204))),
+              StringToUtf8(n.base));
+}
+
+TEST_F(QRPDFFilterTest, PageRangeOfThePrinterKeepsOnlyThosePages) {
+  const std::string pdf = dir.File("range.pdf");
+  TQRPDFDocumentFilter filter(Utf8ToString(pdf));
+  report.printer.SetFirstPage(2);
+  report.printer.SetLastPage(3);
+  report.Run(filter);
+  EXPECT_EQ(InfoField(pdf, "Pages"), "2");
+  const std::string text = RunTool("pdftotext " + pdf + " -");
+  EXPECT_EQ(text.find("страница 1"), std::string::npos);
+  EXPECT_NE(text.find("страница 2"), std::string::npos);
+  EXPECT_NE(text.find("страница 3"), std::string::npos);
+}
+
+TEST_F(QRPDFFilterTest, FailedWritingLeavesNoFileBehind) {
+  const std::string pdf = dir.File("bad.pdf");
+  TQRPDFDocumentFilter filter(Utf8ToString(pdf));
+  String widths;
+  for (int i = 0; i < 255; ++i) widths += u"500 ";
+  filter.AddCustomWidths(u"Arial", widths);
+  try {
+    report.Run(filter);
+    FAIL() << "too few widths accepted";
+  } catch (const ERangeError& e) {
+    EXPECT_NE(
+        StringToUtf8(e.Message()).find("Not enough Custom widths (255 < 256) for font \"Arial\t\t1\tArial\""),
+        std::string::npos)
+        << StringToUtf8(e.Message());
+  }
+  EXPECT_FALSE(std::filesystem::exists(pdf));
+  EXPECT_FALSE(std::filesystem::exists(pdf + ".partial"));
+}
+
+TEST_F(QRPDFFilterTest, WithoutFileNameTheDocumentGoesToTheStreamTextFirstWhenAsked) {
+  TQRPDFDocumentFilter filter(u"");
+  filter.SetCompressionOn(false);
+  filter.SetTextOnTop(false);
+  report.Run(filter);
+  TMemoryStream* stream = filter.GetStream();
+  ASSERT_NE(stream, nullptr);
+  const std::string bytes(static_cast<const char*>(stream->GetMemory()),
+                          static_cast<size_t>(stream->GetSize()));
+  EXPECT_EQ(bytes.rfind("%PDF-1.3", 0), 0u);
+  EXPECT_EQ(bytes.substr(bytes.size() - 6), "%%EOF\n");
+  const size_t firstPage = bytes.find("stream\n");
+  EXPECT_LT(bytes.find("BT\n", firstPage), bytes.find(" re S", firstPage));
+  std::FILE* f = std::fopen(dir.File("s.pdf").c_str(), "wb");
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+  EXPECT_NE(RunTool("qpdf --check " + dir.File("s.pdf")).find("No syntax or stream encoding errors"),
+            std::string::npos);
+}
+
+}  // namespace
