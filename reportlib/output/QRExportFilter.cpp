@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 
 String QRCurrentControlName;
@@ -40,10 +41,23 @@ void TQRExportFilter::AcceptGraphic(Extended Xoff, Extended Yoff, TControl* GCon
 void TQRExportFilter::TextOut(Extended, Extended, TFont*, TColor, TAlignment, const String&) {}
 void TQRExportFilter::TextOutRec(const TExportInfoRec&) {}
 
+namespace {
+thread_local int probing = 0;
+
+// A filter made only to be asked its name and extension.
+std::unique_ptr<TQRExportFilter> Probe(TQRExportFilterClass filterClass) {
+  ++probing;
+  auto restore = MakeScopeExit([] { --probing; });
+  return filterClass->Create(String());
+}
+}  // namespace
+
+bool TQRExportFilterLibrary::Probing() { return probing > 0; }
+
 void TQRExportFilterLibrary::AddFilter(TQRExportFilterClass AFilter) {
   auto entry = std::make_unique<TQRExportFilterLibraryEntry>();
   {
-    std::unique_ptr<TQRExportFilter> probe = AFilter->Create(String());
+    std::unique_ptr<TQRExportFilter> probe = Probe(AFilter);
     entry->ExportFilterClass = AFilter;
     entry->FilterName = probe->GetName();
     entry->Extension = probe->GetFileExtension();
@@ -55,7 +69,7 @@ void TQRExportFilterLibrary::AddFilter(TQRExportFilterClass AFilter) {
 }
 
 void TQRExportFilterLibrary::RemoveFilter(TQRExportFilterClass AFilter) {
-  const String name = AFilter->Create(String())->GetName();
+  const String name = Probe(AFilter)->GetName();
   auto it =
       std::find_if(filters_.begin(), filters_.end(), [&](const auto& e) { return e->FilterName == name; });
   if (it != filters_.end()) filters_.erase(it);

@@ -181,6 +181,9 @@ class TQRExportFilterLibrary : public TObject {
   TQRExportFilterLibraryEntry* GetFilterByExtension(const String& fext) const;
   String GetSaveDialogFilterString() const;
   Integer GetCount() const { return static_cast<Integer>(filters_.size()); }
+  // True while the library makes a filter only to ask its name: a filter's constructor then leaves
+  // the settings it shares with every other filter as they are.
+  static bool Probing();
   TQRExportFilterLibraryEntry* GetEntry(Integer index) const { return filters_[index].get(); }
 
  private:
