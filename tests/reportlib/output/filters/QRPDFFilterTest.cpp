@@ -225,3 +225,66 @@ TEST_F(QRPDFFilterTest, WithoutFileNameTheDocumentGoesToTheStreamTextFirstWhenAs
 }
 
 }  // namespace
+
+namespace {
+
+// The page's content of a one-page document holding one shape, uncompressed.
+std::string ShapeContent(const TQRExportShape& shape) {
+  TQRPDFDocumentFilter filter(u"");
+  filter.SetCompressionOn(false);
+  TFont font;
+  filter.Start(2100, 2970, &font);
+  filter.NewPage();
+  filter.AcceptShape(96, 96, shape);  // one inch from the top left at the screen's 96 dpi
+  filter.EndPage();
+  filter.Finish();
+  const std::string bytes(static_cast<const char*>(filter.GetStream()->GetMemory()),
+                          static_cast<size_t>(filter.GetStream()->GetSize()));
+  const size_t start = bytes.find("stream\n") + 7;
+  return bytes.substr(start, bytes.find("\nendstream", start) - start);
+}
+
+TEST(QRPDFShapeTest, ShapesAreFilledThenOutlinedAsTheirPenAndBrushSay) {
+  InitTestApplication();
+  struct Case {
+    const char* name;
+    TQRExportShapeType shape;
+    TBrushStyle brush;
+    TPenStyle pen;
+    const char* content;
+  } cases[] = {
+      {"filled box with pen", qesRectangle, bsSolid, psSolid,
+       "1 1 0 rg\n72 733.89 72 36 re f\n0.75 w\n0 0 1 RG\n72 733.89 72 36 re S\n"},
+      {"empty box", qesRectangle, bsClear, psSolid, "0.75 w\n0 0 1 RG\n72 733.89 72 36 re S\n"},
+      {"box without pen", qesRectangle, bsSolid, psClear, "1 1 0 rg\n72 733.89 72 36 re f\n"},
+      {"horizontal line", qesHorLine, bsSolid, psSolid, "0.75 w\n0 0 1 RG\n72 751.89 m 144 751.89 l S\n"},
+      {"top and bottom", qesTopAndBottom, bsClear, psSolid,
+       "0.75 w\n0 0 1 RG\n72 769.89 m 144 769.89 l S\n72 733.89 m 144 733.89 l S\n"},
+  };
+  for (const Case& c : cases) {
+    TQRExportShape shape;
+    shape.Shape = c.shape;
+    shape.Width = 96;
+    shape.Height = 48;
+    shape.BrushColor = 0x00FFFF;
+    shape.PenColor = 0xFF0000;
+    shape.BrushStyle = c.brush;
+    shape.PenStyle = c.pen;
+    EXPECT_EQ(ShapeContent(shape), c.content) << c.name;
+  }
+}
+
+TEST(QRPDFShapeTest, ConcatenatedReportsShareOneDocument) {
+  InitTestApplication();
+  TScratchDir dir;
+  TTestReport report;
+  TQRPDFDocumentFilter filter(dir.FileS("two.pdf"));
+  filter.SetConcatenating(true);
+  report.Run(filter);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("two.pdf")));
+  report.Run(filter);
+  filter.EndConcat();
+  EXPECT_NE(RunTool("pdfinfo " + dir.File("two.pdf")).find("Pages:           6"), std::string::npos);
+}
+
+}  // namespace
