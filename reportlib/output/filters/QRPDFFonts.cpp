@@ -16,6 +16,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <mutex>
 
 #include "platform/classes/Encoding.h"
 #include "platform/rtl/ScopeGuard.h"
@@ -210,6 +211,13 @@ FT_Library Library() {
   return library.lib;
 }
 
+// Faces are made and freed under one lock: the library they share is not safe for that from two
+// threads (a report may export from its generation thread).
+std::mutex& FaceLock() {
+  static std::mutex lock;
+  return lock;
+}
+
 // fontconfig's choice for a family and style, as the screen's text uses it.
 std::pair<std::string, int> MatchFont(const String& name, bool bold, bool italic) {
   FcPattern* pattern = FcPatternCreate();
@@ -240,6 +248,7 @@ struct TQRPDFFontFace {
   FT_Face face = nullptr;
   bool trueType = false;  // glyf outlines: embeddable as FontFile2
   ~TQRPDFFontFace() {
+    std::lock_guard<std::mutex> guard(FaceLock());
     if (face) FT_Done_Face(face);
   }
 };
@@ -253,6 +262,7 @@ TQRPDFFont::TQRPDFFont(const String& name, bool bold, bool italic, Byte charset)
   auto [path, index] = MatchFont(name_, bold, italic);
   face_->path = path;
   face_->index = index;
+  std::lock_guard<std::mutex> guard(FaceLock());
   if (FT_New_Face(Library(), path.c_str(), index, &face_->face))
     throw EQRError(u"PDF export: the font file " + Utf8ToString(path) + u" cannot be read");
   FT_ULong length = 0;
