@@ -183,7 +183,8 @@ void TQRPDFDocumentFilter::TextOut(Extended X, Extended Y, TFont* Font, TColor, 
   EnsurePage();
   double x = static_cast<double>(X) * 72 / 254 + adjustLM_;
   const double top = static_cast<double>(Y) * 72 / 254 + adjustTM_;
-  const Integer index = fonts_.Register(Font);
+  const String shown = rightToLeft_ ? ReverseString(Text) : Text;
+  const Integer index = fonts_.Register(Font, fontHandling_, shown);
   TQRPDFFont& font = fonts_.Get(index);
   const Integer size = Font->GetSize();
   const double width = font.TextWidth(Text, size);
@@ -203,9 +204,7 @@ void TQRPDFDocumentFilter::TextOut(Extended X, Extended Y, TFont* Font, TColor, 
     lastFont_ = index;
     lastSize_ = size;
   }
-  const String shown = rightToLeft_ ? ReverseString(Text) : Text;
-  text_ += "1 0 0 1 " + PdfNum(x) + " " + PdfNum(baseline) + " Tm " +
-           font.ShowText(shown, fontHandling_ == fhSubstitute) + " Tj\n";
+  text_ += "1 0 0 1 " + PdfNum(x) + " " + PdfNum(baseline) + " Tm " + font.ShowText(shown) + " Tj\n";
 
   const TFontStyles style = Font->GetStyle();
   if (style.Contains(fsUnderline) || style.Contains(fsStrikeOut)) {
@@ -348,7 +347,7 @@ void TQRPDFDocumentFilter::SetPageParams(Extended w, Extended h, Extended, Exten
 
 void TQRPDFDocumentFilter::WriteDocumentEnd() {
   TPDFObjectWriter& w = *writer_;
-  const std::string fonts = fonts_.WriteFonts(w, fontHandling_, compressionOn_);
+  const std::string fonts = fonts_.WriteFonts(w, compressionOn_);
   const Integer info = w.NewObject(), procSet = w.NewObject();
 
   w.BeginObject(1);

@@ -10,12 +10,14 @@
 #include FT_TRUETYPE_TAGS_H
 #include <hb-subset.h>
 #include <hb.h>
+#include <iconv.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 
 #include "platform/classes/Encoding.h"
@@ -253,22 +255,123 @@ struct TQRPDFFontFace {
   }
 };
 
-TQRPDFFont::TQRPDFFont(const String& name, bool bold, bool italic, Byte charset)
+Integer CharsetCodePage(Byte charset) {
+  switch (charset) {
+    case 128:
+    case 134:
+    case 136:
+      return 0;
+    case 161:
+      return 1253;
+    case 162:
+      return 1254;
+    case 163:
+      return 1258;
+    case 177:
+      return 1255;
+    case 178:
+      return 1256;
+    case 186:
+      return 1257;
+    case 1:  // the system's default: the program's code page
+    case 204:
+      return 1251;
+    case 222:
+      return 874;
+    case 238:
+      return 1250;
+    default:
+      return 1252;
+  }
+}
+
+namespace {
+
+// The standard glyph name of a Cyrillic letter, as readers know it from the glyph list (without it
+// they cannot find the letter in a font they substitute); empty for other characters.
+std::string CyrillicGlyphName(char32_t c) {
+  int afii = 0;
+  if (c >= 0x0410 && c <= 0x0415)
+    afii = 10017 + (c - 0x0410);
+  else if (c == 0x0401)
+    afii = 10023;
+  else if (c >= 0x0416 && c <= 0x042F)
+    afii = 10024 + (c - 0x0416);
+  else if (c >= 0x0430 && c <= 0x0435)
+    afii = 10065 + (c - 0x0430);
+  else if (c == 0x0451)
+    afii = 10071;
+  else if (c >= 0x0436 && c <= 0x044F)
+    afii = 10072 + (c - 0x0436);
+  else if (c >= 0x0402 && c <= 0x040C)
+    afii = 10051 + (c - 0x0402);
+  else if (c == 0x040E)
+    afii = 10062;
+  else if (c == 0x040F)
+    afii = 10145;
+  else if (c >= 0x0452 && c <= 0x045C)
+    afii = 10099 + (c - 0x0452);
+  else if (c == 0x045E)
+    afii = 10110;
+  else if (c == 0x045F)
+    afii = 10193;
+  else if (c == 0x0490)
+    afii = 10050;
+  else if (c == 0x0491)
+    afii = 10098;
+  else if (c == 0x2116)
+    afii = 61352;
+  return afii ? "afii" + std::to_string(afii) : std::string();
+}
+
+// The characters of the 256 codes of a Windows code page; 0 where a code has none.
+std::u32string CodePageCharacters(Integer codePage) {
+  std::u32string chars(256, U'\0');
+  const std::string name = "CP" + std::to_string(codePage);
+  iconv_t cd = iconv_open("UTF-32LE", name.c_str());
+  if (cd == reinterpret_cast<iconv_t>(-1)) throw EQRError(u"PDF export: no code page " + IntToStr(codePage));
+  auto close = MakeScopeExit([&] { iconv_close(cd); });
+  for (int code = 32; code < 256; ++code) {
+    char in = static_cast<char>(code);
+    char32_t out = 0;
+    char* inp = &in;
+    char* outp = reinterpret_cast<char*>(&out);
+    size_t inLeft = 1, outLeft = sizeof out;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd, &inp, &inLeft, &outp, &outLeft) != static_cast<size_t>(-1) && outLeft == 0)
+      chars[code] = out;
+  }
+  return chars;
+}
+
+}  // namespace
+
+TQRPDFFont::TQRPDFFont(const String& name, bool bold, bool italic, Byte charset, TQRPDFFontKind kind,
+                       bool embed)
     : name_(Trim(name)),
       bold_(bold),
       italic_(italic),
       charset_(charset),
+      kind_(kind),
+      embed_(embed),
       face_(std::make_unique<TQRPDFFontFace>()) {
   auto [path, index] = MatchFont(name_, bold, italic);
   face_->path = path;
   face_->index = index;
-  std::lock_guard<std::mutex> guard(FaceLock());
-  if (FT_New_Face(Library(), path.c_str(), index, &face_->face))
-    throw EQRError(u"PDF export: the font file " + Utf8ToString(path) + u" cannot be read");
+  {
+    std::lock_guard<std::mutex> guard(FaceLock());
+    if (FT_New_Face(Library(), path.c_str(), index, &face_->face))
+      throw EQRError(u"PDF export: the font file " + Utf8ToString(path) + u" cannot be read");
+  }
   FT_ULong length = 0;
   face_->trueType =
       FT_IS_SFNT(face_->face) && FT_Load_Sfnt_Table(face_->face, TTAG_glyf, 0, nullptr, &length) == 0;
   advanceCache_.assign(face_->face->num_glyphs, -1);
+  if (kind_ == pfkSingleByte) {
+    codePage_ = CodePageCharacters(CharsetCodePage(charset_));
+    for (int code = 255; code >= 32; --code)
+      if (codePage_[code]) codes_[codePage_[code]] = static_cast<unsigned char>(code);
+  }
 }
 
 TQRPDFFont::~TQRPDFFont() = default;
@@ -290,32 +393,46 @@ namespace {
 double Per1000(FT_Face face, long units) { return units * 1000.0 / face->units_per_EM; }
 }  // namespace
 
-double TQRPDFFont::TextWidth(const String& text, double size) const {
-  FT_Face face = face_->face;
-  long units = 0;
-  for (char32_t c : CodePoints(text)) {
-    const FT_UInt gid = FT_Get_Char_Index(face, c);
-    int& advance = advanceCache_[gid];
-    if (advance < 0) {
-      FT_Fixed a = 0;
-      FT_Get_Advance(face, gid, FT_LOAD_NO_SCALE, &a);
-      advance = static_cast<int>(a);
-    }
-    units += advance;
+double TQRPDFFont::GlyphWidth(unsigned gid) const {
+  int& advance = advanceCache_[gid];
+  if (advance < 0) {
+    FT_Fixed a = 0;
+    FT_Get_Advance(face_->face, gid, FT_LOAD_NO_SCALE, &a);
+    advance = static_cast<int>(a);
   }
-  return units * size / face->units_per_EM;
+  return Per1000(face_->face, advance);
+}
+
+double TQRPDFFont::TextWidth(const String& text, double size) const {
+  double width = 0;
+  for (char32_t c : CodePoints(text)) width += GlyphWidth(FT_Get_Char_Index(face_->face, c));
+  return width * size / 1000;
 }
 
 double TQRPDFFont::GetAscent() const { return Per1000(face_->face, face_->face->ascender); }
 double TQRPDFFont::GetDescent() const { return Per1000(face_->face, face_->face->descender); }
 
-std::string TQRPDFFont::ShowText(const String& text, bool standardFont) {
+bool TQRPDFFont::CanShow(const String& text) const {
+  if (kind_ != pfkSingleByte) return true;
+  for (char32_t c : CodePoints(text))
+    if (!codes_.count(c)) return false;
+  return true;
+}
+
+std::string TQRPDFFont::ShowText(const String& text) {
   const std::u32string chars = CodePoints(text);
   std::string s;
-  if (standardFont) {
+  if (kind_ != pfkComposite) {
     s = "(";
     for (char32_t c : chars) {
-      const char b = WinAnsiByte(c);
+      char b;
+      if (kind_ == pfkStandard) {
+        b = WinAnsiByte(c);
+      } else {
+        auto it = codes_.find(c);
+        b = it == codes_.end() ? '?' : static_cast<char>(it->second);
+        used_.emplace(static_cast<unsigned char>(b), it == codes_.end() ? U'?' : c);
+      }
       if (b == '(' || b == ')' || b == '\\') s += '\\';
       s += b;
     }
@@ -335,35 +452,41 @@ std::string TQRPDFFont::ShowText(const String& text, bool standardFont) {
   return s + ">";
 }
 
-std::string TQRPDFFont::WidthsArray(const String& customWidths) const {
-  FT_Face face = face_->face;
+namespace {
+
+// At least 256 widths separated by blanks, else the error naming the font line.
+std::vector<int> CustomWidths(const String& customWidths, const String& fontLine) {
   std::vector<int> custom;
-  if (!customWidths.empty()) {
-    const String text = Trim(customWidths);
-    for (size_t start = 0; start < text.size();) {
-      size_t end = text.find(u' ', start);
-      if (end == String::npos) end = text.size();
-      if (end > start) custom.push_back(StrToIntDef(text.substr(start, end - start), 0));
-      start = end + 1;
-    }
-    if (custom.size() < 256)
-      throw ERangeError(u"Not enough Custom widths (" + IntToStr(static_cast<int>(custom.size())) +
-                        u" < 256) for font \"" + GetFontLine() + u"\"  ");
+  if (customWidths.empty()) return custom;
+  const String text = Trim(customWidths);
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find(u' ', start);
+    if (end == String::npos) end = text.size();
+    if (end > start) custom.push_back(StrToIntDef(text.substr(start, end - start), 0));
+    start = end + 1;
   }
-  const bool cyrillicCodes = charset_ == 204 || charset_ == 1;
+  if (custom.size() < 256)
+    throw ERangeError(u"Not enough Custom widths (" + IntToStr(static_cast<int>(custom.size())) +
+                      u" < 256) for font \"" + fontLine + u"\"  ");
+  return custom;
+}
+
+}  // namespace
+
+std::string TQRPDFFont::WidthsArray(const std::vector<int>& custom) const {
+  // Custom widths are given per code of the font's code page.
+  const Integer codePage = custom.empty() ? 0 : CharsetCodePage(charset_);
+  const std::u32string page = codePage ? CodePageCharacters(codePage) : std::u32string();
   std::string w = "[";
   unsigned previous = 0;
   bool open = false;
   for (auto [gid, c] : used_) {
     double width;
     if (!custom.empty()) {
-      const TBytes bytes = cyrillicCodes ? TEncoding::Default()->GetBytes(String(1, static_cast<Char>(c)))
-                                         : TBytes{static_cast<Byte>(c < 256 ? c : '?')};
-      width = custom[bytes.empty() ? 0 : bytes[0]];
+      const size_t code = page.find(c);
+      width = custom[code == std::u32string::npos ? (c < 256 ? c : '?') : code];
     } else {
-      FT_Fixed a = 0;
-      FT_Get_Advance(face, gid, FT_LOAD_NO_SCALE, &a);
-      width = Per1000(face, a);
+      width = GlyphWidth(gid);
     }
     if (!open || gid != previous + 1) {
       if (open) w += "]";
@@ -379,12 +502,13 @@ std::string TQRPDFFont::WidthsArray(const String& customWidths) const {
   return w + " ]";
 }
 
-std::string TQRPDFFont::ToUnicodeCMap() const {
+std::string TQRPDFFont::ToUnicodeCMap(bool twoByteCodes) const {
   std::string m =
       "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
       "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
-      "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
-      "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
+      "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n1 begincodespacerange\n";
+  m += twoByteCodes ? "<0000> <FFFF>\n" : "<00> <FF>\n";
+  m += "endcodespacerange\n";
   char line[64];
   auto it = used_.begin();
   while (it != used_.end()) {
@@ -392,12 +516,13 @@ std::string TQRPDFFont::ToUnicodeCMap() const {
     m += std::to_string(n) + " beginbfchar\n";
     for (size_t i = 0; i < n; ++i, ++it) {
       const char32_t c = it->second;
+      const char* code = twoByteCodes ? "<%04X> " : "<%02X> ";
+      int k = std::snprintf(line, sizeof line, code, it->first);
       if (c < 0x10000) {
-        std::snprintf(line, sizeof line, "<%04X> <%04X>\n", it->first, static_cast<unsigned>(c));
+        std::snprintf(line + k, sizeof line - k, "<%04X>\n", static_cast<unsigned>(c));
       } else {
         const unsigned v = c - 0x10000;
-        std::snprintf(line, sizeof line, "<%04X> <%04X%04X>\n", it->first, 0xD800 + (v >> 10),
-                      0xDC00 + (v & 0x3FF));
+        std::snprintf(line + k, sizeof line - k, "<%04X%04X>\n", 0xD800 + (v >> 10), 0xDC00 + (v & 0x3FF));
       }
       m += line;
     }
@@ -430,10 +555,95 @@ std::string TQRPDFFont::FontProgram() const {
   return std::string(data, length);
 }
 
-void TQRPDFFont::WriteComposite(TPDFObjectWriter& writer, Integer number, bool embed,
-                                const String& customWidths, bool compress) const {
+void TQRPDFFont::WriteDescriptor(TPDFObjectWriter& writer, Integer number, const std::string& baseName,
+                                 Integer file) const {
   FT_Face face = face_->face;
-  const bool embedded = embed && face_->trueType;
+  TT_Postscript* post = static_cast<TT_Postscript*>(FT_Get_Sfnt_Table(face, FT_SFNT_POST));
+  TT_OS2* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+  const double italicAngle = post ? post->italicAngle / 65536.0 : 0;
+  const double capHeight = os2 && os2->version >= 2 ? Per1000(face, os2->sCapHeight) : GetAscent();
+  int flags = 32;  // non-symbolic
+  if (FT_IS_FIXED_WIDTH(face)) flags |= 1;
+  if (italic_ || italicAngle != 0) flags |= 64;
+  writer.BeginObject(number);
+  writer.Line("<< /Type /FontDescriptor /FontName /" + baseName + " /Flags " + std::to_string(flags) +
+              " /FontBBox [" + PdfNum(Per1000(face, face->bbox.xMin)) + " " +
+              PdfNum(Per1000(face, face->bbox.yMin)) + " " + PdfNum(Per1000(face, face->bbox.xMax)) + " " +
+              PdfNum(Per1000(face, face->bbox.yMax)) + "] /ItalicAngle " + PdfNum(italicAngle) + " /Ascent " +
+              PdfNum(GetAscent()) + " /Descent " + PdfNum(GetDescent()) + " /CapHeight " + PdfNum(capHeight) +
+              " /StemV 80" + (file ? " /FontFile2 " + std::to_string(file) + " 0 R" : std::string()) + " >>");
+  writer.EndObject();
+}
+
+void TQRPDFFont::WriteObjects(TPDFObjectWriter& writer, Integer number, Integer index,
+                              const String& customWidths, const String& customEncoding, bool compress) const {
+  if (kind_ == pfkSingleByte)
+    WriteSingleByte(writer, number, index, customWidths, customEncoding, compress);
+  else
+    WriteComposite(writer, number, customWidths, compress);
+}
+
+// A TrueType font of one byte per character: widths per code in thousandths of the em, the code
+// page's characters as a differences array of glyph names, and a ToUnicode map.
+void TQRPDFFont::WriteSingleByte(TPDFObjectWriter& writer, Integer number, Integer index,
+                                 const String& customWidths, const String& customEncoding,
+                                 bool compress) const {
+  const std::vector<int> custom = CustomWidths(customWidths, GetFontLine());
+  const std::string baseName = Utf8(GetBaseName());
+  std::string widths;
+  for (int code = 0; code < 256; ++code) {
+    double w = 0;
+    if (!custom.empty())
+      w = custom[code];
+    else if (codePage_[code])
+      w = GlyphWidth(FT_Get_Char_Index(face_->face, codePage_[code]));
+    widths += PdfNum(w) + " ";
+  }
+  std::string differences;
+  if (!customEncoding.empty()) {
+    differences = Utf8(customEncoding);
+  } else {
+    // Glyph-list names for Cyrillic, else the font's own glyph names, else "uniXXXX".
+    differences = "32";
+    char name[64];
+    FT_Face face = face_->face;
+    for (int code = 32; code < 256; ++code) {
+      const char32_t c = codePage_[code];
+      const FT_UInt gid = c ? FT_Get_Char_Index(face, c) : 0;
+      if (c == 0) {
+        std::snprintf(name, sizeof name, "/.notdef");
+      } else if (const std::string cyrillic = CyrillicGlyphName(c); !cyrillic.empty()) {
+        std::snprintf(name, sizeof name, "/%s", cyrillic.c_str());
+      } else if (!(gid && FT_HAS_GLYPH_NAMES(face) &&
+                   FT_Get_Glyph_Name(face, gid, name + 1, sizeof name - 1) == 0 && name[1] &&
+                   std::strpbrk(name + 1, " ()<>[]{}/%") == nullptr)) {
+        std::snprintf(name, sizeof name, "/uni%04X", static_cast<unsigned>(c));
+      } else {
+        name[0] = '/';
+      }
+      differences += " ";
+      differences += name;
+    }
+  }
+  const Integer descriptor = writer.NewObject(), toUnicode = writer.NewObject();
+  char resource[8];
+  std::snprintf(resource, sizeof resource, "F%02d", index);
+  writer.BeginObject(number);
+  writer.Line(std::string("<< /Type /Font /Subtype /TrueType /Name /") + resource + " /BaseFont /" +
+              baseName + " /FirstChar 0 /LastChar 255");
+  writer.Line("/Widths [ " + widths + "]");
+  writer.Line("/Encoding << /Type /Encoding /Differences [ " + differences + " ] >>");
+  writer.Line("/FontDescriptor " + std::to_string(descriptor) + " 0 R /ToUnicode " +
+              std::to_string(toUnicode) + " 0 R >>");
+  writer.EndObject();
+  WriteDescriptor(writer, descriptor, baseName, 0);
+  writer.StreamObject(toUnicode, "", ToUnicodeCMap(false), compress);
+}
+
+void TQRPDFFont::WriteComposite(TPDFObjectWriter& writer, Integer number, const String& customWidths,
+                                bool compress) const {
+  FT_Face face = face_->face;
+  const bool embedded = embed_ && face_->trueType;
   const char* ps = FT_Get_Postscript_Name(face);
   std::string baseName = ps ? ps : Utf8(StringReplace(GetBaseName(), u",", u"-", {rfReplaceAll}));
   if (embedded) {
@@ -442,7 +652,7 @@ void TQRPDFFont::WriteComposite(TPDFObjectWriter& writer, Integer number, bool e
     for (int n = number, i = 0; i < 3; ++i, n /= 26) tag += static_cast<char>('A' + n % 26);
     baseName = tag + "+" + baseName;
   }
-  const std::string widths = WidthsArray(customWidths);
+  const std::string widths = WidthsArray(CustomWidths(customWidths, GetFontLine()));
   const Integer cid = writer.NewObject(), descriptor = writer.NewObject(), toUnicode = writer.NewObject();
   const Integer file = embedded ? writer.NewObject() : 0;
 
@@ -459,24 +669,8 @@ void TQRPDFFont::WriteComposite(TPDFObjectWriter& writer, Integer number, bool e
   writer.Line("/W " + widths + " >>");
   writer.EndObject();
 
-  TT_Postscript* post = static_cast<TT_Postscript*>(FT_Get_Sfnt_Table(face, FT_SFNT_POST));
-  TT_OS2* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
-  const double italicAngle = post ? post->italicAngle / 65536.0 : 0;
-  const double capHeight = os2 && os2->version >= 2 ? Per1000(face, os2->sCapHeight) : GetAscent();
-  int flags = 32;  // non-symbolic
-  if (FT_IS_FIXED_WIDTH(face)) flags |= 1;
-  if (italic_ || italicAngle != 0) flags |= 64;
-  writer.BeginObject(descriptor);
-  writer.Line("<< /Type /FontDescriptor /FontName /" + baseName + " /Flags " + std::to_string(flags) +
-              " /FontBBox [" + PdfNum(Per1000(face, face->bbox.xMin)) + " " +
-              PdfNum(Per1000(face, face->bbox.yMin)) + " " + PdfNum(Per1000(face, face->bbox.xMax)) + " " +
-              PdfNum(Per1000(face, face->bbox.yMax)) + "] /ItalicAngle " + PdfNum(italicAngle) + " /Ascent " +
-              PdfNum(GetAscent()) + " /Descent " + PdfNum(GetDescent()) + " /CapHeight " + PdfNum(capHeight) +
-              " /StemV 80" + (embedded ? " /FontFile2 " + std::to_string(file) + " 0 R" : std::string()) +
-              " >>");
-  writer.EndObject();
-
-  writer.StreamObject(toUnicode, "", ToUnicodeCMap(), compress);
+  WriteDescriptor(writer, descriptor, baseName, file);
+  writer.StreamObject(toUnicode, "", ToUnicodeCMap(true), compress);
   if (embedded) {
     const std::string program = FontProgram();
     writer.StreamObject(file, "/Length1 " + std::to_string(program.size()), program, compress);
@@ -494,14 +688,34 @@ TQRPDFFontList::TQRPDFFontList() {
 
 TQRPDFFontList::~TQRPDFFontList() = default;
 
-Integer TQRPDFFontList::Register(TFont* font) {
+Integer TQRPDFFontList::Register(TFont* font, TFontHandling handling, const String& text) {
   const bool bold = font->GetStyle().Contains(fsBold), italic = font->GetStyle().Contains(fsItalic);
   const String name = Trim(font->GetName());
+  const Byte charset = font->GetCharset();
+  TQRPDFFontKind kind = pfkComposite;
+  bool embed = true;
+  if (handling == fhSubstitute) {
+    kind = pfkStandard;
+  } else if (handling == fhNoEmbedding && embedFonts_.IndexOf(name) < 0) {
+    embed = false;
+    if (CharsetCodePage(charset)) kind = pfkSingleByte;
+  }
   const String line = name + u"\t" + String(bold ? u"B" : u"") + String(italic ? u"I" : u"") + u"\t" +
-                      IntToStr(font->GetCharset()) + u"\t";
-  for (Integer i = 0; i < GetCount(); ++i)
-    if (AnsiStartsText(line, reportFonts_.Get(i))) return i;
-  fonts_.push_back(std::make_unique<TQRPDFFont>(name, bold, italic, font->GetCharset()));
+                      IntToStr(charset) + u"\t";
+  Integer fallback = -1;
+  for (Integer i = 0; i < GetCount(); ++i) {
+    if (!AnsiStartsText(line, reportFonts_.Get(i))) continue;
+    const TQRPDFFont& f = *fonts_[i];
+    if (f.GetKind() == kind && f.CanShow(text)) return i;
+    if (f.GetKind() == pfkComposite && kind == pfkSingleByte) fallback = i;
+  }
+  if (fallback >= 0) return fallback;
+  auto made = std::make_unique<TQRPDFFont>(name, bold, italic, charset, kind, embed);
+  // Characters the code page lacks would be lost: such text goes to a composite font of the same face.
+  if (kind == pfkSingleByte && !made->CanShow(text)) {
+    made = std::make_unique<TQRPDFFont>(name, bold, italic, charset, pfkComposite, true);
+  }
+  fonts_.push_back(std::move(made));
   reportFonts_.Add(fonts_.back()->GetFontLine());
   return GetCount() - 1;
 }
@@ -542,7 +756,7 @@ String TQRPDFFontList::StandardBaseName(const TQRPDFFont& font) const {
   return base;
 }
 
-std::string TQRPDFFontList::WriteFonts(TPDFObjectWriter& writer, TFontHandling handling, bool compress) {
+std::string TQRPDFFontList::WriteFonts(TPDFObjectWriter& writer, bool compress) {
   std::string resources;
   char name[16];
   for (Integer i = 0; i < GetCount(); ++i) {
@@ -550,16 +764,15 @@ std::string TQRPDFFontList::WriteFonts(TPDFObjectWriter& writer, TFontHandling h
     const Integer number = writer.NewObject();
     std::snprintf(name, sizeof name, "F%02d", i);
     resources += "  /" + std::string(name) + " " + std::to_string(number) + " 0 R\n";
-    if (handling == fhSubstitute) {
+    if (font.GetKind() == pfkStandard) {
       writer.BeginObject(number);
       writer.Line(std::string("<< /Type /Font /Subtype /Type1 /Name /") + name + " /BaseFont /" +
                   Utf8(StandardBaseName(font)) + " /Encoding /WinAnsiEncoding >>");
       writer.EndObject();
       continue;
     }
-    const bool embed = handling == fhAutoEmbed || embedFonts_.IndexOf(font.GetBaseName()) >= 0 ||
-                       embedFonts_.IndexOf(font.GetFontName()) >= 0;
-    font.WriteComposite(writer, number, embed, customWidths_.Value(font.GetBaseName()), compress);
+    font.WriteObjects(writer, number, i, customWidths_.Value(font.GetBaseName()),
+                      customEncodings_.Value(font.GetBaseName()), compress);
   }
   return resources;
 }

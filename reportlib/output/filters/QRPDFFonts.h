@@ -68,10 +68,19 @@ std::string PdfTextString(const String& text);
 
 struct TQRPDFFontFace;
 
+// How a font is written: a standard Type 1 font under its substitute name; a TrueType font with one
+// byte per character in the code page of its charset (not embedded); or a composite font of glyph
+// ids (embedded unless asked otherwise), which any character fits.
+enum TQRPDFFontKind { pfkStandard, pfkSingleByte, pfkComposite };
+
+// The code page of a font charset; 0 for the multi-byte ones, which only composite fonts show.
+Integer CharsetCodePage(Byte charset);
+
 // One font of the document as the report uses it.
 class TQRPDFFont {
  public:
-  TQRPDFFont(const String& name, bool bold, bool italic, Byte charset);
+  TQRPDFFont(const String& name, bool bold, bool italic, Byte charset, TQRPDFFontKind kind = pfkComposite,
+             bool embed = true);
   ~TQRPDFFont();
 
   const String& GetFontName() const { return name_; }
@@ -90,25 +99,39 @@ class TQRPDFFont {
   // Ascent and descent in thousandths of the em (descent negative).
   double GetAscent() const;
   double GetDescent() const;
-  // The text as the operand of Tj: glyph ids in hex for a composite font (and the glyphs are
-  // remembered for the embedded subset and the ToUnicode map), WinAnsi bytes in parentheses for a
-  // standard font.
-  std::string ShowText(const String& text, bool standardFont);
-  // The composite font's objects: the font dictionary is `number`, the others come from the writer.
-  // Raises ERangeError when the custom widths are fewer than 256.
-  void WriteComposite(TPDFObjectWriter& writer, Integer number, bool embed, const String& customWidths,
-                      bool compress) const;
+  TQRPDFFontKind GetKind() const { return kind_; }
+  bool GetEmbed() const { return embed_; }
+  // Whether a single-byte font's code page holds every character of the text.
+  bool CanShow(const String& text) const;
+  // The text as the operand of Tj: glyph ids in hex for a composite font, code-page bytes in
+  // parentheses for the others; the characters are remembered for the ToUnicode map and the subset.
+  std::string ShowText(const String& text);
+  // The font's objects: the font dictionary is `number`, the others come from the writer. Raises
+  // ERangeError when the custom widths are fewer than 256.
+  void WriteObjects(TPDFObjectWriter& writer, Integer number, Integer index, const String& customWidths,
+                    const String& customEncoding, bool compress) const;
 
  private:
-  std::string WidthsArray(const String& customWidths) const;
-  std::string ToUnicodeCMap() const;
+  void WriteComposite(TPDFObjectWriter& writer, Integer number, const String& customWidths,
+                      bool compress) const;
+  void WriteSingleByte(TPDFObjectWriter& writer, Integer number, Integer index, const String& customWidths,
+                       const String& customEncoding, bool compress) const;
+  void WriteDescriptor(TPDFObjectWriter& writer, Integer number, const std::string& baseName,
+                       Integer file) const;
+  std::string WidthsArray(const std::vector<int>& custom) const;
+  std::string ToUnicodeCMap(bool twoByteCodes) const;
   std::string FontProgram() const;
+  double GlyphWidth(unsigned gid) const;
 
   String name_;
   bool bold_, italic_;
   Byte charset_;
+  TQRPDFFontKind kind_;
+  bool embed_;
   std::unique_ptr<TQRPDFFontFace> face_;
-  std::map<unsigned, char32_t> used_;  // glyph id -> character
+  std::map<unsigned, char32_t> used_;  // glyph id (or byte code) -> character
+  std::u32string codePage_;            // single-byte fonts: the character of each code, 0 for none
+  std::map<char32_t, unsigned char> codes_;
   mutable std::vector<int> advanceCache_;
 };
 
@@ -118,8 +141,9 @@ class TQRPDFFontList {
   TQRPDFFontList();
   ~TQRPDFFontList();
 
-  // The index of the font, registering it on first use.
-  Integer Register(TFont* font);
+  // The index of the font that shows the text in the given way of handling fonts, registering it on
+  // first use. Text that a single-byte font's code page lacks goes to a composite font instead.
+  Integer Register(TFont* font, TFontHandling handling, const String& text);
   TQRPDFFont& Get(Integer index) { return *fonts_[index]; }
   Integer GetCount() const { return static_cast<Integer>(fonts_.size()); }
   TStringList& GetReportFonts() { return reportFonts_; }
@@ -139,7 +163,7 @@ class TQRPDFFontList {
   String StandardBaseName(const TQRPDFFont& font) const;
 
   // Writes every font; returns the resource lines "/F00 n 0 R".
-  std::string WriteFonts(TPDFObjectWriter& writer, TFontHandling handling, bool compress);
+  std::string WriteFonts(TPDFObjectWriter& writer, bool compress);
 
  private:
   std::vector<std::unique_ptr<TQRPDFFont>> fonts_;

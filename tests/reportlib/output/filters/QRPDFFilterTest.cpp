@@ -1,9 +1,12 @@
 // The PDF filter read back with qpdf and poppler: a valid file, embedded fonts, the Cyrillic text in
 // reading order, widths that agree with the placement, escaped information, the page range, and no
 // file at all when writing fails.
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "FilterTestSupport.h"
+#include "platform/classes/Encoding.h"
 #include "reportlib/output/QRError.h"
 #include "reportlib/output/filters/QRPDFFilter.h"
 
@@ -94,26 +97,33 @@ TEST_F(QRPDFFilterTest, ReportBecomesValidPdfWithEmbeddedFontsAndCyrillicInReadi
 
 // Right-aligned and centred texts land where the report puts them: the widths written for the reader
 // are the widths the filter placed the text with, both in thousandths of the em.
+// Right-aligned and centred texts land where the report puts them: the widths written for the reader
+// are the widths the filter placed the text with, both in thousandths of the em, in composite and in
+// single-byte fonts.
 TEST_F(QRPDFFilterTest, AlignedTextEndsWhereTheReportPutsIt) {
-  const std::string pdf = dir.File("a.pdf");
-  TQRPDFDocumentFilter filter(dir.FileS("a.pdf"));
-  report.Run(filter);
-  const double right = 1500 * 72 / 254.0, centre = 1050 * 72 / 254.0;
-  bool sawRight = false, sawTitle = false;
-  double titleMin = 1e9, titleMax = 0;
-  for (const TWordBox& w : WordBoxes(pdf, 1)) {
-    if (w.word == "Количество" || w.word == "1250" || w.word == "34,5") {
-      EXPECT_NEAR(w.xMax, right, 0.35) << w.word;
-      sawRight = true;
+  for (TFontHandling handling : {fhAutoEmbed, fhNoEmbedding}) {
+    SCOPED_TRACE(handling);
+    const std::string pdf = dir.File("a" + std::to_string(handling) + ".pdf");
+    TQRPDFDocumentFilter filter(Utf8ToString(pdf));
+    filter.SetFontHandling(handling);
+    report.Run(filter);
+    const double right = 1500 * 72 / 254.0, centre = 1050 * 72 / 254.0;
+    bool sawRight = false, sawTitle = false;
+    double titleMin = 1e9, titleMax = 0;
+    for (const TWordBox& w : WordBoxes(pdf, 1)) {
+      if (w.word == "Количество" || w.word == "1250" || w.word == "34,5") {
+        EXPECT_NEAR(w.xMax, right, 0.35) << w.word;
+        sawRight = true;
+      }
+      if (w.word == "Остатки" || w.word == "1") {
+        titleMin = std::min(titleMin, w.xMin);
+        titleMax = std::max(titleMax, w.xMax);
+        sawTitle = true;
+      }
     }
-    if (w.word == "Остатки" || w.word == "1") {
-      titleMin = std::min(titleMin, w.xMin);
-      titleMax = std::max(titleMax, w.xMax);
-      sawTitle = true;
-    }
+    EXPECT_TRUE(sawRight && sawTitle);
+    EXPECT_NEAR((titleMin + titleMax) / 2, centre, 0.5);
   }
-  EXPECT_TRUE(sawRight && sawTitle);
-  EXPECT_NEAR((titleMin + titleMax) / 2, centre, 0.5);
 }
 
 TEST_F(QRPDFFilterTest, InformationStringsAreEscapedAndOffsetsCountBytes) {
@@ -141,10 +151,18 @@ TEST_F(QRPDFFilterTest, FontHandlingChoosesStandardOrUnembeddedFonts) {
   struct Case {
     TFontHandling handling;
     const char* expected[2];
+    const char* text;      // what pdftotext reads of the title
+    const char* embedded;  // the font that carries what the code page lacks ("×"), if any
   } cases[] = {
       {fhSubstitute,
-       {"Helvetica                            Type 1", "Helvetica-Bold                       Type 1"}},
-      {fhNoEmbedding, {"LiberationSans                       CID TrueType", "LiberationSans-Bold"}},
+       {"Helvetica                            Type 1", "Helvetica-Bold                       Type 1"},
+       "??????? ?? ?????? — ???????? 1",
+       nullptr},
+      {fhNoEmbedding,
+       {"Arial                                TrueType          Custom           no  no  yes",
+        "Arial,Bold                           TrueType          Custom           no  no  yes"},
+       "Остатки на складе — страница 1",
+       "LiberationSans                CID TrueType      Identity-H       yes yes yes"},
   };
   for (const Case& c : cases) {
     const std::string pdf = dir.File("f" + std::to_string(c.handling) + ".pdf");
@@ -153,8 +171,30 @@ TEST_F(QRPDFFilterTest, FontHandlingChoosesStandardOrUnembeddedFonts) {
     report.Run(filter);
     const std::string fonts = RunTool("pdffonts " + pdf);
     for (const char* e : c.expected) EXPECT_NE(fonts.find(e), std::string::npos) << e << "\n" << fonts;
-    EXPECT_EQ(fonts.find(" yes yes "), std::string::npos) << "nothing embedded\n" << fonts;
+    if (c.embedded)
+      EXPECT_NE(fonts.find(c.embedded), std::string::npos) << fonts;
+    else
+      EXPECT_EQ(fonts.find(" yes yes "), std::string::npos) << "nothing embedded\n" << fonts;
     EXPECT_NE(RunTool("qpdf --check " + pdf).find("No syntax or stream encoding errors"), std::string::npos);
+    EXPECT_NE(RunTool("pdftotext -f 1 -l 1 " + pdf + " -").find(c.text), std::string::npos) << c.handling;
+  }
+  // The single-byte Cyrillic font names the code page's characters with the font's own glyph names:
+  // code 192 is U+0410.
+  {
+    TQRPDFDocumentFilter filter(u"");
+    filter.SetFontHandling(fhNoEmbedding);
+    filter.SetCompressionOn(false);
+    report.Run(filter);
+    const std::string bytes(static_cast<const char*>(filter.GetStream()->GetMemory()),
+                            static_cast<size_t>(filter.GetStream()->GetSize()));
+    const size_t at = bytes.find("/Differences [ 32");
+    ASSERT_NE(at, std::string::npos);
+    std::istringstream names(bytes.substr(at + 17, bytes.find(']', at) - at - 17));
+    std::vector<std::string> list(std::istream_iterator<std::string>{names}, {});
+    ASSERT_EQ(list.size(), 224u);
+    EXPECT_EQ(list[192 - 32], "/afii10017");
+    EXPECT_EQ(list['A' - 32], "/A");
+    EXPECT_EQ(list[0x98 - 32], "/.notdef");
   }
   // Standard names under the substitution list.
   TQRPDFFontList list;
@@ -285,6 +325,48 @@ TEST(QRPDFShapeTest, ConcatenatedReportsShareOneDocument) {
   report.Run(filter);
   filter.EndConcat();
   EXPECT_NE(RunTool("pdfinfo " + dir.File("two.pdf")).find("Pages:           6"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// Every character of the Cyrillic code page's upper half is named so that a reader without the font
+// finds it: with the text map taken away, the reader's own reading of the glyph names gives the text.
+TEST(QRPDFCodePageTest, UnembeddedCodePageNamesEveryCharacterForTheReader) {
+  InitTestApplication();
+  TScratchDir dir;
+  String upper;
+  for (int code = 0x80; code <= 0xFF; ++code) {
+    const String c = TEncoding::Default()->GetString(std::string(1, static_cast<char>(code)));
+    if (c[0] > 0xA0 && c[0] != 0xAD) upper += c;  // no blanks and no soft hyphen, which readers drop
+  }
+  TFont font;
+  font.SetName(u"Arial");
+  font.SetSize(12);
+  font.SetCharset(204);
+  TQRPDFDocumentFilter filter(u"");
+  filter.SetFontHandling(fhNoEmbedding);
+  filter.SetCompressionOn(false);
+  filter.Start(2100, 2970, &font);
+  filter.NewPage();
+  for (size_t at = 0; at < upper.size(); at += 30)
+    filter.TextOut(100, 100 + static_cast<Extended>(at) * 3, &font, clWhite, taLeftJustify,
+                   upper.substr(at, 30));
+  filter.EndPage();
+  filter.Finish();
+  std::string bytes(static_cast<const char*>(filter.GetStream()->GetMemory()),
+                    static_cast<size_t>(filter.GetStream()->GetSize()));
+  const size_t map = bytes.find("/ToUnicode");
+  ASSERT_NE(map, std::string::npos);
+  bytes.replace(map, 10, "/ToUnicodX");  // same length: the offsets stay right
+  std::ofstream(dir.File("names.pdf"), std::ios::binary) << bytes;
+  ASSERT_NE(
+      RunTool("pdffonts " + dir.File("names.pdf")).find("TrueType          Custom           no  no  no"),
+      std::string::npos);
+  std::string text = RunTool("pdftotext " + dir.File("names.pdf") + " -");
+  std::erase_if(text, [](char c) { return c == '\n' || c == '\f'; });
+  EXPECT_EQ(text, StringToUtf8(upper));
 }
 
 }  // namespace
