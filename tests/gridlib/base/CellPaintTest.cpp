@@ -208,6 +208,11 @@ TEST_F(CellPaintTest, ProgressBarFollowsTheRangeAndSurvivesAnEmptyOne) {
     DrawProgressBarEh(Canvas(), cell, clLime, c.value, c.minValue, c.maxValue, clLime, clWhite, &params);
     const Integer row = cell.Bottom - 3;
     EXPECT_NEAR(CountColor(TRect(0, row, 160, row + 1), clLime), c.barPixelsPerRow, 2);
+    // The text alone (a white bar on white): as wide as the expected percentage.
+    Fill(clWhite);
+    PrepareText();
+    DrawProgressBarEh(Canvas(), cell, clWhite, c.value, c.minValue, c.maxValue, clWhite, clWhite, nullptr);
+    EXPECT_NEAR(InkBox(cell).Width(), Canvas()->TextWidth(c.text), 3) << "text " << String(c.text).size();
   }
   // The default parameters write the percentage in the middle.
   Fill(clWhite);
