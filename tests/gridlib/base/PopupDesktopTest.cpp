@@ -156,7 +156,7 @@ TEST_F(PopupDesktopTest, DropDownFormClosesOnAClickOutsideRefusedAndOnAcceptGive
   EXPECT_EQ(calls, 1);
   EXPECT_FALSE(accepted);
   EXPECT_FALSE(dropDown.GetVisible());
-  EXPECT_EQ(ActiveWindowName(), "KIV popup host");
+  ExpectHostKeepsFocus("after a click outside the drop-down");
 
   edit_->SetFocus();
   ProcessEventsFor(100);
