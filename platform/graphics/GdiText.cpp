@@ -189,9 +189,12 @@ bool TextOutImpl(HDC dc, Integer x, Integer y, UINT options, const TRect* rect, 
     case TA_RIGHT:
       left = x - width;
       break;
-    case TA_CENTER:
-      left = x - width / 2;
+    case TA_CENTER: {
+      // Whole pixels, as the device centres a run.
+      const Integer half = width / 2;
+      left = x - half;
       break;
+    }
     default:
       break;
   }
