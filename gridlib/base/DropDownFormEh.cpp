@@ -32,8 +32,15 @@ void TDDFCloseButtonEh::ButtonPaint(TObject*) {
   canvas->GetBrush()->SetColor(clBtnFace);
   canvas->FillRect(r);
   if (ThemesEnabledEh()) {
-    const TThemedToolTip e = down ? tttClosePressed : hot ? tttCloseHot : tttCloseNormal;
-    StyleServices()->DrawElement(canvas->GetHandle(), StyleServices()->GetElementDetails(e), r);
+    TCustomStyleServices* ss = StyleServices();
+    const TThemedElementDetails e = CustomStyleActiveEh()
+                                        ? ss->GetElementDetails(down  ? twSmallCloseButtonPushed
+                                                                : hot ? twSmallCloseButtonHot
+                                                                      : twSmallCloseButtonNormal)
+                                        : ss->GetElementDetails(down  ? tttClosePressed
+                                                                : hot ? tttCloseHot
+                                                                      : tttCloseNormal);
+    ss->DrawElement(canvas->GetHandle(), e, r);
     return;
   }
   const Integer side = GetSystemMetrics(SM_CYSMSIZE);
@@ -62,6 +69,14 @@ TDDFSizingBarEh::TDDFSizingBarEh(TComponent* owner) : TCustomPanel(owner) {
 void TDDFSizingBarEh::Resize() {
   TCustomPanel::Resize();
   sizingArea_ = GetHeight() > 9 ? 10 : GetHeight() / 2;
+}
+
+void TDDFSizingBarEh::Paint() {
+  TCustomPanel::Paint();
+  // The tiled edge toward the form's content, an etched line (lowered outer, raised inner cut): the
+  // panel's own bevels, which are off here, are the platform's only window bevels.
+  TRect r = GetClientRect();
+  DrawEdge(GetCanvas()->GetHandle(), &r, EDGE_ETCHED, GetBevelEdges().Contains(beTop) ? BF_TOP : BF_BOTTOM);
 }
 
 bool TDDFSizingBarEh::InGrabZone(Integer y) const {

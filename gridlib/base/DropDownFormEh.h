@@ -41,6 +41,7 @@ class TDDFSizingBarEh : public TCustomPanel {
 
  protected:
   void Resize() override;
+  void Paint() override;
   void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
   void MouseMove(TShiftState shift, Integer x, Integer y) override;
 

@@ -1225,6 +1225,13 @@ class TSpeedButtonEh : public TEditButtonControlEh {
   explicit TSpeedButtonEh(TComponent* owner) : TEditButtonControlEh(owner) {}
 };
 
+// One button of an editor with the separator line the editor draws beside it.
+struct TEditButtonControlLineRec {
+  TShape* ButtonLine = nullptr;
+  TEditButtonControlEh* EditButtonControl = nullptr;
+  TEditButtonEh* EditButton = nullptr;
+};
+
 // ---- Size grip, MRU list and dataset field-value list ----
 
 // A small triangle in a corner of a host window; dragging it resizes the host inside the work area,

@@ -3,6 +3,7 @@
 // that carry values to a drop-down form and back.
 #include <map>
 
+#include "gridlib/base/DropDownFormEh.h"
 #include "gridlib/base/ToolCtrlsEh.h"
 #include "platform/controls/ExtCtrls.h"
 #include "platform/data/DataSource.h"
@@ -179,6 +180,10 @@ void TDropDownFormCallParamsEh::AssignBackDynParams(TDynVarsEh* dynParams) {
     dataSet->Edit();
     startedEdit = true;
   }
+  // A value that a field refuses leaves no half-written record behind the edit this call began.
+  auto cancel = MakeScopeExit([&] {
+    if (startedEdit) dataSet->Cancel();
+  });
   if (!assignBackFieldNames_.empty() && dataSet) {
     // A field whose variable the form did not return keeps its value.
     for (TField* f : dataSet->GetFieldList(assignBackFieldNames_))
@@ -187,6 +192,7 @@ void TDropDownFormCallParamsEh::AssignBackDynParams(TDynVarsEh* dynParams) {
     SetVarValue(dynParams->GetItem(0)->GetData());
   }
   if (startedEdit) dataSet->Post();
+  cancel.Release();
 }
 
 void TDropDownFormCallParamsEh::DropDownFormCloseCallback(TCustomForm* form, bool accept,
@@ -213,7 +219,14 @@ void TDropDownFormCallParamsEh::DropDownFormCloseCallback(TCustomForm* form, boo
                   ObjectToLParamEh(released));
     }
   } catch (...) {
-    // The form is closing from its own event: the error is shown, not thrown through the window system.
+    // The form is closing from its own event: the error is shown, not thrown through the window system,
+    // while the form stays up rather than closing under the message as it takes the activation.
+    auto* dropDown = dynamic_cast<TCustomDropDownFormEh*>(form);
+    const bool kept = dropDown && dropDown->GetKeepFormVisible();
+    if (dropDown) dropDown->SetKeepFormVisible(true);
+    auto restore = MakeScopeExit([&] {
+      if (dropDown) dropDown->SetKeepFormVisible(kept);
+    });
     Application->HandleException(this, std::current_exception());
   }
 }

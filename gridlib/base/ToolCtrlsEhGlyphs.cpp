@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "gridlib/base/ToolCtrlsEh.h"
+#include "platform/controls/StyleManager.h"
 #include "platform/graphics/Themes.h"
 #include "platform/rtl/RtlMath.h"
 #include "platform/rtl/ScopeGuard.h"
@@ -23,9 +24,13 @@ void FillSolid(TCanvas* canvas, const TRect& r, TColor color) {
   canvas->FillRect(r);
 }
 
-// The glyph colours of the themed form: dark to darker when enabled, grey to light grey when not.
+// The glyph colours of the themed form: dark to darker when enabled, grey to light grey when not. A
+// custom style may make the dark shadow as dark as its faces, so there glyphs take the button text.
 void GradientGlyphColors(bool enabled, TColor& first, TColor& last) {
-  if (enabled) {
+  if (enabled && CustomStyleActiveEh()) {
+    first = clBtnText;
+    last = MixColorsPercentEh(clBtnText, clBtnFace, 30);
+  } else if (enabled) {
     first = MixColorsPercentEh(cl3DDkShadow, clBlack, 30);
     last = cl3DDkShadow;
   } else {
@@ -398,7 +403,8 @@ TDrawButtonControlStyleEh EditButtonStyleToDrawStyleEh(TEditButtonStyleEh style)
 
 bool ThemesEnabledEh() { return StyleServices()->Enabled(); }
 bool VistaThemesEnabledEh() { return ThemesEnabledEh(); }
-bool CustomStyleActiveEh() { return CustomStyleActive(); }
+// The style manager knows which style is applied; the graphics layer below it does not.
+bool CustomStyleActiveEh() { return TStyleManager::IsCustomStyleActive(); }
 
 Integer CheckBoxWidthEh() { return CheckBoxSize; }
 Integer CheckBoxHeightEh() { return CheckBoxSize; }

@@ -46,11 +46,23 @@ bool SameFace(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
+constexpr char16_t CachedAdvances = 0x500;
+
 void EnsureFont(HDC dc) {
   if (dc->fontValid) return;
   dc->qfont = gdi::FontFromLogFont(dc->st.font);
   dc->metrics = std::make_unique<QFontMetricsF>(dc->qfont);
+  dc->advances.clear();
   dc->fontValid = true;
+}
+
+double AdvanceOf(HDC dc, QChar c) {
+  const char16_t u = c.unicode();
+  if (u >= CachedAdvances) return dc->metrics->horizontalAdvance(c);
+  if (dc->advances.empty()) dc->advances.assign(CachedAdvances, -1.0);
+  double& a = dc->advances[u];
+  if (a < 0) a = dc->metrics->horizontalAdvance(c);
+  return a;
 }
 
 Integer RoundI(double v) { return static_cast<Integer>(std::lround(v)); }
@@ -88,7 +100,7 @@ std::vector<double> Positions(HDC dc, const QString& s) {
       continue;
     }
     if (s[i].isLowSurrogate()) continue;
-    x += fm.horizontalAdvance(s[i]) + dc->st.charExtra;
+    x += AdvanceOf(dc, s[i]) + dc->st.charExtra;
   }
   pos[s.size()] = x;
   return pos;
@@ -177,9 +189,12 @@ bool TextOutImpl(HDC dc, Integer x, Integer y, UINT options, const TRect* rect, 
     case TA_RIGHT:
       left = x - width;
       break;
-    case TA_CENTER:
-      left = x - width / 2;
+    case TA_CENTER: {
+      // Whole pixels, as the device centres a run.
+      const Integer half = width / 2;
+      left = x - half;
       break;
+    }
     default:
       break;
   }

@@ -283,6 +283,13 @@ QStyle::State StateFor(Integer k, bool withOn = false) {
   return s;
 }
 
+// Styles take an arrow's colour from the option's palette, not from its state: a disabled arrow needs
+// the disabled colour group to be greyed.
+void UseStatePalette(QStyleOption& o) {
+  o.palette = QApplication::palette();
+  if (!(o.state & QStyle::State_Enabled)) o.palette.setCurrentColorGroup(QPalette::Disabled);
+}
+
 bool DrawThemed(HDC dc, const TThemedElementDetails& d, const TRect& r) {
   QPainter* p = gdi::Painter(dc);
   QStyle* style = QApplication::instance() ? QApplication::style() : nullptr;
@@ -341,6 +348,7 @@ bool DrawThemed(HDC dc, const TThemedElementDetails& d, const TRect& r) {
       QStyleOption o;
       o.rect = rect;
       o.state = StateFor(d.Part - tcDropDownButtonNormal);
+      UseStatePalette(o);
       style->drawPrimitive(QStyle::PE_PanelButtonBevel, &o, p);
       style->drawPrimitive(QStyle::PE_IndicatorArrowDown, &o, p);
       break;
@@ -350,6 +358,7 @@ bool DrawThemed(HDC dc, const TThemedElementDetails& d, const TRect& r) {
       QStyleOption o;
       o.rect = rect;
       o.state = StateFor(up ? d.Part - tsUpNormal : d.Part - tsDownNormal);
+      UseStatePalette(o);
       style->drawPrimitive(QStyle::PE_PanelButtonBevel, &o, p);
       style->drawPrimitive(up ? QStyle::PE_IndicatorSpinUp : QStyle::PE_IndicatorSpinDown, &o, p);
       break;

@@ -107,6 +107,9 @@ struct TDeviceContext {
   bool fontValid = false;
   QFont qfont;
   std::unique_ptr<QFontMetricsF> metrics;
+  // Advances of the first characters (Latin and Cyrillic) in the font, filled as they are asked for
+  // (negative: not yet): measuring asks the font engine for each character, which cell text repeats.
+  std::vector<double> advances;
   bool painterStateValid = false;
 };
 

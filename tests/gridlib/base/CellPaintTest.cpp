@@ -6,10 +6,10 @@
 #include <algorithm>
 
 #include "gridlib/base/ToolCtrlsEh.h"
-#include "platform/testing/TestSupport.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/Themes.h"
 #include "platform/rtl/ScopeGuard.h"
+#include "platform/testing/TestSupport.h"
 
 namespace {
 
@@ -208,6 +208,11 @@ TEST_F(CellPaintTest, ProgressBarFollowsTheRangeAndSurvivesAnEmptyOne) {
     DrawProgressBarEh(Canvas(), cell, clLime, c.value, c.minValue, c.maxValue, clLime, clWhite, &params);
     const Integer row = cell.Bottom - 3;
     EXPECT_NEAR(CountColor(TRect(0, row, 160, row + 1), clLime), c.barPixelsPerRow, 2);
+    // The text alone (a white bar on white): as wide as the expected percentage.
+    Fill(clWhite);
+    PrepareText();
+    DrawProgressBarEh(Canvas(), cell, clWhite, c.value, c.minValue, c.maxValue, clWhite, clWhite, nullptr);
+    EXPECT_NEAR(InkBox(cell).Width(), Canvas()->TextWidth(c.text), 3) << "text " << String(c.text).size();
   }
   // The default parameters write the percentage in the middle.
   Fill(clWhite);
@@ -327,6 +332,9 @@ TEST_F(CellPaintTest, MetafileOfTheCellsReplaysLikeTheBitmap) {
     DrawProgressBarEh(c, TRect(80, 20, 160, 40), clLime, 50, 0, 100, clGreen, clWhite, nullptr);
     DrawButtonControlEh(c, TRect(80, 45, 97, 62), clWindow, bcsEllipsisEh, 0, false, false, true,
                         cbUnchecked);
+    // An odd-height spin button: its middle row is the back colour's.
+    DrawButtonControlEh(c, TRect(100, 43, 117, 60), clYellow, bcsUpDownEh, 1, false, false, true,
+                        cbUnchecked);
   };
   paintCells(Canvas());
 
@@ -353,6 +361,8 @@ TEST_F(CellPaintTest, MetafileOfTheCellsReplaysLikeTheBitmap) {
       differing += d > 0;
       far += d > 160;
     }
+  for (Integer x = 100; x < 117; ++x)
+    ASSERT_EQ(replay.GetCanvas()->GetPixel(x, 51) & 0xFFFFFF, clYellow & 0xFFFFFF) << "spin middle row " << x;
   EXPECT_LT(differing, 160 * 80 / 10);
   EXPECT_LT(far, 40) << differing;
 }

@@ -126,6 +126,11 @@ TEST_F(DropDownFormTest, SizingBarGrowsTheFormFromItsGrabZoneOnly) {
   TDDFSizingBarEh* bar = form_->GetSizingBar();
   ASSERT_EQ(bar->GetAlign(), alBottom);
   EXPECT_EQ(bar->GetSizingArea(), 10);
+  // Its etched edge faces the form's content: the top row of a bottom bar, not the rows below it.
+  auto picture = CaptureControl(bar);
+  const TColor face = PixelAt(picture.get(), 40, 5);
+  EXPECT_NE(PixelAt(picture.get(), 40, 0), face);
+  EXPECT_EQ(PixelAt(picture.get(), 40, picture->GetHeight() - 1), face);
   const Integer height = form_->GetHeight();
   const Integer y = bar->GetHeight() - 2;  // inside the grab zone at the bar's bottom
   SendMouseDown(bar, mbLeft, TPoint(40, y));

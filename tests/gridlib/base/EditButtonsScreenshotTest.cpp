@@ -1,14 +1,17 @@
-// A form with edit buttons of every style, plain, flat, hot, pressed and disabled, captured in both
-// visual styles for a person to look at. Runs when KIV_SCREENSHOT_DIR names a folder.
+// A form with edit buttons of every style, plain, flat, hot, pressed and disabled, and a drop-down form
+// with all its elements, captured in both visual styles for a person to look at. Runs when KIV_SCREENSHOT_DIR
+// names a folder.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
+#include "gridlib/base/DropDownFormEh.h"
 #include "gridlib/base/ToolCtrlsEh.h"
+#include "platform/controls/ExtCtrls.h"
 #include "platform/controls/StyleManager.h"
-#include "platform/testing/TestSupport.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Utf.h"
+#include "platform/testing/TestSupport.h"
 
 namespace {
 
@@ -26,8 +29,19 @@ TEST(EditButtonsScreenshotTest, EveryStyleInBothVisualStyles) {
     for (Integer row = 0; row < 5; ++row)
       for (Integer col = 0; col < 8; ++col) {
         auto* b = new TSpeedButtonEh(&form);
-        b->SetParent(&form);
-        b->SetBounds(10 + col * 38, 10 + row * 30, 19, 21);
+        TWinControl* parent = &form;
+        TRect bounds = Bounds(10 + col * 38, 10 + row * 30, 19, 21);
+        if (row == 3) {
+          // Down buttons of one group under one parent release each other: one holder each.
+          auto* holder = new TPanel(&form);
+          holder->SetParent(&form);
+          holder->SetBevelOuter(bvNone);
+          holder->SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
+          parent = holder;
+          bounds = Bounds(0, 0, bounds.Width(), bounds.Height());
+        }
+        b->SetParent(parent);
+        b->SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
         b->SetStyle(styles[col]);
         if (styles[col] == ebsGlyphEh) b->SetCaption(u"Ж");
         b->SetFlat(row == 1 || row == 2);
@@ -40,6 +54,21 @@ TEST(EditButtonsScreenshotTest, EveryStyleInBothVisualStyles) {
     auto picture = CaptureControl(&form);
     const String name = String(style) == u"Windows" ? u"windows" : u"onyx-blue";
     picture->SaveToFile(Utf8ToString(dir) + u"/edit-buttons-" + name + u".bmp");
+
+    // A drop-down under an edit, with its frame, close button, sizing bar and both grips.
+    TEdit* edit = new TEdit(&form);
+    edit->SetParent(&form);
+    edit->SetBounds(10, 10, 150, 22);
+    TRect editRect;
+    GetControlScreenRectEh(edit, editRect);
+    TCustomDropDownFormEh dropDown(nullptr, 0);
+    dropDown.SetBounds(0, 0, 200, 120);
+    TDynVarsEh bag(nullptr);
+    dropDown.ExecuteNomodal(editRect, nullptr, daLeft, &bag, nullptr, nullptr);
+    ProcessPendingEvents();
+    CaptureControl(&dropDown)->SaveToFile(Utf8ToString(dir) + u"/drop-down-" + name + u".bmp");
+    dropDown.SetKeepFormVisible(true);
+    dropDown.Hide();
   }
 }
 

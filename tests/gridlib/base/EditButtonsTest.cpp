@@ -5,10 +5,10 @@
 
 #include "gridlib/base/DropDownFormEh.h"
 #include "gridlib/base/ToolCtrlsEh.h"
-#include "platform/testing/TestSupport.h"
 #include "platform/data/DataSource.h"
 #include "platform/graphics/ImageList.h"
 #include "platform/rtl/ScopeGuard.h"
+#include "platform/testing/TestSupport.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
 namespace {
@@ -319,6 +319,43 @@ TEST_F(CallParamsTest, AcceptedValuesComeBackAndUnreturnedFieldsKeepTheirs) {
   form.bag->CreateDynVar(u"name", Variant(u"Шайба"));
   form.Finish(false);
   EXPECT_EQ(data_->FindField(u"name")->GetAsString(), u"Гайка");
+}
+
+TEST_F(CallParamsTest, ARefusedValueLeavesTheRecordAsItWasAndIsReported) {
+  TFakeDropDownForm form;
+  params_.SetDropDownForm(&form);
+  params_.SetPassFieldNames(u"name;qty");
+  params_.SetAssignBackFieldNames(u"name;qty");
+  String reported;
+  Application->OnException = [&](TObject*, Exception* e) { reported = e->Message(); };
+  auto unhook = MakeScopeExit([] { Application->OnException = nullptr; });
+  bool handled = false;
+  params_.CheckShowDropDownForm(handled);
+  ASSERT_TRUE(handled);
+  form.bag->Clear();
+  form.bag->CreateDynVar(u"name", Variant(u"Гайка"));
+  form.bag->CreateDynVar(u"qty", Variant(u"много"));
+  form.Finish(true);
+  EXPECT_FALSE(reported.empty());
+  EXPECT_EQ(data_->GetState(), dsBrowse) << "the edit begun for the write-back is cancelled";
+  EXPECT_EQ(data_->FindField(u"name")->GetAsString(), u"Болт");
+  EXPECT_EQ(data_->FindField(u"qty")->GetAsInteger(), 5);
+
+  // A drop-down form stays up, not closing on the lost activation, while the error is shown.
+  TTestDropDownFormEh dropDown(nullptr);
+  dropDown.OnReturnParams = [](TCustomDropDownFormEh*, TDynVarsEh* bag) {
+    bag->Clear();
+    bag->CreateDynVar(u"qty", Variant(u"много"));
+  };
+  bool keptWhileReported = false;
+  Application->OnException = [&](TObject*, Exception*) { keptWhileReported = dropDown.GetKeepFormVisible(); };
+  params_.SetDropDownForm(&dropDown);
+  params_.CheckShowDropDownForm(handled);
+  dropDown.SetModalResult(mrOk);
+  dropDown.Close();
+  EXPECT_TRUE(keptWhileReported);
+  EXPECT_FALSE(dropDown.GetKeepFormVisible()) << "put back afterwards";
+  EXPECT_EQ(data_->GetState(), dsBrowse);
 }
 
 }  // namespace

@@ -6,9 +6,10 @@
 #include <algorithm>
 
 #include "gridlib/base/ToolCtrlsEh.h"
-#include "platform/testing/TestSupport.h"
+#include "platform/controls/StyleManager.h"
 #include "platform/graphics/Themes.h"
 #include "platform/rtl/ScopeGuard.h"
+#include "platform/testing/TestSupport.h"
 
 namespace {
 
@@ -147,6 +148,21 @@ TEST_P(GlyphPaintTest, TreeBoxesAloneHaveNoLinesAndLinesFollowTheElement) {
   EXPECT_GT(CountNot(TRect(6, 10, 15, 11), clWhite), 0);
 }
 
+TEST_P(GlyphPaintTest, DisabledDropDownAndSpinArrowsAreGreyed) {
+  for (TDrawButtonControlStyleEh style : {bcsDropDownEh, bcsUpDownEh}) {
+    TBitmap enabled(17, 20), disabled(17, 20);
+    DrawButtonControlEh(enabled.GetCanvas(), TRect(0, 0, 17, 20), clNone, style, 0, false, false, true,
+                        cbUnchecked);
+    DrawButtonControlEh(disabled.GetCanvas(), TRect(0, 0, 17, 20), clNone, style, 0, false, false, false,
+                        cbUnchecked);
+    Integer differing = 0;
+    for (Integer y = 0; y < 20; ++y)
+      for (Integer x = 0; x < 17; ++x)
+        differing += enabled.GetCanvas()->GetPixel(x, y) != disabled.GetCanvas()->GetPixel(x, y);
+    EXPECT_GT(differing, 0) << style;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(ThemedAndClassic, GlyphPaintTest, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "Themed" : "Classic"; });
 
@@ -173,6 +189,20 @@ TEST(GlyphRoutinesTest, WidthsCheckBoxPlacementAndStyleMap) {
 
   EXPECT_EQ(EditButtonStyleToDrawStyleEh(ebsGlyphEh), bcsUpDownEh);
   EXPECT_EQ(EditButtonStyleToDrawStyleEh(ebsAltUpDownEh), bcsAltUpDownEh);
+}
+
+TEST(GlyphRoutinesTest, GlyphsStandOutOfTheFacesOfADarkStyle) {
+  InitTestApplication();
+  ASSERT_TRUE(TStyleManager::TrySetStyle(u"Onyx Blue", false));
+  auto restore = MakeScopeExit([] { TStyleManager::TrySetStyle(u"Windows", false); });
+  EXPECT_TRUE(CustomStyleActiveEh());
+  TBitmap b(20, 20);
+  DrawButtonControlEh(b.GetCanvas(), TRect(0, 0, 20, 20), clWindow, bcsEllipsisEh, 0, false, false, true,
+                      cbUnchecked);
+  // The middle dot of the glyph area (2, 2, 18, 18) against the face beside it.
+  const Integer dot = ColorLuminanceEh(b.GetCanvas()->GetPixel(9, 9) & 0xFFFFFF);
+  const Integer face = ColorLuminanceEh(b.GetCanvas()->GetPixel(9, 14) & 0xFFFFFF);
+  EXPECT_GT(std::abs(dot - face), 100) << dot << " on " << face;
 }
 
 TEST(GlyphRoutinesTest, CacheKeepsOneBitmapPerKeyAndPaintsLikeTheDirectPath) {

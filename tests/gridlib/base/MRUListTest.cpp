@@ -69,6 +69,25 @@ TEST(MRUListTest, FilterByPrefixCaseAndHandlerAndAssign) {
   EXPECT_FALSE(copy.GetAutoAdd()) << "not copied";
 }
 
+TEST(MRUListTest, AKeyWaitingStopsTheWalkAtEveryHundredthItem) {
+  InitTestApplication();
+  TForm form(nullptr, 0);
+  TMRUListEh mru(nullptr);
+  mru.SetLimit(1000);
+  for (int i = 0; i < 250; ++i) mru.Add(u"Склад " + IntToStr(i));
+  TStringList out;
+  PostMessage(form.GetHandle(), WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_FALSE(mru.FilterItemsTo(&out, u"склад"));
+  EXPECT_EQ(out.GetCount(), 1) << "stopped after the first item";
+  mru.SetCancelIfKeyInQueue(false);
+  EXPECT_TRUE(mru.FilterItemsTo(&out, u"склад"));
+  EXPECT_EQ(out.GetCount(), 250);
+  ASSERT_TRUE(RemovePendingKey(form.GetHandle(), VK_DOWN));
+  mru.SetCancelIfKeyInQueue(true);
+  EXPECT_TRUE(mru.FilterItemsTo(&out, u"склад 1"));
+  EXPECT_EQ(out.GetCount(), 111) << "1, 10-19, 100-199";
+}
+
 TEST(FieldValueListTest, SortedDistinctTextsFollowTheData) {
   InitTestApplication();
   TComponent owner(nullptr);

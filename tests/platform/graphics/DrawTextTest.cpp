@@ -252,6 +252,28 @@ TEST_F(DrawTextTest, TextMetricsAreConsistent) {
   EXPECT_EQ(LineHeight(), tm.tmHeight);
 }
 
+TEST_F(DrawTextTest, WidthsFollowTheFontSelectedInTheContext) {
+  // Measured widths are kept per context and font: another font, or a restored context, measures anew.
+  HDC dc = measure_->GetCanvas()->GetHandle();
+  auto width = [dc](const String& s) {
+    TSize size;
+    GetTextExtentPoint32(dc, s.c_str(), static_cast<Integer>(s.size()), &size);
+    return size.cx;
+  };
+  const String text = u"Итого WWW iii";
+  const Integer normal = width(text);
+  EXPECT_EQ(width(u"Итого") + width(u" WWW iii"), normal) << "prefixes add up";
+  const Integer saved = SaveDC(dc);
+  TFont big;
+  big.Assign(measure_->GetCanvas()->GetFont());
+  big.SetHeight(-30);
+  SelectObject(dc, big.GetHandle());
+  const Integer wide = width(text);
+  EXPECT_GT(wide, normal * 2);
+  RestoreDC(dc, saved);
+  EXPECT_EQ(width(text), normal);
+}
+
 TEST_F(DrawTextTest, TransparentTextAfterAFilledShapeKeepsTheBackground) {
   // A filled rectangle leaves its colours behind in the painter; the transparent text drawn next over
   // white must not get the rectangle's colour as its background.
