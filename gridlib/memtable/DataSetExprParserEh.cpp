@@ -67,18 +67,19 @@ bool IsNumericForAggregate(const Variant& v) {
 
 }  // namespace
 
-bool ExprLikeEh(const String& value, const String& pattern, bool caseInsensitive) {
+bool ExprLikeEh(std::u16string_view value, const String& pattern, bool caseInsensitive) {
   if (value == pattern) return true;
-  const String v = caseInsensitive ? AnsiUpperCase(value) : value;
-  const String p = caseInsensitive ? AnsiUpperCase(pattern) : pattern;
+  // Letters are brought to one case as they are compared, so no value is copied.
+  auto fold = [caseInsensitive](Char c) { return caseInsensitive ? AnsiUpperChar(c) : c; };
+  const std::u16string_view p = pattern;
   // Greedy scan that remembers the last "%" to retry from: linear in practice, never exponential.
   size_t vi = 0, pi = 0;
   size_t starP = String::npos, starV = 0;
-  while (vi < v.size()) {
+  while (vi < value.size()) {
     if (pi < p.size() && p[pi] == u'%') {
       starP = pi++;
       starV = vi;
-    } else if (pi < p.size() && (p[pi] == v[vi] || IsWildOne(p[pi]))) {
+    } else if (pi < p.size() && (IsWildOne(p[pi]) || fold(p[pi]) == fold(value[vi]))) {
       ++pi;
       ++vi;
     } else if (starP != String::npos) {
@@ -210,10 +211,10 @@ bool TDataSetExprParserEh::IsCurRecordInFilter(const TFieldValueReader& reader) 
 bool TDataSetExprParserEh::IsCurRecordInFilter(TMemoryRecordEh* rec) const {
   if (!expr_) return false;
   if (likeField_ >= 0 && static_cast<size_t>(likeField_) < rec->GetData().size()) {
-    const Variant& value = rec->GetData()[static_cast<size_t>(likeField_)];
-    bool match = value.Type() == varUString
-                     ? ExprLikeEh(VariantAccess::Text(value), likePattern_, CaseInsensitive())
-                     : ExprLikeEh(VarToStr(value), likePattern_, CaseInsensitive());
+    const TRecValuesEh& values = rec->GetData();
+    const size_t at = static_cast<size_t>(likeField_);
+    bool match = values.IsTextAt(at) ? ExprLikeEh(values.TextAt(at), likePattern_, CaseInsensitive())
+                                     : ExprLikeEh(VarToStr(values[at]), likePattern_, CaseInsensitive());
     return likeNegated_ ? !match : match;
   }
   return IsCurRecordInFilter([rec](Integer index) { return rec->GetDataValue(index, dvvValueEh); });

@@ -17,7 +17,7 @@ namespace {
 const Char* const kReferenceLoop = u"Reference-loop found";
 
 // The value a view reads; while a record is being edited its data already holds the new values.
-inline const Variant& RecValue(TMemoryRecordEh* rec, Integer fieldIndex) {
+inline Variant RecValue(TMemoryRecordEh* rec, Integer fieldIndex) {
   return rec->GetData()[static_cast<size_t>(fieldIndex)];
 }
 
@@ -773,7 +773,7 @@ void TRecordsViewEh::SetValue(Integer recNo, Integer valNo, const Variant& value
   GetRecordsList()->SetValue(GetRec(recNo)->GetIndex(), valNo, value);
 }
 
-const TRecDataValues& TRecordsViewEh::GetOldRecVals(Integer index) { return GetRec(index)->GetOldData(); }
+const TRecValuesEh& TRecordsViewEh::GetOldRecVals(Integer index) { return GetRec(index)->GetOldData(); }
 
 Integer TRecordsViewEh::IndexOfRec(TMemoryRecordEh* rec) {
   Integer count = Count();
@@ -1154,7 +1154,7 @@ struct SortColumn {
   std::vector<char> isNull;
   std::vector<Int64> whole;
   std::vector<double> floating;
-  std::vector<const Variant*> mixed;
+  std::vector<Variant> mixed;
 
   Integer Compare(uint32_t a, uint32_t b) const {
     if (isNull[a] || isNull[b]) return isNull[a] == isNull[b] ? 0 : (isNull[a] ? -1 : 1);
@@ -1167,20 +1167,27 @@ struct SortColumn {
       case Text:
         break;  // ranked into whole numbers before the sort
       case Mixed:
-        return CompareValuesForOrder(*mixed[a], *mixed[b], caseIns);
+        return CompareValuesForOrder(mixed[a], mixed[b], caseIns);
     }
     return 0;
   }
 };
 
-SortColumn::Kind KindOf(const std::vector<const Variant*>& values, bool caseIns) {
+// One field of the records being sorted, read in place from each record's packed values.
+struct FieldColumn {
+  std::vector<const TRecValuesEh*> records;
+  size_t field = 0;
+  bool IsNull(size_t i) const { return records[i]->IsNullAt(field); }
+};
+
+SortColumn::Kind KindOf(const FieldColumn& values, bool caseIns) {
   bool whole = true, number = true, text = true;
-  for (const Variant* v : values) {
-    if (VarIsNull(*v) || VarIsEmpty(*v)) continue;
-    const TVarType t = v->Type();
-    whole = whole && IsSignedIntType(t);
-    number = number && (IsSignedIntType(t) || IsFloatStoredType(t));
-    text = text && t == varUString;
+  for (size_t i = 0; i < values.records.size(); ++i) {
+    const TRecValuesEh& v = *values.records[i];
+    if (v.IsNullAt(values.field)) continue;
+    whole = whole && v.IsSignedAt(values.field);
+    number = number && (v.IsSignedAt(values.field) || v.IsFloatAt(values.field));
+    text = text && v.IsTextAt(values.field);
     if (!whole && !number && !text) return SortColumn::Mixed;
   }
   if (whole) return SortColumn::Whole;
@@ -1190,16 +1197,16 @@ SortColumn::Kind KindOf(const std::vector<const Variant*>& values, bool caseIns)
 
 // Texts become whole numbers: each distinct text is collated once (by its sort key when case does not
 // count), and equal texts get the same rank, so the sort itself compares numbers.
-void RankTexts(SortColumn& col, const std::vector<const Variant*>& values) {
-  const size_t n = values.size();
+void RankTexts(SortColumn& col, const FieldColumn& values) {
+  const size_t n = values.records.size();
   std::unordered_map<std::u16string_view, uint32_t> distinct;
-  std::vector<const String*> texts;
+  std::vector<String> texts;
   std::vector<uint32_t> textOf(n, 0);
   for (size_t i = 0; i < n; ++i) {
     if (col.isNull[i]) continue;
-    const String& text = VariantAccess::Text(*values[i]);
-    auto [it, added] = distinct.emplace(std::u16string_view(text), static_cast<uint32_t>(texts.size()));
-    if (added) texts.push_back(&text);
+    const std::u16string_view text = values.records[i]->TextAt(values.field);
+    auto [it, added] = distinct.emplace(text, static_cast<uint32_t>(texts.size()));
+    if (added) texts.emplace_back(text);
     textOf[i] = it->second;
   }
   std::vector<uint32_t> byOrder(texts.size());
@@ -1207,16 +1214,16 @@ void RankTexts(SortColumn& col, const std::vector<const Variant*>& values) {
   std::vector<Int64> rank(texts.size());
   if (col.caseIns) {
     std::vector<std::u32string> keys(texts.size());
-    for (size_t t = 0; t < texts.size(); ++t) keys[t] = AnsiTextSortKey(*texts[t]);
+    for (size_t t = 0; t < texts.size(); ++t) keys[t] = AnsiTextSortKey(texts[t]);
     std::sort(byOrder.begin(), byOrder.end(), [&](uint32_t a, uint32_t b) { return keys[a] < keys[b]; });
     for (size_t r = 0; r < byOrder.size(); ++r)
       rank[byOrder[r]] =
           r > 0 && keys[byOrder[r]] == keys[byOrder[r - 1]] ? rank[byOrder[r - 1]] : static_cast<Int64>(r);
   } else {
     std::sort(byOrder.begin(), byOrder.end(),
-              [&](uint32_t a, uint32_t b) { return AnsiCompareStr(*texts[a], *texts[b]) < 0; });
+              [&](uint32_t a, uint32_t b) { return AnsiCompareStr(texts[a], texts[b]) < 0; });
     for (size_t r = 0; r < byOrder.size(); ++r)
-      rank[byOrder[r]] = r > 0 && AnsiCompareStr(*texts[byOrder[r]], *texts[byOrder[r - 1]]) == 0
+      rank[byOrder[r]] = r > 0 && AnsiCompareStr(texts[byOrder[r]], texts[byOrder[r - 1]]) == 0
                              ? rank[byOrder[r - 1]]
                              : static_cast<Int64>(r);
   }
@@ -1272,11 +1279,12 @@ bool TRecordsViewEh::SortByOneWholeKey(std::vector<TMemRecViewEh*>& list) {
   keyed.reserve(list.size());
   for (size_t i = 0; i < list.size(); ++i) {
     TMemoryRecordEh* rec = list[i]->GetRec();
-    const Variant& v = RecValue(rec, item->MTFieldIndex);
-    if (VarIsNull(v) || VarIsEmpty(v)) {
+    const TRecValuesEh& values = rec->GetData();
+    const size_t field = static_cast<size_t>(item->MTFieldIndex);
+    if (values.IsNullAt(field)) {
       nulls.push_back({0, rec->GetIndex(), static_cast<uint32_t>(i)});
-    } else if (IsSignedIntType(v.Type())) {
-      Int64 key = VariantAccess::Signed(v);
+    } else if (values.IsSignedAt(field)) {
+      Int64 key = values.SignedAt(field);
       keyed.push_back({item->Desc ? ~key : key, rec->GetIndex(), static_cast<uint32_t>(i)});
     } else {
       return false;
@@ -1318,31 +1326,35 @@ void TRecordsViewEh::SortItemsByOrderBy(std::vector<TMemRecViewEh*>& list) {
     SortColumn& col = columns[j];
     col.desc = item->Desc;
     col.caseIns = item->CaseIns;
-    std::vector<const Variant*> values(n);
-    for (size_t i = 0; i < n; ++i) values[i] = &RecValue(list[i]->GetRec(), item->MTFieldIndex);
+    FieldColumn values;
+    values.field = static_cast<size_t>(item->MTFieldIndex);
+    values.records.resize(n);
+    for (size_t i = 0; i < n; ++i) values.records[i] = &list[i]->GetRec()->GetData();
     col.kind = KindOf(values, col.caseIns);
     col.isNull.resize(n);
-    for (size_t i = 0; i < n; ++i) col.isNull[i] = VarIsNull(*values[i]) || VarIsEmpty(*values[i]);
+    for (size_t i = 0; i < n; ++i) col.isNull[i] = values.IsNull(i);
+    const size_t f = values.field;
     switch (col.kind) {
       case SortColumn::Whole:
         col.whole.resize(n);
         for (size_t i = 0; i < n; ++i)
-          if (!col.isNull[i]) col.whole[i] = VariantAccess::Signed(*values[i]);
+          if (!col.isNull[i]) col.whole[i] = values.records[i]->SignedAt(f);
         break;
       case SortColumn::Floating:
         col.floating.resize(n);
         for (size_t i = 0; i < n; ++i)
           if (!col.isNull[i])
-            col.floating[i] = IsSignedIntType(values[i]->Type())
-                                  ? static_cast<double>(VariantAccess::Signed(*values[i]))
-                                  : VariantAccess::Float(*values[i]);
+            col.floating[i] = values.records[i]->IsSignedAt(f)
+                                  ? static_cast<double>(values.records[i]->SignedAt(f))
+                                  : values.records[i]->FloatAt(f);
         break;
       case SortColumn::TextKey:
       case SortColumn::Text:
         RankTexts(col, values);
         break;
       case SortColumn::Mixed:
-        col.mixed = std::move(values);
+        col.mixed.resize(n);
+        for (size_t i = 0; i < n; ++i) col.mixed[i] = (*values.records[i])[f];
         break;
     }
   }

@@ -209,7 +209,7 @@ class TRecordsViewEh : public TRecordsListNotificatorEh {
   void SetRec(Integer index, TMemoryRecordEh* value);
   Variant GetValue(Integer recNo, Integer valNo);
   void SetValue(Integer recNo, Integer valNo, const Variant& value);
-  const TRecDataValues& GetOldRecVals(Integer index);
+  const TRecValuesEh& GetOldRecVals(Integer index);
   Integer IndexOfRec(TMemoryRecordEh* rec);
   Integer IndexOfSortedListRec(TMemoryRecordEh* rec);
   TMemRecViewEh* GetSortedListItem(Integer index);

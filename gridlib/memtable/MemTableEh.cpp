@@ -14,7 +14,7 @@
 Variant TMTRecBuf::GetValue(Integer dataIndex) const {
   if (dataIndex < 0) return Variant::Null();
   if (UseMemRec && MemRec) {
-    const TRecDataValues& data = MemRec->GetData();
+    const TRecValuesEh& data = MemRec->GetData();
     return static_cast<size_t>(dataIndex) < data.size() ? data[static_cast<size_t>(dataIndex)]
                                                         : Variant::Null();
   }
@@ -24,7 +24,7 @@ Variant TMTRecBuf::GetValue(Integer dataIndex) const {
 
 void TMTRecBuf::SetValue(Integer dataIndex, const Variant& value) {
   if (UseMemRec) {
-    if (MemRec) Values = MemRec->GetData();
+    if (MemRec) Values = MemRec->GetData().ToVector();
     UseMemRec = false;
   }
   if (static_cast<size_t>(dataIndex) >= Values.size()) Values.resize(static_cast<size_t>(dataIndex) + 1);

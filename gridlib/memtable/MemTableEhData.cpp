@@ -227,7 +227,7 @@ Integer TCustomMemTableEh::LoadFromMemTableEh(TCustomMemTableEh* source, Integer
       auto drop = MakeScopeExit([rec] {
         if (!rec->GetAttached()) delete rec;
       });
-      const TRecDataValues& values = from->GetData();
+      const TRecValuesEh& values = from->GetData();
       for (size_t f = 0; f < target.size(); ++f)
         if (target[f] >= 0 && target[f] < ds->GetCount()) rec->SetDataValue(target[f], dvvValueEh, values[f]);
       if (loadOptions.Contains(tloUseCachedUpdatesEh))
