@@ -3,6 +3,7 @@
 #include "gridlib/memtable/MemRecordsViewEh.h"
 
 #include <algorithm>
+#include <limits>
 #include <string_view>
 
 #include "gridlib/base/ToolCtrlsEh.h"
@@ -1264,11 +1265,56 @@ void SortKeyed(std::vector<Keyed>& keyed, const Before& before) {
 
 }  // namespace
 
+bool TRecordsViewEh::SortInStoreOrderByCounting(std::vector<TMemRecViewEh*>& list, TOrderByItemEh* item) {
+  // A list still in store order whose keys span a narrow range (group codes, say) is sorted by counting
+  // in one pass: equal keys keep store order because the list already has it. No value is a bucket of
+  // its own, first in an ascending order and last in a descending one.
+  const size_t n = list.size();
+  const size_t field = static_cast<size_t>(item->MTFieldIndex);
+  constexpr Int64 kNoValue = std::numeric_limits<Int64>::min();
+  std::vector<Int64> keys(n);
+  Int64 low = std::numeric_limits<Int64>::max(), high = std::numeric_limits<Int64>::min();
+  Integer lastRec = -1;
+  for (size_t i = 0; i < n; ++i) {
+    TMemoryRecordEh* rec = list[i]->GetRec();
+    if (rec->GetIndex() <= lastRec) return false;
+    lastRec = rec->GetIndex();
+    const TRecValuesEh& values = rec->GetData();
+    if (values.IsNullAt(field)) {
+      keys[i] = kNoValue;
+      continue;
+    }
+    if (!values.IsSignedAt(field)) return false;
+    const Int64 key = values.SignedAt(field);
+    if (key == kNoValue) return false;
+    keys[i] = key;
+    low = std::min(low, key);
+    high = std::max(high, key);
+  }
+  if (low > high) return true;  // no values: store order is the order
+  const unsigned __int128 range = static_cast<unsigned __int128>(static_cast<__int128>(high) - low) + 1;
+  if (range > 4 * n + 1024) return false;
+  const size_t buckets = static_cast<size_t>(range) + 1;
+  const bool desc = item->Desc;
+  auto bucketOf = [&](Int64 key) -> size_t {
+    if (key == kNoValue) return desc ? buckets - 1 : 0;
+    return desc ? static_cast<size_t>(high - key) : static_cast<size_t>(key - low) + 1;
+  };
+  std::vector<size_t> start(buckets + 1, 0);
+  for (Int64 key : keys) ++start[bucketOf(key) + 1];
+  for (size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
+  std::vector<TMemRecViewEh*> sorted(n);
+  for (size_t i = 0; i < n; ++i) sorted[start[bucketOf(keys[i])]++] = list[i];
+  list.swap(sorted);
+  return true;
+}
+
 bool TRecordsViewEh::SortByOneWholeKey(std::vector<TMemRecViewEh*>& list) {
   // One key of whole numbers (the common case of sorting by a code or an id): each record's key, its
   // store position and its row go side by side into one array, which is sorted as it is.
   if (FOrderByList->GetCount() != 1) return false;
   TOrderByItemEh* item = FOrderByList->GetItem(0);
+  if (SortInStoreOrderByCounting(list, item)) return true;
   struct Keyed {
     Int64 key;
     Integer recIndex;

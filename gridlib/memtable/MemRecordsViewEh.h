@@ -308,6 +308,7 @@ class TRecordsViewEh : public TRecordsListNotificatorEh {
   void RenumberSortedList();
   void SortItemsByOrderBy(std::vector<TMemRecViewEh*>& list);
   bool SortByOneWholeKey(std::vector<TMemRecViewEh*>& list);
+  bool SortInStoreOrderByCounting(std::vector<TMemRecViewEh*>& list, TOrderByItemEh* item);
   Integer IndexInViewList(TMemoryRecordEh* rec) const;
   Integer CompareForSort(TMemoryRecordEh* rec1, TMemoryRecordEh* rec2, TObject* paramSort);
   void TreeDataEvent(TMemoryRecordEh* rec, TRecordsListNotification action);
