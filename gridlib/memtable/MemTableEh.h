@@ -72,6 +72,7 @@ class TMemTableTreeListEh : public TPersistent {
   KIV_CLASS(TMemTableTreeListEh, TPersistent)
  public:
   explicit TMemTableTreeListEh(TCustomMemTableEh* memTable);
+  static void Published(TPropBuilder<TMemTableTreeListEh>& p);
 
   bool GetActive() const;
   void SetActive(bool value);
@@ -125,6 +126,9 @@ class TCustomMemTableEh : public TDataSet, public IMemTableEh, public IRefObject
   // ---- Options ----
   bool GetCachedUpdates() const;
   void SetCachedUpdates(bool value);
+  // Field and index definitions are kept with the component when it is streamed.
+  bool GetStoreDefs() const { return FStoreDefs; }
+  void SetStoreDefs(bool value) { FStoreDefs = value; }
   bool GetFetchAllOnOpen() const { return FFetchAllOnOpen; }
   void SetFetchAllOnOpen(bool value) { FFetchAllOnOpen = value; }
   bool GetReadOnly() const { return FReadOnly; }
@@ -401,6 +405,7 @@ class TCustomMemTableEh : public TDataSet, public IMemTableEh, public IRefObject
   std::vector<Variant> FSortingValues;
   // Records the driver has read for master values already visited.
   std::vector<Variant> FMasterValList;
+  bool FStoreDefs = false;
 };
 
 // Publishes the table for forms.
@@ -408,6 +413,7 @@ class TMemTableEh : public TCustomMemTableEh {
   KIV_CLASS(TMemTableEh, TCustomMemTableEh)
  public:
   explicit TMemTableEh(TComponent* owner) : TCustomMemTableEh(owner) {}
+  static void Published(TPropBuilder<TMemTableEh>& p);
 };
 
 // Registers the table and the drivers with the class registry for form resources; idempotent.

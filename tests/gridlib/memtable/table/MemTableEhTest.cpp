@@ -429,3 +429,71 @@ TEST_F(MemTableTest, DroppingANodeDeeperThanTheRowAboveMakesItThatRowsChildUnles
 }
 
 }  // namespace
+
+namespace {
+
+std::string StreamedText(TComponent* component) {
+  TMemoryStream binary, text;
+  binary.WriteComponent(component);
+  binary.SetPosition(0);
+  ObjectBinaryToText(&binary, &text);
+  return std::string(static_cast<const char*>(text.GetMemory()), static_cast<size_t>(text.GetSize()));
+}
+
+}  // namespace
+
+TEST_F(MemTableTest, AFormResourceSetsUpTheTableAndItsDefinitionsStreamOnlyWhenStored) {
+  const String resource =
+      u"object Module: TComponent\n"
+      u"  object driver: TDataDriverEh\n"
+      u"  end\n"
+      u"  object parts: TMemTableEh\n"
+      u"    CachedUpdates = True\n"
+      u"    DataDriver = driver\n"
+      u"    FieldDefs = <\n"
+      u"      item\n"
+      u"        Name = 'ID'\n"
+      u"        DataType = ftInteger\n"
+      u"      end\n"
+      u"      item\n"
+      u"        Name = 'NAME'\n"
+      u"        DataType = ftWideString\n"
+      u"        Size = 20\n"
+      u"      end>\n"
+      u"    MasterDetailSide = mdsOnProviderEh\n"
+      u"    Options = [mtoTextFieldsCaseInsensitive]\n"
+      u"    SortOrder = 'NAME'\n"
+      u"    StoreDefs = True\n"
+      u"    TreeList.KeyFieldName = 'ID'\n"
+      u"    TreeList.DefaultNodeExpanded = True\n"
+      u"  end\n"
+      u"end\n";
+  TMemoryStream in, binary;
+  const std::string utf8 = StringToUtf8(resource);
+  in.WriteBuffer(utf8.data(), static_cast<Integer>(utf8.size()));
+  in.SetPosition(0);
+  ObjectTextToBinary(&in, &binary);
+  binary.SetPosition(0);
+  TComponent module(nullptr);
+  ReadComponentFromStream(&binary, &module);
+
+  auto* parts = dynamic_cast<TMemTableEh*>(module.FindComponent(u"parts"));
+  ASSERT_NE(parts, nullptr);
+  EXPECT_EQ(parts->GetDataDriver(), module.FindComponent(u"driver"));
+  EXPECT_TRUE(parts->GetCachedUpdates());
+  EXPECT_EQ(parts->GetMasterDetailSide(), mdsOnProviderEh);
+  EXPECT_TRUE(parts->GetOptions().Contains(mtoTextFieldsCaseInsensitive));
+  EXPECT_EQ(parts->GetSortOrder(), u"NAME");
+  EXPECT_EQ(parts->GetTreeList()->GetKeyFieldName(), u"ID");
+  EXPECT_TRUE(parts->GetTreeList()->GetDefaultNodeExpanded());
+  ASSERT_EQ(parts->GetFieldDefs()->GetCount(), 2);
+  EXPECT_EQ(parts->GetFieldDefs()->GetItem(1)->GetSize(), 20);
+
+  std::string written = StreamedText(parts);
+  EXPECT_NE(written.find("StoreDefs = True"), std::string::npos) << written;
+  EXPECT_NE(written.find("FieldDefs = <"), std::string::npos) << written;
+  EXPECT_NE(written.find("SortOrder = 'NAME'"), std::string::npos) << written;
+  EXPECT_EQ(written.find("ReadOnly"), std::string::npos) << "a default is not written";
+  parts->SetStoreDefs(false);
+  EXPECT_EQ(StreamedText(parts).find("FieldDefs"), std::string::npos);
+}
