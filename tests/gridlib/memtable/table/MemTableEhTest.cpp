@@ -275,9 +275,31 @@ TEST_F(MemTableTest, BlobStreamsKeepNullAndReadWideTextAtFullSize) {
   t->Post();
   EXPECT_EQ(VarToBytes(blob->GetAsVariant()).size(), 5u);
   t->Edit();
+  {
+    // Ten bytes written past the end of five extend the value to fifteen, the first five kept.
+    std::unique_ptr<TStream> s(t->CreateBlobStream(blob, bmReadWrite));
+    s->Seek(5, soBeginning);
+    s->Write("abcdefghij", 10);
+  }
+  t->Post();
+  EXPECT_EQ(VarToBytes(blob->GetAsVariant()),
+            (TBytes{'1', '2', '3', '4', '5', 'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', 'j'}));
+  t->Edit();
   { std::unique_ptr<TStream> s(t->CreateBlobStream(blob, bmWrite)); }
   t->Post();
   EXPECT_TRUE(blob->IsNull()) << "an emptied blob is null";
+  t->Edit();
+  wide->SetAsString(u"текст");
+  {
+    auto* s = dynamic_cast<TMemBlobStreamEh*>(t->CreateBlobStream(wide, bmReadWrite));
+    ASSERT_NE(s, nullptr);
+    s->Truncate();
+    delete s;
+  }
+  EXPECT_TRUE(wide->IsNull()) << "a truncated stream stores its empty value";
+  t->Cancel();
+  EXPECT_THROW(std::unique_ptr<TStream>(t->CreateBlobStream(blob, bmWrite)), EDatabaseError)
+      << "writing outside edit or insert";
 }
 
 TEST_F(MemTableTest, SavedFilesLoadBackAndDamagedFilesLeaveTheTableAsItWas) {
