@@ -35,11 +35,21 @@ using TDataDriverUpdateErrorEhEvent = TDelegate<void(TDataDriverEh* DataDriver, 
 bool IsKeyCapableFieldTypeEh(TFieldType type);
 
 // Reads records from a provider dataset and writes the table's changes back into it by key.
-class TDataDriverEh : public TComponent {
+class TDataDriverEh : public TComponent, public ISideOwnedComponentEh {
   KIV_CLASS(TDataDriverEh, TComponent)
  public:
   explicit TDataDriverEh(TComponent* owner);
   ~TDataDriverEh() override;
+
+  // A driver may be kept by another component of its form (side-parented); that is off in this class
+  // and nothing turns it on, so no driver names a side parent.
+  virtual bool IsSideParent(TComponent* component) {
+    return FSideParentable && component && component == FSideParent;
+  }
+  bool IsSideParentedBy(TComponent* component) override { return IsSideParent(component); }
+  void SetSideParent(TComponent* component) override {
+    if (FSideParentable) FSideParent = component;
+  }
 
   TObject* GetDataDriverConsumer() const { return FDataDriverConsumer; }
   void SetDataDriverConsumer(TObject* value) { FDataDriverConsumer = value; }
@@ -108,6 +118,8 @@ class TDataDriverEh : public TComponent {
 
  private:
   TObject* FDataDriverConsumer = nullptr;
+  TComponent* FSideParent = nullptr;
+  bool FSideParentable = false;
   String FKeyFields;
   TDataSet* FProviderDataSet = nullptr;
   bool FProviderEOF = true;

@@ -91,4 +91,8 @@ class TDataSetExprParserEh {
   Integer likeField_ = -1;
   String likePattern_;
   bool likeNegated_ = false;
+  // A pattern "%text%" whose text has no wildcard: a search for the text, as it is and upper-cased.
+  bool likeContains_ = false;
+  String likeText_;
+  String likeTextUpper_;
 };

@@ -1010,11 +1010,15 @@ void TRecordsViewEh::RebuildSortedList() {
   if (TRecordsListEh* list = GetRecordsList();
       list && static_cast<Integer>(FSorderViewList.size()) == list->GetCount() &&
       itemsByRec_.size() == FSorderViewList.size()) {
+    // Checked and renumbered in one pass over the items.
     bool same = true;
-    for (Integer i = 0; same && i < list->GetCount(); ++i)
-      same = FSorderViewList[static_cast<size_t>(i)]->GetRec() == list->GetRec(i);
+    for (Integer i = 0; same && i < list->GetCount(); ++i) {
+      TMemRecViewEh* item = FSorderViewList[static_cast<size_t>(i)];
+      same = item->GetRec() == list->GetRec(i);
+      item->FInSortedListIndex = i;
+    }
     if (same) {
-      RenumberSortedList();
+      FSortedListIndexesObsolete = false;
       return;
     }
   }
