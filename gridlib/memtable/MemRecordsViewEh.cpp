@@ -1267,6 +1267,62 @@ void SortKeyed(std::vector<Keyed>& keyed, const Before& before) {
   keyed.swap(sorted);
 }
 
+// Whole-number columns (texts already ranked) whose ranges multiply into one 62-bit number sort as one
+// key per record: column by column, no value first in an ascending column and last in a descending one.
+bool SortByComposedKey(std::vector<TMemRecViewEh*>& list, const std::vector<SortColumn>& columns,
+                       const std::vector<Integer>& recIndex) {
+  const size_t n = list.size();
+  struct Span {
+    Int64 low;
+    Int64 high;
+    UInt64 width;  // the values and no value
+  };
+  std::vector<Span> spans;
+  unsigned __int128 total = 1;
+  for (const SortColumn& col : columns) {
+    if (col.kind != SortColumn::Whole) return false;
+    Int64 low = std::numeric_limits<Int64>::max(), high = std::numeric_limits<Int64>::min();
+    for (size_t i = 0; i < n; ++i)
+      if (!col.isNull[i]) {
+        low = std::min(low, col.whole[i]);
+        high = std::max(high, col.whole[i]);
+      }
+    if (low > high) low = high = 0;
+    const unsigned __int128 width = static_cast<unsigned __int128>(static_cast<__int128>(high) - low) + 2;
+    total *= width;
+    if (total > (static_cast<unsigned __int128>(1) << 62)) return false;
+    spans.push_back({low, high, static_cast<UInt64>(width)});
+  }
+  struct Keyed {
+    Int64 key;
+    Integer recIndex;
+    uint32_t row;
+  };
+  std::vector<Keyed> keyed(n);
+  for (size_t i = 0; i < n; ++i) {
+    UInt64 key = 0;
+    for (size_t j = 0; j < columns.size(); ++j) {
+      const SortColumn& col = columns[j];
+      const Span& span = spans[j];
+      UInt64 code;
+      if (col.isNull[i])
+        code = col.desc ? span.width - 1 : 0;
+      else
+        code = col.desc ? static_cast<UInt64>(span.high - col.whole[i])
+                        : static_cast<UInt64>(col.whole[i] - span.low) + 1;
+      key = key * span.width + code;
+    }
+    keyed[i] = {static_cast<Int64>(key), recIndex[i], static_cast<uint32_t>(i)};
+  }
+  SortKeyed(keyed, [](const Keyed& a, const Keyed& b) {
+    return a.key != b.key ? a.key < b.key : a.recIndex < b.recIndex;
+  });
+  std::vector<TMemRecViewEh*> sorted(n);
+  for (size_t i = 0; i < n; ++i) sorted[i] = list[keyed[i].row];
+  list.swap(sorted);
+  return true;
+}
+
 }  // namespace
 
 bool TRecordsViewEh::SortInStoreOrderByCounting(std::vector<TMemRecViewEh*>& list, TOrderByItemEh* item) {
@@ -1408,6 +1464,7 @@ void TRecordsViewEh::SortItemsByOrderBy(std::vector<TMemRecViewEh*>& list) {
         break;
     }
   }
+  if (SortByComposedKey(list, columns, recIndex)) return;
   std::vector<uint32_t> order(n);
   for (size_t i = 0; i < n; ++i) order[i] = static_cast<uint32_t>(i);
   std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
