@@ -625,17 +625,18 @@ class TMemoryRecordEh : public TPersistent {
   // Drops old values, status, change-log slot and error: the pending change becomes the base.
   void InternalMergeChanges();
 
+  // Pointers first, then the numbers, the two states in a byte each: a million records are kept.
   TRecValuesEh data_;
   TMTDataStructEh* dataStruct_ = nullptr;
-  TRecordEditStateEh editState_ = resInsertEh;
-  Cardinal hashCode_ = 0;
-  Integer index_ = -1;
   TRecValuesEh oldData_;
   TRecordsListEh* recordsList_ = nullptr;
   TRecValuesEh tmpOldRecValue_;
   std::unique_ptr<TUpdateErrorEh> updateError_;
+  Cardinal hashCode_ = 0;
+  Integer index_ = -1;
   Integer updateIndex_ = -1;
-  TUpdateStatus updateStatus_ = usUnmodified;
+  TRecordEditStateEh editState_ : 8 = resInsertEh;
+  TUpdateStatus updateStatus_ : 8 = usUnmodified;
 };
 
 // ---- Records list ----
