@@ -398,7 +398,9 @@ TEST(RecValuesTest, EveryKindKeepsItsValueAndTypeThroughChangesAndCopies) {
       SCOPED_TRACE(i);
       EXPECT_EQ((*v)[i].Type(), expected.Type());
       EXPECT_EQ(v->TypeAt(i), expected.Type());
-      if (!expected.IsArray()) EXPECT_TRUE(VarSameValue((*v)[i], expected));
+      if (!expected.IsArray()) {
+        EXPECT_TRUE(VarSameValue((*v)[i], expected));
+      }
     }
   EXPECT_EQ(copy[19].GetElement(1).AsString(), u"x");
   EXPECT_TRUE(values[kinds.size() + 1].IsNull());

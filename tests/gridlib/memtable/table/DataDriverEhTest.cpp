@@ -294,12 +294,16 @@ TEST_F(SqlDriverTest, AnUpdateThatChangedNoRowIsAnErrorNotAnApplication) {
     return 0;
   };
   auto previous = SetSQLDataDriverResolver(std::move(resolver));
+  driver_->SetDeleteSQL(u"delete from GOODS where ID = :OLD_ID");
   TMemoryRecordEh* rec = Fetched();
   rec->Edit();
   rec->SetDataValue(2, dvvValueEh, String(u"bolt"));
   rec->Post();
   EXPECT_THROW(driver_->ApplyUpdates(store_.get()), EDatabaseError);
   EXPECT_EQ(rec->GetUpdateStatus(), usModified) << "the change stays pending";
+  store_->GetRecordsList()->DeleteRecord(rec->GetIndex());
+  EXPECT_THROW(driver_->ApplyUpdates(store_.get()), EDatabaseError) << "a delete that removed no row";
+  EXPECT_EQ(rec->GetUpdateStatus(), usDeleted) << "the deletion stays pending";
   SetSQLDataDriverResolver(std::move(previous));
 }
 
