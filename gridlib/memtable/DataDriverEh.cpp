@@ -541,11 +541,11 @@ void TCustomSQLCommandEh::RefreshParams(TMemoryRecordEh* memRecord, TDataValueVe
 // ---- TCustomSQLDataDriverEh ----
 
 TCustomSQLDataDriverEh::TCustomSQLDataDriverEh(TComponent* owner) : TDataDriverEh(owner) {
-  FSelectCommand = MakeCommand();
-  FUpdateCommand = MakeCommand();
-  FInsertCommand = MakeCommand();
-  FDeleteCommand = MakeCommand();
-  FGetrecCommand = MakeCommand();
+  FSelectCommand = MakeCommand(&TCustomSQLDataDriverEh::CreateSelectCommand);
+  FUpdateCommand = MakeCommand(&TCustomSQLDataDriverEh::CreateUpdateCommand);
+  FInsertCommand = MakeCommand(&TCustomSQLDataDriverEh::CreateInsertCommand);
+  FDeleteCommand = MakeCommand(&TCustomSQLDataDriverEh::CreateDeleteCommand);
+  FGetrecCommand = MakeCommand(&TCustomSQLDataDriverEh::CreateGetrecCommand);
   FSelectCommand->SetCommandType(cthSelectQuery);
   FGetrecCommand->SetCommandType(cthSelectQuery);
   FUpdateCommand->SetCommandType(cthUpdateQuery);
@@ -553,7 +553,7 @@ TCustomSQLDataDriverEh::TCustomSQLDataDriverEh(TComponent* owner) : TDataDriverE
   FDeleteCommand->SetCommandType(cthUpdateQuery);
   FSpecParams = std::make_unique<TStringList>();
   SetResolveToDataSet(false);
-  FServiceCommand = MakeCommand();
+  FServiceCommand = MakeCommand(&TCustomSQLDataDriverEh::CreateCommand);
   FDynaSQLParams = std::make_unique<TDynaSQLParamsEh>(this);
   FMacroVars = std::make_unique<TMacroVarsEh>(this);
   FConstructing = false;
@@ -563,17 +563,60 @@ TCustomSQLDataDriverEh::~TCustomSQLDataDriverEh() { FConstructing = true; }
 
 void TCustomSQLDataDriverEh::RecreateCommands() {
   FConstructing = true;
-  for (auto* command : {&FSelectCommand, &FUpdateCommand, &FInsertCommand, &FDeleteCommand, &FGetrecCommand,
-                        &FServiceCommand}) {
-    std::unique_ptr<TCustomSQLCommandEh> made = MakeCommand();
+  using Create = TCustomSQLCommandEh* (TCustomSQLDataDriverEh::*)();
+  const std::pair<std::unique_ptr<TCustomSQLCommandEh>*, Create> commands[] = {
+      {&FSelectCommand, &TCustomSQLDataDriverEh::CreateSelectCommand},
+      {&FUpdateCommand, &TCustomSQLDataDriverEh::CreateUpdateCommand},
+      {&FInsertCommand, &TCustomSQLDataDriverEh::CreateInsertCommand},
+      {&FDeleteCommand, &TCustomSQLDataDriverEh::CreateDeleteCommand},
+      {&FGetrecCommand, &TCustomSQLDataDriverEh::CreateGetrecCommand},
+      {&FServiceCommand, &TCustomSQLDataDriverEh::CreateCommand}};
+  for (const auto& [command, create] : commands) {
+    std::unique_ptr<TCustomSQLCommandEh> made = MakeCommand(create);
     made->Assign(command->get());
     *command = std::move(made);
   }
   FConstructing = false;
 }
 
-std::unique_ptr<TCustomSQLCommandEh> TCustomSQLDataDriverEh::MakeCommand() {
-  return std::unique_ptr<TCustomSQLCommandEh>(CreateCommand());
+std::unique_ptr<TCustomSQLCommandEh> TCustomSQLDataDriverEh::MakeCommand(
+    TCustomSQLCommandEh* (TCustomSQLDataDriverEh::*create)()) {
+  return std::unique_ptr<TCustomSQLCommandEh>((this->*create)());
+}
+
+void TCustomSQLDataDriverEh::Notification(TComponent* component, TOperation operation) {
+  TDataDriverEh::Notification(component, operation);
+  if (operation == opRemove && component == FDesignDataBase) FDesignDataBase = nullptr;
+}
+
+void TCustomSQLDataDriverEh::SetDesignDataBase(TComponent* value) {
+  if (value == FDesignDataBase) return;
+  if (FDesignDataBase) FDesignDataBase->RemoveFreeNotification(this);
+  FDesignDataBase = value;
+  if (value) value->FreeNotification(this);
+}
+
+TComponent* TCustomSQLDataDriverEh::GetDesignDataBase() {
+  if (IConnectionProviderEh* provider = GetConnectionProvider())
+    if (TComponent* db = provider->GetDesignDataBase()) return db;
+  return FDesignDataBase;
+}
+
+TCustomSQLDataDriverEh* TCustomSQLDataDriverEh::CreateDesignCopy() {
+  auto copy = std::make_unique<TCustomSQLDataDriverEh>(nullptr);
+  copy->AssignFromDesignDriver(this);
+  return copy.release();
+}
+
+void TCustomSQLDataDriverEh::AssignFromDesignDriver(TCustomSQLDataDriverEh* designDataDriver) {
+  FSelectCommand->Assign(designDataDriver->FSelectCommand.get());
+  FUpdateCommand->Assign(designDataDriver->FUpdateCommand.get());
+  FInsertCommand->Assign(designDataDriver->FInsertCommand.get());
+  FDeleteCommand->Assign(designDataDriver->FDeleteCommand.get());
+  FGetrecCommand->Assign(designDataDriver->FGetrecCommand.get());
+  FSpecParams->Assign(designDataDriver->FSpecParams.get());
+  FDynaSQLParams->Assign(designDataDriver->FDynaSQLParams.get());
+  FMacroVars->Assign(designDataDriver->FMacroVars.get());
 }
 
 TCustomSQLCommandEh* TCustomSQLDataDriverEh::CreateCommand() { return new TCustomSQLCommandEh(this); }
@@ -1121,8 +1164,29 @@ Integer TSQLDataDriverResolver::ExecuteCommand(TCustomSQLDataDriverEh* driver, T
   return -1;
 }
 
+TServerSpecOperationsEh* TSQLDataDriverResolver::GetServerSpecOperations(bool& processed) {
+  if (OnGetServerSpecOperations) {
+    TServerSpecOperationsEh* operations = nullptr;
+    OnGetServerSpecOperations(processed, operations);
+    return operations;
+  }
+  processed = FServerSpecOperations != nullptr;
+  return FServerSpecOperations;
+}
+
 Integer TSQLDataDriverResolver::UpdateRecord(TCustomSQLDataDriverEh* driver, TMemTableDataEh* memTableData,
                                              TMemoryRecordEh* memRec, bool& processed) {
+  processed = false;
+  if (OnUpdateRecord) {
+    Integer result = OnUpdateRecord(driver, memTableData, memRec, processed);
+    if (processed) return result;
+  }
+  return DefaultUpdateRecord(driver, memTableData, memRec, processed);
+}
+
+Integer TSQLDataDriverResolver::DefaultUpdateRecord(TCustomSQLDataDriverEh* driver,
+                                                    TMemTableDataEh* memTableData, TMemoryRecordEh* memRec,
+                                                    bool& processed) {
   processed = true;
   if (FServerSpecOperations) return FServerSpecOperations->UpdateRecord(driver, memTableData, memRec);
   if (driver->GetServerSpecOperations())
@@ -1133,6 +1197,17 @@ Integer TSQLDataDriverResolver::UpdateRecord(TCustomSQLDataDriverEh* driver, TMe
 void TSQLDataDriverResolver::GetBackUpdatedValues(TCustomSQLDataDriverEh* driver, TMemoryRecordEh* memRec,
                                                   TCustomSQLCommandEh* command, TDataSet* resDataSet,
                                                   bool& processed) {
+  processed = false;
+  if (OnGetBackUpdatedValues)
+    OnGetBackUpdatedValues(driver, memRec, command, resDataSet, processed);
+  else
+    DefaultGetUpdatedServerValues(driver, memRec, command, resDataSet, processed);
+}
+
+void TSQLDataDriverResolver::DefaultGetUpdatedServerValues(TCustomSQLDataDriverEh* driver,
+                                                           TMemoryRecordEh* memRec,
+                                                           TCustomSQLCommandEh* command, TDataSet* resDataSet,
+                                                           bool& processed) {
   TServerSpecOperationsEh* ops =
       FServerSpecOperations ? FServerSpecOperations : driver->GetServerSpecOperations();
   processed = ops != nullptr;

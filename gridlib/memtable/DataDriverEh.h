@@ -35,11 +35,21 @@ using TDataDriverUpdateErrorEhEvent = TDelegate<void(TDataDriverEh* DataDriver, 
 bool IsKeyCapableFieldTypeEh(TFieldType type);
 
 // Reads records from a provider dataset and writes the table's changes back into it by key.
-class TDataDriverEh : public TComponent {
+class TDataDriverEh : public TComponent, public ISideOwnedComponentEh {
   KIV_CLASS(TDataDriverEh, TComponent)
  public:
   explicit TDataDriverEh(TComponent* owner);
   ~TDataDriverEh() override;
+
+  // A driver may be kept by another component of its form (side-parented); that is off in this class
+  // and nothing turns it on, so no driver names a side parent.
+  virtual bool IsSideParent(TComponent* component) {
+    return FSideParentable && component && component == FSideParent;
+  }
+  bool IsSideParentedBy(TComponent* component) override { return IsSideParent(component); }
+  void SetSideParent(TComponent* component) override {
+    if (FSideParentable) FSideParent = component;
+  }
 
   TObject* GetDataDriverConsumer() const { return FDataDriverConsumer; }
   void SetDataDriverConsumer(TObject* value) { FDataDriverConsumer = value; }
@@ -108,6 +118,8 @@ class TDataDriverEh : public TComponent {
 
  private:
   TObject* FDataDriverConsumer = nullptr;
+  TComponent* FSideParent = nullptr;
+  bool FSideParentable = false;
   String FKeyFields;
   TDataSet* FProviderDataSet = nullptr;
   bool FProviderEOF = true;
@@ -303,7 +315,17 @@ class TCustomSQLDataDriverEh : public TDataDriverEh {
   void SetInsertSQL(const String& text);
   void SetDeleteSQL(const String& text);
   void SetGetrecSQL(const String& text);
+  String GetSelectSQL() const { return FSelectCommand->GetCommandText()->GetText(); }
+  String GetUpdateSQL() const { return FUpdateCommand->GetCommandText()->GetText(); }
+  String GetInsertSQL() const { return FInsertCommand->GetCommandText()->GetText(); }
+  String GetDeleteSQL() const { return FDeleteCommand->GetCommandText()->GetText(); }
+  String GetGetrecSQL() const { return FGetrecCommand->GetCommandText()->GetText(); }
+  // The texts with their macros substituted, as they go to the server.
   String GetFinalSelectSQL() { return FSelectCommand->GetFinalCommandText()->GetText(); }
+  String GetFinalUpdateSQL() { return FUpdateCommand->GetFinalCommandText()->GetText(); }
+  String GetFinalInsertSQL() { return FInsertCommand->GetFinalCommandText()->GetText(); }
+  String GetFinalDeleteSQL() { return FDeleteCommand->GetFinalCommandText()->GetText(); }
+  String GetFinalGetrecSQL() { return FGetrecCommand->GetFinalCommandText()->GetText(); }
   TStrings* GetSpecParams() const { return FSpecParams.get(); }
   TDynaSQLParamsEh* GetDynaSQLParams() const { return FDynaSQLParams.get(); }
   TMacroVarsEh* GetMacroVars() const { return FMacroVars.get(); }
@@ -313,6 +335,21 @@ class TCustomSQLDataDriverEh : public TDataDriverEh {
   virtual void CommandTextsObsolete();
   virtual bool FieldIncludedInUpdate(TUpdateStatus updateStatus, const String& fieldName);
   virtual TCustomSQLCommandEh* CreateCommand();
+  // Each command of the driver is made by its own call; all of them make CreateCommand's kind.
+  virtual TCustomSQLCommandEh* CreateSelectCommand() { return CreateCommand(); }
+  virtual TCustomSQLCommandEh* CreateUpdateCommand() { return CreateCommand(); }
+  virtual TCustomSQLCommandEh* CreateInsertCommand() { return CreateCommand(); }
+  virtual TCustomSQLCommandEh* CreateDeleteCommand() { return CreateCommand(); }
+  virtual TCustomSQLCommandEh* CreateGetrecCommand() { return CreateCommand(); }
+  // The connection component a designer works with; none is made or registered in this program.
+  void SetDesignDataBase(TComponent* value);
+  virtual TComponent* GetDesignDataBase();
+  virtual TComponent* CreateDesignDataBase() { return nullptr; }
+  virtual TComponent* ForceGetNewDesignDataBase() { return GetDesignDataBase(); }
+  // A driver without owner with this one's commands, special parameters, statement settings and macros.
+  virtual TCustomSQLDataDriverEh* CreateDesignCopy();
+  // Takes those eight items from another driver.
+  virtual void AssignFromDesignDriver(TCustomSQLDataDriverEh* designDataDriver);
   virtual TSQLCommandTypeEh DefaultCommandType(TCustomSQLCommandEh* command);
   virtual void CommandTextChanged(TCustomSQLCommandEh* command);
   virtual Integer DefaultExecuteCommand(TCustomSQLCommandEh* command, TDataSet*& cursor, bool& freeOnEof);
@@ -352,10 +389,12 @@ class TCustomSQLDataDriverEh : public TDataDriverEh {
   void RollbackApplyUpdates() override;
   void BeginApplyRecord() override;
   void RecordApplyFailed() override;
+  void Notification(TComponent* component, TOperation operation) override;
 
  private:
-  std::unique_ptr<TCustomSQLCommandEh> MakeCommand();
+  std::unique_ptr<TCustomSQLCommandEh> MakeCommand(TCustomSQLCommandEh* (TCustomSQLDataDriverEh::*create)());
   std::unique_ptr<TCustomSQLCommandEh> FDeleteCommand;
+  TComponent* FDesignDataBase = nullptr;
   std::unique_ptr<TDynaSQLParamsEh> FDynaSQLParams;
   std::unique_ptr<TCustomSQLCommandEh> FGetrecCommand;
   std::unique_ptr<TCustomSQLCommandEh> FInsertCommand;
@@ -382,6 +421,10 @@ class TServerSpecOperationsEh : public TObject {
                                TMemoryRecordEh* memRec);
   virtual void GetBackUpdatedValues(TMemoryRecordEh*, TCustomSQLCommandEh*, TDataSet*) {}
   virtual void GenerateDynaSQLCommand(TMemoryRecordEh* memRec, TCustomSQLCommandEh* command);
+  // Hooks for a server whose statements of one kind need their own form; none here does.
+  virtual void GenerateDeleteCommand(TMemoryRecordEh*, TCustomSQLCommandEh*) {}
+  virtual void GenerateUpdateCommand(TMemoryRecordEh*, TCustomSQLCommandEh*) {}
+  virtual void GenerateInsertCommand(TMemoryRecordEh*, TCustomSQLCommandEh*) {}
 
  protected:
   // Runs a one-value select through the driver's service command; Null when no row came back.
@@ -458,6 +501,15 @@ using TResolverExecuteCommandEhEvent =
     TDelegate<Integer(TCustomSQLDataDriverEh* SQLDataDriver, TCustomSQLCommandEh* Command, TDataSet*& Cursor,
                       bool& FreeOnEof, bool& Processed)>;
 
+using TResolverGetServerSpecOperationsEh =
+    TDelegate<void(bool& Processed, TServerSpecOperationsEh*& ServerSpecOperations)>;
+using TResolverUpdateRecordEhEvent =
+    TDelegate<Integer(TCustomSQLDataDriverEh* SQLDataDriver, TMemTableDataEh* MemTableData,
+                      TMemoryRecordEh* MemRec, bool& Processed)>;
+using TResolverGetBackUpdatedValuesEhEvent =
+    TDelegate<void(TCustomSQLDataDriverEh* SQLDataDriver, TMemoryRecordEh* MemRec,
+                   TCustomSQLCommandEh* Command, TDataSet* ResDataSet, bool& Processed)>;
+
 class TSQLDataDriverResolver : public TPersistent {
   KIV_CLASS(TSQLDataDriverResolver, TPersistent)
  public:
@@ -465,12 +517,22 @@ class TSQLDataDriverResolver : public TPersistent {
   void SetServerSpecOperations(TServerSpecOperationsEh* value) { FServerSpecOperations = value; }
   virtual Integer ExecuteCommand(TCustomSQLDataDriverEh* driver, TCustomSQLCommandEh* command,
                                  TDataSet*& cursor, bool& freeOnEof, bool& processed);
+  // The event's answer when assigned, else the resolver's own operations (processed when it has some).
+  virtual TServerSpecOperationsEh* GetServerSpecOperations(bool& processed);
   virtual Integer UpdateRecord(TCustomSQLDataDriverEh* driver, TMemTableDataEh* memTableData,
                                TMemoryRecordEh* memRec, bool& processed);
+  virtual Integer DefaultUpdateRecord(TCustomSQLDataDriverEh* driver, TMemTableDataEh* memTableData,
+                                      TMemoryRecordEh* memRec, bool& processed);
   virtual void GetBackUpdatedValues(TCustomSQLDataDriverEh* driver, TMemoryRecordEh* memRec,
                                     TCustomSQLCommandEh* command, TDataSet* resDataSet, bool& processed);
+  virtual void DefaultGetUpdatedServerValues(TCustomSQLDataDriverEh* driver, TMemoryRecordEh* memRec,
+                                             TCustomSQLCommandEh* command, TDataSet* resDataSet,
+                                             bool& processed);
 
   TResolverExecuteCommandEhEvent OnExecuteCommand;
+  TResolverGetServerSpecOperationsEh OnGetServerSpecOperations;
+  TResolverUpdateRecordEhEvent OnUpdateRecord;
+  TResolverGetBackUpdatedValuesEhEvent OnGetBackUpdatedValues;
 
  private:
   TServerSpecOperationsEh* FServerSpecOperations = nullptr;

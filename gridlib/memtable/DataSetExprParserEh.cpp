@@ -2,6 +2,7 @@
 // over the accountable records of a records view.
 #include "gridlib/memtable/DataSetExprParserEh.h"
 
+#include <array>
 #include <cmath>
 #include <unordered_map>
 
@@ -67,18 +68,46 @@ bool IsNumericForAggregate(const Variant& v) {
 
 }  // namespace
 
-bool ExprLikeEh(const String& value, const String& pattern, bool caseInsensitive) {
+namespace {
+
+// The upper case of the characters most texts here are made of (Latin, Cyrillic), looked up.
+Char UpperCharFast(Char c) {
+  static const std::array<Char, 0x500> table = [] {
+    std::array<Char, 0x500> t{};
+    for (size_t i = 0; i < t.size(); ++i) t[i] = AnsiUpperChar(static_cast<Char>(i));
+    return t;
+  }();
+  return c < table.size() ? table[c] : AnsiUpperChar(c);
+}
+
+// Whether value holds text (already upper-cased when caseInsensitive).
+bool ContainsText(std::u16string_view value, std::u16string_view text, bool caseInsensitive) {
+  if (text.empty()) return true;
+  for (size_t start = 0; start + text.size() <= value.size(); ++start) {
+    size_t k = 0;
+    while (k < text.size() &&
+           (caseInsensitive ? UpperCharFast(value[start + k]) : value[start + k]) == text[k])
+      ++k;
+    if (k == text.size()) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ExprLikeEh(std::u16string_view value, const String& pattern, bool caseInsensitive) {
   if (value == pattern) return true;
-  const String v = caseInsensitive ? AnsiUpperCase(value) : value;
-  const String p = caseInsensitive ? AnsiUpperCase(pattern) : pattern;
+  // Letters are brought to one case as they are compared, so no value is copied.
+  auto fold = [caseInsensitive](Char c) { return caseInsensitive ? UpperCharFast(c) : c; };
+  const std::u16string_view p = pattern;
   // Greedy scan that remembers the last "%" to retry from: linear in practice, never exponential.
   size_t vi = 0, pi = 0;
   size_t starP = String::npos, starV = 0;
-  while (vi < v.size()) {
+  while (vi < value.size()) {
     if (pi < p.size() && p[pi] == u'%') {
       starP = pi++;
       starV = vi;
-    } else if (pi < p.size() && (p[pi] == v[vi] || IsWildOne(p[pi]))) {
+    } else if (pi < p.size() && (IsWildOne(p[pi]) || fold(p[pi]) == fold(value[vi]))) {
       ++pi;
       ++vi;
     } else if (starP != String::npos) {
@@ -189,6 +218,14 @@ void TDataSetExprParserEh::ParseExpression(const String& expr) {
     likeField_ = fieldIndexes_.at(root->Args[0].get());
     likePattern_ = VarToStr(root->Args[1]->Value);
     likeNegated_ = root->Negated;
+    const size_t n = likePattern_.size();
+    likeContains_ = n >= 2 && likePattern_[0] == u'%' && likePattern_[n - 1] == u'%' &&
+                    likePattern_.find_first_of(u"%_", 1) == n - 1;
+    if (likeContains_) {
+      likeText_ = likePattern_.substr(1, n - 2);
+      likeTextUpper_.clear();
+      for (Char c : likeText_) likeTextUpper_ += UpperCharFast(c);
+    }
   }
   expr_ = std::move(compiled);
 }
@@ -210,10 +247,15 @@ bool TDataSetExprParserEh::IsCurRecordInFilter(const TFieldValueReader& reader) 
 bool TDataSetExprParserEh::IsCurRecordInFilter(TMemoryRecordEh* rec) const {
   if (!expr_) return false;
   if (likeField_ >= 0 && static_cast<size_t>(likeField_) < rec->GetData().size()) {
-    const Variant& value = rec->GetData()[static_cast<size_t>(likeField_)];
-    bool match = value.Type() == varUString
-                     ? ExprLikeEh(VariantAccess::Text(value), likePattern_, CaseInsensitive())
-                     : ExprLikeEh(VarToStr(value), likePattern_, CaseInsensitive());
+    const TRecValuesEh& values = rec->GetData();
+    const size_t at = static_cast<size_t>(likeField_);
+    const bool caseInsensitive = CaseInsensitive();
+    bool match;
+    if (likeContains_ && values.IsTextAt(at))
+      match = ContainsText(values.TextAt(at), caseInsensitive ? likeTextUpper_ : likeText_, caseInsensitive);
+    else
+      match = values.IsTextAt(at) ? ExprLikeEh(values.TextAt(at), likePattern_, caseInsensitive)
+                                  : ExprLikeEh(VarToStr(values[at]), likePattern_, caseInsensitive);
     return likeNegated_ ? !match : match;
   }
   return IsCurRecordInFilter([rec](Integer index) { return rec->GetDataValue(index, dvvValueEh); });

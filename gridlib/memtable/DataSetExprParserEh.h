@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <unordered_map>
 
 #include "platform/data/DBFilterExpr.h"
@@ -22,7 +23,7 @@ bool& ExprLikeUnderscoreIsOrdinaryEh();
 
 // % stands for any run of characters, _ for exactly one (unless the switch above is on). A value equal
 // to the pattern always matches; case-insensitive matching upper-cases both under the user's locale.
-bool ExprLikeEh(const String& value, const String& pattern, bool caseInsensitive);
+bool ExprLikeEh(std::u16string_view value, const String& pattern, bool caseInsensitive);
 // Position (1-based) of segment in text where "_" in the segment matches any character; 0 when none.
 Integer PosWithWildcardEh(const String& text, const String& segment);
 // -1, 0 or 1 under the user's locale, over the first partialLength characters (0: whole texts).
@@ -90,4 +91,8 @@ class TDataSetExprParserEh {
   Integer likeField_ = -1;
   String likePattern_;
   bool likeNegated_ = false;
+  // A pattern "%text%" whose text has no wildcard: a search for the text, as it is and upper-cased.
+  bool likeContains_ = false;
+  String likeText_;
+  String likeTextUpper_;
 };

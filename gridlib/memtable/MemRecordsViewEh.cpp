@@ -3,6 +3,7 @@
 #include "gridlib/memtable/MemRecordsViewEh.h"
 
 #include <algorithm>
+#include <limits>
 #include <string_view>
 
 #include "gridlib/base/ToolCtrlsEh.h"
@@ -17,7 +18,7 @@ namespace {
 const Char* const kReferenceLoop = u"Reference-loop found";
 
 // The value a view reads; while a record is being edited its data already holds the new values.
-inline const Variant& RecValue(TMemoryRecordEh* rec, Integer fieldIndex) {
+inline Variant RecValue(TMemoryRecordEh* rec, Integer fieldIndex) {
   return rec->GetData()[static_cast<size_t>(fieldIndex)];
 }
 
@@ -773,7 +774,7 @@ void TRecordsViewEh::SetValue(Integer recNo, Integer valNo, const Variant& value
   GetRecordsList()->SetValue(GetRec(recNo)->GetIndex(), valNo, value);
 }
 
-const TRecDataValues& TRecordsViewEh::GetOldRecVals(Integer index) { return GetRec(index)->GetOldData(); }
+const TRecValuesEh& TRecordsViewEh::GetOldRecVals(Integer index) { return GetRec(index)->GetOldData(); }
 
 Integer TRecordsViewEh::IndexOfRec(TMemoryRecordEh* rec) {
   Integer count = Count();
@@ -1009,11 +1010,15 @@ void TRecordsViewEh::RebuildSortedList() {
   if (TRecordsListEh* list = GetRecordsList();
       list && static_cast<Integer>(FSorderViewList.size()) == list->GetCount() &&
       itemsByRec_.size() == FSorderViewList.size()) {
+    // Checked and renumbered in one pass over the items.
     bool same = true;
-    for (Integer i = 0; same && i < list->GetCount(); ++i)
-      same = FSorderViewList[static_cast<size_t>(i)]->GetRec() == list->GetRec(i);
+    for (Integer i = 0; same && i < list->GetCount(); ++i) {
+      TMemRecViewEh* item = FSorderViewList[static_cast<size_t>(i)];
+      same = item->GetRec() == list->GetRec(i);
+      item->FInSortedListIndex = i;
+    }
     if (same) {
-      RenumberSortedList();
+      FSortedListIndexesObsolete = false;
       return;
     }
   }
@@ -1154,7 +1159,7 @@ struct SortColumn {
   std::vector<char> isNull;
   std::vector<Int64> whole;
   std::vector<double> floating;
-  std::vector<const Variant*> mixed;
+  std::vector<Variant> mixed;
 
   Integer Compare(uint32_t a, uint32_t b) const {
     if (isNull[a] || isNull[b]) return isNull[a] == isNull[b] ? 0 : (isNull[a] ? -1 : 1);
@@ -1167,20 +1172,27 @@ struct SortColumn {
       case Text:
         break;  // ranked into whole numbers before the sort
       case Mixed:
-        return CompareValuesForOrder(*mixed[a], *mixed[b], caseIns);
+        return CompareValuesForOrder(mixed[a], mixed[b], caseIns);
     }
     return 0;
   }
 };
 
-SortColumn::Kind KindOf(const std::vector<const Variant*>& values, bool caseIns) {
+// One field of the records being sorted, read in place from each record's packed values.
+struct FieldColumn {
+  std::vector<const TRecValuesEh*> records;
+  size_t field = 0;
+  bool IsNull(size_t i) const { return records[i]->IsNullAt(field); }
+};
+
+SortColumn::Kind KindOf(const FieldColumn& values, bool caseIns) {
   bool whole = true, number = true, text = true;
-  for (const Variant* v : values) {
-    if (VarIsNull(*v) || VarIsEmpty(*v)) continue;
-    const TVarType t = v->Type();
-    whole = whole && IsSignedIntType(t);
-    number = number && (IsSignedIntType(t) || IsFloatStoredType(t));
-    text = text && t == varUString;
+  for (size_t i = 0; i < values.records.size(); ++i) {
+    const TRecValuesEh& v = *values.records[i];
+    if (v.IsNullAt(values.field)) continue;
+    whole = whole && v.IsSignedAt(values.field);
+    number = number && (v.IsSignedAt(values.field) || v.IsFloatAt(values.field));
+    text = text && v.IsTextAt(values.field);
     if (!whole && !number && !text) return SortColumn::Mixed;
   }
   if (whole) return SortColumn::Whole;
@@ -1190,16 +1202,16 @@ SortColumn::Kind KindOf(const std::vector<const Variant*>& values, bool caseIns)
 
 // Texts become whole numbers: each distinct text is collated once (by its sort key when case does not
 // count), and equal texts get the same rank, so the sort itself compares numbers.
-void RankTexts(SortColumn& col, const std::vector<const Variant*>& values) {
-  const size_t n = values.size();
+void RankTexts(SortColumn& col, const FieldColumn& values) {
+  const size_t n = values.records.size();
   std::unordered_map<std::u16string_view, uint32_t> distinct;
-  std::vector<const String*> texts;
+  std::vector<String> texts;
   std::vector<uint32_t> textOf(n, 0);
   for (size_t i = 0; i < n; ++i) {
     if (col.isNull[i]) continue;
-    const String& text = VariantAccess::Text(*values[i]);
-    auto [it, added] = distinct.emplace(std::u16string_view(text), static_cast<uint32_t>(texts.size()));
-    if (added) texts.push_back(&text);
+    const std::u16string_view text = values.records[i]->TextAt(values.field);
+    auto [it, added] = distinct.emplace(text, static_cast<uint32_t>(texts.size()));
+    if (added) texts.emplace_back(text);
     textOf[i] = it->second;
   }
   std::vector<uint32_t> byOrder(texts.size());
@@ -1207,16 +1219,16 @@ void RankTexts(SortColumn& col, const std::vector<const Variant*>& values) {
   std::vector<Int64> rank(texts.size());
   if (col.caseIns) {
     std::vector<std::u32string> keys(texts.size());
-    for (size_t t = 0; t < texts.size(); ++t) keys[t] = AnsiTextSortKey(*texts[t]);
+    for (size_t t = 0; t < texts.size(); ++t) keys[t] = AnsiTextSortKey(texts[t]);
     std::sort(byOrder.begin(), byOrder.end(), [&](uint32_t a, uint32_t b) { return keys[a] < keys[b]; });
     for (size_t r = 0; r < byOrder.size(); ++r)
       rank[byOrder[r]] =
           r > 0 && keys[byOrder[r]] == keys[byOrder[r - 1]] ? rank[byOrder[r - 1]] : static_cast<Int64>(r);
   } else {
     std::sort(byOrder.begin(), byOrder.end(),
-              [&](uint32_t a, uint32_t b) { return AnsiCompareStr(*texts[a], *texts[b]) < 0; });
+              [&](uint32_t a, uint32_t b) { return AnsiCompareStr(texts[a], texts[b]) < 0; });
     for (size_t r = 0; r < byOrder.size(); ++r)
-      rank[byOrder[r]] = r > 0 && AnsiCompareStr(*texts[byOrder[r]], *texts[byOrder[r - 1]]) == 0
+      rank[byOrder[r]] = r > 0 && AnsiCompareStr(texts[byOrder[r]], texts[byOrder[r - 1]]) == 0
                              ? rank[byOrder[r - 1]]
                              : static_cast<Int64>(r);
   }
@@ -1255,13 +1267,114 @@ void SortKeyed(std::vector<Keyed>& keyed, const Before& before) {
   keyed.swap(sorted);
 }
 
+// Whole-number columns (texts already ranked) whose ranges multiply into one 62-bit number sort as one
+// key per record: column by column, no value first in an ascending column and last in a descending one.
+bool SortByComposedKey(std::vector<TMemRecViewEh*>& list, const std::vector<SortColumn>& columns,
+                       const std::vector<Integer>& recIndex) {
+  const size_t n = list.size();
+  struct Span {
+    Int64 low;
+    Int64 high;
+    UInt64 width;  // the values and no value
+  };
+  std::vector<Span> spans;
+  unsigned __int128 total = 1;
+  for (const SortColumn& col : columns) {
+    if (col.kind != SortColumn::Whole) return false;
+    Int64 low = std::numeric_limits<Int64>::max(), high = std::numeric_limits<Int64>::min();
+    for (size_t i = 0; i < n; ++i)
+      if (!col.isNull[i]) {
+        low = std::min(low, col.whole[i]);
+        high = std::max(high, col.whole[i]);
+      }
+    if (low > high) low = high = 0;
+    const unsigned __int128 width = static_cast<unsigned __int128>(static_cast<__int128>(high) - low) + 2;
+    total *= width;
+    if (total > (static_cast<unsigned __int128>(1) << 62)) return false;
+    spans.push_back({low, high, static_cast<UInt64>(width)});
+  }
+  struct Keyed {
+    Int64 key;
+    Integer recIndex;
+    uint32_t row;
+  };
+  std::vector<Keyed> keyed(n);
+  for (size_t i = 0; i < n; ++i) {
+    UInt64 key = 0;
+    for (size_t j = 0; j < columns.size(); ++j) {
+      const SortColumn& col = columns[j];
+      const Span& span = spans[j];
+      UInt64 code;
+      if (col.isNull[i])
+        code = col.desc ? span.width - 1 : 0;
+      else
+        code = col.desc ? static_cast<UInt64>(span.high - col.whole[i])
+                        : static_cast<UInt64>(col.whole[i] - span.low) + 1;
+      key = key * span.width + code;
+    }
+    keyed[i] = {static_cast<Int64>(key), recIndex[i], static_cast<uint32_t>(i)};
+  }
+  SortKeyed(keyed, [](const Keyed& a, const Keyed& b) {
+    return a.key != b.key ? a.key < b.key : a.recIndex < b.recIndex;
+  });
+  std::vector<TMemRecViewEh*> sorted(n);
+  for (size_t i = 0; i < n; ++i) sorted[i] = list[keyed[i].row];
+  list.swap(sorted);
+  return true;
+}
+
 }  // namespace
+
+bool TRecordsViewEh::SortInStoreOrderByCounting(std::vector<TMemRecViewEh*>& list, TOrderByItemEh* item) {
+  // A list still in store order whose keys span a narrow range (group codes, say) is sorted by counting
+  // in one pass: equal keys keep store order because the list already has it. No value is a bucket of
+  // its own, first in an ascending order and last in a descending one.
+  const size_t n = list.size();
+  const size_t field = static_cast<size_t>(item->MTFieldIndex);
+  constexpr Int64 kNoValue = std::numeric_limits<Int64>::min();
+  std::vector<Int64> keys(n);
+  Int64 low = std::numeric_limits<Int64>::max(), high = std::numeric_limits<Int64>::min();
+  Integer lastRec = -1;
+  for (size_t i = 0; i < n; ++i) {
+    TMemoryRecordEh* rec = list[i]->GetRec();
+    if (rec->GetIndex() <= lastRec) return false;
+    lastRec = rec->GetIndex();
+    const TRecValuesEh& values = rec->GetData();
+    if (values.IsNullAt(field)) {
+      keys[i] = kNoValue;
+      continue;
+    }
+    if (!values.IsSignedAt(field)) return false;
+    const Int64 key = values.SignedAt(field);
+    if (key == kNoValue) return false;
+    keys[i] = key;
+    low = std::min(low, key);
+    high = std::max(high, key);
+  }
+  if (low > high) return true;  // no values: store order is the order
+  const unsigned __int128 range = static_cast<unsigned __int128>(static_cast<__int128>(high) - low) + 1;
+  if (range > 4 * n + 1024) return false;
+  const size_t buckets = static_cast<size_t>(range) + 1;
+  const bool desc = item->Desc;
+  auto bucketOf = [&](Int64 key) -> size_t {
+    if (key == kNoValue) return desc ? buckets - 1 : 0;
+    return desc ? static_cast<size_t>(high - key) : static_cast<size_t>(key - low) + 1;
+  };
+  std::vector<size_t> start(buckets + 1, 0);
+  for (Int64 key : keys) ++start[bucketOf(key) + 1];
+  for (size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
+  std::vector<TMemRecViewEh*> sorted(n);
+  for (size_t i = 0; i < n; ++i) sorted[start[bucketOf(keys[i])]++] = list[i];
+  list.swap(sorted);
+  return true;
+}
 
 bool TRecordsViewEh::SortByOneWholeKey(std::vector<TMemRecViewEh*>& list) {
   // One key of whole numbers (the common case of sorting by a code or an id): each record's key, its
   // store position and its row go side by side into one array, which is sorted as it is.
   if (FOrderByList->GetCount() != 1) return false;
   TOrderByItemEh* item = FOrderByList->GetItem(0);
+  if (SortInStoreOrderByCounting(list, item)) return true;
   struct Keyed {
     Int64 key;
     Integer recIndex;
@@ -1272,11 +1385,12 @@ bool TRecordsViewEh::SortByOneWholeKey(std::vector<TMemRecViewEh*>& list) {
   keyed.reserve(list.size());
   for (size_t i = 0; i < list.size(); ++i) {
     TMemoryRecordEh* rec = list[i]->GetRec();
-    const Variant& v = RecValue(rec, item->MTFieldIndex);
-    if (VarIsNull(v) || VarIsEmpty(v)) {
+    const TRecValuesEh& values = rec->GetData();
+    const size_t field = static_cast<size_t>(item->MTFieldIndex);
+    if (values.IsNullAt(field)) {
       nulls.push_back({0, rec->GetIndex(), static_cast<uint32_t>(i)});
-    } else if (IsSignedIntType(v.Type())) {
-      Int64 key = VariantAccess::Signed(v);
+    } else if (values.IsSignedAt(field)) {
+      Int64 key = values.SignedAt(field);
       keyed.push_back({item->Desc ? ~key : key, rec->GetIndex(), static_cast<uint32_t>(i)});
     } else {
       return false;
@@ -1318,34 +1432,39 @@ void TRecordsViewEh::SortItemsByOrderBy(std::vector<TMemRecViewEh*>& list) {
     SortColumn& col = columns[j];
     col.desc = item->Desc;
     col.caseIns = item->CaseIns;
-    std::vector<const Variant*> values(n);
-    for (size_t i = 0; i < n; ++i) values[i] = &RecValue(list[i]->GetRec(), item->MTFieldIndex);
+    FieldColumn values;
+    values.field = static_cast<size_t>(item->MTFieldIndex);
+    values.records.resize(n);
+    for (size_t i = 0; i < n; ++i) values.records[i] = &list[i]->GetRec()->GetData();
     col.kind = KindOf(values, col.caseIns);
     col.isNull.resize(n);
-    for (size_t i = 0; i < n; ++i) col.isNull[i] = VarIsNull(*values[i]) || VarIsEmpty(*values[i]);
+    for (size_t i = 0; i < n; ++i) col.isNull[i] = values.IsNull(i);
+    const size_t f = values.field;
     switch (col.kind) {
       case SortColumn::Whole:
         col.whole.resize(n);
         for (size_t i = 0; i < n; ++i)
-          if (!col.isNull[i]) col.whole[i] = VariantAccess::Signed(*values[i]);
+          if (!col.isNull[i]) col.whole[i] = values.records[i]->SignedAt(f);
         break;
       case SortColumn::Floating:
         col.floating.resize(n);
         for (size_t i = 0; i < n; ++i)
           if (!col.isNull[i])
-            col.floating[i] = IsSignedIntType(values[i]->Type())
-                                  ? static_cast<double>(VariantAccess::Signed(*values[i]))
-                                  : VariantAccess::Float(*values[i]);
+            col.floating[i] = values.records[i]->IsSignedAt(f)
+                                  ? static_cast<double>(values.records[i]->SignedAt(f))
+                                  : values.records[i]->FloatAt(f);
         break;
       case SortColumn::TextKey:
       case SortColumn::Text:
         RankTexts(col, values);
         break;
       case SortColumn::Mixed:
-        col.mixed = std::move(values);
+        col.mixed.resize(n);
+        for (size_t i = 0; i < n; ++i) col.mixed[i] = (*values.records[i])[f];
         break;
     }
   }
+  if (SortByComposedKey(list, columns, recIndex)) return;
   std::vector<uint32_t> order(n);
   for (size_t i = 0; i < n; ++i) order[i] = static_cast<uint32_t>(i);
   std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {

@@ -209,7 +209,7 @@ class TRecordsViewEh : public TRecordsListNotificatorEh {
   void SetRec(Integer index, TMemoryRecordEh* value);
   Variant GetValue(Integer recNo, Integer valNo);
   void SetValue(Integer recNo, Integer valNo, const Variant& value);
-  const TRecDataValues& GetOldRecVals(Integer index);
+  const TRecValuesEh& GetOldRecVals(Integer index);
   Integer IndexOfRec(TMemoryRecordEh* rec);
   Integer IndexOfSortedListRec(TMemoryRecordEh* rec);
   TMemRecViewEh* GetSortedListItem(Integer index);
@@ -308,6 +308,7 @@ class TRecordsViewEh : public TRecordsListNotificatorEh {
   void RenumberSortedList();
   void SortItemsByOrderBy(std::vector<TMemRecViewEh*>& list);
   bool SortByOneWholeKey(std::vector<TMemRecViewEh*>& list);
+  bool SortInStoreOrderByCounting(std::vector<TMemRecViewEh*>& list, TOrderByItemEh* item);
   Integer IndexInViewList(TMemoryRecordEh* rec) const;
   Integer CompareForSort(TMemoryRecordEh* rec1, TMemoryRecordEh* rec2, TObject* paramSort);
   void TreeDataEvent(TMemoryRecordEh* rec, TRecordsListNotification action);

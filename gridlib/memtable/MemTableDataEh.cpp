@@ -3,6 +3,9 @@
 #include "gridlib/memtable/MemTableDataEh.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdlib>
+#include <cstring>
 
 #include "gridlib/memtable/MemTableIndexesEh.h"
 #include "platform/data/DBConsts.h"
@@ -200,6 +203,286 @@ Variant TMTDataFieldEh::ReadDataFromReader(TReader* reader) {
   return StoreRecValueEh(value, varType);
 }
 
+// ---- TRecValuesEh ----
+
+TRecValuesEh::TRecValuesEh(const TRecDataValues& values) {
+  resize(values.size());
+  for (size_t i = 0; i < values.size(); ++i) Set(i, values[i]);
+}
+
+TRecValuesEh::TRecValuesEh(const TRecValuesEh& other) { *this = other; }
+
+TRecValuesEh& TRecValuesEh::operator=(const TRecValuesEh& other) {
+  if (this == &other) return *this;
+  clear();
+  if (!other.block_) return *this;
+  const size_t bytes = BlockBytes(other.size(), other.Head()->tail);
+  block_ = std::malloc(bytes);
+  if (!block_) throw std::bad_alloc();
+  std::memcpy(block_, other.block_, bytes);
+  // Boxed values are owned one per block: none is shared while the copies are made.
+  for (size_t i = 0; i < size(); ++i)
+    if (Tags()[i] == kBoxed) Tags()[i] = kNull;
+  for (size_t i = 0; i < size(); ++i)
+    if (other.Tags()[i] == kBoxed) {
+      Slots()[i] = reinterpret_cast<uint64_t>(new Variant(*reinterpret_cast<Variant*>(other.Slots()[i])));
+      Tags()[i] = kBoxed;
+    }
+  return *this;
+}
+
+TRecValuesEh& TRecValuesEh::operator=(TRecValuesEh&& other) noexcept {
+  if (this != &other) {
+    clear();
+    block_ = other.block_;
+    other.block_ = nullptr;
+  }
+  return *this;
+}
+
+void TRecValuesEh::clear() {
+  if (!block_) return;
+  for (size_t i = 0; i < size(); ++i) ReleaseBoxed(i);
+  std::free(block_);
+  block_ = nullptr;
+}
+
+void TRecValuesEh::ReleaseBoxed(size_t index) {
+  if (Tags()[index] != kBoxed) return;
+  delete reinterpret_cast<Variant*>(Slots()[index]);
+  Tags()[index] = kNull;
+}
+
+void TRecValuesEh::resize(size_t count) {
+  const size_t old = size();
+  if (count == old) return;
+  if (count == 0) {
+    clear();
+    return;
+  }
+  for (size_t i = count; i < old; ++i) ReleaseBoxed(i);
+  // Texts beyond the new count are dropped by laying the tail out again.
+  std::string tail;
+  std::vector<std::pair<size_t, size_t>> texts(std::min(old, count), {0, 0});
+  for (size_t i = 0; i < texts.size(); ++i)
+    if (HasText(Tags()[i])) {
+      const size_t at = tail.size() + (tail.size() & 1);
+      tail.resize(at);
+      const uint64_t slot = Slots()[i];
+      tail.append(Tail() + (slot & 0xFFFFFFFF), slot >> 32);
+      texts[i] = {at, slot >> 32};
+    }
+  void* block = std::malloc(BlockBytes(count, tail.size()));
+  if (!block) throw std::bad_alloc();
+  void* oldBlock = block_;
+  const uint8_t* oldTags = old ? Tags() : nullptr;
+  const uint64_t* oldSlots = old ? Slots() : nullptr;
+  block_ = block;
+  Head()->count = static_cast<uint32_t>(count);
+  Head()->tail = static_cast<uint32_t>(tail.size());
+  std::memset(Tags(), kNull, TagBytes(count));
+  std::memset(Slots(), 0, count * sizeof(uint64_t));
+  for (size_t i = 0; i < texts.size(); ++i) {
+    Tags()[i] = oldTags[i];
+    Slots()[i] =
+        HasText(oldTags[i]) ? texts[i].first | (static_cast<uint64_t>(texts[i].second) << 32) : oldSlots[i];
+  }
+  if (!tail.empty()) std::memcpy(Tail(), tail.data(), tail.size());
+  std::free(oldBlock);
+}
+
+void TRecValuesEh::ReplaceText(size_t index, uint8_t tag, uint64_t slot, const void* bytes, size_t length) {
+  const size_t count = size();
+  size_t tailBytes = 0;
+  for (size_t i = 0; i < count; ++i)
+    if (i != index && HasText(Tags()[i])) tailBytes += (Slots()[i] >> 32) + 1;
+  if (bytes) tailBytes += length + 1;
+  if (tailBytes > 0xFFFFFFFFu) throw EOutOfMemory(u"Out of memory");
+  void* block = std::malloc(BlockBytes(count, tailBytes));
+  if (!block) throw std::bad_alloc();
+  TRecValuesEh fresh;
+  fresh.block_ = block;
+  fresh.Head()->count = static_cast<uint32_t>(count);
+  std::memcpy(fresh.Tags(), Tags(), TagBytes(count));
+  std::memcpy(fresh.Slots(), Slots(), count * sizeof(uint64_t));
+  size_t at = 0;
+  auto place = [&](size_t i, const void* from, size_t n) {
+    at += at & 1;  // wide texts start on an even byte
+    if (n) std::memcpy(fresh.Tail() + at, from, n);
+    fresh.Slots()[i] = at | (static_cast<uint64_t>(n) << 32);
+    at += n;
+  };
+  for (size_t i = 0; i < count; ++i)
+    if (i != index && HasText(Tags()[i])) place(i, Tail() + (Slots()[i] & 0xFFFFFFFF), Slots()[i] >> 32);
+  fresh.Tags()[index] = tag;
+  if (bytes)
+    place(index, bytes, length);
+  else
+    fresh.Slots()[index] = slot;
+  fresh.Head()->tail = static_cast<uint32_t>(at);
+  // The old block's boxed values now belong to the new one; the replaced value's is released first.
+  ReleaseBoxed(index);
+  std::free(block_);
+  block_ = fresh.block_;
+  fresh.block_ = nullptr;
+}
+
+void TRecValuesEh::Set(size_t index, const Variant& value) {
+  uint8_t tag = kBoxed;
+  uint64_t slot = 0;
+  auto bits = [](double d) { return std::bit_cast<uint64_t>(d); };
+  switch (value.Type()) {
+    case varNull:
+      tag = kNull;
+      break;
+    case varEmpty:
+      tag = kEmpty;
+      break;
+    case varSmallint:
+      tag = kSmallint;
+      slot = static_cast<uint64_t>(value.AsInt64());
+      break;
+    case varInteger:
+      tag = kInteger;
+      slot = static_cast<uint64_t>(value.AsInt64());
+      break;
+    case varShortInt:
+      tag = kShortInt;
+      slot = static_cast<uint64_t>(value.AsInt64());
+      break;
+    case varInt64:
+      tag = kInt64;
+      slot = static_cast<uint64_t>(value.AsInt64());
+      break;
+    case varByte:
+      tag = kByte;
+      slot = value.AsUInt64();
+      break;
+    case varWord:
+      tag = kWord;
+      slot = value.AsUInt64();
+      break;
+    case varLongWord:
+      tag = kLongWord;
+      slot = value.AsUInt64();
+      break;
+    case varUInt64:
+      tag = kUInt64;
+      slot = value.AsUInt64();
+      break;
+    case varSingle:
+      tag = kSingle;
+      slot = bits(value.AsDouble());
+      break;
+    case varDouble:
+      tag = kDouble;
+      slot = bits(value.AsDouble());
+      break;
+    case varDate:
+      tag = kDate;
+      slot = bits(value.AsDateTime());
+      break;
+    case varCurrency:
+      tag = kCurrency;
+      slot = static_cast<uint64_t>(value.AsCurrency().Value);
+      break;
+    case varBoolean:
+      tag = kBoolean;
+      slot = value.AsBoolean() ? 1 : 0;
+      break;
+    case varUString: {
+      const String text = value.AsString();
+      ReplaceText(index, kUString, 0, text.data(), text.size() * sizeof(Char));
+      return;
+    }
+    case varString: {
+      const AnsiString text = value.AsAnsiString();
+      ReplaceText(index, kAnsi, 0, text.data(), text.size());
+      return;
+    }
+    default:
+      break;
+  }
+  std::unique_ptr<Variant> boxed;
+  if (tag == kBoxed) {
+    boxed = std::make_unique<Variant>(value);
+    slot = reinterpret_cast<uint64_t>(boxed.get());
+  }
+  if (HasText(Tags()[index])) {
+    ReplaceText(index, tag, slot, nullptr, 0);
+    static_cast<void>(boxed.release());
+    return;
+  }
+  static_cast<void>(boxed.release());
+  ReleaseBoxed(index);
+  Tags()[index] = tag;
+  Slots()[index] = slot;
+}
+
+Variant TRecValuesEh::operator[](size_t index) const {
+  const uint64_t slot = Slots()[index];
+  switch (Tags()[index]) {
+    case kNull:
+      return Variant::Null();
+    case kEmpty:
+      return Variant();
+    case kSmallint:
+      return Variant(static_cast<int16_t>(slot));
+    case kInteger:
+      return Variant(static_cast<int32_t>(slot));
+    case kShortInt:
+      return Variant(static_cast<int8_t>(slot));
+    case kInt64:
+      return Variant(static_cast<Int64>(slot));
+    case kByte:
+      return Variant(static_cast<uint8_t>(slot));
+    case kWord:
+      return Variant(static_cast<uint16_t>(slot));
+    case kLongWord:
+      return Variant(static_cast<uint32_t>(slot));
+    case kUInt64:
+      return Variant(static_cast<UInt64>(slot));
+    case kSingle:
+      return Variant(static_cast<float>(std::bit_cast<double>(slot)));
+    case kDouble:
+      return Variant(std::bit_cast<double>(slot));
+    case kDate:
+      return Variant::FromDate(std::bit_cast<double>(slot));
+    case kCurrency:
+      return Variant(Currency::FromRaw(static_cast<Int64>(slot)));
+    case kBoolean:
+      return Variant(slot != 0);
+    case kUString:
+      return Variant(String(TextAt(index)));
+    case kAnsi:
+      return Variant(AnsiString::FromBytes(std::string_view(Tail() + (slot & 0xFFFFFFFF), slot >> 32)));
+    default:
+      return *reinterpret_cast<const Variant*>(slot);
+  }
+}
+
+TVarType TRecValuesEh::TypeAt(size_t index) const {
+  static constexpr TVarType kTypes[] = {
+      varNull, varEmpty, varSmallint, varInteger, varShortInt, varInt64,   varSingle,  varDouble, varDate,
+      varByte, varWord,  varLongWord, varUInt64,  varCurrency, varBoolean, varUString, varString};
+  const uint8_t tag = Tags()[index];
+  return tag == kBoxed ? reinterpret_cast<const Variant*>(Slots()[index])->Type() : kTypes[tag];
+}
+
+double TRecValuesEh::FloatAt(size_t index) const { return std::bit_cast<double>(Slots()[index]); }
+
+std::u16string_view TRecValuesEh::TextAt(size_t index) const {
+  const uint64_t slot = Slots()[index];
+  return {reinterpret_cast<const Char*>(Tail() + (slot & 0xFFFFFFFF)), (slot >> 32) / sizeof(Char)};
+}
+
+TRecDataValues TRecValuesEh::ToVector() const {
+  TRecDataValues values;
+  values.reserve(size());
+  for (size_t i = 0; i < size(); ++i) values.push_back((*this)[i]);
+  return values;
+}
+
 // ---- TMemoryRecordEh ----
 
 TMemoryRecordEh::TMemoryRecordEh() = default;
@@ -214,7 +497,7 @@ void TMemoryRecordEh::CheckFieldIndex(Integer fieldIndex) const {
     throw EListError(Format(u"List index out of bounds (%d)", {fieldIndex}));
 }
 
-const TRecDataValues& TMemoryRecordEh::ValuesFor(TDataValueVersionEh version) const {
+const TRecValuesEh& TMemoryRecordEh::ValuesFor(TDataValueVersionEh version) const {
   switch (version) {
     case dvvOldValueEh:
       if (oldData_.empty()) throw Exception(kOldValuesMissing);
@@ -235,25 +518,24 @@ const TRecDataValues& TMemoryRecordEh::ValuesFor(TDataValueVersionEh version) co
   return data_;
 }
 
-TRecDataValues& TMemoryRecordEh::ValuesFor(TDataValueVersionEh version) {
-  return const_cast<TRecDataValues&>(static_cast<const TMemoryRecordEh*>(this)->ValuesFor(version));
+TRecValuesEh& TMemoryRecordEh::ValuesFor(TDataValueVersionEh version) {
+  return const_cast<TRecValuesEh&>(static_cast<const TMemoryRecordEh*>(this)->ValuesFor(version));
 }
 
 Variant TMemoryRecordEh::GetDataValue(Integer fieldIndex, TDataValueVersionEh version) const {
   CheckFieldIndex(fieldIndex);
-  const TRecDataValues& values = ValuesFor(version);
+  const TRecValuesEh& values = ValuesFor(version);
   if (static_cast<size_t>(fieldIndex) >= values.size()) return Variant::Null();
   return values[fieldIndex];
 }
 
 void TMemoryRecordEh::SetDataValue(Integer fieldIndex, TDataValueVersionEh version, const Variant& value) {
   CheckFieldIndex(fieldIndex);
-  TRecDataValues& values = ValuesFor(version);
+  TRecValuesEh& values = ValuesFor(version);
   TVarType varType = dataStruct_ ? dataStruct_->GetDataField(fieldIndex)->VarDataType() : varVariant;
   Variant stored = StoreRecValueEh(value, varType);
-  if (static_cast<size_t>(fieldIndex) >= values.size())
-    values.resize(static_cast<size_t>(fieldIndex) + 1, Variant::Null());
-  values[fieldIndex] = std::move(stored);
+  if (static_cast<size_t>(fieldIndex) >= values.size()) values.resize(static_cast<size_t>(fieldIndex) + 1);
+  values.Set(static_cast<size_t>(fieldIndex), stored);
 }
 
 Variant TMemoryRecordEh::GetDataValues(const String& fieldNames, TDataValueVersionEh version) const {
@@ -384,7 +666,7 @@ void TMemoryRecordEh::RevertRecord() {
   if (updateStatus_ == usModified || updateStatus_ == usDeleted) {
     // A deleted record that had been changed comes back with the values from before the change. The
     // indexes see the values coming back before they are kept, so a unique index can refuse them.
-    TRecDataValues values = oldData_.empty() ? data_ : oldData_;
+    TRecValuesEh values = oldData_.empty() ? data_ : oldData_;
     auto revert = [&] {
       data_ = values;
       updateStatus_ = usUnmodified;
@@ -455,8 +737,9 @@ void TRecordsListEh::SetValue(Integer recIndex, Integer valIndex, const Variant&
   TMemoryRecordEh* rec = GetRec(recIndex);
   rec->CheckFieldIndex(valIndex);
   ChangeValuesChecked(rec, [&] {
-    if (static_cast<size_t>(valIndex) >= rec->data_.size()) rec->data_.resize(valIndex + 1, Variant::Null());
-    rec->data_[valIndex] = value;
+    if (static_cast<size_t>(valIndex) >= rec->data_.size())
+      rec->data_.resize(static_cast<size_t>(valIndex) + 1);
+    rec->data_.Set(static_cast<size_t>(valIndex), value);
   });
 }
 
@@ -489,7 +772,7 @@ void TRecordsListEh::ChangeValuesChecked(TMemoryRecordEh* rec, const std::functi
 TMemoryRecordEh* TRecordsListEh::NewRecord() {
   auto* rec = new TMemoryRecordEh();
   rec->hashCode_ = newHashCode_++;
-  rec->data_.assign(static_cast<size_t>(GetRecValCount()), Variant::Null());
+  rec->data_.resize(static_cast<size_t>(GetRecValCount()));
   rec->recordsList_ = this;
   rec->dataStruct_ = GetDataStruct();
   return rec;
@@ -879,7 +1162,7 @@ void TRecordsListEh::ReadData(TReader* reader) {
     reader->ReadListBegin();
     for (Integer f = 0; f < ds->GetCount(); ++f) {
       if (reader->NextValue() == vaNull) throw EReadError(u"Invalid property value");
-      rec->data_[f] = ds->GetDataField(f)->ReadDataFromReader(reader);
+      rec->data_.Set(static_cast<size_t>(f), ds->GetDataField(f)->ReadDataFromReader(reader));
     }
     reader->ReadListEnd();
     FetchRecord(rec.get());
@@ -1095,7 +1378,7 @@ void TMemTableDataEh::StructChanged() {
   size_t count = static_cast<size_t>(ds->GetCount());
   for (Integer r = 0; r < recordsList_->GetCount(); ++r) {
     TMemoryRecordEh* rec = recordsList_->GetRec(r);
-    if (rec && rec->data_.size() < count) rec->data_.resize(count, Variant::Null());
+    if (rec && rec->data_.size() < count) rec->data_.resize(count);
   }
   // Keys may have moved or changed with the fields.
   if (recordsList_->GetCount() > 0) recordsList_->GetIndexes()->UpdateIndexes();

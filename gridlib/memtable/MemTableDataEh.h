@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "gridlib/base/GridLibCore.h"
@@ -26,6 +27,86 @@ class TMTIndexesEh;
 class TRecordsListNotificatorEh;
 
 using TRecDataValues = std::vector<Variant>;
+
+// The values of one record packed in one block: a type tag and an eight-byte slot per value, and the
+// texts after the slots. Numbers, dates and texts are kept without a Variant each; rarer kinds (exact
+// decimals, time stamps, arrays) are kept as a Variant of their own. Reads answer Variants, so the
+// record's interface stays the same; the typed reads serve sorting and filtering, which go through
+// millions of values.
+class TRecValuesEh {
+ public:
+  TRecValuesEh() = default;
+  // count values, each Null.
+  explicit TRecValuesEh(size_t count) { resize(count); }
+  explicit TRecValuesEh(const TRecDataValues& values);
+  TRecValuesEh(const TRecValuesEh& other);
+  TRecValuesEh(TRecValuesEh&& other) noexcept : block_(other.block_) { other.block_ = nullptr; }
+  TRecValuesEh& operator=(const TRecValuesEh& other);
+  TRecValuesEh& operator=(TRecValuesEh&& other) noexcept;
+  ~TRecValuesEh() { clear(); }
+
+  size_t size() const { return block_ ? Head()->count : 0; }
+  bool empty() const { return size() == 0; }
+  void clear();
+  // Values added are Null; values cut off are released.
+  void resize(size_t count);
+  Variant operator[](size_t index) const;
+  void Set(size_t index, const Variant& value);
+  TRecDataValues ToVector() const;
+
+  TVarType TypeAt(size_t index) const;
+  bool IsNullAt(size_t index) const { return Tags()[index] <= kEmpty; }
+  // Signed whole numbers (smallint, integer, shortint, int64) and the floating kinds stored as double.
+  bool IsSignedAt(size_t index) const { return Tags()[index] >= kSmallint && Tags()[index] <= kInt64; }
+  bool IsFloatAt(size_t index) const { return Tags()[index] >= kSingle && Tags()[index] <= kDate; }
+  bool IsTextAt(size_t index) const { return Tags()[index] == kUString; }
+  Int64 SignedAt(size_t index) const { return static_cast<Int64>(Slots()[index]); }
+  double FloatAt(size_t index) const;
+  std::u16string_view TextAt(size_t index) const;
+
+ private:
+  // Tags in this order: the typed reads test ranges of them.
+  enum Tag : uint8_t {
+    kNull,
+    kEmpty,
+    kSmallint,
+    kInteger,
+    kShortInt,
+    kInt64,
+    kSingle,
+    kDouble,
+    kDate,
+    kByte,
+    kWord,
+    kLongWord,
+    kUInt64,
+    kCurrency,
+    kBoolean,
+    kUString,
+    kAnsi,
+    kBoxed
+  };
+  struct BlockHead {
+    uint32_t count;
+    uint32_t tail;  // bytes of text after the slots
+  };
+  static size_t TagBytes(size_t count) { return (count + 7) & ~size_t{7}; }
+  static size_t BlockBytes(size_t count, size_t tail) {
+    return sizeof(BlockHead) + TagBytes(count) + count * sizeof(uint64_t) + tail;
+  }
+  BlockHead* Head() const { return static_cast<BlockHead*>(block_); }
+  uint8_t* Tags() const { return static_cast<uint8_t*>(block_) + sizeof(BlockHead); }
+  uint64_t* Slots() const { return reinterpret_cast<uint64_t*>(Tags() + TagBytes(Head()->count)); }
+  char* Tail() const { return reinterpret_cast<char*>(Slots() + Head()->count); }
+  // A text's slot holds its offset into the tail (low half) and its length in bytes (high half).
+  static bool HasText(uint8_t tag) { return tag == kUString || tag == kAnsi; }
+  void ReleaseBoxed(size_t index);
+  // Rebuilds the block with the value at index replaced by a text of the given bytes (or by the tag
+  // and slot when bytes is null): the tail is laid out again without the old text.
+  void ReplaceText(size_t index, uint8_t tag, uint64_t slot, const void* bytes, size_t length);
+
+  void* block_ = nullptr;
+};
 using TIntArray = std::vector<Integer>;
 
 // ---- Field definitions ----
@@ -503,9 +584,9 @@ class TMemoryRecordEh : public TPersistent {
   bool GetAttached() const { return index_ != -1; }
   TMTDataStructEh* GetDataStruct() const { return dataStruct_; }
   Cardinal GetHashCode() const { return hashCode_; }
-  const TRecDataValues& GetOldData() const { return oldData_; }
+  const TRecValuesEh& GetOldData() const { return oldData_; }
   // The current values as they are (no copy); for readers that go through many records.
-  const TRecDataValues& GetData() const { return data_; }
+  const TRecValuesEh& GetData() const { return data_; }
   TRecordsListEh* GetRecordsList() const { return recordsList_; }
   TUpdateErrorEh* GetUpdateError() const { return updateError_.get(); }
   void SetUpdateError(std::unique_ptr<TUpdateErrorEh> value) { updateError_ = std::move(value); }
@@ -538,23 +619,24 @@ class TMemoryRecordEh : public TPersistent {
   friend class TRecordsListEh;
   friend class TMTDataStructEh;
   friend class TMemTableDataEh;
-  const TRecDataValues& ValuesFor(TDataValueVersionEh version) const;
-  TRecDataValues& ValuesFor(TDataValueVersionEh version);
+  const TRecValuesEh& ValuesFor(TDataValueVersionEh version) const;
+  TRecValuesEh& ValuesFor(TDataValueVersionEh version);
   void CheckFieldIndex(Integer fieldIndex) const;
   // Drops old values, status, change-log slot and error: the pending change becomes the base.
   void InternalMergeChanges();
 
-  TRecDataValues data_;
+  // Pointers first, then the numbers, the two states in a byte each: a million records are kept.
+  TRecValuesEh data_;
   TMTDataStructEh* dataStruct_ = nullptr;
-  TRecordEditStateEh editState_ = resInsertEh;
+  TRecValuesEh oldData_;
+  TRecordsListEh* recordsList_ = nullptr;
+  TRecValuesEh tmpOldRecValue_;
+  std::unique_ptr<TUpdateErrorEh> updateError_;
   Cardinal hashCode_ = 0;
   Integer index_ = -1;
-  TRecDataValues oldData_;
-  TRecordsListEh* recordsList_ = nullptr;
-  TRecDataValues tmpOldRecValue_;
-  std::unique_ptr<TUpdateErrorEh> updateError_;
   Integer updateIndex_ = -1;
-  TUpdateStatus updateStatus_ = usUnmodified;
+  TRecordEditStateEh editState_ : 8 = resInsertEh;
+  TUpdateStatus updateStatus_ : 8 = usUnmodified;
 };
 
 // ---- Records list ----

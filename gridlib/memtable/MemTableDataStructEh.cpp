@@ -1101,20 +1101,20 @@ void TMTDataStructEh::ConvertRecordsToStruct(TMTDataStructEh* newStruct) {
     TMTDataFieldEh* old = FindFieldByGIUD(newStruct->GetDataField(i)->GetGUID());
     sources.push_back(old ? old->GetIndex() : -1);
   }
-  auto convert = [&](const TRecDataValues& values) {
-    TRecDataValues result(sources.size(), Variant::Null());
+  auto convert = [&](const TRecValuesEh& values) {
+    TRecValuesEh result(sources.size());
     for (size_t i = 0; i < sources.size(); ++i)
       if (sources[i] >= 0 && static_cast<size_t>(sources[i]) < values.size())
-        result[i] =
-            ConvertFieldValue(GetDataField(sources[i]), values[sources[i]], newStruct->GetDataField(i));
+        result.Set(i, ConvertFieldValue(GetDataField(sources[i]), values[static_cast<size_t>(sources[i])],
+                                        newStruct->GetDataField(i)));
     return result;
   };
   // Converted first, replaced after: an error leaves every record as it was.
-  std::vector<std::pair<TRecDataValues, TRecDataValues>> converted;
+  std::vector<std::pair<TRecValuesEh, TRecValuesEh>> converted;
   for (Integer r = 0; r < records->GetCount(); ++r) {
     TMemoryRecordEh* rec = records->GetRec(r);
     converted.emplace_back(convert(rec->data_),
-                           rec->oldData_.empty() ? TRecDataValues() : convert(rec->oldData_));
+                           rec->oldData_.empty() ? TRecValuesEh() : convert(rec->oldData_));
   }
   for (Integer r = 0; r < records->GetCount(); ++r) {
     TMemoryRecordEh* rec = records->GetRec(r);

@@ -14,7 +14,7 @@
 Variant TMTRecBuf::GetValue(Integer dataIndex) const {
   if (dataIndex < 0) return Variant::Null();
   if (UseMemRec && MemRec) {
-    const TRecDataValues& data = MemRec->GetData();
+    const TRecValuesEh& data = MemRec->GetData();
     return static_cast<size_t>(dataIndex) < data.size() ? data[static_cast<size_t>(dataIndex)]
                                                         : Variant::Null();
   }
@@ -24,7 +24,7 @@ Variant TMTRecBuf::GetValue(Integer dataIndex) const {
 
 void TMTRecBuf::SetValue(Integer dataIndex, const Variant& value) {
   if (UseMemRec) {
-    if (MemRec) Values = MemRec->GetData();
+    if (MemRec) Values = MemRec->GetData().ToVector();
     UseMemRec = false;
   }
   if (static_cast<size_t>(dataIndex) >= Values.size()) Values.resize(static_cast<size_t>(dataIndex) + 1);
@@ -983,6 +983,61 @@ void TCustomMemTableEh::SetDataDriver(TDataDriverEh* value) {
 }
 
 // ---- Class registration ----
+
+void TMemTableTreeListEh::Published(TPropBuilder<TMemTableTreeListEh>& p) {
+  using T = TMemTableTreeListEh;
+  p.Bool(u"Active", &T::GetActive, &T::SetActive).Default(false);
+  p.Bool(u"DefaultNodeExpanded", &T::GetDefaultNodeExpanded, &T::SetDefaultNodeExpanded).Default(false);
+  p.Bool(u"DefaultNodeHasChildren", &T::GetDefaultNodeHasChildren, &T::SetDefaultNodeHasChildren)
+      .Default(false);
+  p.Bool(u"FilterNodeIfParentVisible", &T::GetFilterNodeIfParentVisible, &T::SetFilterNodeIfParentVisible)
+      .Default(true);
+  p.Bool(u"FullBuildCheck", &T::GetFullBuildCheck, &T::SetFullBuildCheck).Default(true);
+  p.Str(u"KeyFieldName", &T::GetKeyFieldName, &T::SetKeyFieldName);
+  p.Str(u"RefParentFieldName", &T::GetRefParentFieldName, &T::SetRefParentFieldName);
+}
+
+void TMemTableEh::Published(TPropBuilder<TMemTableEh>& p) {
+  using T = TMemTableEh;
+  static const TTypeInfo sideType = TTypeInfo::Enum(
+      u"TMasterDetailSideEh", {u"mdsOnSelfEh", u"mdsOnProviderEh", u"mdsOnSelfAfterProviderEh"});
+  static const TTypeInfo optionType =
+      TTypeInfo::Enum(u"TMemTableOptionEh", {u"mtoPersistentStructEh", u"mtoTextFieldsCaseInsensitive"});
+  static const TTypeInfo optionsType = TTypeInfo::Set(u"TMemTableOptionsEh", &optionType);
+  auto storedDefs = std::function<bool(const TObject*)>(
+      [](const TObject* o) { return static_cast<const T*>(o)->GetStoreDefs(); });
+  p.Bool(u"AggregatesActive", &T::GetAggregatesActive, &T::SetAggregatesActive).Default(false);
+  p.Object(u"AutoIncrement", &T::GetAutoIncrement, &T::SetAutoIncrement);
+  p.Bool(u"CachedUpdates", &T::GetCachedUpdates, &T::SetCachedUpdates).Default(false);
+  p.Str(u"DetailFields", &T::GetDetailFields, &T::SetDetailFields);
+  p.Object(u"ExternalMemData", &T::GetExternalMemData, &T::SetExternalMemData);
+  p.Object(
+       u"FieldDefs", [](const T* t) { return t->GetFieldDefs(); },
+       [](T* t, TFieldDefs* value) { t->GetFieldDefs()->Assign(value); })
+      .Stored(storedDefs);
+  p.Bool(u"FetchAllOnOpen", &T::GetFetchAllOnOpen, &T::SetFetchAllOnOpen).Default(false);
+  p.Object(
+       u"IndexDefs", [](const T* t) { return t->GetIndexDefs(); },
+       [](T* t, TIndexDefs* value) { t->GetIndexDefs()->Assign(value); })
+      .Stored(storedDefs);
+  p.Enum(u"MasterDetailSide", &sideType, &T::GetMasterDetailSide, &T::SetMasterDetailSide)
+      .Default(mdsOnSelfEh);
+  p.Str(u"MasterFields", &T::GetMasterFields, &T::SetMasterFields);
+  p.Object(u"MasterSource", &T::GetMasterSource, &T::SetMasterSource);
+  p.Object(u"Params", &T::GetParams, &T::SetParams);
+  p.Object(u"DataDriver", &T::GetDataDriver, &T::SetDataDriver);
+  p.Set(u"Options", &optionsType, &T::GetOptions, &T::SetOptions).Default(0);
+  p.Bool(u"ReadOnly", &T::GetReadOnly, &T::SetReadOnly).Default(false);
+  p.Str(u"SortOrder", &T::GetSortOrder, &T::SetSortOrder);
+  p.Bool(u"StoreDefs", &T::GetStoreDefs, &T::SetStoreDefs).Default(false);
+  p.Object(u"TreeList", &T::GetTreeList, nullptr);
+  p.Event(u"OnGetFieldValue", &T::OnGetFieldValue, u"TMemTableChangeFieldValueEventEh");
+  p.Event(u"OnSetFieldValue", &T::OnSetFieldValue, u"TMemTableChangeFieldValueEventEh");
+  p.Event(u"OnRecordsViewTreeNodeExpanding", &T::OnRecordsViewTreeNodeExpanding,
+          u"TRecordsViewTreeNodeExpandingEventEh");
+  p.Event(u"OnRecordsViewTreeNodeExpanded", &T::OnRecordsViewTreeNodeExpanded,
+          u"TRecordsViewTreeNodeExpandedEventEh");
+}
 
 void InitializeMemTableEh() {
   static const bool done = [] {

@@ -72,6 +72,7 @@ class TMemTableTreeListEh : public TPersistent {
   KIV_CLASS(TMemTableTreeListEh, TPersistent)
  public:
   explicit TMemTableTreeListEh(TCustomMemTableEh* memTable);
+  static void Published(TPropBuilder<TMemTableTreeListEh>& p);
 
   bool GetActive() const;
   void SetActive(bool value);
@@ -125,6 +126,9 @@ class TCustomMemTableEh : public TDataSet, public IMemTableEh, public IRefObject
   // ---- Options ----
   bool GetCachedUpdates() const;
   void SetCachedUpdates(bool value);
+  // Field and index definitions are kept with the component when it is streamed.
+  bool GetStoreDefs() const { return FStoreDefs; }
+  void SetStoreDefs(bool value) { FStoreDefs = value; }
   bool GetFetchAllOnOpen() const { return FFetchAllOnOpen; }
   void SetFetchAllOnOpen(bool value) { FFetchAllOnOpen = value; }
   bool GetReadOnly() const { return FReadOnly; }
@@ -176,6 +180,13 @@ class TCustomMemTableEh : public TDataSet, public IMemTableEh, public IRefObject
   TMemoryRecordEh* BookmarkToRec(const TBookmark& bookmark) const;
   TBookmark RecToBookmark(TMemoryRecordEh* rec) const;
   Integer BookmarkToRecNo(const TBookmark& bookmark);
+  // The other bookmark forms are the same bytes here.
+  Integer UniBookmarkToRecNo(const TBookmark& bookmark) { return BookmarkToRecNo(bookmark); }
+  Integer BookmarkStrToRecNo(const TBookmarkStr& bookmark) { return BookmarkToRecNo(bookmark); }
+  bool UniBookmarkValid(const TBookmark& bookmark) { return BookmarkValid(bookmark); }
+  bool BookmarkStrValid(const TBookmarkStr& bookmark) { return BookmarkValid(bookmark); }
+  // The framework's copy of the current record into a caller's buffer is not offered.
+  bool GetCurrentRecord(TRecordBuffer) { return false; }
   bool BookmarkInVisibleView(const TBookmark& bookmark) override;
   bool GotoRec(TMemoryRecordEh* rec);
   TBookmark GetInstantBookmark();
@@ -338,6 +349,10 @@ class TCustomMemTableEh : public TDataSet, public IMemTableEh, public IRefObject
   static TBookmark MakeBookmark(const TBookmarkDataEh& data);
   Integer ViewIndexOf(TMemoryRecordEh* rec) const;
   Integer DataIndexOf(TField* field) const;
+  // The blob stream's view of the active buffer's value: its bytes, and storing new ones.
+  friend class TMemBlobStreamEh;
+  TBytes ReadBlobBytes(TField* field, TBlobStreamMode mode);
+  void WriteBlobBytes(TField* field, TMTRecBuf* buffer, const TBytes& bytes);
   TMTDataFieldEh* DataFieldOf(TField* field) const;
   void ConnectView();
   bool RecordFilter(TMemoryRecordEh* rec, TMemRecViewEh* node);
@@ -401,6 +416,21 @@ class TCustomMemTableEh : public TDataSet, public IMemTableEh, public IRefObject
   std::vector<Variant> FSortingValues;
   // Records the driver has read for master values already visited.
   std::vector<Variant> FMasterValList;
+  bool FStoreDefs = false;
+};
+
+// The stream a blob field of the table is read and written through: the value's bytes as memory; a
+// written or truncated stream stores its bytes as the field's value when it is freed.
+class TMemBlobStreamEh : public TFieldBlobStream {
+  KIV_CLASS(TMemBlobStreamEh, TFieldBlobStream)
+ public:
+  // The field must belong to an in-memory table (EInvalidCast otherwise).
+  TMemBlobStreamEh(TField* field, TBlobStreamMode mode);
+  void Truncate();
+
+ private:
+  TMemBlobStreamEh(TField* field, TBlobStreamMode mode, TCustomMemTableEh* table);
+  static TCustomMemTableEh* CheckedMemTable(TField* field);
 };
 
 // Publishes the table for forms.
@@ -408,6 +438,7 @@ class TMemTableEh : public TCustomMemTableEh {
   KIV_CLASS(TMemTableEh, TCustomMemTableEh)
  public:
   explicit TMemTableEh(TComponent* owner) : TCustomMemTableEh(owner) {}
+  static void Published(TPropBuilder<TMemTableEh>& p);
 };
 
 // Registers the table and the drivers with the class registry for form resources; idempotent.

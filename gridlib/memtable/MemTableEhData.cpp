@@ -227,7 +227,7 @@ Integer TCustomMemTableEh::LoadFromMemTableEh(TCustomMemTableEh* source, Integer
       auto drop = MakeScopeExit([rec] {
         if (!rec->GetAttached()) delete rec;
       });
-      const TRecDataValues& values = from->GetData();
+      const TRecValuesEh& values = from->GetData();
       for (size_t f = 0; f < target.size(); ++f)
         if (target[f] >= 0 && target[f] < ds->GetCount()) rec->SetDataValue(target[f], dvvValueEh, values[f]);
       if (loadOptions.Contains(tloUseCachedUpdatesEh))
@@ -377,15 +377,42 @@ Variant BlobValue(TField* field, const TBytes& bytes) {
 
 }  // namespace
 
-TStream* TCustomMemTableEh::CreateBlobStream(TField* field, TBlobStreamMode mode) {
+TMemBlobStreamEh::TMemBlobStreamEh(TField* field, TBlobStreamMode mode)
+    : TMemBlobStreamEh(field, mode, CheckedMemTable(field)) {}
+
+TMemBlobStreamEh::TMemBlobStreamEh(TField* field, TBlobStreamMode mode, TCustomMemTableEh* table)
+    : TFieldBlobStream(field, mode, table->ReadBlobBytes(field, mode),
+                       // The buffer of the state the stream was opened in receives the bytes.
+                       [table, field, buffer = table->GetActiveRecBuf()](const TBytes& stored) {
+                         table->WriteBlobBytes(field, buffer, stored);
+                       }) {}
+
+TCustomMemTableEh* TMemBlobStreamEh::CheckedMemTable(TField* field) {
+  auto* table = dynamic_cast<TCustomMemTableEh*>(field->GetDataSet());
+  if (!table) throw EInvalidCast(u"Invalid class typecast");
+  return table;
+}
+
+void TMemBlobStreamEh::Truncate() {
+  SetSize(0);
+  Seek(0, soBeginning);
+}
+
+TBytes TCustomMemTableEh::ReadBlobBytes(TField* field, TBlobStreamMode mode) {
   TMTRecBuf* buffer = GetActiveRecBuf();
   Integer index = DataIndexOf(field);
-  TBytes bytes;
-  if (buffer && index >= 0 && mode != bmWrite) bytes = BlobBytes(field, buffer->GetValue(index));
-  return new TFieldBlobStream(field, mode, bytes, [this, field, buffer, index](const TBytes& stored) {
-    if (!buffer || index < 0) return;
-    CommitFieldValue(field, buffer, BlobValue(field, stored));
-  });
+  if (!buffer || index < 0 || mode == bmWrite) return {};
+  return BlobBytes(field, buffer->GetValue(index));
+}
+
+void TCustomMemTableEh::WriteBlobBytes(TField* field, TMTRecBuf* buffer, const TBytes& bytes) {
+  Integer index = DataIndexOf(field);
+  if (!buffer || index < 0) return;
+  CommitFieldValue(field, buffer, BlobValue(field, bytes));
+}
+
+TStream* TCustomMemTableEh::CreateBlobStream(TField* field, TBlobStreamMode mode) {
+  return new TMemBlobStreamEh(field, mode);
 }
 
 void TCustomMemTableEh::CheckFieldDataVarValue(TField* field, Variant& varValue) {

@@ -194,7 +194,7 @@ bool TCustomMemTableEh::RowMatches(const std::vector<TField*>& fields, const Var
 
 bool TCustomMemTableEh::StoredRecMatches(TMemoryRecordEh* rec, const TIntArray& dataIndexes,
                                          const Variant& keyValues) const {
-  const TRecDataValues& data = rec->GetData();
+  const TRecValuesEh& data = rec->GetData();
   if (dataIndexes.size() == 1) return VarEqualsEh(data[static_cast<size_t>(dataIndexes[0])], keyValues);
   for (size_t i = 0; i < dataIndexes.size(); ++i) {
     Variant key = VarArrayGet(keyValues, VarArrayLowBound(keyValues, 1) + static_cast<int>(i));
@@ -595,7 +595,7 @@ void TCustomMemTableEh::GetAggregatedValuesForRange(const TBookmark& fromBookmar
   Variant& mx = resultArr[agfMax];
   for (Integer row = from - 1; row <= to - 1 && row < FRecordsView->Count(); ++row) {
     if (row < 0) continue;
-    const Variant& v = FRecordsView->GetRec(row)->GetData()[static_cast<size_t>(index)];
+    const Variant v = FRecordsView->GetRec(row)->GetData()[static_cast<size_t>(index)];
     if (VarIsEmptyOrNull(v)) continue;
     if (aggrFuncs.Contains(agfCountEh) || aggrFuncs.Contains(agfAvg)) ++count;
     if (!numeric) continue;

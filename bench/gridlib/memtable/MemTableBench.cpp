@@ -112,6 +112,23 @@ void BM_StoreBuild(benchmark::State& state) {
 }
 BENCHMARK(BM_StoreBuild)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// What a view over the store adds per record (its nodes and lists), next to the store's own cost.
+void BM_ViewBuild(benchmark::State& state) {
+  TMemTableDataEh& store = SharedStore();
+  double bytesPerRecord = 0;
+  for (auto _ : state) {
+    size_t before = HeapInUse();
+    auto view = std::make_unique<TRecordsViewEh>();
+    view->SetMemTableData(&store);
+    bytesPerRecord = static_cast<double>(HeapInUse() - before) / kRows;
+    state.PauseTiming();
+    view.reset();
+    state.ResumeTiming();
+  }
+  state.counters["view_bytes_per_record"] = bytesPerRecord;
+}
+BENCHMARK(BM_ViewBuild)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 void SortView(benchmark::State& state, const String& order, bool caseInsensitive) {
   TMemTableDataEh& store = SharedStore();
   TRecordsViewEh view;

@@ -355,3 +355,58 @@ TEST_F(RecordsTest, CancelledNewRecordAndEditForRefresh) {
   EXPECT_EQ(Text(row->GetDataValue(1, dvvValueEh)), u"server");
   EXPECT_EQ(row->GetEditState(), resBrowseEh);
 }
+
+// The packed values keep every kind with its type, and a text replaced in the middle leaves the texts
+// around it whole.
+TEST(RecValuesTest, EveryKindKeepsItsValueAndTypeThroughChangesAndCopies) {
+  TBcd bcd;
+  ASSERT_TRUE(TryStrToBcd(u"12345678901234567890.125", bcd));
+  const std::vector<Variant> kinds = {Variant::Null(),
+                                      Variant(),
+                                      Variant(static_cast<int16_t>(-7)),
+                                      Variant(-2000000000),
+                                      Variant(static_cast<int8_t>(-3)),
+                                      Variant(static_cast<Int64>(-9000000000000000000LL)),
+                                      Variant(1.5f),
+                                      Variant(-2.25),
+                                      Variant::FromDate(45000.5),
+                                      Variant(static_cast<uint8_t>(200)),
+                                      Variant(static_cast<uint16_t>(60000)),
+                                      Variant(static_cast<uint32_t>(4000000000u)),
+                                      Variant(static_cast<UInt64>(18000000000000000000ULL)),
+                                      Variant(Currency::FromRaw(-123456789)),
+                                      Variant(true),
+                                      Variant(String(u"Ёжик в тумане")),
+                                      Variant(String()),
+                                      Variant(AnsiString::FromBytes("\xC0\xC1 odd")),
+                                      Variant(bcd),
+                                      VarArrayOf({1, u"x"})};
+  TRecValuesEh values(kinds.size());
+  for (size_t i = 0; i < kinds.size(); ++i) EXPECT_TRUE(values[i].IsNull());
+  // Set twice in opposite orders, so every text moves within the block at least once.
+  for (size_t i = 0; i < kinds.size(); ++i) values.Set(i, kinds[kinds.size() - 1 - i]);
+  for (size_t i = 0; i < kinds.size(); ++i) values.Set(i, kinds[i]);
+  TRecValuesEh copy = values;
+  values.Set(15, String(u"длиннее прежнего текста"));
+  values.Set(17, 5);
+  values.resize(kinds.size() + 2);
+  for (const TRecValuesEh* v : {&copy, &values})
+    for (size_t i = 0; i < kinds.size(); ++i) {
+      Variant expected = v == &values && i == 15 ? Variant(String(u"длиннее прежнего текста"))
+                         : v == &values && i == 17 ? Variant(5)
+                                                   : kinds[i];
+      SCOPED_TRACE(i);
+      EXPECT_EQ((*v)[i].Type(), expected.Type());
+      EXPECT_EQ(v->TypeAt(i), expected.Type());
+      if (!expected.IsArray()) {
+        EXPECT_TRUE(VarSameValue((*v)[i], expected));
+      }
+    }
+  EXPECT_EQ(copy[19].GetElement(1).AsString(), u"x");
+  EXPECT_TRUE(values[kinds.size() + 1].IsNull());
+  EXPECT_EQ(copy.TextAt(15), u"Ёжик в тумане");
+  values.resize(3);
+  EXPECT_EQ(values.size(), 3u);
+  EXPECT_EQ(values[1].Type(), varEmpty);
+  EXPECT_EQ(copy.ToVector().size(), kinds.size());
+}

@@ -294,12 +294,70 @@ TEST_F(SqlDriverTest, AnUpdateThatChangedNoRowIsAnErrorNotAnApplication) {
     return 0;
   };
   auto previous = SetSQLDataDriverResolver(std::move(resolver));
+  driver_->SetDeleteSQL(u"delete from GOODS where ID = :OLD_ID");
   TMemoryRecordEh* rec = Fetched();
   rec->Edit();
   rec->SetDataValue(2, dvvValueEh, String(u"bolt"));
   rec->Post();
   EXPECT_THROW(driver_->ApplyUpdates(store_.get()), EDatabaseError);
   EXPECT_EQ(rec->GetUpdateStatus(), usModified) << "the change stays pending";
+  store_->GetRecordsList()->DeleteRecord(rec->GetIndex());
+  EXPECT_THROW(driver_->ApplyUpdates(store_.get()), EDatabaseError) << "a delete that removed no row";
+  EXPECT_EQ(rec->GetUpdateStatus(), usDeleted) << "the deletion stays pending";
+  SetSQLDataDriverResolver(std::move(previous));
+}
+
+TEST_F(SqlDriverTest, ADesignCopyCarriesTheCommandsSettingsAndMacros) {
+  driver_->SetSelectSQL(u"select * from %T% where 1=1");
+  driver_->SetUpdateSQL(u"update GOODS set NAME = :NAME where ID = :OLD_ID");
+  driver_->SetInsertSQL(u"insert into GOODS (NAME) values (:NAME)");
+  driver_->SetDeleteSQL(u"delete from GOODS where ID = :OLD_ID");
+  driver_->SetGetrecSQL(u"select * from GOODS where ID = :OLD_ID");
+  driver_->GetSpecParams()->SetValue(u"AUTO_INCREMENT_FIELD", u"ID");
+  driver_->GetMacroVars()->SetSpecMacrosUsages({smuUseFilterMacroEh});
+  driver_->GetMacroVars()->SetMacro(u"%T%", u"GOODS");
+  std::unique_ptr<TCustomSQLDataDriverEh> copy(driver_->CreateDesignCopy());
+  EXPECT_EQ(copy->GetOwner(), nullptr);
+  EXPECT_EQ(copy->GetFinalSelectSQL(), u"select * from GOODS where 1=1\r\n");
+  EXPECT_EQ(copy->GetMacroVars()->GetSpecMacrosUsages(), driver_->GetMacroVars()->GetSpecMacrosUsages());
+  EXPECT_EQ(copy->GetUpdateSQL(), driver_->GetUpdateSQL());
+  EXPECT_EQ(copy->GetFinalInsertSQL(), driver_->GetFinalInsertSQL());
+  EXPECT_EQ(copy->GetDeleteSQL(), driver_->GetDeleteSQL());
+  EXPECT_EQ(copy->GetGetrecSQL(), driver_->GetGetrecSQL());
+  EXPECT_EQ(copy->GetSpecParams()->GetValue(u"AUTO_INCREMENT_FIELD"), u"ID");
+  EXPECT_EQ(copy->GetDynaSQLParams()->GetUpdateTable(), u"GOODS");
+  // The copy is its own: changing it leaves the original as it was.
+  copy->SetSelectSQL(u"select 1");
+  EXPECT_NE(driver_->GetSelectSQL(), copy->GetSelectSQL());
+  {
+    TComponent designDb(nullptr);
+    driver_->SetDesignDataBase(&designDb);
+    EXPECT_EQ(driver_->GetDesignDataBase(), &designDb);
+  }
+  EXPECT_EQ(driver_->GetDesignDataBase(), nullptr) << "a freed design database is forgotten";
+}
+
+TEST_F(SqlDriverTest, TheResolversUpdateEventTakesOverTheApplication) {
+  // Without a connection the driver's own statements would reach nothing; the event applies instead.
+  auto resolver = std::make_unique<TSQLDataDriverResolver>();
+  std::vector<TUpdateStatus> seen;
+  resolver->OnUpdateRecord = [&](TCustomSQLDataDriverEh*, TMemTableDataEh*, TMemoryRecordEh* rec,
+                                 bool& processed) -> Integer {
+    seen.push_back(rec->GetUpdateStatus());
+    processed = true;
+    return 1;
+  };
+  auto previous = SetSQLDataDriverResolver(std::move(resolver));
+  TMemoryRecordEh* rec = Fetched();
+  rec->Edit();
+  rec->SetDataValue(2, dvvValueEh, String(u"bolt"));
+  rec->Post();
+  EXPECT_EQ(driver_->ApplyUpdates(store_.get()), 1);
+  EXPECT_EQ(seen, std::vector<TUpdateStatus>{usModified});
+  EXPECT_EQ(rec->GetUpdateStatus(), usUnmodified);
+  bool processed = true;
+  EXPECT_EQ(GetSQLDataDriverResolver()->GetServerSpecOperations(processed), nullptr);
+  EXPECT_FALSE(processed);
   SetSQLDataDriverResolver(std::move(previous));
 }
 

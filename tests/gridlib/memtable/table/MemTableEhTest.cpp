@@ -10,6 +10,7 @@
 #include "gridlib/memtable/ADODataDriverEh.h"
 #include "gridlib/memtable/MemTableEh.h"
 #include "gridlib/memtable/MemTableIndexesEh.h"
+#include "platform/rtl/SqlTimeStamp.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Utf.h"
 
@@ -275,9 +276,31 @@ TEST_F(MemTableTest, BlobStreamsKeepNullAndReadWideTextAtFullSize) {
   t->Post();
   EXPECT_EQ(VarToBytes(blob->GetAsVariant()).size(), 5u);
   t->Edit();
+  {
+    // Ten bytes written past the end of five extend the value to fifteen, the first five kept.
+    std::unique_ptr<TStream> s(t->CreateBlobStream(blob, bmReadWrite));
+    s->Seek(5, soBeginning);
+    s->Write("abcdefghij", 10);
+  }
+  t->Post();
+  EXPECT_EQ(VarToBytes(blob->GetAsVariant()),
+            (TBytes{'1', '2', '3', '4', '5', 'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', 'j'}));
+  t->Edit();
   { std::unique_ptr<TStream> s(t->CreateBlobStream(blob, bmWrite)); }
   t->Post();
   EXPECT_TRUE(blob->IsNull()) << "an emptied blob is null";
+  t->Edit();
+  wide->SetAsString(u"текст");
+  {
+    auto* s = dynamic_cast<TMemBlobStreamEh*>(t->CreateBlobStream(wide, bmReadWrite));
+    ASSERT_NE(s, nullptr);
+    s->Truncate();
+    delete s;
+  }
+  EXPECT_TRUE(wide->IsNull()) << "a truncated stream stores its empty value";
+  t->Cancel();
+  EXPECT_THROW(std::unique_ptr<TStream>(t->CreateBlobStream(blob, bmWrite)), EDatabaseError)
+      << "writing outside edit or insert";
 }
 
 TEST_F(MemTableTest, SavedFilesLoadBackAndDamagedFilesLeaveTheTableAsItWas) {
@@ -429,3 +452,163 @@ TEST_F(MemTableTest, DroppingANodeDeeperThanTheRowAboveMakesItThatRowsChildUnles
 }
 
 }  // namespace
+
+namespace {
+
+std::string StreamedText(TComponent* component) {
+  TMemoryStream binary, text;
+  binary.WriteComponent(component);
+  binary.SetPosition(0);
+  ObjectBinaryToText(&binary, &text);
+  return std::string(static_cast<const char*>(text.GetMemory()), static_cast<size_t>(text.GetSize()));
+}
+
+}  // namespace
+
+TEST_F(MemTableTest, AFormResourceSetsUpTheTableAndItsDefinitionsStreamOnlyWhenStored) {
+  const String resource =
+      u"object Module: TComponent\n"
+      u"  object driver: TDataDriverEh\n"
+      u"  end\n"
+      u"  object parts: TMemTableEh\n"
+      u"    CachedUpdates = True\n"
+      u"    DataDriver = driver\n"
+      u"    FieldDefs = <\n"
+      u"      item\n"
+      u"        Name = 'ID'\n"
+      u"        DataType = ftInteger\n"
+      u"      end\n"
+      u"      item\n"
+      u"        Name = 'NAME'\n"
+      u"        DataType = ftWideString\n"
+      u"        Size = 20\n"
+      u"      end>\n"
+      u"    MasterDetailSide = mdsOnProviderEh\n"
+      u"    Options = [mtoTextFieldsCaseInsensitive]\n"
+      u"    SortOrder = 'NAME'\n"
+      u"    StoreDefs = True\n"
+      u"    TreeList.KeyFieldName = 'ID'\n"
+      u"    TreeList.DefaultNodeExpanded = True\n"
+      u"  end\n"
+      u"end\n";
+  TMemoryStream in, binary;
+  const std::string utf8 = StringToUtf8(resource);
+  in.WriteBuffer(utf8.data(), static_cast<Integer>(utf8.size()));
+  in.SetPosition(0);
+  ObjectTextToBinary(&in, &binary);
+  binary.SetPosition(0);
+  TComponent module(nullptr);
+  ReadComponentFromStream(&binary, &module);
+
+  auto* parts = dynamic_cast<TMemTableEh*>(module.FindComponent(u"parts"));
+  ASSERT_NE(parts, nullptr);
+  EXPECT_EQ(parts->GetDataDriver(), module.FindComponent(u"driver"));
+  EXPECT_TRUE(parts->GetCachedUpdates());
+  EXPECT_EQ(parts->GetMasterDetailSide(), mdsOnProviderEh);
+  EXPECT_TRUE(parts->GetOptions().Contains(mtoTextFieldsCaseInsensitive));
+  EXPECT_EQ(parts->GetSortOrder(), u"NAME");
+  EXPECT_EQ(parts->GetTreeList()->GetKeyFieldName(), u"ID");
+  EXPECT_TRUE(parts->GetTreeList()->GetDefaultNodeExpanded());
+  ASSERT_EQ(parts->GetFieldDefs()->GetCount(), 2);
+  EXPECT_EQ(parts->GetFieldDefs()->GetItem(1)->GetSize(), 20);
+
+  std::string written = StreamedText(parts);
+  EXPECT_NE(written.find("StoreDefs = True"), std::string::npos) << written;
+  EXPECT_NE(written.find("FieldDefs = <"), std::string::npos) << written;
+  EXPECT_NE(written.find("SortOrder = 'NAME'"), std::string::npos) << written;
+  EXPECT_EQ(written.find("ReadOnly"), std::string::npos) << "a default is not written";
+  parts->SetStoreDefs(false);
+  EXPECT_EQ(StreamedText(parts).find("FieldDefs"), std::string::npos);
+}
+
+TEST_F(MemTableTest, EveryFieldTypeRoundTripsThroughBothFileFormsAndCorruptionIsRefused) {
+  struct Case {
+    TFieldType type;
+    Integer size;
+    Variant value;
+  };
+  TBcd bcd;
+  ASSERT_TRUE(TryStrToBcd(u"-12345.678", bcd));
+  const std::vector<Case> cases = {
+      {ftString, 20, Variant(String(u"Ansi; -- 'x'"))},
+      {ftWideString, 20, Variant(String(u"Юникод /* */"))},
+      {ftFixedChar, 5, Variant(String(u"ab"))},
+      {ftFixedWideChar, 5, Variant(String(u"яб"))},
+      {ftGuid, 38, Variant(String(u"{6F9619FF-8B86-D011-B42D-00C04FC964FF}"))},
+      {ftSmallint, 0, Variant(-300)},
+      {ftInteger, 0, Variant(-2000000000)},
+      {ftWord, 0, Variant(65000)},
+      {ftShortint, 0, Variant(-100)},
+      {ftByte, 0, Variant(200)},
+      {ftLongWord, 0, Variant(static_cast<Int64>(4000000000LL))},
+      {ftLargeint, 0, Variant(static_cast<Int64>(-1) << 50)},
+      {ftAutoInc, 0, Variant(17)},
+      {ftBoolean, 0, Variant(true)},
+      {ftFloat, 0, Variant(-1.0 / 3)},
+      {ftSingle, 0, Variant(0.5)},
+      {ftExtended, 0, Variant(1e300)},
+      {ftCurrency, 0, Variant(Currency::FromRaw(-1234567))},
+      {ftBCD, 4, Variant(Currency::FromRaw(98765432))},
+      {ftFMTBcd, 3, Variant(bcd)},
+      {ftDate, 0, Variant::FromDate(45000)},
+      {ftTime, 0, Variant::FromDate(0.75)},
+      {ftDateTime, 0, Variant::FromDate(45000.5)},
+      {ftTimeStamp, 0, Variant(TSQLTimeStamp{2024, 2, 29, 13, 14, 15, 0})},
+      {ftMemo, 0, Variant(String(u"memo text"))},
+      {ftWideMemo, 0, Variant(String(u"широкий текст"))},
+      {ftBlob, 0, VarArrayOfBytes({0, 255, 7})},
+      {ftBytes, 3, VarArrayOfBytes({1, 2, 3})},
+      {ftVarBytes, 4, VarArrayOfBytes({4, 5})},
+  };
+  auto* t = new TMemTableEh(owner_.get());
+  for (size_t i = 0; i < cases.size(); ++i)
+    t->GetFieldDefs()->Add(u"F" + IntToStr(static_cast<Integer>(i)), cases[i].type, cases[i].size);
+  t->CreateDataSet();
+  t->Append();
+  for (size_t i = 0; i < cases.size(); ++i)
+    t->GetFields()->GetField(static_cast<int>(i))->SetAsVariant(cases[i].value);
+  t->Post();
+  t->Append();  // a row of nulls, but for the generated number
+  t->Post();
+  for (TDfmStreamFormatEh format : {dfmBinaryEh, dfmTextEh}) {
+    const std::string path = TempPath(format == dfmBinaryEh ? "all.b" : "all.t");
+    t->SaveToFile(Utf8ToString(path), format);
+    auto* copy = new TMemTableEh(owner_.get());
+    copy->LoadFromFile(Utf8ToString(path));
+    copy->Open();
+    ASSERT_EQ(copy->RecordCount(), 2);
+    t->First();
+    copy->First();
+    for (size_t i = 0; i < cases.size(); ++i) {
+      TField* saved = t->GetFields()->GetField(static_cast<int>(i));
+      TField* loaded = copy->GetFields()->GetField(static_cast<int>(i));
+      SCOPED_TRACE(StringToUtf8(FieldTypeName(cases[i].type)) +
+                   (format == dfmBinaryEh ? " binary" : " text"));
+      EXPECT_EQ(loaded->GetDataType(), saved->GetDataType());
+      EXPECT_FALSE(loaded->IsNull());
+      EXPECT_EQ(StringToUtf8(loaded->GetAsString()), StringToUtf8(saved->GetAsString()));
+    }
+    copy->Next();
+    for (TField* field : copy->GetFields()->List()) {
+      if (field->GetDataType() == ftAutoInc) continue;  // given its number when appended
+      EXPECT_TRUE(field->IsNull()) << StringToUtf8(field->GetFieldName()) << " stays null";
+    }
+
+    // Damage in the middle of the file (not only a short file) is refused and the table keeps its rows.
+    std::string bytes;
+    {
+      std::ifstream in(path, std::ios::binary);
+      bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    for (size_t at = bytes.size() / 3; at < bytes.size() / 3 + 16 && at < bytes.size(); ++at)
+      bytes[at] = '\x7F';
+    {
+      std::ofstream out(path, std::ios::binary | std::ios::trunc);
+      out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    EXPECT_ANY_THROW(copy->LoadFromFile(Utf8ToString(path)));
+    EXPECT_EQ(copy->GetMemTableData()->GetRecordsList()->GetCount(), 2);
+    EXPECT_EQ(copy->GetFields()->GetCount(), static_cast<int>(cases.size()));
+    std::remove(path.c_str());
+  }
+}

@@ -296,7 +296,8 @@ TEST(ExprFilter, ALikeAloneOnAStoredRecordAgreesWithTheFullEvaluation) {
     recs.push_back(rec);
   }
   for (const char16_t* text :
-       {u"NAME LIKE '%ров%'", u"NAME NOT LIKE 'Пет%'", u"NAME LIKE '%'", u"N LIKE '1%'"}) {
+       {u"NAME LIKE '%ров%'", u"NAME NOT LIKE '%ТРО%'", u"NAME LIKE '%%'", u"NAME LIKE '%е_р%'",
+        u"NAME NOT LIKE 'Пет%'", u"NAME LIKE '%'", u"N LIKE '1%'"}) {
     for (bool caseIns : {false, true}) {
       TDataSetExprParserEh parser(nullptr, dsptFilterEh);
       parser.SetDataStruct(data.GetDataStruct());
