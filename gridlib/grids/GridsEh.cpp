@@ -616,7 +616,7 @@ namespace {
 
 // The cell of one axis at a client coordinate; the contra start belongs to the rolling cells on the
 // horizontal axis and to the contra cells on the vertical one.
-Integer AxisCellAt(TGridAxisDataEh* axis, Integer p, bool contraStartIsRolling) {
+Integer AxisCellAt(TGridAxisDataEh* axis, Integer p, bool contraStartIsRolling, Integer contraLine) {
   if (p < axis->GetGridClientStart()) return -1;
   if (p < axis->GetFixedBoundary()) {
     Integer e = axis->GetGridClientStart();
@@ -638,7 +638,7 @@ Integer AxisCellAt(TGridAxisDataEh* axis, Integer p, bool contraStartIsRolling) 
     return axis->GetFullCelCount();
   }
   if (p < axis->GetGridClientStop()) {
-    Integer e = axis->GetContraStart();
+    Integer e = axis->GetContraStart() + contraLine;
     for (Integer i = axis->GetCelCount(); i < axis->GetFullCelCount(); ++i) {
       const Integer len = axis->GetCelLens(i);
       if (p >= e && p < e + len) return i;
@@ -651,10 +651,17 @@ Integer AxisCellAt(TGridAxisDataEh* axis, Integer p, bool contraStartIsRolling) 
 
 }  // namespace
 
+// Contra cells are painted after their boundary line, so rectangles and hit tests start there too.
+Integer TCustomGridEh::ContraLineWidth(bool horz) const {
+  if (horz) return GetContraColCount() > 0 && options_.Contains(goContraVertBoundaryLineEh) ? 1 : 0;
+  return GetContraRowCount() > 0 && options_.Contains(goContraHorzBoundaryLineEh) ? 1 : 0;
+}
+
 TGridCoord TCustomGridEh::CalcCoordFromPoint(Integer x, Integer y) {
   CheckUpdateAxes();
   if (UseRightToLeftAlignment()) x = horzAxis_->RightToLeftReflect(x);
-  return {AxisCellAt(horzAxis_.get(), x, true), AxisCellAt(vertAxis_.get(), y, false)};
+  return {AxisCellAt(horzAxis_.get(), x, true, ContraLineWidth(true)),
+          AxisCellAt(vertAxis_.get(), y, false, ContraLineWidth(false))};
 }
 
 TGridCoord TCustomGridEh::MouseCoord(Integer x, Integer y) {
@@ -677,7 +684,8 @@ void TCustomGridEh::CheckCoordInGrid(TGridCoord& coord) {
 namespace {
 
 // Start and end edges on one axis of the cells first .. last.
-void AxisSpan(TGridAxisDataEh* axis, Integer first, Integer last, bool clip, Integer& start, Integer& stop) {
+void AxisSpan(TGridAxisDataEh* axis, Integer first, Integer last, bool clip, Integer contraLine,
+              Integer& start, Integer& stop) {
   const Integer fixed = axis->GetFixedCelCount(), cels = axis->GetCelCount();
   const Int64 scroll = axis->GetRolStartVisPos();
   if (first < fixed) {
@@ -688,7 +696,7 @@ void AxisSpan(TGridAxisDataEh* axis, Integer first, Integer last, bool clip, Int
                 ? axis->GetFixedBoundary()
                 : static_cast<Integer>(std::clamp<Int64>(s + axis->GetFixedBoundary(), -(1 << 30), 1 << 30));
   } else {
-    start = axis->GetContraStart();
+    start = axis->GetContraStart() + contraLine;
     for (Integer i = cels; i < first; ++i) start += axis->GetCelLens(i);
   }
   if (last < fixed) {
@@ -701,7 +709,7 @@ void AxisSpan(TGridAxisDataEh* axis, Integer first, Integer last, bool clip, Int
       stop = static_cast<Integer>(std::clamp<Int64>(axis->GetFixedBoundary() + e, -(1 << 30), 1 << 30));
     if (clip) stop = std::min(stop, axis->GetContraStart());
   } else {
-    stop = axis->GetContraStart();
+    stop = axis->GetContraStart() + contraLine;
     for (Integer i = cels; i <= last; ++i) stop += axis->GetCelLens(i);
   }
 }
@@ -712,8 +720,8 @@ TRect TCustomGridEh::BoxRect(TGridRect gridRect, bool reflectRightToLeft, bool c
   if (gridRect.Right < gridRect.Left || gridRect.Bottom < gridRect.Top) return TRect();
   CheckUpdateAxes();
   TRect r;
-  AxisSpan(horzAxis_.get(), gridRect.Left, gridRect.Right, clip, r.Left, r.Right);
-  AxisSpan(vertAxis_.get(), gridRect.Top, gridRect.Bottom, clip, r.Top, r.Bottom);
+  AxisSpan(horzAxis_.get(), gridRect.Left, gridRect.Right, clip, ContraLineWidth(true), r.Left, r.Right);
+  AxisSpan(vertAxis_.get(), gridRect.Top, gridRect.Bottom, clip, ContraLineWidth(false), r.Top, r.Bottom);
   if (r.Right < r.Left || r.Bottom < r.Top) return TRect();
   if (reflectRightToLeft && UseRightToLeftAlignment() && !canvasRightToLeftReflected_)
     horzAxis_->SwapRightToLeftPoses(r.Left, r.Right);

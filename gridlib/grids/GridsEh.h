@@ -496,6 +496,7 @@ class TCustomGridEh : public TCustomControlEh {
 
   // ---- Coordinates and rectangles ----
   TGridCoord CalcCoordFromPoint(Integer x, Integer y);
+  Integer ContraLineWidth(bool horz) const;
   virtual TGridCoord MouseCoord(Integer x, Integer y);
   TRect BoxRect(TGridRect gridRect, bool reflectRightToLeft = true, bool clip = true);
   TRect CellRect(Integer col, Integer row, bool reflectRightToLeft = true);
