@@ -287,6 +287,8 @@ void TInplaceEdit::WndProc(TMessage& message) {
 TInplaceEditCoreControl::TInplaceEditCoreControl(TComponent* owner) : TCustomMaskEdit(owner) {
   SetBorderStyle(bsNone);
   SetTabStop(false);
+  // The grid decides what is selected when a cell is loaded; entering must not select it all again.
+  SetAutoSelect(false);
 }
 
 bool TInplaceEditCoreControl::EditCanModify() {

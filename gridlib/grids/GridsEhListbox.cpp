@@ -225,6 +225,11 @@ void TCustomListboxEh::KeyPress(Char& key) {
 void TCustomListboxEh::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) {
   TCustomGridEh::MouseDown(button, shift, x, y);
   const Integer index = ItemAtPos(TPoint(x, y), true);
+  // A press on an item makes it the selected one, as the grid made its row current.
+  if (index >= 0 && index < GetCount() && index == GetRow() && !rowSeleced_) {
+    rowSeleced_ = true;
+    InvalidateIndex(index);
+  }
   if (TCustomListboxItemEh* item = ItemObject(index))
     item->MouseDown(this, index, TPoint(x, y), button, shift);
 }
