@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "gridlib/grids/GridsEh.h"
+#include "platform/controls/StyleManager.h"
 #include "platform/graphics/Gdi.h"
 #include "platform/graphics/Themes.h"
 #include "platform/rtl/ScopeGuard.h"
@@ -295,9 +296,11 @@ void TCustomGridEh::DrawCellContent(Integer col, Integer row, TGridDrawState sta
   TCanvas* canvas = GetCanvas();
   const auto sys = [](TColor c) { return StyleServices()->GetSystemColor(c); };
   TColor font = sys(clWindowText);
+  // The fixed cells' money green suits the light style only; a custom style gives its face colour.
+  const TColor fixedBrush = TStyleManager::IsCustomStyleActive() ? sys(fixedColor_) : sys(clMoneyGreen);
   TColor brush =
       col < GetFixedColCount() - GetFrozenColCount() || row < GetFixedRowCount() - GetFrozenRowCount()
-          ? sys(clMoneyGreen)
+          ? fixedBrush
           : sys(clWindow);
   if (state.Contains(gdSelected)) {
     const bool active = IsActiveControl();
