@@ -84,8 +84,8 @@ void TCustomGridEh::InvalidateEditor() {
 
 void TCustomGridEh::ShowEditorWithChar(Char ch) {
   ShowEditor();
-  if (inplaceEdit_ && inplaceEdit_->Visible())
-    PostMessage(inplaceEdit_->GetEditCoreControl()->GetHandle(), WM_CHAR, ch, 0);
+  // Sent, not posted: the keys typed right after it are already queued and must come after it.
+  if (inplaceEdit_ && inplaceEdit_->Visible()) inplaceEdit_->GetEditCoreControl()->Perform(WM_CHAR, ch, 0);
 }
 
 bool TCustomGridEh::EditorForwardsKey(Word key, TShiftState shift) {
