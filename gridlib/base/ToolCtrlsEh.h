@@ -490,7 +490,7 @@ void ArrayInsertRangeEh(std::vector<T>& items, Integer startIndex, Integer amoun
   items.resize(static_cast<size_t>(length) + static_cast<size_t>(amount));
   if (startIndex == length) return;
   for (Integer i = length - 1; i >= startIndex; --i)
-    items[static_cast<size_t>(i + amount)] = items[static_cast<size_t>(i)];
+    items[static_cast<size_t>(i) + static_cast<size_t>(amount)] = items[static_cast<size_t>(i)];
 }
 // Raise "ArrayDeleteRange: (Amount < 0)", "ArrayDeleteRange: StartIndex + Amount > Length(Extents)".
 template <class T>
