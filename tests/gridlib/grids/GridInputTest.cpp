@@ -85,14 +85,27 @@ TEST_F(GridInputTest, HundredMillionRowsScrollToTheLastRowByKeysAndByTheThumb) {
 }
 
 TEST_F(GridInputTest, KeysMoveTheCurrentCellAndShiftExtendsTheRange) {
+  grid_->SetOptions(grid_->GetOptions() + TGridOptionsEh{goTabsEh});
   const struct {
     Word key;
     TShiftState shift;
     Integer col, row;
   } steps[] = {
-      {VK_RIGHT, {}, 2, 1}, {VK_DOWN, {}, 2, 2},        {VK_LEFT, {}, 1, 2},
-      {VK_UP, {}, 1, 1},    {VK_UP, {}, 1, 1},          {VK_END, {}, 29, 1},
-      {VK_HOME, {}, 1, 1},  {VK_RIGHT, {ssCtrl}, 1, 1}, {VK_DOWN, {ssCtrl}, 1, 1},
+      {VK_RIGHT, {}, 2, 1},
+      {VK_DOWN, {}, 2, 2},
+      {VK_LEFT, {}, 1, 2},
+      {VK_UP, {}, 1, 1},
+      {VK_UP, {}, 1, 1},
+      {VK_END, {}, 29, 1},
+      {VK_HOME, {}, 1, 1},
+      {VK_RIGHT, {ssCtrl}, 1, 1},
+      {VK_DOWN, {ssCtrl}, 1, 1},
+      // Tab wraps to the next row; Shift+Tab with range selection does nothing.
+      {VK_TAB, {}, 2, 1},
+      {VK_TAB, {ssShift}, 2, 1},
+      {VK_END, {}, 29, 1},
+      {VK_TAB, {}, 1, 2},
+      {VK_UP, {}, 1, 1},
   };
   for (const auto& s : steps) {
     SendKey(grid_, s.key, s.shift);
