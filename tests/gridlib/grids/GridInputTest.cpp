@@ -52,8 +52,11 @@ class GridInputTest : public ::testing::Test {
 };
 
 TEST_F(GridInputTest, HundredMillionRowsScrollToTheLastRowByKeysAndByTheThumb) {
+  // Rows of 25 pixels: the last ones start past 2^31, which 32-bit positions cannot reach.
   constexpr Integer rows = 100'000'000;
+  grid_->SetDefaultRowHeight(25);
   grid_->SetRowCount(grid_->GetFixedRowCount() + rows);
+  ASSERT_GT(grid_->GetVertAxis()->GetRolLen(), Int64{1} << 31);
   ProcessPendingEvents();
   TGridAxisDataEh* v = grid_->GetVertAxis();
   const Int64 maxPos = v->GetRolLen() - v->GetRolClientLen();
