@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "gridlib/grids/GridsEh.h"
 #include "platform/controls/Forms.h"
@@ -142,6 +143,15 @@ TEST_F(GridInputTest, ClickShiftClickAndWheel) {
   EXPECT_EQ(sel.Top, 2);
   EXPECT_EQ(sel.Right, 4);
   EXPECT_EQ(sel.Bottom, 5);
+
+  // A cell click fires for a press and a release on the same cell only.
+  std::vector<TGridCoord> clicks;
+  grid_->OnCellMouseClick = [&](TCustomGridEh*, TGridCoord cell, TMouseButton, TShiftState, Integer, Integer,
+                                bool&) { clicks.push_back(cell); };
+  SendClick(grid_, TPoint(a.Left + 5, a.Top + 5));
+  SendDrag(grid_, TPoint(a.Left + 5, a.Top + 5), grid_, TPoint(b.Left + 5, b.Top + 5));
+  ASSERT_EQ(clicks.size(), 1u);
+  EXPECT_EQ(clicks[0], (TGridCoord{2, 2}));
 
   const Integer top = grid_->GetTopRow();
   SendWheel(grid_, -120, TPoint(100, 100));
