@@ -771,26 +771,6 @@ String FloatToDotStrEh(Extended value) {
 // Arrays and variants
 // ======================================================================================
 
-void ArrayInsertRange(TVariantArrayEh& items, Integer startIndex, Integer amount) {
-  if (amount < 0) throw Exception(u"ArrayInsertRange: (Amount < 0)");
-  const auto length = static_cast<Integer>(items.size());
-  if (startIndex > length) throw Exception(u"ArrayInsertRange: StartIndex > Length(Extents)");
-  if (startIndex < 0) throw Exception(u"ArrayInsertRange: StartIndex < 0");
-  items.resize(static_cast<size_t>(length) + static_cast<size_t>(amount));
-  if (startIndex == length) return;
-  // The opened slots keep copies of the shifted items, for the caller to overwrite.
-  for (Integer i = length - 1; i >= startIndex; --i)
-    items[static_cast<size_t>(i + amount)] = items[static_cast<size_t>(i)];
-}
-
-void ArrayDeleteRange(TVariantArrayEh& items, Integer startIndex, Integer amount) {
-  if (amount < 0) throw Exception(u"ArrayDeleteRange: (Amount < 0)");
-  if (static_cast<Int64>(startIndex) + amount > static_cast<Int64>(items.size()))
-    throw Exception(u"ArrayDeleteRange: StartIndex + Amount > Length(Extents)");
-  if (startIndex < 0) throw Exception(u"ArrayDeleteRange: StartIndex < 0");
-  items.erase(items.begin() + startIndex, items.begin() + startIndex + amount);
-}
-
 namespace {
 
 bool SameArrayShape(const Variant& v1, const Variant& v2) {

@@ -478,10 +478,35 @@ void VarToStorageStrEh(const Variant& value, String& text);
 void StorageStrToVarEh(const String& text, TVarType varType, Variant& value);
 String FloatToDotStrEh(Extended value);
 
+// Range insertion and deletion in a dynamic array (variants here, the grids' cell lengths in the grid
+// unit). Insertion opens amount entries at startIndex that keep stale values for the caller to fill.
 // Raise "ArrayInsertRange: (Amount < 0)", "ArrayInsertRange: StartIndex > Length(Extents)".
-void ArrayInsertRange(TVariantArrayEh& items, Integer startIndex, Integer amount);
+template <class T>
+void ArrayInsertRangeEh(std::vector<T>& items, Integer startIndex, Integer amount) {
+  if (amount < 0) throw Exception(u"ArrayInsertRange: (Amount < 0)");
+  const auto length = static_cast<Integer>(items.size());
+  if (startIndex > length) throw Exception(u"ArrayInsertRange: StartIndex > Length(Extents)");
+  if (startIndex < 0) throw Exception(u"ArrayInsertRange: StartIndex < 0");
+  items.resize(static_cast<size_t>(length) + static_cast<size_t>(amount));
+  if (startIndex == length) return;
+  for (Integer i = length - 1; i >= startIndex; --i)
+    items[static_cast<size_t>(i) + static_cast<size_t>(amount)] = items[static_cast<size_t>(i)];
+}
 // Raise "ArrayDeleteRange: (Amount < 0)", "ArrayDeleteRange: StartIndex + Amount > Length(Extents)".
-void ArrayDeleteRange(TVariantArrayEh& items, Integer startIndex, Integer amount);
+template <class T>
+void ArrayDeleteRangeEh(std::vector<T>& items, Integer startIndex, Integer amount) {
+  if (amount < 0) throw Exception(u"ArrayDeleteRange: (Amount < 0)");
+  if (static_cast<Int64>(startIndex) + amount > static_cast<Int64>(items.size()))
+    throw Exception(u"ArrayDeleteRange: StartIndex + Amount > Length(Extents)");
+  if (startIndex < 0) throw Exception(u"ArrayDeleteRange: StartIndex < 0");
+  items.erase(items.begin() + startIndex, items.begin() + startIndex + amount);
+}
+inline void ArrayInsertRange(TVariantArrayEh& items, Integer startIndex, Integer amount) {
+  ArrayInsertRangeEh(items, startIndex, amount);
+}
+inline void ArrayDeleteRange(TVariantArrayEh& items, Integer startIndex, Integer amount) {
+  ArrayDeleteRangeEh(items, startIndex, amount);
+}
 
 bool VarEqualsEh(const Variant& v1, const Variant& v2);
 TVariantRelationship VarCompareValuesEh(const Variant& v1, const Variant& v2);

@@ -1347,6 +1347,12 @@ void TWinControl::WndProc(TMessage& message) {
 void TWinControl::DefaultHandler(TMessage& message) {
   if (host_ && host_->PassToWidget(message)) return;
   switch (message.Msg) {
+    case WM_CHAR:
+      // A character from code reaches a wrapped widget (an edit) as typing; our own controls draw
+      // themselves and have nothing to type into.
+      if (host_ && !PaintsItself() && message.WParam >= 32)
+        host_->TypeCharIntoWidget(static_cast<Char>(message.WParam));
+      return;
     case WM_GETTEXT:
     case WM_GETTEXTLENGTH:
     case WM_SETTEXT:

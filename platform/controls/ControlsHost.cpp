@@ -375,6 +375,12 @@ bool TWinControlHost::PassToWidget(TMessage& message) {
   return true;
 }
 
+void TWinControlHost::TypeCharIntoWidget(Char ch) {
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
+                  QString(QChar(static_cast<char16_t>(ch))));
+  SendUnfiltered(&press);
+}
+
 bool TWinControlHost::DispatchWithEvent(QEvent* event, TMessage& message) {
   Pending p;
   p.event = event;

@@ -59,7 +59,8 @@ enum TGridOption {
 };
 using TGridOptions = TSet<TGridOption>;
 
-enum TGridDrawStateFlag { gdSelected, gdFocused, gdFixed, gdRowSelected, gdHotTrack, gdPressed };
+// gdCurrent is set only by the grid library's grids, which share these cell states.
+enum TGridDrawStateFlag { gdSelected, gdFocused, gdCurrent, gdFixed, gdRowSelected, gdHotTrack, gdPressed };
 using TGridDrawState = TSet<TGridDrawStateFlag>;
 
 enum TGridState { gsNormal, gsSelecting, gsRowSizing, gsColSizing, gsRowMoving, gsColMoving };

@@ -73,6 +73,8 @@ class TWinControlHost : public QObject {
   // DefaultHandler of the control: for a message made from a Qt event, lets the widget have the event
   // (an edited key as a new event); answers whether there was one.
   bool PassToWidget(TMessage& message);
+  // A character sent or posted by code (no key event behind it) typed into a wrapped widget.
+  void TypeCharIntoWidget(Char ch);
   // The widget's top-left corner of the client area (the non-client margin).
   QPoint ClientOffset() const;
   // Sends a Qt event to the widget without turning it into messages again.
