@@ -176,6 +176,14 @@ TEST_F(ProcessesTest, FilterKeepsTheItemFilterAndTitleClicksToggleTheSort) {
   ClickTitle(u"full_price");
   List()->First();
   EXPECT_EQ(List()->FieldByName(u"full_price")->GetAsFloat(), 72.5);  // 35.5 + 12 + 20 + 5
+
+  // Back from the editor the list keeps its order and stands on the process edited.
+  List()->Next();
+  const Integer edited = List()->FieldByName(u"id")->GetAsInteger();
+  EXPECT_TRUE(WhenModal(
+      Form33, [] {}, [] { Form4->Button2Click(nullptr); }));
+  EXPECT_EQ(List()->GetSort(), u"full_price DESC, s_ii, id ASC");
+  EXPECT_EQ(List()->FieldByName(u"id")->GetAsInteger(), edited);
 }
 
 TEST_F(ProcessesTest, TheOperationDialogRefusesPastedTextThatIsNoNumber) {
