@@ -106,14 +106,26 @@ void StepFocusedLookup(std::initializer_list<TDBLookupComboBox*> boxes, Word key
     if (box->Focused()) box->Perform(WM_KEYDOWN, key, 0);
 }
 
-Variant DecimalValue(const String& typed) {
-  if (typed.empty()) return Variant(0);
+bool TryDecimalValue(const String& typed, Variant& value) {
+  if (typed.empty()) {
+    value = Variant(0);
+    return true;
+  }
   String text = typed;
   const size_t comma = text.find(u',');
   if (comma != String::npos) text[comma] = u'.';
   TFormatSettings point = TFormatSettings::Russian();
   point.DecimalSeparator = u'.';
-  return Variant(StrToBcd(text, point));
+  TBcd number;
+  if (!TryStrToBcd(text, number, point)) return false;
+  value = Variant(number);
+  return true;
+}
+
+Variant DecimalValue(const String& typed) {
+  Variant value;
+  if (!TryDecimalValue(typed, value)) throw EConvertError(u"'" + typed + u"' is not a valid number");
+  return value;
 }
 
 namespace {

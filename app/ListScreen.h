@@ -72,6 +72,8 @@ void StepFocusedLookup(std::initializer_list<TDBLookupComboBox*> boxes, Word key
 // A number typed by the user as an exact decimal value: empty text is 0, "," or "." the decimal
 // point. Raises EConvertError for anything else.
 Variant DecimalValue(const String& typed);
+// As DecimalValue, answering false for text that is no number instead of raising.
+bool TryDecimalValue(const String& typed, Variant& value);
 
 using TBoundValues = std::initializer_list<std::pair<const Char*, Variant>>;
 // Runs sql through command, each ":name" of the text bound to its value.

@@ -78,12 +78,23 @@ void TForm10::Button1Click(TObject*) {
     ErrorBox(u"Все поля должны быть заполнены!");
     return;
   }
+  // Pasted text gets past the key filters; it is refused here, before anything is written.
+  const Integer orderby = StrToIntDef(position, 0);
+  if (orderby <= 0) {
+    ErrorBox(u"Номер по порядку должен быть целым положительным числом.");
+    return;
+  }
+  Variant price;
+  if (!TryDecimalValue(Trim(Edit3->GetText()), price)) {
+    ErrorBox(u"Цена должна быть числом.");
+    return;
+  }
   const TBoundValues values = {{u"type", OperationTypeId},
                                {u"state", LookupKey(cb_operation_state)},
-                               {u"price", DecimalValue(Trim(Edit3->GetText()))},
+                               {u"price", price},
                                {u"item", Form33->ProductId},
                                {u"pt", Form33->ProcTechId},
-                               {u"orderby", StrToInt(position)},
+                               {u"orderby", orderby},
                                {u"id", GetTag() == 1 ? 0 : IntField(DataModule6->operation, u"id")}};
   if (GetTag() == 1)
     RunStatement(

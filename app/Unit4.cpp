@@ -105,9 +105,10 @@ void TForm4::Button1Click(TObject*) {
 }
 
 void TForm4::Button2Click(TObject*) {
-  TDataSet* list = DataModule6->proc_tech;
+  TADOQuery* list = DataModule6->proc_tech;
   if (list->IsEmpty()) return;
   const Integer recNo = list->GetRecNo();
+  const String sort = list->GetSort();
   TForm33* editor = Form33;
   editor->ProcTechId = IntField(list, u"id");
   editor->ProductId = IntField(list, u"id_inventory_items");
@@ -133,6 +134,8 @@ void TForm4::Button2Click(TObject*) {
   operations->Close();
   editor->full_price->Close();
   Reopen(list);
+  // The order the user chose stays, so the record number is the process just edited.
+  list->SetSort(sort);
   RestoreRecNo(list, recNo);
 }
 

@@ -176,6 +176,54 @@ TEST_F(ProcessesTest, FilterKeepsTheItemFilterAndTitleClicksToggleTheSort) {
   ClickTitle(u"full_price");
   List()->First();
   EXPECT_EQ(List()->FieldByName(u"full_price")->GetAsFloat(), 72.5);  // 35.5 + 12 + 20 + 5
+
+  // Back from the editor the list keeps its order and stands on the process edited.
+  List()->Next();
+  const Integer edited = List()->FieldByName(u"id")->GetAsInteger();
+  EXPECT_TRUE(WhenModal(
+      Form33, [] {}, [] { Form4->Button2Click(nullptr); }));
+  EXPECT_EQ(List()->GetSort(), u"full_price DESC, s_ii, id ASC");
+  EXPECT_EQ(List()->FieldByName(u"id")->GetAsInteger(), edited);
+}
+
+TEST_F(ProcessesTest, TheOperationDialogRefusesPastedTextThatIsNoNumber) {
+  StartAs("milena");
+  List()->Open();
+  Locate(List(), u"id", u"1");
+  const std::string operations = "select count(*) || '|' || sum(price) from mnf_operation.operation";
+  const std::string before = Scalar(operations);
+  TDialogRecorder boxes(TDialogAnswer::Button(IDOK));
+  const struct {
+    const char16_t* position;
+    const char16_t* price;
+    const char16_t* error;
+  } cases[] = {{kHostile, u"5", u"Номер по порядку должен быть целым положительным числом."},
+               {u"0", u"5", u"Номер по порядку должен быть целым положительным числом."},
+               {u"9", kHostile, u"Цена должна быть числом."},
+               {u"9", u"1,2,3", u"Цена должна быть числом."}};
+  WhenModal(
+      Form33,
+      [&] {
+        for (const auto& c : cases) {
+          SCOPED_TRACE(StringToUtf8(String(c.position) + u" / " + c.price));
+          bool stayed = false;
+          WhenModal(
+              Form10,
+              [&] {
+                Form10->OperationTypeId = 3;
+                Form10->cb_operation_state->SetKeyValue(Variant(1));
+                Form10->Edit1->SetText(c.position);
+                Form10->Edit3->SetText(c.price);
+                Form10->Button1Click(nullptr);
+                stayed = Form10->GetModalResult() == mrNone;
+              },
+              [&] { Form33->Button1Click(nullptr); });
+          EXPECT_TRUE(stayed);
+          EXPECT_EQ(boxes.Last().Text, c.error);
+        }
+      },
+      [&] { Form4->Button2Click(nullptr); });
+  EXPECT_EQ(Scalar(operations), before);
 }
 
 }  // namespace

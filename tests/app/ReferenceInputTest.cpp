@@ -194,4 +194,83 @@ TEST_F(ReferenceInputTest, AReadOnlyLoginSeesTheServersRefusal) {
       "1");
 }
 
+struct RefusalCase {
+  const char* screen;
+  TDataSet* list;
+  const char* table;  // what the screen writes
+  TForm* editor;
+  std::function<void()> edit;  // the list's "Изменить"
+  std::function<void()> save;  // a change and "Записать" (or "Сохранить")
+  TButton* remove;             // the list's "Удалить"
+};
+
+TEST_F(ReferenceInputTest, AReadOnlyLoginSeesTheServersRefusalAndTheListStays) {
+  StartAs("econom");
+  TDataModule6* dm = DataModule6;
+  TDialogRecorder boxes(TDialogAnswer::Button(IDOK));
+  auto change = [](TEdit* box, TButton* save) {
+    return [box, save] {
+      box->SetText(box->GetText() + u" (изм.)");
+      AsUserEvent([save] { save->Click(); });
+    };
+  };
+  const RefusalCase cases[] = {
+      {"departments", dm->department, "cmn_department.department", Form31,
+       [] { Form30->Button2Click(nullptr); }, change(Form31->Edit1, Form31->Button1), Form30->Button3},
+      {"positions", dm->staffpos, "hrms_staffpos.staffpos", Form27, [] { Form26->Button2Click(nullptr); },
+       change(Form27->Edit1, Form27->Button1), Form26->Button3},
+      {"counterparties", dm->jur_person, "cmn_contractor.jur_person", Form14,
+       [] { Form34->Button2Click(nullptr); }, change(Form14->Edit1, Form14->Button5), Form34->Button3},
+      {"operation types", dm->operation_type, "mnf_operation.operation_type", Form9,
+       [] { Form8->Button2Click(nullptr); }, change(Form9->Edit1, Form9->Button1), Form8->Button3},
+      {"personnel", dm->workers, "cmn_contractor.person", Form2, [] { Form5->Button2Click(nullptr); },
+       change(Form2->Edit1, Form2->Button1), Form5->Button3},
+      {"processes", dm->proc_tech, "mnf_proc_tech.proc_tech", Form33, [] { Form4->Button2Click(nullptr); },
+       [&boxes] {
+         Form33->Edit3->SetText(Form33->Edit3->GetText() + u" (изм.)");
+         boxes.AnswerButton(IDYES);
+         AsUserEvent([] { Form33->Button6->Click(); });
+       },
+       Form4->Button3},
+  };
+  for (const RefusalCase& c : cases) {
+    SCOPED_TRACE(c.screen);
+    const std::string rows =
+        std::string("select md5(string_agg(t::text, ',' order by t.id)) from ") + c.table + " t";
+    const std::string before = Scalar(rows);
+    c.list->Open();
+    c.list->Next();
+    const Integer count = c.list->GetRecordCount();
+    const Integer recNo = c.list->GetRecNo();
+    const Integer id = IntField(c.list, u"id");
+
+    // "Записать" raises inside the editor's event; the application shows the server's refusal and the
+    // editor stays open with what was typed.
+    bool stayed = false;
+    const int shown = boxes.Count();
+    EXPECT_TRUE(WhenModal(
+        c.editor,
+        [&] {
+          c.save();
+          stayed = c.editor->IsModal() && c.editor->GetModalResult() == mrNone;
+        },
+        c.edit));
+    EXPECT_TRUE(stayed);
+    ASSERT_GT(boxes.Count(), shown);
+    EXPECT_NE(boxes.Last().Text.find(u"permission denied"), String::npos) << StringToUtf8(boxes.Last().Text);
+
+    // "Удалить" answered Yes: refused, the list keeps its rows and its current row.
+    boxes.AnswerButton(IDYES);
+    const int asked = boxes.Count();
+    AsUserEvent([&] { c.remove->Click(); });
+    ASSERT_EQ(boxes.Count(), asked + 2);  // the question and the refusal
+    EXPECT_NE(boxes.Last().Text.find(u"permission denied"), String::npos) << StringToUtf8(boxes.Last().Text);
+    EXPECT_EQ(c.list->GetRecordCount(), count);
+    EXPECT_EQ(c.list->GetRecNo(), recNo);
+    EXPECT_EQ(IntField(c.list, u"id"), id);
+    EXPECT_EQ(Scalar(rows), before);
+    c.list->Close();
+  }
+}
+
 }  // namespace
