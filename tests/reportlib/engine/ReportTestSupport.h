@@ -11,6 +11,7 @@
 
 #include "platform/data/Fields.h"
 #include "platform/graphics/Metafile.h"
+#include "platform/rtl/FloatFormat.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Utf.h"
 #include "platform/testing/TestSupport.h"
@@ -124,4 +125,111 @@ class ReportTest : public ::testing::Test {
   TTestDataSet* data_ = nullptr;
   TRezavOze* report_ = nullptr;
   int bands_ = 0, controls_ = 0;
+};
+
+// The inventory list as the accounting prints such lists: a title, a page header, a group by
+// nomenclature kind (field nom) with the kind's mass summed in its footer, one line per item
+// (marka, massa), "page X of Y" in the page footer and the grand total in the summary.
+struct TInventoryLayout {
+  TQRGroup* Group = nullptr;
+  TQRBand* Detail = nullptr;
+  TQRBand* GroupFooter = nullptr;
+  TQRBand* PageFooter = nullptr;
+  TQRBand* Summary = nullptr;
+};
+
+inline constexpr TColor kGroupColor = 0xE0E0E0;
+
+class InventoryReportTest : public ReportTest {
+ protected:
+  TInventoryLayout BuildInventory(TDataSet* data) {
+    TInventoryLayout l;
+    report_->SetDataSet(data);
+    Label(Band(rbTitle, 10), u"Номенклатура");
+    TQRBand* header = Band(rbPageHeader, 6);
+    Label(header, u"Марка", 0, 80);
+    Label(header, u"Масса", 100, 40);
+    l.Group = Group(u"nom", 6);
+    l.Group->SetColor(kGroupColor);
+    auto* kind = Control<TQRDBText>(l.Group, 0, 0, 120);
+    kind->SetDataSet(data);
+    kind->SetDataField(u"nom");
+    l.Detail = Band(rbDetail, 5);
+    auto* marka = Control<TQRDBText>(l.Detail, 0, 0, 90);
+    marka->SetDataSet(data);
+    marka->SetDataField(u"marka");
+    auto* massa = Control<TQRDBText>(l.Detail, 100, 0, 40);
+    massa->SetDataSet(data);
+    massa->SetDataField(u"massa");
+    massa->SetMask(u"#0.000");
+    l.GroupFooter = Band(rbGroupFooter, 6);
+    l.Group->SetFooterBand(l.GroupFooter);
+    Label(l.GroupFooter, u"Итого по виду:", 40, 50);
+    auto* sum = Expr(l.GroupFooter, u"SUM(massa)", 100, 40);
+    sum->SetMask(u"#0.000");
+    sum->SetMaster(report_);
+    sum->SetResetAfterPrint(true);
+    l.PageFooter = Band(rbPageFooter, 6);
+    auto* pages = Control<TQRSysData>(l.PageFooter, 150, 0, 40);
+    pages->SetData(qrsPageOfPages);
+    l.Summary = Band(rbSummary, 6);
+    Label(l.Summary, u"Всего:", 40, 50);
+    auto* total = Expr(l.Summary, u"SUM(massa)", 100, 40);
+    total->SetMask(u"#0.000");
+    total->SetMaster(report_);
+    return l;
+  }
+
+ public:
+  struct TRow {
+    std::string nom, marka;
+    double massa;
+  };
+
+ protected:
+  // What the pages say, checked against the rows: every item once and in order, group footers with
+  // their kind's sum, the grand total, a header and "page i of n" on every page.
+  void ExpectInventoryPages(const std::vector<TRow>& rows, const std::vector<std::vector<TPageText>>& pages) {
+    ASSERT_FALSE(pages.empty());
+    std::vector<std::string> markas;
+    std::vector<std::string> footerSums, expectedSums;
+    for (size_t p = 0; p < pages.size(); ++p) {
+      const auto& texts = pages[p];
+      const std::string pageLine =
+          "Страница " + std::to_string(p + 1) + " из " + std::to_string(pages.size());
+      EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [&](const TPageText& t) {
+        return t.Text == pageLine;
+      })) << pageLine;
+      EXPECT_TRUE(
+          std::any_of(texts.begin(), texts.end(), [](const TPageText& t) { return t.Text == "Марка"; }))
+          << "page header on page " << p + 1;
+      for (size_t i = 0; i < texts.size(); ++i) {
+        if (texts[i].Text == "Итого по виду:" && i + 1 < texts.size())
+          footerSums.push_back(texts[i + 1].Text);
+      }
+    }
+    // Detail lines: the marka texts in drawing order (each detail draws marka then massa).
+    std::vector<std::string> expectedMarkas;
+    for (const TRow& r : rows) expectedMarkas.push_back(r.marka);
+    for (const auto& texts : pages)
+      for (const TPageText& t : texts)
+        if (std::find(expectedMarkas.begin(), expectedMarkas.end(), t.Text) != expectedMarkas.end())
+          markas.push_back(t.Text);
+    EXPECT_EQ(markas, expectedMarkas);
+    double sum = 0, total = 0;
+    for (size_t i = 0; i < rows.size(); ++i) {
+      sum += rows[i].massa;
+      total += rows[i].massa;
+      if (i + 1 == rows.size() || rows[i + 1].nom != rows[i].nom) {
+        expectedSums.push_back(U8(FormatFloat(u"#0.000", sum)));
+        sum = 0;
+      }
+    }
+    EXPECT_EQ(footerSums, expectedSums);
+    const auto& last = pages.back();
+    auto it = std::find_if(last.begin(), last.end(), [](const TPageText& t) { return t.Text == "Всего:"; });
+    ASSERT_NE(it, last.end());
+    ASSERT_NE(it + 1, last.end());
+    EXPECT_EQ((it + 1)->Text, U8(FormatFloat(u"#0.000", total)));
+  }
 };
