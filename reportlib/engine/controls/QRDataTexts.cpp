@@ -78,6 +78,8 @@ TField* TQRDBText::CurrentField() {
 }
 
 String TQRDBText::FieldText() {
+  // A closed dataset has let its default fields go: nothing of it is read.
+  if (!dataSet_ || !dataSet_->GetActive()) return String();
   try {
     TField* field = CurrentField();
     if (!field) return String();
