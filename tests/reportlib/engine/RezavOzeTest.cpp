@@ -174,3 +174,22 @@ TEST_F(RequestTest, BeforePrintVetoLeavesNoPagesAndTheReportAvailable) {
   EXPECT_EQ(report_->GetQRPrinter()->GetPageCount(), 0);
   EXPECT_TRUE(report_->GetAvailable());
 }
+
+TEST_F(RequestTest, FiftyThousandRecordsInTheBackgroundAllArrive) {
+  FillInventory(data_, 50000);
+  BuildInventory(data_);
+  NoPreviewWindow();
+  report_->SetCreateInBGThread(true);
+  report_->Preview();
+  report_->WaitForGeneration();
+  EXPECT_FALSE(report_->GetCancelled());
+  const Integer pages = report_->GetQRPrinter()->GetPageCount();
+  EXPECT_GT(pages, 900);
+  std::unique_ptr<TMetafile> last = report_->GetQRPrinter()->GetPage(pages);
+  ASSERT_TRUE(last);
+  const auto texts = PageTexts(last.get());
+  EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const TPageText& t) { return t.Text == "Изделие 50000"; }));
+  EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [&](const TPageText& t) {
+    return t.Text == "Страница " + std::to_string(pages) + " из " + std::to_string(pages);
+  }));
+}
