@@ -188,7 +188,8 @@ TEST_F(RequestTest, FiftyThousandRecordsInTheBackgroundAllArrive) {
   std::unique_ptr<TMetafile> last = report_->GetQRPrinter()->GetPage(pages);
   ASSERT_TRUE(last);
   const auto texts = PageTexts(last.get());
-  EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const TPageText& t) { return t.Text == "Изделие 50000"; }));
+  EXPECT_TRUE(
+      std::any_of(texts.begin(), texts.end(), [](const TPageText& t) { return t.Text == "Изделие 50000"; }));
   EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [&](const TPageText& t) {
     return t.Text == "Страница " + std::to_string(pages) + " из " + std::to_string(pages);
   }));
