@@ -341,8 +341,9 @@ void TQRController::Execute() {
     RunAfterControllers();
     const bool withDataSet = NextRecord(moreData);
     if (moreData && !groupList_.empty() && CheckGroups()) {
-      // The footers of the closing groups print on their group's last record.
-      if (withDataSet) {
+      // The footers of the closing groups print on their group's last record; a forward-only
+      // cursor cannot go back to it, so there they print on the record that opened the next group.
+      if (withDataSet && !dataSet_->IsUniDirectional()) {
         dataSet_->Prior();
         PrintGroupFooters();
         dataSet_->Next();
