@@ -365,7 +365,8 @@ void TQRCustomBand::PrintContents() {
 
 void TQRCustomBand::SetBounds(Integer left, Integer top, Integer width, Integer height) {
   if (GetComponentState().Contains(csLoading)) {
-    if (height != 40) loadedHeight_ = height;
+    // Only the stream's own height counts; the report lays the bands out meanwhile as well.
+    if (height != 40 && !updating_ && !(size_ && size_->GetParentUpdating())) loadedHeight_ = height;
     TQRBasePanel::SetBounds(left, top, width, height);
     return;
   }
@@ -400,9 +401,14 @@ void TQRCustomBand::SetParent(TWinControl* parent) {
 
 void TQRCustomBand::Loaded() {
   TQRBasePanel::Loaded();
+  if (!size_->GetValuesRead()) {
+    // Only the pixel height was stored: the length follows from it.
+    size_->SwitchToPixels();
+    size_->SetLength(loadedHeight_);
+    size_->RestoreUnits();
+  }
   size_->Loaded();
-  if (loadedHeight_ != 40 && GetHeight() == 40)
-    TQRBasePanel::SetBounds(GetLeft(), GetTop(), GetWidth(), loadedHeight_);
+  if (parentReport_) parentReport_->SetBandValues();
 }
 
 void TQRCustomBand::SetZoom(Integer value) {
@@ -410,11 +416,6 @@ void TQRCustomBand::SetZoom(Integer value) {
   if (value == 0) return;
   size_->SetZoom(value);
   size_->SetParentSizes();
-}
-
-void TQRCustomBand::DefineProperties(TFiler* filer) {
-  TQRBasePanel::DefineProperties(filer);
-  size_->DefineProperties(filer);
 }
 
 void TQRCustomBand::Paint() {

@@ -102,7 +102,6 @@ class TQRCustomBand : public TQRBasePanel {
   void SetParent(TWinControl* parent) override;
   void Loaded() override;
   void SetZoom(Integer value) override;
-  void DefineProperties(TFiler* filer) override;
 
   bool updating_ = false;
 

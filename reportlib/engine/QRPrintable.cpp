@@ -162,18 +162,17 @@ void TQRPrintable::SetParent(TWinControl* parent) {
 
 void TQRPrintable::Loaded() {
   TCustomControl::Loaded();
-  size_->Loaded();
   Integer l = GetLeft(), t = GetTop(), w = GetWidth(), h = GetHeight();
   if (l == 0 && loadedLeft_) l = loadedLeft_;
   if (t == 0 && loadedTop_) t = loadedTop_;
   if (w == 0 && loadedWidth_) w = loadedWidth_;
   if (h == 0 && loadedHeight_) h = loadedHeight_;
-  TCustomControl::SetBounds(l, t, w, h);
-}
-
-void TQRPrintable::DefineProperties(TFiler* filer) {
-  TCustomControl::DefineProperties(filer);
-  size_->DefineProperties(filer);
+  if (size_->GetValuesRead()) {
+    size_->Loaded();
+    return;
+  }
+  // Only the pixel bounds were stored: the measures follow from them.
+  SetBounds(l, t, w, h);
 }
 
 void TQRPrintable::Paint() {

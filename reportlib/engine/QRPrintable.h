@@ -94,7 +94,6 @@ class TQRPrintable : public TCustomControl {
   void SetBounds(Integer left, Integer top, Integer width, Integer height) override;
   void SetParent(TWinControl* parent) override;
   void Loaded() override;
-  void DefineProperties(TFiler* filer) override;
 
  protected:
   void Paint() override;

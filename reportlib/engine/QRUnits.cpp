@@ -106,6 +106,7 @@ void TQRUnitBase::ReadValues(TReader* reader) {
     if (i < count_) values_[static_cast<size_t>(i)] = v;
   }
   reader->ReadListEnd();
+  valuesRead_ = true;
 }
 
 void TQRUnitBase::WriteValues(TWriter* writer) {

@@ -51,6 +51,8 @@ class TQRUnitBase : public TPersistent {
   // itself writing, and without parent.
   virtual void SetParentSizes() {}
   virtual void Loaded() { SetParentSizes(); }
+  // Whether a stream gave the measures (older resources give only the control's pixel bounds).
+  bool GetValuesRead() const { return valuesRead_; }
   void DefineProperties(TFiler* filer) override;
 
  protected:
@@ -73,6 +75,7 @@ class TQRUnitBase : public TPersistent {
   Integer zoom_ = 100;
   TCustomRezavOze* parentReport_ = nullptr;
   bool parentUpdating_ = false;
+  bool valuesRead_ = false;
 };
 
 // The report's paper, margins and columns.
