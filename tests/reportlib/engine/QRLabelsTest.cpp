@@ -49,8 +49,9 @@ TEST_F(ReportTest, MemoWrapKeepsEveryCharacterAndEndsForAnyWidth) {
       const Integer pixels = static_cast<Integer>(Round(width * 10 * 96 / 254));
       for (int i = 0; i < lines->GetCount(); ++i) {
         const String line = Trimmed(lines->Strings(i));
-        if (line.size() > 1)
+        if (line.size() > 1) {
           EXPECT_LE(report_->TextWidth(memo->GetFont(), line), pixels) << where << ", line " << U8(line);
+        }
       }
       delete memo;
     }

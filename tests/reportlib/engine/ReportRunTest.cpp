@@ -47,7 +47,9 @@ TEST_F(InventoryReportTest, GroupsSumsHeadersAndPageXOfYOverManyPages) {
   const Integer footerTop = static_cast<Integer>((2970 - 100 - 60) * 96 / 254.0);
   for (size_t p = 0; p < pages.size(); ++p)
     for (const TPageText& t : pages[p])
-      if (t.Text.rfind("Страница", 0) != 0) EXPECT_LE(t.Y + 16, footerTop) << t.Text << " on page " << p + 1;
+      if (t.Text.rfind("Страница", 0) != 0) {
+        EXPECT_LE(t.Y + 16, footerTop) << t.Text << " on page " << p + 1;
+      }
 }
 
 TEST_F(InventoryReportTest, GroupBandBackgroundIsPaintedOnThePage) {

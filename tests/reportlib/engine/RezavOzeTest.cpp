@@ -111,7 +111,9 @@ TEST_F(RequestTest, GenerationErrorsReachTheCaller) {
       EXPECT_EQ(U8(e.Message()), "page two refused");
     }
     EXPECT_TRUE(report_->GetAvailable());
-    if (!background) EXPECT_EQ(report_->GetQRPrinter(), nullptr);
+    if (!background) {
+      EXPECT_EQ(report_->GetQRPrinter(), nullptr);
+    }
   }
 }
 
