@@ -136,6 +136,7 @@ struct TInventoryLayout {
   TQRBand* GroupFooter = nullptr;
   TQRBand* PageFooter = nullptr;
   TQRBand* Summary = nullptr;
+  TQRSysData* PageOfPages = nullptr;
 };
 
 inline constexpr TColor kGroupColor = 0xE0E0E0;
@@ -172,6 +173,7 @@ class InventoryReportTest : public ReportTest {
     l.PageFooter = Band(rbPageFooter, 6);
     auto* pages = Control<TQRSysData>(l.PageFooter, 150, 0, 40);
     pages->SetData(qrsPageOfPages);
+    l.PageOfPages = pages;
     l.Summary = Band(rbSummary, 6);
     Label(l.Summary, u"Всего:", 40, 50);
     auto* total = Expr(l.Summary, u"SUM(massa)", 100, 40);
