@@ -74,3 +74,33 @@ TEST_F(ReportTest, ColumnsFlowAcrossThePageAndThePageHeaderFollowsTheOption) {
   EXPECT_EQ(it->Y, pages[0].front().Y);
   EXPECT_EQ(it->X, static_cast<Integer>(Round((100 + 900 + 100) * 96 / 254.0)));
 }
+
+TEST_F(ReportTest, BandSwitchesZoomAndPreviewSizeFollowTheirRules) {
+  report_->GetBands()->SetHasTitle(true);
+  report_->GetBands()->SetHasTitle(true);
+  TQRCustomBand* title = report_->GetBands()->TitleBand();
+  ASSERT_TRUE(title);
+  EXPECT_EQ(U8(title->GetName()), "TitleBand1");
+  EXPECT_EQ(report_->GetBandList().size(), 1u);
+  report_->GetBands()->SetHasSummary(true);
+  EXPECT_EQ(U8(report_->GetBands()->SummaryBand()->GetName()), "SummaryBand1");
+  report_->GetBands()->SetHasTitle(false);
+  EXPECT_EQ(report_->GetBands()->TitleBand(), nullptr);
+  EXPECT_EQ(report_->GetBandList().size(), 1u);
+  for (Integer zoom : {0, 301}) {
+    report_->SetZoom(zoom);
+    EXPECT_EQ(report_->GetZoom(), 100);
+  }
+  report_->SetPreviewWidth(0);
+  EXPECT_EQ(report_->GetPreviewWidth(), 500);
+  EXPECT_EQ(report_->TextWidth(report_->GetFont(), String()), 1);
+  // An A4 page keeps its length; a custom one takes it.
+  report_->GetPage()->SetLength(100);
+  EXPECT_DOUBLE_EQ(report_->GetPage()->GetLength(), 297);
+  report_->GetPage()->SetPaperSize(TQRPaperSize::Custom);
+  report_->GetPage()->SetLength(100);
+  EXPECT_DOUBLE_EQ(report_->GetPage()->GetLength(), 100);
+  report_->GetPage()->SetOrientation(poLandscape);
+  EXPECT_DOUBLE_EQ(report_->GetPage()->GetWidth(), 100);
+  EXPECT_DOUBLE_EQ(report_->GetPage()->GetLength(), 210);
+}
