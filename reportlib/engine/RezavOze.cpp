@@ -581,11 +581,35 @@ void TCustomRezavOze::Print() {
 void TCustomRezavOze::PrinterSetup() {
   TQRPrintDialog dialog(nullptr);
   if (qrPrinter_) dialog.SetPrinter(qrPrinter_->GetPrinter());
+  const bool finished = qrPrinter_ && qrPrinter_->GetStatus() == mpFinished;
+  dialog.SetMinPage(finished ? 1 : 0);
+  dialog.SetMaxPage(finished ? qrPrinter_->GetPageCount() : 9999);
+  if (finished) {
+    dialog.SetFromPage(1);
+    dialog.SetToPage(qrPrinter_->GetPageCount());
+  }
+  dialog.SetOptions(TPrintDialogOptions{poPageNums, poWarning});
   if (!dialog.Execute()) {
+    // The caller reads the answer here: 1 for a cancelled dialog.
     SetTag(1);
     return;
   }
   printerSettings_->Copies = dialog.GetCopies();
+  if (qrPrinter_) printerSettings_->PrinterIndex = qrPrinter_->GetPrinterIndex();
+  page_->SetOrientation(dialog.GetOrientation() == DMORIENT_LANDSCAPE ? poLandscape : poPortrait);
+  userPrinterSettings_->Assign(printerSettings_.get());
+  userPrinterSettings_->CustomBinCode = dialog.GetOutputBin();
+  userPrinterSettings_->CustomPaperCode = dialog.GetPaperSize();
+  userPrinterSettings_->ExtendedDuplex = dialog.GetDuplexCode();
+  userPrinterSettings_->PrintQuality = dialog.GetPrintQuality();
+  userPrinterSettings_->Collate = dialog.GetCollate();
+  userPrinterSettings_->ColorOption = dialog.GetColorOption();
+  userPrinterSettings_->Duplex = dialog.GetDuplex();
+  const bool range = dialog.GetPrintRange() == prPageNums;
+  printerSettings_->FirstPage = range ? dialog.GetFromPage() : 0;
+  printerSettings_->LastPage = range ? dialog.GetToPage() : 0;
+  userPrinterSettings_->FirstPage = printerSettings_->FirstPage;
+  userPrinterSettings_->LastPage = printerSettings_->LastPage;
   SetTag(0);
 }
 

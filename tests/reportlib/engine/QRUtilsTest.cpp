@@ -1,6 +1,8 @@
 // Small services of the run: the progress window's steps, page info lists for the preview's hit
 // tests, columns and the first page's header.
+#include "platform/controls/Dialogs.h"
 #include "platform/rtl/RtlMath.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "reportlib/engine/QRUtils.h"
 #include "tests/reportlib/engine/ReportTestSupport.h"
 
@@ -103,4 +105,34 @@ TEST_F(ReportTest, BandSwitchesZoomAndPreviewSizeFollowTheirRules) {
   report_->GetPage()->SetOrientation(poLandscape);
   EXPECT_DOUBLE_EQ(report_->GetPage()->GetWidth(), 100);
   EXPECT_DOUBLE_EQ(report_->GetPage()->GetLength(), 210);
+}
+
+TEST_F(ReportTest, PrinterSetupKeepsTheChosenRangeAndACancelChangesNothing) {
+  Field(u"n", ftInteger);
+  for (int i = 0; i < 120; ++i) data_->AddRow({i});
+  data_->Open();
+  report_->SetDataSet(data_);
+  Expr(Band(rbDetail, 5), u"STR(n)");
+  report_->Prepare();
+  TDialogAnswer answer;
+  TDialogRequest asked;
+  auto old = SetDialogHook([&](const TDialogRequest& r) {
+    asked = r;
+    return answer;
+  });
+  auto restore = MakeScopeExit([&] { SetDialogHook(old); });
+  answer.Result = 1;
+  answer.FromPage = 2;
+  answer.ToPage = 3;
+  answer.Copies = 2;
+  report_->PrinterSetup();
+  EXPECT_EQ(asked.MaxPage, report_->GetQRPrinter()->GetPageCount());
+  EXPECT_EQ(report_->GetTag(), 0);
+  EXPECT_EQ(report_->GetPrinterSettings()->FirstPage, 2);
+  EXPECT_EQ(report_->GetPrinterSettings()->LastPage, 3);
+  EXPECT_EQ(report_->GetPrinterSettings()->Copies, 2);
+  answer = TDialogAnswer();
+  report_->PrinterSetup();
+  EXPECT_EQ(report_->GetTag(), 1);
+  EXPECT_EQ(report_->GetPrinterSettings()->FirstPage, 2);
 }
