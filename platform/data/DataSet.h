@@ -101,6 +101,8 @@ class TDataSet : public TComponent {
   virtual void SetRecNo(Integer) {}
   Integer RecNo() const { return GetRecNo(); }
   virtual bool IsSequenced() const { return false; }
+  // A forward-only cursor: it cannot step back to an earlier record.
+  virtual bool IsUniDirectional() const { return false; }
 
   // ---- Bookmarks ----
   // The current record's bookmark; empty when the dataset is closed or empty.

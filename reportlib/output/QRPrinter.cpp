@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "platform/classes/Thread.h"
 #include "platform/controls/Forms.h"
 #include "platform/rtl/RtlMath.h"
 #include "platform/rtl/ScopeGuard.h"
@@ -185,7 +186,8 @@ void TQRPrinter::EndDoc() {
   }
   status_ = mpFinished;
   SetAvailablePages(availablePages_ + 1);
-  if (Application) Application->ProcessMessages();
+  // A document ended on a report's worker thread leaves the main thread's messages to it.
+  if (Application && IsMainThread()) Application->ProcessMessages();
   if (destination_ == qrdMetafile)
     pageList_->Finish();
   else if (AfterPrint)

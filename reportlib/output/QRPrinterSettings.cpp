@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "platform/classes/Thread.h"
 #include "platform/controls/Forms.h"
 #include "platform/rtl/RtlMath.h"
 #include "reportlib/output/QRPrinter.h"
@@ -168,7 +169,8 @@ void TPrinterSettings::SetPrinter(TPrinter* printer) {
 
 void TPrinterSettings::ReadPrinterSettings() {
   try {
-    if (Application) Application->ProcessMessages();
+    // A printer set up on a report's worker thread leaves the main thread's messages to it.
+    if (Application && IsMainThread()) Application->ProcessMessages();
     const Cardinal fields = deviceMode_.Fields;
     printer_->GetPrinter(device_, driver_, port_, deviceMode_.Mode);
     deviceMode_.Fields = fields;

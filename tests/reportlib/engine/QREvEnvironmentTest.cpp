@@ -7,13 +7,13 @@
 #include <thread>
 
 #include "ExprTestSupport.h"
-#include "tests/platform/data/conformance/TestDataSet.h"
 #include "platform/classes/Lists.h"
 #include "platform/classes/Streaming.h"
 #include "platform/classes/Streams.h"
 #include "platform/rtl/Variant.h"
 #include "reportlib/engine/QREvElements.h"
 #include "reportlib/engine/QREvEnvironment.h"
+#include "tests/platform/data/conformance/TestDataSet.h"
 
 namespace {
 

@@ -6,13 +6,13 @@
 #include <memory>
 
 #include "ExprTestSupport.h"
-#include "tests/platform/data/conformance/TestDataSet.h"
 #include "platform/classes/Lists.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Variant.h"
 #include "reportlib/engine/QREvElements.h"
 #include "reportlib/engine/QREvEnvironment.h"
+#include "tests/platform/data/conformance/TestDataSet.h"
 
 namespace {
 

@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "ExprTestSupport.h"
-#include "tests/platform/data/conformance/TestDataSet.h"
 #include "platform/classes/Lists.h"
 #include "platform/classes/StringList.h"
 #include "platform/rtl/DateFormat.h"
@@ -14,6 +13,7 @@
 #include "reportlib/engine/QREvElements.h"
 #include "reportlib/engine/QRExtraFunctions.h"
 #include "reportlib/engine/QRFunctionLibrary.h"
+#include "tests/platform/data/conformance/TestDataSet.h"
 
 namespace {
 
