@@ -91,6 +91,10 @@ void InTransaction(TADOConnection* connection, F&& work) {
 }
 // Runs an INSERT ... RETURNING id on connection and answers the new row's id.
 Integer InsertReturningId(TADOConnection* connection, const String& sql, TBoundValues values);
+// The first column of the first row that sql gives on connection; Null when it gives no row.
+Variant QueryValue(TADOConnection* connection, const String& sql, TBoundValues values);
+// Closes query, binds each ":name" of its text to its value and opens it again.
+void OpenWith(TADOQuery* query, TBoundValues values);
 
 // What a picker list hands the screen that opened it: the chosen row's id and its caption, trimmed.
 // The opening screens live in libraries above this one, so each registers its handler under its form
