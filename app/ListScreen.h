@@ -9,6 +9,7 @@
 
 #include "platform/ado/ADODB.h"
 #include "platform/classes/Component.h"
+#include "platform/rtl/Exception.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Types.h"
 
@@ -83,7 +84,13 @@ void InTransaction(TADOConnection* connection, F&& work) {
   connection->BeginTrans();
   bool committed = false;
   auto rollback = MakeScopeExit([&] {
-    if (!committed) connection->RollbackTrans();
+    if (committed) return;
+    // On a lost connection the server has dropped the transaction already; the rollback's own
+    // failure must not replace the error that stopped work.
+    try {
+      connection->RollbackTrans();
+    } catch (const Exception&) {
+    }
   });
   work();
   connection->CommitTrans();

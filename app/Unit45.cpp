@@ -224,8 +224,7 @@ void TForm45::AcceptCurrentRow() {
     ErrorBox(u"Не заведен расход ТМЦ!");
     return;
   }
-  smena_accept_row->GetParameters()->ParamByName(u"id")->SetValue(id);
-  smena_accept_row->Execute();
+  RunStatement(smena_accept_row, u"select accounts_dep.smena__accept_row_hwo(:id)", {{u"id", id}});
 }
 
 void TForm45::Button5Click(TObject*) {
@@ -372,6 +371,6 @@ void TForm45::N10Click(TObject*) {
 }
 
 void RewriteShiftHours(int worker, int shift, TDateTime day) {
-  RunStatement(DataModule6->H_Tabel_ins, u"select accounts_dep.set_shift_hours(:w, :s, :day)",
+  RunStatement(DataModule6->H_Tabel_ins, u"select accounts_dep.set_shift_hours(:w, :s, cast(:day as date))",
                {{u"w", worker}, {u"s", shift}, {u"day", Variant::FromDate(DateOf(day))}});
 }
