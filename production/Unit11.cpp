@@ -274,6 +274,10 @@ void TForm11::ShowForViewing(TDataSet* row) {
 }
 
 void TForm11::FormActivate(TObject*) {
+  // Once per showing: coming back from the personnel list activates the dialog again, and must not
+  // forget the worker just picked.
+  if (activated_) return;
+  activated_ = true;
   if (GetTag() != 2) {
     PersonId = 0;
     ItemId = 0;
@@ -283,6 +287,7 @@ void TForm11::FormActivate(TObject*) {
 }
 
 void TForm11::FormClose(TObject*, TCloseAction&) {
+  activated_ = false;
   GroupBox1->SetEnabled(true);
   Button1->SetEnabled(true);
   fio_smena_gds->Close();

@@ -122,6 +122,7 @@ class TForm11 : public TForm {
   void SaveNew(double quantity);
   void SaveExisting();
   void EnterBrigadePhase();
+  bool activated_ = false;
 };
 
 extern TForm11* Form11;

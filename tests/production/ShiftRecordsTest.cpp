@@ -10,6 +10,7 @@
 
 #include "app/ListScreen.h"
 #include "app/Unit45.h"
+#include "app/Unit5.h"
 #include "app/Unit6.h"
 #include "platform/controls/ComCtrls.h"
 #include "platform/controls/Messages.h"
@@ -73,8 +74,16 @@ class ShiftRecordsTest : public ScreenTest {
           Form11->LCB_id_docCloseUp(nullptr);
           SetLookupKey(Form11->LCB_id_doc_item, kLine);
           Form11->LCB_id_doc_itemCloseUp(nullptr);
-          Form11->Edit1->SetText(u"работник");
-          Form11->WorkerId = worker;
+          // The worker is picked in the personnel list; coming back keeps the pick.
+          WhenModal(
+              Form5,
+              [&] {
+                Locate(DataModule6->workers, u"id", IntToStr(worker));
+                Form5->Button2Click(nullptr);
+              },
+              [] { Form11->Button3Click(nullptr); });
+          Form11->FormActivate(nullptr);
+          EXPECT_EQ(Form11->WorkerId, worker);
           Form11->Edit3->SetText(quantity);
           Form11->Edit6->SetText(IntToStr(hours));
           Form11->Button1Click(nullptr);
