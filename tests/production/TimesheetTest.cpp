@@ -15,6 +15,7 @@
 #include "platform/rtl/Utf.h"
 #include "production/Unit19.h"
 #include "production/Unit78.h"
+#include "production/Unit79.h"
 #include "tests/app/ScreenFixture.h"
 
 namespace {
@@ -136,6 +137,21 @@ TEST_F(TimesheetTest, TheMonthGridsShowWhatTheRecordsAndHourlyWorkGive) {
            "where p.id "
            "in (select w_id from accounts_dep.h_tabel where month=12 and year=2026)) x"},
   };
+  // The maintenance grid without the day and night split: one row per worker, all his hours.
+  Form79->ComboBox1->SetItemIndex(11);
+  Form79->q_year->Open();
+  Form79->cb_year->SetKeyValue(Variant(2026));
+  Form79->ComboBox1Change(nullptr);
+  std::string maintenance;
+  for (TDataSet* grid = Form79->H_Tabel; !grid->GetEof(); grid->Next())
+    maintenance += StringToUtf8(grid->FieldByName(u"id")->GetAsString() + u":" +
+                                grid->FieldByName(u"i_time")->GetAsString() + u" ");
+  EXPECT_EQ(maintenance,
+            Scalar("select string_agg(id_p || ':' || sum, ' ' order by fio) || ' ' from (select f.id_p, "
+                   "p.fio, sum(cnt) from accounts_dep.fatigue f join accounts_dep.person p on "
+                   "p.id=f.id_p where id_o=7777 and d_date>='2026-12-01' and d_date<'2027-01-01' "
+                   "group by f.id_p, p.fio) t"));
+
   for (const TKind& k : kinds) {
     std::string shown;
     String total;
