@@ -150,14 +150,24 @@ void RunStatement(TADOCommand* command, const String& sql, TBoundValues values) 
 }
 
 Integer InsertReturningId(TADOConnection* connection, const String& sql, TBoundValues values) {
-  std::unique_ptr<TADOQuery> insert(new TADOQuery(nullptr));
-  insert->SetConnection(connection);
-  insert->GetSQL()->SetText(sql);
-  BindValues(insert->GetParameters(), values);
-  insert->Open();
-  const Integer id = insert->GetFields()->GetField(0)->GetAsInteger();
-  insert->Close();
-  return id;
+  return QueryValue(connection, sql, values).AsInteger();
+}
+
+Variant QueryValue(TADOConnection* connection, const String& sql, TBoundValues values) {
+  std::unique_ptr<TADOQuery> query(new TADOQuery(nullptr));
+  query->SetConnection(connection);
+  query->GetSQL()->SetText(sql);
+  BindValues(query->GetParameters(), values);
+  query->Open();
+  const Variant value = query->IsEmpty() ? Variant::Null() : query->GetFields()->GetField(0)->GetValue();
+  query->Close();
+  return value;
+}
+
+void OpenWith(TADOQuery* query, TBoundValues values) {
+  query->Close();
+  BindValues(query->GetParameters(), values);
+  query->Open();
 }
 
 namespace {

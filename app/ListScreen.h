@@ -9,6 +9,7 @@
 
 #include "platform/ado/ADODB.h"
 #include "platform/classes/Component.h"
+#include "platform/rtl/Exception.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Types.h"
 
@@ -85,7 +86,13 @@ void InTransaction(TADOConnection* connection, F&& work) {
   connection->BeginTrans();
   bool committed = false;
   auto rollback = MakeScopeExit([&] {
-    if (!committed) connection->RollbackTrans();
+    if (committed) return;
+    // On a lost connection the server has dropped the transaction already; the rollback's own
+    // failure must not replace the error that stopped work.
+    try {
+      connection->RollbackTrans();
+    } catch (const Exception&) {
+    }
   });
   work();
   connection->CommitTrans();
@@ -93,6 +100,10 @@ void InTransaction(TADOConnection* connection, F&& work) {
 }
 // Runs an INSERT ... RETURNING id on connection and answers the new row's id.
 Integer InsertReturningId(TADOConnection* connection, const String& sql, TBoundValues values);
+// The first column of the first row that sql gives on connection; Null when it gives no row.
+Variant QueryValue(TADOConnection* connection, const String& sql, TBoundValues values);
+// Closes query, binds each ":name" of its text to its value and opens it again.
+void OpenWith(TADOQuery* query, TBoundValues values);
 
 // What a picker list hands the screen that opened it: the chosen row's id and its caption, trimmed.
 // The opening screens live in libraries above this one, so each registers its handler under its form

@@ -3,6 +3,7 @@
 
 #include "app/FormSetUp.h"
 #include "app/ListScreen.h"
+#include "app/Unit45.h"
 #include "app/Unit6.h"
 #include "platform/controls/ComCtrls.h"
 #include "platform/controls/StdCtrls.h"
@@ -44,6 +45,10 @@ void TForm76::FormCreate(TObject*) {
   BindComponent(this, u"CBox1", CBox1);
   fatigue->SetConnection(DataModule6->ADO_DB);
   AccountingFormSetUp(this, 76);
+  JournalScreens().HourlyWork = [](TDateTime day) {
+    Form76->DTPcker1->SetDateTime(day);
+    Form76->ShowModal();
+  };
 }
 
 void TForm76::ReopenDay() {

@@ -183,3 +183,38 @@ update accounts_dep.h_tabel set d10=8 where w_id=9 and smena=1 and month=3 and y
 
 -- TDataModule6 DelSmena: the worker's row dropped when no hours remain
 delete from accounts_dep.h_tabel where w_id=9 and smena=1 and month=3 and year=2024
+
+-- TForm11 Button1Click: a new shift record, its id returned by the insert
+insert into accounts_dep.SMENA(w_id, i_id, o_id, cena, kol_vo, brak, data, smena, color, time, vvod,ok, prize, id_doc, id_doc_item, f_gds_qty_use, id_gds_use, id_cons_use) values(9, 15, 10012, 2.5, 1.5, 0, '2024-03-05', 1, 0, 8, now(), 'no', 0, 3, 6, 0, 1, 0) returning id
+
+-- TForm11 Button1Click: steps left on a line after its count (step 6) [rows]
+select count(*) from mnf_proc_tech.tp_operation where app_spec_id=5 and cnt>done
+
+-- TForm11 Button1Click: the paint of the chosen line [rows]
+select id_ral from mnf_app.app_spec where id=5
+
+-- TForm11 SaveExisting: an edited record with its worker, hours, defects and date
+update accounts_dep.SMENA set w_id=8, time=6, brak=1, data='2024-03-05', vvod=now() where id=1001
+
+-- TForm45 RewriteShiftHours: the worker's cell of a shift and day from the records [rows]
+select accounts_dep.set_shift_hours(9, 1, cast('2024-03-05' as date))
+
+-- TForm45 Button3Click: the line's counter taken back by the record's own quantity
+UPDATE mnf_app.app_spec SET done=done-s.kol_vo FROM accounts_dep.smena s WHERE s.id=1001 and app_spec.id=s.id_doc_item
+
+-- TForm45 Button3Click: the route step's counter taken back by the record's own quantity
+UPDATE mnf_proc_tech.tp_operation SET done=done-s.kol_vo FROM accounts_dep.smena s WHERE s.id=1001 and tp_operation.app_spec_id=s.id_doc_item and tp_operation.operation_id=s.o_id
+
+-- TForm11 v_mnf_requisition: product and need of record 1001 from its own line, whatever its stage [rows]
+select as1.id_app_doc, as1.id as id_app_spec, (as1.cnt-as1.done) as cnt_done, as1.cnt as sum_all, done, id_ii, ii.marka as ii_s_caption, m.s_identification as msm_s_caption,
+format('%s - %s %s'::text, ii.marka, (s.kol_vo)::text, m.s_identification) as s_full_caption, as1.cnt-as1.done+s.kol_vo as f_qty_need
+from app_doc ad, app_spec as1, inventory_items ii, cmn_msm.msm m, accounts_dep.smena s
+where id_ii = ii.id and m.id = ii.id_msm and ad.id=as1.id_app_doc and ii.id=s.i_id and as1.id = s.id_doc_item and s.id = 1001
+
+-- TDataModule6 Smena1: the day's shift-1 records, lines without a paint item included [rows]
+select smena.id, smena.data, smena.smena, smena.i_id, smena.o_id, smena.w_id, smena.cena,person.s_caption fio, ii1.marka, ot.s_caption vid_oper, (SELECT (CASE id_state WHEN 0 THEN 'Готовая продукция' ELSE 'Заготовки' END)) as nmn, o.id, smena.kol_vo, smena.brak,
+round((kol_vo::numeric-brak::numeric)*smena.cena::numeric, 2) as summa, smena.prize,time, smena.ok, date(vvod) as vvod, smena.id_doc, smena.id_doc_item, smena.f_gds_qty_use, smena.id_gds_use, smena.id_cons_use, ii.marka as s_caption_color
+from accounts_dep.smena join cmn_contractor.person person on smena.w_id= person.id join cmn_inventory_items.inventory_items ii1 on smena.i_id=ii1.id
+join mnf_operation.operation o on smena.o_id=o.id join mnf_operation.operation_type ot on o.id_type=ot.id
+left join mnf_app.app_spec as2 on as2.id=smena.id_doc_item and as2.id_ii = ii1.id left join cmn_inventory_items.inventory_items ii on ii.id = as2.id_ral
+where smena.smena=1 and smena.data=current_date and ok!='ta' order by  ii1.marka, fio,ot.s_caption, o.id

@@ -1,0 +1,321 @@
+// Shift records through the journal and the record dialog: the save's counters, id and timesheet cell,
+// editing (worker moved, the record shown rather than the list's current row), deletion keeping the
+// month row, the journal listing lines without paint, acceptance, the materials dialog's caps, a
+// connection lost in the middle of a save, and a month rebuilt to what the day-by-day work wrote.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <tuple>
+
+#include "app/ListScreen.h"
+#include "app/Unit45.h"
+#include "app/Unit5.h"
+#include "app/Unit6.h"
+#include "platform/controls/ComCtrls.h"
+#include "platform/controls/Messages.h"
+#include "platform/controls/StdCtrls.h"
+#include "platform/dbctrls/DBCtrls.h"
+#include "platform/rtl/DateUtils.h"
+#include "platform/rtl/Strings.h"
+#include "platform/rtl/Utf.h"
+#include "production/Unit11.h"
+#include "production/Unit19.h"
+#include "production/Unit24.h"
+#include "tests/app/ScreenFixture.h"
+
+namespace {
+
+// Demo data: line 6 of product 15 needs 46 more pieces on its last route step (operation 10012).
+constexpr int kProduct = 15;
+constexpr int kLine = 6;
+
+class ShiftRecordsTest : public ScreenTest {
+ protected:
+  // Runs inside while form is modal; what it raises fails the test instead of leaving the form open.
+  void InDialog(TForm* form, const std::function<void()>& inside, const std::function<void()>& opener) {
+    WhenModal(
+        form,
+        [&] {
+          try {
+            inside();
+          } catch (const Exception& e) {
+            ADD_FAILURE() << StringToUtf8(e.Message());
+          }
+        },
+        opener);
+  }
+
+  const TDateTime day_ = EncodeDate(2026, 12, 14);
+
+  // Connected as login, with the journal's lists leaving out the state "ta" as the login sets them.
+  void Start(const std::string& login) {
+    StartAs(login);
+    for (TADOQuery* q : {DataModule6->Smena1, DataModule6->Smena2, DataModule6->Smena3, DataModule6->Smena4})
+      q->GetParameters()->ParamByName(u"OK")->SetValue(String(u"ta"));
+  }
+  void OpenJournal(TDateTime day, int shift) {
+    Form45->DateT->SetDateTime(day);
+    Form45->DateTChange(nullptr);
+    TRadioButton* buttons[] = {Form45->RadioButton1, Form45->RadioButton2, Form45->RadioButton3,
+                               Form45->RadioButton4};
+    buttons[shift - 1]->SetChecked(true);
+    Form45->CurrentShift = shift;
+    Form45->SelectShiftQuery();
+  }
+  // "Добавить" of the journal: the line, the worker, quantity and hours, "Запись", "Выход".
+  int Add(int worker, const String& quantity, int hours, TDateTime day, int shift = 1) {
+    OpenJournal(day, shift);
+    int id = 0;
+    InDialog(
+        Form11,
+        [&] {
+          SetLookupKey(Form11->LCB_id_doc, kProduct);
+          Form11->LCB_id_docCloseUp(nullptr);
+          SetLookupKey(Form11->LCB_id_doc_item, kLine);
+          Form11->LCB_id_doc_itemCloseUp(nullptr);
+          // The worker is picked in the personnel list; coming back keeps the pick.
+          WhenModal(
+              Form5,
+              [&] {
+                Locate(DataModule6->workers, u"id", IntToStr(worker));
+                Form5->Button2Click(nullptr);
+              },
+              [] { Form11->Button3Click(nullptr); });
+          Form11->FormActivate(nullptr);
+          EXPECT_EQ(Form11->WorkerId, worker);
+          Form11->Edit3->SetText(quantity);
+          Form11->Edit6->SetText(IntToStr(hours));
+          Form11->Button1Click(nullptr);
+          id = Form11->ShiftRecordId;
+          Form11->Button2Click(nullptr);
+        },
+        [] { Form45->Button1Click(nullptr); });
+    return id;
+  }
+  // "Изменить" of the journal on record id: a new worker and hours.
+  void Edit(int id, TDateTime day, int shift, int worker, int hours) {
+    OpenJournal(day, shift);
+    Locate(Form45->ShiftQuery, u"id", IntToStr(id));
+    InDialog(
+        Form11,
+        [&] {
+          Form11->WorkerId = worker;
+          Form11->Edit6->SetText(IntToStr(hours));
+          // The list moves on meanwhile (another row, a reopen): the record shown is the one saved.
+          Form45->ShiftQuery->First();
+          Form11->Button1Click(nullptr);
+        },
+        [] { Form45->Button2Click(nullptr); });
+  }
+  void Delete(int id, TDateTime day, int shift) {
+    OpenJournal(day, shift);
+    Locate(Form45->ShiftQuery, u"id", IntToStr(id));
+    TDialogRecorder boxes(TDialogAnswer::Button(IDYES));
+    Form45->Button3Click(nullptr);
+  }
+  std::string Cell(int worker, int shift, int dayOfMonth) {
+    return Scalar("select coalesce(string_agg(d" + std::to_string(dayOfMonth) +
+                  "::text, ','), 'none') from accounts_dep.h_tabel where w_id=" + std::to_string(worker) +
+                  " and smena=" + std::to_string(shift) + " and month=12 and year=2026 and i_type=0");
+  }
+  // The timesheet's non-zero cells of December 2026: worker, shift, day, hours.
+  std::string Timesheet(const std::string& source) {
+    return Scalar(
+        "select coalesce(string_agg(format('%s/%s/%s=%s', w, s, d, h), ' ' order by w, s, d), '') from (" +
+        source + ") t where h <> 0");
+  }
+  std::string StoredTimesheet() {
+    return Timesheet(
+        "select w_id w, smena s, d, sum((to_jsonb(h) ->> ('d' || d))::int) h from accounts_dep.h_tabel h, "
+        "generate_series(1, 31) d where month=12 and year=2026 and i_type=0 group by w_id, smena, d");
+  }
+  std::string RecordsTimesheet() {
+    return Timesheet(
+        "select w_id w, smena s, extract(day from data)::int d, sum(time) h from accounts_dep.smena where "
+        "data >= '2026-12-01' and data < '2027-01-01' group by w_id, smena, data");
+  }
+};
+
+TEST_F(ShiftRecordsTest, SaveEditAndDeleteKeepTheLineAndTheTimesheet) {
+  Start("milena");
+  // Another client inserts a record at the same moment: the dialog still takes its own id.
+  Sql("create function public.kiv_other() returns trigger language plpgsql as $$ begin "
+      "insert into accounts_dep.smena(data, smena, w_id, i_id, o_id, time) values (new.data, 3, 12, "
+      "new.i_id, "
+      "new.o_id, 1); return new; end $$; create trigger kiv_other after insert on accounts_dep.smena for "
+      "each row "
+      "when (new.w_id = 10) execute function public.kiv_other()");
+  const int first = Add(10, u"2,5", 6, day_);
+  Sql("drop trigger kiv_other on accounts_dep.smena");
+  EXPECT_EQ(Scalar("select id from accounts_dep.smena where w_id=10 and data='2026-12-14'"),
+            std::to_string(first));
+  EXPECT_EQ(Scalar("select done from mnf_app.app_spec where id=6"), "56.500000");
+  EXPECT_EQ(Scalar("select done from mnf_proc_tech.tp_operation where app_spec_id=6 and operation_id=10012"),
+            "56.500000");
+  EXPECT_EQ(Scalar("select kol_vo || ' ' || cena || ' ' || ok from accounts_dep.smena where id=" +
+                   std::to_string(first)),
+            "2.500000 " + Scalar("select price from mnf_operation.operation where id=10012") + " no");
+  EXPECT_EQ(Cell(10, 1, 14), "6");
+  const int second = Add(10, u"1", 4, day_);
+  EXPECT_EQ(Cell(10, 1, 14), "10");
+
+  // A line whose paint is not an item (no paint) is still listed.
+  Sql("update mnf_app.app_spec set id_ral = 999999 where id = 6");
+  OpenJournal(day_, 1);
+  Locate(Form45->ShiftQuery, u"id", IntToStr(second));
+  EXPECT_EQ(Form45->ShiftQuery->GetRecordCount(), 2);
+
+  // The first record moves to worker 11: worker 10's cell keeps only the second record's hours.
+  Edit(first, day_, 1, 11, 5);
+  EXPECT_EQ(Scalar("select w_id || ' ' || time from accounts_dep.smena where id=" + std::to_string(first)),
+            "11 5");
+  EXPECT_EQ(Scalar("select w_id || ' ' || time from accounts_dep.smena where id=" + std::to_string(second)),
+            "10 4");
+  EXPECT_EQ(Cell(10, 1, 14), "4");
+  EXPECT_EQ(Cell(11, 1, 14), "5");
+
+  // Deleting: No changes nothing; Yes takes the counters back, and the day's last record leaves the
+  // month row with its other days.
+  Sql("update accounts_dep.h_tabel set d1 = 3 where w_id = 10 and smena = 1 and month = 12 and year = 2026");
+  OpenJournal(day_, 1);
+  Locate(Form45->ShiftQuery, u"id", IntToStr(second));
+  {
+    TDialogRecorder boxes(TDialogAnswer::Button(IDNO));
+    Form45->Button3Click(nullptr);
+    EXPECT_EQ(boxes.Last().Text, u"Будут удалены все работы по данной номенклатуре!!!");
+    EXPECT_EQ(boxes.Last().Caption, u"Удаление");
+  }
+  EXPECT_EQ(Scalar("select count(*) from accounts_dep.smena where id=" + std::to_string(second)), "1");
+  Delete(second, day_, 1);
+  EXPECT_EQ(Scalar("select count(*) from accounts_dep.smena where id=" + std::to_string(second)), "0");
+  EXPECT_EQ(Scalar("select done from mnf_app.app_spec where id=6"), "56.500000");
+  EXPECT_EQ(Cell(10, 1, 14), "0");
+  EXPECT_EQ(Cell(10, 1, 1), "3");
+}
+
+TEST_F(ShiftRecordsTest, AcceptanceNeedsMaterialsAndTheMaterialsDialogCapsItsQuantity) {
+  Start("milena");
+  const int id = Add(10, u"10", 8, day_);
+  OpenJournal(day_, 1);
+  Locate(Form45->ShiftQuery, u"id", IntToStr(id));
+  TDialogRecorder boxes(TDialogAnswer::Button(IDOK));
+  Form45->Button5Click(nullptr);
+  EXPECT_EQ(boxes.Last().Text, u"Не заведен расход ТМЦ!");
+  EXPECT_EQ(Scalar("select ok from accounts_dep.smena where id=" + std::to_string(id)), "no");
+
+  // Material 1: 0.35 per piece, so a norm of 3.5 for the 10 pieces; 50 free in stock.
+  auto consume = [&](const String& typed) {
+    Form24->ShiftRecordId = id;
+    Form24->ItemId = kProduct;
+    Form24->RecordQuantity = u"10";
+    OpenWith(Form24->v_cmn_gds_in, {{u"id_smena", id}});
+    SetLookupKey(Form24->LCB_id_gds_use, 1);
+    Form24->LCB_id_gds_useCloseUp(nullptr);
+    Form24->Edit7->SetText(typed);
+    Form24->Button1Click(nullptr);
+    return Scalar(
+        "select coalesce(string_agg(f_qty_use::numeric(10,3)::text, ',' order by id), '') from "
+        "accounts_dep.smena_gds_use where id_smena=" +
+        std::to_string(id));
+  };
+  const String overNorm = u"Расход ТМЦ не может быть больше партии! Расходовать весь остаток по партии?";
+  const String overStock =
+      u"Расход ТМЦ не может быть больше остатка по партии! Расходовать весь остаток по партии?";
+  EXPECT_EQ(consume(u"2"), "2.000");
+  boxes.AnswerButton(IDYES);
+  EXPECT_EQ(consume(u"3"), "2.000,1.500");
+  EXPECT_EQ(boxes.Last().Text, overNorm);
+  // The norm is used up: the cap is 0, never below, and nothing is written.
+  Sql("insert into accounts_dep.smena_gds_use(id_smena, id_gds_use, f_qty_use) values (" +
+      std::to_string(id) + ", 1, 2)");
+  boxes.AnswerButton(IDYES);
+  EXPECT_EQ(consume(u"1"), "2.000,1.500,2.000");
+  EXPECT_EQ(boxes.Last().Text, u"Расход ТМЦ не может быть 0!");
+  Sql("delete from accounts_dep.smena_gds_use where id_smena=" + std::to_string(id) +
+      "; update stk_stocks.stock set count = 1 where id_ii = 1 and id_stock = 4");
+  boxes.AnswerButton(IDYES);
+  EXPECT_EQ(consume(u"2"), "1.000");
+  EXPECT_EQ(boxes.Last().Text, overStock);
+
+  Form45->Button5Click(nullptr);
+  EXPECT_EQ(Scalar("select ok from accounts_dep.smena where id=" + std::to_string(id)), "ok");
+}
+
+TEST_F(ShiftRecordsTest, AConnectionLostInTheMiddleOfASaveLeavesTheDatabaseAsItWas) {
+  Start("milena");
+  // The server session ends while the timesheet cell is written, after the counters and the record.
+  Sql("create function public.kiv_kill() returns trigger language plpgsql as $$ begin "
+      "if new.w_id = 11 then perform pg_terminate_backend(pg_backend_pid()); end if; return new; end $$; "
+      "create trigger kiv_kill before insert or update on accounts_dep.h_tabel for each row execute function "
+      "public.kiv_kill()");
+  const std::string state =
+      "select (select done from mnf_app.app_spec where id=6) || ' ' || (select done from "
+      "mnf_proc_tech.tp_operation where app_spec_id=6 and operation_id=10012) || ' ' || (select count(*) "
+      "from "
+      "accounts_dep.smena) || ' ' || (select count(*) from accounts_dep.h_tabel) || ' ' || (select "
+      "string_agg(count || '/' || reserve, ',' order by id) from stk_stocks.stock)";
+  const std::string before = Scalar(state);
+  bool raised = false;
+  OpenJournal(day_, 1);
+  WhenModal(
+      Form11,
+      [&] {
+        SetLookupKey(Form11->LCB_id_doc, kProduct);
+        Form11->LCB_id_docCloseUp(nullptr);
+        SetLookupKey(Form11->LCB_id_doc_item, kLine);
+        Form11->LCB_id_doc_itemCloseUp(nullptr);
+        Form11->Edit1->SetText(u"работник");
+        Form11->WorkerId = 11;
+        Form11->Edit3->SetText(u"3");
+        Form11->Edit6->SetText(u"8");
+        try {
+          Form11->Button1Click(nullptr);
+        } catch (const Exception&) {
+          raised = true;
+        }
+        EXPECT_EQ(Form11->ShiftRecordId, 0);
+      },
+      [] { Form45->Button1Click(nullptr); });
+  EXPECT_TRUE(raised);
+  EXPECT_EQ(Scalar(state), before);
+}
+
+TEST_F(ShiftRecordsTest, ARebuiltMonthIsWhatTheDayByDayWorkWrote) {
+  Start("milena");
+  RebuildMonthTimesheet(12, 2026);
+  ASSERT_EQ(StoredTimesheet(), RecordsTimesheet());
+  struct TRecord {
+    int id, worker, shift;
+    TDateTime day;
+  };
+  std::vector<TRecord> records;
+  std::mt19937 random(20261214);
+  auto pick = [&](int from, int to) { return std::uniform_int_distribution<int>(from, to)(random); };
+  for (int step = 0; step < 24; ++step) {
+    const int what = records.empty() ? 0 : pick(0, 2);
+    if (what == 0) {
+      const int worker = pick(7, 11), shift = pick(1, 4);
+      const TDateTime day = EncodeDate(2026, 12, pick(12, 16));
+      records.push_back({Add(worker, u"0,5", pick(1, 9), day, shift), worker, shift, day});
+    } else {
+      const size_t i = pick(0, static_cast<int>(records.size()) - 1);
+      if (what == 1) {
+        records[i].worker = pick(7, 11);
+        Edit(records[i].id, records[i].day, records[i].shift, records[i].worker, pick(0, 9));
+      } else {
+        Delete(records[i].id, records[i].day, records[i].shift);
+        records.erase(records.begin() + i);
+      }
+    }
+    ASSERT_EQ(StoredTimesheet(), RecordsTimesheet()) << "after step " << step;
+  }
+  const std::string dayByDay = StoredTimesheet();
+  RebuildMonthTimesheet(12, 2026);
+  EXPECT_EQ(StoredTimesheet(), dayByDay);
+  // The line counts exactly the pieces of the records left.
+  EXPECT_EQ(Scalar("select done from mnf_app.app_spec where id=6"),
+            Scalar("select (54 + 0.5 * " + std::to_string(records.size()) + ")::numeric(28,6)"));
+}
+
+}  // namespace
