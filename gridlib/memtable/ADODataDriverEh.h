@@ -40,6 +40,10 @@ class TADODataDriverEh : public TCustomSQLDataDriverEh, public IConnectionProvid
   IConnectionProviderEh* GetConnectionProvider() override { return FADOConnection ? this : nullptr; }
 
   // ---- IConnectionProviderEh ----
+  // The provider's calls take the driver and the command; the driver's own keep their shorter forms.
+  using TCustomSQLDataDriverEh::ExecuteCommand;
+  using TCustomSQLDataDriverEh::GetBackUpdatedValues;
+  using TCustomSQLDataDriverEh::UpdateRecord;
   Integer ExecuteCommand(TCustomSQLDataDriverEh* driver, TCustomSQLCommandEh* command, TDataSet*& cursor,
                          bool& freeOnEof, bool& processed) override;
   Integer UpdateRecord(TCustomSQLDataDriverEh*, TMemTableDataEh*, TMemoryRecordEh*,

@@ -1166,7 +1166,8 @@ void TRecordsListEh::ReadData(TReader* reader) {
     }
     reader->ReadListEnd();
     FetchRecord(rec.get());
-    rec.release();
+    // The records list owns the record from here on.
+    static_cast<void>(rec.release());
   }
   reader->ReadListEnd();
 }

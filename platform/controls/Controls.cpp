@@ -775,7 +775,7 @@ String TControl::GetText() const {
   Integer len = static_cast<Integer>(self->Perform(WM_GETTEXTLENGTH));
   if (len <= 0) return String();
   String buffer(static_cast<size_t>(len) + 1, u'\0');
-  auto n = self->Perform(WM_GETTEXT, static_cast<WPARAM>(len + 1), reinterpret_cast<LPARAM>(buffer.data()));
+  auto n = self->Perform(WM_GETTEXT, static_cast<WPARAM>(len) + 1, reinterpret_cast<LPARAM>(buffer.data()));
   buffer.resize(static_cast<size_t>(std::max<LRESULT>(0, n)));
   return buffer;
 }
@@ -796,7 +796,7 @@ void TControl::Invalidate() {
   if (parent_ && visible_) parent_->InvalidateRect(GetBoundsRect());
 }
 
-void TControl::Update() {
+void TControl::Update() {  // NOLINT(bugprone-virtual-near-miss): the class library's name
   if (parent_) parent_->Update();
 }
 

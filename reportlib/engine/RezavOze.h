@@ -113,6 +113,8 @@ class TCustomRezavOze : public TQRBasePanel,
   // Generates straight onto the printer.
   void Print();
   void PrintBackground();
+  // The preview's form, which hands its printer, stays callable beside the report's own.
+  using TQRPreviewLink::PrinterSetup;
   void PrinterSetup();
   // Cancels a running generation: the run stops at the next record.
   void Cancel();

@@ -98,7 +98,7 @@ void BM_ReportToPdfFilter(benchmark::State& state) {
       const Extended y = 250 + line * 100;
       for (int col = 0; col < kColumns; ++col)
         filter.TextOut(kColumnX[col], y, &font, clWhite, kColumnAlign[col], Cell(row, col));
-      filter.AcceptShape(150 * 96 / 254, y * 96 / 254 + 20, rule);
+      filter.AcceptShape(150 * 96.0 / 254, y * 96.0 / 254 + 20, rule);
     }
     filter.EndPage();
     filter.Finish();
