@@ -51,6 +51,20 @@ TQRPrintable::TQRPrintable(TComponent* owner)
 
 TQRPrintable::~TQRPrintable() = default;
 
+bool QRFilterTakesTextRecords(const TQRExportFilter* filter) {
+  for (TClass c = filter ? filter->ClassType() : nullptr; c; c = c->ClassParent()) {
+    const String& name = c->ClassName();
+    if (name == u"TQRGHTMLDocumentFilter" || name == u"TQRXDocumentFilter" ||
+        name == u"TQRXLSXDocumentFilter")
+      return true;
+  }
+  return false;
+}
+
+TQRExportFilter* TQRPrintable::ExportFilter() const {
+  return parentReport_ && parentReport_->GetExporting() ? parentReport_->GetExportFilter() : nullptr;
+}
+
 TQRCustomBand* TQRPrintable::ParentBand() const { return dynamic_cast<TQRCustomBand*>(GetParent()); }
 
 void TQRPrintable::SetParentReport(TCustomRezavOze* value) {

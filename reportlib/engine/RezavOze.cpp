@@ -452,6 +452,9 @@ void TCustomRezavOze::WirePrinter() {
   printer->SetDestination(qrdMetafile);
   printer->SetMaster(this);
   printer->OnPrintSetup = [this](TObject*) { PrinterSetup(); };
+  printer->OnExportToFilter = [this](TObject* filter) {
+    if (auto* f = dynamic_cast<TQRExportFilter*>(filter)) ExportToFilter(f);
+  };
   printer->SetTitle(reportTitle_);
   if (OnPreview) printer->OnPreview = OnPreview;
   SetQRPrintStoredPages(false);
@@ -569,6 +572,46 @@ void TCustomRezavOze::Print() {
   printer->SetDestination(qrdPrinter);
   if (showProgress_) {
     progress = std::make_unique<TQRProgressForm>(nullptr);
+    progress->SetQRPrinter(printer);
+    progress->Show();
+    printer->SetClient(progress.get());
+  } else {
+    printer->SetClient(nullptr);
+  }
+  CreateReport(false);
+}
+
+void TCustomRezavOze::ExportToFilter(TQRExportFilter* AFilter) {
+  if (!AFilter || !available_ || GetGenerating()) return;
+  SetZoom(100);
+  bool handled = false;
+  if (OnExport) OnExport(this, handled);
+  if (handled) return;
+  // The pages of the previous run (an open preview's among them) stay untouched: the export runs
+  // on a printer of its own, which keeps only page 1 while the filter takes every page.
+  std::unique_ptr<TQRPrinter> previous = std::move(qrPrinter_);
+  std::unique_ptr<TQRProgressForm> progress;
+  auto cleanUp = MakeScopeExit([&] {
+    if (progress) progress->Hide();
+    progress.reset();
+    qrPrinter_.reset();
+    exportFilter_ = nullptr;
+    exporting_ = false;
+    finalPass_ = true;
+    qrPrinter_ = std::move(previous);
+  });
+  exportFilter_ = AFilter;
+  exporting_ = true;
+  AFilter->SetOwner(this);
+  AFilter->SetOriginalQRPrinter(previous.get());
+  finalPass_ = false;
+  qrPrinter_ = std::make_unique<TQRPrinter>(this);
+  WirePrinter();
+  TQRPrinter* printer = qrPrinter_.get();
+  printer->OnExportToFilter = nullptr;
+  if (showProgress_) {
+    progress = std::make_unique<TQRProgressForm>(nullptr);
+    progress->SetCaption(u"Export Progress");
     progress->SetQRPrinter(printer);
     progress->Show();
     printer->SetClient(progress.get());

@@ -16,6 +16,7 @@
 #include "reportlib/engine/QREvEnvironment.h"
 #include "reportlib/engine/QRExtraFunctions.h"
 #include "reportlib/engine/QRPageInfo.h"
+#include "reportlib/output/QRExportFilter.h"
 #include "reportlib/output/QRPrinter.h"
 #include "reportlib/output/QRStandardPreview.h"
 
@@ -114,6 +115,9 @@ class TCustomRezavOze : public TQRBasePanel,
   void Print();
   void PrintBackground();
   void PrinterSetup();
+  // Runs the report once more with the filter receiving every page, text and graphic; the printer
+  // of the previous run stays as it was. OnExport may take the export over.
+  void ExportToFilter(TQRExportFilter* AFilter);
   // Cancels a running generation: the run stops at the next record.
   void Cancel();
 
@@ -152,6 +156,7 @@ class TCustomRezavOze : public TQRBasePanel,
   bool GetAvailable() const { return available_; }
   bool GetCancelled() const { return cancelled_; }
   bool GetExporting() const override { return exporting_; }
+  TQRExportFilter* GetExportFilter() const { return exportFilter_; }
   bool GetFinalPass() const { return finalPass_; }
   bool GetLastPage() const { return lastPage_; }
   Integer GetCurrentX() const { return currentX_; }
@@ -315,6 +320,7 @@ class TCustomRezavOze : public TQRBasePanel,
   std::atomic<bool> available_{true};
   std::atomic<bool> cancelled_{false};
   bool exporting_ = false;
+  TQRExportFilter* exportFilter_ = nullptr;
   bool finalPass_ = true;
   bool lastPage_ = false;
   Integer currentX_ = 0, currentY_ = -1;
