@@ -16,6 +16,17 @@ class TQRCustomBand;
 // every other filter gets plain text output.
 bool QRFilterTakesTextRecords(const TQRExportFilter* filter);
 
+// A filled box without a pen that a band or a text hands to an export filter as its background.
+class TQRExportBox : public TControl, public IQRExportGraphic {
+ public:
+  // Width and height in device pixels of the page.
+  TQRExportBox(TColor color, Integer width, Integer height);
+  bool GetExportShape(TQRExportShape& shape) const override;
+
+ private:
+  TColor color_;
+};
+
 // Controller notifications a printable receives.
 enum : Integer { qrNotifyDetail = 0, qrNotifyBandResized = 2 };
 

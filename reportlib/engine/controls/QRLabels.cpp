@@ -21,29 +21,6 @@ bool IsBlank(const String& s) {
   return true;
 }
 
-// A filled box handed to an export filter behind a coloured text.
-class TExportBackground : public TControl, public IQRExportGraphic {
- public:
-  TExportBackground(TColor color, Integer width, Integer height) : TControl(nullptr), color_(color) {
-    width_ = width;
-    height_ = height;
-  }
-  bool GetExportShape(TQRExportShape& shape) const override {
-    shape.Shape = qesRectangle;
-    shape.Width = width_;
-    shape.Height = height_;
-    shape.PenStyle = psClear;
-    shape.PenWidth = 0;
-    shape.PenColor = color_;
-    shape.BrushColor = color_;
-    shape.BrushStyle = bsSolid;
-    return true;
-  }
-
- private:
-  TColor color_;
-};
-
 }  // namespace
 
 const TTypeInfo* WrapStyleType() {
@@ -330,7 +307,7 @@ void TQRCustomLabel::PrintFormattedLines(TCanvas* canvas, Extended X, Extended Y
         width = canvas->TextWidth(printCaption_) / printer->GetXFactor();
         left = X + W0 - width;
       }
-      TExportBackground box(GetColor(), printer->XPos(width), printer->YPos(H));
+      TQRExportBox box(GetColor(), printer->XPos(width), printer->YPos(H));
       filter->AcceptGraphic(printer->XPos(left), printer->YPos(Y), &box);
     }
   }

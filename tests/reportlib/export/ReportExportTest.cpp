@@ -144,6 +144,15 @@ TEST_F(ReportExportTest, HtmlDeclaresUtf8AndHoldsTheTexts) {
   ExpectPreviewKept();
   const std::string doc = ReadFile(html);
   EXPECT_NE(doc.find("charset=utf-8"), std::string::npos) << doc.substr(0, 600);
+  // Each kind's group header brings its coloured background, named after its band.
+  const std::string background = "background-color:#e0e0e0;";
+  size_t backgrounds = 0;
+  for (size_t at = doc.find(background); at != std::string::npos; at = doc.find(background, at + 1)) {
+    ++backgrounds;
+    const size_t tag = doc.rfind("<DIV", at);
+    EXPECT_EQ(doc.substr(tag, 18), "<DIV name=\"Group3\"") << doc.substr(tag, 80);
+  }
+  EXPECT_EQ(backgrounds, 4u);
   ExpectInOrder(doc, {"Марка", "Номенклатура", "Изделие&nbsp;1\r\n", "Итого&nbsp;по&nbsp;виду:",
                       "Страница&nbsp;1&nbsp;из", "Изделие&nbsp;150\r\n", "Всего:"});
 }
