@@ -553,6 +553,20 @@ void TCustomRezavOze::StartBackgroundRun(bool print) {
   if (!print) printer->Preview();
 }
 
+std::unique_ptr<TQRProgressForm> TCustomRezavOze::ShowRunProgress(TQRPrinter* printer,
+                                                                  const String& caption) {
+  if (!showProgress_) {
+    printer->SetClient(nullptr);
+    return nullptr;
+  }
+  auto progress = std::make_unique<TQRProgressForm>(nullptr);
+  if (!caption.empty()) progress->SetCaption(caption);
+  progress->SetQRPrinter(printer);
+  progress->Show();
+  printer->SetClient(progress.get());
+  return progress;
+}
+
 void TCustomRezavOze::Print() {
   if (!available_ || GetGenerating()) return;
   std::unique_ptr<TQRPrinter> previous = std::move(qrPrinter_);
@@ -570,14 +584,7 @@ void TCustomRezavOze::Print() {
   TQRPrinter* printer = qrPrinter_.get();
   WirePrinter();
   printer->SetDestination(qrdPrinter);
-  if (showProgress_) {
-    progress = std::make_unique<TQRProgressForm>(nullptr);
-    progress->SetQRPrinter(printer);
-    progress->Show();
-    printer->SetClient(progress.get());
-  } else {
-    printer->SetClient(nullptr);
-  }
+  progress = ShowRunProgress(printer, String());
   CreateReport(false);
 }
 
@@ -609,15 +616,7 @@ void TCustomRezavOze::ExportToFilter(TQRExportFilter* AFilter) {
   WirePrinter();
   TQRPrinter* printer = qrPrinter_.get();
   printer->OnExportToFilter = nullptr;
-  if (showProgress_) {
-    progress = std::make_unique<TQRProgressForm>(nullptr);
-    progress->SetCaption(u"Export Progress");
-    progress->SetQRPrinter(printer);
-    progress->Show();
-    printer->SetClient(progress.get());
-  } else {
-    printer->SetClient(nullptr);
-  }
+  progress = ShowRunProgress(printer, u"Export Progress");
   CreateReport(false);
 }
 

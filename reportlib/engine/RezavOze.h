@@ -45,6 +45,7 @@ struct TQRRunGlobals {
 TQRRunGlobals& QRRunGlobals();
 
 class TCustomRezavOze;
+class TQRProgressForm;
 using TQRReportBeforePrintEvent = TDelegate<void(TCustomRezavOze* Sender, bool& PrintReport)>;
 using TQRReportNotifyEvent = TDelegate<void(TCustomRezavOze* Sender)>;
 using TQRExportEvent = TDelegate<void(TCustomRezavOze* Sender, bool& ExportHandled)>;
@@ -287,6 +288,8 @@ class TCustomRezavOze : public TQRBasePanel,
   void ReleasePrinter(TQRPrinter* printer);
   void FreeRetiredPrinters();
   void StartBackgroundRun(bool print);
+  // The progress window of a run on the printer (made its client) with ShowProgress, else none.
+  std::unique_ptr<TQRProgressForm> ShowRunProgress(TQRPrinter* printer, const String& caption);
   void RunBody(bool Continuation);
   void RunSteps(bool Continuation);
   // A run that draws nothing, to learn the page count.

@@ -12,14 +12,6 @@
 
 namespace {
 
-std::vector<InventoryReportTest::TRow> Rows(int count) {
-  const char* kinds[] = {"Заготовки", "Краска", "Металл", "Продукция"};
-  std::vector<InventoryReportTest::TRow> rows;
-  for (int i = 0; i < count; ++i)
-    rows.push_back({kinds[i * 4 / count], "Изделие " + std::to_string(i + 1), (i % 7) * 1.25 + 0.125});
-  return rows;
-}
-
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -47,12 +39,8 @@ class ReportExportTest : public InventoryReportTest {
  protected:
   void SetUp() override {
     InventoryReportTest::SetUp();
-    rows_ = Rows(150);
-    data_->GetFieldDefs()->Add(u"nom", ftString, 40);
-    data_->GetFieldDefs()->Add(u"marka", ftString, 40);
-    data_->GetFieldDefs()->Add(u"massa", ftFloat);
-    for (const auto& r : rows_) data_->AddRow({Utf8ToString(r.nom), Utf8ToString(r.marka), r.massa});
-    data_->Open();
+    rows_ = InventoryRows(150);
+    FillInventory(data_, rows_);
     BuildInventory(data_);
     // Spreadsheet columns by position; the masses go over as numbers.
     for (int i = 0; i < form_->GetComponentCount(); ++i)
