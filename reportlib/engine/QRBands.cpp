@@ -325,6 +325,12 @@ void TQRCustomBand::PrintContents() {
     canvas->GetBrush()->SetColor(GetColor());
     canvas->FillRect(bandFrameRect_);
   }
+  // A white band adds nothing to the filter's white page.
+  if (r->GetExporting() && !transparentBand_ && GetColor() != clWhite) {
+    QRCurrentBandName = GetName();
+    TQRExportBox box(GetColor(), bandFrameRect_.Width(), bandFrameRect_.Height());
+    r->GetExportFilter()->AcceptGraphic(bandFrameRect_.Left, bandFrameRect_.Top, &box);
+  }
   expanded_ = 0;
   const Extended length = size_->GetRaw(0);
   bool firstPass = true;

@@ -51,6 +51,37 @@ TQRPrintable::TQRPrintable(TComponent* owner)
 
 TQRPrintable::~TQRPrintable() = default;
 
+TQRExportBox::TQRExportBox(TColor color, Integer width, Integer height) : TControl(nullptr), color_(color) {
+  width_ = width;
+  height_ = height;
+}
+
+bool TQRExportBox::GetExportShape(TQRExportShape& shape) const {
+  shape.Shape = qesRectangle;
+  shape.Width = width_;
+  shape.Height = height_;
+  shape.PenStyle = psClear;
+  shape.PenWidth = 0;
+  shape.PenColor = color_;
+  shape.BrushColor = color_;
+  shape.BrushStyle = bsSolid;
+  return true;
+}
+
+bool QRFilterTakesTextRecords(const TQRExportFilter* filter) {
+  for (TClass c = filter ? filter->ClassType() : nullptr; c; c = c->ClassParent()) {
+    const String& name = c->ClassName();
+    if (name == u"TQRGHTMLDocumentFilter" || name == u"TQRXDocumentFilter" ||
+        name == u"TQRXLSXDocumentFilter")
+      return true;
+  }
+  return false;
+}
+
+TQRExportFilter* TQRPrintable::ExportFilter() const {
+  return parentReport_ && parentReport_->GetExporting() ? parentReport_->GetExportFilter() : nullptr;
+}
+
 TQRCustomBand* TQRPrintable::ParentBand() const { return dynamic_cast<TQRCustomBand*>(GetParent()); }
 
 void TQRPrintable::SetParentReport(TCustomRezavOze* value) {

@@ -7,34 +7,24 @@
 
 #include "platform/controls/Controls.h"
 #include "reportlib/engine/QRUnits.h"
+#include "reportlib/output/QRExportFilter.h"
 
 class TQRPrinter;
 class TQRCustomBand;
 
-enum TExportType { exptText, exptNumeric, exptFormula };
-enum TXLNumFormat {
-  nfGeneral,
-  nfInteger,
-  nfDec2,
-  nfIntRound,
-  nfCurrencyNS,
-  nfCurrency,
-  nfCurrency2,
-  nfCurrencyDec,
-  nfCurrencyDec2,
-  nfPercent,
-  nfPercentDec2,
-  nfFraction,
-  nfFraction2,
-  nfDate1,
-  nfDate2,
-  nfDate3,
-  nfDate4,
-  nfTime1,
-  nfTime2,
-  nfTime3,
-  nfTime4,
-  nfDateTime
+// Whether a filter takes whole text records (the spreadsheet, HTML and report-document filters);
+// every other filter gets plain text output.
+bool QRFilterTakesTextRecords(const TQRExportFilter* filter);
+
+// A filled box without a pen that a band or a text hands to an export filter as its background.
+class TQRExportBox : public TControl, public IQRExportGraphic {
+ public:
+  // Width and height in device pixels of the page.
+  TQRExportBox(TColor color, Integer width, Integer height);
+  bool GetExportShape(TQRExportShape& shape) const override;
+
+ private:
+  TColor color_;
 };
 
 // Controller notifications a printable receives.
@@ -73,6 +63,8 @@ class TQRPrintable : public TCustomControl {
   TQRPrinter* GetQRPrinter() const { return qrPrinter_; }
   bool GetIsPrinting() const { return isPrinting_; }
   bool GetPrintFinished() const { return printFinished_; }
+  // The filter of the report's export run, or null.
+  TQRExportFilter* ExportFilter() const;
   // The band the control sits on, or null.
   TQRCustomBand* ParentBand() const;
 

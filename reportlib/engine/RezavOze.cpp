@@ -452,6 +452,9 @@ void TCustomRezavOze::WirePrinter() {
   printer->SetDestination(qrdMetafile);
   printer->SetMaster(this);
   printer->OnPrintSetup = [this](TObject*) { PrinterSetup(); };
+  printer->OnExportToFilter = [this](TObject* filter) {
+    if (auto* f = dynamic_cast<TQRExportFilter*>(filter)) ExportToFilter(f);
+  };
   printer->SetTitle(reportTitle_);
   if (OnPreview) printer->OnPreview = OnPreview;
   SetQRPrintStoredPages(false);
@@ -550,6 +553,20 @@ void TCustomRezavOze::StartBackgroundRun(bool print) {
   if (!print) printer->Preview();
 }
 
+std::unique_ptr<TQRProgressForm> TCustomRezavOze::ShowRunProgress(TQRPrinter* printer,
+                                                                  const String& caption) {
+  if (!showProgress_) {
+    printer->SetClient(nullptr);
+    return nullptr;
+  }
+  auto progress = std::make_unique<TQRProgressForm>(nullptr);
+  if (!caption.empty()) progress->SetCaption(caption);
+  progress->SetQRPrinter(printer);
+  progress->Show();
+  printer->SetClient(progress.get());
+  return progress;
+}
+
 void TCustomRezavOze::Print() {
   if (!available_ || GetGenerating()) return;
   std::unique_ptr<TQRPrinter> previous = std::move(qrPrinter_);
@@ -567,14 +584,39 @@ void TCustomRezavOze::Print() {
   TQRPrinter* printer = qrPrinter_.get();
   WirePrinter();
   printer->SetDestination(qrdPrinter);
-  if (showProgress_) {
-    progress = std::make_unique<TQRProgressForm>(nullptr);
-    progress->SetQRPrinter(printer);
-    progress->Show();
-    printer->SetClient(progress.get());
-  } else {
-    printer->SetClient(nullptr);
-  }
+  progress = ShowRunProgress(printer, String());
+  CreateReport(false);
+}
+
+void TCustomRezavOze::ExportToFilter(TQRExportFilter* AFilter) {
+  if (!AFilter || !available_ || GetGenerating()) return;
+  SetZoom(100);
+  bool handled = false;
+  if (OnExport) OnExport(this, handled);
+  if (handled) return;
+  // The pages of the previous run (an open preview's among them) stay untouched: the export runs
+  // on a printer of its own, which keeps only page 1 while the filter takes every page.
+  std::unique_ptr<TQRPrinter> previous = std::move(qrPrinter_);
+  std::unique_ptr<TQRProgressForm> progress;
+  auto cleanUp = MakeScopeExit([&] {
+    if (progress) progress->Hide();
+    progress.reset();
+    qrPrinter_.reset();
+    exportFilter_ = nullptr;
+    exporting_ = false;
+    finalPass_ = true;
+    qrPrinter_ = std::move(previous);
+  });
+  exportFilter_ = AFilter;
+  exporting_ = true;
+  AFilter->SetOwner(this);
+  AFilter->SetOriginalQRPrinter(previous.get());
+  finalPass_ = false;
+  qrPrinter_ = std::make_unique<TQRPrinter>(this);
+  WirePrinter();
+  TQRPrinter* printer = qrPrinter_.get();
+  printer->OnExportToFilter = nullptr;
+  progress = ShowRunProgress(printer, u"Export Progress");
   CreateReport(false);
 }
 

@@ -16,6 +16,7 @@
 #include "reportlib/engine/QREvEnvironment.h"
 #include "reportlib/engine/QRExtraFunctions.h"
 #include "reportlib/engine/QRPageInfo.h"
+#include "reportlib/output/QRExportFilter.h"
 #include "reportlib/output/QRPrinter.h"
 #include "reportlib/output/QRStandardPreview.h"
 
@@ -44,6 +45,7 @@ struct TQRRunGlobals {
 TQRRunGlobals& QRRunGlobals();
 
 class TCustomRezavOze;
+class TQRProgressForm;
 using TQRReportBeforePrintEvent = TDelegate<void(TCustomRezavOze* Sender, bool& PrintReport)>;
 using TQRReportNotifyEvent = TDelegate<void(TCustomRezavOze* Sender)>;
 using TQRExportEvent = TDelegate<void(TCustomRezavOze* Sender, bool& ExportHandled)>;
@@ -116,6 +118,9 @@ class TCustomRezavOze : public TQRBasePanel,
   // The preview's form, which hands its printer, stays callable beside the report's own.
   using TQRPreviewLink::PrinterSetup;
   void PrinterSetup();
+  // Runs the report once more with the filter receiving every page, text and graphic; the printer
+  // of the previous run stays as it was. OnExport may take the export over.
+  void ExportToFilter(TQRExportFilter* AFilter);
   // Cancels a running generation: the run stops at the next record.
   void Cancel();
 
@@ -154,6 +159,7 @@ class TCustomRezavOze : public TQRBasePanel,
   bool GetAvailable() const { return available_; }
   bool GetCancelled() const { return cancelled_; }
   bool GetExporting() const override { return exporting_; }
+  TQRExportFilter* GetExportFilter() const { return exportFilter_; }
   bool GetFinalPass() const { return finalPass_; }
   bool GetLastPage() const { return lastPage_; }
   Integer GetCurrentX() const { return currentX_; }
@@ -284,6 +290,8 @@ class TCustomRezavOze : public TQRBasePanel,
   void ReleasePrinter(TQRPrinter* printer);
   void FreeRetiredPrinters();
   void StartBackgroundRun(bool print);
+  // The progress window of a run on the printer (made its client) with ShowProgress, else none.
+  std::unique_ptr<TQRProgressForm> ShowRunProgress(TQRPrinter* printer, const String& caption);
   void RunBody(bool Continuation);
   void RunSteps(bool Continuation);
   // A run that draws nothing, to learn the page count.
@@ -317,6 +325,7 @@ class TCustomRezavOze : public TQRBasePanel,
   std::atomic<bool> available_{true};
   std::atomic<bool> cancelled_{false};
   bool exporting_ = false;
+  TQRExportFilter* exportFilter_ = nullptr;
   bool finalPass_ = true;
   bool lastPage_ = false;
   Integer currentX_ = 0, currentY_ = -1;

@@ -80,6 +80,8 @@ void TCustomRezavOze::ResetPageFooterSize() {
 
 Integer TCustomRezavOze::AvailableSpace() const {
   if (available_ || currentY_ == -1 || !qrPrinter_) return 0;
+  // A streaming filter has no page breaks of its own.
+  if (exporting_ && exportFilter_->GetStreaming()) return RoundInt(PaperLength());
   return RoundInt(PaperLength() - page_->GetRaw(0) - pageFooterSize_ - currentY_);
 }
 
@@ -135,10 +137,17 @@ void TCustomRezavOze::CreateReport(bool Continuation) {
 void TCustomRezavOze::CountPages() {
   TQRPrinter* printer = qrPrinter_.get();
   const TQRPrinterDestination destination = printer->GetDestination();
+  const bool finalPass = finalPass_;
+  // The counting pass is not shown to an export filter: it gets the counted run only.
+  TQRExportFilter* filter = exportFilter_;
   finalPass_ = false;
+  exportFilter_ = nullptr;
+  exporting_ = false;
   printer->SetDestination(qrdMetafile);
   auto restore = MakeScopeExit([&] {
-    finalPass_ = true;
+    finalPass_ = finalPass;
+    exportFilter_ = filter;
+    exporting_ = filter != nullptr;
     printer->SetDestination(destination);
   });
   RunSteps(false);
@@ -153,7 +162,7 @@ void TCustomRezavOze::RunBody(bool Continuation) {
   bool needsCount = false;
   ForEachPrintable([&](TQRPrintable* p) { needsCount = needsCount || p->NeedsPageCount(); });
   try {
-    if (needsCount && !Continuation && finalPass_) CountPages();
+    if (needsCount && !Continuation && (finalPass_ || exporting_)) CountPages();
     if (cancelled_) {
       printer->AbortDoc();
       return;
@@ -197,6 +206,8 @@ void TCustomRezavOze::RunSteps(bool Continuation) {
     pageCount_ = 0;
   }
   currentColumn_ = page_->GetColumns();
+  if (exporting_ && !exportFilter_->GetActive())
+    exportFilter_->Start(RoundInt(page_->GetRaw(3)), RoundInt(page_->GetRaw(1)), GetFont());
   ResetPageFooterSize();
   for (TQRCustomBand* band : bandList_) band->SetParentReport(this);
   for (Integer i = 0; i < GetControlCount(); ++i)
@@ -220,9 +231,11 @@ void TCustomRezavOze::RunSteps(bool Continuation) {
     currentX_ = RoundInt(page_->GetRaw(4));
     lastPage_ = true;
     if (!cancelled_) EndPage();
+    if (exporting_) exportFilter_->Finish();
   } else if (GetTag() == 999) {
     lastPage_ = true;
     EndPage();
+    if (exporting_) exportFilter_->Finish();
   }
 }
 
@@ -247,6 +260,7 @@ void TCustomRezavOze::NewPage(bool printHeaders) {
   EndPage();
   if (UsePreviewLinks) currLinkPage_ = std::make_unique<TQRLinkPage>();
   ++pageCount_;
+  if (exporting_) exportFilter_->NewPage();
   TQRRunGlobals& g = QRRunGlobals();
   ++g.PagesStarted;
   environment_->SetIntegerConstant(evPageNumber_, pageCount_);
@@ -332,6 +346,7 @@ void TCustomRezavOze::EndPage() {
     if (OnEndPage) OnEndPage(this);
   }
   if (UsePreviewLinks && currLinkPage_) pageLinkInfoList_->addPageRec(std::move(currLinkPage_));
+  if (exporting_) exportFilter_->EndPage();
 }
 
 void TCustomRezavOze::ProcessRunMessages() {

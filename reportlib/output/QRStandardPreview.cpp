@@ -9,6 +9,7 @@
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 #include "reportlib/output/QRError.h"
+#include "reportlib/output/QRExportFilter.h"
 
 namespace {
 
@@ -479,7 +480,8 @@ void TQRStandardPreview::SaveClick(TObject*) {
   auto restore = MakeScopeExit([this, style] { SetFormStyle(style); });
   TSaveDialog dialog(nullptr);
   dialog.SetTitle(u"Save report");
-  dialog.SetFilter(u"VaruzUvuzed file (*.QRP)|*.QRP");
+  TQRExportFilterLibrary* library = QRExportFilterLibrary();
+  dialog.SetFilter(library->GetSaveDialogFilterString());
   dialog.SetFileName(String(u"*") + DefaultExtension(defaultSaveType_));
   if (!dialog.Execute()) return;
   String name = dialog.GetFileName();
@@ -493,13 +495,28 @@ void TQRStandardPreview::SaveClick(TObject*) {
   }
   String extension = AnsiUpperCase(ExtractFileExt(name));
   if (extension.empty()) {
-    // Only the saved-report line is offered until export filters are registered.
-    extension = u"QRP";
+    // The chosen line names the type: the saved report first, then the filters in their order.
+    const Integer line = dialog.GetFilterIndex();
+    if (line <= 1)
+      extension = u"QRP";
+    else if (line - 2 < library->GetCount())
+      extension = AnsiUpperCase(library->GetEntry(line - 2)->Extension);
+    else
+      extension = AnsiUpperCase(String(DefaultExtension(defaultSaveType_) + 1));
     name += u"." + extension;
   }
   if (!extension.empty() && extension[0] == u'.') extension.erase(0, 1);
   extension = Trim(extension.substr(0, 4));
-  if (extension == u"QRP") qrPrinter_->Save(name);
+  if (extension == u"QRP") {
+    qrPrinter_->Save(name);
+    return;
+  }
+  TQRExportFilterLibraryEntry* entry = library->GetFilterByExtension(extension);
+  if (!entry) return;
+  // The spreadsheet filter keeps its left margin when it finds this mark before the name.
+  if (extension == u"XLSX") name = u"+++" + name;
+  std::unique_ptr<TQRExportFilter> filter = entry->ExportFilterClass->Create(name);
+  qrPrinter_->ExportToFilter(filter.get());
 }
 
 void TQRStandardPreview::LoadClick(TObject*) {

@@ -297,6 +297,20 @@ void TQRCustomLabel::PrintFormattedLines(TCanvas* canvas, Extended X, Extended Y
         TRect(printer->XPos(left), printer->YPos(Y), printer->XPos(right), printer->YPos(Y + H)));
   }
   const Integer inset = RoundInt(frame_->GetWidth() / 72.0 * 254);
+  TQRExportFilter* filter = ExportFilter();
+  if (filter) {
+    QRCurrentControlName = GetName();
+    QRCurrentBandName = g.CurrentBandName;
+    if (!transparent_ && GetColor() != clWhite) {
+      Extended left = X, width = W;
+      if (alignment == taRightJustify && canvas) {
+        width = canvas->TextWidth(printCaption_) / printer->GetXFactor();
+        left = X + W0 - width;
+      }
+      TQRExportBox box(GetColor(), printer->XPos(width), printer->YPos(H));
+      filter->AcceptGraphic(printer->XPos(left), printer->YPos(Y), &box);
+    }
+  }
   if (frame_->AnyFrame()) {
     if (frame_->GetDrawTop()) Y += inset;
     if (frame_->GetDrawLeft()) X += inset;
@@ -376,13 +390,38 @@ void TQRCustomLabel::PrintFormattedLines(TCanvas* canvas, Extended X, Extended Y
         parentReport_->GetCurrentLinkPage()->addItemRec(std::move(item));
       }
     }
+    if (filter && !line.empty()) {
+      if (fullJustify_ && canvas) {
+        ExportJustified(filter, canvas, line, RoundInt(TX), CY);
+      } else if (QRFilterTakesTextRecords(filter)) {
+        TExportInfoRec r;
+        r.Xpos = TX;
+        r.Ypos = CY;
+        r.Font = GetFont();
+        r.BGColor = GetColor();
+        r.Alignment = static_cast<TAlignment>(alignment);
+        r.VAlignment = verticalAlignment_;
+        r.Text = line;
+        r.Column = xlColumn_;
+        r.XLNumFormat = xlNumFormat_;
+        r.ExportAs = exportAs_;
+        r.ControlName = GetName();
+        r.ControlWidth = W;
+        r.controlHeight = H;
+        r.controlLeft = X;
+        r.controlTop = Y;
+        filter->TextOutRec(r);
+      } else {
+        filter->TextOut(TX, CY, GetFont(), GetColor(), static_cast<TAlignment>(alignment), line);
+      }
+    }
     CY += LH;
     ++currentLine_;
     printedAny = true;
   }
   printFinished_ = currentLine_ >= formattedLines_->GetCount() || !autoStretch_;
   if (captionChanged) printCaption_ = savedCaption;
-  if (frame_->AnyFrame() && finalPass) {
+  if (frame_->AnyFrame() && (finalPass || (filter && canvas))) {
     const TRect r(printer->XPos(X - (frame_->GetDrawLeft() ? inset : 0)),
                   printer->YPos(Y - (frame_->GetDrawTop() ? inset : 0)), printer->XPos(X + W),
                   printer->YPos(Y + H + E));
@@ -392,6 +431,23 @@ void TQRCustomLabel::PrintFormattedLines(TCanvas* canvas, Extended X, Extended Y
 
 void TQRCustomLabel::PrintJustified(TCanvas* canvas, const String& line, Integer tx, Extended cy,
                                     UINT options) {
+  LayOutJustified(canvas, line, tx, [&](const String& w, Extended x) {
+    ExtTextOut(canvas->GetHandle(), RoundInt(x), qrPrinter_->YPos(cy), options, nullptr, w.data(),
+               static_cast<UINT>(w.size()), nullptr);
+  });
+}
+
+void TQRCustomLabel::ExportJustified(TQRExportFilter* filter, TCanvas* canvas, const String& line, Integer tx,
+                                     Extended cy) {
+  const auto alignment = static_cast<TAlignment>(EffectiveAlignment());
+  LayOutJustified(canvas, line, tx, [&](const String& w, Extended x) {
+    // Device pixels of the page back to 0.1 mm.
+    filter->TextOut(x / qrPrinter_->GetXFactor(), cy, GetFont(), GetColor(), alignment, w);
+  });
+}
+
+void TQRCustomLabel::LayOutJustified(TCanvas* canvas, const String& line, Integer tx,
+                                     const std::function<void(const String&, Extended)>& place) {
   TQRPrinter* printer = qrPrinter_;
   std::vector<String> words;
   String word;
@@ -414,8 +470,7 @@ void TQRCustomLabel::PrintJustified(TCanvas* canvas, const String& line, Integer
   if (space > 0 && gap / space > maxBreakChars_) gap = space;
   Extended x = printer->XPos(tx);
   for (const String& w : words) {
-    ExtTextOut(canvas->GetHandle(), RoundInt(x), printer->YPos(cy), options, nullptr, w.data(),
-               static_cast<UINT>(w.size()), nullptr);
+    place(w, x);
     x += canvas->TextWidth(w) + gap;
   }
 }

@@ -3,6 +3,7 @@
 // and the fixed label and the memo built on it.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "platform/classes/Delegate.h"
@@ -90,6 +91,10 @@ class TQRCustomLabel : public TQRPrintable {
   void ReadFontSize(TReader* reader);
   void WriteFontSize(TWriter* writer);
   void PrintJustified(TCanvas* canvas, const String& line, Integer tx, Extended cy, UINT options);
+  void ExportJustified(TQRExportFilter* filter, TCanvas* canvas, const String& line, Integer tx, Extended cy);
+  // Places the words of a justified line: place gets each word and its x in device pixels.
+  void LayOutJustified(TCanvas* canvas, const String& line, Integer tx,
+                       const std::function<void(const String&, Extended)>& place);
 };
 
 class TQRLabel : public TQRCustomLabel {

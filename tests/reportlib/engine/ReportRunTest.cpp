@@ -15,29 +15,9 @@ TEST_F(ReportTest, DetailPrintsEveryRecordOnceInOrder) {
   EXPECT_TRUE(report_->GetAvailable());
 }
 
-namespace {
-
-std::vector<InventoryReportTest::TRow> SampleRows(int count) {
-  const char* kinds[] = {"Заготовки", "Краска", "Металл", "Продукция"};
-  std::vector<InventoryReportTest::TRow> rows;
-  for (int i = 0; i < count; ++i)
-    rows.push_back({kinds[i * 4 / count], "Изделие " + std::to_string(i + 1), (i % 7) * 1.25 + 0.125});
-  return rows;
-}
-
-void Fill(TTestDataSet* data, const std::vector<InventoryReportTest::TRow>& rows) {
-  data->GetFieldDefs()->Add(u"nom", ftString, 40);
-  data->GetFieldDefs()->Add(u"marka", ftString, 40);
-  data->GetFieldDefs()->Add(u"massa", ftFloat);
-  for (const auto& r : rows) data->AddRow({Utf8ToString(r.nom), Utf8ToString(r.marka), r.massa});
-  data->Open();
-}
-
-}  // namespace
-
 TEST_F(InventoryReportTest, GroupsSumsHeadersAndPageXOfYOverManyPages) {
-  const auto rows = SampleRows(150);
-  Fill(data_, rows);
+  const auto rows = InventoryRows(150);
+  FillInventory(data_, rows);
   BuildInventory(data_);
   report_->Prepare();
   const auto pages = Pages();
@@ -53,7 +33,7 @@ TEST_F(InventoryReportTest, GroupsSumsHeadersAndPageXOfYOverManyPages) {
 }
 
 TEST_F(InventoryReportTest, GroupBandBackgroundIsPaintedOnThePage) {
-  Fill(data_, SampleRows(8));
+  FillInventory(data_, InventoryRows(8));
   BuildInventory(data_);
   report_->Prepare();
   std::unique_ptr<TMetafile> page = report_->GetQRPrinter()->GetPage(1);

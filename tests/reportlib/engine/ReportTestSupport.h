@@ -188,6 +188,23 @@ class InventoryReportTest : public ReportTest {
     double massa;
   };
 
+  // Rows of four kinds in order, masses repeating every seven items.
+  static std::vector<TRow> InventoryRows(int count) {
+    const char* kinds[] = {"Заготовки", "Краска", "Металл", "Продукция"};
+    std::vector<TRow> rows;
+    for (int i = 0; i < count; ++i)
+      rows.push_back({kinds[i * 4 / count], "Изделие " + std::to_string(i + 1), (i % 7) * 1.25 + 0.125});
+    return rows;
+  }
+  // The dataset of the inventory, opened.
+  static void FillInventory(TTestDataSet* data, const std::vector<TRow>& rows) {
+    data->GetFieldDefs()->Add(u"nom", ftString, 40);
+    data->GetFieldDefs()->Add(u"marka", ftString, 40);
+    data->GetFieldDefs()->Add(u"massa", ftFloat);
+    for (const auto& r : rows) data->AddRow({Utf8ToString(r.nom), Utf8ToString(r.marka), r.massa});
+    data->Open();
+  }
+
  protected:
   // What the pages say, checked against the rows: every item once and in order, group footers with
   // their kind's sum, the grand total, a header and "page i of n" on every page.

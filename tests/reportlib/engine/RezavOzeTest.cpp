@@ -6,20 +6,7 @@
 #include "reportlib/output/QRError.h"
 #include "tests/reportlib/engine/ReportTestSupport.h"
 
-namespace {
-
-void FillInventory(TTestDataSet* data, int count) {
-  const char16_t* kinds[] = {u"Заготовки", u"Краска", u"Металл", u"Продукция"};
-  data->GetFieldDefs()->Add(u"nom", ftString, 40);
-  data->GetFieldDefs()->Add(u"marka", ftString, 40);
-  data->GetFieldDefs()->Add(u"massa", ftFloat);
-  for (int i = 0; i < count; ++i)
-    data->AddRow({String(kinds[static_cast<size_t>(i) * 4 / static_cast<size_t>(count)]),
-                  u"Изделие " + IntToStr(i + 1), (i % 9) * 0.75});
-  data->Open();
-}
-
-}  // namespace
+namespace {}  // namespace
 
 // Closes a dataset when it gets a posted message, as a button's click handler would.
 class TDataSetCloser : public TCustomControl {
@@ -51,7 +38,7 @@ class RequestTest : public InventoryReportTest {
 };
 
 TEST_F(RequestTest, BackgroundRunGivesTheForegroundPages) {
-  FillInventory(data_, 400);
+  FillInventory(data_, InventoryRows(400));
   BuildInventory(data_);
   report_->Prepare();
   const auto foreground = Pages();
@@ -74,7 +61,7 @@ TEST_F(RequestTest, BackgroundRunGivesTheForegroundPages) {
 }
 
 TEST_F(RequestTest, CancelStopsABackgroundRunAndKeepsItsPrinterForThePreview) {
-  FillInventory(data_, 50000);
+  FillInventory(data_, InventoryRows(50000));
   TInventoryLayout layout = BuildInventory(data_);
   NoPreviewWindow();
   report_->SetCreateInBGThread(true);
@@ -104,7 +91,7 @@ TEST_F(RequestTest, CancelStopsABackgroundRunAndKeepsItsPrinterForThePreview) {
 }
 
 TEST_F(RequestTest, GenerationErrorsReachTheCaller) {
-  FillInventory(data_, 200);
+  FillInventory(data_, InventoryRows(200));
   BuildInventory(data_);
   NoPreviewWindow();
   report_->OnStartPage = [](TCustomRezavOze* r) {
@@ -127,7 +114,7 @@ TEST_F(RequestTest, GenerationErrorsReachTheCaller) {
 }
 
 TEST_F(RequestTest, ARequestDuringARunDoesNothing) {
-  FillInventory(data_, 10);
+  FillInventory(data_, InventoryRows(10));
   BuildInventory(data_);
   TQRPrinter* inner = reinterpret_cast<TQRPrinter*>(1);
   report_->BeforePrint = [&](TCustomRezavOze* r, bool&) {
@@ -141,7 +128,7 @@ TEST_F(RequestTest, ARequestDuringARunDoesNothing) {
 }
 
 TEST_F(RequestTest, AClosedPreviewFreesItsPrinterOnceTheRunIsOver) {
-  FillInventory(data_, 50000);
+  FillInventory(data_, InventoryRows(50000));
   BuildInventory(data_).PageOfPages->SetData(qrsPageNumber);
   NoPreviewWindow();
   report_->SetCreateInBGThread(true);
@@ -166,7 +153,7 @@ TEST_F(RequestTest, AClosedPreviewFreesItsPrinterOnceTheRunIsOver) {
 }
 
 TEST_F(RequestTest, ADataSetClosedWhileTheRunWaitsForMessagesStopsItWithAnError) {
-  FillInventory(data_, 50);
+  FillInventory(data_, InventoryRows(50));
   closer_ = new TDataSetCloser(form_.get(), data_);
   BuildInventory(data_).Detail->BeforePrint = [this](TQRCustomBand*, bool&) {
     if (report_->GetRecordNumber() != 3) return;
@@ -179,7 +166,7 @@ TEST_F(RequestTest, ADataSetClosedWhileTheRunWaitsForMessagesStopsItWithAnError)
 }
 
 TEST_F(RequestTest, BeforePrintVetoLeavesNoPagesAndTheReportAvailable) {
-  FillInventory(data_, 5);
+  FillInventory(data_, InventoryRows(5));
   BuildInventory(data_);
   report_->BeforePrint = [](TCustomRezavOze*, bool& print) { print = false; };
   report_->Prepare();
@@ -188,7 +175,7 @@ TEST_F(RequestTest, BeforePrintVetoLeavesNoPagesAndTheReportAvailable) {
 }
 
 TEST_F(RequestTest, FiftyThousandRecordsInTheBackgroundAllArrive) {
-  FillInventory(data_, 50000);
+  FillInventory(data_, InventoryRows(50000));
   BuildInventory(data_);
   NoPreviewWindow();
   report_->SetCreateInBGThread(true);

@@ -7,6 +7,7 @@
 #include "platform/rtl/RtlMath.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Utf.h"
+#include "reportlib/output/QRExportFilter.h"
 #include "reportlib/output/QRStandardPreview.h"
 #include "tests/reportlib/output/OutputTestSupport.h"
 
@@ -227,6 +228,58 @@ TEST_F(PreviewTest, SavesUnderANameWithoutExtensionAsAReportFile) {
   loaded.Load(base + u".QRP");
   EXPECT_EQ(loaded.GetPageCount(), 2);
   DeleteFile(base + u".QRP");
+}
+
+namespace {
+
+// A filter that only tells what it was made for.
+class TTallyFilter : public TQRExportFilter {
+  KIV_CLASS(TTallyFilter, TQRExportFilter)
+ public:
+  using TQRExportFilter::TQRExportFilter;
+  String GetName() const override { return u"Tally"; }
+  String GetFileExtension() const override { return u"tly"; }
+};
+
+}  // namespace
+
+// The dialog's lines after the first are the registered filters: a name without extension takes
+// the chosen line's, a typed extension finds its filter whatever its case, and the printer is asked
+// to export through a filter made for that file.
+TEST_F(PreviewTest, SavesThroughTheFilterOfTheChosenLineOrTypedExtension) {
+  QRExportFilterLibrary()->AddFilter(ExportFilterClass<TTallyFilter>());
+  auto unregister =
+      MakeScopeExit([] { QRExportFilterLibrary()->RemoveFilter(ExportFilterClass<TTallyFilter>()); });
+  TQRPrinter printer(nullptr);
+  Generate(printer, 1);
+  std::vector<String> exported;
+  printer.OnExportToFilter = [&](TObject* f) {
+    auto* filter = dynamic_cast<TTallyFilter*>(f);
+    exported.push_back(filter ? filter->GetFilename() : u"?");
+  };
+  auto* window = new TQRStandardPreview(nullptr, &printer);
+  auto free = MakeScopeExit([&] { delete window; });
+  const String base = GetTempPath() + u"kiv-preview-export";
+  struct Case {
+    const char16_t* typed;
+    Integer line;
+    const char16_t* expected;  // the filter's file, empty when nothing is exported
+  } cases[] = {
+      {u"", 2, u".TLY"},
+      {u".Tly", 1, u".Tly"},
+      {u".unknown", 2, u""},
+  };
+  for (const Case& c : cases) {
+    exported.clear();
+    answer.Result = 1;
+    answer.Value = base + c.typed;
+    answer.FilterIndex = c.line;
+    window->SaveClick(nullptr);
+    const std::vector<String> expected =
+        *c.expected ? std::vector<String>{base + c.expected} : std::vector<String>{};
+    EXPECT_EQ(exported, expected) << StringToUtf8(c.typed);
+  }
+  EXPECT_FALSE(FileExists(base + u".QRP"));
 }
 
 TEST_F(PreviewTest, ClosingWhileTheReportRunsIsRefused) {
