@@ -21,6 +21,7 @@
 #include <mutex>
 
 #include "platform/classes/Encoding.h"
+#include "platform/controls/RtfCodePages.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Utf.h"
@@ -256,33 +257,13 @@ struct TQRPDFFontFace {
 };
 
 Integer CharsetCodePage(Byte charset) {
-  switch (charset) {
-    case 128:
-    case 134:
-    case 136:
-      return 0;
-    case 161:
-      return 1253;
-    case 162:
-      return 1254;
-    case 163:
-      return 1258;
-    case 177:
-      return 1255;
-    case 178:
-      return 1256;
-    case 186:
-      return 1257;
-    case 1:  // the system's default: the program's code page
-    case 204:
-      return 1251;
-    case 222:
-      return 874;
-    case 238:
-      return 1250;
-    default:
-      return 1252;
-  }
+  // The system's default charset is the program's code page.
+  if (charset == 1) return 1251;
+  Integer page = RtfCharsetCodePage(charset);
+  // Multi-byte charsets have no single-byte page; the PDF fonts know only the Windows ones.
+  if (page >= 900 && page < 1000) return 0;
+  if (page == 0 || page == 10000) return 1252;
+  return page;
 }
 
 namespace {
