@@ -1,10 +1,18 @@
 # One static library per source folder, and one test binary per test folder.
 
-# kiv_library(<target> [DEPS <libs>...] [PRIVATE_DEPS <libs>...] [EXCLUDE <file names>...])
-# Takes every .cpp of the current folder; a folder with none yet gives an interface library.
+# kiv_library(<target> [DEPS <libs>...] [PRIVATE_DEPS <libs>...] [EXCLUDE <file names>...]
+#             [SOURCES <globs>...])
+# Takes every .cpp of the current folder, or those matching SOURCES (for a folder whose units sit on
+# two layers, e.g. the grid pickers above the base grid); a folder with none yet gives an interface
+# library.
 function(kiv_library target)
-  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS;EXCLUDE" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS;EXCLUDE;SOURCES" ${ARGN})
+  if(ARG_SOURCES)
+    list(TRANSFORM ARG_SOURCES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+    file(GLOB sources CONFIGURE_DEPENDS ${ARG_SOURCES})
+  else()
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  endif()
   foreach(name ${ARG_EXCLUDE})
     list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${name})
   endforeach()
