@@ -9,6 +9,7 @@
 
 #include "gridlib/dbgrid/DBSumListEh.h"
 #include "gridlib/memtable/MemTableEh.h"
+#include "platform/data/DataSource.h"
 #include "tests/gridlib/dbgrid/SumListModel.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
@@ -268,6 +269,27 @@ TEST_F(DBSumListTest, TheInMemoryTableAggregatesAndLaterPostsAdjustItsAverage) {
   SetAmount(table, Money(u"6"));
   table->Post();
   EXPECT_EQ(avg->SumValue, Currency(3));
+}
+
+TEST_F(DBSumListTest, AMasterRecordMoveRecalculatesAndTheMastersOwnHandlerStays) {
+  TTestDataSet* master = TestData({{1, Money(u"1")}, {2, Money(u"2")}});
+  auto* source = new TDataSource(owner_.get());
+  source->SetDataSet(master);
+  TMemTableEh* detail = MemTable({{1, Money(u"5")}});
+  detail->SetMasterSource(source);
+  int masterScrolls = 0;
+  master->AfterScroll = [&masterScrolls](TDataSet*) { ++masterScrolls; };
+  TDataSetNotifyEvent original = master->AfterScroll;
+  auto producer = std::make_unique<TDBSumListProducer>(nullptr);
+  AddSum(*producer, goSum, u"AMOUNT");
+  producer->SetDataSet(detail);
+  int recalcs = 0;
+  producer->OnRecalcAll = [&recalcs](TObject*) { ++recalcs; };
+  master->Next();
+  EXPECT_EQ(masterScrolls, 1);
+  EXPECT_EQ(recalcs, 1);
+  producer.reset();
+  EXPECT_EQ(master->AfterScroll, original);
 }
 
 TEST_F(DBSumListTest, VirtualRecordsNumberAnUnsequencedDataset) {
