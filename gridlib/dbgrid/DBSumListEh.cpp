@@ -146,6 +146,8 @@ TDBSumListProducer::TDBSumListProducer(TComponent* owner)
 
 TDBSumListProducer::~TDBSumListProducer() {
   Deactivate(false);
+  // An owner that is loading skips the giving back; no handler of ours may outlive us all the same.
+  ReturnEvents();
   // Freeing the items must not start a recalculation of a producer that is going away.
   FSumCollection->FOwner = nullptr;
   FSumCollection.reset();
