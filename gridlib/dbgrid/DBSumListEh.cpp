@@ -413,6 +413,7 @@ void TDBSumListProducer::DataSetAfterPost(TDataSet* dataSet) {
     DoSumListChanged();
   }
   if (OldAfterPost) OldAfterPost(dataSet);
+  if (FRecalcPending) RecalcAll();
 }
 
 // Walks from the last position found to the place of the posted record in dataset order.
@@ -476,6 +477,7 @@ void TDBSumListProducer::DataSetBeforeDelete(TDataSet* dataSet) {
 void TDBSumListProducer::DataSetAfterCancel(TDataSet* dataSet) {
   if (OldAfterCancel) OldAfterCancel(dataSet);
   FTryedInsert = false;
+  if (FRecalcPending) RecalcAll();
 }
 
 void TDBSumListProducer::DataSetAfterClose(TDataSet* dataSet) {
@@ -537,6 +539,12 @@ void TDBSumListProducer::RecalcAll() {
     return;
   }
   if (OwnerInactive() || !FEventsOverloaded) return;
+  // A scan would post the record being edited on its way; it waits for the post or the cancel.
+  if (FDataSet->GetState() == dsEdit || FDataSet->GetState() == dsInsert) {
+    FRecalcPending = true;
+    return;
+  }
+  FRecalcPending = false;
   ClearSumValues();
   FOldRecNo = -1;
   if (OnRecalcAll) OnRecalcAll(this);

@@ -196,4 +196,5 @@ class TDBSumListProducer : public TPersistent {
   bool VirtualOn() const { return FVirtualRecords && FActive; }
 
   std::unique_ptr<TComponent> FWatcher;
+  bool FRecalcPending = false;
 };

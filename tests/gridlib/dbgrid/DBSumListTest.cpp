@@ -222,6 +222,22 @@ TEST_F(DBSumListTest, AFilterChangeRecalculatesOnTheNextScrollOnly) {
   EXPECT_EQ(rerecordss, 0);
 }
 
+TEST_F(DBSumListTest, ARecalculationAskedForDuringAnEditWaitsForThePost) {
+  TTestDataSet* ds = TestData({{1, Money(u"1")}, {2, Money(u"2")}});
+  TDBSumListProducer producer(nullptr);
+  TDBSum* sum = AddSum(producer, goSum, u"AMOUNT");
+  producer.SetDataSet(ds);
+  ds->Last();
+  ds->Edit();
+  SetAmount(ds, Money(u"5"));
+  TDBSum* count = AddSum(producer, goCount, u"");
+  EXPECT_EQ(ds->GetState(), dsEdit) << "the user's edit is not posted behind their back";
+  EXPECT_EQ(ds->InternalPostCount(), 0);
+  ds->Post();
+  EXPECT_EQ(sum->SumValue, Currency(6));
+  EXPECT_EQ(count->SumValue, Currency(2));
+}
+
 TEST_F(DBSumListTest, ExternalRecalcLeavesTheValuesToTheApplication) {
   TTestDataSet* ds = TestData({{1, Money(u"1")}, {2, Money(u"2")}});
   TDBSumListProducer producer(nullptr);
