@@ -276,7 +276,10 @@ TEST_F(DBSumListTest, TheInMemoryTableAggregatesAndLaterPostsAdjustItsAverage) {
   TDBSumListProducer producer(nullptr);
   TDBSum* avg = AddSum(producer, goAvg, u"AMOUNT");
   TDBSum* records = AddSum(producer, goCount, u"");
+  int scrolls = 0;
+  table->AfterScroll = [&scrolls](TDataSet*) { ++scrolls; };
   producer.SetDataSet(table);
+  EXPECT_EQ(scrolls, 0) << "the table aggregates without a walk over its records";
   EXPECT_EQ(avg->SumValue, StrToCurr(u"1,5"));
   EXPECT_EQ(avg->GetNotNullRecordCount(), 2);
   EXPECT_EQ(records->SumValue, Currency(3));
