@@ -202,7 +202,8 @@ void TForm19::Button6Click(TObject*) {
       [&] {
         report->QRLabel33->SetCaption(ComboBox1->GetText() + u" " + IntToStr(Year()) + u" г.");
         report->RezavOze1->Prepare();
-        report->RezavOze1->Preview();
+        // Shown modally: the timesheet is modal itself, and a plain window behind it would take no input.
+        report->RezavOze1->PreviewModal();
       },
       [&] { report->H_Tabel->Close(); });
 }
