@@ -9,6 +9,7 @@
 
 #include "gridlib/base/DropDownFormEh.h"
 #include "gridlib/base/ToolCtrlsEh.h"
+#include "gridlib/grids/GridsEh.h"
 #include "platform/controls/Mask.h"
 #include "platform/controls/StdCtrls.h"
 #include "platform/data/DataSource.h"
@@ -231,4 +232,236 @@ class TControlLabelLocationEh : public TPersistent {
   TLabelPositionEh position_ = lpAboveLeftEh;
   TWinControl* editControl_;
   TSpacingBoundEh labelSpacingBound_ = sbNearBoundEh;
+};
+
+// ---- In-place editor protocol ----
+
+// A grid that hosts an editor over its current cell.
+class IInplaceEditHolderEh : public IInterface {
+ public:
+  // Keys the holder takes before the editor (navigation out of the cell); true when taken.
+  virtual bool InplaceEditKeyDown(TWinControl* sender, Word& key, TShiftState shift) = 0;
+  virtual bool InplaceEditKeyPress(TWinControl* sender, Char& key) = 0;
+  virtual bool InplaceEditCanModify(TWinControl* sender) = 0;
+  virtual bool InplaceEditWantTab(TWinControl* sender) = 0;
+  virtual void InplaceEditWndProc(TWinControl* sender, TMessage& message) = 0;
+};
+
+// An editor that a grid can host over a cell.
+class IInplaceEditEh : public IInterface {
+ public:
+  virtual TFont* GetFont() = 0;
+  virtual void SetInplaceEditHolder(TWinControl* holder) = 0;
+  virtual void SetBorderStyle(TBorderStyle value) = 0;
+  virtual void SetColor(TColor value) = 0;
+  virtual void SetFont(TFont* value) = 0;
+  virtual void SetOnKeyPress(const TKeyPressEvent& handler) = 0;
+  virtual void SetOnExit(const TNotifyEvent& handler) = 0;
+  virtual bool GetInplaceMode() = 0;
+};
+
+// ---- Edit box ----
+
+enum TDBEditEhValue { evAlignmentEh, evEditMaskEh };
+using TDBEditEhValues = TSet<TDBEditEhValue>;
+using TGetFieldDataEventEh = TDelegate<void(TObject* sender, Variant& value, bool& handled)>;
+using TUpdateDataEventEh = TDelegate<void(TObject* sender, bool& handled)>;
+using TCloseUpEventEh = TDelegate<void(TObject* sender, bool accept)>;
+
+// The text shown while the editor holds no value.
+class TControlEmptyDataInfoEh : public TPersistent {
+  KIV_CLASS(TControlEmptyDataInfoEh, TPersistent)
+ public:
+  const String& GetText() const { return text_; }
+  void SetText(const String& value) { text_ = value; }
+
+ private:
+  String text_;
+};
+
+// The single-field masked edit box bound to a field, or keeping its own value when unbound; the base of
+// the library's text editors. The field is written when the dataset asks its controls for their data
+// (before a post) and when the editor is left; the editor never posts the record itself.
+class TCustomDBEditEh : public TCustomMaskEdit,
+                        public IControlLabelOwnerEh,
+                        public IComboEditEh,
+                        public IInplaceEditEh {
+  KIV_CLASS(TCustomDBEditEh, TCustomMaskEdit)
+ public:
+  explicit TCustomDBEditEh(TComponent* owner);
+  ~TCustomDBEditEh() override;
+
+  TAlignment GetAlignment() const;
+  void SetAlignment(TAlignment value);
+  bool GetAlwaysShowBorder() const { return alwaysShowBorder_; }
+  void SetAlwaysShowBorder(bool value) { alwaysShowBorder_ = value; }
+  TControlLabelEh* GetControlLabel() const { return controlLabel_; }
+  TControlLabelLocationEh* GetControlLabelLocation() const { return labelLocation_.get(); }
+  String GetDataField() const { return dataLink_->GetFieldName(); }
+  virtual void SetDataField(const String& value);
+  TDataSource* GetDataSource() const { return dataLink_->GetDataSource(); }
+  virtual void SetDataSource(TDataSource* value);
+  TFieldDataLinkEh* GetDataLink() const { return dataLink_.get(); }
+  TDynVarsEh* GetDynProps() const { return dynProps_.get(); }
+  TEditButtonEh* GetEditButton() const { return editButton_.get(); }
+  TEditButtonsEh* GetEditButtons() const { return editButtons_.get(); }
+  TEditButtonsBoxEh* GetButtonsBox() const { return buttonsBox_; }
+  String GetEditMask() const { return TCustomMaskEdit::GetEditMask(); }
+  void SetEditMask(const String& value);
+  TControlEmptyDataInfoEh* GetEmptyDataInfo() const { return emptyDataInfo_.get(); }
+  TField* GetField() const { return dataLink_->GetField(); }
+  bool GetFlat() const { return flat_; }
+  void SetFlat(bool value);
+  TMRUListEh* GetMRUList() const { return mruList_.get(); }
+  bool GetReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool value);
+  bool GetWantReturns() const { return wantReturns_; }
+  void SetWantReturns(bool value) { wantReturns_ = value; }
+  bool GetWantTabs() const { return wantTabs_; }
+  void SetWantTabs(bool value) { wantTabs_ = value; }
+  bool GetDroppedDown() const { return droppedDown_; }
+  String GetText() const { return TCustomMaskEdit::GetText(); }
+  // Bound: the dataset goes into edit state and the text is written into the field at once.
+  void SetText(const String& value);
+  Variant GetValue() { return GetVariantValue(); }
+  void SetValue(const Variant& value) { SetVariantValue(value); }
+
+  void UpdateData();
+  void Reset() override;
+  void Clear();
+  virtual bool IsEmpty();
+  virtual bool DataIndepended() const { return dataLink_->GetDataIndepended(); }
+  virtual bool CanDropDown() const;
+  void CloseUp(bool accept) override;
+  TEditButtonEh* GetFirstDefaultActionEditButton();
+  TEditButtonControlEh* GetEditButtonControlByEditButton(TEditButtonEh* button);
+  void SetDroppedDownState(TEditButtonEh* button, TEditButtonControlEh* control);
+  void ClearDroppedDownState();
+
+  // Label owner.
+  String GetControlLabelCaption() override;
+  Integer GetControlTextBaseLine() override;
+  void UpdateControlLabelBounds() override;
+  void ControlLabelLocationChanged() override;
+
+  // In-place editor.
+  TFont* GetFont() override { return TControl::GetFont(); }
+  void SetInplaceEditHolder(TWinControl* holder) override;
+  void SetBorderStyle(TBorderStyle value) override { TCustomEdit::SetBorderStyle(value); }
+  void SetColor(TColor value) override { TControl::SetColor(value); }
+  void SetFont(TFont* value) override { TControl::SetFont(value); }
+  void SetOnKeyPress(const TKeyPressEvent& handler) override { OnKeyPress = handler; }
+  void SetOnExit(const TNotifyEvent& handler) override { OnExit = handler; }
+  bool GetInplaceMode() override { return inplaceMode_; }
+  TWinControl* GetInplaceEditHolder() const { return inplaceEditHolder_; }
+
+  void SetBounds(Integer left, Integer top, Integer width, Integer height) override;
+  void SetParent(TWinControl* parent) override;
+
+  TButtonClickEventEh OnButtonClick;
+  TButtonDownEventEh OnButtonDown;
+  TEditControlCloseDropDownFormEventEh OnCloseDropDownForm;
+  TGetFieldDataEventEh OnGetFieldData;
+  TEditControlShowDropDownFormEventEh OnOpenDropDownForm;
+  TUpdateDataEventEh OnUpdateData;
+
+ protected:
+  // Descendants put their own kind of main button in place (a visible one, a drop-down one).
+  void SetMainEditButton(TEditButtonEh* button);
+  virtual TAlignment DefaultAlignment() const;
+  virtual String DefaultEditMask() const;
+  virtual bool IsValidChar(Char key) const;
+  virtual Variant GetVariantValue();
+  virtual void SetVariantValue(const Variant& value);
+  virtual void DataChanged();
+  virtual void InternalSetText(const String& text);
+  virtual void InternalSetValue(const Variant& value);
+  virtual void PostEditTextToField();
+  virtual void EditingStateChanged();
+  virtual void UpdateEditReadOnly();
+  virtual void ResetMaxLength();
+  virtual void SetFocused(bool value);
+  // Buttons.
+  virtual bool GetEditButtonDefaultAction(TEditButtonEh* button);
+  virtual void EditButtonClick(TObject* sender);
+  virtual void EditButtonDown(TObject* sender, bool topButton, bool& autoRepeat, bool& handled);
+  virtual void DefaultEditButtonClick(TEditButtonEh* button, TEditButtonControlEh* control, bool& handled);
+  virtual void DefaultEditButtonDown(TEditButtonEh* button, TEditButtonControlEh* control, bool topButton,
+                                     bool& autoRepeat, bool& handled);
+  virtual void ButtonDropDown(TEditButtonEh* button, TEditButtonControlEh* control, bool& handled);
+  virtual void UpdateEditButtonsState();
+  void UpdateButtonsBox();
+  // MRU.
+  virtual void FilterMRUItem(const String& item, bool& accept);
+
+  void Change() override;
+  void KeyDown(Word& key, TShiftState shift) override;
+  void KeyPress(Char& key) override;
+  void DoEnter() override;
+  void DoExit() override;
+  bool EditCanModify() override;
+  void Dispatch(TMessage& message) override;
+  void Notification(TComponent* component, TOperation operation) override;
+  void Loaded() override;
+  void CreateWnd() override;
+
+  // Writes the window text without the change handling that parses typed text.
+  void SetOwnEditText(const String& text);
+  bool GetFocusedFlag() const { return focused_; }
+  bool GetInternalTextSetting() const { return internalTextSetting_; }
+  void DataLinkDataChange(TObject* sender);
+  bool noClickCloseUp_ = false;
+
+ private:
+  void DataLinkEditingChange(TObject* sender);
+  void DataLinkUpdateData(TObject* sender);
+  void DataLinkActiveChange(TObject* sender);
+  void ButtonChanged(TObject* sender);
+  void CreateEditButtonControl(TObject* sender, TEditButtonControlEh*& control);
+  void BoxDown(TObject* sender, bool topButton, bool& autoRepeat, bool& handled);
+  void BoxClick(TObject* sender);
+  void BoxMouseUp(TObject* sender, TMouseButton button, TShiftState shift, Integer x, Integer y);
+  TEditButtonEh* ButtonOfControl(TObject* control) const;
+  bool HandleShortCut(Word key, TShiftState shift);
+  void ShowDropDownForm(TEditButtonEh* button, TEditButtonControlEh* control, bool& handled);
+  // MRU list.
+  void MRUDropDown(TObject* sender);
+  void MRUCloseUp(TObject* sender, bool accept);
+  void MRUListMouseUp(TObject* sender, TMouseButton button, TShiftState shift, Integer x, Integer y);
+  void UpdateMRUList();
+
+  std::unique_ptr<TFieldDataLinkEh> dataLink_;
+  std::unique_ptr<TEditButtonEh> editButton_;
+  std::unique_ptr<TEditButtonsEh> editButtons_;
+  TEditButtonsBoxEh* buttonsBox_ = nullptr;
+  TControlLabelEh* controlLabel_ = nullptr;
+  std::unique_ptr<TControlLabelLocationEh> labelLocation_;
+  std::unique_ptr<TMRUListEh> mruList_;
+  TMRUListboxEh* mruListControl_ = nullptr;
+  std::unique_ptr<TDynVarsEh> dynProps_;
+  std::unique_ptr<TControlEmptyDataInfoEh> emptyDataInfo_;
+  TDBEditEhValues assignedValues_;
+  TAlignment alignment_ = taLeftJustify;
+  bool alwaysShowBorder_ = false;
+  bool flat_ = false;
+  bool readOnly_ = false;
+  bool wantReturns_ = false;
+  bool wantTabs_ = false;
+  bool focused_ = false;
+  bool dataPosting_ = false;
+  bool internalTextSetting_ = false;
+  bool droppedDown_ = false;
+  TEditButtonEh* droppedDownButton_ = nullptr;
+  TEditButtonControlEh* droppedDownButtonControl_ = nullptr;
+  bool inplaceMode_ = false;
+  TWinControl* inplaceEditHolder_ = nullptr;
+  IInplaceEditHolderEh* intfInplaceEditHolder_ = nullptr;
+  bool destroying_ = false;
+  bool userTextChanged_ = false;
+};
+
+class TDBEditEh : public TCustomDBEditEh {
+  KIV_CLASS(TDBEditEh, TCustomDBEditEh)
+ public:
+  explicit TDBEditEh(TComponent* owner) : TCustomDBEditEh(owner) {}
 };
