@@ -3,6 +3,7 @@
 // list, and its date-time, combo, number and check-box descendants.
 #pragma once
 
+#include <array>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -465,3 +466,41 @@ class TDBEditEh : public TCustomDBEditEh {
  public:
   explicit TDBEditEh(TComponent* owner) : TCustomDBEditEh(owner) {}
 };
+
+// ---- Date-time edit format ----
+
+// Where an element of a date-time edit format stands in the edited text (1-based; -1 when absent).
+struct TElementMaskPosEh {
+  Integer Pos = -1;
+  Integer Length = -1;
+  bool Present = false;
+};
+struct TDateTimeElementsMaskPosEh {
+  TElementMaskPosEh Year, Month, Day, Hour, Min, Sec;
+};
+// Year, month, day, hour, minute, second; -1 for an element not given.
+using TDateTimeElementsEh = std::array<Integer, 6>;
+
+// The mask for the masked edit and the elements' places; raises on a bad format.
+void EditFormatToEditMaskEh(const String& editFormat, TDateTimeElementsMaskPosEh& maskPos, String& editMask);
+String EditFormatToDateTimeFormatEh(const String& editFormat);
+// The edit text's length with each element's letter at its places, "/" and ":" kept, spaces elsewhere.
+String EditFormatToElementTemplateEh(const String& editFormat);
+bool TextToDateTimeElementsEh(const String& text, const TDateTimeElementsMaskPosEh& maskPos,
+                              TDateTimeElementsEh& elements);
+// Merges the elements into value (parts the format lacks keep value's); Complete fills missing date parts
+// from today and clamps. False, with value Null, for an impossible combination.
+bool DateTimeElementsToVariantEh(TDateTimeElementsEh elements, const TDateTimeElementsMaskPosEh& maskPos,
+                                 Variant& value, bool complete);
+void VariantToDateTimeElementsEh(const Variant& value, TDateTimeElementsEh& elements);
+void StepDateTimeElementTextEh(const String& text, const String& elementTemplate, bool increase,
+                               String& resultText, Integer& len, Integer& pos);
+void GetDateElementSpanAtEh(Integer& pos, Integer& len, bool fourDigitYear);
+Integer ExpandTwoDigitYearEh(Integer year);
+Integer DaysInMonthEh(Integer year, Integer month);
+void CompleteDateElementsEh(Integer& year, Integer& month, Integer& day);
+void ClampTimeElementsEh(Integer& hour, Integer& min, Integer& sec);
+bool TryEncodeDateTimeElementsEh(const TDateTimeElementsEh& elements, TDateTime& dateTime);
+Integer ElementTextToIntEh(const String& text);
+String DefaultDateEditFormatEh(bool fourDigitYear);
+String DefaultTimeEditFormatEh();
