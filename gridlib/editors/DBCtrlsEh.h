@@ -504,3 +504,305 @@ bool TryEncodeDateTimeElementsEh(const TDateTimeElementsEh& elements, TDateTime&
 Integer ElementTextToIntEh(const String& text);
 String DefaultDateEditFormatEh(bool fourDigitYear);
 String DefaultTimeEditFormatEh();
+
+// ---- Date-time edit ----
+
+enum TDateTimeKindEh { dtkDateEh, dtkTimeEh, dtkDateTimeEh, dtkCustomEh };
+
+// Dates and times typed through a mask made from an edit format; the value is Null or a date-time. The
+// arrow keys, the wheel and up-down buttons step the element at the caret; the drop-down button opens
+// the calendar that the library manager names.
+class TCustomDBDateTimeEditEh : public TCustomDBEditEh {
+  KIV_CLASS(TCustomDBDateTimeEditEh, TCustomDBEditEh)
+ public:
+  explicit TCustomDBDateTimeEditEh(TComponent* owner);
+  ~TCustomDBDateTimeEditEh() override;
+
+  TDateTimeKindEh GetKind() const { return kind_; }
+  void SetKind(TDateTimeKindEh value);
+  const String& GetEditFormat() const { return editFormat_; }
+  // Switches Kind to custom; a bad format raises.
+  void SetEditFormat(const String& value);
+  const String& GetDateTimeFormat() const { return dateTimeFormat_; }
+  bool GetCalendarVisible() const { return calendarVisible_; }
+  bool IsEmpty() override;
+
+  virtual void DropDown();
+  void CloseUp(bool accept) override;
+  virtual void StepDateTimeElement(bool increase);
+
+  TCloseUpEventEh OnCloseUp;
+  TNotifyEvent OnDropDown;
+
+ protected:
+  virtual bool TextToDateTimeValue(const String& text, Variant& value, bool complete);
+  virtual void InternalSetDisplayText(const String& text);
+  virtual void UpdateFourDigitYear();
+  virtual void UpdateMask();
+  Variant GetVariantValue() override { return value_; }
+  void DataChanged() override;
+  void InternalSetText(const String& text) override;
+  void InternalSetValue(const Variant& value) override;
+  void PostEditTextToField() override;
+  void ValidateEdit() override;
+  void DefaultEditButtonDown(TEditButtonEh* button, TEditButtonControlEh* control, bool topButton,
+                             bool& autoRepeat, bool& handled) override;
+  void ButtonDropDown(TEditButtonEh* button, TEditButtonControlEh* control, bool& handled) override;
+  void Change() override;
+  void KeyDown(Word& key, TShiftState shift) override;
+  void KeyPress(Char& key) override;
+  void DoEnter() override;
+  bool DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) override;
+
+ private:
+  void UpdateValueFromText();
+  String FormatValue(const Variant& value) const;
+
+  bool calendarVisible_ = false;
+  bool closingCalendar_ = false;
+  String dateTimeFormat_;
+  TWinControl* dropDownCalendar_ = nullptr;
+  TClass calendarClass_ = nullptr;
+  String editFormat_;
+  bool editValidating_ = false;
+  bool ownTextSetting_ = false;
+  TDateTimeKindEh kind_ = dtkDateEh;
+  TDateTimeElementsMaskPosEh maskPos_;
+  bool fourDigitYear_ = true;
+  Variant value_ = Variant::Null();
+};
+
+class TDBDateTimeEditEh : public TCustomDBDateTimeEditEh {
+  KIV_CLASS(TDBDateTimeEditEh, TCustomDBDateTimeEditEh)
+ public:
+  explicit TDBDateTimeEditEh(TComponent* owner) : TCustomDBDateTimeEditEh(owner) {}
+};
+
+// ---- Number edit ----
+
+enum TDBNumberValue { evDisplayFormatEh, evCurrencyEh, evMaxValueEh, evMinValueEh };
+using TDBNumberValues = TSet<TDBNumberValue>;
+
+// Numbers: typed characters keep the text a number within the digits allowed; focused it shows the
+// edit format (thousand separators put back as the user types), unfocused the display format. A value
+// outside MinValue .. MaxValue is refused when it is written, with the text kept; Up, Down, the wheel
+// and up-down buttons step by Increment within the bounds; the drop-down button opens the calculator.
+class TCustomDBNumberEditEh : public TCustomDBEditEh {
+  KIV_CLASS(TCustomDBNumberEditEh, TCustomDBEditEh)
+ public:
+  explicit TCustomDBNumberEditEh(TComponent* owner);
+  ~TCustomDBNumberEditEh() override;
+
+  bool GetCurrency() const;
+  void SetCurrency(bool value);
+  Integer GetDecimalPlaces() const { return decimalPlaces_; }
+  void SetDecimalPlaces(Integer value);
+  String GetDisplayFormat() const;
+  void SetDisplayFormat(const String& value);
+  const String& GetEditFormat() const { return editFormat_; }
+  Extended GetIncrement() const { return increment_; }
+  void SetIncrement(Extended value) { increment_ = value; }
+  Extended GetMaxValue() const;
+  void SetMaxValue(Extended value);
+  Extended GetMinValue() const;
+  void SetMinValue(Extended value);
+  bool GetCalculatorVisible() const { return calculatorVisible_; }
+  String GetDisplayText() const;
+
+  void IncrementValue(bool increase);
+  virtual void DropDown();
+  void CloseUp(bool accept) override;
+  // Bounds as MinValue and MaxValue set them (equal: none; one of them 0 above the other: one-sided).
+  bool ValueInBounds(Extended value) const;
+  Extended ClampAndRoundValue(Extended value) const;
+  Extended RoundValue(Extended value) const;
+
+  TCloseUpEventEh OnCloseUp;
+  TNotifyEvent OnDropDown;
+
+ protected:
+  TAlignment DefaultAlignment() const override;
+  Variant GetVariantValue() override { return value_; }
+  bool IsValidChar(Char key) const override;
+  void DataChanged() override;
+  void InternalSetText(const String& text) override;
+  void InternalSetValue(const Variant& value) override;
+  void PostEditTextToField() override;
+  void DefaultEditButtonDown(TEditButtonEh* button, TEditButtonControlEh* control, bool topButton,
+                             bool& autoRepeat, bool& handled) override;
+  void ButtonDropDown(TEditButtonEh* button, TEditButtonControlEh* control, bool& handled) override;
+  void Change() override;
+  void KeyDown(Word& key, TShiftState shift) override;
+  void KeyPress(Char& key) override;
+  bool DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) override;
+
+ private:
+  void FormatEditText(const String& text);
+  void UpdateValueFromText();
+  String FormatDisplayValue(Extended value) const;
+
+  TDBNumberValues assignedValues_;
+  bool calculatorVisible_ = false;
+  bool closingCalculator_ = false;
+  bool currency_ = false;
+  Integer decimalPlaces_ = 2;
+  String displayFormat_;
+  TWinControl* dropDownCalculator_ = nullptr;
+  String editFormat_;
+  Extended increment_ = 1;
+  bool ownTextSetting_ = false;
+  Extended minValue_ = 0;
+  Extended maxValue_ = 0;
+  Variant value_ = Variant::Null();
+};
+
+class TDBNumberEditEh : public TCustomDBNumberEditEh {
+  KIV_CLASS(TDBNumberEditEh, TCustomDBNumberEditEh)
+ public:
+  explicit TDBNumberEditEh(TComponent* owner) : TCustomDBNumberEditEh(owner) {}
+};
+
+// The number routines of the number edit, under the locale's settings.
+// Keeps the characters of a number: separators (the alternative one when it is the only one), the
+// first sign before any digit, the first exponent letter and the digits; drops thousand separators.
+String NormalizeNumberTextEh(const String& text);
+// False for text that is no finite number; "+" and "-" alone read as 0.
+bool TextToNumberEh(const String& text, Extended& value);
+String InsertThousandSeparatorsEh(const String& text, bool withSeparators);
+// The digit placeholders, thousand marker and decimal point of a display format's first section.
+String EditFormatFromDisplayFormatEh(const String& displayFormat);
+
+// ---- Combo box ----
+
+using TNotInListEventEh = TDelegate<void(TObject* sender, const String& newText, bool& recheckInList)>;
+
+// A text editor with a list of texts; with KeyItems, each item text stands for the key at the same
+// place, the field holds the key and the user sees the text.
+class TCustomDBComboBoxEh : public TCustomDBEditEh {
+  KIV_CLASS(TCustomDBComboBoxEh, TCustomDBEditEh)
+ public:
+  explicit TCustomDBComboBoxEh(TComponent* owner);
+  ~TCustomDBComboBoxEh() override;
+
+  TStrings* GetItems() const { return items_.get(); }
+  TStrings* GetKeyItems() const { return keyItems_.get(); }
+  Integer GetItemIndex() const { return itemIndex_; }
+  void SetItemIndex(Integer value) { InternalSetItemIndex(value); }
+  bool GetKeyBased() const { return keyBased_; }
+  bool GetLimitTextToListValues() const;
+  void SetLimitTextToListValues(bool value);
+  bool GetCaseInsensitiveTextSearch() const { return caseInsensitive_; }
+  void SetCaseInsensitiveTextSearch(bool value);
+  bool GetListVisible() const;
+  TPopupListboxFormEh* GetPopupListbox() const { return popupList_; }
+  Integer GetDropDownRows() const { return dropDownRows_; }
+  void SetDropDownRows(Integer value) { dropDownRows_ = value; }
+
+  void DropDown();
+  void CloseUp(bool accept) override;
+  void SelectNextValue(bool isPrior);
+  bool LocateText(const String& text, bool partial);
+
+  TCloseUpEventEh OnCloseUp;
+  TNotifyEvent OnDropDown;
+  TNotInListEventEh OnNotInList;
+
+ protected:
+  Variant GetVariantValue() override;
+  void InternalSetItemIndex(Integer index);
+  void UpdateItemIndex();
+  void DataChanged() override;
+  void InternalSetText(const String& text) override;
+  void InternalSetValue(const Variant& value) override;
+  void PostEditTextToField() override;
+  void ResetMaxLength() override;
+  void UpdateEditReadOnly() override;
+  void ButtonDropDown(TEditButtonEh* button, TEditButtonControlEh* control, bool& handled) override;
+  void Change() override;
+  void KeyDown(Word& key, TShiftState shift) override;
+  void KeyPress(Char& key) override;
+  bool DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) override;
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  void ItemsChanged(TObject* sender);
+  void ListMouseUp(TObject* sender, TMouseButton button, TShiftState shift, Integer x, Integer y);
+  Integer ItemsCount() const;
+
+  std::unique_ptr<TStringList> items_;
+  std::unique_ptr<TStringList> keyItems_;
+  Integer itemIndex_ = -1;
+  bool keyBased_ = false;
+  bool caseInsensitive_ = true;
+  bool limitTextToListValues_ = false;
+  bool limitTextToListValuesStored_ = false;
+  Variant varValue_ = Variant::Null();
+  TPopupListboxFormEh* popupList_ = nullptr;
+  Integer dropDownRows_ = 7;
+};
+
+class TDBComboBoxEh : public TCustomDBComboBoxEh {
+  KIV_CLASS(TDBComboBoxEh, TCustomDBComboBoxEh)
+ public:
+  explicit TDBComboBoxEh(TComponent* owner) : TCustomDBComboBoxEh(owner) {}
+};
+
+// ---- Check box ----
+
+// A check box bound to a field: a boolean field by its value, any other field by comparing its text with
+// ValueChecked and ValueUnchecked (";"-separated texts); what it shows is what it posts.
+class TCustomDBCheckBoxEh : public TCustomCheckBox {
+  KIV_CLASS(TCustomDBCheckBoxEh, TCustomCheckBox)
+ public:
+  explicit TCustomDBCheckBoxEh(TComponent* owner);
+  ~TCustomDBCheckBoxEh() override;
+
+  String GetDataField() const { return dataLink_->GetFieldName(); }
+  void SetDataField(const String& value) { dataLink_->SetFieldName(value); }
+  TDataSource* GetDataSource() const { return dataLink_->GetDataSource(); }
+  void SetDataSource(TDataSource* value);
+  TFieldDataLinkEh* GetDataLink() const { return dataLink_.get(); }
+  TField* GetField() const { return dataLink_->GetField(); }
+  bool GetReadOnly() const { return dataLink_->GetReadOnly(); }
+  void SetReadOnly(bool value) { dataLink_->SetReadOnly(value); }
+  const String& GetValueChecked() const { return valueChecked_; }
+  void SetValueChecked(const String& value);
+  const String& GetValueUnchecked() const { return valueUnchecked_; }
+  void SetValueUnchecked(const String& value);
+  bool GetModified() const { return modified_; }
+  TCheckBoxState GetState() const { return TCustomCheckBox::GetState(); }
+  // Bound: the dataset goes into edit state and the state is written at once.
+  void SetState(TCheckBoxState value);
+
+  void UpdateData();
+  TCheckBoxState GetStateFromData() const;
+  static bool ValueListContains(const String& list, const String& text);
+
+  TUpdateDataEventEh OnUpdateData;
+
+ protected:
+  void Toggle() override;
+  virtual void InternalSetState(TCheckBoxState value);
+  virtual void PostStateToField();
+  void KeyPress(Char& key) override;
+  void DoExit() override;
+  void Dispatch(TMessage& message) override;
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  void DataChange(TObject* sender);
+  void UpdateDataEvent(TObject* sender);
+
+  std::unique_ptr<TFieldDataLinkEh> dataLink_;
+  String valueChecked_ = u"True";
+  String valueUnchecked_ = u"False";
+  bool modified_ = false;
+  bool dataPosting_ = false;
+  bool internalSetting_ = false;
+};
+
+class TDBCheckBoxEh : public TCustomDBCheckBoxEh {
+  KIV_CLASS(TDBCheckBoxEh, TCustomDBCheckBoxEh)
+ public:
+  explicit TDBCheckBoxEh(TComponent* owner) : TCustomDBCheckBoxEh(owner) {}
+};
