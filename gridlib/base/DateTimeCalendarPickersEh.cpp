@@ -104,9 +104,9 @@ bool TCustomCalendarViewEh::ZoomView(bool zoomIn, bool animated) {
   const auto& list = calendar_->GetCalendarViewList();
   const auto it = std::find(list.begin(), list.end(), this);
   if (it == list.end()) return false;
-  const auto index = it - list.begin();
-  const auto target = zoomIn ? index + 1 : index - 1;
-  if (target < 0 || target >= static_cast<decltype(target)>(list.size())) return false;
+  const std::ptrdiff_t index = it - list.begin();
+  const std::ptrdiff_t target = zoomIn ? index + 1 : index - 1;
+  if (target < 0 || target >= static_cast<std::ptrdiff_t>(list.size())) return false;
   calendar_->ShowCalendarView(list[static_cast<size_t>(target)], zoomIn, animated);
   return true;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "gridlib/base/CalculatorEh.h"
 #include "gridlib/base/DateTimeCalendarPickersEh.h"
 #include "platform/controls/Forms.h"
 #include "platform/controls/StyleManager.h"
@@ -45,6 +46,24 @@ TEST(PickersScreenshotTest, CalendarInEveryViewInBothVisualStyles) {
       auto picture = CaptureControl(picker);
       picture->SaveToFile(Utf8ToString(dir) + u"/calendar-" + name + u"-" + StyleFileName(style) + u".bmp");
     }
+  }
+}
+
+TEST(PickersScreenshotTest, CalculatorInBothVisualStyles) {
+  const char* dir = std::getenv("KIV_SCREENSHOT_DIR");
+  if (!dir) GTEST_SKIP() << "set KIV_SCREENSHOT_DIR to write the pictures";
+  InitTestApplication();
+  auto restore = MakeScopeExit([] { TStyleManager::TrySetStyle(u"Windows", false); });
+  for (const Char* style : {u"Windows", u"Onyx Blue"}) {
+    ASSERT_TRUE(TStyleManager::TrySetStyle(style, false));
+    TPopupCalculatorFormEh popup(nullptr);
+    popup.Show(TPoint(20, 20), nullptr);
+    for (Char key : {u'1', u'2', u',', u'5', u'+'}) popup.GetCalculator()->ProcessKey(key);
+    popup.GetCalculator()->ProcessKey(u'7');
+    ProcessPendingEvents();
+    auto picture = CaptureControl(&popup);
+    picture->SaveToFile(Utf8ToString(dir) + u"/calculator-" + StyleFileName(style) + u".bmp");
+    popup.Close();
   }
 }
 
