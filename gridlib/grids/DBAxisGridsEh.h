@@ -1180,6 +1180,7 @@ class TDBAxisGridInplaceEdit : public GridsEh::TInplaceEdit, public IComboEditEh
   bool listVisible_ = false;
   bool visibleListWantFocus_ = false;
   bool readOnlyStored_ = false;
+  String textBeforeDropDown_;
 };
 
 // ---- Unit routines ----

@@ -108,7 +108,9 @@ void TDBAxisGridnplaceEditCoreControl::KeyPress(Char& key) {
 
 // ======================= The editor =======================
 
-TDBAxisGridInplaceEdit::TDBAxisGridInplaceEdit(TComponent* owner) : GridsEh::TInplaceEdit(owner) {}
+TDBAxisGridInplaceEdit::TDBAxisGridInplaceEdit(TComponent* owner) : GridsEh::TInplaceEdit(owner) {
+  RecreateEditCoreControl();
+}
 
 TDBAxisGridInplaceEdit::~TDBAxisGridInplaceEdit() = default;
 
@@ -310,12 +312,17 @@ void TDBAxisGridInplaceEdit::DropDown() {
   }
   if (!activeList_) return;
   visibleListWantFocus_ = false;
+  // Walking the list shows its entries in the editor; a cancelled list gives this text back.
+  textBeforeDropDown_ = GetText();
   TPoint pos;
   if (activeList_ == pickList_) {
     pickList_->HandleNeeded();
     pickList_->GetListGrid()->GetFont()->Assign(GetEditCoreControl()->GetFont());
     pickList_->GetListGrid()->SetColor(GetEditCoreControl()->GetColor());
-    const Integer itemHeight = pickList_->GetTextHeight() + 2;
+    // Measured on the shared screen canvas: the list's own canvas draws only while it paints.
+    TCanvas* measure = GetScreenCanvasEh();
+    measure->GetFont()->Assign(GetEditCoreControl()->GetFont());
+    const Integer itemHeight = measure->TextHeight(u"Wg") + 2;
     pickList_->SetItemHeight(itemHeight);
     TStrings* items = pickList_->GetItems();
     items->Clear();
@@ -328,10 +335,8 @@ void TDBAxisGridInplaceEdit::DropDown() {
     }
     const Integer rows = std::min<Integer>(items->GetCount(), static_cast<Integer>(bar->GetDropDownRows()));
     Integer width = bar->GetDropDownWidth() > 0 ? bar->GetDropDownWidth() : GetWidth();
-    TCanvas* canvas = pickList_->GetListGrid()->GetCanvas();
-    canvas->GetFont()->Assign(GetEditCoreControl()->GetFont());
     for (Integer i = 0; i < items->GetCount(); ++i)
-      width = std::max(width, canvas->TextWidth(items->Get(i)) + 4);
+      width = std::max(width, measure->TextWidth(items->Get(i)) + 4);
     pickList_->SetWidth(width);
     pickList_->SetRowCount(std::max<Integer>(rows, 1));
     TField* f = bar->GetField();
@@ -409,7 +414,10 @@ void TDBAxisGridInplaceEdit::CloseUp(bool accept) {
   listVisible_ = false;
   Invalidate();
   if (!accept) {
-    if (list == pickList_) SetText(grid->GetEditTextValue());
+    if (list == pickList_) {
+      SetText(textBeforeDropDown_);
+      grid->SetEditTextValue(textBeforeDropDown_);
+    }
     return;
   }
   if (list == popupMonthCalendar_) {

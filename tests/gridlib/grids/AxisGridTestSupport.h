@@ -10,6 +10,7 @@
 
 #include "gridlib/grids/DBAxisGridsEh.h"
 #include "platform/controls/Forms.h"
+#include "platform/rtl/Utf.h"
 #include "platform/testing/TestSupport.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
@@ -136,16 +137,20 @@ class TTestAxisGridEh : public TCustomDBAxisGridEh {
   }
 
   // Enter writes the pending text and posts; Esc gives the record back.
-  void KeyDown(Word& key, TShiftState shift) override {
+  void KeyPress(Char& key) override {
     TDataSet* ds = GetDataLink()->GetDataSet();
-    if (key == VK_RETURN && ds) {
+    if (key == u'\r' && ds) {
+      key = 0;
       UpdateText();
       GetDataLink()->UpdateRecord();
       if (ds->GetState() == dsEdit || ds->GetState() == dsInsert) ds->Post();
       InvalidateEditor();
-      key = 0;
       return;
     }
+    TCustomDBAxisGridEh::KeyPress(key);
+  }
+  void KeyDown(Word& key, TShiftState shift) override {
+    TDataSet* ds = GetDataLink()->GetDataSet();
     if (key == VK_ESCAPE && ds && (ds->GetState() == dsEdit || ds->GetState() == dsInsert)) {
       ds->Cancel();
       if (GetInplaceEditor()) GetInplaceEditor()->Reset();
@@ -170,8 +175,13 @@ class AxisGridFixture : public ::testing::Test {
     data_->SetName(u"Data");
     source_ = new TDataSource(form_.get());
     source_->SetDataSet(data_);
+    // An exception no test expects would open the modal exception box; it fails the test instead.
+    Application->OnException = [](TObject*, Exception* e) { ADD_FAILURE() << StringToUtf8(e->Message()); };
   }
-  void TearDown() override { form_.reset(); }
+  void TearDown() override {
+    form_.reset();
+    Application->OnException = nullptr;
+  }
 
   void Field(const String& name, TFieldType type, Integer size = 0) {
     data_->GetFieldDefs()->Add(name, type, size, false);
