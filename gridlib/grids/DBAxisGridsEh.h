@@ -10,6 +10,7 @@
 #include "gridlib/base/DynVarsEh.h"
 #include "gridlib/base/GridLibCore.h"
 #include "gridlib/base/ToolCtrlsEh.h"
+#include "gridlib/editors/DBLookupEh.h"
 #include "gridlib/grids/GridsEh.h"
 #include "platform/classes/Collection.h"
 #include "platform/controls/Menus.h"
@@ -498,7 +499,7 @@ class TAxisBarEditButtonsEh : public TEditButtonsEh {
 
 // ---- The bar ----
 
-class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh {
+class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh, public ILookupDataOwnerEh {
   KIV_CLASS(TAxisBarEh, TCollectionItem)
  public:
   static void Published(TPropBuilder<TAxisBarEh>& p);
@@ -509,6 +510,13 @@ class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh {
 
   // IEditButtonsOwnerEh
   TEditButtonDrawBackTimeEh GetEditButtonDrawBackTime() override;
+  // ILookupDataOwnerEh
+  TField* GetLookupOwnerField() override { return GetField(); }
+  TDataSource* GetLookupOwnerDataSource() override;
+  TComponent* GetLookupOwnerComponent() override;
+  TDBLookupDataEh* GetLookupParams() const { return lookupParams_.get(); }
+  void SetLookupParams(TDBLookupDataEh* value) { lookupParams_->Assign(value); }
+  virtual TDBLookupDataEh* CreateLookupParams();
 
   TCustomDBAxisGridEh* GetGrid() const { return grid_; }
   TAxisBarEhValues GetAssignedValues() const { return assignedValues_; }
@@ -641,7 +649,7 @@ class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh {
   virtual void CellDataLinkClick();
   virtual void Changed(bool allItems);
   virtual void FontChanged(TObject* sender);
-  virtual void LookupParamsChanged();
+  void LookupParamsChanged() override;
   virtual void DataFieldChanged(TField* /*field*/) {}
   virtual void SetField(TField* value);
   virtual void SetTextArea(const TRect& rect);
@@ -702,8 +710,8 @@ class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh {
   static String FormatFieldDisplayText(TField* field, const String& format);
   // The dataset the bar's list drop-down shows, or nil.
   TDataSet* GetListDataSet() const;
-  bool LookupActive() const { return false; }
-  bool LookupIsSetUp() const { return false; }
+  bool LookupActive() const { return lookupParams_ && lookupParams_->GetLookupActive(); }
+  bool LookupIsSetUp() const { return lookupParams_ && lookupParams_->GetLookupIsSetUp(); }
   // The owned drop-down data-list box, made through the registered factory on first request.
   TCustomForm* GetDataListBox();
   TCustomForm* GetDataListBoxIfExists() const { return dataListBox_; }
@@ -785,6 +793,7 @@ class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh {
   bool wordWrap_ = false;
   TField* field_ = nullptr;
   bool fontSyncing_ = false;
+  std::unique_ptr<TDBLookupDataEh> lookupParams_;
 };
 
 // The column base that concrete grids' columns derive from; the widths are theirs to supply.
@@ -1145,6 +1154,7 @@ class TDBAxisGridInplaceEdit : public GridsEh::TInplaceEdit, public IComboEditEh
   virtual void EditButtonDefaultAction(bool topButton, bool& handled);
   virtual TRect CalcEditRect();
   virtual void LocateTypedText(String& text);
+  void LocateTypedListText(String& typed);
   virtual void DropDown();
   virtual Variant GetVariantValue() { return Variant(GetText()); }
   virtual void SetVariantValue(const Variant& value);

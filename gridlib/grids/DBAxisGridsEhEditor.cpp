@@ -138,10 +138,13 @@ void TDBAxisGridInplaceEdit::UpdateContents() {
   TField* field = bar->GetField();
   const bool pickAllowed = (type == ctPickList || type == ctKeyPickList) && !bar->GetReadOnly();
   const bool dateField = field && IsDateType(field->GetDataType());
+  const bool lookup = bar->LookupActive();
   TEditStyle style = esSimple;
   switch (bar->GetButtonStyle()) {
     case cbsAuto:
-      if (pickAllowed)
+      if (lookup)
+        style = esLookupDataList;
+      else if (pickAllowed)
         style = esPickList;
       else if (type == ctDataList)
         style = esDataList;
@@ -161,7 +164,10 @@ void TDBAxisGridInplaceEdit::UpdateContents() {
       style = esUpDown;
       break;
     case cbsDropDown:
-      style = pickAllowed ? esPickList : type == ctDataList ? esDataList : esDropDown;
+      style = lookup               ? esLookupDataList
+              : pickAllowed        ? esPickList
+              : type == ctDataList ? esDataList
+                                   : esDropDown;
       break;
     case cbsAltUpDown:
       style = esAltUpDown;
@@ -482,6 +488,7 @@ void TDBAxisGridInplaceEdit::LocateTypedText(String& typed) {
   const Char ch = typed[0];
   if (ch < 32 && ch != 8) return;
   const TAxisBarEhType type = bar->GetBarType();
+  if (IsListDataSetStyle(editStyle_) && bar->LookupActive()) return LocateTypedListText(typed);
   if ((type != ctPickList && type != ctKeyPickList) || !grid->CanEditModify()) return;
   if (ch == 8) {
     if (bar->GetLimitTextToListValues() || type == ctKeyPickList) typed.clear();
@@ -502,4 +509,39 @@ void TDBAxisGridInplaceEdit::LocateTypedText(String& typed) {
     grid->SetEditKeyValue(Variant(bar->GetKeyList()->Get(index)));
   if (listVisible_ && activeList_ == pickList_ && index < pickList_->GetCount())
     pickList_->SetItemIndex(index);
+}
+
+// Completes typed text from the lookup dataset: the record whose display text starts with what was
+// typed gives the text and the key that the grid writes.
+void TDBAxisGridInplaceEdit::LocateTypedListText(String& typed) {
+  TCustomDBAxisGridEh* grid = GetAxisGrid();
+  TAxisBarEh* bar = GetBar();
+  TDBLookupDataEh* lookup = bar->GetLookupParams();
+  TDataSet* list = lookup->GetLookupDataSet();
+  if (!list || !list->GetActive() || !grid->IsDataEditAllowed() || !bar->CanModify(false)) return;
+  const String field = lookup->GetLookupDisplayFieldName();
+  if (typed[0] == 8) {
+    typed.clear();
+    return;
+  }
+  const String prefix = GetText().substr(0, static_cast<size_t>(GetSelStart())) + typed;
+  typed.clear();
+  bool found = list->Locate(field, Variant(prefix), {loPartialKey});
+  if (!found && bar->GetCaseInsensitiveTextSearch())
+    found = list->Locate(field, Variant(prefix), {loPartialKey, loCaseInsensitive});
+  if (!found && bar->GetLimitTextToListValues()) return;
+  if (!grid->GetDataLink()->Edit()) return;
+  grid->GetDataLink()->Modified();
+  if (found) {
+    const String text = list->FieldByName(field)->GetText();
+    SetText(text);
+    SetSel(static_cast<Integer>(prefix.size()), static_cast<Integer>(text.size() - prefix.size()));
+    grid->SetEditKeyValue(list->FieldValues(lookup->GetLookupKeyFieldNames()));
+    grid->SetEditTextValue(text);
+  } else {
+    SetText(prefix);
+    SetSel(static_cast<Integer>(prefix.size()), 0);
+    grid->SetEditKeyValue(Variant::Null());
+    grid->SetEditTextValue(prefix);
+  }
 }
