@@ -1168,6 +1168,10 @@ class TDBAxisGridInplaceEdit : public GridsEh::TInplaceEdit, public IComboEditEh
   void EditCoreKillFocus(HWND focusedWnd) override;
   void EditChanged() override;
   void UpdateEditStyle();
+  void UpdateEditButtons();
+  void UpdateCoreControlBounds() override;
+  void EditButtonDown(TObject* sender, bool topButton, bool& autoRepeat, bool& handled);
+  TEditButtonsBoxEh* GetButtonsBox() const { return buttonsBox_; }
 
  protected:
   void Paint() override;
@@ -1191,6 +1195,7 @@ class TDBAxisGridInplaceEdit : public GridsEh::TInplaceEdit, public IComboEditEh
   bool visibleListWantFocus_ = false;
   bool readOnlyStored_ = false;
   String textBeforeDropDown_;
+  TEditButtonsBoxEh* buttonsBox_ = nullptr;
 };
 
 // ---- Unit routines ----

@@ -1,6 +1,7 @@
 // The axis grid's cell editor: the edit style chosen from the bar and its field, the drop-down that
 // serves it (pick list, calendar, calculator, data list), the keys that open, move and close it, the
 // typing search in pick lists and the writing of a chosen value into the grid's pending edit.
+#include "gridlib/editors/DBCtrlsEh.h"
 #include "gridlib/grids/DBAxisGridsEh.h"
 #include "platform/controls/Forms.h"
 #include "platform/rtl/DateFormat.h"
@@ -110,6 +111,59 @@ void TDBAxisGridnplaceEditCoreControl::KeyPress(Char& key) {
 
 TDBAxisGridInplaceEdit::TDBAxisGridInplaceEdit(TComponent* owner) : GridsEh::TInplaceEdit(owner) {
   RecreateEditCoreControl();
+  buttonsBox_ = new TEditButtonsBoxEh(this);
+  buttonsBox_->SetBounds(0, 0, 0, 0);
+  buttonsBox_->SetVisible(false);
+  buttonsBox_->SetParent(this);
+  buttonsBox_->OnCreateEditButtonControl = [this](TObject*, TEditButtonControlEh*& control) {
+    control = new TEditButtonControlEh(this);
+    control->SetBounds(0, 0, 10, 17);
+  };
+  buttonsBox_->OnDown = [this](TObject* sender, bool topButton, bool& autoRepeat, bool& handled) {
+    EditButtonDown(sender, topButton, autoRepeat, handled);
+  };
+}
+
+// The bar's main button and its further buttons, at the editor's right edge.
+void TDBAxisGridInplaceEdit::UpdateEditButtons() {
+  TAxisBarEh* bar = GetBar();
+  TCustomDBAxisGridEh* grid = GetAxisGrid();
+  if (!bar || !grid) {
+    buttonsBox_->SetVisible(false);
+    return;
+  }
+  TEditButtonEh* main = bar->GetEditButton();
+  const bool style = editStyle_ != esSimple;
+  buttonsBox_->BeginLayout();
+  buttonsBox_->SetButtonsCount(1 + bar->GetEditButtons()->GetCount());
+  buttonsBox_->SetFlat(grid->GetFlat());
+  buttonsBox_->SetMaxButtonHeight(GetHeight());
+  buttonsBox_->BtnCtlList()[0].EditButton = style || main->GetVisible() ? main : nullptr;
+  for (Integer i = 0; i < bar->GetEditButtons()->GetCount(); ++i)
+    buttonsBox_->BtnCtlList()[static_cast<size_t>(i + 1)].EditButton =
+        bar->GetEditButtons()->GetEditButton(i);
+  if (!buttonsBox_->BtnCtlList()[0].EditButton) buttonsBox_->BtnCtlList()[0].EditButton = nullptr;
+  buttonsBox_->EndLayout();
+  const Integer width = buttonsBox_->GetButtonsWidth();
+  buttonsBox_->SetBounds(GetWidth() - width, 0, width, GetHeight());
+  buttonsBox_->SetVisible(width >= 1);
+}
+
+void TDBAxisGridInplaceEdit::EditButtonDown(TObject*, bool topButton, bool& autoRepeat, bool& handled) {
+  SetFocus();
+  handled = false;
+  autoRepeat = editStyle_ == esUpDown || editStyle_ == esAltUpDown;
+  if (droppedDown_) {
+    CloseUp(false);
+    handled = true;
+    return;
+  }
+  EditButtonDefaultAction(topButton, handled);
+}
+
+void TDBAxisGridInplaceEdit::UpdateCoreControlBounds() {
+  UpdateEditButtons();
+  GridsEh::TInplaceEdit::UpdateCoreControlBounds();
 }
 
 TDBAxisGridInplaceEdit::~TDBAxisGridInplaceEdit() = default;
@@ -251,6 +305,7 @@ TRect TDBAxisGridInplaceEdit::CalcEditRect() {
     r.Bottom = GetHeight() - 1;
   }
   if (bar && bar->GetImageList() && bar->GetShowImageAndText()) r.Left += bar->GetImageList()->GetWidth() + 5;
+  if (buttonsBox_ && buttonsBox_->GetVisible()) r.Right -= buttonsBox_->GetButtonsWidth();
   return r;
 }
 
