@@ -147,7 +147,9 @@ TEST_F(AxisGridDbTest, PicturesOfDepartmentsAndInventoryItemsWithADropDownOpen) 
       TAxisBarEh* marka = AddBar(u"marka", u"Марка", 220);
       AddBar(u"nom", u"Номенклатура", 200);
       AddBar(u"massa_kg", u"Масса, кг", 90)->SetDisplayFormat(u"0.000");
-      AddBar(u"ral", u"RAL", 50);
+      TAxisBarEh* ral = AddBar(u"ral", u"RAL", 50);
+      ral->SetCheckboxes(true);
+      ral->GetKeyList()->SetText(u"1;true\n0;false");
       marka->GetPickList()->SetText(u"Лист 2 мм\nЛист 3 мм\nКруг 12\nКруг 16\nУголок 40x40");
       grid_->LayoutChanged();
       Capture(marka, u"inventory-" + suffix, 1);
