@@ -672,7 +672,11 @@ class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh, public IL
   virtual Integer GetDataCellHorzOffset() { return 3; }
   virtual String GetDropDownBoxListField();
   virtual Integer GetImageIndex();
-  virtual TPopupMenu* GetPopupMenu() { return popupMenu_; }
+  virtual TPopupMenu* GetPopupMenu();
+  virtual TPopupMenu* GetSystemPopupMenu();
+  virtual void FormSystemPopupMenu(TPopupMenu* menu);
+  virtual void LoadFromFileDialog();
+  virtual void SaveToFileDialog();
   virtual String GetTextValue(bool isDisplayText) { return isDisplayText ? DisplayText() : EditText(); }
   virtual bool GetCellDataIsLink();
   virtual bool GetCellImageIsLink();
@@ -794,6 +798,7 @@ class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh, public IL
   TField* field_ = nullptr;
   bool fontSyncing_ = false;
   std::unique_ptr<TDBLookupDataEh> lookupParams_;
+  std::unique_ptr<TPopupMenu> systemPopupMenu_;
 };
 
 // The column base that concrete grids' columns derive from; the widths are theirs to supply.
@@ -1042,6 +1047,8 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
   virtual bool HighlightDataCellColor(Integer dataCol, Integer dataRow, const String& value,
                                       TGridDrawState state, TColor& color, TFont* font);
   virtual void FormSystemPopupMenuForColumn(TAxisBarEh* bar, TPopupMenu* menu);
+  virtual void EditButtonDefaultAction(TAxisBarEh* bar, TControl* editControl, TEditButtonEh* editButton,
+                                       bool isMouseDown, bool& handled);
   virtual void UpdateImeSettings() {}
 
   // ---- Overrides of the base grid ----
@@ -1197,6 +1204,42 @@ class TDBAxisGridInplaceEdit : public GridsEh::TInplaceEdit, public IComboEditEh
   String textBeforeDropDown_;
   TEditButtonsBoxEh* buttonsBox_ = nullptr;
 };
+
+// ---- Default handlers ----
+
+// The menu item of a bar's own popup menu.
+class TAxisBarEhMenuItem : public TMenuItemEh {
+  KIV_CLASS(TAxisBarEhMenuItem, TMenuItemEh)
+ public:
+  explicit TAxisBarEhMenuItem(TComponent* owner) : TMenuItemEh(owner) {}
+  TAxisBarEh* AxisBar = nullptr;
+};
+
+// What every axis grid does by default: edit buttons without handlers and the bars' popup menus. A
+// descendant set with SetDBAxisGridEhCenter changes it for all grids at once.
+class TDBAxisGridEhCenter : public TPersistent {
+  KIV_CLASS(TDBAxisGridEhCenter, TPersistent)
+ public:
+  TDBAxisGridEhCenter() = default;
+  virtual void Changed() {}
+  virtual void EditButtonDefaultAction(TCustomDBAxisGridEh* grid, TAxisBarEh* bar, TControl* editControl,
+                                       TEditButtonEh* editButton, bool isMouseDown, bool& handled);
+  virtual void EditButtonDefaultActionForImage(TCustomDBAxisGridEh* grid, TAxisBarEh* bar,
+                                               TControl* editControl, TEditButtonEh* editButton,
+                                               bool isMouseDown, bool& handled);
+  virtual void EditButtonDefaultActionText(TCustomDBAxisGridEh* grid, TAxisBarEh* bar, TControl* editControl,
+                                           TEditButtonEh* editButton, bool isMouseDown, bool& handled);
+  virtual void FormSystemPopupMenuForColumn(TCustomDBAxisGridEh* grid, TAxisBarEh* bar, TPopupMenu* menu);
+};
+TDBAxisGridEhCenter* GetDBAxisGridEhCenter();
+// Makes center the global object and answers the previous one (the caller owns it from then on).
+TDBAxisGridEhCenter* SetDBAxisGridEhCenter(TDBAxisGridEhCenter* center);
+
+// The memo and picture editors, installed by their units; empty until then (the buttons do nothing).
+using TMemoEditRoutineEh = std::function<bool(String& text, const TRect& screenRect, bool readOnly)>;
+using TPictureEditRoutineEh = std::function<bool(TPicture* picture)>;
+extern TMemoEditRoutineEh DBAxisGridMemoEditRoutineEh;
+extern TPictureEditRoutineEh DBAxisGridPictureEditRoutineEh;
 
 // ---- Unit routines ----
 

@@ -158,6 +158,11 @@ void TDBAxisGridInplaceEdit::EditButtonDown(TObject*, bool topButton, bool& auto
     handled = true;
     return;
   }
+  if (editStyle_ == esEllipsis) {
+    if (TAxisBarEh* bar = GetBar())
+      GetAxisGrid()->EditButtonDefaultAction(bar, this, bar->GetEditButton(), false, handled);
+    return;
+  }
   EditButtonDefaultAction(topButton, handled);
 }
 
