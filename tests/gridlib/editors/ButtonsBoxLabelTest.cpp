@@ -141,3 +141,16 @@ TEST(ControlLabelTest, CaptionFallsBackToTheEditorsAndVisibilityFollowsIt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EditButtonsCollectionTest, DescendantButtonsJoinTheirCollection) {
+  TEditButtonsEh visible(nullptr, TVisibleEditButtonEh::StaticClass());
+  TEditButtonEh* button = visible.Add();
+  EXPECT_TRUE(button->GetVisible());
+  EXPECT_EQ(visible.GetCount(), 1);
+  TEditButtonsEh dropDown(nullptr, TDropDownEditButtonEh::StaticClass());
+  EXPECT_EQ(dropDown.Add()->GetShortCut(), ShortCut(VK_DOWN, {ssAlt}));
+}
+
+}  // namespace
