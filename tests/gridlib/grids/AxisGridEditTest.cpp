@@ -1,6 +1,7 @@
 // Editing through the axis grid's cell editor as keys arrive: text, numbers, dates, pick lists and key
 // lists reach the field; a value the field refuses keeps the typed text and says why; Esc gives the
 // record back.
+#include "gridlib/base/DateTimeCalendarPickersEh.h"
 #include "platform/rtl/DateFormat.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/ScopeGuard.h"
@@ -186,6 +187,37 @@ TEST_F(AxisGridLookupEditTest, TypedNamesCompleteFromTheLookupAndStoreTheirKey) 
   Application->OnException = [&why](TObject*, Exception* e) { why = e->Message(); };
   SendKey(inner, VK_DOWN, {ssAlt});
   EXPECT_NE(why.find(u"data-list drop-down"), String::npos) << StringToUtf8(why);
+}
+
+}  // namespace
+
+namespace {
+
+class AxisGridCalendarTest : public AxisGridFixture {};
+
+TEST_F(AxisGridCalendarTest, DateCellsDropDownTheCalendarAndTakeItsDate) {
+  InitializeDateTimeCalendarPickersEh();
+  Field(u"DAY", ftDate);
+  data_->AddRow({VarFromDateTime(EncodeDate(2026, 3, 1))});
+  data_->Open();
+  MakeGrid();
+  ShowForm();
+  SendKey(grid_, VK_F2);
+  auto* editor = static_cast<TDBAxisGridInplaceEdit*>(grid_->GetInplaceEditor());
+  ASSERT_TRUE(editor->Visible());
+  EXPECT_EQ(editor->GetEditStyle(), esDateCalendar);
+  TWinControl* inner = editor->GetEditCoreControl();
+  SendKey(inner, VK_DOWN, {ssAlt});
+  ASSERT_TRUE(editor->GetListVisible());
+  ASSERT_NE(editor->GetActiveList(), nullptr);
+  EXPECT_TRUE(editor->GetActiveList()->GetVisible());
+  // Closing it taking the shown date writes that date; Esc on a new drop-down writes nothing.
+  SendKey(inner, VK_UP, {ssAlt});
+  EXPECT_FALSE(editor->GetListVisible());
+  EXPECT_EQ(data_->FieldByName(u"DAY")->GetAsDateTime(), EncodeDate(2026, 3, 1));
+  SendKey(inner, VK_DOWN, {ssAlt});
+  SendKey(inner, VK_ESCAPE);
+  EXPECT_FALSE(editor->GetListVisible());
 }
 
 }  // namespace
