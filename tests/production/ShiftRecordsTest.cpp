@@ -64,6 +64,13 @@ class ShiftRecordsTest : public ScreenTest {
     Form45->CurrentShift = shift;
     Form45->SelectShiftQuery();
   }
+  // The product and its line in the dialog's two lists.
+  static void ChooseLine() {
+    SetLookupKey(Form11->LCB_id_doc, kProduct);
+    Form11->LCB_id_docCloseUp(nullptr);
+    SetLookupKey(Form11->LCB_id_doc_item, kLine);
+    Form11->LCB_id_doc_itemCloseUp(nullptr);
+  }
   // "Добавить" of the journal: the line, the worker, quantity and hours, "Запись", "Выход".
   int Add(int worker, const String& quantity, int hours, TDateTime day, int shift = 1) {
     OpenJournal(day, shift);
@@ -71,10 +78,7 @@ class ShiftRecordsTest : public ScreenTest {
     InDialog(
         Form11,
         [&] {
-          SetLookupKey(Form11->LCB_id_doc, kProduct);
-          Form11->LCB_id_docCloseUp(nullptr);
-          SetLookupKey(Form11->LCB_id_doc_item, kLine);
-          Form11->LCB_id_doc_itemCloseUp(nullptr);
+          ChooseLine();
           // The worker is picked in the personnel list; coming back keeps the pick.
           WhenModal(
               Form5,
@@ -102,10 +106,7 @@ class ShiftRecordsTest : public ScreenTest {
     WhenModal(
         Form11,
         [&] {
-          SetLookupKey(Form11->LCB_id_doc, kProduct);
-          Form11->LCB_id_docCloseUp(nullptr);
-          SetLookupKey(Form11->LCB_id_doc_item, kLine);
-          Form11->LCB_id_doc_itemCloseUp(nullptr);
+          ChooseLine();
           Form11->Edit1->SetText(u"работник");
           Form11->WorkerId = worker;
           Form11->Edit3->SetText(quantity);
