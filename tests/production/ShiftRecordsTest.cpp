@@ -301,6 +301,7 @@ TEST_F(ShiftRecordsTest, ASurplusIsIssuedToANewLineInTheSaveOrNotAtAll) {
   const std::string before = Scalar(state);
   int chosen = 0;
   bool choose = true;
+  auto unset = MakeScopeExit([] { ChooseExcessWarehouses = nullptr; });
   ChooseExcessWarehouses = [&](TExcessIssue& issue) {
     ++chosen;
     EXPECT_EQ(issue.Blank, 1);
@@ -355,7 +356,6 @@ TEST_F(ShiftRecordsTest, ASurplusIsIssuedToANewLineInTheSaveOrNotAtAll) {
             "1 1.4000 true 4 3");
   EXPECT_EQ(Scalar("select count || '/' || reserve from stk_stocks.stock where id_ii=1 and id_stock=4"),
             "50.000000/1.400000");
-  ChooseExcessWarehouses = nullptr;
 }
 
 TEST_F(ShiftRecordsTest, ARebuiltMonthIsWhatTheDayByDayWorkWrote) {
