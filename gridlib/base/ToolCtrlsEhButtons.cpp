@@ -566,15 +566,18 @@ void TEditButtonEh::Assign(TPersistent* source) {
   images_->Assign(s->images_.get());
 }
 
-TDropDownEditButtonEh::TDropDownEditButtonEh(TCollection* collection) : TEditButtonEh(collection) {
+// A descendant joins its collection once it is itself: the collection checks the item's class.
+TDropDownEditButtonEh::TDropDownEditButtonEh(TCollection* collection) : TEditButtonEh(nullptr) {
   SetShortCut(ShortCut(VK_DOWN, {ssAlt}));
+  SetCollection(collection);
 }
 TDropDownEditButtonEh::TDropDownEditButtonEh(TWinControl* editControl, int) : TEditButtonEh(editControl, 0) {
   SetShortCut(ShortCut(VK_DOWN, {ssAlt}));
 }
-TVisibleEditButtonEh::TVisibleEditButtonEh(TCollection* collection) : TEditButtonEh(collection) {
+TVisibleEditButtonEh::TVisibleEditButtonEh(TCollection* collection) : TEditButtonEh(nullptr) {
   SetShortCut(ShortCut(VK_DOWN, {ssAlt}));
   SetVisible(true);
+  SetCollection(collection);
 }
 TVisibleEditButtonEh::TVisibleEditButtonEh(TWinControl* editControl, int) : TEditButtonEh(editControl, 0) {
   SetShortCut(ShortCut(VK_DOWN, {ssAlt}));

@@ -1,0 +1,808 @@
+// The data-aware editors of the grid library: the field data link, the edit-buttons box and the caption
+// label every editor carries, the edit box with its value, text, posting, buttons, drop-downs and MRU
+// list, and its date-time, combo, number and check-box descendants.
+#pragma once
+
+#include <array>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "gridlib/base/DropDownFormEh.h"
+#include "gridlib/base/ToolCtrlsEh.h"
+#include "gridlib/grids/GridsEh.h"
+#include "platform/controls/Mask.h"
+#include "platform/controls/StdCtrls.h"
+#include "platform/data/DataSource.h"
+#include "platform/data/Fields.h"
+
+// ---- Field data link ----
+
+// Connects a control to one or several fields of a dataset's current record; with neither a data
+// source nor a field name it holds the value itself, so that an editor works unbound by the same rules.
+class TFieldDataLinkEh : public TDataLink {
+  KIV_CLASS(TFieldDataLinkEh, TDataLink)
+ public:
+  TFieldDataLinkEh();
+
+  // Data-independent, or bound and the main field resolved.
+  bool GetActive() const { return dataIndepended_ || (TDataLink::GetActive() && GetField()); }
+  bool GetCanModify() const;
+  bool CanModify() const { return GetCanModify(); }
+  TComponent* GetControl() const { return control_; }
+  void SetControl(TComponent* value) { control_ = value; }
+  bool GetDataIndepended() const { return dataIndepended_; }
+  bool GetDataSetActive() const;
+  void SetDataSource(TDataSource* value);
+  // The link's own editing flag (data-independent editing, or the dataset editing a modifiable field).
+  bool GetEditing() const { return editing_; }
+  TField* GetField() const { return fields_.empty() ? nullptr : fields_[0]; }
+  const String& GetFieldName() const { return fieldName_; }
+  void SetFieldName(const String& value);
+  Integer GetFieldsCount() const { return static_cast<Integer>(fields_.size()); }
+  TField* GetFieldsField(Integer index) const;
+  const TFieldsArrEh& GetFields() const { return fields_; }
+  bool GetMultiFields() const { return multiFields_; }
+  void SetMultiFields(bool value);
+  bool GetModified() const { return modified_; }
+  void SetModified(bool value) { modified_ = value; }
+
+  bool Edit();
+  void Modified() { modified_ = true; }
+  // The control reloads its value; a pending change is dropped.
+  void Reset();
+  void SetText(const String& text);
+  void SetValue(const Variant& value);
+  virtual void UpdateField();
+  virtual bool IsDataIndepended() const;
+
+  void DataEvent(TDataEvent event, NativeInt info) override;
+
+  Variant DataIndependentValue = Variant::Null();
+  TNotifyEvent OnActiveChange;
+  TNotifyEvent OnDataChange;
+  TNotifyEvent OnEditingChange;
+  TNotifyEvent OnUpdateData;
+
+ protected:
+  void ActiveChanged() override;
+  void EditingChanged() override;
+  void FocusControl(TField** fieldRef) override;
+  void LayoutChanged() override;
+  void RecordChanged(TField* field) override;
+  void UpdateData() override;
+
+ private:
+  void UpdateDataIndepended();
+  void SetEditingFlag(bool value);
+
+  TFieldsArrEh fields_;
+  String fieldName_;
+  TComponent* control_ = nullptr;
+  bool multiFields_ = false;
+  bool dataIndepended_ = true;
+  bool editing_ = false;
+  bool modified_ = false;
+};
+
+// ---- Edit-buttons box ----
+
+// The height of a box without a visible button.
+inline constexpr Integer NoButtonHeightEh = std::numeric_limits<Integer>::max();
+
+using TCreateEditButtonControlEvent =
+    TDelegate<void(TObject* sender, TEditButtonControlEh*& editButtonControl)>;
+using TEditButtonControlList = std::vector<TEditButtonControlLineRec>;
+
+// The strip at the end of an editor (or in a grid cell) with one control per edit button and, between
+// flat buttons, a one-pixel separator line. Its owner fills in the entries' buttons between BeginLayout
+// and EndLayout; the box then sizes and places the controls.
+class TEditButtonsBoxEh : public TWinControl {
+  KIV_CLASS(TEditButtonsBoxEh, TWinControl)
+ public:
+  explicit TEditButtonsBoxEh(TComponent* owner);
+  ~TEditButtonsBoxEh() override;
+
+  bool GetBorderActive() const { return borderActive_; }
+  void SetBorderActive(bool value);
+  const TEditButtonControlList& GetBtnCtlList() const { return btnCtlList_; }
+  TEditButtonControlList& BtnCtlList() { return btnCtlList_; }
+  // NoButtonHeightEh while no button is visible.
+  Integer GetButtonHeight() const { return buttonHeight_; }
+  Integer GetButtonsCount() const { return static_cast<Integer>(btnCtlList_.size()); }
+  // More entries get controls from OnCreateEditButtonControl, which must be assigned.
+  void SetButtonsCount(Integer value);
+  Integer GetButtonsWidth() const { return buttonsWidth_; }
+  bool GetFlat() const { return flat_; }
+  void SetFlat(bool value) { flat_ = value; }
+  Integer GetMaxButtonHeight() const { return maxButtonHeight_; }
+  void SetMaxButtonHeight(Integer value) { maxButtonHeight_ = value; }
+
+  void BeginLayout() { ++layoutCount_; }
+  void EndLayout();
+  void UpdateEditButtonControlList();
+  void UpdateEditButtonControlsState();
+
+  TNotifyEvent OnClick;
+  TCreateEditButtonControlEvent OnCreateEditButtonControl;
+  TButtonDownEventEh OnDown;
+  TMouseMoveEvent OnMouseMove;
+  TMouseEvent OnMouseUp;
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  void UpdateEditButtonControl(TEditButtonControlLineRec& rec, Integer& height);
+  void ControlDown(TObject* sender, bool topButton, bool& autoRepeat, bool& handled);
+  void ControlClick(TObject* sender);
+  void ControlMouseMove(TObject* sender, TShiftState shift, Integer x, Integer y);
+  void ControlMouseUp(TObject* sender, TMouseButton button, TShiftState shift, Integer x, Integer y);
+
+  Integer layoutCount_ = 0;
+  TEditButtonControlList btnCtlList_;
+  bool flat_ = false;
+  Integer buttonsWidth_ = 0;
+  Integer buttonHeight_ = NoButtonHeightEh;
+  Integer maxButtonHeight_ = 0;
+  bool borderActive_ = false;
+};
+
+// ---- Control label ----
+
+enum TLabelPositionEh {
+  lpAboveLeftEh,
+  lpAboveCenterEh,
+  lpAboveRightEh,
+  lpBelowLeftEh,
+  lpBelowCenterEh,
+  lpBelowRightEh,
+  lpLeftTopEh,
+  lpLeftTextBaselineEh,
+  lpLeftCenterEh,
+  lpLeftBottomEh,
+  lpRightTopEh,
+  lpRightTextBaselineEh,
+  lpRightCenterEh,
+  lpRightBottomEh
+};
+enum TSpacingBoundEh { sbNearBoundEh, sbFarBoundEh };
+
+// What a control that carries a caption label offers it.
+class IControlLabelOwnerEh : public IInterface {
+ public:
+  virtual String GetControlLabelCaption() = 0;
+  // From the control's top to the bottom of its text line.
+  virtual Integer GetControlTextBaseLine() = 0;
+  virtual void UpdateControlLabelBounds() = 0;
+  virtual void ControlLabelLocationChanged() = 0;
+};
+
+// The caption label of an editor: hidden and parentless until Visible, then on the editor's parent,
+// following the editor's visibility; without an explicit caption it shows what the editor suggests.
+class TControlLabelEh : public TCustomLabel {
+  KIV_CLASS(TControlLabelEh, TCustomLabel)
+ public:
+  explicit TControlLabelEh(TComponent* owner);
+
+  String GetCaption() const { return GetText(); }
+  // An empty text drops the explicit caption and takes the default again.
+  void SetCaption(const String& value);
+  bool GetCaptionStored() const { return captionStored_; }
+  bool GetVisible() const { return visible_; }
+  void SetVisible(bool value);
+  void SetWidth(Integer value) { SetBounds(GetLeft(), GetTop(), value, GetHeight()); }
+  void SetHeight(Integer value) { SetBounds(GetLeft(), GetTop(), GetWidth(), value); }
+
+  virtual void UpdateVisibility();
+  virtual void UpdateCaption();
+  void UpdateParent();
+
+ protected:
+  void Loaded() override;
+  void Dispatch(TMessage& message) override;
+
+ private:
+  IControlLabelOwnerEh* LabelOwner() const;
+  bool captionStored_ = false;
+  bool visible_ = false;
+  bool settingCaption_ = false;
+};
+
+// Where the label stands round its editor.
+class TControlLabelLocationEh : public TPersistent {
+  KIV_CLASS(TControlLabelLocationEh, TPersistent)
+ public:
+  explicit TControlLabelLocationEh(TWinControl* editControl) : editControl_(editControl) {}
+
+  Integer GetSpacing() const { return spacing_; }
+  void SetSpacing(Integer value);
+  Integer GetOffset() const { return offset_; }
+  void SetOffset(Integer value);
+  TLabelPositionEh GetPosition() const { return position_; }
+  void SetPosition(TLabelPositionEh value);
+  TSpacingBoundEh GetLabelSpacingBound() const { return labelSpacingBound_; }
+  void SetLabelSpacingBound(TSpacingBoundEh value);
+
+  void CalcLabelPosForControl(Integer labelWidth, Integer labelHeight, TPoint& labelPos) const;
+
+ private:
+  void Changed();
+  Integer spacing_ = 3;
+  Integer offset_ = 0;
+  TLabelPositionEh position_ = lpAboveLeftEh;
+  TWinControl* editControl_;
+  TSpacingBoundEh labelSpacingBound_ = sbNearBoundEh;
+};
+
+// ---- In-place editor protocol ----
+
+// A grid that hosts an editor over its current cell.
+class IInplaceEditHolderEh : public IInterface {
+ public:
+  // Keys the holder takes before the editor (navigation out of the cell); true when taken.
+  virtual bool InplaceEditKeyDown(TWinControl* sender, Word& key, TShiftState shift) = 0;
+  virtual bool InplaceEditKeyPress(TWinControl* sender, Char& key) = 0;
+  virtual bool InplaceEditCanModify(TWinControl* sender) = 0;
+  virtual bool InplaceEditWantTab(TWinControl* sender) = 0;
+  virtual void InplaceEditWndProc(TWinControl* sender, TMessage& message) = 0;
+};
+
+// An editor that a grid can host over a cell.
+class IInplaceEditEh : public IInterface {
+ public:
+  virtual TFont* GetFont() = 0;
+  virtual void SetInplaceEditHolder(TWinControl* holder) = 0;
+  virtual void SetBorderStyle(TBorderStyle value) = 0;
+  virtual void SetColor(TColor value) = 0;
+  virtual void SetFont(TFont* value) = 0;
+  virtual void SetOnKeyPress(const TKeyPressEvent& handler) = 0;
+  virtual void SetOnExit(const TNotifyEvent& handler) = 0;
+  virtual bool GetInplaceMode() = 0;
+};
+
+// ---- Edit box ----
+
+enum TDBEditEhValue { evAlignmentEh, evEditMaskEh };
+using TDBEditEhValues = TSet<TDBEditEhValue>;
+using TGetFieldDataEventEh = TDelegate<void(TObject* sender, Variant& value, bool& handled)>;
+using TUpdateDataEventEh = TDelegate<void(TObject* sender, bool& handled)>;
+using TCloseUpEventEh = TDelegate<void(TObject* sender, bool accept)>;
+
+// The text shown while the editor holds no value.
+class TControlEmptyDataInfoEh : public TPersistent {
+  KIV_CLASS(TControlEmptyDataInfoEh, TPersistent)
+ public:
+  const String& GetText() const { return text_; }
+  void SetText(const String& value) { text_ = value; }
+
+ private:
+  String text_;
+};
+
+// The single-field masked edit box bound to a field, or keeping its own value when unbound; the base of
+// the library's text editors. The field is written when the dataset asks its controls for their data
+// (before a post) and when the editor is left; the editor never posts the record itself.
+class TCustomDBEditEh : public TCustomMaskEdit,
+                        public IControlLabelOwnerEh,
+                        public IComboEditEh,
+                        public IInplaceEditEh {
+  KIV_CLASS(TCustomDBEditEh, TCustomMaskEdit)
+ public:
+  explicit TCustomDBEditEh(TComponent* owner);
+  ~TCustomDBEditEh() override;
+
+  TAlignment GetAlignment() const;
+  void SetAlignment(TAlignment value);
+  bool GetAlwaysShowBorder() const { return alwaysShowBorder_; }
+  void SetAlwaysShowBorder(bool value) { alwaysShowBorder_ = value; }
+  TControlLabelEh* GetControlLabel() const { return controlLabel_; }
+  TControlLabelLocationEh* GetControlLabelLocation() const { return labelLocation_.get(); }
+  String GetDataField() const { return dataLink_->GetFieldName(); }
+  virtual void SetDataField(const String& value);
+  TDataSource* GetDataSource() const { return dataLink_->GetDataSource(); }
+  virtual void SetDataSource(TDataSource* value);
+  TFieldDataLinkEh* GetDataLink() const { return dataLink_.get(); }
+  TDynVarsEh* GetDynProps() const { return dynProps_.get(); }
+  TEditButtonEh* GetEditButton() const { return editButton_.get(); }
+  TEditButtonsEh* GetEditButtons() const { return editButtons_.get(); }
+  TEditButtonsBoxEh* GetButtonsBox() const { return buttonsBox_; }
+  String GetEditMask() const { return TCustomMaskEdit::GetEditMask(); }
+  void SetEditMask(const String& value);
+  TControlEmptyDataInfoEh* GetEmptyDataInfo() const { return emptyDataInfo_.get(); }
+  TField* GetField() const { return dataLink_->GetField(); }
+  bool GetFlat() const { return flat_; }
+  void SetFlat(bool value);
+  TMRUListEh* GetMRUList() const { return mruList_.get(); }
+  bool GetReadOnly() const { return readOnly_; }
+  void SetReadOnly(bool value);
+  bool GetWantReturns() const { return wantReturns_; }
+  void SetWantReturns(bool value) { wantReturns_ = value; }
+  bool GetWantTabs() const { return wantTabs_; }
+  void SetWantTabs(bool value) { wantTabs_ = value; }
+  bool GetDroppedDown() const { return droppedDown_; }
+  String GetText() const { return TCustomMaskEdit::GetText(); }
+  // Bound: the dataset goes into edit state and the text is written into the field at once.
+  void SetText(const String& value);
+  Variant GetValue() { return GetVariantValue(); }
+  void SetValue(const Variant& value) { SetVariantValue(value); }
+
+  void UpdateData();
+  void Reset() override;
+  void Clear();
+  virtual bool IsEmpty();
+  virtual bool DataIndepended() const { return dataLink_->GetDataIndepended(); }
+  virtual bool CanDropDown() const;
+  void CloseUp(bool accept) override;
+  TEditButtonEh* GetFirstDefaultActionEditButton();
+  TEditButtonControlEh* GetEditButtonControlByEditButton(TEditButtonEh* button);
+  void SetDroppedDownState(TEditButtonEh* button, TEditButtonControlEh* control);
+  void ClearDroppedDownState();
+
+  // Label owner.
+  String GetControlLabelCaption() override;
+  Integer GetControlTextBaseLine() override;
+  void UpdateControlLabelBounds() override;
+  void ControlLabelLocationChanged() override;
+
+  // In-place editor.
+  TFont* GetFont() override { return TControl::GetFont(); }
+  void SetInplaceEditHolder(TWinControl* holder) override;
+  void SetBorderStyle(TBorderStyle value) override { TCustomEdit::SetBorderStyle(value); }
+  void SetColor(TColor value) override { TControl::SetColor(value); }
+  void SetFont(TFont* value) override { TControl::SetFont(value); }
+  void SetOnKeyPress(const TKeyPressEvent& handler) override { OnKeyPress = handler; }
+  void SetOnExit(const TNotifyEvent& handler) override { OnExit = handler; }
+  bool GetInplaceMode() override { return inplaceMode_; }
+  TWinControl* GetInplaceEditHolder() const { return inplaceEditHolder_; }
+
+  void SetBounds(Integer left, Integer top, Integer width, Integer height) override;
+  void SetParent(TWinControl* parent) override;
+
+  TButtonClickEventEh OnButtonClick;
+  TButtonDownEventEh OnButtonDown;
+  TEditControlCloseDropDownFormEventEh OnCloseDropDownForm;
+  TGetFieldDataEventEh OnGetFieldData;
+  TEditControlShowDropDownFormEventEh OnOpenDropDownForm;
+  TUpdateDataEventEh OnUpdateData;
+
+ protected:
+  // Descendants put their own kind of main button in place (a visible one, a drop-down one).
+  void SetMainEditButton(TEditButtonEh* button);
+  virtual TAlignment DefaultAlignment() const;
+  virtual String DefaultEditMask() const;
+  virtual bool IsValidChar(Char key) const;
+  virtual Variant GetVariantValue();
+  virtual void SetVariantValue(const Variant& value);
+  virtual void DataChanged();
+  virtual void InternalSetText(const String& text);
+  virtual void InternalSetValue(const Variant& value);
+  virtual void PostEditTextToField();
+  virtual void EditingStateChanged();
+  virtual void UpdateEditReadOnly();
+  virtual void ResetMaxLength();
+  virtual void SetFocused(bool value);
+  // Buttons.
+  virtual bool GetEditButtonDefaultAction(TEditButtonEh* button);
+  virtual void EditButtonClick(TObject* sender);
+  virtual void EditButtonDown(TObject* sender, bool topButton, bool& autoRepeat, bool& handled);
+  virtual void DefaultEditButtonClick(TEditButtonEh* button, TEditButtonControlEh* control, bool& handled);
+  virtual void DefaultEditButtonDown(TEditButtonEh* button, TEditButtonControlEh* control, bool topButton,
+                                     bool& autoRepeat, bool& handled);
+  virtual void ButtonDropDown(TEditButtonEh* button, TEditButtonControlEh* control, bool& handled);
+  virtual void UpdateEditButtonsState();
+  void UpdateButtonsBox();
+  // MRU.
+  virtual void FilterMRUItem(const String& item, bool& accept);
+
+  void Change() override;
+  void KeyDown(Word& key, TShiftState shift) override;
+  void KeyPress(Char& key) override;
+  void DoEnter() override;
+  void DoExit() override;
+  bool EditCanModify() override;
+  void Dispatch(TMessage& message) override;
+  void Notification(TComponent* component, TOperation operation) override;
+  void Loaded() override;
+  void CreateWnd() override;
+
+  // Writes the window text without the change handling that parses typed text.
+  void SetOwnEditText(const String& text);
+  bool GetFocusedFlag() const { return focused_; }
+  bool GetInternalTextSetting() const { return internalTextSetting_; }
+  void DataLinkDataChange(TObject* sender);
+  bool noClickCloseUp_ = false;
+
+ private:
+  void DataLinkEditingChange(TObject* sender);
+  void DataLinkUpdateData(TObject* sender);
+  void DataLinkActiveChange(TObject* sender);
+  void ButtonChanged(TObject* sender);
+  void CreateEditButtonControl(TObject* sender, TEditButtonControlEh*& control);
+  void BoxDown(TObject* sender, bool topButton, bool& autoRepeat, bool& handled);
+  void BoxClick(TObject* sender);
+  void BoxMouseUp(TObject* sender, TMouseButton button, TShiftState shift, Integer x, Integer y);
+  TEditButtonEh* ButtonOfControl(TObject* control) const;
+  bool HandleShortCut(Word key, TShiftState shift);
+  void ShowDropDownForm(TEditButtonEh* button, TEditButtonControlEh* control, bool& handled);
+  // MRU list.
+  void MRUDropDown(TObject* sender);
+  void MRUCloseUp(TObject* sender, bool accept);
+  void MRUListMouseUp(TObject* sender, TMouseButton button, TShiftState shift, Integer x, Integer y);
+  void UpdateMRUList();
+
+  std::unique_ptr<TFieldDataLinkEh> dataLink_;
+  std::unique_ptr<TEditButtonEh> editButton_;
+  std::unique_ptr<TEditButtonsEh> editButtons_;
+  TEditButtonsBoxEh* buttonsBox_ = nullptr;
+  TControlLabelEh* controlLabel_ = nullptr;
+  std::unique_ptr<TControlLabelLocationEh> labelLocation_;
+  std::unique_ptr<TMRUListEh> mruList_;
+  TMRUListboxEh* mruListControl_ = nullptr;
+  std::unique_ptr<TDynVarsEh> dynProps_;
+  std::unique_ptr<TControlEmptyDataInfoEh> emptyDataInfo_;
+  TDBEditEhValues assignedValues_;
+  TAlignment alignment_ = taLeftJustify;
+  bool alwaysShowBorder_ = false;
+  bool flat_ = false;
+  bool readOnly_ = false;
+  bool wantReturns_ = false;
+  bool wantTabs_ = false;
+  bool focused_ = false;
+  bool dataPosting_ = false;
+  bool internalTextSetting_ = false;
+  bool droppedDown_ = false;
+  TEditButtonEh* droppedDownButton_ = nullptr;
+  TEditButtonControlEh* droppedDownButtonControl_ = nullptr;
+  bool inplaceMode_ = false;
+  TWinControl* inplaceEditHolder_ = nullptr;
+  IInplaceEditHolderEh* intfInplaceEditHolder_ = nullptr;
+  bool destroying_ = false;
+  bool userTextChanged_ = false;
+};
+
+class TDBEditEh : public TCustomDBEditEh {
+  KIV_CLASS(TDBEditEh, TCustomDBEditEh)
+ public:
+  explicit TDBEditEh(TComponent* owner) : TCustomDBEditEh(owner) {}
+};
+
+// ---- Date-time edit format ----
+
+// Where an element of a date-time edit format stands in the edited text (1-based; -1 when absent).
+struct TElementMaskPosEh {
+  Integer Pos = -1;
+  Integer Length = -1;
+  bool Present = false;
+};
+struct TDateTimeElementsMaskPosEh {
+  TElementMaskPosEh Year, Month, Day, Hour, Min, Sec;
+};
+// Year, month, day, hour, minute, second; -1 for an element not given.
+using TDateTimeElementsEh = std::array<Integer, 6>;
+
+// The mask for the masked edit and the elements' places; raises on a bad format.
+void EditFormatToEditMaskEh(const String& editFormat, TDateTimeElementsMaskPosEh& maskPos, String& editMask);
+String EditFormatToDateTimeFormatEh(const String& editFormat);
+// The edit text's length with each element's letter at its places, "/" and ":" kept, spaces elsewhere.
+String EditFormatToElementTemplateEh(const String& editFormat);
+bool TextToDateTimeElementsEh(const String& text, const TDateTimeElementsMaskPosEh& maskPos,
+                              TDateTimeElementsEh& elements);
+// Merges the elements into value (parts the format lacks keep value's); Complete fills missing date parts
+// from today and clamps. False, with value Null, for an impossible combination.
+bool DateTimeElementsToVariantEh(TDateTimeElementsEh elements, const TDateTimeElementsMaskPosEh& maskPos,
+                                 Variant& value, bool complete);
+void VariantToDateTimeElementsEh(const Variant& value, TDateTimeElementsEh& elements);
+void StepDateTimeElementTextEh(const String& text, const String& elementTemplate, bool increase,
+                               String& resultText, Integer& len, Integer& pos);
+void GetDateElementSpanAtEh(Integer& pos, Integer& len, bool fourDigitYear);
+Integer ExpandTwoDigitYearEh(Integer year);
+Integer DaysInMonthEh(Integer year, Integer month);
+void CompleteDateElementsEh(Integer& year, Integer& month, Integer& day);
+void ClampTimeElementsEh(Integer& hour, Integer& min, Integer& sec);
+bool TryEncodeDateTimeElementsEh(const TDateTimeElementsEh& elements, TDateTime& dateTime);
+Integer ElementTextToIntEh(const String& text);
+String DefaultDateEditFormatEh(bool fourDigitYear);
+String DefaultTimeEditFormatEh();
+
+// ---- Date-time edit ----
+
+enum TDateTimeKindEh { dtkDateEh, dtkTimeEh, dtkDateTimeEh, dtkCustomEh };
+
+// Dates and times typed through a mask made from an edit format; the value is Null or a date-time. The
+// arrow keys, the wheel and up-down buttons step the element at the caret; the drop-down button opens
+// the calendar that the library manager names.
+class TCustomDBDateTimeEditEh : public TCustomDBEditEh {
+  KIV_CLASS(TCustomDBDateTimeEditEh, TCustomDBEditEh)
+ public:
+  explicit TCustomDBDateTimeEditEh(TComponent* owner);
+  ~TCustomDBDateTimeEditEh() override;
+
+  TDateTimeKindEh GetKind() const { return kind_; }
+  void SetKind(TDateTimeKindEh value);
+  const String& GetEditFormat() const { return editFormat_; }
+  // Switches Kind to custom; a bad format raises.
+  void SetEditFormat(const String& value);
+  const String& GetDateTimeFormat() const { return dateTimeFormat_; }
+  bool GetCalendarVisible() const { return calendarVisible_; }
+  bool IsEmpty() override;
+
+  virtual void DropDown();
+  void CloseUp(bool accept) override;
+  virtual void StepDateTimeElement(bool increase);
+
+  TCloseUpEventEh OnCloseUp;
+  TNotifyEvent OnDropDown;
+
+ protected:
+  virtual bool TextToDateTimeValue(const String& text, Variant& value, bool complete);
+  virtual void InternalSetDisplayText(const String& text);
+  virtual void UpdateFourDigitYear();
+  virtual void UpdateMask();
+  Variant GetVariantValue() override { return value_; }
+  void DataChanged() override;
+  void InternalSetText(const String& text) override;
+  void InternalSetValue(const Variant& value) override;
+  void PostEditTextToField() override;
+  void ValidateEdit() override;
+  void DefaultEditButtonDown(TEditButtonEh* button, TEditButtonControlEh* control, bool topButton,
+                             bool& autoRepeat, bool& handled) override;
+  void ButtonDropDown(TEditButtonEh* button, TEditButtonControlEh* control, bool& handled) override;
+  void Change() override;
+  void KeyDown(Word& key, TShiftState shift) override;
+  void KeyPress(Char& key) override;
+  void DoEnter() override;
+  bool DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) override;
+
+ private:
+  void UpdateValueFromText();
+  String FormatValue(const Variant& value) const;
+
+  bool calendarVisible_ = false;
+  bool closingCalendar_ = false;
+  String dateTimeFormat_;
+  TWinControl* dropDownCalendar_ = nullptr;
+  TClass calendarClass_ = nullptr;
+  String editFormat_;
+  bool editValidating_ = false;
+  bool ownTextSetting_ = false;
+  TDateTimeKindEh kind_ = dtkDateEh;
+  TDateTimeElementsMaskPosEh maskPos_;
+  bool fourDigitYear_ = true;
+  Variant value_ = Variant::Null();
+};
+
+class TDBDateTimeEditEh : public TCustomDBDateTimeEditEh {
+  KIV_CLASS(TDBDateTimeEditEh, TCustomDBDateTimeEditEh)
+ public:
+  explicit TDBDateTimeEditEh(TComponent* owner) : TCustomDBDateTimeEditEh(owner) {}
+};
+
+// ---- Number edit ----
+
+enum TDBNumberValue { evDisplayFormatEh, evCurrencyEh, evMaxValueEh, evMinValueEh };
+using TDBNumberValues = TSet<TDBNumberValue>;
+
+// Numbers: typed characters keep the text a number within the digits allowed; focused it shows the
+// edit format (thousand separators put back as the user types), unfocused the display format. A value
+// outside MinValue .. MaxValue is refused when it is written, with the text kept; Up, Down, the wheel
+// and up-down buttons step by Increment within the bounds; the drop-down button opens the calculator.
+class TCustomDBNumberEditEh : public TCustomDBEditEh {
+  KIV_CLASS(TCustomDBNumberEditEh, TCustomDBEditEh)
+ public:
+  explicit TCustomDBNumberEditEh(TComponent* owner);
+  ~TCustomDBNumberEditEh() override;
+
+  bool GetCurrency() const;
+  void SetCurrency(bool value);
+  Integer GetDecimalPlaces() const { return decimalPlaces_; }
+  void SetDecimalPlaces(Integer value);
+  String GetDisplayFormat() const;
+  void SetDisplayFormat(const String& value);
+  const String& GetEditFormat() const { return editFormat_; }
+  Extended GetIncrement() const { return increment_; }
+  void SetIncrement(Extended value) { increment_ = value; }
+  Extended GetMaxValue() const;
+  void SetMaxValue(Extended value);
+  Extended GetMinValue() const;
+  void SetMinValue(Extended value);
+  bool GetCalculatorVisible() const { return calculatorVisible_; }
+  String GetDisplayText() const;
+
+  void IncrementValue(bool increase);
+  virtual void DropDown();
+  void CloseUp(bool accept) override;
+  // Bounds as MinValue and MaxValue set them (equal: none; one of them 0 above the other: one-sided).
+  bool ValueInBounds(Extended value) const;
+  Extended ClampAndRoundValue(Extended value) const;
+  Extended RoundValue(Extended value) const;
+
+  TCloseUpEventEh OnCloseUp;
+  TNotifyEvent OnDropDown;
+
+ protected:
+  TAlignment DefaultAlignment() const override;
+  Variant GetVariantValue() override { return value_; }
+  bool IsValidChar(Char key) const override;
+  void DataChanged() override;
+  void InternalSetText(const String& text) override;
+  void InternalSetValue(const Variant& value) override;
+  void PostEditTextToField() override;
+  void DefaultEditButtonDown(TEditButtonEh* button, TEditButtonControlEh* control, bool topButton,
+                             bool& autoRepeat, bool& handled) override;
+  void ButtonDropDown(TEditButtonEh* button, TEditButtonControlEh* control, bool& handled) override;
+  void Change() override;
+  void KeyDown(Word& key, TShiftState shift) override;
+  void KeyPress(Char& key) override;
+  bool DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) override;
+
+ private:
+  void FormatEditText(const String& text);
+  void UpdateValueFromText();
+  String FormatDisplayValue(Extended value) const;
+
+  TDBNumberValues assignedValues_;
+  bool calculatorVisible_ = false;
+  bool closingCalculator_ = false;
+  bool currency_ = false;
+  Integer decimalPlaces_ = 2;
+  String displayFormat_;
+  TWinControl* dropDownCalculator_ = nullptr;
+  String editFormat_;
+  Extended increment_ = 1;
+  bool ownTextSetting_ = false;
+  Extended minValue_ = 0;
+  Extended maxValue_ = 0;
+  Variant value_ = Variant::Null();
+};
+
+class TDBNumberEditEh : public TCustomDBNumberEditEh {
+  KIV_CLASS(TDBNumberEditEh, TCustomDBNumberEditEh)
+ public:
+  explicit TDBNumberEditEh(TComponent* owner) : TCustomDBNumberEditEh(owner) {}
+};
+
+// The number routines of the number edit, under the locale's settings.
+// Keeps the characters of a number: separators (the alternative one when it is the only one), the
+// first sign before any digit, the first exponent letter and the digits; drops thousand separators.
+String NormalizeNumberTextEh(const String& text);
+// False for text that is no finite number; "+" and "-" alone read as 0.
+bool TextToNumberEh(const String& text, Extended& value);
+String InsertThousandSeparatorsEh(const String& text, bool withSeparators);
+// The digit placeholders, thousand marker and decimal point of a display format's first section.
+String EditFormatFromDisplayFormatEh(const String& displayFormat);
+
+// ---- Combo box ----
+
+using TNotInListEventEh = TDelegate<void(TObject* sender, const String& newText, bool& recheckInList)>;
+
+// A text editor with a list of texts; with KeyItems, each item text stands for the key at the same
+// place, the field holds the key and the user sees the text.
+class TCustomDBComboBoxEh : public TCustomDBEditEh {
+  KIV_CLASS(TCustomDBComboBoxEh, TCustomDBEditEh)
+ public:
+  explicit TCustomDBComboBoxEh(TComponent* owner);
+  ~TCustomDBComboBoxEh() override;
+
+  TStrings* GetItems() const { return items_.get(); }
+  TStrings* GetKeyItems() const { return keyItems_.get(); }
+  Integer GetItemIndex() const { return itemIndex_; }
+  void SetItemIndex(Integer value) { InternalSetItemIndex(value); }
+  bool GetKeyBased() const { return keyBased_; }
+  bool GetLimitTextToListValues() const;
+  void SetLimitTextToListValues(bool value);
+  bool GetCaseInsensitiveTextSearch() const { return caseInsensitive_; }
+  void SetCaseInsensitiveTextSearch(bool value);
+  bool GetListVisible() const;
+  TPopupListboxFormEh* GetPopupListbox() const { return popupList_; }
+  Integer GetDropDownRows() const { return dropDownRows_; }
+  void SetDropDownRows(Integer value) { dropDownRows_ = value; }
+
+  void DropDown();
+  void CloseUp(bool accept) override;
+  void SelectNextValue(bool isPrior);
+  bool LocateText(const String& text, bool partial);
+
+  TCloseUpEventEh OnCloseUp;
+  TNotifyEvent OnDropDown;
+  TNotInListEventEh OnNotInList;
+
+ protected:
+  Variant GetVariantValue() override;
+  void InternalSetItemIndex(Integer index);
+  void UpdateItemIndex();
+  void DataChanged() override;
+  void InternalSetText(const String& text) override;
+  void InternalSetValue(const Variant& value) override;
+  void PostEditTextToField() override;
+  void ResetMaxLength() override;
+  void UpdateEditReadOnly() override;
+  void ButtonDropDown(TEditButtonEh* button, TEditButtonControlEh* control, bool& handled) override;
+  void Change() override;
+  void KeyDown(Word& key, TShiftState shift) override;
+  void KeyPress(Char& key) override;
+  bool DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) override;
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  void ItemsChanged(TObject* sender);
+  void ListMouseUp(TObject* sender, TMouseButton button, TShiftState shift, Integer x, Integer y);
+  Integer ItemsCount() const;
+
+  std::unique_ptr<TStringList> items_;
+  std::unique_ptr<TStringList> keyItems_;
+  Integer itemIndex_ = -1;
+  bool keyBased_ = false;
+  bool caseInsensitive_ = true;
+  bool limitTextToListValues_ = false;
+  bool limitTextToListValuesStored_ = false;
+  Variant varValue_ = Variant::Null();
+  TPopupListboxFormEh* popupList_ = nullptr;
+  Integer dropDownRows_ = 7;
+};
+
+class TDBComboBoxEh : public TCustomDBComboBoxEh {
+  KIV_CLASS(TDBComboBoxEh, TCustomDBComboBoxEh)
+ public:
+  explicit TDBComboBoxEh(TComponent* owner) : TCustomDBComboBoxEh(owner) {}
+};
+
+// ---- Check box ----
+
+// A check box bound to a field: a boolean field by its value, any other field by comparing its text with
+// ValueChecked and ValueUnchecked (";"-separated texts); what it shows is what it posts.
+class TCustomDBCheckBoxEh : public TCustomCheckBox {
+  KIV_CLASS(TCustomDBCheckBoxEh, TCustomCheckBox)
+ public:
+  explicit TCustomDBCheckBoxEh(TComponent* owner);
+  ~TCustomDBCheckBoxEh() override;
+
+  String GetDataField() const { return dataLink_->GetFieldName(); }
+  void SetDataField(const String& value) { dataLink_->SetFieldName(value); }
+  TDataSource* GetDataSource() const { return dataLink_->GetDataSource(); }
+  void SetDataSource(TDataSource* value);
+  TFieldDataLinkEh* GetDataLink() const { return dataLink_.get(); }
+  TField* GetField() const { return dataLink_->GetField(); }
+  bool GetReadOnly() const { return dataLink_->GetReadOnly(); }
+  void SetReadOnly(bool value) { dataLink_->SetReadOnly(value); }
+  const String& GetValueChecked() const { return valueChecked_; }
+  void SetValueChecked(const String& value);
+  const String& GetValueUnchecked() const { return valueUnchecked_; }
+  void SetValueUnchecked(const String& value);
+  bool GetModified() const { return modified_; }
+  TCheckBoxState GetState() const { return TCustomCheckBox::GetState(); }
+  // Bound: the dataset goes into edit state and the state is written at once.
+  void SetState(TCheckBoxState value);
+
+  void UpdateData();
+  TCheckBoxState GetStateFromData() const;
+  static bool ValueListContains(const String& list, const String& text);
+
+  TUpdateDataEventEh OnUpdateData;
+
+ protected:
+  void Toggle() override;
+  virtual void InternalSetState(TCheckBoxState value);
+  virtual void PostStateToField();
+  void KeyPress(Char& key) override;
+  void DoExit() override;
+  void Dispatch(TMessage& message) override;
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  void DataChange(TObject* sender);
+  void UpdateDataEvent(TObject* sender);
+
+  std::unique_ptr<TFieldDataLinkEh> dataLink_;
+  String valueChecked_ = u"True";
+  String valueUnchecked_ = u"False";
+  bool modified_ = false;
+  bool dataPosting_ = false;
+  bool internalSetting_ = false;
+};
+
+class TDBCheckBoxEh : public TCustomDBCheckBoxEh {
+  KIV_CLASS(TDBCheckBoxEh, TCustomDBCheckBoxEh)
+ public:
+  explicit TDBCheckBoxEh(TComponent* owner) : TCustomDBCheckBoxEh(owner) {}
+};

@@ -1,0 +1,322 @@
+// The combo box: items and key items, completing typed text from the list, stepping through the items,
+// the drop-down list, and posting the key (or the text) with a text that is no item refused.
+#include "gridlib/editors/DBCtrlsEh.h"
+#include "platform/data/DataSet.h"
+
+TCustomDBComboBoxEh::TCustomDBComboBoxEh(TComponent* owner)
+    : TCustomDBEditEh(owner),
+      items_(std::make_unique<TStringList>()),
+      keyItems_(std::make_unique<TStringList>()) {
+  SetMainEditButton(new TVisibleEditButtonEh(this, 0));
+  items_->SetCaseSensitive(false);
+  keyItems_->SetCaseSensitive(true);
+  items_->OnChange = TNotifyEvent(this, &TCustomDBComboBoxEh::ItemsChanged);
+  keyItems_->OnChange = TNotifyEvent(this, &TCustomDBComboBoxEh::ItemsChanged);
+}
+
+TCustomDBComboBoxEh::~TCustomDBComboBoxEh() {
+  CloseUp(false);
+  items_->OnChange = TNotifyEvent();
+  keyItems_->OnChange = TNotifyEvent();
+}
+
+void TCustomDBComboBoxEh::Notification(TComponent* component, TOperation operation) {
+  TCustomDBEditEh::Notification(component, operation);
+  if (operation == opRemove && component == popupList_) popupList_ = nullptr;
+}
+
+Integer TCustomDBComboBoxEh::ItemsCount() const {
+  return keyBased_ ? std::min(items_->GetCount(), keyItems_->GetCount()) : items_->GetCount();
+}
+
+void TCustomDBComboBoxEh::ItemsChanged(TObject* sender) {
+  const bool keyBased = keyItems_->GetCount() > 0;
+  if (keyBased != keyBased_) {
+    keyBased_ = keyBased;
+    UpdateEditReadOnly();
+  }
+  if (sender == keyItems_.get() || keyBased_) {
+    DataLinkDataChange(GetDataLink());
+    return;
+  }
+  UpdateItemIndex();
+}
+
+bool TCustomDBComboBoxEh::GetLimitTextToListValues() const {
+  return limitTextToListValuesStored_ ? limitTextToListValues_ : (keyBased_ && !OnNotInList);
+}
+
+void TCustomDBComboBoxEh::SetLimitTextToListValues(bool value) {
+  limitTextToListValues_ = value;
+  limitTextToListValuesStored_ = true;
+  UpdateEditReadOnly();
+}
+
+void TCustomDBComboBoxEh::SetCaseInsensitiveTextSearch(bool value) {
+  caseInsensitive_ = value;
+  items_->SetCaseSensitive(!value);
+}
+
+Variant TCustomDBComboBoxEh::GetVariantValue() {
+  return keyBased_ ? varValue_ : TCustomDBEditEh::GetVariantValue();
+}
+
+void TCustomDBComboBoxEh::UpdateItemIndex() {
+  const Integer index = items_->IndexOf(GetText());
+  itemIndex_ = index < ItemsCount() ? index : -1;
+  if (popupList_ && popupList_->GetVisible()) popupList_->SetItemIndex(itemIndex_);
+}
+
+void TCustomDBComboBoxEh::InternalSetItemIndex(Integer index) {
+  if (index == itemIndex_) return;
+  if (index < 0 || index >= ItemsCount()) {
+    itemIndex_ = -1;
+    varValue_ = Variant::Null();
+  } else {
+    itemIndex_ = index;
+    if (keyBased_) varValue_ = Variant(keyItems_->Strings(index));
+  }
+  if (popupList_ && popupList_->GetVisible()) popupList_->SetItemIndex(itemIndex_);
+  TCustomDBEditEh::InternalSetText(itemIndex_ < 0 ? String() : items_->Strings(itemIndex_));
+}
+
+void TCustomDBComboBoxEh::InternalSetText(const String& text) {
+  if (!keyBased_) {
+    TCustomDBEditEh::InternalSetText(text);
+    UpdateItemIndex();
+    return;
+  }
+  const Integer index = items_->IndexOf(text);
+  if (index < 0 || index >= ItemsCount()) {
+    if (text.empty()) InternalSetValue(Variant::Null());
+    return;
+  }
+  itemIndex_ = index;
+  varValue_ = Variant(keyItems_->Strings(index));
+  TCustomDBEditEh::InternalSetText(items_->Strings(index));
+}
+
+void TCustomDBComboBoxEh::InternalSetValue(const Variant& value) {
+  if (!keyBased_) {
+    TCustomDBEditEh::InternalSetValue(value);
+    UpdateItemIndex();
+    return;
+  }
+  varValue_ = value;
+  if (value.IsNull() || value.IsEmpty()) {
+    itemIndex_ = -1;
+    TCustomDBEditEh::InternalSetText(String());
+    return;
+  }
+  itemIndex_ = keyItems_->IndexOf(VarToStr(value));
+  const bool shown = itemIndex_ >= 0 && itemIndex_ < ItemsCount();
+  TCustomDBEditEh::InternalSetText(shown ? items_->Strings(itemIndex_) : String());
+  if (popupList_ && popupList_->GetVisible()) popupList_->SetItemIndex(itemIndex_);
+}
+
+void TCustomDBComboBoxEh::DataChanged() {
+  if (!keyBased_) {
+    TCustomDBEditEh::DataChanged();
+    UpdateItemIndex();
+    return;
+  }
+  Variant value = Variant::Null();
+  TFieldDataLinkEh* link = GetDataLink();
+  if (link->GetDataIndepended()) {
+    value = link->DataIndependentValue;
+  } else if (TField* field = GetField()) {
+    bool handled = false;
+    if (OnGetFieldData) OnGetFieldData(this, value, handled);
+    if (!handled) value = field->IsNull() ? Variant::Null() : Variant(field->GetText());
+  }
+  InternalSetValue(value);
+  UpdateEditReadOnly();
+  SetModified(false);
+}
+
+void TCustomDBComboBoxEh::PostEditTextToField() {
+  if (OnNotInList && itemIndex_ < 0 && !GetText().empty()) {
+    bool recheck = false;
+    OnNotInList(this, GetText(), recheck);
+    if (recheck) InternalSetText(GetText());
+  }
+  if (!keyBased_) {
+    TCustomDBEditEh::PostEditTextToField();
+    return;
+  }
+  // A typed text that is no item would otherwise post the old key: the user's change would be lost.
+  if (itemIndex_ < 0 && !GetText().empty()) throw EDBEditError(u"Значения «" + GetText() + u"» нет в списке");
+  if (GetText().empty()) varValue_ = Variant::Null();
+  GetDataLink()->SetText(varValue_.IsNull() ? String() : VarToStr(varValue_));
+}
+
+void TCustomDBComboBoxEh::ResetMaxLength() {
+  if (GetMaxLength() > 0 && keyBased_) {
+    SetMaxLength(0);
+    return;
+  }
+  TCustomDBEditEh::ResetMaxLength();
+}
+
+void TCustomDBComboBoxEh::UpdateEditReadOnly() {
+  // Limited to the list, the box types itself: the window only shows.
+  if (GetLimitTextToListValues()) {
+    if (!TCustomEdit::GetReadOnly()) TCustomEdit::SetReadOnly(true);
+    return;
+  }
+  TCustomDBEditEh::UpdateEditReadOnly();
+}
+
+bool TCustomDBComboBoxEh::LocateText(const String& text, bool partial) {
+  const Integer old = itemIndex_;
+  const Integer count = ItemsCount();
+  auto find = [&](bool ignoreCase) -> Integer {
+    for (Integer i = 0; i < count; ++i) {
+      const String item = items_->Strings(i);
+      if (partial && item.size() < text.size()) continue;
+      const String part = partial ? item.substr(0, text.size()) : item;
+      if (ignoreCase ? AnsiCompareTextEh(part, text) == 0 : part == text) return i;
+    }
+    return -1;
+  };
+  Integer index = find(false);
+  if (index < 0 && caseInsensitive_) index = find(true);
+  if (index >= 0) {
+    itemIndex_ = -2;  // forces the text to be written even when the index is the same
+    InternalSetItemIndex(index);
+    SetSelStart(static_cast<Integer>(items_->Strings(index).size()));
+    SetSelStart(static_cast<Integer>(text.size()));
+    SetSelLength(static_cast<Integer>(items_->Strings(index).size() - text.size()));
+  } else if (!GetLimitTextToListValues()) {
+    UpdateItemIndex();
+  }
+  return itemIndex_ != old;
+}
+
+void TCustomDBComboBoxEh::SelectNextValue(bool isPrior) {
+  if (!EditCanModify()) return;
+  const Integer count = ItemsCount();
+  if (count == 0) return;
+  Integer index = itemIndex_;
+  // A value whose key has no shown text steps onto the list, never off it into Null.
+  if (index >= count) index = count;
+  if (isPrior)
+    index = index > 0 ? index - 1 : (index < 0 ? count - 1 : 0);
+  else
+    index = index < count - 1 ? index + 1 : count - 1;
+  if (index == itemIndex_) return;
+  InternalSetItemIndex(index);
+  GetDataLink()->Modified();
+  SetModified(true);
+  SelectAll();
+}
+
+void TCustomDBComboBoxEh::Change() {
+  TCustomDBEditEh::Change();
+  if (!GetInternalTextSetting() && !keyBased_) UpdateItemIndex();
+}
+
+void TCustomDBComboBoxEh::KeyDown(Word& key, TShiftState shift) {
+  if (GetListVisible()) {
+    if (key == VK_RETURN || key == VK_ESCAPE) {
+      CloseUp(key == VK_RETURN);
+      key = 0;
+      return;
+    }
+    if (key == VK_UP || key == VK_DOWN) {
+      const Integer index = std::clamp<Integer>(popupList_->GetItemIndex() + (key == VK_DOWN ? 1 : -1), 0,
+                                                std::max<Integer>(ItemsCount() - 1, 0));
+      popupList_->SetItemIndex(index);
+      key = 0;
+      return;
+    }
+  }
+  if ((key == VK_UP || key == VK_DOWN) && shift.Empty()) {
+    SelectNextValue(key == VK_UP);
+    key = 0;
+    return;
+  }
+  if (key == VK_DELETE && GetLimitTextToListValues()) {
+    TField* field = GetField();
+    if ((!field || !field->GetRequired()) && EditCanModify()) {
+      InternalSetValue(Variant::Null());
+      GetDataLink()->Modified();
+      SetModified(true);
+    }
+    key = 0;
+    return;
+  }
+  TCustomDBEditEh::KeyDown(key, shift);
+}
+
+void TCustomDBComboBoxEh::KeyPress(Char& key) {
+  if (GetLimitTextToListValues() && (key == u'\b' || key >= 32)) {
+    if (!GetReadOnly() && EditCanModify()) {
+      const String before = GetText().substr(0, static_cast<size_t>(GetSelStart()));
+      const String search =
+          key == u'\b' ? before.substr(0, before.empty() ? 0 : before.size() - 1) : before + key;
+      if (!search.empty() && LocateText(search, true)) {
+        GetDataLink()->Modified();
+        SetModified(true);
+      }
+    }
+    key = 0;
+    return;
+  }
+  TCustomDBEditEh::KeyPress(key);
+}
+
+bool TCustomDBComboBoxEh::DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) {
+  if (TCustomDBEditEh::DoMouseWheel(shift, wheelDelta, mousePos)) return true;
+  if (GetListVisible() || !shift.Empty()) return false;
+  SelectNextValue(wheelDelta > 0);
+  return true;
+}
+
+bool TCustomDBComboBoxEh::GetListVisible() const { return popupList_ && popupList_->GetVisible(); }
+
+void TCustomDBComboBoxEh::ButtonDropDown(TEditButtonEh* button, TEditButtonControlEh* control,
+                                         bool& handled) {
+  TCustomDBEditEh::ButtonDropDown(button, control, handled);
+  DropDown();
+  if (GetListVisible()) SetDroppedDownState(button, control);
+  handled = true;
+}
+
+void TCustomDBComboBoxEh::DropDown() {
+  if (GetListVisible()) return;
+  if (OnDropDown) OnDropDown(this);
+  if (!popupList_) {
+    popupList_ = new TPopupListboxFormEh(this);
+    popupList_->FreeNotification(this);
+    popupList_->GetListGrid()->OnMouseUp = TMouseEvent(this, &TCustomDBComboBoxEh::ListMouseUp);
+  }
+  popupList_->SetExtItems(items_.get());
+  popupList_->SetRowCount(std::max<Integer>(1, std::min<Integer>(ItemsCount(), dropDownRows_)));
+  popupList_->SetItemIndex(itemIndex_ < items_->GetCount() ? itemIndex_ : -1);
+  popupList_->SetBounds(popupList_->GetLeft(), popupList_->GetTop(), GetWidth(), popupList_->GetHeight());
+  TPoint pos;
+  PlacePopupUnderControlEh(this, popupList_, taLeftJustify, pos);
+  popupList_->SetBounds(pos.X, pos.Y, GetWidth(), popupList_->GetHeight());
+  popupList_->SetMasterActionsControl(this);
+  popupList_->Show();
+}
+
+void TCustomDBComboBoxEh::CloseUp(bool accept) {
+  if (!GetListVisible()) return;
+  const Integer index = popupList_->GetItemIndex();
+  popupList_->SetVisible(false);
+  ClearDroppedDownState();
+  if (accept && index >= 0 && index < ItemsCount() && EditCanModify()) {
+    itemIndex_ = -2;
+    InternalSetItemIndex(index);
+    GetDataLink()->Modified();
+    SetModified(true);
+    if (Focused()) SelectAll();
+  }
+  if (OnCloseUp) OnCloseUp(this, accept);
+}
+
+void TCustomDBComboBoxEh::ListMouseUp(TObject*, TMouseButton button, TShiftState, Integer, Integer) {
+  if (button == mbLeft && popupList_ && popupList_->GetItemIndex() >= 0) CloseUp(true);
+}

@@ -1,0 +1,19 @@
+// Every test of the editors runs in the headless application with the tool controls registered.
+#include <gtest/gtest.h>
+
+#include "gridlib/base/ToolCtrlsEh.h"
+#include "platform/testing/TestSupport.h"
+
+namespace {
+
+class EditorsEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    InitTestApplication();
+    InitializeToolCtrlsEh();
+  }
+};
+
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new EditorsEnvironment);
+
+}  // namespace
