@@ -45,11 +45,18 @@ TRichEditWinEh::TRichEditWinEh(TComponent* owner) : TCustomDropDownFormEh(owner,
   PrintButton =
       AddButton(u"Печать", u"Print current file", TNotifyEvent(this, &TRichEditWinEh::FilePrint), false);
   CutButton = AddButton(u"✂", u"Delete selected item", TNotifyEvent(this, &TRichEditWinEh::EditCut), false);
-  CopyButton = AddButton(u"⧉", u"Copy selected item to clipboard",
+  CopyButton = AddButton(u"Коп", u"Copy selected item to clipboard",
                          TNotifyEvent(this, &TRichEditWinEh::EditCopy), false);
-  PasteButton =
-      AddButton(u"📋", u"Paste contents of clipboard", TNotifyEvent(this, &TRichEditWinEh::EditPaste), false);
+  PasteButton = AddButton(u"Вст", u"Paste contents of clipboard",
+                          TNotifyEvent(this, &TRichEditWinEh::EditPaste), false);
   UndoButton = AddButton(u"↶", u"Undo the last action", TNotifyEvent(this, &TRichEditWinEh::EditUndo), false);
+  // The combo boxes stand over separators of their width, as toolbars hold other controls.
+  fontNameHolder_ = AddButton(String(), String(), TNotifyEvent(), false);
+  fontNameHolder_->SetStyle(tbsSeparator);
+  fontNameHolder_->SetWidth(150);
+  fontSizeHolder_ = AddButton(String(), String(), TNotifyEvent(), false);
+  fontSizeHolder_->SetStyle(tbsSeparator);
+  fontSizeHolder_->SetWidth(50);
   FontName = new TComboBox(this);
   FontName->SetParent(StandardToolBar);
   FontName->SetWidth(150);
@@ -82,6 +89,7 @@ TRichEditWinEh::TRichEditWinEh(TComponent* owner) : TCustomDropDownFormEh(owner,
 
   Ruler = new TPanel(this);
   Ruler->SetParent(this);
+  Ruler->SetTop(StandardToolBar->GetTop() + StandardToolBar->GetHeight());
   Ruler->SetAlign(alTop);
   Ruler->SetHeight(26);
   Ruler->GetFont()->SetName(u"Arial");
@@ -244,12 +252,23 @@ void TRichEditWinEh::FormShow(TObject*) {
     Editor->GetDefAttributes()->SetName(GetFont()->GetName());
     Editor->GetDefAttributes()->SetSize(GetFont()->GetSize());
   }
+  PlaceToolBarCombos();
   UpdateCursorPos();
   UpdateModified();
   if (Editor->CanFocus()) Editor->SetFocus();
 }
 
-void TRichEditWinEh::FormResize(TObject* sender) { SelectionChange(sender); }
+void TRichEditWinEh::FormResize(TObject* sender) {
+  PlaceToolBarCombos();
+  SelectionChange(sender);
+}
+
+void TRichEditWinEh::PlaceToolBarCombos() {
+  FontName->SetBounds(fontNameHolder_->GetLeft(), fontNameHolder_->GetTop(), fontNameHolder_->GetWidth(),
+                      FontName->GetHeight());
+  FontSize->SetBounds(fontSizeHolder_->GetLeft(), fontSizeHolder_->GetTop(), fontSizeHolder_->GetWidth(),
+                      FontSize->GetHeight());
+}
 
 void TRichEditWinEh::RulerResize(TObject*) {
   RulerLine->SetWidth(Ruler->GetClientWidth() - RulerLine->GetLeft() * 2);

@@ -86,6 +86,10 @@ class TRichEditWinEh : public TCustomDropDownFormEh {
   void UpdateCursorPos();
   void UpdateModified();
   void SaveToChosenFile();
+  void PlaceToolBarCombos();
+
+  TToolButton* fontNameHolder_ = nullptr;
+  TToolButton* fontSizeHolder_ = nullptr;
 
   String fileName_;
   bool updating_ = false;
