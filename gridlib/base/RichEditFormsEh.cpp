@@ -8,6 +8,7 @@
 #include "platform/classes/Streams.h"
 #include "platform/controls/Forms.h"
 #include "platform/controls/Messages.h"
+#include "platform/printing/PrintingLibrary.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
@@ -154,6 +155,7 @@ TRichEditWinEh::TRichEditWinEh(TComponent* owner) : TCustomDropDownFormEh(owner,
   OpenDialog->SetFilter(filter);
   SaveDialog = new TSaveDialog(this);
   SaveDialog->SetFilter(filter);
+  PrintDialog = new TPrintDialog(this);
   FontDialog1 = new TFontDialog(this);
 
   OnInitForm = TInitDropDownFormEventEh(this, &TRichEditWinEh::CustomDropDownFormEhInitForm);
@@ -360,7 +362,9 @@ void TRichEditWinEh::SaveToChosenFile() {
 void TRichEditWinEh::FileSave(TObject*) { SaveToChosenFile(); }
 void TRichEditWinEh::FileSaveAs(TObject*) { SaveToChosenFile(); }
 
-void TRichEditWinEh::FilePrint(TObject*) { Editor->Print(fileName_); }
+void TRichEditWinEh::FilePrint(TObject*) {
+  if (PrintDialog->Execute()) Editor->Print(fileName_);
+}
 
 void TRichEditWinEh::FileExit(TObject*) { Close(); }
 
@@ -472,4 +476,7 @@ void TRichEditWinEh::CancelButtonClick(TObject*) {
   if (GetDropDownMode()) Close();
 }
 
-void InitializeRichEditFormsEh() { RegisterClass(TRichEditWinEh::StaticClass()); }
+void InitializeRichEditFormsEh() {
+  InitializePrinting();
+  RegisterClass(TRichEditWinEh::StaticClass());
+}

@@ -9,6 +9,7 @@
 #include "platform/controls/ExtCtrls.h"
 #include "platform/controls/RichEdit.h"
 #include "platform/controls/StdCtrls.h"
+#include "platform/printing/PrintDialogs.h"
 
 class TRichEditWinEh : public TCustomDropDownFormEh {
   KIV_CLASS(TRichEditWinEh, TCustomDropDownFormEh)
@@ -79,6 +80,7 @@ class TRichEditWinEh : public TCustomDropDownFormEh {
   TButton* CancelButton = nullptr;
   TOpenDialog* OpenDialog = nullptr;
   TSaveDialog* SaveDialog = nullptr;
+  TPrintDialog* PrintDialog = nullptr;
   TFontDialog* FontDialog1 = nullptr;
 
  private:
@@ -98,5 +100,5 @@ class TRichEditWinEh : public TCustomDropDownFormEh {
   TDropDownPassParamsEh passParams_ = pspByFieldNamesEh;
 };
 
-// Registers the rich-text editor class; idempotent.
+// Registers the rich-text editor class and lets it print; idempotent.
 void InitializeRichEditFormsEh();

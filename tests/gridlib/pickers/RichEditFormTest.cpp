@@ -12,6 +12,7 @@
 #include "gridlib/base/RichEditFormsEh.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Forms.h"
+#include "platform/printing/Printers.h"
 #include "platform/rtl/Utf.h"
 #include "platform/testing/TestSupport.h"
 
@@ -83,6 +84,22 @@ TEST_F(RichEditFormTest, FormattedCyrillicSurvivesSaveAndLoadAndLibreOfficeReads
   EXPECT_FALSE(editor->GetSelAttributes()->GetStyle().Contains(fsBold));
   Select(20, 2);
   EXPECT_EQ(editor->GetParagraph()->GetAlignment(), taCenter);
+
+  // Printed after the print dialog: the PDF printer's page holds the text.
+  const std::filesystem::path pdf = dir_ / "printed.pdf";
+  Printer()->SetOutputFileName(Utf8ToString(pdf.string()));
+  {
+    TDialogRecorder dialogs;
+    dialogs.Answer(TDialogAnswer::Accept());
+    form_->FilePrint(nullptr);
+  }
+  Printer()->SetOutputFileName(String());
+  if (std::filesystem::exists(pdf) && std::system("command -v pdftotext >/dev/null") == 0) {
+    ASSERT_EQ(std::system(("pdftotext '" + pdf.string() + "' '" + pdf.string() + ".txt'").c_str()), 0);
+    EXPECT_NE(ReadFile(pdf.string() + ".txt").find("Главный бухгалтер"), std::string::npos);
+  } else {
+    ADD_FAILURE() << "nothing printed to " << pdf;
+  }
 
   if (std::system("command -v soffice >/dev/null") != 0) GTEST_SKIP() << "LibreOffice is not installed";
   const std::string command = "cd '" + dir_.string() + "' && HOME='" + dir_.string() +
