@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 #include "platform/classes/Streams.h"
 #include "platform/controls/Forms.h"
@@ -158,6 +159,7 @@ TRichEditWinEh::TRichEditWinEh(TComponent* owner) : TCustomDropDownFormEh(owner,
   PrintDialog = new TPrintDialog(this);
   FontDialog1 = new TFontDialog(this);
 
+  BuildMainMenu();
   OnInitForm = TInitDropDownFormEventEh(this, &TRichEditWinEh::CustomDropDownFormEhInitForm);
   OnReturnParams = TPutBackFormParamsEventEh(this, &TRichEditWinEh::CustomDropDownFormEhReturnParams);
   OnShow = TNotifyEvent(this, &TRichEditWinEh::FormShow);
@@ -179,6 +181,37 @@ TToolButton* TRichEditWinEh::AddButton(const String& caption, const String& hint
   if (check) b->SetStyle(tbsCheck);
   b->OnClick = onClick;
   return b;
+}
+
+void TRichEditWinEh::BuildMainMenu() {
+  MainMenu = new TMainMenu(this);
+  const auto menu = [this](const String& caption,
+                           std::initializer_list<std::tuple<const Char*, TShortCut, TNotifyEvent>> items) {
+    auto* top = new TMenuItem(this);
+    top->SetCaption(caption);
+    for (const auto& [text, shortCut, onClick] : items) {
+      auto* item = new TMenuItem(this);
+      item->SetCaption(text);
+      item->SetShortCut(shortCut);
+      item->OnClick = onClick;
+      top->Add(item);
+    }
+    MainMenu->GetItems()->Add(top);
+  };
+  menu(u"&File",
+       {{u"&New", ShortCut(u'N', TShiftState{ssCtrl}), TNotifyEvent()},
+        {u"&Open...", ShortCut(u'O', TShiftState{ssCtrl}), TNotifyEvent(this, &TRichEditWinEh::FileOpen)},
+        {u"&Save", ShortCut(u'S', TShiftState{ssCtrl}), TNotifyEvent(this, &TRichEditWinEh::FileSave)},
+        {u"Save &As...", 0, TNotifyEvent(this, &TRichEditWinEh::FileSaveAs)},
+        {u"&Print", ShortCut(u'P', TShiftState{ssCtrl}), TNotifyEvent(this, &TRichEditWinEh::FilePrint)},
+        {u"E&xit", ShortCut(u'X', TShiftState{ssAlt}), TNotifyEvent(this, &TRichEditWinEh::FileExit)}});
+  menu(u"&Edit",
+       {{u"&Undo", ShortCut(u'Z', TShiftState{ssCtrl}), TNotifyEvent(this, &TRichEditWinEh::EditUndo)},
+        {u"Cu&t", ShortCut(u'X', TShiftState{ssCtrl}), TNotifyEvent(this, &TRichEditWinEh::EditCut)},
+        {u"&Copy", ShortCut(u'C', TShiftState{ssCtrl}), TNotifyEvent(this, &TRichEditWinEh::EditCopy)},
+        {u"&Paste", ShortCut(u'V', TShiftState{ssCtrl}), TNotifyEvent(this, &TRichEditWinEh::EditPaste)},
+        {u"&Font...", 0, TNotifyEvent(this, &TRichEditWinEh::SelectFont)}});
+  SetMenu(MainMenu);
 }
 
 TCustomDropDownFormEh* TRichEditWinEh::GetGlobalRef() {

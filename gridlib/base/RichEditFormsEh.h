@@ -7,6 +7,7 @@
 #include "platform/controls/ComCtrls.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/ExtCtrls.h"
+#include "platform/controls/Menus.h"
 #include "platform/controls/RichEdit.h"
 #include "platform/controls/StdCtrls.h"
 #include "platform/printing/PrintDialogs.h"
@@ -78,6 +79,7 @@ class TRichEditWinEh : public TCustomDropDownFormEh {
   TPanel* BottomPanel = nullptr;
   TButton* OKButton = nullptr;
   TButton* CancelButton = nullptr;
+  TMainMenu* MainMenu = nullptr;
   TOpenDialog* OpenDialog = nullptr;
   TSaveDialog* SaveDialog = nullptr;
   TPrintDialog* PrintDialog = nullptr;
@@ -89,6 +91,7 @@ class TRichEditWinEh : public TCustomDropDownFormEh {
   void UpdateModified();
   void SaveToChosenFile();
   void PlaceToolBarCombos();
+  void BuildMainMenu();
 
   TToolButton* fontNameHolder_ = nullptr;
   TToolButton* fontSizeHolder_ = nullptr;

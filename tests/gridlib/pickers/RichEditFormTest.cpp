@@ -133,6 +133,15 @@ TEST_F(RichEditFormTest, SaveNamesAndTheOverwriteQuestion) {
   EXPECT_EQ(ReadFile(existing).rfind("{\\rtf", 0), 0u);
 }
 
+TEST_F(RichEditFormTest, MenuShortcutsReachTheCommands) {
+  TDialogRecorder dialogs;
+  SendKey(form_->Editor, u'S', TShiftState{ssCtrl});
+  SendKey(form_->Editor, u'O', TShiftState{ssCtrl});
+  ProcessPendingEvents();
+  ASSERT_EQ(dialogs.Count(), 2);
+  EXPECT_EQ(dialogs.Requests()[0].Filter, form_->SaveDialog->GetFilter());
+}
+
 TEST_F(RichEditFormTest, PlainValueComesBackAsRtfAndEscapeReturnsNothing) {
   TDynVarsEh bag(nullptr);
   bag.CreateDynVar(String(), Variant(String(u"Договор № 5")));
