@@ -1,30 +1,29 @@
 // The settings keeper's tree of values and the ColIndex comparer of column subtrees.
 #include "gridlib/base/SettingsKeepersEh.h"
 
-#include <memory>
-
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 
 String TIntegerObject::ToString() const { return IntToStr(Value); }
 
+namespace {
+// The dictionary owns what it takes; an object it refuses (a duplicate key) is freed here.
+void AddOwned(TSettingsKeeperDicEh& dic, const String& key, TObject* object) {
+  auto drop = MakeScopeExit([object] { delete object; });
+  dic.Add(key, object);
+  drop.Release();
+}
+}  // namespace
+
 void TSettingsKeeperEh::Add(const String& key, const String& value) {
-  auto object = std::make_unique<TStringObject>(value);
-  dic_.Add(key, object.get());
-  object.release();
+  AddOwned(dic_, key, new TStringObject(value));
 }
 
 void TSettingsKeeperEh::Add(const String& key, Integer value) {
-  auto object = std::make_unique<TIntegerObject>(value);
-  dic_.Add(key, object.get());
-  object.release();
+  AddOwned(dic_, key, new TIntegerObject(value));
 }
 
-void TSettingsKeeperEh::Add(const String& key, TSettingsKeeperEh* value) {
-  // Owned from here on, so a refused key does not leak the subtree.
-  std::unique_ptr<TSettingsKeeperEh> owned(value);
-  dic_.Add(key, owned.get());
-  owned.release();
-}
+void TSettingsKeeperEh::Add(const String& key, TSettingsKeeperEh* value) { AddOwned(dic_, key, value); }
 
 std::vector<TSettingsKeeperPairEh> TSettingsKeeperEh::ToArray() const {
   std::vector<TSettingsKeeperPairEh> pairs;

@@ -24,10 +24,8 @@
 // Bookmark list
 // ======================================================================================
 
-TBMListEh::~TBMListEh() {
-  Clear();
-  SelectionStateChanged();
-}
+// A descendant's notifications are gone by now and this class's own do nothing: the bookmarks only go.
+TBMListEh::~TBMListEh() = default;
 
 TBookmark TBMListEh::GetItem(Integer index) const {
   if (index < 0 || index >= GetCount()) throw EListError(Format(u"List index out of bounds (%d)", {index}));

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -488,7 +489,15 @@ TRecDataValues TRecValuesEh::ToVector() const {
 TMemoryRecordEh::TMemoryRecordEh() = default;
 
 TMemoryRecordEh::~TMemoryRecordEh() {
-  if (GetAttached() && recordsList_) recordsList_->CheckRecordDestroy(this);
+  if (!GetAttached() || !recordsList_) return;
+  // A record freed while a list still holds it leaves that list a dangling pointer: with the check
+  // switched on, that stops the program with the check's message, as a failed assertion does.
+  try {
+    recordsList_->CheckRecordDestroy(this);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    std::abort();
+  }
 }
 
 void TMemoryRecordEh::CheckFieldIndex(Integer fieldIndex) const {
@@ -1178,7 +1187,7 @@ KIV_REGISTER_CLASS(TRecordsListEh);
 
 TRecordsListNotificatorEh::TRecordsListNotificatorEh(TComponent* owner) : TComponent(owner) {}
 
-TRecordsListNotificatorEh::~TRecordsListNotificatorEh() { SetDataObject(nullptr); }
+TRecordsListNotificatorEh::~TRecordsListNotificatorEh() { DropDataObject(); }
 
 void TRecordsListNotificatorEh::SetDataObject(TComponent* value) {
   if (dataObject_ == value) return;
@@ -1196,6 +1205,18 @@ void TRecordsListNotificatorEh::SetDataObject(TComponent* value) {
   DataEvent(nullptr, -1, rlnListChangedEh);
 }
 
+void TRecordsListNotificatorEh::DropDataObject() noexcept {
+  TComponent* left = dataObject_;
+  if (!left) return;
+  RunReportingFailure(this, [this] { DataEvent(nullptr, -1, rlnListChangingEh); });
+  RunReportingFailure(this, [this, left] {
+    LeaveDataObject(left);
+    RemoveFreeNotification(left);
+  });
+  dataObject_ = nullptr;
+  RunReportingFailure(this, [this] { DataEvent(nullptr, -1, rlnListChangedEh); });
+}
+
 void TRecordsListNotificatorEh::JoinDataObject(TComponent* dataObject) {
   if (auto* store = dynamic_cast<TMemTableDataEh*>(dataObject)) store->RegisterNotificator(this);
 }
@@ -1206,7 +1227,7 @@ void TRecordsListNotificatorEh::LeaveDataObject(TComponent* dataObject) {
 
 void TRecordsListNotificatorEh::Notification(TComponent* component, TOperation operation) {
   TComponent::Notification(component, operation);
-  if (operation == opRemove && component && component == dataObject_) SetDataObject(nullptr);
+  if (operation == opRemove && component && component == dataObject_) DropDataObject();
 }
 
 Integer TRecordsListNotificatorEh::FetchRecords(Integer count) {
@@ -1287,7 +1308,7 @@ TMemTableDataEh::TMemTableDataEh(TComponent* owner)
 TMemTableDataEh::~TMemTableDataEh() {
   while (notificators_.GetCount() > 0) {
     auto* first = GetNotificator(0);
-    first->SetDataObject(nullptr);
+    first->DropDataObject();
     // A descendant that joined otherwise must not keep the loop going.
     notificators_.Remove(first);
   }

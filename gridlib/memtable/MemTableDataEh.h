@@ -771,6 +771,9 @@ class TRecordsListNotificatorEh : public TComponent {
 
   TComponent* GetDataObject() const { return dataObject_; }
   void SetDataObject(TComponent* value);
+  // SetDataObject(nullptr) for when the notificator or its data object is being freed: the link goes
+  // even if a listener raises at the news, and that failure is reported, not passed on.
+  void DropDataObject() noexcept;
 
   virtual Integer FetchRecords(Integer count);
   virtual void AfterDataEvent(TMemoryRecordEh* memRec, Integer index, TRecordsListNotification action);

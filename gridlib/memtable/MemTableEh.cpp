@@ -63,7 +63,7 @@ TCustomMemTableEh::TCustomMemTableEh(TComponent* owner)
 
 TCustomMemTableEh::~TCustomMemTableEh() {
   Close();
-  SetDataDriver(nullptr);
+  DetachDataDriver();
   for (TMTRecBuf* buffer : FInstantBuffers) delete buffer;
   FInstantBuffers.clear();
   delete FScratchBuffer;
@@ -960,19 +960,24 @@ Integer TCustomMemTableEh::FetchRecords(Integer count) {
 
 void TCustomMemTableEh::DriverStructChanged() { DataEvent(dePropertyChange, 0); }
 
-void TCustomMemTableEh::SetDataDriver(TDataDriverEh* value) {
-  if (value == FDataDriver) return;
-  if (value && FExternalMemData)
-    throw Exception(u"Assigning to DataDriver is not allowed if ExternalMemData is assigned");
+void TCustomMemTableEh::DetachDataDriver() {
   if (FDataDriver) {
     FDataDriver->SetDataDriverConsumer(nullptr);
     FDataDriver->RemoveFreeNotification(this);
   }
-  FDataDriver = value;
+  FDataDriver = nullptr;
+}
+
+void TCustomMemTableEh::SetDataDriver(TDataDriverEh* value) {
+  if (value == FDataDriver) return;
+  if (value && FExternalMemData)
+    throw Exception(u"Assigning to DataDriver is not allowed if ExternalMemData is assigned");
+  DetachDataDriver();
   if (!value) {
     FRecordsView->OnApplyUpdates = nullptr;
     return;
   }
+  FDataDriver = value;
   if (auto* other = dynamic_cast<TCustomMemTableEh*>(value->GetDataDriverConsumer()))
     if (other != this) other->SetDataDriver(nullptr);
   value->SetDataDriverConsumer(this);

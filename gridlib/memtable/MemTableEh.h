@@ -342,6 +342,8 @@ class TCustomMemTableEh : public TDataSet, public IMemTableEh, public IRefObject
 
  private:
   friend class TMemTableTreeListEh;
+  // Lets go of the data driver; SetDataDriver(nullptr) without its checks.
+  void DetachDataDriver();
   void FillRecBufFromRecord(TMTRecBuf* buffer, Integer row);
   void FillRecBufFromMemRec(TMTRecBuf* buffer, TMemoryRecordEh* rec);
   void RefreshBookmark(TBookmarkDataEh& data) const;

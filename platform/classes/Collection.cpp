@@ -65,7 +65,9 @@ TCollection::TCollection(TCollectionItemClass itemClass) : itemClass_(itemClass)
 
 TCollection::~TCollection() {
   updateCount_ = 1;
-  Clear();
+  // The derived parts that listen to Notify and Update are gone: the items only have to go, last
+  // first, each leaving the list as it is freed.
+  while (!items_.empty()) delete items_.back();
 }
 
 TCollectionItem* TCollection::Add() {

@@ -2,6 +2,8 @@
 #include "platform/classes/Component.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 
 #include "platform/classes/Streaming.h"
 #include "platform/rtl/Strings.h"
@@ -16,7 +18,29 @@ bool IsIdentChar(Char c) { return IsIdentStart(c) || (c >= u'0' && c <= u'9'); }
 [[noreturn]] void IndexError(int index) {
   throw EListError(u"List index out of bounds (" + IntToStr(index) + u")");
 }
+
+std::atomic<TApplicationExceptionHandler> applicationExceptionHandler{nullptr};
 }  // namespace
+
+TApplicationExceptionHandler SetApplicationHandleException(TApplicationExceptionHandler handler) {
+  return applicationExceptionHandler.exchange(handler);
+}
+
+void ApplicationHandleException(TObject* sender) noexcept {
+  std::exception_ptr error = std::current_exception();
+  if (!error) return;
+  if (TApplicationExceptionHandler handler = applicationExceptionHandler) {
+    handler(sender, error);
+    return;
+  }
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+  } catch (...) {
+    std::fprintf(stderr, "Unknown exception\n");
+  }
+}
 
 bool IsValidIdent(const String& ident, bool allowDots) {
   if (ident.empty() || !IsIdentStart(ident[0])) return false;

@@ -2,6 +2,7 @@
 // notification between components that refer to each other, and the hooks component streaming calls.
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <vector>
 
@@ -142,3 +143,23 @@ void SendNotification(TComponent* target, TComponent* component, TOperation oper
 String UniqueComponentName(const TComponent* owner, const String& base);
 
 using TComponentClass = TClass;
+
+// The application's error path for a failure that cannot propagate, such as a listener raising while
+// a destructor takes leave of it: the forms library installs the application's handler; without one
+// the message goes to standard error.
+using TApplicationExceptionHandler = void (*)(TObject* sender, const std::exception_ptr& error) noexcept;
+// Answers the handler it replaces.
+TApplicationExceptionHandler SetApplicationHandleException(TApplicationExceptionHandler handler);
+// Hands the exception being handled to that path.
+void ApplicationHandleException(TObject* sender) noexcept;
+
+// Runs a clean-up step that calls listeners or a user's event where nothing may propagate (a
+// destructor): a failure is reported through ApplicationHandleException and the caller carries on.
+template <class Step>
+void RunReportingFailure(TObject* sender, Step&& step) noexcept {
+  try {
+    step();
+  } catch (...) {
+    ApplicationHandleException(sender);
+  }
+}

@@ -53,7 +53,13 @@ void TList::Delete(int index) {
 }
 
 void TList::Clear() {
-  while (!items_.empty()) Delete(GetCount() - 1);
+  // Last first, as Delete(GetCount() - 1) would, without an index check that cannot fail here: owning
+  // lists clear themselves in their destructors.
+  while (!items_.empty()) {
+    void* item = items_.back();
+    items_.pop_back();
+    if (item) Notify(item, lnDeleted);
+  }
   items_.shrink_to_fit();
 }
 

@@ -654,7 +654,7 @@ class BinaryToText {
         out_ += u"(";
         while (!r_.EndOfList()) {
           out_ += u"\r\n";
-          out_.append(static_cast<size_t>(indent + 2), u' ');
+          out_.append(static_cast<size_t>(indent) + 2, u' ');
           ConvertValue(indent + 2);
         }
         r_.ReadListEnd();
@@ -717,14 +717,14 @@ class BinaryToText {
         out_ += u"<";
         while (!r_.EndOfList()) {
           out_ += u"\r\n";
-          out_.append(static_cast<size_t>(indent + 2), u' ');
+          out_.append(static_cast<size_t>(indent) + 2, u' ');
           out_ += u"item";
           if (r_.NextValue() != vaList) out_ += u" [" + IntToStr(r_.ReadInt64()) + u"]";
           out_ += u"\r\n";
           r_.ReadListBegin();
           while (!r_.EndOfList()) ConvertProperty(indent + 4);
           r_.ReadListEnd();
-          out_.append(static_cast<size_t>(indent + 2), u' ');
+          out_.append(static_cast<size_t>(indent) + 2, u' ');
           out_ += u"end";
         }
         r_.ReadListEnd();
@@ -752,7 +752,7 @@ class BinaryToText {
         if (quoted) out_ += u'\'';
         quoted = false;
         out_ += u" +\r\n";
-        out_.append(static_cast<size_t>(indent + 2), u' ');
+        out_.append(static_cast<size_t>(indent) + 2, u' ');
         column = 0;
       }
       Char c = s[i];
@@ -780,7 +780,7 @@ class BinaryToText {
     for (size_t i = 0; i < bytes.size(); ++i) {
       if (i % 32 == 0) {
         out_ += u"\r\n";
-        out_.append(static_cast<size_t>(indent + 2), u' ');
+        out_.append(static_cast<size_t>(indent) + 2, u' ');
       }
       out_ += static_cast<Char>(kHex[bytes[i] >> 4]);
       out_ += static_cast<Char>(kHex[bytes[i] & 15]);

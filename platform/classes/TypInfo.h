@@ -51,10 +51,10 @@ class TTypeInfo {
 
   TTypeKind Kind = tkUnknown;
   String Name;
-  std::vector<String> Names;            // tkEnumeration: value n is Names[n]
-  const TTypeInfo* CompType = nullptr;  // tkSet
-  TFloatType FloatType = TFloatType::ftExtended;    // tkFloat
-  TClass ClassType = nullptr;           // tkClass: the declared class
+  std::vector<String> Names;                      // tkEnumeration: value n is Names[n]
+  const TTypeInfo* CompType = nullptr;            // tkSet
+  TFloatType FloatType = TFloatType::ftExtended;  // tkFloat
+  TClass ClassType = nullptr;                     // tkClass: the declared class
 };
 
 // The built-in types.

@@ -198,7 +198,11 @@ void EnsureIdleUpdates() {
 
 TContainedAction::TContainedAction(TComponent* owner) : TBasicAction(owner) { EnsureIdleUpdates(); }
 
-TContainedAction::~TContainedAction() { SetActionList(nullptr); }
+// The action is out of the list before the list's OnChange runs, so a handler that raises is only
+// reported.
+TContainedAction::~TContainedAction() {
+  RunReportingFailure(this, [this] { SetActionList(nullptr); });
+}
 
 void TContainedAction::Published(TPropBuilder<TContainedAction>& p) {
   p.Str(u"Category", &TContainedAction::GetCategory, &TContainedAction::SetCategory);
@@ -432,7 +436,10 @@ void TControlActionLink::SetOnExecute(const TNotifyEvent& value) {
 TCustomActionList::TCustomActionList(TComponent* owner) : TComponent(owner) {}
 
 TCustomActionList::~TCustomActionList() {
-  while (!actions_.empty()) actions_.back()->SetActionList(nullptr);
+  while (!actions_.empty()) {
+    TContainedAction* action = actions_.back();
+    RunReportingFailure(this, [action] { action->SetActionList(nullptr); });
+  }
 }
 
 void TCustomActionList::Published(TPropBuilder<TCustomActionList>& p) {
@@ -522,7 +529,6 @@ void TCustomActionList::RemoveAction(TContainedAction* action) {
 }
 
 TActionList::TActionList(TComponent* owner) : TCustomActionList(owner) {}
-
 
 // Controls reach their action links through the controls unit's hooks.
 namespace {

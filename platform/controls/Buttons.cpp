@@ -474,6 +474,7 @@ void TBitBtn::Click() {
   if (kind_ == bkClose && GetModalResult() == mrNone) {
     if (TCustomForm* form = GetParentForm(this)) {
       form->Close();
+      // NOLINTNEXTLINE(bugprone-parent-virtual-call): TButton's would undo Close's modal result
       TButtonControl::Click();
       return;
     }

@@ -223,7 +223,7 @@ TControl::~TControl() {
   Destroying();
   ForgetControl(this);
   actionLink_.reset();
-  if (parent_) parent_->RemoveControl(this);
+  if (parent_) RunReportingFailure(this, [this] { parent_->RemoveControl(this); });
 }
 
 void TControl::Loaded() {
@@ -1168,10 +1168,10 @@ TWinControl::~TWinControl() {
   // Children that belong to other owners lose their parent; those owned here are freed by the owner.
   while (!controls_.empty()) {
     TControl* child = controls_.back();
-    RemoveControl(child);
+    RunReportingFailure(this, [&] { RemoveControl(child); });
   }
   if (host_) DestroyWindowHandle();
-  if (parent_) parent_->RemoveControl(this);
+  if (parent_) RunReportingFailure(this, [this] { parent_->RemoveControl(this); });
 }
 
 namespace {
@@ -1544,7 +1544,13 @@ void TWinControl::InsertControl(TControl* control) {
 void TWinControl::RemoveControl(TControl* control) {
   auto it = std::find(controls_.begin(), controls_.end(), control);
   if (it == controls_.end()) return;
-  Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(control), 0);
+  // The control leaves even when a handler of the news raises: a parent must not keep a control that
+  // is being freed.
+  TryFinally([&] { Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(control), 0); },
+             [&] { UnlinkControl(control); });
+}
+
+void TWinControl::UnlinkControl(TControl* control) {
   if (auto* w = dynamic_cast<TWinControl*>(control)) {
     if (TCustomForm* form = GetParentForm(this, false)) form->DefocusControl(w, true);
     tabList_.erase(std::remove(tabList_.begin(), tabList_.end(), w), tabList_.end());

@@ -861,6 +861,8 @@ class TWinControl : public TControl {
   void CMSysColorChange(TMessage& message);
 
   void SetChildZOrder(TControl* child, bool topMost);
+  // RemoveControl's part after the news: the child leaves the lists, the focus and the capture.
+  void UnlinkControl(TControl* control);
   void SyncWidgetGeometry();
   void SyncWidgetVisibility();
   void SyncWidgetEnabled();

@@ -830,7 +830,6 @@ TSavePictureDialog::TSavePictureDialog(TComponent* owner) : TSaveDialog(owner) {
   SetFilter(GraphicFilter(TGraphic::StaticClass()));
 }
 
-
 // ---- Font and colour ----
 
 TFontDialog::TFontDialog(TComponent* owner) : TCommonDialog(owner), font_(std::make_unique<TFont>()) {}
@@ -959,4 +958,3 @@ bool ClickActiveDialogButton(const String& caption) {
   }
   return false;
 }
-

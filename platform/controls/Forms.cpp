@@ -173,13 +173,7 @@ void TCustomForm::InitForm(bool readResource) {
 
 TCustomForm::~TCustomForm() {
   Destroying();
-  if (created_) {
-    try {
-      DoDestroy();
-    } catch (...) {
-      Application->HandleException(this, std::current_exception());
-    }
-  }
+  if (created_) RunReportingFailure(this, [this] { DoDestroy(); });
   if (Application->mainForm_ == this) Application->mainForm_ = nullptr;
   Screen->RemoveForm(this);
   // The components live as long as the window: free them while the form is still a form.
@@ -870,13 +864,7 @@ void TDataModule::AfterConstruction() {
 
 TDataModule::~TDataModule() {
   Destroying();
-  if (created_) {
-    try {
-      DoDestroy();
-    } catch (...) {
-      Application->HandleException(this, std::current_exception());
-    }
-  }
+  if (created_) RunReportingFailure(this, [this] { DoDestroy(); });
   Screen->RemoveDataModule(this);
   DestroyComponents();
 }
@@ -1104,9 +1092,16 @@ class TApplicationHost : public QObject {
   TApplication* app_;
 };
 
-TApplication::TApplication(TComponent* owner) : TComponent(owner) { handle_ = RegisterWindow(nullptr); }
+TApplication::TApplication(TComponent* owner) : TComponent(owner) {
+  handle_ = RegisterWindow(nullptr);
+  SetApplicationHandleException([](TObject* sender, const std::exception_ptr& error) noexcept {
+    if (Application) Application->HandleException(sender, error);
+  });
+}
 
-TApplication::~TApplication() = default;
+TApplication::~TApplication() {
+  if (Application == this) SetApplicationHandleException(nullptr);
+}
 
 void TApplication::Initialize() {
   EnsureQtApplication();
@@ -1136,9 +1131,9 @@ bool TApplication::GetActive() const { return qApp && QApplication::activeWindow
 void TApplication::CreateForm(TClass instanceClass, void* reference) {
   Initialize();
   std::unique_ptr<TObject> made(instanceClass->NewInstance(this));
-  auto* instance = dynamic_cast<TComponent*>(made.get());
-  if (!instance) throw EInvalidCast(u"Invalid class typecast");
-  made.release();
+  if (!dynamic_cast<TComponent*>(made.get())) throw EInvalidCast(u"Invalid class typecast");
+  // The application owns the instance from here.
+  auto* instance = static_cast<TComponent*>(made.release());
   if (reference) *static_cast<TComponent**>(reference) = instance;
   auto restore = MakeScopeExit([&] {
     if (reference) *static_cast<TComponent**>(reference) = nullptr;
@@ -1232,39 +1227,36 @@ void TApplication::DoIdle() {
         qApp, [] {}, Qt::QueuedConnection);
 }
 
-void TApplication::HandleException(TObject* sender) { HandleException(sender, std::current_exception()); }
+void TApplication::HandleException(TObject* sender) noexcept {
+  HandleException(sender, std::current_exception());
+}
 
-void TApplication::HandleException(TObject* sender, const std::exception_ptr& error) {
+void TApplication::HandleException(TObject* sender, const std::exception_ptr& error) noexcept {
   if (!error) return;
   try {
-    std::rethrow_exception(error);
-  } catch (const EAbort&) {
-    return;
-  } catch (Exception& e) {
-    try {
+    auto show = [&](Exception& e) {
       if (OnException)
         OnException(sender, &e);
       else
         ShowException(&e);
-    } catch (const std::exception& inner) {
-      std::fprintf(stderr, "exception in the exception handler: %s\n", inner.what());
-    }
-  } catch (const std::exception& e) {
-    Exception wrapped(Utf8ToString(e.what()));
+    };
     try {
-      if (OnException)
-        OnException(sender, &wrapped);
-      else
-        ShowException(&wrapped);
-    } catch (const std::exception& inner) {
-      std::fprintf(stderr, "exception in the exception handler: %s\n", inner.what());
+      std::rethrow_exception(error);
+    } catch (const EAbort&) {
+      return;
+    } catch (Exception& e) {
+      show(e);
+    } catch (const std::exception& e) {
+      Exception wrapped(Utf8ToString(e.what()));
+      show(wrapped);
+    } catch (...) {
+      Exception wrapped(u"Unknown exception");
+      show(wrapped);
     }
+  } catch (const std::exception& inner) {
+    std::fprintf(stderr, "exception in the exception handler: %s\n", inner.what());
   } catch (...) {
-    Exception wrapped(u"Unknown exception");
-    if (OnException)
-      OnException(sender, &wrapped);
-    else
-      ShowException(&wrapped);
+    std::fprintf(stderr, "exception in the exception handler\n");
   }
 }
 

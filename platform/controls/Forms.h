@@ -486,9 +486,10 @@ class TApplication : public TComponent {
   // Runs waiting events, or waits for one (and runs OnIdle first when there is none).
   void HandleMessage();
   // The event loop's handler for an exception that escaped an event: OnException, or the exception
-  // box (ShowException); EAbort is silent.
-  void HandleException(TObject* sender);
-  void HandleException(TObject* sender, const std::exception_ptr& error);
+  // box (ShowException); EAbort is silent. A handler that raises in turn is written to standard error:
+  // this is the last stop, and destructors report through it.
+  void HandleException(TObject* sender) noexcept;
+  void HandleException(TObject* sender, const std::exception_ptr& error) noexcept;
   void ShowException(Exception* e);
   Integer MessageBox(const String& text, const String& caption, Integer flags = MB_OK);
 

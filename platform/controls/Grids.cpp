@@ -1715,4 +1715,3 @@ int TStringGridStrings::AddObject(const String& s, TObject* object) {
   }
   throw EInvalidGridOperation(SInvalidStringGridOp);
 }
-

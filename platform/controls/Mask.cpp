@@ -605,6 +605,7 @@ void TCustomMaskEdit::KeyDown(Word& key, TShiftState shift) {
     TCustomEdit::KeyDown(key, shift);
     return;
   }
+  // NOLINTNEXTLINE(bugprone-parent-virtual-call): the mask handles the keys itself
   TWinControl::KeyDown(key, shift);
   if (key == 0) return;
   if (key == VK_ESCAPE && shift.Empty() && GetModified()) {
@@ -679,6 +680,7 @@ void TCustomMaskEdit::KeyPress(Char& key) {
     TCustomEdit::KeyPress(key);
     return;
   }
+  // NOLINTNEXTLINE(bugprone-parent-virtual-call): the mask handles the keys itself
   TWinControl::KeyPress(key);
   if (key == 0) return;
   // Control characters (Ctrl+A, Ctrl+C ...) and the ones KeyDown handled go on as they are.
@@ -707,6 +709,7 @@ void TCustomMaskEdit::DoEnter() {
   }
   if (!maskState_.Contains(msReEnter)) oldValue_ = GetEditText();
   maskState_.Exclude(msReEnter);
+  // NOLINTNEXTLINE(bugprone-parent-virtual-call): the mask places the caret itself
   TWinControl::DoEnter();
   SyncEngine();
   // An empty mask starts at its first place; one with content is selected whole under AutoSelect.

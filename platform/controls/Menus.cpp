@@ -232,7 +232,8 @@ TMenuItem::TMenuItem(TComponent* owner)
 
 TMenuItem::~TMenuItem() {
   LiveItems().erase(this);
-  if (parent_) parent_->Remove(this);
+  // The item is out of its parent before the menu's OnChange runs: a handler that raises is reported.
+  if (parent_) RunReportingFailure(this, [this] { parent_->Remove(this); });
   while (!items_.empty()) {
     TMenuItem* child = items_.back();
     items_.pop_back();
@@ -802,7 +803,7 @@ void TMenu::MenuChanged(TMenuItem* source, bool rebuild) {
 
 TMainMenu::TMainMenu(TComponent* owner) : TMenu(owner) {}
 
-TMainMenu::~TMainMenu() { AttachToForm(nullptr); }
+TMainMenu::~TMainMenu() { DetachFromForm(); }
 
 void TMainMenu::Published(TPropBuilder<TMainMenu>& p) {
   p.Bool(u"AutoMerge", &TMainMenu::GetAutoMerge, &TMainMenu::SetAutoMerge).Default(0);
@@ -810,6 +811,20 @@ void TMainMenu::Published(TPropBuilder<TMainMenu>& p) {
 
 void TMainMenu::AttachToForm(TCustomForm* form) {
   if (form_ == form && (!form || host_->bar)) return;
+  DetachFromForm();
+  if (!form) return;
+  form_ = form;
+  AttachedMenus().push_back(this);
+  FreeNotification(form_);
+  if (!HaveQtApplication()) return;
+  auto* bar = new QMenuBar();
+  bar->setNativeMenuBar(false);
+  host_->bar = bar;
+  MenuChanged(nullptr, true);
+  SetFormMenuWidget(form_, bar);
+}
+
+void TMainMenu::DetachFromForm() {
   if (form_) {
     // A form going away takes its window with it; asking it for the window would make one anew.
     if (!form_->GetComponentState().Contains(csDestroying)) SetFormMenuWidget(form_, nullptr);
@@ -818,16 +833,7 @@ void TMainMenu::AttachToForm(TCustomForm* form) {
   delete host_->bar.data();
   auto& attached = AttachedMenus();
   attached.erase(std::remove(attached.begin(), attached.end(), this), attached.end());
-  form_ = form;
-  if (!form_) return;
-  attached.push_back(this);
-  FreeNotification(form_);
-  if (!HaveQtApplication()) return;
-  auto* bar = new QMenuBar();
-  bar->setNativeMenuBar(false);
-  host_->bar = bar;
-  MenuChanged(nullptr, true);
-  SetFormMenuWidget(form_, bar);
+  form_ = nullptr;
 }
 
 Integer TMainMenu::GetMenuBarHeight() const {
@@ -953,7 +959,6 @@ TMenuItem* NewLine() {
   item->SetCaption(cLineCaption);
   return item;
 }
-
 
 // ---- The Qt side ----
 

@@ -338,6 +338,9 @@ class TMainMenu : public TMenu {
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
+  // Takes the bar out of the form's window; no events run.
+  void DetachFromForm();
+
   bool autoMerge_ = false;
   TCustomForm* form_ = nullptr;
 };

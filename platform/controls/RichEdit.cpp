@@ -14,6 +14,7 @@
 #include "platform/controls/private/RichEditQt.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/Exception.h"
+#include "platform/rtl/ScopeGuard.h"
 
 namespace {
 
@@ -277,18 +278,15 @@ class TRichEditBridge {
 
 namespace {
 
-// A bulk change: one change event at its end, none in between.
-class TQuiet {
- public:
-  TQuiet(TCustomRichEdit* e, TRichEditData& d) : e_(e), d_(d) { ++d_.quiet; }
-  ~TQuiet() {
-    if (--d_.quiet == 0) TRichEditBridge::TextMaybeChanged(e_, false);
-  }
-
- private:
-  TCustomRichEdit* e_;
-  TRichEditData& d_;
-};
+// A bulk change: one change event at its end, none in between. The event (a user's OnChange) may
+// raise; it reaches the caller once the count is back.
+template <class Body>
+void Quietly(TCustomRichEdit* e, TRichEditData& d, Body&& body) {
+  ++d.quiet;
+  TryFinally(body, [&] {
+    if (--d.quiet == 0) TRichEditBridge::TextMaybeChanged(e, false);
+  });
+}
 
 class TRichTextEdit : public QTextEdit {
  public:
@@ -474,51 +472,54 @@ String TRichEditStrings::Get(int index) const {
 
 void TRichEditStrings::Put(int index, const String& s) {
   if (index < 0 || index >= GetCount()) IndexError(index);
-  TQuiet quiet(owner_, *owner_->d_);
-  const QTextBlock block = owner_->d_->doc.findBlockByNumber(index);
-  QTextCursor c(block);
-  c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-  c.insertText(ToQText(s));
+  Quietly(owner_, *owner_->d_, [&] {
+    const QTextBlock block = owner_->d_->doc.findBlockByNumber(index);
+    QTextCursor c(block);
+    c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    c.insertText(ToQText(s));
+  });
 }
 
 void TRichEditStrings::Insert(int index, const String& s) {
   const int count = GetCount();
   if (index < 0 || index > count) IndexError(index);
   TRichEditData& d = *owner_->d_;
-  TQuiet quiet(owner_, d);
-  QTextDocument& doc = d.doc;
-  if (index < count) {
-    QTextCursor c(doc.findBlockByNumber(index));
-    c.insertText(ToQText(s));
-    c.insertBlock();
-  } else if (doc.blockCount() > count) {
-    // The last paragraph is the empty one after the final line break: the line goes there and
-    // ends with a break of its own, as every added line does.
-    QTextCursor c(doc.lastBlock());
-    c.insertText(ToQText(s));
-    c.insertBlock();
-  } else {
-    QTextCursor c(&doc);
-    c.movePosition(QTextCursor::End);
-    c.insertBlock();
-    c.insertText(ToQText(s));
-  }
+  Quietly(owner_, d, [&] {
+    QTextDocument& doc = d.doc;
+    if (index < count) {
+      QTextCursor c(doc.findBlockByNumber(index));
+      c.insertText(ToQText(s));
+      c.insertBlock();
+    } else if (doc.blockCount() > count) {
+      // The last paragraph is the empty one after the final line break: the line goes there and
+      // ends with a break of its own, as every added line does.
+      QTextCursor c(doc.lastBlock());
+      c.insertText(ToQText(s));
+      c.insertBlock();
+    } else {
+      QTextCursor c(&doc);
+      c.movePosition(QTextCursor::End);
+      c.insertBlock();
+      c.insertText(ToQText(s));
+    }
+  });
 }
 
 void TRichEditStrings::Delete(int index) {
   if (index < 0 || index >= GetCount()) IndexError(index);
   TRichEditData& d = *owner_->d_;
-  TQuiet quiet(owner_, d);
-  const QTextBlock block = d.doc.findBlockByNumber(index);
-  QTextCursor c(&d.doc);
-  if (block.next().isValid()) {
-    c.setPosition(block.position());
-    c.setPosition(block.next().position(), QTextCursor::KeepAnchor);
-  } else {
-    c.setPosition(std::max(0, block.position() - 1));
-    c.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
-  }
-  c.removeSelectedText();
+  Quietly(owner_, d, [&] {
+    const QTextBlock block = d.doc.findBlockByNumber(index);
+    QTextCursor c(&d.doc);
+    if (block.next().isValid()) {
+      c.setPosition(block.position());
+      c.setPosition(block.next().position(), QTextCursor::KeepAnchor);
+    } else {
+      c.setPosition(std::max(0, block.position() - 1));
+      c.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
+    }
+    c.removeSelectedText();
+  });
 }
 
 void TRichEditStrings::Clear() { owner_->Clear(); }
@@ -527,8 +528,7 @@ String TRichEditStrings::GetText() const { return TStrings::GetText(); }
 
 void TRichEditStrings::SetText(const String& text) {
   TRichEditData& d = *owner_->d_;
-  TQuiet quiet(owner_, d);
-  ResetDocument(d.doc, ToQText(text));
+  Quietly(owner_, d, [&] { ResetDocument(d.doc, ToQText(text)); });
 }
 
 void TRichEditStrings::LoadFromStream(TStream* stream, const TEncoding* encoding) {
@@ -742,17 +742,13 @@ void TCustomRichEdit::SelectAll() {
 }
 
 void TCustomRichEdit::Clear() {
-  TQuiet quiet(this, *d_);
-  ResetDocument(d_->doc);
+  Quietly(this, *d_, [&] { ResetDocument(d_->doc); });
 }
 
 TRtfDocument TCustomRichEdit::GetRichText() const { return RichEditRead(*d_); }
 
 void TCustomRichEdit::SetRichText(const TRtfDocument& document) {
-  {
-    TQuiet quiet(this, *d_);
-    RichEditFill(*d_, document);
-  }
+  Quietly(this, *d_, [&] { RichEditFill(*d_, document); });
   QTextCursor c(&d_->doc);
   TRichEditBridge::SetCursor(this, c);
   if (alignment_ != taLeftJustify) SetAlignment(alignment_);

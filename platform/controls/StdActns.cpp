@@ -128,4 +128,3 @@ void TEditUndo::UpdateTarget(TObject* target) {
   TCustomEdit* edit = EditOf(target);
   SetEnabled(edit && !edit->GetReadOnly() && CanUndo(edit));
 }
-

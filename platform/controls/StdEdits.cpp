@@ -721,6 +721,7 @@ void TCustomMemo::KeyDown(Word& key, TShiftState shift) {
 }
 
 void TCustomMemo::KeyPress(Char& key) {
+  // NOLINTNEXTLINE(bugprone-parent-virtual-call): a memo's own typing rules follow
   TWinControl::KeyPress(key);
   if ((key == u'\r' && !wantReturns_ && GetKeyState(VK_CONTROL) >= 0) || (key == u'\t' && !wantTabs_)) {
     key = 0;
@@ -733,5 +734,3 @@ void TCustomMemo::KeyPress(Char& key) {
   Integer added = key == u'\r' ? 2 : 1;
   if (GetMaxLength() > 0 && GetTextLen() - GetSelLength() + added > GetMaxLength()) key = 0;
 }
-
-void TCustomMemo::DoEnter() { TWinControl::DoEnter(); }

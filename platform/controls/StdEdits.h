@@ -157,7 +157,6 @@ class TCustomMemo : public TCustomEdit {
   void Dispatch(TMessage& message) override;
   void KeyDown(Word& key, TShiftState shift) override;
   void KeyPress(Char& key) override;
-  void DoEnter() override;
   bool IsMultiLine() const override { return true; }
 
  private:

@@ -1,10 +1,10 @@
 // Names of the field types (for messages and properties) and the field-name list splitter.
 #include "platform/data/DBTypes.h"
 
+#include <array>
+
 #include "platform/classes/TypInfo.h"
 #include "platform/rtl/Strings.h"
-
-#include <array>
 
 String FieldTypeName(TFieldType type) {
   static const std::array<const Char*, 52> names = {

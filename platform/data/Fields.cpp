@@ -902,7 +902,7 @@ bool TIntegerField::GetValue(Int64& value) const {
     case ftShortint: {
       ShortInt v = 0;
       if (!GetData(&v)) return false;
-      value = v;
+      value = v;  // NOLINT(bugprone-signed-char-misuse): a signed number, not a character
       return true;
     }
     case ftByte: {

@@ -201,6 +201,7 @@ void TDBEdit::Reset() {
 
 void TDBEdit::KeyDown(Word& key, TShiftState shift) {
   if (key == VK_ESCAPE && shift.Empty() && (dataLink_->GetModified() || GetModified())) {
+    // NOLINTNEXTLINE(bugprone-parent-virtual-call): only the user's event for this key
     TWinControl::KeyDown(key, shift);
     if (key == 0) return;
     Reset();
@@ -212,6 +213,7 @@ void TDBEdit::KeyDown(Word& key, TShiftState shift) {
   bool edits = key == VK_DELETE || key == VK_BACK || (key == VK_INSERT && shift.Contains(ssShift)) ||
                (shift.Contains(ssCtrl) && (key == 'V' || key == 'X' || key == 'Z'));
   if (edits && !IsMasked() && !EditCanModify()) {
+    // NOLINTNEXTLINE(bugprone-parent-virtual-call): only the user's event for this key
     TWinControl::KeyDown(key, shift);
     key = 0;
     return;
@@ -276,6 +278,7 @@ void TDBEdit::DoExit() {
   focused_ = false;
   dataLink_->Reset();
   CheckCursor();
+  // NOLINTNEXTLINE(bugprone-parent-virtual-call): the field check replaces the mask's
   TWinControl::DoExit();
 }
 

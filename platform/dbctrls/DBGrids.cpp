@@ -946,6 +946,7 @@ void TCustomDBGrid::DeleteWithConfirm() {
 }
 
 void TCustomDBGrid::KeyDown(Word& key, TShiftState shift) {
+  // NOLINTNEXTLINE(bugprone-parent-virtual-call): moves the dataset, not the cells
   TWinControl::KeyDown(key, shift);
   if (key == 0 || !DataActive()) return;
   TDataSet* ds = dataLink_->GetDataSet();
@@ -1032,6 +1033,7 @@ void TCustomDBGrid::KeyDown(Word& key, TShiftState shift) {
 
 void TCustomDBGrid::KeyPress(Char& key) {
   if (!DataActive()) {
+    // NOLINTNEXTLINE(bugprone-parent-virtual-call): moves the dataset, not the cells
     TWinControl::KeyPress(key);
     return;
   }
@@ -1044,6 +1046,7 @@ void TCustomDBGrid::MouseDown(TMouseButton button, TShiftState shift, Integer x,
   titlePressed_ = false;
   cellPress_ = {-1, -1};
   if (button == mbLeft && shift.Contains(ssDouble)) {
+    // NOLINTNEXTLINE(bugprone-parent-virtual-call): selects in the dataset, not the cells
     TControl::MouseDown(button, shift, x, y);
     DblClick();
     return;
@@ -1062,6 +1065,7 @@ void TCustomDBGrid::MouseDown(TMouseButton button, TShiftState shift, Integer x,
     return;
   }
   if (CanFocus() && !GetFocused()) SetFocus();
+  // NOLINTNEXTLINE(bugprone-parent-virtual-call): selects in the dataset, not the cells
   TControl::MouseDown(button, shift, x, y);
   if (button != mbLeft || cell.X < 0 || !DataActive()) return;
   Integer dataRow = cell.Y - title;
@@ -1100,12 +1104,14 @@ void TCustomDBGrid::MouseUp(TMouseButton button, TShiftState shift, Integer x, I
 }
 
 bool TCustomDBGrid::DoMouseWheelDown(TShiftState shift, TPoint mousePos) {
+  // NOLINTNEXTLINE(bugprone-parent-virtual-call): moves the dataset, not the rows
   if (TControl::DoMouseWheelDown(shift, mousePos)) return true;
   if (DataActive()) dataLink_->GetDataSet()->MoveBy(1);
   return true;
 }
 
 bool TCustomDBGrid::DoMouseWheelUp(TShiftState shift, TPoint mousePos) {
+  // NOLINTNEXTLINE(bugprone-parent-virtual-call): moves the dataset, not the rows
   if (TControl::DoMouseWheelUp(shift, mousePos)) return true;
   if (DataActive()) dataLink_->GetDataSet()->MoveBy(-1);
   return true;

@@ -90,6 +90,7 @@ using TDrawTextParams = DRAWTEXTPARAMS;
 
 struct XFORM {
   Single eM11 = 1, eM12 = 0, eM21 = 0, eM22 = 1, eDx = 0, eDy = 0;
+  friend bool operator==(const XFORM&, const XFORM&) = default;
 };
 
 struct BLENDFUNCTION {

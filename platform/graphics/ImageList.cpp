@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <algorithm>
+#include <cmath>
 
 #include "platform/graphics/Images.h"
 #include "platform/graphics/private/DeviceContext.h"
@@ -37,7 +38,7 @@ QImage Tinted(const QImage& src, QRgb color, double amount) {
     auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
     for (int x = 0; x < out.width(); ++x) {
       const QRgb p = line[x];
-      auto mix = [&](int a, int b) { return static_cast<int>(a * (1 - amount) + b * amount + 0.5); };
+      auto mix = [&](int a, int b) { return static_cast<int>(std::lround(a * (1 - amount) + b * amount)); };
       line[x] = qRgba(mix(qRed(p), qRed(color)), mix(qGreen(p), qGreen(color)), mix(qBlue(p), qBlue(color)),
                       qAlpha(p));
     }

@@ -535,7 +535,7 @@ class TEmfWriter : public TDcRecorder {
       last_.vpOrg = s.vpOrg;
     }
     const XFORM w = s.graphicsMode == GM_ADVANCED ? s.world : XFORM();
-    if (std::memcmp(&w, &last_.world, sizeof w) != 0) {
+    if (w != last_.world) {
       Emit(Rec(EMR_SETWORLDTRANSFORM)
                .F32(w.eM11)
                .F32(w.eM12)

@@ -97,7 +97,7 @@ TPrinter::TPrinter() : d_(std::make_unique<TPrinterData>()) {
 }
 
 TPrinter::~TPrinter() {
-  if (d_->printing) Abort();
+  if (d_->printing) DiscardJob();
   d_->canvas.reset();
   if (d_->dc) DeleteDC(d_->dc);
 }
@@ -259,6 +259,10 @@ void TPrinter::EndDoc() {
 
 void TPrinter::Abort() {
   CheckPrinting();
+  DiscardJob();
+}
+
+void TPrinter::DiscardJob() noexcept {
   if (d_->dc->ownPainter) d_->dc->ownPainter->end();
   d_->dc->ownPainter.reset();
   d_->job.reset();
@@ -360,7 +364,7 @@ TPrinter* SetPrinter(TPrinter* newPrinter) {
   std::lock_guard lock(PrinterMutex);
   TPrinter* old = CurrentPrinter;
   // The printer made here on first use goes to the caller like any other.
-  if (OwnedPrinter.get() == old) OwnedPrinter.release();
+  if (OwnedPrinter.get() == old) old = OwnedPrinter.release();
   CurrentPrinter = newPrinter;
   return old;
 }

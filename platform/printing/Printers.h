@@ -127,6 +127,8 @@ class TPrinter : public TObject {
 
  private:
   void CheckPrinting() const;
+  // Ends the job in progress and drops what it wrote; nothing in it raises.
+  void DiscardJob() noexcept;
   void Refresh();
   std::unique_ptr<TPrinterData> d_;
 };

@@ -36,10 +36,10 @@ struct TFormatSettings {
 
 // Locale facts the libraries ask the system for.
 struct TLocaleInfo {
-  int FirstDayOfWeek;       // 0 = Monday, as the system reports it
-  bool TwentyFourHourTime;  // true
-  bool MetricMeasurement;   // true
-  String LanguageAbbreviation;  // three letters: "RUS"
+  int FirstDayOfWeek;                   // 0 = Monday, as the system reports it
+  bool TwentyFourHourTime;              // true
+  bool MetricMeasurement;               // true
+  String LanguageAbbreviation;          // three letters: "RUS"
   String FallbackLanguageAbbreviation;  // "ENU"
 };
 

@@ -23,28 +23,32 @@ bool TQRPrintDialog::Execute() {
   dialog.SetCollate(collate_ != 0);
   dialog.SetCopies(printer->GetCopies());
   if (OnShow) OnShow(this);
-  auto closed = MakeScopeExit([this] {
-    if (OnClose) OnClose(this);
-  });
-  if (!dialog.Execute()) {
-    // Cancelled: the printer keeps its device and settings.
-    printer->SetDeviceMode(before);
-    return false;
-  }
-  AssignPageChoices(dialog);
-  // One copy in the dialog keeps the number the printer already had.
-  copies_ = dialog.GetCopies() == 1 ? before.dmCopies : dialog.GetCopies();
-  printer->SetCopies(copies_);
-  const TDeviceMode& mode = printer->GetDeviceMode();
-  outputBin_ = mode.dmDefaultSource;
-  paperSize_ = mode.dmPaperSize;
-  paperWidth_ = mode.dmPaperWidth;
-  paperLength_ = mode.dmPaperLength;
-  orientation_ = static_cast<SmallInt>(mode.dmOrientation);
-  printQuality_ = mode.dmPrintQuality;
-  colorOption_ = mode.dmColor;
-  duplexCode_ = mode.dmDuplex;
-  duplex_ = mode.dmDuplex != DMDUP_SIMPLEX;
-  collate_ = mode.dmCollate;
-  return true;
+  // OnClose runs on every way out and may raise, so it cannot be a scope guard's step.
+  return TryFinally(
+      [&]() -> bool {
+        if (!dialog.Execute()) {
+          // Cancelled: the printer keeps its device and settings.
+          printer->SetDeviceMode(before);
+          return false;
+        }
+        AssignPageChoices(dialog);
+        // One copy in the dialog keeps the number the printer already had.
+        copies_ = dialog.GetCopies() == 1 ? before.dmCopies : dialog.GetCopies();
+        printer->SetCopies(copies_);
+        const TDeviceMode& mode = printer->GetDeviceMode();
+        outputBin_ = mode.dmDefaultSource;
+        paperSize_ = mode.dmPaperSize;
+        paperWidth_ = mode.dmPaperWidth;
+        paperLength_ = mode.dmPaperLength;
+        orientation_ = static_cast<SmallInt>(mode.dmOrientation);
+        printQuality_ = mode.dmPrintQuality;
+        colorOption_ = mode.dmColor;
+        duplexCode_ = mode.dmDuplex;
+        duplex_ = mode.dmDuplex != DMDUP_SIMPLEX;
+        collate_ = mode.dmCollate;
+        return true;
+      },
+      [this] {
+        if (OnClose) OnClose(this);
+      });
 }

@@ -14,12 +14,12 @@
 #include "app/Unit1.h"
 #include "app/Unit23.h"
 #include "app/Unit6.h"
+#include "erp/StartupForms.h"
 #include "platform/classes/SpecialFolders.h"
 #include "platform/controls/ExtCtrls.h"
 #include "platform/controls/Forms.h"
 #include "platform/rtl/Utf.h"
 #include "platform/testing/TestSupport.h"
-#include "erp/StartupForms.h"
 
 namespace {
 

@@ -11,12 +11,12 @@
 #include "app/Unit1.h"
 #include "app/Unit23.h"
 #include "app/Unit6.h"
+#include "erp/StartupForms.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/data/Fields.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Utf.h"
 #include "platform/testing/TestSupport.h"
-#include "erp/StartupForms.h"
 #include "tests/app/AppFixture.h"
 
 namespace {

@@ -16,4 +16,3 @@ inline TSize MeasureText(TFont* font, const String& text) {
   ReleaseDC(nullptr, dc);
   return size;
 }
-

@@ -105,7 +105,7 @@ TEST_F(ExtCtrlsTest, PanelCaptionFollowsAlignment) {
   auto right = darkColumns();
   ASSERT_GE(left.first, 0);
   EXPECT_LT(left.first, 10);
-  EXPECT_NEAR((center.first + center.second) / 2, 100, 4);
+  EXPECT_NEAR((center.first + center.second) / 2.0, 100, 4);
   EXPECT_GT(right.second, 188);
 }
 

@@ -172,7 +172,7 @@ TEST_F(FormsTest, FormResourceBuildsTheTreeBeforeOnCreateAndShowsHeadless) {
   EXPECT_EQ(FindControlByPath(u"TestLoginForm.Edit1"), edit);
   // poScreenCenter: centred in the work area.
   TRect work = Screen->GetWorkAreaRect();
-  EXPECT_NEAR(form->GetLeft() + form->GetWidth() / 2, work.Left + work.Width() / 2, 1);
+  EXPECT_NEAR(form->GetLeft() + form->GetWidth() / 2.0, work.Left + work.Width() / 2.0, 1);
   // The first control in tab order has the focus.
   EXPECT_EQ(form->GetActiveControl(), edit);
   EXPECT_TRUE(edit->Focused());

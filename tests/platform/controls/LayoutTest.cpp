@@ -231,3 +231,28 @@ TEST_F(LayoutTest, ScaleAndCoordinates) {
 }
 
 }  // namespace
+
+// A parent whose handler of the news raises still lets a freed child go, and the failure reaches the
+// application; a child taken out by hand leaves too, and the caller hears of the failure.
+TEST_F(LayoutTest, ChildLeavesAParentWhoseHandlerRaises) {
+  std::vector<String> reported;
+  TExceptionEvent saved = Application->OnException;
+  Application->OnException =
+      TExceptionEvent([&](TObject*, Exception* e) { reported.push_back(e->Message()); });
+  TWndMethod inherited = panel->WindowProc;
+  panel->WindowProc = TWndMethod([&](TMessage& m) {
+    if (m.Msg == CM_CONTROLCHANGE && m.LParam == 0) throw EInvalidOperation(u"panel refuses");
+    inherited(m);
+  });
+  TControl* child = Child(alLeft, TRect(0, 0, 10, 10));
+  ASSERT_EQ(panel->GetControlCount(), 1);
+  delete child;
+  EXPECT_EQ(panel->GetControlCount(), 0);
+  EXPECT_EQ(reported, std::vector<String>{u"panel refuses"});
+  TControl* other = Child(alNone, TRect(0, 0, 10, 10));
+  EXPECT_THROW(panel->RemoveControl(other), EInvalidOperation);
+  EXPECT_EQ(panel->GetControlCount(), 0);
+  EXPECT_EQ(other->GetParent(), nullptr);
+  panel->WindowProc = inherited;
+  Application->OnException = saved;
+}

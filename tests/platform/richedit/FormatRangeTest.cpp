@@ -165,7 +165,7 @@ TEST_F(FormatRangeTest, FormattingReachesTheCanvas) {
   EXPECT_NEAR(records[1].Position.X + width, 384, 3);  // ends at the right edge (4in at 96 dpi)
   Integer midWidth = 0;
   for (Integer a : records[2].Advances) midWidth += a;
-  EXPECT_NEAR(records[2].Position.X + midWidth / 2, 192, 3);
+  EXPECT_NEAR(records[2].Position.X + midWidth / 2.0, 192, 3);
   EXPECT_LT(records[0].Position.Y, records[1].Position.Y);
   EXPECT_LT(records[1].Position.Y, records[2].Position.Y);
 }

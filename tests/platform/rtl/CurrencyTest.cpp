@@ -52,7 +52,7 @@ TEST(Currency, FromIntegersAndBackToNumbers) {
   EXPECT_EQ(Currency(true).Value, 10000);
   EXPECT_EQ(Currency(922337203685477LL).Value, 9223372036854770000);
   EXPECT_THROW(Currency(922337203685478LL), EIntOverflow);
-  EXPECT_THROW(Currency(std::numeric_limits<UInt64>::max()), EIntOverflow);
+  EXPECT_THROW(static_cast<void>(Currency(std::numeric_limits<UInt64>::max())), EIntOverflow);
   EXPECT_DOUBLE_EQ(Raw(12345).ToDouble(), 1.2345);
   EXPECT_EQ(static_cast<double>(Raw(-5000)), -0.5);
   const std::vector<std::pair<Int64, Int64>> toInt = {

@@ -410,3 +410,54 @@ TEST(RecValuesTest, EveryKindKeepsItsValueAndTypeThroughChangesAndCopies) {
   EXPECT_EQ(values[1].Type(), varEmpty);
   EXPECT_EQ(copy.ToVector().size(), kinds.size());
 }
+
+namespace {
+std::vector<std::string> reportedFailures;
+
+// Collects what reaches the application's error path while it lives.
+class TReportedFailures {
+ public:
+  TReportedFailures() {
+    reportedFailures.clear();
+    previous_ = SetApplicationHandleException([](TObject*, const std::exception_ptr& error) noexcept {
+      try {
+        std::rethrow_exception(error);
+      } catch (const std::exception& e) {
+        reportedFailures.emplace_back(e.what());
+      }
+    });
+  }
+  ~TReportedFailures() { SetApplicationHandleException(previous_); }
+
+ private:
+  TApplicationExceptionHandler previous_;
+};
+}  // namespace
+
+TEST_F(RecordsTest, ListenerRaisingAtItsLeaveIsReportedAndTheLinkStillGoes) {
+  TReportedFailures failures;
+  auto raising = [](TMemoryRecordEh*, Integer, TRecordsListNotification action) {
+    if (action == rlnListChangingEh) throw EDatabaseError(u"listener fails");
+  };
+  // A listener freed: the store must not keep a pointer to it.
+  auto* listener = new TRecordsListNotificatorEh(nullptr);
+  listener->SetDataObject(&store);
+  listener->OnDataEvent = raising;
+  ASSERT_EQ(store.GetNotificatorCount(), 1);
+  delete listener;
+  EXPECT_EQ(store.GetNotificatorCount(), 0);
+  // A store freed: its listener must not keep a pointer to it.
+  auto* other = new TMemTableDataEh(nullptr);
+  TRecordsListNotificatorEh survivor(nullptr);
+  survivor.SetDataObject(other);
+  survivor.OnDataEvent = raising;
+  delete other;
+  EXPECT_EQ(survivor.GetDataObject(), nullptr);
+  EXPECT_EQ(reportedFailures, std::vector<std::string>(2, "listener fails"));
+  // Outside a destructor the failure reaches the caller.
+  survivor.OnDataEvent = nullptr;
+  survivor.SetDataObject(&store);
+  survivor.OnDataEvent = raising;
+  EXPECT_THROW(survivor.SetDataObject(nullptr), EDatabaseError);
+  survivor.OnDataEvent = nullptr;
+}
