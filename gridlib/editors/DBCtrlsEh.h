@@ -709,6 +709,8 @@ class TCustomDBComboBoxEh : public TCustomDBEditEh {
 
  protected:
   Variant GetVariantValue() override;
+  // With key items the user types item texts, not the field's own kind of value.
+  bool IsValidChar(Char key) const override { return keyBased_ || TCustomDBEditEh::IsValidChar(key); }
   void InternalSetItemIndex(Integer index);
   void UpdateItemIndex();
   void DataChanged() override;

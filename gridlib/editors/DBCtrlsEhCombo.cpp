@@ -146,7 +146,7 @@ void TCustomDBComboBoxEh::PostEditTextToField() {
   }
   // A typed text that is no item would otherwise post the old key: the user's change would be lost.
   if (itemIndex_ < 0 && !GetText().empty()) throw EDBEditError(u"Значения «" + GetText() + u"» нет в списке");
-  if (GetText().empty()) varValue_ = Variant::Null();
+  // An empty text posts the value as it stands: Null after Delete, or a key without a shown text.
   GetDataLink()->SetText(varValue_.IsNull() ? String() : VarToStr(varValue_));
 }
 
@@ -212,8 +212,12 @@ void TCustomDBComboBoxEh::SelectNextValue(bool isPrior) {
 }
 
 void TCustomDBComboBoxEh::Change() {
+  if (!GetInternalTextSetting()) {
+    UpdateItemIndex();
+    // Typing an item's whole text chooses its key.
+    if (keyBased_ && itemIndex_ >= 0) varValue_ = Variant(keyItems_->Strings(itemIndex_));
+  }
   TCustomDBEditEh::Change();
-  if (!GetInternalTextSetting() && !keyBased_) UpdateItemIndex();
 }
 
 void TCustomDBComboBoxEh::KeyDown(Word& key, TShiftState shift) {
