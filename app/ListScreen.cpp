@@ -3,14 +3,26 @@
 
 #include <memory>
 
+#include "app/FormSetUp.h"
 #include "platform/controls/Forms.h"
 #include "platform/controls/Messages.h"
+#include "platform/controls/StdCtrls.h"
 #include "platform/data/DataSource.h"
 #include "platform/data/Fields.h"
 #include "platform/dbctrls/DBCtrls.h"
+#include "platform/dbctrls/DBGrids.h"
 #include "platform/rtl/Bcd.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/Strings.h"
+
+void SetUpListScreen(TCustomForm* form, int number, TDataSet* list, TDBGrid*& grid, TDataSource*& source,
+                     TEdit*& filterBox) {
+  BindComponent(form, u"DBGrid1", grid);
+  BindComponent(form, u"DataSource1", source);
+  BindComponent(form, u"Edit1", filterBox);
+  source->SetDataSet(list);
+  AccountingFormSetUp(form, number);
+}
 
 String LikeFilter(const String& field, const String& typed, bool anywhere) {
   return field + u" like " + QuotedStr((anywhere ? String(u"%") : String()) + typed + u"%");

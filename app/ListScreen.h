@@ -13,7 +13,11 @@
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Types.h"
 
+class TCustomForm;
+class TDataSource;
+class TDBGrid;
 class TDBLookupComboBox;
+class TEdit;
 class TWinControl;
 
 // The component of the form's resource called name; raises EComponentError when there is none.
@@ -22,6 +26,11 @@ void BindComponent(TComponent* owner, const Char* name, T*& member) {
   member = dynamic_cast<T*>(owner->FindComponent(name));
   if (!member) throw EComponentError(String(u"Component '") + name + u"' not found");
 }
+
+// A list screen's creation: its grid "DBGrid1", its data source "DataSource1" showing list and its
+// filter box "Edit1", then the accounting set-up of form number; the screen binds its own buttons.
+void SetUpListScreen(TCustomForm* form, int number, TDataSet* list, TDBGrid*& grid, TDataSource*& source,
+                     TEdit*& filterBox);
 
 // "field like 'text%'" (with anywhere, "field like '%text%'"); the typed text goes in as one quoted
 // literal, so a quote in it is a character to look for.

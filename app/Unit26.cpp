@@ -1,7 +1,6 @@
 // The staff positions list.
 #include "app/Unit26.h"
 
-#include "app/FormSetUp.h"
 #include "app/ListScreen.h"
 #include "app/Unit27.h"
 #include "app/Unit6.h"
@@ -24,15 +23,11 @@ void TForm26::Published(TPropBuilder<TForm26>& p) {
 }
 
 void TForm26::FormCreate(TObject*) {
-  BindComponent(this, u"DBGrid1", DBGrid1);
-  BindComponent(this, u"DataSource1", DataSource1);
   BindComponent(this, u"Button1", Button1);
   BindComponent(this, u"Button2", Button2);
   BindComponent(this, u"Button3", Button3);
   BindComponent(this, u"Button4", Button4);
-  BindComponent(this, u"Edit1", Edit1);
-  DataSource1->SetDataSet(DataModule6->staffpos);
-  AccountingFormSetUp(this, 26);
+  SetUpListScreen(this, 26, DataModule6->staffpos, DBGrid1, DataSource1, Edit1);
 }
 
 void TForm26::Button1Click(TObject*) {

@@ -1,7 +1,6 @@
 // The departments list.
 #include "app/Unit30.h"
 
-#include "app/FormSetUp.h"
 #include "app/ListScreen.h"
 #include "app/Unit31.h"
 #include "app/Unit6.h"
@@ -24,15 +23,11 @@ void TForm30::Published(TPropBuilder<TForm30>& p) {
 }
 
 void TForm30::FormCreate(TObject*) {
-  BindComponent(this, u"DBGrid1", DBGrid1);
-  BindComponent(this, u"DataSource1", DataSource1);
   BindComponent(this, u"Button5", Button5);
   BindComponent(this, u"Button2", Button2);
   BindComponent(this, u"Button3", Button3);
   BindComponent(this, u"Button4", Button4);
-  BindComponent(this, u"Edit1", Edit1);
-  DataSource1->SetDataSet(DataModule6->department);
-  AccountingFormSetUp(this, 30);
+  SetUpListScreen(this, 30, DataModule6->department, DBGrid1, DataSource1, Edit1);
 }
 
 void TForm30::Button5Click(TObject*) {

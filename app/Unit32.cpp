@@ -1,7 +1,6 @@
 // The roles list; roles are changed on the role administration screen, so its buttons do nothing.
 #include "app/Unit32.h"
 
-#include "app/FormSetUp.h"
 #include "app/ListScreen.h"
 #include "app/Unit6.h"
 #include "platform/controls/StdCtrls.h"
@@ -19,15 +18,11 @@ void TForm32::Published(TPropBuilder<TForm32>& p) {
 }
 
 void TForm32::FormCreate(TObject*) {
-  BindComponent(this, u"DBGrid1", DBGrid1);
-  BindComponent(this, u"DataSource1", DataSource1);
   BindComponent(this, u"Button5", Button5);
   BindComponent(this, u"Button2", Button2);
   BindComponent(this, u"Button3", Button3);
   BindComponent(this, u"Button4", Button4);
-  BindComponent(this, u"Edit1", Edit1);
-  DataSource1->SetDataSet(DataModule6->role);
-  AccountingFormSetUp(this, 32);
+  SetUpListScreen(this, 32, DataModule6->role, DBGrid1, DataSource1, Edit1);
 }
 
 void TForm32::Edit1Change(TObject*) {

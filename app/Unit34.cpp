@@ -1,7 +1,7 @@
 // The counterparties list and picker.
 #include "app/Unit34.h"
 
-#include "app/FormSetUp.h"
+#include "app/ListScreen.h"
 #include "app/Unit14.h"
 #include "app/Unit6.h"
 #include "platform/controls/StdCtrls.h"
@@ -30,16 +30,12 @@ void TForm34::Published(TPropBuilder<TForm34>& p) {
 }
 
 void TForm34::FormCreate(TObject*) {
-  BindComponent(this, u"DBGrid1", DBGrid1);
-  BindComponent(this, u"DataSource1", DataSource1);
   BindComponent(this, u"Button1", Button1);
   BindComponent(this, u"Button2", Button2);
   BindComponent(this, u"Button3", Button3);
   BindComponent(this, u"Button4", Button4);
   BindComponent(this, u"CheckBox1", CheckBox1);
-  BindComponent(this, u"Edit1", Edit1);
-  DataSource1->SetDataSet(DataModule6->jur_person);
-  AccountingFormSetUp(this, 34);
+  SetUpListScreen(this, 34, DataModule6->jur_person, DBGrid1, DataSource1, Edit1);
 }
 
 void TForm34::Button1Click(TObject*) {

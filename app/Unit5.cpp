@@ -1,7 +1,7 @@
 // The personnel list and picker.
 #include "app/Unit5.h"
 
-#include "app/FormSetUp.h"
+#include "app/ListScreen.h"
 #include "app/Unit2.h"
 #include "app/Unit6.h"
 #include "platform/controls/StdCtrls.h"
@@ -24,15 +24,11 @@ void TForm5::Published(TPropBuilder<TForm5>& p) {
 }
 
 void TForm5::FormCreate(TObject*) {
-  BindComponent(this, u"DBGrid1", DBGrid1);
-  BindComponent(this, u"DataSource1", DataSource1);
   BindComponent(this, u"Button1", Button1);
   BindComponent(this, u"Button2", Button2);
   BindComponent(this, u"Button3", Button3);
   BindComponent(this, u"Button4", Button4);
-  BindComponent(this, u"Edit1", Edit1);
-  DataSource1->SetDataSet(DataModule6->workers);
-  AccountingFormSetUp(this, 5);
+  SetUpListScreen(this, 5, DataModule6->workers, DBGrid1, DataSource1, Edit1);
 }
 
 void TForm5::FormActivate(TObject*) {

@@ -1,7 +1,6 @@
 // The operation types list and picker.
 #include "app/Unit8.h"
 
-#include "app/FormSetUp.h"
 #include "app/ListScreen.h"
 #include "app/Unit10.h"
 #include "app/Unit6.h"
@@ -25,15 +24,11 @@ void TForm8::Published(TPropBuilder<TForm8>& p) {
 }
 
 void TForm8::FormCreate(TObject*) {
-  BindComponent(this, u"DBGrid1", DBGrid1);
-  BindComponent(this, u"DataSource1", DataSource1);
   BindComponent(this, u"Button1", Button1);
   BindComponent(this, u"Button2", Button2);
   BindComponent(this, u"Button3", Button3);
   BindComponent(this, u"Button4", Button4);
-  BindComponent(this, u"Edit1", Edit1);
-  DataSource1->SetDataSet(DataModule6->operation_type);
-  AccountingFormSetUp(this, 8);
+  SetUpListScreen(this, 8, DataModule6->operation_type, DBGrid1, DataSource1, Edit1);
 }
 
 void TForm8::FormActivate(TObject*) { FocusIfVisible(Edit1); }

@@ -21,9 +21,9 @@
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/Strings.h"
 #include "production/Unit24.h"
+#include "production/Unit48.h"
 
 TForm11* Form11 = nullptr;
-std::function<bool(TForm11*)> TForm11::IssueExcess;
 
 double RoundHalfEven(double value, int digits) {
   const double scale = std::pow(10.0, digits);
@@ -398,6 +398,7 @@ void TForm11::SaveNew(double quantity) {
     return;
   }
   bool excess = false;
+  TExcessIssue issue;
   if (quantity > Remaining) {
     if (app_doc_by_gds->GetRecordCount() >= 2) {
       ErrorBox(
@@ -408,7 +409,8 @@ void TForm11::SaveNew(double quantity) {
     if (Application->MessageBox(u"Указано больше требуемого кол-во изделий, списать МТР со склада?",
                                 u"Внимание", MB_YESNO | MB_ICONQUESTION) != IDYES)
       return;
-    if (!IssueExcess || !IssueExcess(this)) return;
+    if (!PrepareExcessIssue(SpecId, quantity - Remaining, issue)) return;
+    if (!ChooseExcessWarehouses || !ChooseExcessWarehouses(issue)) return;
     excess = true;
   }
   const int tp = IntField(tp_operation, u"tp_id");
@@ -421,6 +423,7 @@ void TForm11::SaveNew(double quantity) {
   TADOConnection* db = DataModule6->ADO_DB;
   int newId = 0;
   int blank = 0;
+  int excessSpec = 0;
   // The counters, the write-offs, the record and its hours go together or not at all.
   InTransaction(db, [&] {
     auto count = [&](int spec, double qty) {
@@ -433,7 +436,8 @@ void TForm11::SaveNew(double quantity) {
           v);
     };
     if (excess) {
-      count(ExcessSpecId, ExcessQty);
+      excessSpec = WriteExcessIssue(issue);
+      count(excessSpec, issue.Surplus);
       count(SpecId, Remaining);
     } else {
       count(SpecId, quantity);
@@ -450,7 +454,7 @@ void TForm11::SaveNew(double quantity) {
       const String sql = stepsLeft ? u"UPDATE mnf_app.app_spec SET done=0 WHERE id=:id"
                                    : u"UPDATE mnf_app.app_spec SET state=3 WHERE id=:id";
       RunStatement(DataModule6->cmd_all, sql, {{u"id", SpecId}});
-      if (excess) RunStatement(DataModule6->cmd_all, sql, {{u"id", ExcessSpecId}});
+      if (excess) RunStatement(DataModule6->cmd_all, sql, {{u"id", excessSpec}});
     }
     const Variant qty = DecimalValue(Trim(Edit3->GetText()));
     OpenWith(smena_gds_use, {{u"kolvo1", qty}, {u"kolvo2", qty}, {u"o_id", operation}});
@@ -502,6 +506,10 @@ void TForm11::SaveNew(double quantity) {
     RewriteShiftHours(worker, shift, day);
   });
   BlankId = blank;
+  if (excess) {
+    ExcessSpecId = excessSpec;
+    ExcessQty = issue.Surplus;
+  }
   SavedWorkerId = worker;
   ShiftRecordId = newId;
   Form45->SelectShiftQuery();

@@ -85,10 +85,6 @@ class TForm11 : public TForm {
   int RecordShift = 0;
   TDateTime RecordDay = 0;
 
-  // The reservation and excess issue that take over a quantity above the line's need; answers
-  // whether anything was issued (ExcessSpecId and ExcessQty then hold it). Set by that screen.
-  static std::function<bool(TForm11* dialog)> IssueExcess;
-
   void FormCreate(TObject* Sender);
   void FormActivate(TObject* Sender);
   void FormClose(TObject* Sender, TCloseAction& Action);

@@ -6,6 +6,7 @@
 #include "app/ListScreen.h"
 #include "app/Unit45.h"
 #include "app/Unit6.h"
+#include "platform/ado/ADODB.h"
 #include "platform/controls/ComCtrls.h"
 #include "platform/controls/StdCtrls.h"
 #include "platform/data/DataSource.h"
@@ -14,7 +15,11 @@
 #include "platform/graphics/Colors.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/DateUtils.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
+#include "production/Unit15.h"
+#include "reportlib/engine/RezavOze.h"
+#include "reportlib/engine/controls/QRLabels.h"
 
 TForm19* Form19 = nullptr;
 
@@ -79,6 +84,7 @@ void TForm19::Published(TPropBuilder<TForm19>& p) {
   p.Method(u"Button1Click", &TForm19::Button1Click);
   p.Method(u"Button2Click", &TForm19::Button2Click);
   p.Method(u"Button5Click", &TForm19::Button5Click);
+  p.Method(u"Button6Click", &TForm19::Button6Click);
 }
 
 void TForm19::FormCreate(TObject*) {
@@ -96,12 +102,11 @@ void TForm19::FormCreate(TObject*) {
   BindComponent(this, u"ComboBox2", ComboBox2);
   BindComponent(this, u"Button5", Button5);
   BindComponent(this, u"Button4", Button4);
-  BindComponent(this, u"H_Tabel", H_Tabel);
+  BindComponent(this, u"Button6", Button6);
   if (DataModule6) {
     DataSource1->SetDataSet(DataModule6->H_Tabel_1);
     DataSource2->SetDataSet(DataModule6->H_Tabel_2);
     DataSource3->SetDataSet(DataModule6->H_Tabel_3);
-    H_Tabel->SetConnection(DataModule6->ADO_DB);
   }
   // The years from the first of the enterprise's timesheets to the one after the current.
   const int last = YearOf(Date()) + 1;
@@ -190,8 +195,22 @@ void TForm19::Button1Click(TObject*) {
   for (TADOQuery* q : {DataModule6->H_Tabel_1, DataModule6->H_Tabel_2, DataModule6->H_Tabel_3}) q->Open();
 }
 
+void TForm19::Button6Click(TObject*) {
+  TForm15* report = ReportForm15();
+  OpenWith(report->H_Tabel, {{u"mnth", Month()}, {u"yea", Year()}});
+  TryFinally(
+      [&] {
+        report->QRLabel33->SetCaption(ComboBox1->GetText() + u" " + IntToStr(Year()) + u" г.");
+        report->RezavOze1->Prepare();
+        // Shown modally: the timesheet is modal itself, and a plain window behind it would take no input.
+        report->RezavOze1->PreviewModal();
+      },
+      [&] { report->H_Tabel->Close(); });
+}
+
 void TForm19::Button2Click(TObject*) {
   const int y = Year();
+  TADOQuery* H_Tabel = ReportForm15()->H_Tabel;
   OpenWith(H_Tabel, {{u"mnth", Month()}, {u"yea", y}});
   if (!excel_) excel_ = std::make_unique<TExcelWriter>();
   TExcelWriter& excel = *excel_;

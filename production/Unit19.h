@@ -1,5 +1,5 @@
 // The timesheet by hours: a month's hours per worker, day and shift, rebuilt from the shift records
-// and hourly work, and written to an Excel workbook.
+// and hourly work, printed and written to an Excel workbook.
 #pragma once
 
 #include <memory>
@@ -36,9 +36,9 @@ class TForm19 : public TForm {
   TButton* Button2 = nullptr;  // "Excel"
   TComboBox* ComboBox1 = nullptr;
   TComboBox* ComboBox2 = nullptr;
-  TButton* Button5 = nullptr;    // "Обновить"
-  TButton* Button4 = nullptr;    // "Выход"
-  TADOQuery* H_Tabel = nullptr;  // per worker, the month's hours of all the worker's rows
+  TButton* Button5 = nullptr;  // "Обновить"
+  TButton* Button4 = nullptr;  // "Выход"
+  TButton* Button6 = nullptr;  // "Печать"
 
   void FormCreate(TObject* Sender);
   void FormActivate(TObject* Sender);
@@ -48,6 +48,7 @@ class TForm19 : public TForm {
   void Button1Click(TObject* Sender);
   void Button2Click(TObject* Sender);
   void Button5Click(TObject* Sender);
+  void Button6Click(TObject* Sender);
 
   // Selects the month and year of day (any year) and loads the three sheets.
   void SelectMonth(TDateTime day);

@@ -878,6 +878,9 @@ class TInplaceEdit : public TCustomControl {
   void Resize() override;
   void Paint() override;
   void DoMove(const TRect& loc, bool forceRepaint);
+  // A constructor cannot reach a descendant's CreateEditCoreControl: a descendant with its own inner
+  // edit calls this from its constructor.
+  void RecreateEditCoreControl();
 
  private:
   TCustomGridEh* grid_ = nullptr;

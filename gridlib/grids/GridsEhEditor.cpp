@@ -139,6 +139,13 @@ TInplaceEdit::TInplaceEdit(TComponent* owner) : TCustomControl(owner) {
 
 TInplaceEdit::~TInplaceEdit() = default;
 
+void TInplaceEdit::RecreateEditCoreControl() {
+  delete editCoreControl_;
+  editCoreControl_ = CreateEditCoreControl();
+  editCoreControl_->SetParentEdit(this);
+  editCoreControl_->SetParent(this);
+}
+
 TInplaceEditCoreControl* TInplaceEdit::CreateEditCoreControl() { return new TInplaceEditCoreControl(this); }
 
 String TInplaceEdit::GetText() const { return editCoreControl_->GetText(); }

@@ -10,13 +10,9 @@ enum TPrintRange { prAllPages, prSelection, prPageNums };
 enum TPrintDialogOption { poPrintToFile, poPageNums, poSelection, poWarning, poHelp, poDisablePrintToFile };
 using TPrintDialogOptions = TSet<TPrintDialogOption>;
 
-class TPrintDialog : public TComponent {
-  KIV_CLASS(TPrintDialog, TComponent)
+// The page choices a print dialog offers and hands back, for the dialogs built on the system's.
+class TPrintPageChoices {
  public:
-  explicit TPrintDialog(TComponent* owner) : TComponent(owner) {}
-  // True when the user (or the hook) confirmed; the choices go to the process-wide printer.
-  bool Execute();
-
   Integer GetFromPage() const { return fromPage_; }
   void SetFromPage(Integer v) { fromPage_ = v; }
   Integer GetToPage() const { return toPage_; }
@@ -25,22 +21,36 @@ class TPrintDialog : public TComponent {
   void SetMinPage(Integer v) { minPage_ = v; }
   Integer GetMaxPage() const { return maxPage_; }
   void SetMaxPage(Integer v) { maxPage_ = v; }
-  Integer GetCopies() const { return copies_; }
-  void SetCopies(Integer v) { copies_ = v; }
-  bool GetCollate() const { return collate_; }
-  void SetCollate(bool v) { collate_ = v; }
   TPrintDialogOptions GetOptions() const { return options_; }
   void SetOptions(TPrintDialogOptions v) { options_ = v; }
   TPrintRange GetPrintRange() const { return range_; }
   void SetPrintRange(TPrintRange v) { range_ = v; }
   bool GetPrintToFile() const { return toFile_; }
   void SetPrintToFile(bool v) { toFile_ = v; }
+  void AssignPageChoices(const TPrintPageChoices& source) { *this = source; }
 
- private:
-  Integer fromPage_ = 0, toPage_ = 0, minPage_ = 0, maxPage_ = 0, copies_ = 0;
-  bool collate_ = false, toFile_ = false;
+ protected:
+  Integer fromPage_ = 0, toPage_ = 0, minPage_ = 0, maxPage_ = 0;
+  bool toFile_ = false;
   TPrintDialogOptions options_;
   TPrintRange range_ = prAllPages;
+};
+
+class TPrintDialog : public TComponent, public TPrintPageChoices {
+  KIV_CLASS(TPrintDialog, TComponent)
+ public:
+  explicit TPrintDialog(TComponent* owner) : TComponent(owner) {}
+  // True when the user (or the hook) confirmed; the choices go to the process-wide printer.
+  bool Execute();
+
+  Integer GetCopies() const { return copies_; }
+  void SetCopies(Integer v) { copies_ = v; }
+  bool GetCollate() const { return collate_; }
+  void SetCollate(bool v) { collate_ = v; }
+
+ private:
+  Integer copies_ = 0;
+  bool collate_ = false;
 };
 
 class TPrinterSetupDialog : public TComponent {

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QTimer>
 #include <QWheelEvent>
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/controls/private/ControlsQt.h"
@@ -303,4 +304,29 @@ TColor PixelAt(TBitmap* bitmap, Integer x, Integer y) {
   QRgb c = gdi::Pixels(bitmap->GetHandle()).pixel(x, y);
   return static_cast<TColor>(
       RGB(static_cast<Byte>(qRed(c)), static_cast<Byte>(qGreen(c)), static_cast<Byte>(qBlue(c))));
+}
+
+bool DesktopTestsEnabled() {
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  return std::getenv("KIV_DESKTOP_TESTS") && platform && std::string(platform) == "xcb";
+}
+
+std::string RunDesktopCommand(const std::string& command) {
+  std::string out;
+  if (FILE* p = popen(command.c_str(), "r")) {
+    char buf[256];
+    while (fgets(buf, sizeof buf, p)) out += buf;
+    pclose(p);
+  }
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+  return out;
+}
+
+std::string ActiveWindowName() {
+  return RunDesktopCommand("xdotool getactivewindow getwindowname 2>/dev/null");
+}
+
+void ActivateWindowByName(const std::string& title) {
+  RunDesktopCommand("xdotool search --name '" + title + "' windowactivate --sync 2>/dev/null");
+  for (int i = 0; i < 50 && ActiveWindowName() != title; ++i) ProcessEventsFor(50);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/controls/Forms.h"
 
@@ -53,3 +54,17 @@ void SendWheel(TControl* control, Integer delta, TPoint pos, TShiftState shift =
 std::unique_ptr<TBitmap> CaptureControl(TControl* control);
 // The colour of a pixel of a picture as 0x00BBGGRR.
 TColor PixelAt(TBitmap* bitmap, Integer x, Integer y);
+
+// ---- On a real X desktop with a window manager (tools/desktop) ----
+
+// True when the desktop tests are asked for (KIV_DESKTOP_TESTS) and the program is on an X display
+// (QT_QPA_PLATFORM=xcb); offscreen no window is ever activated.
+bool DesktopTestsEnabled();
+// Runs a shell command (xdotool, import) and answers what it printed without the last line break; ""
+// when it could not run.
+std::string RunDesktopCommand(const std::string& command);
+// The title of the window the X server holds active.
+std::string ActiveWindowName();
+// Has the window manager activate the window of that title and waits, handling events, until the X
+// server reports it active (2.5 seconds at most).
+void ActivateWindowByName(const std::string& title);

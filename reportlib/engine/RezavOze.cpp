@@ -600,8 +600,8 @@ void TCustomRezavOze::ExportToFilter(TQRExportFilter* AFilter) {
   std::unique_ptr<TQRProgressForm> progress;
   auto cleanUp = MakeScopeExit([&] {
     if (progress) progress->Hide();
+    qrPrinter_.reset();  // before the progress window, which it keeps as its client
     progress.reset();
-    qrPrinter_.reset();
     exportFilter_ = nullptr;
     exporting_ = false;
     finalPass_ = true;

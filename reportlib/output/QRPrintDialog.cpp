@@ -19,14 +19,8 @@ bool TQRPrintDialog::Execute() {
   printer->GetPrinter(device, driver, port, before);
 
   TPrintDialog dialog(nullptr);
-  dialog.SetFromPage(fromPage_);
-  dialog.SetToPage(toPage_);
-  dialog.SetMinPage(minPage_);
-  dialog.SetMaxPage(maxPage_);
+  dialog.AssignPageChoices(*this);
   dialog.SetCollate(collate_ != 0);
-  dialog.SetOptions(options_);
-  dialog.SetPrintToFile(printToFile_);
-  dialog.SetPrintRange(printRange_);
   dialog.SetCopies(printer->GetCopies());
   if (OnShow) OnShow(this);
   auto closed = MakeScopeExit([this] {
@@ -37,10 +31,7 @@ bool TQRPrintDialog::Execute() {
     printer->SetDeviceMode(before);
     return false;
   }
-  printToFile_ = dialog.GetPrintToFile();
-  printRange_ = dialog.GetPrintRange();
-  fromPage_ = dialog.GetFromPage();
-  toPage_ = dialog.GetToPage();
+  AssignPageChoices(dialog);
   // One copy in the dialog keeps the number the printer already had.
   copies_ = dialog.GetCopies() == 1 ? before.dmCopies : dialog.GetCopies();
   printer->SetCopies(copies_);

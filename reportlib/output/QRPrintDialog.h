@@ -35,30 +35,16 @@ class TQRBasePrintDialog : public TQRCommonDialog {
   TPrinter* printer_;
 };
 
-class TQRPrintDialog : public TQRBasePrintDialog {
+class TQRPrintDialog : public TQRBasePrintDialog, public TPrintPageChoices {
   KIV_CLASS(TQRPrintDialog, TQRBasePrintDialog)
  public:
   explicit TQRPrintDialog(TComponent* owner) : TQRBasePrintDialog(owner) {}
   // True when the user confirmed; the choices then go to the printer and into the properties.
   bool Execute();
 
-  Integer GetFromPage() const { return fromPage_; }
-  void SetFromPage(Integer v) { fromPage_ = v; }
-  Integer GetToPage() const { return toPage_; }
-  void SetToPage(Integer v) { toPage_ = v; }
-  Integer GetMinPage() const { return minPage_; }
-  void SetMinPage(Integer v) { minPage_ = v; }
-  Integer GetMaxPage() const { return maxPage_; }
-  void SetMaxPage(Integer v) { maxPage_ = v; }
   // In: non-zero asks for collation. Out: the printer's collation code.
   Integer GetCollate() const { return collate_; }
   void SetCollate(Integer v) { collate_ = v; }
-  TPrintDialogOptions GetOptions() const { return options_; }
-  void SetOptions(TPrintDialogOptions v) { options_ = v; }
-  bool GetPrintToFile() const { return printToFile_; }
-  void SetPrintToFile(bool v) { printToFile_ = v; }
-  TPrintRange GetPrintRange() const { return printRange_; }
-  void SetPrintRange(TPrintRange v) { printRange_ = v; }
   Integer GetCopies() const { return copies_; }
   // Also sets the printer's number of copies.
   void SetCopies(Integer v);
@@ -73,11 +59,7 @@ class TQRPrintDialog : public TQRBasePrintDialog {
   SmallInt GetOrientation() const { return orientation_; }
 
  private:
-  Integer fromPage_ = 0, toPage_ = 0, minPage_ = 0, maxPage_ = 0;
   Integer collate_ = 0;
-  TPrintDialogOptions options_;
-  bool printToFile_ = false;
-  TPrintRange printRange_ = prAllPages;
   Integer copies_ = 0;
   Integer printQuality_ = 0, colorOption_ = 0, outputBin_ = 0, paperSize_ = 0;
   bool duplex_ = false;

@@ -22,6 +22,7 @@
 #include "production/Unit11.h"
 #include "production/Unit19.h"
 #include "production/Unit24.h"
+#include "production/Unit48.h"
 #include "tests/app/ScreenFixture.h"
 
 namespace {
@@ -279,6 +280,100 @@ TEST_F(ShiftRecordsTest, AConnectionLostInTheMiddleOfASaveLeavesTheDatabaseAsItW
       [] { Form45->Button1Click(nullptr); });
   EXPECT_TRUE(raised);
   EXPECT_EQ(Scalar(state), before);
+}
+
+TEST_F(ShiftRecordsTest, ASurplusIsIssuedToANewLineInTheSaveOrNotAtAll) {
+  Start("milena");
+  // Line 6 needs 46 more; its product takes 0.35 of blank 1 a piece, of which warehouse 4 has 50 free.
+  const std::string state =
+      "select (select string_agg(id || ':' || cnt || '/' || done || '/' || state, ',' order by id) from "
+      "mnf_app.app_spec) || ' ' || (select count(*) from stk_stocks.spec_out) || ' ' || (select "
+      "string_agg(count || '/' || reserve, ',' order by id) from stk_stocks.stock) || ' ' || (select "
+      "count(*) "
+      "from accounts_dep.smena)";
+  const std::string before = Scalar(state);
+  int chosen = 0;
+  bool choose = true;
+  ChooseExcessWarehouses = [&](TExcessIssue& issue) {
+    ++chosen;
+    EXPECT_EQ(issue.Blank, 1);
+    EXPECT_DOUBLE_EQ(issue.Blanks(), issue.Surplus * 0.35);
+    issue.BlankStock = 4;
+    return choose;
+  };
+  std::string error;
+  auto save = [&](int worker, const String& quantity) {
+    OpenJournal(day_, 1);
+    bool raised = false;
+    WhenModal(
+        Form11,
+        [&] {
+          SetLookupKey(Form11->LCB_id_doc, kProduct);
+          Form11->LCB_id_docCloseUp(nullptr);
+          SetLookupKey(Form11->LCB_id_doc_item, kLine);
+          Form11->LCB_id_doc_itemCloseUp(nullptr);
+          Form11->Edit1->SetText(u"работник");
+          Form11->WorkerId = worker;
+          Form11->Edit3->SetText(quantity);
+          Form11->Edit6->SetText(u"8");
+          try {
+            Form11->Button1Click(nullptr);
+          } catch (const Exception& e) {
+            raised = true;
+            error = StringToUtf8(e.Message());
+          }
+        },
+        [] { Form45->Button1Click(nullptr); });
+    return raised;
+  };
+  {
+    // More blanks than are free: refused before any choice, nothing written.
+    TDialogRecorder boxes;
+    boxes.AnswerButton(IDYES).AnswerButton(IDOK).AnswerButton(IDYES);
+    EXPECT_FALSE(save(10, u"200")) << error;
+    EXPECT_EQ(boxes.Last().Text, u"Заготовок на складе недостаточно!");
+    EXPECT_EQ(chosen, 0);
+    // The issue form closed without an issue: nothing written.
+    choose = false;
+    EXPECT_FALSE(save(10, u"50"));
+    EXPECT_EQ(chosen, 1);
+    EXPECT_EQ(Scalar(state), before);
+  }
+  {
+    // The save failing after the issue takes the issue back with it.
+    Sql("create function public.kiv_fail() returns trigger language plpgsql as $$ begin raise exception "
+        "'сбой'; end $$; create trigger kiv_fail before insert or update on accounts_dep.h_tabel for each "
+        "row when (new.w_id = 11) execute function public.kiv_fail()");
+    choose = true;
+    TDialogRecorder boxes(TDialogAnswer::Button(IDYES));
+    EXPECT_TRUE(save(11, u"50"));
+    EXPECT_EQ(Scalar(state), before);
+    Sql("drop trigger kiv_fail on accounts_dep.h_tabel");
+  }
+  TDialogRecorder boxes(TDialogAnswer::Button(IDYES));
+  EXPECT_FALSE(save(10, u"50"));
+  EXPECT_EQ(boxes.Last().Text, u"Указано больше требуемого кол-во изделий, списать МТР со склада?");
+  const std::string excess = std::to_string(Form11->ExcessSpecId);
+  EXPECT_NE(Form11->ExcessSpecId, 0);
+  EXPECT_EQ(Form11->ExcessQty, 4);
+  // The line gets exactly its need and the new line the surplus, both through the last step: done.
+  EXPECT_EQ(Scalar("select cnt || '/' || done || '/' || state from mnf_app.app_spec where id=6"),
+            "100.000000/100.000000/3");
+  EXPECT_EQ(Scalar("select id_ii || ' ' || id_app_doc || ' ' || cnt || '/' || done || '/' || state || ' ' || "
+                   "accept || ' ' || gds_price from mnf_app.app_spec where id=" +
+                   excess),
+            "15 3 4.000000/4.000000/3 true " +
+                Scalar("select (1.4 * price)::t_money from stk_stocks.stock where id_ii=1 and id_stock=4"));
+  EXPECT_EQ(Scalar("select done from mnf_proc_tech.tp_operation where app_spec_id=" + excess +
+                   " and operation_id=10012"),
+            "4.000000");
+  EXPECT_EQ(Scalar("select id_gds || ' ' || cnt_gds || ' ' || accept || ' ' || id_stock || ' ' || id_app_doc "
+                   "from stk_stocks.spec_out where id_app_spec=" +
+                   excess),
+            "1 1.4000 true 4 3");
+  EXPECT_EQ(Scalar("select count || '/' || reserve from stk_stocks.stock where id_ii=1 and id_stock=4"),
+            "50.000000/1.400000");
+  ChooseExcessWarehouses = nullptr;
 }
 
 TEST_F(ShiftRecordsTest, ARebuiltMonthIsWhatTheDayByDayWorkWrote) {

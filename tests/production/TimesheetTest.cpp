@@ -13,9 +13,15 @@
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Utf.h"
+#include "production/Unit15.h"
 #include "production/Unit19.h"
 #include "production/Unit78.h"
 #include "production/Unit79.h"
+#include "reportlib/engine/RezavOze.h"
+#include "reportlib/engine/controls/QRDataTexts.h"
+#include "reportlib/output/QRPrinter.h"
+#include "reportlib/output/ReportOutputLibrary.h"
+#include "reportlib/output/filters/QRPDFFilter.h"
 #include "tests/app/ScreenFixture.h"
 
 namespace {
@@ -175,6 +181,65 @@ TEST_F(TimesheetTest, TheMonthGridsShowWhatTheRecordsAndHourlyWorkGive) {
               Scalar("select (select sum((s.kol_vo-s.brak)*s.cena)::numeric(100,2) from "
                      "accounts_dep.smena s where s.cena>0 and s.kol_vo>0 and s.data >= " +
                      period + ")::float8"));
+  }
+}
+
+TEST_F(TimesheetTest, ThePrintedMonthHoldsEveryWorkersDaysAndTotalOnPagesHeadedByThePeriod) {
+  InitializeReportOutput();
+  InitializeReportControls();
+  StartAs("vesnovskaya");
+  // More workers than one landscape page holds; a worker's hours are summed over all his rows.
+  Sql("insert into cmn_contractor.person(id, s_caption, b_employee) select 100 + n, 'Работник ' || "
+      "lpad(n::text, 2, '0'), true from generate_series(1, 40) n");
+  Sql("insert into accounts_dep.h_tabel(smena, w_id, month, year, d1, d29) select 1, 100 + n, 2, 2024, n, 8 "
+      "from generate_series(1, 40) n");
+  Sql("insert into accounts_dep.h_tabel(smena, w_id, month, year, d1, d2) values (2, 101, 2, 2024, 3, 10)");
+  Sql("insert into accounts_dep.h_tabel(i_type, i_night, w_id, month, year, d2) values (7777, 1, 101, 2, "
+      "2024, "
+      "4)");
+  Form19->SelectMonth(EncodeDate(2024, 2, 10));
+
+  TForm15* report = ReportForm15();
+  const std::string pdf = config_.File("табель.pdf");
+  Integer pages = 0;
+  report->RezavOze1->OnPreview = [](TObject*) {};
+  report->RezavOze1->OnPreviewShowing = [&](TObject*) {
+    pages = report->RezavOze1->GetQRPrinter()->GetPageCount();
+    TQRPDFDocumentFilter filter(Utf8ToString(pdf));
+    report->RezavOze1->ExportToFilter(&filter);
+  };
+  Form19->Button6Click(nullptr);
+  EXPECT_FALSE(report->H_Tabel->GetActive());
+  ASSERT_GE(pages, 2);
+  EXPECT_EQ(Shell("qpdf --show-npages '" + pdf + "'"), std::to_string(pages) + "\n");
+
+  std::string text;
+  for (Integer p = 1; p <= pages; ++p) {
+    const std::string page =
+        Shell("pdftotext -layout -f " + std::to_string(p) + " -l " + std::to_string(p) + " '" + pdf + "' -");
+    // Every page starts with the period and the day numbers.
+    const size_t period = page.find("Февраль 2024 г.");
+    EXPECT_NE(period, std::string::npos) << "page " << p << ":\n" << page;
+    EXPECT_NE(page.find("29", period), std::string::npos);
+    EXPECT_NE(page.find("Итого", period), std::string::npos);
+    text += page;
+  }
+  // Each worker's line: his name, his hours of each day and the month's total.
+  for (int n = 1; n <= 40; ++n) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Работник %02d", n);
+    const size_t at = text.find(name);
+    ASSERT_NE(at, std::string::npos) << name;
+    const std::string line = text.substr(at, text.find('\n', at) - at);
+    std::vector<std::string> numbers;
+    std::istringstream words(line.substr(std::strlen(name)));
+    for (std::string w; words >> w;) numbers.push_back(w);
+    const int first = n == 1 ? 4 : n, second = n == 1 ? 14 : 0;
+    ASSERT_EQ(numbers.size(), 32u) << line;
+    EXPECT_EQ(numbers[0], std::to_string(first)) << line;
+    EXPECT_EQ(numbers[1], std::to_string(second)) << line;
+    EXPECT_EQ(numbers[28], "8") << line;
+    EXPECT_EQ(numbers[31], std::to_string(first + second + 8)) << line;
   }
 }
 

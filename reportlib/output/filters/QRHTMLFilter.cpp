@@ -2,6 +2,7 @@
 // millimetre, the page's declared charset matching the bytes written, pictures beside the page.
 #include "reportlib/output/filters/QRHTMLFilter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -32,50 +33,26 @@ String ColorToHex(TColor color) {
   return s;
 }
 
-String EscapeText(const String& text) {
+// Replaces each listed character by its entity.
+String Escape(const String& text, std::initializer_list<std::pair<Char, const Char*>> entities) {
   String s;
   for (Char c : text) {
-    switch (c) {
-      case u'&':
-        s += u"&amp;";
-        break;
-      case u'<':
-        s += u"&lt;";
-        break;
-      case u'>':
-        s += u"&gt;";
-        break;
-      case u'£':
-        s += u"&pound;";
-        break;
-      case u' ':
-        s += u"&nbsp;";
-        break;
-      default:
-        s += c;
-    }
+    auto entity = std::find_if(entities.begin(), entities.end(), [c](const auto& e) { return e.first == c; });
+    if (entity == entities.end())
+      s += c;
+    else
+      s += entity->second;
   }
   return s;
 }
 
+String EscapeText(const String& text) {
+  return Escape(text,
+                {{u'&', u"&amp;"}, {u'<', u"&lt;"}, {u'>', u"&gt;"}, {u'£', u"&pound;"}, {u' ', u"&nbsp;"}});
+}
+
 String EscapeAttribute(const String& text) {
-  String s;
-  for (Char c : text) {
-    switch (c) {
-      case u'&':
-        s += u"&amp;";
-        break;
-      case u'<':
-        s += u"&lt;";
-        break;
-      case u'"':
-        s += u"&quot;";
-        break;
-      default:
-        s += c;
-    }
-  }
-  return s;
+  return Escape(text, {{u'&', u"&amp;"}, {u'<', u"&lt;"}, {u'"', u"&quot;"}});
 }
 
 const TEncoding* EncodingOf(TTextEncoding e) {
@@ -388,6 +365,13 @@ String TQRGHTMLDocumentFilter::HintBox() {
          u"border-color:#808080;border-width:1px;\">Hint</DIV>";
 }
 
+// The hint box (once per document) and the closing tags.
+void TQRGHTMLDocumentFilter::AppendPageEnd(std::vector<String>& lines) {
+  if (!doneHintBox_) lines.push_back(HintBox());
+  lines.push_back(u"</body>");
+  lines.push_back(u"</html>");
+}
+
 void TQRGHTMLDocumentFilter::WritePageFile(THeldPage page, bool lastPage, Integer finalPage) {
   const THTMLFilterSettings& s = Settings();
   if (s.FinalPage > 0) finalPage = s.FinalPage;
@@ -412,9 +396,7 @@ void TQRGHTMLDocumentFilter::WritePageFile(THeldPage page, bool lastPage, Intege
     if (s.FirstLastLinks && number == 1 && !lastPage) bar += gap + link(finalPage, u"Last page");
     lines.push_back(bar + u"<br><br></div>");
   }
-  if (!doneHintBox_) lines.push_back(HintBox());
-  lines.push_back(u"</body>");
-  lines.push_back(u"</html>");
+  AppendPageEnd(lines);
   SaveLines(PageFileName(number), lines);
 }
 
@@ -444,9 +426,7 @@ void TQRGHTMLDocumentFilter::Finish() {
     if (firstPage1_) WritePageFile(std::move(*firstPage1_), false, last);
     firstPage1_.reset();
   } else {
-    if (!doneHintBox_) Add(HintBox());
-    Add(u"</body>");
-    Add(u"</html>");
+    AppendPageEnd(lines_);
     SaveLines(GetFilename(), lines_);
     lines_.clear();
   }

@@ -106,6 +106,7 @@ class TQRGHTMLDocumentFilter : public TQRGAbstractExportFilter {
   };
   void WritePageFile(THeldPage page, bool lastPage, Integer finalPage);
   String HintBox();
+  void AppendPageEnd(std::vector<String>& lines);
   void SaveLines(const String& fileName, const std::vector<String>& lines);
   void Add(const String& line) { lines_.push_back(line); }
   void Track(double y) { pageMaxY_ = std::max(pageMaxY_, y); }

@@ -4,7 +4,6 @@
 // (QT_QPA_PLATFORM=xcb); offscreen it is skipped, because no window is ever activated there.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -17,25 +16,10 @@
 
 namespace {
 
-std::string Shell(const std::string& command) {
-  std::string out;
-  if (FILE* p = popen(command.c_str(), "r")) {
-    char buf[256];
-    while (fgets(buf, sizeof buf, p)) out += buf;
-    pclose(p);
-  }
-  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-  return out;
-}
-
-// The title of the window the X server holds active.
-std::string ActiveWindowName() { return Shell("xdotool getactivewindow getwindowname 2>/dev/null"); }
-
 class PopupDesktopTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (!std::getenv("KIV_DESKTOP_TESTS") || !platform || std::string(platform) != "xcb")
+    if (!DesktopTestsEnabled())
       GTEST_SKIP() << "needs an X desktop: KIV_DESKTOP_TESTS=1 QT_QPA_PLATFORM=xcb DISPLAY=...";
     InitTestApplication();
     form_ = std::make_unique<TForm>(nullptr, 0);
@@ -45,8 +29,7 @@ class PopupDesktopTest : public ::testing::Test {
     edit_->SetParent(form_.get());
     edit_->SetBounds(20, 20, 200, 24);
     form_->Show();
-    Shell("xdotool search --name 'KIV popup host' windowactivate --sync 2>/dev/null");
-    for (int i = 0; i < 50 && ActiveWindowName() != "KIV popup host"; ++i) ProcessEventsFor(50);
+    ActivateWindowByName("KIV popup host");
     edit_->SetFocus();
     ProcessEventsFor(100);
   }
@@ -74,7 +57,7 @@ TEST_F(PopupDesktopTest, InactivePopupFormShownAndClickedLeavesTheEditFocused) {
   EXPECT_TRUE(popup.GetVisible());
   ExpectHostKeepsFocus("after show");
   // A real click through the X server on the popup.
-  Shell("xdotool mousemove 200 200 click 1");
+  RunDesktopCommand("xdotool mousemove 200 200 click 1");
   ProcessEventsFor(300);
   ExpectHostKeepsFocus("after a click on the popup");
   popup.SetVisible(false);
@@ -106,7 +89,7 @@ TEST_F(PopupDesktopTest, PopupMenuKeepsOpenForItsStayingItemAndLeavesTheEditFocu
     ProcessEventsFor(100);
     openAfterStayingClick = OpenMenuItem() != nullptr;
     // Once more through the X server, on the first item just inside the menu's top-left corner.
-    Shell("xdotool mousemove 240 210 click 1");
+    RunDesktopCommand("xdotool mousemove 240 210 click 1");
     ProcessEventsFor(300);
     openAfterXClick = OpenMenuItem() != nullptr;
     checkedAfterXClick = staying->GetChecked();
@@ -149,9 +132,9 @@ TEST_F(PopupDesktopTest, DropDownFormClosesOnAClickOutsideRefusedAndOnAcceptGive
   open();
   ASSERT_TRUE(dropDown.GetVisible());
   if (const char* dir = std::getenv("KIV_SCREENSHOT_DIR"))
-    Shell(std::string("import -window root ") + dir + "/drop-down-over-edit.png");
+    RunDesktopCommand(std::string("import -window root ") + dir + "/drop-down-over-edit.png");
   // A click on the host form, outside the drop-down, through the X server.
-  Shell("xdotool mousemove 450 350 click 1");
+  RunDesktopCommand("xdotool mousemove 450 350 click 1");
   ProcessEventsFor(400);
   EXPECT_EQ(calls, 1);
   EXPECT_FALSE(accepted);
@@ -181,7 +164,7 @@ TEST_F(PopupDesktopTest, KeptDropDownStaysOpenAndABlockingOneLosingActivationRef
   dropDown.ExecuteNomodal(editRect, nullptr, daLeft, &bag, nullptr,
                           [&](TObject*, bool, TDynVarsEh*, TObject*) { ++calls; });
   ProcessEventsFor(400);
-  Shell("xdotool mousemove 450 350 click 1");
+  RunDesktopCommand("xdotool mousemove 450 350 click 1");
   ProcessEventsFor(400);
   EXPECT_TRUE(dropDown.GetVisible()) << "kept open on deactivation";
   EXPECT_EQ(calls, 0);
@@ -197,7 +180,7 @@ TEST_F(PopupDesktopTest, KeptDropDownStaysOpenAndABlockingOneLosingActivationRef
   clicker.SetInterval(400);
   clicker.OnTimer = [&](TObject*) {
     clicker.SetEnabled(false);
-    Shell("xdotool mousemove 450 350 click 1");
+    RunDesktopCommand("xdotool mousemove 450 350 click 1");
   };
   clicker.SetEnabled(true);
   EXPECT_FALSE(dropDown.Execute(edit_, nullptr, daLeft, &bag));

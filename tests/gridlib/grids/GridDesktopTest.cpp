@@ -4,8 +4,6 @@
 // KIV_DESKTOP_TESTS is set and the program is on an X display (tools/desktop sets QT_QPA_PLATFORM=xcb).
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
@@ -15,17 +13,6 @@
 #include "platform/testing/TestSupport.h"
 
 namespace {
-
-std::string Shell(const std::string& command) {
-  std::string out;
-  if (FILE* p = popen(command.c_str(), "r")) {
-    char buf[256];
-    while (fgets(buf, sizeof buf, p)) out += buf;
-    pclose(p);
-  }
-  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-  return out;
-}
 
 class TextGrid : public TCustomGridEh {
  public:
@@ -40,9 +27,7 @@ class TextGrid : public TCustomGridEh {
 class GridDesktopTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (!std::getenv("KIV_DESKTOP_TESTS") || !platform || std::string(platform) != "xcb")
-      GTEST_SKIP() << "needs an X desktop: KIV_DESKTOP_TESTS=1 tools/desktop ...";
+    if (!DesktopTestsEnabled()) GTEST_SKIP() << "needs an X desktop: KIV_DESKTOP_TESTS=1 tools/desktop ...";
     InitTestApplication();
     form_ = std::make_unique<TForm>(nullptr, 0);
     form_->SetCaption(u"KIV grid host");
@@ -54,7 +39,7 @@ class GridDesktopTest : public ::testing::Test {
     grid_->SetRowCount(200);
     grid_->SetOptions(grid_->GetOptions() + TGridOptionsEh{goRangeSelectEh});
     form_->Show();
-    Shell("xdotool search --name 'KIV grid host' windowactivate --sync 2>/dev/null");
+    ActivateWindowByName("KIV grid host");
     ProcessEventsFor(300);
     grid_->SetFocus();
     ProcessEventsFor(200);
@@ -63,7 +48,7 @@ class GridDesktopTest : public ::testing::Test {
 
   // xdotool runs while our loop waits; its events are handled afterwards.
   void Do(const std::string& args) {
-    Shell("xdotool " + args);
+    RunDesktopCommand("xdotool " + args);
     ProcessEventsFor(250);
   }
   std::string At(TPoint client) {

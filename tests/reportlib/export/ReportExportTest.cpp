@@ -107,6 +107,17 @@ TEST_F(ReportExportTest, PdfHasEveryPageWithEmbeddedFontsAndTextsInReadingOrder)
                 {"Марка", "Изделие 150", "Итого по виду:", "Всего:", Total(), "Страница " + n + " из " + n});
 }
 
+TEST_F(ReportExportTest, AnExportShowingItsProgressWindowEndsCleanly) {
+  report_->SetShowProgress(true);
+  const std::string pdf = dir_.File("progress.pdf");
+  {
+    TQRPDFDocumentFilter filter(Utf8ToString(pdf));
+    report_->ExportToFilter(&filter);
+  }
+  ExpectPreviewKept();
+  EXPECT_EQ(RunTool("qpdf --show-npages '" + pdf + "'"), std::to_string(pageCount_) + "\n");
+}
+
 TEST_F(ReportExportTest, XlsxKeepsNumbersAsNumbersAndCyrillicTexts) {
   const std::string xlsx = dir_.File("остатки.xlsx");
   TQRXLSXDocumentFilter::QR506Compat() = false;

@@ -1,0 +1,505 @@
+// The axis grid's cell editor: the edit style chosen from the bar and its field, the drop-down that
+// serves it (pick list, calendar, calculator, data list), the keys that open, move and close it, the
+// typing search in pick lists and the writing of a chosen value into the grid's pending edit.
+#include "gridlib/grids/DBAxisGridsEh.h"
+#include "platform/controls/Forms.h"
+#include "platform/rtl/DateFormat.h"
+#include "platform/rtl/DateUtils.h"
+#include "platform/rtl/FloatFormat.h"
+#include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/ScopeGuard.h"
+
+namespace {
+
+bool IsPickStyle(TEditStyle s) { return s == esPickList || s == esAltPickList; }
+bool IsListDataSetStyle(TEditStyle s) {
+  return s == esLookupDataList || s == esAltLookupDataList || s == esDataList || s == esAltDataList;
+}
+bool IsCalendarStyle(TEditStyle s) { return s == esDateCalendar || s == esAltCalendar; }
+bool IsDateType(TFieldType t) { return t == ftDate || t == ftDateTime || t == ftTimeStamp; }
+
+}  // namespace
+
+// ======================= The inner edit =======================
+
+TDBAxisGridnplaceEditCoreControl::TDBAxisGridnplaceEditCoreControl(TComponent* owner)
+    : GridsEh::TInplaceEditCoreControl(owner) {
+  SetAutoSize(false);
+}
+
+void TDBAxisGridnplaceEditCoreControl::KeyDown(Word& key, TShiftState shift) {
+  auto* editor = dynamic_cast<TDBAxisGridInplaceEdit*>(GetParentEdit());
+  TCustomDBAxisGridEh* grid = editor ? editor->GetAxisGrid() : nullptr;
+  TAxisBarEh* bar = editor ? editor->GetBar() : nullptr;
+  if (!editor || !grid || !bar) return inherited::KeyDown(key, shift);
+  const TEditStyle style = editor->GetEditStyle();
+  const bool listVisible = editor->GetListVisible();
+  // Alt+Down opens, Alt+Up or Alt+Down on an open list closes it taking the choice.
+  if ((key == VK_UP || key == VK_DOWN) && shift.Contains(ssAlt)) {
+    if (listVisible)
+      editor->CloseUp(true);
+    else
+      editor->DropDown();
+    key = 0;
+    return;
+  }
+  if ((key == VK_RETURN || key == VK_ESCAPE) && listVisible && !shift.Contains(ssAlt)) {
+    editor->CloseUp(key == VK_RETURN);
+    key = 0;
+    return;
+  }
+  if (key == VK_RETURN && shift == TShiftState{ssCtrl} && !listVisible && editor->GetActiveList()) {
+    editor->DropDown();
+    key = 0;
+    return;
+  }
+  if (listVisible && IsPickStyle(style) && !shift.Contains(ssShift) &&
+      (key == VK_UP || key == VK_DOWN || key == VK_PRIOR || key == VK_NEXT)) {
+    TPopupListboxFormEh* list = editor->GetPickList();
+    const Integer count = list->GetCount();
+    Integer i = list->GetItemIndex();
+    const Integer page = std::max<Integer>(1, list->GetRowCount());
+    if (key == VK_UP) i = std::max<Integer>(0, i - 1);
+    if (key == VK_DOWN) i = std::min<Integer>(count - 1, i + 1);
+    if (key == VK_PRIOR) i = std::max<Integer>(0, i - page);
+    if (key == VK_NEXT) i = std::min<Integer>(count - 1, i + page);
+    list->SetItemIndex(i);
+    if (i >= 0 && list->GetItems()->Get(i) != editor->GetText()) editor->SetText(list->GetItems()->Get(i));
+    key = 0;
+    return;
+  }
+  // Delete on a list-bound value clears it only as a whole.
+  const TAxisBarEhType type = bar->GetBarType();
+  if (key == VK_DELETE && shift.Empty() &&
+      (type == ctKeyPickList || (type == ctPickList && bar->GetLimitTextToListValues())) &&
+      bar->CanModify(false)) {
+    if (GetSelStart() == 0 && GetSelLength() == static_cast<Integer>(GetText().size()) &&
+        bar->CanModify(true)) {
+      if (type == ctKeyPickList) {
+        editor->SetText(String());
+        grid->SetEditTextValue(String());
+        grid->SetEditKeyValue(Variant::Null());
+      }
+    }
+    key = 0;
+    return;
+  }
+  inherited::KeyDown(key, shift);
+}
+
+void TDBAxisGridnplaceEditCoreControl::KeyPress(Char& key) {
+  auto* editor = dynamic_cast<TDBAxisGridInplaceEdit*>(GetParentEdit());
+  TAxisBarEh* bar = editor ? editor->GetBar() : nullptr;
+  if (editor && bar) {
+    TField* f = bar->GetField();
+    if (f && dynamic_cast<TNumericField*>(f) && (key == u'.' || key == u','))
+      key = FormatSettings.DecimalSeparator;
+    if (key >= 32 && !editor->GetListVisible() && editor->GetActiveList() && bar->GetAutoDropDown())
+      editor->DropDown();
+    String typed(1, key);
+    editor->LocateTypedText(typed);
+    if (typed.empty()) {
+      key = 0;
+      return;
+    }
+  }
+  inherited::KeyPress(key);
+}
+
+// ======================= The editor =======================
+
+TDBAxisGridInplaceEdit::TDBAxisGridInplaceEdit(TComponent* owner) : GridsEh::TInplaceEdit(owner) {
+  RecreateEditCoreControl();
+}
+
+TDBAxisGridInplaceEdit::~TDBAxisGridInplaceEdit() = default;
+
+GridsEh::TInplaceEditCoreControl* TDBAxisGridInplaceEdit::CreateEditCoreControl() {
+  return new TDBAxisGridnplaceEditCoreControl(this);
+}
+
+TCustomDBAxisGridEh* TDBAxisGridInplaceEdit::GetAxisGrid() const {
+  return dynamic_cast<TCustomDBAxisGridEh*>(GetGrid());
+}
+
+TAxisBarEh* TDBAxisGridInplaceEdit::GetBar() const {
+  TCustomDBAxisGridEh* grid = GetAxisGrid();
+  if (!grid) return nullptr;
+  const Integer index = grid->GetSelectedIndex();
+  if (index < 0 || index >= grid->GetAxisBars()->GetCount()) return nullptr;
+  return grid->GetAxisBars()->GetAxisBar(index);
+}
+
+void TDBAxisGridInplaceEdit::UpdateContents() {
+  TCustomDBAxisGridEh* grid = GetAxisGrid();
+  TAxisBarEh* bar = GetBar();
+  if (!grid || !bar) return GridsEh::TInplaceEdit::UpdateContents();
+  const TAxisBarEhType type = bar->GetBarType();
+  TField* field = bar->GetField();
+  const bool pickAllowed = (type == ctPickList || type == ctKeyPickList) && !bar->GetReadOnly();
+  const bool dateField = field && IsDateType(field->GetDataType());
+  TEditStyle style = esSimple;
+  switch (bar->GetButtonStyle()) {
+    case cbsAuto:
+      if (pickAllowed)
+        style = esPickList;
+      else if (type == ctDataList)
+        style = esDataList;
+      else if (dateField && !bar->GetReadOnly())
+        style = esDateCalendar;
+      else if (bar->GetDropDownFormParams()->GetDropDownForm() ||
+               !bar->GetDropDownFormParams()->GetDropDownFormClassName().empty())
+        style = esDropDown;
+      break;
+    case cbsEllipsis:
+      style = esEllipsis;
+      break;
+    case cbsNone:
+      style = esSimple;
+      break;
+    case cbsUpDown:
+      style = esUpDown;
+      break;
+    case cbsDropDown:
+      style = pickAllowed ? esPickList : type == ctDataList ? esDataList : esDropDown;
+      break;
+    case cbsAltUpDown:
+      style = esAltUpDown;
+      break;
+    case cbsAltDropDown:
+      style = pickAllowed                                                ? esAltPickList
+              : type == ctDataList                                       ? esAltDataList
+              : (dateField || (field && field->GetDataType() == ftTime)) ? esAltCalendar
+                                                                         : esAltDropDown;
+      break;
+  }
+  editButtonStyle_ = style;
+  UpdateEditStyle();
+  GetEditCoreControl()->GetFont()->Assign(bar->GetFont());
+  const bool defaultReadOnly = !bar->CanModify(false);
+  TAxisColCellParamsEh* params = grid->CurrentColCellParams();
+  params->Background = bar->GetColor();
+  params->Font = GetEditCoreControl()->GetFont();
+  params->State = TGridDrawState{gdFocused};
+  params->ReadOnly = defaultReadOnly;
+  params->ImageIndex = bar->GetImageIndex();
+  grid->GetCellParams(bar, params->Font, params->State, params->Background);
+  if (!grid->IsLoading()) bar->GetColCellParams(true, params);
+  GetEditCoreControl()->SetColor(params->Background);
+  GetBrush()->SetColor(params->Background);
+  imageIndex_ = params->ImageIndex;
+  readOnlyStored_ = params->ReadOnly != defaultReadOnly;
+  if (readOnlyStored_) SetReadOnly(params->ReadOnly);
+  // The grid's edit text comes from the bar (its pending text and key start there).
+  GridsEh::TInplaceEdit::UpdateContents();
+  Invalidate();
+}
+
+void TDBAxisGridInplaceEdit::UpdateEditStyle() {
+  editStyle_ = editButtonStyle_;
+  UpdateActiveList();
+}
+
+void TDBAxisGridInplaceEdit::UpdateActiveList() {
+  TAxisBarEh* bar = GetBar();
+  activeList_ = nullptr;
+  if (IsPickStyle(editStyle_)) {
+    if (!pickList_) {
+      pickList_ = new TPopupListboxFormEh(this);
+      pickList_->SetVisible(false);
+      pickList_->OnMouseUp = TMouseEvent(this, &TDBAxisGridInplaceEdit::PickListMouseUp);
+    }
+    pickList_->GetListGrid()->SetImageList(bar ? bar->GetImageList() : nullptr);
+    activeList_ = pickList_;
+  } else if (IsListDataSetStyle(editStyle_)) {
+    // The data-list box comes from a library above this one; without it the style has no list.
+    if (bar && GetDataListBoxFactoryEh()) {
+      dataList_ = bar->GetDataListBox();
+      activeList_ = dataList_;
+    }
+  } else if (IsCalendarStyle(editStyle_)) {
+    if (!popupMonthCalendar_) {
+      if (TClass cls = GetGridLibManager()->GetPopupDateTimePickerClass())
+        popupMonthCalendar_ = cls->Create<TWinControl>(this);
+    }
+    activeList_ = popupMonthCalendar_;
+  } else if (editStyle_ == esDropDown || editStyle_ == esAltDropDown) {
+    if (bar && dynamic_cast<TNumericField*>(bar->GetField())) {
+      if (!popupCalculator_) {
+        if (TClass cls = GetGridLibManager()->GetPopupCalculatorClass())
+          popupCalculator_ = cls->Create<TWinControl>(this);
+      }
+      activeList_ = popupCalculator_;
+    }
+  }
+}
+
+void TDBAxisGridInplaceEdit::CalcCoreControlRect(TRect& rect) { rect = CalcEditRect(); }
+
+TRect TDBAxisGridInplaceEdit::CalcEditRect() {
+  TCustomDBAxisGridEh* grid = GetAxisGrid();
+  TAxisBarEh* bar = GetBar();
+  TRect r(grid ? grid->CellEditorTextLeft(bar) : 3, 2, GetWidth() - 2, GetHeight());
+  if (grid && grid->GetFlat()) {
+    r.Top = 1;
+    r.Bottom = GetHeight() - 1;
+  }
+  if (bar && bar->GetImageList() && bar->GetShowImageAndText()) r.Left += bar->GetImageList()->GetWidth() + 5;
+  return r;
+}
+
+void TDBAxisGridInplaceEdit::Paint() {
+  GridsEh::TInplaceEdit::Paint();
+  TAxisBarEh* bar = GetBar();
+  if (bar && bar->GetImageList() && bar->GetShowImageAndText() && imageIndex_ >= 0)
+    DrawCenteredImageEh(GetCanvas(), TRect(2, 0, bar->GetImageList()->GetWidth() + 2, GetHeight()),
+                        bar->GetImageList(), imageIndex_, false);
+}
+
+void TDBAxisGridInplaceEdit::UpdateImageIndex() {
+  TAxisBarEh* bar = GetBar();
+  if (!bar || !bar->GetImageList()) return;
+  const Integer old = imageIndex_;
+  TField* f = bar->GetField();
+  Integer index = -1;
+  if (!bar->HasPickListItems() && f && IsNumericFieldTypeEh(f->GetDataType()))
+    index = FieldAsIntegerInRangeEh(f, -1);
+  else if (bar->HasPickListItems())
+    index = bar->GetPickList()->IndexOf(GetText());
+  imageIndex_ = index == -1 ? bar->GetNotInKeyListIndex() : index;
+  if (imageIndex_ != old) Invalidate();
+}
+
+void TDBAxisGridInplaceEdit::UserTextChanged() {
+  userTextChanged_ = true;
+  UpdateImageIndex();
+}
+
+void TDBAxisGridInplaceEdit::EditChanged() { UserTextChanged(); }
+
+void TDBAxisGridInplaceEdit::SetVariantValue(const Variant& value) {
+  SetText(VarToStr(value));
+  if (TAxisBarEh* bar = GetBar()) bar->SetValueAsText(GetText());
+}
+
+void TDBAxisGridInplaceEdit::StepValue(bool up) {
+  TAxisBarEh* bar = GetBar();
+  TCustomDBAxisGridEh* grid = GetAxisGrid();
+  if (!bar || !grid) return;
+  bar->SetNextFieldValue(up ? bar->GetIncrement() : -bar->GetIncrement());
+  SetText(bar->GetInplaceEditText());
+  SelectAll();
+}
+
+void TDBAxisGridInplaceEdit::EditButtonDefaultAction(bool topButton, bool& handled) {
+  if (editStyle_ == esUpDown || editStyle_ == esAltUpDown) {
+    StepValue(topButton);
+    handled = true;
+  } else if (!droppedDown_) {
+    DropDown();
+    handled = listVisible_;
+  }
+}
+
+void TDBAxisGridInplaceEdit::DropDown() {
+  TCustomDBAxisGridEh* grid = GetAxisGrid();
+  TAxisBarEh* bar = GetBar();
+  if (listVisible_ || !grid || !bar) return;
+  if (IsListDataSetStyle(editStyle_) && !activeList_) {
+    // Asking for the box reports that the data-list drop-down is missing.
+    bar->GetDataListBox();
+    return;
+  }
+  if (!activeList_) return;
+  visibleListWantFocus_ = false;
+  // Walking the list shows its entries in the editor; a cancelled list gives this text back.
+  textBeforeDropDown_ = GetText();
+  TPoint pos;
+  if (activeList_ == pickList_) {
+    pickList_->HandleNeeded();
+    pickList_->GetListGrid()->GetFont()->Assign(GetEditCoreControl()->GetFont());
+    pickList_->GetListGrid()->SetColor(GetEditCoreControl()->GetColor());
+    // Measured on the shared screen canvas: the list's own canvas draws only while it paints.
+    TCanvas* measure = GetScreenCanvasEh();
+    measure->GetFont()->Assign(GetEditCoreControl()->GetFont());
+    const Integer itemHeight = measure->TextHeight(u"Wg") + 2;
+    pickList_->SetItemHeight(itemHeight);
+    TStrings* items = pickList_->GetItems();
+    items->Clear();
+    TStrings* pick = bar->GetPickList();
+    if (bar->HasKeyListItems()) {
+      const Integer n = std::min(bar->GetKeyList()->GetCount(), pick->GetCount());
+      for (Integer i = 0; i < n; ++i) items->AddObject(pick->Get(i), pick->Objects(i));
+    } else {
+      items->Assign(pick);
+    }
+    const Integer rows = std::min<Integer>(items->GetCount(), static_cast<Integer>(bar->GetDropDownRows()));
+    Integer width = bar->GetDropDownWidth() > 0 ? bar->GetDropDownWidth() : GetWidth();
+    for (Integer i = 0; i < items->GetCount(); ++i)
+      width = std::max(width, measure->TextWidth(items->Get(i)) + 4);
+    pickList_->SetWidth(width);
+    pickList_->SetRowCount(std::max<Integer>(rows, 1));
+    TField* f = bar->GetField();
+    Integer selected;
+    if (f && f->IsNull())
+      selected = -1;
+    else if (bar->HasKeyListItems())
+      selected = bar->GetKeyList()->IndexOf(VarToStr(grid->GetEditKeyValue()));
+    else
+      selected = items->IndexOf(GetText());
+    pickList_->SetItemIndex(selected);
+    PlacePopupUnderControlEh(this, pickList_, taLeftJustify, pos);
+    pickList_->SetLeft(pos.X);
+    pickList_->SetTop(pos.Y);
+    pickList_->Show();
+  } else if (activeList_ == popupMonthCalendar_) {
+    auto* picker = dynamic_cast<IPopupDateTimePickerEh*>(popupMonthCalendar_);
+    if (!picker) return;
+    TField* f = bar->GetField();
+    picker->SetTimeUnits(GetFieldDateTimeUnitsEh(f, bar->GetDisplayFormat()));
+    picker->SetFont(GetEditCoreControl()->GetFont(), true);
+    visibleListWantFocus_ = picker->WantFocus();
+    const TDateTime value = !f || f->IsNull() ? Date() : f->GetAsDateTime();
+    PlacePopupUnderControlEh(this, popupMonthCalendar_, taLeftJustify, pos);
+    picker->DropDown(
+        pos, [this](bool accept) { CloseUp(accept); }, value);
+  } else if (activeList_ == popupCalculator_) {
+    auto* calculator = dynamic_cast<IPopupCalculatorEh*>(popupCalculator_);
+    if (!calculator) return;
+    const String text = GetText();
+    calculator->SetValue(text.empty() ? Variant(0.0) : Variant(StrToFloat(text)));
+    calculator->SetFlat(grid->GetFlat());
+    SetSelLength(0);
+    PlacePopupUnderControlEh(this, popupCalculator_, taLeftJustify, pos);
+    calculator->Show(pos, [this](TObject*, bool accept) { CloseUp(accept); });
+    visibleListWantFocus_ = calculator->WantFocus();
+  }
+  listVisible_ = true;
+  Invalidate();
+  if (!visibleListWantFocus_ && GetEditCoreControl()->HandleAllocated()) {
+    grid->SetInternalFocusResetting(true);
+    auto reset = MakeScopeExit([grid] { grid->SetInternalFocusResetting(false); });
+    GetEditCoreControl()->SetFocus();
+  }
+  droppedDown_ = true;
+}
+
+void TDBAxisGridInplaceEdit::CloseUp(bool accept) {
+  TCustomDBAxisGridEh* grid = GetAxisGrid();
+  TAxisBarEh* bar = GetBar();
+  if (!listVisible_ || !droppedDown_ || !grid || !bar) return;
+  droppedDown_ = false;
+  if (lockCloseList_) return;
+  TWinControl* list = activeList_;
+  Variant chosen;
+  bool haveValue = false;
+  Integer pickIndex = -1;
+  if (list == pickList_) {
+    pickIndex = pickList_->GetItemIndex();
+    if (pickIndex >= 0) {
+      haveValue = true;
+      chosen = bar->HasKeyListItems() ? Variant(bar->GetKeyList()->Get(pickIndex))
+                                      : Variant(pickList_->GetItems()->Get(pickIndex));
+    }
+  } else if (list == popupMonthCalendar_) {
+    if (auto* picker = dynamic_cast<IPopupDateTimePickerEh*>(popupMonthCalendar_)) picker->CloseUp(accept);
+  }
+  if (list) {
+    if (list == popupCalculator_) {
+      if (auto* calculator = dynamic_cast<IPopupCalculatorEh*>(popupCalculator_)) calculator->Hide();
+    } else {
+      list->SetVisible(false);
+    }
+  }
+  listVisible_ = false;
+  Invalidate();
+  if (!accept) {
+    if (list == pickList_) {
+      SetText(textBeforeDropDown_);
+      grid->SetEditTextValue(textBeforeDropDown_);
+    }
+    return;
+  }
+  if (list == popupMonthCalendar_) {
+    auto* picker = dynamic_cast<IPopupDateTimePickerEh*>(popupMonthCalendar_);
+    if (picker && bar->CanModify(true) && grid->CanEditModify()) {
+      const TDateTime value = picker->GetDateTime();
+      bar->GetField()->GetDataSet()->Edit();
+      bar->UpdateDataValues(DateTimeToStr(value), VarFromDateTime(value), false);
+      SetText(bar->GetInplaceEditText());
+      SelectAll();
+    }
+  } else if (list == popupCalculator_) {
+    auto* calculator = dynamic_cast<IPopupCalculatorEh*>(popupCalculator_);
+    if (calculator && bar->CanModify(true) && grid->CanEditModify()) {
+      const Variant value = calculator->GetValue();
+      if (VarIsNumeric(value)) {
+        const String text = FloatToStr(value.AsDouble());
+        SetText(text);
+        grid->SetEditTextValue(text);
+        SelectAll();
+        grid->UpdateData();
+      }
+    }
+  } else if (list == pickList_ && haveValue && grid->CanEditModify()) {
+    // The chosen text goes in whole: the field gets exactly the list's entry.
+    const String text = pickList_->GetItems()->Get(pickIndex);
+    SetText(text);
+    grid->SetEditTextValue(text);
+    if (bar->HasKeyListItems()) grid->SetEditKeyValue(chosen);
+    UpdateImageIndex();
+    grid->UpdateData();
+  }
+}
+
+void TDBAxisGridInplaceEdit::PickListMouseUp(TObject*, TMouseButton button, TShiftState, Integer x,
+                                             Integer y) {
+  if (button != mbLeft) return;
+  const TRect client = pickList_->GetListGrid()->GetClientRect();
+  CloseUp(PtInRect(client, TPoint(x, y)));
+}
+
+void TDBAxisGridInplaceEdit::Hide() {
+  CloseUp(false);
+  GridsEh::TInplaceEdit::Hide();
+}
+
+void TDBAxisGridInplaceEdit::EditCoreKillFocus(HWND focusedWnd) {
+  if (!listVisible_ || visibleListWantFocus_) return;
+  TCustomDBAxisGridEh* grid = GetAxisGrid();
+  if (grid && grid->GetInternalFocusResetting()) return;
+  for (TWinControl* c = FindControl(focusedWnd); c; c = c->GetParent())
+    if (c == activeList_) return;
+  CloseUp(false);
+}
+
+// Completes typed text from the pick list; a character the list does not continue is refused when the
+// bar limits its text to the list.
+void TDBAxisGridInplaceEdit::LocateTypedText(String& typed) {
+  TCustomDBAxisGridEh* grid = GetAxisGrid();
+  TAxisBarEh* bar = GetBar();
+  if (!grid || !bar || typed.size() != 1) return;
+  const Char ch = typed[0];
+  if (ch < 32 && ch != 8) return;
+  const TAxisBarEhType type = bar->GetBarType();
+  if ((type != ctPickList && type != ctKeyPickList) || !grid->CanEditModify()) return;
+  if (ch == 8) {
+    if (bar->GetLimitTextToListValues() || type == ctKeyPickList) typed.clear();
+    return;
+  }
+  const String prefix = GetText().substr(0, static_cast<size_t>(GetSelStart())) + typed;
+  const Integer index = bar->LocatePickList(prefix, true);
+  if (index < 0) {
+    if (bar->GetLimitTextToListValues()) typed.clear();
+    return;
+  }
+  typed.clear();
+  const String text = bar->GetPickList()->Get(index);
+  SetText(text);
+  SetSel(static_cast<Integer>(prefix.size()), static_cast<Integer>(text.size() - prefix.size()));
+  grid->SetEditTextValue(text);
+  if (bar->HasKeyListItems() && index < bar->GetKeyList()->GetCount())
+    grid->SetEditKeyValue(Variant(bar->GetKeyList()->Get(index)));
+  if (listVisible_ && activeList_ == pickList_ && index < pickList_->GetCount())
+    pickList_->SetItemIndex(index);
+}

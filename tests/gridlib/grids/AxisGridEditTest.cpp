@@ -1,0 +1,138 @@
+// Editing through the axis grid's cell editor as keys arrive: text, numbers, dates, pick lists and key
+// lists reach the field; a value the field refuses keeps the typed text and says why; Esc gives the
+// record back.
+#include "platform/rtl/DateFormat.h"
+#include "platform/rtl/DateUtils.h"
+#include "platform/rtl/ScopeGuard.h"
+#include "platform/rtl/Utf.h"
+#include "tests/gridlib/grids/AxisGridTestSupport.h"
+
+namespace {
+
+class AxisGridEditTest : public AxisGridFixture {
+ protected:
+  void SetUp() override {
+    AxisGridFixture::SetUp();
+    Field(u"NAME", ftString, 20);
+    Field(u"QTY", ftInteger);
+    Field(u"DAY", ftDate);
+    Field(u"UNIT", ftString, 10);
+    Field(u"KIND", ftString, 2);
+    data_->AddRow({Variant(u"Болт"), Variant(5), VarFromDateTime(EncodeDate(2026, 3, 1)), Variant(u"шт"),
+                   Variant(u"M")});
+    data_->AddRow({Variant(u"Гайка"), Variant(7), VarFromDateTime(EncodeDate(2026, 3, 2)), Variant(u"кг"),
+                   Variant(u"P")});
+    data_->Open();
+    MakeGrid();
+    grid_->FindFieldColumn(u"UNIT")->GetPickList()->SetText(u"шт\nкг\nм");
+    TAxisBarEh* kind = grid_->FindFieldColumn(u"KIND");
+    kind->GetKeyList()->SetText(u"M\nP\nS");
+    kind->GetPickList()->SetText(u"Материал\nПокупное\nСобственное");
+    ShowForm();
+  }
+  // The editor opened with F2 on the first record's cell of the field.
+  TWinControl* Edit(const String& field) {
+    grid_->SetSelectedIndex(grid_->FindFieldColumn(field)->GetIndex());
+    SendKey(grid_, VK_F2);
+    GridsEh::TInplaceEdit* editor = grid_->GetInplaceEditor();
+    EXPECT_TRUE(editor && editor->Visible());
+    return editor->GetEditCoreControl();
+  }
+  void Retype(TWinControl* inner, const String& text) {
+    SendKey(inner, 'A', {ssCtrl});
+    TypeText(inner, text);
+  }
+  String Text() { return grid_->GetInplaceEditor()->GetText(); }
+  TField* F(const String& name) { return data_->FieldByName(name); }
+};
+
+TEST_F(AxisGridEditTest, TypedTextNumbersAndDatesReachTheirFields) {
+  TWinControl* inner = Edit(u"NAME");
+  EXPECT_EQ(Text(), u"Болт");
+  Retype(inner, u"Винт М6");
+  SendKey(inner, VK_RETURN);
+  EXPECT_EQ(data_->GetState(), dsBrowse);
+  EXPECT_EQ(F(u"NAME")->GetAsString(), u"Винт М6");
+
+  inner = Edit(u"QTY");
+  Retype(inner, u"42");
+  SendKey(inner, VK_RETURN);
+  EXPECT_EQ(F(u"QTY")->GetAsInteger(), 42);
+
+  inner = Edit(u"DAY");
+  const String day = DateToStr(EncodeDate(2026, 4, 15));
+  Retype(inner, day);
+  SendKey(inner, VK_RETURN);
+  EXPECT_EQ(F(u"DAY")->GetAsDateTime(), EncodeDate(2026, 4, 15));
+}
+
+TEST_F(AxisGridEditTest, ARefusedValueKeepsTheTypedTextAndSaysWhyAndEscRestores) {
+  TWinControl* inner = Edit(u"QTY");
+  Retype(inner, u"99999999999");
+  // What the application's exception box would show.
+  String why;
+  Application->OnException = [&why](TObject*, Exception* e) { why = e->Message(); };
+  SendKey(inner, VK_RETURN);
+  EXPECT_NE(why.find(u"99999999999"), String::npos) << StringToUtf8(why);
+  EXPECT_EQ(Text(), u"99999999999");
+  EXPECT_EQ(F(u"QTY")->GetAsInteger(), 5);
+  // Esc gives the record and the editor their old value back.
+  SendKey(inner, VK_ESCAPE);
+  EXPECT_EQ(data_->GetState(), dsBrowse);
+  EXPECT_EQ(F(u"QTY")->GetAsInteger(), 5);
+  EXPECT_EQ(Text(), u"5");
+
+  inner = Edit(u"NAME");
+  Retype(inner, u"Шпилька");
+  SendKey(inner, VK_ESCAPE);
+  EXPECT_EQ(F(u"NAME")->GetAsString(), u"Болт");
+}
+
+TEST_F(AxisGridEditTest, PickListsOpenByKeysAndWriteTheChosenEntry) {
+  TWinControl* inner = Edit(u"UNIT");
+  auto* editor = static_cast<TDBAxisGridInplaceEdit*>(grid_->GetInplaceEditor());
+  EXPECT_EQ(editor->GetEditStyle(), esPickList);
+  SendKey(inner, VK_DOWN, {ssAlt});
+  ASSERT_TRUE(editor->GetListVisible());
+  EXPECT_EQ(editor->GetPickList()->GetItemIndex(), 0);
+  SendKey(inner, VK_DOWN);
+  SendKey(inner, VK_DOWN);
+  SendKey(inner, VK_RETURN);
+  EXPECT_FALSE(editor->GetListVisible());
+  EXPECT_EQ(Text(), u"м");
+  SendKey(inner, VK_RETURN);
+  EXPECT_EQ(F(u"UNIT")->GetAsString(), u"м");
+
+  // Typing completes from the list; Esc on an open list takes nothing.
+  inner = Edit(u"UNIT");
+  Retype(inner, u"к");
+  EXPECT_EQ(Text(), u"кг");
+  SendKey(inner, VK_DOWN, {ssAlt});
+  SendKey(inner, VK_UP);
+  SendKey(inner, VK_ESCAPE);
+  EXPECT_FALSE(editor->GetListVisible());
+  EXPECT_EQ(Text(), u"кг");
+  SendKey(inner, VK_RETURN);
+  EXPECT_EQ(F(u"UNIT")->GetAsString(), u"кг");
+}
+
+TEST_F(AxisGridEditTest, KeyListsShowTheirTextsAndStoreTheirKeys) {
+  TWinControl* inner = Edit(u"KIND");
+  EXPECT_EQ(Text(), u"Материал");
+  SendKey(inner, VK_DOWN, {ssAlt});
+  SendKey(inner, VK_DOWN);
+  SendKey(inner, VK_DOWN);
+  SendKey(inner, VK_DOWN, {ssAlt});
+  EXPECT_EQ(Text(), u"Собственное");
+  SendKey(inner, VK_RETURN);
+  EXPECT_EQ(F(u"KIND")->GetAsString(), u"S");
+
+  // Typing the start of a shown text picks its key.
+  inner = Edit(u"KIND");
+  Retype(inner, u"По");
+  EXPECT_EQ(Text(), u"Покупное");
+  SendKey(inner, VK_RETURN);
+  EXPECT_EQ(F(u"KIND")->GetAsString(), u"P");
+}
+
+}  // namespace
