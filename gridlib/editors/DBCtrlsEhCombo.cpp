@@ -129,6 +129,7 @@ void TCustomDBComboBoxEh::DataChanged() {
     if (OnGetFieldData) OnGetFieldData(this, value, handled);
     if (!handled) value = field->IsNull() ? Variant::Null() : Variant(field->GetText());
   }
+  if (TCustomEdit::GetAlignment() != GetAlignment()) TCustomEdit::SetAlignment(GetAlignment());
   InternalSetValue(value);
   UpdateEditReadOnly();
   SetModified(false);
@@ -293,17 +294,12 @@ void TCustomDBComboBoxEh::DropDown() {
   if (!popupList_) {
     popupList_ = new TPopupListboxFormEh(this);
     popupList_->FreeNotification(this);
-    popupList_->GetListGrid()->OnMouseUp = TMouseEvent(this, &TCustomDBComboBoxEh::ListMouseUp);
+    popupList_->SetVisible(false);
+    popupList_->OnMouseUp = TMouseEvent(this, &TCustomDBComboBoxEh::ListMouseUp);
   }
   popupList_->SetExtItems(items_.get());
-  popupList_->SetRowCount(std::max<Integer>(1, std::min<Integer>(ItemsCount(), dropDownRows_)));
-  popupList_->SetItemIndex(itemIndex_ < items_->GetCount() ? itemIndex_ : -1);
-  popupList_->SetBounds(popupList_->GetLeft(), popupList_->GetTop(), GetWidth(), popupList_->GetHeight());
-  TPoint pos;
-  PlacePopupUnderControlEh(this, popupList_, taLeftJustify, pos);
-  popupList_->SetBounds(pos.X, pos.Y, GetWidth(), popupList_->GetHeight());
-  popupList_->SetMasterActionsControl(this);
-  popupList_->Show();
+  ShowPopupListUnder(popupList_, ItemsCount(), dropDownRows_, GetWidth());
+  popupList_->SetItemIndex(itemIndex_ >= 0 && itemIndex_ < ItemsCount() ? itemIndex_ : -1);
 }
 
 void TCustomDBComboBoxEh::CloseUp(bool accept) {

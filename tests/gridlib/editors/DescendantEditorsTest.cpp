@@ -189,3 +189,23 @@ TEST_F(EditorsOnDataTest, CheckBoxShowsWhatItPosts) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EditorsOnDataTest, ComboListDropsDownAndTakesTheChosenLine) {
+  auto* combo = Make<TDBComboBoxEh>(u"dept");
+  combo->GetItems()->SetText(u"Склад\nЦех");
+  combo->GetKeyItems()->SetText(u"2\n3");
+  Focus(combo);
+  combo->DropDown();
+  ASSERT_TRUE(combo->GetListVisible());
+  EXPECT_EQ(combo->GetPopupListbox()->GetItemIndex(), 0);
+  SendKey(combo, VK_DOWN);
+  SendKey(combo, VK_RETURN);
+  EXPECT_FALSE(combo->GetListVisible());
+  EXPECT_EQ(U8(combo->GetText()), "Цех");
+  Focus(other_);
+  EXPECT_EQ(data_->FieldByName(u"dept")->GetAsInteger(), 3);
+}
+
+}  // namespace
