@@ -246,7 +246,7 @@ void TCustomDBEditEh::ShowPopupListUnder(TPopupListboxFormEh* list, Integer coun
   const Integer itemHeight = GetFontTextHeightEh(nullptr, TControl::GetFont(), false) + 3;
   list->HandleNeeded();
   list->SetItemHeight(itemHeight);
-  list->SetCount(count);
+  list->GetListGrid()->UpdateRowCount();
   const Integer frame = list->GetBorderSize() + 2 * list->GetPopupBorderWidth();
   const Integer height = frame + std::max<Integer>(1, std::min(count, rows)) * itemHeight;
   list->SetBounds(0, 0, width, height);
