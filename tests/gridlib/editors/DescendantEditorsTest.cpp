@@ -152,6 +152,8 @@ TEST_F(EditorsOnDataTest, ComboRefusesATextThatIsNoItem) {
   }
   EXPECT_EQ(U8(combo->GetText()), "Гараж");
   EXPECT_EQ(data_->FieldByName(u"dept")->GetAsInteger(), 2);
+  SendKey(combo, VK_ESCAPE);
+  EXPECT_EQ(U8(combo->GetText()), "Склад");
 }
 
 TEST_F(EditorsOnDataTest, CheckBoxShowsWhatItPosts) {
@@ -186,26 +188,6 @@ TEST_F(EditorsOnDataTest, CheckBoxShowsWhatItPosts) {
     states.push_back(flag->GetState());
   }
   EXPECT_EQ(states, (std::vector<TCheckBoxState>{cbGrayed, cbChecked, cbUnchecked}));
-}
-
-}  // namespace
-
-namespace {
-
-TEST_F(EditorsOnDataTest, ComboListDropsDownAndTakesTheChosenLine) {
-  auto* combo = Make<TDBComboBoxEh>(u"dept");
-  combo->GetItems()->SetText(u"Склад\nЦех");
-  combo->GetKeyItems()->SetText(u"2\n3");
-  Focus(combo);
-  combo->DropDown();
-  ASSERT_TRUE(combo->GetListVisible());
-  EXPECT_EQ(combo->GetPopupListbox()->GetItemIndex(), 0);
-  SendKey(combo, VK_DOWN);
-  SendKey(combo, VK_RETURN);
-  EXPECT_FALSE(combo->GetListVisible());
-  EXPECT_EQ(U8(combo->GetText()), "Цех");
-  Focus(other_);
-  EXPECT_EQ(data_->FieldByName(u"dept")->GetAsInteger(), 3);
 }
 
 }  // namespace
