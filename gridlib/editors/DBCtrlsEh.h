@@ -392,6 +392,8 @@ class TCustomDBEditEh : public TCustomMaskEdit,
   virtual void ButtonDropDown(TEditButtonEh* button, TEditButtonControlEh* control, bool& handled);
   virtual void UpdateEditButtonsState();
   void UpdateButtonsBox();
+  // A pick or MRU list of count lines (rows at most) dropped under the editor.
+  void ShowPopupListUnder(TPopupListboxFormEh* list, Integer count, Integer rows, Integer width);
   // MRU.
   virtual void FilterMRUItem(const String& item, bool& accept);
 
@@ -709,6 +711,12 @@ class TCustomDBComboBoxEh : public TCustomDBEditEh {
 
  protected:
   Variant GetVariantValue() override;
+  // Item texts read from the left, whatever kind of field holds the keys.
+  TAlignment DefaultAlignment() const override {
+    return keyBased_ ? taLeftJustify : TCustomDBEditEh::DefaultAlignment();
+  }
+  // With key items the user types item texts, not the field's own kind of value.
+  bool IsValidChar(Char key) const override { return keyBased_ || TCustomDBEditEh::IsValidChar(key); }
   void InternalSetItemIndex(Integer index);
   void UpdateItemIndex();
   void DataChanged() override;

@@ -129,6 +129,7 @@ void TCustomDBComboBoxEh::DataChanged() {
     if (OnGetFieldData) OnGetFieldData(this, value, handled);
     if (!handled) value = field->IsNull() ? Variant::Null() : Variant(field->GetText());
   }
+  if (TCustomEdit::GetAlignment() != GetAlignment()) TCustomEdit::SetAlignment(GetAlignment());
   InternalSetValue(value);
   UpdateEditReadOnly();
   SetModified(false);
@@ -146,7 +147,7 @@ void TCustomDBComboBoxEh::PostEditTextToField() {
   }
   // A typed text that is no item would otherwise post the old key: the user's change would be lost.
   if (itemIndex_ < 0 && !GetText().empty()) throw EDBEditError(u"Значения «" + GetText() + u"» нет в списке");
-  if (GetText().empty()) varValue_ = Variant::Null();
+  // An empty text posts the value as it stands: Null after Delete, or a key without a shown text.
   GetDataLink()->SetText(varValue_.IsNull() ? String() : VarToStr(varValue_));
 }
 
@@ -212,8 +213,12 @@ void TCustomDBComboBoxEh::SelectNextValue(bool isPrior) {
 }
 
 void TCustomDBComboBoxEh::Change() {
+  if (!GetInternalTextSetting()) {
+    UpdateItemIndex();
+    // Typing an item's whole text chooses its key.
+    if (keyBased_ && itemIndex_ >= 0) varValue_ = Variant(keyItems_->Strings(itemIndex_));
+  }
   TCustomDBEditEh::Change();
-  if (!GetInternalTextSetting() && !keyBased_) UpdateItemIndex();
 }
 
 void TCustomDBComboBoxEh::KeyDown(Word& key, TShiftState shift) {
@@ -289,17 +294,12 @@ void TCustomDBComboBoxEh::DropDown() {
   if (!popupList_) {
     popupList_ = new TPopupListboxFormEh(this);
     popupList_->FreeNotification(this);
-    popupList_->GetListGrid()->OnMouseUp = TMouseEvent(this, &TCustomDBComboBoxEh::ListMouseUp);
+    popupList_->SetVisible(false);
+    popupList_->OnMouseUp = TMouseEvent(this, &TCustomDBComboBoxEh::ListMouseUp);
   }
   popupList_->SetExtItems(items_.get());
-  popupList_->SetRowCount(std::max<Integer>(1, std::min<Integer>(ItemsCount(), dropDownRows_)));
-  popupList_->SetItemIndex(itemIndex_ < items_->GetCount() ? itemIndex_ : -1);
-  popupList_->SetBounds(popupList_->GetLeft(), popupList_->GetTop(), GetWidth(), popupList_->GetHeight());
-  TPoint pos;
-  PlacePopupUnderControlEh(this, popupList_, taLeftJustify, pos);
-  popupList_->SetBounds(pos.X, pos.Y, GetWidth(), popupList_->GetHeight());
-  popupList_->SetMasterActionsControl(this);
-  popupList_->Show();
+  ShowPopupListUnder(popupList_, ItemsCount(), dropDownRows_, GetWidth());
+  popupList_->SetItemIndex(itemIndex_ >= 0 && itemIndex_ < ItemsCount() ? itemIndex_ : -1);
 }
 
 void TCustomDBComboBoxEh::CloseUp(bool accept) {

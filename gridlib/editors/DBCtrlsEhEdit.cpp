@@ -458,6 +458,13 @@ void TCustomDBEditEh::DoEnter() {
 }
 
 void TCustomDBEditEh::DoExit() {
+  // A form going away takes its editors with it: nothing is written, nothing is asked.
+  TCustomForm* form = GetParentForm(this);
+  if (destroying_ || GetComponentState().Contains(csDestroying) ||
+      (form && form->GetComponentState().Contains(csDestroying))) {
+    TWinControl::DoExit();
+    return;
+  }
   if (mruListControl_ && mruListControl_->GetVisible()) mruList_->CloseUp(false);
   try {
     TCustomMaskEdit::DoExit();

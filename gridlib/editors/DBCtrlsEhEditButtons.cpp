@@ -241,6 +241,21 @@ void TCustomDBEditEh::ShowDropDownForm(TEditButtonEh* button, TEditButtonControl
 
 // ---- MRU list ----
 
+void TCustomDBEditEh::ShowPopupListUnder(TPopupListboxFormEh* list, Integer count, Integer rows,
+                                         Integer width) {
+  const Integer itemHeight = GetFontTextHeightEh(nullptr, TControl::GetFont(), false) + 3;
+  list->HandleNeeded();
+  list->SetItemHeight(itemHeight);
+  list->GetListGrid()->UpdateRowCount();
+  const Integer frame = list->GetBorderSize() + 2 * list->GetPopupBorderWidth();
+  const Integer height = frame + std::max<Integer>(1, std::min(count, rows)) * itemHeight;
+  list->SetBounds(0, 0, width, height);
+  TPoint pos;
+  PlacePopupUnderControlEh(this, list, taLeftJustify, pos);
+  list->SetBounds(pos.X, pos.Y, width, height);
+  list->Show();
+}
+
 void TCustomDBEditEh::FilterMRUItem(const String& item, bool& accept) {
   const String text = GetText();
   accept = item.size() >= text.size() && AnsiCompareTextEh(item.substr(0, text.size()), text) == 0;
@@ -260,7 +275,8 @@ void TCustomDBEditEh::MRUDropDown(TObject*) {
   if (!mruListControl_) {
     mruListControl_ = new TMRUListboxEh(this);
     mruListControl_->FreeNotification(this);
-    mruListControl_->GetListGrid()->OnMouseUp = TMouseEvent(this, &TCustomDBEditEh::MRUListMouseUp);
+    mruListControl_->SetVisible(false);
+    mruListControl_->OnMouseUp = TMouseEvent(this, &TCustomDBEditEh::MRUListMouseUp);
   }
   TStrings* items = mruListControl_->GetItems();
   items->Clear();
@@ -269,16 +285,9 @@ void TCustomDBEditEh::MRUDropDown(TObject*) {
     if (mruListControl_->GetVisible()) mruList_->CloseUp(false);
     return;
   }
-  mruListControl_->SetRowCount(std::min<Integer>(items->GetCount(), mruList_->GetRows()));
+  ShowPopupListUnder(mruListControl_, items->GetCount(), mruList_->GetRows(),
+                     mruList_->GetWidth() > 0 ? mruList_->GetWidth() : GetWidth());
   mruListControl_->SetItemIndex(-1);
-  const Integer width = mruList_->GetWidth() > 0 ? mruList_->GetWidth() : GetWidth();
-  mruListControl_->SetBounds(mruListControl_->GetLeft(), mruListControl_->GetTop(), width,
-                             mruListControl_->GetHeight());
-  TPoint pos;
-  PlacePopupUnderControlEh(this, mruListControl_, taLeftJustify, pos);
-  mruListControl_->SetBounds(pos.X, pos.Y, width, mruListControl_->GetHeight());
-  mruListControl_->SetMasterActionsControl(this);
-  mruListControl_->Show();
   mruList_->SetDroppedDown(true);
 }
 

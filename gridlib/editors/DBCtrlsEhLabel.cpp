@@ -4,6 +4,8 @@
 TControlLabelEh::TControlLabelEh(TComponent* owner) : TCustomLabel(owner) {
   SetName(u"SubLabel");
   SetSubComponent(true);
+  // The form's background shows through, whatever the visual style paints it with.
+  SetTransparent(true);
   TControl::SetVisible(false);
   UpdateCaption();
 }

@@ -162,3 +162,27 @@ TEST_F(EditBoxTest, LabelTakesTheFieldsNameAndStandsAboveTheEditor) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EditBoxTest, MRUListOffersWhatWasPostedAndTakesTheChosenLine) {
+  edit_->GetMRUList()->SetActive(true);
+  Focus(edit_);
+  edit_->SelectAll();
+  TypeText(edit_, u"Гайка М6");
+  Focus(other_);
+  edit_->GetMRUList()->Add(u"Винт");
+  EXPECT_EQ(edit_->GetMRUList()->GetItems()->IndexOf(u"Гайка М6"), 0) << "posting adds the text";
+  Focus(edit_);
+  edit_->SelectAll();
+  TypeText(edit_, u"га");
+  EXPECT_TRUE(edit_->GetMRUList()->GetDroppedDown()) << "a typed beginning drops the matching texts down";
+  SendKey(edit_, VK_DOWN);
+  SendKey(edit_, VK_RETURN);
+  EXPECT_FALSE(edit_->GetMRUList()->GetDroppedDown());
+  EXPECT_EQ(edit_->GetText(), u"Гайка М6");
+  Focus(other_);
+  EXPECT_EQ(data_->FieldByName(u"name")->GetAsString(), u"Гайка М6");
+}
+
+}  // namespace

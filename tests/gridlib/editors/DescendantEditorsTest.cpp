@@ -1,0 +1,193 @@
+// The date-time edit, the combo box and the check box bound to fields of the test dataset.
+#include <gtest/gtest.h>
+
+#include "gridlib/editors/DBCtrlsEh.h"
+#include "platform/controls/Forms.h"
+#include "platform/rtl/DateFormat.h"
+#include "platform/rtl/DateUtils.h"
+#include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/Utf.h"
+#include "platform/testing/TestSupport.h"
+#include "tests/platform/data/conformance/TestDataSet.h"
+
+namespace {
+
+std::string U8(const String& s) { return StringToUtf8(s); }
+
+class EditorsOnDataTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FormatSettings = TFormatSettings::Russian();
+    form_ = std::make_unique<TForm>(nullptr, 0);
+    form_->SetBounds(0, 0, 400, 300);
+    data_ = new TTestDataSet(form_.get());
+    data_->GetFieldDefs()->Add(u"at", ftDateTime);
+    data_->GetFieldDefs()->Add(u"dept", ftInteger);
+    data_->GetFieldDefs()->Add(u"active", ftBoolean);
+    data_->GetFieldDefs()->Add(u"flag", ftString, 5);
+    data_->AddRow({Variant::FromDate(EncodeDate(2024, 4, 15) + EncodeTime(9, 0, 0, 0)), Variant(2),
+                   Variant(true), Variant(u"YES")});
+    data_->Open();
+    source_ = new TDataSource(form_.get());
+    source_->SetDataSet(data_);
+    other_ = new TEdit(form_.get());
+    other_->SetParent(form_.get());
+    other_->SetBounds(10, 200, 100, 24);
+  }
+  void TearDown() override { form_.reset(); }
+  template <class T>
+  T* Make(const Char* field) {
+    auto* control = new T(form_.get());
+    control->SetParent(form_.get());
+    control->SetBounds(10, 10, 180, 24);
+    control->SetDataSource(source_);
+    control->SetDataField(field);
+    form_->Show();
+    ProcessPendingEvents();
+    return control;
+  }
+  void Focus(TWinControl* control) {
+    control->SetFocus();
+    ProcessPendingEvents();
+  }
+  String At() { return FormatDateTime(u"dd.mm.yyyy hh:nn:ss", data_->FieldByName(u"at")->GetAsDateTime()); }
+
+  std::unique_ptr<TForm> form_;
+  TTestDataSet* data_ = nullptr;
+  TDataSource* source_ = nullptr;
+  TEdit* other_ = nullptr;
+};
+
+TEST_F(EditorsOnDataTest, DateEditTypesStepsCompletesAndKeepsTheTime) {
+  auto* edit = Make<TDBDateTimeEditEh>(u"at");
+  Focus(other_);
+  EXPECT_EQ(U8(edit->GetText()), "15.04.2024");
+  Focus(edit);
+  edit->SetSelStart(0);
+  edit->SetSelLength(0);
+  TypeText(edit, u"29022024");
+  Focus(other_);
+  EXPECT_EQ(U8(At()), "29.02.2024 09:00:00") << "the date editor keeps the field's time";
+
+  // A day past the month's end and no year: completed on leaving.
+  Focus(edit);
+  edit->SelectAll();
+  SendKey(edit, VK_DELETE);
+  edit->SetSelStart(0);
+  TypeText(edit, u"3102");
+  Focus(other_);
+  Word y, m, d;
+  DecodeDate(Date(), y, m, d);
+  EXPECT_EQ(U8(FormatDateTime(u"dd.mm.yyyy", data_->FieldByName(u"at")->GetAsDateTime())),
+            U8(IntToStr(IsLeapYear(y) ? 29 : 28) + u".02." + IntToStr(y)));
+
+  // Up on the month, Esc takes it back.
+  Focus(edit);
+  edit->SetSelStart(3);
+  edit->SetSelLength(0);
+  SendKey(edit, VK_UP);
+  EXPECT_EQ(U8(edit->GetText().substr(3, 2)), "03");
+  SendKey(edit, VK_ESCAPE);
+  EXPECT_EQ(U8(edit->GetText().substr(3, 2)), "02");
+
+  EXPECT_THROW(edit->SetText(u"45.13.2024"), Exception);
+}
+
+TEST_F(EditorsOnDataTest, TimeEditKeepsTheDate) {
+  auto* edit = Make<TDBDateTimeEditEh>(u"at");
+  edit->SetKind(dtkTimeEh);
+  Focus(edit);
+  edit->SetSelStart(0);
+  edit->SetSelLength(0);
+  TypeText(edit, u"1830");
+  Focus(other_);
+  EXPECT_EQ(U8(At()), "15.04.2024 18:30:00");
+  EXPECT_THROW(edit->SetEditFormat(u"DDD"), Exception);
+  EXPECT_EQ(edit->GetKind(), dtkTimeEh) << "a bad format changes nothing";
+}
+
+TEST_F(EditorsOnDataTest, ComboInKeyModeShowsTextsAndPostsKeys) {
+  auto* combo = Make<TDBComboBoxEh>(u"dept");
+  combo->GetItems()->SetText(u"Бухгалтерия\nСклад\nЦех");
+  combo->GetKeyItems()->SetText(u"1\n2\n3\n4\n5");
+  EXPECT_EQ(U8(combo->GetText()), "Склад");
+  EXPECT_EQ(combo->GetItemIndex(), 1);
+  Focus(combo);
+  SendKey(combo, VK_DOWN);
+  EXPECT_EQ(U8(combo->GetText()), "Цех");
+  SendKey(combo, VK_DOWN);
+  EXPECT_EQ(U8(combo->GetText()), "Цех") << "no wrap past the last item";
+  // Typing completes from the list: "Б" picks the first item.
+  TypeText(combo, u"Б");
+  EXPECT_EQ(U8(combo->GetText()), "Бухгалтерия");
+  Focus(other_);
+  EXPECT_EQ(data_->FieldByName(u"dept")->GetAsInteger(), 1);
+
+  // A key without a shown text steps back onto the list rather than to Null.
+  combo->SetValue(Variant(u"5"));
+  EXPECT_EQ(data_->FieldByName(u"dept")->GetAsInteger(), 5);
+  EXPECT_EQ(combo->GetItemIndex(), 4);
+  EXPECT_EQ(combo->GetText(), u"");
+  Focus(combo);
+  SendKey(combo, VK_UP);
+  EXPECT_EQ(U8(combo->GetText()), "Цех");
+  EXPECT_FALSE(combo->GetValue().IsNull());
+}
+
+TEST_F(EditorsOnDataTest, ComboRefusesATextThatIsNoItem) {
+  auto* combo = Make<TDBComboBoxEh>(u"dept");
+  combo->GetItems()->SetText(u"Склад\nЦех");
+  combo->GetKeyItems()->SetText(u"2\n3");
+  combo->SetLimitTextToListValues(false);
+  Focus(combo);
+  combo->SelectAll();
+  TypeText(combo, u"Гараж");
+  EXPECT_EQ(U8(combo->GetText()), "Гараж");
+  EXPECT_EQ(combo->GetItemIndex(), -1);
+  try {
+    combo->GetDataLink()->UpdateRecord();
+    FAIL() << "a text that is no item posted the old key";
+  } catch (const Exception& e) {
+    EXPECT_NE(e.Message().find(u"Гараж"), String::npos);
+  }
+  EXPECT_EQ(U8(combo->GetText()), "Гараж");
+  EXPECT_EQ(data_->FieldByName(u"dept")->GetAsInteger(), 2);
+  SendKey(combo, VK_ESCAPE);
+  EXPECT_EQ(U8(combo->GetText()), "Склад");
+}
+
+TEST_F(EditorsOnDataTest, CheckBoxShowsWhatItPosts) {
+  auto* box = Make<TDBCheckBoxEh>(u"active");
+  box->SetValueChecked(u"Да");
+  box->SetValueUnchecked(u"Нет");
+  EXPECT_EQ(box->GetState(), cbChecked) << "a boolean field shows its value, whatever the texts";
+  data_->Edit();
+  data_->FieldByName(u"active")->Clear();
+  EXPECT_EQ(box->GetState(), cbGrayed);
+  data_->Cancel();
+  box->SetState(cbUnchecked);
+  EXPECT_FALSE(data_->FieldByName(u"active")->GetAsBoolean());
+  data_->Cancel();
+
+  auto* flag = Make<TDBCheckBoxEh>(u"flag");
+  flag->SetValueChecked(u"Y;yes");
+  flag->SetValueUnchecked(u"N;no;");
+  EXPECT_EQ(flag->GetState(), cbChecked) << "YES matches yes, case ignored";
+  flag->SetState(cbUnchecked);
+  EXPECT_EQ(U8(data_->FieldByName(u"flag")->GetAsString()), "N");
+  data_->Edit();
+  data_->FieldByName(u"flag")->SetAsString(u"");
+  EXPECT_EQ(flag->GetState(), cbUnchecked) << "the list ends with ';': the empty text is unchecked";
+  data_->Cancel();
+
+  flag->SetAllowGrayed(true);
+  flag->SetState(cbUnchecked);
+  std::vector<TCheckBoxState> states;
+  for (int i = 0; i < 3; ++i) {
+    SendClick(flag, TPoint(6, 8));
+    states.push_back(flag->GetState());
+  }
+  EXPECT_EQ(states, (std::vector<TCheckBoxState>{cbGrayed, cbChecked, cbUnchecked}));
+}
+
+}  // namespace
