@@ -1,0 +1,73 @@
+// Moving the current record through the data grid, and keeping the current record's place on screen
+// across a re-read of the dataset.
+#include "gridlib/dbgrid/DBGridEh.h"
+#include "platform/rtl/ScopeGuard.h"
+
+Integer TCustomDBGridEh::MoveBy(Integer distance) {
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  if (!link->GetActive()) return 0;
+  return link->MoveBy(distance);
+}
+
+bool TCustomDBGridEh::Eof() const { return TCustomDBAxisGridEh::GetDataLink()->Eof(); }
+
+bool TCustomDBGridEh::Bof() const { return TCustomDBAxisGridEh::GetDataLink()->Bof(); }
+
+Integer TCustomDBGridEh::ReferenceBufferRow() const {
+  const Integer n = TCustomDBAxisGridEh::GetDataLink()->GetRecordCount();
+  return n / 2 - (n + 1) % 2;
+}
+
+bool TCustomDBGridEh::BookmarkInVisibleView(const TBookmark& bookmark) {
+  TDataSet* ds = GetDataLink()->GetDataSet();
+  return ds && ds->BookmarkValid(bookmark);
+}
+
+void TCustomDBGridEh::SaveBookmark() {
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  if (!link->GetActive()) return;
+  TDataSet* ds = link->GetDataSet();
+  const Integer n = link->GetRecordCount();
+  const Integer a = link->GetActiveRecord();
+  lookedOffset_ = a - ReferenceBufferRow();
+  if (0 < a - lookedOffset_ && a - lookedOffset_ < n) {
+    // The reference row's record is read in place; the dataset does not move.
+    InstantReadEnter(a - lookedOffset_);
+    auto leave = MakeScopeExit([this] { InstantReadLeave(); });
+    lockedBookmark_ = ds->GetBookmark();
+  } else {
+    lookedOffset_ = 0;
+    lockedBookmark_ = ds->GetBookmark();
+  }
+}
+
+void TCustomDBGridEh::RestoreBookmark() {
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  if (!link->GetActive()) return;
+  TDataSet* ds = link->GetDataSet();
+  if (ds->IsEmpty() || (!lockedBookmark_.empty() && !BookmarkInVisibleView(lockedBookmark_))) return;
+  ds->SetBookmark(lockedBookmark_);
+  MoveBy(lookedOffset_);
+}
+
+// The reference row's key values are read where they stand on screen, so that taking the position
+// leaves the dataset and its events alone.
+void TCustomDBGridEh::SaveVertPos(const String& keyFieldNames) {
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  if (!link->GetActive()) return;
+  TDataSet* ds = link->GetDataSet();
+  const Integer n = link->GetRecordCount();
+  const Integer a = link->GetActiveRecord();
+  lookedOffset_ = a - ReferenceBufferRow();
+  const Integer reference = a - lookedOffset_;
+  if (reference < 0 || reference >= n) lookedOffset_ = 0;
+  InstantReadEnter(a - lookedOffset_);
+  auto leave = MakeScopeExit([this] { InstantReadLeave(); });
+  lookedKeyValue_ = ds->FieldValues(keyFieldNames);
+}
+
+void TCustomDBGridEh::RestoreVertPos(const String& keyFieldNames) {
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  if (!link->GetActive()) return;
+  if (link->GetDataSet()->Locate(keyFieldNames, lookedKeyValue_, TLocateOptions())) MoveBy(lookedOffset_);
+}
