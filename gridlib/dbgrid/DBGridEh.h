@@ -604,6 +604,11 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   // The buffer row the saved position is measured from: the middle row (the upper one of two).
   Integer ReferenceBufferRow() const;
   Integer GetLookedOffset() const { return lookedOffset_; }
+  // Scroll-bar actions move the current record, not the view.
+  void VertScroll(Integer scrollCode, Integer pos) override;
+  // The wheel moves one record per notch, Ctrl or not.
+  bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
+  bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
 
   // ---- Events ----
   TDBGridEhColumnEvent OnCellClick;

@@ -71,3 +71,80 @@ void TCustomDBGridEh::RestoreVertPos(const String& keyFieldNames) {
   if (!link->GetActive()) return;
   if (link->GetDataSet()->Locate(keyFieldNames, lookedKeyValue_, TLocateOptions())) MoveBy(lookedOffset_);
 }
+
+void TCustomDBGridEh::VertScroll(Integer scrollCode, Integer pos) {
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  if (!link->GetActive()) {
+    TCustomDBAxisGridEh::VertScroll(scrollCode, pos);
+    return;
+  }
+  TDataSet* ds = link->GetDataSet();
+  const Integer active = link->GetActiveRecord();
+  const Integer page = VisibleDataRowCount();
+  switch (scrollCode) {
+    case SB_LINEUP:
+      MoveBy(-active - 1);
+      break;
+    case SB_LINEDOWN:
+      MoveBy(link->GetRecordCount() - active);
+      break;
+    case SB_PAGEUP:
+      MoveBy(-page);
+      break;
+    case SB_PAGEDOWN:
+      MoveBy(page);
+      break;
+    case SB_THUMBPOSITION:
+      if (ds->RecNo() > 0) {
+        MoveBy(pos - ds->RecNo());
+      } else {
+        switch (pos) {
+          case 0:
+            ds->First();
+            break;
+          case 1:
+            MoveBy(-page);
+            break;
+          case 3:
+            MoveBy(page);
+            break;
+          case 4:
+            ds->Last();
+            break;
+          default:
+            break;
+        }
+      }
+      break;
+    case SB_THUMBTRACK:
+      if (GetVertScrollBar()->GetTracking() && ds->RecNo() > 0) MoveBy(pos - ds->RecNo());
+      break;
+    case SB_TOP:
+      ds->First();
+      break;
+    case SB_BOTTOM:
+      ds->Last();
+      break;
+    default:
+      break;
+  }
+}
+
+namespace {
+bool AskWheelHandler(const TMouseWheelUpDownEvent& handler, TObject* sender, TShiftState shift, TPoint pos) {
+  bool handled = false;
+  if (handler) handler(sender, shift, pos, handled);
+  return handled;
+}
+}  // namespace
+
+// One record per notch, Ctrl or not.
+bool TCustomDBGridEh::DoMouseWheelDown(TShiftState shift, TPoint mousePos) {
+  if (!AskWheelHandler(OnMouseWheelDown, this, shift, mousePos) && GetDataLink()->GetActive()) MoveBy(1);
+  return true;
+}
+
+bool TCustomDBGridEh::DoMouseWheelUp(TShiftState shift, TPoint mousePos) {
+  if (!AskWheelHandler(OnMouseWheelUp, this, shift, mousePos) && GetDataLink()->GetActive()) MoveBy(-1);
+  return true;
+}

@@ -279,6 +279,42 @@ TEST_F(DBGridTest, SavedVerticalPositionComesBackAfterTheDatasetIsReread) {
   EXPECT_EQ(grid_->GetRow(), row);
 }
 
+TEST_F(DBGridTest, ScrollBarLinesJumpPastTheVisibleRowsAndTheWheelStepsOneRecord) {
+  MakeGrid();
+  const Integer page = grid_->VisibleDataRowCount();
+  data_->SetRecNo(50);
+  ProcessPendingEvents();
+  TAxisGridDataLinkEh* link = grid_->GetDataLink();
+  const Integer firstShown = data_->RecNo() - link->GetActiveRecord();
+  grid_->VertScroll(SB_LINEDOWN, 0);
+  EXPECT_EQ(data_->RecNo(), firstShown + link->GetRecordCount()) << "the record below the last visible one";
+  grid_->VertScroll(SB_PAGEUP, 0);
+  EXPECT_EQ(data_->RecNo(), firstShown + link->GetRecordCount() - page);
+  grid_->VertScroll(SB_BOTTOM, 0);
+  EXPECT_EQ(data_->RecNo(), 100);
+  grid_->VertScroll(SB_TOP, 0);
+  EXPECT_EQ(data_->RecNo(), 1);
+  grid_->VertScroll(SB_THUMBPOSITION, 30);
+  EXPECT_EQ(data_->RecNo(), 30);
+  grid_->DoMouseWheelDown(TShiftState{ssCtrl}, TPoint{10, 40});
+  EXPECT_EQ(data_->RecNo(), 31);
+}
+
+TEST_F(DBGridTest, SavedBookmarkKeepsTheCurrentRowsPlaceAcrossARefresh) {
+  MakeGrid();
+  data_->SetRecNo(60);
+  grid_->MoveBy(2);
+  ProcessPendingEvents();
+  const Integer row = grid_->GetRow(), recNo = data_->RecNo();
+  grid_->SaveBookmark();
+  EXPECT_EQ(grid_->GetLookedOffset(), grid_->GetDataLink()->GetActiveRecord() - grid_->ReferenceBufferRow());
+  data_->Refresh();
+  data_->First();
+  grid_->RestoreBookmark();
+  EXPECT_EQ(data_->RecNo(), recNo);
+  EXPECT_EQ(grid_->GetRow(), row);
+}
+
 TEST_F(DBGridTest, SelectedRowsAreForgottenWhenTheDatasetIsReopened) {
   MakeGrid();
   data_->SetRecNo(5);
