@@ -103,17 +103,35 @@ void TDBGridEhCenter::DefaultApplyFilter(TCustomDBGridEh*) {}
 // ======================= Selected rows =======================
 
 TDataSet* TBookmarkListEh::GetDataSet() const {
-  TAxisGridDataLinkEh* link = grid_->TCustomDBAxisGridEh::GetDataLink();
+  TAxisGridDataLinkEh* link = grid_ ? grid_->TCustomDBAxisGridEh::GetDataLink() : nullptr;
   return link ? link->GetDataSet() : nullptr;
 }
 
+// Rows selected by bookmark make the selection's shape the bookmark shape.
 void TBookmarkListEh::Changed() {
   TBMListEh::Changed();
-  grid_->SelectionChanged();
+  if (!grid_ || !grid_->GetSelection()) return;
+  TDBGridEhSelection* selection = grid_->GetSelection();
+  if (selection->GetSelectionType() != gstRecordBookmarks && GetCount() > 0) {
+    selection->Clear();
+    selection->SetSelectionType(gstRecordBookmarks);
+  }
+  selection->UpdateState();
+  selection->SelectionChanged();
   grid_->Invalidate();
 }
 
-void TBookmarkListEh::SelectionStateChanged() { grid_->InvalidateRow(grid_->GetRow()); }
+void TBookmarkListEh::SelectionStateChanged() {
+  if (grid_ && grid_->GetSelection()) grid_->GetSelection()->UpdateState();
+}
+
+// The current row of an empty dataset cannot be selected.
+void TBookmarkListEh::SetCurrentRowSelected(bool value) {
+  TDataSet* ds = GetDataSet();
+  if (value && (!ds || ds->IsEmpty())) return;
+  TBMListEh::SetCurrentRowSelected(value);
+  if (grid_) grid_->InvalidateRow(grid_->GetRow());
+}
 
 // ======================= Data link =======================
 
@@ -143,6 +161,7 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* owner) : TCustomDBAxisGridEh(owner)
               dgRowLines, dgTabs,   dgConfirmDelete, dgCancelOnExit};
   ApplyBaseOptions();
   bookmarks_ = std::make_unique<TBookmarkListEh>(this);
+  selection_ = std::make_unique<TDBGridEhSelection>(this);
   optionsEh_ = {dghFixed3D,      dghHighlightFocus, dghClearSelection, dghDialogFind,
                 dghColumnResize, dghColumnMove,     dghExtendVertLines};
   indicatorOptions_ = {gioShowRowIndicatorEh};
@@ -160,6 +179,7 @@ TCustomDBGridEh::~TCustomDBGridEh() {
   SetDataSource(nullptr);
   if (style_) style_->RemoveChangeNotification(this);
   if (center_) center_->RemoveChangeNotification(this);
+  selection_.reset();
   bookmarks_->Clear();
 }
 
@@ -254,7 +274,7 @@ void TCustomDBGridEh::CreateWnd() {
 
 void TCustomDBGridEh::LinkActive(bool active) {
   // The records of an earlier opening are not those of the next one: the selection goes with them.
-  bookmarks_->SetLinkActive(active);
+  if (selection_) selection_->LinkActiveChanged(active);
   TCustomDBAxisGridEh::LinkActive(active);
 }
 

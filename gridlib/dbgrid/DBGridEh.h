@@ -3,6 +3,7 @@
 // bookmarks, and the process-wide style and default-handler objects every grid shares.
 #pragma once
 
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -466,14 +467,120 @@ class TDBGridColumnsEh : public TGridAxisBarsEh {
 class TBookmarkListEh : public TBMListEh {
   KIV_CLASS(TBookmarkListEh, TBMListEh)
  public:
+  // A list without a grid serves a selection that has none.
   explicit TBookmarkListEh(TCustomDBGridEh* grid) : grid_(grid) {}
   TDataSet* GetDataSet() const override;
   void Changed() override;
   void SelectionStateChanged() override;
+  void SetCurrentRowSelected(bool value) override;
   TCustomDBGridEh* GetGrid() const { return grid_; }
 
  private:
   TCustomDBGridEh* grid_;
+};
+
+// ---- Selection ----
+
+class TDBGridEhSelection;
+
+// A rectangle of cells between two (column, record) corners.
+class TDBGridEhSelectionRect : public TObject {
+  KIV_CLASS(TDBGridEhSelectionRect, TObject)
+ public:
+  explicit TDBGridEhSelectionRect(TCustomDBGridEh* grid) : grid_(grid) {}
+  TCustomDBGridEh* GetGrid() const { return grid_; }
+  Integer GetLeftCol() const;
+  Integer GetRightCol() const;
+  TBookmark GetTopRow() const;
+  TBookmark GetBottomRow() const;
+  void Clear();
+  void Assign(TDBGridEhSelectionRect* source);
+  // A click (addSel false) sets both corners; a Shift extension moves only the far corner.
+  void Select(Integer col, const TBookmark& row, bool addSel);
+  bool DataCellSelected(Integer dataCol, const TBookmark& dataRow) const;
+
+ private:
+  void CheckActive(const Char* message) const;
+  TCustomDBGridEh* grid_;
+  Integer anchorCol_ = -1, shiftCol_ = -1;
+  TBookmark anchorRow_, shiftRow_;
+};
+
+// Selected columns, kept in collection order.
+class TDBGridEhSelectionCols : public TColumnsEhList {
+  KIV_CLASS(TDBGridEhSelectionCols, TColumnsEhList)
+ public:
+  explicit TDBGridEhSelectionCols(TCustomDBGridEh* grid) : grid_(grid) {}
+  void AddColumn(TColumnEh* column);
+  virtual void Clear();
+  void Select(TColumnEh* column, bool addSel);
+  void InvertSelect(TColumnEh* column);
+  // Drops columns no longer in the grid and sorts by collection index again.
+  void Refresh();
+  TColumnEh* GetAnchor() const { return anchor_; }
+
+ private:
+  TCustomDBGridEh* grid_;
+  TColumnEh* anchor_ = nullptr;
+};
+
+class TDBGridEhSelection : public TObject {
+  KIV_CLASS(TDBGridEhSelection, TObject)
+ public:
+  explicit TDBGridEhSelection(TCustomDBGridEh* grid);
+  ~TDBGridEhSelection() override;
+
+  TCustomDBGridEh* GetGrid() const { return grid_; }
+  TDBGridEhSelectionType GetSelectionType() const { return selectionType_; }
+  void SetSelectionType(TDBGridEhSelectionType value);
+  TBookmarkListEh* GetRows() const;
+  TDBGridEhSelectionRect* GetRect() const { return rect_.get(); }
+  TDBGridEhSelectionCols* GetColumns() const { return columns_.get(); }
+
+  bool DataCellSelected(Integer dataCol, const TBookmark& dataRow) const;
+  void Clear();
+  void SelectAll();
+  void Refresh();
+  void UpdateState();
+  void LinkActiveChanged(bool value);
+
+  // Change notices are held back while the counter is above zero and sent once at the end.
+  void BeginUpdate() { ++updateCount_; }
+  void EndUpdate();
+  bool Updating() const { return updateCount_ > 0; }
+  Integer GetUpdateCount() const { return updateCount_; }
+  // Runs a batch of changes inside the counter, which is released also when the batch raises.
+  template <class F>
+  void Update(F&& batch) {
+    BeginUpdate();
+    struct End {
+      TDBGridEhSelection* s;
+      int pending = std::uncaught_exceptions();
+      ~End() noexcept(false) {
+        if (std::uncaught_exceptions() == pending) {
+          s->EndUpdate();
+          return;
+        }
+        // Unwinding already: the counter is released; a failing notice must not end the program.
+        try {
+          s->EndUpdate();
+        } catch (...) {
+        }
+      }
+    } end{this};
+    batch();
+  }
+
+  virtual void SelectionChanged();
+
+ private:
+  TCustomDBGridEh* grid_;
+  std::unique_ptr<TDBGridEhSelectionCols> columns_;
+  std::unique_ptr<TDBGridEhSelectionRect> rect_;
+  std::unique_ptr<TBookmarkListEh> ownRows_;
+  TDBGridEhSelectionType selectionType_ = gstNon;
+  Integer updateCount_ = 0;
+  bool selectionChanged_ = false;
 };
 
 // ---- Data link ----
@@ -508,6 +615,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   TDBGridIndicatorParamsEh* GetIndicatorParams() const { return indicatorParams_.get(); }
   TDBGridFooterParamsEh* GetFooterParams() const { return footerParams_.get(); }
   TBookmarkListEh* GetSelectedRows() const { return bookmarks_.get(); }
+  TDBGridEhSelection* GetSelection() const { return selection_.get(); }
   TColumnsEhList* GetVisibleColumns() const { return static_cast<TColumnsEhList*>(GetVisibleAxisBars()); }
   TColumnsEhList* GetSortMarkedColumns() const { return sortMarkedColumns_.get(); }
   TGridEmptyDataInfoEh* GetEmptyDataInfo() const { return emptyDataInfo_.get(); }
@@ -661,6 +769,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   std::unique_ptr<TDBGridIndicatorParamsEh> indicatorParams_;
   std::unique_ptr<TDBGridFooterParamsEh> footerParams_;
   std::unique_ptr<TBookmarkListEh> bookmarks_;
+  std::unique_ptr<TDBGridEhSelection> selection_;
   std::unique_ptr<TColumnsEhList> sortMarkedColumns_;
   std::unique_ptr<TGridEmptyDataInfoEh> emptyDataInfo_;
   std::unique_ptr<TDBGridEhIndicatorTitle> indicatorTitle_;

@@ -327,4 +327,70 @@ TEST_F(DBGridTest, SelectedRowsAreForgottenWhenTheDatasetIsReopened) {
   EXPECT_EQ(grid_->GetSelectedRows()->GetCount(), 0);
 }
 
+TEST_F(DBGridTest, SelectionNoticesWaitForTheEndOfAnUpdateWhichAnExceptionAlsoEnds) {
+  MakeGrid();
+  TDBGridEhSelection* selection = grid_->GetSelection();
+  int notices = 0;
+  grid_->OnSelectionChanged = [&notices](TObject*) { ++notices; };
+  selection->Update([&] {
+    for (Integer recNo : {3, 5, 8}) {
+      data_->SetRecNo(recNo);
+      grid_->GetSelectedRows()->SetCurrentRowSelected(true);
+    }
+  });
+  EXPECT_EQ(notices, 1);
+  EXPECT_EQ(selection->GetSelectionType(), gstRecordBookmarks);
+  EXPECT_EQ(grid_->GetSelectedRows()->GetCount(), 3);
+
+  notices = 0;
+  EXPECT_THROW(selection->Update([&] {
+    selection->Clear();
+    throw Exception(u"отказ");
+  }),
+               Exception);
+  EXPECT_EQ(selection->GetUpdateCount(), 0);
+  EXPECT_EQ(notices, 1);
+  EXPECT_EQ(selection->GetSelectionType(), gstNon);
+}
+
+TEST_F(DBGridTest, SelectionShapesAnswerWhichCellsAreSelected) {
+  MakeGrid();
+  grid_->GetColumns()->SetState(csCustomized);
+  TDBGridEhSelection* selection = grid_->GetSelection();
+  data_->SetRecNo(4);
+  const TBookmark row4 = data_->GetBookmark();
+  data_->SetRecNo(6);
+  const TBookmark row6 = data_->GetBookmark();
+  data_->SetRecNo(9);
+  const TBookmark row9 = data_->GetBookmark();
+
+  // A click and a Shift-click on the same cell select no rectangle.
+  selection->GetRect()->Select(1, row4, false);
+  selection->GetRect()->Select(1, row4, true);
+  EXPECT_EQ(selection->GetSelectionType(), gstNon);
+  selection->GetRect()->Select(2, row6, true);
+  ASSERT_EQ(selection->GetSelectionType(), gstRectangle);
+  EXPECT_TRUE(selection->DataCellSelected(1, row4));
+  EXPECT_TRUE(selection->DataCellSelected(2, row6));
+  EXPECT_FALSE(selection->DataCellSelected(0, row6));
+  EXPECT_FALSE(selection->DataCellSelected(1, row9));
+  EXPECT_FALSE(selection->DataCellSelected(-1, row4)) << "the indicator";
+
+  // Columns stay in collection order whatever order they are picked in.
+  selection->GetColumns()->Select(grid_->GetColumns()->GetColumn(2), false);
+  selection->GetColumns()->Select(grid_->GetColumns()->GetColumn(0), true);
+  selection->GetColumns()->Select(grid_->GetColumns()->GetColumn(1), true);
+  ASSERT_EQ(selection->GetSelectionType(), gstColumns);
+  for (Integer i = 0; i < 3; ++i) EXPECT_EQ(selection->GetColumns()->GetColumn(i)->GetIndex(), i);
+  EXPECT_TRUE(selection->DataCellSelected(1, row9));
+  EXPECT_FALSE(selection->DataCellSelected(-1, row9));
+  selection->GetColumns()->InvertSelect(grid_->GetColumns()->GetColumn(1));
+  EXPECT_FALSE(selection->DataCellSelected(1, row9));
+
+  selection->SelectAll();
+  EXPECT_TRUE(selection->DataCellSelected(-1, row9));
+  selection->Clear();
+  EXPECT_FALSE(selection->DataCellSelected(0, row9));
+}
+
 }  // namespace
