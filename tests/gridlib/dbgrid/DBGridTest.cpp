@@ -264,6 +264,26 @@ TEST_F(DBGridTest, MoveByStepsPagesAndStopsAtTheEnds) {
   }
 }
 
+TEST_F(DBGridTest, NavigationFollowsRowsInsertedAndDeletedByAnotherUser) {
+  MakeGrid();
+  data_->SetRecNo(10);
+  data_->Delete();
+  data_->Append();
+  data_->FieldByName(u"ID")->SetAsInteger(1000);
+  data_->FieldByName(u"NAME")->SetAsString(u"Новое");
+  data_->Post();
+  ProcessPendingEvents();
+  EXPECT_EQ(data_->RecordCount(), 100);
+  data_->First();
+  grid_->MoveBy(9);
+  EXPECT_EQ(data_->FieldByName(u"ID")->GetAsInteger(), 11) << "record 10 is gone";
+  grid_->MoveBy(1000);
+  EXPECT_EQ(data_->FieldByName(u"ID")->GetAsInteger(), 1000);
+  EXPECT_TRUE(grid_->Eof());
+  ExpectRowsShowTheirRecords(grid_, data_);
+  EXPECT_EQ(grid_->GetRow() - grid_->TopDataOffset(), grid_->GetDataLink()->GetActiveRecord());
+}
+
 TEST_F(DBGridTest, SavedVerticalPositionComesBackAfterTheDatasetIsReread) {
   MakeGrid();
   data_->SetRecNo(40);
