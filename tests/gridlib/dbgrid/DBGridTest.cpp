@@ -3,6 +3,8 @@
 // moving through the records.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "platform/classes/Streams.h"
 #include "tests/gridlib/dbgrid/DBGridTestSupport.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
@@ -411,6 +413,20 @@ TEST_F(DBGridTest, SelectionShapesAnswerWhichCellsAreSelected) {
   EXPECT_TRUE(selection->DataCellSelected(-1, row9));
   selection->Clear();
   EXPECT_FALSE(selection->DataCellSelected(0, row9));
+}
+
+// For a person to look at; runs when KIV_SCREENSHOT_DIR names a folder.
+TEST_F(DBGridTest, Screenshot) {
+  const char* dir = std::getenv("KIV_SCREENSHOT_DIR");
+  if (!dir) GTEST_SKIP() << "set KIV_SCREENSHOT_DIR to write the picture";
+  MakeGrid();
+  grid_->GetColumns()->SetState(csCustomized);
+  Column(u"NAME")->GetTitle()->SetCaption(u"Наименование");
+  Column(u"NAME")->SetWidth(200);
+  grid_->SetFooterRowCount(1);
+  data_->SetRecNo(30);
+  ProcessPendingEvents();
+  CaptureControl(form_.get())->SaveToFile(Utf8ToString(dir) + u"/data-grid.bmp");
 }
 
 }  // namespace
