@@ -275,7 +275,21 @@ void TCustomDBGridEh::CreateWnd() {
 void TCustomDBGridEh::LinkActive(bool active) {
   // The records of an earlier opening are not those of the next one: the selection goes with them.
   if (selection_) selection_->LinkActiveChanged(active);
+  UpdateIntMemTable();
   TCustomDBAxisGridEh::LinkActive(active);
+}
+
+void TCustomDBGridEh::UpdateIntMemTable() {
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  TDataSet* ds = link ? link->GetDataSet() : nullptr;
+  intMemTable_ =
+      tryUseMemTableInt_ && link->GetActive() && ds && !ds->GetComponentState().Contains(csDestroying)
+          ? dynamic_cast<IMemTableEh*>(ds)
+          : nullptr;
+}
+
+bool TCustomDBGridEh::MemTableSupported() {
+  return intMemTable_ && center_ && center_->GetTryUseViewScroll();
 }
 
 void TCustomDBGridEh::DataSetChanged() {

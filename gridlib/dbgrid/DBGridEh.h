@@ -690,6 +690,10 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   TColumnEh* GetColumnAtGridCol(Integer col) const;
 
   // ---- Visible records ----
+  // View mode: over an in-memory table every view row is a grid row.
+  bool MemTableSupported() override;
+  IMemTableEh* GetIntMemTable() const { return intMemTable_; }
+  void UpdateIntMemTable();
   // Makes data row index the record the fields show, without moving the dataset; every enter is
   // matched by a leave.
   void InstantReadEnter(Integer index);
@@ -759,6 +763,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   void FitColWidths();
   void DistributeAutoFitRest(Integer sum, Integer target);
   void CalcRowHeights();
+  void KeepRowOnScreen();
 
  private:
   void ApplyBaseOptions();
@@ -805,6 +810,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   Integer oldActiveRecord_ = -1;
   Integer instantReadDepth_ = 0;
 
+  IMemTableEh* intMemTable_ = nullptr;
   TBookmark lockedBookmark_;
   Variant lookedKeyValue_;
   Integer lookedOffset_ = 0;

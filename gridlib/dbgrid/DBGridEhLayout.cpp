@@ -230,7 +230,10 @@ Integer TCustomDBGridEh::VisibleDataRowCount() {
 void TCustomDBGridEh::UpdateRowCount() {
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
   Integer records = 1;
-  if (link->GetActive()) {
+  if (MemTableSupported()) {
+    link->SetBufferCount(1);
+    records = std::max(1, intMemTable_->InstantReadRowCount());
+  } else if (link->GetActive()) {
     link->SetBufferCount(VisibleDataRowCount());
     records = std::max(1, link->GetRecordCount());
   }
@@ -238,14 +241,18 @@ void TCustomDBGridEh::UpdateRowCount() {
   SetFixedRowCount(TopDataOffset());
   SetRowCount(TopDataOffset() + records);
   SetContraRowCount(footerRowCount_);
-  for (Integer r = 0; r < GetFullRowCount(); ++r)
-    SetRowHeights(r, r < GetTitleRowCount() ? titleRowHeight_ : stdDefaultRowHeight_);
+  for (Integer r = 0; r < GetFullRowCount(); ++r) {
+    const Integer height = r < GetTitleRowCount() ? titleRowHeight_ : stdDefaultRowHeight_;
+    if (GetRowHeights(r) != height) SetRowHeights(r, height);
+  }
 }
 
 void TCustomDBGridEh::SynchronizeCurrentCell() {
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
   if (!link->GetActive()) return;
-  const Integer row = TopDataOffset() + link->GetActiveRecord();
+  const Integer row =
+      TopDataOffset() +
+      (MemTableSupported() ? std::max(0, intMemTable_->GetInstantReadCurRow()) : link->GetActiveRecord());
   if (row != GetRow() && row < GetRowCount()) SetRow(row);
   if (GetCol() < GetFixedColCount() && GetFixedColCount() < GetColCount()) SetCol(GetFixedColCount());
 }
@@ -320,18 +327,29 @@ void TCustomDBGridEh::CalcVertScrollBarParams(Integer& pos, Integer& min, Intege
 // ======================= Visible records =======================
 
 void TCustomDBGridEh::InstantReadEnter(Integer index) {
+  if (MemTableSupported()) {
+    oldActiveRecord_ = intMemTable_->GetInstantReadCurRow();
+    intMemTable_->InstantReadEnter(index);
+    return;
+  }
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
   oldActiveRecord_ = link->GetActiveRecord();
   link->SetActiveRecord(index);
 }
 
 void TCustomDBGridEh::InstantReadLeave() {
+  if (MemTableSupported()) {
+    intMemTable_->InstantReadLeave();
+    oldActiveRecord_ = -1;
+    return;
+  }
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
   if (oldActiveRecord_ >= 0) link->SetActiveRecord(oldActiveRecord_);
   oldActiveRecord_ = -1;
 }
 
 Integer TCustomDBGridEh::InstantReadRecordCount() const {
+  if (intMemTable_ && center_ && center_->GetTryUseViewScroll()) return intMemTable_->InstantReadRowCount();
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
   return link->GetActive() ? link->GetRecordCount() : 0;
 }
@@ -339,6 +357,8 @@ Integer TCustomDBGridEh::InstantReadRecordCount() const {
 bool TCustomDBGridEh::IsCurrentDataRow(Integer index) const {
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
   if (!link->GetActive() || link->GetDataSet()->IsEmpty()) return false;
+  if (intMemTable_ && center_ && center_->GetTryUseViewScroll())
+    return index == intMemTable_->GetInstantReadCurRow();
   return index == link->GetActiveRecord();
 }
 

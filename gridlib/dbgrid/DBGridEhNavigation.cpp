@@ -1,5 +1,7 @@
 // Moving the current record through the data grid, and keeping the current record's place on screen
 // across a re-read of the dataset.
+#include <algorithm>
+
 #include "gridlib/dbgrid/DBGridEh.h"
 #include "platform/rtl/ScopeGuard.h"
 
@@ -27,6 +29,11 @@ void TCustomDBGridEh::SaveBookmark() {
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
   if (!link->GetActive()) return;
   TDataSet* ds = link->GetDataSet();
+  if (MemTableSupported()) {
+    lockedBookmark_ = ds->GetBookmark();
+    lookedOffset_ = GetRow() - GetTopRow();
+    return;
+  }
   const Integer n = link->GetRecordCount();
   const Integer a = link->GetActiveRecord();
   lookedOffset_ = a - ReferenceBufferRow();
@@ -47,7 +54,17 @@ void TCustomDBGridEh::RestoreBookmark() {
   TDataSet* ds = link->GetDataSet();
   if (ds->IsEmpty() || (!lockedBookmark_.empty() && !BookmarkInVisibleView(lockedBookmark_))) return;
   ds->SetBookmark(lockedBookmark_);
-  MoveBy(lookedOffset_);
+  if (MemTableSupported())
+    KeepRowOnScreen();
+  else
+    MoveBy(lookedOffset_);
+}
+
+// View mode: the current row goes back to its distance from the top.
+void TCustomDBGridEh::KeepRowOnScreen() {
+  SynchronizeCurrentCell();
+  SetTopRow(std::max(GetFixedRowCount(), GetRow() - lookedOffset_));
+  Invalidate();
 }
 
 // The reference row's key values are read where they stand on screen, so that taking the position
@@ -56,6 +73,11 @@ void TCustomDBGridEh::SaveVertPos(const String& keyFieldNames) {
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
   if (!link->GetActive()) return;
   TDataSet* ds = link->GetDataSet();
+  if (MemTableSupported()) {
+    lookedKeyValue_ = ds->FieldValues(keyFieldNames);
+    lookedOffset_ = GetRow() - GetTopRow();
+    return;
+  }
   const Integer n = link->GetRecordCount();
   const Integer a = link->GetActiveRecord();
   lookedOffset_ = a - ReferenceBufferRow();
@@ -69,7 +91,11 @@ void TCustomDBGridEh::SaveVertPos(const String& keyFieldNames) {
 void TCustomDBGridEh::RestoreVertPos(const String& keyFieldNames) {
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
   if (!link->GetActive()) return;
-  if (link->GetDataSet()->Locate(keyFieldNames, lookedKeyValue_, TLocateOptions())) MoveBy(lookedOffset_);
+  if (!link->GetDataSet()->Locate(keyFieldNames, lookedKeyValue_, TLocateOptions())) return;
+  if (MemTableSupported())
+    KeepRowOnScreen();
+  else
+    MoveBy(lookedOffset_);
 }
 
 void TCustomDBGridEh::VertScroll(Integer scrollCode, Integer pos) {
