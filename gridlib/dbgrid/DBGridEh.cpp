@@ -162,6 +162,11 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* owner) : TCustomDBAxisGridEh(owner)
   ApplyBaseOptions();
   bookmarks_ = std::make_unique<TBookmarkListEh>(this);
   selection_ = std::make_unique<TDBGridEhSelection>(this);
+  sumList_ = std::make_unique<TDBGridEhSumList>(this);
+  // New sums reach the footers and the scroll bar.
+  sumList_->SumListChanged = [this](TObject*) {
+    if (HandleAllocated() && !IsDestroying()) Invalidate();
+  };
   optionsEh_ = {dghFixed3D,      dghHighlightFocus, dghClearSelection, dghDialogFind,
                 dghColumnResize, dghColumnMove,     dghExtendVertLines};
   indicatorOptions_ = {gioShowRowIndicatorEh};
@@ -175,12 +180,17 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* owner) : TCustomDBAxisGridEh(owner)
 }
 
 TCustomDBGridEh::~TCustomDBGridEh() {
-  // No dataset notification may reach a half-freed grid.
+  // No dataset notification may reach a half-freed grid; the dataset gets its handlers back first.
+  Destroying();
+  sumList_->SetActive(false);
+  sumList_->SetDataSet(nullptr);
   SetDataSource(nullptr);
   if (style_) style_->RemoveChangeNotification(this);
   if (center_) center_->RemoveChangeNotification(this);
   selection_.reset();
   bookmarks_->Clear();
+  // The footers' aggregates live in the sum list, which goes before the axis grid frees the columns.
+  GetColumns()->Clear();
 }
 
 void TCustomDBGridEh::StyleGone(TDBGridEhStyle* style) {
@@ -276,6 +286,7 @@ void TCustomDBGridEh::LinkActive(bool active) {
   // The records of an earlier opening are not those of the next one: the selection goes with them.
   if (selection_) selection_->LinkActiveChanged(active);
   UpdateIntMemTable();
+  if (sumList_ && !IsDestroying()) sumList_->SetDataSet(active ? GetDataLink()->GetDataSet() : nullptr);
   TCustomDBAxisGridEh::LinkActive(active);
 }
 

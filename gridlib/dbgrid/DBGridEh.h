@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gridlib/base/ToolCtrlsEh.h"
+#include "gridlib/dbgrid/DBSumListEh.h"
 #include "gridlib/grids/DBAxisGridsEh.h"
 
 class TCustomDBGridEh;
@@ -315,6 +316,51 @@ class TDBGridEhIndicatorTitle : public TPersistent {
   bool useGlobalMenu_ = true;
 };
 
+// ---- Column footers ----
+
+enum TFooterValueType { fvtNon, fvtSum, fvtAvg, fvtCount, fvtFieldValue, fvtStaticText };
+
+// One footer cell of a column: nothing, an aggregate kept by the grid's sum list, a field's value or
+// a fixed text.
+class TColumnFooterEh : public TCollectionItem {
+  KIV_CLASS(TColumnFooterEh, TCollectionItem)
+ public:
+  explicit TColumnFooterEh(TCollection* collection);
+  // The column's main footer, outside any collection.
+  static TColumnFooterEh* CreateApart(TColumnEh* column);
+  ~TColumnFooterEh() override;
+  void Assign(TPersistent* source) override;
+
+  TColumnEh* GetColumn() const { return column_; }
+  TFooterValueType GetValueType() const { return valueType_; }
+  void SetValueType(TFooterValueType value);
+  const String& GetFieldName() const { return fieldName_; }
+  void SetFieldName(const String& value);
+  const String& GetValue() const { return value_; }
+  void SetValue(const String& value);
+  const String& GetDisplayFormat() const { return displayFormat_; }
+  void SetDisplayFormat(const String& value);
+  // The aggregate, Null without one.
+  Variant GetSumValue() const;
+  TDBSum* GetDBSum() const { return dbSum_; }
+  // Adds, re-aims or drops the footer's aggregate in the grid's sum list.
+  void EnsureSumValue();
+
+ private:
+  TColumnEh* column_ = nullptr;
+  TFooterValueType valueType_ = fvtNon;
+  String fieldName_, value_, displayFormat_;
+  TDBSum* dbSum_ = nullptr;
+};
+
+// The grid's aggregates over its dataset.
+class TDBGridEhSumList : public TDBSumListProducer {
+  KIV_CLASS(TDBGridEhSumList, TDBSumListProducer)
+ public:
+  explicit TDBGridEhSumList(TComponent* owner);
+  void RecalcAll() override;
+};
+
 // ---- Column ----
 
 class TColumnTitleEh : public TAxisBarTitleEh {
@@ -372,6 +418,8 @@ class TColumnEh : public TBaseColumnEh {
   // Width as it stands in the grid (the data width plus nothing while lines are drawn by cells).
   Integer GetFullWidth() const { return GetVisible() ? GetWidth() : 0; }
 
+  TColumnFooterEh* GetFooter() const { return footer_.get(); }
+
   TAxisBarTitleEh* CreateTitle() override;
   void SetField(TField* value) override;
   TField* GetField() override;
@@ -384,6 +432,7 @@ class TColumnEh : public TBaseColumnEh {
   Integer minWidth_ = 0;
   bool notInWidthRange_ = false;
   Integer width_ = 0;
+  std::unique_ptr<TColumnFooterEh> footer_;
 };
 
 // The column as the published grid stores it in its form resource.
@@ -616,6 +665,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   TDBGridFooterParamsEh* GetFooterParams() const { return footerParams_.get(); }
   TBookmarkListEh* GetSelectedRows() const { return bookmarks_.get(); }
   TDBGridEhSelection* GetSelection() const { return selection_.get(); }
+  TDBGridEhSumList* GetSumList() const { return sumList_.get(); }
   TColumnsEhList* GetVisibleColumns() const { return static_cast<TColumnsEhList*>(GetVisibleAxisBars()); }
   TColumnsEhList* GetSortMarkedColumns() const { return sortMarkedColumns_.get(); }
   TGridEmptyDataInfoEh* GetEmptyDataInfo() const { return emptyDataInfo_.get(); }
@@ -775,6 +825,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   std::unique_ptr<TDBGridFooterParamsEh> footerParams_;
   std::unique_ptr<TBookmarkListEh> bookmarks_;
   std::unique_ptr<TDBGridEhSelection> selection_;
+  std::unique_ptr<TDBGridEhSumList> sumList_;
   std::unique_ptr<TColumnsEhList> sortMarkedColumns_;
   std::unique_ptr<TGridEmptyDataInfoEh> emptyDataInfo_;
   std::unique_ptr<TDBGridEhIndicatorTitle> indicatorTitle_;

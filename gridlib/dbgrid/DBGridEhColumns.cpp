@@ -55,6 +55,7 @@ TFont* TColumnTitleEh::DefaultFont() const {
 // ======================= Column =======================
 
 TColumnEh::TColumnEh(TCollection* collection) : TBaseColumnEh(collection) {
+  footer_.reset(TColumnFooterEh::CreateApart(this));
   autoFitColWidth_ = true;
   initWidth_ = GetWidth();
 }
@@ -83,6 +84,7 @@ void TColumnEh::Assign(TPersistent* source) {
   SetMinWidth(src->minWidth_);
   SetMaxWidth(src->maxWidth_);
   hideDuplicates_ = src->hideDuplicates_;
+  footer_->Assign(src->footer_.get());
 }
 
 TField* TColumnEh::GetField() { return TBaseColumnEh::GetField(); }
@@ -92,6 +94,7 @@ void TColumnEh::SetField(TField* value) {
   TBaseColumnEh::SetField(value);
   // A column the grid made follows its field's width.
   if (IsDefaultBar()) initWidth_ = GetWidth();
+  footer_->EnsureSumValue();
 }
 
 Integer TColumnEh::DefaultWidth() const {

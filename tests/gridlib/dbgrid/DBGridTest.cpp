@@ -415,6 +415,41 @@ TEST_F(DBGridTest, SelectionShapesAnswerWhichCellsAreSelected) {
   EXPECT_FALSE(selection->DataCellSelected(0, row9));
 }
 
+TEST_F(DBGridTest, FooterAggregatesFollowTheDatasetAndTheApplicationsHandlersStillRun) {
+  int appPosts = 0;
+  data_->AfterPost = [&appPosts](TDataSet*) { ++appPosts; };
+  MakeGrid();
+  grid_->GetColumns()->SetState(csCustomized);
+  Column(u"QTY")->GetFooter()->SetValueType(fvtSum);
+  Column(u"ID")->GetFooter()->SetValueType(fvtCount);
+  Column(u"NAME")->GetFooter()->SetValueType(fvtStaticText);
+  EXPECT_EQ(Column(u"NAME")->GetFooter()->GetDBSum(), nullptr);
+  EXPECT_TRUE(Column(u"NAME")->GetFooter()->GetSumValue().IsNull());
+  grid_->GetSumList()->SetActive(true);
+  EXPECT_EQ(Column(u"QTY")->GetFooter()->GetSumValue().AsInt64(), 50500);  // 10 + 20 + ... + 1000
+  EXPECT_EQ(Column(u"ID")->GetFooter()->GetSumValue().AsInt64(), 100);
+
+  data_->SetRecNo(1);
+  data_->Edit();
+  data_->FieldByName(u"QTY")->SetAsInteger(15);
+  data_->Post();
+  data_->SetRecNo(2);
+  data_->Delete();
+  EXPECT_EQ(appPosts, 1);
+  EXPECT_EQ(Column(u"QTY")->GetFooter()->GetSumValue().AsInt64(), 50500 + 5 - 20);
+  EXPECT_EQ(Column(u"ID")->GetFooter()->GetSumValue().AsInt64(), 99);
+
+  // A footer that stops aggregating leaves the sum list.
+  const Integer sums = grid_->GetSumList()->GetSumCollection()->GetCount();
+  Column(u"ID")->GetFooter()->SetValueType(fvtNon);
+  EXPECT_EQ(grid_->GetSumList()->GetSumCollection()->GetCount(), sums - 1);
+  grid_->GetSumList()->SetActive(false);
+  data_->SetRecNo(1);
+  data_->Edit();
+  data_->Post();
+  EXPECT_EQ(appPosts, 2) << "the handler is back on the dataset";
+}
+
 // For a person to look at; runs when KIV_SCREENSHOT_DIR names a folder.
 TEST_F(DBGridTest, Screenshot) {
   const char* dir = std::getenv("KIV_SCREENSHOT_DIR");
