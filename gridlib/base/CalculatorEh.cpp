@@ -372,20 +372,9 @@ void TPopupCalculatorFormEh::DrawBorder(const TRect& rect) {
 
 void TPopupCalculatorFormEh::Show(TPoint pos, TCloseWinCallbackProcEh closeCallback) {
   OnCloseCallback = std::move(closeCallback);
-  SetModalResult(mrNone);
-  auto* params = new TDynVarsEh(nullptr);
-  auto* sysParams = new TEditControlDropDownFormSysParams();
-  ExecuteNomodal(TRect(pos.X, pos.Y, pos.X, pos.Y), nullptr, daLeft, params, sysParams,
-                 [this](TObject* form, bool accept, TDynVarsEh* dynParams, TObject* sys) {
-                   DropDownClosed(form, accept, dynParams, sys);
-                 });
-}
-
-void TPopupCalculatorFormEh::DropDownClosed(TObject*, bool accept, TDynVarsEh* dynParams,
-                                            TObject* sysParams) {
-  delete dynParams;
-  delete sysParams;
-  if (OnCloseCallback) OnCloseCallback(this, accept);
+  DropDownAtPoint(pos, [this](bool accept) {
+    if (OnCloseCallback) OnCloseCallback(this, accept);
+  });
 }
 
 void InitializeCalculatorEh() {

@@ -94,7 +94,6 @@ class TPopupCalculatorFormEh : public TCustomDropDownFormEh, public IPopupCalcul
 
  private:
   void CalculatorProcessKey(TObject* sender, Char& key);
-  void DropDownClosed(TObject* form, bool accept, TDynVarsEh* dynParams, TObject* sysParams);
 
   TCalculatorEh* calculator_ = nullptr;
   Integer curFontHeight_ = 0;

@@ -672,9 +672,7 @@ class TPopupDateTimeCalendarFormEh : public TCustomDropDownFormEh, public IPopup
 
  private:
   void CalendarDateTimeSelected(TObject* sender);
-  void DropDownClosed(TObject* form, bool accept, TDynVarsEh* dynParams, TObject* sysParams);
 
-  TCloseUpCallbackEh closeCallback_;
   TDateTimeCalendarPickerEh* calendar_ = nullptr;
 };
 

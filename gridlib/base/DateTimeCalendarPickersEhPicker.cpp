@@ -543,25 +543,7 @@ void TPopupDateTimeCalendarFormEh::SetFont(TFont* font, bool) {
 void TPopupDateTimeCalendarFormEh::DropDown(TPoint position, TCloseUpCallbackEh closeCallback,
                                             TDateTime dateTime) {
   calendar_->SetDateTime(dateTime);
-  closeCallback_ = std::move(closeCallback);
-  SetModalResult(mrNone);
-  auto* params = new TDynVarsEh(nullptr);
-  auto* sysParams = new TEditControlDropDownFormSysParams();
-  ExecuteNomodal(TRect(position.X, position.Y, position.X, position.Y), nullptr, daLeft, params, sysParams,
-                 [this](TObject* form, bool accept, TDynVarsEh* dynParams, TObject* sys) {
-                   DropDownClosed(form, accept, dynParams, sys);
-                 });
-}
-
-void TPopupDateTimeCalendarFormEh::DropDownClosed(TObject*, bool accept, TDynVarsEh* dynParams,
-                                                  TObject* sysParams) {
-  delete dynParams;
-  delete sysParams;
-  if (closeCallback_) {
-    TCloseUpCallbackEh callback = std::move(closeCallback_);
-    closeCallback_ = nullptr;
-    callback(accept);
-  }
+  DropDownAtPoint(position, std::move(closeCallback));
 }
 
 void InitializeDateTimeCalendarPickersEh() {

@@ -316,6 +316,20 @@ void TCustomDropDownFormEh::ExecuteNomodal(const TRect& relativePosRect, TContro
   callbackProc_ = std::move(callbackProc);
 }
 
+void TCustomDropDownFormEh::DropDownAtPoint(TPoint pos, std::function<void(bool accept)> closed) {
+  SetModalResult(mrNone);
+  auto params = std::make_unique<TDynVarsEh>(nullptr);
+  auto sysParams = std::make_unique<TEditControlDropDownFormSysParams>();
+  TDynVarsEh* paramsPtr = params.get();
+  TObject* sysParamsPtr = sysParams.get();
+  ExecuteNomodal(TRect(pos.X, pos.Y, pos.X, pos.Y), nullptr, daLeft, paramsPtr, sysParamsPtr,
+                 [params = std::shared_ptr<TDynVarsEh>(std::move(params)),
+                  sysParams = std::shared_ptr<TEditControlDropDownFormSysParams>(std::move(sysParams)),
+                  closed = std::move(closed)](TObject*, bool accept, TDynVarsEh*, TObject*) {
+                   if (closed) closed(accept);
+                 });
+}
+
 void TCustomDropDownFormEh::Close() {
   if (closing_) return;
   closing_ = true;

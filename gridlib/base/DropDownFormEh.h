@@ -3,6 +3,7 @@
 // button, that takes its values from a bag and gives them back through it.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "gridlib/base/DynVarsEh.h"
@@ -88,6 +89,10 @@ class TCustomDropDownFormEh : public TForm, public IDynParamsInteractableEh, pub
   void ExecuteNomodal(const TRect& relativePosRect, TControl* downStateControl, TDropDownAlign align,
                       TDynVarsEh* dynParams, TObject* sysParams,
                       TDropDownFormCallbackProcEh callbackProc) override;
+  // Drops the form down non-modally with its top-left corner at a screen point, with a bag and
+  // edit-control system parameters of its own that are freed when it closes; closed gets the accept
+  // flag. The popups of the date and number editors open this way.
+  void DropDownAtPoint(TPoint pos, std::function<void(bool accept)> closed);
   // Closes once; a close that is already running is not repeated.
   void Close() override;
   TModalResult ShowModal() override;

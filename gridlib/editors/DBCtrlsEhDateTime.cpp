@@ -254,7 +254,7 @@ bool TCustomDBDateTimeEditEh::DoMouseWheel(TShiftState shift, Integer wheelDelta
 }
 
 void TCustomDBDateTimeEditEh::DefaultEditButtonDown(TEditButtonEh* button, TEditButtonControlEh* control,
-                                                    bool topButton, bool& autoRepeat, bool& handled) {
+                                                    bool topButton, bool& /*autoRepeat*/, bool& handled) {
   const TEditButtonStyleEh style = button->GetStyle();
   if (style == ebsUpDownEh || style == ebsAltUpDownEh) {
     if (IsMasked() && !GetReadOnly() && GetDataLink()->Edit()) StepDateTimeElement(topButton);

@@ -409,7 +409,7 @@ bool TCustomDBNumberEditEh::DoMouseWheel(TShiftState shift, Integer wheelDelta, 
 }
 
 void TCustomDBNumberEditEh::DefaultEditButtonDown(TEditButtonEh* button, TEditButtonControlEh* control,
-                                                  bool topButton, bool& autoRepeat, bool& handled) {
+                                                  bool topButton, bool& /*autoRepeat*/, bool& handled) {
   const TEditButtonStyleEh style = button->GetStyle();
   if (style == ebsUpDownEh || style == ebsAltUpDownEh) {
     if (!GetReadOnly() && GetDataLink()->Edit()) IncrementValue(topButton);

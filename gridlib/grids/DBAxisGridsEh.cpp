@@ -260,8 +260,6 @@ void TCustomDBAxisGridEh::EditButtonClick(TAxisBarEh*, TEditButtonEh*) {
   if (OnEditButtonClick) OnEditButtonClick(this);
 }
 
-void TCustomDBAxisGridEh::FormSystemPopupMenuForColumn(TAxisBarEh*, TPopupMenu*) {}
-
 // ======================= Locks =======================
 
 void TCustomDBAxisGridEh::BeginUpdate() {

@@ -10,6 +10,7 @@
 #include "gridlib/base/DynVarsEh.h"
 #include "gridlib/base/GridLibCore.h"
 #include "gridlib/base/ToolCtrlsEh.h"
+#include "gridlib/editors/DBLookupEh.h"
 #include "gridlib/grids/GridsEh.h"
 #include "platform/classes/Collection.h"
 #include "platform/controls/Menus.h"
@@ -498,7 +499,7 @@ class TAxisBarEditButtonsEh : public TEditButtonsEh {
 
 // ---- The bar ----
 
-class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh {
+class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh, public ILookupDataOwnerEh {
   KIV_CLASS(TAxisBarEh, TCollectionItem)
  public:
   static void Published(TPropBuilder<TAxisBarEh>& p);
@@ -509,6 +510,13 @@ class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh {
 
   // IEditButtonsOwnerEh
   TEditButtonDrawBackTimeEh GetEditButtonDrawBackTime() override;
+  // ILookupDataOwnerEh
+  TField* GetLookupOwnerField() override { return GetField(); }
+  TDataSource* GetLookupOwnerDataSource() override;
+  TComponent* GetLookupOwnerComponent() override;
+  TDBLookupDataEh* GetLookupParams() const { return lookupParams_.get(); }
+  void SetLookupParams(TDBLookupDataEh* value) { lookupParams_->Assign(value); }
+  virtual TDBLookupDataEh* CreateLookupParams();
 
   TCustomDBAxisGridEh* GetGrid() const { return grid_; }
   TAxisBarEhValues GetAssignedValues() const { return assignedValues_; }
@@ -641,7 +649,7 @@ class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh {
   virtual void CellDataLinkClick();
   virtual void Changed(bool allItems);
   virtual void FontChanged(TObject* sender);
-  virtual void LookupParamsChanged();
+  void LookupParamsChanged() override;
   virtual void DataFieldChanged(TField* /*field*/) {}
   virtual void SetField(TField* value);
   virtual void SetTextArea(const TRect& rect);
@@ -664,7 +672,11 @@ class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh {
   virtual Integer GetDataCellHorzOffset() { return 3; }
   virtual String GetDropDownBoxListField();
   virtual Integer GetImageIndex();
-  virtual TPopupMenu* GetPopupMenu() { return popupMenu_; }
+  virtual TPopupMenu* GetPopupMenu();
+  virtual TPopupMenu* GetSystemPopupMenu();
+  virtual void FormSystemPopupMenu(TPopupMenu* menu);
+  virtual void LoadFromFileDialog();
+  virtual void SaveToFileDialog();
   virtual String GetTextValue(bool isDisplayText) { return isDisplayText ? DisplayText() : EditText(); }
   virtual bool GetCellDataIsLink();
   virtual bool GetCellImageIsLink();
@@ -702,8 +714,8 @@ class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh {
   static String FormatFieldDisplayText(TField* field, const String& format);
   // The dataset the bar's list drop-down shows, or nil.
   TDataSet* GetListDataSet() const;
-  bool LookupActive() const { return false; }
-  bool LookupIsSetUp() const { return false; }
+  bool LookupActive() const { return lookupParams_ && lookupParams_->GetLookupActive(); }
+  bool LookupIsSetUp() const { return lookupParams_ && lookupParams_->GetLookupIsSetUp(); }
   // The owned drop-down data-list box, made through the registered factory on first request.
   TCustomForm* GetDataListBox();
   TCustomForm* GetDataListBoxIfExists() const { return dataListBox_; }
@@ -785,6 +797,8 @@ class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh {
   bool wordWrap_ = false;
   TField* field_ = nullptr;
   bool fontSyncing_ = false;
+  std::unique_ptr<TDBLookupDataEh> lookupParams_;
+  std::unique_ptr<TPopupMenu> systemPopupMenu_;
 };
 
 // The column base that concrete grids' columns derive from; the widths are theirs to supply.
@@ -1033,6 +1047,8 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
   virtual bool HighlightDataCellColor(Integer dataCol, Integer dataRow, const String& value,
                                       TGridDrawState state, TColor& color, TFont* font);
   virtual void FormSystemPopupMenuForColumn(TAxisBarEh* bar, TPopupMenu* menu);
+  virtual void EditButtonDefaultAction(TAxisBarEh* bar, TControl* editControl, TEditButtonEh* editButton,
+                                       bool isMouseDown, bool& handled);
   virtual void UpdateImeSettings() {}
 
   // ---- Overrides of the base grid ----
@@ -1145,6 +1161,7 @@ class TDBAxisGridInplaceEdit : public GridsEh::TInplaceEdit, public IComboEditEh
   virtual void EditButtonDefaultAction(bool topButton, bool& handled);
   virtual TRect CalcEditRect();
   virtual void LocateTypedText(String& text);
+  void LocateTypedListText(String& typed);
   virtual void DropDown();
   virtual Variant GetVariantValue() { return Variant(GetText()); }
   virtual void SetVariantValue(const Variant& value);
@@ -1158,6 +1175,10 @@ class TDBAxisGridInplaceEdit : public GridsEh::TInplaceEdit, public IComboEditEh
   void EditCoreKillFocus(HWND focusedWnd) override;
   void EditChanged() override;
   void UpdateEditStyle();
+  void UpdateEditButtons();
+  void UpdateCoreControlBounds() override;
+  void EditButtonDown(TObject* sender, bool topButton, bool& autoRepeat, bool& handled);
+  TEditButtonsBoxEh* GetButtonsBox() const { return buttonsBox_; }
 
  protected:
   void Paint() override;
@@ -1181,7 +1202,44 @@ class TDBAxisGridInplaceEdit : public GridsEh::TInplaceEdit, public IComboEditEh
   bool visibleListWantFocus_ = false;
   bool readOnlyStored_ = false;
   String textBeforeDropDown_;
+  TEditButtonsBoxEh* buttonsBox_ = nullptr;
 };
+
+// ---- Default handlers ----
+
+// The menu item of a bar's own popup menu.
+class TAxisBarEhMenuItem : public TMenuItemEh {
+  KIV_CLASS(TAxisBarEhMenuItem, TMenuItemEh)
+ public:
+  explicit TAxisBarEhMenuItem(TComponent* owner) : TMenuItemEh(owner) {}
+  TAxisBarEh* AxisBar = nullptr;
+};
+
+// What every axis grid does by default: edit buttons without handlers and the bars' popup menus. A
+// descendant set with SetDBAxisGridEhCenter changes it for all grids at once.
+class TDBAxisGridEhCenter : public TPersistent {
+  KIV_CLASS(TDBAxisGridEhCenter, TPersistent)
+ public:
+  TDBAxisGridEhCenter() = default;
+  virtual void Changed() {}
+  virtual void EditButtonDefaultAction(TCustomDBAxisGridEh* grid, TAxisBarEh* bar, TControl* editControl,
+                                       TEditButtonEh* editButton, bool isMouseDown, bool& handled);
+  virtual void EditButtonDefaultActionForImage(TCustomDBAxisGridEh* grid, TAxisBarEh* bar,
+                                               TControl* editControl, TEditButtonEh* editButton,
+                                               bool isMouseDown, bool& handled);
+  virtual void EditButtonDefaultActionText(TCustomDBAxisGridEh* grid, TAxisBarEh* bar, TControl* editControl,
+                                           TEditButtonEh* editButton, bool isMouseDown, bool& handled);
+  virtual void FormSystemPopupMenuForColumn(TCustomDBAxisGridEh* grid, TAxisBarEh* bar, TPopupMenu* menu);
+};
+TDBAxisGridEhCenter* GetDBAxisGridEhCenter();
+// Makes center the global object and answers the previous one (the caller owns it from then on).
+TDBAxisGridEhCenter* SetDBAxisGridEhCenter(TDBAxisGridEhCenter* center);
+
+// The memo and picture editors, installed by their units; empty until then (the buttons do nothing).
+using TMemoEditRoutineEh = std::function<bool(String& text, const TRect& screenRect, bool readOnly)>;
+using TPictureEditRoutineEh = std::function<bool(TPicture* picture)>;
+extern TMemoEditRoutineEh DBAxisGridMemoEditRoutineEh;
+extern TPictureEditRoutineEh DBAxisGridPictureEditRoutineEh;
 
 // ---- Unit routines ----
 

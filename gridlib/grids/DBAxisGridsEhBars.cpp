@@ -109,6 +109,7 @@ TAxisBarEh::TAxisBarEh(TCollection* collection) : TCollectionItem(nullptr) {
   imageChangeLink_->OnChange = TNotifyEvent(this, &TAxisBarEh::ImageListChange);
   font_->Assign(DefaultFont());
   font_->OnChange = TNotifyEvent(this, &TAxisBarEh::FontChanged);
+  lookupParams_.reset(CreateLookupParams());
   // A bar of a derived class joins when its collection's Add has finished making it (the class check
   // needs the whole object); a plain bar joins now.
   if (collection && collection->GetItemClass() == TAxisBarEh::StaticClass()) SetCollection(collection);
@@ -116,6 +117,7 @@ TAxisBarEh::TAxisBarEh(TCollection* collection) : TCollectionItem(nullptr) {
 
 TAxisBarEh::~TAxisBarEh() {
   SetCollection(nullptr);
+  lookupParams_.reset();
   if (dataListBox_) delete dataListBox_;
   if (imageList_) imageList_->UnRegisterChanges(imageChangeLink_.get());
 }
@@ -149,6 +151,10 @@ void TAxisBarEh::CellDataLinkClick() {
   if (OnCellDataLinkClick) OnCellDataLinkClick(grid_, this);
 }
 
+TDBLookupDataEh* TAxisBarEh::CreateLookupParams() { return new TDBLookupDataEh(this); }
+TDataSource* TAxisBarEh::GetLookupOwnerDataSource() { return grid_ ? grid_->GetDataSource() : nullptr; }
+TComponent* TAxisBarEh::GetLookupOwnerComponent() { return grid_; }
+
 void TAxisBarEh::LookupParamsChanged() {
   if (grid_) grid_->LookupDataChanged(this);
 }
@@ -167,6 +173,7 @@ TField* TAxisBarEh::GetField() {
   if (TField* f = ds->FindField(fieldName_)) {
     field_ = f;
     fieldName_ = f->GetFieldName();
+    if (lookupParams_) lookupParams_->UpdateLookupState();
   }
   return field_;
 }
@@ -175,6 +182,7 @@ void TAxisBarEh::SetField(TField* value) {
   if (field_ == value) return;
   field_ = value;
   if (value) fieldName_ = value->GetFieldName();
+  if (lookupParams_ && (value || fieldName_.empty())) lookupParams_->UpdateLookupState();
   if (IsDefaultBar()) {
     if (!value) fieldName_.clear();
     RestoreDefaults();
@@ -593,6 +601,8 @@ void TAxisBarEh::Assign(TPersistent* source) {
   if (theirs.Contains(cvAlignment)) SetAssigned(alignment_, src->alignment_, cvAlignment, taLeftJustify);
   if (theirs.Contains(cvReadOnly)) SetAssigned(readonly_, src->readonly_, cvReadOnly, false);
   caseInsensitiveTextSearch_ = src->caseInsensitiveTextSearch_;
+  if (lookupParams_->LookupDataIsStored() && src->lookupParams_)
+    lookupParams_->Assign(src->lookupParams_.get());
   if (src->limitTextToListValuesStored_) SetLimitTextToListValues(src->limitTextToListValues_);
   title_->Assign(src->title_.get());
   dropDownRows_ = src->dropDownRows_;
@@ -650,6 +660,11 @@ bool TAxisBarEh::CanModify(bool tryEdit) {
     result = false;
   if (GetReadOnly()) result = false;
   TField* keyField = GetField();
+  if (LookupActive()) {
+    const TFieldsArrEh& keys = lookupParams_->GetKeyFields();
+    keyField = keys.empty() ? nullptr : keys[0];
+    if (result) result = !keys.empty() && FieldsCanModifyEh(keys);
+  }
   if (!keyField) result = false;
   if (result) {
     result = keyField->CanModify();
@@ -677,6 +692,7 @@ bool TAxisBarEh::CanModify(bool tryEdit) {
 
 bool TAxisBarEh::CanEditValue() {
   if (!visible_ || GetReadOnly() || !grid_ || !grid_->GetDataLink()->GetActive()) return false;
+  if (LookupActive()) return !GetReadOnly();
   TField* f = GetField();
   if (!f || f->GetFieldKind() == fkCalculated) return false;
   if (f->GetFieldKind() == fkLookup && !f->GetKeyFields().empty()) {
@@ -731,6 +747,10 @@ void TAxisBarEh::UpdateDataValues(const String& text, const Variant& value, bool
   if (OnUpdateData) OnUpdateData(this, t, v, useText, handled);
   if (handled) return;
   TField* f = GetField();
+  if (!useText && LookupActive()) {
+    SetFieldsValuesEh(grid_->GetDataLink()->GetDataSet(), lookupParams_->GetKeyFieldNames(), v);
+    return;
+  }
   if (!f) return;
   if (!useText)
     f->SetAsVariant(v);
@@ -837,7 +857,7 @@ bool TGridAxisBarsEh::CheckItemInList(TObject* axisBar) const {
 }
 
 void TGridAxisBarsEh::ActiveChanged() {
-  for (Integer i = 0; i < GetCount(); ++i) GetAxisBar(i)->LookupParamsChanged();
+  for (Integer i = 0; i < GetCount(); ++i) GetAxisBar(i)->GetLookupParams()->UpdateLookupState();
 }
 
 void TGridAxisBarsEh::Notify(TCollectionItem* item, TCollectionNotification action) {

@@ -9,6 +9,23 @@ void TCustomDBAxisGridEh::UpdateData() {
   const Integer index = GetSelectedIndex();
   if (index < 0 || index >= axisBars_->GetCount()) return;
   TAxisBarEh* bar = axisBars_->GetAxisBar(index);
+  if (bar->LookupActive()) {
+    TDBLookupDataEh* lookup = bar->GetLookupParams();
+    TDataSet* list = lookup->GetLookupDataSet();
+    if (VarEqualsEh(editKeyValue_, Variant::Null()) && !editText_.empty() && bar->OnNotInList && list &&
+        !list->Locate(lookup->GetLookupDisplayFieldName(), Variant(editText_), {loCaseInsensitive})) {
+      bool recheck = false;
+      bar->OnNotInList(bar, editText_, recheck);
+      if (recheck &&
+          list->Locate(lookup->GetLookupDisplayFieldName(), Variant(editText_), {loCaseInsensitive}))
+        editKeyValue_ = list->FieldValues(lookup->GetLookupKeyFieldNames());
+    }
+    if (FieldsCanModifyEh(lookup->GetKeyFields())) {
+      dataLink_->GetDataSet()->Edit();
+      bar->UpdateDataValues(editText_, editKeyValue_, false);
+    }
+    return;
+  }
   TField* field = GetSelectedField();
   if (!field) return bar->UpdateDataValues(editText_, Variant(editText_), true);
   switch (bar->GetBarType()) {

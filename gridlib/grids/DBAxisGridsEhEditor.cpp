@@ -1,6 +1,7 @@
 // The axis grid's cell editor: the edit style chosen from the bar and its field, the drop-down that
 // serves it (pick list, calendar, calculator, data list), the keys that open, move and close it, the
 // typing search in pick lists and the writing of a chosen value into the grid's pending edit.
+#include "gridlib/editors/DBCtrlsEh.h"
 #include "gridlib/grids/DBAxisGridsEh.h"
 #include "platform/controls/Forms.h"
 #include "platform/rtl/DateFormat.h"
@@ -110,6 +111,64 @@ void TDBAxisGridnplaceEditCoreControl::KeyPress(Char& key) {
 
 TDBAxisGridInplaceEdit::TDBAxisGridInplaceEdit(TComponent* owner) : GridsEh::TInplaceEdit(owner) {
   RecreateEditCoreControl();
+  buttonsBox_ = new TEditButtonsBoxEh(this);
+  buttonsBox_->SetBounds(0, 0, 0, 0);
+  buttonsBox_->SetVisible(false);
+  buttonsBox_->SetParent(this);
+  buttonsBox_->OnCreateEditButtonControl = [this](TObject*, TEditButtonControlEh*& control) {
+    control = new TEditButtonControlEh(this);
+    control->SetBounds(0, 0, 10, 17);
+  };
+  buttonsBox_->OnDown = [this](TObject* sender, bool topButton, bool& autoRepeat, bool& handled) {
+    EditButtonDown(sender, topButton, autoRepeat, handled);
+  };
+}
+
+// The bar's main button and its further buttons, at the editor's right edge.
+void TDBAxisGridInplaceEdit::UpdateEditButtons() {
+  TAxisBarEh* bar = GetBar();
+  TCustomDBAxisGridEh* grid = GetAxisGrid();
+  if (!bar || !grid) {
+    buttonsBox_->SetVisible(false);
+    return;
+  }
+  TEditButtonEh* main = bar->GetEditButton();
+  const bool style = editStyle_ != esSimple;
+  buttonsBox_->BeginLayout();
+  buttonsBox_->SetButtonsCount(1 + bar->GetEditButtons()->GetCount());
+  buttonsBox_->SetFlat(grid->GetFlat());
+  buttonsBox_->SetMaxButtonHeight(GetHeight());
+  buttonsBox_->BtnCtlList()[0].EditButton = style || main->GetVisible() ? main : nullptr;
+  for (Integer i = 0; i < bar->GetEditButtons()->GetCount(); ++i)
+    buttonsBox_->BtnCtlList()[static_cast<size_t>(i + 1)].EditButton =
+        bar->GetEditButtons()->GetEditButton(i);
+  if (!buttonsBox_->BtnCtlList()[0].EditButton) buttonsBox_->BtnCtlList()[0].EditButton = nullptr;
+  buttonsBox_->EndLayout();
+  const Integer width = buttonsBox_->GetButtonsWidth();
+  buttonsBox_->SetBounds(GetWidth() - width, 0, width, GetHeight());
+  buttonsBox_->SetVisible(width >= 1);
+}
+
+void TDBAxisGridInplaceEdit::EditButtonDown(TObject*, bool topButton, bool& autoRepeat, bool& handled) {
+  SetFocus();
+  handled = false;
+  autoRepeat = editStyle_ == esUpDown || editStyle_ == esAltUpDown;
+  if (droppedDown_) {
+    CloseUp(false);
+    handled = true;
+    return;
+  }
+  if (editStyle_ == esEllipsis) {
+    if (TAxisBarEh* bar = GetBar())
+      GetAxisGrid()->EditButtonDefaultAction(bar, this, bar->GetEditButton(), false, handled);
+    return;
+  }
+  EditButtonDefaultAction(topButton, handled);
+}
+
+void TDBAxisGridInplaceEdit::UpdateCoreControlBounds() {
+  UpdateEditButtons();
+  GridsEh::TInplaceEdit::UpdateCoreControlBounds();
 }
 
 TDBAxisGridInplaceEdit::~TDBAxisGridInplaceEdit() = default;
@@ -138,10 +197,13 @@ void TDBAxisGridInplaceEdit::UpdateContents() {
   TField* field = bar->GetField();
   const bool pickAllowed = (type == ctPickList || type == ctKeyPickList) && !bar->GetReadOnly();
   const bool dateField = field && IsDateType(field->GetDataType());
+  const bool lookup = bar->LookupActive();
   TEditStyle style = esSimple;
   switch (bar->GetButtonStyle()) {
     case cbsAuto:
-      if (pickAllowed)
+      if (lookup)
+        style = esLookupDataList;
+      else if (pickAllowed)
         style = esPickList;
       else if (type == ctDataList)
         style = esDataList;
@@ -161,7 +223,10 @@ void TDBAxisGridInplaceEdit::UpdateContents() {
       style = esUpDown;
       break;
     case cbsDropDown:
-      style = pickAllowed ? esPickList : type == ctDataList ? esDataList : esDropDown;
+      style = lookup               ? esLookupDataList
+              : pickAllowed        ? esPickList
+              : type == ctDataList ? esDataList
+                                   : esDropDown;
       break;
     case cbsAltUpDown:
       style = esAltUpDown;
@@ -245,6 +310,7 @@ TRect TDBAxisGridInplaceEdit::CalcEditRect() {
     r.Bottom = GetHeight() - 1;
   }
   if (bar && bar->GetImageList() && bar->GetShowImageAndText()) r.Left += bar->GetImageList()->GetWidth() + 5;
+  if (buttonsBox_ && buttonsBox_->GetVisible()) r.Right -= buttonsBox_->GetButtonsWidth();
   return r;
 }
 
@@ -482,6 +548,7 @@ void TDBAxisGridInplaceEdit::LocateTypedText(String& typed) {
   const Char ch = typed[0];
   if (ch < 32 && ch != 8) return;
   const TAxisBarEhType type = bar->GetBarType();
+  if (IsListDataSetStyle(editStyle_) && bar->LookupActive()) return LocateTypedListText(typed);
   if ((type != ctPickList && type != ctKeyPickList) || !grid->CanEditModify()) return;
   if (ch == 8) {
     if (bar->GetLimitTextToListValues() || type == ctKeyPickList) typed.clear();
@@ -502,4 +569,39 @@ void TDBAxisGridInplaceEdit::LocateTypedText(String& typed) {
     grid->SetEditKeyValue(Variant(bar->GetKeyList()->Get(index)));
   if (listVisible_ && activeList_ == pickList_ && index < pickList_->GetCount())
     pickList_->SetItemIndex(index);
+}
+
+// Completes typed text from the lookup dataset: the record whose display text starts with what was
+// typed gives the text and the key that the grid writes.
+void TDBAxisGridInplaceEdit::LocateTypedListText(String& typed) {
+  TCustomDBAxisGridEh* grid = GetAxisGrid();
+  TAxisBarEh* bar = GetBar();
+  TDBLookupDataEh* lookup = bar->GetLookupParams();
+  TDataSet* list = lookup->GetLookupDataSet();
+  if (!list || !list->GetActive() || !grid->IsDataEditAllowed() || !bar->CanModify(false)) return;
+  const String field = lookup->GetLookupDisplayFieldName();
+  if (typed[0] == 8) {
+    typed.clear();
+    return;
+  }
+  const String prefix = GetText().substr(0, static_cast<size_t>(GetSelStart())) + typed;
+  typed.clear();
+  bool found = list->Locate(field, Variant(prefix), {loPartialKey});
+  if (!found && bar->GetCaseInsensitiveTextSearch())
+    found = list->Locate(field, Variant(prefix), {loPartialKey, loCaseInsensitive});
+  if (!found && bar->GetLimitTextToListValues()) return;
+  if (!grid->GetDataLink()->Edit()) return;
+  grid->GetDataLink()->Modified();
+  if (found) {
+    const String text = list->FieldByName(field)->GetText();
+    SetText(text);
+    SetSel(static_cast<Integer>(prefix.size()), static_cast<Integer>(text.size() - prefix.size()));
+    grid->SetEditKeyValue(list->FieldValues(lookup->GetLookupKeyFieldNames()));
+    grid->SetEditTextValue(text);
+  } else {
+    SetText(prefix);
+    SetSel(static_cast<Integer>(prefix.size()), 0);
+    grid->SetEditKeyValue(Variant::Null());
+    grid->SetEditTextValue(prefix);
+  }
 }

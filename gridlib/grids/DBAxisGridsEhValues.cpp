@@ -57,6 +57,20 @@ String TAxisBarEh::FormatFieldDisplayText(TField* field, const String& format) {
 
 String TAxisBarEh::DisplayText() {
   if (!grid_ || !grid_->DataSetActive()) return String();
+  if (LookupActive() && grid_->GetDataLink()->GetActive()) {
+    TSpecRowEh* spec = dropDownSpecRow_.get();
+    if (spec->GetVisible()) {
+      Variant key;
+      GetFieldsValuesEh(grid_->GetDataLink()->GetDataSet(), lookupParams_->GetKeyFields(), key);
+      if (VarEqualsEh(key, spec->GetValue()) ||
+          (spec->GetShowIfNotInKeyList() && lookupParams_->GetKeyFieldsIsNull()))
+        return spec->GetCellText(0);
+    }
+    String text;
+    VarToDisplayTextEh(lookupParams_->GetLookupValue(), lookupParams_->GetLookupDisplayField(),
+                       displayFormat_, text);
+    return text;
+  }
   TField* f = GetField();
   if (!f || GetBarType() == ctKeyImageList) return String();
   if (HasKeyListItems()) {
@@ -107,7 +121,12 @@ String TAxisBarEh::GetInplaceEditMask() {
 String TAxisBarEh::GetInplaceEditText() {
   if (!grid_ || !grid_->GetDataLink()->GetActive()) return String();
   String text;
-  if (TField* f = GetField()) {
+  if (LookupIsSetUp() && !lookupParams_->GetKeyFieldNames().empty()) {
+    Variant key;
+    GetFieldsValuesEh(grid_->GetDataLink()->GetDataSet(), lookupParams_->GetKeyFields(), key);
+    grid_->SetEditKeyValue(key);
+    text = DisplayText();
+  } else if (TField* f = GetField()) {
     grid_->SetEditKeyValue(Variant());
     if (!HasKeyListItems()) {
       text = grid_->GetDrawMemoText() && IsMemoFieldTypeEh(f->GetDataType())

@@ -64,6 +64,13 @@ class ShiftRecordsTest : public ScreenTest {
     Form45->CurrentShift = shift;
     Form45->SelectShiftQuery();
   }
+  // The product and its line in the dialog's two lists.
+  static void ChooseLine() {
+    SetLookupKey(Form11->LCB_id_doc, kProduct);
+    Form11->LCB_id_docCloseUp(nullptr);
+    SetLookupKey(Form11->LCB_id_doc_item, kLine);
+    Form11->LCB_id_doc_itemCloseUp(nullptr);
+  }
   // "Добавить" of the journal: the line, the worker, quantity and hours, "Запись", "Выход".
   int Add(int worker, const String& quantity, int hours, TDateTime day, int shift = 1) {
     OpenJournal(day, shift);
@@ -71,10 +78,7 @@ class ShiftRecordsTest : public ScreenTest {
     InDialog(
         Form11,
         [&] {
-          SetLookupKey(Form11->LCB_id_doc, kProduct);
-          Form11->LCB_id_docCloseUp(nullptr);
-          SetLookupKey(Form11->LCB_id_doc_item, kLine);
-          Form11->LCB_id_doc_itemCloseUp(nullptr);
+          ChooseLine();
           // The worker is picked in the personnel list; coming back keeps the pick.
           WhenModal(
               Form5,
@@ -93,6 +97,29 @@ class ShiftRecordsTest : public ScreenTest {
         },
         [] { Form45->Button1Click(nullptr); });
     return id;
+  }
+  // "Добавить" with the worker set directly, the quantity, 8 hours and "Запись", the dialog left as the
+  // save leaves it; answers the error the save raised, empty when none.
+  std::string SaveRaising(int worker, const String& quantity) {
+    OpenJournal(day_, 1);
+    std::string error;
+    WhenModal(
+        Form11,
+        [&] {
+          ChooseLine();
+          Form11->Edit1->SetText(u"работник");
+          Form11->WorkerId = worker;
+          Form11->Edit3->SetText(quantity);
+          Form11->Edit6->SetText(u"8");
+          try {
+            Form11->Button1Click(nullptr);
+          } catch (const Exception& e) {
+            error = StringToUtf8(e.Message());
+            if (error.empty()) error = "?";
+          }
+        },
+        [] { Form45->Button1Click(nullptr); });
+    return error;
   }
   // "Изменить" of the journal on record id: a new worker and hours.
   void Edit(int id, TDateTime day, int shift, int worker, int hours) {
@@ -257,28 +284,8 @@ TEST_F(ShiftRecordsTest, AConnectionLostInTheMiddleOfASaveLeavesTheDatabaseAsItW
       "accounts_dep.smena) || ' ' || (select count(*) from accounts_dep.h_tabel) || ' ' || (select "
       "string_agg(count || '/' || reserve, ',' order by id) from stk_stocks.stock)";
   const std::string before = Scalar(state);
-  bool raised = false;
-  OpenJournal(day_, 1);
-  WhenModal(
-      Form11,
-      [&] {
-        SetLookupKey(Form11->LCB_id_doc, kProduct);
-        Form11->LCB_id_docCloseUp(nullptr);
-        SetLookupKey(Form11->LCB_id_doc_item, kLine);
-        Form11->LCB_id_doc_itemCloseUp(nullptr);
-        Form11->Edit1->SetText(u"работник");
-        Form11->WorkerId = 11;
-        Form11->Edit3->SetText(u"3");
-        Form11->Edit6->SetText(u"8");
-        try {
-          Form11->Button1Click(nullptr);
-        } catch (const Exception&) {
-          raised = true;
-        }
-        EXPECT_EQ(Form11->ShiftRecordId, 0);
-      },
-      [] { Form45->Button1Click(nullptr); });
-  EXPECT_TRUE(raised);
+  EXPECT_NE(SaveRaising(11, u"3"), "");
+  EXPECT_EQ(Form11->ShiftRecordId, 0);
   EXPECT_EQ(Scalar(state), before);
 }
 
@@ -294,6 +301,7 @@ TEST_F(ShiftRecordsTest, ASurplusIsIssuedToANewLineInTheSaveOrNotAtAll) {
   const std::string before = Scalar(state);
   int chosen = 0;
   bool choose = true;
+  auto unset = MakeScopeExit([] { ChooseExcessWarehouses = nullptr; });
   ChooseExcessWarehouses = [&](TExcessIssue& issue) {
     ++chosen;
     EXPECT_EQ(issue.Blank, 1);
@@ -301,41 +309,16 @@ TEST_F(ShiftRecordsTest, ASurplusIsIssuedToANewLineInTheSaveOrNotAtAll) {
     issue.BlankStock = 4;
     return choose;
   };
-  std::string error;
-  auto save = [&](int worker, const String& quantity) {
-    OpenJournal(day_, 1);
-    bool raised = false;
-    WhenModal(
-        Form11,
-        [&] {
-          SetLookupKey(Form11->LCB_id_doc, kProduct);
-          Form11->LCB_id_docCloseUp(nullptr);
-          SetLookupKey(Form11->LCB_id_doc_item, kLine);
-          Form11->LCB_id_doc_itemCloseUp(nullptr);
-          Form11->Edit1->SetText(u"работник");
-          Form11->WorkerId = worker;
-          Form11->Edit3->SetText(quantity);
-          Form11->Edit6->SetText(u"8");
-          try {
-            Form11->Button1Click(nullptr);
-          } catch (const Exception& e) {
-            raised = true;
-            error = StringToUtf8(e.Message());
-          }
-        },
-        [] { Form45->Button1Click(nullptr); });
-    return raised;
-  };
   {
     // More blanks than are free: refused before any choice, nothing written.
     TDialogRecorder boxes;
     boxes.AnswerButton(IDYES).AnswerButton(IDOK).AnswerButton(IDYES);
-    EXPECT_FALSE(save(10, u"200")) << error;
+    EXPECT_EQ(SaveRaising(10, u"200"), "");
     EXPECT_EQ(boxes.Last().Text, u"Заготовок на складе недостаточно!");
     EXPECT_EQ(chosen, 0);
     // The issue form closed without an issue: nothing written.
     choose = false;
-    EXPECT_FALSE(save(10, u"50"));
+    EXPECT_EQ(SaveRaising(10, u"50"), "");
     EXPECT_EQ(chosen, 1);
     EXPECT_EQ(Scalar(state), before);
   }
@@ -346,12 +329,12 @@ TEST_F(ShiftRecordsTest, ASurplusIsIssuedToANewLineInTheSaveOrNotAtAll) {
         "row when (new.w_id = 11) execute function public.kiv_fail()");
     choose = true;
     TDialogRecorder boxes(TDialogAnswer::Button(IDYES));
-    EXPECT_TRUE(save(11, u"50"));
+    EXPECT_NE(SaveRaising(11, u"50"), "");
     EXPECT_EQ(Scalar(state), before);
     Sql("drop trigger kiv_fail on accounts_dep.h_tabel");
   }
   TDialogRecorder boxes(TDialogAnswer::Button(IDYES));
-  EXPECT_FALSE(save(10, u"50"));
+  EXPECT_EQ(SaveRaising(10, u"50"), "");
   EXPECT_EQ(boxes.Last().Text, u"Указано больше требуемого кол-во изделий, списать МТР со склада?");
   const std::string excess = std::to_string(Form11->ExcessSpecId);
   EXPECT_NE(Form11->ExcessSpecId, 0);
@@ -373,7 +356,6 @@ TEST_F(ShiftRecordsTest, ASurplusIsIssuedToANewLineInTheSaveOrNotAtAll) {
             "1 1.4000 true 4 3");
   EXPECT_EQ(Scalar("select count || '/' || reserve from stk_stocks.stock where id_ii=1 and id_stock=4"),
             "50.000000/1.400000");
-  ChooseExcessWarehouses = nullptr;
 }
 
 TEST_F(ShiftRecordsTest, ARebuiltMonthIsWhatTheDayByDayWorkWrote) {

@@ -4,7 +4,9 @@
 #include <cmath>
 
 #include "platform/classes/Streams.h"
+#include "platform/controls/Clipbrd.h"
 #include "platform/data/DBConsts.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "tests/gridlib/grids/AxisGridTestSupport.h"
 
 namespace {
@@ -365,6 +367,51 @@ TEST_F(AxisGridTest, PaintingAThousandRowsNeverMovesTheDataset) {
   EXPECT_EQ(data_->CompareBookmarks(mark, data_->GetBookmark()), 0);
   EXPECT_EQ(events, 0);
   EXPECT_EQ(data_->GetState(), dsBrowse);
+}
+
+}  // namespace
+
+namespace {
+
+class AxisGridCenterTest : public AxisGridFixture {};
+
+TEST_F(AxisGridCenterTest, BarMenusOfferWhatTheBarAllowsAndTheEllipsisEditsText) {
+  Field(u"NOTE", ftString, 40);
+  Field(u"QTY", ftInteger);
+  data_->AddRow({Variant(u"первая"), Variant(3)});
+  data_->Open();
+  MakeGrid();
+  TAxisBarEh* note = grid_->FindFieldColumn(u"NOTE");
+  auto captions = [](TPopupMenu* menu) {
+    String all;
+    for (Integer i = 0; i < menu->GetItems()->GetCount(); ++i)
+      all += menu->GetItems()->Items(i)->GetCaption() + u"|";
+    return all;
+  };
+  Clipboard()->SetAsText(u"из буфера");
+  EXPECT_EQ(captions(note->GetPopupMenu()), u"Cut|Copy|Paste|Delete|-|Load...|Save...|");
+  grid_->SetReadOnly(true);
+  EXPECT_EQ(captions(note->GetPopupMenu()), u"Copy|-|Save...|");
+  grid_->SetReadOnly(false);
+
+  // The ellipsis of a text bar edits in the memo editor; of a number bar it does nothing.
+  note->SetButtonStyle(cbsEllipsis);
+  DBAxisGridMemoEditRoutineEh = [](String& text, const TRect&, bool readOnly) {
+    EXPECT_FALSE(readOnly);
+    text += u" и вторая";
+    return true;
+  };
+  auto clear = MakeScopeExit([] { DBAxisGridMemoEditRoutineEh = nullptr; });
+  bool handled = false;
+  grid_->EditButtonDefaultAction(note, nullptr, note->GetEditButton(), false, handled);
+  EXPECT_TRUE(handled);
+  EXPECT_EQ(data_->FieldByName(u"NOTE")->GetAsString(), u"первая и вторая");
+  TAxisBarEh* qty = grid_->FindFieldColumn(u"QTY");
+  qty->SetButtonStyle(cbsEllipsis);
+  handled = false;
+  grid_->EditButtonDefaultAction(qty, nullptr, qty->GetEditButton(), false, handled);
+  EXPECT_FALSE(handled);
+  data_->Cancel();
 }
 
 }  // namespace

@@ -179,6 +179,9 @@ class AxisGridFixture : public ::testing::Test {
     Application->OnException = [](TObject*, Exception* e) { ADD_FAILURE() << StringToUtf8(e->Message()); };
   }
   void TearDown() override {
+    if (!form_) return;
+    if (grid_) grid_->HideEditor();
+    form_->Hide();
     form_.reset();
     Application->OnException = nullptr;
   }

@@ -4,7 +4,6 @@
 // on an X display (QT_QPA_PLATFORM=xcb).
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -19,22 +18,10 @@
 
 namespace {
 
-std::string Shell(const std::string& command) {
-  std::string out;
-  if (FILE* p = popen(command.c_str(), "r")) {
-    char buf[256];
-    while (fgets(buf, sizeof buf, p)) out += buf;
-    pclose(p);
-  }
-  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-  return out;
-}
-
 class CalendarDesktopTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (!std::getenv("KIV_DESKTOP_TESTS") || !platform || std::string(platform) != "xcb")
+    if (!DesktopTestsEnabled())
       GTEST_SKIP() << "needs an X desktop: KIV_DESKTOP_TESTS=1 QT_QPA_PLATFORM=xcb DISPLAY=...";
     InitTestApplication();
     InitializeDateTimeCalendarPickersEh();
@@ -45,7 +32,7 @@ class CalendarDesktopTest : public ::testing::Test {
     edit_->SetParent(form_.get());
     edit_->SetBounds(20, 20, 200, 24);
     form_->Show();
-    Shell("xdotool search --name 'KIV calendar host' windowactivate --sync 2>/dev/null");
+    ActivateWindowByName("KIV calendar host");
     ProcessEventsFor(300);
     edit_->SetFocus();
     popup_ = std::make_unique<TPopupDateTimeCalendarFormEh>(edit_);
@@ -70,7 +57,7 @@ class CalendarDesktopTest : public ::testing::Test {
   }
 
   void Keys(const std::string& keys) {
-    Shell("xdotool key --delay 80 " + keys);
+    RunDesktopCommand("xdotool key --delay 80 " + keys);
     ProcessEventsFor(900);
   }
 
@@ -120,7 +107,7 @@ TEST_F(CalendarDesktopTest, ClickOnADayPicksItAndTheNextButtonTurnsTheMonth) {
   // The next-period button, then 29 February (Thursday, the fourth day column, fifth row from 29 January).
   const auto clickAt = [this](TControl* control, TPoint p) {
     const TPoint s = control->ClientToScreen(p);
-    Shell("xdotool mousemove " + std::to_string(s.X) + " " + std::to_string(s.Y) + " click 1");
+    RunDesktopCommand("xdotool mousemove " + std::to_string(s.X) + " " + std::to_string(s.Y) + " click 1");
     ProcessEventsFor(900);
   };
   TControl* next = picker->GetNextPeriodButton();

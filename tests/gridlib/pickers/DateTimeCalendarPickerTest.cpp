@@ -172,6 +172,29 @@ TEST_F(PickerTest, TimeViewSpinsWrapInsideTheLargerUnit) {
   EXPECT_EQ(selected_, 1);
 }
 
+TEST_F(PickerTest, TwelveHourClockLaysOutAmPmAndMapsHours) {
+  picker_->SetTimeUnits(
+      TCalendarDateTimeUnitsEh{cdtuYearEh, cdtuMonthEh, cdtuDayEh, cdtuHourEh, cdtuMinuteEh, cdtuSecondEh});
+  TTimeCalendarViewEh* time = picker_->GetTimeView();
+  time->SetHoursFormat(htfAmPm12hEh);
+  EXPECT_EQ(time->GetColCount(), 9);
+  EXPECT_EQ(time->GetOkButtonCol(), 7);
+  THours12CalendarViewEh* hours = picker_->GetHours12View();
+  TDateTime d;
+  EXPECT_FALSE(hours->TryDateFromCell({2, 0}, d));
+  EXPECT_FALSE(hours->TryDateFromCell({2, 3}, d));
+  ASSERT_TRUE(hours->TryDateFromCell({0, 4}, d));
+  EXPECT_EQ(HourOf(d), 12);
+  ASSERT_TRUE(hours->TryDateFromCell({5, 2}, d));
+  EXPECT_EQ(HourOf(d), 11);
+  StartIn(time, At(2024, 2, 29, 13, 0));
+  time->ResetRegion();
+  Keys({VK_RETURN});
+  EXPECT_EQ(picker_->GetCurrentCalendarView(), hours);
+  time->SetHoursFormat(htf24hEh);
+  EXPECT_EQ(time->GetColCount(), 7);
+}
+
 TEST_F(PickerTest, EnterZoomsInUntilTheDeepestViewAndThenConfirms) {
   StartIn(picker_->GetDecadesView(), At(1995, 2, 28));
   Keys({VK_RETURN});

@@ -6,6 +6,8 @@
 
 #include "gridlib/base/CalculatorEh.h"
 #include "gridlib/base/DateTimeCalendarPickersEh.h"
+#include "gridlib/base/MemoEditFormsEh.h"
+#include "gridlib/base/RichEditFormsEh.h"
 #include "platform/controls/Forms.h"
 #include "platform/controls/StyleManager.h"
 #include "platform/rtl/DateUtils.h"
@@ -64,6 +66,49 @@ TEST(PickersScreenshotTest, CalculatorInBothVisualStyles) {
     auto picture = CaptureControl(&popup);
     picture->SaveToFile(Utf8ToString(dir) + u"/calculator-" + StyleFileName(style) + u".bmp");
     popup.Close();
+  }
+}
+
+TEST(PickersScreenshotTest, MemoEditorInBothVisualStyles) {
+  const char* dir = std::getenv("KIV_SCREENSHOT_DIR");
+  if (!dir) GTEST_SKIP() << "set KIV_SCREENSHOT_DIR to write the pictures";
+  InitTestApplication();
+  auto restore = MakeScopeExit([] { TStyleManager::TrySetStyle(u"Windows", false); });
+  for (const Char* style : {u"Windows", u"Onyx Blue"}) {
+    ASSERT_TRUE(TStyleManager::TrySetStyle(style, false));
+    TMemoEditWinEh memo(nullptr);
+    memo.SetClientWidth(360);
+    memo.SetClientHeight(160);
+    TDynVarsEh bag(nullptr);
+    bag.CreateDynVar(String(),
+                     Variant(String(u"Поставщик: ООО «Ромашка»\r\nОплата по счёту № 17 до 31.01.2024")));
+    memo.ExecuteNomodal(TRect(20, 20, 200, 40), nullptr, daLeft, &bag, nullptr, nullptr);
+    memo.InitForm(nullptr, &bag);
+    ProcessPendingEvents();
+    auto picture = CaptureControl(&memo);
+    picture->SaveToFile(Utf8ToString(dir) + u"/memo-" + StyleFileName(style) + u".bmp");
+    memo.Close();
+  }
+}
+
+TEST(PickersScreenshotTest, RichTextEditorInBothVisualStyles) {
+  const char* dir = std::getenv("KIV_SCREENSHOT_DIR");
+  if (!dir) GTEST_SKIP() << "set KIV_SCREENSHOT_DIR to write the pictures";
+  InitTestApplication();
+  auto restore = MakeScopeExit([] { TStyleManager::TrySetStyle(u"Windows", false); });
+  for (const Char* style : {u"Windows", u"Onyx Blue"}) {
+    ASSERT_TRUE(TStyleManager::TrySetStyle(style, false));
+    TRichEditWinEh rich(nullptr);
+    TDynVarsEh bag(nullptr);
+    bag.CreateDynVar(
+        String(),
+        Variant(String(u"{\\rtf1\\ansi {\\b \\u1048?\\u1090?\\u1086?\\u1075?\\u1086?:} 100\\par}")));
+    rich.ExecuteNomodal(TRect(20, 20, 200, 40), nullptr, daLeft, &bag, nullptr, nullptr);
+    rich.InitForm(nullptr, &bag);
+    ProcessPendingEvents();
+    auto picture = CaptureControl(&rich);
+    picture->SaveToFile(Utf8ToString(dir) + u"/rich-" + StyleFileName(style) + u".bmp");
+    rich.Close();
   }
 }
 
