@@ -1,0 +1,435 @@
+// The data grid's construction, life cycle, data link reactions, editing permissions, the process-wide
+// style and default-handler objects and the selected-rows list.
+#include "gridlib/dbgrid/DBGridEh.h"
+
+#include <algorithm>
+
+#include "gridlib/base/GridLibLangConsts.h"
+#include "platform/rtl/ScopeGuard.h"
+
+// ======================= Process-wide objects =======================
+
+namespace {
+TDBGridEhStyle* globalStyle = nullptr;
+TDBGridEhCenter* globalCenter = nullptr;
+}  // namespace
+
+TDBGridEhStyle* GetGlobalGridStyle() {
+  if (!globalStyle) globalStyle = new TDBGridEhStyle();
+  return globalStyle;
+}
+
+TDBGridEhCenter* GetGlobalGridCenter() {
+  if (!globalCenter) globalCenter = new TDBGridEhCenter();
+  return globalCenter;
+}
+
+void SetGlobalGridStyle(TDBGridEhStyle* style) {
+  if (style == globalStyle) return;
+  delete globalStyle;
+  globalStyle = style;
+}
+
+void SetGlobalGridCenter(TDBGridEhCenter* center) {
+  if (center == globalCenter) return;
+  delete globalCenter;
+  globalCenter = center;
+}
+
+void InitDBGridEhUnit() {
+  GetGlobalGridStyle();
+  GetGlobalGridCenter();
+}
+
+void DoneDBGridEhUnit() {
+  SetGlobalGridStyle(nullptr);
+  SetGlobalGridCenter(nullptr);
+}
+
+// A grid outliving the style or center only loses its link to it.
+TDBGridEhStyle::~TDBGridEhStyle() {
+  for (TCustomDBGridEh* grid : grids_) grid->StyleGone(this);
+}
+
+void TDBGridEhStyle::AddChangeNotification(TCustomDBGridEh* grid) {
+  if (std::find(grids_.begin(), grids_.end(), grid) == grids_.end()) grids_.push_back(grid);
+}
+
+void TDBGridEhStyle::RemoveChangeNotification(TCustomDBGridEh* grid) { std::erase(grids_, grid); }
+
+void TDBGridEhStyle::Changed() {
+  for (TCustomDBGridEh* grid : grids_) grid->StyleChanged();
+}
+
+void TDBGridEhStyle::SetSelectionFocusedColor(TColor value) {
+  if (selectionFocusedColor_ == value) return;
+  selectionFocusedColor_ = value;
+  Changed();
+}
+
+void TDBGridEhStyle::SetSelectionUnfocusedColor(TColor value) {
+  if (selectionUnfocusedColor_ == value) return;
+  selectionUnfocusedColor_ = value;
+  Changed();
+}
+
+void TDBGridEhStyle::SetFixedColor(TColor value) {
+  if (fixedColor_ == value) return;
+  fixedColor_ = value;
+  Changed();
+}
+
+void TDBGridEhStyle::SetLuminateSelection(bool value) {
+  if (luminateSelection_ == value) return;
+  luminateSelection_ = value;
+  Changed();
+}
+
+TDBGridEhCenter::~TDBGridEhCenter() {
+  for (TCustomDBGridEh* grid : grids_) grid->CenterGone(this);
+}
+
+void TDBGridEhCenter::AddChangeNotification(TCustomDBGridEh* grid) {
+  if (std::find(grids_.begin(), grids_.end(), grid) == grids_.end()) grids_.push_back(grid);
+}
+
+void TDBGridEhCenter::RemoveChangeNotification(TCustomDBGridEh* grid) { std::erase(grids_, grid); }
+
+// No dataset features are registered by this system: a sort or filter without a handler reaches no
+// dataset.
+void TDBGridEhCenter::DefaultApplySorting(TCustomDBGridEh*) {}
+void TDBGridEhCenter::DefaultApplyFilter(TCustomDBGridEh*) {}
+
+// ======================= Selected rows =======================
+
+TDataSet* TBookmarkListEh::GetDataSet() const {
+  TAxisGridDataLinkEh* link = grid_ ? grid_->TCustomDBAxisGridEh::GetDataLink() : nullptr;
+  return link ? link->GetDataSet() : nullptr;
+}
+
+// Rows selected by bookmark make the selection's shape the bookmark shape.
+void TBookmarkListEh::Changed() {
+  TBMListEh::Changed();
+  if (!grid_ || !grid_->GetSelection()) return;
+  TDBGridEhSelection* selection = grid_->GetSelection();
+  if (selection->GetSelectionType() != gstRecordBookmarks && GetCount() > 0) {
+    selection->Clear();
+    selection->SetSelectionType(gstRecordBookmarks);
+  }
+  selection->UpdateState();
+  selection->SelectionChanged();
+  grid_->Invalidate();
+}
+
+void TBookmarkListEh::SelectionStateChanged() {
+  if (grid_ && grid_->GetSelection()) grid_->GetSelection()->UpdateState();
+}
+
+// The current row of an empty dataset cannot be selected.
+void TBookmarkListEh::SetCurrentRowSelected(bool value) {
+  TDataSet* ds = GetDataSet();
+  if (value && (!ds || ds->IsEmpty())) return;
+  TBMListEh::SetCurrentRowSelected(value);
+  if (grid_) grid_->InvalidateRow(grid_->GetRow());
+}
+
+// ======================= Data link =======================
+
+TGridDataLinkEh::TGridDataLinkEh(TCustomDBGridEh* grid) : TAxisGridDataLinkEh(grid) {}
+
+void TGridDataLinkEh::ActiveChanged() {
+  TAxisGridDataLinkEh::ActiveChanged();
+  static_cast<TCustomDBGridEh*>(GetGrid())->UpdateScrollBars();
+}
+
+// ======================= The grid =======================
+
+TCustomDBGridEh::TCustomDBGridEh(TComponent* owner) : TCustomDBAxisGridEh(owner) {
+  // The parameter objects answer the column defaults: they exist before the columns.
+  titleParams_ = std::make_unique<TDBGridTitleParamsEh>(this);
+  indicatorParams_ = std::make_unique<TDBGridIndicatorParamsEh>(this);
+  footerParams_ = std::make_unique<TDBGridFooterParamsEh>(this);
+  // The axis grid made its own parts while this class was not yet there.
+  CreateOwnedParts();
+  style_ = GetGlobalGridStyle();
+  style_->AddChangeNotification(this);
+  center_ = GetGlobalGridCenter();
+  center_->AddChangeNotification(this);
+  indicatorOffset_ = 1;
+  updateFields_ = true;
+  options_ = {dgEditing,  dgTitles, dgIndicator,     dgColumnResize, dgColLines,
+              dgRowLines, dgTabs,   dgConfirmDelete, dgCancelOnExit};
+  ApplyBaseOptions();
+  bookmarks_ = std::make_unique<TBookmarkListEh>(this);
+  selection_ = std::make_unique<TDBGridEhSelection>(this);
+  sumList_ = std::make_unique<TDBGridEhSumList>(this);
+  // New sums reach the footers and the scroll bar.
+  sumList_->SumListChanged = [this](TObject*) {
+    if (HandleAllocated() && !IsDestroying()) Invalidate();
+  };
+  optionsEh_ = {dghFixed3D,      dghHighlightFocus, dghClearSelection, dghDialogFind,
+                dghColumnResize, dghColumnMove,     dghExtendVertLines};
+  indicatorOptions_ = {gioShowRowIndicatorEh};
+  sortMarkedColumns_ = std::make_unique<TColumnsEhList>();
+  allowedSelections_ = {gstRecordBookmarks, gstRectangle, gstColumns, gstAll};
+  indicatorTitle_ = std::make_unique<TDBGridEhIndicatorTitle>(this);
+  emptyDataInfo_ = std::make_unique<TGridEmptyDataInfoEh>(this);
+  recNoTextWidth_ = CalcIndicatorColWidth();
+  CalcRowHeights();
+  HideEditor();
+}
+
+TCustomDBGridEh::~TCustomDBGridEh() {
+  // No dataset notification may reach a half-freed grid; the dataset gets its handlers back first.
+  Destroying();
+  sumList_->SetActive(false);
+  sumList_->SetDataSet(nullptr);
+  SetDataSource(nullptr);
+  if (style_) style_->RemoveChangeNotification(this);
+  if (center_) center_->RemoveChangeNotification(this);
+  selection_.reset();
+  bookmarks_->Clear();
+  // The footers' aggregates live in the sum list, which goes before the axis grid frees the columns.
+  GetColumns()->Clear();
+}
+
+void TCustomDBGridEh::StyleGone(TDBGridEhStyle* style) {
+  if (style_ == style) style_ = nullptr;
+}
+
+void TCustomDBGridEh::CenterGone(TDBGridEhCenter* center) {
+  if (center_ == center) center_ = nullptr;
+}
+
+TGridAxisBarsEh* TCustomDBGridEh::CreateAxisBars() {
+  return new TDBGridColumnsEh(this, TDBGridColumnEh::StaticClass());
+}
+
+TAxisBarDefValuesEh* TCustomDBGridEh::CreateAxisBarDefValues() { return new TColumnDefValuesEh(this); }
+
+TAxisGridDataLinkEh* TCustomDBGridEh::CreateDataLink() { return new TGridDataLinkEh(this); }
+
+// The grid's options decide the base grid's lines; the rest of the base option set is fixed.
+void TCustomDBGridEh::ApplyBaseOptions() {
+  TGridOptionsEh base{goColSizingEh,
+                      goColMovingEh,
+                      goEditingEh,
+                      goTabsEh,
+                      goThumbTrackingEh,
+                      goExtendVertLinesEh,
+                      goContraVertBoundaryLineEh,
+                      goContraHorzBoundaryLineEh};
+  if (options_.Contains(dgColLines)) base = base + TGridOptionsEh{goFixedVertLineEh, goVertLineEh};
+  if (options_.Contains(dgRowLines)) base = base + TGridOptionsEh{goFixedHorzLineEh, goHorzLineEh};
+  if (options_.Contains(dgAlwaysShowEditor)) base.Include(goAlwaysShowEditorEh);
+  if (options_.Contains(dgRowSelect)) base.Include(goRowSelectEh);
+  if (!options_.Contains(dgEditing)) base.Exclude(goEditingEh);
+  if (!options_.Contains(dgTabs)) base.Exclude(goTabsEh);
+  SetGridOptions(base);
+}
+
+void TCustomDBGridEh::SetDBOptions(TDBGridOptions value) {
+  if (options_ == value) return;
+  const bool rowSelectChanged = options_.Contains(dgRowSelect) != value.Contains(dgRowSelect);
+  options_ = value;
+  // Row selecting and multi-select exclude a cell editor that stays open.
+  if (options_.Contains(dgRowSelect)) options_.Exclude(dgAlwaysShowEditor);
+  ApplyBaseOptions();
+  if (rowSelectChanged) InvalidateEditor();
+  LayoutChanged();
+}
+
+void TCustomDBGridEh::SetOptionsEh(TDBGridEhOptions value) {
+  if (optionsEh_ == value) return;
+  optionsEh_ = value;
+  LayoutChanged();
+}
+
+void TCustomDBGridEh::SetIndicatorOptions(TDBGridEhIndicatorOptions value) {
+  if (indicatorOptions_ == value) return;
+  indicatorOptions_ = value;
+  LayoutChanged();
+}
+
+bool TCustomDBGridEh::IndicatorVisible() const {
+  return options_.Contains(dgIndicator) && !indicatorOptions_.Empty();
+}
+
+TColor TCustomDBGridEh::GetEvenRowColor() const { return evenRowColorStored_ ? evenRowColor_ : GetColor(); }
+
+void TCustomDBGridEh::SetEvenRowColor(TColor value) {
+  evenRowColor_ = value;
+  evenRowColorStored_ = true;
+  Invalidate();
+}
+
+TColor TCustomDBGridEh::GetOddRowColor() const { return oddRowColorStored_ ? oddRowColor_ : GetColor(); }
+
+void TCustomDBGridEh::SetOddRowColor(TColor value) {
+  oddRowColor_ = value;
+  oddRowColorStored_ = true;
+  Invalidate();
+}
+
+void TCustomDBGridEh::CreateWnd() {
+  BeginUpdate();
+  {
+    auto end = MakeScopeExit([this] { EndUpdate(); });
+    TCustomDBAxisGridEh::CreateWnd();
+  }
+  LayoutChanged();
+}
+
+// ---- Data link reactions ----
+
+void TCustomDBGridEh::LinkActive(bool active) {
+  // The records of an earlier opening are not those of the next one: the selection goes with them.
+  if (selection_) selection_->LinkActiveChanged(active);
+  UpdateIntMemTable();
+  if (sumList_ && !IsDestroying()) sumList_->SetDataSet(active ? GetDataLink()->GetDataSet() : nullptr);
+  TCustomDBAxisGridEh::LinkActive(active);
+}
+
+void TCustomDBGridEh::UpdateIntMemTable() {
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  TDataSet* ds = link ? link->GetDataSet() : nullptr;
+  intMemTable_ =
+      tryUseMemTableInt_ && link->GetActive() && ds && !ds->GetComponentState().Contains(csDestroying)
+          ? dynamic_cast<IMemTableEh*>(ds)
+          : nullptr;
+}
+
+bool TCustomDBGridEh::MemTableSupported() {
+  return intMemTable_ && center_ && center_->GetTryUseViewScroll();
+}
+
+void TCustomDBGridEh::DataSetChanged() {
+  TCustomDBAxisGridEh::DataSetChanged();
+  if (!HandleAllocated()) return;
+  LayoutChanged();
+  UpdateScrollBars();
+  if (GetUpdateLock() == 0 && GetLayoutLock() == 0) SynchronizeCurrentCell();
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  if (bookmarks_->GetCount() > 0 && link->GetActive()) {
+    const TDataSetState st = link->GetDataSet()->GetState();
+    if (st != dsEdit && st != dsInsert && st != dsSetKey)
+      bookmarks_->Refresh(optionsEh_.Contains(dghClearSelection));
+  }
+  InvalidateEditor();
+  Invalidate();
+}
+
+void TCustomDBGridEh::DataScrolled(Integer) {
+  if (!HandleAllocated()) return;
+  UpdateRowCount();
+  SynchronizeCurrentCell();
+  UpdateScrollBars();
+  Invalidate();
+}
+
+void TCustomDBGridEh::EditingChanged() {
+  TCustomDBAxisGridEh::EditingChanged();
+  if (IndicatorVisible()) InvalidateCell(0, GetRow());
+}
+
+bool TCustomDBGridEh::IsColumnEditable(Integer barIndex) {
+  if (barIndex < 0 || barIndex >= GetColumns()->GetCount()) return false;
+  return options_.Contains(dgEditing) && GetColumns()->GetColumn(barIndex)->CanModify(false);
+}
+
+void TCustomDBGridEh::UpdateScrollBars() {
+  if (GetLayoutLock() > 0) return;
+  TCustomDBAxisGridEh::UpdateScrollBars();
+}
+
+// ---- Notifications and events ----
+
+void TCustomDBGridEh::SelectionChanged() {
+  if (IsDestroying()) return;
+  if (OnSelectionChanged) OnSelectionChanged(this);
+}
+
+void TCustomDBGridEh::StyleChanged() { Invalidate(); }
+
+void TCustomDBGridEh::DefaultApplySorting() {
+  if (!center_) return;
+  if (center_->OnApplySorting)
+    center_->OnApplySorting(this);
+  else
+    center_->DefaultApplySorting(this);
+}
+
+void TCustomDBGridEh::TitleClick(TColumnEh* column) {
+  if (OnTitleClick) OnTitleClick(this, column);
+}
+
+void TCustomDBGridEh::CellClick(TColumnEh* column) {
+  if (OnCellClick) OnCellClick(this, column);
+}
+
+// ---- Columns ----
+
+TColumnEh* TCustomDBGridEh::GetColumnAtGridCol(Integer col) const {
+  const Integer i = GridColToDataCol(col);
+  TColumnsEhList* visible = GetVisibleColumns();
+  return i >= 0 && i < visible->GetCount() ? visible->GetColumn(i) : nullptr;
+}
+
+Integer TCustomDBGridEh::GetSelectedIndex() {
+  TColumnEh* column = GetColumnAtGridCol(GetCol());
+  return column ? column->GetIndex() : -1;
+}
+
+void TCustomDBGridEh::SetSelectedIndex(Integer value) {
+  if (value < 0 || value >= GetColumns()->GetCount()) return;
+  const Integer i = GetVisibleColumns()->IndexOf(GetColumns()->GetColumn(value));
+  if (i >= 0) SetCol(DataColToGridCol(i));
+}
+
+// ======================= Small grid objects =======================
+
+TPersistent* TGridEmptyDataInfoEh::GetOwner() const { return grid_; }
+
+void TGridEmptyDataInfoEh::SetActive(bool value) {
+  if (active_ == value) return;
+  active_ = value;
+  grid_->Invalidate();
+}
+
+void TGridEmptyDataInfoEh::SetText(const String& value) {
+  if (text_ == value) return;
+  text_ = value;
+  grid_->Invalidate();
+}
+
+String TGridEmptyDataInfoEh::GetDisplayText() const {
+  return text_.empty() ? GetGridLibLanguageConsts()->GetNoDataEh() : text_;
+}
+
+bool TGridEmptyDataInfoEh::Showing() const {
+  if (!active_) return false;
+  TDataSet* ds = grid_->GetDataLink()->GetDataSet();
+  return ds && ds->GetActive() && ds->IsEmpty();
+}
+
+TPersistent* TDBGridEhIndicatorTitle::GetOwner() const { return grid_; }
+
+void TDBGridEhIndicatorTitle::SetShowDropDownSign(bool value) {
+  if (showDropDownSign_ == value) return;
+  showDropDownSign_ = value;
+  grid_->Invalidate();
+}
+
+void TDBGridEh::Published(TPropBuilder<TDBGridEh>& p) {
+  p.Bool(u"AutoFitColWidths", &TCustomDBGridEh::GetAutoFitColWidths, &TCustomDBGridEh::SetAutoFitColWidths)
+      .Default(0);
+  p.Int(u"ContraColCount", &TCustomDBGridEh::GetContraColCountProp, &TCustomDBGridEh::SetContraColCountProp)
+      .Default(0);
+  p.Int(u"FooterRowCount", &TCustomDBGridEh::GetFooterRowCount, &TCustomDBGridEh::SetFooterRowCount)
+      .Default(0);
+  p.Int(u"FrozenCols", &TCustomDBGridEh::GetFrozenCols, &TCustomDBGridEh::SetFrozenCols).Default(0);
+  p.Int(u"MinAutoFitWidth", &TCustomDBGridEh::GetMinAutoFitWidth, &TCustomDBGridEh::SetMinAutoFitWidth)
+      .Default(0);
+  p.Int(u"RowHeight", &TCustomDBGridEh::GetRowHeight, &TCustomDBGridEh::SetRowHeight).Default(0);
+  p.Int(u"RowLines", &TCustomDBGridEh::GetRowLines, &TCustomDBGridEh::SetRowLines).Default(0);
+}

@@ -1,0 +1,878 @@
+// The data grid: the control over one dataset with its indicator column, titles and footers, its
+// columns and their collection, the grid-wide defaults, the area parameter objects, the selection by
+// bookmarks, and the process-wide style and default-handler objects every grid shares.
+#pragma once
+
+#include <exception>
+#include <memory>
+#include <vector>
+
+#include "gridlib/base/ToolCtrlsEh.h"
+#include "gridlib/dbgrid/DBSumListEh.h"
+#include "gridlib/grids/DBAxisGridsEh.h"
+
+class TCustomDBGridEh;
+class TColumnEh;
+class TDBGridColumnsEh;
+
+// ---- Option sets and small types ----
+
+enum TDBGridOption {
+  dgEditing,
+  dgAlwaysShowEditor,
+  dgTitles,
+  dgIndicator,
+  dgColumnResize,
+  dgColLines,
+  dgRowLines,
+  dgTabs,
+  dgRowSelect,
+  dgAlwaysShowSelection,
+  dgConfirmDelete,
+  dgCancelOnExit,
+  dgMultiSelect
+};
+using TDBGridOptions = TSet<TDBGridOption>;
+
+enum TDBGridEhOption {
+  dghFixed3D,
+  dghFrozen3D,
+  dghFooter3D,
+  dghData3D,
+  dghResizeWholeRightPart,
+  dghHighlightFocus,
+  dghClearSelection,
+  dghFitRowHeightToText,
+  dghAutoSortMarking,
+  dghMultiSortMarking,
+  dghEnterAsTab,
+  dghTraceColSizing,
+  dghIncSearch,
+  dghPreferIncSearch,
+  dghRowHighlight,
+  dghDblClickOptimizeColWidth,
+  dghDialogFind,
+  dghRecordMoving,
+  dghShowRecNo,
+  dghColumnResize,
+  dghColumnMove,
+  dghAutoFitRowHeight,
+  dghHotTrack,
+  dghExtendVertLines
+};
+using TDBGridEhOptions = TSet<TDBGridEhOption>;
+
+enum TDBGridEhIndicatorOption { gioShowRowIndicatorEh, gioShowRecNoEh, gioShowRowselCheckboxesEh };
+using TDBGridEhIndicatorOptions = TSet<TDBGridEhIndicatorOption>;
+
+enum TDBGridEhSelectionType { gstRecordBookmarks, gstRectangle, gstColumns, gstAll, gstNon };
+using TDBGridEhAllowedSelections = TSet<TDBGridEhSelectionType>;
+
+enum TGridEditActionEh { geaCutEh, geaCopyEh, geaPasteEh, geaDeleteEh, geaSelectAllEh };
+using TGridEditActionsEh = TSet<TGridEditActionEh>;
+
+enum THorzCellAreaTypeEh { hctIndicatorEh, hctDataEh };
+enum TVertCellAreaTypeEh { vctTitleEh, vctSubTitleEh, vctDataEh, vctAboveFooterEh, vctFooterEh };
+struct TCellAreaTypeEh {
+  THorzCellAreaTypeEh HorzType = hctDataEh;
+  TVertCellAreaTypeEh VertType = vctDataEh;
+};
+
+enum TSortMarkerEh { smNoneEh, smDownEh, smUpEh };
+
+enum TDBGridEhState {
+  dgsNormal,
+  dgsRowSelecting,
+  dgsColSelecting,
+  dgsRectSelecting,
+  dgsPosTracing,
+  dgsTitleDown,
+  dgsColSizing,
+  dgsRowMoving,
+  dgsTitleFilterButtonDown,
+  dgsGroupPanelTitleMoving,
+  dgsGroupPanelTitleDown
+};
+
+using TDBGridEhColumnEvent = TDelegate<void(TObject* Sender, TColumnEh* Column)>;
+
+// ---- Process-wide style and default-handler objects ----
+
+// What every grid draws its selection, highlight and fixed cells with; grids register to be repainted
+// when it changes.
+class TDBGridEhStyle : public TObject {
+  KIV_CLASS(TDBGridEhStyle, TObject)
+ public:
+  TDBGridEhStyle() = default;
+  ~TDBGridEhStyle() override;
+
+  void AddChangeNotification(TCustomDBGridEh* grid);
+  void RemoveChangeNotification(TCustomDBGridEh* grid);
+  Integer GridCount() const { return static_cast<Integer>(grids_.size()); }
+  TCustomDBGridEh* Grid(Integer index) const { return grids_.at(static_cast<size_t>(index)); }
+
+  TColor GetSelectionFocusedColor() const { return selectionFocusedColor_; }
+  void SetSelectionFocusedColor(TColor value);
+  TColor GetSelectionUnfocusedColor() const { return selectionUnfocusedColor_; }
+  void SetSelectionUnfocusedColor(TColor value);
+  TColor GetFixedColor() const { return fixedColor_; }
+  void SetFixedColor(TColor value);
+  bool GetLuminateSelection() const { return luminateSelection_; }
+  void SetLuminateSelection(bool value);
+  // The colour of a selected cell: the focused or unfocused selection colour.
+  TColor GetSelectedCellColor(bool focused) const {
+    return focused ? selectionFocusedColor_ : selectionUnfocusedColor_;
+  }
+
+ protected:
+  // Every registered grid re-reads the style.
+  virtual void Changed();
+
+ private:
+  std::vector<TCustomDBGridEh*> grids_;
+  TColor selectionFocusedColor_ = clHighlight;
+  TColor selectionUnfocusedColor_ = clBtnFace;
+  TColor fixedColor_ = clBtnFace;
+  bool luminateSelection_ = true;
+};
+
+// Where unhandled grid events end up: the default sorting, filtering and view-scroll switches.
+class TDBGridEhCenter : public TObject {
+  KIV_CLASS(TDBGridEhCenter, TObject)
+ public:
+  TDBGridEhCenter() = default;
+  ~TDBGridEhCenter() override;
+
+  void AddChangeNotification(TCustomDBGridEh* grid);
+  void RemoveChangeNotification(TCustomDBGridEh* grid);
+  Integer GridCount() const { return static_cast<Integer>(grids_.size()); }
+
+  bool GetTryUseViewScroll() const { return tryUseViewScroll_; }
+  void SetTryUseViewScroll(bool value) { tryUseViewScroll_ = value; }
+  bool GetUseExtendedScrollingForMemTable() const { return useExtendedScrollingForMemTable_; }
+  void SetUseExtendedScrollingForMemTable(bool value) { useExtendedScrollingForMemTable_ = value; }
+
+  TNotifyEvent OnApplySorting;
+  TNotifyEvent OnApplyFilter;
+
+  // With no handler and no dataset features registered, sorting and filtering reach nothing.
+  virtual void DefaultApplySorting(TCustomDBGridEh* grid);
+  virtual void DefaultApplyFilter(TCustomDBGridEh* grid);
+
+ private:
+  std::vector<TCustomDBGridEh*> grids_;
+  bool tryUseViewScroll_ = true;
+  bool useExtendedScrollingForMemTable_ = true;
+};
+
+// The process-wide objects; made on first request (or by InitDBGridEhUnit) and freed by the clean-up.
+TDBGridEhStyle* GetGlobalGridStyle();
+TDBGridEhCenter* GetGlobalGridCenter();
+// Replaces the process-wide style or center (the old one is freed); grids re-register on their own.
+void SetGlobalGridStyle(TDBGridEhStyle* style);
+void SetGlobalGridCenter(TDBGridEhCenter* center);
+void InitDBGridEhUnit();
+void DoneDBGridEhUnit();
+
+// ---- Area parameter objects ----
+
+// Parameters of one grid area: colour and font with their "not set" forms, lines and margins.
+class TDBGridAreaParamsEh : public TPersistent {
+  KIV_CLASS(TDBGridAreaParamsEh, TPersistent)
+ public:
+  explicit TDBGridAreaParamsEh(TCustomDBGridEh* grid);
+  ~TDBGridAreaParamsEh() override;
+  void Assign(TPersistent* source) override;
+  TPersistent* GetOwner() const override;
+  TCustomDBGridEh* GetGrid() const { return grid_; }
+
+  // clDefault while not set: the owner decides.
+  TColor GetColor() const { return color_; }
+  void SetColor(TColor value);
+  TColor GetFillStyleColor() const;
+  TFont* GetFont() const { return font_.get(); }
+  void SetFont(TFont* value) { font_->Assign(value); }
+  bool GetParentFont() const { return parentFont_; }
+  void SetParentFont(bool value);
+  TColor GetVertLineColor() const { return vertLineColor_; }
+  void SetVertLineColor(TColor value);
+  TColor GetHorzLineColor() const { return horzLineColor_; }
+  void SetHorzLineColor(TColor value);
+  bool GetVertLines() const { return vertLines_; }
+  void SetVertLines(bool value);
+  bool GetHorzLines() const { return horzLines_; }
+  void SetHorzLines(bool value);
+  // Keeps a parent font a copy of the grid's font.
+  void RefreshDefaultFont();
+
+ protected:
+  virtual TColor DefaultColor() const;
+  virtual void Changed();
+  void FontChanged(TObject* sender);
+
+  TCustomDBGridEh* grid_;
+
+ private:
+  TColor color_ = clDefault;
+  std::unique_ptr<TFont> font_;
+  bool parentFont_ = true;
+  bool syncing_ = false;
+  TColor vertLineColor_ = clDefault;
+  TColor horzLineColor_ = clDefault;
+  bool vertLines_ = true;
+  bool horzLines_ = true;
+};
+
+class TDBGridTitleParamsEh : public TDBGridAreaParamsEh {
+  KIV_CLASS(TDBGridTitleParamsEh, TDBGridAreaParamsEh)
+ public:
+  explicit TDBGridTitleParamsEh(TCustomDBGridEh* grid) : TDBGridAreaParamsEh(grid) {}
+  bool GetMultiTitle() const { return multiTitle_; }
+  void SetMultiTitle(bool value);
+  bool GetSortMarkerStyle() const { return false; }
+  Integer GetRowHeight() const { return rowHeight_; }
+  void SetRowHeight(Integer value);
+  Integer GetRowLines() const { return rowLines_; }
+  void SetRowLines(Integer value);
+
+ protected:
+  TColor DefaultColor() const override;
+
+ private:
+  bool multiTitle_ = false;
+  Integer rowHeight_ = 0;
+  Integer rowLines_ = 0;
+};
+
+class TDBGridIndicatorParamsEh : public TDBGridAreaParamsEh {
+  KIV_CLASS(TDBGridIndicatorParamsEh, TDBGridAreaParamsEh)
+ public:
+  explicit TDBGridIndicatorParamsEh(TCustomDBGridEh* grid) : TDBGridAreaParamsEh(grid) {}
+  Integer GetRecNoShowStep() const { return recNoShowStep_; }
+  void SetRecNoShowStep(Integer value) { recNoShowStep_ = value < 1 ? 1 : value; }
+
+ protected:
+  TColor DefaultColor() const override;
+
+ private:
+  Integer recNoShowStep_ = 1;
+};
+
+class TDBGridFooterParamsEh : public TDBGridAreaParamsEh {
+  KIV_CLASS(TDBGridFooterParamsEh, TDBGridAreaParamsEh)
+ public:
+  explicit TDBGridFooterParamsEh(TCustomDBGridEh* grid) : TDBGridAreaParamsEh(grid) {}
+  Integer GetRowHeight() const { return rowHeight_; }
+  void SetRowHeight(Integer value);
+  Integer GetRowLines() const { return rowLines_; }
+  void SetRowLines(Integer value);
+
+ protected:
+  TColor DefaultColor() const override;
+
+ private:
+  Integer rowHeight_ = 0;
+  Integer rowLines_ = 0;
+};
+
+// The text shown over a grid without records.
+class TGridEmptyDataInfoEh : public TPersistent {
+  KIV_CLASS(TGridEmptyDataInfoEh, TPersistent)
+ public:
+  explicit TGridEmptyDataInfoEh(TCustomDBGridEh* grid) : grid_(grid) {}
+  TPersistent* GetOwner() const override;
+  bool GetActive() const { return active_; }
+  void SetActive(bool value);
+  const String& GetText() const { return text_; }
+  void SetText(const String& value);
+  // The text to show: the own text, else the language text.
+  String GetDisplayText() const;
+  // Whether the grid shows it now: active, the dataset open and empty.
+  bool Showing() const;
+
+ private:
+  TCustomDBGridEh* grid_;
+  bool active_ = false;
+  String text_;
+};
+
+// The indicator title button's options.
+class TDBGridEhIndicatorTitle : public TPersistent {
+  KIV_CLASS(TDBGridEhIndicatorTitle, TPersistent)
+ public:
+  explicit TDBGridEhIndicatorTitle(TCustomDBGridEh* grid) : grid_(grid) {}
+  TPersistent* GetOwner() const override;
+  bool GetShowDropDownSign() const { return showDropDownSign_; }
+  void SetShowDropDownSign(bool value);
+  bool GetTitleButton() const { return titleButton_; }
+  void SetTitleButton(bool value) { titleButton_ = value; }
+  bool GetUseGlobalMenu() const { return useGlobalMenu_; }
+  void SetUseGlobalMenu(bool value) { useGlobalMenu_ = value; }
+
+ private:
+  TCustomDBGridEh* grid_;
+  bool showDropDownSign_ = false;
+  bool titleButton_ = false;
+  bool useGlobalMenu_ = true;
+};
+
+// ---- Column footers ----
+
+enum TFooterValueType { fvtNon, fvtSum, fvtAvg, fvtCount, fvtFieldValue, fvtStaticText };
+
+// One footer cell of a column: nothing, an aggregate kept by the grid's sum list, a field's value or
+// a fixed text.
+class TColumnFooterEh : public TCollectionItem {
+  KIV_CLASS(TColumnFooterEh, TCollectionItem)
+ public:
+  explicit TColumnFooterEh(TCollection* collection);
+  // The column's main footer, outside any collection.
+  static TColumnFooterEh* CreateApart(TColumnEh* column);
+  ~TColumnFooterEh() override;
+  void Assign(TPersistent* source) override;
+
+  TColumnEh* GetColumn() const { return column_; }
+  TFooterValueType GetValueType() const { return valueType_; }
+  void SetValueType(TFooterValueType value);
+  const String& GetFieldName() const { return fieldName_; }
+  void SetFieldName(const String& value);
+  const String& GetValue() const { return value_; }
+  void SetValue(const String& value);
+  const String& GetDisplayFormat() const { return displayFormat_; }
+  void SetDisplayFormat(const String& value);
+  // The aggregate, Null without one.
+  Variant GetSumValue() const;
+  TDBSum* GetDBSum() const { return dbSum_; }
+  // Adds, re-aims or drops the footer's aggregate in the grid's sum list.
+  void EnsureSumValue();
+
+ private:
+  TColumnEh* column_ = nullptr;
+  TFooterValueType valueType_ = fvtNon;
+  String fieldName_, value_, displayFormat_;
+  TDBSum* dbSum_ = nullptr;
+};
+
+// The grid's aggregates over its dataset.
+class TDBGridEhSumList : public TDBSumListProducer {
+  KIV_CLASS(TDBGridEhSumList, TDBSumListProducer)
+ public:
+  explicit TDBGridEhSumList(TComponent* owner);
+  void RecalcAll() override;
+};
+
+// ---- Column ----
+
+class TColumnTitleEh : public TAxisBarTitleEh {
+  KIV_CLASS(TColumnTitleEh, TAxisBarTitleEh)
+ public:
+  static void Published(TPropBuilder<TColumnTitleEh>& p);
+  explicit TColumnTitleEh(TAxisBarEh* bar) : TAxisBarTitleEh(bar) {}
+  void Assign(TPersistent* source) override;
+  TColumnEh* GetColumn() const;
+
+  Integer GetSortIndex() const { return sortIndex_; }
+  void SetSortIndex(Integer value);
+  TSortMarkerEh GetSortMarker() const { return sortMarker_; }
+  void SetSortMarker(TSortMarkerEh value);
+  TImageIndex GetImageIndex() const { return imageIndex_; }
+  void SetImageIndex(TImageIndex value);
+  // Moves the marker on for a title click: none, down, up, down.
+  void NextSortMarker();
+
+  // An unset title font follows the grid's title font.
+  TFont* DefaultFont() const override;
+
+ private:
+  Integer sortIndex_ = 0;
+  TSortMarkerEh sortMarker_ = smNoneEh;
+  TImageIndex imageIndex_ = -1;
+};
+
+class TColumnEh : public TBaseColumnEh {
+  KIV_CLASS(TColumnEh, TBaseColumnEh)
+ public:
+  explicit TColumnEh(TCollection* collection);
+  ~TColumnEh() override;
+  void Assign(TPersistent* source) override;
+
+  TCustomDBGridEh* GetDBGrid() const;
+  TColumnTitleEh* GetTitle() const { return static_cast<TColumnTitleEh*>(TAxisBarEh::GetTitle()); }
+
+  Integer GetWidth() const override;
+  void SetWidth(Integer value) override;
+  Integer GetMinWidth() const override { return minWidth_; }
+  void SetMinWidth(Integer value) override;
+  Integer GetMaxWidth() const override { return maxWidth_; }
+  void SetMaxWidth(Integer value) override;
+  bool GetAutoFitColWidth() const override { return autoFitColWidth_; }
+  void SetAutoFitColWidth(bool value) override;
+  virtual Integer DefaultWidth() const;
+  bool IsWidthStored() const;
+  Integer GetInitWidth() const { return initWidth_; }
+  void SetInitWidth(Integer value) { initWidth_ = value; }
+  bool GetNotInWidthRange() const { return notInWidthRange_; }
+  void SetNotInWidthRange(bool value) { notInWidthRange_ = value; }
+  bool GetHideDuplicates() const { return hideDuplicates_; }
+  void SetHideDuplicates(bool value);
+  // Width as it stands in the grid (the data width plus nothing while lines are drawn by cells).
+  Integer GetFullWidth() const { return GetVisible() ? GetWidth() : 0; }
+
+  TColumnFooterEh* GetFooter() const { return footer_.get(); }
+
+  TAxisBarTitleEh* CreateTitle() override;
+  void SetField(TField* value) override;
+  TField* GetField() override;
+
+ private:
+  bool autoFitColWidth_ = true;
+  bool hideDuplicates_ = false;
+  Integer initWidth_ = 0;
+  Integer maxWidth_ = 0;
+  Integer minWidth_ = 0;
+  bool notInWidthRange_ = false;
+  Integer width_ = 0;
+  std::unique_ptr<TColumnFooterEh> footer_;
+};
+
+// The column as the published grid stores it in its form resource.
+class TDBGridColumnEh : public TColumnEh {
+  KIV_CLASS(TDBGridColumnEh, TColumnEh)
+ public:
+  static void Published(TPropBuilder<TDBGridColumnEh>& p);
+  explicit TDBGridColumnEh(TCollection* collection) : TColumnEh(collection) {}
+};
+
+// A list of column references that owns nothing.
+class TColumnsEhList : public TAxisBarsEhList {
+  KIV_CLASS(TColumnsEhList, TAxisBarsEhList)
+ public:
+  TColumnsEhList() = default;
+  TColumnEh* GetColumn(Integer index) const { return static_cast<TColumnEh*>(GetAxisBar(index)); }
+};
+
+class TColumnTitleDefValuesEh : public TAxisBarCaptionDefValuesEh {
+  KIV_CLASS(TColumnTitleDefValuesEh, TAxisBarCaptionDefValuesEh)
+ public:
+  explicit TColumnTitleDefValuesEh(TAxisBarDefValuesEh* defValues) : TAxisBarCaptionDefValuesEh(defValues) {}
+  bool GetShowImageAndText() const { return showImageAndText_; }
+  void SetShowImageAndText(bool value) { showImageAndText_ = value; }
+
+ private:
+  bool showImageAndText_ = false;
+};
+
+class TColumnDefValuesEh : public TCustomColumnDefValuesEh {
+  KIV_CLASS(TColumnDefValuesEh, TCustomColumnDefValuesEh)
+ public:
+  explicit TColumnDefValuesEh(TCustomDBAxisGridEh* grid);
+  TAxisBarCaptionDefValuesEh* CreateTitleDefValues() override;
+  TColumnTitleDefValuesEh* GetTitle() const {
+    return static_cast<TColumnTitleDefValuesEh*>(TAxisBarDefValuesEh::GetTitle());
+  }
+};
+
+class TDBGridColumnsEh : public TGridAxisBarsEh {
+  KIV_CLASS(TDBGridColumnsEh, TGridAxisBarsEh)
+ public:
+  TDBGridColumnsEh(TCustomDBGridEh* grid, TClass columnClass);
+
+  TCustomDBGridEh* GetDBGrid() const;
+  TColumnEh* Add() { return static_cast<TColumnEh*>(TGridAxisBarsEh::Add()); }
+  TColumnEh* GetColumn(Integer index) const { return static_cast<TColumnEh*>(GetItem(index)); }
+  TColumnEh* operator[](Integer index) const { return GetColumn(index); }
+  void AddAllColumns(bool deleteExisting) { AddAllBars(deleteExisting); }
+  void RebuildColumns() { AddAllColumns(true); }
+  TColumnEh* FindColumnByName(const String& name) const {
+    return static_cast<TColumnEh*>(FindBarByName(name));
+  }
+
+  // The column order as quoted field names; writing it moves the named columns to those places.
+  String GetColumnsIndex() const;
+  void SetColumnsIndex(const String& value);
+
+  TColumnEh* GetFirstTabColumn() const;
+  TColumnEh* GetLastTabColumn() const;
+  TColumnEh* GetNextTabColumn(TColumnEh* forColumn, bool goForward) const;
+
+  TColumnEh* GetFirstScrollVisibleColumn() const { return firstScrollVisible_; }
+  TColumnEh* GetLastScrollVisibleColumn() const { return lastScrollVisible_; }
+
+  void ActiveChanged() override;
+
+ protected:
+  void Update(TCollectionItem* item) override;
+
+ private:
+  friend class TCustomDBGridEh;
+  TColumnEh* firstScrollVisible_ = nullptr;
+  TColumnEh* lastScrollVisible_ = nullptr;
+};
+
+// ---- Selected rows ----
+
+// The grid's selected rows by bookmark. The list forgets its bookmarks when the dataset is reopened:
+// they belong to the records of the earlier opening.
+class TBookmarkListEh : public TBMListEh {
+  KIV_CLASS(TBookmarkListEh, TBMListEh)
+ public:
+  // A list without a grid serves a selection that has none.
+  explicit TBookmarkListEh(TCustomDBGridEh* grid) : grid_(grid) {}
+  TDataSet* GetDataSet() const override;
+  void Changed() override;
+  void SelectionStateChanged() override;
+  void SetCurrentRowSelected(bool value) override;
+  TCustomDBGridEh* GetGrid() const { return grid_; }
+
+ private:
+  TCustomDBGridEh* grid_;
+};
+
+// ---- Selection ----
+
+class TDBGridEhSelection;
+
+// A rectangle of cells between two (column, record) corners.
+class TDBGridEhSelectionRect : public TObject {
+  KIV_CLASS(TDBGridEhSelectionRect, TObject)
+ public:
+  explicit TDBGridEhSelectionRect(TCustomDBGridEh* grid) : grid_(grid) {}
+  TCustomDBGridEh* GetGrid() const { return grid_; }
+  Integer GetLeftCol() const;
+  Integer GetRightCol() const;
+  TBookmark GetTopRow() const;
+  TBookmark GetBottomRow() const;
+  void Clear();
+  void Assign(TDBGridEhSelectionRect* source);
+  // A click (addSel false) sets both corners; a Shift extension moves only the far corner.
+  void Select(Integer col, const TBookmark& row, bool addSel);
+  bool DataCellSelected(Integer dataCol, const TBookmark& dataRow) const;
+
+ private:
+  void CheckActive(const Char* message) const;
+  TCustomDBGridEh* grid_;
+  Integer anchorCol_ = -1, shiftCol_ = -1;
+  TBookmark anchorRow_, shiftRow_;
+};
+
+// Selected columns, kept in collection order.
+class TDBGridEhSelectionCols : public TColumnsEhList {
+  KIV_CLASS(TDBGridEhSelectionCols, TColumnsEhList)
+ public:
+  explicit TDBGridEhSelectionCols(TCustomDBGridEh* grid) : grid_(grid) {}
+  void AddColumn(TColumnEh* column);
+  virtual void Clear();
+  void Select(TColumnEh* column, bool addSel);
+  void InvertSelect(TColumnEh* column);
+  // Drops columns no longer in the grid and sorts by collection index again.
+  void Refresh();
+  TColumnEh* GetAnchor() const { return anchor_; }
+
+ private:
+  TCustomDBGridEh* grid_;
+  TColumnEh* anchor_ = nullptr;
+};
+
+class TDBGridEhSelection : public TObject {
+  KIV_CLASS(TDBGridEhSelection, TObject)
+ public:
+  explicit TDBGridEhSelection(TCustomDBGridEh* grid);
+  ~TDBGridEhSelection() override;
+
+  TCustomDBGridEh* GetGrid() const { return grid_; }
+  TDBGridEhSelectionType GetSelectionType() const { return selectionType_; }
+  void SetSelectionType(TDBGridEhSelectionType value);
+  TBookmarkListEh* GetRows() const;
+  TDBGridEhSelectionRect* GetRect() const { return rect_.get(); }
+  TDBGridEhSelectionCols* GetColumns() const { return columns_.get(); }
+
+  bool DataCellSelected(Integer dataCol, const TBookmark& dataRow) const;
+  void Clear();
+  void SelectAll();
+  void Refresh();
+  void UpdateState();
+  void LinkActiveChanged(bool value);
+
+  // Change notices are held back while the counter is above zero and sent once at the end.
+  void BeginUpdate() { ++updateCount_; }
+  void EndUpdate();
+  bool Updating() const { return updateCount_ > 0; }
+  Integer GetUpdateCount() const { return updateCount_; }
+  // Runs a batch of changes inside the counter, which is released also when the batch raises.
+  template <class F>
+  void Update(F&& batch) {
+    BeginUpdate();
+    struct End {
+      TDBGridEhSelection* s;
+      int pending = std::uncaught_exceptions();
+      ~End() noexcept(false) {
+        if (std::uncaught_exceptions() == pending) {
+          s->EndUpdate();
+          return;
+        }
+        // Unwinding already: the counter is released; a failing notice must not end the program.
+        try {
+          s->EndUpdate();
+        } catch (...) {
+        }
+      }
+    } end{this};
+    batch();
+  }
+
+  virtual void SelectionChanged();
+
+ private:
+  TCustomDBGridEh* grid_;
+  std::unique_ptr<TDBGridEhSelectionCols> columns_;
+  std::unique_ptr<TDBGridEhSelectionRect> rect_;
+  std::unique_ptr<TBookmarkListEh> ownRows_;
+  TDBGridEhSelectionType selectionType_ = gstNon;
+  Integer updateCount_ = 0;
+  bool selectionChanged_ = false;
+};
+
+// ---- Data link ----
+
+class TGridDataLinkEh : public TAxisGridDataLinkEh {
+  KIV_CLASS(TGridDataLinkEh, TAxisGridDataLinkEh)
+ public:
+  explicit TGridDataLinkEh(TCustomDBGridEh* grid);
+
+ protected:
+  void ActiveChanged() override;
+};
+
+// ---- The grid ----
+
+class TCustomDBGridEh : public TCustomDBAxisGridEh {
+  KIV_CLASS(TCustomDBGridEh, TCustomDBAxisGridEh)
+ public:
+  explicit TCustomDBGridEh(TComponent* owner);
+  ~TCustomDBGridEh() override;
+
+  // ---- Parts ----
+  TDBGridColumnsEh* GetColumns() const { return static_cast<TDBGridColumnsEh*>(GetAxisBars()); }
+  void SetColumns(TDBGridColumnsEh* value) { GetColumns()->Assign(value); }
+  TColumnDefValuesEh* GetColumnDefValues() const {
+    return static_cast<TColumnDefValuesEh*>(GetAxisBarDefValues());
+  }
+  TGridDataLinkEh* GetDataLink() const {
+    return static_cast<TGridDataLinkEh*>(TCustomDBAxisGridEh::GetDataLink());
+  }
+  TDBGridTitleParamsEh* GetTitleParams() const { return titleParams_.get(); }
+  TDBGridIndicatorParamsEh* GetIndicatorParams() const { return indicatorParams_.get(); }
+  TDBGridFooterParamsEh* GetFooterParams() const { return footerParams_.get(); }
+  TBookmarkListEh* GetSelectedRows() const { return bookmarks_.get(); }
+  TDBGridEhSelection* GetSelection() const { return selection_.get(); }
+  TDBGridEhSumList* GetSumList() const { return sumList_.get(); }
+  TColumnsEhList* GetVisibleColumns() const { return static_cast<TColumnsEhList*>(GetVisibleAxisBars()); }
+  TColumnsEhList* GetSortMarkedColumns() const { return sortMarkedColumns_.get(); }
+  TGridEmptyDataInfoEh* GetEmptyDataInfo() const { return emptyDataInfo_.get(); }
+  TDBGridEhIndicatorTitle* GetIndicatorTitle() const { return indicatorTitle_.get(); }
+  TDBGridEhStyle* GetStyle() const { return style_; }
+  TDBGridEhCenter* GetCenter() const { return center_; }
+  TDBGridEhState GetDBGridEhState() const { return state_; }
+  // The style or center is being freed before the grid.
+  void StyleGone(TDBGridEhStyle* style);
+  void CenterGone(TDBGridEhCenter* center);
+
+  // ---- Properties ----
+  TDBGridOptions GetDBOptions() const { return options_; }
+  void SetDBOptions(TDBGridOptions value);
+  TDBGridEhOptions GetOptionsEh() const { return optionsEh_; }
+  void SetOptionsEh(TDBGridEhOptions value);
+  TDBGridEhIndicatorOptions GetIndicatorOptions() const { return indicatorOptions_; }
+  void SetIndicatorOptions(TDBGridEhIndicatorOptions value);
+  TDBGridEhAllowedSelections GetAllowedSelections() const { return allowedSelections_; }
+  void SetAllowedSelections(TDBGridEhAllowedSelections value) { allowedSelections_ = value; }
+  TGridEditActionsEh GetEditActions() const { return editActions_; }
+  void SetEditActions(TGridEditActionsEh value) { editActions_ = value; }
+  bool GetAutoFitColWidths() const { return autoFitColWidths_; }
+  void SetAutoFitColWidths(bool value);
+  Integer GetMinAutoFitWidth() const { return minAutoFitWidth_; }
+  void SetMinAutoFitWidth(Integer value);
+  Integer GetFrozenCols() const { return frozenCols_; }
+  void SetFrozenCols(Integer value);
+  Integer GetContraColCountProp() const { return contraColCount_; }
+  void SetContraColCountProp(Integer value);
+  Integer GetFooterRowCount() const { return footerRowCount_; }
+  void SetFooterRowCount(Integer value);
+  Integer GetRowHeight() const { return newRowHeight_; }
+  void SetRowHeight(Integer value);
+  Integer GetRowLines() const { return rowLines_; }
+  void SetRowLines(Integer value);
+  bool GetRowSizingAllowed() const { return rowSizingAllowed_; }
+  void SetRowSizingAllowed(bool value) { rowSizingAllowed_ = value; }
+  bool GetSortLocal() const { return sortLocal_; }
+  void SetSortLocal(bool value) { sortLocal_ = value; }
+  TColor GetEvenRowColor() const;
+  void SetEvenRowColor(TColor value);
+  TColor GetOddRowColor() const;
+  void SetOddRowColor(TColor value);
+  bool GetTryUseMemTableInt() const { return tryUseMemTableInt_; }
+  void SetTryUseMemTableInt(bool value) { tryUseMemTableInt_ = value; }
+  TFont* GetTitleFont() override { return titleParams_->GetFont(); }
+  void SetTitleFont(TFont* value) override { titleParams_->SetFont(value); }
+  TColor GetTitleColor() override { return titleParams_->GetFillStyleColor(); }
+
+  // ---- Columns and geometry ----
+  Integer GetIndicatorOffset() const { return indicatorOffset_; }
+  Integer GridColToDataCol(Integer col) const { return col - indicatorOffset_; }
+  Integer DataColToGridCol(Integer dataCol) const { return dataCol + indicatorOffset_; }
+  bool IndicatorVisible() const;
+  Integer GetTitleRowCount() const { return options_.Contains(dgTitles) ? 1 : 0; }
+  virtual bool IsSTFilterRowUnderTitle() const { return false; }
+  Integer TopDataOffset() const { return GetTitleRowCount() + (IsSTFilterRowUnderTitle() ? 1 : 0); }
+  TGridRect DataBox() const;
+  TCellAreaTypeEh GetCellAreaType(Integer col, Integer row, Integer& areaCol, Integer& areaRow) const;
+  Integer GetStdDefaultRowHeight() const { return stdDefaultRowHeight_; }
+  Integer GetTitleRowHeight() const { return titleRowHeight_; }
+  // Data rows that fit between the titles and the footers.
+  Integer VisibleDataRowCount();
+  Integer CalcIndicatorColWidth();
+  virtual void UpdateColWidths();
+  bool IsAutoFitColWidthsActive() const {
+    return autoFitColWidths_ && !GetComponentState().Contains(csDesigning);
+  }
+  Integer GetSelectedIndex() override;
+  void SetSelectedIndex(Integer value) override;
+  TColumnEh* GetColumnAtGridCol(Integer col) const;
+
+  // ---- Visible records ----
+  // View mode: over an in-memory table every view row is a grid row.
+  bool MemTableSupported() override;
+  IMemTableEh* GetIntMemTable() const { return intMemTable_; }
+  void UpdateIntMemTable();
+  // Makes data row index the record the fields show, without moving the dataset; every enter is
+  // matched by a leave.
+  void InstantReadEnter(Integer index);
+  void InstantReadLeave();
+  Integer InstantReadRecordCount() const;
+  bool IsCurrentDataRow(Integer index) const;
+  // The display text of a visible row's column, read by instant reading.
+  String GetVisibleCellText(Integer dataRow, TColumnEh* column);
+  void CalcVertScrollBarParams(Integer& pos, Integer& min, Integer& page, Integer& max) override;
+
+  // ---- Navigation ----
+  Integer MoveBy(Integer distance);
+  bool Eof() const;
+  bool Bof() const;
+  void SaveBookmark();
+  void RestoreBookmark();
+  virtual void SaveVertPos(const String& keyFieldNames);
+  virtual void RestoreVertPos(const String& keyFieldNames);
+  bool BookmarkInVisibleView(const TBookmark& bookmark);
+  // The buffer row the saved position is measured from: the middle row (the upper one of two).
+  Integer ReferenceBufferRow() const;
+  Integer GetLookedOffset() const { return lookedOffset_; }
+  // Scroll-bar actions move the current record, not the view.
+  void VertScroll(Integer scrollCode, Integer pos) override;
+  // The wheel moves one record per notch, Ctrl or not.
+  bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
+  bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
+
+  // ---- Events ----
+  TDBGridEhColumnEvent OnCellClick;
+  TNotifyEvent OnColEnter;
+  TNotifyEvent OnColExit;
+  TDBGridEhColumnEvent OnTitleClick;
+  TNotifyEvent OnSelectionChanged;
+  TNotifyEvent OnColWidthsChanged;
+  TNotifyEvent OnSortMarkingChanged;
+
+  // ---- Overrides of the axis grid ----
+  TGridAxisBarsEh* CreateAxisBars() override;
+  TAxisBarDefValuesEh* CreateAxisBarDefValues() override;
+  TAxisGridDataLinkEh* CreateDataLink() override;
+  void DataSetChanged() override;
+  void DataScrolled(Integer distance) override;
+  void LinkActive(bool active) override;
+  void InternalLayout() override;
+  bool IsColumnEditable(Integer barIndex) override;
+  bool IsDataEditMode() override { return true; }
+  void GetBarsPropertyName(String& name) override { name = u"Columns"; }
+  void EditingChanged() override;
+
+  // ---- Notifications ----
+  virtual void SelectionChanged();
+  virtual void StyleChanged();
+  virtual void DefaultApplySorting();
+  void TitleClick(TColumnEh* column);
+  void CellClick(TColumnEh* column);
+
+ protected:
+  friend class TGridDataLinkEh;
+  friend class TDBGridColumnsEh;
+  virtual void UpdateRowCount();
+  virtual void SynchronizeCurrentCell();
+  void UpdateScrollBars() override;
+  void CreateWnd() override;
+  void Paint() override;
+  void DrawCell(Integer col, Integer row, TGridDrawState state, TRect rect) override;
+  void FitColWidths();
+  void DistributeAutoFitRest(Integer sum, Integer target);
+  void CalcRowHeights();
+  void KeepRowOnScreen();
+
+ private:
+  void ApplyBaseOptions();
+
+  TDBGridEhStyle* style_ = nullptr;
+  TDBGridEhCenter* center_ = nullptr;
+  std::unique_ptr<TDBGridTitleParamsEh> titleParams_;
+  std::unique_ptr<TDBGridIndicatorParamsEh> indicatorParams_;
+  std::unique_ptr<TDBGridFooterParamsEh> footerParams_;
+  std::unique_ptr<TBookmarkListEh> bookmarks_;
+  std::unique_ptr<TDBGridEhSelection> selection_;
+  std::unique_ptr<TDBGridEhSumList> sumList_;
+  std::unique_ptr<TColumnsEhList> sortMarkedColumns_;
+  std::unique_ptr<TGridEmptyDataInfoEh> emptyDataInfo_;
+  std::unique_ptr<TDBGridEhIndicatorTitle> indicatorTitle_;
+
+  TDBGridOptions options_;
+  TDBGridEhOptions optionsEh_;
+  TDBGridEhIndicatorOptions indicatorOptions_;
+  TDBGridEhAllowedSelections allowedSelections_;
+  TGridEditActionsEh editActions_;
+  TDBGridEhState state_ = dgsNormal;
+  bool autoFitColWidths_ = false;
+  Integer minAutoFitWidth_ = 0;
+  Integer frozenCols_ = 0;
+  Integer contraColCount_ = 0;
+  Integer footerRowCount_ = 0;
+  Integer newRowHeight_ = 0;
+  Integer rowLines_ = 0;
+  bool rowSizingAllowed_ = false;
+  bool sortLocal_ = false;
+  TColor evenRowColor_ = clWindow;
+  TColor oddRowColor_ = clWindow;
+  bool evenRowColorStored_ = false;
+  bool oddRowColorStored_ = false;
+  bool tryUseMemTableInt_ = true;
+  bool updateFields_ = true;
+
+  Integer indicatorOffset_ = 1;
+  Integer stdDefaultRowHeight_ = 18;
+  Integer stdDefaultTextHeight_ = 13;
+  Integer titleRowHeight_ = 18;
+  Integer recNoTextWidth_ = 0;
+  bool colWidthsChanged_ = false;
+  Integer oldActiveRecord_ = -1;
+  Integer instantReadDepth_ = 0;
+
+  IMemTableEh* intMemTable_ = nullptr;
+  TBookmark lockedBookmark_;
+  Variant lookedKeyValue_;
+  Integer lookedOffset_ = 0;
+  // The dataset's identity at the last activation: a reopening drops the selected rows.
+  TDataSet* lastOpenDataSet_ = nullptr;
+};
+
+// The data grid as forms place it.
+class TDBGridEh : public TCustomDBGridEh {
+  KIV_CLASS(TDBGridEh, TCustomDBGridEh)
+ public:
+  static void Published(TPropBuilder<TDBGridEh>& p);
+  explicit TDBGridEh(TComponent* owner) : TCustomDBGridEh(owner) {}
+};

@@ -1,0 +1,406 @@
+// The data grid's geometry: columns and options become the base grid's columns, rows and sizes; the
+// row areas; automatic column widths; reading a visible row without moving the dataset, and the
+// plain cell drawing that uses it.
+#include <algorithm>
+
+#include "gridlib/base/GridLibCore.h"
+#include "gridlib/dbgrid/DBGridEh.h"
+#include "platform/rtl/RtlMath.h"
+#include "platform/rtl/ScopeGuard.h"
+
+// ======================= Layout =======================
+
+void TCustomDBGridEh::InternalLayout() {
+  if (IsLoading() || IsDestroying()) return;
+  LockPaint();
+  auto unlock = MakeScopeExit([this] { UnlockPaint(); });
+  colWidthsChanged_ = false;
+  indicatorOffset_ = IndicatorVisible() ? 1 : 0;
+  TCustomDBAxisGridEh::InternalLayout();
+
+  TDBGridColumnsEh* columns = GetColumns();
+  TColumnsEhList* visible = GetVisibleColumns();
+  for (Integer i = 0; i < columns->GetCount(); ++i)
+    if (columns->GetColumn(i)->GetVisible()) visible->Add(columns->GetColumn(i));
+
+  const Integer count = visible->GetCount();
+  Integer frozen = 0, contra = 0;
+  if (GetDataLink()->GetActive() || columns->GetState() == csCustomized) {
+    frozen = std::clamp(frozenCols_, 0, std::max(0, count - 1));
+    contra = contraColCount_ < count - frozen ? contraColCount_ : std::max(0, count - frozen - 1);
+    contra = std::max(0, contra);
+  }
+  columns->firstScrollVisible_ = frozen < count ? visible->GetColumn(frozen) : nullptr;
+  columns->lastScrollVisible_ =
+      count - contra - 1 >= frozen ? visible->GetColumn(count - contra - 1) : nullptr;
+
+  // The counts shrink first so that no step leaves more fixed than total columns.
+  SetFrozenColCount(0);
+  SetContraColCount(0);
+  const Integer fixed = frozen + indicatorOffset_;
+  SetFixedColCount(fixed);
+  SetColCount(std::max(fixed + 1, count + indicatorOffset_ - contra));
+  SetContraColCount(contra);
+  SetFrozenColCount(frozen);
+
+  CalcRowHeights();
+  UpdateColWidths();
+  if (IsAutoFitColWidthsActive() && HandleAllocated()) FitColWidths();
+  UpdateRowCount();
+  SynchronizeCurrentCell();
+  Invalidate();
+}
+
+// Row and title heights from the fonts: the text line plus the cell's border.
+void TCustomDBGridEh::CalcRowHeights() {
+  TCanvas* canvas = GetScreenCanvasEh();
+  canvas->GetFont()->Assign(GetFont());
+  const Integer h = std::max(1, canvas->TextHeight(u"Wg"));
+  Integer border = GetFlat() ? 1 : 3;
+  if (options_.Contains(dgRowLines)) border += GetGridLineWidth();
+  Integer rowHeight = h + border;
+  stdDefaultTextHeight_ = h;
+  if (newRowHeight_ > 0 || rowLines_ > 0) rowHeight = newRowHeight_ + rowLines_ * h;
+  if (optionsEh_.Contains(dghFitRowHeightToText)) {
+    const Integer n = (rowHeight - border) / h, rest = (rowHeight - border) % h;
+    rowHeight = (rest <= h / 2 && n != 0 ? n : n + 1) * h + border;
+    rowLines_ = (rowHeight - border) / h;
+    newRowHeight_ = border;
+  }
+  stdDefaultRowHeight_ = std::max(1, rowHeight);
+
+  // The title line: the tallest title font of the columns, or the grid's title font.
+  Integer title = 0;
+  for (Integer i = 0; i < GetColumns()->GetCount(); ++i) {
+    canvas->GetFont()->Assign(GetColumns()->GetColumn(i)->GetTitle()->GetFont());
+    title = std::max(title, canvas->TextHeight(u"Wg") + GetInterlinear());
+  }
+  if (GetColumns()->GetCount() == 0) {
+    canvas->GetFont()->Assign(titleParams_->GetFont());
+    title = canvas->TextHeight(u"Wg") + GetInterlinear();
+  }
+  if (titleParams_->GetRowHeight() > 0 || titleParams_->GetRowLines() > 0)
+    title = titleParams_->GetRowLines() * title + titleParams_->GetRowHeight() +
+            (options_.Contains(dgRowLines) ? 1 : 0);
+  titleRowHeight_ = std::max(1, title);
+}
+
+void TCustomDBGridEh::UpdateColWidths() {
+  TColumnsEhList* visible = GetVisibleColumns();
+  for (Integer i = 0; i < visible->GetCount(); ++i) {
+    const Integer col = DataColToGridCol(i);
+    if (col < GetFullColCount() && GetColWidths(col) != visible->GetColumn(i)->GetWidth())
+      SetColWidths(col, visible->GetColumn(i)->GetWidth());
+  }
+  if (indicatorOffset_ > 0) {
+    recNoTextWidth_ = CalcIndicatorColWidth();
+    SetColWidths(0, recNoTextWidth_);
+  }
+}
+
+// The indicator's glyph, and the widest record number when numbers are shown.
+Integer TCustomDBGridEh::CalcIndicatorColWidth() {
+  Integer width = 12;
+  if (indicatorOptions_.Contains(gioShowRecNoEh)) {
+    TCanvas* canvas = GetScreenCanvasEh();
+    canvas->GetFont()->Assign(indicatorParams_->GetFont());
+    Integer records = 0;
+    if (TCustomDBAxisGridEh::GetDataLink() && GetDataLink()->GetActive())
+      records = GetDataLink()->GetDataSet()->RecordCount();
+    width += canvas->TextWidth(IntToStr(std::max(records, 9999))) + 4;
+  }
+  return width;
+}
+
+void TCustomDBGridEh::SetAutoFitColWidths(bool value) {
+  if (autoFitColWidths_ == value) return;
+  autoFitColWidths_ = value;
+  TColumnsEhList* visible = GetVisibleColumns();
+  // Switching on remembers the widths to scale from; switching off gives them back.
+  for (Integer i = 0; i < GetColumns()->GetCount(); ++i) {
+    TColumnEh* column = GetColumns()->GetColumn(i);
+    if (value)
+      column->SetInitWidth(column->GetWidth());
+    else if (visible->IndexOf(column) >= 0)
+      column->SetWidth(column->GetInitWidth());
+  }
+  LayoutChanged();
+}
+
+void TCustomDBGridEh::SetMinAutoFitWidth(Integer value) {
+  if (minAutoFitWidth_ == value) return;
+  minAutoFitWidth_ = value;
+  LayoutChanged();
+}
+
+void TCustomDBGridEh::SetFrozenCols(Integer value) {
+  if (frozenCols_ == value) return;
+  frozenCols_ = std::max(0, value);
+  LayoutChanged();
+}
+
+void TCustomDBGridEh::SetContraColCountProp(Integer value) {
+  if (contraColCount_ == value) return;
+  contraColCount_ = std::max(0, value);
+  LayoutChanged();
+}
+
+void TCustomDBGridEh::SetFooterRowCount(Integer value) {
+  if (footerRowCount_ == value) return;
+  footerRowCount_ = std::max(0, value);
+  LayoutChanged();
+}
+
+void TCustomDBGridEh::SetRowHeight(Integer value) {
+  if (newRowHeight_ == value) return;
+  newRowHeight_ = std::max(0, value);
+  LayoutChanged();
+}
+
+void TCustomDBGridEh::SetRowLines(Integer value) {
+  if (rowLines_ == value) return;
+  rowLines_ = std::max(0, value);
+  LayoutChanged();
+}
+
+// The client width spread over the fitting columns in proportion to their initial widths.
+void TCustomDBGridEh::FitColWidths() {
+  TColumnsEhList* visible = GetVisibleColumns();
+  for (Integer i = 0; i < visible->GetCount(); ++i) visible->GetColumn(i)->SetNotInWidthRange(false);
+  Integer sum = 0, target = 0;
+  for (Integer pass = 0; pass <= visible->GetCount(); ++pass) {
+    Integer fixedPart = 0, base = 0;
+    for (Integer i = 0; i < visible->GetCount(); ++i) {
+      TColumnEh* c = visible->GetColumn(i);
+      if (!c->GetAutoFitColWidth() || c->GetNotInWidthRange())
+        fixedPart += c->GetWidth();
+      else
+        base += c->GetInitWidth();
+    }
+    target = std::max(GetClientWidth(), minAutoFitWidth_) - fixedPart;
+    if (indicatorOffset_ > 0) target -= GetColWidths(0) + (options_.Contains(dgColLines) ? 1 : 0);
+    if (options_.Contains(dgColLines)) target -= visible->GetCount();
+    target = std::max(0, target);
+    if (base <= 0) return;
+    sum = 0;
+    bool marked = false;
+    for (Integer i = 0; i < visible->GetCount(); ++i) {
+      TColumnEh* c = visible->GetColumn(i);
+      if (!c->GetAutoFitColWidth() || c->GetNotInWidthRange()) continue;
+      const Integer asked = MulDiv(c->GetInitWidth(), target, base);
+      const Integer keep = c->GetInitWidth();
+      c->SetWidth(asked);
+      c->SetInitWidth(keep);
+      if (c->GetWidth() != asked) {
+        c->SetNotInWidthRange(true);
+        marked = true;
+      }
+      sum += c->GetWidth();
+    }
+    if (!marked) break;
+  }
+  if (sum != target) DistributeAutoFitRest(sum, target);
+  UpdateColWidths();
+}
+
+void TCustomDBGridEh::DistributeAutoFitRest(Integer sum, Integer target) {
+  TColumnsEhList* visible = GetVisibleColumns();
+  for (Integer i = visible->GetCount() - 1; i >= 0 && sum != target; --i) {
+    TColumnEh* c = visible->GetColumn(i);
+    if (!c->GetAutoFitColWidth() || c->GetNotInWidthRange() || c->GetWidth() <= 0) continue;
+    const Integer keep = c->GetInitWidth();
+    const Integer step = sum > target ? -1 : 1;
+    c->SetWidth(c->GetWidth() + step);
+    c->SetInitWidth(keep);
+    sum += step;
+  }
+}
+
+// ======================= Rows =======================
+
+Integer TCustomDBGridEh::VisibleDataRowCount() {
+  Integer height = GetClientHeight();
+  if (GetTitleRowCount() > 0) height -= titleRowHeight_;
+  if (IsSTFilterRowUnderTitle()) height -= stdDefaultRowHeight_;
+  height -= footerRowCount_ * stdDefaultRowHeight_;
+  return std::max(1, height / stdDefaultRowHeight_);
+}
+
+// One grid row per buffered record between the titles and the footers.
+void TCustomDBGridEh::UpdateRowCount() {
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  Integer records = 1;
+  if (MemTableSupported()) {
+    link->SetBufferCount(1);
+    records = std::max(1, intMemTable_->InstantReadRowCount());
+  } else if (link->GetActive()) {
+    link->SetBufferCount(VisibleDataRowCount());
+    records = std::max(1, link->GetRecordCount());
+  }
+  SetDefaultRowHeight(stdDefaultRowHeight_);
+  SetFixedRowCount(TopDataOffset());
+  SetRowCount(TopDataOffset() + records);
+  SetContraRowCount(footerRowCount_);
+  for (Integer r = 0; r < GetFullRowCount(); ++r) {
+    const Integer height = r < GetTitleRowCount() ? titleRowHeight_ : stdDefaultRowHeight_;
+    if (GetRowHeights(r) != height) SetRowHeights(r, height);
+  }
+}
+
+void TCustomDBGridEh::SynchronizeCurrentCell() {
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  if (!link->GetActive()) return;
+  const Integer row =
+      TopDataOffset() +
+      (MemTableSupported() ? std::max(0, intMemTable_->GetInstantReadCurRow()) : link->GetActiveRecord());
+  if (row != GetRow() && row < GetRowCount()) SetRow(row);
+  if (GetCol() < GetFixedColCount() && GetFixedColCount() < GetColCount()) SetCol(GetFixedColCount());
+}
+
+TGridRect TCustomDBGridEh::DataBox() const {
+  TGridRect box;
+  box.Left = indicatorOffset_;
+  box.Top = TopDataOffset();
+  box.Right = GetFullColCount() - 1;
+  box.Bottom = GetRowCount() - 1;
+  return box;
+}
+
+TCellAreaTypeEh TCustomDBGridEh::GetCellAreaType(Integer col, Integer row, Integer& areaCol,
+                                                 Integer& areaRow) const {
+  TCellAreaTypeEh result;
+  areaCol = col;
+  areaRow = row;
+  const TGridRect box = DataBox();
+  if (col < box.Left) {
+    result.HorzType = hctIndicatorEh;
+  } else {
+    result.HorzType = hctDataEh;
+    areaCol = col - indicatorOffset_;
+  }
+  if (row < GetTitleRowCount()) {
+    result.VertType = vctTitleEh;
+  } else if (row < GetTitleRowCount() + (IsSTFilterRowUnderTitle() ? 1 : 0)) {
+    result.VertType = vctSubTitleEh;
+    areaRow = row - GetTitleRowCount();
+  } else if (row >= box.Top && row <= box.Bottom) {
+    result.VertType = vctDataEh;
+    areaRow = row - box.Top;
+  } else if (row > box.Bottom) {
+    result.VertType = vctFooterEh;
+    areaRow = row - (box.Bottom + 1);
+  } else {
+    throw Exception(u"Algorithm error in TCustomDBGridEh.GetCellType");
+  }
+  return result;
+}
+
+// ======================= Scroll bar =======================
+
+// Without record numbers the bar only tells the beginning, the middle and the end apart.
+void TCustomDBGridEh::CalcVertScrollBarParams(Integer& pos, Integer& min, Integer& page, Integer& max) {
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  if (!link) return;
+  TDataSet* ds = link->GetDataSet();
+  if (link->GetActive() && ds && ds->GetActive()) {
+    const Integer recNo = ds->RecNo();
+    const Integer count = ds->RecordCount();
+    if (recNo > 0 && count > 0) {
+      min = 1;
+      page = VisibleDataRowCount();
+      max = count + page - 1;
+      if (ds->GetState() < dsInsert) pos = recNo;
+      return;
+    }
+    min = 0;
+    page = 0;
+    max = 4;
+    pos = ds->Bof() ? 0 : ds->Eof() ? 4 : 2;
+    return;
+  }
+  min = 0;
+  page = 2;
+  max = 1;
+  pos = 0;
+}
+
+// ======================= Visible records =======================
+
+void TCustomDBGridEh::InstantReadEnter(Integer index) {
+  if (MemTableSupported()) {
+    oldActiveRecord_ = intMemTable_->GetInstantReadCurRow();
+    intMemTable_->InstantReadEnter(index);
+    return;
+  }
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  oldActiveRecord_ = link->GetActiveRecord();
+  link->SetActiveRecord(index);
+}
+
+void TCustomDBGridEh::InstantReadLeave() {
+  if (MemTableSupported()) {
+    intMemTable_->InstantReadLeave();
+    oldActiveRecord_ = -1;
+    return;
+  }
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  if (oldActiveRecord_ >= 0) link->SetActiveRecord(oldActiveRecord_);
+  oldActiveRecord_ = -1;
+}
+
+Integer TCustomDBGridEh::InstantReadRecordCount() const {
+  if (intMemTable_ && center_ && center_->GetTryUseViewScroll()) return intMemTable_->InstantReadRowCount();
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  return link->GetActive() ? link->GetRecordCount() : 0;
+}
+
+bool TCustomDBGridEh::IsCurrentDataRow(Integer index) const {
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  if (!link->GetActive() || link->GetDataSet()->IsEmpty()) return false;
+  if (intMemTable_ && center_ && center_->GetTryUseViewScroll())
+    return index == intMemTable_->GetInstantReadCurRow();
+  return index == link->GetActiveRecord();
+}
+
+String TCustomDBGridEh::GetVisibleCellText(Integer dataRow, TColumnEh* column) {
+  if (dataRow < 0 || dataRow >= InstantReadRecordCount()) return String();
+  InstantReadEnter(dataRow);
+  auto leave = MakeScopeExit([this] { InstantReadLeave(); });
+  return column->DisplayText();
+}
+
+// ======================= Drawing =======================
+
+void TCustomDBGridEh::Paint() { TCustomDBAxisGridEh::Paint(); }
+
+// Plain cells: titles with their captions, the indicator, data read row by row, empty footers.
+void TCustomDBGridEh::DrawCell(Integer col, Integer row, TGridDrawState state, TRect rect) {
+  TCanvas* canvas = GetCanvas();
+  Integer areaCol = 0, areaRow = 0;
+  const TCellAreaTypeEh area = GetCellAreaType(col, row, areaCol, areaRow);
+  TColumnEh* column = area.HorzType == hctDataEh ? GetColumnAtGridCol(col) : nullptr;
+  if (area.VertType != vctDataEh || !column) {
+    canvas->GetBrush()->SetColor(area.VertType == vctFooterEh ? footerParams_->GetFillStyleColor()
+                                                              : titleParams_->GetFillStyleColor());
+    canvas->FillRect(rect);
+    if (area.VertType == vctTitleEh && column) {
+      canvas->GetFont()->Assign(column->GetTitle()->GetFont());
+      canvas->TextRect(rect, rect.Left + 2, rect.Top + 2, column->GetTitle()->GetCaption());
+    }
+    return;
+  }
+  if (areaRow >= InstantReadRecordCount()) {
+    canvas->GetBrush()->SetColor(GetColor());
+    canvas->FillRect(rect);
+    return;
+  }
+  InstantReadEnter(areaRow);
+  auto leave = MakeScopeExit([this] { InstantReadLeave(); });
+  TAxisColCellParamsEh* params = CurrentColCellParams();
+  column->FillColCellParams(params);
+  params->Col = col;
+  params->Row = row;
+  params->State = state;
+  canvas->GetFont()->Assign(params->Font);
+  DefaultDrawDataCell({col, row}, {areaCol, areaRow}, column, rect, params);
+}

@@ -1,0 +1,467 @@
+// The data grid over the test dataset: construction, columns made from fields or by hand, the stored
+// form of columns, row areas, automatic widths, reading visible rows without moving the dataset, and
+// moving through the records.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/classes/Streams.h"
+#include "tests/gridlib/dbgrid/DBGridTestSupport.h"
+#include "tests/platform/data/conformance/TestDataSet.h"
+
+namespace {
+
+class DBGridTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitTestApplication();
+    form_ = std::make_unique<TForm>(nullptr, 0);
+    form_->SetBounds(0, 0, 640, 400);
+    data_ = new TTestDataSet(form_.get());
+    data_->GetFieldDefs()->Add(u"ID", ftInteger, 0, false);
+    data_->GetFieldDefs()->Add(u"NAME", ftString, 20, false);
+    data_->GetFieldDefs()->Add(u"QTY", ftInteger, 0, false);
+    for (int i = 1; i <= 100; ++i)
+      data_->AddRow({Variant(i), Variant(u"Изделие " + IntToStr(i)), Variant(i * 10)});
+    source_ = new TDataSource(form_.get());
+    source_->SetDataSet(data_);
+    Application->OnException = [](TObject*, Exception* e) { ADD_FAILURE() << StringToUtf8(e->Message()); };
+  }
+  void TearDown() override {
+    form_.reset();
+    Application->OnException = nullptr;
+  }
+  TDBGridEh* MakeGrid(bool open = true) {
+    if (open) data_->Open();
+    grid_ = new TDBGridEh(form_.get());
+    grid_->SetName(u"Grid1");
+    grid_->SetParent(form_.get());
+    grid_->SetAlign(alClient);
+    grid_->SetDataSource(source_);
+    form_->Show();
+    ProcessPendingEvents();
+    return grid_;
+  }
+  TColumnEh* Column(const String& field) { return static_cast<TColumnEh*>(grid_->FindFieldColumn(field)); }
+
+  std::unique_ptr<TForm> form_;
+  TTestDataSet* data_ = nullptr;
+  TDataSource* source_ = nullptr;
+  TDBGridEh* grid_ = nullptr;
+};
+
+TEST_F(DBGridTest, ANewGridHasItsDefaultsAndSharesTheProcessWideObjects) {
+  const Integer styleGrids = GetGlobalGridStyle()->GridCount();
+  auto* grid = new TDBGridEh(form_.get());
+  EXPECT_EQ(grid->GetDBOptions(),
+            (TDBGridOptions{dgEditing, dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgTabs,
+                            dgConfirmDelete, dgCancelOnExit}));
+  EXPECT_EQ(grid->GetOptionsEh(),
+            (TDBGridEhOptions{dghFixed3D, dghHighlightFocus, dghClearSelection, dghDialogFind,
+                              dghColumnResize, dghColumnMove, dghExtendVertLines}));
+  EXPECT_EQ(grid->GetIndicatorOptions(), TDBGridEhIndicatorOptions{gioShowRowIndicatorEh});
+  EXPECT_EQ(grid->GetAllowedSelections(),
+            (TDBGridEhAllowedSelections{gstRecordBookmarks, gstRectangle, gstColumns, gstAll}));
+  EXPECT_EQ(grid->GetColumns()->GetCount(), 0);
+  EXPECT_NE(dynamic_cast<TGridDataLinkEh*>(grid->GetDataLink()), nullptr);
+  EXPECT_NE(dynamic_cast<TColumnDefValuesEh*>(grid->GetColumnDefValues()), nullptr);
+  EXPECT_EQ(grid->GetIndicatorOffset(), 1);
+  EXPECT_EQ(grid->GetStyle(), GetGlobalGridStyle());
+  EXPECT_EQ(grid->GetCenter(), GetGlobalGridCenter());
+  EXPECT_EQ(GetGlobalGridStyle()->GridCount(), styleGrids + 1);
+  EXPECT_EQ(grid->GetEmptyDataInfo()->GetDisplayText(), u"Нет данных");
+  delete grid;
+  EXPECT_EQ(GetGlobalGridStyle()->GridCount(), styleGrids);
+}
+
+TEST_F(DBGridTest, ColumnsFollowTheFieldsUntilTheyAreDefinedByHand) {
+  data_->Open();
+  data_->FieldByName(u"QTY")->SetVisible(false);
+  MakeGrid(false);
+  ASSERT_EQ(grid_->GetColumns()->GetCount(), 2);
+  EXPECT_EQ(grid_->GetColumns()->GetColumn(0)->GetTitle()->GetCaption(), u"ID");
+  EXPECT_EQ(grid_->GetColCount(), 3);
+
+  // Customized: one stored column per field, the invisible one included.
+  grid_->GetColumns()->SetState(csCustomized);
+  ASSERT_EQ(grid_->GetColumns()->GetCount(), 3);
+  Column(u"NAME")->GetTitle()->SetCaption(u"Наименование");
+  Column(u"NAME")->SetWidth(150);
+  EXPECT_EQ(grid_->GetColWidths(grid_->DataColToGridCol(1)), 150);
+
+  // Stored columns survive reopening, a column of a missing field stays, unbound.
+  TColumnEh* lost = grid_->GetColumns()->Add();
+  lost->SetFieldName(u"GONE");
+  data_->Close();
+  data_->Open();
+  ASSERT_EQ(grid_->GetColumns()->GetCount(), 4);
+  EXPECT_EQ(Column(u"NAME")->GetTitle()->GetCaption(), u"Наименование");
+  EXPECT_EQ(Column(u"NAME")->GetWidth(), 150);
+  EXPECT_EQ(lost->GetField(), nullptr);
+
+  // Back to default: emptied, then rebuilt from the fields (made anew, all visible) by the next layout.
+  grid_->GetColumns()->SetState(csDefault);
+  grid_->LayoutChanged();
+  EXPECT_EQ(grid_->GetColumns()->GetCount(), 3);
+  EXPECT_FALSE(grid_->GetColumns()->GetColumn(0)->GetStored());
+}
+
+TEST_F(DBGridTest, ColumnsSavedInAFormResourceLoadAndSaveUnchanged) {
+  MakeGrid();
+  grid_->GetColumns()->SetState(csCustomized);
+  TColumnEh* name = Column(u"NAME");
+  name->GetTitle()->SetCaption(u"Наименование");
+  name->GetTitle()->SetAlignment(taCenter);
+  name->GetTitle()->GetFont()->SetStyle({fsBold});
+  name->SetWidth(180);
+  name->SetAlignment(taRightJustify);
+  name->GetFont()->SetSize(14);
+  Column(u"ID")->SetVisible(false);
+  TMemoryStream first;
+  grid_->GetColumns()->SaveToStream(&first);
+
+  auto* other = new TDBGridEh(form_.get());
+  other->SetParent(form_.get());
+  other->SetDataSource(source_);
+  first.SetPosition(0);
+  other->GetColumns()->LoadFromStream(&first);
+  TColumnEh* loaded = static_cast<TColumnEh*>(other->FindFieldColumn(u"NAME"));
+  ASSERT_NE(loaded, nullptr);
+  EXPECT_EQ(loaded->GetTitle()->GetCaption(), u"Наименование");
+  EXPECT_EQ(loaded->GetTitle()->GetAlignment(), taCenter);
+  EXPECT_TRUE(loaded->GetTitle()->GetFont()->GetStyle().Contains(fsBold));
+  EXPECT_EQ(loaded->GetWidth(), 180);
+  EXPECT_EQ(loaded->GetAlignment(), taRightJustify);
+  EXPECT_EQ(loaded->GetFont()->GetSize(), 14);
+  EXPECT_FALSE(static_cast<TColumnEh*>(other->FindFieldColumn(u"ID"))->GetVisible());
+  // Unset values stay unset: the width of QTY still follows its field.
+  EXPECT_FALSE(
+      static_cast<TColumnEh*>(other->FindFieldColumn(u"QTY"))->GetAssignedValues().Contains(cvWidth));
+
+  TMemoryStream second;
+  other->GetColumns()->SaveToStream(&second);
+  ASSERT_EQ(first.GetSize(), second.GetSize());
+  EXPECT_EQ(memcmp(first.GetMemory(), second.GetMemory(), static_cast<size_t>(first.GetSize())), 0);
+}
+
+TEST_F(DBGridTest, ColumnsIndexRestoresTheOrderAndSkipsNamesPastTheEnd) {
+  MakeGrid();
+  grid_->GetColumns()->SetState(csCustomized);
+  EXPECT_EQ(grid_->GetColumns()->GetColumnsIndex(), u"\"ID\",\"NAME\",\"QTY\"");
+  grid_->GetColumns()->SetColumnsIndex(u"QTY,ID");
+  EXPECT_EQ(grid_->GetColumns()->GetColumnsIndex(), u"\"QTY\",\"ID\",\"NAME\"");
+  // More names than columns, unknown and repeated names: the known ones move, nothing fails.
+  grid_->GetColumns()->SetColumnsIndex(u"NAME,NOPE,ID,ID,QTY,EXTRA");
+  EXPECT_EQ(grid_->GetColumns()->GetColumnsIndex(), u"\"NAME\",\"QTY\",\"ID\"");
+  grid_->GetColumns()->BeginUpdate();
+  EXPECT_EQ(grid_->GetColumns()->GetUpdateCount(), 1);
+  grid_->GetColumns()->EndUpdate();
+}
+
+TEST_F(DBGridTest, RowAreasAndFrozenAndContraColumnsFollowTheOptions) {
+  MakeGrid();
+  grid_->SetFooterRowCount(2);
+  Integer ac = 0, ar = 0;
+  struct Case {
+    Integer col, row;
+    THorzCellAreaTypeEh horz;
+    TVertCellAreaTypeEh vert;
+    Integer areaCol, areaRow;
+  };
+  const Integer firstFooter = grid_->GetRowCount();
+  const Case cases[] = {{0, 0, hctIndicatorEh, vctTitleEh, 0, 0},
+                        {1, 0, hctDataEh, vctTitleEh, 0, 0},
+                        {2, 1, hctDataEh, vctDataEh, 1, 0},
+                        {0, 3, hctIndicatorEh, vctDataEh, 0, 2},
+                        {1, firstFooter, hctDataEh, vctFooterEh, 0, 0},
+                        {1, firstFooter + 1, hctDataEh, vctFooterEh, 0, 1}};
+  for (const Case& c : cases) {
+    const TCellAreaTypeEh t = grid_->GetCellAreaType(c.col, c.row, ac, ar);
+    EXPECT_EQ(t.HorzType, c.horz) << c.col << "," << c.row;
+    EXPECT_EQ(t.VertType, c.vert) << c.col << "," << c.row;
+    EXPECT_EQ(ac, c.areaCol) << c.col << "," << c.row;
+    EXPECT_EQ(ar, c.areaRow) << c.col << "," << c.row;
+  }
+  EXPECT_EQ(grid_->GetContraRowCount(), 2);
+
+  grid_->SetDBOptions(grid_->GetDBOptions() - TDBGridOptions{dgTitles, dgIndicator});
+  EXPECT_EQ(grid_->TopDataOffset(), 0);
+  EXPECT_EQ(grid_->GetIndicatorOffset(), 0);
+  EXPECT_EQ(grid_->GetCellAreaType(0, 0, ac, ar).VertType, vctDataEh);
+
+  // Frozen past the count freezes all but the last; contra keeps one scrolled column.
+  grid_->SetFrozenCols(10);
+  EXPECT_EQ(grid_->GetFixedColCount(), 2);
+  grid_->SetFrozenCols(1);
+  grid_->SetContraColCountProp(2);
+  EXPECT_EQ(grid_->GetContraColCount(), 1);
+  EXPECT_EQ(grid_->GetColumns()->GetLastScrollVisibleColumn(), Column(u"NAME"));
+}
+
+TEST_F(DBGridTest, AutomaticWidthsFillTheClientInProportion) {
+  MakeGrid();
+  grid_->GetColumns()->SetState(csCustomized);
+  grid_->SetDBOptions(grid_->GetDBOptions() - TDBGridOptions{dgIndicator, dgColLines});
+  Column(u"ID")->SetWidth(10);
+  Column(u"NAME")->SetWidth(20);
+  Column(u"QTY")->SetWidth(10);
+  grid_->SetAutoFitColWidths(true);
+  const Integer client = grid_->GetClientWidth();
+  const Integer id = Column(u"ID")->GetWidth(), name = Column(u"NAME")->GetWidth(),
+                qty = Column(u"QTY")->GetWidth();
+  EXPECT_EQ(id + name + qty, client);
+  EXPECT_NEAR(name, 2 * id, 2);
+  EXPECT_NEAR(qty, id, 1);  // the rounding rest is taken from or given to the last columns
+  // A column held at its maximum leaves the rest to the others.
+  Column(u"NAME")->SetMaxWidth(50);
+  grid_->LayoutChanged();
+  EXPECT_EQ(Column(u"NAME")->GetWidth(), 50);
+  EXPECT_EQ(Column(u"ID")->GetWidth() + Column(u"QTY")->GetWidth() + 50, client);
+  grid_->SetAutoFitColWidths(false);
+  EXPECT_EQ(Column(u"ID")->GetWidth(), 10);
+}
+
+TEST_F(DBGridTest, ColumnWidthLimitsApplyMaximumThenMinimum) {
+  MakeGrid();
+  TColumnEh* qty = Column(u"QTY");
+  const Integer def = qty->DefaultWidth();
+  qty->SetWidth(def);
+  EXPECT_FALSE(qty->GetAssignedValues().Contains(cvWidth));
+  qty->SetMaxWidth(100);
+  qty->SetMinWidth(150);
+  qty->SetWidth(120);
+  EXPECT_EQ(qty->GetWidth(), 150);
+}
+
+TEST_F(DBGridTest, PaintingAndReadingVisibleRowsNeverMoveTheDataset) {
+  MakeGrid();
+  for (const Integer target : {1, 4, 57, 100}) {
+    data_->SetRecNo(target);
+    ProcessPendingEvents();
+    ReadEveryVisibleRow(grid_, data_, source_);
+    EXPECT_EQ(data_->RecNo(), target);
+    ExpectRowsShowTheirRecords(grid_, data_);
+  }
+  EXPECT_GT(grid_->InstantReadRecordCount(), 5);
+}
+
+TEST_F(DBGridTest, MoveByStepsPagesAndStopsAtTheEnds) {
+  MakeGrid();
+  const Integer page = grid_->VisibleDataRowCount();
+  ASSERT_GT(page, 3);
+  struct Step {
+    Integer distance, recNo;
+    bool bof, eof;
+  };
+  const Step steps[] = {{1, 2, false, false},           {-1, 1, false, false},    {-1, 1, true, false},
+                        {page, 1 + page, false, false}, {-page, 1, false, false}, {1000, 100, false, true},
+                        {-1000, 1, true, false}};
+  for (const Step& s : steps) {
+    grid_->MoveBy(s.distance);
+    EXPECT_EQ(data_->RecNo(), s.recNo) << s.distance;
+    EXPECT_EQ(grid_->Bof(), s.bof) << s.distance;
+    EXPECT_EQ(grid_->Eof(), s.eof) << s.distance;
+    EXPECT_EQ(grid_->GetRow() - grid_->TopDataOffset(), grid_->GetDataLink()->GetActiveRecord())
+        << s.distance;
+  }
+}
+
+TEST_F(DBGridTest, NavigationFollowsRowsInsertedAndDeletedByAnotherUser) {
+  MakeGrid();
+  data_->SetRecNo(10);
+  data_->Delete();
+  data_->Append();
+  data_->FieldByName(u"ID")->SetAsInteger(1000);
+  data_->FieldByName(u"NAME")->SetAsString(u"Новое");
+  data_->Post();
+  ProcessPendingEvents();
+  EXPECT_EQ(data_->RecordCount(), 100);
+  data_->First();
+  grid_->MoveBy(9);
+  EXPECT_EQ(data_->FieldByName(u"ID")->GetAsInteger(), 11) << "record 10 is gone";
+  grid_->MoveBy(1000);
+  EXPECT_EQ(data_->FieldByName(u"ID")->GetAsInteger(), 1000);
+  EXPECT_TRUE(grid_->Eof());
+  ExpectRowsShowTheirRecords(grid_, data_);
+  EXPECT_EQ(grid_->GetRow() - grid_->TopDataOffset(), grid_->GetDataLink()->GetActiveRecord());
+}
+
+TEST_F(DBGridTest, SavedVerticalPositionComesBackAfterTheDatasetIsReread) {
+  MakeGrid();
+  data_->SetRecNo(40);
+  grid_->MoveBy(3);
+  ProcessPendingEvents();
+  const Integer row = grid_->GetRow();
+  const Integer recNo = data_->RecNo();
+  grid_->SaveVertPos(u"ID");
+  data_->Close();
+  data_->Open();
+  grid_->RestoreVertPos(u"ID");
+  EXPECT_EQ(data_->RecNo(), recNo);
+  EXPECT_EQ(grid_->GetRow(), row);
+}
+
+TEST_F(DBGridTest, ScrollBarLinesJumpPastTheVisibleRowsAndTheWheelStepsOneRecord) {
+  MakeGrid();
+  const Integer page = grid_->VisibleDataRowCount();
+  data_->SetRecNo(50);
+  ProcessPendingEvents();
+  TAxisGridDataLinkEh* link = grid_->GetDataLink();
+  const Integer firstShown = data_->RecNo() - link->GetActiveRecord();
+  grid_->VertScroll(SB_LINEDOWN, 0);
+  EXPECT_EQ(data_->RecNo(), firstShown + link->GetRecordCount()) << "the record below the last visible one";
+  grid_->VertScroll(SB_PAGEUP, 0);
+  EXPECT_EQ(data_->RecNo(), firstShown + link->GetRecordCount() - page);
+  grid_->VertScroll(SB_BOTTOM, 0);
+  EXPECT_EQ(data_->RecNo(), 100);
+  grid_->VertScroll(SB_TOP, 0);
+  EXPECT_EQ(data_->RecNo(), 1);
+  grid_->VertScroll(SB_THUMBPOSITION, 30);
+  EXPECT_EQ(data_->RecNo(), 30);
+  grid_->DoMouseWheelDown(TShiftState{ssCtrl}, TPoint{10, 40});
+  EXPECT_EQ(data_->RecNo(), 31);
+}
+
+TEST_F(DBGridTest, SavedBookmarkKeepsTheCurrentRowsPlaceAcrossARefresh) {
+  MakeGrid();
+  data_->SetRecNo(60);
+  grid_->MoveBy(2);
+  ProcessPendingEvents();
+  const Integer row = grid_->GetRow(), recNo = data_->RecNo();
+  grid_->SaveBookmark();
+  EXPECT_EQ(grid_->GetLookedOffset(), grid_->GetDataLink()->GetActiveRecord() - grid_->ReferenceBufferRow());
+  data_->Refresh();
+  data_->First();
+  grid_->RestoreBookmark();
+  EXPECT_EQ(data_->RecNo(), recNo);
+  EXPECT_EQ(grid_->GetRow(), row);
+}
+
+TEST_F(DBGridTest, SelectedRowsAreForgottenWhenTheDatasetIsReopened) {
+  MakeGrid();
+  data_->SetRecNo(5);
+  grid_->GetSelectedRows()->SetCurrentRowSelected(true);
+  data_->SetRecNo(9);
+  grid_->GetSelectedRows()->SetCurrentRowSelected(true);
+  ASSERT_EQ(grid_->GetSelectedRows()->GetCount(), 2);
+  data_->Close();
+  data_->Open();
+  EXPECT_EQ(grid_->GetSelectedRows()->GetCount(), 0);
+}
+
+TEST_F(DBGridTest, SelectionNoticesWaitForTheEndOfAnUpdateWhichAnExceptionAlsoEnds) {
+  MakeGrid();
+  TDBGridEhSelection* selection = grid_->GetSelection();
+  int notices = 0;
+  grid_->OnSelectionChanged = [&notices](TObject*) { ++notices; };
+  selection->Update([&] {
+    for (Integer recNo : {3, 5, 8}) {
+      data_->SetRecNo(recNo);
+      grid_->GetSelectedRows()->SetCurrentRowSelected(true);
+    }
+  });
+  EXPECT_EQ(notices, 1);
+  EXPECT_EQ(selection->GetSelectionType(), gstRecordBookmarks);
+  EXPECT_EQ(grid_->GetSelectedRows()->GetCount(), 3);
+
+  notices = 0;
+  EXPECT_THROW(selection->Update([&] {
+    selection->Clear();
+    throw Exception(u"отказ");
+  }),
+               Exception);
+  EXPECT_EQ(selection->GetUpdateCount(), 0);
+  EXPECT_EQ(notices, 1);
+  EXPECT_EQ(selection->GetSelectionType(), gstNon);
+}
+
+TEST_F(DBGridTest, SelectionShapesAnswerWhichCellsAreSelected) {
+  MakeGrid();
+  grid_->GetColumns()->SetState(csCustomized);
+  TDBGridEhSelection* selection = grid_->GetSelection();
+  data_->SetRecNo(4);
+  const TBookmark row4 = data_->GetBookmark();
+  data_->SetRecNo(6);
+  const TBookmark row6 = data_->GetBookmark();
+  data_->SetRecNo(9);
+  const TBookmark row9 = data_->GetBookmark();
+
+  // A click and a Shift-click on the same cell select no rectangle.
+  selection->GetRect()->Select(1, row4, false);
+  selection->GetRect()->Select(1, row4, true);
+  EXPECT_EQ(selection->GetSelectionType(), gstNon);
+  selection->GetRect()->Select(2, row6, true);
+  ASSERT_EQ(selection->GetSelectionType(), gstRectangle);
+  EXPECT_TRUE(selection->DataCellSelected(1, row4));
+  EXPECT_TRUE(selection->DataCellSelected(2, row6));
+  EXPECT_FALSE(selection->DataCellSelected(0, row6));
+  EXPECT_FALSE(selection->DataCellSelected(1, row9));
+  EXPECT_FALSE(selection->DataCellSelected(-1, row4)) << "the indicator";
+
+  // Columns stay in collection order whatever order they are picked in.
+  selection->GetColumns()->Select(grid_->GetColumns()->GetColumn(2), false);
+  selection->GetColumns()->Select(grid_->GetColumns()->GetColumn(0), true);
+  selection->GetColumns()->Select(grid_->GetColumns()->GetColumn(1), true);
+  ASSERT_EQ(selection->GetSelectionType(), gstColumns);
+  for (Integer i = 0; i < 3; ++i) EXPECT_EQ(selection->GetColumns()->GetColumn(i)->GetIndex(), i);
+  EXPECT_TRUE(selection->DataCellSelected(1, row9));
+  EXPECT_FALSE(selection->DataCellSelected(-1, row9));
+  selection->GetColumns()->InvertSelect(grid_->GetColumns()->GetColumn(1));
+  EXPECT_FALSE(selection->DataCellSelected(1, row9));
+
+  selection->SelectAll();
+  EXPECT_TRUE(selection->DataCellSelected(-1, row9));
+  selection->Clear();
+  EXPECT_FALSE(selection->DataCellSelected(0, row9));
+}
+
+TEST_F(DBGridTest, FooterAggregatesFollowTheDatasetAndTheApplicationsHandlersStillRun) {
+  int appPosts = 0;
+  data_->AfterPost = [&appPosts](TDataSet*) { ++appPosts; };
+  MakeGrid();
+  grid_->GetColumns()->SetState(csCustomized);
+  Column(u"QTY")->GetFooter()->SetValueType(fvtSum);
+  Column(u"ID")->GetFooter()->SetValueType(fvtCount);
+  Column(u"NAME")->GetFooter()->SetValueType(fvtStaticText);
+  EXPECT_EQ(Column(u"NAME")->GetFooter()->GetDBSum(), nullptr);
+  EXPECT_TRUE(Column(u"NAME")->GetFooter()->GetSumValue().IsNull());
+  grid_->GetSumList()->SetActive(true);
+  EXPECT_EQ(Column(u"QTY")->GetFooter()->GetSumValue().AsInt64(), 50500);  // 10 + 20 + ... + 1000
+  EXPECT_EQ(Column(u"ID")->GetFooter()->GetSumValue().AsInt64(), 100);
+
+  data_->SetRecNo(1);
+  data_->Edit();
+  data_->FieldByName(u"QTY")->SetAsInteger(15);
+  data_->Post();
+  data_->SetRecNo(2);
+  data_->Delete();
+  EXPECT_EQ(appPosts, 1);
+  EXPECT_EQ(Column(u"QTY")->GetFooter()->GetSumValue().AsInt64(), 50500 + 5 - 20);
+  EXPECT_EQ(Column(u"ID")->GetFooter()->GetSumValue().AsInt64(), 99);
+
+  // A footer that stops aggregating leaves the sum list.
+  const Integer sums = grid_->GetSumList()->GetSumCollection()->GetCount();
+  Column(u"ID")->GetFooter()->SetValueType(fvtNon);
+  EXPECT_EQ(grid_->GetSumList()->GetSumCollection()->GetCount(), sums - 1);
+  grid_->GetSumList()->SetActive(false);
+  data_->SetRecNo(1);
+  data_->Edit();
+  data_->Post();
+  EXPECT_EQ(appPosts, 2) << "the handler is back on the dataset";
+}
+
+// For a person to look at; runs when KIV_SCREENSHOT_DIR names a folder.
+TEST_F(DBGridTest, Screenshot) {
+  const char* dir = std::getenv("KIV_SCREENSHOT_DIR");
+  if (!dir) GTEST_SKIP() << "set KIV_SCREENSHOT_DIR to write the picture";
+  MakeGrid();
+  grid_->GetColumns()->SetState(csCustomized);
+  Column(u"NAME")->GetTitle()->SetCaption(u"Наименование");
+  Column(u"NAME")->SetWidth(200);
+  grid_->SetFooterRowCount(1);
+  data_->SetRecNo(30);
+  ProcessPendingEvents();
+  CaptureControl(form_.get())->SaveToFile(Utf8ToString(dir) + u"/data-grid.bmp");
+}
+
+}  // namespace
