@@ -1205,6 +1205,106 @@ class TDBAxisGridInplaceEdit : public GridsEh::TInplaceEdit, public IComboEditEh
   TEditButtonsBoxEh* buttonsBox_ = nullptr;
 };
 
+// ---- In-cell place boxes ----
+
+// Where a control (an in-cell button, a check box) sits inside a cell, as a tree of rectangles for hit
+// testing. Children are pooled so that laying out the same cell again allocates nothing.
+class TInCellPlaceBoxEh : public TPersistent {
+  KIV_CLASS(TInCellPlaceBoxEh, TPersistent)
+ public:
+  TInCellPlaceBoxEh() = default;
+  ~TInCellPlaceBoxEh() override;
+  TInCellPlaceBoxEh* AddChild();
+  // The first child in use whose client rectangle holds the point (right and bottom edges outside).
+  TInCellPlaceBoxEh* GetChildAtPos(Integer x, Integer y) const;
+  // Depth first: a child placing control, else the same search inside that child.
+  TInCellPlaceBoxEh* FindChildBoxByControl(TObject* control) const;
+  // Clears the children and the control; the area and margins stay.
+  void Clear();
+  void ClearChildList();
+  // Frees the pooled children.
+  void ResetChildList();
+  TInCellPlaceBoxEh* GetChildItem(Integer index) const;
+  Integer GetChildCount() const { return count_; }
+  TObject* GetControl() const { return control_; }
+  void SetControl(TObject* value) { control_ = value; }
+  TRect GetControlRect() const { return controlRect_; }
+  void SetControlRect(const TRect& value) { controlRect_ = value; }
+  TRect GetCtrlClientRect() const { return ctrlClientRect_; }
+  void SetCtrlClientRect(const TRect& value) { ctrlClientRect_ = value; }
+  TRect GetAreaRect() const { return areaRect_; }
+  void SetAreaRect(const TRect& value) { areaRect_ = value; }
+  // Left, top, right and bottom margins.
+  TRect GetMargins() const { return margins_; }
+  void SetMargins(const TRect& value) { margins_ = value; }
+
+ private:
+  Integer count_ = 0;
+  std::vector<std::unique_ptr<TInCellPlaceBoxEh>> childItems_;
+  TObject* control_ = nullptr;
+  TRect controlRect_{0, 0, 0, 0};
+  TRect ctrlClientRect_{0, 0, 0, 0};
+  TRect areaRect_{0, 0, 0, 0};
+  TRect margins_{0, 0, 0, 0};
+};
+
+// One axis of the visible place-box buffer: fixed cells, then the visible rolling cells from
+// firstVisible to lastVisible (counted from the first rolling cell), then the contra cells from
+// cellCount on.
+Integer GridToPlaceBoxAxisCoordEh(Integer coord, Integer fixedCount, Integer firstVisible,
+                                  Integer lastVisible, Integer cellCount);
+
+// ---- Cell buttons ----
+
+enum TEditButtonHorzPlacementEh { ebhpLeftEh, ebhpRightEh };
+
+// A button drawn in every data cell of its bar. An up/down button steps the cell's value: once on the
+// press, again after 400 ms and then every 100 ms until released.
+class TCellButtonEh : public TVisibleEditButtonEh {
+  KIV_CLASS(TCellButtonEh, TVisibleEditButtonEh)
+ public:
+  explicit TCellButtonEh(TCollection* collection);
+  ~TCellButtonEh() override;
+  TAxisBarEh* GetAxisBar() const;
+  TEditButtonHorzPlacementEh GetHorzPlacement() const { return horzPlacement_; }
+  void SetHorzPlacement(TEditButtonHorzPlacementEh value);
+  bool GetPressable() const { return pressable_; }
+  void SetPressable(bool value) { pressable_ = value; }
+  bool GetPersistentDown() const { return persistentDown_; }
+  void SetPersistentDown(bool value) { persistentDown_ = value; }
+  // Which half of an up/down button is held: 0 none, 1 upper, 2 lower.
+  Integer GetUpDownButtonNum() const { return upDownButtonNum_; }
+  TTimer* GetTimer() const { return timer_.get(); }
+  // Up/down styles only: y within a control of the given height picks the half, then the value steps
+  // and the repeat starts. The rows between the halves hold nothing.
+  virtual void DefaultMouseDownAction(Integer y, Integer controlHeight, bool& handled);
+  virtual void StepValue();
+  virtual void StartRepeatTimer(Cardinal interval);
+  virtual void RepeatTimerTick(TObject* sender);
+  // The press is over: stop repeating and forget the held half.
+  void MouseReleased();
+  void InCellReset() { upDownButtonNum_ = 0; }
+
+ private:
+  void EnsureTimer();
+  TEditButtonHorzPlacementEh horzPlacement_ = ebhpRightEh;
+  bool persistentDown_ = false;
+  bool pressable_ = true;
+  Integer upDownButtonNum_ = 0;
+  std::unique_ptr<TTimer> timer_;
+};
+
+class TCellButtonsEh : public TEditButtonsEh {
+  KIV_CLASS(TCellButtonsEh, TEditButtonsEh)
+ public:
+  TCellButtonsEh(TAxisBarEh* bar, TClass itemClass);
+  TCellButtonEh* Add() { return static_cast<TCellButtonEh*>(TCollection::Add()); }
+  TCellButtonEh* GetCellButton(Integer index) const { return static_cast<TCellButtonEh*>(GetItem(index)); }
+  void SetCellButton(Integer index, TCellButtonEh* value) { GetItem(index)->Assign(value); }
+  // The first button with the shortcut, else null.
+  TCellButtonEh* GetButtonByShortCut(TShortCut shortCut) const;
+};
+
 // ---- Default handlers ----
 
 // The menu item of a bar's own popup menu.
@@ -1235,10 +1335,9 @@ TDBAxisGridEhCenter* GetDBAxisGridEhCenter();
 // Makes center the global object and answers the previous one (the caller owns it from then on).
 TDBAxisGridEhCenter* SetDBAxisGridEhCenter(TDBAxisGridEhCenter* center);
 
-// The memo and picture editors, installed by their units; empty until then (the buttons do nothing).
-using TMemoEditRoutineEh = std::function<bool(String& text, const TRect& screenRect, bool readOnly)>;
+// The picture editor, installed by its unit; empty until then (the button does nothing). Long texts go
+// to the memo editor's routine.
 using TPictureEditRoutineEh = std::function<bool(TPicture* picture)>;
-extern TMemoEditRoutineEh DBAxisGridMemoEditRoutineEh;
 extern TPictureEditRoutineEh DBAxisGridPictureEditRoutineEh;
 
 // ---- Unit routines ----

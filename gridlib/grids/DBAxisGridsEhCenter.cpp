@@ -2,6 +2,7 @@
 // bar nor the button handles it (a text or picture editor), and the items of a bar's own popup menu.
 #include <memory>
 
+#include "gridlib/base/MemoEditFormsEh.h"
 #include "gridlib/grids/DBAxisGridsEh.h"
 #include "platform/controls/Clipbrd.h"
 
@@ -31,7 +32,6 @@ bool IsTextEditType(TFieldType t) {
 
 }  // namespace
 
-TMemoEditRoutineEh DBAxisGridMemoEditRoutineEh;
 TPictureEditRoutineEh DBAxisGridPictureEditRoutineEh;
 
 TDBAxisGridEhCenter* GetDBAxisGridEhCenter() { return CenterSlot().get(); }
@@ -57,10 +57,11 @@ void TDBAxisGridEhCenter::EditButtonDefaultAction(TCustomDBAxisGridEh* grid, TAx
 void TDBAxisGridEhCenter::EditButtonDefaultActionText(TCustomDBAxisGridEh* grid, TAxisBarEh* bar,
                                                       TControl* editControl, TEditButtonEh* editButton,
                                                       bool isMouseDown, bool& handled) {
-  if (editButton->GetStyle() != ebsEllipsisEh || isMouseDown || !DBAxisGridMemoEditRoutineEh) return;
+  TMemoEditProcEh memoEdit = GetMemoEditProcEh();
+  if (editButton->GetStyle() != ebsEllipsisEh || isMouseDown || !memoEdit) return;
   auto* editor = dynamic_cast<TDBAxisGridInplaceEdit*>(editControl);
   String text = editor ? editor->GetText() : bar->DisplayText();
-  if (!DBAxisGridMemoEditRoutineEh(text, TRect(), !bar->CanModify(false))) return;
+  if (!memoEdit(text, TRect(), !bar->CanModify(false))) return;
   grid->GetDataLink()->Edit();
   if (editor) editor->SetText(text);
   grid->UpdateText();

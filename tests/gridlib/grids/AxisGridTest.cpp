@@ -3,6 +3,7 @@
 // stream form, and the texts, check boxes and steps a bar derives from its field.
 #include <cmath>
 
+#include "gridlib/base/MemoEditFormsEh.h"
 #include "platform/classes/Streams.h"
 #include "platform/controls/Clipbrd.h"
 #include "platform/data/DBConsts.h"
@@ -317,6 +318,51 @@ TEST_F(AxisGridTest, SteppingWalksBothWaysAndEveryWriteGoesThroughTheHandler) {
   data_->Cancel();
 }
 
+TEST_F(AxisGridTest, UpDownCellButtonStepsByTheHalfPressedAndNotBetweenThem) {
+  Field(u"QTY", ftInteger);
+  data_->Open();
+  data_->AddRow({Variant(10)});
+  data_->First();
+  MakeGrid();
+  TAxisBarEh* qty = grid_->FindFieldColumn(u"QTY");
+  qty->SetIncrement(2);
+  TCellButtonsEh buttons(qty, TCellButtonEh::StaticClass());
+  TCellButtonEh* button = buttons.Add();
+  EXPECT_EQ(button->GetAxisBar(), qty);
+  button->SetStyle(ebsUpDownEh);
+  // A control 9 rows high: rows 0..3 upper, rows 4 and 5 between, rows 6..8 lower.
+  struct Case {
+    Integer y, half, value;
+  } cases[] = {{0, 1, 12}, {3, 1, 14}, {4, 0, 14}, {5, 0, 14}, {6, 2, 12}, {8, 2, 10}};
+  for (const Case& c : cases) {
+    bool handled = false;
+    button->DefaultMouseDownAction(c.y, 9, handled);
+    EXPECT_TRUE(handled);
+    EXPECT_EQ(button->GetUpDownButtonNum(), c.half) << c.y;
+    EXPECT_EQ(data_->FieldByName(u"QTY")->GetAsInteger(), c.value) << c.y;
+    EXPECT_TRUE(button->GetTimer()->GetEnabled());
+    EXPECT_EQ(button->GetTimer()->GetInterval(), 400u);
+    button->MouseReleased();
+    EXPECT_FALSE(button->GetTimer()->GetEnabled());
+    EXPECT_EQ(button->GetUpDownButtonNum(), 0);
+  }
+  // A repeat tick speeds up and steps again in the held half.
+  bool handled = false;
+  button->DefaultMouseDownAction(0, 9, handled);
+  button->RepeatTimerTick(nullptr);
+  EXPECT_EQ(button->GetTimer()->GetInterval(), 100u);
+  EXPECT_EQ(data_->FieldByName(u"QTY")->GetAsInteger(), 14);
+  button->MouseReleased();
+  // Other styles leave the press to the caller.
+  button->SetStyle(ebsEllipsisEh);
+  handled = false;
+  button->DefaultMouseDownAction(0, 9, handled);
+  EXPECT_FALSE(handled);
+  EXPECT_EQ(buttons.GetButtonByShortCut(button->GetShortCut()), button);
+  EXPECT_EQ(buttons.GetButtonByShortCut(0), nullptr);
+  data_->Cancel();
+}
+
 TEST_F(AxisGridTest, TypedTextFilterQuotesTheText) {
   Field(u"NAME", ftString, 20);
   data_->Open();
@@ -396,12 +442,13 @@ TEST_F(AxisGridCenterTest, BarMenusOfferWhatTheBarAllowsAndTheEllipsisEditsText)
 
   // The ellipsis of a text bar edits in the memo editor; of a number bar it does nothing.
   note->SetButtonStyle(cbsEllipsis);
-  DBAxisGridMemoEditRoutineEh = [](String& text, const TRect&, bool readOnly) {
+  TMemoEditProcEh oldMemoEdit = GetMemoEditProcEh();
+  SetMemoEditProcEh([](String& text, const TRect&, bool readOnly) {
     EXPECT_FALSE(readOnly);
     text += u" и вторая";
     return true;
-  };
-  auto clear = MakeScopeExit([] { DBAxisGridMemoEditRoutineEh = nullptr; });
+  });
+  auto clear = MakeScopeExit([oldMemoEdit] { SetMemoEditProcEh(oldMemoEdit); });
   bool handled = false;
   grid_->EditButtonDefaultAction(note, nullptr, note->GetEditButton(), false, handled);
   EXPECT_TRUE(handled);
