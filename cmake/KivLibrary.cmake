@@ -27,10 +27,14 @@ function(kiv_library target)
   endif()
 endfunction()
 
-# kiv_test(<target> DEPS <libs>... [LABELS <labels>...])
+# kiv_test(<target> DEPS <libs>... [LABELS <labels>...] [NO_UNITY])
 # Builds every *Test.cpp of the current folder into one GoogleTest binary registered with ctest.
+# The files are compiled in batches of eight (a unity build): most of a test file's compile time is
+# parsing the same headers, so batching cuts the cold build's test half by about half. The files of
+# one folder therefore must not define the same names at file scope, anonymous namespaces included;
+# NO_UNITY compiles a folder's files one by one where they still do.
 function(kiv_test target)
-  cmake_parse_arguments(ARG "" "" "DEPS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "NO_UNITY" "" "DEPS;LABELS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT sources)
     return()
@@ -43,6 +47,9 @@ function(kiv_test target)
   endif()
   target_link_libraries(${target} PRIVATE ${ARG_DEPS} GTest::gtest ${main} GTest::gmock)
   target_compile_definitions(${target} PRIVATE KIV_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  if(NOT ARG_NO_UNITY)
+    set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
+  endif()
   # An empty LABELS value would shift the property list, so it is added only when given.
   set(properties ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
   if(ARG_LABELS)
