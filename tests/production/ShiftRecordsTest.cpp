@@ -17,12 +17,14 @@
 #include "platform/controls/StdCtrls.h"
 #include "platform/dbctrls/DBCtrls.h"
 #include "platform/rtl/DateUtils.h"
+#include "platform/rtl/FloatFormat.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Utf.h"
 #include "production/Unit11.h"
 #include "production/Unit19.h"
 #include "production/Unit24.h"
 #include "production/Unit48.h"
+#include "stock/Unit72.h"
 #include "tests/app/ScreenFixture.h"
 
 namespace {
@@ -393,6 +395,91 @@ TEST_F(ShiftRecordsTest, ARebuiltMonthIsWhatTheDayByDayWorkWrote) {
   // The line counts exactly the pieces of the records left.
   EXPECT_EQ(Scalar("select done from mnf_app.app_spec where id=6"),
             Scalar("select (54 + 0.5 * " + std::to_string(records.size()) + ")::numeric(28,6)"));
+}
+
+TEST_F(ShiftRecordsTest, TheIssueFormChoosesTheWarehousesOfASurplusOrCancelsTheSave) {
+  Start("milena");
+  // Line 6 painted with paint 5 (0.1 a piece); warehouse 5 holds too few blanks and too little paint
+  // for a surplus of 4 (1.4 blanks, 0.4 paint) though all warehouses together hold enough.
+  Sql("update cmn_inventory_items.inventory_items set ral_cons=0.1 where id=15; update mnf_app.app_spec set "
+      "id_ral=5 where id=6; insert into stk_stocks.stock (id_stock, id_ii, id_ral, count, reserve, price, "
+      "job_price, gds_price, ral_price) values (5, 1, 0, 1, 0, 2000, 0, 0, 0), (5, 5, 0, 0.2, 0, 500, 0, 0, "
+      "0)");
+  const std::string state =
+      "select (select string_agg(id || ':' || cnt || '/' || done || '/' || state, ',' order by id) from "
+      "mnf_app.app_spec) || ' ' || (select count(*) from stk_stocks.spec_out) || ' ' || (select "
+      "string_agg(count || '/' || reserve, ',' order by id_stock, id_ii) from stk_stocks.stock) || ' ' || "
+      "(select count(*) from accounts_dep.smena)";
+  const std::string before = Scalar(state);
+  // "Запись" of 50 pieces, "Да" to the surplus question, then the issue form.
+  auto save = [&](const std::function<void()>& onForm) {
+    OpenJournal(day_, 1);
+    bool shown = false;
+    InDialog(
+        Form11,
+        [&] {
+          ChooseLine();
+          Form11->Edit1->SetText(u"работник");
+          Form11->WorkerId = 10;
+          Form11->Edit3->SetText(u"50");
+          Form11->Edit6->SetText(u"8");
+          shown = WhenModal(Form72, onForm, [] { Form11->Button1Click(nullptr); });
+        },
+        [] { Form45->Button1Click(nullptr); });
+    EXPECT_TRUE(shown);
+  };
+  // "Да" to the question of each save, then the four refusals.
+  TDialogRecorder boxes;
+  boxes.AnswerButton(IDYES).AnswerButton(IDYES);
+  for (int i = 0; i < 4; ++i) boxes.AnswerButton(IDOK);
+  save([&] {
+    EXPECT_EQ(Form72->Edit1->GetText(), u"4");
+    EXPECT_FALSE(Form72->Edit1->GetEnabled());
+    EXPECT_EQ(Form72->Label5->GetCaption(), FloatToStr(1.4));
+    EXPECT_TRUE(Form72->cb_ral_stock->GetEnabled());
+    EXPECT_EQ(Form72->Stock->GetRecordCount(), 2);
+    EXPECT_EQ(Form72->ral_stock->GetRecordCount(), 2);
+    Form72->Button2Click(nullptr);
+  });
+  EXPECT_EQ(Form11->ShiftRecordId, 0);
+  EXPECT_EQ(Scalar(state), before);
+
+  save([&] {
+    // Each refusal leaves the form open for another choice.
+    const std::pair<std::function<void()>, const char16_t*> refusals[] = {
+        {[] {}, u"Все поля должны быть заполнены!"},
+        {[] { SetLookupKey(Form72->cb_stock, 4); }, u"Все поля должны быть заполнены!"},
+        {[] {
+           SetLookupKey(Form72->cb_stock, 5);
+           SetLookupKey(Form72->cb_ral_stock, 4);
+         },
+         u"Недостаточно ТМЦ!"},
+        {[] {
+           SetLookupKey(Form72->cb_stock, 4);
+           SetLookupKey(Form72->cb_ral_stock, 5);
+         },
+         u"Недостаточно краски!"},
+    };
+    for (const auto& [choose, error] : refusals) {
+      choose();
+      Form72->Button1Click(nullptr);
+      EXPECT_EQ(boxes.Last().Text, error);
+      EXPECT_TRUE(Form72->IsModal());
+    }
+    SetLookupKey(Form72->cb_ral_stock, 4);
+    Form72->Button1Click(nullptr);
+    EXPECT_EQ(Form72->GetModalResult(), mrOk);
+  });
+  const std::string excess = std::to_string(Form11->ExcessSpecId);
+  EXPECT_NE(Form11->ShiftRecordId, 0);
+  EXPECT_EQ(
+      Scalar("select string_agg(id_gds || ' ' || cnt_gds || ' ' || accept || ' ' || id_stock, ', ' order "
+             "by id_gds) from stk_stocks.spec_out where id_app_spec=" +
+             excess),
+      "1 1.4000 true 4, 5 0.4000 true 4");
+  EXPECT_EQ(Scalar("select string_agg(id_stock || '/' || id_ii || '=' || reserve, ' ' order by id_stock, "
+                   "id_ii) from stk_stocks.stock where id_ii in (1, 5)"),
+            "4/1=1.400000 4/5=10.000000 5/1=0.000000 5/5=0.000000");
 }
 
 }  // namespace
