@@ -440,7 +440,8 @@ bool TMonthsCalendarViewEh::TryDateFromCell(TGridCoord cell, TDateTime& dateTime
 }
 
 String TMonthsCalendarViewEh::CellText(Integer col, Integer row) {
-  return FormatSettings.ShortMonthNames[static_cast<size_t>(GetColCount() * row + col)];
+  const Integer month = GetColCount() * row + col;
+  return FormatSettings.ShortMonthNames[static_cast<size_t>(month)];
 }
 
 bool TMonthsCalendarViewEh::IsSelectedCell(Integer col, Integer row) {

@@ -124,6 +124,8 @@ void THours12CalendarViewEh::Paint() {
 
 void THours12CalendarViewEh::CellMouseClick(TGridCoord cell, TMouseButton button, TShiftState shift,
                                             const TRect& cellRect, TPoint gridMousePos, TPoint cellMousePos) {
+  // The 24-hour view's click picks a 24-hour cell; this view only wants the common handling.
+  // NOLINTNEXTLINE(bugprone-parent-virtual-call)
   TCustomCalendarViewEh::CellMouseClick(cell, button, shift, cellRect, gridMousePos, cellMousePos);
   TDateTimeCalendarPickerEh* picker = GetCalendar();
   if (button == mbRight) {

@@ -795,6 +795,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   void EditingChanged() override;
 
   // ---- Notifications ----
+  using TCustomDBAxisGridEh::SelectionChanged;
   virtual void SelectionChanged();
   virtual void StyleChanged();
   virtual void DefaultApplySorting();

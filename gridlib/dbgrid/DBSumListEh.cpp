@@ -145,9 +145,10 @@ TDBSumListProducer::TDBSumListProducer(TComponent* owner)
       FWatcher(std::make_unique<TWatcher>(this)) {}
 
 TDBSumListProducer::~TDBSumListProducer() {
-  Deactivate(false);
+  // Giving the dataset its handlers back must happen whatever a notification does on the way.
+  RunReportingFailure(nullptr, [this] { Deactivate(false); });
   // An owner that is loading skips the giving back; no handler of ours may outlive us all the same.
-  ReturnEvents();
+  RunReportingFailure(nullptr, [this] { ReturnEvents(); });
   // Freeing the items must not start a recalculation of a producer that is going away.
   FSumCollection->FOwner = nullptr;
   FSumCollection.reset();

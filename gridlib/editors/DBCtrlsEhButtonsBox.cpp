@@ -8,7 +8,10 @@ TEditButtonsBoxEh::TEditButtonsBoxEh(TComponent* owner) : TWinControl(owner) {
   SetCursor(crArrow);
 }
 
-TEditButtonsBoxEh::~TEditButtonsBoxEh() { SetButtonsCount(0); }
+// Freeing the controls only tells their owner; a failing listener is reported and the box still goes.
+TEditButtonsBoxEh::~TEditButtonsBoxEh() {
+  RunReportingFailure(this, [this] { SetButtonsCount(0); });
+}
 
 void TEditButtonsBoxEh::Notification(TComponent* component, TOperation operation) {
   TWinControl::Notification(component, operation);

@@ -15,7 +15,8 @@ TCustomDBComboBoxEh::TCustomDBComboBoxEh(TComponent* owner)
 }
 
 TCustomDBComboBoxEh::~TCustomDBComboBoxEh() {
-  CloseUp(false);
+  // Closing an open list without accepting writes nothing; a failing close is reported.
+  RunReportingFailure(this, [this] { CloseUp(false); });
   items_->OnChange = TNotifyEvent();
   keyItems_->OnChange = TNotifyEvent();
 }

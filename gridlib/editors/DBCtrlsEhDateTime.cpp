@@ -13,7 +13,10 @@ TCustomDBDateTimeEditEh::TCustomDBDateTimeEditEh(TComponent* owner) : TCustomDBE
   UpdateMask();
 }
 
-TCustomDBDateTimeEditEh::~TCustomDBDateTimeEditEh() { CloseUp(false); }
+// Closing an open drop-down without accepting writes nothing; a failing close is reported.
+TCustomDBDateTimeEditEh::~TCustomDBDateTimeEditEh() {
+  RunReportingFailure(this, [this] { CloseUp(false); });
+}
 
 void TCustomDBDateTimeEditEh::SetKind(TDateTimeKindEh value) {
   if (value == kind_) return;
@@ -234,7 +237,8 @@ void TCustomDBDateTimeEditEh::KeyPress(Char& key) {
   // A typed separator jumps to the next element.
   key = 0;
   const String text = GetEditText();
-  const size_t caret = static_cast<size_t>(GetSelStart() + GetSelLength());
+  const Integer selEnd = GetSelStart() + GetSelLength();
+  const size_t caret = static_cast<size_t>(selEnd);
   size_t next =
       text.find_first_of(String{FormatSettings.DateSeparator, FormatSettings.TimeSeparator, u' '}, caret);
   if (next == String::npos) return;

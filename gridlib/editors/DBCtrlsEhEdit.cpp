@@ -285,6 +285,8 @@ void TCustomDBEditEh::KeyPress(Char& key) {
     return;
   }
   if ((key == u'\r' && !wantReturns_) || (key == u'\t' && !wantTabs_) || key == u'\n') {
+    // Enter and Tab are not text: the mask must not see them.
+    // NOLINTNEXTLINE(bugprone-parent-virtual-call)
     TWinControl::KeyPress(key);
     key = 0;
     return;
@@ -462,6 +464,8 @@ void TCustomDBEditEh::DoExit() {
   TCustomForm* form = GetParentForm(this);
   if (destroying_ || GetComponentState().Contains(csDestroying) ||
       (form && form->GetComponentState().Contains(csDestroying))) {
+    // A closing form asks nothing: the mask's check on leaving is skipped.
+    // NOLINTNEXTLINE(bugprone-parent-virtual-call)
     TWinControl::DoExit();
     return;
   }

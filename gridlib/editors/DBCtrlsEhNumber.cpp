@@ -116,7 +116,10 @@ TCustomDBNumberEditEh::TCustomDBNumberEditEh(TComponent* owner) : TCustomDBEditE
   DataChanged();
 }
 
-TCustomDBNumberEditEh::~TCustomDBNumberEditEh() { CloseUp(false); }
+// Closing an open drop-down without accepting writes nothing; a failing close is reported.
+TCustomDBNumberEditEh::~TCustomDBNumberEditEh() {
+  RunReportingFailure(this, [this] { CloseUp(false); });
+}
 
 TAlignment TCustomDBNumberEditEh::DefaultAlignment() const {
   TField* field = GetField();

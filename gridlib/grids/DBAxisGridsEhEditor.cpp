@@ -140,7 +140,7 @@ void TDBAxisGridInplaceEdit::UpdateEditButtons() {
   buttonsBox_->SetMaxButtonHeight(GetHeight());
   buttonsBox_->BtnCtlList()[0].EditButton = style || main->GetVisible() ? main : nullptr;
   for (Integer i = 0; i < bar->GetEditButtons()->GetCount(); ++i)
-    buttonsBox_->BtnCtlList()[static_cast<size_t>(i + 1)].EditButton =
+    buttonsBox_->BtnCtlList()[static_cast<size_t>(i) + 1].EditButton =
         bar->GetEditButtons()->GetEditButton(i);
   if (!buttonsBox_->BtnCtlList()[0].EditButton) buttonsBox_->BtnCtlList()[0].EditButton = nullptr;
   buttonsBox_->EndLayout();

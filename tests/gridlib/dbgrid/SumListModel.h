@@ -22,7 +22,6 @@ struct Expected {
 // A walk of its own over the records, with the position put back.
 inline Expected Recompute(TDataSet* ds) {
   Expected e;
-  Currency avgSum;
   TBookmark place = ds->GetBookmark();
   ds->DisableControls();
   for (ds->First(); !ds->Eof(); ds->Next()) {
