@@ -802,6 +802,12 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   void TitleClick(TColumnEh* column);
   void CellClick(TColumnEh* column);
 
+  // ---- Painting: data, title, indicator and footer cells, borders, multi-level titles ----
+
+  // ---- Input: cell editor, keys, mouse, menus, hot tracking, column moving, edit actions ----
+
+  // ---- Model: in-memory table events, row heights, text search ----
+
  protected:
   friend class TGridDataLinkEh;
   friend class TDBGridColumnsEh;
@@ -868,6 +874,12 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   Integer lookedOffset_ = 0;
   // The dataset's identity at the last activation: a reopening drops the selected rows.
   TDataSet* lastOpenDataSet_ = nullptr;
+
+  // Painting state.
+
+  // Input state.
+
+  // Model state.
 };
 
 // The data grid as forms place it.
