@@ -806,7 +806,9 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
 
   // ---- Input: cell editor, keys, mouse, menus, hot tracking, column moving, edit actions ----
 
-  // ---- Model: in-memory table events, row heights, text search ----
+  // ---- Model: in-memory table events, row heights, sum list ----
+
+  // ---- Text search: locating a text, the find dialog's entry ----
 
  protected:
   friend class TGridDataLinkEh;
@@ -880,6 +882,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   // Input state.
 
   // Model state.
+
+  // Text search state.
 };
 
 // The data grid as forms place it.
