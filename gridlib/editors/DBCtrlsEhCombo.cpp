@@ -298,7 +298,9 @@ void TCustomDBComboBoxEh::DropDown() {
     popupList_->SetVisible(false);
     popupList_->OnMouseUp = TMouseEvent(this, &TCustomDBComboBoxEh::ListMouseUp);
   }
+  // The list shows the combo's own items, so it cannot count them itself.
   popupList_->SetExtItems(items_.get());
+  popupList_->SetCount(ItemsCount());
   ShowPopupListUnder(popupList_, ItemsCount(), dropDownRows_, GetWidth());
   popupList_->SetItemIndex(itemIndex_ >= 0 && itemIndex_ < ItemsCount() ? itemIndex_ : -1);
 }

@@ -245,8 +245,9 @@ void TCustomDBEditEh::ShowPopupListUnder(TPopupListboxFormEh* list, Integer coun
                                          Integer width) {
   const Integer itemHeight = GetFontTextHeightEh(nullptr, TControl::GetFont(), false) + 3;
   list->HandleNeeded();
+  // Setting the item height recounts a list over its own items; a list over external items was given
+  // its count by its owner.
   list->SetItemHeight(itemHeight);
-  list->GetListGrid()->UpdateRowCount();
   const Integer frame = list->GetBorderSize() + 2 * list->GetPopupBorderWidth();
   const Integer height = frame + std::max<Integer>(1, std::min(count, rows)) * itemHeight;
   list->SetBounds(0, 0, width, height);

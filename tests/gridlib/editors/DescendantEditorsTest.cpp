@@ -134,6 +134,36 @@ TEST_F(EditorsOnDataTest, ComboInKeyModeShowsTextsAndPostsKeys) {
   EXPECT_FALSE(combo->GetValue().IsNull());
 }
 
+// The dropped-down list gets its line count from the combo's items: keys walk it and Enter takes the line.
+TEST_F(EditorsOnDataTest, ComboListWalksWithTheKeysAndTakesTheLine) {
+  auto* combo = Make<TDBComboBoxEh>(u"dept");
+  combo->GetItems()->SetText(u"Бухгалтерия\nСклад\nЦех");
+  combo->GetKeyItems()->SetText(u"1\n2\n3");
+  Focus(combo);
+  combo->DropDown();
+  ASSERT_TRUE(combo->GetListVisible());
+  EXPECT_EQ(combo->GetPopupListbox()->GetListGrid()->GetRowCount(), 3);
+  EXPECT_EQ(combo->GetPopupListbox()->GetItemIndex(), 1);
+  SendKey(combo, VK_DOWN);
+  SendKey(combo, VK_DOWN);
+  EXPECT_EQ(combo->GetPopupListbox()->GetItemIndex(), 2) << "the last line holds";
+  SendKey(combo, VK_RETURN);
+  EXPECT_FALSE(combo->GetListVisible());
+  Focus(other_);
+  EXPECT_EQ(data_->FieldByName(u"dept")->GetAsInteger(), 3);
+
+  // Fewer items the next time: the list shrinks with them.
+  combo->GetItems()->SetText(u"Склад");
+  combo->GetKeyItems()->SetText(u"2");
+  Focus(combo);
+  combo->DropDown();
+  EXPECT_EQ(combo->GetPopupListbox()->GetListGrid()->GetRowCount(), 1);
+  SendKey(combo, VK_UP);
+  SendKey(combo, VK_RETURN);
+  Focus(other_);
+  EXPECT_EQ(data_->FieldByName(u"dept")->GetAsInteger(), 2);
+}
+
 TEST_F(EditorsOnDataTest, ComboRefusesATextThatIsNoItem) {
   auto* combo = Make<TDBComboBoxEh>(u"dept");
   combo->GetItems()->SetText(u"Склад\nЦех");
