@@ -759,6 +759,10 @@ class TWinControl : public TControl {
   void DestroyHandle();
   // Whether this control paints its client area itself (through WM_PAINT) or the wrapped widget does.
   virtual bool PaintsItself() const { return true; }
+  // A control over a wrapped widget that draws over it after the widget painted (PaintOverWidget, in
+  // the widget's coordinates).
+  virtual bool PaintsOverWidget() const { return false; }
+  virtual void PaintOverWidget(HDC /*dc*/) {}
   // The form's dialog keys (Tab, arrows, Enter, Esc) and CM_CHILDKEY before the control sees a key:
   // answers true when they took it.
   bool IsDialogKey(TWMKey& message);

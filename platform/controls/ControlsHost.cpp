@@ -623,8 +623,16 @@ bool TWinControlHost::eventFilter(QObject* watched, QEvent* event) {
   }
   switch (event->type()) {
     case QEvent::Paint:
-      if (!control_->PaintsItself()) return false;
-      return HandlePaint(event);
+      if (control_->PaintsItself()) return HandlePaint(event);
+      if (!control_->PaintsOverWidget()) return false;
+      SendUnfiltered(event);
+      {
+        QPainter painter(widget_);
+        HDC dc = gdi::CreatePainterDC(&painter, widget_->width(), widget_->height());
+        GuardedCall(control_, [&] { control_->PaintOverWidget(dc); });
+        DeleteDC(dc);
+      }
+      return true;
     case QEvent::KeyPress:
       return HandleKey(static_cast<QKeyEvent*>(event));
     case QEvent::KeyRelease:

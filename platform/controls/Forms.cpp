@@ -1343,7 +1343,8 @@ void TApplication::NoteMouseOver(TControl* control, TPoint screenPos) {
   hintControl_ = control;
   TControl* source = HintSource(control);
   SetHint(source ? GetLongHint(source->GetHint()) : String());
-  if (!showHint_ || !control || !control->GetShowHint() || !source) {
+  // A control without a hint text of its own may still give one when asked (CM_HINTSHOW).
+  if (!showHint_ || !control || !control->GetShowHint()) {
     if (host_) host_->hintTimer_.stop();
     return;
   }
