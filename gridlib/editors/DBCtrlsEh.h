@@ -269,16 +269,114 @@ using TGetFieldDataEventEh = TDelegate<void(TObject* sender, Variant& value, boo
 using TUpdateDataEventEh = TDelegate<void(TObject* sender, bool& handled)>;
 using TCloseUpEventEh = TDelegate<void(TObject* sender, bool accept)>;
 
-// The text shown while the editor holds no value.
-class TControlEmptyDataInfoEh : public TPersistent {
-  KIV_CLASS(TControlEmptyDataInfoEh, TPersistent)
+class TCustomDBEditEh;
+
+// The grey text a control shows while it holds no value.
+class TCustomControlEmptyDataInfoEh : public TPersistent {
+  KIV_CLASS(TCustomControlEmptyDataInfoEh, TPersistent)
  public:
+  explicit TCustomControlEmptyDataInfoEh(TControl* control);
+  ~TCustomControlEmptyDataInfoEh() override;
+
+  TAlignment GetAlignment();
+  void SetAlignment(TAlignment value);
+  bool GetAlignmentIsStored() const { return alignmentIsStored_; }
+  void SetAlignmentIsStored(bool value);
+  TColor GetColor() const { return color_; }
+  void SetColor(TColor value);
+  TFont* GetFont() const { return font_.get(); }
+  void SetFont(TFont* value) { font_->Assign(value); }
+  bool GetParentFont() const { return parentFont_; }
+  void SetParentFont(bool value);
   const String& GetText() const { return text_; }
-  void SetText(const String& value) { text_ = value; }
+  void SetText(const String& value);
+  TControl* GetControl() const { return control_; }
+
+  // Something to show (a text or a colour) and the control is empty.
+  bool Showing();
+  // With ParentFont, the control's font size and name; colour and style stay.
+  void RefreshDefaultFont();
+  TColor ActualColor() { return color_ == clDefault ? DefaultColor() : color_; }
+
+  virtual TAlignment DefaultAlignment() { return taLeftJustify; }
+  virtual TFont* DefaultFont() { return nullptr; }
+  virtual TColor DefaultColor() { return clWindow; }
+  virtual bool IsControlEmpty() { return false; }
+  virtual void PaintEmptyDataInfo(TCanvas* /*canvas*/) {}
+
+ protected:
+  // Called by the descendant's constructor, once its defaults answer.
+  void InitFont();
+  void Changed();
 
  private:
+  void FontChanged(TObject* sender);
+
+  TAlignment alignment_ = taLeftJustify;
+  bool alignmentIsStored_ = false;
+  TColor color_ = clDefault;
+  std::unique_ptr<TFont> font_;
+  bool parentFont_ = true;
   String text_;
+  TControl* control_;
+  bool fontUpdating_ = false;
 };
+
+// The edit box's: follows the editor's alignment and font, and is drawn between its image and buttons.
+class TControlEmptyDataInfoEh : public TCustomControlEmptyDataInfoEh {
+  KIV_CLASS(TControlEmptyDataInfoEh, TCustomControlEmptyDataInfoEh)
+ public:
+  explicit TControlEmptyDataInfoEh(TCustomDBEditEh* editControl);
+  TCustomDBEditEh* EditControl() const;
+  TAlignment DefaultAlignment() override;
+  TFont* DefaultFont() override;
+  bool IsControlEmpty() override;
+  void PaintEmptyDataInfo(TCanvas* canvas) override;
+};
+
+// The image at the start of the edit box, chosen from its value.
+class TEditImageEh : public TPersistent {
+  KIV_CLASS(TEditImageEh, TPersistent)
+ public:
+  explicit TEditImageEh(TCustomDBEditEh* editControl) : editControl_(editControl) {}
+  void Assign(TPersistent* source) override;
+
+  Integer GetImageIndex() const { return imageIndex_; }
+  void SetImageIndex(Integer value);
+  TCustomImageList* GetImages() const { return images_; }
+  void SetImages(TCustomImageList* value);
+  bool GetUseImageHeight() const { return useImageHeight_; }
+  void SetUseImageHeight(bool value);
+  bool GetVisible() const { return visible_; }
+  void SetVisible(bool value);
+  Integer GetWidth() const { return width_; }
+  void SetWidth(Integer value);
+
+  bool Showing() const { return visible_ && images_ && imageIndex_ >= 0; }
+  // The room the image takes at the text start: 0 unless visible with images.
+  Integer DrawWidth() const;
+
+ private:
+  void Changed();
+
+  TCustomDBEditEh* editControl_;
+  Integer imageIndex_ = -1;
+  TCustomImageList* images_ = nullptr;
+  bool useImageHeight_ = true;
+  bool visible_ = false;
+  Integer width_ = 0;
+};
+
+// The hint window of an editor's whole text: it measures in the editor's font, given as hint data.
+class TToolTipsWindow : public THintWindow {
+  KIV_CLASS(TToolTipsWindow, THintWindow)
+ public:
+  explicit TToolTipsWindow(TComponent* owner) : THintWindow(owner) {}
+  TRect CalcHintRect(Integer maxWidth, const String& hint, void* data) override;
+};
+
+using TGetImageIndexEventEh = TDelegate<void(TObject* sender, Integer& imageIndex)>;
+using TOnCheckDrawRequiredStateEventEh = TDelegate<void(TObject* sender, bool& drawState)>;
 
 // The single-field masked edit box bound to a field, or keeping its own value when unbound; the base of
 // the library's text editors. The field is written when the dataset asks its controls for their data
@@ -310,6 +408,16 @@ class TCustomDBEditEh : public TCustomMaskEdit,
   String GetEditMask() const { return TCustomMaskEdit::GetEditMask(); }
   void SetEditMask(const String& value);
   TControlEmptyDataInfoEh* GetEmptyDataInfo() const { return emptyDataInfo_.get(); }
+  TEditImageEh* GetEditImage() const { return editImage_.get(); }
+  TCustomImageList* GetImages() const { return editImage_->GetImages(); }
+  // Also shows the image.
+  void SetImages(TCustomImageList* value);
+  bool GetHighlightRequired() const { return highlightRequired_; }
+  void SetHighlightRequired(bool value);
+  bool GetTooltips() const { return tooltips_; }
+  void SetTooltips(bool value);
+  bool GetShowHint() const { return ownShowHint_; }
+  void SetShowHint(bool value);
   TField* GetField() const { return dataLink_->GetField(); }
   bool GetFlat() const { return flat_; }
   void SetFlat(bool value);
@@ -359,14 +467,34 @@ class TCustomDBEditEh : public TCustomMaskEdit,
   void SetBounds(Integer left, Integer top, Integer width, Integer height) override;
   void SetParent(TWinControl* parent) override;
 
+  // Appearance.
+  // The text's room in client coordinates: the client area without the image and the buttons.
+  TRect CalcEditRect();
+  // The left and top distance of the text from the text rectangle.
+  TPoint GetTextMargins();
+  bool IsTextClipped();
+  void UpdateImageIndex();
+  // The image's visibility, list or width changed: the text moves and the height may follow.
+  void EditImageChanged();
+  virtual Integer DefaultImageIndex() { return -1; }
+  TColor GetPaintBackgroundColor();
+  TColor GetPaintFontColor();
+  Integer GetImageWidth() const { return imageWidth_; }
+
   TButtonClickEventEh OnButtonClick;
   TButtonDownEventEh OnButtonDown;
   TEditControlCloseDropDownFormEventEh OnCloseDropDownForm;
   TGetFieldDataEventEh OnGetFieldData;
   TEditControlShowDropDownFormEventEh OnOpenDropDownForm;
   TUpdateDataEventEh OnUpdateData;
+  TGetImageIndexEventEh OnGetImageIndex;
+  TOnCheckDrawRequiredStateEventEh OnCheckDrawRequiredState;
 
  protected:
+  // The image, the empty-data text and the required mark are drawn over what the edit window painted.
+  bool PaintsOverWidget() const override;
+  void PaintOverWidget(HDC dc) override;
+  void DrawRequiredState(TCanvas* canvas);
   // Descendants put their own kind of main button in place (a visible one, a drop-down one).
   void SetMainEditButton(TEditButtonEh* button);
   virtual TAlignment DefaultAlignment() const;
@@ -443,6 +571,11 @@ class TCustomDBEditEh : public TCustomMaskEdit,
   TMRUListboxEh* mruListControl_ = nullptr;
   std::unique_ptr<TDynVarsEh> dynProps_;
   std::unique_ptr<TControlEmptyDataInfoEh> emptyDataInfo_;
+  std::unique_ptr<TEditImageEh> editImage_;
+  Integer imageWidth_ = 0;
+  bool highlightRequired_ = false;
+  bool tooltips_ = false;
+  bool ownShowHint_ = false;
   TDBEditEhValues assignedValues_;
   TAlignment alignment_ = taLeftJustify;
   bool alwaysShowBorder_ = false;
@@ -781,6 +914,12 @@ class TCustomDBCheckBoxEh : public TCustomCheckBox {
   TCheckBoxState GetState() const { return TCustomCheckBox::GetState(); }
   // Bound: the dataset goes into edit state and the state is written at once.
   void SetState(TCheckBoxState value);
+  bool GetFlat() const { return flat_; }
+  void SetFlat(bool value);
+  bool GetAlwaysShowBorder() const { return alwaysShowBorder_; }
+  void SetAlwaysShowBorder(bool value);
+  bool GetWordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool value);
 
   void UpdateData();
   TCheckBoxState GetStateFromData() const;
@@ -793,9 +932,19 @@ class TCustomDBCheckBoxEh : public TCustomCheckBox {
   virtual void InternalSetState(TCheckBoxState value);
   virtual void PostStateToField();
   void KeyPress(Char& key) override;
+  void KeyDown(Word& key, TShiftState shift) override;
+  void KeyUp(Word& key, TShiftState shift) override;
+  void DoEnter() override;
   void DoExit() override;
   void Dispatch(TMessage& message) override;
   void Notification(TComponent* component, TOperation operation) override;
+  // The box paints itself, so that it can look flat, hot and pressed.
+  bool PaintsItself() const override { return true; }
+  void PaintWindow(HDC dc) override;
+  virtual void PaintContent(TCanvas* canvas, TCheckBoxState state, bool focused, bool hot, bool pressed);
+  virtual void PaintCaption(TCanvas* canvas, const TRect& rect, bool focused, bool hot, bool pressed);
+  virtual void PaintCheckBoxImage(TCanvas* canvas, const TRect& rect, TCheckBoxState state, bool focused,
+                                  bool hot, bool pressed);
 
  private:
   void DataChange(TObject* sender);
@@ -807,6 +956,12 @@ class TCustomDBCheckBoxEh : public TCustomCheckBox {
   bool modified_ = false;
   bool dataPosting_ = false;
   bool internalSetting_ = false;
+  bool flat_ = false;
+  bool alwaysShowBorder_ = false;
+  bool wordWrap_ = false;
+  bool mouseAbove_ = false;
+  bool mousePressed_ = false;
+  bool spacePressed_ = false;
 };
 
 class TDBCheckBoxEh : public TCustomDBCheckBoxEh {

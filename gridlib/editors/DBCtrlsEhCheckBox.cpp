@@ -1,6 +1,10 @@
 // The check box bound to a field: the state read from the field, toggling and posting.
+#include <algorithm>
+
 #include "gridlib/editors/DBCtrlsEh.h"
 #include "platform/data/DataSet.h"
+#include "platform/graphics/Gdi.h"
+#include "platform/graphics/Themes.h"
 
 TCustomDBCheckBoxEh::TCustomDBCheckBoxEh(TComponent* owner)
     : TCustomCheckBox(owner), dataLink_(std::make_unique<TFieldDataLinkEh>()) {
@@ -158,7 +162,13 @@ void TCustomDBCheckBoxEh::PostStateToField() {
 
 void TCustomDBCheckBoxEh::KeyPress(Char& key) {
   TCustomCheckBox::KeyPress(key);
-  if (key == u'\b' || key == u' ') dataLink_->Edit();
+  // The box draws itself, so the space that toggles it is its own to see.
+  if (key == u' ') {
+    Toggle();
+    key = 0;
+    return;
+  }
+  if (key == u'\b') dataLink_->Edit();
   if (key == u'\x1b') {
     dataLink_->Reset();
     key = 0;
@@ -176,6 +186,35 @@ void TCustomDBCheckBoxEh::DoExit() {
 }
 
 void TCustomDBCheckBoxEh::Dispatch(TMessage& message) {
+  switch (message.Msg) {
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+      mouseAbove_ = message.Msg == CM_MOUSEENTER;
+      Invalidate();
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      if (CanFocus() && !Focused()) SetFocus();
+      mousePressed_ = true;
+      Invalidate();
+      break;
+    case WM_LBUTTONUP: {
+      // The box draws itself, so the click that toggles it is its own to see.
+      const bool wasPressed = mousePressed_;
+      mousePressed_ = false;
+      Invalidate();
+      const TPoint p(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
+      if (wasPressed && PtInRect(GetClientRect(), p)) Toggle();
+      break;
+    }
+    case CM_ENABLEDCHANGED:
+    case CM_TEXTCHANGED:
+    case WM_SIZE:
+      Invalidate();
+      break;
+    default:
+      break;
+  }
   if (message.Msg == CM_GETDATALINK) {
     message.Result = reinterpret_cast<LRESULT>(dataLink_.get());
     return;
@@ -185,4 +224,121 @@ void TCustomDBCheckBoxEh::Dispatch(TMessage& message) {
     return;
   }
   TCustomCheckBox::Dispatch(message);
+}
+
+// ---- Look ----
+
+void TCustomDBCheckBoxEh::SetFlat(bool value) {
+  if (flat_ == value) return;
+  flat_ = value;
+  Invalidate();
+}
+
+void TCustomDBCheckBoxEh::SetAlwaysShowBorder(bool value) {
+  if (alwaysShowBorder_ == value) return;
+  alwaysShowBorder_ = value;
+  Invalidate();
+}
+
+void TCustomDBCheckBoxEh::SetWordWrap(bool value) {
+  if (wordWrap_ == value) return;
+  wordWrap_ = value;
+  Invalidate();
+}
+
+void TCustomDBCheckBoxEh::KeyDown(Word& key, TShiftState shift) {
+  if (key == VK_SPACE && !spacePressed_) {
+    spacePressed_ = true;
+    Invalidate();
+  }
+  TCustomCheckBox::KeyDown(key, shift);
+}
+
+void TCustomDBCheckBoxEh::KeyUp(Word& key, TShiftState shift) {
+  if (key == VK_SPACE && spacePressed_) {
+    spacePressed_ = false;
+    Invalidate();
+  }
+  TCustomCheckBox::KeyUp(key, shift);
+}
+
+void TCustomDBCheckBoxEh::DoEnter() {
+  Invalidate();
+  TCustomCheckBox::DoEnter();
+}
+
+void TCustomDBCheckBoxEh::PaintWindow(HDC dc) {
+  TCanvas canvas;
+  canvas.SetHandle(dc);
+  if (GetControlState().Contains(csPaintCopy)) {
+    PaintContent(&canvas, GetStateFromData(), false, false, false);
+  } else {
+    const bool hot = mouseAbove_;
+    PaintContent(&canvas, GetState(), Focused(), hot, (hot && mousePressed_) || spacePressed_);
+  }
+  canvas.SetHandle(nullptr);
+}
+
+void TCustomDBCheckBoxEh::PaintContent(TCanvas* canvas, TCheckBoxState state, bool focused, bool hot,
+                                       bool pressed) {
+  canvas->GetBrush()->SetColor(StyleServices()->GetSystemColor(GetColor()));
+  canvas->FillRect(GetClientRect());
+  const TRect client = GetClientRect();
+  const bool boxRight = (GetAlignment() == taLeftJustify) != UseRightToLeftReading();
+  const TRect box = AlignCheckBoxRectEh(client, boxRight ? taRightJustify : taLeftJustify, tlCenter);
+  TRect caption = client;
+  if (boxRight)
+    caption.Right = box.Left - 5;
+  else
+    caption.Left = box.Right + 5;
+  PaintCaption(canvas, caption, focused, hot, pressed);
+  PaintCheckBoxImage(canvas, box, state, focused, hot, pressed);
+}
+
+void TCustomDBCheckBoxEh::PaintCaption(TCanvas* canvas, const TRect& rect, bool focused, bool /*hot*/,
+                                       bool /*pressed*/) {
+  canvas->SetFont(GetFont());
+  canvas->GetBrush()->SetStyle(bsClear);
+  String caption = GetText();
+  const UINT wrap = wordWrap_ ? DT_WORDBREAK : DT_SINGLELINE;
+  TRect measured(0, 0, rect.Width(), 0);
+  DrawText(canvas->GetHandle(), caption.c_str(), static_cast<Integer>(caption.size()), &measured,
+           DT_CALCRECT | wrap);
+  // The caption stands centred vertically on the box's side of the rectangle.
+  TRect text = rect;
+  text.Top = rect.Top + (rect.Height() - measured.Height()) / 2;
+  text.Bottom = text.Top + measured.Height();
+  if (GetAlignment() == taLeftJustify)
+    text.Left = std::max(rect.Left, rect.Right - measured.Width());
+  else
+    text.Right = std::min(rect.Right, rect.Left + measured.Width());
+  if (IsEnabled()) {
+    canvas->GetFont()->SetColor(StyleServices()->GetSystemColor(GetFont()->GetColor()));
+    DrawText(canvas->GetHandle(), caption.c_str(), static_cast<Integer>(caption.size()), &text, wrap);
+  } else {
+    // Embossed: a highlight shadow one pixel down-right, then the grey text in place.
+    TRect shadow = text;
+    OffsetRect(&shadow, 1, 1);
+    canvas->GetFont()->SetColor(StyleServices()->GetSystemColor(clBtnHighlight));
+    DrawText(canvas->GetHandle(), caption.c_str(), static_cast<Integer>(caption.size()), &shadow, wrap);
+    canvas->GetFont()->SetColor(StyleServices()->GetSystemColor(clGrayText));
+    DrawText(canvas->GetHandle(), caption.c_str(), static_cast<Integer>(caption.size()), &text, wrap);
+  }
+  canvas->GetBrush()->SetStyle(bsSolid);
+  if (focused && !caption.empty()) {
+    TRect focus = text;
+    InflateRect(&focus, 1, 1);
+    ++focus.Bottom;
+    const TRect client = GetClientRect();
+    IntersectRect(&focus, focus, client);
+    canvas->DrawFocusRect(focus);
+  }
+}
+
+void TCustomDBCheckBoxEh::PaintCheckBoxImage(TCanvas* canvas, const TRect& rect, TCheckBoxState state,
+                                             bool focused, bool hot, bool pressed) {
+  const bool active = focused || hot || (alwaysShowBorder_ && !ThemesEnabled());
+  DrawButtonControlEh(canvas, rect, StyleServices()->GetSystemColor(GetColor()), bcsCheckboxEh,
+                      pressed ? 1 : 0, flat_, active,
+                      IsEnabled() || GetComponentState().Contains(csDesigning), state, 1.0, true);
 }

@@ -41,7 +41,8 @@ TCustomDBEditEh::TCustomDBEditEh(TComponent* owner)
   mruList_->OnSetDropDown = TSetDropDownEventEh(this, &TCustomDBEditEh::MRUDropDown);
   mruList_->OnSetCloseUp = TSetCloseUpEventEh(this, &TCustomDBEditEh::MRUCloseUp);
   dynProps_ = std::make_unique<TDynVarsEh>(this);
-  emptyDataInfo_ = std::make_unique<TControlEmptyDataInfoEh>();
+  editImage_ = std::make_unique<TEditImageEh>(this);
+  emptyDataInfo_ = std::make_unique<TControlEmptyDataInfoEh>(this);
   buttonsBox_ = new TEditButtonsBoxEh(this);
   buttonsBox_->SetBounds(0, 0, 0, 0);
   buttonsBox_->SetVisible(false);
@@ -94,6 +95,7 @@ void TCustomDBEditEh::Notification(TComponent* component, TOperation operation) 
   if (component == controlLabel_) controlLabel_ = nullptr;
   if (component == mruListControl_) mruListControl_ = nullptr;
   if (component == buttonsBox_) buttonsBox_ = nullptr;
+  if (editImage_ && component == editImage_->GetImages()) editImage_->SetImages(nullptr);
 }
 
 void TCustomDBEditEh::Loaded() {
@@ -199,6 +201,7 @@ void TCustomDBEditEh::DataChanged() {
   }
   UpdateEditReadOnly();
   SetModified(false);
+  if (PaintsOverWidget()) Invalidate();
 }
 
 bool TCustomDBEditEh::IsEmpty() {
@@ -313,6 +316,8 @@ void TCustomDBEditEh::Change() {
   TCustomMaskEdit::Change();
   if (!internalTextSetting_ && userTextChanged_) UpdateMRUList();
   userTextChanged_ = false;
+  UpdateImageIndex();
+  if (PaintsOverWidget()) Invalidate();
 }
 
 void TCustomDBEditEh::Reset() {
@@ -325,6 +330,27 @@ void TCustomDBEditEh::Dispatch(TMessage& message) {
   switch (message.Msg) {
     case CM_GETDATALINK:
       message.Result = reinterpret_cast<LRESULT>(dataLink_.get());
+      return;
+    case CM_HINTSHOW: {
+      // A text too long for the box shows whole under it; without the user's own hints nothing else.
+      THintInfo* info = reinterpret_cast<TCMHintShow&>(message).HintInfo;
+      if (tooltips_ && IsTextClipped()) {
+        info->HintStr = GetText();
+        info->HintPos = ClientToScreen(TPoint(0, GetHeight()));
+        info->HintWindowClass = TToolTipsWindow::StaticClass();
+        info->HintData = GetFont();
+        message.Result = 0;
+        return;
+      }
+      if (!ownShowHint_) {
+        message.Result = 1;
+        return;
+      }
+      break;
+    }
+    case CM_FONTCHANGED:
+      TCustomMaskEdit::Dispatch(message);
+      emptyDataInfo_->RefreshDefaultFont();
       return;
     case CM_WANTSPECIALKEY:
       // Esc takes back the typing before the form's cancel button sees it.
@@ -487,6 +513,7 @@ void TCustomDBEditEh::CreateWnd() {
   TCustomMaskEdit::CreateWnd();
   UpdateEditReadOnly();
   UpdateButtonsBox();
+  EditImageChanged();
 }
 
 // ---- Label ----
