@@ -4,7 +4,7 @@
 
 #include "platform/classes/Component.h"
 
-// The 250 texts in declaration order; each X(Name) is a published string property Name.
+// The 255 texts in declaration order; each X(Name) is a published string property Name.
 #define KIV_GRIDLIB_LANGUAGE_CONSTS(X)                   \
   X(Language)                                            \
   X(ClearSelectedCells)                                  \
@@ -255,7 +255,12 @@
   X(PrintPageSetupDialog_InsertTime_Abr)                 \
   X(PrintPageSetupDialog_PageHeader)                     \
   X(PrintPageSetupDialog_PageFooter)                     \
-  X(PrintPageSetupDialog_Center)
+  X(PrintPageSetupDialog_Center)                         \
+  X(ValueNotInListEh)                                    \
+  X(ValueOutOfRangeEh)                                   \
+  X(RangeFromToEh)                                       \
+  X(RangeNotLessEh)                                      \
+  X(RangeNotGreaterEh)
 
 class TGridLibLanguageConsts : public TComponent {
   KIV_CLASS(TGridLibLanguageConsts, TComponent)
