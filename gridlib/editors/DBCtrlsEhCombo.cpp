@@ -1,7 +1,9 @@
 // The combo box: items and key items, completing typed text from the list, stepping through the items,
 // the drop-down list, and posting the key (or the text) with a text that is no item refused.
+#include "gridlib/base/GridLibLangConsts.h"
 #include "gridlib/editors/DBCtrlsEh.h"
 #include "platform/data/DataSet.h"
+#include "platform/rtl/Format.h"
 
 TCustomDBComboBoxEh::TCustomDBComboBoxEh(TComponent* owner)
     : TCustomDBEditEh(owner),
@@ -147,7 +149,8 @@ void TCustomDBComboBoxEh::PostEditTextToField() {
     return;
   }
   // A typed text that is no item would otherwise post the old key: the user's change would be lost.
-  if (itemIndex_ < 0 && !GetText().empty()) throw EDBEditError(u"Значения «" + GetText() + u"» нет в списке");
+  if (itemIndex_ < 0 && !GetText().empty())
+    throw EDBEditError(Format(GetGridLibLanguageConsts()->GetValueNotInListEh(), {GetText()}));
   // An empty text posts the value as it stands: Null after Delete, or a key without a shown text.
   GetDataLink()->SetText(varValue_.IsNull() ? String() : VarToStr(varValue_));
 }

@@ -2,10 +2,12 @@
 // and the calculator drop-down.
 #include <cmath>
 
+#include "gridlib/base/GridLibLangConsts.h"
 #include "gridlib/editors/DBCtrlsEh.h"
 #include "platform/data/DataSet.h"
 #include "platform/rtl/Currency.h"
 #include "platform/rtl/FloatFormat.h"
+#include "platform/rtl/Format.h"
 #include "platform/rtl/FormatSettings.h"
 
 // ---- Number text routines ----
@@ -354,14 +356,15 @@ void TCustomDBNumberEditEh::DataChanged() {
 void TCustomDBNumberEditEh::PostEditTextToField() {
   if (!value_.IsNull() && !ValueInBounds(value_.AsDouble())) {
     const Extended lo = GetMinValue(), hi = GetMaxValue();
+    TGridLibLanguageConsts* texts = GetGridLibLanguageConsts();
     String range;
     if (lo < hi)
-      range = u"от " + FloatToStr(lo) + u" до " + FloatToStr(hi);
+      range = Format(texts->GetRangeFromToEh(), {FloatToStr(lo), FloatToStr(hi)});
     else if (hi == 0)
-      range = u"не меньше " + FloatToStr(lo);
+      range = Format(texts->GetRangeNotLessEh(), {FloatToStr(lo)});
     else
-      range = u"не больше " + FloatToStr(hi);
-    throw EDBEditError(u"Значение " + FloatToStr(value_.AsDouble()) + u" вне допустимых пределов: " + range);
+      range = Format(texts->GetRangeNotGreaterEh(), {FloatToStr(hi)});
+    throw EDBEditError(Format(texts->GetValueOutOfRangeEh(), {FloatToStr(value_.AsDouble()), range}));
   }
   GetDataLink()->SetValue(value_);
 }

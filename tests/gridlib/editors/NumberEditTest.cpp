@@ -3,6 +3,7 @@
 // changed, stepping at the bounds, and an exponent beyond a double.
 #include <gtest/gtest.h>
 
+#include "gridlib/base/GridLibLangConsts.h"
 #include "gridlib/editors/DBCtrlsEh.h"
 #include "platform/controls/Forms.h"
 #include "platform/rtl/FormatSettings.h"
@@ -139,9 +140,20 @@ TEST_F(NumberEditTest, ValueOutsideTheBoundsIsRefusedWithTheTextKept) {
     edit_->GetDataLink()->UpdateRecord();
     FAIL() << "150 was written into a field bounded by 100";
   } catch (const Exception& e) {
-    EXPECT_NE(e.Message().find(u"100"), String::npos) << U8(e.Message());
+    EXPECT_EQ(U8(e.Message()), "Значение 150 вне допустимых пределов: от 0 до 100");
   }
   EXPECT_EQ(U8(edit_->GetText()), "150");
+  // The texts are the language constants': a translation reaches the message.
+  TGridLibLanguageConsts* texts = GetGridLibLanguageConsts();
+  const String saved = texts->GetValueOutOfRangeEh();
+  texts->SetValueOutOfRangeEh(u"Value %s out of range: %s");
+  try {
+    edit_->GetDataLink()->UpdateRecord();
+    ADD_FAILURE() << "150 was written into a field bounded by 100";
+  } catch (const Exception& e) {
+    EXPECT_EQ(U8(e.Message()), "Value 150 out of range: от 0 до 100");
+  }
+  texts->SetValueOutOfRangeEh(saved);
   EXPECT_EQ(Stored(), 1234.5);
   edit_->SelectAll();
   TypeText(edit_, u"99,5");
