@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -57,6 +58,16 @@ class TFieldDataLinkEh : public TDataLink {
   virtual bool IsDataIndepended() const;
 
   void DataEvent(TDataEvent event, NativeInt info) override;
+  // The control is left: its pending value goes into the field; a refused one runs onRefused and gives
+  // the control the focus back before the error goes on to the user.
+  void UpdateRecordOnExit(TWinControl* control, const std::function<void()>& onRefused = {});
+  // The control's update-data handler, run with posting set so that what it writes is not written again;
+  // true when it did the write itself.
+  // A value set from code: bound, the dataset goes into edit state; assign sets the control and, unless
+  // the control is posting already, write puts it into the field; a refused value resets the control.
+  void SetFromCode(const std::function<void()>& assign, const std::function<void()>& write, bool posting);
+  static bool RunUpdateDataHandler(TObject* sender, const TDelegate<void(TObject*, bool&)>& handler,
+                                   bool& posting);
 
   Variant DataIndependentValue = Variant::Null();
   TNotifyEvent OnActiveChange;
@@ -518,6 +529,16 @@ class TCustomDBEditEh : public TCustomMaskEdit,
   virtual void DefaultEditButtonDown(TEditButtonEh* button, TEditButtonControlEh* control, bool topButton,
                                      bool& autoRepeat, bool& handled);
   virtual void ButtonDropDown(TEditButtonEh* button, TEditButtonControlEh* control, bool& handled);
+  // A descendant with a popup of its own (calendar, calculator, list): the drop-down button shows it.
+  virtual bool HasOwnPopup() const { return false; }
+  virtual void DropDownOwnPopup() {}
+  virtual bool GetOwnPopupVisible() const { return false; }
+  // A descendant whose up-down buttons and wheel step its value.
+  virtual bool CanStepValue() { return false; }
+  virtual void StepValue(bool /*up*/) {}
+  bool DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) override;
+  // The value as the field (or the unbound link, or OnGetFieldData) gives it; read takes it from the field.
+  Variant ReadFieldValue(const std::function<Variant(TField*)>& read);
   virtual void UpdateEditButtonsState();
   void UpdateButtonsBox();
   // A pick or MRU list of count lines (rows at most) dropped under the editor.
@@ -680,14 +701,15 @@ class TCustomDBDateTimeEditEh : public TCustomDBEditEh {
   void InternalSetValue(const Variant& value) override;
   void PostEditTextToField() override;
   void ValidateEdit() override;
-  void DefaultEditButtonDown(TEditButtonEh* button, TEditButtonControlEh* control, bool topButton,
-                             bool& autoRepeat, bool& handled) override;
-  void ButtonDropDown(TEditButtonEh* button, TEditButtonControlEh* control, bool& handled) override;
+  bool HasOwnPopup() const override { return true; }
+  void DropDownOwnPopup() override { DropDown(); }
+  bool GetOwnPopupVisible() const override { return calendarVisible_; }
+  bool CanStepValue() override { return IsMasked(); }
+  void StepValue(bool up) override { StepDateTimeElement(up); }
   void Change() override;
   void KeyDown(Word& key, TShiftState shift) override;
   void KeyPress(Char& key) override;
   void DoEnter() override;
-  bool DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) override;
 
  private:
   void UpdateValueFromText();
@@ -763,13 +785,14 @@ class TCustomDBNumberEditEh : public TCustomDBEditEh {
   void InternalSetText(const String& text) override;
   void InternalSetValue(const Variant& value) override;
   void PostEditTextToField() override;
-  void DefaultEditButtonDown(TEditButtonEh* button, TEditButtonControlEh* control, bool topButton,
-                             bool& autoRepeat, bool& handled) override;
-  void ButtonDropDown(TEditButtonEh* button, TEditButtonControlEh* control, bool& handled) override;
+  bool HasOwnPopup() const override { return true; }
+  void DropDownOwnPopup() override { DropDown(); }
+  bool GetOwnPopupVisible() const override { return calculatorVisible_; }
+  bool CanStepValue() override { return true; }
+  void StepValue(bool up) override { IncrementValue(up); }
   void Change() override;
   void KeyDown(Word& key, TShiftState shift) override;
   void KeyPress(Char& key) override;
-  bool DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) override;
 
  private:
   void FormatEditText(const String& text);
@@ -858,7 +881,9 @@ class TCustomDBComboBoxEh : public TCustomDBEditEh {
   void PostEditTextToField() override;
   void ResetMaxLength() override;
   void UpdateEditReadOnly() override;
-  void ButtonDropDown(TEditButtonEh* button, TEditButtonControlEh* control, bool& handled) override;
+  bool HasOwnPopup() const override { return true; }
+  void DropDownOwnPopup() override { DropDown(); }
+  bool GetOwnPopupVisible() const override { return GetListVisible(); }
   void Change() override;
   void KeyDown(Word& key, TShiftState shift) override;
   void KeyPress(Char& key) override;

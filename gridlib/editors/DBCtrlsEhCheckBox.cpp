@@ -95,16 +95,7 @@ void TCustomDBCheckBoxEh::InternalSetState(TCheckBoxState value) {
 }
 
 void TCustomDBCheckBoxEh::SetState(TCheckBoxState value) {
-  if (!dataLink_->GetDataIndepended() && GetDataSource() && GetDataSource()->GetDataSet())
-    GetDataSource()->GetDataSet()->Edit();
-  InternalSetState(value);
-  if (dataPosting_) return;
-  try {
-    UpdateData();
-  } catch (...) {
-    dataLink_->Reset();
-    throw;
-  }
+  dataLink_->SetFromCode([&] { InternalSetState(value); }, [this] { UpdateData(); }, dataPosting_);
 }
 
 void TCustomDBCheckBoxEh::Toggle() {
@@ -128,18 +119,7 @@ void TCustomDBCheckBoxEh::UpdateDataEvent(TObject*) {
 }
 
 void TCustomDBCheckBoxEh::UpdateData() {
-  bool handled = false;
-  if (OnUpdateData) {
-    dataPosting_ = true;
-    try {
-      OnUpdateData(this, handled);
-    } catch (...) {
-      dataPosting_ = false;
-      throw;
-    }
-    dataPosting_ = false;
-  }
-  if (!handled) PostStateToField();
+  if (!TFieldDataLinkEh::RunUpdateDataHandler(this, OnUpdateData, dataPosting_)) PostStateToField();
 }
 
 void TCustomDBCheckBoxEh::PostStateToField() {
@@ -176,12 +156,7 @@ void TCustomDBCheckBoxEh::KeyPress(Char& key) {
 }
 
 void TCustomDBCheckBoxEh::DoExit() {
-  try {
-    dataLink_->UpdateRecord();
-  } catch (...) {
-    if (CanFocus()) SetFocus();
-    throw;
-  }
+  dataLink_->UpdateRecordOnExit(this);
   TCustomCheckBox::DoExit();
 }
 

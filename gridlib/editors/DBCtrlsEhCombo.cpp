@@ -123,15 +123,8 @@ void TCustomDBComboBoxEh::DataChanged() {
     UpdateItemIndex();
     return;
   }
-  Variant value = Variant::Null();
-  TFieldDataLinkEh* link = GetDataLink();
-  if (link->GetDataIndepended()) {
-    value = link->DataIndependentValue;
-  } else if (TField* field = GetField()) {
-    bool handled = false;
-    if (OnGetFieldData) OnGetFieldData(this, value, handled);
-    if (!handled) value = field->IsNull() ? Variant::Null() : Variant(field->GetText());
-  }
+  const Variant value = ReadFieldValue(
+      [](TField* field) { return field->IsNull() ? Variant::Null() : Variant(field->GetText()); });
   if (TCustomEdit::GetAlignment() != GetAlignment()) TCustomEdit::SetAlignment(GetAlignment());
   InternalSetValue(value);
   UpdateEditReadOnly();
@@ -283,14 +276,6 @@ bool TCustomDBComboBoxEh::DoMouseWheel(TShiftState shift, Integer wheelDelta, TP
 }
 
 bool TCustomDBComboBoxEh::GetListVisible() const { return popupList_ && popupList_->GetVisible(); }
-
-void TCustomDBComboBoxEh::ButtonDropDown(TEditButtonEh* button, TEditButtonControlEh* control,
-                                         bool& handled) {
-  TCustomDBEditEh::ButtonDropDown(button, control, handled);
-  DropDown();
-  if (GetListVisible()) SetDroppedDownState(button, control);
-  handled = true;
-}
 
 void TCustomDBComboBoxEh::DropDown() {
   if (GetListVisible()) return;

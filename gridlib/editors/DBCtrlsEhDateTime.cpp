@@ -250,34 +250,6 @@ void TCustomDBDateTimeEditEh::KeyPress(Char& key) {
   SetSelLength(static_cast<Integer>(end - next - 1));
 }
 
-bool TCustomDBDateTimeEditEh::DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) {
-  if (TCustomDBEditEh::DoMouseWheel(shift, wheelDelta, mousePos)) return true;
-  if (!shift.Empty() || !IsMasked() || GetReadOnly() || !GetDataLink()->Edit()) return false;
-  StepDateTimeElement(wheelDelta > 0);
-  return true;
-}
-
-void TCustomDBDateTimeEditEh::DefaultEditButtonDown(TEditButtonEh* button, TEditButtonControlEh* control,
-                                                    bool topButton, bool& /*autoRepeat*/, bool& handled) {
-  const TEditButtonStyleEh style = button->GetStyle();
-  if (style == ebsUpDownEh || style == ebsAltUpDownEh) {
-    if (IsMasked() && !GetReadOnly() && GetDataLink()->Edit()) StepDateTimeElement(topButton);
-    handled = true;
-    return;
-  }
-  if (GetDroppedDown()) return;
-  ButtonDropDown(button, control, handled);
-  noClickCloseUp_ = true;
-}
-
-void TCustomDBDateTimeEditEh::ButtonDropDown(TEditButtonEh* button, TEditButtonControlEh* control,
-                                             bool& handled) {
-  TCustomDBEditEh::ButtonDropDown(button, control, handled);
-  DropDown();
-  if (calendarVisible_) SetDroppedDownState(button, control);
-  handled = true;
-}
-
 void TCustomDBDateTimeEditEh::DropDown() {
   if (calendarVisible_) return;
   TClass cls = GetGridLibManager()->GetPopupDateTimePickerClass();

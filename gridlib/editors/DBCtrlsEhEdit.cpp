@@ -403,18 +403,7 @@ void TCustomDBEditEh::DataLinkUpdateData(TObject*) {
 
 void TCustomDBEditEh::UpdateData() {
   if (focused_) ValidateEdit();
-  bool handled = false;
-  if (OnUpdateData) {
-    dataPosting_ = true;
-    try {
-      OnUpdateData(this, handled);
-    } catch (...) {
-      dataPosting_ = false;
-      throw;
-    }
-    dataPosting_ = false;
-  }
-  if (!handled) PostEditTextToField();
+  if (!TFieldDataLinkEh::RunUpdateDataHandler(this, OnUpdateData, dataPosting_)) PostEditTextToField();
   SetModified(false);
   if (mruList_->GetActive() && mruList_->GetAutoAdd()) mruList_->Add(GetText());
 }
@@ -443,29 +432,21 @@ void TCustomDBEditEh::InternalSetValue(const Variant& value) { InternalSetText(V
 Variant TCustomDBEditEh::GetVariantValue() { return Variant(GetText()); }
 
 void TCustomDBEditEh::SetText(const String& value) {
-  if (!DataIndepended() && GetDataSource() && GetDataSource()->GetDataSet())
-    GetDataSource()->GetDataSet()->Edit();
-  InternalSetText(value);
-  if (dataPosting_) return;
-  try {
-    UpdateData();
-  } catch (...) {
-    dataLink_->Reset();
-    throw;
-  }
+  dataLink_->SetFromCode([&] { InternalSetText(value); }, [this] { UpdateData(); }, dataPosting_);
 }
 
 void TCustomDBEditEh::SetVariantValue(const Variant& value) {
-  if (!DataIndepended() && GetDataSource() && GetDataSource()->GetDataSet())
-    GetDataSource()->GetDataSet()->Edit();
-  InternalSetValue(value);
-  if (dataPosting_) return;
-  try {
-    UpdateData();
-  } catch (...) {
-    dataLink_->Reset();
-    throw;
-  }
+  dataLink_->SetFromCode([&] { InternalSetValue(value); }, [this] { UpdateData(); }, dataPosting_);
+}
+
+Variant TCustomDBEditEh::ReadFieldValue(const std::function<Variant(TField*)>& read) {
+  Variant value = Variant::Null();
+  if (dataLink_->GetDataIndepended()) return dataLink_->DataIndependentValue;
+  TField* field = GetField();
+  if (!field) return value;
+  bool handled = false;
+  if (OnGetFieldData) OnGetFieldData(this, value, handled);
+  return handled ? value : read(field);
 }
 
 void TCustomDBEditEh::Clear() { SetText(String()); }
@@ -496,15 +477,15 @@ void TCustomDBEditEh::DoExit() {
     return;
   }
   if (mruListControl_ && mruListControl_->GetVisible()) mruList_->CloseUp(false);
+  // The mask's check on leaving refuses like the field does: the text stays selected for mending.
   try {
     TCustomMaskEdit::DoExit();
-    dataLink_->UpdateRecord();
   } catch (...) {
-    // The value stays for the user to mend; the focus comes back to it.
     SelectAll();
     if (CanFocus()) SetFocus();
     throw;
   }
+  dataLink_->UpdateRecordOnExit(this, [this] { SelectAll(); });
   SetFocused(false);
   CheckCursor();
 }

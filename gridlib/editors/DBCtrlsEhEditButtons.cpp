@@ -167,18 +167,37 @@ void TCustomDBEditEh::EditButtonDown(TObject* sender, bool topButton, bool& auto
 
 void TCustomDBEditEh::DefaultEditButtonClick(TEditButtonEh*, TEditButtonControlEh*, bool&) {}
 
-void TCustomDBEditEh::DefaultEditButtonDown(TEditButtonEh* button, TEditButtonControlEh* control, bool, bool&,
-                                            bool& handled) {
+// Up-down buttons step the value of an editor that steps; a drop-down button (any other button of an
+// editor with a popup of its own) drops down.
+void TCustomDBEditEh::DefaultEditButtonDown(TEditButtonEh* button, TEditButtonControlEh* control,
+                                            bool topButton, bool&, bool& handled) {
   const TEditButtonStyleEh style = button->GetStyle();
-  if (style != ebsDropDownEh && style != ebsAltDropDownEh) return;
+  if (style == ebsUpDownEh || style == ebsAltUpDownEh) {
+    if (!CanStepValue()) return;
+    if (!readOnly_ && dataLink_->Edit()) StepValue(topButton);
+    handled = true;
+    return;
+  }
+  if (style != ebsDropDownEh && style != ebsAltDropDownEh && !HasOwnPopup()) return;
   if (droppedDown_) return;
   ButtonDropDown(button, control, handled);
   noClickCloseUp_ = true;
 }
 
-// The plain edit box has no drop-down of its own: it closes its MRU list.
-void TCustomDBEditEh::ButtonDropDown(TEditButtonEh*, TEditButtonControlEh*, bool&) {
+// The MRU list gives way; an editor with a popup of its own shows it.
+void TCustomDBEditEh::ButtonDropDown(TEditButtonEh* button, TEditButtonControlEh* control, bool& handled) {
   if (mruListControl_ && mruListControl_->GetVisible()) mruList_->CloseUp(false);
+  if (!HasOwnPopup()) return;
+  DropDownOwnPopup();
+  if (GetOwnPopupVisible()) SetDroppedDownState(button, control);
+  handled = true;
+}
+
+bool TCustomDBEditEh::DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) {
+  if (TCustomMaskEdit::DoMouseWheel(shift, wheelDelta, mousePos)) return true;
+  if (!shift.Empty() || !CanStepValue() || readOnly_ || !dataLink_->Edit()) return false;
+  StepValue(wheelDelta > 0);
+  return true;
 }
 
 bool TCustomDBEditEh::HandleShortCut(Word key, TShiftState shift) {

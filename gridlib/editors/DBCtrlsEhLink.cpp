@@ -171,3 +171,43 @@ void TFieldDataLinkEh::UpdateData() {
   if (modified_ && GetField() && OnUpdateData) OnUpdateData(this);
   modified_ = false;
 }
+
+void TFieldDataLinkEh::UpdateRecordOnExit(TWinControl* control, const std::function<void()>& onRefused) {
+  try {
+    UpdateRecord();
+  } catch (...) {
+    // The value stays for the user to mend; the focus comes back to it.
+    if (onRefused) onRefused();
+    if (control->CanFocus()) control->SetFocus();
+    throw;
+  }
+}
+
+bool TFieldDataLinkEh::RunUpdateDataHandler(TObject* sender, const TDelegate<void(TObject*, bool&)>& handler,
+                                            bool& posting) {
+  bool handled = false;
+  if (!handler) return false;
+  posting = true;
+  try {
+    handler(sender, handled);
+  } catch (...) {
+    posting = false;
+    throw;
+  }
+  posting = false;
+  return handled;
+}
+
+void TFieldDataLinkEh::SetFromCode(const std::function<void()>& assign, const std::function<void()>& write,
+                                   bool posting) {
+  if (!GetDataIndepended() && GetDataSource() && GetDataSource()->GetDataSet())
+    GetDataSource()->GetDataSet()->Edit();
+  assign();
+  if (posting) return;
+  try {
+    write();
+  } catch (...) {
+    Reset();
+    throw;
+  }
+}

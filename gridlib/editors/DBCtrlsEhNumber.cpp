@@ -338,15 +338,7 @@ void TCustomDBNumberEditEh::DataChanged() {
   editFormat_ = display.empty() && GetCurrency()
                     ? u",#." + String(static_cast<size_t>(FormatSettings.CurrencyDecimals), u'0')
                     : EditFormatFromDisplayFormatEh(display);
-  Variant value = Variant::Null();
-  TFieldDataLinkEh* link = GetDataLink();
-  if (link->GetDataIndepended()) {
-    value = link->DataIndependentValue;
-  } else if (TField* field = GetField()) {
-    bool handled = false;
-    if (OnGetFieldData) OnGetFieldData(this, value, handled);
-    if (!handled) value = field->GetAsVariant();
-  }
+  const Variant value = ReadFieldValue([](TField* field) { return field->GetAsVariant(); });
   if (TCustomEdit::GetAlignment() != GetAlignment()) TCustomEdit::SetAlignment(GetAlignment());
   InternalSetValue(value);
   UpdateEditReadOnly();
@@ -405,34 +397,6 @@ void TCustomDBNumberEditEh::KeyPress(Char& key) {
     return;
   }
   TCustomDBEditEh::KeyPress(key);
-}
-
-bool TCustomDBNumberEditEh::DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) {
-  if (TCustomDBEditEh::DoMouseWheel(shift, wheelDelta, mousePos)) return true;
-  if (!shift.Empty() || GetReadOnly() || !GetDataLink()->Edit()) return false;
-  IncrementValue(wheelDelta > 0);
-  return true;
-}
-
-void TCustomDBNumberEditEh::DefaultEditButtonDown(TEditButtonEh* button, TEditButtonControlEh* control,
-                                                  bool topButton, bool& /*autoRepeat*/, bool& handled) {
-  const TEditButtonStyleEh style = button->GetStyle();
-  if (style == ebsUpDownEh || style == ebsAltUpDownEh) {
-    if (!GetReadOnly() && GetDataLink()->Edit()) IncrementValue(topButton);
-    handled = true;
-    return;
-  }
-  if (GetDroppedDown()) return;
-  ButtonDropDown(button, control, handled);
-  noClickCloseUp_ = true;
-}
-
-void TCustomDBNumberEditEh::ButtonDropDown(TEditButtonEh* button, TEditButtonControlEh* control,
-                                           bool& handled) {
-  TCustomDBEditEh::ButtonDropDown(button, control, handled);
-  DropDown();
-  if (calculatorVisible_) SetDroppedDownState(button, control);
-  handled = true;
 }
 
 void TCustomDBNumberEditEh::DropDown() {

@@ -1,6 +1,8 @@
 // The date-time edit, the combo box and the check box bound to fields of the test dataset.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "gridlib/editors/DBCtrlsEh.h"
 #include "platform/controls/Forms.h"
 #include "platform/rtl/DateFormat.h"
@@ -184,6 +186,69 @@ TEST_F(EditorsOnDataTest, ComboRefusesATextThatIsNoItem) {
   EXPECT_EQ(data_->FieldByName(u"dept")->GetAsInteger(), 2);
   SendKey(combo, VK_ESCAPE);
   EXPECT_EQ(U8(combo->GetText()), "Склад");
+}
+
+// The date and number editors share their buttons and wheel: up-down steps the value where the field
+// may change, the drop-down button opens the editor's own popup.
+TEST_F(EditorsOnDataTest, DateAndNumberStepAndDropDownAlike) {
+  struct Case {
+    const char* name;
+    std::function<TCustomDBEditEh*()> make;
+    std::function<String()> stored;
+    const char* afterUp;
+    const char* afterDown;
+    std::function<bool(TCustomDBEditEh*)> popupVisible;
+  };
+  const Case cases[] = {
+      {"date", [this] { return Make<TDBDateTimeEditEh>(u"at"); }, [this] { return At(); },
+       "16.04.2024 09:00:00", "15.04.2024 09:00:00",
+       [](TCustomDBEditEh* e) { return static_cast<TDBDateTimeEditEh*>(e)->GetCalendarVisible(); }},
+      {"number", [this] { return Make<TDBNumberEditEh>(u"dept"); },
+       [this] { return data_->FieldByName(u"dept")->GetAsString(); }, "3", "2",
+       [](TCustomDBEditEh* e) { return static_cast<TDBNumberEditEh*>(e)->GetCalculatorVisible(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TCustomDBEditEh* edit = c.make();
+    TEditButtonEh* button = edit->GetEditButton();
+    button->SetStyle(ebsUpDownEh);
+    button->SetVisible(true);
+    ProcessPendingEvents();
+    TEditButtonControlEh* control = edit->GetEditButtonControlByEditButton(button);
+    ASSERT_NE(control, nullptr);
+    Focus(edit);
+    edit->SetSelStart(0);
+    edit->SetSelLength(0);
+    SendClick(control, TPoint(control->GetWidth() / 2, 2));
+    Focus(other_);
+    EXPECT_EQ(U8(c.stored()), c.afterUp) << "the upper half steps up";
+    Focus(edit);
+    edit->SetSelStart(0);
+    edit->SetSelLength(0);
+    SendWheel(edit, -120, TPoint(5, 5));
+    Focus(other_);
+    EXPECT_EQ(U8(c.stored()), c.afterDown) << "the wheel towards the user steps down";
+
+    edit->SetReadOnly(true);
+    Focus(edit);
+    SendClick(control, TPoint(control->GetWidth() / 2, 2));
+    SendWheel(edit, 120, TPoint(5, 5));
+    Focus(other_);
+    EXPECT_EQ(U8(c.stored()), c.afterDown) << "a read-only editor does not step";
+    edit->SetReadOnly(false);
+
+    button->SetStyle(ebsDropDownEh);
+    ProcessPendingEvents();
+    control = edit->GetEditButtonControlByEditButton(button);
+    Focus(edit);
+    SendClick(control, TPoint(control->GetWidth() / 2, control->GetHeight() / 2));
+    EXPECT_TRUE(c.popupVisible(edit)) << "the drop-down button opens the editor's popup";
+    edit->CloseUp(false);
+    EXPECT_FALSE(c.popupVisible(edit));
+    Focus(other_);
+    edit->SetParent(nullptr);
+    data_->Cancel();
+  }
 }
 
 TEST_F(EditorsOnDataTest, CheckBoxShowsWhatItPosts) {

@@ -1,6 +1,8 @@
 // Every test of the editors runs in the headless application with the tool controls registered.
 #include <gtest/gtest.h>
 
+#include "gridlib/base/CalculatorEh.h"
+#include "gridlib/base/DateTimeCalendarPickersEh.h"
 #include "gridlib/base/ToolCtrlsEh.h"
 #include "platform/testing/TestSupport.h"
 
@@ -11,6 +13,8 @@ class EditorsEnvironment : public ::testing::Environment {
   void SetUp() override {
     InitTestApplication();
     InitializeToolCtrlsEh();
+    InitializeDateTimeCalendarPickersEh();
+    InitializeCalculatorEh();
   }
 };
 
