@@ -10,7 +10,7 @@
 
 namespace {
 
-std::string U8(const String& s) { return StringToUtf8(s); }
+std::string FormatU8(const String& s) { return StringToUtf8(s); }
 
 Integer ThisYear() {
   Word y, m, d;
@@ -39,9 +39,9 @@ TEST(DateTimeFormatTest, MasksPlacesAndDisplayFormats) {
     TDateTimeElementsMaskPosEh pos;
     String mask;
     EditFormatToEditMaskEh(c.format, pos, mask);
-    EXPECT_EQ(U8(mask), U8(c.mask)) << U8(c.format);
-    EXPECT_EQ(U8(EditFormatToDateTimeFormatEh(c.format)), U8(c.display)) << U8(c.format);
-    EXPECT_EQ(U8(EditFormatToElementTemplateEh(c.format)), U8(c.tmpl)) << U8(c.format);
+    EXPECT_EQ(FormatU8(mask), FormatU8(c.mask)) << FormatU8(c.format);
+    EXPECT_EQ(FormatU8(EditFormatToDateTimeFormatEh(c.format)), FormatU8(c.display)) << FormatU8(c.format);
+    EXPECT_EQ(FormatU8(EditFormatToElementTemplateEh(c.format)), FormatU8(c.tmpl)) << FormatU8(c.format);
   }
   TDateTimeElementsMaskPosEh pos;
   String mask;
@@ -66,9 +66,9 @@ TEST(DateTimeFormatTest, BadFormatsSayWhatIsWrong) {
     String mask;
     try {
       EditFormatToEditMaskEh(format, pos, mask);
-      ADD_FAILURE() << U8(format) << " was accepted";
+      ADD_FAILURE() << FormatU8(format) << " was accepted";
     } catch (const Exception& e) {
-      EXPECT_EQ(U8(e.Message()), U8(message));
+      EXPECT_EQ(FormatU8(e.Message()), FormatU8(message));
     }
   }
 }
@@ -115,10 +115,10 @@ TEST(DateTimeFormatTest, TextsReadCompletedAndMerged) {
     TextToDateTimeElementsEh(c.text, pos, elements);
     Variant value = Variant::Null();
     if (String(c.format) == u"HH:NN:SS") value = Variant::FromDate(0.0);
-    EXPECT_EQ(DateTimeElementsToVariantEh(elements, pos, value, c.complete), c.ok) << U8(c.text);
+    EXPECT_EQ(DateTimeElementsToVariantEh(elements, pos, value, c.complete), c.ok) << FormatU8(c.text);
     const String shown =
         value.IsNull() ? String() : FormatDateTime(u"dd.mm.yyyy hh:nn:ss", VarToDateTime(value));
-    EXPECT_EQ(U8(shown), U8(c.expected)) << U8(c.format) << " " << U8(c.text) << " complete " << c.complete;
+    EXPECT_EQ(FormatU8(shown), FormatU8(c.expected)) << FormatU8(c.format) << " " << FormatU8(c.text) << " complete " << c.complete;
   }
 
   // Two-digit years within the sixty-year window.
@@ -137,14 +137,14 @@ TEST(DateTimeFormatTest, TextsReadCompletedAndMerged) {
   EXPECT_FALSE(TextToDateTimeElementsEh(u"05.06.    ", pos, e));
   Variant value = Variant::Null();
   ASSERT_TRUE(DateTimeElementsToVariantEh(e, pos, value, true));
-  EXPECT_EQ(U8(FormatDateTime(u"dd.mm.yyyy", VarToDateTime(value))), U8(u"05.06." + yearText));
+  EXPECT_EQ(FormatU8(FormatDateTime(u"dd.mm.yyyy", VarToDateTime(value))), FormatU8(u"05.06." + yearText));
 
   // A time-only format keeps the date of the old value.
   EditFormatToEditMaskEh(u"HH:NN", pos, mask);
   TextToDateTimeElementsEh(u"18:30", pos, e);
   value = Variant::FromDate(EncodeDate(2024, 4, 15) + EncodeTime(9, 0, 0, 0));
   ASSERT_TRUE(DateTimeElementsToVariantEh(e, pos, value, false));
-  EXPECT_EQ(U8(FormatDateTime(u"dd.mm.yyyy hh:nn", VarToDateTime(value))), "15.04.2024 18:30");
+  EXPECT_EQ(FormatU8(FormatDateTime(u"dd.mm.yyyy hh:nn", VarToDateTime(value))), "15.04.2024 18:30");
 }
 
 TEST(DateTimeFormatTest, SteppingWrapsEachElement) {
@@ -171,7 +171,7 @@ TEST(DateTimeFormatTest, SteppingWrapsEachElement) {
     String result;
     Integer len = 0, pos = c.pos;
     StepDateTimeElementTextEh(c.text, tmpl, c.up, result, len, pos);
-    EXPECT_EQ(U8(result), U8(c.expected)) << U8(c.text) << " at " << c.pos;
+    EXPECT_EQ(FormatU8(result), FormatU8(c.expected)) << FormatU8(c.text) << " at " << c.pos;
   }
   Integer pos = 3, len = 0;
   GetDateElementSpanAtEh(pos, len, true);

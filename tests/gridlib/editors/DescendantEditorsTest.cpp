@@ -14,7 +14,7 @@
 
 namespace {
 
-std::string U8(const String& s) { return StringToUtf8(s); }
+std::string EditorU8(const String& s) { return StringToUtf8(s); }
 
 class EditorsOnDataTest : public ::testing::Test {
  protected:
@@ -63,13 +63,13 @@ class EditorsOnDataTest : public ::testing::Test {
 TEST_F(EditorsOnDataTest, DateEditTypesStepsCompletesAndKeepsTheTime) {
   auto* edit = Make<TDBDateTimeEditEh>(u"at");
   Focus(other_);
-  EXPECT_EQ(U8(edit->GetText()), "15.04.2024");
+  EXPECT_EQ(EditorU8(edit->GetText()), "15.04.2024");
   Focus(edit);
   edit->SetSelStart(0);
   edit->SetSelLength(0);
   TypeText(edit, u"29022024");
   Focus(other_);
-  EXPECT_EQ(U8(At()), "29.02.2024 09:00:00") << "the date editor keeps the field's time";
+  EXPECT_EQ(EditorU8(At()), "29.02.2024 09:00:00") << "the date editor keeps the field's time";
 
   // A day past the month's end and no year: completed on leaving.
   Focus(edit);
@@ -80,17 +80,17 @@ TEST_F(EditorsOnDataTest, DateEditTypesStepsCompletesAndKeepsTheTime) {
   Focus(other_);
   Word y, m, d;
   DecodeDate(Date(), y, m, d);
-  EXPECT_EQ(U8(FormatDateTime(u"dd.mm.yyyy", data_->FieldByName(u"at")->GetAsDateTime())),
-            U8(IntToStr(IsLeapYear(y) ? 29 : 28) + u".02." + IntToStr(y)));
+  EXPECT_EQ(EditorU8(FormatDateTime(u"dd.mm.yyyy", data_->FieldByName(u"at")->GetAsDateTime())),
+            EditorU8(IntToStr(IsLeapYear(y) ? 29 : 28) + u".02." + IntToStr(y)));
 
   // Up on the month, Esc takes it back.
   Focus(edit);
   edit->SetSelStart(3);
   edit->SetSelLength(0);
   SendKey(edit, VK_UP);
-  EXPECT_EQ(U8(edit->GetText().substr(3, 2)), "03");
+  EXPECT_EQ(EditorU8(edit->GetText().substr(3, 2)), "03");
   SendKey(edit, VK_ESCAPE);
-  EXPECT_EQ(U8(edit->GetText().substr(3, 2)), "02");
+  EXPECT_EQ(EditorU8(edit->GetText().substr(3, 2)), "02");
 
   EXPECT_THROW(edit->SetText(u"45.13.2024"), Exception);
 }
@@ -103,7 +103,7 @@ TEST_F(EditorsOnDataTest, TimeEditKeepsTheDate) {
   edit->SetSelLength(0);
   TypeText(edit, u"1830");
   Focus(other_);
-  EXPECT_EQ(U8(At()), "15.04.2024 18:30:00");
+  EXPECT_EQ(EditorU8(At()), "15.04.2024 18:30:00");
   EXPECT_THROW(edit->SetEditFormat(u"DDD"), Exception);
   EXPECT_EQ(edit->GetKind(), dtkTimeEh) << "a bad format changes nothing";
 }
@@ -112,16 +112,16 @@ TEST_F(EditorsOnDataTest, ComboInKeyModeShowsTextsAndPostsKeys) {
   auto* combo = Make<TDBComboBoxEh>(u"dept");
   combo->GetItems()->SetText(u"Бухгалтерия\nСклад\nЦех");
   combo->GetKeyItems()->SetText(u"1\n2\n3\n4\n5");
-  EXPECT_EQ(U8(combo->GetText()), "Склад");
+  EXPECT_EQ(EditorU8(combo->GetText()), "Склад");
   EXPECT_EQ(combo->GetItemIndex(), 1);
   Focus(combo);
   SendKey(combo, VK_DOWN);
-  EXPECT_EQ(U8(combo->GetText()), "Цех");
+  EXPECT_EQ(EditorU8(combo->GetText()), "Цех");
   SendKey(combo, VK_DOWN);
-  EXPECT_EQ(U8(combo->GetText()), "Цех") << "no wrap past the last item";
+  EXPECT_EQ(EditorU8(combo->GetText()), "Цех") << "no wrap past the last item";
   // Typing completes from the list: "Б" picks the first item.
   TypeText(combo, u"Б");
-  EXPECT_EQ(U8(combo->GetText()), "Бухгалтерия");
+  EXPECT_EQ(EditorU8(combo->GetText()), "Бухгалтерия");
   Focus(other_);
   EXPECT_EQ(data_->FieldByName(u"dept")->GetAsInteger(), 1);
 
@@ -132,7 +132,7 @@ TEST_F(EditorsOnDataTest, ComboInKeyModeShowsTextsAndPostsKeys) {
   EXPECT_EQ(combo->GetText(), u"");
   Focus(combo);
   SendKey(combo, VK_UP);
-  EXPECT_EQ(U8(combo->GetText()), "Цех");
+  EXPECT_EQ(EditorU8(combo->GetText()), "Цех");
   EXPECT_FALSE(combo->GetValue().IsNull());
 }
 
@@ -174,7 +174,7 @@ TEST_F(EditorsOnDataTest, ComboRefusesATextThatIsNoItem) {
   Focus(combo);
   combo->SelectAll();
   TypeText(combo, u"Гараж");
-  EXPECT_EQ(U8(combo->GetText()), "Гараж");
+  EXPECT_EQ(EditorU8(combo->GetText()), "Гараж");
   EXPECT_EQ(combo->GetItemIndex(), -1);
   try {
     combo->GetDataLink()->UpdateRecord();
@@ -182,10 +182,10 @@ TEST_F(EditorsOnDataTest, ComboRefusesATextThatIsNoItem) {
   } catch (const Exception& e) {
     EXPECT_NE(e.Message().find(u"Гараж"), String::npos);
   }
-  EXPECT_EQ(U8(combo->GetText()), "Гараж");
+  EXPECT_EQ(EditorU8(combo->GetText()), "Гараж");
   EXPECT_EQ(data_->FieldByName(u"dept")->GetAsInteger(), 2);
   SendKey(combo, VK_ESCAPE);
-  EXPECT_EQ(U8(combo->GetText()), "Склад");
+  EXPECT_EQ(EditorU8(combo->GetText()), "Склад");
 }
 
 // The date and number editors share their buttons and wheel: up-down steps the value where the field
@@ -221,20 +221,20 @@ TEST_F(EditorsOnDataTest, DateAndNumberStepAndDropDownAlike) {
     edit->SetSelLength(0);
     SendClick(control, TPoint(control->GetWidth() / 2, 2));
     Focus(other_);
-    EXPECT_EQ(U8(c.stored()), c.afterUp) << "the upper half steps up";
+    EXPECT_EQ(EditorU8(c.stored()), c.afterUp) << "the upper half steps up";
     Focus(edit);
     edit->SetSelStart(0);
     edit->SetSelLength(0);
     SendWheel(edit, -120, TPoint(5, 5));
     Focus(other_);
-    EXPECT_EQ(U8(c.stored()), c.afterDown) << "the wheel towards the user steps down";
+    EXPECT_EQ(EditorU8(c.stored()), c.afterDown) << "the wheel towards the user steps down";
 
     edit->SetReadOnly(true);
     Focus(edit);
     SendClick(control, TPoint(control->GetWidth() / 2, 2));
     SendWheel(edit, 120, TPoint(5, 5));
     Focus(other_);
-    EXPECT_EQ(U8(c.stored()), c.afterDown) << "a read-only editor does not step";
+    EXPECT_EQ(EditorU8(c.stored()), c.afterDown) << "a read-only editor does not step";
     edit->SetReadOnly(false);
 
     button->SetStyle(ebsDropDownEh);
@@ -269,7 +269,7 @@ TEST_F(EditorsOnDataTest, CheckBoxShowsWhatItPosts) {
   flag->SetValueUnchecked(u"N;no;");
   EXPECT_EQ(flag->GetState(), cbChecked) << "YES matches yes, case ignored";
   flag->SetState(cbUnchecked);
-  EXPECT_EQ(U8(data_->FieldByName(u"flag")->GetAsString()), "N");
+  EXPECT_EQ(EditorU8(data_->FieldByName(u"flag")->GetAsString()), "N");
   data_->Edit();
   data_->FieldByName(u"flag")->SetAsString(u"");
   EXPECT_EQ(flag->GetState(), cbUnchecked) << "the list ends with ';': the empty text is unchecked";

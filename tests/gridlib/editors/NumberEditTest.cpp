@@ -13,7 +13,7 @@
 
 namespace {
 
-std::string U8(const String& s) { return StringToUtf8(s); }
+std::string NumberU8(const String& s) { return StringToUtf8(s); }
 const String nbsp(1, u'\u00A0');
 
 TEST(NumberTextTest, NormalizingReadingAndGrouping) {
@@ -28,7 +28,7 @@ TEST(NumberTextTest, NormalizingReadingAndGrouping) {
       {u"+-7", u"+7"},
       {u"1,5,", u"1,5,"},
   };
-  for (const auto& [in, out] : normalized) EXPECT_EQ(U8(NormalizeNumberTextEh(in)), U8(out)) << U8(in);
+  for (const auto& [in, out] : normalized) EXPECT_EQ(NumberU8(NormalizeNumberTextEh(in)), NumberU8(out)) << NumberU8(in);
   Extended x = 0;
   EXPECT_TRUE(TextToNumberEh(u"-", x));
   EXPECT_EQ(x, 0);
@@ -36,12 +36,12 @@ TEST(NumberTextTest, NormalizingReadingAndGrouping) {
   EXPECT_EQ(x, 1500);
   EXPECT_FALSE(TextToNumberEh(u"1E999", x)) << "beyond a double is no number";
   EXPECT_FALSE(TextToNumberEh(u"1.5", x)) << "the point is no separator here";
-  EXPECT_EQ(U8(InsertThousandSeparatorsEh(u"-1234567,891", true)),
-            U8(u"-1" + nbsp + u"234" + nbsp + u"567,891"));
-  EXPECT_EQ(U8(InsertThousandSeparatorsEh(u"123", true)), "123");
-  EXPECT_EQ(U8(EditFormatFromDisplayFormatEh(u"0.00E+00")), "0.000");
-  EXPECT_EQ(U8(EditFormatFromDisplayFormatEh(u"#,##0.00 'руб.'")), "#,##0.00");
-  EXPECT_EQ(U8(EditFormatFromDisplayFormatEh(u"0.00;(0.00)")), "0.00");
+  EXPECT_EQ(NumberU8(InsertThousandSeparatorsEh(u"-1234567,891", true)),
+            NumberU8(u"-1" + nbsp + u"234" + nbsp + u"567,891"));
+  EXPECT_EQ(NumberU8(InsertThousandSeparatorsEh(u"123", true)), "123");
+  EXPECT_EQ(NumberU8(EditFormatFromDisplayFormatEh(u"0.00E+00")), "0.000");
+  EXPECT_EQ(NumberU8(EditFormatFromDisplayFormatEh(u"#,##0.00 'руб.'")), "#,##0.00");
+  EXPECT_EQ(NumberU8(EditFormatFromDisplayFormatEh(u"0.00;(0.00)")), "0.00");
 }
 
 class NumberEditTest : public ::testing::Test {
@@ -109,7 +109,7 @@ TEST_F(NumberEditTest, TypedTextTable) {
     edit_->SetMinValue(c.min);
     edit_->SetMaxValue(c.max);
     Type(c.typed);
-    EXPECT_EQ(U8(edit_->GetText()), U8(c.shown)) << U8(c.typed);
+    EXPECT_EQ(NumberU8(edit_->GetText()), NumberU8(c.shown)) << NumberU8(c.typed);
     SendKey(edit_, VK_ESCAPE);
   }
 }
@@ -119,17 +119,17 @@ TEST_F(NumberEditTest, DisplayAndEditFormatsAndWhatIsStored) {
   field->SetDisplayFormat(u"#,##0.00 'руб.'");
   Leave();
   edit_->GetDataLink()->Reset();
-  EXPECT_EQ(U8(edit_->GetText()), U8(u"1" + nbsp + u"234,50 руб."));
+  EXPECT_EQ(NumberU8(edit_->GetText()), NumberU8(u"1" + nbsp + u"234,50 руб."));
   edit_->SetFocus();
   ProcessPendingEvents();
-  EXPECT_EQ(U8(edit_->GetText()), U8(u"1" + nbsp + u"234,50")) << "focused: the edit format";
+  EXPECT_EQ(NumberU8(edit_->GetText()), NumberU8(u"1" + nbsp + u"234,50")) << "focused: the edit format";
   edit_->SelectAll();
   TypeText(edit_, u"1234567");
-  EXPECT_EQ(U8(edit_->GetText()), U8(u"1" + nbsp + u"234" + nbsp + u"567")) << "grouped as typed";
+  EXPECT_EQ(NumberU8(edit_->GetText()), NumberU8(u"1" + nbsp + u"234" + nbsp + u"567")) << "grouped as typed";
   EXPECT_EQ(edit_->GetSelStart(), static_cast<Integer>(edit_->GetText().size()));
   Leave();
   EXPECT_EQ(Stored(), 1234567.0);
-  EXPECT_EQ(U8(edit_->GetText()), U8(u"1" + nbsp + u"234" + nbsp + u"567,00 руб."));
+  EXPECT_EQ(NumberU8(edit_->GetText()), NumberU8(u"1" + nbsp + u"234" + nbsp + u"567,00 руб."));
 }
 
 TEST_F(NumberEditTest, ValueOutsideTheBoundsIsRefusedWithTheTextKept) {
@@ -140,9 +140,9 @@ TEST_F(NumberEditTest, ValueOutsideTheBoundsIsRefusedWithTheTextKept) {
     edit_->GetDataLink()->UpdateRecord();
     FAIL() << "150 was written into a field bounded by 100";
   } catch (const Exception& e) {
-    EXPECT_EQ(U8(e.Message()), "Значение 150 вне допустимых пределов: от 0 до 100");
+    EXPECT_EQ(NumberU8(e.Message()), "Значение 150 вне допустимых пределов: от 0 до 100");
   }
-  EXPECT_EQ(U8(edit_->GetText()), "150");
+  EXPECT_EQ(NumberU8(edit_->GetText()), "150");
   // The texts are the language constants': a translation reaches the message.
   TGridLibLanguageConsts* texts = GetGridLibLanguageConsts();
   const String saved = texts->GetValueOutOfRangeEh();
@@ -151,7 +151,7 @@ TEST_F(NumberEditTest, ValueOutsideTheBoundsIsRefusedWithTheTextKept) {
     edit_->GetDataLink()->UpdateRecord();
     ADD_FAILURE() << "150 was written into a field bounded by 100";
   } catch (const Exception& e) {
-    EXPECT_EQ(U8(e.Message()), "Value 150 out of range: от 0 до 100");
+    EXPECT_EQ(NumberU8(e.Message()), "Value 150 out of range: от 0 до 100");
   }
   texts->SetValueOutOfRangeEh(saved);
   EXPECT_EQ(Stored(), 1234.5);
