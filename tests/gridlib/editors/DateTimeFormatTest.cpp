@@ -118,7 +118,8 @@ TEST(DateTimeFormatTest, TextsReadCompletedAndMerged) {
     EXPECT_EQ(DateTimeElementsToVariantEh(elements, pos, value, c.complete), c.ok) << FormatU8(c.text);
     const String shown =
         value.IsNull() ? String() : FormatDateTime(u"dd.mm.yyyy hh:nn:ss", VarToDateTime(value));
-    EXPECT_EQ(FormatU8(shown), FormatU8(c.expected)) << FormatU8(c.format) << " " << FormatU8(c.text) << " complete " << c.complete;
+    EXPECT_EQ(FormatU8(shown), FormatU8(c.expected))
+        << FormatU8(c.format) << " " << FormatU8(c.text) << " complete " << c.complete;
   }
 
   // Two-digit years within the sixty-year window.

@@ -28,7 +28,8 @@ TEST(NumberTextTest, NormalizingReadingAndGrouping) {
       {u"+-7", u"+7"},
       {u"1,5,", u"1,5,"},
   };
-  for (const auto& [in, out] : normalized) EXPECT_EQ(NumberU8(NormalizeNumberTextEh(in)), NumberU8(out)) << NumberU8(in);
+  for (const auto& [in, out] : normalized)
+    EXPECT_EQ(NumberU8(NormalizeNumberTextEh(in)), NumberU8(out)) << NumberU8(in);
   Extended x = 0;
   EXPECT_TRUE(TextToNumberEh(u"-", x));
   EXPECT_EQ(x, 0);
