@@ -730,6 +730,9 @@ class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh, public IL
   bool IsColorStored() const;
   bool IsReadOnlyStored() const;
   bool IsIncrementStored() const { return increment_ != 1.0L; }
+  // A derived bar's constructor calls it: the base constructor's virtual calls made the base kinds of
+  // title and lookup settings.
+  void RecreateTitleAndLookupParams();
 
  public:
   // Keeps the own font equal to the default while it is not assigned.
