@@ -185,6 +185,7 @@ TCustomDBGridEh::~TCustomDBGridEh() {
   sumList_->SetActive(false);
   sumList_->SetDataSet(nullptr);
   SetDataSource(nullptr);
+  SetEventTable(nullptr);
   if (style_) style_->RemoveChangeNotification(this);
   if (center_) center_->RemoveChangeNotification(this);
   selection_.reset();
@@ -293,10 +294,15 @@ void TCustomDBGridEh::LinkActive(bool active) {
 void TCustomDBGridEh::UpdateIntMemTable() {
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
   TDataSet* ds = link ? link->GetDataSet() : nullptr;
+  IMemTableEh* old = intMemTable_;
   intMemTable_ =
       tryUseMemTableInt_ && link->GetActive() && ds && !ds->GetComponentState().Contains(csDestroying)
           ? dynamic_cast<IMemTableEh*>(ds)
           : nullptr;
+  SetEventTable(intMemTable_ ? ds : nullptr);
+  // A new table's rows start with unread lookup values; without one the caches are dropped.
+  if (old != intMemTable_)
+    for (Integer i = 0; i < GetColumns()->GetCount(); ++i) GetColumns()->GetColumn(i)->ResetLookupValues();
 }
 
 bool TCustomDBGridEh::MemTableSupported() {

@@ -95,6 +95,7 @@ enum TDBGridEhState {
 };
 
 using TDBGridEhColumnEvent = TDelegate<void(TObject* Sender, TColumnEh* Column)>;
+using TGetDBGridEhRowHeightEvent = TDelegate<void(TObject* Sender, Integer& RowHeight)>;
 
 // ---- Process-wide style and default-handler objects ----
 
@@ -359,6 +360,15 @@ class TDBGridEhSumList : public TDBSumListProducer {
  public:
   explicit TDBGridEhSumList(TComponent* owner);
   void RecalcAll() override;
+
+ protected:
+  // While the grid is being designed the dataset keeps its own handlers: the list only notes that it
+  // holds them.
+  void SetDataSetEvents() override;
+  void ReturnEvents() override;
+
+ private:
+  bool OwnerDesigning() const;
 };
 
 // ---- Column ----
@@ -387,6 +397,24 @@ class TColumnTitleEh : public TAxisBarTitleEh {
   Integer sortIndex_ = 0;
   TSortMarkerEh sortMarker_ = smNoneEh;
   TImageIndex imageIndex_ = -1;
+};
+
+// A column's lookup settings with the display values of the in-memory table's view rows, one per
+// row, kept in step by the column and the grid.
+class TDBGridColumnLookupDataEh : public TDBLookupDataEh {
+  KIV_CLASS(TDBGridColumnLookupDataEh, TDBLookupDataEh)
+ public:
+  explicit TDBGridColumnLookupDataEh(TColumnEh* column);
+  // Empty entries are read on first use; Null is a looked-up nothing.
+  std::vector<Variant>& LookupValues() { return lookupValues_; }
+  // Whether the column's grid works through an in-memory table.
+  bool GetLookupValuesCached() const;
+  // Rebuilds the key-to-display cache, then the grid resets the per-row values.
+  void RefreshLookupData();
+
+ private:
+  TColumnEh* column_;
+  std::vector<Variant> lookupValues_;
 };
 
 class TColumnEh : public TBaseColumnEh {
@@ -421,8 +449,24 @@ class TColumnEh : public TBaseColumnEh {
   TColumnFooterEh* GetFooter() const { return footer_.get(); }
 
   TAxisBarTitleEh* CreateTitle() override;
+  TDBLookupDataEh* CreateLookupParams() override;
+  TDBGridColumnLookupDataEh* GetDBLookupParams() const {
+    return static_cast<TDBGridColumnLookupDataEh*>(GetLookupParams());
+  }
   void SetField(TField* value) override;
   TField* GetField() override;
+
+  // With active lookup settings over an in-memory table the text comes from the per-row cache.
+  String DisplayText() override;
+  // The display value of view row `row` (-1: the current record).
+  virtual Variant GetRowLookupValue(Integer row);
+  Variant GetLookupValue() { return GetRowLookupValue(-1); }
+  // Keeps the per-row lookup cache in step with a row event of the grid's in-memory table.
+  void MTEvent(Integer row, TMTViewEventTypeEh kind, Integer oldRow);
+  // Sizes the per-row cache to the view with every entry unread, or empties it without a table.
+  void ResetLookupValues();
+  // The height the current record needs in this column; the grid's standard height without fitting.
+  Integer CalcRowHeight() override;
 
  private:
   bool autoFitColWidth_ = true;
@@ -645,7 +689,7 @@ class TGridDataLinkEh : public TAxisGridDataLinkEh {
 
 // ---- The grid ----
 
-class TCustomDBGridEh : public TCustomDBAxisGridEh {
+class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   KIV_CLASS(TCustomDBGridEh, TCustomDBAxisGridEh)
  public:
   explicit TCustomDBGridEh(TComponent* owner);
@@ -807,6 +851,22 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   // ---- Input: cell editor, keys, mouse, menus, hot tracking, column moving, edit actions ----
 
   // ---- Model: in-memory table events, row heights, sum list ----
+  // The in-memory table's row events keep grid rows, row heights, lookup caches and sums in step.
+  void MTEvent(Integer rowNum, TMTViewEventTypeEh event, Integer oldRowNum) override;
+  // Sets the grid height of one data row.
+  virtual void UpdateDataRowHeight(Integer dataRow);
+  // The height one data row needs.
+  virtual Integer DataRowHeight(Integer dataRow);
+  // The height of the record being read.
+  virtual Integer CalcRecordRowHeight();
+  virtual void UpdateAllGridDataRowHeights();
+  virtual void UpdateAllDataRowHeights();
+  // A column's lookup settings changed: its per-row cache starts again.
+  void LookupDataChanged(TAxisBarEh* bar) override;
+  virtual void LookupValuesChanged(TColumnEh* column);
+  bool IsWholeGridChanging() const { return wholeGridChanged_; }
+  // The height a record row asks for; asked only while rows fit their text.
+  TGetDBGridEhRowHeightEvent OnGetRowHeight;
 
   // ---- Text search: locating a text, the find dialog's entry ----
 
@@ -882,6 +942,12 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   // Input state.
 
   // Model state.
+  bool wholeGridChanged_ = false;
+  bool internalUpdatingDatasetPos_ = false;
+  bool updatingDataRowHeightsNeeded_ = false;
+  // The table the grid is registered with as an event receiver.
+  TDataSet* eventTable_ = nullptr;
+  void SetEventTable(TDataSet* table);
 
   // Text search state.
 };

@@ -87,3 +87,24 @@ void TDBGridEhSumList::RecalcAll() {
   if (!grid || grid->IsLoading()) return;
   TDBSumListProducer::RecalcAll();
 }
+
+bool TDBGridEhSumList::OwnerDesigning() const {
+  TComponent* owner = GetOwnerComponent();
+  return owner && owner->GetComponentState().Contains(csDesigning);
+}
+
+void TDBGridEhSumList::SetDataSetEvents() {
+  if (!OwnerDesigning()) {
+    TDBSumListProducer::SetDataSetEvents();
+    return;
+  }
+  if (FDataSet) FEventsOverloaded = true;
+}
+
+void TDBGridEhSumList::ReturnEvents() {
+  if (!OwnerDesigning()) {
+    TDBSumListProducer::ReturnEvents();
+    return;
+  }
+  FEventsOverloaded = false;
+}

@@ -241,8 +241,13 @@ void TCustomDBGridEh::UpdateRowCount() {
   SetFixedRowCount(TopDataOffset());
   SetRowCount(TopDataOffset() + records);
   SetContraRowCount(footerRowCount_);
+  // Record rows that fit their text keep the heights their records asked for.
+  const bool fitted = MemTableSupported() && optionsEh_.Contains(dghAutoFitRowHeight);
   for (Integer r = 0; r < GetFullRowCount(); ++r) {
-    const Integer height = r < GetTitleRowCount() ? titleRowHeight_ : stdDefaultRowHeight_;
+    const bool data = r >= TopDataOffset() && r < GetRowCount();
+    const Integer height = r < GetTitleRowCount() ? titleRowHeight_
+                           : data && fitted       ? DataRowHeight(r - TopDataOffset())
+                                                  : stdDefaultRowHeight_;
     if (GetRowHeights(r) != height) SetRowHeights(r, height);
   }
 }
