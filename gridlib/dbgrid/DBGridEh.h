@@ -320,19 +320,25 @@ class TDBGridEhIndicatorTitle : public TPersistent {
 // ---- Column footers ----
 
 enum TFooterValueType { fvtNon, fvtSum, fvtAvg, fvtCount, fvtFieldValue, fvtStaticText };
+enum TColumnFooterEhValue { cvFooterAlignment, cvFooterFont, cvFooterColor, cvFooterToolTips };
+using TColumnFooterValues = TSet<TColumnFooterEhValue>;
 
 // One footer cell of a column: nothing, an aggregate kept by the grid's sum list, a field's value or
-// a fixed text.
+// a fixed text. Alignment, colour, font and tool tips follow the grid until set.
 class TColumnFooterEh : public TCollectionItem {
   KIV_CLASS(TColumnFooterEh, TCollectionItem)
  public:
+  static void Published(TPropBuilder<TColumnFooterEh>& p);
+  // An item of a column's footer collection.
   explicit TColumnFooterEh(TCollection* collection);
   // The column's main footer, outside any collection.
   static TColumnFooterEh* CreateApart(TColumnEh* column);
   ~TColumnFooterEh() override;
   void Assign(TPersistent* source) override;
+  TPersistent* GetOwner() const override;
 
   TColumnEh* GetColumn() const { return column_; }
+  TColumnFooterValues GetAssignedValues() const { return assignedValues_; }
   TFooterValueType GetValueType() const { return valueType_; }
   void SetValueType(TFooterValueType value);
   const String& GetFieldName() const { return fieldName_; }
@@ -341,6 +347,26 @@ class TColumnFooterEh : public TCollectionItem {
   void SetValue(const String& value);
   const String& GetDisplayFormat() const { return displayFormat_; }
   void SetDisplayFormat(const String& value);
+  TAlignment GetAlignment() const;
+  void SetAlignment(TAlignment value);
+  TColor GetColor() const;
+  void SetColor(TColor value);
+  // While not set, a copy of the grid's footer font.
+  TFont* GetFont();
+  void SetFont(TFont* value) { font_->Assign(value); }
+  bool GetToolTips() const;
+  void SetToolTips(bool value);
+  bool GetEndEllipsis() const { return endEllipsis_; }
+  void SetEndEllipsis(bool value);
+  bool GetWordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool value);
+  TAlignment DefaultAlignment() const;
+  TColor DefaultColor() const;
+  TFont* DefaultFont() const;
+  bool DefaultToolTips() const;
+  // Forgets every set value; the font follows the grid again.
+  void RestoreDefaults();
+
   // The aggregate, Null without one.
   Variant GetSumValue() const;
   TDBSum* GetDBSum() const { return dbSum_; }
@@ -348,10 +374,39 @@ class TColumnFooterEh : public TCollectionItem {
   void EnsureSumValue();
 
  private:
+  void Init();
+  void FontChanged(TObject* sender);
+  void RefreshDefaultFont();
+  void ColumnChanged(bool allItems);
+  // A change of kind or field re-aims the aggregates of all the column's footers.
+  void ReaimColumnSums();
+
   TColumnEh* column_ = nullptr;
+  TColumnFooterValues assignedValues_;
+  TAlignment alignment_ = taLeftJustify;
+  TColor color_ = clWindow;
+  std::unique_ptr<TFont> font_;
+  bool fontSyncing_ = false;
+  bool toolTips_ = false;
+  bool endEllipsis_ = false;
+  bool wordWrap_ = false;
   TFooterValueType valueType_ = fvtNon;
   String fieldName_, value_, displayFormat_;
   TDBSum* dbSum_ = nullptr;
+};
+
+// A column's further footers: footer row i shows item i, or the column's main footer past the end.
+class TColumnFootersEh : public TCollection {
+  KIV_CLASS(TColumnFootersEh, TCollection)
+ public:
+  explicit TColumnFootersEh(TColumnEh* column);
+  TColumnEh* GetColumn() const { return column_; }
+  TColumnFooterEh* Add() { return static_cast<TColumnFooterEh*>(TCollection::Add()); }
+  TColumnFooterEh* GetFooter(Integer index) const { return static_cast<TColumnFooterEh*>(GetItem(index)); }
+  TPersistent* GetOwner() const override;
+
+ private:
+  TColumnEh* column_;
 };
 
 // The grid's aggregates over its dataset.
@@ -447,6 +502,11 @@ class TColumnEh : public TBaseColumnEh {
   Integer GetFullWidth() const { return GetVisible() ? GetWidth() : 0; }
 
   TColumnFooterEh* GetFooter() const { return footer_.get(); }
+  void SetFooter(TColumnFooterEh* value) { footer_->Assign(value); }
+  TColumnFootersEh* GetFooters() const { return footers_.get(); }
+  void SetFooters(TColumnFootersEh* value) { footers_->Assign(value); }
+  // The footer of footer row `index`: the item of Footers, else the main footer.
+  TColumnFooterEh* UsedFooter(Integer index) const;
 
   TAxisBarTitleEh* CreateTitle() override;
   TDBLookupDataEh* CreateLookupParams() override;
@@ -477,6 +537,7 @@ class TColumnEh : public TBaseColumnEh {
   bool notInWidthRange_ = false;
   Integer width_ = 0;
   std::unique_ptr<TColumnFooterEh> footer_;
+  std::unique_ptr<TColumnFootersEh> footers_;
 };
 
 // The column as the published grid stores it in its form resource.
@@ -514,6 +575,10 @@ class TColumnDefValuesEh : public TCustomColumnDefValuesEh {
   TColumnTitleDefValuesEh* GetTitle() const {
     return static_cast<TColumnTitleDefValuesEh*>(TAxisBarDefValuesEh::GetTitle());
   }
+  TColumnFooterDefValuesEh* GetFooter() const { return footer_.get(); }
+
+ private:
+  std::unique_ptr<TColumnFooterDefValuesEh> footer_ = std::make_unique<TColumnFooterDefValuesEh>();
 };
 
 class TDBGridColumnsEh : public TGridAxisBarsEh {

@@ -57,6 +57,7 @@ TFont* TColumnTitleEh::DefaultFont() const {
 TColumnEh::TColumnEh(TCollection* collection) : TBaseColumnEh(collection) {
   RecreateTitleAndLookupParams();
   footer_.reset(TColumnFooterEh::CreateApart(this));
+  footers_ = std::make_unique<TColumnFootersEh>(this);
   autoFitColWidth_ = true;
   initWidth_ = GetWidth();
 }
@@ -86,6 +87,7 @@ void TColumnEh::Assign(TPersistent* source) {
   SetMaxWidth(src->maxWidth_);
   hideDuplicates_ = src->hideDuplicates_;
   footer_->Assign(src->footer_.get());
+  footers_->Assign(src->footers_.get());
 }
 
 TField* TColumnEh::GetField() { return TBaseColumnEh::GetField(); }
@@ -96,6 +98,7 @@ void TColumnEh::SetField(TField* value) {
   // A column the grid made follows its field's width.
   if (IsDefaultBar()) initWidth_ = GetWidth();
   footer_->EnsureSumValue();
+  for (Integer i = 0; i < footers_->GetCount(); ++i) footers_->GetFooter(i)->EnsureSumValue();
 }
 
 Integer TColumnEh::DefaultWidth() const {
@@ -158,6 +161,8 @@ void TDBGridColumnEh::Published(TPropBuilder<TDBGridColumnEh>& p) {
   p.Int(u"MaxWidth", &TColumnEh::GetMaxWidth, &TColumnEh::SetMaxWidth).Default(0);
   p.Int(u"MinWidth", &TColumnEh::GetMinWidth, &TColumnEh::SetMinWidth).Default(0);
   p.Int(u"Width", &TColumnEh::GetWidth, &TColumnEh::SetWidth).NoDefault().Stored(&TColumnEh::IsWidthStored);
+  p.Object(u"Footer", &TColumnEh::GetFooter, &TColumnEh::SetFooter);
+  p.Object(u"Footers", &TColumnEh::GetFooters, &TColumnEh::SetFooters);
 }
 
 // ======================= Defaults =======================

@@ -450,6 +450,84 @@ TEST_F(DBGridTest, FooterAggregatesFollowTheDatasetAndTheApplicationsHandlersSti
   EXPECT_EQ(appPosts, 2) << "the handler is back on the dataset";
 }
 
+TEST_F(DBGridTest, FootersOfColumnsLoadAndSaveUnchangedAndAggregateInTheNewGrid) {
+  MakeGrid();
+  grid_->SetFooterRowCount(2);
+  grid_->GetColumns()->SetState(csCustomized);
+  TColumnEh* qty = Column(u"QTY");
+  qty->GetFooter()->SetValueType(fvtSum);
+  qty->GetFooter()->SetDisplayFormat(u"#,##0.00");
+  qty->GetFooter()->SetAlignment(taCenter);
+  qty->GetFooter()->SetToolTips(false);
+  qty->GetFooter()->GetFont()->SetStyle({fsBold});
+  TColumnFooterEh* count = qty->GetFooters()->Add();
+  count->SetValueType(fvtCount);
+  count->SetToolTips(true);
+  count->SetColor(clYellow);
+  TMemoryStream first;
+  grid_->GetColumns()->SaveToStream(&first);
+
+  auto* other = new TDBGridEh(form_.get());
+  other->SetParent(form_.get());
+  other->SetDataSource(source_);
+  first.SetPosition(0);
+  other->GetColumns()->LoadFromStream(&first);
+  auto* loaded = static_cast<TColumnEh*>(other->FindFieldColumn(u"QTY"));
+  ASSERT_NE(loaded, nullptr);
+  ASSERT_EQ(loaded->GetFooters()->GetCount(), 1);
+  EXPECT_EQ(loaded->UsedFooter(0), loaded->GetFooters()->GetFooter(0));
+  EXPECT_EQ(loaded->UsedFooter(1), loaded->GetFooter()) << "past the collection: the main footer";
+  TColumnFooterEh* main = loaded->GetFooter();
+  EXPECT_EQ(main->GetValueType(), fvtSum);
+  EXPECT_EQ(main->GetDisplayFormat(), u"#,##0.00");
+  EXPECT_EQ(main->GetAlignment(), taCenter);
+  EXPECT_TRUE(main->GetFont()->GetStyle().Contains(fsBold));
+  EXPECT_FALSE(main->GetAssignedValues().Contains(cvFooterColor)) << "an unset colour stays unset";
+  EXPECT_FALSE(main->GetToolTips());
+  EXPECT_TRUE(loaded->UsedFooter(0)->GetToolTips());
+  EXPECT_EQ(loaded->UsedFooter(0)->GetColor(), clYellow);
+  // The loaded footers own aggregates in the new grid's sum list.
+  other->GetSumList()->SetActive(true);
+  EXPECT_EQ(main->GetSumValue().AsInt64(), 50500);
+  EXPECT_EQ(loaded->UsedFooter(0)->GetSumValue().AsInt64(), 100);
+
+  TMemoryStream second;
+  other->GetColumns()->SaveToStream(&second);
+  ASSERT_EQ(first.GetSize(), second.GetSize());
+  EXPECT_EQ(memcmp(first.GetMemory(), second.GetMemory(), static_cast<size_t>(first.GetSize())), 0);
+}
+
+TEST_F(DBGridTest, FooterAggregatesFollowTheirKindAndTheColumnsField) {
+  MakeGrid();
+  grid_->GetColumns()->SetState(csCustomized);
+  TColumnEh* column = Column(u"QTY");
+  TColumnFooterEh* footer = column->GetFooter();
+  struct Case {
+    TFooterValueType type;
+    String fieldName;
+    bool hasSum;
+    TGroupOperation operation;
+    String sumField;
+  };
+  const Case cases[] = {
+      {fvtAvg, u"", true, goAvg, u"QTY"},      {fvtAvg, u"ID", true, goAvg, u"ID"},
+      {fvtCount, u"ID", true, goCount, u""},   {fvtStaticText, u"ID", false, goSum, u""},
+      {fvtFieldValue, u"", false, goSum, u""}, {fvtSum, u"", true, goSum, u"QTY"},
+  };
+  for (const Case& c : cases) {
+    footer->SetValueType(c.type);
+    footer->SetFieldName(c.fieldName);
+    ASSERT_EQ(footer->GetDBSum() != nullptr, c.hasSum) << c.type;
+    if (!c.hasSum) continue;
+    EXPECT_EQ(footer->GetDBSum()->GetGroupOperation(), c.operation) << c.type;
+    EXPECT_EQ(footer->GetDBSum()->GetFieldName(), c.sumField) << c.type;
+  }
+  // An aggregate of the column's own field follows the column to another field.
+  column->SetFieldName(u"ID");
+  ASSERT_NE(footer->GetDBSum(), nullptr);
+  EXPECT_EQ(footer->GetDBSum()->GetFieldName(), u"ID");
+}
+
 // For a person to look at; runs when KIV_SCREENSHOT_DIR names a folder.
 TEST_F(DBGridTest, Screenshot) {
   const char* dir = std::getenv("KIV_SCREENSHOT_DIR");
