@@ -153,10 +153,7 @@ void TAxisBarEh::CellDataLinkClick() {
 
 TDBLookupDataEh* TAxisBarEh::CreateLookupParams() { return new TDBLookupDataEh(this); }
 
-void TAxisBarEh::RecreateTitleAndLookupParams() {
-  title_.reset(CreateTitle());
-  lookupParams_.reset(CreateLookupParams());
-}
+void TAxisBarEh::InitLookupParams() { lookupParams_.reset(CreateLookupParams()); }
 TDataSource* TAxisBarEh::GetLookupOwnerDataSource() { return grid_ ? grid_->GetDataSource() : nullptr; }
 TComponent* TAxisBarEh::GetLookupOwnerComponent() { return grid_; }
 
