@@ -79,6 +79,18 @@ void TDBGridEhStyle::SetFixedColor(TColor value) {
   Changed();
 }
 
+void TDBGridEhStyle::SetGradientEnabledInClassicTheme(bool value) {
+  if (gradientEnabledInClassicTheme_ == value) return;
+  gradientEnabledInClassicTheme_ = value;
+  Changed();
+}
+
+void TDBGridEhStyle::SetSortMarkerStyle(TSortMarkerStyleEh value) {
+  if (sortMarkerStyle_ == value) return;
+  sortMarkerStyle_ = value;
+  Changed();
+}
+
 void TDBGridEhStyle::SetLuminateSelection(bool value) {
   if (luminateSelection_ == value) return;
   luminateSelection_ = value;

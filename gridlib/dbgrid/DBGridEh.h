@@ -79,6 +79,15 @@ struct TCellAreaTypeEh {
 };
 
 enum TSortMarkerEh { smNoneEh, smDownEh, smUpEh };
+enum TGridCellFillStyleEh { cfstDefaultEh, cfstThemedEh, cfstSolidEh, cfstGradientEh };
+enum TSortMarkerStyleEh {
+  smstDefaultEh,
+  smstClassicEh,
+  smst3DFrameEh,
+  smstFrameEh,
+  smstSolidEh,
+  smstThemeDefinedEh
+};
 
 enum TDBGridEhState {
   dgsNormal,
@@ -118,6 +127,10 @@ class TDBGridEhStyle : public TObject {
   void SetSelectionUnfocusedColor(TColor value);
   TColor GetFixedColor() const { return fixedColor_; }
   void SetFixedColor(TColor value);
+  bool GetGradientEnabledInClassicTheme() const { return gradientEnabledInClassicTheme_; }
+  void SetGradientEnabledInClassicTheme(bool value);
+  TSortMarkerStyleEh GetSortMarkerStyle() const { return sortMarkerStyle_; }
+  void SetSortMarkerStyle(TSortMarkerStyleEh value);
   bool GetLuminateSelection() const { return luminateSelection_; }
   void SetLuminateSelection(bool value);
   // The colour of a selected cell: the focused or unfocused selection colour.
@@ -135,6 +148,8 @@ class TDBGridEhStyle : public TObject {
   TColor selectionUnfocusedColor_ = clBtnFace;
   TColor fixedColor_ = clBtnFace;
   bool luminateSelection_ = true;
+  bool gradientEnabledInClassicTheme_ = false;
+  TSortMarkerStyleEh sortMarkerStyle_ = smstDefaultEh;
 };
 
 // Where unhandled grid events end up: the default sorting, filtering and view-scroll switches.
@@ -177,7 +192,9 @@ void DoneDBGridEhUnit();
 
 // ---- Area parameter objects ----
 
-// Parameters of one grid area: colour and font with their "not set" forms, lines and margins.
+// Parameters of one grid area: colour and font with their "not set" forms, lines, fill style. Unset
+// values follow the grid: the colour its owner's, the lines the grid's row and column line options,
+// the line colours the grid's dark line colour, the font the grid's font.
 class TDBGridAreaParamsEh : public TPersistent {
   KIV_CLASS(TDBGridAreaParamsEh, TPersistent)
  public:
@@ -190,31 +207,52 @@ class TDBGridAreaParamsEh : public TPersistent {
   // clDefault while not set: the owner decides.
   TColor GetColor() const { return color_; }
   void SetColor(TColor value);
+  bool GetColorStored() const { return color_ != clDefault; }
+  // True copies the current default in; False lets the colour follow again.
+  void SetColorStored(bool value);
   TColor GetFillStyleColor() const;
+  TGridCellFillStyleEh GetFillStyle() const { return fillStyle_; }
+  void SetFillStyle(TGridCellFillStyleEh value);
+  // The fill style the area is painted with on this system.
+  virtual TGridCellFillStyleEh GetActualFillStyle() const;
   TFont* GetFont() const { return font_.get(); }
   void SetFont(TFont* value) { font_->Assign(value); }
   bool GetParentFont() const { return parentFont_; }
   void SetParentFont(bool value);
-  TColor GetVertLineColor() const { return vertLineColor_; }
+  // The line colours, the grid's dark line colour while clDefault.
+  TColor GetVertLineColor() const;
   void SetVertLineColor(TColor value);
-  TColor GetHorzLineColor() const { return horzLineColor_; }
+  TColor GetHorzLineColor() const;
   void SetHorzLineColor(TColor value);
-  bool GetVertLines() const { return vertLines_; }
+  bool GetVertLines() const;
   void SetVertLines(bool value);
-  bool GetHorzLines() const { return horzLines_; }
+  bool GetVertLinesStored() const { return vertLinesStored_; }
+  void SetVertLinesStored(bool value);
+  bool GetHorzLines() const;
   void SetHorzLines(bool value);
+  bool GetHorzLinesStored() const { return horzLinesStored_; }
+  void SetHorzLinesStored(bool value);
   // Keeps a parent font a copy of the grid's font.
   void RefreshDefaultFont();
 
  protected:
   virtual TColor DefaultColor() const;
-  virtual void Changed();
-  void FontChanged(TObject* sender);
+  virtual TColor DefaultLineColor() const;
+  // A change that moves cells re-lays the grid out; any other repaints it.
+  virtual void Changed(bool relayout = false);
+  // Whether lines change the layout (multi-level titles).
+  virtual bool LinesChangeLayout() const { return false; }
+  virtual void FontChanged(TObject* sender);
+  // The 3D option of the area, which decides the default fill.
+  virtual TDBGridEhOption ThreeDOption() const { return dghFixed3D; }
+  // Whether an explicit themed fill stays themed without themes (the title's does not).
+  virtual bool ExplicitThemedKept() const { return true; }
 
   TCustomDBGridEh* grid_;
 
  private:
   TColor color_ = clDefault;
+  TGridCellFillStyleEh fillStyle_ = cfstDefaultEh;
   std::unique_ptr<TFont> font_;
   bool parentFont_ = true;
   bool syncing_ = false;
@@ -222,27 +260,49 @@ class TDBGridAreaParamsEh : public TPersistent {
   TColor horzLineColor_ = clDefault;
   bool vertLines_ = true;
   bool horzLines_ = true;
+  bool vertLinesStored_ = false;
+  bool horzLinesStored_ = false;
 };
 
 class TDBGridTitleParamsEh : public TDBGridAreaParamsEh {
   KIV_CLASS(TDBGridTitleParamsEh, TDBGridAreaParamsEh)
  public:
   explicit TDBGridTitleParamsEh(TCustomDBGridEh* grid) : TDBGridAreaParamsEh(grid) {}
+  void Assign(TPersistent* source) override;
   bool GetMultiTitle() const { return multiTitle_; }
   void SetMultiTitle(bool value);
-  bool GetSortMarkerStyle() const { return false; }
+  TSortMarkerStyleEh GetSortMarkerStyle() const;
+  void SetSortMarkerStyle(TSortMarkerStyleEh value);
+  bool GetSortMarkerStyleStored() const { return sortMarkerStyleStored_; }
+  void SetSortMarkerStyleStored(bool value);
   Integer GetRowHeight() const { return rowHeight_; }
   void SetRowHeight(Integer value);
   Integer GetRowLines() const { return rowLines_; }
   void SetRowLines(Integer value);
+  bool GetBorderInFillStyle() const { return borderInFillStyle_; }
+  void SetBorderInFillStyle(bool value);
+  // The second colour of a gradient fill: the grid's colour while not set.
+  TColor GetSecondColor() const;
+  void SetSecondColor(TColor value);
+  bool GetSecondColorStored() const { return secondColor_ != clDefault; }
+  void SetSecondColorStored(bool value);
+  Integer GetVTitleMargin() const { return vTitleMargin_; }
+  void SetVTitleMargin(Integer value);
 
  protected:
   TColor DefaultColor() const override;
+  bool LinesChangeLayout() const override { return multiTitle_; }
+  bool ExplicitThemedKept() const override { return false; }
 
  private:
   bool multiTitle_ = false;
   Integer rowHeight_ = 0;
   Integer rowLines_ = 0;
+  bool borderInFillStyle_ = false;
+  TColor secondColor_ = clDefault;
+  Integer vTitleMargin_ = 10;
+  TSortMarkerStyleEh sortMarkerStyle_ = smstDefaultEh;
+  bool sortMarkerStyleStored_ = false;
 };
 
 class TDBGridIndicatorParamsEh : public TDBGridAreaParamsEh {
@@ -250,7 +310,7 @@ class TDBGridIndicatorParamsEh : public TDBGridAreaParamsEh {
  public:
   explicit TDBGridIndicatorParamsEh(TCustomDBGridEh* grid) : TDBGridAreaParamsEh(grid) {}
   Integer GetRecNoShowStep() const { return recNoShowStep_; }
-  void SetRecNoShowStep(Integer value) { recNoShowStep_ = value < 1 ? 1 : value; }
+  void SetRecNoShowStep(Integer value);
 
  protected:
   TColor DefaultColor() const override;
@@ -270,6 +330,7 @@ class TDBGridFooterParamsEh : public TDBGridAreaParamsEh {
 
  protected:
   TColor DefaultColor() const override;
+  TDBGridEhOption ThreeDOption() const override { return dghFooter3D; }
 
  private:
   Integer rowHeight_ = 0;

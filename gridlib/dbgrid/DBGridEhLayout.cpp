@@ -15,6 +15,10 @@ void TCustomDBGridEh::InternalLayout() {
   LockPaint();
   auto unlock = MakeScopeExit([this] { UnlockPaint(); });
   colWidthsChanged_ = false;
+  // A change of the grid's font ends in a layout: the area fonts that follow it take it here.
+  titleParams_->RefreshDefaultFont();
+  indicatorParams_->RefreshDefaultFont();
+  footerParams_->RefreshDefaultFont();
   indicatorOffset_ = IndicatorVisible() ? 1 : 0;
   TCustomDBAxisGridEh::InternalLayout();
 

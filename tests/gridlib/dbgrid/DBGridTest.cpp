@@ -528,6 +528,50 @@ TEST_F(DBGridTest, FooterAggregatesFollowTheirKindAndTheColumnsField) {
   EXPECT_EQ(footer->GetDBSum()->GetFieldName(), u"ID");
 }
 
+TEST_F(DBGridTest, AreaParametersFollowTheGridUntilSet) {
+  MakeGrid();
+  TDBGridTitleParamsEh* title = grid_->GetTitleParams();
+  TDBGridFooterParamsEh* footer = grid_->GetFooterParams();
+  TDBGridOptions options = grid_->GetDBOptions();
+  options.Exclude(dgRowLines);
+  grid_->SetDBOptions(options);
+  EXPECT_FALSE(title->GetHorzLines()) << "unset lines follow the grid's options";
+  EXPECT_TRUE(title->GetVertLines());
+  title->SetHorzLines(true);
+  EXPECT_TRUE(title->GetHorzLines());
+  title->SetHorzLinesStored(false);
+  EXPECT_FALSE(title->GetHorzLines());
+
+  grid_->SetColor(clYellow);
+  grid_->SetFixedColor(clSilver);
+  EXPECT_EQ(footer->GetFillStyleColor(), clYellow);
+  EXPECT_EQ(title->GetFillStyleColor(), clSilver);
+  EXPECT_EQ(title->GetVertLineColor(), grid_->GetGridLineColors()->GetDarkColor());
+  title->SetColorStored(true);
+  grid_->SetFixedColor(clGray);
+  EXPECT_EQ(title->GetFillStyleColor(), clSilver) << "a stored colour stays";
+
+  EXPECT_TRUE(title->GetParentFont());
+  title->GetFont()->SetSize(15);
+  EXPECT_FALSE(title->GetParentFont());
+  grid_->GetFont()->SetSize(9);
+  EXPECT_EQ(title->GetFont()->GetSize(), 15) << "the grid's font no longer reaches the title font";
+  EXPECT_EQ(footer->GetFont()->GetSize(), 9);
+
+  if (!ThemesEnabledEh()) {
+    // Without themes a themed title falls back to a solid fill; the indicator keeps what it was given.
+    title->SetFillStyle(cfstThemedEh);
+    grid_->GetIndicatorParams()->SetFillStyle(cfstThemedEh);
+    EXPECT_EQ(title->GetActualFillStyle(), cfstSolidEh);
+    EXPECT_EQ(grid_->GetIndicatorParams()->GetActualFillStyle(), cfstThemedEh);
+    title->SetFillStyle(cfstGradientEh);
+    EXPECT_EQ(title->GetActualFillStyle(), cfstSolidEh);
+    GetGlobalGridStyle()->SetGradientEnabledInClassicTheme(true);
+    EXPECT_EQ(title->GetActualFillStyle(), cfstGradientEh);
+    GetGlobalGridStyle()->SetGradientEnabledInClassicTheme(false);
+  }
+}
+
 // For a person to look at; runs when KIV_SCREENSHOT_DIR names a folder.
 TEST_F(DBGridTest, Screenshot) {
   const char* dir = std::getenv("KIV_SCREENSHOT_DIR");
