@@ -437,17 +437,3 @@ void TDBGridEhIndicatorTitle::SetShowDropDownSign(bool value) {
   showDropDownSign_ = value;
   grid_->Invalidate();
 }
-
-void TDBGridEh::Published(TPropBuilder<TDBGridEh>& p) {
-  p.Bool(u"AutoFitColWidths", &TCustomDBGridEh::GetAutoFitColWidths, &TCustomDBGridEh::SetAutoFitColWidths)
-      .Default(0);
-  p.Int(u"ContraColCount", &TCustomDBGridEh::GetContraColCountProp, &TCustomDBGridEh::SetContraColCountProp)
-      .Default(0);
-  p.Int(u"FooterRowCount", &TCustomDBGridEh::GetFooterRowCount, &TCustomDBGridEh::SetFooterRowCount)
-      .Default(0);
-  p.Int(u"FrozenCols", &TCustomDBGridEh::GetFrozenCols, &TCustomDBGridEh::SetFrozenCols).Default(0);
-  p.Int(u"MinAutoFitWidth", &TCustomDBGridEh::GetMinAutoFitWidth, &TCustomDBGridEh::SetMinAutoFitWidth)
-      .Default(0);
-  p.Int(u"RowHeight", &TCustomDBGridEh::GetRowHeight, &TCustomDBGridEh::SetRowHeight).Default(0);
-  p.Int(u"RowLines", &TCustomDBGridEh::GetRowLines, &TCustomDBGridEh::SetRowLines).Default(0);
-}

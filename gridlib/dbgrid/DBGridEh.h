@@ -198,6 +198,7 @@ void DoneDBGridEhUnit();
 class TDBGridAreaParamsEh : public TPersistent {
   KIV_CLASS(TDBGridAreaParamsEh, TPersistent)
  public:
+  static void Published(TPropBuilder<TDBGridAreaParamsEh>& p);
   explicit TDBGridAreaParamsEh(TCustomDBGridEh* grid);
   ~TDBGridAreaParamsEh() override;
   void Assign(TPersistent* source) override;
@@ -267,6 +268,7 @@ class TDBGridAreaParamsEh : public TPersistent {
 class TDBGridTitleParamsEh : public TDBGridAreaParamsEh {
   KIV_CLASS(TDBGridTitleParamsEh, TDBGridAreaParamsEh)
  public:
+  static void Published(TPropBuilder<TDBGridTitleParamsEh>& p);
   explicit TDBGridTitleParamsEh(TCustomDBGridEh* grid) : TDBGridAreaParamsEh(grid) {}
   void Assign(TPersistent* source) override;
   bool GetMultiTitle() const { return multiTitle_; }
@@ -308,6 +310,7 @@ class TDBGridTitleParamsEh : public TDBGridAreaParamsEh {
 class TDBGridIndicatorParamsEh : public TDBGridAreaParamsEh {
   KIV_CLASS(TDBGridIndicatorParamsEh, TDBGridAreaParamsEh)
  public:
+  static void Published(TPropBuilder<TDBGridIndicatorParamsEh>& p);
   explicit TDBGridIndicatorParamsEh(TCustomDBGridEh* grid) : TDBGridAreaParamsEh(grid) {}
   Integer GetRecNoShowStep() const { return recNoShowStep_; }
   void SetRecNoShowStep(Integer value);
@@ -322,6 +325,7 @@ class TDBGridIndicatorParamsEh : public TDBGridAreaParamsEh {
 class TDBGridFooterParamsEh : public TDBGridAreaParamsEh {
   KIV_CLASS(TDBGridFooterParamsEh, TDBGridAreaParamsEh)
  public:
+  static void Published(TPropBuilder<TDBGridFooterParamsEh>& p);
   explicit TDBGridFooterParamsEh(TCustomDBGridEh* grid) : TDBGridAreaParamsEh(grid) {}
   Integer GetRowHeight() const { return rowHeight_; }
   void SetRowHeight(Integer value);
@@ -474,6 +478,7 @@ class TColumnFootersEh : public TCollection {
 class TDBGridEhSumList : public TDBSumListProducer {
   KIV_CLASS(TDBGridEhSumList, TDBSumListProducer)
  public:
+  static void Published(TPropBuilder<TDBGridEhSumList>& p);
   explicit TDBGridEhSumList(TComponent* owner);
   void RecalcAll() override;
 
