@@ -591,6 +591,8 @@ class TColumnEh : public TBaseColumnEh {
   void MTEvent(Integer row, TMTViewEventTypeEh kind, Integer oldRow);
   // Sizes the per-row cache to the view with every entry unread, or empties it without a table.
   void ResetLookupValues();
+  // A typed key value reaches the current row's cached text before it is posted.
+  void DataFieldChanged(TField* field) override;
   // The height the current record needs in this column; the grid's standard height without fitting.
   Integer CalcRowHeight() override;
 

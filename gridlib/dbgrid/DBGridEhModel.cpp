@@ -106,6 +106,29 @@ void TColumnEh::MTEvent(Integer row, TMTViewEventTypeEh kind, Integer oldRow) {
   }
 }
 
+void TColumnEh::DataFieldChanged(TField* field) {
+  TBaseColumnEh::DataFieldChanged(field);
+  TCustomDBGridEh* grid = GetDBGrid();
+  if (!LookupActive() || !grid || !grid->GetIntMemTable() || grid->GetIntMemTable()->GetViewAsTreeList())
+    return;
+  const TFieldsArrEh& keys = GetLookupParams()->GetKeyFields();
+  if (field && field != GetFieldProp() && (keys.empty() || keys[0] != field)) return;
+  IMemTableEh* table = grid->GetIntMemTable();
+  std::vector<Variant>& values = GetDBLookupParams()->LookupValues();
+  TDataSet* ds = grid->GetDataLink()->GetDataSet();
+  const bool browsing = ds->GetState() == dsBrowse;
+  if (browsing && !table->BookmarkInVisibleView(ds->GetBookmark())) return;
+  // Right after a post that moved the record the table's remembered row is the old one: the
+  // bookmark tells where the record stands now.
+  const Integer row =
+      browsing ? table->InstantReadIndexOfBookmark(ds->GetBookmark()) : table->InstantReadViewRow();
+  if (row < 0 || row >= static_cast<Integer>(values.size())) return;
+  // While appending, the row the table names for the new record may be the one it was appended
+  // after: the entry is only marked unread, which is right for either row.
+  values[static_cast<size_t>(row)] = ds->GetState() == dsInsert ? Variant() : GetLookupValue();
+  grid->InvalidateRow(grid->GetRow());
+}
+
 // ======================= Row heights =======================
 
 Integer TColumnEh::CalcRowHeight() {

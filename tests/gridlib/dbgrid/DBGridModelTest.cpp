@@ -140,6 +140,19 @@ TEST_F(DBGridModelTest, LookupValuesFollowInsertedDeletedAndMovedRows) {
   }
 }
 
+TEST_F(DBGridModelTest, ATypedKeyShowsItsLookupTextBeforeThePost) {
+  TColumnEh* column = AddKindColumn();
+  table_->SetRecNo(4);
+  ProcessPendingEvents();
+  const Integer row = grid_->GetRow() - grid_->TopDataOffset();
+  EXPECT_EQ(grid_->GetVisibleCellText(row, column), String(kKindNames[KindOf(40) - 1]));
+  table_->Edit();
+  table_->FieldByName(u"KIND")->SetAsInteger(KindOf(40) % 3 + 1);
+  EXPECT_EQ(grid_->GetVisibleCellText(row, column), String(kKindNames[KindOf(40) % 3]));
+  table_->Cancel();
+  EXPECT_EQ(grid_->GetVisibleCellText(row, column), String(kKindNames[KindOf(40) - 1]));
+}
+
 TEST_F(DBGridModelTest, FittedRowsTakeTheHeightEachRecordAsksForAndFollowTheirRecords) {
   auto heightOf = [](int id) { return 20 + id / 10 % 4 * 6; };
   int asked = 0;
