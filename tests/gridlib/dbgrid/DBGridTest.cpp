@@ -43,6 +43,22 @@ class DBGridTest : public ::testing::Test {
     return grid_;
   }
   TColumnEh* Column(const String& field) { return static_cast<TColumnEh*>(grid_->FindFieldColumn(field)); }
+  // A second grid over the same data whose columns are read from a stored form.
+  TDBGridEh* GridWithColumnsOf(TMemoryStream& stored) {
+    auto* other = new TDBGridEh(form_.get());
+    other->SetParent(form_.get());
+    other->SetDataSource(source_);
+    stored.SetPosition(0);
+    other->GetColumns()->LoadFromStream(&stored);
+    return other;
+  }
+  // Written again, the grid's columns give back the stored bytes.
+  static void ExpectSameColumnsStored(TDBGridEh* grid, TMemoryStream& stored) {
+    TMemoryStream again;
+    grid->GetColumns()->SaveToStream(&again);
+    ASSERT_EQ(stored.GetSize(), again.GetSize());
+    EXPECT_EQ(memcmp(stored.GetMemory(), again.GetMemory(), static_cast<size_t>(stored.GetSize())), 0);
+  }
 
   std::unique_ptr<TForm> form_;
   TTestDataSet* data_ = nullptr;
@@ -120,11 +136,7 @@ TEST_F(DBGridTest, ColumnsSavedInAFormResourceLoadAndSaveUnchanged) {
   TMemoryStream first;
   grid_->GetColumns()->SaveToStream(&first);
 
-  auto* other = new TDBGridEh(form_.get());
-  other->SetParent(form_.get());
-  other->SetDataSource(source_);
-  first.SetPosition(0);
-  other->GetColumns()->LoadFromStream(&first);
+  TDBGridEh* other = GridWithColumnsOf(first);
   TColumnEh* loaded = static_cast<TColumnEh*>(other->FindFieldColumn(u"NAME"));
   ASSERT_NE(loaded, nullptr);
   EXPECT_EQ(loaded->GetTitle()->GetCaption(), u"Наименование");
@@ -138,10 +150,7 @@ TEST_F(DBGridTest, ColumnsSavedInAFormResourceLoadAndSaveUnchanged) {
   EXPECT_FALSE(
       static_cast<TColumnEh*>(other->FindFieldColumn(u"QTY"))->GetAssignedValues().Contains(cvWidth));
 
-  TMemoryStream second;
-  other->GetColumns()->SaveToStream(&second);
-  ASSERT_EQ(first.GetSize(), second.GetSize());
-  EXPECT_EQ(memcmp(first.GetMemory(), second.GetMemory(), static_cast<size_t>(first.GetSize())), 0);
+  ExpectSameColumnsStored(other, first);
 }
 
 TEST_F(DBGridTest, ColumnsIndexRestoresTheOrderAndSkipsNamesPastTheEnd) {
@@ -467,11 +476,7 @@ TEST_F(DBGridTest, FootersOfColumnsLoadAndSaveUnchangedAndAggregateInTheNewGrid)
   TMemoryStream first;
   grid_->GetColumns()->SaveToStream(&first);
 
-  auto* other = new TDBGridEh(form_.get());
-  other->SetParent(form_.get());
-  other->SetDataSource(source_);
-  first.SetPosition(0);
-  other->GetColumns()->LoadFromStream(&first);
+  TDBGridEh* other = GridWithColumnsOf(first);
   auto* loaded = static_cast<TColumnEh*>(other->FindFieldColumn(u"QTY"));
   ASSERT_NE(loaded, nullptr);
   ASSERT_EQ(loaded->GetFooters()->GetCount(), 1);
@@ -491,10 +496,7 @@ TEST_F(DBGridTest, FootersOfColumnsLoadAndSaveUnchangedAndAggregateInTheNewGrid)
   EXPECT_EQ(main->GetSumValue().AsInt64(), 50500);
   EXPECT_EQ(loaded->UsedFooter(0)->GetSumValue().AsInt64(), 100);
 
-  TMemoryStream second;
-  other->GetColumns()->SaveToStream(&second);
-  ASSERT_EQ(first.GetSize(), second.GetSize());
-  EXPECT_EQ(memcmp(first.GetMemory(), second.GetMemory(), static_cast<size_t>(first.GetSize())), 0);
+  ExpectSameColumnsStored(other, first);
 }
 
 TEST_F(DBGridTest, FooterAggregatesFollowTheirKindAndTheColumnsField) {
