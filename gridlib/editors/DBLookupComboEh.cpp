@@ -67,12 +67,20 @@ TCustomDBLookupComboboxEh::TCustomDBLookupComboboxEh(TComponent* owner)
   // The data side is resolved again whenever the data source's dataset opens or closes.
   chainedActiveChange_ = GetDataLink()->OnActiveChange;
   GetDataLink()->OnActiveChange = TNotifyEvent(this, &TCustomDBLookupComboboxEh::DataLinkActiveChanged);
-  dataList_ = new TPopupDataGridBoxEh(this);
-  dataList_->SetName(u"DropDownBox");
-  dataList_->SetVisible(false);
-  dataList_->FreeNotification(this);
-  dataList_->GetInnerDataGrid()->OnMouseCloseUp =
-      TCloseUpEventEh(this, &TCustomDBLookupComboboxEh::ListMouseCloseUp);
+}
+
+TPopupDataGridBoxEh* TCustomDBLookupComboboxEh::GetDataList() {
+  // Made on first need, as the other drop-downs are: a window made before its box has a parent is
+  // never mapped on some desktops.
+  if (!dataList_) {
+    dataList_ = new TPopupDataGridBoxEh(this);
+    dataList_->SetName(u"DropDownBox");
+    dataList_->SetVisible(false);
+    dataList_->FreeNotification(this);
+    dataList_->GetInnerDataGrid()->OnMouseCloseUp =
+        TCloseUpEventEh(this, &TCustomDBLookupComboboxEh::ListMouseCloseUp);
+  }
+  return dataList_;
 }
 
 TCustomDBLookupComboboxEh::~TCustomDBLookupComboboxEh() {
@@ -601,7 +609,8 @@ bool TCustomDBLookupComboboxEh::CanDropDown() const {
 }
 
 void TCustomDBLookupComboboxEh::DropDown(TEditButtonEh* button) {
-  if (listVisible_ || !listActive_ || !dataList_) return;
+  if (listVisible_ || !listActive_) return;
+  GetDataList();
   ++listChanging_;
   auto lower = MakeScopeExit([this] { --listChanging_; });
   if (GetEnabled() && !Focused() && CanFocus()) SetFocus();
@@ -614,6 +623,7 @@ void TCustomDBLookupComboboxEh::DropDown(TEditButtonEh* button) {
   grid->SetColor(GetColor());
   grid->GetFont()->Assign(GetFont());
   dataList_->SetShowTitles(dropDownBox_->GetShowTitles());
+  grid->SetLGAutoFitColWidths(dropDownBox_->GetAutoFitColWidths());
   dataList_->HandleNeeded();
   grid->SetReadOnly(!CanModifyKey(false));
   TDataSet* list = ListDataSet();
@@ -649,6 +659,8 @@ void TCustomDBLookupComboboxEh::DropDown(TEditButtonEh* button) {
   grid->SetSizeGripResized(false);
   listVisible_ = true;
   dataList_->Show();
+  // A list-only box is typed into from its start: what the user types next searches anew.
+  if (style_ == csDropDownListEh && HandleAllocated()) SelectAll();
   Invalidate();
 }
 

@@ -76,7 +76,8 @@ class TCustomDBLookupComboboxEh : public TCustomDBEditEh {
   bool GetKeyTextIndependent() const { return keyTextIndependent_; }
   TField* GetListFieldObj() const { return listField_; }
   const TFieldsArrEh& GetMasterFields() const { return masterFields_; }
-  TPopupDataGridBoxEh* GetDataList() const { return dataList_; }
+  // The drop-down box, made on first request.
+  TPopupDataGridBoxEh* GetDataList();
   TDataLink* GetListLink() const { return listLink_.get(); }
 
   // ---- Operations ----

@@ -418,7 +418,10 @@ void TDBLookupGridEh::SetShowTitles(bool value) {
 void TDBLookupGridEh::SetLGAutoFitColWidths(bool value) {
   if (value == lgAutoFitColWidths_) return;
   lgAutoFitColWidths_ = value;
+  // Columns fitted to the width need no horizontal scrolling.
+  GetHorzScrollBar()->SetVisible(!value);
   SetAutoFitColWidths(value);
+  if (AutoHeight()) SetHeight(CalcAutoHeightForRowCount(rowCount_));
 }
 
 void TDBLookupGridEh::SetBounds(Integer left, Integer top, Integer width, Integer height) {
@@ -485,19 +488,20 @@ void TDBLookupGridEh::DrawCell(Integer col, Integer row, TGridDrawState state, T
   canvas->GetBrush()->SetColor(selected ? clHighlight : column->GetColor());
   canvas->FillRect(rect);
   const Integer textLeft = rect.Left + 2, textTop = rect.Top + 1;
-  // The part of the list field's text that a filter typed is marked, so the eye finds why a row is there.
+  canvas->TextRect(rect, textLeft, textTop, text);
+  // The part of the list field's text that a filter typed is marked, so the eye finds why a row is there;
+  // dark on the light mark in every visual style.
   if (!highlightText_.empty() && !selected && column->GetField() == listField_) {
     const size_t at = AnsiUpperCase(text).find(AnsiUpperCase(highlightText_));
     if (at != String::npos) {
       const Integer from = textLeft + canvas->TextWidth(text.substr(0, at));
       const Integer width = canvas->TextWidth(text.substr(at, highlightText_.size()));
+      TRect mark(from, rect.Top + 1, std::min<Integer>(from + width, rect.Right), rect.Bottom - 1);
       canvas->GetBrush()->SetColor(RGB(255, 255, 150));
-      canvas->FillRect(TRect(from, rect.Top + 1, from + width, rect.Bottom - 1));
-      canvas->GetBrush()->SetStyle(bsClear);
+      canvas->GetFont()->SetColor(clBlack);
+      canvas->TextRect(mark, textLeft, textTop, text);
     }
   }
-  canvas->TextRect(rect, textLeft, textTop, text);
-  canvas->GetBrush()->SetStyle(bsSolid);
 }
 
 // ======================= TPopupInnerDataGridEh =======================
