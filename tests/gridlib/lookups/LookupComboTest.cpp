@@ -235,6 +235,42 @@ TEST_F(LookupComboTest, ListChangedElsewhereShowsTheNewText) {
   EXPECT_FALSE(box->GetModified()) << "a text shown anew is no edit of the user";
 }
 
+TEST_F(LookupComboTest, LookupFieldGivesTheListAndReceivesTheKeyInItsKeyField) {
+  people_->Close();
+  for (const Char* name : {u"id", u"dept"}) people_->GetFieldDefs()->Find(name)->CreateField(form_.get());
+  auto* deptName = new TStringField(form_.get());
+  deptName->SetFieldName(u"dept_name");
+  deptName->SetFieldKind(fkLookup);
+  deptName->SetLookupDataSet(depts_);
+  deptName->SetKeyFields(u"dept");
+  deptName->SetLookupKeyFields(u"id");
+  deptName->SetLookupResultField(u"name");
+  deptName->SetDataSet(people_);
+  people_->Open();
+  auto* box = new TDBLookupComboboxEh(form_.get());
+  box->SetParent(form_.get());
+  box->SetBounds(10, 10, 200, 24);
+  box->SetDataSource(data_);
+  box->SetDataField(u"dept_name");
+  form_->Show();
+  ProcessPendingEvents();
+  EXPECT_TRUE(box->GetLookupMode());
+  EXPECT_EQ(box->GetKeyField(), u"") << "the key field belongs to the lookup field";
+  EXPECT_EQ(box->GetListSource(), nullptr);
+  EXPECT_EQ(ComboU8(box->GetText()), "Бухгалтерия");
+  try {
+    box->SetKeyField(u"name");
+    FAIL() << "the lookup field's settings cannot be changed";
+  } catch (const EDatabaseError& e) {
+    EXPECT_EQ(e.Message(), u"Property already defined by lookup field");
+  }
+  Focus(box);
+  box->SelectAll();
+  TypeText(box, u"Цех-");
+  Focus(other_);
+  EXPECT_EQ(people_->FieldByName(u"dept")->GetAsInteger(), 6);
+}
+
 TEST_F(LookupComboTest, DropDownIsChosenFromWithKeysAndTheMouse) {
   auto* box = Make(true);
   box->GetDropDownBox()->SetRows(20);
