@@ -47,7 +47,36 @@ TDBLookupGridEh::TDBLookupGridEh(TComponent* owner)
 TDBLookupGridEh::~TDBLookupGridEh() { specRow_->OnChanged = TNotifyEvent(); }
 
 void TDBLookupGridEh::SpecRowChanged(TObject*) {
-  if (!IsLoading()) Invalidate();
+  if (IsLoading()) return;
+  UpdateTitleRow();
+  Invalidate();
+}
+
+void TDBLookupGridEh::UpdateTitleRow() {
+  const bool wanted = showTitles_ || specRow_->GetVisible();
+  if (wanted == GetDBOptions().Contains(dgTitles)) return;
+  TDBGridOptions options = GetDBOptions();
+  if (wanted)
+    options.Include(dgTitles);
+  else
+    options.Exclude(dgTitles);
+  SetDBOptions(options);
+  if (AutoHeight()) SetHeight(CalcAutoHeightForRowCount(rowCount_));
+}
+
+bool TDBLookupGridEh::SpecRowAt(Integer x, Integer y) {
+  if (!SpecRowInTitle()) return false;
+  const TGridCoord cell = MouseCoord(x, y);
+  return cell.Y == 0 && cell.X >= 0;
+}
+
+void TDBLookupGridEh::SelectSpecRow() {
+  specRow_->SetSelected(true);
+  if (!VarEqualsEh(keyValue_, specRow_->GetValue()))
+    SelectKeyValue(specRow_->GetValue());
+  else
+    UpdateSelectedItem(false);
+  Invalidate();
 }
 
 void TDBLookupGridEh::SetKeyField(const String& value) {
@@ -263,8 +292,7 @@ void TDBLookupGridEh::KeyDown(Word& key, TShiftState shift) {
   } else if (step < 0 && specRow_->GetVisible() && (specSelected || list->GetBof() || list->RecNo() == 1)) {
     // Up from the first record reaches the special row, which stands for its own key.
     list->First();
-    specRow_->SetSelected(true);
-    if (!VarEqualsEh(keyValue_, specRow_->GetValue())) SelectKeyValue(specRow_->GetValue());
+    SelectSpecRow();
     return;
   } else {
     // Moving starts from the chosen record, wherever another hand left the list.
@@ -318,7 +346,10 @@ Integer TDBLookupGridEh::DataRowAt(Integer x, Integer y) {
 void TDBLookupGridEh::SelectAtPoint(Integer x, Integer y) {
   const TRect client = GetClientRect();
   y = std::clamp(y, client.Top, client.Bottom - 1);
-  if (GetShowTitles() && y < GetTitleHeight()) return;
+  if (y < GetTitleHeight()) {
+    if (SpecRowInTitle()) SelectSpecRow();
+    return;
+  }
   const Integer row = DataRowAt(std::clamp(x, client.Left, client.Right - 1), y);
   if (row < 0) return;
   Variant key;
@@ -335,7 +366,7 @@ void TDBLookupGridEh::SelectAtPoint(Integer x, Integer y) {
 }
 
 void TDBLookupGridEh::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) {
-  if (button != mbLeft || DataRowAt(x, y) < 0) {
+  if (button != mbLeft || (DataRowAt(x, y) < 0 && !SpecRowAt(x, y))) {
     TCustomDBGridEh::MouseDown(button, shift, x, y);
     return;
   }
@@ -385,7 +416,7 @@ Integer TDBLookupGridEh::GetDataRowHeight() const {
 }
 
 Integer TDBLookupGridEh::GetTitleHeight() const {
-  if (!GetShowTitles() || GetRowCount() == 0) return 0;
+  if (!GetDBOptions().Contains(dgTitles) || GetRowCount() == 0) return 0;
   return GetRowHeights(0) + GetGridLineWidth();
 }
 
@@ -405,14 +436,10 @@ void TDBLookupGridEh::SetRowCountProp(Integer value) {
 }
 
 void TDBLookupGridEh::SetShowTitles(bool value) {
-  if (value == GetShowTitles()) return;
-  TDBGridOptions options = GetDBOptions();
-  if (value)
-    options.Include(dgTitles);
-  else
-    options.Exclude(dgTitles);
-  SetDBOptions(options);
-  if (AutoHeight()) SetHeight(CalcAutoHeightForRowCount(rowCount_));
+  if (value == showTitles_) return;
+  showTitles_ = value;
+  UpdateTitleRow();
+  Invalidate();
 }
 
 void TDBLookupGridEh::SetLGAutoFitColWidths(bool value) {
@@ -476,6 +503,10 @@ void TDBLookupGridEh::DrawCell(Integer col, Integer row, TGridDrawState state, T
   Integer areaCol = 0, areaRow = 0;
   const TCellAreaTypeEh area = GetCellAreaType(col, row, areaCol, areaRow);
   TColumnEh* column = area.HorzType == hctDataEh ? GetColumnAtGridCol(col) : nullptr;
+  if (area.VertType == vctTitleEh && column && SpecRowInTitle()) {
+    DrawSpecCell(column, rect);
+    return;
+  }
   if (area.VertType != vctDataEh || !column || areaRow >= InstantReadRecordCount()) {
     TCustomDBGridEh::DrawCell(col, row, state, rect);
     return;
@@ -502,6 +533,17 @@ void TDBLookupGridEh::DrawCell(Integer col, Integer row, TGridDrawState state, T
       canvas->TextRect(mark, textLeft, textTop, text);
     }
   }
+}
+
+void TDBLookupGridEh::DrawSpecCell(TColumnEh* column, const TRect& rect) {
+  TCanvas* canvas = GetCanvas();
+  const bool selected = specRow_->GetSelected();
+  canvas->GetFont()->Assign(specRow_->GetFont());
+  if (selected) canvas->GetFont()->SetColor(clHighlightText);
+  canvas->GetBrush()->SetColor(selected ? clHighlight : specRow_->GetColor());
+  canvas->FillRect(rect);
+  // The special row's cells follow the columns: one text per list field, in their order.
+  canvas->TextRect(rect, rect.Left + 2, rect.Top + 1, specRow_->GetCellText(column->GetIndex()));
 }
 
 // ======================= TPopupInnerDataGridEh =======================
@@ -544,7 +586,7 @@ void TPopupInnerDataGridEh::MouseUp(TMouseButton button, TShiftState shift, Inte
   const bool inside = x >= 0 && y >= 0 && x < GetWidth() && y < GetHeight();
   if (!inside)
     OnMouseCloseUp(this, false);
-  else if (DataRowAt(x, y) >= 0)
+  else if (DataRowAt(x, y) >= 0 || SpecRowAt(x, y))
     OnMouseCloseUp(this, true);
 }
 

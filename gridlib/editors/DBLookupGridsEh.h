@@ -36,7 +36,7 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   // The number of data rows the height is made for, 1 to 100.
   Integer GetRowCountProp() const { return rowCount_; }
   void SetRowCountProp(Integer value);
-  bool GetShowTitles() const { return GetDBOptions().Contains(dgTitles); }
+  bool GetShowTitles() const { return showTitles_; }
   void SetShowTitles(bool value);
   bool GetLGAutoFitColWidths() const { return lgAutoFitColWidths_; }
   void SetLGAutoFitColWidths(bool value);
@@ -57,7 +57,10 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   Variant CurrentRecordKey() const;
   Integer GetBorderHeight() const;
   Integer GetDataRowHeight() const;
+  // The titles' row, or the special row in their place; 0 without either.
   Integer GetTitleHeight() const;
+  // Whether a client point lies on the special row.
+  bool SpecRowAt(Integer x, Integer y);
   Integer CalcAutoHeightForRowCount(Integer rowCount) const;
   // The height of whole rows nearest below the offered one (at least one row).
   Integer AdjustHeight(Integer offeredHeight) const;
@@ -99,6 +102,11 @@ class TDBLookupGridEh : public TCustomDBGridEh {
 
  private:
   void SpecRowChanged(TObject* sender);
+  // The special row stands in the place of the titles while they are hidden.
+  bool SpecRowInTitle() const { return specRow_->GetVisible() && !showTitles_; }
+  void UpdateTitleRow();
+  void SelectSpecRow();
+  void DrawSpecCell(TColumnEh* column, const TRect& rect);
   void RebuildColumns();
   void MoveListBy(Integer distance);
   bool RowKeyIsKeyValue(Integer dataRow);
@@ -119,6 +127,7 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   std::unique_ptr<TSpecRowEh> specRow_;
   bool lgAutoFitColWidths_ = false;
   bool internalHeightSetting_ = false;
+  bool showTitles_ = false;
   String highlightText_;
 };
 

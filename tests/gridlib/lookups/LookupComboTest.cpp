@@ -311,4 +311,32 @@ TEST_F(LookupComboTest, DropDownIsChosenFromWithKeysAndTheMouse) {
   EXPECT_EQ(people_->FieldByName(u"dept")->GetAsInteger(), 5);
 }
 
+TEST_F(LookupComboTest, SpecialRowAboveTheListIsChosenLikeARecord) {
+  auto* box = Make(true);
+  TSpecRowEh* spec = box->GetDropDownBox()->GetSpecRow();
+  spec->SetCellsText(u"(не выбрано)");
+  spec->SetValue(Variant(-1));
+  spec->SetVisible(true);
+  Focus(box);
+  box->DropDown(nullptr);
+  TPopupInnerDataGridEh* grid = box->GetDataList()->GetInnerDataGrid();
+  const TRect specCell = grid->CellRect(0, 0, true);
+  const TPoint at(specCell.Left + 5, (specCell.Top + specCell.Bottom) / 2);
+  ASSERT_TRUE(grid->SpecRowAt(at.X, at.Y));
+  SendMouseDown(grid, mbLeft, at);
+  SendMouseUp(grid, mbLeft, at);
+  EXPECT_FALSE(box->GetListVisible());
+  EXPECT_EQ(box->GetKeyValue().AsInteger(), -1);
+  EXPECT_EQ(ComboU8(box->GetText()), "(не выбрано)");
+  // From the keyboard: Down from the special row reaches the first record, Up goes back to it.
+  box->DropDown(nullptr);
+  SendKey(box, VK_DOWN);
+  EXPECT_EQ(box->GetDataList()->GetKeyValue().AsInteger(), 1);
+  SendKey(box, VK_UP);
+  SendKey(box, VK_RETURN);
+  EXPECT_EQ(box->GetKeyValue().AsInteger(), -1);
+  Focus(other_);
+  EXPECT_EQ(people_->FieldByName(u"dept")->GetAsInteger(), -1);
+}
+
 }  // namespace

@@ -149,6 +149,11 @@ class LookupsDesktopTest : public LookupsDbTest {
   void SetUp() override {
     if (!DesktopTestsEnabled()) GTEST_SKIP() << "needs an X desktop: KIV_DESKTOP_TESTS=1 tools/desktop ...";
     LookupsDbTest::SetUp();
+    // The special row stands above the list for "no department".
+    TSpecRowEh* spec = box_->GetDropDownBox()->GetSpecRow();
+    spec->SetCellsText(u"(нет подразделения)");
+    spec->SetValue(Variant(0));
+    spec->SetVisible(true);
     ActivateWindowByName("KIV lookup card");
     ProcessEventsFor(300);
   }
