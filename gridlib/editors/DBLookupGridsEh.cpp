@@ -32,8 +32,22 @@ bool IsTextListField(TField* field) {
 
 // ======================= TDBLookupGridEh =======================
 
+void TLookupGridDataLinkEh::ActiveChanged() {
+  if (grid_) grid_->UpdateDataFields();
+}
+
+void TLookupGridDataLinkEh::LayoutChanged() {
+  if (grid_) grid_->UpdateDataFields();
+}
+
+void TLookupGridDataLinkEh::RecordChanged(TField* field) {
+  if (grid_) grid_->DataRecordChanged(field);
+}
+
 TDBLookupGridEh::TDBLookupGridEh(TComponent* owner)
-    : TCustomDBGridEh(owner), specRow_(std::make_unique<TSpecRowEh>(this)) {
+    : TCustomDBGridEh(owner),
+      dataLink_(std::make_unique<TLookupGridDataLinkEh>(this)),
+      specRow_(std::make_unique<TSpecRowEh>(this)) {
   SetDBOptions(TDBGridOptions{dgColLines, dgRowSelect});
   TDBGridEhOptions options = GetOptionsEh();
   options.Include(dghTraceColSizing);
@@ -44,7 +58,49 @@ TDBLookupGridEh::TDBLookupGridEh(TComponent* owner)
   specRow_->OnChanged = TNotifyEvent(this, &TDBLookupGridEh::SpecRowChanged);
 }
 
-TDBLookupGridEh::~TDBLookupGridEh() { specRow_->OnChanged = TNotifyEvent(); }
+TDBLookupGridEh::~TDBLookupGridEh() {
+  specRow_->OnChanged = TNotifyEvent();
+  dataLink_->Detach();
+  dataLink_->SetDataSource(nullptr);
+}
+
+void TDBLookupGridEh::SetDataField(const String& value) {
+  if (value == dataFieldName_) return;
+  dataFieldName_ = value;
+  UpdateDataFields();
+}
+
+void TDBLookupGridEh::UpdateDataFields() {
+  dataFields_.clear();
+  masterFields_.clear();
+  masterFieldNames_.clear();
+  TDataSet* dataSet = dataLink_->GetDataSet();
+  if (dataLink_->GetActive() && !dataFieldName_.empty()) {
+    TDataSet* list = GetListLink()->GetDataSet();
+    if (list && GetListLink()->GetActive() && list->IsLinkedTo(dataLink_->GetDataSource()))
+      DatabaseError(SCircularDataLink, this);
+    GetFieldsArrByNamesEh(dataSet, this, dataFieldName_, dataFields_);
+    // A lookup field takes the key in the fields it is keyed by.
+    if (dataFields_.size() == 1 && dataFields_[0]->GetFieldKind() == fkLookup)
+      GetFieldsArrByNamesEh(dataSet, this, dataFields_[0]->GetKeyFields(), masterFields_);
+    else
+      masterFields_ = dataFields_;
+    for (TField* field : masterFields_)
+      masterFieldNames_ += (masterFieldNames_.empty() ? u"" : u";") + field->GetFieldName();
+  }
+  DataRecordChanged(nullptr);
+}
+
+void TDBLookupGridEh::DataRecordChanged(TField* field) {
+  if (field && std::find(masterFields_.begin(), masterFields_.end(), field) == masterFields_.end()) return;
+  if (masterFields_.empty()) {
+    if (!dataFieldName_.empty()) SetKeyValue(Variant::Null());
+    return;
+  }
+  Variant key;
+  GetFieldsValuesEh(dataLink_->GetDataSet(), masterFields_, key);
+  SetKeyValue(key);
+}
 
 void TDBLookupGridEh::SpecRowChanged(TObject*) {
   if (IsLoading()) return;
@@ -105,7 +161,12 @@ void TDBLookupGridEh::SetKeyValue(const Variant& value) {
   KeyValueChanged();
 }
 
-bool TDBLookupGridEh::CanModify() const { return listActive_ && !readOnly_; }
+bool TDBLookupGridEh::CanModify() const {
+  if (!listActive_ || readOnly_) return false;
+  if (!dataLink_->GetDataSource()) return true;
+  return !masterFields_.empty() &&
+         std::all_of(masterFields_.begin(), masterFields_.end(), [](TField* f) { return f->CanModify(); });
+}
 
 // ---- Resolution ----
 
@@ -224,6 +285,11 @@ void TDBLookupGridEh::UpdateSelectedItem(bool found) {
 }
 
 void TDBLookupGridEh::SelectKeyValue(const Variant& value) {
+  // Bound, the key goes into the record's fields; it comes back through the link.
+  if (!masterFields_.empty()) {
+    if (!dataLink_->Edit()) return;
+    SetFieldsValuesEh(dataLink_->GetDataSet(), masterFieldNames_, value);
+  }
   keyValue_ = value;
   UpdateSelectedItem(!value.IsNull() && VarEqualsEh(CurrentRecordKey(), value));
   Invalidate();

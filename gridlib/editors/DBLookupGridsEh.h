@@ -9,6 +9,24 @@
 #include "gridlib/dbgrid/DBGridEh.h"
 #include "gridlib/editors/DBCtrlsEh.h"
 
+class TDBLookupGridEh;
+
+// The link of a lookup grid to the record whose fields receive the chosen key.
+class TLookupGridDataLinkEh : public TDataLink {
+  KIV_CLASS(TLookupGridDataLinkEh, TDataLink)
+ public:
+  explicit TLookupGridDataLinkEh(TDBLookupGridEh* grid) : grid_(grid) {}
+  void Detach() { grid_ = nullptr; }
+
+ protected:
+  void ActiveChanged() override;
+  void LayoutChanged() override;
+  void RecordChanged(TField* field) override;
+
+ private:
+  TDBLookupGridEh* grid_;
+};
+
 class TDBLookupGridEh : public TCustomDBGridEh {
   KIV_CLASS(TDBLookupGridEh, TCustomDBGridEh)
  public:
@@ -16,6 +34,12 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   ~TDBLookupGridEh() override;
 
   // ---- Settings ----
+  // The record whose fields named by DataField receive the key (the grid's own data source is the list).
+  TDataSource* GetDataFieldSource() const { return dataLink_->GetDataSource(); }
+  void SetDataFieldSource(TDataSource* value) { dataLink_->SetDataSource(value); }
+  const String& GetDataField() const { return dataFieldName_; }
+  void SetDataField(const String& value);
+  const TFieldsArrEh& GetMasterFields() const { return masterFields_; }
   TDataSource* GetListSource() const { return GetDataSource(); }
   void SetListSource(TDataSource* value) { SetDataSource(value); }
   TDataLink* GetListLink() const { return GetDataLink(); }
@@ -83,6 +107,9 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   virtual void ProcessSearchChar(Char key);
   virtual void SelectKeyValue(const Variant& value);
   virtual void UpdateListFields();
+  friend class TLookupGridDataLinkEh;
+  virtual void UpdateDataFields();
+  void DataRecordChanged(TField* field);
   virtual void UpdateSelectedItem(bool found);
   // Makes the list dataset's current record the chosen one.
   void SelectCurrent();
@@ -111,6 +138,11 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   void MoveListBy(Integer distance);
   bool RowKeyIsKeyValue(Integer dataRow);
 
+  std::unique_ptr<TLookupGridDataLinkEh> dataLink_;
+  String dataFieldName_;
+  TFieldsArrEh dataFields_;
+  TFieldsArrEh masterFields_;
+  String masterFieldNames_;
   String keyFieldName_;
   TFieldsArrEh keyFields_;
   Variant keyValue_ = Variant::Null();

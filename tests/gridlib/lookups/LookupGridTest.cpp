@@ -120,6 +120,40 @@ TEST_F(LookupGridTest, TypingFindsTheFirstNameBeginningWithTheLetters) {
   EXPECT_EQ(grid_->GetSearchText(), u"");
 }
 
+TEST_F(LookupGridTest, BoundGridFollowsTheRecordAndWritesTheChosenKey) {
+  auto* orders = new TTestDataSet(form_.get());
+  orders->GetFieldDefs()->Add(u"id", ftInteger);
+  orders->GetFieldDefs()->Add(u"item", ftInteger);
+  orders->AddRow({Variant(10), Variant(2)});
+  orders->AddRow({Variant(11), Variant(3)});
+  orders->Open();
+  auto* ordersSource = new TDataSource(form_.get());
+  ordersSource->SetDataSet(orders);
+  auto* grid = new TDBLookupGridEh(form_.get());
+  grid->SetParent(form_.get());
+  grid->SetBounds(10, 10, 200, 120);
+  grid->SetListSource(source_);
+  grid->SetKeyField(u"id");
+  grid->SetListField(u"name");
+  grid->SetDataFieldSource(ordersSource);
+  grid->SetDataField(u"item");
+  form_->Show();
+  ProcessPendingEvents();
+  EXPECT_EQ(StringToUtf8(grid->GetSelectedItem()), "Гайка");
+  orders->Next();
+  EXPECT_EQ(grid->GetKeyValue().AsInteger(), 3) << "the key follows the record";
+  SendKey(grid, VK_UP);
+  EXPECT_EQ(orders->GetState(), dsEdit);
+  EXPECT_EQ(orders->FieldByName(u"item")->GetAsInteger(), 2) << "the chosen key is written into the field";
+  orders->Cancel();
+  EXPECT_EQ(grid->GetKeyValue().AsInteger(), 3);
+  // A field that may not change keeps the grid from choosing.
+  orders->FieldByName(u"item")->SetReadOnly(true);
+  SendKey(grid, VK_UP);
+  EXPECT_EQ(orders->GetState(), dsBrowse);
+  EXPECT_EQ(grid->GetKeyValue().AsInteger(), 3);
+}
+
 TEST_F(LookupGridTest, AxisGridDataListIsAPopupDataGridBox) {
   auto* grid = new TDBGridEh(form_.get());
   auto* column = static_cast<TColumnEh*>(grid->GetColumns()->Add());
