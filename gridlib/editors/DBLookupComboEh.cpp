@@ -690,6 +690,26 @@ void TCustomDBLookupComboboxEh::CloseUp(bool accept) {
 
 void TCustomDBLookupComboboxEh::ListMouseCloseUp(TObject*, bool accept) { CloseUp(accept); }
 
+void TCustomDBLookupComboboxEh::ListSourceChanged(TDataSource* source) {
+  // The settings keep the source without owning it: the box hears when it goes.
+  if (source) source->FreeNotification(this);
+}
+
+Integer TCustomDBLookupComboboxEh::GetLookupGridOptions() {
+  Integer bits = 0;
+  const TDBLookupGridEhOptions options = GetDataList()->GetInnerDataGrid()->GetOptions();
+  for (int o = dlgColumnResizeEh; o <= dlgAutoFitRowHeightEh; ++o)
+    if (options.Contains(static_cast<TDBLookupGridEhOption>(o))) bits |= 1 << o;
+  return bits;
+}
+
+void TCustomDBLookupComboboxEh::SetLookupGridOptions(Integer bits) {
+  TDBLookupGridEhOptions options;
+  for (int o = dlgColumnResizeEh; o <= dlgAutoFitRowHeightEh; ++o)
+    if (bits & (1 << o)) options.Include(static_cast<TDBLookupGridEhOption>(o));
+  GetDataList()->GetInnerDataGrid()->SetOptions(options);
+}
+
 void TCustomDBLookupComboboxEh::ButtonDropDown(TEditButtonEh* button, TEditButtonControlEh* control,
                                                bool& handled) {
   if (!listActive_) return;

@@ -43,7 +43,7 @@ class TListSourceLinkEh : public TDataLink {
 
 }  // namespace DBLookupComboEh
 
-class TCustomDBLookupComboboxEh : public TCustomDBEditEh {
+class TCustomDBLookupComboboxEh : public TCustomDBEditEh, public ILookupGridOwner {
   KIV_CLASS(TCustomDBLookupComboboxEh, TCustomDBEditEh)
  public:
   explicit TCustomDBLookupComboboxEh(TComponent* owner);
@@ -96,6 +96,12 @@ class TCustomDBLookupComboboxEh : public TCustomDBEditEh {
                                          TLSAutoFilterTypeEh operation, const String& filterText);
   // Typed characters (a backspace as the text "\b") or pasted text of a box that only takes list texts.
   virtual void ProcessTypedText(const String& text);
+
+  // The drop-down settings reach the list through these.
+  void ListSourceChanged(TDataSource* source) override;
+  TCustomDBAxisGridEh* GetLookupGrid() override { return GetDataList()->GetInnerDataGrid(); }
+  Integer GetLookupGridOptions() override;
+  void SetLookupGridOptions(Integer options) override;
 
   TCloseUpEventEh OnCloseUp;
   TNotifyEvent OnDropDown;

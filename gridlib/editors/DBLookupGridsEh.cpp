@@ -64,6 +64,27 @@ TDBLookupGridEh::~TDBLookupGridEh() {
   dataLink_->SetDataSource(nullptr);
 }
 
+void TDBLookupGridEh::SetOptions(TDBLookupGridEhOptions value) {
+  options_ = value;
+  TDBGridOptions options = GetDBOptions();
+  TDBGridEhOptions optionsEh = GetOptionsEh();
+  const auto map = [&value](auto& set, TDBLookupGridEhOption from, auto to) {
+    if (value.Contains(from))
+      set.Include(to);
+    else
+      set.Exclude(to);
+  };
+  map(options, dlgColumnResizeEh, dgColumnResize);
+  map(options, dlgColLinesEh, dgColLines);
+  map(options, dlgRowLinesEh, dgRowLines);
+  map(optionsEh, dlgAutoSortMarkingEh, dghAutoSortMarking);
+  map(optionsEh, dlgMultiSortMarkingEh, dghMultiSortMarking);
+  map(optionsEh, dlgAutoFitRowHeightEh, dghAutoFitRowHeight);
+  SetDBOptions(options);
+  SetOptionsEh(optionsEh);
+  if (AutoHeight()) SetHeight(CalcAutoHeightForRowCount(rowCount_));
+}
+
 void TDBLookupGridEh::SetDataField(const String& value) {
   if (value == dataFieldName_) return;
   dataFieldName_ = value;

@@ -11,6 +11,17 @@
 
 class TDBLookupGridEh;
 
+// What the lookup grid lets the user do and shows; each maps onto one option of the data grid.
+enum TDBLookupGridEhOption {
+  dlgColumnResizeEh,
+  dlgColLinesEh,
+  dlgRowLinesEh,
+  dlgAutoSortMarkingEh,
+  dlgMultiSortMarkingEh,
+  dlgAutoFitRowHeightEh
+};
+using TDBLookupGridEhOptions = TSet<TDBLookupGridEhOption>;
+
 // The link of a lookup grid to the record whose fields receive the chosen key.
 class TLookupGridDataLinkEh : public TDataLink {
   KIV_CLASS(TLookupGridDataLinkEh, TDataLink)
@@ -55,6 +66,8 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   TField* GetListFieldObj() const { return listField_; }
   const TFieldsArrEh& GetListFields() const { return listFields_; }
   const TFieldsArrEh& GetKeyFields() const { return keyFields_; }
+  TDBLookupGridEhOptions GetOptions() const { return options_; }
+  void SetOptions(TDBLookupGridEhOptions value);
   bool GetReadOnly() const { return readOnly_; }
   void SetReadOnly(bool value) { readOnly_ = value; }
   // The number of data rows the height is made for, 1 to 100.
@@ -160,6 +173,7 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   bool lgAutoFitColWidths_ = false;
   bool internalHeightSetting_ = false;
   bool showTitles_ = false;
+  TDBLookupGridEhOptions options_{dlgColLinesEh};
   String highlightText_;
 };
 

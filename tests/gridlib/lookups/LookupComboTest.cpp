@@ -311,6 +311,24 @@ TEST_F(LookupComboTest, DropDownIsChosenFromWithKeysAndTheMouse) {
   EXPECT_EQ(people_->FieldByName(u"dept")->GetAsInteger(), 5);
 }
 
+TEST_F(LookupComboTest, DropDownSettingsReachTheListAndForgetAFreedSource) {
+  auto* box = Make(false);
+  auto* filtered = new TDataSource(form_.get());
+  filtered->SetDataSet(depts_);
+  box->GetDropDownBox()->SetListSource(filtered);
+  delete filtered;
+  EXPECT_EQ(box->GetDropDownBox()->GetListSource(), nullptr);
+  box->RefilterDropDownBoxListSource(u"Цех");
+  EXPECT_EQ(depts_->GetFilter(), u"") << "no source, nothing filtered";
+
+  TColumnDropDownBoxEh* settings = box->GetDropDownBox();
+  EXPECT_EQ(settings->GetOptions(), 1 << dlgColLinesEh);
+  settings->SetOptions(settings->GetOptions() | (1 << dlgRowLinesEh));
+  const TDBGridOptions options = box->GetDataList()->GetInnerDataGrid()->GetDBOptions();
+  EXPECT_TRUE(options.Contains(dgRowLines));
+  EXPECT_TRUE(options.Contains(dgColLines));
+}
+
 TEST_F(LookupComboTest, SpecialRowAboveTheListIsChosenLikeARecord) {
   auto* box = Make(true);
   TSpecRowEh* spec = box->GetDropDownBox()->GetSpecRow();
