@@ -285,7 +285,8 @@ TEST(FilterExprTest, LikeMatchesWildcardsWithoutBacktrackingBlowUp) {
   EXPECT_TRUE(FilterLikeMatch(u"Абв", u"аБ%", true));
   for (const Char* typed : {u"50%", u"a_b", u"O'Neil*", u"[x]"}) {
     EXPECT_TRUE(FilterLikeMatch(typed, FilterLikeEscape(typed), false)) << StringToUtf8(typed);
-    EXPECT_FALSE(FilterLikeMatch(String(typed) + u"z", FilterLikeEscape(typed), false)) << StringToUtf8(typed);
+    EXPECT_FALSE(FilterLikeMatch(String(typed) + u"z", FilterLikeEscape(typed), false))
+        << StringToUtf8(typed);
   }
   EXPECT_FALSE(FilterLikeMatch(u"50x", FilterLikeEscape(u"50%"), false));
   EXPECT_FALSE(FilterLikeMatch(u"axb", FilterLikeEscape(u"a_b"), false));
