@@ -760,17 +760,19 @@ void TCustomDBLookupComboboxEh::KeyDown(Word& key, TShiftState shift) {
     return;
   }
   if (key == VK_DELETE && shift.Empty()) {
-    // A required key is never emptied by a key press: the field decides, and it says no.
-    if (!AnyMasterFieldRequired() && CanModifyKey(true)) {
-      InternalSetKeyValue(Variant::Null());
-      SetShownText(String());
-    } else if (AnyMasterFieldRequired()) {
-      MessageBeep(0);
-    }
     if (style_ == csDropDownListEh) {
+      // A required key is never emptied by a key press: the field decides, and it says no.
+      if (AnyMasterFieldRequired()) {
+        MessageBeep(0);
+      } else if (CanModifyKey(true)) {
+        InternalSetKeyValue(Variant::Null());
+        SetShownText(String());
+      }
       key = 0;
       return;
     }
+    // Free typing: Delete removes characters, and what stays is searched exactly.
+    removingText_ = true;
   }
   TCustomDBEditEh::KeyDown(key, shift);
 }
@@ -796,6 +798,7 @@ void TCustomDBLookupComboboxEh::KeyPress(Char& key) {
   }
   if (!keyTextIndependent_ && key > 31 && dropDownBox_->GetAutoDrop() && !listVisible_ && listActive_)
     DropDown(nullptr);
+  removingText_ = key == u'\b';
   TCustomDBEditEh::KeyPress(key);
 }
 
@@ -809,7 +812,9 @@ void TCustomDBLookupComboboxEh::Change() {
     const bool filtering = listVisible_ && dropDownBox_->GetListSourceAutoFilter();
     if (filtering) RefilterDropDownBoxListSource(text);
     const bool atEnd = GetSelStart() == static_cast<Integer>(text.size()) && GetSelLength() == 0;
-    if (atEnd && !text.empty())
+    const bool removing = removingText_;
+    removingText_ = false;
+    if (atEnd && !text.empty() && !removing)
       LocateText(text, true);
     else
       LocateText(text, false);

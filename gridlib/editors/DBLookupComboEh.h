@@ -178,6 +178,8 @@ class TCustomDBLookupComboboxEh : public TCustomDBEditEh, public ILookupGridOwne
   bool dataIndependentValueAsText_ = false;
   bool destroying_ = false;
   bool changeHandling_ = false;
+  // The change being typed removes text: it is searched exactly, never completed again.
+  bool removingText_ = false;
   TNotifyEvent chainedActiveChange_;
 };
 

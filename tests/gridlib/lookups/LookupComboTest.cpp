@@ -146,6 +146,19 @@ TEST_F(LookupComboTest, FreeTypingStyleForgetsTheKeyOfATextNotInTheList) {
   box->SelectAll();
   TypeText(box, u"Скл");
   EXPECT_EQ(box->GetKeyValue().AsInteger(), 3) << "the first name beginning with the text";
+  EXPECT_EQ(ComboU8(box->GetText()), "Склад 50%");
+  // Backspace takes the completed tail away and completes nothing again: the text is no list text now.
+  SendKey(box, VK_BACK);
+  EXPECT_EQ(ComboU8(box->GetText()), "Скл");
+  EXPECT_TRUE(box->GetKeyValue().IsNull());
+  // Delete removes one character; the rest is searched as it stands.
+  TypeText(box, u"ад 50%");
+  EXPECT_EQ(box->GetKeyValue().AsInteger(), 3);
+  box->SetSelStart(0);
+  box->SetSelLength(0);
+  SendKey(box, VK_DELETE);
+  EXPECT_EQ(ComboU8(box->GetText()), "клад 50%");
+  EXPECT_TRUE(box->GetKeyValue().IsNull());
   box->SelectAll();
   TypeText(box, u"Нет такого");
   EXPECT_TRUE(box->GetKeyValue().IsNull());
