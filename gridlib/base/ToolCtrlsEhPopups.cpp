@@ -46,8 +46,10 @@ TPopupInactiveFormEh::TPopupInactiveFormEh(TComponent* owner) : TForm(owner, 0) 
 }
 
 void TPopupInactiveFormEh::Show() {
-  SetWindowPos(GetHandle(), nullptr, GetLeft(), GetTop(), 0, 0, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOSIZE);
+  // The window takes the kind of a window shown without activation before it is first mapped: changing
+  // the kind of a mapped window remaps it, and the window manager may keep the first mapping hidden.
   ShowNoActivate();
+  SetWindowPos(GetHandle(), nullptr, GetLeft(), GetTop(), 0, 0, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOSIZE);
 }
 
 void TPopupInactiveFormEh::SetVisible(bool value) {

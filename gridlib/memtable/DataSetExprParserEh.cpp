@@ -104,11 +104,13 @@ bool ExprLikeEh(std::u16string_view value, const String& pattern, bool caseInsen
   size_t vi = 0, pi = 0;
   size_t starP = String::npos, starV = 0;
   while (vi < value.size()) {
-    if (pi < p.size() && p[pi] == u'%') {
+    const bool literal = IsLikeLiteralAt(p, pi);
+    if (!literal && pi < p.size() && p[pi] == u'%') {
       starP = pi++;
       starV = vi;
-    } else if (pi < p.size() && (IsWildOne(p[pi]) || fold(p[pi]) == fold(value[vi]))) {
-      ++pi;
+    } else if (literal ? fold(p[pi + 1]) == fold(value[vi])
+                       : pi < p.size() && (IsWildOne(p[pi]) || fold(p[pi]) == fold(value[vi]))) {
+      pi += literal ? 3 : 1;
       ++vi;
     } else if (starP != String::npos) {
       pi = starP + 1;
@@ -220,7 +222,7 @@ void TDataSetExprParserEh::ParseExpression(const String& expr) {
     likeNegated_ = root->Negated;
     const size_t n = likePattern_.size();
     likeContains_ = n >= 2 && likePattern_[0] == u'%' && likePattern_[n - 1] == u'%' &&
-                    likePattern_.find_first_of(u"%_", 1) == n - 1;
+                    likePattern_.find_first_of(u"%_[", 1) == n - 1;
     if (likeContains_) {
       likeText_ = likePattern_.substr(1, n - 2);
       likeTextUpper_.clear();

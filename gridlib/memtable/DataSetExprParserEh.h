@@ -21,8 +21,9 @@ enum TDataSetExprParserTypeEh { dsptFilterEh, dsptAggregateEh };
 // Makes "_" an ordinary character in LIKE patterns; off unless a program turns it on.
 bool& ExprLikeUnderscoreIsOrdinaryEh();
 
-// % stands for any run of characters, _ for exactly one (unless the switch above is on). A value equal
-// to the pattern always matches; case-insensitive matching upper-cases both under the user's locale.
+// % stands for any run of characters, _ for exactly one (unless the switch above is on), [c] for c itself. A
+// value equal to the pattern always matches; case-insensitive matching upper-cases both under the user's
+// locale.
 bool ExprLikeEh(std::u16string_view value, const String& pattern, bool caseInsensitive);
 // Position (1-based) of segment in text where "_" in the segment matches any character; 0 when none.
 Integer PosWithWildcardEh(const String& text, const String& segment);

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "platform/data/DBConsts.h"
+#include "platform/data/DBFilterExpr.h"
 #include "platform/rtl/Bcd.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Exception.h"
@@ -203,12 +204,13 @@ bool MatchLikePattern(std::u16string_view text, std::u16string_view pattern, boo
   size_t t = 0, p = 0;
   size_t starP = std::u16string_view::npos, starT = 0;
   while (t < text.size()) {
-    if (p < pattern.size() && (pattern[p] == u'%' || pattern[p] == u'*')) {
+    const bool literal = IsLikeLiteralAt(pattern, p);
+    if (!literal && p < pattern.size() && (pattern[p] == u'%' || pattern[p] == u'*')) {
       starP = p++;
       starT = t;
-    } else if (p < pattern.size() && same(text[t], pattern[p])) {
+    } else if (literal ? same(text[t], pattern[p + 1]) : p < pattern.size() && same(text[t], pattern[p])) {
       ++t;
-      ++p;
+      p += literal ? 3 : 1;
     } else if (starP != std::u16string_view::npos) {
       p = starP + 1;
       t = ++starT;

@@ -59,6 +59,6 @@ int CompareServerText(std::u16string_view a, std::u16string_view b, bool ignoreC
 // Bytes that order as CompareServerText(..., false) does, compared with memcmp.
 std::string ServerSortKey(std::u16string_view text);
 
-// True when text matches the pattern, where '%' and '*' stand for any run of characters; case is
-// ignored when ignoreCase.
+// True when text matches the pattern, where '%' and '*' stand for any run of characters and [c] for c
+// itself; case is ignored when ignoreCase.
 bool MatchLikePattern(std::u16string_view text, std::u16string_view pattern, bool ignoreCase);

@@ -714,17 +714,37 @@ void DumpNode(const TExprNode& node, String& out) {
 
 // ======================= LIKE =======================
 
+bool IsLikeLiteralAt(std::u16string_view pattern, size_t at) {
+  return at + 2 < pattern.size() && pattern[at] == u'[' && pattern[at + 2] == u']';
+}
+
+String FilterLikeEscape(const String& text) {
+  String out;
+  out.reserve(text.size());
+  for (Char c : text) {
+    if (c == u'%' || c == u'*' || c == u'_' || c == u'[') {
+      out += u'[';
+      out += c;
+      out += u']';
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 bool FilterLikeMatch(const String& text, const String& pattern, bool caseInsensitive) {
   String t = caseInsensitive ? AnsiUpperCase(text) : text;
   String p = caseInsensitive ? AnsiUpperCase(pattern) : pattern;
   // Iterative matching with one backtrack point: linear in practice, no recursion on hostile input.
   size_t ti = 0, pi = 0, starP = String::npos, starT = 0;
   while (ti < t.size()) {
-    if (pi < p.size() && (p[pi] == u'%' || p[pi] == u'*')) {
+    const bool literal = IsLikeLiteralAt(p, pi);
+    if (!literal && pi < p.size() && (p[pi] == u'%' || p[pi] == u'*')) {
       starP = pi++;
       starT = ti;
-    } else if (pi < p.size() && (p[pi] == u'_' || p[pi] == t[ti])) {
-      ++pi;
+    } else if (literal ? p[pi + 1] == t[ti] : pi < p.size() && (p[pi] == u'_' || p[pi] == t[ti])) {
+      pi += literal ? 3 : 1;
       ++ti;
     } else if (starP != String::npos) {
       pi = starP + 1;

@@ -14,11 +14,11 @@
 //   constant := 'text with '' doubled' | number | TRUE | FALSE | NULL
 // `x = NULL` and `x <> NULL` mean IS NULL / IS NOT NULL. A text constant compared with a date, time
 // or number field converts to that type with the locale's formats. Without foNoPartialCompare,
-// `Name = 'abc*'` matches every value starting with "abc". LIKE takes % and * for any run and _ for
-// one character. Functions (poExtSyntax): UPPER, LOWER, SUBSTRING(s, from [, count]), TRIM,
-// TRIMLEFT, TRIMRIGHT, YEAR, MONTH, DAY, HOUR, MINUTE, SECOND, GETDATE(), DATE, TIME. Aggregates
-// (poAggregate): SUM, MIN, MAX, AVG, COUNT(*) and COUNT(expr).
-// Any error raises EDatabaseError with the framework's message texts.
+// `Name = 'abc*'` matches every value starting with "abc". LIKE takes % and * for any run, _ for
+// one character and [c] for the character c itself. Functions (poExtSyntax): UPPER, LOWER, SUBSTRING(s, from
+// [, count]), TRIM, TRIMLEFT, TRIMRIGHT, YEAR, MONTH, DAY, HOUR, MINUTE, SECOND, GETDATE(), DATE, TIME.
+// Aggregates (poAggregate): SUM, MIN, MAX, AVG, COUNT(*) and COUNT(expr). Any error raises EDatabaseError
+// with the framework's message texts.
 #pragma once
 
 #include <functional>
@@ -167,5 +167,9 @@ class TFilterExpr {
   std::vector<AggregateState> aggregates_;
 };
 
-// True when text matches the LIKE pattern (% and * any run, _ one character).
+// True when text matches the LIKE pattern (% and * any run, _ one character, [c] the character c itself).
 bool FilterLikeMatch(const String& text, const String& pattern, bool caseInsensitive);
+// Whether the pattern holds a one-character literal "[c]" at the position.
+bool IsLikeLiteralAt(std::u16string_view pattern, size_t at);
+// The text as a LIKE pattern that matches it character for character: wildcards and "[" become "[c]".
+String FilterLikeEscape(const String& text);

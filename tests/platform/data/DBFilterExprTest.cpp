@@ -258,14 +258,38 @@ TEST(FilterExprTest, LikeMatchesWildcardsWithoutBacktrackingBlowUp) {
     const Char* pattern;
     bool expected;
   } cases[] = {
-      {u"", u"", true},         {u"", u"%", true},      {u"abc", u"a%", true},   {u"abc", u"a*c", true},
-      {u"abc", u"%b%", true},   {u"abc", u"_b_", true}, {u"abc", u"__", false},  {u"abc", u"abc%", true},
-      {u"abc", u"abcd", false}, {u"a%c", u"a%c", true}, {u"Абв", u"аБ%", false}, {u"ab", u"%%%b", true},
+      {u"", u"", true},
+      {u"", u"%", true},
+      {u"abc", u"a%", true},
+      {u"abc", u"a*c", true},
+      {u"abc", u"%b%", true},
+      {u"abc", u"_b_", true},
+      {u"abc", u"__", false},
+      {u"abc", u"abc%", true},
+      {u"abc", u"abcd", false},
+      {u"a%c", u"a%c", true},
+      {u"Абв", u"аБ%", false},
+      {u"ab", u"%%%b", true},
+      // [c] is the character itself: escaped typed text matches only its own characters.
+      {u"5%", u"5[%]", true},
+      {u"50", u"5[%]", false},
+      {u"a_b", u"%[_]b", true},
+      {u"axb", u"%[_]b", false},
+      {u"[x]", u"[[]x]", true},
+      {u"x", u"[x]", true},
+      {u"a[", u"a[", true},
   };
   for (const Case& c : cases)
     EXPECT_EQ(FilterLikeMatch(c.text, c.pattern, false), c.expected)
         << StringToUtf8(c.text) << " LIKE " << StringToUtf8(c.pattern);
   EXPECT_TRUE(FilterLikeMatch(u"Абв", u"аБ%", true));
+  for (const Char* typed : {u"50%", u"a_b", u"O'Neil*", u"[x]"}) {
+    EXPECT_TRUE(FilterLikeMatch(typed, FilterLikeEscape(typed), false)) << StringToUtf8(typed);
+    EXPECT_FALSE(FilterLikeMatch(String(typed) + u"z", FilterLikeEscape(typed), false))
+        << StringToUtf8(typed);
+  }
+  EXPECT_FALSE(FilterLikeMatch(u"50x", FilterLikeEscape(u"50%"), false));
+  EXPECT_FALSE(FilterLikeMatch(u"axb", FilterLikeEscape(u"a_b"), false));
   String text(20000, u'a');
   String pattern = u"%" + String(50, u'a') + u"%b";
   EXPECT_FALSE(FilterLikeMatch(text, pattern, false));

@@ -116,6 +116,11 @@ TEST(ExprLike, MatchesPercentAndUnderscoreCorrectly) {
       {u"x%y", u"x%%y", false, true},
       {u"Ёлка", u"ёл%", true, true},
       {u"Ёлка", u"ёл%", false, false},
+      // [c] is the character itself.
+      {u"5%x", u"5[%]%", false, true},
+      {u"50", u"5[%]%", false, false},
+      {u"a_b", u"%[_]b", false, true},
+      {u"axb", u"%[_]b", false, false},
   };
   for (const Case& c : cases)
     EXPECT_EQ(ExprLikeEh(c.value, c.pattern, c.ci), c.match)

@@ -1,0 +1,163 @@
+// The lookup grid and its drop-down box: heights of whole rows, the width that shows every column, the
+// special row reached from the keyboard and standing for keys not in the list, typing that searches, and
+// the box the axis grid's data-list drop-down gets.
+#include <gtest/gtest.h>
+
+#include "gridlib/editors/DBLookupGridsEh.h"
+#include "platform/controls/Forms.h"
+#include "platform/rtl/Utf.h"
+#include "platform/testing/TestSupport.h"
+#include "tests/platform/data/conformance/TestDataSet.h"
+
+namespace {
+
+class LookupGridTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form_ = std::make_unique<TForm>(nullptr, 0);
+    form_->SetBounds(0, 0, 420, 320);
+    items_ = new TTestDataSet(form_.get());
+    items_->GetFieldDefs()->Add(u"id", ftInteger);
+    items_->GetFieldDefs()->Add(u"name", ftString, 30);
+    items_->GetFieldDefs()->Add(u"code", ftString, 10);
+    items_->AddRow({Variant(1), Variant(u"Болт"), Variant(u"B1")});
+    items_->AddRow({Variant(2), Variant(u"Гайка"), Variant(u"G2")});
+    items_->AddRow({Variant(3), Variant(u"Шайба"), Variant(u"S3")});
+    items_->Open();
+    source_ = new TDataSource(form_.get());
+    source_->SetDataSet(items_);
+    box_ = new TPopupDataGridBoxEh(form_.get());
+    box_->SetKeyField(u"id");
+    box_->SetListField(u"name;code");
+    box_->SetListSource(source_);
+    box_->HandleNeeded();
+    box_->SetBounds(0, 0, 240, 100);
+    grid_ = box_->GetInnerDataGrid();
+  }
+  void TearDown() override { form_.reset(); }
+  void Press(Word key) {
+    Word k = key;
+    grid_->KeyDown(k, {});
+  }
+
+  std::unique_ptr<TForm> form_;
+  TTestDataSet* items_ = nullptr;
+  TDataSource* source_ = nullptr;
+  TPopupDataGridBoxEh* box_ = nullptr;
+  TPopupInnerDataGridEh* grid_ = nullptr;
+};
+
+TEST_F(LookupGridTest, BoxIsWholeRowsHighWithinOneAndAHundred) {
+  struct Case {
+    Integer asked, rows;
+  } cases[] = {{0, 1}, {-5, 1}, {3, 3}, {250, 100}, {1000, 100}};
+  const Integer frame = box_->GetHeight() - box_->GetClientHeight();
+  for (const Case& c : cases) {
+    box_->SetRowCount(c.asked);
+    EXPECT_EQ(box_->GetRowCount(), c.rows) << c.asked;
+    EXPECT_EQ(box_->GetHeight(), grid_->CalcAutoHeightForRowCount(c.rows) + frame) << c.asked;
+  }
+  // An offered height is rounded down to whole rows, never below one.
+  EXPECT_EQ(grid_->AdjustHeight(grid_->CalcAutoHeightForRowCount(4) + grid_->GetDataRowHeight() / 2),
+            grid_->CalcAutoHeightForRowCount(4));
+  EXPECT_EQ(grid_->AdjustHeight(1), grid_->CalcAutoHeightForRowCount(1));
+}
+
+TEST_F(LookupGridTest, WidthToFitCountsEveryColumnsLine) {
+  ASSERT_EQ(grid_->GetColumns()->GetCount(), 2);
+  auto column = [this](Integer i) { return static_cast<TColumnEh*>(grid_->GetColumns()->GetItem(i)); };
+  column(0)->SetWidth(100);
+  column(1)->SetWidth(80);
+  const Integer line = grid_->GetGridLineWidth();
+  EXPECT_EQ(grid_->GetColumnsWidthToFit(), 180 + 2 * line);
+  // A hidden column shows no width but keeps its line.
+  column(1)->SetVisible(false);
+  EXPECT_EQ(grid_->GetColumnsWidthToFit(), 100 + 2 * line);
+}
+
+TEST_F(LookupGridTest, KeysMoveTheChoiceAndTheSpecialRowStandsAboveTheList) {
+  grid_->SetKeyValue(Variant(2));
+  EXPECT_EQ(StringToUtf8(grid_->GetSelectedItem()), "Гайка");
+  Press(VK_DOWN);
+  EXPECT_EQ(grid_->GetKeyValue().AsInteger(), 3);
+  Press(VK_DOWN);
+  EXPECT_EQ(grid_->GetKeyValue().AsInteger(), 3) << "the last record stays chosen";
+  Press(VK_HOME);
+  EXPECT_EQ(grid_->GetKeyValue().AsInteger(), 1);
+
+  TSpecRowEh* spec = grid_->GetSpecRow();
+  spec->SetCellsText(u"(нет);");
+  spec->SetValue(Variant(-1));
+  spec->SetVisible(true);
+  Press(VK_UP);
+  EXPECT_EQ(grid_->GetKeyValue().AsInteger(), -1) << "up from the first record reaches the special row";
+  EXPECT_TRUE(spec->GetSelected());
+  EXPECT_EQ(StringToUtf8(grid_->GetSelectedItem()), "(нет)");
+  Press(VK_DOWN);
+  EXPECT_EQ(grid_->GetKeyValue().AsInteger(), 1);
+
+  // A key the list lacks: the special row stands for it, or without that the list shows nothing chosen.
+  grid_->SetKeyValue(Variant(99));
+  EXPECT_TRUE(spec->GetSelected());
+  spec->SetShowIfNotInKeyList(false);
+  grid_->SetKeyValue(Variant(98));
+  EXPECT_FALSE(spec->GetSelected());
+  EXPECT_EQ(grid_->GetSelectedItem(), u"");
+  EXPECT_EQ(items_->RecNo(), 1);
+}
+
+TEST_F(LookupGridTest, TypingFindsTheFirstNameBeginningWithTheLetters) {
+  grid_->SetKeyValue(Variant(1));
+  Char key = u'ш';
+  grid_->KeyPress(key);
+  EXPECT_EQ(grid_->GetKeyValue().AsInteger(), 3);
+  EXPECT_EQ(StringToUtf8(grid_->GetSearchText()), "ш");
+  key = u'x';
+  grid_->KeyPress(key);
+  EXPECT_EQ(grid_->GetKeyValue().AsInteger(), 3) << "no name continues so: the choice stays";
+  key = u'\b';
+  grid_->KeyPress(key);
+  EXPECT_EQ(grid_->GetSearchText(), u"");
+}
+
+TEST_F(LookupGridTest, BoundGridFollowsTheRecordAndWritesTheChosenKey) {
+  auto* orders = new TTestDataSet(form_.get());
+  orders->GetFieldDefs()->Add(u"id", ftInteger);
+  orders->GetFieldDefs()->Add(u"item", ftInteger);
+  orders->AddRow({Variant(10), Variant(2)});
+  orders->AddRow({Variant(11), Variant(3)});
+  orders->Open();
+  auto* ordersSource = new TDataSource(form_.get());
+  ordersSource->SetDataSet(orders);
+  auto* grid = new TDBLookupGridEh(form_.get());
+  grid->SetParent(form_.get());
+  grid->SetBounds(10, 10, 200, 120);
+  grid->SetListSource(source_);
+  grid->SetKeyField(u"id");
+  grid->SetListField(u"name");
+  grid->SetDataFieldSource(ordersSource);
+  grid->SetDataField(u"item");
+  form_->Show();
+  ProcessPendingEvents();
+  EXPECT_EQ(StringToUtf8(grid->GetSelectedItem()), "Гайка");
+  orders->Next();
+  EXPECT_EQ(grid->GetKeyValue().AsInteger(), 3) << "the key follows the record";
+  SendKey(grid, VK_UP);
+  EXPECT_EQ(orders->GetState(), dsEdit);
+  EXPECT_EQ(orders->FieldByName(u"item")->GetAsInteger(), 2) << "the chosen key is written into the field";
+  orders->Cancel();
+  EXPECT_EQ(grid->GetKeyValue().AsInteger(), 3);
+  // A field that may not change keeps the grid from choosing.
+  orders->FieldByName(u"item")->SetReadOnly(true);
+  SendKey(grid, VK_UP);
+  EXPECT_EQ(orders->GetState(), dsBrowse);
+  EXPECT_EQ(grid->GetKeyValue().AsInteger(), 3);
+}
+
+TEST_F(LookupGridTest, AxisGridDataListIsAPopupDataGridBox) {
+  auto* grid = new TDBGridEh(form_.get());
+  auto* column = static_cast<TColumnEh*>(grid->GetColumns()->Add());
+  EXPECT_NE(dynamic_cast<TPopupDataGridBoxEh*>(column->GetDataListBox()), nullptr);
+}
+
+}  // namespace
