@@ -84,8 +84,11 @@ TPictureEditorDialog::TPictureEditorDialog(TComponent* owner) : TCustomPictureEd
   bZoomOut =
       MakeButton(this, this, u"Zoom Out", 308, 209, topRight, &TPictureEditorDialog::bZoomOutClick, this);
   bReset = MakeButton(this, this, u"Reset", 308, 236, topRight, &TPictureEditorDialog::bResetClick, this);
-  // The side buttons are 23 high like the ones under the picture.
+  // The side buttons are 23 high like the ones under the picture; the column is a little wider than 75
+  // so that the longest Russian caption ("Скопировать") is not cut.
   for (TButton* b : {bCut, bCopy, bPaste, bZoomIn, bZoomOut, bReset}) b->SetHeight(23);
+  for (TButton* b : {OKButton, CancelButton, bCut, bCopy, bPaste, bZoomIn, bZoomOut, bReset})
+    b->SetBounds(304, b->GetTop(), 83, b->GetHeight());
   FormCreate(this);
 }
 
