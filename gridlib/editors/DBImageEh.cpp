@@ -699,17 +699,10 @@ String TCustomDBImageEh::GetControlLabelCaption() {
   return field ? field->GetDisplayName() : GetName();
 }
 
-Integer TCustomDBImageEh::GetControlTextBaseLine() {
-  const Integer textHeight = GetFontTextHeightEh(nullptr, GetFont(), false);
-  return textHeight + 2 * GetSystemMetrics(SM_CYBORDER) + (GetCtl3D() ? 1 : 0);
-}
+Integer TCustomDBImageEh::GetControlTextBaseLine() { return EditorTextBaseLineEh(GetFont(), GetCtl3D()); }
 
 void TCustomDBImageEh::UpdateControlLabelBounds() {
-  if (!controlLabel_ || !labelLocation_) return;
-  TPoint pos;
-  labelLocation_->CalcLabelPosForControl(controlLabel_->GetWidth(), controlLabel_->GetHeight(), pos);
-  if (pos.X != controlLabel_->GetLeft() || pos.Y != controlLabel_->GetTop())
-    controlLabel_->SetBounds(pos.X, pos.Y, controlLabel_->GetWidth(), controlLabel_->GetHeight());
+  PlaceControlLabelEh(controlLabel_, labelLocation_.get());
 }
 
 void TCustomDBImageEh::ControlLabelLocationChanged() {
@@ -723,8 +716,5 @@ void TCustomDBImageEh::SetBounds(Integer left, Integer top, Integer width, Integ
 
 void TCustomDBImageEh::SetParent(TWinControl* parent) {
   TCustomControlEh::SetParent(parent);
-  if (!controlLabel_) return;
-  controlLabel_->UpdateParent();
-  controlLabel_->UpdateVisibility();
-  controlLabel_->UpdateCaption();
+  FollowEditorParentEh(controlLabel_);
 }

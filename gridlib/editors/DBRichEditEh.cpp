@@ -572,17 +572,10 @@ String TCustomDBRichEditEh::GetControlLabelCaption() {
   return field ? field->GetDisplayName() : GetName();
 }
 
-Integer TCustomDBRichEditEh::GetControlTextBaseLine() {
-  const Integer textHeight = GetFontTextHeightEh(nullptr, GetFont(), false);
-  return textHeight + 2 * GetSystemMetrics(SM_CYBORDER) + (GetCtl3D() ? 1 : 0);
-}
+Integer TCustomDBRichEditEh::GetControlTextBaseLine() { return EditorTextBaseLineEh(GetFont(), GetCtl3D()); }
 
 void TCustomDBRichEditEh::UpdateControlLabelBounds() {
-  if (!controlLabel_ || !labelLocation_) return;
-  TPoint pos;
-  labelLocation_->CalcLabelPosForControl(controlLabel_->GetWidth(), controlLabel_->GetHeight(), pos);
-  if (pos.X != controlLabel_->GetLeft() || pos.Y != controlLabel_->GetTop())
-    controlLabel_->SetBounds(pos.X, pos.Y, controlLabel_->GetWidth(), controlLabel_->GetHeight());
+  PlaceControlLabelEh(controlLabel_, labelLocation_.get());
 }
 
 void TCustomDBRichEditEh::ControlLabelLocationChanged() {
@@ -596,8 +589,5 @@ void TCustomDBRichEditEh::SetBounds(Integer left, Integer top, Integer width, In
 
 void TCustomDBRichEditEh::SetParent(TWinControl* parent) {
   TCustomRichEdit::SetParent(parent);
-  if (!controlLabel_) return;
-  controlLabel_->UpdateParent();
-  controlLabel_->UpdateVisibility();
-  controlLabel_->UpdateCaption();
+  FollowEditorParentEh(controlLabel_);
 }
