@@ -123,6 +123,16 @@ void TDBImageEmptyDataInfoEh::PaintEmptyDataInfo(TCanvas* canvas) const {
 
 // ---- Construction ----
 
+void TCustomDBImageEh::Published(TPropBuilder<TCustomDBImageEh>& p) {
+  p.Bool(u"AutoDisplay", &TCustomDBImageEh::GetAutoDisplay, &TCustomDBImageEh::SetAutoDisplay).Default(true);
+  p.Object(u"DataSource", &TCustomDBImageEh::GetDataSource, &TCustomDBImageEh::SetDataSource);
+  p.Str(u"DataField", &TCustomDBImageEh::GetDataField, &TCustomDBImageEh::SetDataField);
+  p.Object(u"Picture", &TCustomDBImageEh::GetPicture, &TCustomDBImageEh::SetPicture)
+      .Stored(&TCustomDBImageEh::IsPictureStored);
+  p.Bool(u"ReadOnly", &TCustomDBImageEh::GetReadOnly, &TCustomDBImageEh::SetReadOnly).Default(false);
+  p.Int(u"Zoom", &TCustomDBImageEh::GetZoom, &TCustomDBImageEh::SetZoom).Default(100);
+}
+
 TCustomDBImageEh::TCustomDBImageEh(TComponent* owner)
     : TCustomControlEh(owner),
       dataLink_(std::make_unique<TFieldDataLinkEh>()),
@@ -254,6 +264,10 @@ void TCustomDBImageEh::SetZoom(Integer value) {
   zoom_ = value;
   zoomIsTemporary_ = false;
   Invalidate();
+}
+
+bool TCustomDBImageEh::IsPictureStored() const {
+  return dataLink_->GetDataIndepended() && picture_->GetGraphic();
 }
 
 bool TCustomDBImageEh::IsDataActive() const { return GetEnabled() && dataLink_->GetActive(); }

@@ -52,6 +52,8 @@ class TCustomDBImageEh : public TCustomControlEh, public IControlLabelOwnerEh {
  public:
   explicit TCustomDBImageEh(TComponent* owner);
   ~TCustomDBImageEh() override;
+  // The picture is stored only while the control is unbound.
+  static void Published(TPropBuilder<TCustomDBImageEh>& p);
 
   bool GetAutoDisplay() const { return autoDisplay_; }
   void SetAutoDisplay(bool value);
@@ -76,6 +78,7 @@ class TCustomDBImageEh : public TCustomControlEh, public IControlLabelOwnerEh {
   TPictureEh* GetPicture() const { return picture_.get(); }
   void SetPicture(TPicture* value) { picture_->Assign(value); }
   bool GetPictureLoaded() const { return pictureLoaded_; }
+  bool IsPictureStored() const;
   TImagePlacementEh GetPicturePlacement() const { return picturePlacement_; }
   void SetPicturePlacement(TImagePlacementEh value);
   bool GetReadOnly() const { return dataLink_->GetReadOnly(); }

@@ -33,6 +33,15 @@ bool IsRtfTextEh(const String& text) {
   return text.compare(0, 5, u"{\\rtf") == 0 || text.compare(0, 6, u"{\\urtf") == 0;
 }
 
+void TCustomDBRichEditEh::Published(TPropBuilder<TCustomDBRichEditEh>& p) {
+  p.Object(u"Lines", &TCustomDBRichEditEh::GetLines, &TCustomDBRichEditEh::SetLines).Stored(false);
+  p.Bool(u"AutoDisplay", &TCustomDBRichEditEh::GetAutoDisplay, &TCustomDBRichEditEh::SetAutoDisplay)
+      .Default(true);
+  p.Object(u"DataSource", &TCustomDBRichEditEh::GetDataSource, &TCustomDBRichEditEh::SetDataSource);
+  p.Str(u"DataField", &TCustomDBRichEditEh::GetDataField, &TCustomDBRichEditEh::SetDataField);
+  p.Bool(u"ReadOnly", &TCustomDBRichEditEh::GetReadOnly, &TCustomDBRichEditEh::SetReadOnly).Default(false);
+}
+
 TCustomDBRichEditEh::TCustomDBRichEditEh(TComponent* owner)
     : TCustomRichEdit(owner), dataLink_(std::make_unique<TFieldDataLinkEh>()) {
   TCustomRichEdit::SetReadOnly(true);

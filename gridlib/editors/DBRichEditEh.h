@@ -15,6 +15,8 @@ class TCustomDBRichEditEh : public TCustomRichEdit, public IControlLabelOwnerEh 
  public:
   explicit TCustomDBRichEditEh(TComponent* owner);
   ~TCustomDBRichEditEh() override;
+  // The content is stored once, as "RtfText" (DefineProperties), never as Lines.
+  static void Published(TPropBuilder<TCustomDBRichEditEh>& p);
 
   bool GetAutoDisplay() const { return autoDisplay_; }
   void SetAutoDisplay(bool value);

@@ -5,6 +5,7 @@
 
 #include "gridlib/base/GridLibLangConsts.h"
 #include "gridlib/editors/DBImageEh.h"
+#include "platform/classes/Streaming.h"
 #include "platform/controls/Clipbrd.h"
 #include "platform/controls/Forms.h"
 #include "platform/graphics/Images.h"
@@ -205,6 +206,35 @@ TEST_F(ImageControlTest, AnUnboundControlKeepsItsOwnPicture) {
   own->GetDataLink()->Reset();
   EXPECT_FALSE(own->IsEmpty()) << "no record change can take an unbound picture away";
   EXPECT_TRUE(own->CanModify());
+}
+
+TEST_F(ImageControlTest, AnUnboundControlKeepsItsPictureInTheFormStreamABoundOneDoesNot) {
+  RegisterClass(TDBImageEh::StaticClass());
+  TForm holder(nullptr, 0);
+  holder.SetName(u"Holder");
+  auto* own = new TDBImageEh(&holder);
+  own->SetName(u"Own");
+  own->SetParent(&holder);
+  TBytesStream png(SamplePictureBytes(TPngImage::StaticClass(), 14, 6));
+  own->GetPicture()->LoadFromStream(&png);
+  auto* bound = new TDBImageEh(&holder);
+  bound->SetName(u"Bound");
+  bound->SetParent(&holder);
+  bound->SetDataSource(source_);
+  bound->SetDataField(u"photo");
+  ASSERT_FALSE(bound->IsEmpty());
+
+  TMemoryStream stream;
+  stream.WriteComponent(&holder);
+  stream.SetPosition(0);
+  TForm copy(nullptr, 0);
+  stream.ReadComponent(&copy);
+  auto* ownCopy = dynamic_cast<TDBImageEh*>(copy.FindComponent(u"Own"));
+  auto* boundCopy = dynamic_cast<TDBImageEh*>(copy.FindComponent(u"Bound"));
+  ASSERT_TRUE(ownCopy && boundCopy);
+  ASSERT_TRUE(dynamic_cast<TPngImage*>(ownCopy->GetPicture()->GetGraphic()));
+  EXPECT_EQ(ownCopy->GetPicture()->GetWidth(), 14);
+  EXPECT_FALSE(boundCopy->GetPicture()->GetGraphic()) << "a bound control's picture belongs to the field";
 }
 
 }  // namespace

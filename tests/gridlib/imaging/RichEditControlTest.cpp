@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "gridlib/editors/DBRichEditEh.h"
+#include "platform/classes/Streaming.h"
 #include "platform/controls/Forms.h"
 #include "platform/rtl/Utf.h"
 #include "platform/testing/TestSupport.h"
@@ -174,6 +175,54 @@ TEST_F(RichEditControlTest, AnUnboundControlKeepsItsContentAcrossAWindowRecreati
   ProcessPendingEvents();
   EXPECT_EQ(TrimRight(own->GetLines()->GetText()), u"Пример");
   EXPECT_TRUE(IsRtfTextEh(own->GetRtfText()));
+}
+
+}  // namespace
+
+namespace {
+
+String StreamedText(TComponent* component) {
+  TMemoryStream binary;
+  binary.WriteComponent(component);
+  binary.SetPosition(0);
+  TStringStream text(String(), TEncoding::UTF8());
+  ObjectBinaryToText(&binary, &text);
+  return text.GetDataString();
+}
+
+TEST_F(RichEditControlTest, AnUnboundControlIsStreamedAsRtfTextAndReadBack) {
+  RegisterClass(TDBRichEditEh::StaticClass());
+  TForm holder(nullptr, 0);
+  holder.SetName(u"Holder");
+  auto* own = new TDBRichEditEh(&holder);
+  own->SetName(u"Own");
+  own->SetParent(&holder);
+  holder.Show();
+  ProcessPendingEvents();
+  EXPECT_EQ(StreamedText(&holder).find(u"RtfText"), String::npos) << "an empty control stores nothing";
+  own->SetDataSource(source_);
+  own->SetDataField(u"notes");
+  EXPECT_EQ(StreamedText(&holder).find(u"RtfText"), String::npos) << "a bound control stores nothing";
+  own->SetDataSource(nullptr);
+  own->SetDataField(String());
+  own->SetRtfText(kBoldRtf);
+  const String text = StreamedText(&holder);
+  EXPECT_NE(text.find(u"RtfText"), String::npos) << StringToUtf8(text);
+  EXPECT_EQ(text.find(u"Lines"), String::npos) << "the content is stored once, as RTF";
+
+  TMemoryStream stream;
+  stream.WriteComponent(&holder);
+  stream.SetPosition(0);
+  TForm copy(nullptr, 0);
+  stream.ReadComponent(&copy);
+  auto* read = dynamic_cast<TDBRichEditEh*>(copy.FindComponent(u"Own"));
+  ASSERT_TRUE(read);
+  copy.Show();
+  ProcessPendingEvents();
+  EXPECT_EQ(TrimRight(read->GetLines()->GetText()), u"Пример");
+  read->SetSelStart(1);
+  read->SetSelLength(1);
+  EXPECT_TRUE(read->GetSelAttributes()->GetStyle().Contains(fsBold));
 }
 
 }  // namespace
