@@ -9,6 +9,7 @@
 #include <string>
 
 #include "gridlib/base/PictureEditFormsEh.h"
+#include "gridlib/grids/DBAxisGridsEh.h"
 #include "platform/controls/Clipbrd.h"
 #include "platform/graphics/Images.h"
 #include "platform/rtl/Utf.h"
@@ -162,6 +163,14 @@ TEST_F(PictureEditorDialogTest, TheRoutineKeepsOneDialogAndAnswersOk) {
   EXPECT_TRUE(EditPictureEh(&picture_));
   EXPECT_FALSE(picture_.GetGraphic()) << "the cleared picture comes back empty";
   EXPECT_EQ(PictureEditorDialogEh(), dialog_);
+
+  // The axis grid's picture cells open the same dialog.
+  ASSERT_TRUE(DBAxisGridPictureEditRoutineEh);
+  bool shownHere = false;
+  TWhileModalEh again(
+      dialog_, [&] { shownHere = dialog_->GetShowing(); }, mrCancel);
+  EXPECT_FALSE(DBAxisGridPictureEditRoutineEh(&picture_));
+  EXPECT_TRUE(shownHere);
 }
 
 }  // namespace

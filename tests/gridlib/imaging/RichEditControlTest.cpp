@@ -3,8 +3,10 @@
 // the buttons' default action and the unbound content kept across a window re-creation.
 #include <gtest/gtest.h>
 
+#include "gridlib/base/RichEditFormsEh.h"
 #include "gridlib/editors/DBRichEditEh.h"
 #include "platform/classes/Streaming.h"
+#include "platform/controls/ExtCtrls.h"
 #include "platform/controls/Forms.h"
 #include "platform/rtl/Utf.h"
 #include "platform/testing/TestSupport.h"
@@ -16,6 +18,13 @@ const Char* const kBoldRtf =
     u"{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fcharset204 Arial;}}\\pard {\\b "
     u"\\'cf\\'f0\\'e8\\'ec\\'e5"
     u"\\'f0}\\par}";
+
+// Exposes the button steps.
+class TProbeRichEditEh : public TDBRichEditEh {
+ public:
+  explicit TProbeRichEditEh(TComponent* owner) : TDBRichEditEh(owner) {}
+  using TCustomDBRichEditEh::EditButtonClick;
+};
 
 class RichEditControlTest : public ::testing::Test {
  protected:
@@ -33,7 +42,7 @@ class RichEditControlTest : public ::testing::Test {
     data_->FieldByName(u"notes")->SetDisplayLabel(u"Notes");
     source_ = new TDataSource(form_.get());
     source_->SetDataSet(data_);
-    edit_ = new TDBRichEditEh(form_.get());
+    edit_ = new TProbeRichEditEh(form_.get());
     edit_->SetParent(form_.get());
     edit_->SetBounds(10, 10, 250, 120);
     edit_->SetDataSource(source_);
@@ -56,7 +65,7 @@ class RichEditControlTest : public ::testing::Test {
   std::unique_ptr<TForm> form_;
   TTestDataSet* data_ = nullptr;
   TDataSource* source_ = nullptr;
-  TDBRichEditEh* edit_ = nullptr;
+  TProbeRichEditEh* edit_ = nullptr;
   TEdit* other_ = nullptr;
 };
 
@@ -161,6 +170,35 @@ TEST_F(RichEditControlTest, OnlyTheFirstPlainButtonGetsTheDefaultAction) {
   EXPECT_FALSE(edit_->GetEditButtons()->GetEditButton(1)->GetDefaultAction());
   EXPECT_FALSE(edit_->GetEditButtons()->GetEditButton(2)->GetDefaultAction());
   EXPECT_TRUE(edit_->GetButtonsBox()->GetVisible());
+}
+
+TEST_F(RichEditControlTest, TheEllipsisButtonEditsInTheModalEditorAndWritesWhatWasAccepted) {
+  TEditButtonEh* button = edit_->GetEditButtons()->Add();
+  button->SetStyle(ebsEllipsisEh);
+  ProcessPendingEvents();
+  auto* editor = dynamic_cast<TRichEditWinEh*>(TRichEditWinEh::GetGlobalRef());
+  ASSERT_TRUE(editor);
+  auto run = [&](TModalResult result) {
+    String seen;
+    TTimer timer(nullptr);
+    timer.SetInterval(20);
+    timer.OnTimer = TNotifyEvent([&](TObject*) {
+      timer.SetEnabled(false);
+      seen = TrimRight(editor->Editor->GetLines()->GetText());
+      editor->Editor->GetLines()->SetText(u"Новый текст");
+      editor->SetModalResult(result);
+    });
+    timer.SetEnabled(true);
+    edit_->EditButtonClick(edit_->GetButtonsBox()->GetBtnCtlList()[0].EditButtonControl);
+    return seen;
+  };
+  EXPECT_EQ(run(mrCancel), u"Пример") << "the editor opens with the control's content";
+  EXPECT_EQ(Shown(), u"Пример") << "Cancel changes nothing";
+  EXPECT_EQ(data_->GetState(), dsBrowse);
+  run(mrOk);
+  EXPECT_EQ(Shown(), u"Новый текст");
+  data_->Post();
+  EXPECT_TRUE(IsRtfTextEh(Notes()->GetAsString())) << "the accepted text is written as RTF at once";
 }
 
 TEST_F(RichEditControlTest, AnUnboundControlKeepsItsContentAcrossAWindowRecreation) {
