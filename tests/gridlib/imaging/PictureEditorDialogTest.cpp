@@ -14,28 +14,21 @@
 #include "platform/graphics/Images.h"
 #include "platform/rtl/Utf.h"
 #include "platform/testing/TestSupport.h"
+#include "tests/platform/controls/Later.h"
 
 namespace {
 
 // Runs a step inside the dialog's modal loop, then closes the dialog with a result.
 class TWhileModalEh {
  public:
-  TWhileModalEh(TCustomForm* form, std::function<void()> step, TModalResult result) : timer_(nullptr) {
-    timer_.SetInterval(20);
-    timer_.OnTimer = TNotifyEvent([this, form, step = std::move(step), result](TObject*) {
-      timer_.SetEnabled(false);
-      try {
-        step();
-      } catch (...) {
-        ADD_FAILURE() << "the step inside the dialog raised";
-      }
-      form->SetModalResult(result);
-    });
-    timer_.SetEnabled(true);
-  }
+  TWhileModalEh(TCustomForm* form, std::function<void()> step, TModalResult result)
+      : later_([form, step = std::move(step), result] {
+          step();
+          form->SetModalResult(result);
+        }) {}
 
  private:
-  TTimer timer_;
+  TLater later_;
 };
 
 void FillTwoColours(TPicture* picture, Integer width, Integer height) {

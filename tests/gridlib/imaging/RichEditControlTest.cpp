@@ -6,10 +6,10 @@
 #include "gridlib/base/RichEditFormsEh.h"
 #include "gridlib/editors/DBRichEditEh.h"
 #include "platform/classes/Streaming.h"
-#include "platform/controls/ExtCtrls.h"
 #include "platform/controls/Forms.h"
 #include "platform/rtl/Utf.h"
 #include "platform/testing/TestSupport.h"
+#include "tests/platform/controls/Later.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
 namespace {
@@ -180,15 +180,11 @@ TEST_F(RichEditControlTest, TheEllipsisButtonEditsInTheModalEditorAndWritesWhatW
   ASSERT_TRUE(editor);
   auto run = [&](TModalResult result) {
     String seen;
-    TTimer timer(nullptr);
-    timer.SetInterval(20);
-    timer.OnTimer = TNotifyEvent([&](TObject*) {
-      timer.SetEnabled(false);
+    TLater later([&] {
       seen = TrimRight(editor->Editor->GetLines()->GetText());
       editor->Editor->GetLines()->SetText(u"Новый текст");
       editor->SetModalResult(result);
     });
-    timer.SetEnabled(true);
     edit_->EditButtonClick(edit_->GetButtonsBox()->GetBtnCtlList()[0].EditButtonControl);
     return seen;
   };

@@ -21,6 +21,7 @@
 #include "platform/rtl/Utf.h"
 #include "platform/testing/TestSupport.h"
 #include "tests/platform/ado/AdoFixture.h"
+#include "tests/platform/controls/Later.h"
 
 namespace fs = std::filesystem;
 
@@ -241,16 +242,14 @@ TEST_F(ImagingDesktopTest, TheCardAndThePictureEditorOnTheDesktop) {
   const TBytes before = StoredPhoto();
   auto* dialog = dynamic_cast<TPictureEditorDialog*>(PictureEditorDialogEh());
   ASSERT_TRUE(dialog);
-  TTimer later(nullptr);
-  later.SetInterval(300);
-  later.OnTimer = TNotifyEvent([&](TObject*) {
-    later.SetEnabled(false);
-    dialog->bZoomInClick(dialog->bZoomIn);
-    dialog->bZoomInClick(dialog->bZoomIn);
-    Picture("imaging-picture-editor");
-    dialog->SetModalResult(mrCancel);
-  });
-  later.SetEnabled(true);
+  TLater later(
+      [&] {
+        dialog->bZoomInClick(dialog->bZoomIn);
+        dialog->bZoomInClick(dialog->bZoomIn);
+        Picture("imaging-picture-editor");
+        dialog->SetModalResult(mrCancel);
+      },
+      300);
   TEditButtonControlEh* button = image_->GetEditButtonControl();
   SendClick(button, TPoint(button->GetWidth() / 2, button->GetHeight() / 2));
   ProcessPendingEvents();
