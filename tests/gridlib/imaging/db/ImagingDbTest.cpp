@@ -125,7 +125,6 @@ class ImagingCardTest : public AdoTest {
     rich_->SetSelStart(7);
     rich_->SetSelLength(6);
     rich_->GetSelAttributes()->SetStyle(TFontStyles{fsItalic});
-    TypeText(rich_, u"");
     Focus(other_);
     card_->Post();
   }
