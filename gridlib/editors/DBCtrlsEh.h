@@ -246,6 +246,12 @@ class TControlLabelLocationEh : public TPersistent {
   TSpacingBoundEh labelSpacingBound_ = sbNearBoundEh;
 };
 
+// What every label owner does with its label: places it where the location says (size kept), lets it
+// follow the editor onto a new parent, and measures the text line for the baseline positions.
+void PlaceControlLabelEh(TControlLabelEh* label, TControlLabelLocationEh* location);
+void FollowEditorParentEh(TControlLabelEh* label);
+Integer EditorTextBaseLineEh(TFont* font, bool ctl3D);
+
 // ---- In-place editor protocol ----
 
 // A grid that hosts an editor over its current cell.

@@ -149,3 +149,22 @@ void TControlLabelLocationEh::CalcLabelPosForControl(Integer w, Integer h, TPoin
       break;
   }
 }
+
+void PlaceControlLabelEh(TControlLabelEh* label, TControlLabelLocationEh* location) {
+  if (!label || !location) return;
+  TPoint pos;
+  location->CalcLabelPosForControl(label->GetWidth(), label->GetHeight(), pos);
+  if (pos.X != label->GetLeft() || pos.Y != label->GetTop())
+    label->SetBounds(pos.X, pos.Y, label->GetWidth(), label->GetHeight());
+}
+
+void FollowEditorParentEh(TControlLabelEh* label) {
+  if (!label) return;
+  label->UpdateParent();
+  label->UpdateVisibility();
+  label->UpdateCaption();
+}
+
+Integer EditorTextBaseLineEh(TFont* font, bool ctl3D) {
+  return GetFontTextHeightEh(nullptr, font, false) + 2 * GetSystemMetrics(SM_CYBORDER) + (ctl3D ? 1 : 0);
+}

@@ -56,7 +56,7 @@ struct TRtfDocument {
   const TRtfParagraph* ParagraphAt(Integer pos) const;
 };
 
-// True when data starts as RTF does ("{\rtf", or "{urtf" which the rich edit also takes).
+// True when data starts as RTF does ("{\rtf" or "{\urtf", or "{urtf" which the rich edit also takes).
 bool IsRtfData(std::string_view data);
 // Reads what can be read: malformed input (unbalanced braces, truncated escapes, bad numbers) never
 // throws; unknown destinations are skipped. \'hh bytes decode in the document's code page

@@ -48,7 +48,7 @@ const TRtfRun* TRtfDocument::RunAt(Integer pos) const {
 }
 
 bool IsRtfData(std::string_view data) {
-  return data.substr(0, 5) == "{\\rtf" || data.substr(0, 5) == "{urtf";
+  return data.substr(0, 5) == "{\\rtf" || data.substr(0, 6) == "{\\urtf" || data.substr(0, 5) == "{urtf";
 }
 
 namespace {

@@ -5,12 +5,14 @@
 #include <QImageReader>
 #include <cstring>
 
+#include "platform/classes/Streaming.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/graphics/ImageList.h"
 #include "platform/graphics/Images.h"
 #include "platform/graphics/Metafile.h"
 #include "platform/graphics/private/DeviceContext.h"
 #include "platform/rtl/Strings.h"
+#include "platform/rtl/Utf.h"
 
 namespace {
 
@@ -499,4 +501,30 @@ void TPicture::LoadFromStream(TStream* stream) {
 
 void TPicture::SaveToStream(TStream* stream) {
   if (graphic_) graphic_->SaveToStream(stream);
+}
+
+void TPicture::DefineProperties(TFiler* filer) {
+  TPersistent::DefineProperties(filer);
+  filer->DefineBinaryProperty(u"Data", TStreamProc(this, &TPicture::ReadData),
+                              TStreamProc(this, &TPicture::WriteData), graphic_ && !graphic_->GetEmpty());
+}
+
+void TPicture::WriteData(TStream* stream) {
+  const std::string name = StringToUtf8(graphic_->ClassName());
+  const auto length = static_cast<Byte>(name.size());
+  stream->WriteBuffer(&length, 1);
+  stream->WriteBuffer(name.data(), length);
+  graphic_->SaveToStream(stream);
+}
+
+void TPicture::ReadData(TStream* stream) {
+  Byte length = 0;
+  if (stream->Read(&length, 1) != 1) {
+    SetGraphic(nullptr);
+    return;
+  }
+  std::string name(length, '\0');
+  if (length > 0) stream->ReadBuffer(name.data(), length);
+  // The bytes themselves tell the format; the class name is kept for readers that look at it.
+  LoadFromStream(stream);
 }

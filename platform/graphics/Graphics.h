@@ -483,11 +483,16 @@ class TPicture : public TPersistent {
   // Unknown bytes raise EInvalidGraphic "Unsupported picture format".
   void LoadFromStream(TStream* stream);
   void SaveToStream(TStream* stream);
+  // In a form stream the picture is the binary property "Data": the graphic's class name as a short
+  // string, then the graphic's own file bytes; an empty picture stores nothing.
+  void DefineProperties(TFiler* filer) override;
 
   TNotifyEvent OnChange;
 
  private:
   void Changed(TObject* sender);
+  void ReadData(TStream* stream);
+  void WriteData(TStream* stream);
   std::unique_ptr<TGraphic> graphic_;
 };
 
