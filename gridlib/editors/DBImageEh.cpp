@@ -55,51 +55,30 @@ void AssignGraphicToFieldEh(TField* field, TGraphic* graphic) {
 
 // ---- Empty-data text ----
 
-TDBImageEmptyDataInfoEh::TDBImageEmptyDataInfoEh(TCustomDBImageEh* image) : image_(image) {}
-TDBImageEmptyDataInfoEh::~TDBImageEmptyDataInfoEh() = default;
+TDBImageEmptyDataInfoEh::TDBImageEmptyDataInfoEh(TCustomDBImageEh* image)
+    : TCustomControlEmptyDataInfoEh(image), image_(image) {
+  InitFont();
+}
 
 void TDBImageEmptyDataInfoEh::Assign(TPersistent* source) {
-  auto* info = dynamic_cast<TDBImageEmptyDataInfoEh*>(source);
+  auto* info = dynamic_cast<TCustomControlEmptyDataInfoEh*>(source);
   if (!info) {
-    TControlEmptyDataInfoEh::Assign(source);
+    TCustomControlEmptyDataInfoEh::Assign(source);
     return;
   }
   SetText(info->GetText());
-  alignment_ = info->alignment_;
-  alignmentStored_ = info->alignmentStored_;
-  color_ = info->color_;
-  SetFont(info->font_.get());
-  Changed();
+  if (info->GetAlignmentIsStored()) SetAlignment(info->GetAlignment());
+  SetColor(info->GetColor());
+  if (!info->GetParentFont()) SetFont(info->GetFont());
 }
 
-void TDBImageEmptyDataInfoEh::SetAlignment(TAlignment value) {
-  alignment_ = value;
-  alignmentStored_ = true;
-  Changed();
-}
+TFont* TDBImageEmptyDataInfoEh::DefaultFont() { return image_->GetFont(); }
 
-void TDBImageEmptyDataInfoEh::SetColor(TColor value) {
-  color_ = value;
-  Changed();
-}
+TColor TDBImageEmptyDataInfoEh::DefaultColor() { return image_->GetColor(); }
 
-TFont* TDBImageEmptyDataInfoEh::GetFont() const { return font_ ? font_.get() : image_->GetFont(); }
+bool TDBImageEmptyDataInfoEh::IsControlEmpty() { return image_->IsEmpty(); }
 
-void TDBImageEmptyDataInfoEh::SetFont(TFont* value) {
-  if (!value) {
-    font_.reset();
-  } else {
-    if (!font_) font_ = std::make_unique<TFont>();
-    font_->Assign(value);
-  }
-  Changed();
-}
-
-void TDBImageEmptyDataInfoEh::Changed() const { image_->Invalidate(); }
-
-bool TDBImageEmptyDataInfoEh::Showing() const { return !GetText().empty() && image_->IsEmpty(); }
-
-TRect TDBImageEmptyDataInfoEh::GetDataInfoTextRect(TCanvas* canvas) const {
+TRect TDBImageEmptyDataInfoEh::GetDataInfoTextRect(TCanvas* canvas) {
   canvas->GetFont()->Assign(GetFont());
   const TSize extent = canvas->TextExtent(GetText());
   const TRect client = image_->GetClientRect();
@@ -108,11 +87,10 @@ TRect TDBImageEmptyDataInfoEh::GetDataInfoTextRect(TCanvas* canvas) const {
   return TRect(left, top, left + extent.cx, top + extent.cy + 2);
 }
 
-void TDBImageEmptyDataInfoEh::PaintEmptyDataInfo(TCanvas* canvas) const {
+void TDBImageEmptyDataInfoEh::PaintEmptyDataInfo(TCanvas* canvas) {
   TRect rect = GetDataInfoTextRect(canvas);
   InflateRect(&rect, 5, 5);
-  const TColor back = color_ == clDefault ? image_->GetColor() : color_;
-  canvas->GetBrush()->SetColor(back);
+  canvas->GetBrush()->SetColor(ActualColor());
   canvas->GetBrush()->SetStyle(bsSolid);
   DrawCellTextEh(canvas, rect, true, 0, 0, GetText(), taCenter, tlCenter, false, false, 0, 0, false, true);
   InflateRect(&rect, 1, 1);

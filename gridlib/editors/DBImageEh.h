@@ -14,37 +14,24 @@ class TCustomDBImageEh;
 
 enum TSelectionDrawStyleEh { sdsDefaultEh, sdsClassicEh, sdsFramedEh, sdsThemedEh };
 
-// The grey text shown while the control has no picture; font and colour follow the control's until set.
-class TDBImageEmptyDataInfoEh : public TControlEmptyDataInfoEh {
-  KIV_CLASS(TDBImageEmptyDataInfoEh, TControlEmptyDataInfoEh)
+// The grey text shown while the control has no picture, centred; font and colour follow the control's
+// until set.
+class TDBImageEmptyDataInfoEh : public TCustomControlEmptyDataInfoEh {
+  KIV_CLASS(TDBImageEmptyDataInfoEh, TCustomControlEmptyDataInfoEh)
  public:
   explicit TDBImageEmptyDataInfoEh(TCustomDBImageEh* image);
-  ~TDBImageEmptyDataInfoEh() override;
   void Assign(TPersistent* source) override;
 
-  TAlignment GetAlignment() const { return alignmentStored_ ? alignment_ : taCenter; }
-  void SetAlignment(TAlignment value);
-  bool GetAlignmentIsStored() const { return alignmentStored_; }
-  TColor GetColor() const { return color_; }
-  void SetColor(TColor value);
-  // The control's font until a font of its own is set.
-  TFont* GetFont() const;
-  void SetFont(TFont* value);
-  bool GetParentFont() const { return !font_; }
-
-  // Whether the text shows: there is one and the control is empty.
-  bool Showing() const;
+  TAlignment DefaultAlignment() override { return taCenter; }
+  TFont* DefaultFont() override;
+  TColor DefaultColor() override;
+  bool IsControlEmpty() override;
   // The text's rectangle, centred in the control's client area.
-  TRect GetDataInfoTextRect(TCanvas* canvas) const;
-  void PaintEmptyDataInfo(TCanvas* canvas) const;
+  TRect GetDataInfoTextRect(TCanvas* canvas);
+  void PaintEmptyDataInfo(TCanvas* canvas) override;
 
  private:
-  void Changed() const;
   TCustomDBImageEh* image_;
-  TAlignment alignment_ = taCenter;
-  bool alignmentStored_ = false;
-  TColor color_ = clDefault;
-  std::unique_ptr<TFont> font_;
 };
 
 class TCustomDBImageEh : public TCustomControlEh, public IControlLabelOwnerEh {

@@ -168,7 +168,7 @@ TEST(RtfReaderTest, DetectsRtf) {
   EXPECT_TRUE(IsRtfData("{\\rtf1 x}"));
   EXPECT_TRUE(IsRtfData("{urtf1 x}"));
   EXPECT_TRUE(IsRtfData("{\\urtf1 x}"));
-  EXPECT_EQ(U8(ReadRtf("{\\urtf1\\ansi \\'cf\\'f0\\u1080?}").PlainText()), "При");
+  EXPECT_EQ(StringToUtf8(ReadRtf("{\\urtf1\\ansi \\'cf\\'f0\\u1080?}").PlainText()), "При");
   EXPECT_FALSE(IsRtfData(" {\\rtf1 x}"));
   EXPECT_FALSE(IsRtfData("{\\RTF1"));
   EXPECT_FALSE(IsRtfData("{\\rt"));
