@@ -23,6 +23,10 @@ class TGridAxisBarsEh;
 class TAxisGridDataLinkEh;
 class TDBAxisGridInplaceEdit;
 class TEditButtonsBoxEh;
+class TEditButtonControlEh;
+class TInCellPlaceBoxEh;
+class TCellButtonsEh;
+class TCellPlaceBoxVisibleListEh;
 
 // The deferred-layout message a grid posts to itself.
 constexpr UINT WM_AXISGRID_DEFERLAYOUT = WM_USER + 100;
@@ -113,6 +117,24 @@ using TColCellUpdateDataEventEh =
     TDelegate<void(TObject* Sender, String& Text, Variant& Value, bool& UseText, bool& Handled)>;
 using TNotInListEventEh = TDelegate<void(TObject* Sender, const String& NewText, bool& RecheckInList)>;
 using TAxisBarNotifyEventEh = TDelegate<void(TCustomDBAxisGridEh* Grid, TAxisBarEh* AxisBar)>;
+
+// What a control placed inside a data cell (an edit button, a cell button) offers the grid: its
+// painting there and its mouse events. The coordinates are those of the control's place in the cell.
+class IInCellControlEh {
+ public:
+  virtual ~IInCellControlEh() = default;
+  // True: a press opens the cell editor, which takes the press; false: the control handles it itself.
+  virtual bool InCellMouseDownShowsEditor() = 0;
+  virtual void InCellReset(TInCellPlaceBoxEh* box) = 0;
+  virtual void DrawInCell(TCustomDBAxisGridEh* grid, TCanvas* canvas, TGridCoord cell, TInCellPlaceBoxEh* box,
+                          const TRect& cellRect, TAxisBarEh* bar) = 0;
+  virtual void InCellMouseDown(TCustomDBAxisGridEh* grid, TGridCoord cell, Integer x, Integer y,
+                               TShiftState shift, TMouseButton button, TInCellPlaceBoxEh* box) = 0;
+  virtual void InCellMouseUp(TCustomDBAxisGridEh* grid, TGridCoord cell, Integer x, Integer y,
+                             TShiftState shift, TMouseButton button, TInCellPlaceBoxEh* box) = 0;
+  virtual void InCellMouseMove(TCustomDBAxisGridEh* grid, TGridCoord cell, Integer x, Integer y,
+                               TShiftState shift, TInCellPlaceBoxEh* box) = 0;
+};
 
 // ---- Cell parameters ----
 
@@ -476,10 +498,21 @@ class TAxisBarTitleEh : public TPersistent {
 };
 
 // The bar's main drop-down button; its style follows the bar's button style.
-class TAxisBarMainEditButtonEh : public TEditButtonEh {
+class TAxisBarMainEditButtonEh : public TEditButtonEh, public IInCellControlEh {
   KIV_CLASS(TAxisBarMainEditButtonEh, TEditButtonEh)
  public:
   TAxisBarMainEditButtonEh(TAxisBarEh* bar);
+  // Shown in a cell, a press opens the cell editor, whose own button takes it.
+  bool InCellMouseDownShowsEditor() override { return true; }
+  void InCellReset(TInCellPlaceBoxEh*) override {}
+  void DrawInCell(TCustomDBAxisGridEh* grid, TCanvas* canvas, TGridCoord cell, TInCellPlaceBoxEh* box,
+                  const TRect& cellRect, TAxisBarEh* bar) override;
+  void InCellMouseDown(TCustomDBAxisGridEh*, TGridCoord, Integer, Integer, TShiftState, TMouseButton,
+                       TInCellPlaceBoxEh*) override {}
+  void InCellMouseUp(TCustomDBAxisGridEh*, TGridCoord, Integer, Integer, TShiftState, TMouseButton,
+                     TInCellPlaceBoxEh*) override {}
+  void InCellMouseMove(TCustomDBAxisGridEh*, TGridCoord, Integer, Integer, TShiftState,
+                       TInCellPlaceBoxEh*) override {}
   TAxisBarEh* GetAxisBar() const { return bar_; }
   TCellButtonStyleEh GetButtonStyle() const { return buttonStyle_; }
   void SetButtonStyle(TCellButtonStyleEh value);
@@ -595,6 +628,9 @@ class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh, public IL
   void SetEditButton(TAxisBarMainEditButtonEh* value) { editButton_->Assign(value); }
   TAxisBarEditButtonsEh* GetEditButtons() const { return editButtons_.get(); }
   void SetEditButtons(TAxisBarEditButtonsEh* value) { editButtons_->Assign(value); }
+  // The buttons drawn inside every data cell of the bar.
+  TCellButtonsEh* GetCellButtons() const { return cellButtons_.get(); }
+  void SetCellButtons(TCellButtonsEh* value);
   TDropDownFormCallParamsEh* GetDropDownFormParams() const { return editButton_->GetDropDownFormParams(); }
   const String& GetFieldName() const { return fieldName_; }
   void SetFieldName(const String& value);
@@ -645,6 +681,16 @@ class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh, public IL
   virtual Integer GetInplaceEditorButtonWidth();
   virtual bool CanShowEditButton() { return GetAlwaysShowEditButton(); }
   virtual bool InCellButtonsBoxVisible();
+  virtual Integer EditButtonWidth(TEditButtonEh* button);
+  // What the cell buttons placed left and right take off the cell editor.
+  virtual Integer GetCellEditorLeftMargin();
+  virtual Integer GetCellEditorRightMargin();
+  // The current cell's button box of a bar that shows no text editor: placed, laid out and wired.
+  virtual void PlaceInCellEditButtons(TEditButtonsBoxEh* box, const TRect& rect);
+  virtual void LayoutInCellEditButtons(TEditButtonsBoxEh* box, const TRect& rect);
+  virtual void UpdateInCellEditButtonsState(TEditButtonsBoxEh* box);
+  virtual void InCellEditButtonClick(TObject* sender);
+  virtual void InCellEditButtonDown(TObject* sender, bool topButton, bool& autoRepeat, bool& handled);
   virtual bool IsDefaultBar() const { return !stored_; }
   virtual void CellDataLinkClick();
   virtual void Changed(bool allItems);
@@ -759,6 +805,7 @@ class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh, public IL
   std::unique_ptr<TDynVarsEh> dynProps_;
   std::unique_ptr<TAxisBarMainEditButtonEh> editButton_;
   std::unique_ptr<TAxisBarEditButtonsEh> editButtons_;
+  std::unique_ptr<TCellButtonsEh> cellButtons_;
   String editMask_;
   String fieldName_;
   std::unique_ptr<TFont> font_;
@@ -1051,6 +1098,40 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
                                        bool isMouseDown, bool& handled);
   virtual void UpdateImeSettings() {}
 
+  // ---- In-cell boxes and buttons ----
+  // Lays a cell out into child boxes: left cell buttons, the data area, edit buttons, right cell buttons.
+  virtual void FillCellPlaceBox(Integer col, Integer row, TInCellPlaceBoxEh* box, TAxisBarEh* bar);
+  virtual void FillCellPlaceBoxForRect(Integer col, Integer row, TInCellPlaceBoxEh* box, TAxisBarEh* bar,
+                                       TRect rect);
+  // The cell's box from the buffer of visible cells (rebuilt first when invalid); nil outside it.
+  virtual TInCellPlaceBoxEh* GetCellPlaceBox(Integer col, Integer row);
+  // The child box under a cell-relative point, nil when none.
+  virtual TInCellPlaceBoxEh* GetInCellControlAtPos(Integer col, Integer row, Integer y, Integer x,
+                                                   TAxisBarEh* bar);
+  // Fills the buffer's box of a grid cell: the boxes of the bar GetCellAxisBar names, empty without one.
+  virtual void UpdatePlaceBoxListForCell(Integer col, Integer row, TInCellPlaceBoxEh* box);
+  // The bar whose data a grid cell shows; nil here (descendants know their columns).
+  virtual TAxisBarEh* GetCellAxisBar(Integer /*col*/, Integer /*row*/) { return nullptr; }
+  virtual void DrawCellPlaceBoxes(TGridCoord cell, TGridCoord areaCell, TInCellPlaceBoxEh* box,
+                                  const TRect& areaRect, TAxisColCellParamsEh* params, TAxisBarEh* bar);
+  // An edit button of a bar drawn in a cell that is not being edited.
+  void DrawInCellEditButton(TCanvas* canvas, TGridCoord cell, TInCellPlaceBoxEh* box, const TRect& cellRect,
+                            TAxisBarEh* bar, TEditButtonEh* button);
+  // One edit or cell button inside a cell; downButton 0 none, 1 pressed or upper half, 2 lower half.
+  virtual void DrawEditButton(TAxisBarEh* bar, TCanvas* canvas, bool drawBack, Integer imageIndex,
+                              TCustomImageList* images, Integer transparency, TBitmap* glyph,
+                              TColor fillColor, bool enabled, bool flat, bool hot, Integer downButton,
+                              const TRect& masterRect, TRect buttonRect, TEditButtonStyleEh style);
+  virtual void CreateEditButtonControl(TEditButtonControlEh*& control);
+  TCellPlaceBoxVisibleListEh* GetCellPlaceBoxVisibleList() const { return cellPlaceBoxVisibleList_.get(); }
+  // The in-cell box a mouse press holds, and its cell.
+  TInCellPlaceBoxEh* GetMouseDownInCellPlaceBox() const { return mouseDownInCellPlaceBox_; }
+  TGridCoord GetInCellMouseDownCell() const { return inCellMouseDownCell_; }
+  // The box a press holds counts as the same place when it holds the same control in the same cell.
+  bool IsMouseDownPlace(TGridCoord cell, TObject* control) const;
+  void SetMouseDownInCellPlaceBox(TInCellPlaceBoxEh* box, TGridCoord cell);
+  void ReleaseInCellPress();
+
   // ---- Overrides of the base grid ----
   bool CanEditShow() override;
   bool CanEditAcceptKey(Char key) override;
@@ -1080,11 +1161,14 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
   void CreateWnd() override;
   void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
   void MouseMove(TShiftState shift, Integer x, Integer y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
   void DoEnter() override;
   void DoExit() override;
   void Paint() override;
   void ReleaseUpdateLock();
   void CreateOwnedParts();
+  // A left press on a control drawn in a data cell; false when none is there.
+  bool InCellMouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y);
 
  private:
   void ReadBars(TReader* reader);
@@ -1122,6 +1206,10 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
   std::unique_ptr<TAxisBarsEhList> visibleAxisBars_;
   TPersistent* axisBarOwner_ = nullptr;
   Integer layoutCount_ = 0;
+  std::unique_ptr<TCellPlaceBoxVisibleListEh> cellPlaceBoxVisibleList_;
+  std::unique_ptr<TInCellPlaceBoxEh> drawPlaceBox_;
+  TInCellPlaceBoxEh* mouseDownInCellPlaceBox_ = nullptr;
+  TGridCoord inCellMouseDownCell_{-1, -1};
 };
 
 // ---- The cell editor ----
@@ -1248,6 +1336,33 @@ class TInCellPlaceBoxEh : public TPersistent {
   TRect margins_{0, 0, 0, 0};
 };
 
+// The place boxes of the cells now visible, one per cell: fixed, visible rolling and contra cells on
+// each axis. The grid fills each box through UpdatePlaceBoxListForCell and marks the buffer invalid
+// whenever scrolling, layout or data change what is visible.
+class TCellPlaceBoxVisibleListEh : public TPersistent {
+  KIV_CLASS(TCellPlaceBoxVisibleListEh, TPersistent)
+ public:
+  explicit TCellPlaceBoxVisibleListEh(TCustomDBAxisGridEh* grid) : grid_(grid) {}
+  ~TCellPlaceBoxVisibleListEh() override;
+  TCustomDBAxisGridEh* GetGrid() const { return grid_; }
+  bool GetBufferValid() const { return bufferValid_; }
+  TPoint GridToPlaceBoxArrayCoord(TPoint gridCoord) const;
+  void Clear();
+  void Invalidate() { bufferValid_ = false; }
+  void ValidateBuffer();
+  void Reset();
+  // Grows to at least the counts; never shrinks.
+  void SetColRowCount(Integer colCount, Integer rowCount);
+  void UpdateData();
+  // The box at a buffer position; nil outside the buffer.
+  TInCellPlaceBoxEh* GetPlaceBox(Integer col, Integer row) const;
+
+ private:
+  std::vector<std::vector<std::unique_ptr<TInCellPlaceBoxEh>>> buffer_;
+  bool bufferValid_ = false;
+  TCustomDBAxisGridEh* grid_;
+};
+
 // One axis of the visible place-box buffer: fixed cells, then the visible rolling cells from
 // firstVisible to lastVisible (counted from the first rolling cell), then the contra cells from
 // cellCount on.
@@ -1260,11 +1375,39 @@ enum TEditButtonHorzPlacementEh { ebhpLeftEh, ebhpRightEh };
 
 // A button drawn in every data cell of its bar. An up/down button steps the cell's value: once on the
 // press, again after 400 ms and then every 100 ms until released.
-class TCellButtonEh : public TVisibleEditButtonEh {
+class TCellButtonEh;
+using TCellButtonGetEnabledStateEventEh =
+    TDelegate<void(TCustomDBAxisGridEh* grid, TAxisBarEh* bar, TCellButtonEh* button, bool& enabled)>;
+using TMouseCellButtonEventEh = TDelegate<void(
+    TCustomDBAxisGridEh* grid, TAxisBarEh* bar, TCellButtonEh* button, TMouseButton mouseButton,
+    TShiftState shift, TPoint inButtonPos, TGridCoord cell, bool& handled)>;
+
+class TCellButtonEh : public TVisibleEditButtonEh, public IInCellControlEh {
   KIV_CLASS(TCellButtonEh, TVisibleEditButtonEh)
  public:
   explicit TCellButtonEh(TCollection* collection);
   ~TCellButtonEh() override;
+
+  // IInCellControlEh: the button takes its presses itself.
+  bool InCellMouseDownShowsEditor() override { return false; }
+  void InCellReset(TInCellPlaceBoxEh*) override { upDownButtonNum_ = 0; }
+  void DrawInCell(TCustomDBAxisGridEh* grid, TCanvas* canvas, TGridCoord cell, TInCellPlaceBoxEh* box,
+                  const TRect& cellRect, TAxisBarEh* bar) override;
+  void InCellMouseDown(TCustomDBAxisGridEh* grid, TGridCoord cell, Integer x, Integer y, TShiftState shift,
+                       TMouseButton button, TInCellPlaceBoxEh* box) override;
+  void InCellMouseUp(TCustomDBAxisGridEh* grid, TGridCoord cell, Integer x, Integer y, TShiftState shift,
+                     TMouseButton button, TInCellPlaceBoxEh* box) override;
+  void InCellMouseMove(TCustomDBAxisGridEh*, TGridCoord, Integer, Integer, TShiftState,
+                       TInCellPlaceBoxEh*) override {}
+  // Enabled while the grid's data link is active, unless OnGetEnabledState says otherwise.
+  virtual bool GetEnabledState();
+  // What the last drawing of the button used: 0 not pressed, 1 pressed or upper half, 2 lower half.
+  Integer GetLastDrawDownButton() const { return lastDrawDownButton_; }
+  bool GetLastDrawPressed() const { return lastDrawPressed_; }
+
+  TCellButtonGetEnabledStateEventEh OnGetEnabledState;
+  TMouseCellButtonEventEh OnMouseDown;
+  TMouseCellButtonEventEh OnMouseClick;
   TAxisBarEh* GetAxisBar() const;
   TEditButtonHorzPlacementEh GetHorzPlacement() const { return horzPlacement_; }
   void SetHorzPlacement(TEditButtonHorzPlacementEh value);
@@ -1287,6 +1430,8 @@ class TCellButtonEh : public TVisibleEditButtonEh {
 
  private:
   void EnsureTimer();
+  Integer lastDrawDownButton_ = 0;
+  bool lastDrawPressed_ = false;
   TEditButtonHorzPlacementEh horzPlacement_ = ebhpRightEh;
   bool persistentDown_ = false;
   bool pressable_ = true;
