@@ -117,6 +117,23 @@ TEST_F(AxisGridEditTest, PickListsOpenByKeysAndWriteTheChosenEntry) {
   EXPECT_EQ(F(u"UNIT")->GetAsString(), u"кг");
 }
 
+// The form goes away whole, its grid's editor holding the focus, a typed text and an open list; nothing
+// reports an error on the way.
+TEST_F(AxisGridEditTest, AFormGoesAwayWhileTheEditorHasTheFocusAndAnOpenList) {
+  for (const Char* field : {u"NAME", u"UNIT"}) {
+    if (!form_) SetUp();
+    TWinControl* inner = Edit(field);
+    inner->SetFocus();
+    ProcessPendingEvents();
+    TypeText(inner, u"x");
+    if (String(field) == u"UNIT") SendKey(inner, VK_DOWN, {ssAlt});
+    EXPECT_TRUE(inner->Focused());
+    grid_ = nullptr;
+    form_.reset();
+    ProcessPendingEvents();
+  }
+}
+
 TEST_F(AxisGridEditTest, KeyListsShowTheirTextsAndStoreTheirKeys) {
   TWinControl* inner = Edit(u"KIND");
   EXPECT_EQ(Text(), u"Материал");

@@ -186,7 +186,6 @@ class AxisGridFixture : public ::testing::Test {
   }
   void TearDown() override {
     if (!form_) return;
-    if (grid_) grid_->HideEditor();
     form_->Hide();
     form_.reset();
     Application->OnException = nullptr;

@@ -22,7 +22,6 @@ class AxisGridDbTest : public AdoTest {
     Application->OnException = [](TObject*, Exception* e) { ADD_FAILURE() << StringToUtf8(e->Message()); };
   }
   void TearDown() override {
-    if (grid_) grid_->HideEditor();
     form_->Hide();
     form_.reset();
     Application->OnException = nullptr;
@@ -133,7 +132,6 @@ TEST_F(AxisGridDbTest, PicturesOfDepartmentsAndInventoryItemsWithADropDownOpen) 
       DepartmentKinds(kind);
       grid_->LayoutChanged();
       Capture(kind, u"departments-" + suffix, 2);
-      grid_->HideEditor();
       delete grid_;
       grid_ = nullptr;
     }
@@ -153,7 +151,6 @@ TEST_F(AxisGridDbTest, PicturesOfDepartmentsAndInventoryItemsWithADropDownOpen) 
       marka->GetPickList()->SetText(u"Лист 2 мм\nЛист 3 мм\nКруг 12\nКруг 16\nУголок 40x40");
       grid_->LayoutChanged();
       Capture(marka, u"inventory-" + suffix, 1);
-      grid_->HideEditor();
       delete grid_;
       grid_ = nullptr;
     }
