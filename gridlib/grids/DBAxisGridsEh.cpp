@@ -31,6 +31,7 @@ TCustomDBAxisGridEh::TCustomDBAxisGridEh(TComponent* owner) : TCustomGridEh(owne
   dynProps_ = std::make_unique<TDynVarsEh>(this);
   cellPlaceBoxVisibleList_ = std::make_unique<TCellPlaceBoxVisibleListEh>(this);
   drawPlaceBox_ = std::make_unique<TInCellPlaceBoxEh>();
+  border_ = std::make_unique<TControlBorderEh>(this);
 }
 
 TCustomDBAxisGridEh::~TCustomDBAxisGridEh() {

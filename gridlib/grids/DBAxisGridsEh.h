@@ -27,6 +27,7 @@ class TEditButtonControlEh;
 class TInCellPlaceBoxEh;
 class TCellButtonsEh;
 class TCellPlaceBoxVisibleListEh;
+class TControlBorderEh;
 
 // The deferred-layout message a grid posts to itself.
 constexpr UINT WM_AXISGRID_DEFERLAYOUT = WM_USER + 100;
@@ -974,6 +975,8 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
   Integer GetInplaceEditorButtonWidth() const { return inplaceEditorButtonWidth_; }
   bool GetAcquireFocus() const { return acquireFocus_; }
   void SetAcquireFocus(bool value) { acquireFocus_ = value; }
+  TControlBorderEh* GetBorder() const { return border_.get(); }
+  void SetBorder(TControlBorderEh* value);
   TPersistent* GetAxisBarOwner() const { return axisBarOwner_; }
   void SetAxisBarOwner(TPersistent* value) { axisBarOwner_ = value; }
   bool IsDestroying() const { return GetComponentState().Contains(csDestroying); }
@@ -1207,6 +1210,7 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
   TPersistent* axisBarOwner_ = nullptr;
   Integer layoutCount_ = 0;
   std::unique_ptr<TCellPlaceBoxVisibleListEh> cellPlaceBoxVisibleList_;
+  std::unique_ptr<TControlBorderEh> border_;
   std::unique_ptr<TInCellPlaceBoxEh> drawPlaceBox_;
   TInCellPlaceBoxEh* mouseDownInCellPlaceBox_ = nullptr;
   TGridCoord inCellMouseDownCell_{-1, -1};
@@ -1368,6 +1372,92 @@ class TCellPlaceBoxVisibleListEh : public TPersistent {
 // cellCount on.
 Integer GridToPlaceBoxAxisCoordEh(Integer coord, Integer fixedCount, Integer firstVisible,
                                   Integer lastVisible, Integer cellCount);
+
+// ---- Line parameters and the control's border ----
+
+enum TDBGridLinesColorSchemeEh { glcsDefaultEh, glcsClassicEh, glcsFlatEh, glcsThemedEh };
+enum TDrawEmptySpaceStyle { dessNonEh, dessSolidEh, dessGradiendEh };
+
+// The grid lines of a data-aware grid: data lines that follow a default until set, the boundary of the
+// data and a colour scheme. The defaults and the scheme in force are the concrete grid's to answer.
+class TDBAxisGridLineParamsEh : public TGridLineColorsEh {
+  KIV_CLASS(TDBAxisGridLineParamsEh, TGridLineColorsEh)
+ public:
+  explicit TDBAxisGridLineParamsEh(TCustomGridEh* grid) : TGridLineColorsEh(grid) {}
+  TColor GetBrightColor() const override;
+  TColor GetDarkColor() const override;
+  virtual bool DefaultDataHorzLines() const;
+  virtual bool DefaultDataVertLines() const;
+  virtual TDBGridLinesColorSchemeEh GetActualColorScheme() const;
+  virtual TColor GetDataBoundaryColor() const;
+
+  bool GetDataHorzLines() const { return dataHorzLinesStored_ ? dataHorzLines_ : DefaultDataHorzLines(); }
+  void SetDataHorzLines(bool value);
+  bool GetDataHorzLinesStored() const { return dataHorzLinesStored_; }
+  void SetDataHorzLinesStored(bool value);
+  bool GetDataVertLines() const { return dataVertLinesStored_ ? dataVertLines_ : DefaultDataVertLines(); }
+  void SetDataVertLines(bool value);
+  bool GetDataVertLinesStored() const { return dataVertLinesStored_; }
+  void SetDataVertLinesStored(bool value);
+  TColor GetAssignedDataBoundaryColor() const { return dataBoundaryColor_; }
+  void SetDataBoundaryColor(TColor value);
+  bool GetGridBoundaries() const { return gridBoundaries_; }
+  void SetGridBoundaries(bool value);
+  TDBGridLinesColorSchemeEh GetColorScheme() const { return colorScheme_; }
+  void SetColorScheme(TDBGridLinesColorSchemeEh value);
+  TDrawEmptySpaceStyle GetVertEmptySpaceStyle() const { return vertEmptySpaceStyle_; }
+  void SetVertEmptySpaceStyle(TDrawEmptySpaceStyle value);
+
+ private:
+  // A horizontal line change moves the rows: the grid lays out again; a vertical one only repaints.
+  void LinesChanged(bool horz);
+  void Repaint();
+  TDBGridLinesColorSchemeEh colorScheme_ = glcsDefaultEh;
+  TColor dataBoundaryColor_ = clDefault;
+  bool dataHorzLines_ = false, dataHorzLinesStored_ = false;
+  bool dataVertLines_ = false, dataVertLinesStored_ = false;
+  bool gridBoundaries_ = false;
+  TDrawEmptySpaceStyle vertEmptySpaceStyle_ = dessGradiendEh;
+};
+
+enum TEdgeBorderEh { ebLeftEh, ebTopEh, ebRightEh, ebBottomEh };
+using TEdgeBordersEh = TSet<TEdgeBorderEh>;
+
+// The grid control's own border: its colour, which edges it has, and whether the grid draws it itself.
+class TControlBorderEh : public TPersistent {
+  KIV_CLASS(TControlBorderEh, TPersistent)
+ public:
+  explicit TControlBorderEh(TCustomDBAxisGridEh* grid) : grid_(grid) {}
+  void Assign(TPersistent* source) override;
+  TCustomDBAxisGridEh* GetGrid() const { return grid_; }
+  TColor GetColor() const { return color_; }
+  void SetColor(TColor value);
+  TEdgeBordersEh GetEdgeBorders() const { return edgeBorders_; }
+  void SetEdgeBorders(TEdgeBordersEh value);
+  bool GetExtendedDraw() const { return extendedDrawStored_ ? extendedDraw_ : DefaultExtendedDraw(); }
+  void SetExtendedDraw(bool value);
+  bool GetExtendedDrawStored() const { return extendedDrawStored_; }
+  void SetExtendedDrawStored(bool value);
+  bool IsExtendedDrawStored() const { return extendedDrawStored_; }
+  bool GetCtl3D() const;
+  void SetCtl3D(bool value);
+  TBorderStyle GetStyle() const;
+  void SetStyle(TBorderStyle value);
+  // A flat grid draws its border itself once it is coloured, 3-D or lacks an edge.
+  bool DefaultExtendedDraw() const;
+  // Recreates the grid's window when the default changed since the last change of colour or edges.
+  void UpdateExtendedDraw();
+  Integer GetRecreateCount() const { return recreateCount_; }
+
+ private:
+  void RecreateGridWnd();
+  TColor color_ = clDefault;
+  TEdgeBordersEh edgeBorders_{ebLeftEh, ebTopEh, ebRightEh, ebBottomEh};
+  bool extendedDraw_ = false, extendedDrawStored_ = false;
+  TCustomDBAxisGridEh* grid_;
+  bool oldExtendedDraw_ = false;
+  Integer recreateCount_ = 0;
+};
 
 // ---- Cell buttons ----
 
