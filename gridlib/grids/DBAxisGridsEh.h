@@ -1271,6 +1271,11 @@ class TDBAxisGridInplaceEdit : public GridsEh::TInplaceEdit, public IComboEditEh
   void UpdateCoreControlBounds() override;
   void EditButtonDown(TObject* sender, bool topButton, bool& autoRepeat, bool& handled);
   TEditButtonsBoxEh* GetButtonsBox() const { return buttonsBox_; }
+  // Cut and clear keep a list-limited text whole; a paste takes only what the bar accepts, and in a
+  // list bar completes an entry of the list.
+  bool InterceptCut(TMessage& message) override;
+  bool InterceptClear(TMessage& message) override;
+  bool InterceptPaste(TMessage& message) override;
 
  protected:
   void Paint() override;
