@@ -178,6 +178,22 @@ class TAxisColCellParamsEh : public TObject {
   Integer axisBarIndex_ = -1;
 };
 
+// A data hint: the cell's whole text where the cell shows only part of it, or an edit button's hint.
+class TDBAxisGridDataHintParamsEh : public TObject {
+  KIV_CLASS(TDBAxisGridDataHintParamsEh, TObject)
+ public:
+  TDBAxisGridDataHintParamsEh() = default;
+  TPoint HintPos;
+  Integer HintMaxWidth = 0;
+  TColor HintColor = clInfoBk;
+  TFont* HintFont = nullptr;
+  TRect CursorRect{0, 0, 0, 0};
+  Integer ReshowTimeout = 0;
+  Integer HideTimeout = 0;
+  String HintStr;
+  TEditButtonEh* EditButtonControl = nullptr;
+};
+
 // The bars of a list do not belong to it.
 class TAxisBarsEhList : public TObject {
   KIV_CLASS(TAxisBarsEhList, TObject)
@@ -1126,6 +1142,15 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
                               TColor fillColor, bool enabled, bool flat, bool hot, Integer downButton,
                               const TRect& masterRect, TRect buttonRect, TEditButtonStyleEh style);
   virtual void CreateEditButtonControl(TEditButtonControlEh*& control);
+  // Fills a data hint for the point (client coordinates) over a data cell; CursorRect comes in as the
+  // cell's rectangle. An empty HintStr means no hint.
+  virtual void DefaultFillDataHintShowInfo(TPoint cursorPos, TGridCoord cell, TAxisBarEh* bar,
+                                           TDBAxisGridDataHintParamsEh* params);
+  // Whether a text drawn into the rectangle is cut; the measured size comes back.
+  bool TextExceedsCellRect(TCanvas* canvas, Integer margin, bool endEllipsis, bool alignNotLeft,
+                           Integer& height, Integer& width, bool singleLine, bool wrap, const TRect& rect,
+                           const String& text);
+  TFont* GetHintFont();
   TCellPlaceBoxVisibleListEh* GetCellPlaceBoxVisibleList() const { return cellPlaceBoxVisibleList_.get(); }
   // The in-cell box a mouse press holds, and its cell.
   TInCellPlaceBoxEh* GetMouseDownInCellPlaceBox() const { return mouseDownInCellPlaceBox_; }
@@ -1211,6 +1236,7 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
   Integer layoutCount_ = 0;
   std::unique_ptr<TCellPlaceBoxVisibleListEh> cellPlaceBoxVisibleList_;
   std::unique_ptr<TControlBorderEh> border_;
+  std::unique_ptr<TFont> hintFont_;
   std::unique_ptr<TInCellPlaceBoxEh> drawPlaceBox_;
   TInCellPlaceBoxEh* mouseDownInCellPlaceBox_ = nullptr;
   TGridCoord inCellMouseDownCell_{-1, -1};

@@ -507,3 +507,93 @@ void TAxisBarMainEditButtonEh::DrawInCell(TCustomDBAxisGridEh* grid, TCanvas* ca
                                           TInCellPlaceBoxEh* box, const TRect& cellRect, TAxisBarEh* bar) {
   grid->DrawInCellEditButton(canvas, cell, box, cellRect, bar, this);
 }
+
+// ======================= Data hints =======================
+
+TFont* TCustomDBAxisGridEh::GetHintFont() {
+  if (!hintFont_) hintFont_ = std::make_unique<TFont>();
+  return hintFont_.get();
+}
+
+bool TCustomDBAxisGridEh::TextExceedsCellRect(TCanvas* canvas, Integer margin, bool endEllipsis,
+                                              bool alignNotLeft, Integer& height, Integer& width,
+                                              bool singleLine, bool wrap, const TRect& rect,
+                                              const String& text) {
+  TRect r = rect;
+  if (endEllipsis && alignNotLeft) r.Right -= 3;
+  const Integer available = std::max<Integer>(1, r.Width() - margin - 4);
+  TRect measured(0, 0, available, 0);
+  UINT format = DT_CALCRECT | DT_NOPREFIX | (wrap ? DT_WORDBREAK : 0U) | (singleLine ? DT_SINGLELINE : 0U);
+  DrawText(canvas->GetHandle(), text.c_str(), static_cast<Integer>(text.size()), &measured, format);
+  width = measured.Width();
+  height = measured.Height();
+  return r.Width() - margin - 4 < width || r.Height() - interlinear_ + 1 < height;
+}
+
+void TCustomDBAxisGridEh::DefaultFillDataHintShowInfo(TPoint cursorPos, TGridCoord cell, TAxisBarEh* bar,
+                                                      TDBAxisGridDataHintParamsEh* params) {
+  params->HintStr.clear();
+  if (!bar) return;
+  const TAxisBarEhType type = bar->GetBarType();
+  String text;
+  if (type == ctKeyImageList || type == ctCheckboxes) {
+    Integer index = -1;
+    if (type == ctCheckboxes)
+      index = static_cast<Integer>(bar->GetCheckboxState());
+    else if (bar->GetField())
+      index = bar->GetKeyList()->IndexOf(bar->GetField()->GetText());
+    if (index >= 0 && index < bar->GetPickList()->GetCount()) text = bar->GetPickList()->Get(index);
+  } else if (bar->GetField()) {
+    text = bar->DisplayText();
+  }
+  const TRect cellRect = CellRect(cell.X, cell.Y, false);
+  // An edit button under the mouse shows its own hint.
+  if (TInCellPlaceBoxEh* child = GetInCellControlAtPos(cell.X, cell.Y, cursorPos.Y - cellRect.Top,
+                                                       cursorPos.X - cellRect.Left, bar)) {
+    if (auto* button = dynamic_cast<TEditButtonEh*>(child->GetControl())) {
+      params->HintStr = button->GetHint();
+      TRect r = child->GetCtrlClientRect();
+      OffsetRect(&r, cellRect.Left, cellRect.Top);
+      params->CursorRect = r;
+      params->EditButtonControl = button;
+      return;
+    }
+  }
+  // The text area: the cell less the buttons drawn in it.
+  TRect textArea = cellRect;
+  textArea.Left += bar->GetCellEditorLeftMargin();
+  textArea.Right -= bar->GetCellEditorRightMargin();
+  if (bar->CanShowEditButton()) textArea.Right -= bar->EditButtonsWidth();
+  const Integer textRight = textArea.Right;
+  TRect hintRect = textArea;
+  if (bar->CanShowEditButton() && cursorPos.X > textRight) text.clear();
+  const TAlignment alignment =
+      type == ctKeyImageList || type == ctCheckboxes ? taLeftJustify : bar->GetAlignment();
+  const bool wrap = bar->GetWordWrap() && bar->CurLineWordWrap(textArea.Height());
+  GetHintFont()->Assign(bar->GetFont());
+  GetHintFont()->SetColor(clWindowText);
+  // Measured on a canvas of its own: the grid's draws only while it paints.
+  TBitmap scratch;
+  scratch.SetSize(1, 1);
+  TCanvas* measure = scratch.GetCanvas();
+  measure->GetFont()->Assign(GetHintFont());
+  Integer width = 0, height = 0;
+  const bool exceeds =
+      type == ctKeyImageList || type == ctCheckboxes ||
+      TextExceedsCellRect(measure, wrap ? 2 : 0, bar->GetEndEllipsis(), alignment != taLeftJustify, height,
+                          width, !wrap, wrap, hintRect, text);
+  if (text.empty() || !(exceeds || (alignment == taRightJustify && hintRect.Right < textRight - 2))) return;
+  params->HintStr = text;
+  params->CursorRect = hintRect;
+  params->HintFont = GetHintFont();
+  const Integer d = GetFlat() ? 2 : 1;
+  if (alignment == taLeftJustify)
+    params->HintPos = TPoint(hintRect.Left - 1, hintRect.Top - d);
+  else if (alignment == taRightJustify)
+    params->HintPos = TPoint(textRight - width - 6, hintRect.Top - d);
+  else
+    params->HintPos =
+        TPoint(textRight + width / 2 - width - (textRight - hintRect.Left - 4) / 2 - 5, hintRect.Top - d);
+  ++params->HintPos.X;
+  if (wrap) params->HintMaxWidth = hintRect.Width() - 4;
+}

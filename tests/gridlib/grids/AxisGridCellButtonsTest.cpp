@@ -174,4 +174,37 @@ TEST_F(AxisGridCellButtonsTest, APictureBarsCurrentCellShowsItsButtonBoxWhichCli
   EXPECT_FALSE(grid_->EditButtonsBoxVisible());
 }
 
+// A data hint shows the whole text of a cell that cuts it, nothing for a text that fits, and an edit
+// button's own hint over that button.
+TEST_F(AxisGridCellButtonsTest, DataHintsShowTheTextACellCutsAndTheHintOfAButton) {
+  Field(u"NAME", ftString, 60);
+  data_->Open();
+  data_->AddRow({Variant(u"Шайба пружинная оцинкованная М12")});
+  data_->AddRow({Variant(u"Ось")});
+  data_->First();
+  MakeGrid();
+  ShowForm();
+  TAxisBarEh* name = grid_->FindFieldColumn(u"NAME");
+  const TGridCoord cell{grid_->GetFixedColCount(), grid_->GetFixedRowCount()};
+  const TRect rect = grid_->CellRect(cell.X, cell.Y, false);
+  TDBAxisGridDataHintParamsEh hint;
+  grid_->DefaultFillDataHintShowInfo(TPoint(rect.Left + 5, rect.Top + 5), cell, name, &hint);
+  EXPECT_EQ(hint.HintStr, u"Шайба пружинная оцинкованная М12");
+  EXPECT_EQ(hint.HintPos.X, rect.Left) << "left-aligned text starts where the cell's does";
+
+  data_->Next();
+  grid_->DefaultFillDataHintShowInfo(TPoint(rect.Left + 5, rect.Top + 5), cell, name, &hint);
+  EXPECT_EQ(hint.HintStr, u"") << "a text that fits needs no hint";
+
+  // Over an edit button shown in the cell, the button's hint.
+  name->SetAlwaysShowEditButton(true);
+  name->SetButtonStyle(cbsEllipsis);
+  name->GetEditButton()->SetHint(u"Открыть текст");
+  CaptureControl(grid_);
+  grid_->DefaultFillDataHintShowInfo(TPoint(rect.Right - 3, rect.Top + 5), cell, name, &hint);
+  EXPECT_EQ(hint.HintStr, u"Открыть текст");
+  EXPECT_EQ(hint.EditButtonControl, name->GetEditButton());
+  data_->First();
+}
+
 }  // namespace
