@@ -58,13 +58,16 @@ class AxisGridDbTest : public AdoTest {
     if (!dir) return;
     form_->Show();
     grid_->SetFocus();
+    // The window manager raises the form it activates: let it, before the list drops over the form.
+    ProcessEventsFor(300);
     grid_->SetRow(row);
     grid_->SetSelectedIndex(bar->GetIndex());
     SendKey(grid_, VK_F2);
     TWinControl* inner = grid_->GetInplaceEditor()->GetEditCoreControl();
     SendKey(inner, VK_DOWN, {ssAlt});
     SendKey(inner, VK_DOWN);
-    ProcessPendingEvents();
+    // The list is a window of its own: the window manager maps and paints it a moment later.
+    ProcessEventsFor(400);
     auto* editor = static_cast<TDBAxisGridInplaceEdit*>(grid_->GetInplaceEditor());
     ASSERT_TRUE(editor->GetListVisible());
     // The drop-down is a window of its own: the picture is the screen's, with form and list on it.
