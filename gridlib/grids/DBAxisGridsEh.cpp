@@ -29,6 +29,9 @@ TCustomDBAxisGridEh::TCustomDBAxisGridEh(TComponent* owner) : TCustomGridEh(owne
   interlinear_ = 4;
   dummiFont_ = std::make_unique<TFont>();
   dynProps_ = std::make_unique<TDynVarsEh>(this);
+  cellPlaceBoxVisibleList_ = std::make_unique<TCellPlaceBoxVisibleListEh>(this);
+  drawPlaceBox_ = std::make_unique<TInCellPlaceBoxEh>();
+  border_ = std::make_unique<TControlBorderEh>(this);
 }
 
 TCustomDBAxisGridEh::~TCustomDBAxisGridEh() {
@@ -190,6 +193,7 @@ void TCustomDBAxisGridEh::InvalidateGridRect(const TGridRect& rect) {
 
 void TCustomDBAxisGridEh::Invalidate() {
   if (IsDestroying()) return;
+  if (cellPlaceBoxVisibleList_) cellPlaceBoxVisibleList_->Invalidate();
   inherited::Invalidate();
 }
 
@@ -576,14 +580,10 @@ void TCustomDBAxisGridEh::ScrollPosChanged(Int64 oldLeftPos, Int64 oldTopPos) {
 
 void TCustomDBAxisGridEh::FlatChanged() { interlinear_ = GetFlat() ? 2 : 4; }
 
-TEditButtonsBoxEh* TCustomDBAxisGridEh::GetEditButtonsBox() { return editButtonsBox_; }
-bool TCustomDBAxisGridEh::EditButtonsBoxVisible() { return false; }
-void TCustomDBAxisGridEh::HideEditButtonsBox() {}
-void TCustomDBAxisGridEh::PlaceEditButtonsBox() { HideEditButtonsBox(); }
-
 void TCustomDBAxisGridEh::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) {
   downMousePos_ = TPoint(x, y);
   downMouseMessageTime_ = static_cast<Integer>(GetMessageTime());
+  if (InCellMouseDown(button, shift, x, y)) return;
   inherited::MouseDown(button, shift, x, y);
 }
 
@@ -602,7 +602,13 @@ void TCustomDBAxisGridEh::DoExit() {
   InvalidateSelection();
 }
 
-void TCustomDBAxisGridEh::Paint() { inherited::Paint(); }
+// The boxes of the visible cells are laid out afresh for each paint: widths, rows and scrolling all
+// change them, and the mouse looks them up between paints.
+void TCustomDBAxisGridEh::Paint() {
+  cellPlaceBoxVisibleList_->Invalidate();
+  cellPlaceBoxVisibleList_->ValidateBuffer();
+  inherited::Paint();
+}
 
 void TCustomDBAxisGridEh::WndProc(TMessage& message) {
   switch (message.Msg) {
@@ -614,6 +620,10 @@ void TCustomDBAxisGridEh::WndProc(TMessage& message) {
       return;
     case WM_ERASEBKGND:
       message.Result = 1;
+      return;
+    case WM_CANCELMODE:
+      inherited::WndProc(message);
+      ReleaseInCellPress();
       return;
     case CM_WANTSPECIALKEY:
       inherited::WndProc(message);

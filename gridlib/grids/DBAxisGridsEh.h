@@ -23,6 +23,11 @@ class TGridAxisBarsEh;
 class TAxisGridDataLinkEh;
 class TDBAxisGridInplaceEdit;
 class TEditButtonsBoxEh;
+class TEditButtonControlEh;
+class TInCellPlaceBoxEh;
+class TCellButtonsEh;
+class TCellPlaceBoxVisibleListEh;
+class TControlBorderEh;
 
 // The deferred-layout message a grid posts to itself.
 constexpr UINT WM_AXISGRID_DEFERLAYOUT = WM_USER + 100;
@@ -114,6 +119,24 @@ using TColCellUpdateDataEventEh =
 using TNotInListEventEh = TDelegate<void(TObject* Sender, const String& NewText, bool& RecheckInList)>;
 using TAxisBarNotifyEventEh = TDelegate<void(TCustomDBAxisGridEh* Grid, TAxisBarEh* AxisBar)>;
 
+// What a control placed inside a data cell (an edit button, a cell button) offers the grid: its
+// painting there and its mouse events. The coordinates are those of the control's place in the cell.
+class IInCellControlEh {
+ public:
+  virtual ~IInCellControlEh() = default;
+  // True: a press opens the cell editor, which takes the press; false: the control handles it itself.
+  virtual bool InCellMouseDownShowsEditor() = 0;
+  virtual void InCellReset(TInCellPlaceBoxEh* box) = 0;
+  virtual void DrawInCell(TCustomDBAxisGridEh* grid, TCanvas* canvas, TGridCoord cell, TInCellPlaceBoxEh* box,
+                          const TRect& cellRect, TAxisBarEh* bar) = 0;
+  virtual void InCellMouseDown(TCustomDBAxisGridEh* grid, TGridCoord cell, Integer x, Integer y,
+                               TShiftState shift, TMouseButton button, TInCellPlaceBoxEh* box) = 0;
+  virtual void InCellMouseUp(TCustomDBAxisGridEh* grid, TGridCoord cell, Integer x, Integer y,
+                             TShiftState shift, TMouseButton button, TInCellPlaceBoxEh* box) = 0;
+  virtual void InCellMouseMove(TCustomDBAxisGridEh* grid, TGridCoord cell, Integer x, Integer y,
+                               TShiftState shift, TInCellPlaceBoxEh* box) = 0;
+};
+
 // ---- Cell parameters ----
 
 // What one data cell is drawn or edited with, handed through the cell-parameter hooks.
@@ -153,6 +176,22 @@ class TAxisColCellParamsEh : public TObject {
   bool the3DRect_ = false;
   Integer xFrameOffs_ = 0, yFrameOffs_ = 0;
   Integer axisBarIndex_ = -1;
+};
+
+// A data hint: the cell's whole text where the cell shows only part of it, or an edit button's hint.
+class TDBAxisGridDataHintParamsEh : public TObject {
+  KIV_CLASS(TDBAxisGridDataHintParamsEh, TObject)
+ public:
+  TDBAxisGridDataHintParamsEh() = default;
+  TPoint HintPos;
+  Integer HintMaxWidth = 0;
+  TColor HintColor = clInfoBk;
+  TFont* HintFont = nullptr;
+  TRect CursorRect{0, 0, 0, 0};
+  Integer ReshowTimeout = 0;
+  Integer HideTimeout = 0;
+  String HintStr;
+  TEditButtonEh* EditButtonControl = nullptr;
 };
 
 // The bars of a list do not belong to it.
@@ -476,10 +515,21 @@ class TAxisBarTitleEh : public TPersistent {
 };
 
 // The bar's main drop-down button; its style follows the bar's button style.
-class TAxisBarMainEditButtonEh : public TEditButtonEh {
+class TAxisBarMainEditButtonEh : public TEditButtonEh, public IInCellControlEh {
   KIV_CLASS(TAxisBarMainEditButtonEh, TEditButtonEh)
  public:
   TAxisBarMainEditButtonEh(TAxisBarEh* bar);
+  // Shown in a cell, a press opens the cell editor, whose own button takes it.
+  bool InCellMouseDownShowsEditor() override { return true; }
+  void InCellReset(TInCellPlaceBoxEh*) override {}
+  void DrawInCell(TCustomDBAxisGridEh* grid, TCanvas* canvas, TGridCoord cell, TInCellPlaceBoxEh* box,
+                  const TRect& cellRect, TAxisBarEh* bar) override;
+  void InCellMouseDown(TCustomDBAxisGridEh*, TGridCoord, Integer, Integer, TShiftState, TMouseButton,
+                       TInCellPlaceBoxEh*) override {}
+  void InCellMouseUp(TCustomDBAxisGridEh*, TGridCoord, Integer, Integer, TShiftState, TMouseButton,
+                     TInCellPlaceBoxEh*) override {}
+  void InCellMouseMove(TCustomDBAxisGridEh*, TGridCoord, Integer, Integer, TShiftState,
+                       TInCellPlaceBoxEh*) override {}
   TAxisBarEh* GetAxisBar() const { return bar_; }
   TCellButtonStyleEh GetButtonStyle() const { return buttonStyle_; }
   void SetButtonStyle(TCellButtonStyleEh value);
@@ -595,6 +645,9 @@ class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh, public IL
   void SetEditButton(TAxisBarMainEditButtonEh* value) { editButton_->Assign(value); }
   TAxisBarEditButtonsEh* GetEditButtons() const { return editButtons_.get(); }
   void SetEditButtons(TAxisBarEditButtonsEh* value) { editButtons_->Assign(value); }
+  // The buttons drawn inside every data cell of the bar.
+  TCellButtonsEh* GetCellButtons() const { return cellButtons_.get(); }
+  void SetCellButtons(TCellButtonsEh* value);
   TDropDownFormCallParamsEh* GetDropDownFormParams() const { return editButton_->GetDropDownFormParams(); }
   const String& GetFieldName() const { return fieldName_; }
   void SetFieldName(const String& value);
@@ -647,6 +700,16 @@ class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh, public IL
   virtual Integer GetInplaceEditorButtonWidth();
   virtual bool CanShowEditButton() { return GetAlwaysShowEditButton(); }
   virtual bool InCellButtonsBoxVisible();
+  virtual Integer EditButtonWidth(TEditButtonEh* button);
+  // What the cell buttons placed left and right take off the cell editor.
+  virtual Integer GetCellEditorLeftMargin();
+  virtual Integer GetCellEditorRightMargin();
+  // The current cell's button box of a bar that shows no text editor: placed, laid out and wired.
+  virtual void PlaceInCellEditButtons(TEditButtonsBoxEh* box, const TRect& rect);
+  virtual void LayoutInCellEditButtons(TEditButtonsBoxEh* box, const TRect& rect);
+  virtual void UpdateInCellEditButtonsState(TEditButtonsBoxEh* box);
+  virtual void InCellEditButtonClick(TObject* sender);
+  virtual void InCellEditButtonDown(TObject* sender, bool topButton, bool& autoRepeat, bool& handled);
   virtual bool IsDefaultBar() const { return !stored_; }
   virtual void CellDataLinkClick();
   virtual void Changed(bool allItems);
@@ -764,6 +827,7 @@ class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh, public IL
   std::unique_ptr<TDynVarsEh> dynProps_;
   std::unique_ptr<TAxisBarMainEditButtonEh> editButton_;
   std::unique_ptr<TAxisBarEditButtonsEh> editButtons_;
+  std::unique_ptr<TCellButtonsEh> cellButtons_;
   String editMask_;
   String fieldName_;
   std::unique_ptr<TFont> font_;
@@ -932,6 +996,8 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
   Integer GetInplaceEditorButtonWidth() const { return inplaceEditorButtonWidth_; }
   bool GetAcquireFocus() const { return acquireFocus_; }
   void SetAcquireFocus(bool value) { acquireFocus_ = value; }
+  TControlBorderEh* GetBorder() const { return border_.get(); }
+  void SetBorder(TControlBorderEh* value);
   TPersistent* GetAxisBarOwner() const { return axisBarOwner_; }
   void SetAxisBarOwner(TPersistent* value) { axisBarOwner_ = value; }
   bool IsDestroying() const { return GetComponentState().Contains(csDestroying); }
@@ -1056,6 +1122,49 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
                                        bool isMouseDown, bool& handled);
   virtual void UpdateImeSettings() {}
 
+  // ---- In-cell boxes and buttons ----
+  // Lays a cell out into child boxes: left cell buttons, the data area, edit buttons, right cell buttons.
+  virtual void FillCellPlaceBox(Integer col, Integer row, TInCellPlaceBoxEh* box, TAxisBarEh* bar);
+  virtual void FillCellPlaceBoxForRect(Integer col, Integer row, TInCellPlaceBoxEh* box, TAxisBarEh* bar,
+                                       TRect rect);
+  // The cell's box from the buffer of visible cells (rebuilt first when invalid); nil outside it.
+  virtual TInCellPlaceBoxEh* GetCellPlaceBox(Integer col, Integer row);
+  // The child box under a cell-relative point, nil when none.
+  virtual TInCellPlaceBoxEh* GetInCellControlAtPos(Integer col, Integer row, Integer y, Integer x,
+                                                   TAxisBarEh* bar);
+  // Fills the buffer's box of a grid cell: the boxes of the bar GetCellAxisBar names, empty without one.
+  virtual void UpdatePlaceBoxListForCell(Integer col, Integer row, TInCellPlaceBoxEh* box);
+  // The bar whose data a grid cell shows; nil here (descendants know their columns).
+  virtual TAxisBarEh* GetCellAxisBar(Integer /*col*/, Integer /*row*/) { return nullptr; }
+  virtual void DrawCellPlaceBoxes(TGridCoord cell, TGridCoord areaCell, TInCellPlaceBoxEh* box,
+                                  const TRect& areaRect, TAxisColCellParamsEh* params, TAxisBarEh* bar);
+  // An edit button of a bar drawn in a cell that is not being edited.
+  void DrawInCellEditButton(TCanvas* canvas, TGridCoord cell, TInCellPlaceBoxEh* box, const TRect& cellRect,
+                            TAxisBarEh* bar, TEditButtonEh* button);
+  // One edit or cell button inside a cell; downButton 0 none, 1 pressed or upper half, 2 lower half.
+  virtual void DrawEditButton(TAxisBarEh* bar, TCanvas* canvas, bool drawBack, Integer imageIndex,
+                              TCustomImageList* images, Integer transparency, TBitmap* glyph,
+                              TColor fillColor, bool enabled, bool flat, bool hot, Integer downButton,
+                              const TRect& masterRect, TRect buttonRect, TEditButtonStyleEh style);
+  virtual void CreateEditButtonControl(TEditButtonControlEh*& control);
+  // Fills a data hint for the point (client coordinates) over a data cell; CursorRect comes in as the
+  // cell's rectangle. An empty HintStr means no hint.
+  virtual void DefaultFillDataHintShowInfo(TPoint cursorPos, TGridCoord cell, TAxisBarEh* bar,
+                                           TDBAxisGridDataHintParamsEh* params);
+  // Whether a text drawn into the rectangle is cut; the measured size comes back.
+  bool TextExceedsCellRect(TCanvas* canvas, Integer margin, bool endEllipsis, bool alignNotLeft,
+                           Integer& height, Integer& width, bool singleLine, bool wrap, const TRect& rect,
+                           const String& text);
+  TFont* GetHintFont();
+  TCellPlaceBoxVisibleListEh* GetCellPlaceBoxVisibleList() const { return cellPlaceBoxVisibleList_.get(); }
+  // The in-cell box a mouse press holds, and its cell.
+  TInCellPlaceBoxEh* GetMouseDownInCellPlaceBox() const { return mouseDownInCellPlaceBox_; }
+  TGridCoord GetInCellMouseDownCell() const { return inCellMouseDownCell_; }
+  // The box a press holds counts as the same place when it holds the same control in the same cell.
+  bool IsMouseDownPlace(TGridCoord cell, TObject* control) const;
+  void SetMouseDownInCellPlaceBox(TInCellPlaceBoxEh* box, TGridCoord cell);
+  void ReleaseInCellPress();
+
   // ---- Overrides of the base grid ----
   bool CanEditShow() override;
   bool CanEditAcceptKey(Char key) override;
@@ -1085,11 +1194,14 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
   void CreateWnd() override;
   void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
   void MouseMove(TShiftState shift, Integer x, Integer y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
   void DoEnter() override;
   void DoExit() override;
   void Paint() override;
   void ReleaseUpdateLock();
   void CreateOwnedParts();
+  // A left press on a control drawn in a data cell; false when none is there.
+  bool InCellMouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y);
 
  private:
   void ReadBars(TReader* reader);
@@ -1127,6 +1239,12 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
   std::unique_ptr<TAxisBarsEhList> visibleAxisBars_;
   TPersistent* axisBarOwner_ = nullptr;
   Integer layoutCount_ = 0;
+  std::unique_ptr<TCellPlaceBoxVisibleListEh> cellPlaceBoxVisibleList_;
+  std::unique_ptr<TControlBorderEh> border_;
+  std::unique_ptr<TFont> hintFont_;
+  std::unique_ptr<TInCellPlaceBoxEh> drawPlaceBox_;
+  TInCellPlaceBoxEh* mouseDownInCellPlaceBox_ = nullptr;
+  TGridCoord inCellMouseDownCell_{-1, -1};
 };
 
 // ---- The cell editor ----
@@ -1184,6 +1302,11 @@ class TDBAxisGridInplaceEdit : public GridsEh::TInplaceEdit, public IComboEditEh
   void UpdateCoreControlBounds() override;
   void EditButtonDown(TObject* sender, bool topButton, bool& autoRepeat, bool& handled);
   TEditButtonsBoxEh* GetButtonsBox() const { return buttonsBox_; }
+  // Cut and clear keep a list-limited text whole; a paste takes only what the bar accepts, and in a
+  // list bar completes an entry of the list.
+  bool InterceptCut(TMessage& message) override;
+  bool InterceptClear(TMessage& message) override;
+  bool InterceptPaste(TMessage& message) override;
 
  protected:
   void Paint() override;
@@ -1253,11 +1376,124 @@ class TInCellPlaceBoxEh : public TPersistent {
   TRect margins_{0, 0, 0, 0};
 };
 
+// The place boxes of the cells now visible, one per cell: fixed, visible rolling and contra cells on
+// each axis. The grid fills each box through UpdatePlaceBoxListForCell and marks the buffer invalid
+// whenever scrolling, layout or data change what is visible.
+class TCellPlaceBoxVisibleListEh : public TPersistent {
+  KIV_CLASS(TCellPlaceBoxVisibleListEh, TPersistent)
+ public:
+  explicit TCellPlaceBoxVisibleListEh(TCustomDBAxisGridEh* grid) : grid_(grid) {}
+  ~TCellPlaceBoxVisibleListEh() override;
+  TCustomDBAxisGridEh* GetGrid() const { return grid_; }
+  bool GetBufferValid() const { return bufferValid_; }
+  TPoint GridToPlaceBoxArrayCoord(TPoint gridCoord) const;
+  void Clear();
+  void Invalidate() { bufferValid_ = false; }
+  void ValidateBuffer();
+  void Reset();
+  // Grows to at least the counts; never shrinks.
+  void SetColRowCount(Integer colCount, Integer rowCount);
+  void UpdateData();
+  // The box at a buffer position; nil outside the buffer.
+  TInCellPlaceBoxEh* GetPlaceBox(Integer col, Integer row) const;
+
+ private:
+  std::vector<std::vector<std::unique_ptr<TInCellPlaceBoxEh>>> buffer_;
+  bool bufferValid_ = false;
+  TCustomDBAxisGridEh* grid_;
+};
+
 // One axis of the visible place-box buffer: fixed cells, then the visible rolling cells from
 // firstVisible to lastVisible (counted from the first rolling cell), then the contra cells from
 // cellCount on.
 Integer GridToPlaceBoxAxisCoordEh(Integer coord, Integer fixedCount, Integer firstVisible,
                                   Integer lastVisible, Integer cellCount);
+
+// ---- Line parameters and the control's border ----
+
+enum TDBGridLinesColorSchemeEh { glcsDefaultEh, glcsClassicEh, glcsFlatEh, glcsThemedEh };
+enum TDrawEmptySpaceStyle { dessNonEh, dessSolidEh, dessGradiendEh };
+
+// The grid lines of a data-aware grid: data lines that follow a default until set, the boundary of the
+// data and a colour scheme. The defaults and the scheme in force are the concrete grid's to answer.
+class TDBAxisGridLineParamsEh : public TGridLineColorsEh {
+  KIV_CLASS(TDBAxisGridLineParamsEh, TGridLineColorsEh)
+ public:
+  explicit TDBAxisGridLineParamsEh(TCustomGridEh* grid) : TGridLineColorsEh(grid) {}
+  TColor GetBrightColor() const override;
+  TColor GetDarkColor() const override;
+  virtual bool DefaultDataHorzLines() const;
+  virtual bool DefaultDataVertLines() const;
+  virtual TDBGridLinesColorSchemeEh GetActualColorScheme() const;
+  virtual TColor GetDataBoundaryColor() const;
+
+  bool GetDataHorzLines() const { return dataHorzLinesStored_ ? dataHorzLines_ : DefaultDataHorzLines(); }
+  void SetDataHorzLines(bool value);
+  bool GetDataHorzLinesStored() const { return dataHorzLinesStored_; }
+  void SetDataHorzLinesStored(bool value);
+  bool GetDataVertLines() const { return dataVertLinesStored_ ? dataVertLines_ : DefaultDataVertLines(); }
+  void SetDataVertLines(bool value);
+  bool GetDataVertLinesStored() const { return dataVertLinesStored_; }
+  void SetDataVertLinesStored(bool value);
+  TColor GetAssignedDataBoundaryColor() const { return dataBoundaryColor_; }
+  void SetDataBoundaryColor(TColor value);
+  bool GetGridBoundaries() const { return gridBoundaries_; }
+  void SetGridBoundaries(bool value);
+  TDBGridLinesColorSchemeEh GetColorScheme() const { return colorScheme_; }
+  void SetColorScheme(TDBGridLinesColorSchemeEh value);
+  TDrawEmptySpaceStyle GetVertEmptySpaceStyle() const { return vertEmptySpaceStyle_; }
+  void SetVertEmptySpaceStyle(TDrawEmptySpaceStyle value);
+
+ private:
+  // A horizontal line change moves the rows: the grid lays out again; a vertical one only repaints.
+  void LinesChanged(bool horz);
+  void Repaint();
+  TDBGridLinesColorSchemeEh colorScheme_ = glcsDefaultEh;
+  TColor dataBoundaryColor_ = clDefault;
+  bool dataHorzLines_ = false, dataHorzLinesStored_ = false;
+  bool dataVertLines_ = false, dataVertLinesStored_ = false;
+  bool gridBoundaries_ = false;
+  TDrawEmptySpaceStyle vertEmptySpaceStyle_ = dessGradiendEh;
+};
+
+enum TEdgeBorderEh { ebLeftEh, ebTopEh, ebRightEh, ebBottomEh };
+using TEdgeBordersEh = TSet<TEdgeBorderEh>;
+
+// The grid control's own border: its colour, which edges it has, and whether the grid draws it itself.
+class TControlBorderEh : public TPersistent {
+  KIV_CLASS(TControlBorderEh, TPersistent)
+ public:
+  explicit TControlBorderEh(TCustomDBAxisGridEh* grid) : grid_(grid) {}
+  void Assign(TPersistent* source) override;
+  TCustomDBAxisGridEh* GetGrid() const { return grid_; }
+  TColor GetColor() const { return color_; }
+  void SetColor(TColor value);
+  TEdgeBordersEh GetEdgeBorders() const { return edgeBorders_; }
+  void SetEdgeBorders(TEdgeBordersEh value);
+  bool GetExtendedDraw() const { return extendedDrawStored_ ? extendedDraw_ : DefaultExtendedDraw(); }
+  void SetExtendedDraw(bool value);
+  bool GetExtendedDrawStored() const { return extendedDrawStored_; }
+  void SetExtendedDrawStored(bool value);
+  bool IsExtendedDrawStored() const { return extendedDrawStored_; }
+  bool GetCtl3D() const;
+  void SetCtl3D(bool value);
+  TBorderStyle GetStyle() const;
+  void SetStyle(TBorderStyle value);
+  // A flat grid draws its border itself once it is coloured, 3-D or lacks an edge.
+  bool DefaultExtendedDraw() const;
+  // Recreates the grid's window when the default changed since the last change of colour or edges.
+  void UpdateExtendedDraw();
+  Integer GetRecreateCount() const { return recreateCount_; }
+
+ private:
+  void RecreateGridWnd();
+  TColor color_ = clDefault;
+  TEdgeBordersEh edgeBorders_{ebLeftEh, ebTopEh, ebRightEh, ebBottomEh};
+  bool extendedDraw_ = false, extendedDrawStored_ = false;
+  TCustomDBAxisGridEh* grid_;
+  bool oldExtendedDraw_ = false;
+  Integer recreateCount_ = 0;
+};
 
 // ---- Cell buttons ----
 
@@ -1265,11 +1501,39 @@ enum TEditButtonHorzPlacementEh { ebhpLeftEh, ebhpRightEh };
 
 // A button drawn in every data cell of its bar. An up/down button steps the cell's value: once on the
 // press, again after 400 ms and then every 100 ms until released.
-class TCellButtonEh : public TVisibleEditButtonEh {
+class TCellButtonEh;
+using TCellButtonGetEnabledStateEventEh =
+    TDelegate<void(TCustomDBAxisGridEh* grid, TAxisBarEh* bar, TCellButtonEh* button, bool& enabled)>;
+using TMouseCellButtonEventEh = TDelegate<void(
+    TCustomDBAxisGridEh* grid, TAxisBarEh* bar, TCellButtonEh* button, TMouseButton mouseButton,
+    TShiftState shift, TPoint inButtonPos, TGridCoord cell, bool& handled)>;
+
+class TCellButtonEh : public TVisibleEditButtonEh, public IInCellControlEh {
   KIV_CLASS(TCellButtonEh, TVisibleEditButtonEh)
  public:
   explicit TCellButtonEh(TCollection* collection);
   ~TCellButtonEh() override;
+
+  // IInCellControlEh: the button takes its presses itself.
+  bool InCellMouseDownShowsEditor() override { return false; }
+  void InCellReset(TInCellPlaceBoxEh*) override { upDownButtonNum_ = 0; }
+  void DrawInCell(TCustomDBAxisGridEh* grid, TCanvas* canvas, TGridCoord cell, TInCellPlaceBoxEh* box,
+                  const TRect& cellRect, TAxisBarEh* bar) override;
+  void InCellMouseDown(TCustomDBAxisGridEh* grid, TGridCoord cell, Integer x, Integer y, TShiftState shift,
+                       TMouseButton button, TInCellPlaceBoxEh* box) override;
+  void InCellMouseUp(TCustomDBAxisGridEh* grid, TGridCoord cell, Integer x, Integer y, TShiftState shift,
+                     TMouseButton button, TInCellPlaceBoxEh* box) override;
+  void InCellMouseMove(TCustomDBAxisGridEh*, TGridCoord, Integer, Integer, TShiftState,
+                       TInCellPlaceBoxEh*) override {}
+  // Enabled while the grid's data link is active, unless OnGetEnabledState says otherwise.
+  virtual bool GetEnabledState();
+  // What the last drawing of the button used: 0 not pressed, 1 pressed or upper half, 2 lower half.
+  Integer GetLastDrawDownButton() const { return lastDrawDownButton_; }
+  bool GetLastDrawPressed() const { return lastDrawPressed_; }
+
+  TCellButtonGetEnabledStateEventEh OnGetEnabledState;
+  TMouseCellButtonEventEh OnMouseDown;
+  TMouseCellButtonEventEh OnMouseClick;
   TAxisBarEh* GetAxisBar() const;
   TEditButtonHorzPlacementEh GetHorzPlacement() const { return horzPlacement_; }
   void SetHorzPlacement(TEditButtonHorzPlacementEh value);
@@ -1292,6 +1556,8 @@ class TCellButtonEh : public TVisibleEditButtonEh {
 
  private:
   void EnsureTimer();
+  Integer lastDrawDownButton_ = 0;
+  bool lastDrawPressed_ = false;
   TEditButtonHorzPlacementEh horzPlacement_ = ebhpRightEh;
   bool persistentDown_ = false;
   bool pressable_ = true;

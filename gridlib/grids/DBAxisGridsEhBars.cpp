@@ -101,6 +101,8 @@ TAxisBarEh::TAxisBarEh(TCollection* collection) : TCollectionItem(nullptr) {
   editButtons_.reset(CreateEditButtons());
   editButton_->OnChanged = [this](TObject*) { Changed(false); };
   editButtons_->OnChanged = [this](TObject*) { Changed(false); };
+  cellButtons_ = std::make_unique<TCellButtonsEh>(this, TCellButtonEh::StaticClass());
+  cellButtons_->OnChanged = [this](TObject*) { Changed(false); };
   dropDownSpecRow_ = std::make_unique<TSpecRowEh>(this);
   dropDownSpecRow_->OnChanged = [this](TObject*) { Changed(false); };
   dropDownBox_ = std::make_unique<TColumnDropDownBoxEh>(this);
@@ -127,6 +129,8 @@ void TAxisBarEh::SetCollection(TCollection* collection) {
   auto* bars = dynamic_cast<TGridAxisBarsEh*>(collection);
   grid_ = bars ? bars->GetGrid() : nullptr;
 }
+
+void TAxisBarEh::SetCellButtons(TCellButtonsEh* value) { cellButtons_->Assign(value); }
 
 TAxisBarTitleEh* TAxisBarEh::CreateTitle() { return new TAxisBarTitleEh(this); }
 TAxisBarMainEditButtonEh* TAxisBarEh::CreateMainEditButton() { return new TAxisBarMainEditButtonEh(this); }
@@ -635,6 +639,7 @@ void TAxisBarEh::Assign(TPersistent* source) {
   OnUpdateData = src->OnUpdateData;
   editButton_->Assign(src->editButton_.get());
   editButtons_->Assign(src->editButtons_.get());
+  cellButtons_->Assign(src->cellButtons_.get());
   dropDownBox_->Assign(src->dropDownBox_.get());
   mruList_->Assign(src->mruList_.get());
   SetDisplayFormat(src->displayFormat_);

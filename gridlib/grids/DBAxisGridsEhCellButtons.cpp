@@ -10,6 +10,8 @@ bool IsUpDownStyle(TEditButtonStyleEh style) { return style == ebsUpDownEh || st
 // Joins the collection only once it is a cell button, so the collection's item-class check passes.
 TCellButtonEh::TCellButtonEh(TCollection* collection)
     : TVisibleEditButtonEh(static_cast<TCollection*>(nullptr)) {
+  // Without handlers of its own a cell button does what its style does (an up/down button steps).
+  ParentDefinedDefaultAction = true;
   SetCollection(collection);
 }
 
@@ -75,6 +77,91 @@ void TCellButtonEh::MouseReleased() {
   if (timer_ && timer_->OnTimer == TNotifyEvent(this, &TCellButtonEh::RepeatTimerTick))
     timer_->SetEnabled(false);
   upDownButtonNum_ = 0;
+}
+
+bool TCellButtonEh::GetEnabledState() {
+  TAxisBarEh* bar = GetAxisBar();
+  TCustomDBAxisGridEh* grid = bar ? bar->GetGrid() : nullptr;
+  bool enabled = grid && grid->GetDataLink()->GetActive();
+  if (OnGetEnabledState) OnGetEnabledState(grid, bar, this, enabled);
+  return enabled;
+}
+
+void TCellButtonEh::DrawInCell(TCustomDBAxisGridEh* grid, TCanvas* canvas, TGridCoord cell,
+                               TInCellPlaceBoxEh* box, const TRect& cellRect, TAxisBarEh* bar) {
+  TRect control = box->GetCtrlClientRect();
+  OffsetRect(&control, cellRect.Left, cellRect.Top);
+  const bool hot = grid->IsMouseInRect(control);
+  Integer transparency = hot ? 0 : grid->GetEditButtonTransparency(cell.X, cell.Y, this, 0, bar);
+  bool back = true;
+  if (GetDrawBackTime() != edbtAlwaysEh) {
+    back = GetDrawBackTime() == edbtWhenHotEh && hot;
+    transparency = 0;
+  }
+  Integer down = 0;
+  if (grid->IsMouseDownPlace(cell, this)) down = IsUpDownStyle(GetStyle()) ? upDownButtonNum_ : 1;
+  if (persistentDown_ && cell.Y == grid->GetRow()) {
+    if (down == 0) down = 1;
+    back = GetDrawBackTime() != edbtNeverEh;
+    transparency = 0;
+  }
+  const bool pressed = down >= 1;
+  if (!pressable_) down = 0;
+  const bool enabled = GetEnabledState();
+  lastDrawDownButton_ = down;
+  lastDrawPressed_ = pressed;
+  TEditButtonImagesEh* images = GetImages();
+  TCustomImageList* list =
+      enabled || !images->GetDisabledImages() ? images->GetNormalImages() : images->GetDisabledImages();
+  const Integer index = enabled ? images->GetNormalIndex() : images->GetDisabledIndex();
+  grid->DrawEditButton(bar, canvas, back, index, list, transparency, nullptr, canvas->GetBrush()->GetColor(),
+                       enabled, grid->GetFlat(), hot, down, cellRect, control, GetStyle());
+}
+
+void TCellButtonEh::InCellMouseDown(TCustomDBAxisGridEh* grid, TGridCoord cell, Integer x, Integer y,
+                                    TShiftState shift, TMouseButton button, TInCellPlaceBoxEh* box) {
+  if (!GetEnabledState()) return;
+  TAxisBarEh* bar = GetAxisBar();
+  grid->SetMouseDownInCellPlaceBox(box, cell);
+  bool handled = false, autoRepeat = false;
+  if (OnDown) OnDown(this, true, autoRepeat, handled);
+  if (!handled && OnMouseDown) OnMouseDown(grid, bar, this, button, shift, TPoint(x, y), cell, handled);
+  if (!handled && GetDropdownMenu()) {
+    // The menu drops under the button; the button shows pressed while it is open.
+    TRect r = box->GetCtrlClientRect();
+    const TRect cellRect = grid->CellRect(cell.X, cell.Y, true);
+    OffsetRect(&r, cellRect.Left, cellRect.Top);
+    const TPoint at = grid->ClientToScreen(TPoint(r.Left, r.Bottom));
+    persistentDown_ = true;
+    grid->InvalidateCell(cell.X, cell.Y);
+    GetDropdownMenu()->Popup(at.X, at.Y);
+    persistentDown_ = false;
+    grid->ReleaseInCellPress();
+    return;
+  }
+  if (!handled && GetDefaultAction()) DefaultMouseDownAction(y, box->GetCtrlClientRect().Height(), handled);
+  if (!handled && GetDefaultAction() && bar) {
+    grid->EditButtonDefaultAction(bar, nullptr, this, true, handled);
+    if (handled) grid->InvalidateCell(cell.X, cell.Y);
+  }
+}
+
+void TCellButtonEh::InCellMouseUp(TCustomDBAxisGridEh* grid, TGridCoord cell, Integer x, Integer y,
+                                  TShiftState shift, TMouseButton button, TInCellPlaceBoxEh* box) {
+  const bool steps = IsUpDownStyle(GetStyle());
+  MouseReleased();
+  if (!grid->IsMouseDownPlace(cell, this)) return;
+  const TRect r = box->GetCtrlClientRect();
+  if (x < 0 || y < 0 || x >= r.Width() || y >= r.Height()) return;
+  bool handled = false;
+  Click(this, handled);
+  if (!handled && OnMouseClick)
+    OnMouseClick(grid, GetAxisBar(), this, button, shift, TPoint(x, y), cell, handled);
+  // An up/down button did its work on the press.
+  if (!handled && !steps && GetDefaultAction() && GetAxisBar()) {
+    grid->EditButtonDefaultAction(GetAxisBar(), nullptr, this, false, handled);
+    if (handled) grid->InvalidateCell(cell.X, cell.Y);
+  }
 }
 
 TCellButtonsEh::TCellButtonsEh(TAxisBarEh* bar, TClass itemClass) : TEditButtonsEh(bar, itemClass) {}

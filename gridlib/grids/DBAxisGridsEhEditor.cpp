@@ -3,6 +3,7 @@
 // typing search in pick lists and the writing of a chosen value into the grid's pending edit.
 #include "gridlib/editors/DBCtrlsEh.h"
 #include "gridlib/grids/DBAxisGridsEh.h"
+#include "platform/controls/Clipbrd.h"
 #include "platform/controls/Forms.h"
 #include "platform/rtl/DateFormat.h"
 #include "platform/rtl/DateUtils.h"
@@ -604,4 +605,97 @@ void TDBAxisGridInplaceEdit::LocateTypedListText(String& typed) {
     grid->SetEditKeyValue(Variant::Null());
     grid->SetEditTextValue(prefix);
   }
+}
+
+// ======================= Clipboard =======================
+
+namespace {
+
+bool WholeTextSelected(GridsEh::TInplaceEdit* edit) {
+  return edit->GetSelStart() == 0 && edit->GetSelLength() == static_cast<Integer>(edit->GetText().size());
+}
+
+}  // namespace
+
+bool TDBAxisGridInplaceEdit::InterceptCut(TMessage&) {
+  TAxisBarEh* bar = GetBar();
+  return bar && bar->GetLimitTextToListValues() && !WholeTextSelected(this);
+}
+
+bool TDBAxisGridInplaceEdit::InterceptClear(TMessage& message) { return InterceptCut(message); }
+
+bool TDBAxisGridInplaceEdit::InterceptPaste(TMessage&) {
+  TCustomDBAxisGridEh* grid = GetAxisGrid();
+  TAxisBarEh* bar = GetBar();
+  if (!grid || !bar) return false;
+  if (!grid->IsDataEditAllowed() || !bar->CanModify(false)) return true;
+  const TAxisBarEhType type = bar->GetBarType();
+  const bool limited = bar->GetLimitTextToListValues();
+  const String text = GetText();
+  const size_t start = static_cast<size_t>(GetSelStart());
+  const size_t length = static_cast<size_t>(GetSelLength());
+  TClipboard* clipboard = Clipboard();
+  const bool listBar = type == ctLookupField || type == ctKeyPickList ||
+                       ((type == ctPickList || type == ctDataList) && limited);
+  if (!listBar) {
+    const bool hasText = clipboard->HasFormat(CF_TEXT) || clipboard->HasFormat(CF_OEMTEXT) ||
+                         clipboard->HasFormat(CF_UNICODETEXT);
+    if (GetReadOnly() || !hasText) return false;
+    String pasted = bar->GetAcceptableEditText(clipboard->GetAsText());
+    const Integer maxLength = GetMaxLength();
+    if (maxLength > 0) {
+      const Integer room = std::max<Integer>(0, maxLength - static_cast<Integer>(text.size() - length));
+      if (static_cast<Integer>(pasted.size()) > room) pasted.resize(static_cast<size_t>(room));
+    }
+    if (!grid->GetDataLink()->Edit()) return true;
+    grid->GetDataLink()->Modified();
+    const String result = text.substr(0, start) + pasted + text.substr(start + length);
+    SetText(result);
+    SetSel(static_cast<Integer>(start + pasted.size()), 0);
+    grid->SetEditTextValue(result);
+    return true;
+  }
+  if (!clipboard->HasFormat(CF_TEXT)) return true;
+  const String candidate = text.substr(0, start) + clipboard->GetAsText() + text.substr(start + length);
+  String found;
+  Variant key = grid->GetEditKeyValue();
+  bool located = false;
+  TDataSet* list = bar->LookupActive() ? bar->GetLookupParams()->GetLookupDataSet() : bar->GetListDataSet();
+  if ((type == ctLookupField || type == ctDataList) && list && list->GetActive()) {
+    const String field = type == ctDataList ? bar->GetDropDownBoxListField()
+                                            : bar->GetLookupParams()->GetLookupDisplayFieldName();
+    located = list->Locate(field, Variant(candidate), {loPartialKey});
+    if (!located && bar->GetCaseInsensitiveTextSearch())
+      located = list->Locate(field, Variant(candidate), {loPartialKey, loCaseInsensitive});
+    if (located) {
+      found = list->FieldByName(field)->GetText();
+      key = type == ctDataList ? list->FieldByName(field)->GetAsVariant()
+                               : list->FieldValues(bar->GetLookupParams()->GetLookupKeyFieldNames());
+    } else {
+      key = Variant::Null();
+    }
+  } else {
+    const Integer index = bar->LocatePickList(candidate, true);
+    located = index >= 0 && grid->CanEditModify();
+    if (located) {
+      found = bar->GetPickList()->Get(index);
+      if (bar->HasKeyListItems() && index < bar->GetKeyList()->GetCount())
+        key = Variant(bar->GetKeyList()->Get(index));
+    }
+  }
+  if (!located && limited) return true;
+  if (!grid->GetDataLink()->Edit()) return true;
+  grid->GetDataLink()->Modified();
+  if (located) {
+    SetText(found);
+    const size_t typed = std::min(candidate.size(), found.size());
+    SetSel(static_cast<Integer>(typed), static_cast<Integer>(found.size() - typed));
+  } else {
+    found = candidate;
+    SetText(found);
+    SetSel(static_cast<Integer>(found.size()), 0);
+  }
+  grid->SetEditKeyValue(key);
+  grid->SetEditTextValue(found);
+  return true;
 }

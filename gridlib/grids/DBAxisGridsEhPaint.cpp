@@ -41,7 +41,13 @@ void TCustomDBAxisGridEh::DefaultDrawDataCell(TGridCoord cell, TGridCoord areaCe
   GetCanvas()->GetBrush()->SetColor(cp->Background);
   FillDataCellBackground(cell, areaCell, cp, r, bar);
   if (!cp->BlankCell && defaultDrawing_ && r.Right > r.Left) {
-    DrawDataCellContent(cell, areaCell, TRect(0, 0, r.Width(), r.Height()), cp, r, bar);
+    // The buffer's box when the grid knows the cell's bar; laid out here for a descendant that does not.
+    TInCellPlaceBoxEh* box = GetCellPlaceBox(cell.X, cell.Y);
+    if (!box || box->GetChildCount() == 0) {
+      box = drawPlaceBox_.get();
+      FillCellPlaceBoxForRect(cell.X, cell.Y, box, bar, TRect(0, 0, areaRect.Width(), areaRect.Height()));
+    }
+    DrawCellPlaceBoxes(cell, areaCell, box, areaRect, cp, bar);
   } else if (cp->BlankCell) {
     GetCanvas()->GetBrush()->SetColor(GetFixedColor());
     GetCanvas()->FillRect(r);

@@ -397,12 +397,11 @@ void TAxisBarEh::ClearValue() {
 
 bool TAxisBarEh::CurLineWordWrap(Integer rowHeight) {
   if (!GetWordWrap() || !grid_) return false;
-  TCanvas* canvas = grid_->GetCanvas();
-  TFont saved;
-  saved.Assign(canvas->GetFont());
+  // Measured on the shared screen canvas: the grid's own draws only while it paints, and the editor
+  // and the hints ask outside painting.
+  TCanvas* canvas = GetScreenCanvasEh();
   canvas->GetFont()->Assign(GetFont());
   const Integer h = canvas->TextHeight(u"Wg");
-  canvas->GetFont()->Assign(&saved);
   return h + grid_->GetInterlinear() < rowHeight;
 }
 

@@ -186,10 +186,13 @@ class TGridLineColorsEh : public TPersistent {
   KIV_CLASS(TGridLineColorsEh, TPersistent)
  public:
   explicit TGridLineColorsEh(TCustomGridEh* grid) : grid_(grid) {}
-  TColor GetBrightColor() const;
+  virtual TColor GetBrightColor() const;
   void SetBrightColor(TColor value);
-  TColor GetDarkColor() const;
+  virtual TColor GetDarkColor() const;
   void SetDarkColor(TColor value);
+  // The colours as set, clDefault while not set.
+  TColor GetAssignedBrightColor() const { return brightColor_; }
+  TColor GetAssignedDarkColor() const { return darkColor_; }
   TColor GetDataHorzColor() const;
   void SetDataHorzColor(TColor value);
   TColor GetDataVertColor() const;

@@ -240,7 +240,11 @@ void TInplaceEdit::Hide() {
   const bool hadFocus = Focused();
   Invalidate();
   SetVisible(false);
-  if (hadFocus && grid_ && grid_->HandleAllocated()) ::SetFocus(grid_->GetHandle());
+  // A form going away keeps no focus: handing it to the grid would make the dying form active again.
+  TCustomForm* form = grid_ ? GetParentForm(grid_, false) : nullptr;
+  const bool leaving = (grid_ && grid_->GetComponentState().Contains(csDestroying)) ||
+                       (form && form->GetComponentState().Contains(csDestroying));
+  if (hadFocus && !leaving && grid_ && grid_->HandleAllocated()) ::SetFocus(grid_->GetHandle());
 }
 
 void TInplaceEdit::DoMove(const TRect& loc, bool forceRepaint) {

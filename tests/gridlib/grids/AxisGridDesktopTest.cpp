@@ -1,7 +1,7 @@
 // The axis grid driven through a real X server with a window manager, as a user drives it: a name, a
-// quantity, a date, a pick-list entry, a key-list entry and a check box typed or clicked into the cells
-// reach their fields; a quantity the field refuses stays in the editor; Esc gives the record back. Runs
-// when KIV_DESKTOP_TESTS is set and the program is on an X display (tools/desktop).
+// quantity, a date, a pick-list entry, a key-list entry, a looked-up name and a check box typed or clicked
+// into the cells reach their fields; a quantity the field refuses stays in the editor; Esc gives the record
+// back. Runs when KIV_DESKTOP_TESTS is set and the program is on an X display (tools/desktop).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -37,8 +37,9 @@ class AxisGridDesktopTest : public AxisGridFixture {
     Field(u"UNIT", ftString, 10);
     Field(u"KIND", ftString, 2);
     Field(u"OK", ftBoolean);
+    Field(u"KIND_ID", ftInteger);
     data_->AddRow({Variant(u"Bolt"), Variant(5), VarFromDateTime(EncodeDate(2026, 3, 1)), Variant(u"pc"),
-                   Variant(u"M"), Variant(false)});
+                   Variant(u"M"), Variant(false), Variant(1)});
     data_->Open();
     MakeGrid();
     grid_->FindFieldColumn(u"UNIT")->GetPickList()->SetText(u"pc\nkg\nm");
@@ -46,6 +47,18 @@ class AxisGridDesktopTest : public AxisGridFixture {
     kind->GetKeyList()->SetText(u"M\nP\nS");
     kind->GetPickList()->SetText(u"Material\nPurchased\nOwn");
     grid_->FindFieldColumn(u"OK")->SetDblClickNextVal(true);
+    // Kind ids shown through a dataset of kind names.
+    auto* kinds = new TTestDataSet(form_.get());
+    kinds->GetFieldDefs()->Add(u"ID", ftInteger, 0, false);
+    kinds->GetFieldDefs()->Add(u"NAME", ftString, 20, false);
+    kinds->AddRow({Variant(1), Variant(u"Material")});
+    kinds->AddRow({Variant(2), Variant(u"Purchased")});
+    kinds->Open();
+    TDBLookupDataEh* lookup = grid_->FindFieldColumn(u"KIND_ID")->GetLookupParams();
+    lookup->SetKeyFieldNames(u"KIND_ID");
+    lookup->SetLookupDataSet(kinds);
+    lookup->SetLookupKeyFieldNames(u"ID");
+    lookup->SetLookupDisplayFieldName(u"NAME");
     form_->Show();
     RunCommand("xdotool search --name 'KIV axis grid host' windowactivate --sync 2>/dev/null");
     ProcessEventsFor(300);
@@ -96,6 +109,13 @@ TEST_F(AxisGridDesktopTest, TypedAndChosenValuesReachTheirFields) {
   Do("type --delay 30 'Pu'");
   Do("key Return");
   EXPECT_EQ(F(u"KIND")->GetAsString(), u"P");
+
+  // A lookup cell completes the typed name and stores its key.
+  Cell(u"KIND_ID");
+  Do("key F2 ctrl+a");
+  Do("type --delay 30 'pu'");
+  Do("key Return");
+  EXPECT_EQ(F(u"KIND_ID")->GetAsInteger(), 2);
 
   // A check box steps to its next value.
   grid_->FindFieldColumn(u"OK")->SetNextFieldValue(1);

@@ -2,6 +2,7 @@
 // lists reach the field; a value the field refuses keeps the typed text and says why; Esc gives the
 // record back.
 #include "gridlib/base/DateTimeCalendarPickersEh.h"
+#include "platform/controls/Clipbrd.h"
 #include "platform/rtl/DateFormat.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/ScopeGuard.h"
@@ -115,6 +116,60 @@ TEST_F(AxisGridEditTest, PickListsOpenByKeysAndWriteTheChosenEntry) {
   EXPECT_EQ(Text(), u"кг");
   SendKey(inner, VK_RETURN);
   EXPECT_EQ(F(u"UNIT")->GetAsString(), u"кг");
+}
+
+// A paste takes only what the bar accepts and what fits; in a list bar it completes an entry or, when
+// the bar is limited to its list, changes nothing; a cut of part of a limited text is refused.
+TEST_F(AxisGridEditTest, PastesTakeWhatTheBarAcceptsAndCompleteListEntries) {
+  auto paste = [](TWinControl* inner, const String& clip, Integer selStart, Integer selLength) {
+    Clipboard()->SetAsText(clip);
+    auto* editor = static_cast<GridsEh::TInplaceEdit*>(inner->GetParent());
+    editor->SetSel(selStart, selLength);
+    inner->Perform(WM_PASTE, 0, 0);
+  };
+  TWinControl* inner = Edit(u"QTY");
+  paste(inner, u"4a2", 0, 1);
+  EXPECT_EQ(Text(), u"42");
+  SendKey(inner, VK_RETURN);
+  EXPECT_EQ(F(u"QTY")->GetAsInteger(), 42);
+
+  inner = Edit(u"NAME");
+  paste(inner, String(30, u'x'), 4, 0);
+  EXPECT_EQ(Text(), u"Болт" + String(16, u'x')) << "the field holds 20 characters";
+
+  TAxisBarEh* unit = grid_->FindFieldColumn(u"UNIT");
+  unit->SetLimitTextToListValues(true);
+  inner = Edit(u"UNIT");
+  paste(inner, u"к", 0, 2);
+  EXPECT_EQ(Text(), u"кг");
+  paste(inner, u"zz", 0, 2);
+  EXPECT_EQ(Text(), u"кг") << "nothing of the list starts so";
+  grid_->GetInplaceEditor()->SetSel(0, 1);
+  inner->Perform(WM_CUT, 0, 0);
+  EXPECT_EQ(Text(), u"кг");
+
+  inner = Edit(u"KIND");
+  paste(inner, u"Соб", 0, static_cast<Integer>(Text().size()));
+  EXPECT_EQ(Text(), u"Собственное");
+  SendKey(inner, VK_RETURN);
+  EXPECT_EQ(F(u"KIND")->GetAsString(), u"S");
+}
+
+// The form goes away whole, its grid's editor holding the focus, a typed text and an open list; nothing
+// reports an error on the way.
+TEST_F(AxisGridEditTest, AFormGoesAwayWhileTheEditorHasTheFocusAndAnOpenList) {
+  for (const Char* field : {u"NAME", u"UNIT"}) {
+    if (!form_) SetUp();
+    TWinControl* inner = Edit(field);
+    inner->SetFocus();
+    ProcessPendingEvents();
+    TypeText(inner, u"x");
+    if (String(field) == u"UNIT") SendKey(inner, VK_DOWN, {ssAlt});
+    EXPECT_TRUE(inner->Focused());
+    grid_ = nullptr;
+    form_.reset();
+    ProcessPendingEvents();
+  }
 }
 
 TEST_F(AxisGridEditTest, KeyListsShowTheirTextsAndStoreTheirKeys) {

@@ -1,6 +1,7 @@
 // A small descendant of the axis grid for tests, standing in for the data grid: one fixed title row and
-// one fixed indicator column, a column per visible bar, one grid row per buffered record, Enter writes
-// the editor's text and posts, Esc cancels. Columns keep a width so that a saved layout has one.
+// one fixed indicator column, a column per visible bar, one grid row per buffered record, cells drawn
+// inside the base grid's lines, Enter writes the editor's text and posts, Esc cancels. Columns keep a
+// width so that a saved layout has one.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -103,7 +104,12 @@ class TTestAxisGridEh : public TCustomDBAxisGridEh {
     return std::max<Integer>(1, (GetHeight() - 20) / std::max(1, GetDefaultRowHeight()));
   }
 
-  void DrawCell(Integer col, Integer row, TGridDrawState state, TRect rect) override {
+  TAxisBarEh* GetCellAxisBar(Integer col, Integer row) override {
+    return row >= GetFixedRowCount() ? BarOfCol(col) : nullptr;
+  }
+
+  // The base grid draws the lines and hands over the rest of the cell.
+  void DrawCellContent(Integer col, Integer row, TGridDrawState state, const TRect& rect) override {
     ++drawnCells;
     TCanvas* canvas = GetCanvas();
     TAxisBarEh* bar = BarOfCol(col);
@@ -180,7 +186,6 @@ class AxisGridFixture : public ::testing::Test {
   }
   void TearDown() override {
     if (!form_) return;
-    if (grid_) grid_->HideEditor();
     form_->Hide();
     form_.reset();
     Application->OnException = nullptr;

@@ -14,9 +14,9 @@
 
 namespace {
 
-class TextGrid : public TCustomGridEh {
+class DesktopTextGrid : public TCustomGridEh {
  public:
-  explicit TextGrid(TComponent* owner) : TCustomGridEh(owner) {}
+  explicit DesktopTextGrid(TComponent* owner) : TCustomGridEh(owner) {}
   std::map<std::pair<Integer, Integer>, String> texts;
   String GetEditText(Integer col, Integer row) override { return texts[std::make_pair(col, row)]; }
   void SetEditText(Integer col, Integer row, const String& value) override {
@@ -32,7 +32,7 @@ class GridDesktopTest : public ::testing::Test {
     form_ = std::make_unique<TForm>(nullptr, 0);
     form_->SetCaption(u"KIV grid host");
     form_->SetBounds(50, 50, 700, 500);
-    grid_ = new TextGrid(form_.get());
+    grid_ = new DesktopTextGrid(form_.get());
     grid_->SetParent(form_.get());
     grid_->SetAlign(alClient);
     grid_->SetColCount(30);
@@ -61,7 +61,7 @@ class GridDesktopTest : public ::testing::Test {
   }
 
   std::unique_ptr<TForm> form_;
-  TextGrid* grid_ = nullptr;
+  DesktopTextGrid* grid_ = nullptr;
 };
 
 TEST_F(GridDesktopTest, KeysMouseSizingMovingWheelAndEditor) {

@@ -15,9 +15,9 @@
 namespace {
 
 // Cell texts kept in a map, so that the editor has something to load and store.
-class TextGrid : public TCustomGridEh {
+class InputTextGrid : public TCustomGridEh {
  public:
-  explicit TextGrid(TComponent* owner) : TCustomGridEh(owner) {}
+  explicit InputTextGrid(TComponent* owner) : TCustomGridEh(owner) {}
   std::map<std::pair<Integer, Integer>, String> texts;
   String GetEditText(Integer col, Integer row) override { return texts[{col, row}]; }
   void SetEditText(Integer col, Integer row, const String& value) override { texts[{col, row}] = value; }
@@ -29,7 +29,7 @@ class GridInputTest : public ::testing::Test {
     InitTestApplication();
     form_ = std::make_unique<TForm>(nullptr, 0);
     form_->SetBounds(0, 0, 500, 400);
-    grid_ = new TextGrid(form_.get());
+    grid_ = new InputTextGrid(form_.get());
     grid_->SetParent(form_.get());
     grid_->SetAlign(alClient);
     grid_->SetColCount(30);
@@ -49,7 +49,7 @@ class GridInputTest : public ::testing::Test {
   }
 
   std::unique_ptr<TForm> form_;
-  TextGrid* grid_ = nullptr;
+  InputTextGrid* grid_ = nullptr;
 };
 
 TEST_F(GridInputTest, HundredMillionRowsScrollToTheLastRowByKeysAndByTheThumb) {

@@ -22,7 +22,6 @@ class AxisGridDbTest : public AdoTest {
     Application->OnException = [](TObject*, Exception* e) { ADD_FAILURE() << StringToUtf8(e->Message()); };
   }
   void TearDown() override {
-    if (grid_) grid_->HideEditor();
     form_->Hide();
     form_.reset();
     Application->OnException = nullptr;
@@ -59,13 +58,16 @@ class AxisGridDbTest : public AdoTest {
     if (!dir) return;
     form_->Show();
     grid_->SetFocus();
+    // The window manager raises the form it activates: let it, before the list drops over the form.
+    ProcessEventsFor(300);
     grid_->SetRow(row);
     grid_->SetSelectedIndex(bar->GetIndex());
     SendKey(grid_, VK_F2);
     TWinControl* inner = grid_->GetInplaceEditor()->GetEditCoreControl();
     SendKey(inner, VK_DOWN, {ssAlt});
     SendKey(inner, VK_DOWN);
-    ProcessPendingEvents();
+    // The list is a window of its own: the window manager maps and paints it a moment later.
+    ProcessEventsFor(400);
     auto* editor = static_cast<TDBAxisGridInplaceEdit*>(grid_->GetInplaceEditor());
     ASSERT_TRUE(editor->GetListVisible());
     // The drop-down is a window of its own: the picture is the screen's, with form and list on it.
@@ -133,7 +135,6 @@ TEST_F(AxisGridDbTest, PicturesOfDepartmentsAndInventoryItemsWithADropDownOpen) 
       DepartmentKinds(kind);
       grid_->LayoutChanged();
       Capture(kind, u"departments-" + suffix, 2);
-      grid_->HideEditor();
       delete grid_;
       grid_ = nullptr;
     }
@@ -153,7 +154,6 @@ TEST_F(AxisGridDbTest, PicturesOfDepartmentsAndInventoryItemsWithADropDownOpen) 
       marka->GetPickList()->SetText(u"Лист 2 мм\nЛист 3 мм\nКруг 12\nКруг 16\nУголок 40x40");
       grid_->LayoutChanged();
       Capture(marka, u"inventory-" + suffix, 1);
-      grid_->HideEditor();
       delete grid_;
       grid_ = nullptr;
     }
