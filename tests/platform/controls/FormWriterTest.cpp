@@ -22,6 +22,7 @@
 #include "platform/dbctrls/DBGrids.h"
 #include "platform/dbctrls/DbCtrlsLibrary.h"
 #include "platform/testing/TestSupport.h"
+#include "tests/platform/controls/FormText.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
 namespace {
@@ -51,14 +52,6 @@ void FormWriterRead(const std::string& text, TComponent* root) {
   ObjectTextToBinary(&textStream, &binary);
   binary.SetPosition(0);
   binary.ReadComponent(root);
-}
-
-std::string FormWriterText(TComponent* root) {
-  TMemoryStream binary, text;
-  binary.WriteComponent(root);
-  binary.SetPosition(0);
-  ObjectBinaryToText(&binary, &text);
-  return std::string(static_cast<const char*>(text.Memory()), static_cast<size_t>(text.GetSize()));
 }
 
 // Each line of a text form, trimmed, after the names of the objects (and collection items) it
@@ -173,7 +166,7 @@ TEST(FormWriter, ReadWrittenAndReadAgainKeepsComponentsPropertiesAndReferences) 
     SCOPED_TRACE(c.what);
     std::unique_ptr<TComponent> first = FormWriterNewRoot(c.dataModule);
     FormWriterRead(c.text, first.get());
-    const std::string written = FormWriterText(first.get());
+    const std::string written = WriteFormText(first.get());
     const std::vector<std::string> given = FormWriterLines(c.text);
     const std::vector<std::string> got = FormWriterLines(written);
     EXPECT_EQ(FormWriterObjects(got), FormWriterObjects(given)) << written;
@@ -182,7 +175,7 @@ TEST(FormWriter, ReadWrittenAndReadAgainKeepsComponentsPropertiesAndReferences) 
 
     std::unique_ptr<TComponent> second = FormWriterNewRoot(c.dataModule);
     ASSERT_NO_THROW(FormWriterRead(written, second.get())) << written;
-    EXPECT_EQ(FormWriterText(second.get()), written);
+    EXPECT_EQ(WriteFormText(second.get()), written);
   }
 }
 
@@ -203,14 +196,14 @@ TEST(FormWriter, DataSourceMadeAfterTheGridIsWrittenFirstAndFoundOnReading) {
   source->SetName(u"Source1");
   grid->SetDataSource(source);
 
-  const std::vector<std::string> objects = FormWriterObjects(FormWriterLines(FormWriterText(form)));
+  const std::vector<std::string> objects = FormWriterObjects(FormWriterLines(WriteFormText(form)));
   const std::vector<std::string> expected = {"object MadeForm: TForm", "MadeForm/object Source1: TDataSource",
                                              "MadeForm/object Panel1: TPanel",
                                              "MadeForm/Panel1/object Grid1: TDBGrid"};
   EXPECT_EQ(objects, expected);
 
   std::unique_ptr<TComponent> again = FormWriterNewRoot(false);
-  FormWriterRead(FormWriterText(form), again.get());
+  FormWriterRead(WriteFormText(form), again.get());
   auto* readGrid = dynamic_cast<TDBGrid*>(again->FindComponent(u"Grid1"));
   ASSERT_NE(readGrid, nullptr);
   EXPECT_EQ(readGrid->GetDataSource(), again->FindComponent(u"Source1"));
