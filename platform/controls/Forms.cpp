@@ -193,6 +193,26 @@ void TCustomForm::AfterConstruction() {
   DoCreate();
 }
 
+namespace {
+
+// A root streams what it owns that no parent writes (data sources, datasets, menus), so that a
+// reference to them reads back.
+void GetOwnedWithoutParent(TComponent* self, const TGetChildProc& proc, TComponent* root) {
+  if (root != self) return;
+  for (int i = 0; i < self->GetComponentCount(); ++i) {
+    TComponent* owned = self->GetComponent(i);
+    // A sub-component is written inside the properties of the component that holds it.
+    if (!owned->HasParent() && !owned->GetComponentStyle().Contains(csSubComponent)) proc(owned);
+  }
+}
+
+}  // namespace
+
+void TCustomForm::GetChildren(const TGetChildProc& proc, TComponent* root) {
+  GetOwnedWithoutParent(this, proc, root);
+  TScrollingWinControl::GetChildren(proc, root);
+}
+
 void TCustomForm::Loaded() {
   TScrollingWinControl::Loaded();
   if (activeControl_) FreeNotification(activeControl_);
@@ -860,6 +880,10 @@ void TDataModule::AfterConstruction() {
       throw EResNotFound(Format(u"Resource %s not found", {cls->ClassName()}));
   }
   DoCreate();
+}
+
+void TDataModule::GetChildren(const TGetChildProc& proc, TComponent* root) {
+  GetOwnedWithoutParent(this, proc, root);
 }
 
 TDataModule::~TDataModule() {

@@ -172,6 +172,9 @@ class TCustomForm : public TScrollingWinControl {
   // Reads the form resources and raises OnCreate; runs once.
   virtual void AfterConstruction();
   bool GetCreated() const { return created_; }
+  // As the root of a stream: the owned components without a parent control first, in creation
+  // order, then the child controls.
+  void GetChildren(const TGetChildProc& proc, TComponent* root) override;
 
   // ---- Showing ----
   void Show();
@@ -359,6 +362,8 @@ class TDataModule : public TComponent {
   static void Published(TPropBuilder<TDataModule>& p);
   virtual void AfterConstruction();
   bool GetCreated() const { return created_; }
+  // As the root of a stream: the owned components without a parent, in creation order.
+  void GetChildren(const TGetChildProc& proc, TComponent* root) override;
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnDestroy;

@@ -20,6 +20,7 @@
 #include "platform/graphics/Images.h"
 #include "platform/rtl/Utf.h"
 #include "platform/testing/TestSupport.h"
+#include "tests/platform/controls/FormText.h"
 
 namespace {
 
@@ -588,14 +589,6 @@ void TFileStreamDump(const char* dir, const std::string& text) {
   std::fclose(f);
 }
 
-std::string SaveAsText(TComponent* root) {
-  TMemoryStream binary, text;
-  binary.WriteComponent(root);
-  binary.SetPosition(0);
-  ObjectBinaryToText(&binary, &text);
-  return std::string(static_cast<const char*>(text.Memory()), static_cast<size_t>(text.GetSize()));
-}
-
 // The "Name = value" lines of a text form, without indentation, each with its object path.
 std::multiset<std::string> PropertyLines(const std::string& text) {
   std::multiset<std::string> out;
@@ -648,7 +641,7 @@ TEST_F(ExtCtrlsTest, FormResourceWithEveryControlLoadsSavesBackAndRenders) {
 
   // Saved back, every property written in the resource comes out again, and a second round is
   // identical to the first.
-  std::string saved = SaveAsText(loaded);
+  std::string saved = WriteFormText(loaded);
   if (const char* dir = std::getenv("KIV_SHOT_DIR")) TFileStreamDump(dir, saved);
   std::multiset<std::string> original = PropertyLines(kAllControls), written = PropertyLines(saved);
   for (const std::string& line : original) {
@@ -671,7 +664,7 @@ TEST_F(ExtCtrlsTest, FormResourceWithEveryControlLoadsSavesBackAndRenders) {
     ObjectTextToBinary(&text, &binary);
     binary.SetPosition(0);
     ReadComponentFromStream(&binary, again);
-    EXPECT_EQ(SaveAsText(again), saved);
+    EXPECT_EQ(WriteFormText(again), saved);
   }
 
   // The picture of the whole form, for a person to look at.
