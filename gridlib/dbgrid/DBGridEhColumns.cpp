@@ -55,6 +55,7 @@ TFont* TColumnTitleEh::DefaultFont() const {
 // ======================= Column =======================
 
 TColumnEh::TColumnEh(TCollection* collection) : TBaseColumnEh(collection) {
+  InitTitle();
   footer_.reset(TColumnFooterEh::CreateApart(this));
   autoFitColWidth_ = true;
   initWidth_ = GetWidth();

@@ -640,6 +640,8 @@ class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh, public IL
   virtual TAxisBarEditButtonsEh* CreateEditButtons();
   virtual TAxisBarMainEditButtonEh* CreateMainEditButton();
   virtual TAxisBarTitleEh* CreateTitle();
+  // A descendant's constructor makes its own title: the base constructor could only make the base one.
+  void InitTitle() { title_.reset(CreateTitle()); }
   virtual TField* GetField();
   virtual Integer GetInplaceEditorButtonHeight() { return inplaceEditorButtonHeight_; }
   virtual Integer GetInplaceEditorButtonWidth();
