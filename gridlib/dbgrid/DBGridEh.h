@@ -939,6 +939,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   void GetCellBorderParams(Integer col, Integer row, bool& joinCorner, TColor& color, bool& isDraw,
                            TGridCellBorderTypeEh borderType) override;
   void DrawEmptySpace(Integer col, Integer row, const TRect& rect) override;
+  void DrawCellBorders(Integer col, Integer row, TGridCellBorderTypesEh borders, TGridDrawState state,
+                       TRect& rect) override;
   String FooterValueText(Integer row, TColumnEh* column, bool painting);
   // Whether a data row is the current record; also while that row is entered by instant reading.
   bool PaintedRowIsCurrent(Integer dataRow) const { return dataRow == GetRow() - TopDataOffset(); }
