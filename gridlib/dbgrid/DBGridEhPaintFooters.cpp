@@ -88,7 +88,9 @@ void TCustomDBGridEh::PaintFooterCell(Integer col, Integer row, TCellAreaTypeEh 
   }
   canvas->GetFont()->Assign(footerParams_->GetFont());
   canvas->GetFont()->SetColor(StyleServices()->GetSystemColor(footerParams_->GetFont()->GetColor()));
-  TColor background = StyleServices()->GetSystemColor(footerParams_->GetFillStyleColor());
+  TColor background = CustomStyleActive()
+                          ? GetInternalFixedColor()
+                          : StyleServices()->GetSystemColor(footerParams_->GetFillStyleColor());
   TAlignment alignment = column->GetAlignment();
   String text = FooterValueText(footerRow, column, true);
   if (OnGetFooterParams)

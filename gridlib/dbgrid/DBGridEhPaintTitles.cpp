@@ -49,6 +49,11 @@ void TCustomDBGridEh::FillTitleCellParams(TGridDrawState state, const TRect& rec
   }
   params->Font = titleFont_.get();
   params->SecondColor = clDefault;
+  if (CustomStyleActive()) {
+    // A custom style paints its fixed cells in its own colours.
+    params->Color = GetInternalFixedColor();
+    titleFont_->SetColor(StyleServices()->GetSystemColor(titleFont_->GetColor()));
+  }
   params->Down = false;
   params->Text = column ? column->GetTitle()->GetCaption() : String();
   const Integer leaf = column ? LeafOf(column->GetIndex()) : -1;
@@ -256,7 +261,7 @@ void TCustomDBGridEh::PaintIndicatorCell(Integer col, Integer row, TCellAreaType
                                          const TRect& rect, Integer dataRow, Integer) {
   TCanvas* canvas = GetCanvas();
   const bool is3D = IsCell3D(col, row, state);
-  TColor brush = indicatorParams_->GetFillStyleColor();
+  TColor brush = CustomStyleActive() ? GetInternalFixedColor() : indicatorParams_->GetFillStyleColor();
   const Integer glyphWidth = options_.Contains(dgIndicator) ? IndicatorGlyphWidth : 0;
   const bool showRecNo = optionsEh_.Contains(dghShowRecNo) || indicatorOptions_.Contains(gioShowRecNoEh);
   const auto fill = [&](TColor color) {
@@ -272,6 +277,7 @@ void TCustomDBGridEh::PaintIndicatorCell(Integer col, Integer row, TCellAreaType
     TRect r = rect;
     r.Right -= glyphWidth;
     canvas->GetFont()->Assign(GetFont());
+    canvas->GetFont()->SetColor(StyleServices()->GetSystemColor(GetFont()->GetColor()));
     canvas->GetFont()->SetSize(std::max(1, GetFont()->GetSize() - 1));
     canvas->GetBrush()->SetStyle(bsClear);
     WriteCellText(canvas, r, false, 0, 0, text, taCenter, tlCenter, false, false, 0, 0);
@@ -279,7 +285,7 @@ void TCustomDBGridEh::PaintIndicatorCell(Integer col, Integer row, TCellAreaType
   };
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
   if (area.VertType == vctTitleEh) {
-    brush = titleParams_->GetFillStyleColor();
+    brush = CustomStyleActive() ? GetInternalFixedColor() : titleParams_->GetFillStyleColor();
     if (selection_->GetSelectionType() == gstAll) GetFixedCellSelectedColors(area, brush, nullptr);
     fill(brush);
     return;
