@@ -145,13 +145,13 @@ void TCustomDBGridEh::DefaultDrawColumnDataCell(TGridCoord cell, TGridCoord area
     std::vector<bool>& marks = checkedDuplicates_[static_cast<size_t>(index)];
     const Integer r = cell.Y - GetTopRow();
     if (r >= 0) {
-      if (marks.size() < static_cast<size_t>(r + 2)) marks.resize(static_cast<size_t>(r + 2), false);
-      if (!marks[static_cast<size_t>(r + 1)])
-        sameAsNext = CheckColumnDuplicateValues(column, areaCell.Y, params->Text, false);
+      const size_t at = static_cast<size_t>(r);
+      if (marks.size() < at + 2) marks.resize(at + 2, false);
+      if (!marks[at + 1]) sameAsNext = CheckColumnDuplicateValues(column, areaCell.Y, params->Text, false);
       if (CheckColumnDuplicateValues(column, areaCell.Y, params->Text, true)) {
         params->Text.clear();
         params->ImageIndex = -1;
-        marks[static_cast<size_t>(r)] = true;
+        marks[at] = true;
       }
     }
   }
