@@ -2,6 +2,7 @@
 // in two levels, the indicator's record numbers and footer texts by kind, looked at in a bitmap.
 #include <gtest/gtest.h>
 
+#include "gridlib/memtable/MemTableEh.h"
 #include "platform/graphics/Themes.h"
 #include "tests/gridlib/dbgrid/DBGridTestSupport.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
@@ -292,6 +293,78 @@ TEST_F(DBGridPaintTest, HiddenDuplicatesShowTheFirstOfEqualValuesOnly) {
   EXPECT_EQ(texts[top + 1], u"");
   EXPECT_EQ(texts[top + 2], u"");
   EXPECT_EQ(texts[top + 3], u"Изделие 4");
+}
+
+TEST_F(DBGridPaintTest, ARequiredEmptyFieldIsMarkedInTheEditedRowOnly) {
+  grid_->GetColumns()->RebuildColumns();
+  TColumnEh* name = Column(u"NAME");
+  name->SetHighlightRequired(true);
+  data_->FieldByName(u"NAME")->SetRequired(true);
+  const Integer top = grid_->TopDataOffset();
+  const auto redPixels = [&](TBitmap* p, Integer recNo) {
+    const TRect r = grid_->CellRect(grid_->DataColToGridCol(name->GetIndex()), top + recNo - 1, false);
+    Integer n = 0;
+    for (Integer x = r.Left; x < r.Right; ++x)
+      for (Integer y = r.Bottom - 4; y < r.Bottom; ++y)
+        if (PixelAt(p, x, y) == RGB(255, 0, 0)) ++n;
+    return n;
+  };
+  data_->SetRecNo(5);
+  data_->Edit();
+  data_->FieldByName(u"NAME")->Clear();
+  ProcessPendingEvents();
+  std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+  EXPECT_GT(redPixels(picture.get(), 5), 10);
+  EXPECT_EQ(redPixels(picture.get(), 4), 0);
+  data_->Cancel();
+  ProcessPendingEvents();
+  picture = CaptureControl(grid_);
+  EXPECT_EQ(redPixels(picture.get(), 5), 0);
+}
+
+// In view mode the duplicate check reads the neighbour rows of the in-memory table in place.
+TEST(DBGridPaintViewTest, HiddenDuplicatesOverAnInMemoryTableLeaveItWhereItWas) {
+  InitTestApplication();
+  InitializeMemTableEh();
+  auto form = std::make_unique<TForm>(nullptr, 0);
+  form->SetBounds(0, 0, 640, 400);
+  auto* table = new TMemTableEh(form.get());
+  table->GetFieldDefs()->Add(u"ID", ftInteger);
+  table->GetFieldDefs()->Add(u"KIND", ftWideString, 20);
+  table->CreateDataSet();
+  for (int i = 1; i <= 200; ++i) {
+    table->Append();
+    table->SetFields({Variant(i), Variant(u"Вид " + IntToStr((i - 1) / 3))});
+    table->Post();
+  }
+  auto* source = new TDataSource(form.get());
+  source->SetDataSet(table);
+  auto* grid = new TDBGridEh(form.get());
+  grid->SetParent(form.get());
+  grid->SetAlign(alClient);
+  grid->SetDataSource(source);
+  form->Show();
+  table->SetRecNo(100);
+  ProcessPendingEvents();
+  ASSERT_TRUE(grid->MemTableSupported());
+  auto* kind = static_cast<TColumnEh*>(grid->FindFieldColumn(u"KIND"));
+  kind->SetHideDuplicates(true);
+  std::map<Integer, String> texts;
+  grid->OnDrawColumnCell = [&](TObject*, const TRect&, Integer, TColumnEh* c, TGridDrawState) {
+    if (c == kind) texts[grid->CurrentColCellParams()->Row] = grid->CurrentColCellParams()->Text;
+  };
+  ReadEveryVisibleRow(grid, table, source);
+  ASSERT_FALSE(texts.empty());
+  const Integer firstRow = texts.begin()->first;
+  EXPECT_FALSE(texts.begin()->second.empty());  // the first visible row always shows its value
+  for (const auto& [row, text] : texts) {
+    const Integer record = row - grid->TopDataOffset() + 1;
+    const bool firstOfKind = (record - 1) % 3 == 0;
+    if (row != firstRow) {
+      EXPECT_EQ(text.empty(), !firstOfKind) << "record " << record;
+    }
+  }
+  EXPECT_EQ(table->RecNo(), 100);
 }
 
 }  // namespace
