@@ -893,6 +893,10 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   using TCustomDBAxisGridEh::DefaultDrawDataCell;
   bool IsCell3D(Integer col, Integer row, TGridDrawState state) override;
   bool IsFixed3D() override { return optionsEh_.Contains(dghFixed3D); }
+  // The indicator's strip for the row-select check boxes.
+  static constexpr Integer RowselCheckboxesWidth = 18;
+  // A check box's place: centred where the rectangle is larger, the rectangle itself where smaller.
+  void CenterCheckBoxRect(TRect& rect) const;
   // The colour of odd or even records, or clNone where the column keeps its own colour.
   TColor RowColorOf(TColumnEh* column);
 
@@ -932,6 +936,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   void PaintSuperTitles(Integer leaf, const TRect& leafRect);
   virtual void DrawIndicatorGlyph(Integer kind, const TRect& rect);
   virtual void DrawSortMarker(TSortMarkerEh marker, const TRect& rect, bool highlight);
+  virtual void DrawDropDownGlyph(bool hot, const TRect& rect);
   void DrawCellFocusRect(TCanvas* canvas, const TRect& rect, const TRect* clipRect);
   bool GetFixedCellSelectedColors(TCellAreaTypeEh area, TColor& color, TFont* font);
   bool IsGridCellSelected(TCellAreaTypeEh area, Integer dataCol) const;

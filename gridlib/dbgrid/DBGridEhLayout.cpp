@@ -100,6 +100,7 @@ void TCustomDBGridEh::UpdateColWidths() {
 // The indicator's glyph, and the widest record number when numbers are shown.
 Integer TCustomDBGridEh::CalcIndicatorColWidth() {
   Integer width = 12;
+  if (indicatorOptions_.Contains(gioShowRowselCheckboxesEh)) width += RowselCheckboxesWidth;
   if (indicatorOptions_.Contains(gioShowRecNoEh)) {
     TCanvas* canvas = GetScreenCanvasEh();
     canvas->GetFont()->Assign(indicatorParams_->GetFont());

@@ -308,9 +308,7 @@ void TCustomDBGridEh::DefaultDrawColumnCell(const TRect& rect, Integer, TColumnE
     case ctCheckboxes: {
       canvas->FillRect(r);
       TRect box = r;
-      const Integer w = CheckBoxWidthEh(), h = CheckBoxHeightEh();
-      if (r.Width() >= w) box.Left = r.Left + r.Width() / 2 - w / 2, box.Right = box.Left + w;
-      if (r.Height() >= h) box.Top = r.Top + r.Height() / 2 - h / 2, box.Bottom = box.Top + h;
+      CenterCheckBoxRect(box);
       DrawCellCheckBox(canvas, box, column->GetCheckboxState(), GetFlat());
       break;
     }

@@ -257,6 +257,30 @@ void TCustomDBGridEh::DrawIndicatorGlyph(Integer kind, const TRect& rect) {
   }
 }
 
+// A small downward triangle, left out where the rectangle is too low for it.
+void TCustomDBGridEh::DrawDropDownGlyph(bool hot, const TRect& rect) {
+  if (rect.Height() < 7) return;
+  TCanvas* canvas = GetCanvas();
+  const TColor color =
+      hot ? clWhite : MixColorsPercentEh(StyleServices()->GetSystemColor(cl3DDkShadow), clBlack, 30);
+  canvas->GetPen()->SetColor(color);
+  canvas->GetBrush()->SetColor(color);
+  const Integer x = rect.Left + (rect.Width() - 8) / 2 + 1, y = rect.Top + (rect.Height() - 4) / 2;
+  canvas->Polygon({TPoint(x, y), TPoint(x + 7, y), TPoint(x + 3, y + 3)});
+}
+
+void TCustomDBGridEh::CenterCheckBoxRect(TRect& rect) const {
+  const Integer w = CheckBoxWidthEh(), h = CheckBoxHeightEh();
+  if (rect.Width() >= w) {
+    rect.Left += rect.Width() / 2 - w / 2;
+    rect.Right = rect.Left + w;
+  }
+  if (rect.Height() >= h) {
+    rect.Top += rect.Height() / 2 - h / 2;
+    rect.Bottom = rect.Top + h;
+  }
+}
+
 void TCustomDBGridEh::PaintIndicatorCell(Integer col, Integer row, TCellAreaTypeEh area, TGridDrawState state,
                                          const TRect& rect, Integer dataRow, Integer) {
   TCanvas* canvas = GetCanvas();
@@ -272,10 +296,10 @@ void TCustomDBGridEh::PaintIndicatorCell(Integer col, Integer row, TCellAreaType
       DrawEdge(canvas->GetHandle(), &f, BDR_RAISEDINNER, GetFlat() ? BF_RECT | BF_FLAT : BF_RECT);
     }
   };
-  const auto writeNumber = [&](const String& text) {
+  const auto writeNumber = [&](const String& text, Integer right) {
     if (text.empty()) return;
     TRect r = rect;
-    r.Right -= glyphWidth;
+    r.Right = right;
     canvas->GetFont()->Assign(GetFont());
     canvas->GetFont()->SetColor(StyleServices()->GetSystemColor(GetFont()->GetColor()));
     canvas->GetFont()->SetSize(std::max(1, GetFont()->GetSize() - 1));
@@ -288,6 +312,8 @@ void TCustomDBGridEh::PaintIndicatorCell(Integer col, Integer row, TCellAreaType
     brush = CustomStyleActive() ? GetInternalFixedColor() : titleParams_->GetFillStyleColor();
     if (selection_->GetSelectionType() == gstAll) GetFixedCellSelectedColors(area, brush, nullptr);
     fill(brush);
+    if (indicatorTitle_->GetShowDropDownSign())
+      DrawDropDownGlyph(false, TRect(rect.Right - 12, rect.Top, rect.Right, rect.Bottom));
     return;
   }
   if (area.VertType == vctDataEh && link->GetActive() && dataRow < InstantReadRecordCount()) {
@@ -320,13 +346,20 @@ void TCustomDBGridEh::PaintIndicatorCell(Integer col, Integer row, TCellAreaType
       DrawIndicatorGlyph(kind, TRect(rect.Right - glyphWidth, rect.Top, rect.Right, rect.Bottom));
       selRow_ = row;
     }
-    if (showRecNo) writeNumber(RecNoText(recNo, current, ds->GetState() == dsInsert));
+    Integer numberRight = rect.Right - glyphWidth;
+    if (indicatorOptions_.Contains(gioShowRowselCheckboxesEh)) {
+      TRect box(numberRight - RowselCheckboxesWidth, rect.Top, numberRight, rect.Bottom);
+      numberRight = box.Left;
+      CenterCheckBoxRect(box);
+      DrawCellCheckBox(canvas, box, selected ? cbChecked : cbUnchecked, GetFlat());
+    }
+    if (showRecNo) writeNumber(RecNoText(recNo, current, ds->GetState() == dsInsert), numberRight);
     return;
   }
   fill(brush);
   if (area.VertType == vctFooterEh && dataRow == 0 && showRecNo && link->GetActive()) {
     TDataSet* ds = link->GetDataSet();
     const Integer count = sumList_->GetActive() ? sumList_->RecordCount() : ds->RecordCount();
-    if (count >= 1 && ds->GetState() != dsInsert) writeNumber(IntToStr(count));
+    if (count >= 1 && ds->GetState() != dsInsert) writeNumber(IntToStr(count), rect.Right - glyphWidth);
   }
 }

@@ -295,6 +295,45 @@ TEST_F(DBGridPaintTest, HiddenDuplicatesShowTheFirstOfEqualValuesOnly) {
   EXPECT_EQ(texts[top + 3], u"Изделие 4");
 }
 
+TEST_F(DBGridPaintTest, IndicatorCheckBoxesFollowTheSelectedRowsAndTheTitleShowsItsDropDownSign) {
+  // The check box sits centred in a larger place and keeps a smaller one.
+  const Integer w = CheckBoxWidthEh(), h = CheckBoxHeightEh();
+  TRect large(10, 10, 10 + w + 9, 10 + h + 6), small(0, 0, w - 4, h - 2);
+  grid_->CenterCheckBoxRect(large);
+  grid_->CenterCheckBoxRect(small);
+  EXPECT_EQ(large, TRect(10 + (w + 9) / 2 - w / 2, 10 + (h + 6) / 2 - h / 2, 10 + (w + 9) / 2 - w / 2 + w,
+                         10 + (h + 6) / 2 - h / 2 + h));
+  EXPECT_EQ(small, TRect(0, 0, w - 4, h - 2));
+
+  grid_->SetIndicatorOptions({gioShowRowIndicatorEh, gioShowRowselCheckboxesEh});
+  grid_->GetSelection()->SetSelectionType(gstRecordBookmarks);
+  data_->SetRecNo(2);
+  grid_->GetSelectedRows()->SetCurrentRowSelected(true);
+  data_->SetRecNo(8);
+  ProcessPendingEvents();
+  const Integer top = grid_->TopDataOffset();
+  const auto boxPixels = [&](TBitmap* p, Integer row) {
+    const TRect r = grid_->CellRect(0, row, false);
+    std::vector<TColor> pixels;
+    for (Integer x = r.Left + 2; x < r.Right - 13; ++x)
+      for (Integer y = r.Top + 2; y < r.Bottom - 2; ++y) pixels.push_back(PixelAt(p, x, y));
+    return pixels;
+  };
+  std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+  EXPECT_EQ(boxPixels(picture.get(), top + 2), boxPixels(picture.get(), top + 3));  // both unselected
+  EXPECT_NE(boxPixels(picture.get(), top + 1), boxPixels(picture.get(), top + 2));  // the selected one
+  const std::vector<TColor> plainTitle = boxPixels(picture.get(), 0);
+  grid_->GetIndicatorTitle()->SetShowDropDownSign(true);
+  picture = CaptureControl(grid_);
+  const TRect title = grid_->CellRect(0, 0, false);
+  Integer sign = 0;
+  for (Integer x = title.Right - 12; x < title.Right; ++x)
+    for (Integer y = title.Top + 2; y < title.Bottom - 2; ++y)
+      if (PixelAt(picture.get(), x, y) != PixelAt(picture.get(), title.Left + 3, title.Top + 3)) ++sign;
+  EXPECT_GT(sign, 5);
+  EXPECT_EQ(boxPixels(picture.get(), 0), plainTitle);  // the sign stays at the right
+}
+
 TEST_F(DBGridPaintTest, ARequiredEmptyFieldIsMarkedInTheEditedRowOnly) {
   grid_->GetColumns()->RebuildColumns();
   TColumnEh* name = Column(u"NAME");
