@@ -917,6 +917,9 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   void DefaultDrawFooterCell(const TRect& rect, Integer dataCol, Integer row, TColumnEh* column,
                              TGridDrawState state);
   void InvalidateFooter();
+  // The heights of the footer rows from the footer parameters and font.
+  virtual void UpdateFooterRowHeights();
+  const std::vector<Integer>& GetFooterRowHeights() const { return footerRowHeights_; }
   void InvalidateTitle();
 
  protected:
@@ -1033,6 +1036,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   std::vector<std::vector<bool>> checkedDuplicates_;
   Integer selRow_ = -1;
   bool suppressHighlight_ = false;
+  std::vector<Integer> footerRowHeights_;
   std::unique_ptr<TAxisColCellParamsEh> dupParams_;  // the neighbour rows of the duplicate check
 
   // Input state.

@@ -82,6 +82,7 @@ void TCustomDBGridEh::CalcRowHeights() {
     title = titleParams_->GetRowLines() * title + titleParams_->GetRowHeight() +
             (options_.Contains(dgRowLines) ? 1 : 0);
   titleRowHeight_ = BuildMultiTitleTree(std::max(1, title));
+  UpdateFooterRowHeights();
 }
 
 void TCustomDBGridEh::UpdateColWidths() {
@@ -222,7 +223,7 @@ Integer TCustomDBGridEh::VisibleDataRowCount() {
   Integer height = GetClientHeight();
   if (GetTitleRowCount() > 0) height -= titleRowHeight_;
   if (IsSTFilterRowUnderTitle()) height -= stdDefaultRowHeight_;
-  height -= footerRowCount_ * stdDefaultRowHeight_;
+  for (const Integer footer : footerRowHeights_) height -= footer;
   return std::max(1, height / stdDefaultRowHeight_);
 }
 
@@ -242,7 +243,11 @@ void TCustomDBGridEh::UpdateRowCount() {
   SetRowCount(TopDataOffset() + records);
   SetContraRowCount(footerRowCount_);
   for (Integer r = 0; r < GetFullRowCount(); ++r) {
-    const Integer height = r < GetTitleRowCount() ? titleRowHeight_ : stdDefaultRowHeight_;
+    const Integer footer = r - GetRowCount();
+    const Integer height = r < GetTitleRowCount() ? titleRowHeight_
+                           : footer >= 0 && static_cast<size_t>(footer) < footerRowHeights_.size()
+                               ? footerRowHeights_[static_cast<size_t>(footer)]
+                               : stdDefaultRowHeight_;
     if (GetRowHeights(r) != height) SetRowHeights(r, height);
   }
 }

@@ -2,6 +2,7 @@
 // record's field value, a fixed text) and the painting of footer cells.
 #include <algorithm>
 
+#include "gridlib/base/GridLibCore.h"
 #include "gridlib/dbgrid/DBGridEh.h"
 #include "platform/graphics/Themes.h"
 #include "platform/rtl/Currency.h"
@@ -129,6 +130,18 @@ void TCustomDBGridEh::DefaultDrawFooterCell(const TRect& rect, Integer dataCol, 
   canvas->GetBrush()->SetColor(background);
   WriteCellText(canvas, r, true, margin, dy, text, alignment, column->GetLayout(), false,
                 column->GetEndEllipsis(), 0, 0);
+}
+
+void TCustomDBGridEh::UpdateFooterRowHeights() {
+  TCanvas* canvas = GetScreenCanvasEh();
+  canvas->GetFont()->Assign(footerParams_->GetFont());
+  const Integer lineHeight = canvas->TextHeight(u"Wg");
+  Integer height = stdDefaultRowHeight_;
+  if (footerParams_->GetRowLines() != 0 || footerParams_->GetRowHeight() != 0)
+    height = footerParams_->GetRowHeight() + footerParams_->GetRowLines() * lineHeight;
+  else if (footerParams_->GetFont()->GetSize() != GetFont()->GetSize())
+    height = lineHeight + GetInterlinear();
+  footerRowHeights_.assign(static_cast<size_t>(footerRowCount_), std::max(1, height));
 }
 
 void TCustomDBGridEh::InvalidateFooter() {

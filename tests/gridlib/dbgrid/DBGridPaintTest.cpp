@@ -2,6 +2,7 @@
 // in two levels, the indicator's record numbers and footer texts by kind, looked at in a bitmap.
 #include <gtest/gtest.h>
 
+#include "gridlib/base/GridLibCore.h"
 #include "gridlib/memtable/MemTableEh.h"
 #include "platform/graphics/Themes.h"
 #include "tests/gridlib/dbgrid/DBGridTestSupport.h"
@@ -232,6 +233,31 @@ TEST_F(DBGridPaintTest, FooterTextsByKind) {
   };
   EXPECT_NO_THROW(CaptureControl(grid_));
   EXPECT_EQ(painted, u"");
+}
+
+TEST_F(DBGridPaintTest, FooterRowsAreAsHighAsTheirFontAndLinesAsk) {
+  grid_->SetFooterRowCount(2);
+  ProcessPendingEvents();
+  const Integer dataRow = grid_->GetRowHeights(grid_->TopDataOffset());
+  // The data rows a page holds change with the footers' heights: the last row is asked each time.
+  const auto lastFooter = [&] { return grid_->GetRowHeights(grid_->GetFullRowCount() - 1); };
+  EXPECT_EQ(lastFooter(), dataRow);
+  EXPECT_EQ(grid_->GetRowHeights(grid_->GetFullRowCount() - 2), dataRow);
+  TDBGridFooterParamsEh* footer = grid_->GetFooterParams();
+  footer->GetFont()->SetSize(grid_->GetFont()->GetSize() * 2);
+  grid_->LayoutChanged();
+  ProcessPendingEvents();
+  EXPECT_GT(lastFooter(), dataRow);
+  footer->SetRowLines(3);
+  footer->SetRowHeight(4);
+  grid_->LayoutChanged();
+  ProcessPendingEvents();
+  TCanvas* canvas = GetScreenCanvasEh();
+  canvas->GetFont()->Assign(footer->GetFont());
+  EXPECT_EQ(lastFooter(), 4 + 3 * canvas->TextHeight(u"Wg"));
+  // The data rows make room for the taller footers.
+  EXPECT_LE(grid_->VisibleDataRowCount() * dataRow + 2 * lastFooter() + grid_->GetRowHeights(0),
+            grid_->GetClientHeight());
 }
 
 TEST_F(DBGridPaintTest, CellParameterEventsAndCustomDrawing) {
