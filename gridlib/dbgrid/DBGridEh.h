@@ -940,6 +940,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   virtual void DrawIndicatorGlyph(Integer kind, const TRect& rect);
   virtual void DrawSortMarker(TSortMarkerEh marker, const TRect& rect, bool highlight);
   virtual void DrawDropDownGlyph(bool hot, const TRect& rect);
+  TColor GlyphColor();
   void DrawCellFocusRect(TCanvas* canvas, const TRect& rect, const TRect* clipRect);
   bool GetFixedCellSelectedColors(TCellAreaTypeEh area, TColor& color, TFont* font);
   bool IsGridCellSelected(TCellAreaTypeEh area, Integer dataCol) const;

@@ -196,10 +196,16 @@ void TCustomDBGridEh::PaintTitleCellText(TCanvas* canvas, TColumnEh* column,
 }
 
 // A small triangle: pointing down for a descending marker, up for an ascending one.
+// The glyphs' colour: dark on the light fixed cells, the fixed cells' text colour under a custom style.
+TColor TCustomDBGridEh::GlyphColor() {
+  if (CustomStyleActive())
+    return MixColorsPercentEh(StyleServices()->GetSystemColor(clWindowText), GetInternalFixedColor(), 40);
+  return MixColorsPercentEh(StyleServices()->GetSystemColor(cl3DDkShadow), clBlack, 30);
+}
+
 void TCustomDBGridEh::DrawSortMarker(TSortMarkerEh marker, const TRect& rect, bool highlight) {
   TCanvas* canvas = GetCanvas();
-  const TColor color =
-      highlight ? clWhite : MixColorsPercentEh(StyleServices()->GetSystemColor(cl3DDkShadow), clBlack, 30);
+  const TColor color = highlight ? clWhite : GlyphColor();
   canvas->GetBrush()->SetColor(color);
   canvas->GetPen()->SetColor(color);
   const Integer w = 8, h = 4;
@@ -229,15 +235,15 @@ void TCustomDBGridEh::DrawIndicatorGlyph(Integer kind, const TRect& rect) {
   const Integer cx = rect.Left + rect.Width() / 2, cy = rect.Top + rect.Height() / 2 + 1;
   switch (kind) {
     case 2: {  // editing: a pencil-like bar
-      canvas->GetPen()->SetColor(clBlack);
-      canvas->GetBrush()->SetColor(clBlack);
+      canvas->GetPen()->SetColor(GlyphColor());
+      canvas->GetBrush()->SetColor(GlyphColor());
       canvas->FillRect(TRect(cx - 1, cy - 5, cx + 1, cy + 4));
       canvas->FillRect(TRect(cx - 3, cy - 5, cx + 3, cy - 4));
       canvas->FillRect(TRect(cx - 3, cy + 3, cx + 3, cy + 4));
       break;
     }
     case 3: {  // inserting: a star
-      canvas->GetPen()->SetColor(clBlack);
+      canvas->GetPen()->SetColor(GlyphColor());
       canvas->Polyline({TPoint(cx - 3, cy), TPoint(cx + 4, cy)});
       canvas->Polyline({TPoint(cx, cy - 3), TPoint(cx, cy + 4)});
       canvas->Polyline({TPoint(cx - 2, cy - 2), TPoint(cx + 3, cy + 3)});
@@ -245,10 +251,7 @@ void TCustomDBGridEh::DrawIndicatorGlyph(Integer kind, const TRect& rect) {
       break;
     }
     default: {
-      const TColor color =
-          kind == 1   ? clWhite
-          : kind == 4 ? RGB(0, 120, 215)
-                      : MixColorsPercentEh(StyleServices()->GetSystemColor(cl3DDkShadow), clBlack, 30);
+      const TColor color = kind == 1 ? clWhite : kind == 4 ? RGB(0, 120, 215) : GlyphColor();
       canvas->GetPen()->SetColor(color);
       canvas->GetBrush()->SetColor(color);
       canvas->Polygon({TPoint(cx - 2, cy - 5), TPoint(cx + 2, cy - 1), TPoint(cx - 2, cy + 3)});
@@ -261,8 +264,7 @@ void TCustomDBGridEh::DrawIndicatorGlyph(Integer kind, const TRect& rect) {
 void TCustomDBGridEh::DrawDropDownGlyph(bool hot, const TRect& rect) {
   if (rect.Height() < 7) return;
   TCanvas* canvas = GetCanvas();
-  const TColor color =
-      hot ? clWhite : MixColorsPercentEh(StyleServices()->GetSystemColor(cl3DDkShadow), clBlack, 30);
+  const TColor color = hot ? clWhite : GlyphColor();
   canvas->GetPen()->SetColor(color);
   canvas->GetBrush()->SetColor(color);
   const Integer x = rect.Left + (rect.Width() - 8) / 2 + 1, y = rect.Top + (rect.Height() - 4) / 2;
