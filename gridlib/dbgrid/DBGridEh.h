@@ -313,6 +313,7 @@ class TDBGridIndicatorParamsEh : public TDBGridAreaParamsEh {
   static void Published(TPropBuilder<TDBGridIndicatorParamsEh>& p);
   explicit TDBGridIndicatorParamsEh(TCustomDBGridEh* grid) : TDBGridAreaParamsEh(grid) {}
   Integer GetRecNoShowStep() const { return recNoShowStep_; }
+  // Any step is kept: 0 or below numbers only the first, last and current rows.
   void SetRecNoShowStep(Integer value);
 
  protected:
@@ -573,6 +574,12 @@ class TColumnEh : public TBaseColumnEh {
   void SetFooters(TColumnFootersEh* value) { footers_->Assign(value); }
   // The footer of footer row `index`: the item of Footers, else the main footer.
   TColumnFooterEh* UsedFooter(Integer index) const;
+
+  // Painting hooks of the column, asked after the grid's.
+  TDelegate<void(TObject* Sender, bool EditMode, TAxisColCellParamsEh* Params)> OnGetCellParams;
+  TDelegate<void(TCustomDBGridEh* Sender, TGridCoord Cell, TGridCoord AreaCell, TColumnEh* Column,
+                 const TRect& ARect, TAxisColCellParamsEh* Params, bool& Processed)>
+      OnAdvDrawDataCell;
 
   TAxisBarTitleEh* CreateTitle() override;
   TDBLookupDataEh* CreateLookupParams() override;
@@ -980,7 +987,152 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void CellClick(TColumnEh* column);
 
   // ---- Painting: data, title, indicator and footer cells, borders, multi-level titles ----
+  // What a title or super-title cell is drawn with; handed to the title events.
+  struct TDBGridDrawTitleCellParamsEh {
+    TColumnEh* Column = nullptr;
+    Integer MultiTitleNode = -1;  // the super-title node painted, -1 for a column title
+    TAlignment Alignment = taCenter;
+    TColor Color = clBtnFace;
+    TColor SecondColor = clDefault;
+    TFont* Font = nullptr;
+    String Text;
+    TSortMarkerEh SortMarker = smNoneEh;
+    TTextOrientationEh Orientation = tohHorizontal;
+    TGridDrawState CellState;
+    TTextLayout Layout = tlTop;
+    bool Down = false;
+    bool Draw3DBorder = false;
+    bool DrawByThemes = false;
+    bool DrawSortIndex = true;
+    bool CellMultiSelected = false;
+    bool Highlight = false;
+    bool WordWrap = false;
+    bool EndEllipsis = false;
+    Integer ForeXDataOffset = 2;
+    Integer ForeYDataOffset = 2;
+    TRect ForeInsideRect;
+  };
+  // One title of the multi-level title tree: the root (index 0), group titles and one leaf per column.
+  struct TDBGridMultiTitleNodeEh {
+    String Text;
+    TColumnEh* Column = nullptr;  // a leaf's column
+    Integer Parent = -1;
+    std::vector<Integer> Items;
+    Integer Width = 0;
+    Integer Height = 0;
+    Integer WIndent = 0;
+    Integer VLineWidth = 0;
+    bool Drawn = false;
+  };
 
+  using TGetCellEhParamsEvent = TDelegate<void(TObject* Sender, TColumnEh* Column, TFont* AFont,
+                                               TColor& Background, TGridDrawState State)>;
+  using TDBGridEhAdvDrawColumnDataEvent =
+      TDelegate<void(TCustomDBGridEh* Sender, TGridCoord Cell, TGridCoord AreaCell, TColumnEh* Column,
+                     const TRect& ARect, TAxisColCellParamsEh* Params, bool& Processed)>;
+  using TDrawColumnEhCellEvent = TDelegate<void(TObject* Sender, const TRect& Rect, Integer DataCol,
+                                                TColumnEh* Column, TGridDrawState State)>;
+  using TDrawDataCellEvent =
+      TDelegate<void(TObject* Sender, const TRect& Rect, TField* Field, TGridDrawState State)>;
+  using TGetBtnEhParamsEvent = TDelegate<void(TObject* Sender, TColumnEh* Column, TFont* AFont,
+                                              TColor& Background, TSortMarkerEh& SortMarker, bool IsDown)>;
+  using TDBGridEhTitleParamsEvent =
+      TDelegate<void(TCustomDBGridEh* Grid, TDBGridDrawTitleCellParamsEh* Params)>;
+  using TDBGridEhDrawTitleCellEvent =
+      TDelegate<void(TCustomDBGridEh* Grid, TCanvas* ACanvas, const TRect& ARect,
+                     TDBGridDrawTitleCellParamsEh* Params, bool& Processed)>;
+  using TGetFooterParamsEvent =
+      TDelegate<void(TObject* Sender, Integer DataCol, Integer Row, TColumnEh* Column, TFont* AFont,
+                     TColor& Background, TAlignment& Alignment, TGridDrawState State, String& Text)>;
+  using TDrawFooterCellEvent = TDelegate<void(TObject* Sender, Integer DataCol, Integer Row,
+                                              TColumnEh* Column, const TRect& Rect, TGridDrawState State)>;
+
+  TGetCellEhParamsEvent OnGetCellParams;
+  TDBGridEhAdvDrawColumnDataEvent OnAdvDrawDataCell;
+  TDrawColumnEhCellEvent OnDrawColumnCell;
+  TDrawDataCellEvent OnDrawDataCell;
+  TGetBtnEhParamsEvent OnGetBtnParams;
+  TDBGridEhTitleParamsEvent OnGetTitleParams;
+  TDBGridEhDrawTitleCellEvent OnDrawTitleCell;
+  TGetFooterParamsEvent OnGetFooterParams;
+  TDrawFooterCellEvent OnDrawFooterCell;
+
+  // Data cells.
+  void DefaultDrawColumnDataCell(TGridCoord cell, TGridCoord areaCell, TColumnEh* column,
+                                 const TRect& areaRect, TAxisColCellParamsEh* params);
+  bool HighlightDataCellColor(Integer dataCol, Integer dataRow, const String& value, TGridDrawState state,
+                              TColor& color, TFont* font) override;
+  bool CheckFillDataCell(TGridCoord cell, TGridCoord areaCell, TAxisBarEh* bar, const TRect& areaRect,
+                         TAxisColCellParamsEh* params) override;
+  // Whether the row above (checkPrevRow) or below shows the same text as s.
+  bool CheckColumnDuplicateValues(TColumnEh* column, Integer dataRow, const String& s, bool checkPrevRow);
+  void DefaultDrawColumnCell(const TRect& rect, Integer dataCol, TColumnEh* column, TGridDrawState state);
+  void DefaultDrawDataCell(const TRect& rect, TField* field, TGridDrawState state);
+  using TCustomDBAxisGridEh::DefaultDrawDataCell;
+  bool IsCell3D(Integer col, Integer row, TGridDrawState state) override;
+  bool IsFixed3D() override { return optionsEh_.Contains(dghFixed3D); }
+  // The indicator's strip for the row-select check boxes.
+  static constexpr Integer RowselCheckboxesWidth = 18;
+  // A check box's place: centred where the rectangle is larger, the rectangle itself where smaller.
+  void CenterCheckBoxRect(TRect& rect) const;
+  // The colour of odd or even records, or clNone where the column keeps its own colour.
+  TColor RowColorOf(TColumnEh* column);
+
+  // Titles and indicator.
+  void DefaultDrawTitleCell(TCanvas* canvas, const TRect& rect, TDBGridDrawTitleCellParamsEh* params);
+  // The indicator's text for a record number: the number, a middle dot, or "-" halfway between steps.
+  String RecNoText(Integer recNo, bool currentRow, bool inserting) const;
+  bool IsUseMultiTitle() const;
+  // The title tree of the last layout pass; node 0 is the root.
+  const std::vector<TDBGridMultiTitleNodeEh>& GetHeadTree() const { return headTree_; }
+  Integer LeafOf(Integer columnIndex) const;
+  // Rebuilds the title tree from the captions and answers the title row height it needs.
+  Integer BuildMultiTitleTree(Integer titleHeight);
+
+  // Footers.
+  // The footer text of a column; a field value footer naming a field the dataset lacks raises.
+  virtual String GetFooterValue(Integer row, TColumnEh* column);
+  void DefaultDrawFooterCell(const TRect& rect, Integer dataCol, Integer row, TColumnEh* column,
+                             TGridDrawState state);
+  void InvalidateFooter();
+  // The heights of the footer rows from the footer parameters and font.
+  virtual void UpdateFooterRowHeights();
+  const std::vector<Integer>& GetFooterRowHeights() const { return footerRowHeights_; }
+  void InvalidateTitle();
+
+ protected:
+  void DrawCellContent(Integer col, Integer row, TGridDrawState state, const TRect& rect) override;
+  virtual void PaintDataCell(Integer col, Integer row, TCellAreaTypeEh area, TGridDrawState state, TRect rect,
+                             Integer dataRow, Integer dataCol);
+  virtual void PaintTitleCell(Integer col, Integer row, TCellAreaTypeEh area, TGridDrawState state,
+                              const TRect& rect, Integer dataRow, Integer dataCol);
+  virtual void PaintIndicatorCell(Integer col, Integer row, TCellAreaTypeEh area, TGridDrawState state,
+                                  const TRect& rect, Integer dataRow, Integer dataCol);
+  virtual void PaintFooterCell(Integer col, Integer row, TCellAreaTypeEh area, TGridDrawState state,
+                               const TRect& rect, Integer footerRow, Integer dataCol);
+  virtual void FillTitleCellParams(TGridDrawState state, const TRect& rect, Integer dataCol,
+                                   TDBGridDrawTitleCellParamsEh* params);
+  virtual void PaintTitleCellText(TCanvas* canvas, TColumnEh* column, TDBGridDrawTitleCellParamsEh* params,
+                                  const TRect& rect);
+  void PaintSuperTitles(Integer leaf, const TRect& leafRect);
+  virtual void DrawIndicatorGlyph(Integer kind, const TRect& rect);
+  virtual void DrawSortMarker(TSortMarkerEh marker, const TRect& rect, bool highlight);
+  virtual void DrawDropDownGlyph(bool hot, const TRect& rect);
+  TColor GlyphColor();
+  void DrawCellFocusRect(TCanvas* canvas, const TRect& rect, const TRect* clipRect);
+  bool GetFixedCellSelectedColors(TCellAreaTypeEh area, TColor& color, TFont* font);
+  bool IsGridCellSelected(TCellAreaTypeEh area, Integer dataCol) const;
+  void DrawRequiredMark(TColumnEh* column, Integer dataRow, const TRect& rect);
+  void GetCellBorderParams(Integer col, Integer row, bool& joinCorner, TColor& color, bool& isDraw,
+                           TGridCellBorderTypeEh borderType) override;
+  void DrawEmptySpace(Integer col, Integer row, const TRect& rect) override;
+  void DrawCellBorders(Integer col, Integer row, TGridCellBorderTypesEh borders, TGridDrawState state,
+                       TRect& rect) override;
+  String FooterValueText(Integer row, TColumnEh* column, bool painting);
+  // Whether a data row is the current record; also while that row is entered by instant reading.
+  bool PaintedRowIsCurrent(Integer dataRow) const { return dataRow == GetRow() - TopDataOffset(); }
+
+ public:
   // ---- Input: cell editor, keys, mouse, menus, hot tracking, column moving, edit actions ----
 
   // ---- Model: in-memory table events, row heights, sum list ----
@@ -1071,6 +1223,16 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   TDataSet* lastOpenDataSet_ = nullptr;
 
   // Painting state.
+  std::unique_ptr<TFont> titleFont_;  // the title parameter object's own font copy
+  TDBGridDrawTitleCellParamsEh titleCellDrawState_;
+  std::vector<TDBGridMultiTitleNodeEh> headTree_;
+  std::vector<Integer> leafOfColumn_;
+  // Per visible row of one paint: the row repeats the value of the row above, per column.
+  std::vector<std::vector<bool>> checkedDuplicates_;
+  Integer selRow_ = -1;
+  bool suppressHighlight_ = false;
+  std::vector<Integer> footerRowHeights_;
+  std::unique_ptr<TAxisColCellParamsEh> dupParams_;  // the neighbour rows of the duplicate check
 
   // Input state.
 

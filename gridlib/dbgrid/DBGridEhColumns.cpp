@@ -507,7 +507,7 @@ void TDBGridTitleParamsEh::SetVTitleMargin(Integer value) {
 TColor TDBGridIndicatorParamsEh::DefaultColor() const { return grid_ ? grid_->GetFixedColor() : clBtnFace; }
 
 void TDBGridIndicatorParamsEh::SetRecNoShowStep(Integer value) {
-  recNoShowStep_ = std::max(1, value);
+  recNoShowStep_ = value;
   Changed();
 }
 

@@ -1,6 +1,5 @@
 // The data grid's geometry: columns and options become the base grid's columns, rows and sizes; the
-// row areas; automatic column widths; reading a visible row without moving the dataset, and the
-// plain cell drawing that uses it.
+// row areas; automatic column widths; reading a visible row without moving the dataset.
 #include <algorithm>
 
 #include "gridlib/base/GridLibCore.h"
@@ -86,7 +85,8 @@ void TCustomDBGridEh::CalcRowHeights() {
   if (titleParams_->GetRowHeight() > 0 || titleParams_->GetRowLines() > 0)
     title = titleParams_->GetRowLines() * title + titleParams_->GetRowHeight() +
             (options_.Contains(dgRowLines) ? 1 : 0);
-  titleRowHeight_ = std::max(1, title);
+  titleRowHeight_ = BuildMultiTitleTree(std::max(1, title));
+  UpdateFooterRowHeights();
 }
 
 void TCustomDBGridEh::UpdateColWidths() {
@@ -105,6 +105,7 @@ void TCustomDBGridEh::UpdateColWidths() {
 // The indicator's glyph, and the widest record number when numbers are shown.
 Integer TCustomDBGridEh::CalcIndicatorColWidth() {
   Integer width = 12;
+  if (indicatorOptions_.Contains(gioShowRowselCheckboxesEh)) width += RowselCheckboxesWidth;
   if (indicatorOptions_.Contains(gioShowRecNoEh)) {
     TCanvas* canvas = GetScreenCanvasEh();
     canvas->GetFont()->Assign(indicatorParams_->GetFont());
@@ -226,7 +227,7 @@ Integer TCustomDBGridEh::VisibleDataRowCount() {
   Integer height = GetClientHeight();
   if (GetTitleRowCount() > 0) height -= titleRowHeight_;
   if (IsSTFilterRowUnderTitle()) height -= stdDefaultRowHeight_;
-  height -= footerRowCount_ * stdDefaultRowHeight_;
+  for (const Integer footer : footerRowHeights_) height -= footer;
   return std::max(1, height / stdDefaultRowHeight_);
 }
 
@@ -249,9 +250,12 @@ void TCustomDBGridEh::UpdateRowCount() {
   const bool fitted = MemTableSupported() && optionsEh_.Contains(dghAutoFitRowHeight);
   for (Integer r = 0; r < GetFullRowCount(); ++r) {
     const bool data = r >= TopDataOffset() && r < GetRowCount();
+    const Integer footer = r - GetRowCount();
     const Integer height = r < GetTitleRowCount() ? titleRowHeight_
                            : data && fitted       ? DataRowHeight(r - TopDataOffset())
-                                                  : stdDefaultRowHeight_;
+                           : footer >= 0 && static_cast<size_t>(footer) < footerRowHeights_.size()
+                               ? footerRowHeights_[static_cast<size_t>(footer)]
+                               : stdDefaultRowHeight_;
     if (GetRowHeights(r) != height) SetRowHeights(r, height);
   }
 }
@@ -376,40 +380,4 @@ String TCustomDBGridEh::GetVisibleCellText(Integer dataRow, TColumnEh* column) {
   InstantReadEnter(dataRow);
   auto leave = MakeScopeExit([this] { InstantReadLeave(); });
   return column->DisplayText();
-}
-
-// ======================= Drawing =======================
-
-void TCustomDBGridEh::Paint() { TCustomDBAxisGridEh::Paint(); }
-
-// Plain cells: titles with their captions, the indicator, data read row by row, empty footers.
-void TCustomDBGridEh::DrawCell(Integer col, Integer row, TGridDrawState state, TRect rect) {
-  TCanvas* canvas = GetCanvas();
-  Integer areaCol = 0, areaRow = 0;
-  const TCellAreaTypeEh area = GetCellAreaType(col, row, areaCol, areaRow);
-  TColumnEh* column = area.HorzType == hctDataEh ? GetColumnAtGridCol(col) : nullptr;
-  if (area.VertType != vctDataEh || !column) {
-    canvas->GetBrush()->SetColor(area.VertType == vctFooterEh ? footerParams_->GetFillStyleColor()
-                                                              : titleParams_->GetFillStyleColor());
-    canvas->FillRect(rect);
-    if (area.VertType == vctTitleEh && column) {
-      canvas->GetFont()->Assign(column->GetTitle()->GetFont());
-      canvas->TextRect(rect, rect.Left + 2, rect.Top + 2, column->GetTitle()->GetCaption());
-    }
-    return;
-  }
-  if (areaRow >= InstantReadRecordCount()) {
-    canvas->GetBrush()->SetColor(GetColor());
-    canvas->FillRect(rect);
-    return;
-  }
-  InstantReadEnter(areaRow);
-  auto leave = MakeScopeExit([this] { InstantReadLeave(); });
-  TAxisColCellParamsEh* params = CurrentColCellParams();
-  column->FillColCellParams(params);
-  params->Col = col;
-  params->Row = row;
-  params->State = state;
-  canvas->GetFont()->Assign(params->Font);
-  DefaultDrawDataCell({col, row}, {areaCol, areaRow}, column, rect, params);
 }

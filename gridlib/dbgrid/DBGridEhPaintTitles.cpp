@@ -1,0 +1,367 @@
+// Painting the data grid's fixed cells other than footers: column titles with their sort markers and
+// indexes, and the indicator column with its row glyphs and record numbers.
+#include <algorithm>
+
+#include "gridlib/base/GridLibCore.h"
+#include "gridlib/dbgrid/DBGridEh.h"
+#include "platform/graphics/Themes.h"
+#include "platform/rtl/ScopeGuard.h"
+
+namespace {
+// The marker's triangle and the indicator glyphs are drawn, not taken from bitmaps.
+constexpr Integer SortMarkerWidth = 16;
+constexpr Integer IndicatorGlyphWidth = 11;
+}  // namespace
+
+bool TCustomDBGridEh::GetFixedCellSelectedColors(TCellAreaTypeEh area, TColor& color, TFont* font) {
+  if (area.VertType == vctAboveFooterEh || area.VertType == vctFooterEh) {
+    color = HasFocusWithin() ? clHighlight : clBtnFace;
+    if (font && HasFocusWithin()) font->SetColor(clHighlightText);
+    return true;
+  }
+  color = MixColorsEh(RGB(64, 64, 64), StyleServices()->GetSystemColor(clHighlight), 63);
+  if (font) font->SetColor(clWhite);
+  return true;
+}
+
+void TCustomDBGridEh::FillTitleCellParams(TGridDrawState state, const TRect& rect, Integer dataCol,
+                                          TDBGridDrawTitleCellParamsEh* params) {
+  if (!titleFont_) titleFont_ = std::make_unique<TFont>();
+  TColumnEh* column = dataCol >= 0 ? GetVisibleColumns()->GetColumn(dataCol) : nullptr;
+  params->Column = column;
+  params->MultiTitleNode = -1;
+  params->Draw3DBorder = IsCell3D(DataColToGridCol(dataCol), 0, state);
+  params->DrawByThemes = false;
+  if (column) {
+    params->Color = column->GetTitle()->GetColor();
+    titleFont_->Assign(column->GetTitle()->GetFont());
+    params->Alignment = column->GetTitle()->GetAlignment();
+    params->SortMarker = column->GetTitle()->GetSortMarker();
+    params->Orientation = column->GetTitle()->GetOrientation();
+    params->EndEllipsis = column->GetTitle()->GetEndEllipsis();
+  } else {
+    params->Color = titleParams_->GetFillStyleColor();
+    titleFont_->Assign(titleParams_->GetFont());
+    params->Alignment = taCenter;
+    params->SortMarker = smNoneEh;
+    params->Orientation = tohHorizontal;
+    params->EndEllipsis = false;
+  }
+  params->Font = titleFont_.get();
+  params->SecondColor = clDefault;
+  if (CustomStyleActive()) {
+    // A custom style paints its fixed cells in its own colours.
+    params->Color = GetInternalFixedColor();
+    titleFont_->SetColor(StyleServices()->GetSystemColor(titleFont_->GetColor()));
+  }
+  params->Down = false;
+  params->Text = column ? column->GetTitle()->GetCaption() : String();
+  const Integer leaf = column ? LeafOf(column->GetIndex()) : -1;
+  if (leaf > 0) params->Text = headTree_[static_cast<size_t>(leaf)].Text;
+  params->DrawSortIndex = true;
+  if (column && column->GetField() && OnGetBtnParams) {
+    OnGetBtnParams(this, column, params->Font, params->Color, params->SortMarker, params->Down);
+    OnGetBtnParams(this, column, params->Font, params->Color, params->SortMarker, params->Down);
+  }
+  const TCellAreaTypeEh area{dataCol >= 0 ? hctDataEh : hctIndicatorEh, vctTitleEh};
+  params->CellMultiSelected = IsGridCellSelected(area, dataCol);
+  params->Highlight =
+      params->CellMultiSelected && GetFixedCellSelectedColors(area, params->Color, params->Font);
+  params->WordWrap =
+      IsUseMultiTitle() || titleParams_->GetRowHeight() != 0 || titleParams_->GetRowLines() != 0;
+  params->Layout = params->WordWrap ? tlCenter : tlTop;
+  params->CellState = state;
+  params->ForeXDataOffset = params->ForeYDataOffset = params->Draw3DBorder ? 1 : 2;
+  params->ForeInsideRect = rect;
+}
+
+void TCustomDBGridEh::PaintTitleCell(Integer col, Integer row, TCellAreaTypeEh area, TGridDrawState state,
+                                     const TRect& rect, Integer, Integer dataCol) {
+  TCanvas* canvas = GetCanvas();
+  if (area.VertType != vctTitleEh) {
+    // The filter row and the rows above the footers keep the title look.
+    const bool is3D = IsCell3D(col, row, state);
+    canvas->GetBrush()->SetColor(titleParams_->GetFillStyleColor());
+    canvas->FillRect(rect);
+    if (is3D) {
+      TRect f = rect;
+      DrawEdge(canvas->GetHandle(), &f, BDR_RAISEDINNER, GetFlat() ? BF_RECT | BF_FLAT : BF_RECT);
+    }
+    return;
+  }
+  TDBGridDrawTitleCellParamsEh* params = &titleCellDrawState_;
+  FillTitleCellParams(state, rect, dataCol, params);
+  TColumnEh* column = params->Column;
+  const Integer leaf = IsUseMultiTitle() ? LeafOf(column->GetIndex()) : -1;
+  TRect drawRect = rect;
+  if (leaf > 0) {
+    const TDBGridMultiTitleNodeEh& node = headTree_[static_cast<size_t>(leaf)];
+    // The tree draws the titles' own vertical lines, over the leaf's band only.
+    if (titleParams_->GetVertLines()) {
+      --drawRect.Right;
+      canvas->GetPen()->SetColor(StyleServices()->GetSystemColor(titleParams_->GetVertLineColor() == clDefault
+                                                                     ? GetGridLineColors()->GetDarkColor()
+                                                                     : titleParams_->GetVertLineColor()));
+      GridPolyline(canvas, {TPoint(drawRect.Right, rect.Bottom),
+                            TPoint(drawRect.Right, rect.Bottom - node.Height - 1)});
+    }
+    drawRect.Top = std::max(rect.Top, rect.Bottom - node.Height);
+  }
+  params->ForeInsideRect = drawRect;
+  canvas->GetFont()->Assign(params->Font);
+  canvas->GetBrush()->SetColor(params->Color);
+  if (OnGetTitleParams) OnGetTitleParams(this, params);
+  bool processed = false;
+  if (OnDrawTitleCell) OnDrawTitleCell(this, canvas, drawRect, params, processed);
+  if (!processed) DefaultDrawTitleCell(canvas, drawRect, params);
+  if (leaf > 0 && headTree_[static_cast<size_t>(leaf)].Parent > 0) PaintSuperTitles(leaf, drawRect);
+}
+
+void TCustomDBGridEh::DefaultDrawTitleCell(TCanvas* canvas, const TRect& rect,
+                                           TDBGridDrawTitleCellParamsEh* params) {
+  canvas->GetBrush()->SetColor(StyleServices()->GetSystemColor(params->Color));
+  canvas->FillRect(rect);
+  TRect inner = params->ForeInsideRect;
+  if (params->Draw3DBorder) {
+    TRect f = rect;
+    DrawEdge(canvas->GetHandle(), &f, params->Down ? BDR_SUNKENOUTER : BDR_RAISEDINNER,
+             GetFlat() ? BF_RECT | BF_FLAT : BF_RECT);
+    InflateRect(&inner, -1, -1);
+  }
+  if (params->MultiTitleNode > 0) {
+    canvas->GetFont()->Assign(params->Font);
+    WriteCellText(canvas, inner, false, params->ForeXDataOffset, params->ForeYDataOffset, params->Text,
+                  params->Alignment, params->Layout, params->WordWrap, params->EndEllipsis, 0, 0);
+    return;
+  }
+  PaintTitleCellText(canvas, params->Column, params, inner);
+}
+
+void TCustomDBGridEh::PaintTitleCellText(TCanvas* canvas, TColumnEh* column,
+                                         TDBGridDrawTitleCellParamsEh* params, const TRect& rect) {
+  canvas->GetFont()->Assign(params->Font);
+  canvas->GetBrush()->SetColor(StyleServices()->GetSystemColor(params->Color));
+  TRect r = rect;
+  const Integer base = params->Draw3DBorder && !params->DrawByThemes ? 1 : 2;
+  const Integer dy = base - 2, dx = base;
+  const Integer shift = params->Down ? (params->WordWrap ? 2 : 1) : 0;
+  r.Top += shift;
+  r.Left += shift;
+
+  // The marker and, with several sorted columns, the sort index take the right of the cell.
+  bool drawMarker = params->SortMarker != smNoneEh;
+  String index;
+  if (drawMarker && params->DrawSortIndex && sortMarkedColumns_->GetCount() > 1 && column)
+    index = IntToStr(column->GetTitle()->GetSortIndex());
+  const Integer areaRight = r.Right;
+  Integer indexWidth = 0;
+  if (!index.empty()) indexWidth = canvas->TextWidth(index);
+  if (drawMarker) {
+    r.Right -= SortMarkerWidth + indexWidth;
+    if (r.Width() < SortMarkerWidth) {
+      r.Right += SortMarkerWidth - 2;
+      drawMarker = false;
+    }
+    if (!index.empty() && r.Width() < SortMarkerWidth) {
+      r.Right += indexWidth + 2;
+      index.clear();
+      indexWidth = 0;
+    }
+  }
+  const String text = params->Text;
+  if (params->Orientation == tohVertical)
+    DrawVerticalCellTextEh(canvas, r, false, dx + 2, dy, text, params->Alignment, params->Layout, false,
+                           params->EndEllipsis);
+  else
+    WriteCellText(canvas, r, false, dx, std::max(0, dy + 2), text, params->Alignment, params->Layout,
+                  params->WordWrap, params->EndEllipsis, 0, 0);
+  if (drawMarker) {
+    const Integer right = areaRight + shift - indexWidth - 2;
+    const TRect marker(right - 10, rect.Top + (rect.Height() - 6) / 2 + shift, right,
+                       rect.Top + (rect.Height() - 6) / 2 + 6 + shift);
+    DrawSortMarker(params->SortMarker, marker, params->Highlight);
+    if (!index.empty()) {
+      const TColor oldColor = canvas->GetFont()->GetColor();
+      canvas->GetFont()->SetColor(
+          params->Highlight
+              ? clWhite
+              : MixColorsEh(StyleServices()->GetSystemColor(GetGridLineColors()->GetDarkColor()),
+                            StyleServices()->GetSystemColor(cl3DDkShadow), 128));
+      canvas->GetBrush()->SetStyle(bsClear);
+      canvas->TextOut(marker.Right + 2, marker.Top - 2, index);
+      canvas->GetBrush()->SetStyle(bsSolid);
+      canvas->GetFont()->SetColor(oldColor);
+    }
+  }
+}
+
+// A small triangle: pointing down for a descending marker, up for an ascending one.
+// The glyphs' colour: dark on the light fixed cells, the fixed cells' text colour under a custom style.
+TColor TCustomDBGridEh::GlyphColor() {
+  if (CustomStyleActive())
+    return MixColorsPercentEh(StyleServices()->GetSystemColor(clWindowText), GetInternalFixedColor(), 40);
+  return MixColorsPercentEh(StyleServices()->GetSystemColor(cl3DDkShadow), clBlack, 30);
+}
+
+void TCustomDBGridEh::DrawSortMarker(TSortMarkerEh marker, const TRect& rect, bool highlight) {
+  TCanvas* canvas = GetCanvas();
+  const TColor color = highlight ? clWhite : GlyphColor();
+  canvas->GetBrush()->SetColor(color);
+  canvas->GetPen()->SetColor(color);
+  const Integer w = 8, h = 4;
+  const Integer x = rect.Left + (rect.Width() - w) / 2, y = rect.Top + (rect.Height() - h) / 2;
+  if (marker == smDownEh)
+    canvas->Polygon({TPoint(x, y), TPoint(x + w, y), TPoint(x + w / 2, y + h)});
+  else
+    canvas->Polygon({TPoint(x, y + h), TPoint(x + w, y + h), TPoint(x + w / 2, y)});
+}
+
+String TCustomDBGridEh::RecNoText(Integer recNo, bool currentRow, bool inserting) const {
+  if (recNo < 1 || (currentRow && inserting)) return String();
+  const Integer step = indicatorParams_->GetRecNoShowStep();
+  Integer last = 0;
+  if (sumList_->GetActive())
+    last = sumList_->RecordCount();
+  else if (TCustomDBAxisGridEh::GetDataLink()->GetActive())
+    last = TCustomDBAxisGridEh::GetDataLink()->GetDataSet()->RecordCount();
+  if ((step > 0 && recNo % step == 0) || recNo == 1 || recNo == last || currentRow) return IntToStr(recNo);
+  // A step of 0 or below numbers only the first, the last and the current row.
+  if (step > 0 && step % 2 == 0 && recNo % step == step / 2) return u"-";
+  return String(1, MiddleDotCharEh());
+}
+
+void TCustomDBGridEh::DrawIndicatorGlyph(Integer kind, const TRect& rect) {
+  TCanvas* canvas = GetCanvas();
+  const Integer cx = rect.Left + rect.Width() / 2, cy = rect.Top + rect.Height() / 2 + 1;
+  switch (kind) {
+    case 2: {  // editing: a pencil-like bar
+      canvas->GetPen()->SetColor(GlyphColor());
+      canvas->GetBrush()->SetColor(GlyphColor());
+      canvas->FillRect(TRect(cx - 1, cy - 5, cx + 1, cy + 4));
+      canvas->FillRect(TRect(cx - 3, cy - 5, cx + 3, cy - 4));
+      canvas->FillRect(TRect(cx - 3, cy + 3, cx + 3, cy + 4));
+      break;
+    }
+    case 3: {  // inserting: a star
+      canvas->GetPen()->SetColor(GlyphColor());
+      canvas->Polyline({TPoint(cx - 3, cy), TPoint(cx + 4, cy)});
+      canvas->Polyline({TPoint(cx, cy - 3), TPoint(cx, cy + 4)});
+      canvas->Polyline({TPoint(cx - 2, cy - 2), TPoint(cx + 3, cy + 3)});
+      canvas->Polyline({TPoint(cx + 2, cy - 2), TPoint(cx - 3, cy + 3)});
+      break;
+    }
+    default: {
+      const TColor color = kind == 1 ? clWhite : kind == 4 ? RGB(0, 120, 215) : GlyphColor();
+      canvas->GetPen()->SetColor(color);
+      canvas->GetBrush()->SetColor(color);
+      canvas->Polygon({TPoint(cx - 2, cy - 5), TPoint(cx + 2, cy - 1), TPoint(cx - 2, cy + 3)});
+      break;
+    }
+  }
+}
+
+// A small downward triangle, left out where the rectangle is too low for it.
+void TCustomDBGridEh::DrawDropDownGlyph(bool hot, const TRect& rect) {
+  if (rect.Height() < 7) return;
+  TCanvas* canvas = GetCanvas();
+  const TColor color = hot ? clWhite : GlyphColor();
+  canvas->GetPen()->SetColor(color);
+  canvas->GetBrush()->SetColor(color);
+  const Integer x = rect.Left + (rect.Width() - 8) / 2 + 1, y = rect.Top + (rect.Height() - 4) / 2;
+  canvas->Polygon({TPoint(x, y), TPoint(x + 7, y), TPoint(x + 3, y + 3)});
+}
+
+void TCustomDBGridEh::CenterCheckBoxRect(TRect& rect) const {
+  const Integer w = CheckBoxWidthEh(), h = CheckBoxHeightEh();
+  if (rect.Width() >= w) {
+    rect.Left += rect.Width() / 2 - w / 2;
+    rect.Right = rect.Left + w;
+  }
+  if (rect.Height() >= h) {
+    rect.Top += rect.Height() / 2 - h / 2;
+    rect.Bottom = rect.Top + h;
+  }
+}
+
+void TCustomDBGridEh::PaintIndicatorCell(Integer col, Integer row, TCellAreaTypeEh area, TGridDrawState state,
+                                         const TRect& rect, Integer dataRow, Integer) {
+  TCanvas* canvas = GetCanvas();
+  const bool is3D = IsCell3D(col, row, state);
+  TColor brush = CustomStyleActive() ? GetInternalFixedColor() : indicatorParams_->GetFillStyleColor();
+  const Integer glyphWidth = options_.Contains(dgIndicator) ? IndicatorGlyphWidth : 0;
+  const bool showRecNo = optionsEh_.Contains(dghShowRecNo) || indicatorOptions_.Contains(gioShowRecNoEh);
+  const auto fill = [&](TColor color) {
+    canvas->GetBrush()->SetColor(StyleServices()->GetSystemColor(color));
+    canvas->FillRect(rect);
+    if (is3D) {
+      TRect f = rect;
+      DrawEdge(canvas->GetHandle(), &f, BDR_RAISEDINNER, GetFlat() ? BF_RECT | BF_FLAT : BF_RECT);
+    }
+  };
+  const auto writeNumber = [&](const String& text, Integer right) {
+    if (text.empty()) return;
+    TRect r = rect;
+    r.Right = right;
+    canvas->GetFont()->Assign(GetFont());
+    canvas->GetFont()->SetColor(StyleServices()->GetSystemColor(GetFont()->GetColor()));
+    canvas->GetFont()->SetSize(std::max(1, GetFont()->GetSize() - 1));
+    canvas->GetBrush()->SetStyle(bsClear);
+    WriteCellText(canvas, r, false, 0, 0, text, taCenter, tlCenter, false, false, 0, 0);
+    canvas->GetBrush()->SetStyle(bsSolid);
+  };
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  if (area.VertType == vctTitleEh) {
+    brush = CustomStyleActive() ? GetInternalFixedColor() : titleParams_->GetFillStyleColor();
+    if (selection_->GetSelectionType() == gstAll) GetFixedCellSelectedColors(area, brush, nullptr);
+    fill(brush);
+    if (indicatorTitle_->GetShowDropDownSign())
+      DrawDropDownGlyph(false, TRect(rect.Right - 12, rect.Top, rect.Right, rect.Bottom));
+    return;
+  }
+  if (area.VertType == vctDataEh && link->GetActive() && dataRow < InstantReadRecordCount()) {
+    InstantReadEnter(dataRow);
+    auto leave = MakeScopeExit([this] { InstantReadLeave(); });
+    TDataSet* ds = link->GetDataSet();
+    const bool current = PaintedRowIsCurrent(dataRow);
+    bool selected = selection_->GetSelectionType() == gstAll;
+    if (!selected && selection_->GetSelectionType() == gstRecordBookmarks && !ds->IsEmpty())
+      selected = selection_->GetRows()->IndexOf(ds->GetBookmark()) >= 0;
+    Integer recNo = 0;
+    if (!ds->IsEmpty()) {
+      if (MemTableSupported())
+        recNo = intMemTable_->GetInstantReadCurRow() + 1;
+      else if (ds->IsSequenced())
+        recNo = ds->RecNo();
+    }
+    if (current && ThemesEnabledEh())
+      brush = MixColorsPercentEh(StyleServices()->GetSystemColor(brush), clBlack, 10);
+    if (selected) GetFixedCellSelectedColors(area, brush, nullptr);
+    fill(brush);
+    if (glyphWidth > 0 && current) {
+      Integer kind = 0;
+      if (ds->GetState() == dsEdit)
+        kind = 2;
+      else if (ds->GetState() == dsInsert)
+        kind = 3;
+      else if (selected)
+        kind = 1;
+      DrawIndicatorGlyph(kind, TRect(rect.Right - glyphWidth, rect.Top, rect.Right, rect.Bottom));
+      selRow_ = row;
+    }
+    Integer numberRight = rect.Right - glyphWidth;
+    if (indicatorOptions_.Contains(gioShowRowselCheckboxesEh)) {
+      TRect box(numberRight - RowselCheckboxesWidth, rect.Top, numberRight, rect.Bottom);
+      numberRight = box.Left;
+      CenterCheckBoxRect(box);
+      DrawCellCheckBox(canvas, box, selected ? cbChecked : cbUnchecked, GetFlat());
+    }
+    if (showRecNo) writeNumber(RecNoText(recNo, current, ds->GetState() == dsInsert), numberRight);
+    return;
+  }
+  fill(brush);
+  if (area.VertType == vctFooterEh && dataRow == 0 && showRecNo && link->GetActive()) {
+    TDataSet* ds = link->GetDataSet();
+    const Integer count = sumList_->GetActive() ? sumList_->RecordCount() : ds->RecordCount();
+    if (count >= 1 && ds->GetState() != dsInsert) writeNumber(IntToStr(count), rect.Right - glyphWidth);
+  }
+}

@@ -1,0 +1,435 @@
+// Painting the data grid: data cells with the screens' events, colours and hidden duplicates, titles
+// in two levels, the indicator's record numbers and footer texts by kind, looked at in a bitmap.
+#include <gtest/gtest.h>
+
+#include "gridlib/base/GridLibCore.h"
+#include "gridlib/memtable/MemTableEh.h"
+#include "platform/graphics/Themes.h"
+#include "tests/gridlib/dbgrid/DBGridTestSupport.h"
+#include "tests/platform/data/conformance/TestDataSet.h"
+
+namespace {
+
+class DBGridPaintTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitTestApplication();
+    form_ = std::make_unique<TForm>(nullptr, 0);
+    form_->SetBounds(0, 0, 640, 400);
+    data_ = new TTestDataSet(form_.get());
+    data_->GetFieldDefs()->Add(u"ID", ftInteger, 0, false);
+    data_->GetFieldDefs()->Add(u"NAME", ftString, 20, false);
+    data_->GetFieldDefs()->Add(u"QTY", ftInteger, 0, false);
+    data_->GetFieldDefs()->Add(u"PRICE", ftFloat, 0, false);
+    for (int i = 1; i <= 30; ++i)
+      data_->AddRow({Variant(i), Variant(i <= 3 ? String(u"Лист") : u"Изделие " + IntToStr(i)),
+                     Variant(i * 10), Variant(i * 1.25)});
+    source_ = new TDataSource(form_.get());
+    source_->SetDataSet(data_);
+    data_->Open();
+    grid_ = new TDBGridEh(form_.get());
+    grid_->SetParent(form_.get());
+    grid_->SetBorderStyle(bsNone);  // client and picture coordinates agree
+    grid_->SetAlign(alClient);
+    grid_->SetDataSource(source_);
+    form_->Show();
+    ProcessPendingEvents();
+  }
+  void TearDown() override { form_.reset(); }
+  TColumnEh* Column(const String& field) { return static_cast<TColumnEh*>(grid_->FindFieldColumn(field)); }
+  // Texts the data cells were drawn with, by grid row, for one column.
+  std::map<Integer, String> PaintedTexts(TColumnEh* column) {
+    std::map<Integer, String> texts;
+    grid_->OnDrawColumnCell = [&](TObject*, const TRect&, Integer, TColumnEh* c, TGridDrawState) {
+      if (c == column) texts[grid_->CurrentColCellParams()->Row] = grid_->CurrentColCellParams()->Text;
+    };
+    CaptureControl(grid_);
+    grid_->OnDrawColumnCell = nullptr;
+    return texts;
+  }
+
+  std::unique_ptr<TForm> form_;
+  TTestDataSet* data_ = nullptr;
+  TDataSource* source_ = nullptr;
+  TDBGridEh* grid_ = nullptr;
+};
+
+TColor Sys(TColor c) { return StyleServices()->GetSystemColor(c); }
+
+TEST_F(DBGridPaintTest, ABitmapShowsTwoLevelTitlesASumFooterTheIndicatorAndAHighlightedRow) {
+  TDBGridColumnsEh* columns = grid_->GetColumns();
+  columns->RebuildColumns();
+  columns->GetColumn(0)->GetTitle()->SetCaption(u"Изделие|Код");
+  columns->GetColumn(1)->GetTitle()->SetCaption(u"Изделие|Наименование");
+  columns->GetColumn(2)->GetTitle()->SetCaption(u"Количество");
+  columns->GetColumn(3)->SetVisible(false);
+  grid_->GetTitleParams()->SetMultiTitle(true);
+  grid_->SetFooterRowCount(1);
+  Column(u"QTY")->GetFooter()->SetValueType(fvtSum);
+  grid_->GetSumList()->SetActive(true);
+  grid_->SetOddRowColor(RGB(250, 240, 200));
+  data_->SetRecNo(5);
+  grid_->GetSelection()->SetSelectionType(gstRecordBookmarks);
+  data_->SetRecNo(3);
+  grid_->GetSelectedRows()->SetCurrentRowSelected(true);
+  data_->SetRecNo(5);
+  ProcessPendingEvents();
+
+  String footerText;
+  grid_->OnGetFooterParams = [&](TObject*, Integer, Integer, TColumnEh* c, TFont*, TColor&, TAlignment&,
+                                 TGridDrawState, String& text) {
+    if (c == Column(u"QTY")) footerText = text;
+  };
+  std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+  EXPECT_EQ(footerText, u"4650");  // 10 + 20 + ... + 300
+  if (getenv("PAINT_DUMP")) picture->SaveToFile(u"/tmp/paint1.bmp");
+
+  // The group title spans both columns: no line between them in its band, one in the leaves' band.
+  const Integer top = grid_->TopDataOffset();
+  const TRect code = grid_->CellRect(1, 0, false), name = grid_->CellRect(2, 0, false);
+  ASSERT_GT(grid_->GetRowHeights(0), grid_->GetRowHeights(top));
+  const TColor groupBand = PixelAt(picture.get(), code.Right - 1, code.Top + 3);
+  const TColor leafBand = PixelAt(picture.get(), code.Right - 1, code.Bottom - 3);
+  EXPECT_EQ(groupBand, PixelAt(picture.get(), name.Left + 3, code.Top + 3));
+  EXPECT_NE(leafBand, PixelAt(picture.get(), name.Left + 3, code.Bottom - 3));
+  // The group title has a line under it that stops at its own right edge.
+  const TRect qty = grid_->CellRect(3, 0, false);
+  EXPECT_NE(PixelAt(picture.get(), qty.Left + 3, qty.Top + 3),
+            PixelAt(picture.get(), qty.Right - 1, qty.Top + 3));
+
+  // Data rows: odd records take the odd colour, the selected record the selection colour.
+  const auto background = [&](Integer recNo) {
+    const Integer row = top + recNo - 1;
+    const TRect r = grid_->CellRect(3, row, false);
+    return PixelAt(picture.get(), r.Right - 3, r.Top + 2);
+  };
+  EXPECT_EQ(background(1), RGB(250, 240, 200));
+  EXPECT_EQ(background(2), Sys(clWindow));
+  const TColor selected = background(3);
+  EXPECT_TRUE(selected == Sys(grid_->GetStyle()->GetSelectedCellColor(false)) ||
+              selected == Sys(grid_->GetStyle()->GetSelectedCellColor(true)));
+
+  // The indicator's glyph marks the current record only.
+  const auto glyphPixels = [&](Integer recNo) {
+    const TRect r = grid_->CellRect(0, top + recNo - 1, false);
+    const TColor face = PixelAt(picture.get(), r.Left + 2, r.Top + 2);
+    Integer n = 0;
+    for (Integer x = r.Left + 2; x < r.Right - 2; ++x)
+      for (Integer y = r.Top + 2; y < r.Bottom - 2; ++y)
+        if (PixelAt(picture.get(), x, y) != face) ++n;
+    return n;
+  };
+  EXPECT_GT(glyphPixels(5), 8);
+  EXPECT_LT(glyphPixels(4), 4);
+}
+
+TEST_F(DBGridPaintTest, CaptionsSplitByBarsBecomeGroupTitles) {
+  struct Case {
+    std::vector<String> captions;
+    std::vector<String> parents;  // the group title over each column's leaf, "" for none
+    std::vector<String> leaves;
+  } cases[] = {
+      {{u"A|X", u"A|Y", u"B"}, {u"A", u"A", u""}, {u"X", u"Y", u"B"}},
+      {{u"A|X", u"B", u"A|Y"}, {u"A", u"", u"A"}, {u"X", u"B", u"Y"}},
+      {{u"A||X", u"|X"}, {u"A", u""}, {u"X", u"|X"}},
+      {{u"A|B|C", u"A|B|D", u"A|E"}, {u"B", u"B", u"A"}, {u"C", u"D", u"E"}},
+  };
+  grid_->GetTitleParams()->SetMultiTitle(true);
+  for (const Case& c : cases) {
+    TDBGridColumnsEh* columns = grid_->GetColumns();
+    columns->Clear();
+    for (const String& caption : c.captions) {
+      TColumnEh* column = columns->Add();
+      column->SetFieldName(u"NAME");
+      column->GetTitle()->SetCaption(caption);
+    }
+    ProcessPendingEvents();
+    const auto& tree = grid_->GetHeadTree();
+    for (size_t i = 0; i < c.captions.size(); ++i) {
+      const Integer leaf = grid_->LeafOf(static_cast<Integer>(i));
+      ASSERT_GT(leaf, 0);
+      const auto& node = tree[static_cast<size_t>(leaf)];
+      EXPECT_EQ(node.Text, c.leaves[i]) << StringToUtf8(c.captions[i]);
+      EXPECT_EQ(node.Parent > 0 ? tree[static_cast<size_t>(node.Parent)].Text : String(), c.parents[i])
+          << StringToUtf8(c.captions[i]);
+    }
+    // Two equal group texts apart stay two groups; neighbours share one.
+    if (c.captions[1] == u"B") {
+      EXPECT_NE(tree[static_cast<size_t>(grid_->LeafOf(0))].Parent,
+                tree[static_cast<size_t>(grid_->LeafOf(2))].Parent);
+    }
+    if (c.captions[1] == u"A|Y") {
+      const auto& group = tree[static_cast<size_t>(tree[static_cast<size_t>(grid_->LeafOf(0))].Parent)];
+      EXPECT_EQ(group.Width, columns->GetColumn(0)->GetWidth() + columns->GetColumn(1)->GetWidth());
+      // A leaf beside the group spans the whole band.
+      EXPECT_EQ(tree[static_cast<size_t>(grid_->LeafOf(2))].Height,
+                group.Height + tree[static_cast<size_t>(grid_->LeafOf(0))].Height);
+    }
+  }
+}
+
+TEST_F(DBGridPaintTest, RecordNumbersFollowTheStepAndAStepOfZeroIsSafe) {
+  struct Case {
+    Integer step, recNo;
+    bool current, inserting;
+    const char16_t* text;
+  } cases[] = {
+      {10, 1, false, false, u"1"},  {10, 5, false, false, u"-"},   {10, 10, false, false, u"10"},
+      {10, 7, false, false, u"·"},  {10, 30, false, false, u"30"}, {10, 7, true, false, u"7"},
+      {10, 7, true, true, u""},     {10, 0, false, false, u""},    {3, 2, false, false, u"·"},
+      {0, 1, false, false, u"1"},   {0, 7, false, false, u"·"},    {0, 7, true, false, u"7"},
+      {-5, 10, false, false, u"·"}, {-5, 30, false, false, u"30"}, {1, 13, false, false, u"13"},
+  };
+  for (const Case& c : cases) {
+    grid_->GetIndicatorParams()->SetRecNoShowStep(c.step);
+    EXPECT_EQ(grid_->RecNoText(c.recNo, c.current, c.inserting), String(c.text))
+        << "step " << c.step << " record " << c.recNo;
+  }
+  // Painting the numbers with a step of 0 goes through every visible row.
+  TDBGridEhOptions options = grid_->GetOptionsEh();
+  options.Include(dghShowRecNo);
+  grid_->SetOptionsEh(options);
+  EXPECT_NO_THROW(CaptureControl(grid_));
+}
+
+TEST_F(DBGridPaintTest, FooterTextsByKind) {
+  grid_->GetColumns()->RebuildColumns();
+  grid_->SetFooterRowCount(1);
+  grid_->GetSumList()->SetActive(true);
+  TColumnFooterEh* qty = Column(u"QTY")->GetFooter();
+  TColumnFooterEh* price = Column(u"PRICE")->GetFooter();
+  TColumnFooterEh* name = Column(u"NAME")->GetFooter();
+  TColumnFooterEh* id = Column(u"ID")->GetFooter();
+  qty->SetValueType(fvtSum);
+  EXPECT_EQ(grid_->GetFooterValue(0, Column(u"QTY")), u"4650");
+  qty->SetValueType(fvtAvg);
+  EXPECT_EQ(grid_->GetFooterValue(0, Column(u"QTY")), u"155");
+  qty->SetDisplayFormat(u"0.00");
+  EXPECT_EQ(grid_->GetFooterValue(0, Column(u"QTY")),
+            u"155" + String(1, FormatSettings.DecimalSeparator) + u"00");
+  price->SetValueType(fvtSum);  // 1.25 * 465
+  EXPECT_EQ(grid_->GetFooterValue(0, Column(u"PRICE")),
+            u"581" + String(1, FormatSettings.DecimalSeparator) + u"25");
+  id->SetValueType(fvtCount);
+  EXPECT_EQ(grid_->GetFooterValue(0, Column(u"ID")), u"30");
+  name->SetValueType(fvtStaticText);
+  name->SetValue(u"Итого");
+  EXPECT_EQ(grid_->GetFooterValue(0, Column(u"NAME")), u"Итого");
+  // A sum over a field the dataset lacks is 0.
+  id->SetValueType(fvtSum);
+  id->SetFieldName(u"NO_SUCH_FIELD");
+  EXPECT_EQ(grid_->GetFooterValue(0, Column(u"ID")), u"0");
+  // The current record's value; a missing field raises from the query but not from painting.
+  data_->SetRecNo(4);
+  name->SetValueType(fvtFieldValue);
+  name->SetFieldName(u"QTY");
+  EXPECT_EQ(grid_->GetFooterValue(0, Column(u"NAME")), u"40");
+  name->SetFieldName(u"NO_SUCH_FIELD");
+  EXPECT_ANY_THROW(grid_->GetFooterValue(0, Column(u"NAME")));
+  String painted = u"not painted";
+  grid_->OnGetFooterParams = [&](TObject*, Integer, Integer, TColumnEh* c, TFont*, TColor&, TAlignment&,
+                                 TGridDrawState, String& text) {
+    if (c == Column(u"NAME")) painted = text;
+  };
+  EXPECT_NO_THROW(CaptureControl(grid_));
+  EXPECT_EQ(painted, u"");
+}
+
+TEST_F(DBGridPaintTest, FooterRowsAreAsHighAsTheirFontAndLinesAsk) {
+  grid_->SetFooterRowCount(2);
+  ProcessPendingEvents();
+  const Integer dataRow = grid_->GetRowHeights(grid_->TopDataOffset());
+  // The data rows a page holds change with the footers' heights: the last row is asked each time.
+  const auto lastFooter = [&] { return grid_->GetRowHeights(grid_->GetFullRowCount() - 1); };
+  EXPECT_EQ(lastFooter(), dataRow);
+  EXPECT_EQ(grid_->GetRowHeights(grid_->GetFullRowCount() - 2), dataRow);
+  TDBGridFooterParamsEh* footer = grid_->GetFooterParams();
+  footer->GetFont()->SetSize(grid_->GetFont()->GetSize() * 2);
+  grid_->LayoutChanged();
+  ProcessPendingEvents();
+  EXPECT_GT(lastFooter(), dataRow);
+  footer->SetRowLines(3);
+  footer->SetRowHeight(4);
+  grid_->LayoutChanged();
+  ProcessPendingEvents();
+  TCanvas* canvas = GetScreenCanvasEh();
+  canvas->GetFont()->Assign(footer->GetFont());
+  EXPECT_EQ(lastFooter(), 4 + 3 * canvas->TextHeight(u"Wg"));
+  // The data rows make room for the taller footers.
+  EXPECT_LE(grid_->VisibleDataRowCount() * dataRow + 2 * lastFooter() + grid_->GetRowHeights(0),
+            grid_->GetClientHeight());
+}
+
+TEST_F(DBGridPaintTest, CellParameterEventsAndCustomDrawing) {
+  grid_->GetColumns()->RebuildColumns();
+  TColumnEh* name = Column(u"NAME");
+  // The grid's handler colours the cell; the selection wins unless the column suppresses it.
+  grid_->OnGetCellParams = [](TObject*, TColumnEh*, TFont*, TColor& background, TGridDrawState) {
+    background = RGB(10, 200, 10);
+  };
+  grid_->GetSelection()->SetSelectionType(gstRecordBookmarks);
+  data_->SetRecNo(2);
+  grid_->GetSelectedRows()->SetCurrentRowSelected(true);
+  data_->SetRecNo(6);
+  ProcessPendingEvents();
+  const Integer top = grid_->TopDataOffset();
+  const auto pixel = [&](TBitmap* p, Integer recNo) {
+    const TRect r = grid_->CellRect(grid_->DataColToGridCol(name->GetIndex()), top + recNo - 1, false);
+    return PixelAt(p, r.Right - 3, r.Top + 2);
+  };
+  std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+  EXPECT_EQ(pixel(picture.get(), 1), RGB(10, 200, 10));
+  EXPECT_NE(pixel(picture.get(), 2), RGB(10, 200, 10));
+  name->OnGetCellParams = [](TObject*, bool, TAxisColCellParamsEh* params) {
+    params->SuppressActiveCellColor = true;
+  };
+  picture = CaptureControl(grid_);
+  EXPECT_EQ(pixel(picture.get(), 2), RGB(10, 200, 10));
+
+  // A grid handler that draws the cell itself stops the column's handler and the default drawing.
+  Integer columnCalls = 0, afterDrawing = 0;
+  name->OnAdvDrawDataCell = [&](TCustomDBGridEh*, TGridCoord, TGridCoord, TColumnEh*, const TRect&,
+                                TAxisColCellParamsEh*, bool&) { ++columnCalls; };
+  grid_->OnDrawColumnCell = [&](TObject*, const TRect&, Integer, TColumnEh* c, TGridDrawState) {
+    if (c == name) ++afterDrawing;
+  };
+  grid_->OnAdvDrawDataCell = [&](TCustomDBGridEh* g, TGridCoord, TGridCoord, TColumnEh* c, const TRect& r,
+                                 TAxisColCellParamsEh*, bool& processed) {
+    if (c != name) return;
+    g->GetCanvas()->GetBrush()->SetColor(RGB(200, 0, 200));
+    g->GetCanvas()->FillRect(r);
+    processed = true;
+  };
+  picture = CaptureControl(grid_);
+  EXPECT_EQ(pixel(picture.get(), 1), RGB(200, 0, 200));
+  EXPECT_EQ(columnCalls, 0);
+  EXPECT_EQ(afterDrawing, 0);
+  EXPECT_EQ(data_->RecNo(), 6);
+}
+
+TEST_F(DBGridPaintTest, HiddenDuplicatesShowTheFirstOfEqualValuesOnly) {
+  grid_->GetColumns()->RebuildColumns();
+  TColumnEh* name = Column(u"NAME");
+  name->SetHideDuplicates(true);
+  data_->First();
+  ProcessPendingEvents();
+  const Integer top = grid_->TopDataOffset();
+  std::map<Integer, String> texts = PaintedTexts(name);
+  EXPECT_EQ(texts[top], u"Лист");
+  EXPECT_EQ(texts[top + 1], u"");
+  EXPECT_EQ(texts[top + 2], u"");
+  EXPECT_EQ(texts[top + 3], u"Изделие 4");
+}
+
+TEST_F(DBGridPaintTest, IndicatorCheckBoxesFollowTheSelectedRowsAndTheTitleShowsItsDropDownSign) {
+  // The check box sits centred in a larger place and keeps a smaller one.
+  const Integer w = CheckBoxWidthEh(), h = CheckBoxHeightEh();
+  TRect large(10, 10, 10 + w + 9, 10 + h + 6), small(0, 0, w - 4, h - 2);
+  grid_->CenterCheckBoxRect(large);
+  grid_->CenterCheckBoxRect(small);
+  EXPECT_EQ(large, TRect(10 + (w + 9) / 2 - w / 2, 10 + (h + 6) / 2 - h / 2, 10 + (w + 9) / 2 - w / 2 + w,
+                         10 + (h + 6) / 2 - h / 2 + h));
+  EXPECT_EQ(small, TRect(0, 0, w - 4, h - 2));
+
+  grid_->SetIndicatorOptions({gioShowRowIndicatorEh, gioShowRowselCheckboxesEh});
+  grid_->GetSelection()->SetSelectionType(gstRecordBookmarks);
+  data_->SetRecNo(2);
+  grid_->GetSelectedRows()->SetCurrentRowSelected(true);
+  data_->SetRecNo(8);
+  ProcessPendingEvents();
+  const Integer top = grid_->TopDataOffset();
+  const auto boxPixels = [&](TBitmap* p, Integer row) {
+    const TRect r = grid_->CellRect(0, row, false);
+    std::vector<TColor> pixels;
+    for (Integer x = r.Left + 2; x < r.Right - 13; ++x)
+      for (Integer y = r.Top + 2; y < r.Bottom - 2; ++y) pixels.push_back(PixelAt(p, x, y));
+    return pixels;
+  };
+  std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+  EXPECT_EQ(boxPixels(picture.get(), top + 2), boxPixels(picture.get(), top + 3));  // both unselected
+  EXPECT_NE(boxPixels(picture.get(), top + 1), boxPixels(picture.get(), top + 2));  // the selected one
+  const std::vector<TColor> plainTitle = boxPixels(picture.get(), 0);
+  grid_->GetIndicatorTitle()->SetShowDropDownSign(true);
+  picture = CaptureControl(grid_);
+  const TRect title = grid_->CellRect(0, 0, false);
+  Integer sign = 0;
+  for (Integer x = title.Right - 12; x < title.Right; ++x)
+    for (Integer y = title.Top + 2; y < title.Bottom - 2; ++y)
+      if (PixelAt(picture.get(), x, y) != PixelAt(picture.get(), title.Left + 3, title.Top + 3)) ++sign;
+  EXPECT_GT(sign, 5);
+  EXPECT_EQ(boxPixels(picture.get(), 0), plainTitle);  // the sign stays at the right
+}
+
+TEST_F(DBGridPaintTest, ARequiredEmptyFieldIsMarkedInTheEditedRowOnly) {
+  grid_->GetColumns()->RebuildColumns();
+  TColumnEh* name = Column(u"NAME");
+  name->SetHighlightRequired(true);
+  data_->FieldByName(u"NAME")->SetRequired(true);
+  const Integer top = grid_->TopDataOffset();
+  const auto redPixels = [&](TBitmap* p, Integer recNo) {
+    const TRect r = grid_->CellRect(grid_->DataColToGridCol(name->GetIndex()), top + recNo - 1, false);
+    Integer n = 0;
+    for (Integer x = r.Left; x < r.Right; ++x)
+      for (Integer y = r.Bottom - 4; y < r.Bottom; ++y)
+        if (PixelAt(p, x, y) == RGB(255, 0, 0)) ++n;
+    return n;
+  };
+  data_->SetRecNo(5);
+  data_->Edit();
+  data_->FieldByName(u"NAME")->Clear();
+  ProcessPendingEvents();
+  std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+  EXPECT_GT(redPixels(picture.get(), 5), 10);
+  EXPECT_EQ(redPixels(picture.get(), 4), 0);
+  data_->Cancel();
+  ProcessPendingEvents();
+  picture = CaptureControl(grid_);
+  EXPECT_EQ(redPixels(picture.get(), 5), 0);
+}
+
+// In view mode the duplicate check reads the neighbour rows of the in-memory table in place.
+TEST(DBGridPaintViewTest, HiddenDuplicatesOverAnInMemoryTableLeaveItWhereItWas) {
+  InitTestApplication();
+  InitializeMemTableEh();
+  auto form = std::make_unique<TForm>(nullptr, 0);
+  form->SetBounds(0, 0, 640, 400);
+  auto* table = new TMemTableEh(form.get());
+  table->GetFieldDefs()->Add(u"ID", ftInteger);
+  table->GetFieldDefs()->Add(u"KIND", ftWideString, 20);
+  table->CreateDataSet();
+  for (int i = 1; i <= 200; ++i) {
+    table->Append();
+    table->SetFields({Variant(i), Variant(u"Вид " + IntToStr((i - 1) / 3))});
+    table->Post();
+  }
+  auto* source = new TDataSource(form.get());
+  source->SetDataSet(table);
+  auto* grid = new TDBGridEh(form.get());
+  grid->SetParent(form.get());
+  grid->SetAlign(alClient);
+  grid->SetDataSource(source);
+  form->Show();
+  table->SetRecNo(100);
+  ProcessPendingEvents();
+  ASSERT_TRUE(grid->MemTableSupported());
+  auto* kind = static_cast<TColumnEh*>(grid->FindFieldColumn(u"KIND"));
+  kind->SetHideDuplicates(true);
+  std::map<Integer, String> texts;
+  grid->OnDrawColumnCell = [&](TObject*, const TRect&, Integer, TColumnEh* c, TGridDrawState) {
+    if (c == kind) texts[grid->CurrentColCellParams()->Row] = grid->CurrentColCellParams()->Text;
+  };
+  ReadEveryVisibleRow(grid, table, source);
+  ASSERT_FALSE(texts.empty());
+  const Integer firstRow = texts.begin()->first;
+  EXPECT_FALSE(texts.begin()->second.empty());  // the first visible row always shows its value
+  for (const auto& [row, text] : texts) {
+    const Integer record = row - grid->TopDataOffset() + 1;
+    const bool firstOfKind = (record - 1) % 3 == 0;
+    if (row != firstRow) {
+      EXPECT_EQ(text.empty(), !firstOfKind) << "record " << record;
+    }
+  }
+  EXPECT_EQ(table->RecNo(), 100);
+}
+
+}  // namespace
