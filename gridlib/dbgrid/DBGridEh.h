@@ -838,6 +838,11 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   void DeleteRecords();
 
   bool EditorForwardsKey(Word key, TShiftState shift) override;
+  // The editor's text and mask for the current cell: the column's, nothing while the link is idle.
+  String GetEditText(Integer col, Integer row) override;
+  String GetEditMask(Integer col, Integer row) override;
+  // Esc on a record whose editor text was not changed drops the record's changes.
+  void CancelEditing() override;
 
   // Menus: the one for a cell, and the grid's own standard menu.
   virtual TPopupMenu* GetCellPopupMenu(TGridCoord cell, TCellAreaTypeEh area, TColumnEh* column);

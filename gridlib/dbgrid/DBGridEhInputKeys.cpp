@@ -467,3 +467,22 @@ bool TCustomDBGridEh::EditorForwardsKey(Word key, TShiftState shift) {
   }
   return TCustomDBAxisGridEh::EditorForwardsKey(key, shift);
 }
+
+String TCustomDBGridEh::GetEditText(Integer col, Integer /*row*/) {
+  TColumnEh* column = GetColumnAtGridCol(col);
+  if (!column || !TCustomDBAxisGridEh::GetDataLink()->GetActive()) return String();
+  return column->GetInplaceEditText();
+}
+
+String TCustomDBGridEh::GetEditMask(Integer col, Integer /*row*/) {
+  TColumnEh* column = GetColumnAtGridCol(col);
+  if (!column || !TCustomDBAxisGridEh::GetDataLink()->GetActive()) return String();
+  return column->GetInplaceEditMask();
+}
+
+void TCustomDBGridEh::CancelEditing() {
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  if (!link->GetActive()) return;
+  TDataSet* ds = link->GetDataSet();
+  if (ds->GetState() == dsEdit || ds->GetState() == dsInsert) ds->Cancel();
+}

@@ -113,7 +113,11 @@ void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, Integer 
 
   if (!multi || !options_.Contains(dgRowSelect)) {
     tracking_ = dataTracking_ = true;
-    if (!shift.Contains(ssCtrl) && !shift.Contains(ssShift) && optionsEh_.Contains(dghClearSelection))
+    // Another button keeps a selection it was pressed on: the menu acts on it.
+    const bool onSelection =
+        selection_->DataCellSelected(std::max(0, GridColToDataCol(cell.X)), ds->GetBookmark());
+    if (!shift.Contains(ssCtrl) && !shift.Contains(ssShift) && optionsEh_.Contains(dghClearSelection) &&
+        (button == mbLeft || !onSelection))
       ClearSelectionAndRepaint();
     if (dataCol && CanSelectType(gstRectangle) && button == mbLeft && !(ds->Bof() && ds->Eof())) {
       if (shift.Contains(ssShift)) {
