@@ -843,6 +843,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   String GetEditMask(Integer col, Integer row) override;
   // Esc on a record whose editor text was not changed drops the record's changes.
   void CancelEditing() override;
+  void ChangeScale(Integer m, Integer d) override;
 
   // Menus: the one for a cell, and the grid's own standard menu.
   virtual TPopupMenu* GetCellPopupMenu(TGridCoord cell, TCellAreaTypeEh area, TColumnEh* column);
@@ -880,6 +881,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   virtual void TitleBtnClick(Integer col, TColumnEh* column);
   // Puts the dataset's fields in the columns' order, all of them or none.
   void ReorderFieldsAsColumns();
+  void SyncColumnResizeOptions(TDBGridOptions newOptions, TDBGridEhOptions newOptionsEh);
   void SelectionAutoScroll();
   void EndMouseTracking();
 
@@ -976,6 +978,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   bool titleMoveStarted_ = false;
   bool titleButtonPressed_ = false;
   bool pointMoved_ = false;
+  bool leftPressed_ = false;
   TPoint lastMovePos_;
   // The modifiers of the key or release being handled.
   TShiftState keyShift_;

@@ -43,6 +43,7 @@ TRect TCustomDBGridEh::DataRect() {
 
 void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) {
   pressPos_ = lastMovePos_ = TPoint(x, y);
+  leftPressed_ = button == mbLeft;
   pointMoved_ = false;
   pressedCell_ = {-1, -1};
   pressedCol_ = pressedDataCol_ = -1;
@@ -166,6 +167,7 @@ void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, Integer 
 
 void TCustomDBGridEh::MouseMove(TShiftState shift, Integer x, Integer y) {
   const TPoint p(x, y);
+  mouseShift_ = shift;
   pointMoved_ = !(p == lastMovePos_);
   lastMovePos_ = p;
   if (GetGridState() == gsColMovingEh) {
@@ -183,7 +185,7 @@ void TCustomDBGridEh::MouseMove(TShiftState shift, Integer x, Integer y) {
     const TPoint inside(std::clamp(x, area.Left, std::max(area.Left, area.Right - 1)),
                         std::clamp(y, area.Top, std::max(area.Top, area.Bottom - 1)));
     const TGridCoord cell = MouseCoord(inside.X, inside.Y);
-    const bool left = shift.Contains(ssLeft);
+    const bool left = shift.Contains(ssLeft) || leftPressed_;
     if (y >= area.Top && y < area.Bottom && cell.Y >= TopDataOffset() && cell.Y != GetRow())
       MoveWithSelection(left && pointMoved_, cell.Y - GetRow(), state_ != dgsRectSelecting, false);
     if (dataTracking_ && x >= area.Left && x < area.Right && cell.X >= indicatorOffset_ &&
@@ -192,7 +194,7 @@ void TCustomDBGridEh::MouseMove(TShiftState shift, Integer x, Integer y) {
       if (column)
         SelectCellAt(column->GetIndex(), cell.X > GetCol() ? 1 : -1, left && CanSelectType(gstRectangle));
     }
-    if (!area.Contains(p) && !GetTimerActive()) SetTimerActive(true, 60);
+    if (!area.Contains(p) && !GetTimerActive()) StartTimer(60);
   }
   TCustomDBAxisGridEh::MouseMove(shift, x, y);
 }
@@ -203,10 +205,11 @@ void TCustomDBGridEh::EndMouseTracking() {
   const bool wasInProgress = state_ != dgsNormal || tracking_ || indicatorPressed_ || dataTracking_;
   state_ = dgsNormal;
   selecting_ = false;
+  leftPressed_ = false;
   tracking_ = dataTracking_ = indicatorPressed_ = false;
   pressedCol_ = pressedDataCol_ = -1;
   titleButtonPressed_ = false;
-  if (wasInProgress && GetGridState() == gsNormalEh) SetTimerActive(false, 0);
+  if (wasInProgress) StopTimer();
 }
 
 void TCustomDBGridEh::MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) {
@@ -300,7 +303,7 @@ void TCustomDBGridEh::TimedScroll(TObject* sender) {
 
 void TCustomDBGridEh::SelectionAutoScroll() {
   if (!HandleAllocated() || !TCustomDBAxisGridEh::GetDataLink()->GetActive()) {
-    SetTimerActive(false, 0);
+    StopTimer();
     return;
   }
   const TPoint p = ScreenToClient(Mouse->GetCursorPos());
@@ -323,10 +326,10 @@ void TCustomDBGridEh::SelectionAutoScroll() {
   if (UseRightToLeftAlignment()) hDir = -hDir;
   const Integer d = std::max(vDist, hDist);
   if (d == 0) {
-    SetTimerActive(false, 0);
+    StopTimer();
     return;
   }
-  const bool left = GetKeyState(VK_LBUTTON) < 0;
+  const bool left = leftPressed_;
   const Integer step = std::clamp(d / 6, 1, 8);
   BeginUpdate();
   {
@@ -339,7 +342,7 @@ void TCustomDBGridEh::SelectionAutoScroll() {
   }
   Invalidate();
   if (!IsPaintLocked()) Update();
-  SetTimerActive(true, AutoScrollInterval(d, 15));
+  StartTimer(AutoScrollInterval(d, 15));
 }
 
 void TCustomDBGridEh::CancelMode() {

@@ -11,9 +11,11 @@
 namespace {
 
 // Reaches the field re-ordering that a block move of columns ends with.
-class TInputProbeGrid : public TCustomDBGridEh {
+class TInputProbeGrid : public TDBGridEh {
  public:
+  using TDBGridEh::TDBGridEh;
   void Reorder() { ReorderFieldsAsColumns(); }
+  void Tick() { TimedScroll(nullptr); }
 };
 
 class DBGridInputTest : public ::testing::Test {
@@ -31,7 +33,7 @@ class DBGridInputTest : public ::testing::Test {
     data_->Open();
     source_ = new TDataSource(form_.get());
     source_->SetDataSet(data_);
-    grid_ = new TDBGridEh(form_.get());
+    grid_ = new TInputProbeGrid(form_.get());
     grid_->SetParent(form_.get());
     grid_->SetAlign(alClient);
     grid_->SetDataSource(source_);
@@ -333,7 +335,7 @@ TEST_F(DBGridInputTest, SelectedColumnsMoveAsABlockAndTheFieldsFollowAllOrNone) 
   grid_->GetColumns()->SetState(csCustomized);
   grid_->GetColumns()->GetColumn(0)->SetIndex(2);
   grid_->GetColumns()->GetColumn(3)->SetFieldName(u"NO_SUCH_FIELD");
-  EXPECT_THROW(static_cast<TInputProbeGrid*>(static_cast<TCustomDBGridEh*>(grid_))->Reorder(), Exception);
+  EXPECT_THROW(static_cast<TInputProbeGrid*>(grid_)->Reorder(), Exception);
   EXPECT_EQ(data_->FieldByName(u"QTY")->GetIndex(), 0);
   EXPECT_EQ(data_->FieldByName(u"PRICE")->GetIndex(), 1);
   EXPECT_EQ(data_->FieldByName(u"ID")->GetIndex(), 2);
@@ -365,6 +367,25 @@ TEST_F(DBGridInputTest, SizedWidthsReachTheColumnsAndSelectedColumnsSizeTogether
   EXPECT_NEAR(Column(u"ID")->GetWidth(), id.Width() + 20, 2);
   EXPECT_EQ(Column(u"QTY")->GetWidth(), Column(u"ID")->GetWidth());
   EXPECT_NE(Column(u"NAME")->GetWidth(), Column(u"ID")->GetWidth());
+}
+
+TEST_F(DBGridInputTest, DraggingRowsBelowTheGridScrollsEightRecordsATick) {
+  SetMultiSelect();
+  data_->SetRecNo(1);
+  ProcessPendingEvents();
+  const TRect area = grid_->DataRect();
+  SendMouseDown(grid_, mbLeft, Centre(0, RowOf(1)));
+  SendMouseMove(grid_, TPoint(area.Left + 2, area.Bottom + 60), {ssLeft});
+  ProcessPendingEvents();
+  ASSERT_EQ(grid_->GetDBGridEhState(), dgsRowSelecting);
+  ASSERT_TRUE(grid_->GetTimerActive()) << "the pointer left the data area";
+  const Integer before = data_->RecNo();
+  static_cast<TInputProbeGrid*>(grid_)->Tick();
+  EXPECT_EQ(data_->RecNo(), before + 8);
+  EXPECT_EQ(grid_->GetSelectedRows()->GetCount(), before + 8) << "the rows passed over are selected";
+  SendMouseUp(grid_, mbLeft, TPoint(area.Left + 2, area.Bottom + 60));
+  EXPECT_FALSE(grid_->GetTimerActive());
+  EXPECT_EQ(grid_->GetDBGridEhState(), dgsNormal);
 }
 
 TEST_F(DBGridInputTest, AutomaticScrollingNeverTicksAtZero) {
@@ -424,6 +445,62 @@ TEST_F(DBGridInputTest, DeleteKeysDeleteRecordsOnlyWithCtrl) {
   grid_->SetReadOnly(true);
   Key(VK_DELETE, {ssCtrl});
   EXPECT_EQ(data_->RecordCount(), 99) << "a read-only grid deletes nothing";
+}
+
+TEST_F(DBGridInputTest, OptionSetsKeepColumnSizingInStepAndRowSelectDropsEditing) {
+  const TDBGridEhOptions both{dghColumnResize, dghColumnMove};
+  TDBGridOptions o = grid_->GetDBOptions();
+  o.Exclude(dgColumnResize);
+  grid_->SetDBOptions(o);
+  EXPECT_FALSE(grid_->GetOptionsEh().Contains(dghColumnResize));
+  EXPECT_FALSE(grid_->GetOptionsEh().Contains(dghColumnMove));
+  EXPECT_FALSE(grid_->GetGridOptions().Contains(goColSizingEh));
+  EXPECT_FALSE(grid_->GetGridOptions().Contains(goColMovingEh));
+  o.Include(dgColumnResize);
+  grid_->SetDBOptions(o);
+  EXPECT_TRUE(grid_->GetGridOptions().Contains(goColSizingEh));
+  EXPECT_TRUE(grid_->GetGridOptions().Contains(goColMovingEh));
+  grid_->SetOptionsEh(grid_->GetOptionsEh() - TDBGridEhOptions{dghColumnMove});
+  EXPECT_FALSE(grid_->GetDBOptions().Contains(dgColumnResize));
+  EXPECT_TRUE(grid_->GetGridOptions().Contains(goColSizingEh));
+  EXPECT_FALSE(grid_->GetGridOptions().Contains(goColMovingEh));
+  grid_->SetOptionsEh(grid_->GetOptionsEh() + both);
+  EXPECT_TRUE(grid_->GetDBOptions().Contains(dgColumnResize));
+  // Row select takes editing away for good.
+  grid_->SetDBOptions({dgEditing, dgRowSelect, dgIndicator, dgTitles});
+  EXPECT_EQ(grid_->GetDBOptions(), (TDBGridOptions{dgRowSelect, dgIndicator, dgTitles}));
+  grid_->SetDBOptions(grid_->GetDBOptions() - TDBGridOptions{dgRowSelect});
+  EXPECT_FALSE(grid_->GetDBOptions().Contains(dgEditing));
+  EXPECT_FALSE(grid_->GetGridOptions().Contains(goEditingEh));
+  // The indicator comes and goes with the same data column current; the two sets mirror it.
+  grid_->SetSelectedIndex(Column(u"NAME")->GetIndex());
+  grid_->SetDBOptions(grid_->GetDBOptions() - TDBGridOptions{dgIndicator});
+  EXPECT_FALSE(grid_->GetIndicatorOptions().Contains(gioShowRowIndicatorEh));
+  EXPECT_EQ(grid_->GetSelectedIndex(), Column(u"NAME")->GetIndex());
+  grid_->SetIndicatorOptions({gioShowRowIndicatorEh, gioShowRecNoEh});
+  EXPECT_TRUE(grid_->GetDBOptions().Contains(dgIndicator));
+  EXPECT_TRUE(grid_->GetOptionsEh().Contains(dghShowRecNo));
+  EXPECT_EQ(grid_->GetSelectedIndex(), Column(u"NAME")->GetIndex());
+}
+
+TEST_F(DBGridInputTest, ScalingKeepsTheSumOfWidthsAndMultiSortOffKeepsTheFirstMarker) {
+  grid_->GetColumns()->SetState(csCustomized);
+  grid_->GetColumns()->Add()->SetFieldName(u"ID");
+  for (Integer i = 0; i < grid_->GetColumns()->GetCount(); ++i)
+    grid_->GetColumns()->GetColumn(i)->SetWidth(33);
+  grid_->ChangeScale(3, 2);
+  std::vector<Integer> widths;
+  for (Integer i = 0; i < grid_->GetColumns()->GetCount(); ++i)
+    widths.push_back(grid_->GetColumns()->GetColumn(i)->GetWidth());
+  EXPECT_EQ(widths, (std::vector<Integer>{50, 49, 50, 49}));
+  grid_->SetOptionsEh(grid_->GetOptionsEh() + TDBGridEhOptions{dghMultiSortMarking});
+  Column(u"QTY")->GetTitle()->SetSortMarker(smUpEh);
+  Column(u"QTY")->GetTitle()->SetSortIndex(1);
+  Column(u"NAME")->GetTitle()->SetSortMarker(smDownEh);
+  Column(u"NAME")->GetTitle()->SetSortIndex(2);
+  grid_->SetOptionsEh(grid_->GetOptionsEh() - TDBGridEhOptions{dghMultiSortMarking});
+  EXPECT_EQ(Column(u"QTY")->GetTitle()->GetSortMarker(), smUpEh);
+  EXPECT_EQ(Column(u"NAME")->GetTitle()->GetSortMarker(), smNoneEh);
 }
 
 TEST_F(DBGridInputTest, ACellsMenuIsTheTitlesTheColumnsTheGridsOrTheStandardOne) {
