@@ -871,6 +871,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   void DoExit() override;
   void DoContextPopup(TPoint mousePos, bool& handled) override;
   bool IsHotTrackCell(Integer col, Integer row) override;
+  GridsEh::TInplaceEdit* CreateEditor() override;
   void ColMoved(Integer fromIndex, Integer toIndex) override;
   void ChangeColWidth(Integer index, Integer width) override;
   void ColWidthsChanged() override;
@@ -996,4 +997,21 @@ class TDBGridEh : public TCustomDBGridEh {
  public:
   static void Published(TPropBuilder<TDBGridEh>& p);
   explicit TDBGridEh(TComponent* owner) : TCustomDBGridEh(owner) {}
+};
+
+// The data grid's cell editor: the axis grid's editor that marks an empty required value while the
+// record is edited.
+class TDBGridInplaceEdit : public TDBAxisGridInplaceEdit {
+  KIV_CLASS(TDBGridInplaceEdit, TDBAxisGridInplaceEdit)
+ public:
+  explicit TDBGridInplaceEdit(TComponent* owner) : TDBAxisGridInplaceEdit(owner) {}
+  TCustomDBGridEh* GetDBGrid() const { return dynamic_cast<TCustomDBGridEh*>(GetAxisGrid()); }
+  // The column asks for it, the record is edited and its field is required and still null.
+  bool RequiredStateMarkDue() const;
+  // The text leaves the last client row to the mark.
+  void CalcCoreControlRect(TRect& rect) override;
+
+ protected:
+  void Paint() override;
+  virtual void DrawRequiredStateMark(TCanvas* canvas);
 };

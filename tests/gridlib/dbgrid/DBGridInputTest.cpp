@@ -388,6 +388,32 @@ TEST_F(DBGridInputTest, DraggingRowsBelowTheGridScrollsEightRecordsATick) {
   EXPECT_EQ(grid_->GetDBGridEhState(), dgsNormal);
 }
 
+TEST_F(DBGridInputTest, AnEmptyRequiredValueIsMarkedUnderTheEditorUntilTheFieldHasOne) {
+  const auto redPixels = [this] {
+    std::unique_ptr<TBitmap> picture = CaptureControl(grid_->GetInplaceEditor());
+    int red = 0;
+    for (Integer x = 0; x < picture->GetWidth(); ++x)
+      if (PixelAt(picture.get(), x, picture->GetHeight() - 1) == clRed) ++red;
+    return red;
+  };
+  data_->FieldByName(u"NAME")->SetRequired(true);
+  Column(u"NAME")->SetHighlightRequired(true);
+  grid_->SetSelectedIndex(Column(u"NAME")->GetIndex());
+  Key(VK_F2);
+  ASSERT_TRUE(grid_->InplaceEditorVisible());
+  EXPECT_EQ(redPixels(), 0) << "a record that is not edited";
+  Key(VK_ESCAPE);
+  Key(VK_INSERT);
+  ASSERT_EQ(data_->GetState(), dsInsert);
+  Key(VK_F2);
+  ASSERT_TRUE(grid_->InplaceEditorVisible());
+  EXPECT_GT(redPixels(), 10);
+  data_->FieldByName(u"NAME")->SetAsString(u"Кронштейн");
+  ProcessPendingEvents();
+  EXPECT_EQ(redPixels(), 0);
+  data_->Cancel();
+}
+
 TEST_F(DBGridInputTest, AutomaticScrollingNeverTicksAtZero) {
   struct Case {
     Integer distance, perPixel, expected;
