@@ -834,6 +834,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   void PasteFromClipboard();
   void DeleteSelection();
   void SelectAllAction();
+  bool ExecuteAction(TBasicAction* action) override;
+  bool UpdateAction(TBasicAction* action) override;
   // Deletes the current record or the selected ones after the grid's confirmation.
   void DeleteRecords();
 

@@ -5,7 +5,9 @@
 #include "gridlib/base/GridLibLangConsts.h"
 #include "gridlib/dbgrid/DBGridEh.h"
 #include "platform/controls/Clipbrd.h"
+#include "platform/controls/Dialogs.h"
 #include "platform/controls/Menus.h"
+#include "platform/controls/StdActns.h"
 #include "platform/rtl/ScopeGuard.h"
 
 namespace {
@@ -29,27 +31,75 @@ std::vector<String> SplitText(const String& text, Char separator) {
 
 // ======================= What the actions may do =======================
 
-bool TCustomDBGridEh::CheckCopyAction() {
-  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
-  return link->GetActive() && !link->GetDataSet()->IsEmpty() && GetVisibleColumns()->GetCount() > 0;
-}
+bool TCustomDBGridEh::CheckCopyAction() { return TCustomDBAxisGridEh::GetDataLink()->GetActive(); }
 
 bool TCustomDBGridEh::CheckDeleteAction() {
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
-  return link->GetActive() && selection_->GetSelectionType() != gstNon && !GetReadOnly() &&
-         link->GetDataSet()->CanModify();
+  if (!link->GetActive() || GetReadOnly()) return false;
+  TDataSet* ds = link->GetDataSet();
+  if (ds->IsEmpty() || !ds->CanModify()) return false;
+  switch (selection_->GetSelectionType()) {
+    case gstRecordBookmarks:
+    case gstAll:
+      return GetAllowedOperations().Contains(alopDeleteEh);
+    case gstRectangle:
+    case gstColumns:
+      // Those cells are cleared, not deleted.
+      return GetAllowedOperations().Contains(alopUpdateEh);
+    default:
+      return false;
+  }
 }
 
 bool TCustomDBGridEh::CheckCutAction() { return CheckCopyAction() && CheckDeleteAction(); }
 
 bool TCustomDBGridEh::CheckPasteAction() {
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
-  return link->GetActive() && !GetReadOnly() && options_.Contains(dgEditing) &&
-         link->GetDataSet()->CanModify() && Clipboard()->HasFormat(CF_UNICODETEXT);
+  if (!link->GetActive() || GetReadOnly()) return false;
+  TDataSet* ds = link->GetDataSet();
+  if (!ds->CanModify() || !Clipboard()->HasFormat(CF_UNICODETEXT)) return false;
+  return ds->GetState() == dsInsert || GetAllowedOperations().Contains(alopUpdateEh);
 }
 
 bool TCustomDBGridEh::CheckSelectAllAction() {
-  return TCustomDBAxisGridEh::GetDataLink()->GetActive() && CanSelectType(gstAll);
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  return link->GetActive() && !link->GetDataSet()->IsEmpty() && allowedSelections_.Contains(gstAll);
+}
+
+// The standard edit actions reach the focused grid for the members of EditActions.
+namespace {
+template <class F>
+bool ForEditAction(TCustomDBGridEh* grid, TBasicAction* action, F&& serve) {
+  const TGridEditActionsEh actions = grid->GetEditActions();
+  if (dynamic_cast<TEditCopy*>(action) && actions.Contains(geaCopyEh))
+    return serve(grid->CheckCopyAction(), &TCustomDBGridEh::CopyToClipboard);
+  if (dynamic_cast<TEditCut*>(action) && actions.Contains(geaCutEh))
+    return serve(grid->CheckCutAction(), &TCustomDBGridEh::CutToClipboard);
+  if (dynamic_cast<TEditPaste*>(action) && actions.Contains(geaPasteEh))
+    return serve(grid->CheckPasteAction(), &TCustomDBGridEh::PasteFromClipboard);
+  if (dynamic_cast<TEditSelectAll*>(action) && actions.Contains(geaSelectAllEh))
+    return serve(grid->CheckSelectAllAction(), &TCustomDBGridEh::SelectAllAction);
+  if (dynamic_cast<TEditDelete*>(action) && actions.Contains(geaDeleteEh))
+    return serve(grid->CheckDeleteAction(), &TCustomDBGridEh::DeleteSelection);
+  return false;
+}
+}  // namespace
+
+bool TCustomDBGridEh::ExecuteAction(TBasicAction* action) {
+  if (!Focused()) return false;
+  return ForEditAction(this, action, [this](bool allowed, void (TCustomDBGridEh::*run)()) {
+    if (!allowed) return false;
+    (this->*run)();
+    return true;
+  });
+}
+
+bool TCustomDBGridEh::UpdateAction(TBasicAction* action) {
+  if (!Focused()) return false;
+  return ForEditAction(this, action, [action](bool allowed, void (TCustomDBGridEh::*)()) {
+    static_cast<TCustomAction*>(action)->SetEnabled(allowed);
+    return true;
+  });
 }
 
 // ======================= Copy =======================
@@ -124,11 +174,21 @@ void TCustomDBGridEh::DeleteSelection() {
   if (!CheckDeleteAction()) return;
   TDataSet* ds = link->GetDataSet();
   const TDBGridEhSelectionType kind = selection_->GetSelectionType();
-  if (kind == gstRecordBookmarks) {
-    if (GetAllowedOperations().Contains(alopDeleteEh)) bookmarks_->Delete();
+  if (kind == gstRecordBookmarks || kind == gstAll) {
+    if (options_.Contains(dgConfirmDelete) &&
+        MessageDlg(u"Delete all selected records?", mtConfirmation, mbOKCancel) != mrOk)
+      return;
+    if (kind == gstRecordBookmarks) {
+      bookmarks_->Delete();
+    } else {
+      ds->DisableControls();
+      auto enable = MakeScopeExit([ds] { ds->EnableControls(); });
+      ds->First();
+      while (!ds->IsEmpty()) ds->Delete();
+    }
+    ClearSelectionAndRepaint();
     return;
   }
-  if (!GetAllowedOperations().Contains(alopUpdateEh)) return;
   std::vector<TColumnEh*> columns;
   TColumnsEhList* visible = GetVisibleColumns();
   if (kind == gstColumns) {

@@ -5,6 +5,8 @@
 
 #include "platform/controls/Clipbrd.h"
 #include "platform/controls/Menus.h"
+#include "platform/controls/StdActns.h"
+#include "platform/controls/StdEdits.h"
 #include "tests/gridlib/dbgrid/DBGridTestSupport.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
@@ -456,6 +458,43 @@ TEST_F(DBGridInputTest, CopyPutsTheSelectionOnTheClipboardAndPasteFillsTheRecord
   data_->SetRecNo(21);
   EXPECT_EQ(data_->FieldByName(u"NAME")->GetAsString(), u"Шайба");
   EXPECT_EQ(data_->GetState(), dsBrowse);
+}
+
+TEST_F(DBGridInputTest, StandardEditActionsReachTheFocusedGridForItsEditActionsOnly) {
+  auto* copy = new TEditCopy(form_.get());
+  auto* del = new TEditDelete(form_.get());
+  auto* paste = new TEditPaste(form_.get());
+  EXPECT_FALSE(grid_->UpdateAction(copy)) << "EditActions empty: the actions are not the grid's";
+  grid_->SetEditActions({geaCopyEh, geaDeleteEh, geaPasteEh});
+  ASSERT_TRUE(grid_->Focused());
+  EXPECT_TRUE(grid_->UpdateAction(copy));
+  EXPECT_TRUE(copy->GetEnabled());
+  EXPECT_TRUE(grid_->UpdateAction(del));
+  EXPECT_FALSE(del->GetEnabled()) << "nothing selected";
+  SetMultiSelect();
+  Key(VK_RIGHT, {ssShift});
+  ASSERT_EQ(grid_->GetSelection()->GetSelectionType(), gstRectangle);
+  grid_->SetAllowedOperations({alopDeleteEh});
+  grid_->UpdateAction(del);
+  EXPECT_FALSE(del->GetEnabled()) << "a rectangle is cleared: it needs updating, not deleting";
+  grid_->SetAllowedOperations({alopUpdateEh});
+  grid_->UpdateAction(del);
+  EXPECT_TRUE(del->GetEnabled());
+  Clipboard()->SetAsText(u"7");
+  grid_->SetAllowedOperations({alopInsertEh});
+  grid_->UpdateAction(paste);
+  EXPECT_FALSE(paste->GetEnabled());
+  data_->Insert();
+  grid_->UpdateAction(paste);
+  EXPECT_TRUE(paste->GetEnabled()) << "a new record takes a paste without the right to update";
+  data_->Cancel();
+  // A grid without the focus neither serves nor disables them.
+  auto* other = new TEdit(form_.get());
+  other->SetParent(form_.get());
+  other->SetFocus();
+  ProcessPendingEvents();
+  EXPECT_FALSE(grid_->UpdateAction(copy));
+  EXPECT_FALSE(grid_->ExecuteAction(copy));
 }
 
 TEST_F(DBGridInputTest, DeleteKeysDeleteRecordsOnlyWithCtrl) {
