@@ -4,6 +4,7 @@
 #pragma once
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -885,6 +886,9 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   // Puts the dataset's fields in the columns' order, all of them or none.
   void ReorderFieldsAsColumns();
   void SyncColumnResizeOptions(TDBGridOptions newOptions, TDBGridEhOptions newOptionsEh);
+  // The columns and the records an edit action works on.
+  std::vector<TColumnEh*> SelectionColumns();
+  void ForEachSelectedRecord(const std::function<void()>& visit);
   void SelectionAutoScroll();
   void EndMouseTracking();
 

@@ -104,17 +104,10 @@ bool TCustomDBGridEh::UpdateAction(TBasicAction* action) {
 
 // ======================= Copy =======================
 
-String TCustomDBGridEh::SelectionAsText() {
-  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
-  if (!link->GetActive()) return String();
-  TDataSet* ds = link->GetDataSet();
+std::vector<TColumnEh*> TCustomDBGridEh::SelectionColumns() {
+  std::vector<TColumnEh*> columns;
   TColumnsEhList* visible = GetVisibleColumns();
   const TDBGridEhSelectionType kind = selection_->GetSelectionType();
-  if (kind == gstNon) {
-    TColumnEh* column = GetColumnAtGridCol(GetCol());
-    return column ? CellText(column) : String();
-  }
-  std::vector<TColumnEh*> columns;
   if (kind == gstColumns) {
     for (Integer i = 0; i < selection_->GetColumns()->GetCount(); ++i)
       columns.push_back(selection_->GetColumns()->GetColumn(i));
@@ -125,18 +118,18 @@ String TCustomDBGridEh::SelectionAsText() {
   } else {
     for (Integer i = 0; i < visible->GetCount(); ++i) columns.push_back(visible->GetColumn(i));
   }
-  String text;
-  const auto addRow = [&] {
-    for (size_t i = 0; i < columns.size(); ++i) {
-      if (i > 0) text += u'\t';
-      text += CellText(columns[i]);
-    }
-    text += u"\r\n";
-  };
-  // The records are visited with the controls quiet, and the current one comes back.
+  return columns;
+}
+
+// The records are visited with the controls quiet; the current one comes back, an edit left open is
+// dropped.
+void TCustomDBGridEh::ForEachSelectedRecord(const std::function<void()>& visit) {
+  TDataSet* ds = TCustomDBAxisGridEh::GetDataLink()->GetDataSet();
+  const TDBGridEhSelectionType kind = selection_->GetSelectionType();
   const TBookmark current = ds->GetBookmark();
   ds->DisableControls();
   auto restore = MakeScopeExit([ds, &current] {
+    if (ds->GetState() == dsEdit) ds->Cancel();
     ds->SetBookmark(current);
     ds->EnableControls();
   });
@@ -144,20 +137,37 @@ String TCustomDBGridEh::SelectionAsText() {
     bookmarks_->Refresh(false);
     for (Integer i = 0; i < bookmarks_->GetCount(); ++i) {
       ds->SetBookmark(bookmarks_->GetItem(i));
-      addRow();
+      visit();
     }
   } else if (kind == gstRectangle) {
     ds->SetBookmark(selection_->GetRect()->GetTopRow());
     const TBookmark bottom = selection_->GetRect()->GetBottomRow();
     for (;;) {
-      addRow();
+      visit();
       if (ds->CompareBookmarks(ds->GetBookmark(), bottom) >= 0) break;
       ds->Next();
       if (ds->Eof()) break;
     }
   } else {
-    for (ds->First(); !ds->Eof(); ds->Next()) addRow();
+    for (ds->First(); !ds->Eof(); ds->Next()) visit();
   }
+}
+
+String TCustomDBGridEh::SelectionAsText() {
+  if (!TCustomDBAxisGridEh::GetDataLink()->GetActive()) return String();
+  if (selection_->GetSelectionType() == gstNon) {
+    TColumnEh* column = GetColumnAtGridCol(GetCol());
+    return column ? CellText(column) : String();
+  }
+  const std::vector<TColumnEh*> columns = SelectionColumns();
+  String text;
+  ForEachSelectedRecord([&] {
+    for (size_t i = 0; i < columns.size(); ++i) {
+      if (i > 0) text += u'\t';
+      text += CellText(columns[i]);
+    }
+    text += u"\r\n";
+  });
   return text;
 }
 
@@ -170,9 +180,8 @@ void TCustomDBGridEh::CutToClipboard() {
 
 // Rows go with their records; rectangles and columns lose their values.
 void TCustomDBGridEh::DeleteSelection() {
-  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
   if (!CheckDeleteAction()) return;
-  TDataSet* ds = link->GetDataSet();
+  TDataSet* ds = TCustomDBAxisGridEh::GetDataLink()->GetDataSet();
   const TDBGridEhSelectionType kind = selection_->GetSelectionType();
   if (kind == gstRecordBookmarks || kind == gstAll) {
     if (options_.Contains(dgConfirmDelete) &&
@@ -189,43 +198,13 @@ void TCustomDBGridEh::DeleteSelection() {
     ClearSelectionAndRepaint();
     return;
   }
-  std::vector<TColumnEh*> columns;
-  TColumnsEhList* visible = GetVisibleColumns();
-  if (kind == gstColumns) {
-    for (Integer i = 0; i < selection_->GetColumns()->GetCount(); ++i)
-      columns.push_back(selection_->GetColumns()->GetColumn(i));
-  } else if (kind == gstRectangle) {
-    for (Integer i = std::max(0, selection_->GetRect()->GetLeftCol());
-         i <= selection_->GetRect()->GetRightCol() && i < visible->GetCount(); ++i)
-      columns.push_back(visible->GetColumn(i));
-  } else {
-    for (Integer i = 0; i < visible->GetCount(); ++i) columns.push_back(visible->GetColumn(i));
-  }
-  const auto clearRow = [&] {
+  const std::vector<TColumnEh*> columns = SelectionColumns();
+  ForEachSelectedRecord([&] {
     ds->Edit();
     for (TColumnEh* column : columns)
       if (column->GetField() && !column->GetField()->GetReadOnly()) column->GetField()->Clear();
     ds->Post();
-  };
-  const TBookmark current = ds->GetBookmark();
-  ds->DisableControls();
-  auto restore = MakeScopeExit([ds, &current] {
-    if (ds->GetState() == dsEdit) ds->Cancel();
-    ds->SetBookmark(current);
-    ds->EnableControls();
   });
-  if (kind == gstRectangle) {
-    ds->SetBookmark(selection_->GetRect()->GetTopRow());
-    const TBookmark bottom = selection_->GetRect()->GetBottomRow();
-    for (;;) {
-      clearRow();
-      if (ds->CompareBookmarks(ds->GetBookmark(), bottom) >= 0) break;
-      ds->Next();
-      if (ds->Eof()) break;
-    }
-  } else {
-    for (ds->First(); !ds->Eof(); ds->Next()) clearRow();
-  }
 }
 
 // Lines of tab-separated texts go into the current record and the ones below it, from the current
