@@ -874,6 +874,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   void DoExit() override;
   void DoContextPopup(TPoint mousePos, bool& handled) override;
   bool IsHotTrackCell(Integer col, Integer row) override;
+  void UpdateHotTrackInfo(Integer x, Integer y) override;
   GridsEh::TInplaceEdit* CreateEditor() override;
   void ColMoved(Integer fromIndex, Integer toIndex) override;
   void ChangeColWidth(Integer index, Integer width) override;

@@ -385,3 +385,17 @@ bool TCustomDBGridEh::IsHotTrackCell(Integer col, Integer row) {
     return true;
   return TCustomDBAxisGridEh::IsHotTrackCell(col, row);
 }
+
+// With row highlighting the whole hot row is painted hot: a change of row repaints both rows.
+void TCustomDBGridEh::UpdateHotTrackInfo(Integer x, Integer y) {
+  const TGridCoord old = GetHotTrackCell();
+  TCustomDBAxisGridEh::UpdateHotTrackInfo(x, y);
+  if (!optionsEh_.Contains(dghHotTrack) ||
+      (!optionsEh_.Contains(dghRowHighlight) && !options_.Contains(dgRowSelect)))
+    return;
+  const TGridCoord now = GetHotTrackCell();
+  const bool sideChanged = (old.X < indicatorOffset_) != (now.X < indicatorOffset_);
+  if (old.Y == now.Y && !sideChanged) return;
+  if (old.Y >= 0 && old.Y < GetFullRowCount()) InvalidateRow(old.Y);
+  if (now.Y >= 0 && now.Y < GetFullRowCount()) InvalidateRow(now.Y);
+}
