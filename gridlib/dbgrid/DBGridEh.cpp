@@ -181,6 +181,8 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* owner) : TCustomDBAxisGridEh(owner)
   };
   optionsEh_ = {dghFixed3D,      dghHighlightFocus, dghClearSelection, dghDialogFind,
                 dghColumnResize, dghColumnMove,     dghExtendVertLines};
+  // Column sizing and moving in the base grid follow the extended options.
+  ApplyBaseOptions();
   indicatorOptions_ = {gioShowRowIndicatorEh};
   sortMarkedColumns_ = std::make_unique<TColumnsEhList>();
   allowedSelections_ = {gstRecordBookmarks, gstRectangle, gstColumns, gstAll};
@@ -221,48 +223,6 @@ TGridAxisBarsEh* TCustomDBGridEh::CreateAxisBars() {
 TAxisBarDefValuesEh* TCustomDBGridEh::CreateAxisBarDefValues() { return new TColumnDefValuesEh(this); }
 
 TAxisGridDataLinkEh* TCustomDBGridEh::CreateDataLink() { return new TGridDataLinkEh(this); }
-
-// The grid's options decide the base grid's lines; the rest of the base option set is fixed.
-void TCustomDBGridEh::ApplyBaseOptions() {
-  TGridOptionsEh base{goColSizingEh,
-                      goColMovingEh,
-                      goEditingEh,
-                      goTabsEh,
-                      goThumbTrackingEh,
-                      goExtendVertLinesEh,
-                      goContraVertBoundaryLineEh,
-                      goContraHorzBoundaryLineEh};
-  if (options_.Contains(dgColLines)) base = base + TGridOptionsEh{goFixedVertLineEh, goVertLineEh};
-  if (options_.Contains(dgRowLines)) base = base + TGridOptionsEh{goFixedHorzLineEh, goHorzLineEh};
-  if (options_.Contains(dgAlwaysShowEditor)) base.Include(goAlwaysShowEditorEh);
-  if (options_.Contains(dgRowSelect)) base.Include(goRowSelectEh);
-  if (!options_.Contains(dgEditing)) base.Exclude(goEditingEh);
-  if (!options_.Contains(dgTabs)) base.Exclude(goTabsEh);
-  SetGridOptions(base);
-}
-
-void TCustomDBGridEh::SetDBOptions(TDBGridOptions value) {
-  if (options_ == value) return;
-  const bool rowSelectChanged = options_.Contains(dgRowSelect) != value.Contains(dgRowSelect);
-  options_ = value;
-  // Row selecting and multi-select exclude a cell editor that stays open.
-  if (options_.Contains(dgRowSelect)) options_.Exclude(dgAlwaysShowEditor);
-  ApplyBaseOptions();
-  if (rowSelectChanged) InvalidateEditor();
-  LayoutChanged();
-}
-
-void TCustomDBGridEh::SetOptionsEh(TDBGridEhOptions value) {
-  if (optionsEh_ == value) return;
-  optionsEh_ = value;
-  LayoutChanged();
-}
-
-void TCustomDBGridEh::SetIndicatorOptions(TDBGridEhIndicatorOptions value) {
-  if (indicatorOptions_ == value) return;
-  indicatorOptions_ = value;
-  LayoutChanged();
-}
 
 bool TCustomDBGridEh::IndicatorVisible() const {
   return options_.Contains(dgIndicator) && !indicatorOptions_.Empty();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -1134,7 +1135,94 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
 
  public:
   // ---- Input: cell editor, keys, mouse, menus, hot tracking, column moving, edit actions ----
+  // Moves the current record by Distance (or to the end), extending the selection when Select.
+  void MoveWithSelection(bool select, Integer distance, bool rowsOnly, bool toEnd);
+  // Makes data column Index current, stepping by Direction past hidden columns.
+  void SelectCellAt(Integer index, Integer direction, bool extendRect);
+  void ClearSelectionOnNavigate();
+  void ClearSelectionAndRepaint();
+  bool CanSelectType(TDBGridEhSelectionType type) const;
+  String GetCompleteKeyPress() const { return completeKeyPress_; }
+  bool GetSortMarking() const { return sortMarking_; }
+  virtual void DoSortMarkingChanged();
+  virtual void ClearSortMarkers();
+  // The client rectangle of the data cells.
+  TRect DataRect();
+  // The next tick of the selection's automatic scrolling; never zero, which would spin.
+  static Integer AutoScrollInterval(Integer distance, Integer msPerPixel);
 
+  // Edit actions: what the selection allows, and the actions themselves.
+  bool CheckCopyAction();
+  bool CheckCutAction();
+  bool CheckPasteAction();
+  bool CheckDeleteAction();
+  bool CheckSelectAllAction();
+  // The selected cells (or the current cell) as tab-separated lines of display texts.
+  String SelectionAsText();
+  void CopyToClipboard();
+  void CutToClipboard();
+  void PasteFromClipboard();
+  void DeleteSelection();
+  void SelectAllAction();
+  bool ExecuteAction(TBasicAction* action) override;
+  bool UpdateAction(TBasicAction* action) override;
+  // Deletes the current record or the selected ones after the grid's confirmation.
+  void DeleteRecords();
+
+  bool EditorForwardsKey(Word key, TShiftState shift) override;
+  // The editor's text and mask for the current cell: the column's, nothing while the link is idle.
+  String GetEditText(Integer col, Integer row) override;
+  String GetEditMask(Integer col, Integer row) override;
+  // Esc on a record whose editor text was not changed drops the record's changes.
+  void CancelEditing() override;
+  void ChangeScale(Integer m, Integer d) override;
+
+  // Menus: the one for a cell, and the grid's own standard menu.
+  virtual TPopupMenu* GetCellPopupMenu(TGridCoord cell, TCellAreaTypeEh area, TColumnEh* column);
+  virtual void BuildIndicatorTitleMenu(TPopupMenu*& menu);
+  virtual void DefaultBuildIndicatorTitleMenu(TPopupMenu*& menu);
+  bool GetUseIndicatorMenu() const { return useIndicatorMenu_; }
+  void SetUseIndicatorMenu(bool value) { useIndicatorMenu_ = value; }
+  virtual void DefaultIndicatorTitleMouseDown(TMouseButton button, TShiftState shift);
+
+  TDelegate<void(TObject* Sender, Integer ACol, TColumnEh* Column)> OnTitleBtnClick;
+  TDelegate<void(TObject* Sender, Integer ACol, TColumnEh* Column, bool& Enabled)> OnCheckButton;
+  TDelegate<void(TObject* Sender, Integer FromIndex, Integer ToIndex)> OnColumnMoved;
+  TDelegate<void(TCustomDBGridEh* Grid, TPopupMenu*& PopupMenu)> OnBuildIndicatorTitleMenu;
+
+ protected:
+  void KeyDown(Word& key, TShiftState shift) override;
+  void KeyPress(Char& key) override;
+  void KeyUp(Word& key, TShiftState shift) override;
+  void WndProc(TMessage& message) override;
+  void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+  void MouseMove(TShiftState shift, Integer x, Integer y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+  void TimedScroll(TObject* sender) override;
+  void CancelMode() override;
+  void DoExit() override;
+  void DoContextPopup(TPoint mousePos, bool& handled) override;
+  bool IsHotTrackCell(Integer col, Integer row) override;
+  void UpdateHotTrackInfo(Integer x, Integer y) override;
+  GridsEh::TInplaceEdit* CreateEditor() override;
+  void ColMoved(Integer fromIndex, Integer toIndex) override;
+  void ChangeColWidth(Integer index, Integer width) override;
+  void ColWidthsChanged() override;
+  bool CheckColumnDrag(Integer& origin, Integer& destination, TPoint mousePt) override;
+  void KeyTabMove(bool forward);
+  void KeyMoveDown(bool select);
+  void KeyMoveUp(bool select);
+  virtual void TitleBtnClick(Integer col, TColumnEh* column);
+  // Puts the dataset's fields in the columns' order, all of them or none.
+  void ReorderFieldsAsColumns();
+  void SyncColumnResizeOptions(TDBGridOptions newOptions, TDBGridEhOptions newOptionsEh);
+  // The columns and the records an edit action works on.
+  std::vector<TColumnEh*> SelectionColumns();
+  void ForEachSelectedRecord(const std::function<void()>& visit);
+  void SelectionAutoScroll();
+  void EndMouseTracking();
+
+ public:
   // ---- Model: in-memory table events, row heights, sum list ----
   // The in-memory table's row events keep grid rows, row heights, lookup caches and sums in step.
   void MTEvent(Integer rowNum, TMTViewEventTypeEh event, Integer oldRowNum) override;
@@ -1235,6 +1323,30 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   std::unique_ptr<TAxisColCellParamsEh> dupParams_;  // the neighbour rows of the duplicate check
 
   // Input state.
+  bool antiSelection_ = false;
+  bool selecting_ = false;
+  TBookmark selectionAnchor_;
+  bool selectionAnchorSelected_ = false;
+  String completeKeyPress_;
+  bool inColExit_ = false;
+  bool sortMarking_ = false;
+  bool useIndicatorMenu_ = false;
+  TPoint pressPos_;
+  TGridCoord pressedCell_{-1, -1};
+  Integer pressedCol_ = -1;
+  Integer pressedDataCol_ = -1;
+  bool tracking_ = false;
+  bool dataTracking_ = false;
+  bool indicatorPressed_ = false;
+  bool titleMoveStarted_ = false;
+  bool titleButtonPressed_ = false;
+  bool pointMoved_ = false;
+  bool leftPressed_ = false;
+  TPoint lastMovePos_;
+  // The modifiers of the key or release being handled.
+  TShiftState keyShift_;
+  TShiftState mouseShift_;
+  TPopupMenu* standardMenu_ = nullptr;
 
   // Model state.
   bool wholeGridChanged_ = false;
@@ -1253,4 +1365,21 @@ class TDBGridEh : public TCustomDBGridEh {
  public:
   static void Published(TPropBuilder<TDBGridEh>& p);
   explicit TDBGridEh(TComponent* owner) : TCustomDBGridEh(owner) {}
+};
+
+// The data grid's cell editor: the axis grid's editor that marks an empty required value while the
+// record is edited.
+class TDBGridInplaceEdit : public TDBAxisGridInplaceEdit {
+  KIV_CLASS(TDBGridInplaceEdit, TDBAxisGridInplaceEdit)
+ public:
+  explicit TDBGridInplaceEdit(TComponent* owner) : TDBAxisGridInplaceEdit(owner) {}
+  TCustomDBGridEh* GetDBGrid() const { return dynamic_cast<TCustomDBGridEh*>(GetAxisGrid()); }
+  // The column asks for it, the record is edited and its field is required and still null.
+  bool RequiredStateMarkDue() const;
+  // The text leaves the last client row to the mark.
+  void CalcCoreControlRect(TRect& rect) override;
+
+ protected:
+  void Paint() override;
+  virtual void DrawRequiredStateMark(TCanvas* canvas);
 };

@@ -1,0 +1,357 @@
+// Edit actions on the grid's selection (copy as text, cut, paste, delete, select all), the popup menu
+// of a cell with the grid's standard menu, and the character messages the keyboard shares.
+#include <algorithm>
+
+#include "gridlib/base/GridLibLangConsts.h"
+#include "gridlib/dbgrid/DBGridEh.h"
+#include "platform/controls/Clipbrd.h"
+#include "platform/controls/Dialogs.h"
+#include "platform/controls/Menus.h"
+#include "platform/controls/StdActns.h"
+#include "platform/rtl/ScopeGuard.h"
+
+namespace {
+String CellText(TColumnEh* column) {
+  TField* field = column->GetField();
+  return field ? field->GetDisplayText() : String();
+}
+
+std::vector<String> SplitText(const String& text, Char separator) {
+  std::vector<String> parts;
+  size_t start = 0;
+  for (;;) {
+    const size_t at = text.find(separator, start);
+    parts.push_back(text.substr(start, at == String::npos ? String::npos : at - start));
+    if (at == String::npos) break;
+    start = at + 1;
+  }
+  return parts;
+}
+}  // namespace
+
+// ======================= What the actions may do =======================
+
+bool TCustomDBGridEh::CheckCopyAction() { return TCustomDBAxisGridEh::GetDataLink()->GetActive(); }
+
+bool TCustomDBGridEh::CheckDeleteAction() {
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  if (!link->GetActive() || GetReadOnly()) return false;
+  TDataSet* ds = link->GetDataSet();
+  if (ds->IsEmpty() || !ds->CanModify()) return false;
+  switch (selection_->GetSelectionType()) {
+    case gstRecordBookmarks:
+    case gstAll:
+      return GetAllowedOperations().Contains(alopDeleteEh);
+    case gstRectangle:
+    case gstColumns:
+      // Those cells are cleared, not deleted.
+      return GetAllowedOperations().Contains(alopUpdateEh);
+    default:
+      return false;
+  }
+}
+
+bool TCustomDBGridEh::CheckCutAction() { return CheckCopyAction() && CheckDeleteAction(); }
+
+bool TCustomDBGridEh::CheckPasteAction() {
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  if (!link->GetActive() || GetReadOnly()) return false;
+  TDataSet* ds = link->GetDataSet();
+  if (!ds->CanModify() || !Clipboard()->HasFormat(CF_UNICODETEXT)) return false;
+  return ds->GetState() == dsInsert || GetAllowedOperations().Contains(alopUpdateEh);
+}
+
+bool TCustomDBGridEh::CheckSelectAllAction() {
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  return link->GetActive() && !link->GetDataSet()->IsEmpty() && allowedSelections_.Contains(gstAll);
+}
+
+// The standard edit actions reach the focused grid for the members of EditActions.
+namespace {
+template <class F>
+bool ForEditAction(TCustomDBGridEh* grid, TBasicAction* action, F&& serve) {
+  const TGridEditActionsEh actions = grid->GetEditActions();
+  if (dynamic_cast<TEditCopy*>(action) && actions.Contains(geaCopyEh))
+    return serve(grid->CheckCopyAction(), &TCustomDBGridEh::CopyToClipboard);
+  if (dynamic_cast<TEditCut*>(action) && actions.Contains(geaCutEh))
+    return serve(grid->CheckCutAction(), &TCustomDBGridEh::CutToClipboard);
+  if (dynamic_cast<TEditPaste*>(action) && actions.Contains(geaPasteEh))
+    return serve(grid->CheckPasteAction(), &TCustomDBGridEh::PasteFromClipboard);
+  if (dynamic_cast<TEditSelectAll*>(action) && actions.Contains(geaSelectAllEh))
+    return serve(grid->CheckSelectAllAction(), &TCustomDBGridEh::SelectAllAction);
+  if (dynamic_cast<TEditDelete*>(action) && actions.Contains(geaDeleteEh))
+    return serve(grid->CheckDeleteAction(), &TCustomDBGridEh::DeleteSelection);
+  return false;
+}
+}  // namespace
+
+bool TCustomDBGridEh::ExecuteAction(TBasicAction* action) {
+  if (!Focused()) return false;
+  return ForEditAction(this, action, [this](bool allowed, void (TCustomDBGridEh::*run)()) {
+    if (!allowed) return false;
+    (this->*run)();
+    return true;
+  });
+}
+
+bool TCustomDBGridEh::UpdateAction(TBasicAction* action) {
+  if (!Focused()) return false;
+  return ForEditAction(this, action, [action](bool allowed, void (TCustomDBGridEh::*)()) {
+    static_cast<TCustomAction*>(action)->SetEnabled(allowed);
+    return true;
+  });
+}
+
+// ======================= Copy =======================
+
+std::vector<TColumnEh*> TCustomDBGridEh::SelectionColumns() {
+  std::vector<TColumnEh*> columns;
+  TColumnsEhList* visible = GetVisibleColumns();
+  const TDBGridEhSelectionType kind = selection_->GetSelectionType();
+  if (kind == gstColumns) {
+    for (Integer i = 0; i < selection_->GetColumns()->GetCount(); ++i)
+      columns.push_back(selection_->GetColumns()->GetColumn(i));
+  } else if (kind == gstRectangle) {
+    const Integer left = selection_->GetRect()->GetLeftCol(), right = selection_->GetRect()->GetRightCol();
+    for (Integer i = std::max(0, left); i <= right && i < visible->GetCount(); ++i)
+      columns.push_back(visible->GetColumn(i));
+  } else {
+    for (Integer i = 0; i < visible->GetCount(); ++i) columns.push_back(visible->GetColumn(i));
+  }
+  return columns;
+}
+
+// The records are visited with the controls quiet; the current one comes back, an edit left open is
+// dropped.
+void TCustomDBGridEh::ForEachSelectedRecord(const std::function<void()>& visit) {
+  TDataSet* ds = TCustomDBAxisGridEh::GetDataLink()->GetDataSet();
+  const TDBGridEhSelectionType kind = selection_->GetSelectionType();
+  const TBookmark current = ds->GetBookmark();
+  ds->DisableControls();
+  auto restore = MakeScopeExit([ds, &current] {
+    if (ds->GetState() == dsEdit) ds->Cancel();
+    ds->SetBookmark(current);
+    ds->EnableControls();
+  });
+  if (kind == gstRecordBookmarks) {
+    bookmarks_->Refresh(false);
+    for (Integer i = 0; i < bookmarks_->GetCount(); ++i) {
+      ds->SetBookmark(bookmarks_->GetItem(i));
+      visit();
+    }
+  } else if (kind == gstRectangle) {
+    ds->SetBookmark(selection_->GetRect()->GetTopRow());
+    const TBookmark bottom = selection_->GetRect()->GetBottomRow();
+    for (;;) {
+      visit();
+      if (ds->CompareBookmarks(ds->GetBookmark(), bottom) >= 0) break;
+      ds->Next();
+      if (ds->Eof()) break;
+    }
+  } else {
+    for (ds->First(); !ds->Eof(); ds->Next()) visit();
+  }
+}
+
+String TCustomDBGridEh::SelectionAsText() {
+  if (!TCustomDBAxisGridEh::GetDataLink()->GetActive()) return String();
+  if (selection_->GetSelectionType() == gstNon) {
+    TColumnEh* column = GetColumnAtGridCol(GetCol());
+    return column ? CellText(column) : String();
+  }
+  const std::vector<TColumnEh*> columns = SelectionColumns();
+  String text;
+  ForEachSelectedRecord([&] {
+    for (size_t i = 0; i < columns.size(); ++i) {
+      if (i > 0) text += u'\t';
+      text += CellText(columns[i]);
+    }
+    text += u"\r\n";
+  });
+  return text;
+}
+
+void TCustomDBGridEh::CopyToClipboard() { Clipboard()->SetAsText(SelectionAsText()); }
+
+void TCustomDBGridEh::CutToClipboard() {
+  CopyToClipboard();
+  DeleteSelection();
+}
+
+// Rows go with their records; rectangles and columns lose their values.
+void TCustomDBGridEh::DeleteSelection() {
+  if (!CheckDeleteAction()) return;
+  TDataSet* ds = TCustomDBAxisGridEh::GetDataLink()->GetDataSet();
+  const TDBGridEhSelectionType kind = selection_->GetSelectionType();
+  if (kind == gstRecordBookmarks || kind == gstAll) {
+    if (options_.Contains(dgConfirmDelete) &&
+        MessageDlg(u"Delete all selected records?", mtConfirmation, mbOKCancel) != mrOk)
+      return;
+    if (kind == gstRecordBookmarks) {
+      bookmarks_->Delete();
+    } else {
+      ds->DisableControls();
+      auto enable = MakeScopeExit([ds] { ds->EnableControls(); });
+      ds->First();
+      while (!ds->IsEmpty()) ds->Delete();
+    }
+    ClearSelectionAndRepaint();
+    return;
+  }
+  const std::vector<TColumnEh*> columns = SelectionColumns();
+  ForEachSelectedRecord([&] {
+    ds->Edit();
+    for (TColumnEh* column : columns)
+      if (column->GetField() && !column->GetField()->GetReadOnly()) column->GetField()->Clear();
+    ds->Post();
+  });
+}
+
+// Lines of tab-separated texts go into the current record and the ones below it, from the current
+// column on.
+void TCustomDBGridEh::PasteFromClipboard() {
+  if (!CheckPasteAction()) return;
+  TDataSet* ds = TCustomDBAxisGridEh::GetDataLink()->GetDataSet();
+  String text = Clipboard()->GetAsText();
+  text.erase(std::remove(text.begin(), text.end(), u'\r'), text.end());
+  while (!text.empty() && text.back() == u'\n') text.pop_back();
+  if (text.empty()) return;
+  TColumnsEhList* visible = GetVisibleColumns();
+  const Integer first = GridColToDataCol(GetCol());
+  const std::vector<String> lines = SplitText(text, u'\n');
+  for (size_t l = 0; l < lines.size(); ++l) {
+    if (l > 0) {
+      ds->Next();
+      if (ds->Eof()) break;
+    }
+    const std::vector<String> values = SplitText(lines[l], u'\t');
+    ds->Edit();
+    try {
+      for (size_t v = 0; v < values.size(); ++v) {
+        const Integer c = first + static_cast<Integer>(v);
+        if (c < 0 || c >= visible->GetCount()) break;
+        TField* field = visible->GetColumn(c)->GetField();
+        if (field && !field->GetReadOnly()) field->SetAsString(values[v]);
+      }
+      ds->Post();
+    } catch (...) {
+      // A value the field refuses leaves the record as it was.
+      ds->Cancel();
+      throw;
+    }
+  }
+}
+
+void TCustomDBGridEh::SelectAllAction() {
+  if (CheckSelectAllAction()) selection_->SelectAll();
+}
+
+// ======================= Menus =======================
+
+TPopupMenu* TCustomDBGridEh::GetCellPopupMenu(TGridCoord /*cell*/, TCellAreaTypeEh area, TColumnEh* column) {
+  TPopupMenu* menu = nullptr;
+  if (column) {
+    if (area.VertType == vctTitleEh) menu = column->GetTitle()->GetPopupMenu();
+    // The column's own menu; the editor's value menu is not the cell's.
+    if (!menu) menu = column->GetPopupMenuProp();
+  }
+  if (!menu) menu = GetPopupMenu();
+  if (!menu && useIndicatorMenu_) BuildIndicatorTitleMenu(menu);
+  return menu;
+}
+
+void TCustomDBGridEh::BuildIndicatorTitleMenu(TPopupMenu*& menu) {
+  if (OnBuildIndicatorTitleMenu)
+    OnBuildIndicatorTitleMenu(this, menu);
+  else
+    DefaultBuildIndicatorTitleMenu(menu);
+}
+
+// The grid's standard menu: the visible columns, then the edit actions the grid allows now.
+void TCustomDBGridEh::DefaultBuildIndicatorTitleMenu(TPopupMenu*& menu) {
+  if (!menu) {
+    if (!standardMenu_) standardMenu_ = new TPopupMenu(this);
+    standardMenu_->GetItems()->Clear();
+    menu = standardMenu_;
+  }
+  TGridLibLanguageConsts* texts = GetGridLibLanguageConsts();
+  TMenuItem* items = menu->GetItems();
+  if (items->GetCount() > 0) items->Add(NewLine());
+  auto* columnsItem = new TMenuItem(menu);
+  columnsItem->SetCaption(texts->GetVisibleColumns());
+  for (Integer i = 0; i < GetColumns()->GetCount(); ++i) {
+    TColumnEh* column = GetColumns()->GetColumn(i);
+    auto* item = new TMenuItem(menu);
+    item->SetCaption(column->GetTitle()->GetCaption());
+    item->SetChecked(column->GetVisible());
+    item->SetTag(i);
+    item->OnClick = [this](TObject* sender) {
+      auto* clicked = static_cast<TMenuItem*>(sender);
+      const Integer index = static_cast<Integer>(clicked->GetTag());
+      if (index >= 0 && index < GetColumns()->GetCount()) {
+        TColumnEh* c = GetColumns()->GetColumn(index);
+        c->SetVisible(!c->GetVisible());
+      }
+    };
+    columnsItem->Add(item);
+  }
+  items->Add(columnsItem);
+  items->Add(NewLine());
+  const auto add = [&](const String& caption, bool enabled, void (TCustomDBGridEh::*action)()) {
+    auto* item = new TMenuItem(menu);
+    item->SetCaption(caption);
+    item->SetEnabled(enabled);
+    item->OnClick = [this, action](TObject*) { (this->*action)(); };
+    items->Add(item);
+  };
+  add(texts->GetCut(), editActions_.Contains(geaCutEh) && CheckCutAction(), &TCustomDBGridEh::CutToClipboard);
+  add(texts->GetCopy(), editActions_.Contains(geaCopyEh) && CheckCopyAction(),
+      &TCustomDBGridEh::CopyToClipboard);
+  add(texts->GetPaste(), editActions_.Contains(geaPasteEh) && CheckPasteAction(),
+      &TCustomDBGridEh::PasteFromClipboard);
+  add(texts->GetDelete(), editActions_.Contains(geaDeleteEh) && CheckDeleteAction(),
+      &TCustomDBGridEh::DeleteSelection);
+  items->Add(NewLine());
+  add(texts->GetSelectAll(), editActions_.Contains(geaSelectAllEh) && CheckSelectAllAction(),
+      &TCustomDBGridEh::SelectAllAction);
+}
+
+void TCustomDBGridEh::DoContextPopup(TPoint mousePos, bool& handled) {
+  TPoint at = mousePos;
+  TGridCoord cell;
+  if (at.X == -1 && at.Y == -1) {
+    // From the keyboard: the centre of the current cell.
+    cell = {GetCol(), GetRow()};
+    const TRect r = TCustomGridEh::CellRect(cell.X, cell.Y, false);
+    at = TPoint(r.Left + r.Width() / 2, r.Top + r.Height() / 2);
+  } else {
+    cell = MouseCoord(at.X, at.Y);
+  }
+  TCellAreaTypeEh area;
+  TColumnEh* column = nullptr;
+  if (cell.X >= 0 && cell.Y >= 0) {
+    Integer areaCol = -1, areaRow = -1;
+    area = GetCellAreaType(cell.X, cell.Y, areaCol, areaRow);
+    if (area.HorzType == hctDataEh) column = GetColumnAtGridCol(cell.X);
+  }
+  TPopupMenu* menu = GetCellPopupMenu(cell, area, column);
+  TCustomDBAxisGridEh::DoContextPopup(mousePos, handled);
+  if (handled || !menu || !menu->GetAutoPopup()) return;
+  SendCancelMode(nullptr);
+  menu->SetPopupComponent(this);
+  const TPoint screen = ClientToScreen(at);
+  handled = true;
+  menu->Popup(screen.X, screen.Y);
+}
+
+// ======================= Characters =======================
+
+void TCustomDBGridEh::WndProc(TMessage& message) {
+  if (message.Msg != WM_CHAR) {
+    TCustomDBAxisGridEh::WndProc(message);
+    return;
+  }
+  completeKeyPress_ = String(1, static_cast<Char>(message.WParam));
+  auto done = MakeScopeExit([this] { completeKeyPress_.clear(); });
+  TCustomDBAxisGridEh::WndProc(message);
+}

@@ -1,0 +1,401 @@
+// The data grid's mouse: title presses that become sort clicks or column moves, row and rectangle
+// selection by dragging with automatic scrolling, data cell presses that move the record and open
+// the editor, and a release that always ends what the press began.
+#include <algorithm>
+
+#include "gridlib/dbgrid/DBGridEh.h"
+#include "platform/controls/Forms.h"
+#include "platform/rtl/ScopeGuard.h"
+
+namespace {
+// A press becomes a drag beyond this many pixels.
+constexpr Integer kDragThreshold = 3;
+// The shortest tick of the automatic scrolling; a zero interval would keep the loop busy.
+constexpr Integer kMinAutoScrollInterval = 10;
+
+bool BeyondDragThreshold(TPoint a, TPoint b) {
+  return std::abs(a.X - b.X) > kDragThreshold || std::abs(a.Y - b.Y) > kDragThreshold;
+}
+
+bool IsTextField(TField* field) {
+  if (!field) return false;
+  const TFieldType t = field->GetDataType();
+  return t == ftString || t == ftWideString || t == ftMemo || t == ftWideMemo || t == ftFixedChar ||
+         t == ftFixedWideChar;
+}
+}  // namespace
+
+Integer TCustomDBGridEh::AutoScrollInterval(Integer distance, Integer msPerPixel) {
+  return std::max(kMinAutoScrollInterval, 200 - msPerPixel * distance);
+}
+
+// From the indicator's right edge and the titles' bottom to the start of the contra columns and of
+// the footer rows.
+TRect TCustomDBGridEh::DataRect() {
+  const Integer left = indicatorOffset_ > 0 ? TCustomGridEh::CellRect(0, 0, false).Right : 0;
+  const Integer top = TopDataOffset() > 0 ? TCustomGridEh::CellRect(0, TopDataOffset() - 1, false).Bottom : 0;
+  const Integer right = std::min(GetHorzAxis()->GetContraStart(), GetHorzAxis()->GetRolInClientBoundary());
+  const Integer bottom = std::min(GetVertAxis()->GetContraStart(), GetVertAxis()->GetRolInClientBoundary());
+  return TRect(left, top, std::max(left, right), std::max(top, bottom));
+}
+
+// ======================= Press =======================
+
+void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) {
+  pressPos_ = lastMovePos_ = TPoint(x, y);
+  leftPressed_ = button == mbLeft;
+  pointMoved_ = false;
+  pressedCell_ = {-1, -1};
+  pressedCol_ = pressedDataCol_ = -1;
+  titleMoveStarted_ = titleButtonPressed_ = false;
+  const auto raise = [&] {
+    if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+  };
+  if (!GetComponentState().Contains(csDesigning) && CanFocus() && !ContainsFocus()) {
+    SetFocus();
+    if (!ContainsFocus()) {
+      SetMouseCapture(false);
+      return;
+    }
+  }
+  // The control raised the double click before this press.
+  if (shift.Contains(ssDouble)) return raise();
+
+  Integer sizingOfs = 0, sizingPos = 0, sizingIndex = -1;
+  TGridStateEh sizing = gsNormalEh;
+  CalcSizingState(x, y, sizingOfs, sizingPos, sizingIndex, sizing);
+  if (sizing != gsNormalEh) {
+    if (TCustomDBAxisGridEh::GetDataLink()->GetActive()) TCustomDBAxisGridEh::GetDataLink()->UpdateRecord();
+    TCustomDBAxisGridEh::MouseDown(button, shift, x, y);
+    return;
+  }
+
+  const TGridCoord cell = MouseCoord(x, y);
+  pressedCell_ = cell;
+  if (cell.X < 0 || cell.Y < 0) return raise();
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  const bool dataCol = cell.X >= indicatorOffset_ && GetColumnAtGridCol(cell.X) != nullptr;
+
+  if (cell.Y < TopDataOffset()) {
+    if (cell.X < indicatorOffset_) {
+      DefaultIndicatorTitleMouseDown(button, shift);
+      return raise();
+    }
+    if (dataCol && button == mbLeft) {
+      TColumnEh* column = GetColumnAtGridCol(cell.X);
+      bool enabled = column->GetTitle()->GetTitleButton();
+      if (OnCheckButton) OnCheckButton(this, GridColToDataCol(cell.X), column, enabled);
+      // Every title press is tracked: it becomes a click, or a column move once dragged.
+      tracking_ = true;
+      titleButtonPressed_ = enabled;
+      pressedCol_ = cell.X;
+      pressedDataCol_ = GridColToDataCol(cell.X);
+      return;
+    }
+    return raise();
+  }
+  if (!link->GetActive() || cell.Y >= GetRowCount() || cell.X >= GetColCount()) return raise();
+
+  TDataSet* ds = link->GetDataSet();
+  const bool inIndicator = cell.X < indicatorOffset_;
+  const bool multi = options_.Contains(dgMultiSelect);
+  const bool wasCurrent = cell.X == GetCol() && cell.Y == GetRow();
+  link->UpdateRecord();
+  if (!options_.Contains(dgAlwaysShowEditor)) HideEditor();
+  const bool shiftRange = shift.Contains(ssShift) && multi && (options_.Contains(dgRowSelect) || inIndicator);
+  const Integer rowDistance = cell.Y - GetRow();
+  const TBookmark before = ds->GetBookmark();
+  const Integer beforeCol = GridColToDataCol(GetCol());
+  if (rowDistance != 0 && !shiftRange) {
+    MoveBy(rowDistance);
+    if (cell.Y >= GetRowCount()) return;
+  }
+  if (dataCol) SelectCellAt(GetColumnAtGridCol(cell.X)->GetIndex(), 0, false);
+
+  if (!multi || !options_.Contains(dgRowSelect)) {
+    tracking_ = dataTracking_ = true;
+    // Another button keeps a selection it was pressed on: the menu acts on it.
+    const bool onSelection =
+        selection_->DataCellSelected(std::max(0, GridColToDataCol(cell.X)), ds->GetBookmark());
+    if (!shift.Contains(ssCtrl) && !shift.Contains(ssShift) && optionsEh_.Contains(dghClearSelection) &&
+        (button == mbLeft || !onSelection))
+      ClearSelectionAndRepaint();
+    if (dataCol && CanSelectType(gstRectangle) && button == mbLeft && !(ds->Bof() && ds->Eof())) {
+      if (shift.Contains(ssShift)) {
+        if (selection_->GetSelectionType() != gstRectangle)
+          selection_->GetRect()->Select(beforeCol, before, false);
+        selection_->GetRect()->Select(GridColToDataCol(GetCol()), ds->GetBookmark(), true);
+      }
+      state_ = dgsRectSelecting;
+    }
+  }
+
+  if (CanSelectType(gstRecordBookmarks) &&
+      (options_.Contains(dgRowSelect) || inIndicator || !CanSelectType(gstRectangle))) {
+    selecting_ = false;
+    if (shift.Contains(ssShift) && rowDistance != 0) {
+      selecting_ = true;
+      antiSelection_ = true;
+      selectionAnchorSelected_ = bookmarks_->GetCurrentRowSelected();
+      selectionAnchor_ = ds->GetBookmark();
+      antiSelection_ = false;
+      MoveWithSelection(true, rowDistance, true, false);
+    } else if (button == mbLeft && (shift.Contains(ssCtrl) || !optionsEh_.Contains(dghClearSelection))) {
+      bookmarks_->SetCurrentRowSelected(!bookmarks_->GetCurrentRowSelected());
+    } else if (button == mbLeft) {
+      selection_->Update([&] {
+        if (optionsEh_.Contains(dghClearSelection)) ClearSelectionAndRepaint();
+        bookmarks_->SetCurrentRowSelected(true);
+      });
+    }
+    if (options_.Contains(dgRowSelect) || !CanSelectType(gstRectangle) || inIndicator) {
+      indicatorPressed_ = tracking_ = selecting_ = true;
+      selectionAnchorSelected_ = !bookmarks_->GetCurrentRowSelected();
+      selectionAnchor_ = ds->GetBookmark();
+      antiSelection_ = shift.Contains(ssCtrl) || !optionsEh_.Contains(dghClearSelection);
+      state_ = dgsRowSelecting;
+    }
+  }
+
+  if (button == mbLeft && !inIndicator && (wasCurrent || options_.Contains(dgAlwaysShowEditor)) &&
+      options_.Contains(dgEditing))
+    ShowEditor();
+  raise();
+}
+
+// ======================= Move =======================
+
+void TCustomDBGridEh::MouseMove(TShiftState shift, Integer x, Integer y) {
+  const TPoint p(x, y);
+  mouseShift_ = shift;
+  pointMoved_ = !(p == lastMovePos_);
+  lastMovePos_ = p;
+  if (GetGridState() == gsColMovingEh) {
+    // The drop place follows the mouse, not only the scrolling timer.
+    UpdateMoveTarget(x, MouseCoord(x, y).X, p, false, GetHorzAxis());
+  } else if (tracking_ && pressedCol_ >= 0) {
+    if (!titleMoveStarted_ && optionsEh_.Contains(dghColumnMove) && BeyondDragThreshold(p, pressPos_)) {
+      // The title is dragged: the base grid moves the column from where it was pressed.
+      tracking_ = false;
+      titleMoveStarted_ = true;
+      BeginColMoving(pressedCol_, pressPos_.X, pressPos_.Y);
+    }
+  } else if (indicatorPressed_ || dataTracking_ || state_ == dgsRectSelecting) {
+    const TRect area = DataRect();
+    const TPoint inside(std::clamp(x, area.Left, std::max(area.Left, area.Right - 1)),
+                        std::clamp(y, area.Top, std::max(area.Top, area.Bottom - 1)));
+    const TGridCoord cell = MouseCoord(inside.X, inside.Y);
+    const bool left = shift.Contains(ssLeft) || leftPressed_;
+    if (y >= area.Top && y < area.Bottom && cell.Y >= TopDataOffset() && cell.Y != GetRow())
+      MoveWithSelection(left && pointMoved_, cell.Y - GetRow(), state_ != dgsRectSelecting, false);
+    if (dataTracking_ && x >= area.Left && x < area.Right && cell.X >= indicatorOffset_ &&
+        cell.X != GetCol()) {
+      TColumnEh* column = GetColumnAtGridCol(cell.X);
+      if (column)
+        SelectCellAt(column->GetIndex(), cell.X > GetCol() ? 1 : -1, left && CanSelectType(gstRectangle));
+    }
+    if (!area.Contains(p) && !GetTimerActive()) StartTimer(60);
+  }
+  TCustomDBAxisGridEh::MouseMove(shift, x, y);
+}
+
+// ======================= Release =======================
+
+void TCustomDBGridEh::EndMouseTracking() {
+  const bool wasInProgress = state_ != dgsNormal || tracking_ || indicatorPressed_ || dataTracking_;
+  state_ = dgsNormal;
+  selecting_ = false;
+  leftPressed_ = false;
+  tracking_ = dataTracking_ = indicatorPressed_ = false;
+  pressedCol_ = pressedDataCol_ = -1;
+  titleButtonPressed_ = false;
+  if (wasInProgress) StopTimer();
+}
+
+void TCustomDBGridEh::MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) {
+  // Whatever a handler below raises, the grid leaves every mouse mode and lets the mouse go.
+  auto cleanUp = MakeScopeExit([this] {
+    EndMouseTracking();
+    titleMoveStarted_ = false;
+    SetMouseCapture(false);
+  });
+  mouseShift_ = shift;
+  const TGridCoord cell = MouseCoord(x, y);
+  const TGridStateEh baseState = GetGridState();
+  const bool titleRelease = tracking_ && pressedCol_ >= 0 && !titleMoveStarted_;
+  const Integer pressedCol = pressedCol_;
+  const bool buttonClick = titleRelease && titleButtonPressed_ && GetClientRect().Contains(TPoint(x, y)) &&
+                           cell.Y == 0 && cell.X == pressedCol;
+  const bool moved = titleMoveStarted_;
+  EndMouseTracking();
+  if (buttonClick) {
+    TColumnEh* column = GetColumnAtGridCol(pressedCol);
+    if (column) TitleBtnClick(GridColToDataCol(pressedCol), column);
+  }
+  TCustomDBAxisGridEh::MouseUp(button, shift, x, y);
+  if (baseState == gsColSizingEh || baseState == gsRowSizingEh || baseState == gsColMovingEh || moved) return;
+  if (InplaceEditorVisible() && GetInplaceEditor()->GetBoundsRect().Contains(TPoint(x, y))) return;
+  if (button != mbLeft || cell.X < indicatorOffset_ || cell.Y < 0) return;
+  TColumnEh* column = GetColumnAtGridCol(cell.X);
+  if (!column) return;
+  if (cell.Y < TopDataOffset()) {
+    if (titleRelease && cell.X == pressedCol) TitleClick(column);
+  } else if (cell.Y < GetRowCount() && cell == pressedCell_) {
+    CellClick(column);
+  }
+}
+
+// A title click steps the column's sort marker; without Ctrl the sort runs at once, with Ctrl it
+// waits for the key's release.
+void TCustomDBGridEh::TitleBtnClick(Integer col, TColumnEh* column) {
+  if (OnTitleBtnClick) OnTitleBtnClick(this, col, column);
+  sortMarking_ = mouseShift_.Contains(ssCtrl);
+  if (optionsEh_.Contains(dghAutoSortMarking)) {
+    TColumnTitleEh* title = column->GetTitle();
+    const TSortMarkerEh first = IsTextField(column->GetField()) ? smUpEh : smDownEh;
+    const TSortMarkerEh second = first == smUpEh ? smDownEh : smUpEh;
+    const TSortMarkerEh old = title->GetSortMarker();
+    TSortMarkerEh next = first;
+    const bool multi = sortMarking_ && optionsEh_.Contains(dghMultiSortMarking);
+    if (old == first)
+      next = second;
+    else if (old == second)
+      next = multi ? smNoneEh : first;
+    TDBGridColumnsEh* columns = GetColumns();
+    columns->BeginUpdate();
+    auto end = MakeScopeExit([columns] { columns->EndUpdate(); });
+    Integer maxIndex = 0;
+    for (Integer i = 0; i < columns->GetCount(); ++i) {
+      TColumnTitleEh* t = columns->GetColumn(i)->GetTitle();
+      if (t == title) continue;
+      if (!multi) {
+        t->SetSortMarker(smNoneEh);
+        t->SetSortIndex(0);
+      }
+      maxIndex = std::max(maxIndex, t->GetSortIndex());
+    }
+    const Integer oldIndex = title->GetSortIndex();
+    title->SetSortMarker(next);
+    if (next == smNoneEh) {
+      title->SetSortIndex(0);
+      // The columns after it in the sort order close the gap.
+      for (Integer i = 0; i < columns->GetCount(); ++i) {
+        TColumnTitleEh* t = columns->GetColumn(i)->GetTitle();
+        if (oldIndex > 0 && t->GetSortIndex() > oldIndex) t->SetSortIndex(t->GetSortIndex() - 1);
+      }
+    } else if (oldIndex == 0) {
+      title->SetSortIndex(maxIndex + 1);
+    }
+  }
+  if (!sortMarking_) DoSortMarkingChanged();
+  Invalidate();
+}
+
+// ======================= Timer and cancelling =======================
+
+void TCustomDBGridEh::TimedScroll(TObject* sender) {
+  if (indicatorPressed_ || dataTracking_ || state_ == dgsRectSelecting) {
+    SelectionAutoScroll();
+    return;
+  }
+  TCustomDBAxisGridEh::TimedScroll(sender);
+}
+
+void TCustomDBGridEh::SelectionAutoScroll() {
+  if (!HandleAllocated() || !TCustomDBAxisGridEh::GetDataLink()->GetActive()) {
+    StopTimer();
+    return;
+  }
+  const TPoint p = ScreenToClient(Mouse->GetCursorPos());
+  const TRect area = DataRect();
+  Integer vDist = 0, vDir = 0, hDir = 0, hDist = 0;
+  if (p.Y < area.Top) {
+    vDist = area.Top - p.Y;
+    vDir = -1;
+  } else if (p.Y >= area.Bottom) {
+    vDist = p.Y - area.Bottom + 1;
+    vDir = 1;
+  }
+  if (p.X < area.Left) {
+    hDist = area.Left - p.X;
+    hDir = -1;
+  } else if (p.X >= area.Right) {
+    hDist = p.X - area.Right + 1;
+    hDir = 1;
+  }
+  if (UseRightToLeftAlignment()) hDir = -hDir;
+  const Integer d = std::max(vDist, hDist);
+  if (d == 0) {
+    StopTimer();
+    return;
+  }
+  const bool left = leftPressed_;
+  const Integer step = std::clamp(d / 6, 1, 8);
+  BeginUpdate();
+  {
+    auto end = MakeScopeExit([this] { EndUpdate(); });
+    if (vDir != 0) MoveWithSelection(left, vDir * step, state_ != dgsRectSelecting, false);
+    if (hDir != 0 && dataTracking_ && state_ != dgsRowSelecting) {
+      const Integer current = GetSelectedIndex();
+      if (current >= 0) SelectCellAt(current + hDir, hDir, state_ == dgsRectSelecting && left);
+    }
+  }
+  Invalidate();
+  if (!IsPaintLocked()) Update();
+  StartTimer(AutoScrollInterval(d, 15));
+}
+
+void TCustomDBGridEh::CancelMode() {
+  EndMouseTracking();
+  titleMoveStarted_ = false;
+  TCustomDBAxisGridEh::CancelMode();
+}
+
+// Losing the focus applies a sort that still waits for Ctrl.
+void TCustomDBGridEh::DoExit() {
+  if (sortMarking_) {
+    sortMarking_ = false;
+    DoSortMarkingChanged();
+  }
+  TCustomDBAxisGridEh::DoExit();
+}
+
+// The indicator title without a button toggles between everything selected and nothing.
+void TCustomDBGridEh::DefaultIndicatorTitleMouseDown(TMouseButton button, TShiftState /*shift*/) {
+  if (button != mbLeft) return;
+  if (!options_.Contains(dgMultiSelect) || !TCustomDBAxisGridEh::GetDataLink()->GetActive()) return;
+  if (!allowedSelections_.Contains(gstRecordBookmarks) && !allowedSelections_.Contains(gstAll)) return;
+  if (selection_->GetSelectionType() != gstNon) {
+    ClearSelectionAndRepaint();
+  } else if (CanSelectType(gstAll)) {
+    selection_->SelectAll();
+  } else {
+    bookmarks_->SelectAll();
+  }
+  Invalidate();
+}
+
+// ======================= Hot tracking =======================
+
+bool TCustomDBGridEh::IsHotTrackCell(Integer col, Integer row) {
+  if (optionsEh_.Contains(dghHotTrack)) return col >= 0 && row >= 0;
+  if (col == 0 && indicatorOffset_ > 0 &&
+      (options_.Contains(dgIndicator) || optionsEh_.Contains(dghShowRecNo) ||
+       indicatorOptions_.Contains(gioShowRowselCheckboxesEh)))
+    return true;
+  return TCustomDBAxisGridEh::IsHotTrackCell(col, row);
+}
+
+// With row highlighting the whole hot row is painted hot: a change of row repaints both rows.
+void TCustomDBGridEh::UpdateHotTrackInfo(Integer x, Integer y) {
+  const TGridCoord old = GetHotTrackCell();
+  TCustomDBAxisGridEh::UpdateHotTrackInfo(x, y);
+  if (!optionsEh_.Contains(dghHotTrack) ||
+      (!optionsEh_.Contains(dghRowHighlight) && !options_.Contains(dgRowSelect)))
+    return;
+  const TGridCoord now = GetHotTrackCell();
+  const bool sideChanged = (old.X < indicatorOffset_) != (now.X < indicatorOffset_);
+  if (old.Y == now.Y && !sideChanged) return;
+  if (old.Y >= 0 && old.Y < GetFullRowCount()) InvalidateRow(old.Y);
+  if (now.Y >= 0 && now.Y < GetFullRowCount()) InvalidateRow(now.Y);
+}

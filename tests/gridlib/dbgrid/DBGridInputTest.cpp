@@ -1,0 +1,611 @@
+// The data grid driven by keys and the mouse over the test dataset: the key tables, appending and
+// cancelling a new row, Tab wrapping, Shift selection, title clicks with their sort markers, column
+// moving and sizing carried into the columns, the edit actions and the popup menus.
+#include <gtest/gtest.h>
+
+#include "platform/controls/Clipbrd.h"
+#include "platform/controls/Menus.h"
+#include "platform/controls/StdActns.h"
+#include "platform/controls/StdEdits.h"
+#include "tests/gridlib/dbgrid/DBGridTestSupport.h"
+#include "tests/platform/data/conformance/TestDataSet.h"
+
+namespace {
+
+// Reaches the field re-ordering that a block move of columns ends with.
+class TInputProbeGrid : public TDBGridEh {
+ public:
+  using TDBGridEh::TDBGridEh;
+  void Reorder() { ReorderFieldsAsColumns(); }
+  void Tick() { TimedScroll(nullptr); }
+};
+
+class DBGridInputTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InitTestApplication();
+    form_ = std::make_unique<TForm>(nullptr, 0);
+    form_->SetBounds(0, 0, 640, 400);
+    data_ = new TTestDataSet(form_.get());
+    data_->GetFieldDefs()->Add(u"ID", ftInteger, 0, false);
+    data_->GetFieldDefs()->Add(u"NAME", ftString, 20, false);
+    data_->GetFieldDefs()->Add(u"QTY", ftInteger, 0, false);
+    for (int i = 1; i <= 100; ++i)
+      data_->AddRow({Variant(i), Variant(u"Изделие " + IntToStr(i)), Variant(i * 10)});
+    data_->Open();
+    source_ = new TDataSource(form_.get());
+    source_->SetDataSet(data_);
+    grid_ = new TInputProbeGrid(form_.get());
+    grid_->SetParent(form_.get());
+    grid_->SetAlign(alClient);
+    grid_->SetDataSource(source_);
+    form_->Show();
+    ProcessPendingEvents();
+    grid_->SetFocus();
+    ProcessPendingEvents();
+  }
+  void TearDown() override {
+    form_.reset();
+    Application->OnException = nullptr;
+  }
+  TColumnEh* Column(const String& field) { return static_cast<TColumnEh*>(grid_->FindFieldColumn(field)); }
+  // The centre of a grid cell, in the grid's client coordinates.
+  TPoint Centre(Integer col, Integer row) {
+    const TRect r = static_cast<TCustomGridEh*>(grid_)->CellRect(col, row);
+    return TPoint(r.Left + r.Width() / 2, r.Top + r.Height() / 2);
+  }
+  // The grid row that shows a record, with the grid at rest.
+  Integer RowOf(Integer recNo) { return grid_->GetRow() + recNo - data_->RecNo(); }
+  void Key(Word key, TShiftState shift = {}) {
+    SendKey(grid_, key, shift);
+    ProcessPendingEvents();
+  }
+  void Click(TPoint p, TShiftState shift = {}) {
+    SendMouseDown(grid_, mbLeft, p, shift);
+    SendMouseUp(grid_, mbLeft, p, shift);
+    ProcessPendingEvents();
+  }
+  void SetMultiSelect() {
+    TDBGridOptions o = grid_->GetDBOptions();
+    o.Include(dgMultiSelect);
+    grid_->SetDBOptions(o);
+  }
+  std::vector<Integer> SelectedIds() {
+    std::vector<Integer> ids;
+    const TBookmark keep = data_->GetBookmark();
+    for (Integer i = 0; i < grid_->GetSelectedRows()->GetCount(); ++i) {
+      data_->SetBookmark(grid_->GetSelectedRows()->GetItem(i));
+      ids.push_back(data_->FieldByName(u"ID")->GetAsInteger());
+    }
+    data_->SetBookmark(keep);
+    return ids;
+  }
+
+  std::unique_ptr<TForm> form_;
+  TTestDataSet* data_ = nullptr;
+  TDataSource* source_ = nullptr;
+  TDBGridEh* grid_ = nullptr;
+};
+
+TEST_F(DBGridInputTest, KeysMoveTheRecordAsTheKeyTablesSay) {
+  const Integer page = grid_->VisibleDataRowCount();
+  ASSERT_GT(page, 5);
+  struct Case {
+    const char* what;
+    Integer from;
+    Word key;
+    TShiftState shift;
+    Integer to;
+  };
+  const Case cases[] = {
+      {"Down", 10, VK_DOWN, {}, 11},
+      {"Up", 10, VK_UP, {}, 9},
+      {"Up on the first record", 1, VK_UP, {}, 1},
+      {"Page Down", 10, VK_NEXT, {}, 10 + page},
+      {"Page Up", 50, VK_PRIOR, {}, 50 - page},
+      {"Ctrl+Home", 50, VK_HOME, {ssCtrl}, 1},
+      {"Ctrl+End", 50, VK_END, {ssCtrl}, 100},
+  };
+  for (const Case& c : cases) {
+    data_->SetRecNo(c.from);
+    ProcessPendingEvents();
+    Key(c.key, c.shift);
+    EXPECT_EQ(data_->RecNo(), c.to) << c.what;
+    EXPECT_EQ(data_->GetState(), dsBrowse) << c.what;
+  }
+  // Ctrl+Up and Ctrl+Down go to the first and the last record on the screen.
+  data_->SetRecNo(50);
+  ProcessPendingEvents();
+  const Integer active = grid_->GetDataLink()->GetActiveRecord();
+  const Integer shown = grid_->GetDataLink()->GetRecordCount();
+  Key(VK_UP, {ssCtrl});
+  EXPECT_EQ(data_->RecNo(), 50 - active);
+  Key(VK_DOWN, {ssCtrl});
+  EXPECT_EQ(data_->RecNo(), 50 - active + shown - 1);
+}
+
+TEST_F(DBGridInputTest, DownOnTheLastRecordAppendsOnceAndUpDropsTheUntouchedRow) {
+  data_->Last();
+  ProcessPendingEvents();
+  Key(VK_DOWN);
+  EXPECT_EQ(data_->GetState(), dsInsert);
+  Key(VK_DOWN);
+  EXPECT_EQ(data_->GetState(), dsInsert) << "a second Down keeps the one new row";
+  Key(VK_UP);
+  EXPECT_EQ(data_->GetState(), dsBrowse);
+  EXPECT_EQ(data_->RecordCount(), 100);
+  // A grid that may not append only moves.
+  grid_->SetAllowedOperations({alopInsertEh, alopUpdateEh, alopDeleteEh});
+  data_->Last();
+  Key(VK_DOWN);
+  EXPECT_EQ(data_->GetState(), dsBrowse);
+}
+
+TEST_F(DBGridInputTest, TabWrapsBetweenRecordsAndArrowsWalkTheColumns) {
+  data_->SetRecNo(5);
+  grid_->SetSelectedIndex(Column(u"QTY")->GetIndex());
+  Key(VK_TAB);
+  EXPECT_EQ(data_->RecNo(), 6);
+  EXPECT_EQ(grid_->GetSelectedIndex(), Column(u"ID")->GetIndex());
+  Key(VK_TAB, {ssShift});
+  EXPECT_EQ(data_->RecNo(), 5);
+  EXPECT_EQ(grid_->GetSelectedIndex(), Column(u"QTY")->GetIndex());
+  Key(VK_LEFT);
+  EXPECT_EQ(grid_->GetSelectedIndex(), Column(u"NAME")->GetIndex());
+  Key(VK_HOME);
+  EXPECT_EQ(grid_->GetSelectedIndex(), Column(u"ID")->GetIndex());
+  Key(VK_END);
+  EXPECT_EQ(grid_->GetSelectedIndex(), Column(u"QTY")->GetIndex());
+  // A hidden column is stepped over.
+  Column(u"NAME")->SetVisible(false);
+  ProcessPendingEvents();
+  Key(VK_LEFT);
+  EXPECT_EQ(grid_->GetSelectedIndex(), Column(u"ID")->GetIndex());
+  // With "Enter as Tab" Enter moves on like Tab.
+  TDBGridEhOptions o = grid_->GetOptionsEh();
+  o.Include(dghEnterAsTab);
+  grid_->SetOptionsEh(o);
+  Key(VK_RETURN);
+  EXPECT_EQ(grid_->GetSelectedIndex(), Column(u"QTY")->GetIndex());
+}
+
+TEST_F(DBGridInputTest, ShiftMovesSelectRowsEscClearsAndCtrlASelectsAll) {
+  SetMultiSelect();
+  grid_->SetEditActions({geaCopyEh, geaSelectAllEh});
+  // With rectangles allowed Shift+Down stretches a rectangle; rows are selected without them.
+  data_->SetRecNo(10);
+  Key(VK_DOWN, {ssShift});
+  EXPECT_EQ(grid_->GetSelection()->GetSelectionType(), gstRectangle);
+  Key(VK_ESCAPE);
+  EXPECT_EQ(grid_->GetSelection()->GetSelectionType(), gstNon);
+  grid_->SetAllowedSelections({gstRecordBookmarks, gstAll});
+  data_->SetRecNo(10);
+  Key(VK_DOWN, {ssShift});
+  Key(VK_DOWN, {ssShift});
+  EXPECT_EQ(SelectedIds(), (std::vector<Integer>{10, 11, 12}));
+  Key(VK_UP, {ssShift});
+  EXPECT_EQ(SelectedIds(), (std::vector<Integer>{10, 11})) << "going back unselects the row left";
+  Key(VK_DOWN);
+  EXPECT_TRUE(SelectedIds().empty()) << "a plain move clears the selection";
+  Key(VK_DOWN, {ssShift});
+  Key(VK_ESCAPE);
+  EXPECT_TRUE(SelectedIds().empty());
+  Key('A', {ssCtrl, ssShift});
+  EXPECT_EQ(grid_->GetSelection()->GetSelectionType(), gstNon) << "Ctrl+Shift+A does nothing";
+  Key('A', {ssCtrl});
+  EXPECT_EQ(grid_->GetSelection()->GetSelectionType(), gstAll);
+}
+
+TEST_F(DBGridInputTest, ClicksMoveTheRecordSelectRangesAndTheSecondOpensTheEditor) {
+  SetMultiSelect();
+  Integer cellClicks = 0;
+  grid_->OnCellClick = [&](TObject*, TColumnEh*) { ++cellClicks; };
+  data_->SetRecNo(3);
+  ProcessPendingEvents();
+  const Integer nameCol = grid_->DataColToGridCol(grid_->GetVisibleColumns()->IndexOf(Column(u"NAME")));
+  Click(Centre(nameCol, RowOf(6)));
+  EXPECT_EQ(data_->RecNo(), 6);
+  EXPECT_EQ(grid_->GetSelectedIndex(), Column(u"NAME")->GetIndex());
+  EXPECT_EQ(cellClicks, 1);
+  EXPECT_FALSE(grid_->GetEditorMode());
+  Click(Centre(nameCol, RowOf(6)));
+  EXPECT_TRUE(grid_->GetEditorMode()) << "a press on the current cell opens the editor";
+  Key(VK_ESCAPE);
+  // In the indicator: a click selects one row, Shift+click the range up to it.
+  Click(Centre(0, RowOf(4)));
+  EXPECT_EQ(SelectedIds(), (std::vector<Integer>{4}));
+  Click(Centre(0, RowOf(8)), {ssShift});
+  EXPECT_EQ(SelectedIds(), (std::vector<Integer>{4, 5, 6, 7, 8}));
+  Click(Centre(0, RowOf(6)), {ssCtrl});
+  EXPECT_EQ(SelectedIds(), (std::vector<Integer>{4, 5, 7, 8})) << "Ctrl toggles one row";
+}
+
+TEST_F(DBGridInputTest, TitleClicksStepSortMarkersAndCtrlWaitsForItsRelease) {
+  TDBGridEhOptions o = grid_->GetOptionsEh();
+  o.Include(dghAutoSortMarking);
+  o.Include(dghMultiSortMarking);
+  grid_->SetOptionsEh(o);
+  for (const Char* f : {u"ID", u"NAME"}) Column(f)->GetTitle()->SetTitleButton(true);
+  Integer sorts = 0, titleClicks = 0;
+  grid_->OnSortMarkingChanged = [&](TObject*) { ++sorts; };
+  grid_->OnTitleClick = [&](TObject*, TColumnEh*) { ++titleClicks; };
+  const TPoint id = Centre(grid_->DataColToGridCol(0), 0);
+  const TPoint name = Centre(grid_->DataColToGridCol(1), 0);
+  Click(id);
+  EXPECT_EQ(Column(u"ID")->GetTitle()->GetSortMarker(), smDownEh) << "a number starts descending";
+  EXPECT_EQ(sorts, 1);
+  EXPECT_EQ(titleClicks, 1);
+  Click(id);
+  EXPECT_EQ(Column(u"ID")->GetTitle()->GetSortMarker(), smUpEh);
+  Click(name);
+  EXPECT_EQ(Column(u"NAME")->GetTitle()->GetSortMarker(), smUpEh) << "a text starts ascending";
+  EXPECT_EQ(Column(u"ID")->GetTitle()->GetSortMarker(), smNoneEh) << "without Ctrl the others clear";
+  EXPECT_EQ(sorts, 3);
+  // With Ctrl the markers collect and the sort runs once, when Ctrl goes up.
+  Click(id, {ssCtrl});
+  EXPECT_EQ(Column(u"ID")->GetTitle()->GetSortMarker(), smDownEh);
+  EXPECT_EQ(Column(u"NAME")->GetTitle()->GetSortMarker(), smUpEh);
+  EXPECT_EQ(Column(u"NAME")->GetTitle()->GetSortIndex(), 1);
+  EXPECT_EQ(Column(u"ID")->GetTitle()->GetSortIndex(), 2);
+  EXPECT_EQ(sorts, 3);
+  EXPECT_TRUE(grid_->GetSortMarking());
+  Key(VK_CONTROL, {ssCtrl});
+  EXPECT_EQ(sorts, 4);
+  EXPECT_FALSE(grid_->GetSortMarking());
+}
+
+// A screen's title handler that fails must not leave the grid tracking or holding the mouse.
+TEST_F(DBGridInputTest, AFailingTitleHandlerStillEndsEveryMouseMode) {
+  SetMultiSelect();
+  String reported;
+  Application->OnException = [&](TObject*, Exception* e) { reported = e->Message(); };
+  grid_->OnTitleClick = [](TObject*, TColumnEh*) { throw Exception(u"сортировка не удалась"); };
+  Column(u"ID")->GetTitle()->SetTitleButton(true);
+  grid_->OnTitleBtnClick = [](TObject*, Integer, TColumnEh*) { throw Exception(u"кнопка заголовка"); };
+  const TPoint title = Centre(grid_->DataColToGridCol(0), 0);
+  for (int round = 0; round < 2; ++round) {
+    SendMouseDown(grid_, mbLeft, title);
+    SendMouseUp(grid_, mbLeft, title);
+    ProcessPendingEvents();
+    EXPECT_FALSE(reported.empty());
+    EXPECT_EQ(grid_->GetDBGridEhState(), dgsNormal);
+    EXPECT_FALSE(grid_->GetMouseCapture());
+    EXPECT_FALSE(grid_->GetTimerActive());
+    grid_->OnTitleBtnClick = nullptr;
+    reported.clear();
+  }
+  // A later move over the rows selects nothing.
+  data_->SetRecNo(2);
+  ProcessPendingEvents();
+  SendMouseMove(grid_, Centre(0, RowOf(9)), {ssLeft});
+  ProcessPendingEvents();
+  EXPECT_EQ(data_->RecNo(), 2);
+  EXPECT_TRUE(SelectedIds().empty());
+}
+
+TEST_F(DBGridInputTest, DraggingATitleMovesItsColumnAndThreePixelsStayAClick) {
+  Integer titleClicks = 0, moves = 0;
+  grid_->OnTitleClick = [&](TObject*, TColumnEh*) { ++titleClicks; };
+  grid_->OnColumnMoved = [&](TObject*, Integer from, Integer to) {
+    ++moves;
+    EXPECT_EQ(from, 0);
+    EXPECT_EQ(to, 2);
+  };
+  const TPoint id = Centre(grid_->DataColToGridCol(0), 0);
+  SendMouseDown(grid_, mbLeft, id);
+  SendMouseMove(grid_, TPoint(id.X + 3, id.Y), {ssLeft});
+  SendMouseUp(grid_, mbLeft, TPoint(id.X + 3, id.Y));
+  ProcessPendingEvents();
+  EXPECT_EQ(titleClicks, 1);
+  EXPECT_EQ(Column(u"ID")->GetIndex(), 0);
+  // Far to the right half of the last column: the column goes to the end.
+  const TRect qty = static_cast<TCustomGridEh*>(grid_)->CellRect(grid_->DataColToGridCol(2), 0);
+  const TPoint drop(qty.Right - 3, id.Y);
+  SendMouseDown(grid_, mbLeft, id);
+  SendMouseMove(grid_, TPoint(id.X + 10, id.Y), {ssLeft});
+  SendMouseMove(grid_, drop, {ssLeft});
+  grid_->Perform(WM_TIMER, 0, 0);
+  SendMouseUp(grid_, mbLeft, drop);
+  ProcessPendingEvents();
+  EXPECT_EQ(titleClicks, 1) << "a move is no click";
+  EXPECT_EQ(moves, 1);
+  EXPECT_EQ(grid_->GetColumns()->GetColumnsIndex(), u"\"NAME\",\"QTY\",\"ID\"");
+  EXPECT_EQ(grid_->GetVisibleColumns()->GetColumn(2), Column(u"ID"));
+}
+
+TEST_F(DBGridInputTest, SelectedColumnsMoveAsABlockAndTheFieldsFollowAllOrNone) {
+  data_->GetFieldDefs()->Add(u"PRICE", ftInteger, 0, false);
+  data_->Close();
+  data_->GetFields()->Clear();
+  data_->Open();
+  grid_->GetColumns()->RebuildColumns();
+  ProcessPendingEvents();
+  ASSERT_EQ(grid_->GetColumns()->GetCount(), 4);
+  TDBGridEhSelectionCols* cols = grid_->GetSelection()->GetColumns();
+  cols->Select(Column(u"ID"), false);
+  cols->Select(Column(u"NAME"), true);
+  grid_->GetSelection()->SetSelectionType(gstColumns);
+  ASSERT_EQ(cols->GetCount(), 2);
+  // The base grid moved ID behind PRICE; the block ID, NAME follows after PRICE.
+  grid_->GetColumns()->SetState(csDefault);
+  grid_->MoveColumn(grid_->DataColToGridCol(0), grid_->DataColToGridCol(3));
+  ProcessPendingEvents();
+  EXPECT_EQ(grid_->GetColumns()->GetColumnsIndex(), u"\"QTY\",\"PRICE\",\"ID\",\"NAME\"");
+  EXPECT_EQ(data_->FieldByName(u"QTY")->GetIndex(), 0);
+  EXPECT_EQ(data_->FieldByName(u"NAME")->GetIndex(), 3);
+  // A column naming a field the dataset lacks: the error comes, and no field has moved.
+  grid_->GetColumns()->SetState(csCustomized);
+  grid_->GetColumns()->GetColumn(0)->SetIndex(2);
+  grid_->GetColumns()->GetColumn(3)->SetFieldName(u"NO_SUCH_FIELD");
+  EXPECT_THROW(static_cast<TInputProbeGrid*>(grid_)->Reorder(), Exception);
+  EXPECT_EQ(data_->FieldByName(u"QTY")->GetIndex(), 0);
+  EXPECT_EQ(data_->FieldByName(u"PRICE")->GetIndex(), 1);
+  EXPECT_EQ(data_->FieldByName(u"ID")->GetIndex(), 2);
+  EXPECT_EQ(data_->FieldByName(u"NAME")->GetIndex(), 3);
+}
+
+TEST_F(DBGridInputTest, SizedWidthsReachTheColumnsAndSelectedColumnsSizeTogether) {
+  Integer notices = 0;
+  grid_->OnColWidthsChanged = [&](TObject*) { ++notices; };
+  const Integer qtyCol = grid_->DataColToGridCol(2);
+  const TRect r = static_cast<TCustomGridEh*>(grid_)->CellRect(qtyCol, 0);
+  SendMouseDown(grid_, mbLeft, TPoint(r.Right - 1, r.Top + 3));
+  SendMouseMove(grid_, TPoint(r.Right + 40, r.Top + 3), {ssLeft});
+  SendMouseUp(grid_, mbLeft, TPoint(r.Right + 40, r.Top + 3));
+  ProcessPendingEvents();
+  EXPECT_NEAR(Column(u"QTY")->GetWidth(), r.Width() + 40, 2);
+  EXPECT_EQ(grid_->GetColWidths(qtyCol), Column(u"QTY")->GetWidth());
+  EXPECT_GE(notices, 1);
+  // Sizing one of the selected columns sizes them all.
+  TDBGridEhSelectionCols* cols = grid_->GetSelection()->GetColumns();
+  cols->Select(Column(u"ID"), false);
+  cols->Select(Column(u"QTY"), true);
+  grid_->GetSelection()->SetSelectionType(gstColumns);
+  const TRect id = static_cast<TCustomGridEh*>(grid_)->CellRect(grid_->DataColToGridCol(0), 0);
+  SendMouseDown(grid_, mbLeft, TPoint(id.Right - 1, id.Top + 3));
+  SendMouseMove(grid_, TPoint(id.Right + 20, id.Top + 3), {ssLeft});
+  SendMouseUp(grid_, mbLeft, TPoint(id.Right + 20, id.Top + 3));
+  ProcessPendingEvents();
+  EXPECT_NEAR(Column(u"ID")->GetWidth(), id.Width() + 20, 2);
+  EXPECT_EQ(Column(u"QTY")->GetWidth(), Column(u"ID")->GetWidth());
+  EXPECT_NE(Column(u"NAME")->GetWidth(), Column(u"ID")->GetWidth());
+}
+
+TEST_F(DBGridInputTest, DraggingRowsBelowTheGridScrollsEightRecordsATick) {
+  SetMultiSelect();
+  data_->SetRecNo(1);
+  ProcessPendingEvents();
+  const TRect area = grid_->DataRect();
+  SendMouseDown(grid_, mbLeft, Centre(0, RowOf(1)));
+  SendMouseMove(grid_, TPoint(area.Left + 2, area.Bottom + 60), {ssLeft});
+  ProcessPendingEvents();
+  ASSERT_EQ(grid_->GetDBGridEhState(), dgsRowSelecting);
+  ASSERT_TRUE(grid_->GetTimerActive()) << "the pointer left the data area";
+  const Integer before = data_->RecNo();
+  static_cast<TInputProbeGrid*>(grid_)->Tick();
+  EXPECT_EQ(data_->RecNo(), before + 8);
+  EXPECT_EQ(grid_->GetSelectedRows()->GetCount(), before + 8) << "the rows passed over are selected";
+  SendMouseUp(grid_, mbLeft, TPoint(area.Left + 2, area.Bottom + 60));
+  EXPECT_FALSE(grid_->GetTimerActive());
+  EXPECT_EQ(grid_->GetDBGridEhState(), dgsNormal);
+}
+
+TEST_F(DBGridInputTest, AnEmptyRequiredValueIsMarkedUnderTheEditorUntilTheFieldHasOne) {
+  const auto redPixels = [this] {
+    std::unique_ptr<TBitmap> picture = CaptureControl(grid_->GetInplaceEditor());
+    int red = 0;
+    for (Integer x = 0; x < picture->GetWidth(); ++x)
+      if (PixelAt(picture.get(), x, picture->GetHeight() - 1) == clRed) ++red;
+    return red;
+  };
+  data_->FieldByName(u"NAME")->SetRequired(true);
+  Column(u"NAME")->SetHighlightRequired(true);
+  grid_->SetSelectedIndex(Column(u"NAME")->GetIndex());
+  Key(VK_F2);
+  ASSERT_TRUE(grid_->InplaceEditorVisible());
+  EXPECT_EQ(redPixels(), 0) << "a record that is not edited";
+  Key(VK_ESCAPE);
+  Key(VK_INSERT);
+  ASSERT_EQ(data_->GetState(), dsInsert);
+  Key(VK_F2);
+  ASSERT_TRUE(grid_->InplaceEditorVisible());
+  EXPECT_GT(redPixels(), 10);
+  data_->FieldByName(u"NAME")->SetAsString(u"Кронштейн");
+  ProcessPendingEvents();
+  EXPECT_EQ(redPixels(), 0);
+  data_->Cancel();
+}
+
+TEST_F(DBGridInputTest, AutomaticScrollingNeverTicksAtZero) {
+  struct Case {
+    Integer distance, perPixel, expected;
+  };
+  const Case cases[] = {{0, 15, 200}, {4, 15, 140}, {13, 15, 10}, {60, 15, 10}, {5, 10, 150}, {1000, 10, 10}};
+  for (const Case& c : cases)
+    EXPECT_EQ(TCustomDBGridEh::AutoScrollInterval(c.distance, c.perPixel), c.expected) << c.distance;
+}
+
+TEST_F(DBGridInputTest, CopyPutsTheSelectionOnTheClipboardAndPasteFillsTheRecords) {
+  SetMultiSelect();
+  data_->SetRecNo(7);
+  grid_->SetEditActions({geaCopyEh, geaPasteEh});
+  grid_->SetSelectedIndex(Column(u"NAME")->GetIndex());
+  Key('C', {ssCtrl});
+  EXPECT_EQ(Clipboard()->GetAsText(), u"Изделие 7") << "without a selection the current cell";
+  // Rows picked in the indicator.
+  Click(Centre(0, RowOf(7)));
+  Click(Centre(0, RowOf(8)), {ssCtrl});
+  Key(VK_INSERT, {ssCtrl});
+  EXPECT_EQ(Clipboard()->GetAsText(), u"7\tИзделие 7\t70\r\n8\tИзделие 8\t80\r\n");
+  // A rectangle: Shift+Right from NAME on two records.
+  Key(VK_DOWN);
+  grid_->SetSelectedIndex(Column(u"NAME")->GetIndex());
+  Key(VK_RIGHT, {ssShift});
+  Key(VK_DOWN, {ssShift});
+  ASSERT_EQ(grid_->GetSelection()->GetSelectionType(), gstRectangle);
+  Key('C', {ssCtrl});
+  EXPECT_EQ(Clipboard()->GetAsText(), u"Изделие 9\t90\r\nИзделие 10\t100\r\n");
+  EXPECT_EQ(data_->RecNo(), 10) << "copying leaves the record where it was";
+  // Paste from the current cell on: two lines into two records.
+  Key(VK_ESCAPE);
+  data_->SetRecNo(20);
+  grid_->SetSelectedIndex(Column(u"NAME")->GetIndex());
+  Clipboard()->SetAsText(u"Втулка\t5\r\nШайба\t6\r\n");
+  Key('V', {ssCtrl});
+  data_->SetRecNo(20);
+  EXPECT_EQ(data_->FieldByName(u"NAME")->GetAsString(), u"Втулка");
+  EXPECT_EQ(data_->FieldByName(u"QTY")->GetAsInteger(), 5);
+  data_->SetRecNo(21);
+  EXPECT_EQ(data_->FieldByName(u"NAME")->GetAsString(), u"Шайба");
+  EXPECT_EQ(data_->GetState(), dsBrowse);
+}
+
+TEST_F(DBGridInputTest, StandardEditActionsReachTheFocusedGridForItsEditActionsOnly) {
+  auto* copy = new TEditCopy(form_.get());
+  auto* del = new TEditDelete(form_.get());
+  auto* paste = new TEditPaste(form_.get());
+  EXPECT_FALSE(grid_->UpdateAction(copy)) << "EditActions empty: the actions are not the grid's";
+  grid_->SetEditActions({geaCopyEh, geaDeleteEh, geaPasteEh});
+  ASSERT_TRUE(grid_->Focused());
+  EXPECT_TRUE(grid_->UpdateAction(copy));
+  EXPECT_TRUE(copy->GetEnabled());
+  EXPECT_TRUE(grid_->UpdateAction(del));
+  EXPECT_FALSE(del->GetEnabled()) << "nothing selected";
+  SetMultiSelect();
+  Key(VK_RIGHT, {ssShift});
+  ASSERT_EQ(grid_->GetSelection()->GetSelectionType(), gstRectangle);
+  grid_->SetAllowedOperations({alopDeleteEh});
+  grid_->UpdateAction(del);
+  EXPECT_FALSE(del->GetEnabled()) << "a rectangle is cleared: it needs updating, not deleting";
+  grid_->SetAllowedOperations({alopUpdateEh});
+  grid_->UpdateAction(del);
+  EXPECT_TRUE(del->GetEnabled());
+  Clipboard()->SetAsText(u"7");
+  grid_->SetAllowedOperations({alopInsertEh});
+  grid_->UpdateAction(paste);
+  EXPECT_FALSE(paste->GetEnabled());
+  data_->Insert();
+  grid_->UpdateAction(paste);
+  EXPECT_TRUE(paste->GetEnabled()) << "a new record takes a paste without the right to update";
+  data_->Cancel();
+  // A grid without the focus neither serves nor disables them.
+  auto* other = new TEdit(form_.get());
+  other->SetParent(form_.get());
+  other->SetFocus();
+  ProcessPendingEvents();
+  EXPECT_FALSE(grid_->UpdateAction(copy));
+  EXPECT_FALSE(grid_->ExecuteAction(copy));
+}
+
+TEST_F(DBGridInputTest, DeleteKeysDeleteRecordsOnlyWithCtrl) {
+  TDBGridOptions o = grid_->GetDBOptions();
+  o.Exclude(dgConfirmDelete);
+  grid_->SetDBOptions(o);
+  data_->SetRecNo(3);
+  Key(VK_DELETE);
+  EXPECT_EQ(data_->RecordCount(), 100) << "plain Delete changes nothing";
+  Key(VK_DELETE, {ssCtrl});
+  EXPECT_EQ(data_->RecordCount(), 99);
+  EXPECT_NE(data_->FieldByName(u"ID")->GetAsInteger(), 3);
+  grid_->SetReadOnly(true);
+  Key(VK_DELETE, {ssCtrl});
+  EXPECT_EQ(data_->RecordCount(), 99) << "a read-only grid deletes nothing";
+}
+
+TEST_F(DBGridInputTest, OptionSetsKeepColumnSizingInStepAndRowSelectDropsEditing) {
+  const TDBGridEhOptions both{dghColumnResize, dghColumnMove};
+  TDBGridOptions o = grid_->GetDBOptions();
+  o.Exclude(dgColumnResize);
+  grid_->SetDBOptions(o);
+  EXPECT_FALSE(grid_->GetOptionsEh().Contains(dghColumnResize));
+  EXPECT_FALSE(grid_->GetOptionsEh().Contains(dghColumnMove));
+  EXPECT_FALSE(grid_->GetGridOptions().Contains(goColSizingEh));
+  EXPECT_FALSE(grid_->GetGridOptions().Contains(goColMovingEh));
+  o.Include(dgColumnResize);
+  grid_->SetDBOptions(o);
+  EXPECT_TRUE(grid_->GetGridOptions().Contains(goColSizingEh));
+  EXPECT_TRUE(grid_->GetGridOptions().Contains(goColMovingEh));
+  grid_->SetOptionsEh(grid_->GetOptionsEh() - TDBGridEhOptions{dghColumnMove});
+  EXPECT_FALSE(grid_->GetDBOptions().Contains(dgColumnResize));
+  EXPECT_TRUE(grid_->GetGridOptions().Contains(goColSizingEh));
+  EXPECT_FALSE(grid_->GetGridOptions().Contains(goColMovingEh));
+  grid_->SetOptionsEh(grid_->GetOptionsEh() + both);
+  EXPECT_TRUE(grid_->GetDBOptions().Contains(dgColumnResize));
+  // Row select takes editing away for good.
+  grid_->SetDBOptions({dgEditing, dgRowSelect, dgIndicator, dgTitles});
+  EXPECT_EQ(grid_->GetDBOptions(), (TDBGridOptions{dgRowSelect, dgIndicator, dgTitles}));
+  grid_->SetDBOptions(grid_->GetDBOptions() - TDBGridOptions{dgRowSelect});
+  EXPECT_FALSE(grid_->GetDBOptions().Contains(dgEditing));
+  EXPECT_FALSE(grid_->GetGridOptions().Contains(goEditingEh));
+  // The indicator comes and goes with the same data column current; the two sets mirror it.
+  grid_->SetSelectedIndex(Column(u"NAME")->GetIndex());
+  grid_->SetDBOptions(grid_->GetDBOptions() - TDBGridOptions{dgIndicator});
+  EXPECT_FALSE(grid_->GetIndicatorOptions().Contains(gioShowRowIndicatorEh));
+  EXPECT_EQ(grid_->GetSelectedIndex(), Column(u"NAME")->GetIndex());
+  grid_->SetIndicatorOptions({gioShowRowIndicatorEh, gioShowRecNoEh});
+  EXPECT_TRUE(grid_->GetDBOptions().Contains(dgIndicator));
+  EXPECT_TRUE(grid_->GetOptionsEh().Contains(dghShowRecNo));
+  EXPECT_EQ(grid_->GetSelectedIndex(), Column(u"NAME")->GetIndex());
+}
+
+TEST_F(DBGridInputTest, ScalingKeepsTheSumOfWidthsAndMultiSortOffKeepsTheFirstMarker) {
+  grid_->GetColumns()->SetState(csCustomized);
+  grid_->GetColumns()->Add()->SetFieldName(u"ID");
+  for (Integer i = 0; i < grid_->GetColumns()->GetCount(); ++i)
+    grid_->GetColumns()->GetColumn(i)->SetWidth(33);
+  grid_->ChangeScale(3, 2);
+  std::vector<Integer> widths;
+  for (Integer i = 0; i < grid_->GetColumns()->GetCount(); ++i)
+    widths.push_back(grid_->GetColumns()->GetColumn(i)->GetWidth());
+  EXPECT_EQ(widths, (std::vector<Integer>{50, 49, 50, 49}));
+  grid_->SetOptionsEh(grid_->GetOptionsEh() + TDBGridEhOptions{dghMultiSortMarking});
+  Column(u"QTY")->GetTitle()->SetSortMarker(smUpEh);
+  Column(u"QTY")->GetTitle()->SetSortIndex(1);
+  Column(u"NAME")->GetTitle()->SetSortMarker(smDownEh);
+  Column(u"NAME")->GetTitle()->SetSortIndex(2);
+  grid_->SetOptionsEh(grid_->GetOptionsEh() - TDBGridEhOptions{dghMultiSortMarking});
+  EXPECT_EQ(Column(u"QTY")->GetTitle()->GetSortMarker(), smUpEh);
+  EXPECT_EQ(Column(u"NAME")->GetTitle()->GetSortMarker(), smNoneEh);
+}
+
+TEST_F(DBGridInputTest, ACellsMenuIsTheTitlesTheColumnsTheGridsOrTheStandardOne) {
+  auto* titleMenu = new TPopupMenu(form_.get());
+  auto* columnMenu = new TPopupMenu(form_.get());
+  auto* gridMenu = new TPopupMenu(form_.get());
+  TColumnEh* name = Column(u"NAME");
+  const TCellAreaTypeEh title{hctDataEh, vctTitleEh}, data{hctDataEh, vctDataEh};
+  EXPECT_EQ(grid_->GetCellPopupMenu({2, 0}, title, name), nullptr);
+  grid_->SetUseIndicatorMenu(true);
+  grid_->SetEditActions({geaCutEh, geaCopyEh, geaPasteEh, geaDeleteEh, geaSelectAllEh});
+  TPopupMenu* standard = grid_->GetCellPopupMenu({2, 1}, data, name);
+  ASSERT_NE(standard, nullptr);
+  std::vector<String> captions;
+  for (Integer i = 0; i < standard->GetItems()->GetCount(); ++i)
+    captions.push_back(StripHotkey(standard->GetItems()->GetItem(i)->GetCaption()));
+  EXPECT_EQ(captions, (std::vector<String>{u"Видимые столбцы", u"-", u"Вырезать", u"Копировать", u"Вставить",
+                                           u"Удалить", u"-", u"Выбрать все"}));
+  EXPECT_TRUE(standard->GetItems()->Find(u"Копировать")->GetEnabled());
+  EXPECT_FALSE(standard->GetItems()->Find(u"Удалить")->GetEnabled()) << "nothing is selected";
+  // Hiding a column through the menu.
+  standard->GetItems()->Find(u"Видимые столбцы")->GetItem(1)->Click();
+  EXPECT_FALSE(name->GetVisible());
+  name->SetVisible(true);
+  grid_->SetPopupMenu(gridMenu);
+  EXPECT_EQ(grid_->GetCellPopupMenu({2, 1}, data, name), gridMenu);
+  name->SetPopupMenu(columnMenu);
+  EXPECT_EQ(grid_->GetCellPopupMenu({2, 0}, title, name), columnMenu) << "a title without its own menu";
+  name->GetTitle()->SetPopupMenu(titleMenu);
+  EXPECT_EQ(grid_->GetCellPopupMenu({2, 0}, title, name), titleMenu);
+  EXPECT_EQ(grid_->GetCellPopupMenu({2, 1}, data, name), columnMenu);
+  // An OnContextPopup handler that takes the request shows nothing.
+  bool asked = false;
+  grid_->OnContextPopup = [&](TObject*, TPoint, bool& handled) {
+    asked = true;
+    handled = true;
+  };
+  grid_->Perform(WM_CONTEXTMENU, 0, -1);
+  EXPECT_TRUE(asked);
+  EXPECT_FALSE(columnMenu->IsOpen());
+}
+
+}  // namespace
