@@ -34,6 +34,11 @@ TDBGridEhFindDlg::TDBGridEhFindDlg(TComponent* owner)
 
 TDBGridEhFindDlg::~TDBGridEhFindDlg() {
   if (DBGridEhFindDlg == this) DBGridEhFindDlg = nullptr;
+  // The base form raises OnDestroy when this class's members are gone already: the handler runs here.
+  if (OnDestroy) {
+    OnDestroy = nullptr;
+    FormDestroy(this);
+  }
 }
 
 void TDBGridEhFindDlg::Published(TPropBuilder<TDBGridEhFindDlg>& p) {
@@ -109,7 +114,7 @@ void TDBGridEhFindDlg::Notification(TComponent* component, TOperation operation)
   if (operation != opRemove || component != FGrid) return;
   // The grid is gone: its columns go with it.
   FGrid = nullptr;
-  FFindColumnsList->Clear();
+  if (FFindColumnsList) FFindColumnsList->Clear();
   FColumnFields.clear();
   if (cbFindIn) {
     cbFindIn->GetItems()->Clear();
@@ -139,6 +144,8 @@ void TDBGridEhFindDlg::Execute(TCustomDBGridEh* grid, const String& text, bool m
   FColumnFields = columnFields ? *columnFields : TColumnFieldsArrEh();
 
   cbFindIn->OnChange = nullptr;
+  // Unselected first: the box keeps an index of the old list otherwise.
+  cbFindIn->SetItemIndex(-1);
   TStrings* items = cbFindIn->GetItems();
   items->BeginUpdate();
   items->Clear();

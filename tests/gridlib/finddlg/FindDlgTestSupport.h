@@ -65,7 +65,8 @@ class FindGridFixture : public ::testing::TestWithParam<TFindDataKind> {
     ProcessPendingEvents();
   }
   void TearDown() override {
-    if (DBGridEhFindDlg) DBGridEhFindDlg->Hide();
+    // Each test meets a new dialog, without the history of the one before.
+    delete DBGridEhFindDlg;
     form_.reset();
   }
   // Stands on record id (1-based, the records are in id order) and in the column of field.
