@@ -263,7 +263,9 @@ void TDBGridEhFindDlg::FormKeyDown(TObject* /*Sender*/, Word& Key, TShiftState /
     bFindClick(this);
     Key = 0;
   }
+  // The text stands as typed: a later Esc closes the dialog instead of taking the typing back.
   cbText->SetModified(false);
+  cbText->GetDataLink()->SetModified(false);
 }
 
 void ExecuteDBGridEhFindDialogProc(TCustomDBGridEh* grid, const String& text, const String& columnFieldName,
