@@ -547,7 +547,12 @@ enum TLocateTextOptionEh {
 using TLocateTextOptionsEh = TSet<TLocateTextOptionEh>;
 enum TLocateTextDirectionEh { ltdUpEh, ltdDownEh, ltdAllEh };
 enum TLocateTextMatchingEh { ltmAnyPartEh, ltmWholeEh, ltmFromBegingEh };
-enum TLocateTextTreeFindRangeEh { lttInAllNodesEh, lttInExpandedNodesEh, lttInCurrentLevelEh, lttInCurrentNodeEh };
+enum TLocateTextTreeFindRangeEh {
+  lttInAllNodesEh,
+  lttInExpandedNodesEh,
+  lttInCurrentLevelEh,
+  lttInCurrentNodeEh
+};
 using TLocateTextEventEh =
     TDelegate<bool(TObject* sender, const String& fieldName, const String& text, TLocateTextOptionsEh options,
                    TLocateTextDirectionEh direction, TLocateTextMatchingEh matching,
