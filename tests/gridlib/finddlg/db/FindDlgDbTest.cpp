@@ -160,4 +160,16 @@ TEST_F(FindDialogDesktopTest, TypedTextAndEnterMoveTheGrid) {
   EXPECT_FALSE(dlg->GetVisible()) << "Esc closes the tool window";
 }
 
+TEST_F(FindDialogDesktopTest, TheModalDialogFindsOnEnterAndClosesOnEsc) {
+  StandOn(1, u"s_caption");
+  // The keys come while the dialog's own loop runs.
+  RunDesktopCommand("(sleep 1.5; xdotool key --delay 300 Return Escape) >/dev/null 2>&1 &");
+  grid_->ShowFindDialog(u"Бух", true);
+  TDBGridEhFindDlg* dlg = DBGridEhFindDlg;
+  ASSERT_NE(dlg, nullptr);
+  EXPECT_FALSE(dlg->GetVisible());
+  EXPECT_EQ(dlg->GetModalResult(), mrCancel);
+  EXPECT_EQ(CurrentId(), 9);
+}
+
 }  // namespace
