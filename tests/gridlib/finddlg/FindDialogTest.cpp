@@ -109,7 +109,7 @@ TEST_P(FindDialogTest, NotFoundIsToldAndTheGridStaysWhereItWas) {
 }
 
 TEST_P(FindDialogTest, TheTreeRangeRowShowsOnlyForATreeOfTheInMemoryTable) {
-  auto* tree = new TMemTableEh(form_.get());
+  auto* tree = new TMemTableEh(form_);
   tree->GetFieldDefs()->Add(u"ID", ftInteger);
   tree->GetFieldDefs()->Add(u"PID", ftInteger);
   tree->GetFieldDefs()->Add(u"NAME", ftWideString, 20);
@@ -123,10 +123,10 @@ TEST_P(FindDialogTest, TheTreeRangeRowShowsOnlyForATreeOfTheInMemoryTable) {
   tree->GetTreeList()->SetKeyFieldName(u"ID");
   tree->GetTreeList()->SetRefParentFieldName(u"PID");
   tree->GetTreeList()->SetActive(true);
-  auto* treeSource = new TDataSource(form_.get());
+  auto* treeSource = new TDataSource(form_);
   treeSource->SetDataSet(tree);
-  auto* treeGrid = new TDBGridEh(form_.get());
-  treeGrid->SetParent(form_.get());
+  auto* treeGrid = new TDBGridEh(form_);
+  treeGrid->SetParent(form_);
   treeGrid->SetDataSource(treeSource);
   ProcessPendingEvents();
 

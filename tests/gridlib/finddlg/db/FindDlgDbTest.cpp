@@ -8,6 +8,7 @@
 #include "platform/controls/Dialogs.h"
 #include "platform/rtl/Utf.h"
 #include "platform/testing/TestSupport.h"
+#include "tests/gridlib/finddlg/FindGridOnForm.h"
 #include "tests/platform/ado/AdoFixture.h"
 
 namespace {
@@ -19,37 +20,21 @@ class FindDlgDbTest : public AdoTest {
     InitTestApplication();
     InitializeToolCtrlsEh();
     InitializeDBGridEhFindDlgs();
-    form_ = std::make_unique<TForm>(nullptr, 0);
-    form_->SetCaption(u"KIV departments");
-    form_->SetBounds(40, 40, 640, 360);
     query_ = Query(u"select id, s_caption, s_description from cmn_department.department order by id");
     query_->Open();
-    source_ = new TDataSource(form_.get());
-    source_->SetDataSet(query_);
-    grid_ = new TDBGridEh(form_.get());
-    grid_->SetParent(form_.get());
-    grid_->SetAlign(alClient);
-    grid_->SetDataSource(source_);
-    form_->Show();
-    ProcessPendingEvents();
+    on_.Attach(query_);
+    grid_ = on_.grid;
   }
   void TearDown() override {
-    delete DBGridEhFindDlg;
-    form_.reset();
+    on_.Close();
     AdoTest::TearDown();
   }
-  void StandOn(Integer id, const String& field) {
-    ASSERT_TRUE(query_->Locate(u"id", Variant(id), TLocateOptions()));
-    grid_->SetSelectedIndex(grid_->FindFieldColumn(field)->GetIndex());
-  }
-  Integer CurrentId() const { return query_->FieldByName(u"id")->GetAsInteger(); }
-  String CurrentField() const {
-    return grid_->GetColumns()->GetColumn(grid_->GetSelectedIndex())->GetFieldName();
-  }
+  void StandOn(Integer id, const String& field) { on_.StandOn(id, field); }
+  Integer CurrentId() const { return on_.CurrentId(); }
+  String CurrentField() const { return on_.CurrentField(); }
 
-  std::unique_ptr<TForm> form_;
+  TFindGridOnForm on_{u"KIV departments", u"id"};
   TADOQuery* query_ = nullptr;
-  TDataSource* source_ = nullptr;
   TDBGridEh* grid_ = nullptr;
 };
 
