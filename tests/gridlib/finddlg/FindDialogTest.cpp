@@ -178,6 +178,14 @@ TEST_P(FindDialogTest, ALanguageChangeReplacesTheTextsAndKeepsTheChoices) {
   EXPECT_EQ(dlg->GetCaption(), u"Поиск");
 }
 
+TEST_P(FindDialogTest, WithoutTheDialogsLibraryTheGridSaysSo) {
+  const TShowDBGridEhFindDialogProc registered = ShowDBGridEhFindDialogProc;
+  ShowDBGridEhFindDialogProc = nullptr;
+  EXPECT_THROW(grid_->ShowFindDialog(u"Болт", false), Exception);
+  ShowDBGridEhFindDialogProc = registered;
+  EXPECT_EQ(DBGridEhFindDlg, nullptr);
+}
+
 INSTANTIATE_TEST_SUITE_P(Data, FindDialogTest,
                          ::testing::Values(TFindDataKind::TestDataSet, TFindDataKind::MemTable),
                          FindDataKindName);

@@ -2,6 +2,8 @@
 // all, the display format, the selected records, and where it leaves the grid when nothing is found.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -121,7 +123,7 @@ TEST_P(FindTextTest, InsideASelectionOnlyTheSelectedRecordsAreVisited) {
       << "the bolts are not selected";
 }
 
-TEST_P(FindTextTest, AnEscWaitingForTheGridStopsTheSearchAtTheNextRecord) {
+TEST_P(FindTextTest, AnEscWaitingForTheGridOrATimeOutStopsTheSearchAtTheNextRecord) {
   StandOn(1, u"NAME");
   TVisitRecorder recorder(data_);
   PostMessage(grid_->GetHandle(), WM_KEYDOWN, VK_ESCAPE, 0);
@@ -129,6 +131,17 @@ TEST_P(FindTextTest, AnEscWaitingForTheGridStopsTheSearchAtTheNextRecord) {
                                  ltmAnyPartEh, lttInAllNodesEh, 0, recorder.Event()));
   EXPECT_EQ(recorder.visits.size(), 1U) << "one row looked at, then the Esc is seen";
   EXPECT_FALSE(KeyPressWaiting(grid_->GetHandle(), VK_ESCAPE)) << "the Esc is taken";
+  EXPECT_EQ(CurrentId(), 1);
+
+  // A time-out ends it the same way, once the time has passed.
+  TVisitRecorder slow(data_);
+  auto look = slow.Event();
+  EXPECT_FALSE(grid_->LocateText(grid_, u"", u"", TLocateTextOptionsEh(), ltdDownEh, ltmAnyPartEh,
+                                 lttInAllNodesEh, 1, [&look](TColumnEh* column, bool& accept) {
+                                   look(column, accept);
+                                   std::this_thread::sleep_for(std::chrono::milliseconds(3));
+                                 }));
+  EXPECT_EQ(slow.visits.size(), 1U);
   EXPECT_EQ(CurrentId(), 1);
 }
 
