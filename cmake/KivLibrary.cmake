@@ -71,6 +71,11 @@ function(kiv_test target)
     kiv_unity_sources(sources ${target} ${sources})
   endif()
   add_executable(${target} ${sources})
+  # In a batch the test files are included, so GCC takes a fixture in an anonymous namespace for one
+  # declared in a header and warns about the test classes derived from it.
+  if(NOT ARG_NO_UNITY)
+    target_compile_options(${target} PRIVATE $<$<CXX_COMPILER_ID:GNU>:-Wno-subobject-linkage>)
+  endif()
   # A binary that links the testing library starts through its main, which initialises the libraries.
   set(main GTest::gtest_main)
   if(platform_testing IN_LIST ARG_DEPS)

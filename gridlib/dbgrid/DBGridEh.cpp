@@ -79,6 +79,18 @@ void TDBGridEhStyle::SetFixedColor(TColor value) {
   Changed();
 }
 
+void TDBGridEhStyle::SetGradientEnabledInClassicTheme(bool value) {
+  if (gradientEnabledInClassicTheme_ == value) return;
+  gradientEnabledInClassicTheme_ = value;
+  Changed();
+}
+
+void TDBGridEhStyle::SetSortMarkerStyle(TSortMarkerStyleEh value) {
+  if (sortMarkerStyle_ == value) return;
+  sortMarkerStyle_ = value;
+  Changed();
+}
+
 void TDBGridEhStyle::SetLuminateSelection(bool value) {
   if (luminateSelection_ == value) return;
   luminateSelection_ = value;
@@ -185,6 +197,7 @@ TCustomDBGridEh::~TCustomDBGridEh() {
   sumList_->SetActive(false);
   sumList_->SetDataSet(nullptr);
   SetDataSource(nullptr);
+  SetEventTable(nullptr);
   if (style_) style_->RemoveChangeNotification(this);
   if (center_) center_->RemoveChangeNotification(this);
   selection_.reset();
@@ -293,10 +306,15 @@ void TCustomDBGridEh::LinkActive(bool active) {
 void TCustomDBGridEh::UpdateIntMemTable() {
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
   TDataSet* ds = link ? link->GetDataSet() : nullptr;
+  IMemTableEh* old = intMemTable_;
   intMemTable_ =
       tryUseMemTableInt_ && link->GetActive() && ds && !ds->GetComponentState().Contains(csDestroying)
           ? dynamic_cast<IMemTableEh*>(ds)
           : nullptr;
+  SetEventTable(intMemTable_ ? ds : nullptr);
+  // A new table's rows start with unread lookup values; without one the caches are dropped.
+  if (old != intMemTable_)
+    for (Integer i = 0; i < GetColumns()->GetCount(); ++i) GetColumns()->GetColumn(i)->ResetLookupValues();
 }
 
 bool TCustomDBGridEh::MemTableSupported() {
@@ -418,18 +436,4 @@ void TDBGridEhIndicatorTitle::SetShowDropDownSign(bool value) {
   if (showDropDownSign_ == value) return;
   showDropDownSign_ = value;
   grid_->Invalidate();
-}
-
-void TDBGridEh::Published(TPropBuilder<TDBGridEh>& p) {
-  p.Bool(u"AutoFitColWidths", &TCustomDBGridEh::GetAutoFitColWidths, &TCustomDBGridEh::SetAutoFitColWidths)
-      .Default(0);
-  p.Int(u"ContraColCount", &TCustomDBGridEh::GetContraColCountProp, &TCustomDBGridEh::SetContraColCountProp)
-      .Default(0);
-  p.Int(u"FooterRowCount", &TCustomDBGridEh::GetFooterRowCount, &TCustomDBGridEh::SetFooterRowCount)
-      .Default(0);
-  p.Int(u"FrozenCols", &TCustomDBGridEh::GetFrozenCols, &TCustomDBGridEh::SetFrozenCols).Default(0);
-  p.Int(u"MinAutoFitWidth", &TCustomDBGridEh::GetMinAutoFitWidth, &TCustomDBGridEh::SetMinAutoFitWidth)
-      .Default(0);
-  p.Int(u"RowHeight", &TCustomDBGridEh::GetRowHeight, &TCustomDBGridEh::SetRowHeight).Default(0);
-  p.Int(u"RowLines", &TCustomDBGridEh::GetRowLines, &TCustomDBGridEh::SetRowLines).Default(0);
 }

@@ -79,6 +79,15 @@ struct TCellAreaTypeEh {
 };
 
 enum TSortMarkerEh { smNoneEh, smDownEh, smUpEh };
+enum TGridCellFillStyleEh { cfstDefaultEh, cfstThemedEh, cfstSolidEh, cfstGradientEh };
+enum TSortMarkerStyleEh {
+  smstDefaultEh,
+  smstClassicEh,
+  smst3DFrameEh,
+  smstFrameEh,
+  smstSolidEh,
+  smstThemeDefinedEh
+};
 
 enum TDBGridEhState {
   dgsNormal,
@@ -95,6 +104,7 @@ enum TDBGridEhState {
 };
 
 using TDBGridEhColumnEvent = TDelegate<void(TObject* Sender, TColumnEh* Column)>;
+using TGetDBGridEhRowHeightEvent = TDelegate<void(TObject* Sender, Integer& RowHeight)>;
 
 // ---- Process-wide style and default-handler objects ----
 
@@ -117,6 +127,10 @@ class TDBGridEhStyle : public TObject {
   void SetSelectionUnfocusedColor(TColor value);
   TColor GetFixedColor() const { return fixedColor_; }
   void SetFixedColor(TColor value);
+  bool GetGradientEnabledInClassicTheme() const { return gradientEnabledInClassicTheme_; }
+  void SetGradientEnabledInClassicTheme(bool value);
+  TSortMarkerStyleEh GetSortMarkerStyle() const { return sortMarkerStyle_; }
+  void SetSortMarkerStyle(TSortMarkerStyleEh value);
   bool GetLuminateSelection() const { return luminateSelection_; }
   void SetLuminateSelection(bool value);
   // The colour of a selected cell: the focused or unfocused selection colour.
@@ -134,6 +148,8 @@ class TDBGridEhStyle : public TObject {
   TColor selectionUnfocusedColor_ = clBtnFace;
   TColor fixedColor_ = clBtnFace;
   bool luminateSelection_ = true;
+  bool gradientEnabledInClassicTheme_ = false;
+  TSortMarkerStyleEh sortMarkerStyle_ = smstDefaultEh;
 };
 
 // Where unhandled grid events end up: the default sorting, filtering and view-scroll switches.
@@ -176,10 +192,13 @@ void DoneDBGridEhUnit();
 
 // ---- Area parameter objects ----
 
-// Parameters of one grid area: colour and font with their "not set" forms, lines and margins.
+// Parameters of one grid area: colour and font with their "not set" forms, lines, fill style. Unset
+// values follow the grid: the colour its owner's, the lines the grid's row and column line options,
+// the line colours the grid's dark line colour, the font the grid's font.
 class TDBGridAreaParamsEh : public TPersistent {
   KIV_CLASS(TDBGridAreaParamsEh, TPersistent)
  public:
+  static void Published(TPropBuilder<TDBGridAreaParamsEh>& p);
   explicit TDBGridAreaParamsEh(TCustomDBGridEh* grid);
   ~TDBGridAreaParamsEh() override;
   void Assign(TPersistent* source) override;
@@ -189,31 +208,52 @@ class TDBGridAreaParamsEh : public TPersistent {
   // clDefault while not set: the owner decides.
   TColor GetColor() const { return color_; }
   void SetColor(TColor value);
+  bool GetColorStored() const { return color_ != clDefault; }
+  // True copies the current default in; False lets the colour follow again.
+  void SetColorStored(bool value);
   TColor GetFillStyleColor() const;
+  TGridCellFillStyleEh GetFillStyle() const { return fillStyle_; }
+  void SetFillStyle(TGridCellFillStyleEh value);
+  // The fill style the area is painted with on this system.
+  virtual TGridCellFillStyleEh GetActualFillStyle() const;
   TFont* GetFont() const { return font_.get(); }
   void SetFont(TFont* value) { font_->Assign(value); }
   bool GetParentFont() const { return parentFont_; }
   void SetParentFont(bool value);
-  TColor GetVertLineColor() const { return vertLineColor_; }
+  // The line colours, the grid's dark line colour while clDefault.
+  TColor GetVertLineColor() const;
   void SetVertLineColor(TColor value);
-  TColor GetHorzLineColor() const { return horzLineColor_; }
+  TColor GetHorzLineColor() const;
   void SetHorzLineColor(TColor value);
-  bool GetVertLines() const { return vertLines_; }
+  bool GetVertLines() const;
   void SetVertLines(bool value);
-  bool GetHorzLines() const { return horzLines_; }
+  bool GetVertLinesStored() const { return vertLinesStored_; }
+  void SetVertLinesStored(bool value);
+  bool GetHorzLines() const;
   void SetHorzLines(bool value);
+  bool GetHorzLinesStored() const { return horzLinesStored_; }
+  void SetHorzLinesStored(bool value);
   // Keeps a parent font a copy of the grid's font.
   void RefreshDefaultFont();
 
  protected:
   virtual TColor DefaultColor() const;
-  virtual void Changed();
-  void FontChanged(TObject* sender);
+  virtual TColor DefaultLineColor() const;
+  // A change that moves cells re-lays the grid out; any other repaints it.
+  virtual void Changed(bool relayout = false);
+  // Whether lines change the layout (multi-level titles).
+  virtual bool LinesChangeLayout() const { return false; }
+  virtual void FontChanged(TObject* sender);
+  // The 3D option of the area, which decides the default fill.
+  virtual TDBGridEhOption ThreeDOption() const { return dghFixed3D; }
+  // Whether an explicit themed fill stays themed without themes (the title's does not).
+  virtual bool ExplicitThemedKept() const { return true; }
 
   TCustomDBGridEh* grid_;
 
  private:
   TColor color_ = clDefault;
+  TGridCellFillStyleEh fillStyle_ = cfstDefaultEh;
   std::unique_ptr<TFont> font_;
   bool parentFont_ = true;
   bool syncing_ = false;
@@ -221,35 +261,59 @@ class TDBGridAreaParamsEh : public TPersistent {
   TColor horzLineColor_ = clDefault;
   bool vertLines_ = true;
   bool horzLines_ = true;
+  bool vertLinesStored_ = false;
+  bool horzLinesStored_ = false;
 };
 
 class TDBGridTitleParamsEh : public TDBGridAreaParamsEh {
   KIV_CLASS(TDBGridTitleParamsEh, TDBGridAreaParamsEh)
  public:
+  static void Published(TPropBuilder<TDBGridTitleParamsEh>& p);
   explicit TDBGridTitleParamsEh(TCustomDBGridEh* grid) : TDBGridAreaParamsEh(grid) {}
+  void Assign(TPersistent* source) override;
   bool GetMultiTitle() const { return multiTitle_; }
   void SetMultiTitle(bool value);
-  bool GetSortMarkerStyle() const { return false; }
+  TSortMarkerStyleEh GetSortMarkerStyle() const;
+  void SetSortMarkerStyle(TSortMarkerStyleEh value);
+  bool GetSortMarkerStyleStored() const { return sortMarkerStyleStored_; }
+  void SetSortMarkerStyleStored(bool value);
   Integer GetRowHeight() const { return rowHeight_; }
   void SetRowHeight(Integer value);
   Integer GetRowLines() const { return rowLines_; }
   void SetRowLines(Integer value);
+  bool GetBorderInFillStyle() const { return borderInFillStyle_; }
+  void SetBorderInFillStyle(bool value);
+  // The second colour of a gradient fill: the grid's colour while not set.
+  TColor GetSecondColor() const;
+  void SetSecondColor(TColor value);
+  bool GetSecondColorStored() const { return secondColor_ != clDefault; }
+  void SetSecondColorStored(bool value);
+  Integer GetVTitleMargin() const { return vTitleMargin_; }
+  void SetVTitleMargin(Integer value);
 
  protected:
   TColor DefaultColor() const override;
+  bool LinesChangeLayout() const override { return multiTitle_; }
+  bool ExplicitThemedKept() const override { return false; }
 
  private:
   bool multiTitle_ = false;
   Integer rowHeight_ = 0;
   Integer rowLines_ = 0;
+  bool borderInFillStyle_ = false;
+  TColor secondColor_ = clDefault;
+  Integer vTitleMargin_ = 10;
+  TSortMarkerStyleEh sortMarkerStyle_ = smstDefaultEh;
+  bool sortMarkerStyleStored_ = false;
 };
 
 class TDBGridIndicatorParamsEh : public TDBGridAreaParamsEh {
   KIV_CLASS(TDBGridIndicatorParamsEh, TDBGridAreaParamsEh)
  public:
+  static void Published(TPropBuilder<TDBGridIndicatorParamsEh>& p);
   explicit TDBGridIndicatorParamsEh(TCustomDBGridEh* grid) : TDBGridAreaParamsEh(grid) {}
   Integer GetRecNoShowStep() const { return recNoShowStep_; }
-  void SetRecNoShowStep(Integer value) { recNoShowStep_ = value < 1 ? 1 : value; }
+  void SetRecNoShowStep(Integer value);
 
  protected:
   TColor DefaultColor() const override;
@@ -261,6 +325,7 @@ class TDBGridIndicatorParamsEh : public TDBGridAreaParamsEh {
 class TDBGridFooterParamsEh : public TDBGridAreaParamsEh {
   KIV_CLASS(TDBGridFooterParamsEh, TDBGridAreaParamsEh)
  public:
+  static void Published(TPropBuilder<TDBGridFooterParamsEh>& p);
   explicit TDBGridFooterParamsEh(TCustomDBGridEh* grid) : TDBGridAreaParamsEh(grid) {}
   Integer GetRowHeight() const { return rowHeight_; }
   void SetRowHeight(Integer value);
@@ -269,6 +334,7 @@ class TDBGridFooterParamsEh : public TDBGridAreaParamsEh {
 
  protected:
   TColor DefaultColor() const override;
+  TDBGridEhOption ThreeDOption() const override { return dghFooter3D; }
 
  private:
   Integer rowHeight_ = 0;
@@ -319,19 +385,25 @@ class TDBGridEhIndicatorTitle : public TPersistent {
 // ---- Column footers ----
 
 enum TFooterValueType { fvtNon, fvtSum, fvtAvg, fvtCount, fvtFieldValue, fvtStaticText };
+enum TColumnFooterEhValue { cvFooterAlignment, cvFooterFont, cvFooterColor, cvFooterToolTips };
+using TColumnFooterValues = TSet<TColumnFooterEhValue>;
 
 // One footer cell of a column: nothing, an aggregate kept by the grid's sum list, a field's value or
-// a fixed text.
+// a fixed text. Alignment, colour, font and tool tips follow the grid until set.
 class TColumnFooterEh : public TCollectionItem {
   KIV_CLASS(TColumnFooterEh, TCollectionItem)
  public:
+  static void Published(TPropBuilder<TColumnFooterEh>& p);
+  // An item of a column's footer collection.
   explicit TColumnFooterEh(TCollection* collection);
   // The column's main footer, outside any collection.
   static TColumnFooterEh* CreateApart(TColumnEh* column);
   ~TColumnFooterEh() override;
   void Assign(TPersistent* source) override;
+  TPersistent* GetOwner() const override;
 
   TColumnEh* GetColumn() const { return column_; }
+  TColumnFooterValues GetAssignedValues() const { return assignedValues_; }
   TFooterValueType GetValueType() const { return valueType_; }
   void SetValueType(TFooterValueType value);
   const String& GetFieldName() const { return fieldName_; }
@@ -340,6 +412,26 @@ class TColumnFooterEh : public TCollectionItem {
   void SetValue(const String& value);
   const String& GetDisplayFormat() const { return displayFormat_; }
   void SetDisplayFormat(const String& value);
+  TAlignment GetAlignment() const;
+  void SetAlignment(TAlignment value);
+  TColor GetColor() const;
+  void SetColor(TColor value);
+  // While not set, a copy of the grid's footer font.
+  TFont* GetFont();
+  void SetFont(TFont* value) { font_->Assign(value); }
+  bool GetToolTips() const;
+  void SetToolTips(bool value);
+  bool GetEndEllipsis() const { return endEllipsis_; }
+  void SetEndEllipsis(bool value);
+  bool GetWordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool value);
+  TAlignment DefaultAlignment() const;
+  TColor DefaultColor() const;
+  TFont* DefaultFont() const;
+  bool DefaultToolTips() const;
+  // Forgets every set value; the font follows the grid again.
+  void RestoreDefaults();
+
   // The aggregate, Null without one.
   Variant GetSumValue() const;
   TDBSum* GetDBSum() const { return dbSum_; }
@@ -347,18 +439,57 @@ class TColumnFooterEh : public TCollectionItem {
   void EnsureSumValue();
 
  private:
+  void Init();
+  void FontChanged(TObject* sender);
+  void RefreshDefaultFont();
+  void ColumnChanged(bool allItems);
+  // A change of kind or field re-aims the aggregates of all the column's footers.
+  void ReaimColumnSums();
+
   TColumnEh* column_ = nullptr;
+  TColumnFooterValues assignedValues_;
+  TAlignment alignment_ = taLeftJustify;
+  TColor color_ = clWindow;
+  std::unique_ptr<TFont> font_;
+  bool fontSyncing_ = false;
+  bool toolTips_ = false;
+  bool endEllipsis_ = false;
+  bool wordWrap_ = false;
   TFooterValueType valueType_ = fvtNon;
   String fieldName_, value_, displayFormat_;
   TDBSum* dbSum_ = nullptr;
+};
+
+// A column's further footers: footer row i shows item i, or the column's main footer past the end.
+class TColumnFootersEh : public TCollection {
+  KIV_CLASS(TColumnFootersEh, TCollection)
+ public:
+  explicit TColumnFootersEh(TColumnEh* column);
+  TColumnEh* GetColumn() const { return column_; }
+  TColumnFooterEh* Add() { return static_cast<TColumnFooterEh*>(TCollection::Add()); }
+  TColumnFooterEh* GetFooter(Integer index) const { return static_cast<TColumnFooterEh*>(GetItem(index)); }
+  TPersistent* GetOwner() const override;
+
+ private:
+  TColumnEh* column_;
 };
 
 // The grid's aggregates over its dataset.
 class TDBGridEhSumList : public TDBSumListProducer {
   KIV_CLASS(TDBGridEhSumList, TDBSumListProducer)
  public:
+  static void Published(TPropBuilder<TDBGridEhSumList>& p);
   explicit TDBGridEhSumList(TComponent* owner);
   void RecalcAll() override;
+
+ protected:
+  // While the grid is being designed the dataset keeps its own handlers: the list only notes that it
+  // holds them.
+  void SetDataSetEvents() override;
+  void ReturnEvents() override;
+
+ private:
+  bool OwnerDesigning() const;
 };
 
 // ---- Column ----
@@ -387,6 +518,24 @@ class TColumnTitleEh : public TAxisBarTitleEh {
   Integer sortIndex_ = 0;
   TSortMarkerEh sortMarker_ = smNoneEh;
   TImageIndex imageIndex_ = -1;
+};
+
+// A column's lookup settings with the display values of the in-memory table's view rows, one per
+// row, kept in step by the column and the grid.
+class TDBGridColumnLookupDataEh : public TDBLookupDataEh {
+  KIV_CLASS(TDBGridColumnLookupDataEh, TDBLookupDataEh)
+ public:
+  explicit TDBGridColumnLookupDataEh(TColumnEh* column);
+  // Empty entries are read on first use; Null is a looked-up nothing.
+  std::vector<Variant>& LookupValues() { return lookupValues_; }
+  // Whether the column's grid works through an in-memory table.
+  bool GetLookupValuesCached() const;
+  // Rebuilds the key-to-display cache, then the grid resets the per-row values.
+  void RefreshLookupData();
+
+ private:
+  TColumnEh* column_;
+  std::vector<Variant> lookupValues_;
 };
 
 class TColumnEh : public TBaseColumnEh {
@@ -419,10 +568,33 @@ class TColumnEh : public TBaseColumnEh {
   Integer GetFullWidth() const { return GetVisible() ? GetWidth() : 0; }
 
   TColumnFooterEh* GetFooter() const { return footer_.get(); }
+  void SetFooter(TColumnFooterEh* value) { footer_->Assign(value); }
+  TColumnFootersEh* GetFooters() const { return footers_.get(); }
+  void SetFooters(TColumnFootersEh* value) { footers_->Assign(value); }
+  // The footer of footer row `index`: the item of Footers, else the main footer.
+  TColumnFooterEh* UsedFooter(Integer index) const;
 
   TAxisBarTitleEh* CreateTitle() override;
+  TDBLookupDataEh* CreateLookupParams() override;
+  TDBGridColumnLookupDataEh* GetDBLookupParams() const {
+    return static_cast<TDBGridColumnLookupDataEh*>(GetLookupParams());
+  }
   void SetField(TField* value) override;
   TField* GetField() override;
+
+  // With active lookup settings over an in-memory table the text comes from the per-row cache.
+  String DisplayText() override;
+  // The display value of view row `row` (-1: the current record).
+  virtual Variant GetRowLookupValue(Integer row);
+  Variant GetLookupValue() { return GetRowLookupValue(-1); }
+  // Keeps the per-row lookup cache in step with a row event of the grid's in-memory table.
+  void MTEvent(Integer row, TMTViewEventTypeEh kind, Integer oldRow);
+  // Sizes the per-row cache to the view with every entry unread, or empties it without a table.
+  void ResetLookupValues();
+  // A typed key value reaches the current row's cached text before it is posted.
+  void DataFieldChanged(TField* field) override;
+  // The height the current record needs in this column; the grid's standard height without fitting.
+  Integer CalcRowHeight() override;
 
  private:
   bool autoFitColWidth_ = true;
@@ -433,6 +605,7 @@ class TColumnEh : public TBaseColumnEh {
   bool notInWidthRange_ = false;
   Integer width_ = 0;
   std::unique_ptr<TColumnFooterEh> footer_;
+  std::unique_ptr<TColumnFootersEh> footers_;
 };
 
 // The column as the published grid stores it in its form resource.
@@ -470,6 +643,10 @@ class TColumnDefValuesEh : public TCustomColumnDefValuesEh {
   TColumnTitleDefValuesEh* GetTitle() const {
     return static_cast<TColumnTitleDefValuesEh*>(TAxisBarDefValuesEh::GetTitle());
   }
+  TColumnFooterDefValuesEh* GetFooter() const { return footer_.get(); }
+
+ private:
+  std::unique_ptr<TColumnFooterDefValuesEh> footer_ = std::make_unique<TColumnFooterDefValuesEh>();
 };
 
 class TDBGridColumnsEh : public TGridAxisBarsEh {
@@ -645,7 +822,7 @@ class TGridDataLinkEh : public TAxisGridDataLinkEh {
 
 // ---- The grid ----
 
-class TCustomDBGridEh : public TCustomDBAxisGridEh {
+class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   KIV_CLASS(TCustomDBGridEh, TCustomDBAxisGridEh)
  public:
   explicit TCustomDBGridEh(TComponent* owner);
@@ -807,6 +984,22 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   // ---- Input: cell editor, keys, mouse, menus, hot tracking, column moving, edit actions ----
 
   // ---- Model: in-memory table events, row heights, sum list ----
+  // The in-memory table's row events keep grid rows, row heights, lookup caches and sums in step.
+  void MTEvent(Integer rowNum, TMTViewEventTypeEh event, Integer oldRowNum) override;
+  // Sets the grid height of one data row.
+  virtual void UpdateDataRowHeight(Integer dataRow);
+  // The height one data row needs.
+  virtual Integer DataRowHeight(Integer dataRow);
+  // The height of the record being read.
+  virtual Integer CalcRecordRowHeight();
+  virtual void UpdateAllGridDataRowHeights();
+  virtual void UpdateAllDataRowHeights();
+  // A column's lookup settings changed: its per-row cache starts again.
+  void LookupDataChanged(TAxisBarEh* bar) override;
+  virtual void LookupValuesChanged(TColumnEh* column);
+  bool IsWholeGridChanging() const { return wholeGridChanged_; }
+  // The height a record row asks for; asked only while rows fit their text.
+  TGetDBGridEhRowHeightEvent OnGetRowHeight;
 
   // ---- Text search: locating a text, the find dialog's entry ----
   // Decides a hit in place of the text comparison: the column of the record the search stands on.
@@ -899,6 +1092,12 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh {
   // Input state.
 
   // Model state.
+  bool wholeGridChanged_ = false;
+  bool internalUpdatingDatasetPos_ = false;
+  bool updatingDataRowHeightsNeeded_ = false;
+  // The table the grid is registered with as an event receiver.
+  TDataSet* eventTable_ = nullptr;
+  void SetEventTable(TDataSet* table);
 
   // Text search state.
 };

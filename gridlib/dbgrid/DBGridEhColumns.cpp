@@ -55,7 +55,10 @@ TFont* TColumnTitleEh::DefaultFont() const {
 // ======================= Column =======================
 
 TColumnEh::TColumnEh(TCollection* collection) : TBaseColumnEh(collection) {
+  InitTitle();
   footer_.reset(TColumnFooterEh::CreateApart(this));
+  footers_ = std::make_unique<TColumnFootersEh>(this);
+  InitLookupParams();
   autoFitColWidth_ = true;
   initWidth_ = GetWidth();
 }
@@ -85,6 +88,7 @@ void TColumnEh::Assign(TPersistent* source) {
   SetMaxWidth(src->maxWidth_);
   hideDuplicates_ = src->hideDuplicates_;
   footer_->Assign(src->footer_.get());
+  footers_->Assign(src->footers_.get());
 }
 
 TField* TColumnEh::GetField() { return TBaseColumnEh::GetField(); }
@@ -95,6 +99,7 @@ void TColumnEh::SetField(TField* value) {
   // A column the grid made follows its field's width.
   if (IsDefaultBar()) initWidth_ = GetWidth();
   footer_->EnsureSumValue();
+  for (Integer i = 0; i < footers_->GetCount(); ++i) footers_->GetFooter(i)->EnsureSumValue();
 }
 
 Integer TColumnEh::DefaultWidth() const {
@@ -157,6 +162,8 @@ void TDBGridColumnEh::Published(TPropBuilder<TDBGridColumnEh>& p) {
   p.Int(u"MaxWidth", &TColumnEh::GetMaxWidth, &TColumnEh::SetMaxWidth).Default(0);
   p.Int(u"MinWidth", &TColumnEh::GetMinWidth, &TColumnEh::SetMinWidth).Default(0);
   p.Int(u"Width", &TColumnEh::GetWidth, &TColumnEh::SetWidth).NoDefault().Stored(&TColumnEh::IsWidthStored);
+  p.Object(u"Footer", &TColumnEh::GetFooter, &TColumnEh::SetFooter);
+  p.Object(u"Footers", &TColumnEh::GetFooters, &TColumnEh::SetFooters);
 }
 
 // ======================= Defaults =======================
@@ -272,16 +279,27 @@ void TDBGridAreaParamsEh::Assign(TPersistent* source) {
     return;
   }
   color_ = src->color_;
+  fillStyle_ = src->fillStyle_;
   parentFont_ = src->parentFont_;
-  if (!parentFont_) font_->Assign(src->font_.get());
+  if (!parentFont_) {
+    font_->Assign(src->font_.get());
+    parentFont_ = false;
+  }
   vertLineColor_ = src->vertLineColor_;
   horzLineColor_ = src->horzLineColor_;
   vertLines_ = src->vertLines_;
   horzLines_ = src->horzLines_;
-  Changed();
+  vertLinesStored_ = src->vertLinesStored_;
+  horzLinesStored_ = src->horzLinesStored_;
+  RefreshDefaultFont();
+  Changed(true);
 }
 
 TColor TDBGridAreaParamsEh::DefaultColor() const { return clBtnFace; }
+
+TColor TDBGridAreaParamsEh::DefaultLineColor() const {
+  return grid_ ? grid_->GetGridLineColors()->GetDarkColor() : clBtnShadow;
+}
 
 TColor TDBGridAreaParamsEh::GetFillStyleColor() const {
   return color_ == clDefault ? DefaultColor() : color_;
@@ -293,6 +311,33 @@ void TDBGridAreaParamsEh::SetColor(TColor value) {
   Changed();
 }
 
+void TDBGridAreaParamsEh::SetColorStored(bool value) { SetColor(value ? DefaultColor() : clDefault); }
+
+void TDBGridAreaParamsEh::SetFillStyle(TGridCellFillStyleEh value) {
+  if (fillStyle_ == value) return;
+  fillStyle_ = value;
+  Changed();
+}
+
+// Without themes a themed or gradient fill falls back to what the classic look can draw.
+TGridCellFillStyleEh TDBGridAreaParamsEh::GetActualFillStyle() const {
+  const bool themes = ThemesEnabledEh();
+  const bool threeD = grid_ && grid_->GetOptionsEh().Contains(ThreeDOption());
+  TGridCellFillStyleEh result = fillStyle_;
+  if (fillStyle_ == cfstDefaultEh) {
+    if (grid_ && grid_->GetFlat())
+      result = threeD && themes ? cfstGradientEh : cfstSolidEh;
+    else
+      result = threeD && themes ? cfstThemedEh : cfstSolidEh;
+  } else if (fillStyle_ == cfstThemedEh && !themes && !ExplicitThemedKept()) {
+    result = threeD ? cfstGradientEh : cfstSolidEh;
+  }
+  TDBGridEhStyle* style = grid_ ? grid_->GetStyle() : nullptr;
+  if (result == cfstGradientEh && !themes && !(style && style->GetGradientEnabledInClassicTheme()))
+    result = cfstSolidEh;
+  return result;
+}
+
 void TDBGridAreaParamsEh::SetParentFont(bool value) {
   if (parentFont_ == value) return;
   parentFont_ = value;
@@ -301,17 +346,22 @@ void TDBGridAreaParamsEh::SetParentFont(bool value) {
 }
 
 void TDBGridAreaParamsEh::RefreshDefaultFont() {
-  if (!parentFont_ || syncing_) return;
+  if (!parentFont_ || syncing_ || !grid_) return;
   syncing_ = true;
   auto done = MakeScopeExit([this] { syncing_ = false; });
   font_->Assign(grid_->GetFont());
 }
 
-// Setting the font by hand ends its following of the grid's font.
+// Setting the font by hand ends its following of the grid's font; a form being read sets it by hand
+// too, and its ParentFont value comes with it.
 void TDBGridAreaParamsEh::FontChanged(TObject*) {
   if (syncing_) return;
-  parentFont_ = false;
-  Changed();
+  if (!grid_ || !grid_->IsLoading()) parentFont_ = false;
+  Changed(true);
+}
+
+TColor TDBGridAreaParamsEh::GetVertLineColor() const {
+  return vertLineColor_ == clDefault ? DefaultLineColor() : vertLineColor_;
 }
 
 void TDBGridAreaParamsEh::SetVertLineColor(TColor value) {
@@ -319,58 +369,156 @@ void TDBGridAreaParamsEh::SetVertLineColor(TColor value) {
   Changed();
 }
 
+TColor TDBGridAreaParamsEh::GetHorzLineColor() const {
+  return horzLineColor_ == clDefault ? DefaultLineColor() : horzLineColor_;
+}
+
 void TDBGridAreaParamsEh::SetHorzLineColor(TColor value) {
   horzLineColor_ = value;
   Changed();
 }
 
+bool TDBGridAreaParamsEh::GetVertLines() const {
+  if (vertLinesStored_ || !grid_) return vertLines_;
+  return grid_->GetDBOptions().Contains(dgColLines);
+}
+
 void TDBGridAreaParamsEh::SetVertLines(bool value) {
+  if (vertLinesStored_ && vertLines_ == value) return;
   vertLines_ = value;
-  Changed();
+  vertLinesStored_ = true;
+  Changed(LinesChangeLayout());
+}
+
+void TDBGridAreaParamsEh::SetVertLinesStored(bool value) {
+  if (value == vertLinesStored_) return;
+  if (value) vertLines_ = GetVertLines();
+  vertLinesStored_ = value;
+  Changed(LinesChangeLayout());
+}
+
+bool TDBGridAreaParamsEh::GetHorzLines() const {
+  if (horzLinesStored_ || !grid_) return horzLines_;
+  return grid_->GetDBOptions().Contains(dgRowLines);
 }
 
 void TDBGridAreaParamsEh::SetHorzLines(bool value) {
+  if (horzLinesStored_ && horzLines_ == value) return;
   horzLines_ = value;
-  Changed();
+  horzLinesStored_ = true;
+  Changed(LinesChangeLayout());
 }
 
-void TDBGridAreaParamsEh::Changed() {
-  if (grid_ && !grid_->IsDestroying()) grid_->LayoutChanged();
+void TDBGridAreaParamsEh::SetHorzLinesStored(bool value) {
+  if (value == horzLinesStored_) return;
+  if (value) horzLines_ = GetHorzLines();
+  horzLinesStored_ = value;
+  Changed(LinesChangeLayout());
 }
 
-TColor TDBGridTitleParamsEh::DefaultColor() const {
-  TDBGridEhStyle* style = grid_ ? grid_->GetStyle() : nullptr;
-  return style ? style->GetFixedColor() : clBtnFace;
+void TDBGridAreaParamsEh::Changed(bool relayout) {
+  if (!grid_ || grid_->IsDestroying()) return;
+  if (relayout)
+    grid_->LayoutChanged();
+  else
+    grid_->Invalidate();
 }
+
+void TDBGridTitleParamsEh::Assign(TPersistent* source) {
+  if (auto* src = dynamic_cast<TDBGridTitleParamsEh*>(source)) {
+    multiTitle_ = src->multiTitle_;
+    rowHeight_ = src->rowHeight_;
+    rowLines_ = src->rowLines_;
+    borderInFillStyle_ = src->borderInFillStyle_;
+    secondColor_ = src->secondColor_;
+    vTitleMargin_ = src->vTitleMargin_;
+    sortMarkerStyle_ = src->sortMarkerStyle_;
+    sortMarkerStyleStored_ = src->sortMarkerStyleStored_;
+  }
+  TDBGridAreaParamsEh::Assign(source);
+}
+
+TColor TDBGridTitleParamsEh::DefaultColor() const { return grid_ ? grid_->GetFixedColor() : clBtnFace; }
 
 void TDBGridTitleParamsEh::SetMultiTitle(bool value) {
   if (multiTitle_ == value) return;
   multiTitle_ = value;
+  Changed(true);
+}
+
+TSortMarkerStyleEh TDBGridTitleParamsEh::GetSortMarkerStyle() const {
+  if (sortMarkerStyleStored_) return sortMarkerStyle_;
+  TDBGridEhStyle* style = grid_ ? grid_->GetStyle() : nullptr;
+  return style ? style->GetSortMarkerStyle() : smstDefaultEh;
+}
+
+void TDBGridTitleParamsEh::SetSortMarkerStyle(TSortMarkerStyleEh value) {
+  if (sortMarkerStyleStored_ && sortMarkerStyle_ == value) return;
+  sortMarkerStyle_ = value;
+  sortMarkerStyleStored_ = true;
+  Changed();
+}
+
+void TDBGridTitleParamsEh::SetSortMarkerStyleStored(bool value) {
+  if (value == sortMarkerStyleStored_) return;
+  if (value) sortMarkerStyle_ = GetSortMarkerStyle();
+  sortMarkerStyleStored_ = value;
   Changed();
 }
 
 void TDBGridTitleParamsEh::SetRowHeight(Integer value) {
   rowHeight_ = std::max(0, value);
-  Changed();
+  Changed(true);
 }
 
 void TDBGridTitleParamsEh::SetRowLines(Integer value) {
   rowLines_ = std::max(0, value);
+  Changed(true);
+}
+
+void TDBGridTitleParamsEh::SetBorderInFillStyle(bool value) {
+  if (borderInFillStyle_ == value) return;
+  borderInFillStyle_ = value;
+  Changed(true);
+}
+
+TColor TDBGridTitleParamsEh::GetSecondColor() const {
+  if (secondColor_ != clDefault) return secondColor_;
+  return grid_ ? grid_->GetColor() : clWindow;
+}
+
+void TDBGridTitleParamsEh::SetSecondColor(TColor value) {
+  if (secondColor_ == value) return;
+  secondColor_ = value;
   Changed();
 }
 
-TColor TDBGridIndicatorParamsEh::DefaultColor() const {
-  return grid_ ? grid_->GetTitleParams()->GetFillStyleColor() : clBtnFace;
+void TDBGridTitleParamsEh::SetSecondColorStored(bool value) {
+  if (value == GetSecondColorStored()) return;
+  SetSecondColor(value ? GetSecondColor() : clDefault);
+}
+
+void TDBGridTitleParamsEh::SetVTitleMargin(Integer value) {
+  if (vTitleMargin_ == value) return;
+  vTitleMargin_ = value;
+  Changed(true);
+}
+
+TColor TDBGridIndicatorParamsEh::DefaultColor() const { return grid_ ? grid_->GetFixedColor() : clBtnFace; }
+
+void TDBGridIndicatorParamsEh::SetRecNoShowStep(Integer value) {
+  recNoShowStep_ = std::max(1, value);
+  Changed();
 }
 
 TColor TDBGridFooterParamsEh::DefaultColor() const { return grid_ ? grid_->GetColor() : clWindow; }
 
 void TDBGridFooterParamsEh::SetRowHeight(Integer value) {
   rowHeight_ = std::max(0, value);
-  Changed();
+  Changed(true);
 }
 
 void TDBGridFooterParamsEh::SetRowLines(Integer value) {
   rowLines_ = std::max(0, value);
-  Changed();
+  Changed(true);
 }

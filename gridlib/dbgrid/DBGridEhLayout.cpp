@@ -15,6 +15,10 @@ void TCustomDBGridEh::InternalLayout() {
   LockPaint();
   auto unlock = MakeScopeExit([this] { UnlockPaint(); });
   colWidthsChanged_ = false;
+  // A change of the grid's font ends in a layout: the area fonts that follow it take it here.
+  titleParams_->RefreshDefaultFont();
+  indicatorParams_->RefreshDefaultFont();
+  footerParams_->RefreshDefaultFont();
   indicatorOffset_ = IndicatorVisible() ? 1 : 0;
   TCustomDBAxisGridEh::InternalLayout();
 
@@ -241,8 +245,13 @@ void TCustomDBGridEh::UpdateRowCount() {
   SetFixedRowCount(TopDataOffset());
   SetRowCount(TopDataOffset() + records);
   SetContraRowCount(footerRowCount_);
+  // Record rows that fit their text keep the heights their records asked for.
+  const bool fitted = MemTableSupported() && optionsEh_.Contains(dghAutoFitRowHeight);
   for (Integer r = 0; r < GetFullRowCount(); ++r) {
-    const Integer height = r < GetTitleRowCount() ? titleRowHeight_ : stdDefaultRowHeight_;
+    const bool data = r >= TopDataOffset() && r < GetRowCount();
+    const Integer height = r < GetTitleRowCount() ? titleRowHeight_
+                           : data && fitted       ? DataRowHeight(r - TopDataOffset())
+                                                  : stdDefaultRowHeight_;
     if (GetRowHeights(r) != height) SetRowHeights(r, height);
   }
 }

@@ -640,6 +640,8 @@ class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh, public IL
   virtual TAxisBarEditButtonsEh* CreateEditButtons();
   virtual TAxisBarMainEditButtonEh* CreateMainEditButton();
   virtual TAxisBarTitleEh* CreateTitle();
+  // A descendant's constructor makes its own title: the base constructor could only make the base one.
+  void InitTitle() { title_.reset(CreateTitle()); }
   virtual TField* GetField();
   virtual Integer GetInplaceEditorButtonHeight() { return inplaceEditorButtonHeight_; }
   virtual Integer GetInplaceEditorButtonWidth();
@@ -730,6 +732,9 @@ class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh, public IL
   bool IsColorStored() const;
   bool IsReadOnlyStored() const;
   bool IsIncrementStored() const { return increment_ != 1.0L; }
+  // A derived bar's constructor calls it: the base constructor's virtual call made the base kind of
+  // lookup settings.
+  void InitLookupParams();
 
  public:
   // Keeps the own font equal to the default while it is not assigned.

@@ -152,6 +152,8 @@ void TAxisBarEh::CellDataLinkClick() {
 }
 
 TDBLookupDataEh* TAxisBarEh::CreateLookupParams() { return new TDBLookupDataEh(this); }
+
+void TAxisBarEh::InitLookupParams() { lookupParams_.reset(CreateLookupParams()); }
 TDataSource* TAxisBarEh::GetLookupOwnerDataSource() { return grid_ ? grid_->GetDataSource() : nullptr; }
 TComponent* TAxisBarEh::GetLookupOwnerComponent() { return grid_; }
 

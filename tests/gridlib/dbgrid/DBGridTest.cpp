@@ -43,6 +43,22 @@ class DBGridTest : public ::testing::Test {
     return grid_;
   }
   TColumnEh* Column(const String& field) { return static_cast<TColumnEh*>(grid_->FindFieldColumn(field)); }
+  // A second grid over the same data whose columns are read from a stored form.
+  TDBGridEh* GridWithColumnsOf(TMemoryStream& stored) {
+    auto* other = new TDBGridEh(form_.get());
+    other->SetParent(form_.get());
+    other->SetDataSource(source_);
+    stored.SetPosition(0);
+    other->GetColumns()->LoadFromStream(&stored);
+    return other;
+  }
+  // Written again, the grid's columns give back the stored bytes.
+  static void ExpectSameColumnsStored(TDBGridEh* grid, TMemoryStream& stored) {
+    TMemoryStream again;
+    grid->GetColumns()->SaveToStream(&again);
+    ASSERT_EQ(stored.GetSize(), again.GetSize());
+    EXPECT_EQ(memcmp(stored.GetMemory(), again.GetMemory(), static_cast<size_t>(stored.GetSize())), 0);
+  }
 
   std::unique_ptr<TForm> form_;
   TTestDataSet* data_ = nullptr;
@@ -120,11 +136,7 @@ TEST_F(DBGridTest, ColumnsSavedInAFormResourceLoadAndSaveUnchanged) {
   TMemoryStream first;
   grid_->GetColumns()->SaveToStream(&first);
 
-  auto* other = new TDBGridEh(form_.get());
-  other->SetParent(form_.get());
-  other->SetDataSource(source_);
-  first.SetPosition(0);
-  other->GetColumns()->LoadFromStream(&first);
+  TDBGridEh* other = GridWithColumnsOf(first);
   TColumnEh* loaded = static_cast<TColumnEh*>(other->FindFieldColumn(u"NAME"));
   ASSERT_NE(loaded, nullptr);
   EXPECT_EQ(loaded->GetTitle()->GetCaption(), u"Наименование");
@@ -138,10 +150,7 @@ TEST_F(DBGridTest, ColumnsSavedInAFormResourceLoadAndSaveUnchanged) {
   EXPECT_FALSE(
       static_cast<TColumnEh*>(other->FindFieldColumn(u"QTY"))->GetAssignedValues().Contains(cvWidth));
 
-  TMemoryStream second;
-  other->GetColumns()->SaveToStream(&second);
-  ASSERT_EQ(first.GetSize(), second.GetSize());
-  EXPECT_EQ(memcmp(first.GetMemory(), second.GetMemory(), static_cast<size_t>(first.GetSize())), 0);
+  ExpectSameColumnsStored(other, first);
 }
 
 TEST_F(DBGridTest, ColumnsIndexRestoresTheOrderAndSkipsNamesPastTheEnd) {
@@ -448,6 +457,121 @@ TEST_F(DBGridTest, FooterAggregatesFollowTheDatasetAndTheApplicationsHandlersSti
   data_->Edit();
   data_->Post();
   EXPECT_EQ(appPosts, 2) << "the handler is back on the dataset";
+}
+
+TEST_F(DBGridTest, FootersOfColumnsLoadAndSaveUnchangedAndAggregateInTheNewGrid) {
+  MakeGrid();
+  grid_->SetFooterRowCount(2);
+  grid_->GetColumns()->SetState(csCustomized);
+  TColumnEh* qty = Column(u"QTY");
+  qty->GetFooter()->SetValueType(fvtSum);
+  qty->GetFooter()->SetDisplayFormat(u"#,##0.00");
+  qty->GetFooter()->SetAlignment(taCenter);
+  qty->GetFooter()->SetToolTips(false);
+  qty->GetFooter()->GetFont()->SetStyle({fsBold});
+  TColumnFooterEh* count = qty->GetFooters()->Add();
+  count->SetValueType(fvtCount);
+  count->SetToolTips(true);
+  count->SetColor(clYellow);
+  TMemoryStream first;
+  grid_->GetColumns()->SaveToStream(&first);
+
+  TDBGridEh* other = GridWithColumnsOf(first);
+  auto* loaded = static_cast<TColumnEh*>(other->FindFieldColumn(u"QTY"));
+  ASSERT_NE(loaded, nullptr);
+  ASSERT_EQ(loaded->GetFooters()->GetCount(), 1);
+  EXPECT_EQ(loaded->UsedFooter(0), loaded->GetFooters()->GetFooter(0));
+  EXPECT_EQ(loaded->UsedFooter(1), loaded->GetFooter()) << "past the collection: the main footer";
+  TColumnFooterEh* main = loaded->GetFooter();
+  EXPECT_EQ(main->GetValueType(), fvtSum);
+  EXPECT_EQ(main->GetDisplayFormat(), u"#,##0.00");
+  EXPECT_EQ(main->GetAlignment(), taCenter);
+  EXPECT_TRUE(main->GetFont()->GetStyle().Contains(fsBold));
+  EXPECT_FALSE(main->GetAssignedValues().Contains(cvFooterColor)) << "an unset colour stays unset";
+  EXPECT_FALSE(main->GetToolTips());
+  EXPECT_TRUE(loaded->UsedFooter(0)->GetToolTips());
+  EXPECT_EQ(loaded->UsedFooter(0)->GetColor(), clYellow);
+  // The loaded footers own aggregates in the new grid's sum list.
+  other->GetSumList()->SetActive(true);
+  EXPECT_EQ(main->GetSumValue().AsInt64(), 50500);
+  EXPECT_EQ(loaded->UsedFooter(0)->GetSumValue().AsInt64(), 100);
+
+  ExpectSameColumnsStored(other, first);
+}
+
+TEST_F(DBGridTest, FooterAggregatesFollowTheirKindAndTheColumnsField) {
+  MakeGrid();
+  grid_->GetColumns()->SetState(csCustomized);
+  TColumnEh* column = Column(u"QTY");
+  TColumnFooterEh* footer = column->GetFooter();
+  struct Case {
+    TFooterValueType type;
+    String fieldName;
+    bool hasSum;
+    TGroupOperation operation;
+    String sumField;
+  };
+  const Case cases[] = {
+      {fvtAvg, u"", true, goAvg, u"QTY"},      {fvtAvg, u"ID", true, goAvg, u"ID"},
+      {fvtCount, u"ID", true, goCount, u""},   {fvtStaticText, u"ID", false, goSum, u""},
+      {fvtFieldValue, u"", false, goSum, u""}, {fvtSum, u"", true, goSum, u"QTY"},
+  };
+  for (const Case& c : cases) {
+    footer->SetValueType(c.type);
+    footer->SetFieldName(c.fieldName);
+    ASSERT_EQ(footer->GetDBSum() != nullptr, c.hasSum) << c.type;
+    if (!c.hasSum) continue;
+    EXPECT_EQ(footer->GetDBSum()->GetGroupOperation(), c.operation) << c.type;
+    EXPECT_EQ(footer->GetDBSum()->GetFieldName(), c.sumField) << c.type;
+  }
+  // An aggregate of the column's own field follows the column to another field.
+  column->SetFieldName(u"ID");
+  ASSERT_NE(footer->GetDBSum(), nullptr);
+  EXPECT_EQ(footer->GetDBSum()->GetFieldName(), u"ID");
+}
+
+TEST_F(DBGridTest, AreaParametersFollowTheGridUntilSet) {
+  MakeGrid();
+  TDBGridTitleParamsEh* title = grid_->GetTitleParams();
+  TDBGridFooterParamsEh* footer = grid_->GetFooterParams();
+  TDBGridOptions options = grid_->GetDBOptions();
+  options.Exclude(dgRowLines);
+  grid_->SetDBOptions(options);
+  EXPECT_FALSE(title->GetHorzLines()) << "unset lines follow the grid's options";
+  EXPECT_TRUE(title->GetVertLines());
+  title->SetHorzLines(true);
+  EXPECT_TRUE(title->GetHorzLines());
+  title->SetHorzLinesStored(false);
+  EXPECT_FALSE(title->GetHorzLines());
+
+  grid_->SetColor(clYellow);
+  grid_->SetFixedColor(clSilver);
+  EXPECT_EQ(footer->GetFillStyleColor(), clYellow);
+  EXPECT_EQ(title->GetFillStyleColor(), clSilver);
+  EXPECT_EQ(title->GetVertLineColor(), grid_->GetGridLineColors()->GetDarkColor());
+  title->SetColorStored(true);
+  grid_->SetFixedColor(clGray);
+  EXPECT_EQ(title->GetFillStyleColor(), clSilver) << "a stored colour stays";
+
+  EXPECT_TRUE(title->GetParentFont());
+  title->GetFont()->SetSize(15);
+  EXPECT_FALSE(title->GetParentFont());
+  grid_->GetFont()->SetSize(9);
+  EXPECT_EQ(title->GetFont()->GetSize(), 15) << "the grid's font no longer reaches the title font";
+  EXPECT_EQ(footer->GetFont()->GetSize(), 9);
+
+  if (!ThemesEnabledEh()) {
+    // Without themes a themed title falls back to a solid fill; the indicator keeps what it was given.
+    title->SetFillStyle(cfstThemedEh);
+    grid_->GetIndicatorParams()->SetFillStyle(cfstThemedEh);
+    EXPECT_EQ(title->GetActualFillStyle(), cfstSolidEh);
+    EXPECT_EQ(grid_->GetIndicatorParams()->GetActualFillStyle(), cfstThemedEh);
+    title->SetFillStyle(cfstGradientEh);
+    EXPECT_EQ(title->GetActualFillStyle(), cfstSolidEh);
+    GetGlobalGridStyle()->SetGradientEnabledInClassicTheme(true);
+    EXPECT_EQ(title->GetActualFillStyle(), cfstGradientEh);
+    GetGlobalGridStyle()->SetGradientEnabledInClassicTheme(false);
+  }
 }
 
 // For a person to look at; runs when KIV_SCREENSHOT_DIR names a folder.

@@ -6,7 +6,6 @@
 #include "platform/rtl/Utf.h"
 
 namespace {
-std::string Utf8(const String& s) { return StringToUtf8(s); }
 
 class TPlain : public TObject {
   KIV_CLASS(TPlain, TObject)
@@ -64,7 +63,7 @@ TEST(ObjectTest, RegistryFindsClassesByNameInAnyCase) {
     FindClass(u"TNoSuchThing");
     FAIL();
   } catch (const EClassNotFound& e) {
-    EXPECT_EQ(Utf8(e.Message()), "Class 'TNoSuchThing' is not registered");
+    EXPECT_EQ(StringToUtf8(e.Message()), "Class 'TNoSuchThing' is not registered");
   }
   RegisterClassAlias(TSquare::StaticClass(), u"TBox");
   EXPECT_EQ(FindClass(u"TBox"), TSquare::StaticClass());
@@ -95,7 +94,7 @@ TEST(ObjectTest, AssignWithoutAConversionNamesBothClasses) {
     font.Assign(&square);
     FAIL();
   } catch (const EConvertError& e) {
-    EXPECT_EQ(Utf8(e.Message()), "Cannot assign a TSquare to a TTestFont");
+    EXPECT_EQ(StringToUtf8(e.Message()), "Cannot assign a TSquare to a TTestFont");
   }
 }
 
@@ -185,7 +184,7 @@ TEST(ComponentTest, NamesMustBeValidAndUniqueWithinTheOwner) {
       b->SetName(c.name);
       FAIL() << c.message;
     } catch (const EComponentError& e) {
-      EXPECT_EQ(Utf8(e.Message()), c.message);
+      EXPECT_EQ(StringToUtf8(e.Message()), c.message);
     }
   }
   b->SetName(u"Поле_1");

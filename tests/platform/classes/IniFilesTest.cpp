@@ -16,7 +16,6 @@
 #include "platform/rtl/Utf.h"
 
 namespace {
-std::string Utf8(const String& s) { return StringToUtf8(s); }
 
 // A fresh folder that stands in for the configuration folder for one test.
 class ConfigHome : public ::testing::Test {
@@ -38,7 +37,7 @@ class ConfigHome : public ::testing::Test {
   }
   String Path(const char* name) const { return Utf8ToString(dir_ + "/" + name); }
   std::string Read(const String& path) const {
-    std::ifstream in(Utf8(path), std::ios::binary);
+    std::ifstream in(StringToUtf8(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
@@ -58,8 +57,8 @@ TEST_F(IniFileTest, KeysAndValuesAreKeptExactlyAndNamesIgnoreCase) {
     ini.WriteBool(u"Grid Columns", u"Visible", true);
     ini.WriteString(u"login", u"lastuser", u"Петров");
   }
-  EXPECT_EQ(Read(file), Utf8(u"[Login]\nLastUser=Петров\nPath%U=C:\\Base\\db.mdb;x=%1 \"q\"\n\n"
-                             u"[Grid Columns]\nWidth=-15\nVisible=1\n"));
+  EXPECT_EQ(Read(file), StringToUtf8(u"[Login]\nLastUser=Петров\nPath%U=C:\\Base\\db.mdb;x=%1 \"q\"\n\n"
+                                     u"[Grid Columns]\nWidth=-15\nVisible=1\n"));
   TMemIniFile ini(file);
   EXPECT_EQ(ini.ReadString(u"LOGIN", u"path%u", u""), u"C:\\Base\\db.mdb;x=%1 \"q\"");
   EXPECT_EQ(ini.ReadInteger(u"grid columns", u"WIDTH", 0), -15);
@@ -89,20 +88,20 @@ TEST_F(IniFileTest, ConfigParserReadsWhatWeWrite) {
       "    for k, v in c.items(s):\n"
       "        print(s + '|' + k + '|' + v)\n"
       "\" '" +
-      Utf8(file) + "'";
+      StringToUtf8(file) + "'";
   FILE* pipe = popen(script.c_str(), "r");
   ASSERT_NE(pipe, nullptr);
   std::string out;
   char buf[256];
   while (size_t n = fread(buf, 1, sizeof buf, pipe)) out.append(buf, n);
   ASSERT_EQ(pclose(pipe), 0) << out;
-  EXPECT_EQ(out, Utf8(u"Подключение|Сервер|db.local\nПодключение|Password|p%ss=w;rd#1\n"
-                      u"Paths|Reports|/srv/reports/%USER%\nPaths|Empty|\n"));
+  EXPECT_EQ(out, StringToUtf8(u"Подключение|Сервер|db.local\nПодключение|Password|p%ss=w;rd#1\n"
+                              u"Paths|Reports|/srv/reports/%USER%\nPaths|Empty|\n"));
 }
 
 TEST_F(IniFileTest, SectionsKeysAndErasing) {
   String file = Path("sections.ini");
-  std::ofstream(Utf8(file)) << "; kept comment\n[A]\n x = 1 \n; inside\ny=2\n[B]\nz=3\n";
+  std::ofstream(StringToUtf8(file)) << "; kept comment\n[A]\n x = 1 \n; inside\ny=2\n[B]\nz=3\n";
   TMemIniFile ini(file);
   TStringList keys, sections, values;
   ini.ReadSection(u"a", &keys);
@@ -170,7 +169,7 @@ TEST_F(RegistryTest, KeysAreSectionsOfOneFilePerRoot) {
     reg.ReadInteger(u"Missing");
     FAIL();
   } catch (const ERegistryException& e) {
-    EXPECT_EQ(Utf8(e.Message()), "Invalid data type for 'Missing'");
+    EXPECT_EQ(StringToUtf8(e.Message()), "Invalid data type for 'Missing'");
   }
   EXPECT_THROW(reg.WriteString(u"x", u"y"), ERegistryException);
 

@@ -10,7 +10,6 @@
 #include "platform/rtl/Variant.h"
 
 namespace {
-std::string Utf8(const String& s) { return StringToUtf8(s); }
 
 std::string Bytes(TMemoryStream& s) {
   return std::string(static_cast<const char*>(s.Memory()), static_cast<size_t>(s.GetSize()));
@@ -272,7 +271,7 @@ TEST(StreamingTest, StreamFormatIsRecognised) {
     ReadComponentFromStream(&junk, &form);
     FAIL();
   } catch (const EFilerError& e) {
-    EXPECT_EQ(Utf8(e.Message()), "Invalid stream format.");
+    EXPECT_EQ(StringToUtf8(e.Message()), "Invalid stream format.");
   }
 }
 
@@ -298,7 +297,7 @@ TEST(StreamingTest, UnknownPropertyRaisesOrIsReportedAndSkipped) {
       reader.ReadRootComponent(&form);
       FAIL();
     } catch (const EReadError& e) {
-      EXPECT_EQ(Utf8(e.Message()), "Error reading F.Colour: Property Colour does not exist");
+      EXPECT_EQ(StringToUtf8(e.Message()), "Error reading F.Colour: Property Colour does not exist");
     }
     EXPECT_FALSE(form.GetComponentState().Contains(csLoading));
   }
@@ -359,7 +358,7 @@ TEST(StreamingTest, UnresolvedReferenceAndUnknownClassAreClearErrors) {
       std::unique_ptr<TComponent> made(ReadComponentFromStream(&s, nullptr));
       ADD_FAILURE() << c.text;
     } catch (const Exception& e) {
-      EXPECT_EQ(Utf8(e.Message()), c.message) << c.text;
+      EXPECT_EQ(StringToUtf8(e.Message()), c.message) << c.text;
     }
   }
 }

@@ -9,7 +9,6 @@
 #include "platform/rtl/Utf.h"
 
 namespace {
-std::string Utf8(const String& s) { return StringToUtf8(s); }
 
 TEST(StreamsTest, ShortReadsAndWritesRaiseOnlyInTheBufferCalls) {
   TMemoryStream s;
@@ -22,7 +21,7 @@ TEST(StreamsTest, ShortReadsAndWritesRaiseOnlyInTheBufferCalls) {
     s.ReadBuffer(buf, 3);
     FAIL();
   } catch (const EReadError& e) {
-    EXPECT_EQ(Utf8(e.Message()), "Stream read error");
+    EXPECT_EQ(StringToUtf8(e.Message()), "Stream read error");
   }
   TResourceStream ro(u"GridTexts");
   try {
@@ -112,14 +111,14 @@ TEST(StreamsTest, FileStreamModesAndErrors) {
     TFileStream f(Utf8ToString(dir) + u"/missing", fmOpenRead);
     FAIL();
   } catch (const EFOpenError& e) {
-    EXPECT_EQ(Utf8(e.Message()),
+    EXPECT_EQ(StringToUtf8(e.Message()),
               std::string("Cannot open file \"") + dir + "/missing\". No such file or directory");
   }
   try {
     TFileStream f(Utf8ToString(dir) + u"/no/such/dir/x", fmCreate);
     FAIL();
   } catch (const EFCreateError& e) {
-    EXPECT_EQ(Utf8(e.Message()).rfind("Cannot create file \"", 0), 0u);
+    EXPECT_EQ(StringToUtf8(e.Message()).rfind("Cannot create file \"", 0), 0u);
   }
   EXPECT_THROW(TFileStream(Utf8ToString(dir), fmOpenRead), EFOpenError);
   std::remove(StringToUtf8(name).c_str());
@@ -144,7 +143,7 @@ TEST(StreamsTest, StringStreamsEncodeAsAsked) {
   for (const auto& c : cases) {
     TStringStream s(u"Кив 1", c.encoding);
     EXPECT_EQ(std::string(static_cast<const char*>(s.Memory()), static_cast<size_t>(s.GetSize())), c.bytes)
-        << Utf8(c.encoding->EncodingName());
+        << StringToUtf8(c.encoding->EncodingName());
     EXPECT_EQ(s.GetDataString(), u"Кив 1");
     s.Seek(0, soEnd);
     s.WriteString(u"!");
@@ -165,7 +164,7 @@ TEST(StreamsTest, ResourcesAreFoundByNameInAnyCase) {
     TResourceStream missing(0, u"NOSUCHRES", RT_RCDATA);
     FAIL();
   } catch (const EResNotFound& e) {
-    EXPECT_EQ(Utf8(e.Message()), "Resource NOSUCHRES not found");
+    EXPECT_EQ(StringToUtf8(e.Message()), "Resource NOSUCHRES not found");
   }
 }
 }  // namespace

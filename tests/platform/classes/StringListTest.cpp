@@ -16,8 +16,6 @@
 namespace {
 std::vector<String> Items(const TStrings& s) { return s.ToStringArray(); }
 
-std::string Utf8(const String& s) { return StringToUtf8(s); }
-
 struct QuoteCase {
   std::vector<String> items;
   String commaText;
@@ -39,10 +37,10 @@ TEST(StringListTest, CommaTextQuotesOnlyWhatNeedsIt) {
   for (const auto& c : cases) {
     TStringList list;
     for (const auto& s : c.items) list.Add(s);
-    EXPECT_EQ(Utf8(list.GetCommaText()), Utf8(c.commaText));
+    EXPECT_EQ(StringToUtf8(list.GetCommaText()), StringToUtf8(c.commaText));
     TStringList back;
     back.SetCommaText(list.GetCommaText());
-    EXPECT_EQ(Items(back), c.items) << Utf8(c.commaText);
+    EXPECT_EQ(Items(back), c.items) << StringToUtf8(c.commaText);
   }
 }
 
@@ -75,7 +73,7 @@ TEST(StringListTest, DelimitedTextParsesAsTheClassLibrary) {
     list.SetQuoteChar(c.quote);
     list.SetStrictDelimiter(c.strict);
     list.SetDelimitedText(c.text);
-    EXPECT_EQ(Items(list), c.items) << Utf8(c.text);
+    EXPECT_EQ(Items(list), c.items) << StringToUtf8(c.text);
   }
 }
 
@@ -84,9 +82,9 @@ TEST(StringListTest, StrictDelimiterKeepsBlanksUnquoted) {
   list.SetStrictDelimiter(true);
   list.SetDelimiter(u'|');
   list.AddStrings({u"a b", u"c|d", u""});
-  EXPECT_EQ(Utf8(list.GetDelimitedText()), "a b|\"c|d\"|");
+  EXPECT_EQ(StringToUtf8(list.GetDelimitedText()), "a b|\"c|d\"|");
   // CommaText ignores the list's own settings and leaves them as they were.
-  EXPECT_EQ(Utf8(list.GetCommaText()), "\"a b\",c|d,");
+  EXPECT_EQ(StringToUtf8(list.GetCommaText()), "\"a b\",c|d,");
   EXPECT_EQ(list.GetDelimiter(), u'|');
   EXPECT_TRUE(list.GetStrictDelimiter());
 }
@@ -136,7 +134,7 @@ TEST(StringListTest, IndexErrorsNameTheIndex) {
     list.Get(3);
     FAIL();
   } catch (const EStringListError& e) {
-    EXPECT_EQ(Utf8(e.Message()), "List index out of bounds (3)");
+    EXPECT_EQ(StringToUtf8(e.Message()), "List index out of bounds (3)");
   }
   EXPECT_THROW(list.Delete(-1), EStringListError);
 }
@@ -173,7 +171,7 @@ TEST(StringListTest, TextUsesCrLfAndSplitsAnyBreak) {
   TStringList list;
   list.SetText(u"a\r\nb\nc\rd\n\re");
   EXPECT_EQ(Items(list), (std::vector<String>{u"a", u"b", u"c", u"d", u"", u"e"}));
-  EXPECT_EQ(Utf8(list.GetText()), "a\r\nb\r\nc\r\nd\r\n\r\ne\r\n");
+  EXPECT_EQ(StringToUtf8(list.GetText()), "a\r\nb\r\nc\r\nd\r\n\r\ne\r\n");
 }
 
 TEST(StringListTest, ChangeEventsFireOncePerUpdateBlock) {
@@ -233,7 +231,7 @@ TEST(StringListTest, AssignCopiesStringsObjectsAndRules) {
     copy.Assign(nullptr);
     FAIL();
   } catch (const EConvertError& e) {
-    EXPECT_EQ(Utf8(e.Message()), "Cannot assign a nil to a TStringList");
+    EXPECT_EQ(StringToUtf8(e.Message()), "Cannot assign a nil to a TStringList");
   }
 }
 
@@ -302,7 +300,7 @@ TEST(StringListTest, SavingTextThatWindows1251CannotHoldKeepsEveryCharacter) {
   TStringList list;
   list.Add(u"Итого: 5 €, 3 ✓");
   list.SaveToFile(file.Path());
-  EXPECT_EQ(file.Read(), "\xEF\xBB\xBF" + Utf8(u"Итого: 5 €, 3 ✓\r\n"));
+  EXPECT_EQ(file.Read(), "\xEF\xBB\xBF" + StringToUtf8(u"Итого: 5 €, 3 ✓\r\n"));
   TStringList back;
   back.LoadFromFile(file.Path());
   EXPECT_EQ(back[0], list[0]);

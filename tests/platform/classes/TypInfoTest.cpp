@@ -8,7 +8,6 @@
 #include "platform/rtl/Variant.h"
 
 namespace {
-std::string Utf8(const String& s) { return StringToUtf8(s); }
 
 TEST(TypInfoTest, PropertiesByNameWithTheirKinds) {
   TTestForm form(nullptr);
@@ -38,7 +37,7 @@ TEST(TypInfoTest, WrongNamesKindsAndElementsRaise) {
     GetOrdProp(&form, u"Colour");
     FAIL();
   } catch (const EPropertyError& e) {
-    EXPECT_EQ(Utf8(e.Message()), "Property Colour does not exist");
+    EXPECT_EQ(StringToUtf8(e.Message()), "Property Colour does not exist");
   }
   EXPECT_THROW(GetFloatProp(&form, u"Caption"), EPropertyConvertError);
   EXPECT_THROW(SetEnumProp(&form, u"Style", u"stHuge"), EPropertyConvertError);
@@ -46,7 +45,7 @@ TEST(TypInfoTest, WrongNamesKindsAndElementsRaise) {
     StringToSet(&TestOptionsType, u"opTitles,opNone");
     FAIL();
   } catch (const EPropertyConvertError& e) {
-    EXPECT_EQ(Utf8(e.Message()), "Invalid property element: opNone");
+    EXPECT_EQ(StringToUtf8(e.Message()), "Invalid property element: opNone");
   }
   TTestColumn column(nullptr);
   const TPropInfo* title = GetPropInfo(&column, u"Title");

@@ -15,29 +15,13 @@
 #include "platform/graphics/Graphics.h"
 #include "platform/rtl/Utf.h"
 #include "platform/testing/TestSupport.h"
+#include "tests/platform/controls/Later.h"
 
 namespace {
 
 class DialogsTest : public ::testing::Test {
  protected:
   void SetUp() override { InitTestApplication(); }
-};
-
-// Runs fn from the event loop once a nested loop (the dialog's) is running.
-class TLater {
- public:
-  explicit TLater(std::function<void()> fn, Cardinal ms = 20) : fn_(std::move(fn)), timer_(nullptr) {
-    timer_.SetInterval(ms);
-    timer_.OnTimer = TNotifyEvent([this](TObject*) {
-      timer_.SetEnabled(false);
-      fn_();
-    });
-    timer_.SetEnabled(true);
-  }
-
- private:
-  std::function<void()> fn_;
-  TTimer timer_;
 };
 
 std::string TempPath(const char* name) {

@@ -12,6 +12,7 @@
 #include "platform/controls/StdCtrls.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/testing/TestSupport.h"
+#include "tests/platform/controls/Later.h"
 
 namespace {
 
@@ -117,30 +118,13 @@ class TVisibleForm : public TForm {
   String events;
 };
 
-const bool kRegistered = [] {
+const bool kFormsRegistered = [] {
   RegisterClass(TTestLoginForm::StaticClass());
   RegisterResource(u"TTestLoginForm", reinterpret_cast<const Byte*>(kLoginForm), std::strlen(kLoginForm));
   RegisterClass(TVisibleForm::StaticClass());
   RegisterResource(u"TVisibleForm", reinterpret_cast<const Byte*>(kVisibleForm), std::strlen(kVisibleForm));
   return true;
 }();
-
-// Runs fn from the event loop once a nested loop is running.
-class TLater {
- public:
-  TLater(std::function<void()> fn, Cardinal ms) : fn_(std::move(fn)), timer_(nullptr) {
-    timer_.SetInterval(ms);
-    timer_.OnTimer = TNotifyEvent([this](TObject*) {
-      timer_.SetEnabled(false);
-      fn_();
-    });
-    timer_.SetEnabled(true);
-  }
-
- private:
-  std::function<void()> fn_;
-  TTimer timer_;
-};
 
 class FormsTest : public ::testing::Test {
  protected:

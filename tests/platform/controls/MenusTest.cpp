@@ -15,6 +15,7 @@
 #include "platform/controls/StdCtrls.h"
 #include "platform/graphics/Graphics.h"
 #include "platform/testing/TestSupport.h"
+#include "tests/platform/controls/Later.h"
 
 namespace {
 
@@ -22,23 +23,6 @@ class MenusTest : public ::testing::Test {
  protected:
   void SetUp() override { InitTestApplication(); }
   void TearDown() override { CloseOpenMenus(); }
-};
-
-// Runs fn from the event loop once a nested loop (the popup's) is running.
-class TLater {
- public:
-  explicit TLater(std::function<void()> fn, Cardinal ms = 20) : fn_(std::move(fn)), timer_(nullptr) {
-    timer_.SetInterval(ms);
-    timer_.OnTimer = TNotifyEvent([this](TObject*) {
-      timer_.SetEnabled(false);
-      fn_();
-    });
-    timer_.SetEnabled(true);
-  }
-
- private:
-  std::function<void()> fn_;
-  TTimer timer_;
 };
 
 // ---- Shortcuts ----

@@ -12,8 +12,6 @@
 
 namespace {
 
-std::string Narrow(const String& s) { return StringToUtf8(s); }
-
 const std::map<String, TFieldType>& Types() {
   static const std::map<String, TFieldType> types = {
       {u"A", ftInteger},         {u"B", ftInteger},      {u"C", ftInteger}, {u"F", ftInteger},
@@ -61,7 +59,7 @@ std::string ErrorOf(const String& text, TParserOptions parserOptions = {poExtSyn
     std::map<String, Variant> record = Record();
     expr.Evaluate(ReaderOf(record));
   } catch (const EDatabaseError& e) {
-    return Narrow(e.Message());
+    return StringToUtf8(e.Message());
   } catch (const std::exception& e) {
     return std::string("wrong exception class: ") + e.what();
   }
@@ -101,12 +99,12 @@ TEST(FilterExprTest, ParsesIntoTheFrameworkTree) {
       {u"A = 2147483648", u"(3:3 [A] 2147483648)"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(Narrow(c.text));
+    SCOPED_TRACE(StringToUtf8(c.text));
     try {
       TFilterExpr expr(c.text, {}, {poExtSyntax}, &Resolve);
-      EXPECT_EQ(Narrow(expr.Dump()), Narrow(c.tree));
+      EXPECT_EQ(StringToUtf8(expr.Dump()), StringToUtf8(c.tree));
     } catch (const Exception& e) {
-      ADD_FAILURE() << Narrow(e.Message());
+      ADD_FAILURE() << StringToUtf8(e.Message());
     }
   }
 }
@@ -160,12 +158,12 @@ TEST(FilterExprTest, EvaluatesOverARecord) {
   };
   std::map<String, Variant> record = Record();
   for (const Case& c : cases) {
-    SCOPED_TRACE(Narrow(c.text));
+    SCOPED_TRACE(StringToUtf8(c.text));
     try {
       TFilterExpr expr(c.text, c.options, {poExtSyntax}, &Resolve);
       EXPECT_EQ(expr.Matches(ReaderOf(record)), c.expected);
     } catch (const Exception& e) {
-      ADD_FAILURE() << Narrow(e.Message());
+      ADD_FAILURE() << StringToUtf8(e.Message());
     }
   }
 }
@@ -209,7 +207,7 @@ TEST(FilterExprTest, RejectedTextsSayWhy) {
       {u"D > 'not a date'", "'not a date' is not a valid date"},
       {u"Name + 1 = 2", "Type mismatch in expression"},
   };
-  for (const Case& c : cases) EXPECT_EQ(ErrorOf(c.text), c.message) << Narrow(c.text);
+  for (const Case& c : cases) EXPECT_EQ(ErrorOf(c.text), c.message) << StringToUtf8(c.text);
 }
 
 TEST(FilterExprTest, DeepNestingIsRefusedNotACrash) {
@@ -266,7 +264,7 @@ TEST(FilterExprTest, LikeMatchesWildcardsWithoutBacktrackingBlowUp) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(FilterLikeMatch(c.text, c.pattern, false), c.expected)
-        << Narrow(c.text) << " LIKE " << Narrow(c.pattern);
+        << StringToUtf8(c.text) << " LIKE " << StringToUtf8(c.pattern);
   EXPECT_TRUE(FilterLikeMatch(u"Абв", u"аБ%", true));
   String text(20000, u'a');
   String pattern = u"%" + String(50, u'a') + u"%b";

@@ -6,19 +6,11 @@
 #include "platform/data/DataSource.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Utf.h"
+#include "tests/ErrorText.h"
 #include "tests/platform/data/conformance/DataSetConformance.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
 namespace {
-
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Exception& e) {
-    return StringToUtf8(e.Message());
-  }
-  return "(no exception)";
-}
 
 class DataSetTest : public ::testing::Test {
  protected:

@@ -10,20 +10,10 @@
 #include "platform/rtl/FloatFormat.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Utf.h"
+#include "tests/ErrorText.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
 namespace {
-
-std::string Narrow(const String& s) { return StringToUtf8(s); }
-
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Exception& e) {
-    return Narrow(e.Message());
-  }
-  return "(no exception)";
-}
 
 class FieldsTest : public ::testing::Test {
  protected:
@@ -85,7 +75,7 @@ TEST_F(FieldsTest, EachTypeMakesItsFieldClass) {
       {u"GU", TGuidField::StaticClass()},         {u"SG", TSingleField::StaticClass()},
       {u"LW", TLongWordField::StaticClass()},
   };
-  for (const Case& c : cases) EXPECT_EQ(F(c.field)->ClassType(), c.cls) << Narrow(c.field);
+  for (const Case& c : cases) EXPECT_EQ(F(c.field)->ClassType(), c.cls) << StringToUtf8(c.field);
   // The "is a" tests other code relies on.
   EXPECT_TRUE(F(u"W")->Is<TStringField>());
   EXPECT_TRUE(F(u"AI")->Is<TIntegerField>());
@@ -151,14 +141,14 @@ TEST_F(FieldsTest, TextSetAndReadBackPerFieldClass) {
       {u"VA", u"anything", "anything"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(Narrow(c.field) + " <- " + Narrow(c.text));
+    SCOPED_TRACE(StringToUtf8(c.field) + " <- " + StringToUtf8(c.text));
     F(c.field)->Clear();
     std::string result;
     try {
       F(c.field)->SetText(c.text);
-      result = Narrow(F(c.field)->GetAsString());
+      result = StringToUtf8(F(c.field)->GetAsString());
     } catch (const Exception& e) {
-      result = Narrow(e.Message());
+      result = StringToUtf8(e.Message());
       EXPECT_TRUE(F(c.field)->IsNull()) << "a rejected text leaves the value alone";
     }
     EXPECT_EQ(result, c.asString);
@@ -173,7 +163,7 @@ TEST_F(FieldsTest, EmptyTextClearsAndNullReadsAsZeros) {
                                                    {u"DA", u"04.03.2021"}, {u"DT", u"04.03.2021 10:00:00"},
                                                    {u"BO", u"True"},       {u"L", u"7"}};
   for (auto [name, sample] : samples) {
-    SCOPED_TRACE(Narrow(name));
+    SCOPED_TRACE(StringToUtf8(name));
     F(name)->SetText(sample);
     EXPECT_FALSE(F(name)->IsNull());
     F(name)->SetText(u"");
@@ -312,9 +302,10 @@ TEST_F(FieldsTest, ValidCharactersPerFieldClass) {
   };
   for (const Case& c : cases) {
     for (const Char* p = c.accepted; *p; ++p)
-      EXPECT_TRUE(F(c.field)->IsValidChar(*p)) << Narrow(c.field) << " " << Narrow(String(1, *p));
+      EXPECT_TRUE(F(c.field)->IsValidChar(*p)) << StringToUtf8(c.field) << " " << StringToUtf8(String(1, *p));
     for (const Char* p = c.refused; *p; ++p)
-      EXPECT_FALSE(F(c.field)->IsValidChar(*p)) << Narrow(c.field) << " " << Narrow(String(1, *p));
+      EXPECT_FALSE(F(c.field)->IsValidChar(*p))
+          << StringToUtf8(c.field) << " " << StringToUtf8(String(1, *p));
   }
 }
 

@@ -4,18 +4,10 @@
 #include "platform/data/Params.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Utf.h"
+#include "tests/ErrorText.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
 namespace {
-
-std::string MessageOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Exception& e) {
-    return StringToUtf8(e.Message());
-  }
-  return "(no exception)";
-}
 
 TEST(ParamsTest, ValuesTypesAndLookupByName) {
   TParams params;

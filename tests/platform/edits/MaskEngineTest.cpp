@@ -8,8 +8,6 @@
 
 namespace {
 
-std::string U8(const String& s) { return StringToUtf8(s); }
-
 // Types text from the first editable position, one character at a time as the keyboard does.
 TEditMaskEngine Typed(const String& mask, const String& text) {
   TEditMaskEngine engine(mask);
@@ -36,7 +34,7 @@ TEST(MaskRoutinesTest, FieldsOfTheMask) {
       {u"00\\;00", true, u'_', -1},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(U8(c.mask));
+    SCOPED_TRACE(StringToUtf8(c.mask));
     EXPECT_EQ(MaskGetMaskSave(c.mask), c.save);
     EXPECT_EQ(MaskGetMaskBlank(c.mask), c.blank);
     EXPECT_EQ(MaskGetFldSeparator(c.mask), c.separator);
@@ -90,8 +88,8 @@ TEST(MaskRoutinesTest, FormatMaskTextLaysTheValueIntoTheMask) {
       {u"LL_00;0;_", u"ab12", u"ab 12"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(U8(c.mask) + " <- " + U8(c.value));
-    EXPECT_EQ(U8(FormatMaskText(c.mask, c.value)), U8(c.expected));
+    SCOPED_TRACE(StringToUtf8(c.mask) + " <- " + StringToUtf8(c.value));
+    EXPECT_EQ(StringToUtf8(FormatMaskText(c.mask, c.value)), StringToUtf8(c.expected));
   }
   EXPECT_EQ(MaskDoFormatText(u"!99.99.9999;1;_", u"0102", u'_'), u"__.__.0102");
 }
@@ -123,10 +121,10 @@ TEST(MaskEngineTest, TypingFillsPlacesSkipsLiteralsAndConvertsCase) {
       {u"00;1;_", u"123", u"12", u"12"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(U8(c.mask) + " typed " + U8(c.typed));
+    SCOPED_TRACE(StringToUtf8(c.mask) + " typed " + StringToUtf8(c.typed));
     TEditMaskEngine engine = Typed(c.mask, c.typed);
-    EXPECT_EQ(U8(engine.GetEditText()), U8(c.editText));
-    EXPECT_EQ(U8(engine.GetText()), U8(c.text));
+    EXPECT_EQ(StringToUtf8(engine.GetEditText()), StringToUtf8(c.editText));
+    EXPECT_EQ(StringToUtf8(engine.GetText()), StringToUtf8(c.text));
   }
 }
 
@@ -170,7 +168,7 @@ TEST(MaskEngineTest, BackspaceAndDeleteBlankPlacesAndKeepLiterals) {
       EXPECT_TRUE(engine.Backspace(caret, c.selLength));
     else
       EXPECT_TRUE(engine.Delete(caret, c.selLength));
-    EXPECT_EQ(U8(engine.GetEditText()), U8(c.editText));
+    EXPECT_EQ(StringToUtf8(engine.GetEditText()), StringToUtf8(c.editText));
     EXPECT_EQ(caret, c.caretAfter);
   }
   TEditMaskEngine start = Typed(u"!99.99.9999;1;_", u"01");
@@ -197,11 +195,11 @@ TEST(MaskEngineTest, PasteGoesThroughTheMaskAllOrNothing) {
       {u"#####;0;_", u"1234567", 0, false, u"_____"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(U8(c.mask) + " pasted " + U8(c.pasted));
+    SCOPED_TRACE(StringToUtf8(c.mask) + " pasted " + StringToUtf8(c.pasted));
     TEditMaskEngine engine(c.mask);
     Integer caret = c.caret;
     EXPECT_EQ(engine.Paste(c.pasted, caret, 0), c.ok);
-    EXPECT_EQ(U8(engine.GetEditText()), U8(c.editText));
+    EXPECT_EQ(StringToUtf8(engine.GetEditText()), StringToUtf8(c.editText));
   }
 }
 
@@ -229,7 +227,7 @@ TEST(MaskEngineTest, ValidateFindsTheFirstMissingRequiredPlace) {
       {u"000;1;_", u"1a2", false, 1},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(U8(c.mask) + " " + U8(c.editText));
+    SCOPED_TRACE(StringToUtf8(c.mask) + " " + StringToUtf8(c.editText));
     TEditMaskEngine engine(c.mask);
     engine.SetEditText(c.editText);
     Integer pos = -1;
@@ -251,11 +249,11 @@ TEST(MaskEngineTest, TextAndEditTextRoundTrip) {
       {u"!999;0;_", u"7", u"__7", u"7"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(U8(c.mask) + " " + U8(c.text));
+    SCOPED_TRACE(StringToUtf8(c.mask) + " " + StringToUtf8(c.text));
     TEditMaskEngine engine(c.mask);
     engine.SetText(c.text);
-    EXPECT_EQ(U8(engine.GetEditText()), U8(c.editText));
-    EXPECT_EQ(U8(engine.GetText()), U8(c.textBack));
+    EXPECT_EQ(StringToUtf8(engine.GetEditText()), StringToUtf8(c.editText));
+    EXPECT_EQ(StringToUtf8(engine.GetText()), StringToUtf8(c.textBack));
   }
 }
 

@@ -11,8 +11,6 @@
 
 namespace {
 
-std::string U8(const String& s) { return StringToUtf8(s); }
-
 // What the text draws: everything but tabs, line breaks and paragraph ends.
 String Drawable(const String& s) {
   String out;
@@ -120,7 +118,7 @@ TEST_F(FormatRangeTest, ThreeRectanglesTakeTheWholeTextOnce) {
   }
   ASSERT_EQ(ends.size(), 3u) << "the text should take all three rectangles";
   EXPECT_EQ(ends.back(), length);
-  EXPECT_EQ(U8(drawn), U8(Drawable(edit->GetRichText().PlainText(u""))));
+  EXPECT_EQ(StringToUtf8(drawn), StringToUtf8(Drawable(edit->GetRichText().PlainText(u""))));
   // A continuation starts a line: it is a paragraph start or a wrapped line's first character.
   const String text = edit->GetRichText().PlainText(u"\n");
   for (size_t i = 0; i + 1 < ends.size(); ++i) {
@@ -140,7 +138,7 @@ TEST_F(FormatRangeTest, APartOfTheTextDrawsJustThatPart) {
   }
   String drawn;
   for (const TEmfTextRecord& r : MetafileTextRecords(&metafile)) drawn += r.Text;
-  EXPECT_EQ(U8(drawn), U8(Drawable(text.substr(from, to - from))));
+  EXPECT_EQ(StringToUtf8(drawn), StringToUtf8(Drawable(text.substr(from, to - from))));
 }
 
 TEST_F(FormatRangeTest, FormattingReachesTheCanvas) {
@@ -154,11 +152,11 @@ TEST_F(FormatRangeTest, FormattingReachesTheCanvas) {
   }
   const auto records = MetafileTextRecords(&metafile);
   ASSERT_EQ(records.size(), 3u);
-  EXPECT_EQ(U8(records[0].Text), "Bold");
+  EXPECT_EQ(StringToUtf8(records[0].Text), "Bold");
   EXPECT_EQ(records[0].Font.lfWeight, FW_BOLD);
   EXPECT_EQ(records[0].Font.lfHeight, -16);  // 12pt at 96 dpi
   EXPECT_LE(records[0].Position.X, 1);
-  EXPECT_EQ(U8(records[1].Text), "Right");
+  EXPECT_EQ(StringToUtf8(records[1].Text), "Right");
   EXPECT_EQ(records[1].Font.lfItalic, 1);
   Integer width = 0;
   for (Integer a : records[1].Advances) width += a;

@@ -18,8 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string U8(const String& s) { return StringToUtf8(s); }
-
 std::string Output(const std::string& cmd) {
   std::string out;
   FILE* p = popen(cmd.c_str(), "r");
@@ -111,12 +109,12 @@ TEST_F(LibreOfficeTest, ItsRtfLoadsWithFormatting) {
   TRichEdit edit(nullptr);
   edit.GetLines()->LoadFromFile(Utf8ToString(rtf.string()));
   ASSERT_GE(edit.GetLines()->GetCount(), 3) << ReadFile(rtf);
-  EXPECT_EQ(U8(edit.GetLines()->Get(0)), "Жирный курсив красный обычный");
-  EXPECT_EQ(U8(edit.GetLines()->Get(1)), "По центру");
-  EXPECT_EQ(U8(edit.GetLines()->Get(2)), "Справа");
+  EXPECT_EQ(StringToUtf8(edit.GetLines()->Get(0)), "Жирный курсив красный обычный");
+  EXPECT_EQ(StringToUtf8(edit.GetLines()->Get(1)), "По центру");
+  EXPECT_EQ(StringToUtf8(edit.GetLines()->Get(2)), "Справа");
   auto at = [&](const String& word) {
     const Integer pos = edit.FindText(word, 0, -1, {stMatchCase});
-    EXPECT_GE(pos, 0) << U8(word);
+    EXPECT_GE(pos, 0) << StringToUtf8(word);
     edit.SetSelStart(pos + 1);
     edit.SetSelLength(1);
     return edit.GetSelAttributes()->GetFormat();

@@ -10,8 +10,6 @@
 
 namespace {
 
-std::string U8(const String& s) { return StringToUtf8(s); }
-
 class RichEditTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -47,14 +45,14 @@ TEST_F(RichEditTest, LinesAreTheLiveParagraphs) {
   lines->Add(u"third");
   lines->Insert(1, u"second");
   ASSERT_EQ(lines->GetCount(), 3);
-  EXPECT_EQ(U8(lines->Get(1)), "second");
+  EXPECT_EQ(StringToUtf8(lines->Get(1)), "second");
   // Each added line ends with a line break, as the class library's rich edit has it.
-  EXPECT_EQ(U8(edit->GetText()), "первая\r\nsecond\r\nthird\r\n");
+  EXPECT_EQ(StringToUtf8(edit->GetText()), "первая\r\nsecond\r\nthird\r\n");
   // Positions count one character per paragraph end.
   EXPECT_EQ(edit->GetTextLength(), 6 + 1 + 6 + 1 + 5 + 1);
   lines->Put(0, u"first");
   lines->Delete(2);
-  EXPECT_EQ(U8(lines->GetText()), "first\r\nsecond\r\n");
+  EXPECT_EQ(StringToUtf8(lines->GetText()), "first\r\nsecond\r\n");
   lines->Delete(1);
   lines->Delete(0);
   EXPECT_EQ(lines->GetCount(), 0);
@@ -76,11 +74,11 @@ TEST_F(RichEditTest, RtfLoadsWithItsFormattingAndSavesAgain) {
       R"({\rtf1\ansi\ansicpg1251\deff0{\fonttbl{\f0\fswiss\fcharset204 Arial;}{\f1\fcharset204 Times New Roman;}})"
       R"({\colortbl ;\red255\green0\blue0;})"
       R"(\pard\qc\f0\fs24 {\b Жирный} {\i\cf1 курсив}\par\pard\qr\f1\fs32 right\par})");
-  EXPECT_EQ(U8(edit->GetText()), "Жирный курсив\r\nright");
+  EXPECT_EQ(StringToUtf8(edit->GetText()), "Жирный курсив\r\nright");
   Select(0, 6);
   TTextAttributes* a = edit->GetSelAttributes();
   EXPECT_EQ(a->GetStyle(), TFontStyles{fsBold});
-  EXPECT_EQ(U8(a->GetName()), "Arial");
+  EXPECT_EQ(StringToUtf8(a->GetName()), "Arial");
   EXPECT_EQ(a->GetSize(), 12);
   EXPECT_EQ(a->GetHeight(), 16);
   EXPECT_EQ(a->GetCharset(), 204);
@@ -89,7 +87,7 @@ TEST_F(RichEditTest, RtfLoadsWithItsFormattingAndSavesAgain) {
   EXPECT_EQ(a->GetStyle(), TFontStyles{fsItalic});
   EXPECT_EQ(a->GetColor(), static_cast<TColor>(0x0000FF));
   Select(15, 2);
-  EXPECT_EQ(U8(a->GetName()), "Times New Roman");
+  EXPECT_EQ(StringToUtf8(a->GetName()), "Times New Roman");
   EXPECT_EQ(a->GetSize(), 16);
   EXPECT_EQ(edit->GetParagraph()->GetAlignment(), taRightJustify);
   EXPECT_FALSE(edit->GetModified());
@@ -99,7 +97,7 @@ TEST_F(RichEditTest, RtfLoadsWithItsFormattingAndSavesAgain) {
   TRichEdit other(nullptr);
   TStringStream stream(TBytes(rtf.begin(), rtf.end()));
   other.GetLines()->LoadFromStream(&stream);
-  EXPECT_EQ(U8(other.GetText()), "Жирный курсив\r\nright");
+  EXPECT_EQ(StringToUtf8(other.GetText()), "Жирный курсив\r\nright");
   other.SetSelStart(8);
   other.SetSelLength(1);
   EXPECT_EQ(other.GetSelAttributes()->GetStyle(), TFontStyles{fsItalic});
@@ -113,21 +111,21 @@ TEST_F(RichEditTest, PlainTextAndDataThatIsNotRtf) {
   TStringStream plain(u"строка 1\r\nline 2", TEncoding::Default());
   edit->GetLines()->LoadFromStream(&plain);
   EXPECT_EQ(edit->GetLines()->GetCount(), 2);
-  EXPECT_EQ(U8(edit->GetLines()->Get(0)), "строка 1");
+  EXPECT_EQ(StringToUtf8(edit->GetLines()->Get(0)), "строка 1");
 
   // PlainText: RTF is shown as it is and saving writes the text, not RTF.
   edit->SetPlainText(true);
   LoadRtf(R"({\rtf1 {\b x}})");
-  EXPECT_EQ(U8(edit->GetText()), R"({\rtf1 {\b x}})");
+  EXPECT_EQ(StringToUtf8(edit->GetText()), R"({\rtf1 {\b x}})");
   edit->GetLines()->SetText(u"текст");
   TStringStream out(String(), TEncoding::Default());
   edit->GetLines()->SaveToStream(&out);
-  EXPECT_EQ(U8(out.GetDataString()), "текст\r\n");
+  EXPECT_EQ(StringToUtf8(out.GetDataString()), "текст\r\n");
 
   // The "{urtf" spelling is RTF too.
   edit->SetPlainText(false);
   LoadRtf(R"({urtf1 {\b bold}})");
-  EXPECT_EQ(U8(edit->GetText()), "bold");
+  EXPECT_EQ(StringToUtf8(edit->GetText()), "bold");
 }
 
 TEST_F(RichEditTest, FilesReadAndWriteRtf) {
@@ -140,12 +138,12 @@ TEST_F(RichEditTest, FilesReadAndWriteRtf) {
   lines->SaveToFile(Utf8ToString(path));
   TRichEdit other(nullptr);
   static_cast<TStrings*>(other.GetLines())->LoadFromFile(Utf8ToString(path));
-  EXPECT_EQ(U8(other.GetLines()->Get(0)), "Файл");
+  EXPECT_EQ(StringToUtf8(other.GetLines()->Get(0)), "Файл");
   other.SetSelStart(1);
   other.SetSelLength(1);
   EXPECT_EQ(other.GetSelAttributes()->GetStyle(), TFontStyles{fsUnderline});
   EXPECT_THROW(other.GetLines()->LoadFromFile(u"/nonexistent/dir/x.rtf"), EFOpenError);
-  EXPECT_EQ(U8(other.GetLines()->Get(0)), "Файл");  // a failed load loses nothing
+  EXPECT_EQ(StringToUtf8(other.GetLines()->Get(0)), "Файл");  // a failed load loses nothing
 }
 
 TEST_F(RichEditTest, SelAttributesChangeOnlyTheSelection) {
@@ -159,8 +157,8 @@ TEST_F(RichEditTest, SelAttributesChangeOnlyTheSelection) {
   EXPECT_EQ(a->GetStyle(), (TFontStyles{fsBold, fsStrikeOut}));
   EXPECT_EQ(a->GetColor(), static_cast<TColor>(0x00FF00));
   EXPECT_EQ(a->GetSize(), 20);
-  EXPECT_EQ(U8(a->GetName()), "Courier New");
-  EXPECT_EQ(U8(edit->GetSelText()), "two");
+  EXPECT_EQ(StringToUtf8(a->GetName()), "Courier New");
+  EXPECT_EQ(StringToUtf8(edit->GetSelText()), "two");
   Select(0, 3);
   EXPECT_EQ(a->GetStyle(), TFontStyles());
   EXPECT_NE(a->GetSize(), 20);
@@ -171,7 +169,7 @@ TEST_F(RichEditTest, SelAttributesChangeOnlyTheSelection) {
   TFont font;
   Select(4, 3);
   font.Assign(a);
-  EXPECT_EQ(U8(font.GetName()), "Courier New");
+  EXPECT_EQ(StringToUtf8(font.GetName()), "Courier New");
   EXPECT_EQ(font.GetSize(), 20);
   EXPECT_EQ(font.GetStyle(), (TFontStyles{fsBold, fsStrikeOut}));
   font.SetName(u"Arial");
@@ -179,7 +177,7 @@ TEST_F(RichEditTest, SelAttributesChangeOnlyTheSelection) {
   font.SetColor(clRed);
   Select(0, 3);
   a->Assign(&font);
-  EXPECT_EQ(U8(a->GetName()), "Arial");
+  EXPECT_EQ(StringToUtf8(a->GetName()), "Arial");
   EXPECT_EQ(a->GetStyle(), TFontStyles{fsItalic});
   EXPECT_EQ(a->GetColor(), clRed);
 }
@@ -192,17 +190,17 @@ TEST_F(RichEditTest, DefAttributesAreTheDefaultFormat) {
   font.SetStyle({fsBold});
   font.SetColor(clBlue);
   d->Assign(&font);
-  EXPECT_EQ(U8(d->GetName()), "Times New Roman");
+  EXPECT_EQ(StringToUtf8(d->GetName()), "Times New Roman");
   EXPECT_EQ(d->GetSize(), 14);
   EXPECT_EQ(d->GetStyle(), TFontStyles{fsBold});
   EXPECT_EQ(d->GetColor(), clBlue);
   // Plain text takes the defaults, and RTF written from it names them.
   edit->SetText(u"x");
   Select(0, 1);
-  EXPECT_EQ(U8(edit->GetSelAttributes()->GetName()), "Times New Roman");
+  EXPECT_EQ(StringToUtf8(edit->GetSelAttributes()->GetName()), "Times New Roman");
   EXPECT_EQ(edit->GetSelAttributes()->GetColor(), clBlue);
   const TRtfDocument doc = ReadRtf(SaveRtf());
-  EXPECT_EQ(U8(doc.Paragraphs[0].Runs[0].Format.FontName), "Times New Roman");
+  EXPECT_EQ(StringToUtf8(doc.Paragraphs[0].Runs[0].Format.FontName), "Times New Roman");
   EXPECT_EQ(doc.Paragraphs[0].Runs[0].Format.HalfPoints, 28);
   EXPECT_EQ(doc.Paragraphs[0].Runs[0].Format.Style, TFontStyles{fsBold});
 }
@@ -267,7 +265,7 @@ TEST_F(RichEditTest, FindText) {
   };
   for (const TCase& c : cases)
     EXPECT_EQ(edit->FindText(c.text, c.start, c.length, c.options), c.expected)
-        << U8(c.text) << " " << c.start;
+        << StringToUtf8(c.text) << " " << c.start;
 }
 
 TEST_F(RichEditTest, SelectionAndLengthMessages) {
@@ -276,7 +274,7 @@ TEST_F(RichEditTest, SelectionAndLengthMessages) {
   edit->Perform(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
   EXPECT_EQ(edit->GetSelStart(), 1);
   EXPECT_EQ(edit->GetSelLength(), 3);
-  EXPECT_EQ(U8(edit->GetSelText()), "b\r\nc");
+  EXPECT_EQ(StringToUtf8(edit->GetSelText()), "b\r\nc");
   TCharRange got;
   edit->Perform(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&got));
   EXPECT_EQ(got.cpMin, 1);
@@ -319,10 +317,10 @@ TEST_F(RichEditTest, MaxLengthCutsWhatComesIn) {
   edit->SetMaxLength(5);
   edit->SetSelText(u"abc");
   edit->SetSelText(u"defgh");
-  EXPECT_EQ(U8(edit->GetText()), "abcde");
+  EXPECT_EQ(StringToUtf8(edit->GetText()), "abcde");
   edit->SetSelStart(0);
   edit->SetSelText(u"X");
-  EXPECT_EQ(U8(edit->GetText()), "abcde");
+  EXPECT_EQ(StringToUtf8(edit->GetText()), "abcde");
 }
 
 TEST_F(RichEditTest, TypingIntoTheWindowKeepsContentAcrossRecreation) {
@@ -338,7 +336,7 @@ TEST_F(RichEditTest, TypingIntoTheWindowKeepsContentAcrossRecreation) {
   re->SetFocus();
   re->SetSelStart(re->GetTextLength());
   TypeText(re, u" ввод");
-  EXPECT_EQ(U8(re->GetText()), "начало ввод");
+  EXPECT_EQ(StringToUtf8(re->GetText()), "начало ввод");
   EXPECT_TRUE(re->GetModified());
   re->SetSelStart(0);
   re->SetSelLength(6);
@@ -346,7 +344,7 @@ TEST_F(RichEditTest, TypingIntoTheWindowKeepsContentAcrossRecreation) {
   re->RecreateWnd();
   re->HandleNeeded();
   ProcessPendingEvents();
-  EXPECT_EQ(U8(re->GetText()), "начало ввод");
+  EXPECT_EQ(StringToUtf8(re->GetText()), "начало ввод");
   EXPECT_EQ(re->GetSelStart(), 0);
   EXPECT_EQ(re->GetSelLength(), 6);
   EXPECT_EQ(re->GetSelAttributes()->GetStyle(), TFontStyles{fsBold});

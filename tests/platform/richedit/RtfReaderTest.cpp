@@ -9,8 +9,6 @@
 
 namespace {
 
-std::string U8(const String& s) { return StringToUtf8(s); }
-
 struct TTextCase {
   const char* name;
   std::string rtf;
@@ -24,7 +22,7 @@ class RtfTextTest : public ::testing::TestWithParam<TTextCase> {};
 TEST_P(RtfTextTest, ReadsThePlainText) {
   const TTextCase& c = GetParam();
   const TRtfDocument doc = ReadRtf(c.rtf);
-  EXPECT_EQ(U8(doc.PlainText()), U8(c.text)) << c.rtf;
+  EXPECT_EQ(StringToUtf8(doc.PlainText()), StringToUtf8(c.text)) << c.rtf;
   EXPECT_FALSE(doc.Paragraphs.empty());
 }
 
@@ -98,8 +96,8 @@ TEST(RtfReaderTest, CharacterFormattingAtPositions) {
       R"({\rtf1\ansi\ansicpg1251\deff0{\fonttbl{\f0\fswiss\fcharset204 Arial;}{\f1\fmodern\fprq1\fcharset204 Courier New;}})"
       R"({\colortbl ;\red255\green0\blue0;\red0\green0\blue255;})"
       R"(\f0\fs20 n{\b b}{\i i}{\ul u}{\strike s}\ul x\ulnone y{\f1\fs28 m}{\cf1 r}{\highlight2 h}{\cb2 k}\b z\plain p})");
-  ASSERT_EQ(U8(doc.PlainText()), "nbiusxymrhkzp");
-  EXPECT_EQ(U8(RunAt(doc, 0).Format.FontName), "Arial");
+  ASSERT_EQ(StringToUtf8(doc.PlainText()), "nbiusxymrhkzp");
+  EXPECT_EQ(StringToUtf8(RunAt(doc, 0).Format.FontName), "Arial");
   EXPECT_EQ(RunAt(doc, 0).Format.HalfPoints, 20);
   EXPECT_EQ(RunAt(doc, 0).Format.Style, TFontStyles());
   EXPECT_EQ(RunAt(doc, 0).Format.Charset, 204);
@@ -109,7 +107,7 @@ TEST(RtfReaderTest, CharacterFormattingAtPositions) {
   EXPECT_EQ(RunAt(doc, 4).Format.Style, TFontStyles{fsStrikeOut});
   EXPECT_EQ(RunAt(doc, 5).Format.Style, TFontStyles{fsUnderline});
   EXPECT_EQ(RunAt(doc, 6).Format.Style, TFontStyles());
-  EXPECT_EQ(U8(RunAt(doc, 7).Format.FontName), "Courier New");
+  EXPECT_EQ(StringToUtf8(RunAt(doc, 7).Format.FontName), "Courier New");
   EXPECT_EQ(RunAt(doc, 7).Format.Pitch, fpFixed);
   EXPECT_EQ(RunAt(doc, 7).Format.HalfPoints, 28);
   EXPECT_EQ(RunAt(doc, 8).Format.Color, static_cast<TColor>(0x0000FF));
@@ -120,7 +118,7 @@ TEST(RtfReaderTest, CharacterFormattingAtPositions) {
   EXPECT_EQ(RunAt(doc, 11).Format.Style, TFontStyles{fsBold});
   // \plain drops character formatting back to the default font.
   EXPECT_EQ(RunAt(doc, 12).Format.Style, TFontStyles());
-  EXPECT_EQ(U8(RunAt(doc, 12).Format.FontName), "Arial");
+  EXPECT_EQ(StringToUtf8(RunAt(doc, 12).Format.FontName), "Arial");
   EXPECT_EQ(RunAt(doc, 12).Format.HalfPoints, 0);
 }
 
@@ -158,7 +156,7 @@ TEST(RtfReaderTest, BulletsFromOldAndNewListSyntax) {
               R"(\pard plain\par)"
               R"(\pard\plain{\listtext\pard\plain \u8226\'95\tab}\ls1 three\par)"
               R"(\pard four\par})");
-  ASSERT_EQ(U8(doc.PlainText()), "one\ntwo\nplain\nthree\nfour");
+  ASSERT_EQ(StringToUtf8(doc.PlainText()), "one\ntwo\nplain\nthree\nfour");
   EXPECT_TRUE(doc.Paragraphs[0].Format.Bullet);
   EXPECT_TRUE(doc.Paragraphs[1].Format.Bullet);
   EXPECT_FALSE(doc.Paragraphs[2].Format.Bullet);
@@ -182,7 +180,7 @@ TEST(RtfReaderTest, EveryPrefixOfADocumentReadsWithoutFailing) {
     const TRtfDocument doc = ReadRtf(std::string_view(rtf).substr(0, n));
     EXPECT_FALSE(doc.Paragraphs.empty()) << n;
   }
-  EXPECT_EQ(U8(ReadRtf(rtf).PlainText()), "Привет\na\tb");
+  EXPECT_EQ(StringToUtf8(ReadRtf(rtf).PlainText()), "Привет\na\tb");
 }
 
 TEST(RtfWriterTest, WrittenDocumentsReadBackTheSame) {
@@ -227,12 +225,12 @@ TEST(RtfWriterTest, WrittenDocumentsReadBackTheSame) {
 
   const TRtfDocument back = ReadRtf(rtf);
   ASSERT_EQ(back.Paragraphs.size(), doc.Paragraphs.size());
-  EXPECT_EQ(U8(back.PlainText()), U8(doc.PlainText()));
+  EXPECT_EQ(StringToUtf8(back.PlainText()), StringToUtf8(doc.PlainText()));
   for (size_t i = 0; i < doc.Paragraphs.size(); ++i) {
     EXPECT_EQ(back.Paragraphs[i].Format, doc.Paragraphs[i].Format) << i;
     ASSERT_EQ(back.Paragraphs[i].Runs.size(), doc.Paragraphs[i].Runs.size()) << i;
     for (size_t r = 0; r < doc.Paragraphs[i].Runs.size(); ++r) {
-      EXPECT_EQ(U8(back.Paragraphs[i].Runs[r].Text), U8(doc.Paragraphs[i].Runs[r].Text));
+      EXPECT_EQ(StringToUtf8(back.Paragraphs[i].Runs[r].Text), StringToUtf8(doc.Paragraphs[i].Runs[r].Text));
       EXPECT_EQ(back.Paragraphs[i].Runs[r].Format, doc.Paragraphs[i].Runs[r].Format) << i << "/" << r;
     }
   }

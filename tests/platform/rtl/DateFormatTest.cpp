@@ -8,18 +8,15 @@
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Utf.h"
+#include "tests/platform/rtl/DateTestSupport.h"
 
 namespace {
 
 // Tuesday 5 March 2024, 14:07:09.045.
 const TDateTime kSample = EncodeDateTime(2024, 3, 5, 14, 7, 9, 45);
 
-TDateTime Dt(Word y, Word m, Word d, Word h = 0, Word n = 0, Word s = 0, Word ms = 0) {
-  return EncodeDateTime(y, m, d, h, n, s, ms);
-}
-
 // The readers' results are compared as text, which names the part that differs.
-std::string Text(TDateTime v) { return StringToUtf8(FormatDateTime(u"yyyy-mm-dd hh:nn:ss.zzz", v)); }
+std::string FormattedText(TDateTime v) { return StringToUtf8(FormatDateTime(u"yyyy-mm-dd hh:nn:ss.zzz", v)); }
 
 class DateFormatTest : public ::testing::Test {
  protected:
@@ -228,7 +225,8 @@ TEST_F(DateFormatTest, StrToDateReadsTheRussianOrder) {
       {u"05.03.24", Dt(2024, 3, 5)},      {u"05.03.0024", Dt(24, 3, 5)},
       {u"05.03", EncodeDate(year, 3, 5)},
   };
-  for (const Case& c : cases) EXPECT_EQ(Text(StrToDate(c.text)), Text(c.want)) << StringToUtf8(c.text);
+  for (const Case& c : cases)
+    EXPECT_EQ(FormattedText(StrToDate(c.text)), FormattedText(c.want)) << StringToUtf8(c.text);
 }
 
 TEST_F(DateFormatTest, TwoDigitYearsFollowTheCenturyWindow) {
@@ -300,7 +298,8 @@ TEST_F(DateFormatTest, StrToTimeGoodAndBad) {
       {u"12:15 PM", EncodeTime(12, 15, 0, 0)},
       {u"PM 2:30", EncodeTime(14, 30, 0, 0)},
   };
-  for (const Case& c : cases) EXPECT_EQ(Text(StrToTime(c.text)), Text(c.want)) << StringToUtf8(c.text);
+  for (const Case& c : cases)
+    EXPECT_EQ(FormattedText(StrToTime(c.text)), FormattedText(c.want)) << StringToUtf8(c.text);
 
   const char16_t* bad[] = {u"",         u"24:00",   u"14:60",      u"14.30",    u"14:30:",    u"abc",
                            u"13:00 PM", u"0:30 AM", u"14:30:15.5", u"14:30:60", u"14:30:15,", u"14:30 x"};
@@ -332,7 +331,8 @@ TEST_F(DateFormatTest, StrToDateTimeGoodAndBad) {
       {u"29.12.1899 06:00", Dt(1899, 12, 29, 6)},
       {u"05.03.2024 14:30:15,250", Dt(2024, 3, 5, 14, 30, 15, 250)},
   };
-  for (const Case& c : cases) EXPECT_EQ(Text(StrToDateTime(c.text)), Text(c.want)) << StringToUtf8(c.text);
+  for (const Case& c : cases)
+    EXPECT_EQ(FormattedText(StrToDateTime(c.text)), FormattedText(c.want)) << StringToUtf8(c.text);
   EXPECT_EQ(StrToDateTime(u"29.12.1899 06:00"), -1.25);
 
   const char16_t* bad[] = {u"",
@@ -362,20 +362,22 @@ TEST_F(DateFormatTest, OtherOrdersAndSeparatorsReadAsTheSettingsSay) {
   us.ShortDateFormat = u"M/d/yyyy";
   us.DateSeparator = u'/';
   us.DecimalSeparator = u'.';
-  EXPECT_EQ(Text(StrToDate(u"3/5/2024", us)), Text(Dt(2024, 3, 5)));
-  EXPECT_EQ(Text(StrToDateTime(u"3/5/2024 14:30:15.5", us)), Text(Dt(2024, 3, 5, 14, 30, 15, 500)));
+  EXPECT_EQ(FormattedText(StrToDate(u"3/5/2024", us)), FormattedText(Dt(2024, 3, 5)));
+  EXPECT_EQ(FormattedText(StrToDateTime(u"3/5/2024 14:30:15.5", us)),
+            FormattedText(Dt(2024, 3, 5, 14, 30, 15, 500)));
   EXPECT_THROW(StrToDate(u"05.03.2024", us), EConvertError);
   TFormatSettings iso = TFormatSettings::Russian();
   iso.ShortDateFormat = u"yyyy-mm-dd";
   iso.DateSeparator = u'-';
-  EXPECT_EQ(Text(StrToDate(u"2024-03-05", iso)), Text(Dt(2024, 3, 5)));
-  EXPECT_EQ(Text(StrToDate(u"24-3-5", iso)), Text(Dt(2024, 3, 5)));
+  EXPECT_EQ(FormattedText(StrToDate(u"2024-03-05", iso)), FormattedText(Dt(2024, 3, 5)));
+  EXPECT_EQ(FormattedText(StrToDate(u"24-3-5", iso)), FormattedText(Dt(2024, 3, 5)));
 }
 
 TEST_F(DateFormatTest, TextWrittenIsReadBack) {
   for (TDateTime v = Dt(1850, 1, 1, 0, 0, 1); v < Dt(2100, 1, 1); v = IncSecond(IncDay(v, 797), 3607)) {
-    ASSERT_EQ(Text(StrToDateTime(DateTimeToStr(v))), Text(v)) << StringToUtf8(DateTimeToStr(v));
-    ASSERT_EQ(Text(StrToDate(DateToStr(v))), Text(DateOf(v)));
-    ASSERT_EQ(Text(StrToTime(TimeToStr(v))), Text(TimeOf(v)));
+    ASSERT_EQ(FormattedText(StrToDateTime(DateTimeToStr(v))), FormattedText(v))
+        << StringToUtf8(DateTimeToStr(v));
+    ASSERT_EQ(FormattedText(StrToDate(DateToStr(v))), FormattedText(DateOf(v)));
+    ASSERT_EQ(FormattedText(StrToTime(TimeToStr(v))), FormattedText(TimeOf(v)));
   }
 }

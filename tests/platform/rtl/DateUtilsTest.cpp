@@ -12,6 +12,7 @@
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Utf.h"
+#include "tests/platform/rtl/DateTestSupport.h"
 
 namespace {
 
@@ -28,38 +29,6 @@ Ymd OracleDate(int serial) {
   const chr::year_month_day ymd(day);
   return {static_cast<int>(ymd.year()), static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day())};
 }
-
-TDateTime Dt(Word y, Word m, Word d, Word h = 0, Word n = 0, Word s = 0, Word ms = 0) {
-  return EncodeDateTime(y, m, d, h, n, s, ms);
-}
-
-std::string Text(TDateTime v) {
-  Word y, m, d, h, n, s, ms;
-  DecodeDateTime(v, y, m, d, h, n, s, ms);
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u:%02u.%03u", y, m, d, h, n, s, ms);
-  return buf;
-}
-
-// Sets the process's time zone for one test and puts the old one back.
-class ZoneGuard {
- public:
-  explicit ZoneGuard(const char* tz) {
-    if (const char* old = std::getenv("TZ")) saved_ = old;
-    setenv("TZ", tz, 1);
-    tzset();
-  }
-  ~ZoneGuard() {
-    if (saved_)
-      setenv("TZ", saved_->c_str(), 1);
-    else
-      unsetenv("TZ");
-    tzset();
-  }
-
- private:
-  std::optional<std::string> saved_;
-};
 
 template <class F>
 std::string ConvertErrorOf(F f) {

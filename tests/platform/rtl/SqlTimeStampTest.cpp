@@ -12,6 +12,7 @@
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/SqlTimeStamp.h"
 #include "platform/rtl/Utf.h"
+#include "tests/platform/rtl/DateTestSupport.h"
 
 namespace {
 
@@ -22,34 +23,6 @@ TSQLTimeStamp Ts(SmallInt y, Word m, Word d, Word h = 0, Word n = 0, Word s = 0,
 TSQLTimeStampOffset Tso(SmallInt y, Word m, Word d, Word h, Word n, SmallInt zh, SmallInt zm) {
   return TSQLTimeStampOffset{y, m, d, h, n, 0, 0, zh, zm};
 }
-
-std::string Text(TDateTime v) {
-  Word y, m, d, h, n, s, ms;
-  DecodeDateTime(v, y, m, d, h, n, s, ms);
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u:%02u.%03u", y, m, d, h, n, s, ms);
-  return buf;
-}
-
-// Sets the process's time zone for one test and puts the old one back.
-class ZoneGuard {
- public:
-  explicit ZoneGuard(const char* tz) {
-    if (const char* old = std::getenv("TZ")) saved_ = old;
-    setenv("TZ", tz, 1);
-    tzset();
-  }
-  ~ZoneGuard() {
-    if (saved_)
-      setenv("TZ", saved_->c_str(), 1);
-    else
-      unsetenv("TZ");
-    tzset();
-  }
-
- private:
-  std::optional<std::string> saved_;
-};
 
 class SqlTimeStampTest : public ::testing::Test {
  protected:

@@ -22,7 +22,7 @@ static_assert(!std::is_assignable_v<Variant, int>);
 static_assert(!std::is_assignable_v<Variant, const Variant&>);
 static_assert(std::is_assignable_v<Variant&, int>);
 
-TSQLTimeStamp Stamp(SmallInt y, Word m, Word d, Word h = 0, Word n = 0, Word s = 0) {
+TSQLTimeStamp FullStamp(SmallInt y, Word m, Word d, Word h = 0, Word n = 0, Word s = 0) {
   TSQLTimeStamp ts;
   ts.Year = y, ts.Month = m, ts.Day = d, ts.Hour = h, ts.Minute = n, ts.Second = s;
   return ts;
@@ -56,7 +56,7 @@ TEST(Variant, EachCppTypeGivesItsKind) {
       {StringToAnsi(u"abc"), varString},
       {Currency(1.5), varCurrency},
       {StrToBcd(u"1.5"), varFMTBcd},
-      {Stamp(2024, 1, 15), varSQLTimeStamp},
+      {FullStamp(2024, 1, 15), varSQLTimeStamp},
       {TSQLTimeStampOffset{}, varSQLTimeStampOffset},
       {Variant::FromDate(45000), varDate},
       {VarFromDateTime(45000), varDate},
@@ -306,7 +306,7 @@ TEST(VariantConversion, TextToEveryKindThroughTheLocale) {
 TEST(VariantConversion, DatesStampsAndTheKindsThatConvertToNothing) {
   int object = 0;
   const Variant date = Variant::FromDate(45000.5);
-  const Variant stamp = Stamp(2024, 1, 15, 10, 30);
+  const Variant stamp = FullStamp(2024, 1, 15, 10, 30);
   CheckConversions({
       {date, varUString, varUString, "15.03.2023 12:00:00"},
       {date, varDouble, varDouble, "45000,5"},
@@ -390,9 +390,9 @@ TEST(VariantFMTBcd, CreatesRescaledExactDecimals) {
 TEST(VariantSQLTimeStamp, CreatesAndConvertsBothWays) {
   const Variant fromDate = VarSQLTimeStampCreate(TDateTime(45306.4375));
   EXPECT_TRUE(VarIsSQLTimeStamp(fromDate));
-  EXPECT_EQ(VarToSQLTimeStamp(fromDate), Stamp(2024, 1, 15, 10, 30));
+  EXPECT_EQ(VarToSQLTimeStamp(fromDate), FullStamp(2024, 1, 15, 10, 30));
   EXPECT_EQ(VarToDateTime(fromDate), 45306.4375);
-  EXPECT_EQ(VarToSQLTimeStamp(VarSQLTimeStampCreate(u"15.01.2024 10:30:00")), Stamp(2024, 1, 15, 10, 30));
+  EXPECT_EQ(VarToSQLTimeStamp(VarSQLTimeStampCreate(u"15.01.2024 10:30:00")), FullStamp(2024, 1, 15, 10, 30));
   EXPECT_THROW(VarSQLTimeStampCreate(u"abc"), EConvertError);
   EXPECT_THROW(VarToSQLTimeStamp(u"abc"), EVariantTypeCastError);
 
@@ -402,7 +402,7 @@ TEST(VariantSQLTimeStamp, CreatesAndConvertsBothWays) {
   const Variant zoned = VarSQLTimeStampOffsetCreate(withZone);
   EXPECT_TRUE(VarIsSQLTimeStampOffset(zoned));
   EXPECT_EQ(VarToStr(zoned), u"15.01.2024 10:00:00 +03:00");
-  EXPECT_EQ(VarToSQLTimeStamp(zoned), Stamp(2024, 1, 15, 10));  // the wall time as written
+  EXPECT_EQ(VarToSQLTimeStamp(zoned), FullStamp(2024, 1, 15, 10));  // the wall time as written
 }
 
 }  // namespace

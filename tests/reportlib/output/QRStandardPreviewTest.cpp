@@ -13,7 +13,7 @@
 
 namespace {
 
-void Generate(TQRPrinter& printer, Integer count, bool finish = true) {
+void GeneratePages(TQRPrinter& printer, Integer count, bool finish = true) {
   printer.BeginDoc();
   for (Integer i = 1; i <= count; ++i) {
     printer.NewPage();
@@ -69,7 +69,7 @@ class PreviewTest : public ::testing::Test {
 
 TEST_F(PreviewTest, ZoomStaysWithinItsLimitsAndFitsThePage) {
   TQRPrinter printer(nullptr);
-  Generate(printer, 2);
+  GeneratePages(printer, 2);
   TQRPreview preview(nullptr);
   preview.SetQRPrinter(&printer);
   preview.SetZoom(1);
@@ -95,7 +95,7 @@ TEST_F(PreviewTest, ZoomStaysWithinItsLimitsAndFitsThePage) {
 
 TEST_F(PreviewTest, FollowsPageMessagesWithFullPageNumbers) {
   TQRPrinter printer(nullptr);
-  Generate(printer, 3);
+  GeneratePages(printer, 3);
   TQRPreview preview(nullptr);
   preview.SetQRPrinter(&printer);
   std::vector<Integer> heard;
@@ -154,7 +154,7 @@ TEST(MetafileSearchTest, FindsWholeCharactersWithAndWithoutCase) {
 
 TEST_F(PreviewTest, SearchListsThePageWithTheCyrillicWordAndGoesThere) {
   TQRPrinter printer(nullptr);
-  Generate(printer, 5);
+  GeneratePages(printer, 5);
   auto* window = new TQRStandardPreview(nullptr, &printer);
   auto free = MakeScopeExit([&] { delete window; });
   window->SearchFor(u"отчёт", false);
@@ -173,7 +173,7 @@ TEST_F(PreviewTest, SearchListsThePageWithTheCyrillicWordAndGoesThere) {
 
 TEST_F(PreviewTest, PagesByKeysGoToAndZoomMenu) {
   TQRPrinter printer(nullptr);
-  Generate(printer, 5);
+  GeneratePages(printer, 5);
   auto* window = new TQRStandardPreview(nullptr, &printer);
   auto free = MakeScopeExit([&] { delete window; });
   EXPECT_TRUE(window->FindButton->GetEnabled());
@@ -201,7 +201,7 @@ TEST_F(PreviewTest, PagesByKeysGoToAndZoomMenu) {
 
 TEST_F(PreviewTest, ShowsProgressOnlyInStepsOfFive) {
   TQRPrinter printer(nullptr);
-  Generate(printer, 1);
+  GeneratePages(printer, 1);
   auto* window = new TQRStandardPreview(nullptr, &printer);
   auto free = MakeScopeExit([&] { delete window; });
   TStatusPanel* panel = window->StatusBar->GetPanels()->GetItem(0);
@@ -215,7 +215,7 @@ TEST_F(PreviewTest, ShowsProgressOnlyInStepsOfFive) {
 
 TEST_F(PreviewTest, SavesUnderANameWithoutExtensionAsAReportFile) {
   TQRPrinter printer(nullptr);
-  Generate(printer, 2);
+  GeneratePages(printer, 2);
   auto* window = new TQRStandardPreview(nullptr, &printer);
   auto free = MakeScopeExit([&] { delete window; });
   const String base = GetTempPath() + u"kiv-preview-save";
@@ -251,7 +251,7 @@ TEST_F(PreviewTest, SavesThroughTheFilterOfTheChosenLineOrTypedExtension) {
   auto unregister =
       MakeScopeExit([] { QRExportFilterLibrary()->RemoveFilter(ExportFilterClass<TTallyFilter>()); });
   TQRPrinter printer(nullptr);
-  Generate(printer, 1);
+  GeneratePages(printer, 1);
   std::vector<String> exported;
   printer.OnExportToFilter = [&](TObject* f) {
     auto* filter = dynamic_cast<TTallyFilter*>(f);
@@ -284,7 +284,7 @@ TEST_F(PreviewTest, SavesThroughTheFilterOfTheChosenLineOrTypedExtension) {
 
 TEST_F(PreviewTest, ClosingWhileTheReportRunsIsRefused) {
   TQRPrinter printer(nullptr);
-  Generate(printer, 2, false);
+  GeneratePages(printer, 2, false);
   answer.Result = mrOk;
   auto* window = new TQRStandardPreview(nullptr, &printer);
   auto free = MakeScopeExit([&] { delete window; });
@@ -299,7 +299,7 @@ TEST_F(PreviewTest, ClosingWhileTheReportRunsIsRefused) {
 
 TEST_F(PreviewTest, PrintsThePagesChosenInThePrintDialogToAPdfThatToolsReadBack) {
   TQRPrinter printer(nullptr);
-  Generate(printer, 5);
+  GeneratePages(printer, 5);
   const std::string pdf = ::testing::TempDir() + "chosen.pdf";
   std::remove(pdf.c_str());
   printer.GetPrinter()->SetOutputFileName(Utf8ToString(pdf));
@@ -325,7 +325,7 @@ TEST_F(PreviewTest, PrintsThePagesChosenInThePrintDialogToAPdfThatToolsReadBack)
 
 TEST_F(PreviewTest, ABinChosenForThePrinterGoesBackToItAsTheSameCode) {
   TQRPrinter printer(nullptr);
-  Generate(printer, 1);
+  GeneratePages(printer, 1);
   auto* window = new TQRStandardPreview(nullptr, &printer);
   auto free = MakeScopeExit([&] { delete window; });
   answer.Result = 1;
@@ -358,7 +358,7 @@ TEST_F(PreviewTest, ABinChosenForThePrinterGoesBackToItAsTheSameCode) {
 TEST_F(PreviewTest, PrinterSetupFillsTheReportsOrTheCompositesChoices) {
   TTestReport report, composite;
   TQRPrinter printer(&report);
-  Generate(printer, 4);
+  GeneratePages(printer, 4);
   auto* window = new TQRStandardPreview(nullptr, &printer);
   auto free = MakeScopeExit([&] { delete window; });
   SetQRPrintStoredPages(false);
@@ -385,7 +385,7 @@ TEST_F(PreviewTest, PrinterSetupFillsTheReportsOrTheCompositesChoices) {
 TEST_F(PreviewTest, TheMouseOnThePageReachesAReportWithPreviewLinksInPageCoordinates) {
   TTestReport report;
   TQRPrinter printer(&report);
-  Generate(printer, 3);
+  GeneratePages(printer, 3);
   auto* window = new TQRStandardPreview(nullptr, &printer);
   auto free = MakeScopeExit([&] { delete window; });
   window->SelectPage(2);
@@ -407,7 +407,7 @@ TEST_F(PreviewTest, FollowsARunningReportAndStopsItAfterThePagesItWants) {
   TQRPrinter printer(&report);
   auto* window = new TQRStandardPreview(nullptr, &printer);
   auto free = MakeScopeExit([&] { delete window; });
-  Generate(printer, 2, false);
+  GeneratePages(printer, 2, false);
   ProcessPendingEvents();
   EXPECT_FALSE(report.userCancel);
   printer.NewPage();  // pages 1 and 2 are stored, page 3 is being drawn

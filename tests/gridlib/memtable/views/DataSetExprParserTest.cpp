@@ -11,6 +11,7 @@
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Utf.h"
+#include "tests/ErrorText.h"
 
 namespace {
 
@@ -64,15 +65,6 @@ Variant Aggregate(const String& text, const std::vector<Row>& rows) {
   auto parser = Parser(text, dsptAggregateEh);
   return parser->CalcAggregateValue(static_cast<Integer>(rows.size()),
                                     [&](Integer r, Integer f) { return rows[static_cast<size_t>(r)].At(f); });
-}
-
-std::string Message(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Exception& e) {
-    return StringToUtf8(e.Message());
-  }
-  return "no error";
 }
 
 const std::vector<Row>& Rows() {
@@ -216,14 +208,14 @@ TEST(ExprFilter, DatesCompareToTheSecond) {
 }
 
 TEST(ExprFilter, ErrorsCarryTheirMessages) {
-  EXPECT_EQ(Message([] { Parser(u"NOPE = 1"); }), "Field 'NOPE' not found");
-  EXPECT_EQ(Message([] { Parser(u"ID = "); }), "Expression expected but nothing found");
-  EXPECT_EQ(Message([] { Accepts(*Parser(u"-ID = -1"), Rows()[0]); }), "Operator <1:15> not supported.");
-  EXPECT_EQ(Message([] { Parser(u"SUM(ID) > 1"); }), "Aggregate expressions not allowed in filters");
-  EXPECT_EQ(Message([] { Parser(u"SUBSTRING(NAME) = 'a'"); }),
+  EXPECT_EQ(MessageOf([] { Parser(u"NOPE = 1"); }), "Field 'NOPE' not found");
+  EXPECT_EQ(MessageOf([] { Parser(u"ID = "); }), "Expression expected but nothing found");
+  EXPECT_EQ(MessageOf([] { Accepts(*Parser(u"-ID = -1"), Rows()[0]); }), "Operator <1:15> not supported.");
+  EXPECT_EQ(MessageOf([] { Parser(u"SUM(ID) > 1"); }), "Aggregate expressions not allowed in filters");
+  EXPECT_EQ(MessageOf([] { Parser(u"SUBSTRING(NAME) = 'a'"); }),
             "Wrong number of arguments for function 'SUBSTRING'");
   // A null result is no boolean: the platform's conversion error.
-  EXPECT_NE(Message([] { Accepts(*Parser(u"PRICE + 1"), Rows()[2]); }), "no error");
+  EXPECT_NE(MessageOf([] { Accepts(*Parser(u"PRICE + 1"), Rows()[2]); }), "(no exception)");
 }
 
 TEST(ExprFilter, NullOperandsOfFunctionsGiveNull) {
@@ -278,7 +270,7 @@ TEST(ExprAggregate, TextMinMaxAndScopeErrors) {
                            {Variant(3), Null(), Null(), Null(), Null()}};
   EXPECT_EQ(Aggregate(u"MIN(NAME)", rows).AsString(), u"a");
   EXPECT_EQ(Aggregate(u"MAX(NAME)", rows).AsString(), u"b");
-  EXPECT_EQ(Message([] { Parser(u"ID + SUM(ID)", dsptAggregateEh); }),
+  EXPECT_EQ(MessageOf([] { Parser(u"ID + SUM(ID)", dsptAggregateEh); }),
             "Operation cannot mix aggregate value with record-varying value");
 }
 

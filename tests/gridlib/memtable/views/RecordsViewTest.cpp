@@ -12,15 +12,16 @@
 #include "platform/rtl/Exception.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Utf.h"
+#include "tests/ErrorText.h"
 
 namespace {
 
 // ID integer, NAME text, GRP integer (0 is filtered out), PID integer (parent ID).
-struct Store {
+struct ViewStore {
   TMemTableDataEh data{nullptr};
   TRecordsListEh* list = data.GetRecordsList();
 
-  Store() {
+  ViewStore() {
     for (auto [name, type] : {std::pair{u"ID", ftInteger}, std::pair{u"NAME", ftWideString},
                               std::pair{u"GRP", ftInteger}, std::pair{u"PID", ftInteger}})
       data.GetDataStruct()->BuildDataFieldForDef(name, type, type == ftWideString ? 20 : 0, 0);
@@ -62,7 +63,7 @@ std::string Rows(TRecordsViewEh& view) {
 
 // What the view must show: records passing GRP <> 0, by NAME ignoring case then GRP descending, equal
 // keys in store order.
-std::string Expected(Store& s) {
+std::string Expected(ViewStore& s) {
   std::vector<TMemoryRecordEh*> recs;
   for (Integer i = 0; i < s.list->GetCount(); ++i)
     if (s.list->GetRec(i)->GetData()[2].AsInteger() != 0) recs.push_back(s.list->GetRec(i));
@@ -76,7 +77,7 @@ std::string Expected(Store& s) {
   return out;
 }
 
-void SetUpFilteredSorted(TRecordsViewEh& view, Store& s) {
+void SetUpFilteredSorted(TRecordsViewEh& view, ViewStore& s) {
   view.OnFilterRecord = [](TMemoryRecordEh* rec, TMemRecViewEh*) {
     return rec->GetData()[2].AsInteger() != 0;
   };
@@ -97,21 +98,12 @@ std::map<int, int> ParentMap(TRecordsViewEh& view) {
   return parents;
 }
 
-std::string Message(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Exception& e) {
-    return StringToUtf8(e.Message());
-  }
-  return "no error";
-}
-
 }  // namespace
 
 TEST(RecordsView, RandomChangesKeepTheViewEqualToAFullRebuild) {
   const String names[] = {u"Иван", u"иван", u"Пётр", u"анна", u"Анна", u"яков", u"Борис", u"борис"};
   std::mt19937 random(12345);
-  Store s;
+  ViewStore s;
   TRecordsViewEh view;
   SetUpFilteredSorted(view, s);
   int nextId = 1;
@@ -159,7 +151,7 @@ TEST(RecordsView, RandomChangesKeepTheViewEqualToAFullRebuild) {
 }
 
 TEST(RecordsView, WithoutSortOrderRowsFollowTheStoreThroughMoves) {
-  Store s;
+  ViewStore s;
   for (int i = 1; i <= 5; ++i) s.Add(i, u"n", 1);
   TRecordsViewEh view;
   view.SetMemTableData(&s.data);
@@ -180,7 +172,7 @@ TEST(RecordsView, WithoutSortOrderRowsFollowTheStoreThroughMoves) {
 }
 
 TEST(RecordsView, ChangesAnnounceMovesAdditionsAndRemovals) {
-  Store s;
+  ViewStore s;
   s.Add(1, u"a", 1);
   s.Add(2, u"b", 1);
   s.Add(3, u"c", 1);
@@ -212,7 +204,7 @@ TEST(RecordsView, ChangesAnnounceMovesAdditionsAndRemovals) {
 }
 
 TEST(RecordsView, StatusFilterAndMarkedForDeletion) {
-  Store s;
+  ViewStore s;
   s.Add(1, u"a", 1);
   s.Add(2, u"b", 1);
   s.list->SetCachedUpdates(true);
@@ -225,7 +217,7 @@ TEST(RecordsView, StatusFilterAndMarkedForDeletion) {
 }
 
 TEST(RecordsView, AggregatesOverRowsSkipNullsAndSurviveAnEmptyView) {
-  Store s;
+  ViewStore s;
   TRecordsViewEh view;
   view.SetMemTableData(&s.data);
   EXPECT_EQ(view.Count(), 0);
@@ -242,14 +234,14 @@ TEST(RecordsView, AggregatesOverRowsSkipNullsAndSurviveAnEmptyView) {
   EXPECT_EQ(view.CalcAggrFieldFunc(u"PID", u"MAX").AsInteger(), 7);
   EXPECT_EQ(view.CalcAggrFieldFunc(u"PID", u"COUNT").AsInteger(), 2);
   EXPECT_EQ(view.CalcAggrFieldFunc(u"GRP", u"SUM").AsInteger(), 15);
-  EXPECT_EQ(Message([&] { view.CalcAggrFieldFunc(u"NOPE", u"SUM"); }), "Invalid field name: NOPE");
-  EXPECT_EQ(Message([&] { view.CalcAggrFieldFunc(u"GRP", u"MEDIAN"); }),
+  EXPECT_EQ(MessageOf([&] { view.CalcAggrFieldFunc(u"NOPE", u"SUM"); }), "Invalid field name: NOPE");
+  EXPECT_EQ(MessageOf([&] { view.CalcAggrFieldFunc(u"GRP", u"MEDIAN"); }),
             "Unsupported aggrigate function: MEDIAN");
 }
 
 TEST(RecordsView, ItemsHeldAcrossRebuildsStayValid) {
   // Run under the sanitizers: a rebuild that freed the items would make these reads use freed memory.
-  Store s;
+  ViewStore s;
   for (int i = 1; i <= 20; ++i) s.Add(i, u"n" + IntToStr(i), 1, i > 1 ? Variant(i / 2) : Null());
   TRecordsViewEh view;
   view.SetMemTableData(&s.data);
@@ -292,7 +284,7 @@ TEST(RecordTree, ShuffledDataGivesTheParentMapWithAndWithoutIndexes) {
   for (int indexes = 0; indexes < 3; ++indexes) {
     for (bool loadFirst : {true, false}) {
       SCOPED_TRACE("indexes " + std::to_string(indexes) + (loadFirst ? " bulk" : " one by one"));
-      Store s;
+      ViewStore s;
       if (indexes >= 1) s.AddIndex(u"ID");
       if (indexes >= 2) s.AddIndex(u"PID");
       TRecordsViewEh view;
@@ -324,7 +316,7 @@ TEST(RecordTree, ShuffledDataGivesTheParentMapWithAndWithoutIndexes) {
 }
 
 TEST(RecordTree, ReferenceLoopsAreRefusedAndLeaveTheTreeUnchanged) {
-  Store s;
+  ViewStore s;
   s.AddIndex(u"ID");
   TRecordsViewEh view;
   view.SetMemTableData(&s.data);
@@ -339,7 +331,7 @@ TEST(RecordTree, ReferenceLoopsAreRefusedAndLeaveTheTreeUnchanged) {
     TMemoryRecordEh* rec = s.Find(id);
     rec->Edit();
     rec->SetDataValue(3, dvvValueEh, newParent);
-    EXPECT_EQ(Message([&] { rec->Post(); }), "Reference-loop found") << id << "->" << newParent;
+    EXPECT_EQ(MessageOf([&] { rec->Post(); }), "Reference-loop found") << id << "->" << newParent;
     rec->Cancel();
     EXPECT_EQ(ParentMap(view), before);
   }
@@ -347,7 +339,7 @@ TEST(RecordTree, ReferenceLoopsAreRefusedAndLeaveTheTreeUnchanged) {
   TMemoryRecordEh* self = s.list->NewRecord();
   self->SetDataValue(0, dvvValueEh, 4);
   self->SetDataValue(3, dvvValueEh, 4);
-  EXPECT_EQ(Message([&] { s.list->AddRecord(self); }), "Reference-loop found");
+  EXPECT_EQ(MessageOf([&] { s.list->AddRecord(self); }), "Reference-loop found");
   EXPECT_EQ(s.list->GetCount(), 3);
   self->Cancel();
   // A legal re-parenting moves the subtree.
@@ -358,7 +350,7 @@ TEST(RecordTree, ReferenceLoopsAreRefusedAndLeaveTheTreeUnchanged) {
 }
 
 TEST(RecordTree, DeletingAParentLiftsItsChildrenAndFiltersKeepAncestors) {
-  Store s;
+  ViewStore s;
   TRecordsViewEh view;
   view.SetMemTableData(&s.data);
   view.SetTreeViewKeyFieldName(u"ID");

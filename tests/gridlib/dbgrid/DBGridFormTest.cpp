@@ -1,0 +1,109 @@
+// A data grid as an accounting form's resource describes it: columns with captions, widths,
+// alignment, fonts and title fonts, options, area parameters and footers load, are written back
+// unchanged and load again to the same grid.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "platform/classes/FormResources.h"
+#include "tests/gridlib/dbgrid/DBGridTestSupport.h"
+
+namespace {
+
+const char kGridForm[] =
+    "object GoodsForm: TForm\n"
+    "  Width = 640\n"
+    "  Height = 400\n"
+    "  object GoodsGrid: TDBGridEh\n"
+    "    Width = 600\n"
+    "    Height = 300\n"
+    "    Columns = <\n"
+    "      item\n"
+    "        Alignment = taRightJustify\n"
+    "        FieldName = 'QTY'\n"
+    "        Font.Height = -15\n"
+    "        Footer.ValueType = fvtSum\n"
+    "        Title.Caption = '\xD0\x9A\xD0\xBE\xD0\xBB-\xD0\xB2\xD0\xBE'\n"
+    "        Title.Font.Style = [fsBold]\n"
+    "        Width = 90\n"
+    "      end\n"
+    "      item\n"
+    "        FieldName = 'NAME'\n"
+    "        Title.Alignment = taCenter\n"
+    "        Title.Caption = "
+    "'\xD0\x9D\xD0\xB0\xD0\xB8\xD0\xBC\xD0\xB5\xD0\xBD\xD0\xBE\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xB8\xD0\xB5'\n"
+    "        Width = 240\n"
+    "      end>\n"
+    "    FooterRowCount = 1\n"
+    "    Options = [dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgTabs, dgRowSelect]\n"
+    "    OptionsEh = [dghFixed3D, dghHighlightFocus, dghClearSelection, dghAutoSortMarking]\n"
+    "    SumList.Active = True\n"
+    "    TitleParams.Color = clSilver\n"
+    "    TitleParams.VTitleMargin = 4\n"
+    "  end\n"
+    "end\n";
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TForm* LoadGridForm(const std::string& path) {
+  auto* form = new TForm(nullptr, 0);
+  form->AfterConstruction();
+  ReadComponentResFile(Utf8ToString(path), form);
+  return form;
+}
+
+TEST(DBGridFormResource, GridAndColumnsLoadSaveAndLoadAgainUnchanged) {
+  InitTestApplication();
+  if (!GetClass(u"TDBGridEh")) RegisterClass(TDBGridEh::StaticClass());
+  const std::string path = ::testing::TempDir() + "dbgrideh_form.dfm";
+  const std::string again = ::testing::TempDir() + "dbgrideh_form_again.dfm";
+  const std::string third = ::testing::TempDir() + "dbgrideh_form_third.dfm";
+  std::ofstream(path, std::ios::binary) << kGridForm;
+
+  std::unique_ptr<TForm> form(LoadGridForm(path));
+  auto* grid = dynamic_cast<TDBGridEh*>(form->FindComponent(u"GoodsGrid"));
+  ASSERT_NE(grid, nullptr);
+  EXPECT_TRUE(grid->GetDBOptions().Contains(dgRowSelect));
+  EXPECT_FALSE(grid->GetDBOptions().Contains(dgEditing));
+  EXPECT_TRUE(grid->GetOptionsEh().Contains(dghAutoSortMarking));
+  EXPECT_EQ(grid->GetTitleParams()->GetFillStyleColor(), clSilver);
+  EXPECT_EQ(grid->GetTitleParams()->GetVTitleMargin(), 4);
+  EXPECT_EQ(grid->GetFooterRowCount(), 1);
+  EXPECT_TRUE(grid->GetSumList()->GetActive());
+  TDBGridColumnsEh* columns = grid->GetColumns();
+  ASSERT_EQ(columns->GetCount(), 2);
+  TColumnEh* qty = columns->GetColumn(0);
+  EXPECT_EQ(qty->GetFieldName(), u"QTY");
+  EXPECT_EQ(qty->GetTitle()->GetCaption(), u"Кол-во");
+  EXPECT_EQ(qty->GetWidth(), 90);
+  EXPECT_EQ(qty->GetAlignment(), taRightJustify);
+  EXPECT_EQ(qty->GetFont()->GetHeight(), -15);
+  EXPECT_TRUE(qty->GetTitle()->GetFont()->GetStyle().Contains(fsBold));
+  EXPECT_EQ(qty->GetFooter()->GetValueType(), fvtSum);
+  ASSERT_NE(qty->GetFooter()->GetDBSum(), nullptr);
+  TColumnEh* name = columns->GetColumn(1);
+  EXPECT_EQ(name->GetTitle()->GetAlignment(), taCenter);
+  EXPECT_EQ(name->GetWidth(), 240);
+  EXPECT_FALSE(name->GetAssignedValues().Contains(cvFont)) << "an unset font stays unset";
+
+  WriteComponentResFile(Utf8ToString(again), form.get());
+  std::unique_ptr<TForm> reloaded(LoadGridForm(again));
+  WriteComponentResFile(Utf8ToString(third), reloaded.get());
+  const std::string written = ReadWholeFile(again);
+  EXPECT_EQ(written, ReadWholeFile(third));
+  for (const char* part :
+       {"Title.Caption", "Width = 240", "fvtSum", "dgRowSelect", "TitleParams.VTitleMargin = 4"})
+    EXPECT_NE(written.find(part), std::string::npos) << part;
+  EXPECT_EQ(written.find("TitleFont"), std::string::npos)
+      << "the title font is written once, in the title parameters";
+  std::remove(path.c_str());
+  std::remove(again.c_str());
+  std::remove(third.c_str());
+}
+
+}  // namespace
