@@ -4,6 +4,12 @@
 #include <cstdio>
 #include <memory>
 
+#include "gridlib/base/CalculatorEh.h"
+#include "gridlib/base/DBGridEhFindDlgs.h"
+#include "gridlib/base/DateTimeCalendarPickersEh.h"
+#include "gridlib/base/MemoEditFormsEh.h"
+#include "gridlib/base/RichEditFormsEh.h"
+#include "gridlib/base/ZipFileProviderEh.h"
 #include "platform/classes/SpecialFolders.h"
 #include "platform/classes/StringList.h"
 #include "platform/controls/Forms.h"
@@ -12,7 +18,17 @@
 
 namespace {
 const Char* const kNativeStyle = u"Windows";
+
+// The grid library's drop-downs, dialogs and zip provider, registered before any form names them.
+void InitializeGridLibrary() {
+  InitializeDateTimeCalendarPickersEh();
+  InitializeCalculatorEh();
+  InitializeMemoEditFormsEh();
+  InitializeRichEditFormsEh();
+  InitializeZipFileProviderEh();
+  InitializeDBGridEhFindDlgs();
 }
+}  // namespace
 
 String StyleFilePath() { return GetSpecialFolderPath(CSIDL_APPDATA) + u"/t_style.txt"; }
 
@@ -43,6 +59,7 @@ int RunProgram(int argc, char** argv, void (*createForms)()) {
   SetCommandLine(argc, argv);
   try {
     Application->Initialize();
+    InitializeGridLibrary();
     Application->SetMainFormOnTaskBar(true);
     TStyleManager::TrySetStyle(ReadStyleName(), true);
     createForms();

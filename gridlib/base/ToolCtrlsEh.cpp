@@ -948,6 +948,7 @@ void ReplaceTimeEh(TDateTime& dateTime, TDateTime time) {
 // ======================================================================================
 
 TLocateSubTextRoutineEh LocateSubTextRoutineEh = FindSubstringEh;
+TShowDBGridEhFindDialogProc ShowDBGridEhFindDialogProc;
 
 namespace {
 

@@ -530,6 +530,48 @@ using TLocateSubTextRoutineEh = std::function<Integer(const String& subText, con
                                                       bool ignoreCase, Integer startPos, bool wholeWords)>;
 extern TLocateSubTextRoutineEh LocateSubTextRoutineEh;
 Integer LocateTextInStringsEh(TStrings* strings, const String& text, TLocateOptions options);
+
+// ---- Locating a text in a data grid ----
+
+enum TLocateTextOptionEh {
+  ltoCaseInsensitiveEh,
+  ltoAllFieldsEh,
+  ltoMatchFormatEh,
+  ltoIgnoteCurrentPosEh,
+  ltoStopOnEscapeEh,
+  ltoInsideSelectionEh,
+  ltoRestartAfterLastHitEh,
+  ltoWholeWordsEh,
+  ltoStopKeyMessageEh
+};
+using TLocateTextOptionsEh = TSet<TLocateTextOptionEh>;
+enum TLocateTextDirectionEh { ltdUpEh, ltdDownEh, ltdAllEh };
+enum TLocateTextMatchingEh { ltmAnyPartEh, ltmWholeEh, ltmFromBegingEh };
+enum TLocateTextTreeFindRangeEh {
+  lttInAllNodesEh,
+  lttInExpandedNodesEh,
+  lttInCurrentLevelEh,
+  lttInCurrentNodeEh
+};
+using TLocateTextEventEh =
+    TDelegate<bool(TObject* sender, const String& fieldName, const String& text, TLocateTextOptionsEh options,
+                   TLocateTextDirectionEh direction, TLocateTextMatchingEh matching,
+                   TLocateTextTreeFindRangeEh treeFindRange)>;
+
+class TCustomDBGridEh;
+class TColumnEh;
+// A column offered by the find dialog under a caption of the caller's choice.
+struct TColumnFieldItemEh {
+  String Caption;
+  TColumnEh* Column = nullptr;
+};
+using TColumnFieldsArrEh = std::vector<TColumnFieldItemEh>;
+// Shows a data grid's find dialog: (grid, text, column field name, modal, columns to offer or nil). Set
+// by the find dialog's initialise call; empty until then.
+using TShowDBGridEhFindDialogProc =
+    std::function<void(TCustomDBGridEh* grid, const String& text, const String& columnFieldName, bool modal,
+                       const TColumnFieldsArrEh* columnFields)>;
+extern TShowDBGridEhFindDialogProc ShowDBGridEhFindDialogProc;
 void FormatHasAmPmEh(const String& format, TCalendarDateTimeUnitsEh& units);
 void GetLocaleTimeFlagsEh(THoursTimeFormatEh& hoursFormat, TAmPmPosEh& amPmPos);
 

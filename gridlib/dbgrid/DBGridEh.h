@@ -1242,6 +1242,23 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   TGetDBGridEhRowHeightEvent OnGetRowHeight;
 
   // ---- Text search: locating a text, the find dialog's entry ----
+  // Decides a hit in place of the text comparison: the column of the record the search stands on.
+  using TLocateTextCheckCellEh = TDelegate<void(TColumnEh* column, bool& accept)>;
+  // Searches grid's data for text in the column of fieldName (all columns with ltoAllFieldsEh) and makes
+  // the found cell current; true when found. The grid itself answers for grid; the tree range is for
+  // handlers that know trees, the record-by-record search does not use it.
+  virtual bool LocateText(TCustomDBGridEh* grid, const String& fieldName, const String& text,
+                          TLocateTextOptionsEh options, TLocateTextDirectionEh direction,
+                          TLocateTextMatchingEh matching, TLocateTextTreeFindRangeEh treeFindRange,
+                          Cardinal timeOut = 0, const TLocateTextCheckCellEh& checkValueEvent = {});
+  // The record-by-record search behind LocateText; timeOut 0 is no limit.
+  static bool LocateTextInGrid(TCustomDBGridEh* grid, const String& fieldName, const String& text,
+                               TLocateTextOptionsEh options, TLocateTextDirectionEh direction,
+                               TLocateTextMatchingEh matching, Cardinal timeOut,
+                               const TLocateTextCheckCellEh& checkCell);
+  // Opens the find dialog registered by its library, with text to find.
+  virtual void ShowFindDialog(const String& text, bool modal);
+  virtual bool IsFindDialogShowAsModal() { return true; }
 
  protected:
   friend class TGridDataLinkEh;

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "app/Startup.h"
+#include "gridlib/base/DBGridEhFindDlgs.h"
+#include "gridlib/base/ZipFileProviderEh.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Forms.h"
 #include "platform/controls/StyleManager.h"
+#include "platform/rtl/Utf.h"
 #include "platform/testing/TestSupport.h"
 #include "tests/app/AppFixture.h"
 
@@ -95,6 +98,15 @@ TEST_F(StyleFileTest, AFileThatCannotBeWrittenEndsStartUpWithTheError) {
   ResetApplicationForTests();
   EXPECT_FALSE(created);
   EXPECT_EQ(boxes.Count(), 1);
+}
+
+TEST_F(StyleFileTest, StartUpRegistersTheGridLibraryDropDownsAndDialogs) {
+  StartProgram();
+  for (const Char* name : {u"TPopupDateTimeCalendarFormEh", u"TPopupCalculatorFormEh", u"TMemoEditWinEh",
+                           u"TRichEditWinEh", u"TDBGridEhFindDlg"})
+    EXPECT_NE(GetClass(name), nullptr) << StringToUtf8(name);
+  EXPECT_TRUE(ShowDBGridEhFindDialogProc) << "the data grid reaches its find dialog";
+  EXPECT_NE(GetZipFileProviderClassEh(), nullptr);
 }
 
 }  // namespace

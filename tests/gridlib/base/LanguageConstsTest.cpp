@@ -35,7 +35,7 @@ TEST(GridLibLanguageConstsTest, BuiltInTextsAreVerbatim) {
       {"OKButtonEh", u"OK"},
       {"CancelButtonEh", u"\u041E\u0442\u043C\u0435\u043D\u0430"},
       {"MemoEditWin_Caption", u""},
-      {"TodayEh", u"C\u0435\u0433\u043E\u0434\u043D\u044F"},
+      {"TodayEh", u"\u0421\u0435\u0433\u043E\u0434\u043D\u044F"},
       {"PictureEditorDialog_Caption",
        u"\u0420\u0435\u0434\u0430\u043A\u0442\u043E\u0440 "
        u"\u0438\u0437\u043E\u0431\u0440\u0430\u0436\u0435\u043D\u0438\u0439"},
@@ -83,8 +83,8 @@ TEST(GridLibLanguageConstsTest, BuiltInTextsAreVerbatim) {
     ASSERT_TRUE(GetPropInfo(consts, name)) << c.property;
     EXPECT_EQ(CodePoints(GetStrProp(consts, name)), CodePoints(c.text)) << c.property;
   }
-  // The calendar's "today" starts with the Latin C, not the Cyrillic one.
-  EXPECT_EQ(consts->GetTodayEh()[0], u'C');
+  // The calendar's "today" is Russian from its first letter: the Cyrillic Es, not a Latin C.
+  EXPECT_EQ(consts->GetTodayEh()[0], u'\u0421');
 }
 
 // The texts that the grid, filter, export, preview, print and pivot screens quote where they show them.
@@ -491,7 +491,7 @@ TEST_F(LanguageManagerTest, LanguageFileOverridesTheTextsItNames) {
 
   EXPECT_EQ(consts_->GetOKButtonEh(), u"Okay");
   EXPECT_EQ(consts_->GetCancelButtonEh(), u"Cancel");
-  EXPECT_EQ(consts_->GetTodayEh(), u"C\u0435\u0433\u043E\u0434\u043D\u044F");
+  EXPECT_EQ(consts_->GetTodayEh(), u"\u0421\u0435\u0433\u043E\u0434\u043D\u044F");
   EXPECT_TRUE(reported_.empty());
 }
 
