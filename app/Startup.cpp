@@ -7,9 +7,13 @@
 #include "gridlib/base/CalculatorEh.h"
 #include "gridlib/base/DBGridEhFindDlgs.h"
 #include "gridlib/base/DateTimeCalendarPickersEh.h"
+#include "gridlib/base/DropDownFormEh.h"
 #include "gridlib/base/MemoEditFormsEh.h"
+#include "gridlib/base/PictureEditFormsEh.h"
 #include "gridlib/base/RichEditFormsEh.h"
+#include "gridlib/base/ToolCtrlsEh.h"
 #include "gridlib/base/ZipFileProviderEh.h"
+#include "gridlib/editors/DBLookupGridsEh.h"
 #include "platform/classes/SpecialFolders.h"
 #include "platform/classes/StringList.h"
 #include "platform/controls/Forms.h"
@@ -19,14 +23,19 @@
 namespace {
 const Char* const kNativeStyle = u"Windows";
 
-// The grid library's drop-downs, dialogs and zip provider, registered before any form names them.
+// The grid library's drop-downs, dialogs, lookup lists and zip provider, registered before any form
+// names them.
 void InitializeGridLibrary() {
+  InitializeToolCtrlsEh();
+  InitializeDropDownFormsEh();
   InitializeDateTimeCalendarPickersEh();
   InitializeCalculatorEh();
   InitializeMemoEditFormsEh();
   InitializeRichEditFormsEh();
   InitializeZipFileProviderEh();
   InitializeDBGridEhFindDlgs();
+  InitializePictureEditFormsEh();
+  InitializeLookupGridsEh();
 }
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include "app/Startup.h"
 #include "gridlib/base/DBGridEhFindDlgs.h"
 #include "gridlib/base/ZipFileProviderEh.h"
+#include "gridlib/grids/DBAxisGridsEh.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Forms.h"
 #include "platform/controls/StyleManager.h"
@@ -107,6 +108,8 @@ TEST_F(StyleFileTest, StartUpRegistersTheGridLibraryDropDownsAndDialogs) {
     EXPECT_NE(GetClass(name), nullptr) << StringToUtf8(name);
   EXPECT_TRUE(ShowDBGridEhFindDialogProc) << "the data grid reaches its find dialog";
   EXPECT_NE(GetZipFileProviderClassEh(), nullptr);
+  EXPECT_TRUE(GetDataListBoxFactoryEh()) << "a grid's data list drops down a lookup list";
+  EXPECT_TRUE(DBAxisGridPictureEditRoutineEh) << "a picture cell's button opens the picture editor";
 }
 
 }  // namespace
