@@ -25,7 +25,10 @@ void SetUpListScreen(TCustomForm* form, int number, TDataSet* list, TDBGrid*& gr
 }
 
 String LikeFilter(const String& field, const String& typed, bool anywhere) {
-  return field + u" like " + QuotedStr((anywhere ? String(u"%") : String()) + typed + u"%");
+  // Typed wildcards keep working; a typed "[" is only a character, never the start of "[c]".
+  String text;
+  for (Char c : typed) text += c == u'[' ? String(u"[[]") : String(1, c);
+  return field + u" like " + QuotedStr((anywhere ? String(u"%") : String()) + text + u"%");
 }
 
 void ApplyListFilter(TDataSet* data, const String& typed, const String& filter) {

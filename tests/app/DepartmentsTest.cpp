@@ -106,12 +106,13 @@ TEST_F(DepartmentsTest, DeleteAnsweredBothWaysAndTheFilterBox) {
   EXPECT_EQ(Scalar("select count(*) from cmn_department.department where id = 10"), "0");
   EXPECT_EQ(List()->GetRecNo(), recNo);
 
-  Sql("insert into cmn_department.department (s_caption, id_parent) values ('Цех O''Brien', 0)");
+  Sql("insert into cmn_department.department (s_caption, id_parent) values ('Цех O''Brien', 0), ('Цех [2]', "
+      "0)");
   Reopen(List());
   const struct {
     const char16_t* typed;
     int rows;
-  } cases[] = {{u"цех", 2}, {u"ЦЕХ МЕТ", 1}, {u"Цех O'B", 1}, {u"еханик", 0}, {u"", 0}};
+  } cases[] = {{u"цех", 3}, {u"ЦЕХ МЕТ", 1}, {u"Цех O'B", 1}, {u"Цех [2]", 1}, {u"еханик", 0}, {u"", 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(StringToUtf8(c.typed));
     Form30->Edit1->SetText(c.typed);
