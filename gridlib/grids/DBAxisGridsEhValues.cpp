@@ -3,6 +3,7 @@
 // clipboard of a cell's value.
 #include "gridlib/grids/DBAxisGridsEh.h"
 #include "platform/controls/Clipbrd.h"
+#include "platform/data/DBFilterExpr.h"
 #include "platform/rtl/DateFormat.h"
 #include "platform/rtl/FloatFormat.h"
 
@@ -361,12 +362,8 @@ void TAxisBarEh::DefaultDropDownBoxApplyTextFilter(TDataSet* dataSet, const Stri
   else
     options.Exclude(foCaseInsensitive);
   dataSet->SetFilterOptions(options);
-  String escaped;
-  for (Char c : filterText) {
-    escaped += c;
-    if (c == u'\'') escaped += c;
-  }
-  dataSet->SetFilter(u"[" + fieldName + u"] like '" + prefix + escaped + w + u"'");
+  // Typed wildcards and brackets are searched as characters.
+  dataSet->SetFilter(u"[" + fieldName + u"] like " + QuotedStr(prefix + FilterLikeEscape(filterText) + w));
   dataSet->SetFiltered(true);
 }
 

@@ -363,7 +363,7 @@ TEST_F(AxisGridTest, UpDownCellButtonStepsByTheHalfPressedAndNotBetweenThem) {
   data_->Cancel();
 }
 
-TEST_F(AxisGridTest, TypedTextFilterQuotesTheText) {
+TEST_F(AxisGridTest, TypedTextFilterQuotesAndEscapesTheText) {
   Field(u"NAME", ftString, 20);
   data_->Open();
   MakeGrid();
@@ -372,6 +372,8 @@ TEST_F(AxisGridTest, TypedTextFilterQuotesTheText) {
   EXPECT_EQ(data_->GetFilter(), u"[NAME] like '*O''Neil*'");
   EXPECT_TRUE(data_->GetFiltered());
   EXPECT_TRUE(data_->GetFilterOptions().Contains(foCaseInsensitive));
+  bar->DefaultDropDownBoxApplyTextFilter(data_, u"NAME", lsftBeginsWithEh, u"50%_*[");
+  EXPECT_EQ(data_->GetFilter(), u"[NAME] like '50[%][_][*][[]*'") << "typed wildcards are characters";
   bar->DefaultDropDownBoxApplyTextFilter(data_, u"NAME", lsftBeginsWithEh, u"");
   EXPECT_EQ(data_->GetFilter(), u"");
 }
