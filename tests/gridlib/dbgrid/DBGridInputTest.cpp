@@ -33,14 +33,7 @@ class DBGridInputTest : public ::testing::Test {
     for (int i = 1; i <= 100; ++i)
       data_->AddRow({Variant(i), Variant(u"Изделие " + IntToStr(i)), Variant(i * 10)});
     data_->Open();
-    source_ = new TDataSource(form_.get());
-    source_->SetDataSet(data_);
-    grid_ = new TInputProbeGrid(form_.get());
-    grid_->SetParent(form_.get());
-    grid_->SetAlign(alClient);
-    grid_->SetDataSource(source_);
-    form_->Show();
-    ProcessPendingEvents();
+    grid_ = ShowGridOver<TInputProbeGrid>(form_.get(), data_, &source_);
     grid_->SetFocus();
     ProcessPendingEvents();
   }

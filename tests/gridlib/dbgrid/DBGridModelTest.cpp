@@ -35,14 +35,7 @@ class DBGridModelTest : public ::testing::Test {
       table_->Post();
     }
     table_->First();
-    source_ = new TDataSource(form_.get());
-    source_->SetDataSet(table_);
-    grid_ = new TDBGridEh(form_.get());
-    grid_->SetParent(form_.get());
-    grid_->SetAlign(alClient);
-    grid_->SetDataSource(source_);
-    form_->Show();
-    ProcessPendingEvents();
+    grid_ = ShowGridOver(form_.get(), table_, &source_);
   }
   void TearDown() override { form_.reset(); }
 

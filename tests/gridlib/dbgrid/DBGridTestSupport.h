@@ -11,6 +11,20 @@
 #include "platform/rtl/Utf.h"
 #include "platform/testing/TestSupport.h"
 
+// A grid filling the form over the dataset through a new data source; the form is shown.
+template <class Grid = TDBGridEh>
+Grid* ShowGridOver(TForm* form, TDataSet* data, TDataSource** source) {
+  *source = new TDataSource(form);
+  (*source)->SetDataSet(data);
+  auto* grid = new Grid(form);
+  grid->SetParent(form);
+  grid->SetAlign(alClient);
+  grid->SetDataSource(*source);
+  form->Show();
+  ProcessPendingEvents();
+  return grid;
+}
+
 // Counts the dataset's scroll and state events and the data source's change notices.
 class TDataSetEventRecorder {
  public:

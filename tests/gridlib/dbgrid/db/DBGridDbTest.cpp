@@ -19,14 +19,7 @@ class DBGridDbTest : public AdoTest {
         u"select n * 100 + d.id as key, d.s_caption, d.type from cmn_department.department d, "
         u"generate_series(1, 20) n order by 1");
     query_->Open();
-    source_ = new TDataSource(form_.get());
-    source_->SetDataSet(query_);
-    grid_ = new TDBGridEh(form_.get());
-    grid_->SetParent(form_.get());
-    grid_->SetAlign(alClient);
-    grid_->SetDataSource(source_);
-    form_->Show();
-    ProcessPendingEvents();
+    grid_ = ShowGridOver(form_.get(), query_, &source_);
   }
   void TearDown() override {
     form_.reset();
