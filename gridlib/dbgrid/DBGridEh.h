@@ -1150,6 +1150,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   TRect DataRect();
   // The next tick of the selection's automatic scrolling; never zero, which would spin.
   static Integer AutoScrollInterval(Integer distance, Integer msPerPixel);
+  // The column of a data cell whose value a click steps (check boxes, key pictures), else nil.
+  TColumnEh* ValueStepColumnAt(TGridCoord cell);
 
   // Edit actions: what the selection allows, and the actions themselves.
   bool CheckCopyAction();

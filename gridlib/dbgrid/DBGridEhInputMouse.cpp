@@ -58,8 +58,15 @@ void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, Integer 
       return;
     }
   }
-  // The control raised the double click before this press.
-  if (shift.Contains(ssDouble)) return raise();
+  // The control raised the double click before this press; a column that steps on double clicks
+  // steps now.
+  if (shift.Contains(ssDouble)) {
+    if (button == mbLeft) {
+      TColumnEh* column = ValueStepColumnAt(MouseCoord(x, y));
+      if (column && column->GetDblClickNextVal()) column->SetNextFieldValue(shift.Contains(ssShift) ? -1 : 1);
+    }
+    return raise();
+  }
 
   Integer sizingOfs = 0, sizingPos = 0, sizingIndex = -1;
   TGridStateEh sizing = gsNormalEh;
@@ -241,8 +248,19 @@ void TCustomDBGridEh::MouseUp(TMouseButton button, TShiftState shift, Integer x,
   if (cell.Y < TopDataOffset()) {
     if (titleRelease && cell.X == pressedCol) TitleClick(column);
   } else if (cell.Y < GetRowCount() && cell == pressedCell_) {
+    // A check box or a key picture steps on the release over the cell it was pressed on.
+    if (ValueStepColumnAt(cell) == column && !column->GetDblClickNextVal())
+      column->SetNextFieldValue(shift.Contains(ssShift) ? -1 : 1);
     CellClick(column);
   }
+}
+
+TColumnEh* TCustomDBGridEh::ValueStepColumnAt(TGridCoord cell) {
+  if (cell.X < indicatorOffset_ || cell.Y < TopDataOffset() || cell.Y >= GetRowCount()) return nullptr;
+  TColumnEh* column = GetColumnAtGridCol(cell.X);
+  if (!column) return nullptr;
+  const TAxisBarEhType type = column->GetBarType();
+  return type == ctCheckboxes || type == ctKeyImageList ? column : nullptr;
 }
 
 // A title click steps the column's sort marker; without Ctrl the sort runs at once, with Ctrl it

@@ -43,7 +43,12 @@ bool TDataSource::IsLinkedTo(TDataSet* dataSet) const {
 void TDataSource::SetDataSet(TDataSet* value) {
   if (value == dataSet_) return;
   if (value && IsLinkedTo(value)) DatabaseError(SCircularDataLink, this);
-  if (dataSet_) dataSet_->RemoveDataSource(this);
+  // The links go inactive on the old dataset first, so none keeps its fields across the switch.
+  if (dataSet_) {
+    dataSet_->RemoveDataSource(this);
+    dataSet_ = nullptr;
+    UpdateState();
+  }
   dataSet_ = value;
   if (value) value->AddDataSource(this);
   UpdateState();

@@ -213,6 +213,43 @@ TEST_F(DBGridInputTest, ClicksMoveTheRecordSelectRangesAndTheSecondOpensTheEdito
   EXPECT_EQ(SelectedIds(), (std::vector<Integer>{4, 5, 7, 8})) << "Ctrl toggles one row";
 }
 
+TEST_F(DBGridInputTest, AClickOnACheckBoxStepsItsValueOrADoubleClickWhenTheColumnAsks) {
+  auto* flags = new TTestDataSet(form_.get());
+  flags->GetFieldDefs()->Add(u"ID", ftInteger, 0, false);
+  flags->GetFieldDefs()->Add(u"DONE", ftBoolean, 0, false);
+  for (int i = 1; i <= 5; ++i) flags->AddRow({Variant(i), Variant(false)});
+  flags->Open();
+  source_->SetDataSet(flags);
+  ProcessPendingEvents();
+  auto* done = static_cast<TColumnEh*>(grid_->FindFieldColumn(u"DONE"));
+  ASSERT_NE(done, nullptr);
+  ASSERT_EQ(done->GetBarType(), ctCheckboxes);
+  const Integer doneCol = grid_->DataColToGridCol(grid_->GetVisibleColumns()->IndexOf(done));
+  const auto value = [&] { return flags->FieldByName(u"DONE")->GetAsBoolean(); };
+  const Integer row3 = grid_->GetRow() + 2;
+  Click(Centre(doneCol, row3));
+  EXPECT_EQ(flags->RecNo(), 3);
+  EXPECT_TRUE(value()) << "one click moves to the record and checks it";
+  Click(Centre(doneCol, row3), {ssShift});
+  EXPECT_FALSE(value());
+  const Integer idCol =
+      grid_->DataColToGridCol(grid_->GetVisibleColumns()->IndexOf(grid_->FindFieldColumn(u"ID")));
+  Click(Centre(idCol, row3));
+  EXPECT_FALSE(value()) << "another column's cell steps nothing";
+  // A press on one cell released over another steps nothing either.
+  SendMouseDown(grid_, mbLeft, Centre(doneCol, row3));
+  SendMouseUp(grid_, mbLeft, Centre(idCol, row3));
+  ProcessPendingEvents();
+  EXPECT_FALSE(value());
+
+  done->SetDblClickNextVal(true);
+  Click(Centre(doneCol, row3));
+  EXPECT_FALSE(value()) << "a column that steps on double clicks ignores a single one";
+  SendDblClick(grid_, Centre(doneCol, row3));
+  ProcessPendingEvents();
+  EXPECT_TRUE(value()) << "a double click steps once";
+}
+
 TEST_F(DBGridInputTest, TitleClicksStepSortMarkersAndCtrlWaitsForItsRelease) {
   TDBGridEhOptions o = grid_->GetOptionsEh();
   o.Include(dghAutoSortMarking);

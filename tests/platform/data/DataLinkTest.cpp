@@ -140,6 +140,20 @@ TEST_F(DataLinkTest, DataSourceStateEventsAndDisabling) {
   ds_->Cancel();
 }
 
+TEST_F(DataLinkTest, SwitchingBetweenTwoOpenDataSetsTellsTheLinksTwice) {
+  auto* other = new TTestDataSet(&owner_);
+  other->GetFieldDefs()->Add(u"CODE", ftInteger);
+  other->AddRow({7});
+  other->Open();
+  ds_->Open();
+  Take();
+  // The links let go of the old dataset's fields before they take the new one's.
+  source_->SetDataSet(other);
+  EXPECT_EQ(Take(), (Log{"ActiveChanged", "ActiveChanged"}));
+  EXPECT_EQ(link_.GetDataSet(), other);
+  EXPECT_TRUE(link_.GetActive());
+}
+
 TEST_F(DataLinkTest, FieldLinkHandsControlEditsToTheDataSet) {
   ds_->Open();
   TFieldDataLink field;
