@@ -109,14 +109,13 @@ TEST_F(DBGridPaintTest, ABitmapShowsTwoLevelTitlesASumFooterTheIndicatorAndAHigh
   EXPECT_TRUE(selected == Sys(grid_->GetStyle()->GetSelectedCellColor(false)) ||
               selected == Sys(grid_->GetStyle()->GetSelectedCellColor(true)));
 
-  // The indicator's glyph marks the current record only.
+  // The indicator's glyph marks the current record only: its cell differs from a plain row's.
   const auto glyphPixels = [&](Integer recNo) {
-    const TRect r = grid_->CellRect(0, top + recNo - 1, false);
-    const TColor face = PixelAt(picture.get(), r.Left + 2, r.Top + 2);
+    const TRect r = grid_->CellRect(0, top + recNo - 1, false), plain = grid_->CellRect(0, top + 1, false);
     Integer n = 0;
     for (Integer x = r.Left + 2; x < r.Right - 2; ++x)
-      for (Integer y = r.Top + 2; y < r.Bottom - 2; ++y)
-        if (PixelAt(picture.get(), x, y) != face) ++n;
+      for (Integer y = 2; y < r.Height() - 2; ++y)
+        if (PixelAt(picture.get(), x, r.Top + y) != PixelAt(picture.get(), x, plain.Top + y)) ++n;
     return n;
   };
   EXPECT_GT(glyphPixels(5), 8);
