@@ -1164,6 +1164,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void PaintSuperTitles(Integer leaf, const TRect& leafRect);
   virtual void DrawIndicatorGlyph(Integer kind, const TRect& rect);
   virtual void DrawSortMarker(TSortMarkerEh marker, const TRect& rect, bool highlight);
+  // The marker style in force: the title parameters' (through the style), an outline by default.
+  TSortMarkerStyleEh ActualSortMarkerStyle() const;
   virtual void DrawDropDownGlyph(bool hot, const TRect& rect);
   TColor GlyphColor();
   void DrawCellFocusRect(TCanvas* canvas, const TRect& rect, const TRect* clipRect);

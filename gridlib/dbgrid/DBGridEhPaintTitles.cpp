@@ -11,6 +11,17 @@ namespace {
 // The marker's triangle and the indicator glyphs are drawn, not taken from bitmaps.
 constexpr Integer SortMarkerWidth = 16;
 constexpr Integer IndicatorGlyphWidth = 11;
+
+TSize SortMarkerSizeEh(TSortMarkerStyleEh style) {
+  switch (style) {
+    case smstFrameEh:
+      return TSize{7, 8};
+    case smstSolidEh:
+      return TSize{10, 5};
+    default:
+      return TSize{8, 7};
+  }
+}
 }  // namespace
 
 bool TCustomDBGridEh::GetFixedCellSelectedColors(TCellAreaTypeEh area, TColor& color, TFont* font) {
@@ -198,8 +209,10 @@ void TCustomDBGridEh::PaintTitleCellText(TCanvas* canvas, TColumnEh* column,
                   params->WordWrap, params->EndEllipsis, 0, 0);
   if (drawMarker) {
     const Integer right = areaRight + shift - indexWidth - 2;
-    const TRect marker(right - 10, rect.Top + (rect.Height() - 6) / 2 + shift, right,
-                       rect.Top + (rect.Height() - 6) / 2 + 6 + shift);
+    const TSize size = SortMarkerSizeEh(ActualSortMarkerStyle());
+    const Integer left = right - 10 + (10 - size.cx) / 2;
+    const Integer top = rect.Top + (rect.Height() - size.cy) / 2 + shift;
+    const TRect marker(left, top, left + size.cx, top + size.cy);
     DrawSortMarker(params->SortMarker, marker, params->Highlight);
     if (!index.empty()) {
       const TColor oldColor = canvas->GetFont()->GetColor();
@@ -216,7 +229,6 @@ void TCustomDBGridEh::PaintTitleCellText(TCanvas* canvas, TColumnEh* column,
   }
 }
 
-// A small triangle: pointing down for a descending marker, up for an ascending one.
 // The glyphs' colour: dark on the light fixed cells, the fixed cells' text colour under a custom style.
 TColor TCustomDBGridEh::GlyphColor() {
   if (CustomStyleActive())
@@ -224,17 +236,85 @@ TColor TCustomDBGridEh::GlyphColor() {
   return MixColorsPercentEh(StyleServices()->GetSystemColor(cl3DDkShadow), clBlack, 30);
 }
 
+TSortMarkerStyleEh TCustomDBGridEh::ActualSortMarkerStyle() const {
+  const TSortMarkerStyleEh style = titleParams_->GetSortMarkerStyle();
+  return style == smstDefaultEh ? smstFrameEh : style;
+}
+
+// Sort markers by style: an outline, a raised outline, a solid triangle, the theme's arrow, or the
+// classic filled one.
 void TCustomDBGridEh::DrawSortMarker(TSortMarkerEh marker, const TRect& rect, bool highlight) {
+  if (marker == smNoneEh) return;
   TCanvas* canvas = GetCanvas();
-  const TColor color = highlight ? clWhite : GlyphColor();
-  canvas->GetBrush()->SetColor(color);
-  canvas->GetPen()->SetColor(color);
-  const Integer w = 8, h = 4;
-  const Integer x = rect.Left + (rect.Width() - w) / 2, y = rect.Top + (rect.Height() - h) / 2;
-  if (marker == smDownEh)
-    canvas->Polygon({TPoint(x, y), TPoint(x + w, y), TPoint(x + w / 2, y + h)});
-  else
-    canvas->Polygon({TPoint(x, y + h), TPoint(x + w, y + h), TPoint(x + w / 2, y)});
+  TPen* pen = canvas->GetPen();
+  const TColor oldPen = pen->GetColor();
+  const bool down = marker == smDownEh;
+  const TColor dark = StyleServices()->GetSystemColor(GetGridLineParams()->GetDarkColor());
+  const TColor bright = StyleServices()->GetSystemColor(GetGridLineParams()->GetBrightColor());
+  const TColor selectedText = StyleServices()->GetSystemColor(clHighlightText);
+  const Integer l = rect.Left, t = rect.Top, r = rect.Right - 1, b = rect.Bottom - 1, m = (l + r) / 2;
+  switch (ActualSortMarkerStyle()) {
+    case smstFrameEh: {
+      pen->SetColor(highlight ? selectedText
+                              : MixColorsEh(dark, StyleServices()->GetSystemColor(cl3DDkShadow), 50));
+      if (down)
+        canvas->Polyline({TPoint(m, b), TPoint(l, t), TPoint(r, t), TPoint(m, b)});
+      else
+        canvas->Polyline({TPoint(m, t), TPoint(r, b), TPoint(l, b), TPoint(m, t)});
+      break;
+    }
+    case smst3DFrameEh: {
+      const TColor frame = MixColorsEh(dark, StyleServices()->GetSystemColor(cl3DDkShadow), 85);
+      const TColor light = StyleServices()->GetSystemColor(clWindow);
+      if (down) {
+        pen->SetColor(frame);
+        canvas->Polyline({TPoint(m, b), TPoint(l, t), TPoint(r, t)});
+        pen->SetColor(light);
+        canvas->Polyline({TPoint(m + 1, b), TPoint(r + 1, t - 1)});
+      } else {
+        pen->SetColor(light);
+        canvas->Polyline({TPoint(l + 1, b), TPoint(r, b), TPoint(m + 1, t - 1)});
+        pen->SetColor(frame);
+        canvas->Polyline({TPoint(l, b), TPoint(m, t - 1)});
+      }
+      break;
+    }
+    case smstSolidEh: {
+      TColor fill = MixColorsEh(dark, bright, 128);
+      if (highlight)
+        fill = selectedText;
+      else if (IsTitleThemed() && GetGridLineParams()->GetAssignedDarkColor() == clDefault)
+        fill = dark;
+      std::vector<TPoint> rows = {TPoint(0, 0), TPoint(9, 0), TPoint(1, 1), TPoint(8, 1), TPoint(2, 2),
+                                  TPoint(7, 2), TPoint(3, 3), TPoint(6, 3), TPoint(4, 4), TPoint(5, 4)};
+      if (!down)
+        for (TPoint& p : rows) p.Y = 4 - p.Y;
+      FillPolygonSmoothEh(canvas, TPoint(l, t), rows, fill, fill);
+      break;
+    }
+    case smstThemeDefinedEh:
+      if (ThemesEnabledEh()) {
+        StyleServices()->DrawElement(canvas->GetHandle(),
+                                     StyleServices()->GetElementDetails(down ? thHeaderSortArrowSortedDown
+                                                                             : thHeaderSortArrowSortedUp),
+                                     rect);
+        break;
+      }
+      [[fallthrough]];
+    default: {
+      const TColor color = highlight ? clWhite : GlyphColor();
+      canvas->GetBrush()->SetColor(color);
+      pen->SetColor(color);
+      const Integer w = 7, h = 4;
+      const Integer x = l + (rect.Width() - w) / 2, y = t + (rect.Height() - h) / 2;
+      if (down)
+        canvas->Polygon({TPoint(x, y), TPoint(x + w, y), TPoint(x + w / 2, y + h)});
+      else
+        canvas->Polygon({TPoint(x, y + h), TPoint(x + w, y + h), TPoint(x + w / 2, y)});
+      break;
+    }
+  }
+  pen->SetColor(oldPen);
 }
 
 String TCustomDBGridEh::RecNoText(Integer recNo, bool currentRow, bool inserting) const {

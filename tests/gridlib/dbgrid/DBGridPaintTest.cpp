@@ -482,6 +482,32 @@ TEST_F(DBGridPaintTest, TitlesFillByTheirStyleAndAPressedTitleIsDrawnPressed) {
   EXPECT_EQ(inkBox(picture.get()), inkBox(released.get()));
 }
 
+// Each marker style draws something in the title's marker place, pointing one way for down and the
+// other for up.
+TEST_F(DBGridPaintTest, SortMarkersAreDrawnInEveryStyle) {
+  grid_->GetColumns()->RebuildColumns();
+  TColumnEh* qty = Column(u"QTY");
+  qty->SetWidth(90);
+  ProcessPendingEvents();
+  const TRect title = grid_->CellRect(grid_->DataColToGridCol(qty->GetIndex()), 0, false);
+  const auto markerPlace = [&](TSortMarkerEh marker) {
+    qty->GetTitle()->SetSortMarker(marker);
+    std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+    std::vector<TColor> pixels;
+    for (Integer x = title.Right - 16; x < title.Right - 1; ++x)
+      for (Integer y = title.Top + 1; y < title.Bottom - 1; ++y)
+        pixels.push_back(PixelAt(picture.get(), x, y));
+    return pixels;
+  };
+  for (TSortMarkerStyleEh style : {smstFrameEh, smst3DFrameEh, smstSolidEh, smstClassicEh, smstDefaultEh}) {
+    grid_->GetTitleParams()->SetSortMarkerStyle(style);
+    const auto none = markerPlace(smNoneEh), down = markerPlace(smDownEh), up = markerPlace(smUpEh);
+    EXPECT_NE(down, none) << "style " << style;
+    EXPECT_NE(up, none) << "style " << style;
+    EXPECT_NE(up, down) << "style " << style;
+  }
+}
+
 // Lines by area: each case sets the grid up and looks at one line pixel against the cell's inside.
 TEST_F(DBGridPaintTest, CellLinesFollowTheAreaParametersAndTheGridBoundary) {
   grid_->GetColumns()->RebuildColumns();
