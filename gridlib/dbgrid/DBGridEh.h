@@ -1139,6 +1139,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   // Whether a fixed cell is drawn by the themes: title, indicator and footer cells of a themed area.
   bool IsCellDrawnByStyle(TCellAreaTypeEh area) const;
   bool IsTitleThemed() const;
+  // How fixed cells are drawn: 1 themed, 2 plain, 3 flat with raised fixed cells (a gradient).
+  Integer GetFixedCellDrawStyle() const;
   // The title cell drawn pressed while the mouse is down on it (grid coordinates; (-1, -1) for none);
   // the mouse handling sets it, the cells it leaves and enters are repainted.
   TGridCoord GetPressedTitleCell() const { return pressedTitleCell_; }

@@ -482,6 +482,33 @@ TEST_F(DBGridPaintTest, TitlesFillByTheirStyleAndAPressedTitleIsDrawnPressed) {
   EXPECT_EQ(inkBox(picture.get()), inkBox(released.get()));
 }
 
+// Raised data cells of a flat grid take the fixed cells' gradient, and a plain one with flat fixed cells.
+TEST_F(DBGridPaintTest, RaisedDataCellsOfAFlatGridFillLikeTheFixedCells) {
+  grid_->GetColumns()->RebuildColumns();
+  Column(u"NAME")->SetColor(RGB(200, 220, 240));  // the gradient runs from the grid's colour to it
+  grid_->SetFlat(true);
+  TDBGridEhOptions options = grid_->GetOptionsEh();
+  options.Include(dghData3D);
+  grid_->SetOptionsEh(options);
+  data_->SetRecNo(1);
+  ProcessPendingEvents();
+  const TRect r = grid_->CellRect(grid_->DataColToGridCol(Column(u"NAME")->GetIndex()),
+                                  grid_->TopDataOffset() + 4, false);
+  const auto topAndBottom = [&] {
+    std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+    return std::make_pair(PixelAt(picture.get(), r.Right - 4, r.Top + 2),
+                          PixelAt(picture.get(), r.Right - 4, r.Bottom - 3));
+  };
+  ASSERT_EQ(grid_->GetFixedCellDrawStyle(), 3);
+  const auto [top, bottom] = topAndBottom();
+  EXPECT_NE(top, bottom);
+  options.Exclude(dghFixed3D);
+  grid_->SetOptionsEh(options);
+  ASSERT_EQ(grid_->GetFixedCellDrawStyle(), 2);
+  const auto [plainTop, plainBottom] = topAndBottom();
+  EXPECT_EQ(plainTop, plainBottom);
+}
+
 // Each marker style draws something in the title's marker place, pointing one way for down and the
 // other for up.
 TEST_F(DBGridPaintTest, SortMarkersAreDrawnInEveryStyle) {
