@@ -161,6 +161,7 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* owner) : TCustomDBAxisGridEh(owner)
   titleParams_ = std::make_unique<TDBGridTitleParamsEh>(this);
   indicatorParams_ = std::make_unique<TDBGridIndicatorParamsEh>(this);
   footerParams_ = std::make_unique<TDBGridFooterParamsEh>(this);
+  RecreateGridLineColors();
   // The axis grid made its own parts while this class was not yet there.
   CreateOwnedParts();
   style_ = GetGlobalGridStyle();

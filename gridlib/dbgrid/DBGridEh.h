@@ -828,6 +828,27 @@ class TGridDataLinkEh : public TAxisGridDataLinkEh {
   void ActiveChanged() override;
 };
 
+// ---- Grid lines ----
+
+enum TDBGridHorzEmptySpaceStyleEh { deshNonEh, deshExtendTitleWideSpaceEh, deshExtendGridWideSpaceEh };
+
+// The data grid's lines: data lines follow the row and column line options until set, and the space
+// right of the last column may continue the titles or the whole rows.
+class TDBGridLineParamsEh : public TDBAxisGridLineParamsEh {
+  KIV_CLASS(TDBGridLineParamsEh, TDBAxisGridLineParamsEh)
+ public:
+  explicit TDBGridLineParamsEh(TCustomDBGridEh* grid);
+  TCustomDBGridEh* GetDBGrid() const;
+  bool DefaultDataHorzLines() const override;
+  bool DefaultDataVertLines() const override;
+  TDBGridLinesColorSchemeEh GetActualColorScheme() const override;
+  TDBGridHorzEmptySpaceStyleEh GetHorzEmptySpaceStyle() const { return horzEmptySpaceStyle_; }
+  void SetHorzEmptySpaceStyle(TDBGridHorzEmptySpaceStyleEh value);
+
+ private:
+  TDBGridHorzEmptySpaceStyleEh horzEmptySpaceStyle_ = deshNonEh;
+};
+
 // ---- The grid ----
 
 class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
@@ -1081,6 +1102,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
 
   // Titles and indicator.
   void DefaultDrawTitleCell(TCanvas* canvas, const TRect& rect, TDBGridDrawTitleCellParamsEh* params);
+  void DrawTitleCellBackground(TCanvas* canvas, const TRect& rect, TDBGridDrawTitleCellParamsEh* params);
+  void DrawTitleCellForeground(TCanvas* canvas, const TRect& rect, TDBGridDrawTitleCellParamsEh* params);
   // The indicator's text for a record number: the number, a middle dot, or "-" halfway between steps.
   String RecNoText(Integer recNo, bool currentRow, bool inserting) const;
   bool IsUseMultiTitle() const;
@@ -1101,7 +1124,32 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   const std::vector<Integer>& GetFooterRowHeights() const { return footerRowHeights_; }
   void InvalidateTitle();
 
+  // Fixed cells: how one is filled (themed, gradient or solid, with or without a raised frame).
+  struct TFixedCellPaintEh {
+    TGridCellFillStyleEh FillStyle = cfstSolidEh;
+    TColor FillColor = clBtnFace;
+    TColor StartGradientColor = clDefault;  // the gradient's top; clDefault derives it from the fill
+    bool The3DRect = false;
+    bool Pressed = false;
+    bool Selected = false;
+    bool HotTrack = false;
+  };
+  // Paints a fixed cell's background and answers the rectangle left for its content.
+  TRect PaintFixedCellBackground(TCanvas* canvas, const TRect& rect, const TFixedCellPaintEh& cell);
+  // Whether a fixed cell is drawn by the themes: title, indicator and footer cells of a themed area.
+  bool IsCellDrawnByStyle(TCellAreaTypeEh area) const;
+  bool IsTitleThemed() const;
+  // How fixed cells are drawn: 1 themed, 2 plain, 3 flat with raised fixed cells (a gradient).
+  Integer GetFixedCellDrawStyle() const;
+  // The title cell drawn pressed while the mouse is down on it (grid coordinates; (-1, -1) for none);
+  // the mouse handling sets it, the cells it leaves and enters are repainted.
+  TGridCoord GetPressedTitleCell() const { return pressedTitleCell_; }
+  void SetPressedTitleCell(TGridCoord cell);
+  // The grid's line parameters: data lines, boundaries and empty-space styles.
+  TDBGridLineParamsEh* GetGridLineParams() const;
+
  protected:
+  TGridLineColorsEh* CreateGridLineColors() override;
   void DrawCellContent(Integer col, Integer row, TGridDrawState state, const TRect& rect) override;
   virtual void PaintDataCell(Integer col, Integer row, TCellAreaTypeEh area, TGridDrawState state, TRect rect,
                              Integer dataRow, Integer dataCol);
@@ -1118,6 +1166,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void PaintSuperTitles(Integer leaf, const TRect& leafRect);
   virtual void DrawIndicatorGlyph(Integer kind, const TRect& rect);
   virtual void DrawSortMarker(TSortMarkerEh marker, const TRect& rect, bool highlight);
+  // The marker style in force: the title parameters' (through the style), an outline by default.
+  TSortMarkerStyleEh ActualSortMarkerStyle() const;
   virtual void DrawDropDownGlyph(bool hot, const TRect& rect);
   TColor GlyphColor();
   void DrawCellFocusRect(TCanvas* canvas, const TRect& rect, const TRect* clipRect);
@@ -1127,6 +1177,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void GetCellBorderParams(Integer col, Integer row, bool& joinCorner, TColor& color, bool& isDraw,
                            TGridCellBorderTypeEh borderType) override;
   void DrawEmptySpace(Integer col, Integer row, const TRect& rect) override;
+  void PaintEmptySpaceBorder(Integer col, Integer row, TGridCellBorderTypeEh side, TRect& area);
   void DrawCellBorders(Integer col, Integer row, TGridCellBorderTypesEh borders, TGridDrawState state,
                        TRect& rect) override;
   String FooterValueText(Integer row, TColumnEh* column, bool painting);
@@ -1340,6 +1391,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   bool suppressHighlight_ = false;
   std::vector<Integer> footerRowHeights_;
   std::unique_ptr<TAxisColCellParamsEh> dupParams_;  // the neighbour rows of the duplicate check
+  TGridCoord pressedTitleCell_{-1, -1};
 
   // Input state.
   bool antiSelection_ = false;

@@ -282,7 +282,22 @@ bool TCustomDBGridEh::CheckFillDataCell(TGridCoord cell, TGridCoord areaCell, TA
       return true;
     }
   }
+  // A raised data cell of a flat grid under themes is filled as the fixed cells are.
+  if (ThemesEnabledEh() && GetFlat() && IsCell3D(cell.X, cell.Y, params->State) &&
+      !params->State.Contains(gdSelected)) {
+    TFixedCellPaintEh fixed;
+    fixed.FillStyle = GetFixedCellDrawStyle() == 3 ? cfstGradientEh : cfstSolidEh;
+    fixed.FillColor = GetCanvas()->GetBrush()->GetColor();
+    fixed.Pressed = params->State.Contains(gdFocused);
+    PaintFixedCellBackground(GetCanvas(), areaRect, fixed);
+    return true;
+  }
   return TCustomDBAxisGridEh::CheckFillDataCell(cell, areaCell, bar, areaRect, params);
+}
+
+Integer TCustomDBGridEh::GetFixedCellDrawStyle() const {
+  if (GetFlat()) return optionsEh_.Contains(dghFixed3D) ? 3 : 2;
+  return ThemesEnabledEh() ? 1 : 2;
 }
 
 bool TCustomDBGridEh::IsCell3D(Integer col, Integer row, TGridDrawState state) {

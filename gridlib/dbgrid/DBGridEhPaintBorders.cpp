@@ -1,13 +1,61 @@
-// The data grid's cell lines by area (titles, indicator, data, footers) and the empty space below the
-// rows, where extended vertical lines and column colours continue.
+// The data grid's lines: the line parameters, each cell's border lines by area (titles, indicator,
+// data, footers) with the grid's outer boundary, and the empty space below and right of the cells,
+// where lines, column colours, titles, footers and row colours may continue.
 #include <algorithm>
 
+#include "gridlib/base/GridLibCore.h"
 #include "gridlib/dbgrid/DBGridEh.h"
 #include "platform/graphics/Themes.h"
+#include "platform/rtl/ScopeGuard.h"
+
+// ======================= Line parameters =======================
+
+TDBGridLineParamsEh::TDBGridLineParamsEh(TCustomDBGridEh* grid) : TDBAxisGridLineParamsEh(grid) {}
+
+TCustomDBGridEh* TDBGridLineParamsEh::GetDBGrid() const { return static_cast<TCustomDBGridEh*>(GetGrid()); }
+
+bool TDBGridLineParamsEh::DefaultDataHorzLines() const {
+  return GetDBGrid()->GetDBOptions().Contains(dgRowLines);
+}
+
+bool TDBGridLineParamsEh::DefaultDataVertLines() const {
+  return GetDBGrid()->GetDBOptions().Contains(dgColLines);
+}
+
+TDBGridLinesColorSchemeEh TDBGridLineParamsEh::GetActualColorScheme() const {
+  if (GetColorScheme() != glcsDefaultEh) return GetColorScheme();
+  TCustomDBGridEh* grid = GetDBGrid();
+  if (grid->GetTitleParams()->GetActualFillStyle() == cfstThemedEh) return glcsThemedEh;
+  if (ThemesEnabledEh() || grid->GetFlat()) return glcsFlatEh;
+  return glcsClassicEh;
+}
+
+void TDBGridLineParamsEh::SetHorzEmptySpaceStyle(TDBGridHorzEmptySpaceStyleEh value) {
+  if (horzEmptySpaceStyle_ == value) return;
+  horzEmptySpaceStyle_ = value;
+  GetDBGrid()->Invalidate();
+}
+
+TGridLineColorsEh* TCustomDBGridEh::CreateGridLineColors() { return new TDBGridLineParamsEh(this); }
+
+TDBGridLineParamsEh* TCustomDBGridEh::GetGridLineParams() const {
+  return static_cast<TDBGridLineParamsEh*>(GetGridLineColors());
+}
+
+// ======================= Cell borders =======================
 
 namespace {
 
-TColor LineColor(TColor own, TColor dark) { return own == clDefault ? dark : own; }
+// The darker of two colours, the first on a tie; clNone never wins.
+TColor DarkerLineColorEh(TColor a, TColor b) {
+  if (a == clNone) return b;
+  if (b == clNone) return a;
+  return DarkerColorEh(a, b);
+}
+
+bool IsDarkerLineEh(TColor a, TColor than) {
+  return a != clNone && than != clNone && a != than && DarkerColorEh(than, a) == a;
+}
 
 }  // namespace
 
@@ -19,46 +67,138 @@ void TCustomDBGridEh::GetCellBorderParams(Integer col, Integer row, bool& joinCo
     isDraw = false;
     return;
   }
-  const TColor dark = GetGridLineColors()->GetDarkColor();
+  TDBGridLineParamsEh* lines = GetGridLineParams();
+  const TColor dark = lines->GetDarkColor();
   const bool fixed = col < GetFixedColCount() || row < GetFixedRowCount();
   isDraw = options_.Contains(vertical ? dgColLines : dgRowLines);
-  color = fixed ? dark : GetGridLineColors()->GetBrightColor();
+  color = fixed ? dark : lines->GetBrightColor();
+  if (row < 0 || col < 0 || row >= GetFullRowCount() || col >= GetFullColCount()) return;
   Integer areaCol = 0, areaRow = 0;
-  if (row >= GetFullRowCount() || col >= GetFullColCount()) return;
   const TCellAreaTypeEh area = GetCellAreaType(col, row, areaCol, areaRow);
+  const bool boundaries = lines->GetGridBoundaries();
+  const bool firstFooterTop = borderType == cbtTopEh && row == GetRowCount();
+  const bool lastRowBottom = borderType == cbtBottomEh && row == GetFullRowCount() - 1;
+  TDBGridAreaParamsEh* title = titleParams_.get();
+  TDBGridAreaParamsEh* indicator = indicatorParams_.get();
+  TDBGridAreaParamsEh* footer = footerParams_.get();
 
-  const auto areaRule = [&](TDBGridAreaParamsEh* params) {
-    if (vertical) {
-      isDraw = params->GetVertLines();
-      color = LineColor(params->GetVertLineColor(), dark);
-    } else {
-      isDraw = params->GetHorzLines();
-      color = LineColor(params->GetHorzLineColor(), dark);
+  // The indicator's vertical line keeps its own colour where its horizontal one is the darker.
+  const auto indicatorCorrection = [&](TDBGridAreaParamsEh* against) {
+    if (area.HorzType != hctIndicatorEh || !vertical || indicator->GetVertLineColor() == clNone) return;
+    if (IsDarkerLineEh(indicator->GetHorzLineColor(), against->GetVertLineColor())) {
+      color = indicator->GetVertLineColor();
+      isDraw = true;
     }
-    if (color == clNone) isDraw = false;
   };
+  const auto footerRule = [&] {
+    if (vertical) {
+      if (footer->GetVertLines()) {
+        color = footer->GetVertLineColor();
+        isDraw = color != clNone;
+      } else {
+        isDraw = false;
+        color = indicator->GetVertLineColor();
+      }
+      indicatorCorrection(footer);
+      return;
+    }
+    color = footer->GetHorzLineColor();
+    if (borderType == cbtTopEh)
+      isDraw = options_.Contains(dgRowLines) || boundaries;
+    else
+      isDraw = footer->GetHorzLines() && color != clNone;
+    if ((firstFooterTop || lastRowBottom) && IsDarkerLineEh(footer->GetVertLineColor(), color))
+      color = footer->GetVertLineColor();
+  };
+
   if (area.VertType == vctTitleEh || area.VertType == vctSubTitleEh) {
-    areaRule(titleParams_.get());
-    // The title tree draws the vertical lines of multi-level titles itself.
-    if (vertical && IsUseMultiTitle() && area.HorzType == hctDataEh) isDraw = false;
+    if (titleParams_->GetBorderInFillStyle()) {
+      isDraw = area.HorzType == hctIndicatorEh && vertical;
+      if (isDraw) color = title->GetVertLineColor();
+    } else if (vertical) {
+      isDraw = title->GetVertLines();
+      if (isDraw) color = title->GetVertLineColor();
+      indicatorCorrection(title);
+    } else {
+      color = title->GetHorzLineColor();
+      isDraw = title->GetHorzLines();
+    }
   } else if (area.HorzType == hctIndicatorEh) {
-    areaRule(indicatorParams_.get());
+    if (area.VertType == vctFooterEh && !indicator->GetHorzLines()) {
+      footerRule();
+    } else if (vertical) {
+      isDraw = indicator->GetVertLines();
+      if (isDraw && indicator->GetVertLineColor() != clNone) color = indicator->GetVertLineColor();
+    } else {
+      isDraw = indicator->GetHorzLines();
+      if (isDraw && indicator->GetHorzLineColor() != clNone) color = indicator->GetHorzLineColor();
+      if (firstFooterTop) {
+        isDraw = options_.Contains(dgRowLines) || boundaries;
+        color = indicator->GetHorzLineColor();
+      } else if (area.VertType == vctFooterEh && lastRowBottom) {
+        isDraw = footer->GetHorzLines();
+      }
+    }
+    if (area.VertType == vctFooterEh && indicator->GetHorzLines() &&
+        IsDarkerLineEh(indicator->GetVertLineColor(), indicator->GetHorzLineColor()))
+      color = indicator->GetVertLineColor();
   } else if (area.VertType == vctDataEh) {
     if (vertical) {
       const bool frozenEdge = frozenCols_ > 0 && col == GetFixedColCount() - 1;
-      color = frozenEdge ? dark : GetGridLineColors()->GetDataVertColor();
-      isDraw = frozenEdge || options_.Contains(dgColLines);
+      color = frozenEdge ? dark : lines->GetDataVertLines() ? lines->GetDataVertColor() : clNone;
     } else {
-      color = GetGridLineColors()->GetDataHorzColor();
-      isDraw = options_.Contains(dgRowLines);
+      color = lines->GetDataHorzLines() ? lines->GetDataHorzColor() : clNone;
     }
+    isDraw = color != clNone;
   } else if (area.VertType == vctFooterEh) {
-    if (!vertical && borderType == cbtTopEh) {
-      isDraw = options_.Contains(dgRowLines);
-      color = LineColor(footerParams_->GetHorzLineColor(), dark);
-    } else {
-      areaRule(footerParams_.get());
+    footerRule();
+  }
+
+  // The grid's outer boundary: the right edge of the last visible column (or the left edge of the
+  // first contra column) and the bottom of the last visible row.
+  Integer lastCol = GetFullColCount() - 1;
+  while (lastCol > 0 && GetColWidths(lastCol) == 0) --lastCol;
+  const bool contraEdge = borderType == cbtLeftEh && GetContraColCount() > 0 && col == GetColCount();
+  bool boundaryDrawn = false;
+  if (vertical && (col == lastCol || contraEdge)) {
+    const auto darkerOf = [&](TDBGridAreaParamsEh* params) {
+      const TColor c = DarkerLineColorEh(params->GetVertLineColor(), params->GetHorzLineColor());
+      return c == clNone ? dark : c;
+    };
+    if (area.VertType == vctTitleEh || area.VertType == vctSubTitleEh) {
+      if (boundaries || (!IsAutoFitColWidthsActive() && title->GetVertLines()) ||
+          (contraEdge && options_.Contains(dgColLines))) {
+        color = darkerOf(title);
+        boundaryDrawn = true;
+      }
+    } else if (area.VertType == vctDataEh) {
+      if (boundaries || contraEdge) {
+        color = lines->GetDataBoundaryColor();
+        isDraw = color != clNone;
+        boundaryDrawn = isDraw;
+      }
+    } else if (area.VertType == vctFooterEh) {
+      if (boundaries || (!IsAutoFitColWidthsActive() && footer->GetHorzLines() && col == lastCol) ||
+          contraEdge) {
+        color = darkerOf(footer);
+        boundaryDrawn = true;
+      }
     }
+  } else if (boundaries && !vertical && lines->GetVertEmptySpaceStyle() == dessNonEh) {
+    Integer lastRow = GetFullRowCount() - 1;
+    while (lastRow > 0 && GetRowHeights(lastRow) == 0) --lastRow;
+    if (row == lastRow && borderType == cbtBottomEh) {
+      color = area.HorzType == hctIndicatorEh ? dark : lines->GetDataBoundaryColor();
+      isDraw = color != clNone;
+      boundaryDrawn = isDraw;
+    }
+  }
+  if (boundaryDrawn) {
+    isDraw = true;
+    joinCorner = true;
+  } else if (vertical && area.VertType == vctTitleEh && area.HorzType == hctDataEh && IsUseMultiTitle()) {
+    // The title tree draws the vertical lines of multi-level titles itself.
+    isDraw = false;
   }
 }
 
@@ -94,28 +234,157 @@ void TCustomDBGridEh::DrawCellBorders(Integer col, Integer row, TGridCellBorderT
   if (bottomDraw) --rect.Bottom;
 }
 
+// ======================= Empty space =======================
+
+// A border line of the cell (col, row) continued along one edge of an empty area, which loses it.
+void TCustomDBGridEh::PaintEmptySpaceBorder(Integer col, Integer row, TGridCellBorderTypeEh side,
+                                            TRect& area) {
+  bool join = false, draw = false;
+  TColor color = clNone;
+  GetCellBorderParams(col, row, join, color, draw, side);
+  if (!draw || color == clNone) return;
+  TCanvas* canvas = GetCanvas();
+  canvas->GetBrush()->SetStyle(bsSolid);
+  canvas->GetBrush()->SetColor(StyleServices()->GetSystemColor(color));
+  switch (side) {
+    case cbtTopEh:
+      canvas->FillRect(TRect(area.Left, area.Top, area.Right, area.Top + 1));
+      ++area.Top;
+      break;
+    case cbtBottomEh:
+      canvas->FillRect(TRect(area.Left, area.Bottom - 1, area.Right, area.Bottom));
+      --area.Bottom;
+      break;
+    case cbtRightEh:
+      canvas->FillRect(TRect(area.Right - 1, area.Top, area.Right, area.Bottom));
+      --area.Right;
+      break;
+    case cbtLeftEh:
+      canvas->FillRect(TRect(area.Left, area.Top, area.Left + 1, area.Bottom));
+      ++area.Left;
+      break;
+  }
+}
+
 void TCustomDBGridEh::DrawEmptySpace(Integer col, Integer row, const TRect& rect) {
   TCanvas* canvas = GetCanvas();
+  TDBGridLineParamsEh* lines = GetGridLineParams();
+  const TColor background = GetInternalColor();
   TRect r = rect;
-  TColor fill = GetInternalColor();
-  if (col >= 0 && row < 0 && optionsEh_.Contains(dghExtendVertLines) && GetRowCount() > 0) {
-    // The column's line runs on to the bottom, and a coloured column keeps its colour there.
-    bool join = false, draw = false;
-    TColor lineColor = clNone;
-    if (col < GetColCount()) {
-      GetCellBorderParams(col, GetRowCount() - 1, join, lineColor, draw, cbtRightEh);
-      if (draw) {
-        canvas->GetPen()->SetColor(StyleServices()->GetSystemColor(lineColor));
-        GridPolyline(canvas, {TPoint(r.Right - 1, r.Top), TPoint(r.Right - 1, r.Bottom)});
-        --r.Right;
+  canvas->GetBrush()->SetStyle(bsSolid);
+  const auto baseFill = [&] {
+    if (IsBackgroundShowing()) return;
+    canvas->GetBrush()->SetColor(background);
+    canvas->FillRect(r);
+  };
+
+  if (col >= 0 && row < 0) {
+    // Below the rows: the column's line and its own colour may run on to the bottom.
+    const bool gradient = lines->GetVertEmptySpaceStyle() == dessGradiendEh;
+    TColor fill = background;
+    if (GetOptions().Contains(goExtendVertLinesEh) && GetRowCount() > 0) {
+      const bool rightPart = col >= GetColCount();
+      TColor lineColor = clNone;
+      bool join = false, draw = false;
+      GetCellBorderParams(rightPart ? GetColCount() - 1 : col, GetRowCount() - 1, join, lineColor, draw,
+                          cbtRightEh);
+      if (draw && lineColor != clNone) {
+        const TColor line = StyleServices()->GetSystemColor(lineColor);
+        const Integer x = rightPart ? r.Left : r.Right - 1;
+        const TRect strip(x, r.Top, x + 1, r.Bottom);
+        if (gradient)
+          FillVertGradientRectEh(canvas, strip, line, background);
+        else {
+          canvas->GetBrush()->SetColor(line);
+          canvas->FillRect(strip);
+        }
+        if (rightPart)
+          ++r.Left;
+        else
+          --r.Right;
       }
       TColumnEh* column = GetColumnAtGridCol(col);
       if (column && column->GetColor() != GetColor())
         fill = StyleServices()->GetSystemColor(column->GetColor());
     }
+    if (IsBackgroundShowing() && fill == background) return;
+    if (gradient && fill != background) {
+      FillVertGradientRectEh(canvas, r, fill, background);
+      return;
+    }
+    canvas->GetBrush()->SetColor(fill);
+    canvas->FillRect(r);
+    return;
   }
-  if (IsBackgroundShowing() && fill == GetInternalColor()) return;
-  canvas->GetBrush()->SetStyle(bsSolid);
-  canvas->GetBrush()->SetColor(fill);
+  if (col >= 0 || row < 0) return baseFill();
+
+  // Right of the last column: titles, and with the grid-wide style footers and data rows, go on.
+  const TDBGridHorzEmptySpaceStyleEh style = lines->GetHorzEmptySpaceStyle();
+  if (style == deshNonEh || GetColCount() <= indicatorOffset_) return baseFill();
+  Integer areaCol = 0, areaRow = 0;
+  const TCellAreaTypeEh area = GetCellAreaType(GetColCount() - 1, row, areaCol, areaRow);
+  const Integer lastCol = GetColCount() - 1;
+  const bool noContra = GetContraColCount() == 0;
+  const auto sideLines = [&] {
+    PaintEmptySpaceBorder(lastCol, row, cbtBottomEh, r);
+    if (noContra) PaintEmptySpaceBorder(lastCol, row, cbtRightEh, r);
+  };
+  if (area.VertType == vctTitleEh) {
+    sideLines();
+    TFixedCellPaintEh cell;
+    cell.FillStyle = titleParams_->GetActualFillStyle();
+    cell.FillColor = titleParams_->GetFillStyleColor();
+    cell.StartGradientColor = titleParams_->GetSecondColor();
+    cell.The3DRect = optionsEh_.Contains(dghFixed3D);
+    PaintFixedCellBackground(canvas, r, cell);
+    return;
+  }
+  if (style != deshExtendGridWideSpaceEh) return baseFill();
+  if (area.VertType == vctFooterEh) {
+    if (row == GetRowCount()) PaintEmptySpaceBorder(lastCol, row, cbtTopEh, r);
+    sideLines();
+    TFixedCellPaintEh cell;
+    cell.FillStyle = footerParams_->GetActualFillStyle();
+    cell.FillColor = footerParams_->GetFillStyleColor();
+    cell.The3DRect = optionsEh_.Contains(dghFooter3D);
+    PaintFixedCellBackground(canvas, r, cell);
+    return;
+  }
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  if (area.VertType != vctDataEh || !link->GetActive() || areaRow >= InstantReadRecordCount())
+    return baseFill();
+  InstantReadEnter(areaRow);
+  auto leave = MakeScopeExit([this] { InstantReadLeave(); });
+  sideLines();
+  TColor fill = GetColor();
+  const TColor rowColor = RowColorOf(nullptr);
+  if (rowColor != clNone) fill = rowColor;
+  TFont* font = canvas->GetFont();
+  if (OnGetCellParams) OnGetCellParams(this, nullptr, font, fill, TGridDrawState());
+  canvas->GetBrush()->SetColor(StyleServices()->GetSystemColor(fill));
   canvas->FillRect(r);
+  // The row selection reaches the right edge.
+  TDataSet* ds = link->GetDataSet();
+  const bool current = PaintedRowIsCurrent(areaRow);
+  const bool selected = !ds->IsEmpty() && selection_->GetSelectionType() == gstRecordBookmarks &&
+                        bookmarks_->IndexOf(ds->GetBookmark()) >= 0;
+  if (!(current || selected) || !options_.Contains(dgRowSelect) ||
+      !(Focused() || options_.Contains(dgAlwaysShowSelection)))
+    return;
+  TColor selColor = fill;
+  TGridDrawState state{gdSelected};
+  if (current) state.Include(gdFocused);
+  if (IsThemedSelectionCell(state)) {
+    TRect themed = r;
+    themed.Left -= 10;
+    HRGN saved = SelectClipRectEh(canvas, r);
+    DrawThemedCellSelection(lastCol, row, state, themed);
+    RestoreClipRgnEh(canvas, saved);
+    return;
+  }
+  if (HighlightDataCellColor(GetVisibleColumns()->GetCount() - 1, areaRow, String(), state, selColor,
+                             nullptr)) {
+    canvas->GetBrush()->SetColor(StyleServices()->GetSystemColor(selColor));
+    canvas->FillRect(r);
+  }
 }

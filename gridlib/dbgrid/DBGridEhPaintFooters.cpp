@@ -33,8 +33,8 @@ String TCustomDBGridEh::GetFooterValue(Integer row, TColumnEh* column) {
 
 // While painting, a field value footer naming a field the dataset lacks shows nothing instead of
 // raising on every repaint.
-String TCustomDBGridEh::FooterValueText(Integer, TColumnEh* column, bool painting) {
-  TColumnFooterEh* footer = column->GetFooter();
+String TCustomDBGridEh::FooterValueText(Integer row, TColumnEh* column, bool painting) {
+  TColumnFooterEh* footer = column->UsedFooter(row);
   TDataSet* ds = GetDataSource() ? GetDataSource()->GetDataSet() : nullptr;
   const String& fieldName = footer->GetFieldName().empty() ? column->GetFieldName() : footer->GetFieldName();
   switch (footer->GetValueType()) {
@@ -70,29 +70,24 @@ String TCustomDBGridEh::FooterValueText(Integer, TColumnEh* column, bool paintin
   }
 }
 
+// Each footer row shows the column's footer of that row, in that footer's colour, font and alignment.
 void TCustomDBGridEh::PaintFooterCell(Integer col, Integer row, TCellAreaTypeEh area, TGridDrawState state,
                                       const TRect& rect, Integer footerRow, Integer dataCol) {
   TCanvas* canvas = GetCanvas();
   TColumnEh* column = GetVisibleColumns()->GetColumn(dataCol);
+  TColumnFooterEh* footer = column->UsedFooter(footerRow);
   const bool is3D = IsCell3D(col, row, state);
   if (is3D) state.Include(gdFixed);
-  const Integer dx = is3D ? 1 : 2;
+  const bool styled = IsCellDrawnByStyle(area);
+  const TGridCellFillStyleEh fillStyle = footerParams_->GetActualFillStyle();
+  const Integer dx = !is3D || (styled && fillStyle == cfstGradientEh) ? 2 : 1;
   const Integer dy = GetFlat() ? dx - 1 : dx;
-  TRect fillRect = rect;
-  if (is3D) {
-    if (GetFlat()) {
-      ++fillRect.Left;
-      ++fillRect.Top;
-    } else {
-      InflateRect(&fillRect, -1, -1);
-    }
-  }
-  canvas->GetFont()->Assign(footerParams_->GetFont());
-  canvas->GetFont()->SetColor(StyleServices()->GetSystemColor(footerParams_->GetFont()->GetColor()));
-  TColor background = CustomStyleActive()
+  canvas->GetFont()->Assign(footer->GetFont());
+  canvas->GetFont()->SetColor(StyleServices()->GetSystemColor(footer->GetFont()->GetColor()));
+  TColor background = CustomStyleActive() && footer->GetColor() == footerParams_->GetFillStyleColor()
                           ? GetInternalFixedColor()
-                          : StyleServices()->GetSystemColor(footerParams_->GetFillStyleColor());
-  TAlignment alignment = column->GetAlignment();
+                          : StyleServices()->GetSystemColor(footer->GetColor());
+  TAlignment alignment = footer->GetAlignment();
   String text = FooterValueText(footerRow, column, true);
   if (OnGetFooterParams)
     OnGetFooterParams(this, dataCol, footerRow, column, canvas->GetFont(), background, alignment, state,
@@ -101,11 +96,19 @@ void TCustomDBGridEh::PaintFooterCell(Integer col, Integer row, TCellAreaTypeEh 
   if (selected) GetFixedCellSelectedColors(area, background, canvas->GetFont());
   canvas->GetBrush()->SetColor(background);
   if (GetDefaultDrawing()) {
-    canvas->FillRect(fillRect);
-    WriteCellText(canvas, fillRect, false, dx, dy, text, alignment, column->GetLayout(), false,
-                  column->GetEndEllipsis(), 0, 0);
-  }
-  if (is3D) {
+    TFixedCellPaintEh cell;
+    cell.FillStyle = fillStyle;
+    cell.FillColor = background;
+    cell.The3DRect = is3D;
+    cell.Selected = selected;
+    const TRect inner = PaintFixedCellBackground(canvas, rect, cell);
+    const Integer lineHeight = canvas->TextHeight(u"Wg");
+    const bool wrap = footer->GetWordWrap() && lineHeight + GetInterlinear() < inner.Height();
+    canvas->GetBrush()->SetStyle(bsClear);
+    WriteCellText(canvas, inner, false, dx, dy, text, alignment, column->GetLayout(), wrap,
+                  footer->GetEndEllipsis(), 0, 0);
+    canvas->GetBrush()->SetStyle(bsSolid);
+  } else if (is3D && !styled) {
     TRect f = rect;
     DrawEdge(canvas->GetHandle(), &f, BDR_RAISEDINNER, GetFlat() ? BF_RECT | BF_FLAT : BF_RECT);
   }
@@ -124,7 +127,7 @@ void TCustomDBGridEh::DefaultDrawFooterCell(const TRect& rect, Integer dataCol, 
   TCanvas* canvas = GetCanvas();
   String text = GetFooterValue(row, column);
   TColor background = canvas->GetBrush()->GetColor();
-  TAlignment alignment = column->GetAlignment();
+  TAlignment alignment = column->GetFooter()->GetAlignment();
   if (OnGetFooterParams)
     OnGetFooterParams(this, dataCol, row, column, GetFont(), background, alignment, state, text);
   canvas->GetBrush()->SetColor(background);

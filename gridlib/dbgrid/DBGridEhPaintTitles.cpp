@@ -11,6 +11,17 @@ namespace {
 // The marker's triangle and the indicator glyphs are drawn, not taken from bitmaps.
 constexpr Integer SortMarkerWidth = 16;
 constexpr Integer IndicatorGlyphWidth = 11;
+
+TSize SortMarkerSizeEh(TSortMarkerStyleEh style) {
+  switch (style) {
+    case smstFrameEh:
+      return TSize{7, 8};
+    case smstSolidEh:
+      return TSize{10, 5};
+    default:
+      return TSize{8, 7};
+  }
+}
 }  // namespace
 
 bool TCustomDBGridEh::GetFixedCellSelectedColors(TCellAreaTypeEh area, TColor& color, TFont* font) {
@@ -30,8 +41,9 @@ void TCustomDBGridEh::FillTitleCellParams(TGridDrawState state, const TRect& rec
   TColumnEh* column = dataCol >= 0 ? GetVisibleColumns()->GetColumn(dataCol) : nullptr;
   params->Column = column;
   params->MultiTitleNode = -1;
+  const TCellAreaTypeEh area{dataCol >= 0 ? hctDataEh : hctIndicatorEh, vctTitleEh};
   params->Draw3DBorder = IsCell3D(DataColToGridCol(dataCol), 0, state);
-  params->DrawByThemes = false;
+  params->DrawByThemes = IsCellDrawnByStyle(area);
   if (column) {
     params->Color = column->GetTitle()->GetColor();
     titleFont_->Assign(column->GetTitle()->GetFont());
@@ -48,13 +60,16 @@ void TCustomDBGridEh::FillTitleCellParams(TGridDrawState state, const TRect& rec
     params->EndEllipsis = false;
   }
   params->Font = titleFont_.get();
-  params->SecondColor = clDefault;
+  params->SecondColor = titleParams_->GetSecondColorStored() ? titleParams_->GetSecondColor() : clDefault;
   if (CustomStyleActive()) {
+    params->SecondColor = clDefault;
     // A custom style paints its fixed cells in its own colours.
     params->Color = GetInternalFixedColor();
     titleFont_->SetColor(StyleServices()->GetSystemColor(titleFont_->GetColor()));
   }
-  params->Down = false;
+  // Pressed while the mouse is down on it, not while a column is moved or sized.
+  params->Down = column && state_ == dgsNormal && pressedTitleCell_.Y >= 0 &&
+                 pressedTitleCell_.Y < GetTitleRowCount() && GridColToDataCol(pressedTitleCell_.X) == dataCol;
   params->Text = column ? column->GetTitle()->GetCaption() : String();
   const Integer leaf = column ? LeafOf(column->GetIndex()) : -1;
   if (leaf > 0) params->Text = headTree_[static_cast<size_t>(leaf)].Text;
@@ -63,7 +78,6 @@ void TCustomDBGridEh::FillTitleCellParams(TGridDrawState state, const TRect& rec
     OnGetBtnParams(this, column, params->Font, params->Color, params->SortMarker, params->Down);
     OnGetBtnParams(this, column, params->Font, params->Color, params->SortMarker, params->Down);
   }
-  const TCellAreaTypeEh area{dataCol >= 0 ? hctDataEh : hctIndicatorEh, vctTitleEh};
   params->CellMultiSelected = IsGridCellSelected(area, dataCol);
   params->Highlight =
       params->CellMultiSelected && GetFixedCellSelectedColors(area, params->Color, params->Font);
@@ -80,13 +94,13 @@ void TCustomDBGridEh::PaintTitleCell(Integer col, Integer row, TCellAreaTypeEh a
   TCanvas* canvas = GetCanvas();
   if (area.VertType != vctTitleEh) {
     // The filter row and the rows above the footers keep the title look.
-    const bool is3D = IsCell3D(col, row, state);
-    canvas->GetBrush()->SetColor(titleParams_->GetFillStyleColor());
-    canvas->FillRect(rect);
-    if (is3D) {
-      TRect f = rect;
-      DrawEdge(canvas->GetHandle(), &f, BDR_RAISEDINNER, GetFlat() ? BF_RECT | BF_FLAT : BF_RECT);
-    }
+    TFixedCellPaintEh cell;
+    cell.FillStyle = titleParams_->GetActualFillStyle();
+    cell.FillColor = CustomStyleActive() ? GetInternalFixedColor() : titleParams_->GetFillStyleColor();
+    cell.The3DRect = IsCell3D(col, row, state);
+    cell.Selected = IsGridCellSelected(area, dataCol);
+    if (cell.Selected) GetFixedCellSelectedColors(area, cell.FillColor, nullptr);
+    PaintFixedCellBackground(canvas, rect, cell);
     return;
   }
   TDBGridDrawTitleCellParamsEh* params = &titleCellDrawState_;
@@ -119,15 +133,31 @@ void TCustomDBGridEh::PaintTitleCell(Integer col, Integer row, TCellAreaTypeEh a
 
 void TCustomDBGridEh::DefaultDrawTitleCell(TCanvas* canvas, const TRect& rect,
                                            TDBGridDrawTitleCellParamsEh* params) {
-  canvas->GetBrush()->SetColor(StyleServices()->GetSystemColor(params->Color));
-  canvas->FillRect(rect);
-  TRect inner = params->ForeInsideRect;
-  if (params->Draw3DBorder) {
-    TRect f = rect;
-    DrawEdge(canvas->GetHandle(), &f, params->Down ? BDR_SUNKENOUTER : BDR_RAISEDINNER,
-             GetFlat() ? BF_RECT | BF_FLAT : BF_RECT);
-    InflateRect(&inner, -1, -1);
-  }
+  DrawTitleCellBackground(canvas, rect, params);
+  DrawTitleCellForeground(canvas, rect, params);
+}
+
+void TCustomDBGridEh::DrawTitleCellBackground(TCanvas* canvas, const TRect& rect,
+                                              TDBGridDrawTitleCellParamsEh* params) {
+  TFixedCellPaintEh cell;
+  cell.FillStyle = titleParams_->GetActualFillStyle();
+  cell.FillColor = params->Color;
+  cell.StartGradientColor = params->SecondColor;
+  cell.The3DRect = params->Draw3DBorder;
+  cell.Pressed = params->Down;
+  cell.Selected = params->CellMultiSelected;
+  cell.HotTrack = params->CellState.Contains(gdHotTrack);
+  const TRect inside = PaintFixedCellBackground(canvas, rect, cell);
+  // The content keeps its place unless the frame took more than the cell's own edge.
+  params->ForeInsideRect.Left = std::max(params->ForeInsideRect.Left, inside.Left);
+  params->ForeInsideRect.Top = std::max(params->ForeInsideRect.Top, inside.Top);
+  params->ForeInsideRect.Right = std::min(params->ForeInsideRect.Right, inside.Right);
+  params->ForeInsideRect.Bottom = std::min(params->ForeInsideRect.Bottom, inside.Bottom);
+}
+
+void TCustomDBGridEh::DrawTitleCellForeground(TCanvas* canvas, const TRect&,
+                                              TDBGridDrawTitleCellParamsEh* params) {
+  const TRect inner = params->ForeInsideRect;
   if (params->MultiTitleNode > 0) {
     canvas->GetFont()->Assign(params->Font);
     WriteCellText(canvas, inner, false, params->ForeXDataOffset, params->ForeYDataOffset, params->Text,
@@ -143,7 +173,9 @@ void TCustomDBGridEh::PaintTitleCellText(TCanvas* canvas, TColumnEh* column,
   canvas->GetBrush()->SetColor(StyleServices()->GetSystemColor(params->Color));
   TRect r = rect;
   const Integer base = params->Draw3DBorder && !params->DrawByThemes ? 1 : 2;
-  const Integer dy = base - 2, dx = base;
+  const bool gradient = titleParams_->GetActualFillStyle() == cfstGradientEh &&
+                        (ThemesEnabledEh() || (style_ && style_->GetGradientEnabledInClassicTheme()));
+  const Integer dy = base - 2, dx = params->DrawByThemes || gradient ? 0 : base;
   const Integer shift = params->Down ? (params->WordWrap ? 2 : 1) : 0;
   r.Top += shift;
   r.Left += shift;
@@ -177,8 +209,10 @@ void TCustomDBGridEh::PaintTitleCellText(TCanvas* canvas, TColumnEh* column,
                   params->WordWrap, params->EndEllipsis, 0, 0);
   if (drawMarker) {
     const Integer right = areaRight + shift - indexWidth - 2;
-    const TRect marker(right - 10, rect.Top + (rect.Height() - 6) / 2 + shift, right,
-                       rect.Top + (rect.Height() - 6) / 2 + 6 + shift);
+    const TSize size = SortMarkerSizeEh(ActualSortMarkerStyle());
+    const Integer left = right - 10 + (10 - size.cx) / 2;
+    const Integer top = rect.Top + (rect.Height() - size.cy) / 2 + shift;
+    const TRect marker(left, top, left + size.cx, top + size.cy);
     DrawSortMarker(params->SortMarker, marker, params->Highlight);
     if (!index.empty()) {
       const TColor oldColor = canvas->GetFont()->GetColor();
@@ -195,7 +229,6 @@ void TCustomDBGridEh::PaintTitleCellText(TCanvas* canvas, TColumnEh* column,
   }
 }
 
-// A small triangle: pointing down for a descending marker, up for an ascending one.
 // The glyphs' colour: dark on the light fixed cells, the fixed cells' text colour under a custom style.
 TColor TCustomDBGridEh::GlyphColor() {
   if (CustomStyleActive())
@@ -203,17 +236,85 @@ TColor TCustomDBGridEh::GlyphColor() {
   return MixColorsPercentEh(StyleServices()->GetSystemColor(cl3DDkShadow), clBlack, 30);
 }
 
+TSortMarkerStyleEh TCustomDBGridEh::ActualSortMarkerStyle() const {
+  const TSortMarkerStyleEh style = titleParams_->GetSortMarkerStyle();
+  return style == smstDefaultEh ? smstFrameEh : style;
+}
+
+// Sort markers by style: an outline, a raised outline, a solid triangle, the theme's arrow, or the
+// classic filled one.
 void TCustomDBGridEh::DrawSortMarker(TSortMarkerEh marker, const TRect& rect, bool highlight) {
+  if (marker == smNoneEh) return;
   TCanvas* canvas = GetCanvas();
-  const TColor color = highlight ? clWhite : GlyphColor();
-  canvas->GetBrush()->SetColor(color);
-  canvas->GetPen()->SetColor(color);
-  const Integer w = 8, h = 4;
-  const Integer x = rect.Left + (rect.Width() - w) / 2, y = rect.Top + (rect.Height() - h) / 2;
-  if (marker == smDownEh)
-    canvas->Polygon({TPoint(x, y), TPoint(x + w, y), TPoint(x + w / 2, y + h)});
-  else
-    canvas->Polygon({TPoint(x, y + h), TPoint(x + w, y + h), TPoint(x + w / 2, y)});
+  TPen* pen = canvas->GetPen();
+  const TColor oldPen = pen->GetColor();
+  const bool down = marker == smDownEh;
+  const TColor dark = StyleServices()->GetSystemColor(GetGridLineParams()->GetDarkColor());
+  const TColor bright = StyleServices()->GetSystemColor(GetGridLineParams()->GetBrightColor());
+  const TColor selectedText = StyleServices()->GetSystemColor(clHighlightText);
+  const Integer l = rect.Left, t = rect.Top, r = rect.Right - 1, b = rect.Bottom - 1, m = (l + r) / 2;
+  switch (ActualSortMarkerStyle()) {
+    case smstFrameEh: {
+      pen->SetColor(highlight ? selectedText
+                              : MixColorsEh(dark, StyleServices()->GetSystemColor(cl3DDkShadow), 50));
+      if (down)
+        canvas->Polyline({TPoint(m, b), TPoint(l, t), TPoint(r, t), TPoint(m, b)});
+      else
+        canvas->Polyline({TPoint(m, t), TPoint(r, b), TPoint(l, b), TPoint(m, t)});
+      break;
+    }
+    case smst3DFrameEh: {
+      const TColor frame = MixColorsEh(dark, StyleServices()->GetSystemColor(cl3DDkShadow), 85);
+      const TColor light = StyleServices()->GetSystemColor(clWindow);
+      if (down) {
+        pen->SetColor(frame);
+        canvas->Polyline({TPoint(m, b), TPoint(l, t), TPoint(r, t)});
+        pen->SetColor(light);
+        canvas->Polyline({TPoint(m + 1, b), TPoint(r + 1, t - 1)});
+      } else {
+        pen->SetColor(light);
+        canvas->Polyline({TPoint(l + 1, b), TPoint(r, b), TPoint(m + 1, t - 1)});
+        pen->SetColor(frame);
+        canvas->Polyline({TPoint(l, b), TPoint(m, t - 1)});
+      }
+      break;
+    }
+    case smstSolidEh: {
+      TColor fill = MixColorsEh(dark, bright, 128);
+      if (highlight)
+        fill = selectedText;
+      else if (IsTitleThemed() && GetGridLineParams()->GetAssignedDarkColor() == clDefault)
+        fill = dark;
+      std::vector<TPoint> rows = {TPoint(0, 0), TPoint(9, 0), TPoint(1, 1), TPoint(8, 1), TPoint(2, 2),
+                                  TPoint(7, 2), TPoint(3, 3), TPoint(6, 3), TPoint(4, 4), TPoint(5, 4)};
+      if (!down)
+        for (TPoint& p : rows) p.Y = 4 - p.Y;
+      FillPolygonSmoothEh(canvas, TPoint(l, t), rows, fill, fill);
+      break;
+    }
+    case smstThemeDefinedEh:
+      if (ThemesEnabledEh()) {
+        StyleServices()->DrawElement(canvas->GetHandle(),
+                                     StyleServices()->GetElementDetails(down ? thHeaderSortArrowSortedDown
+                                                                             : thHeaderSortArrowSortedUp),
+                                     rect);
+        break;
+      }
+      [[fallthrough]];
+    default: {
+      const TColor color = highlight ? clWhite : GlyphColor();
+      canvas->GetBrush()->SetColor(color);
+      pen->SetColor(color);
+      const Integer w = 7, h = 4;
+      const Integer x = l + (rect.Width() - w) / 2, y = t + (rect.Height() - h) / 2;
+      if (down)
+        canvas->Polygon({TPoint(x, y), TPoint(x + w, y), TPoint(x + w / 2, y + h)});
+      else
+        canvas->Polygon({TPoint(x, y + h), TPoint(x + w, y + h), TPoint(x + w / 2, y)});
+      break;
+    }
+  }
+  pen->SetColor(oldPen);
 }
 
 String TCustomDBGridEh::RecNoText(Integer recNo, bool currentRow, bool inserting) const {
@@ -290,13 +391,12 @@ void TCustomDBGridEh::PaintIndicatorCell(Integer col, Integer row, TCellAreaType
   TColor brush = CustomStyleActive() ? GetInternalFixedColor() : indicatorParams_->GetFillStyleColor();
   const Integer glyphWidth = options_.Contains(dgIndicator) ? IndicatorGlyphWidth : 0;
   const bool showRecNo = optionsEh_.Contains(dghShowRecNo) || indicatorOptions_.Contains(gioShowRecNoEh);
+  TFixedCellPaintEh cell;
+  cell.The3DRect = is3D;
+  cell.FillStyle = indicatorParams_->GetActualFillStyle();
   const auto fill = [&](TColor color) {
-    canvas->GetBrush()->SetColor(StyleServices()->GetSystemColor(color));
-    canvas->FillRect(rect);
-    if (is3D) {
-      TRect f = rect;
-      DrawEdge(canvas->GetHandle(), &f, BDR_RAISEDINNER, GetFlat() ? BF_RECT | BF_FLAT : BF_RECT);
-    }
+    cell.FillColor = color;
+    PaintFixedCellBackground(canvas, rect, cell);
   };
   const auto writeNumber = [&](const String& text, Integer right) {
     if (text.empty()) return;
@@ -312,10 +412,16 @@ void TCustomDBGridEh::PaintIndicatorCell(Integer col, Integer row, TCellAreaType
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
   if (area.VertType == vctTitleEh) {
     brush = CustomStyleActive() ? GetInternalFixedColor() : titleParams_->GetFillStyleColor();
-    if (selection_->GetSelectionType() == gstAll) GetFixedCellSelectedColors(area, brush, nullptr);
+    cell.Selected = selection_->GetSelectionType() == gstAll;
+    if (cell.Selected) GetFixedCellSelectedColors(area, brush, nullptr);
+    cell.FillStyle = titleParams_->GetActualFillStyle();
+    if (titleParams_->GetSecondColorStored()) cell.StartGradientColor = titleParams_->GetSecondColor();
+    cell.Pressed = pressedTitleCell_.X == col && pressedTitleCell_.Y == row && state_ == dgsNormal;
     fill(brush);
+    const Integer shift = cell.Pressed ? 2 : 0;
     if (indicatorTitle_->GetShowDropDownSign())
-      DrawDropDownGlyph(false, TRect(rect.Right - 12, rect.Top, rect.Right, rect.Bottom));
+      DrawDropDownGlyph(
+          false, TRect(rect.Right - 12 + shift, rect.Top + shift, rect.Right + shift, rect.Bottom + shift));
     return;
   }
   if (area.VertType == vctDataEh && link->GetActive() && dataRow < InstantReadRecordCount()) {
@@ -335,6 +441,7 @@ void TCustomDBGridEh::PaintIndicatorCell(Integer col, Integer row, TCellAreaType
     }
     if (current && ThemesEnabledEh())
       brush = MixColorsPercentEh(StyleServices()->GetSystemColor(brush), clBlack, 10);
+    cell.Selected = selected;
     if (selected) GetFixedCellSelectedColors(area, brush, nullptr);
     fill(brush);
     if (glyphWidth > 0 && current) {

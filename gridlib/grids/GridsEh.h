@@ -608,6 +608,8 @@ class TCustomGridEh : public TCustomControlEh {
   virtual TGridBackgroundDataEh* CreateBackgroundData();
   virtual GridsEh::TInplaceEdit* CreateEditor();
   virtual TGridLineColorsEh* CreateGridLineColors();
+  // A descendant's constructor makes its own line colours: the base's constructor could not ask it.
+  void RecreateGridLineColors() { gridLineColors_.reset(CreateGridLineColors()); }
   virtual TGridScrollBarPanelControlEh* CreateHorzScrollBarPanel();
   virtual TGridScrollBarPanelControlEh* CreateVertScrollBarPanel();
   virtual TSizeGripPanelEh* CreateSizeGripPanel();

@@ -76,9 +76,11 @@ struct DataGrid {
   }
 };
 
+// The peers live until the process ends: destroyed at exit they would outlive the application that
+// owns their windows.
 DataGrid& Grid(int rows) {
-  static std::map<int, std::unique_ptr<DataGrid>> grids;
-  auto& g = grids[rows];
+  static auto* grids = new std::map<int, std::unique_ptr<DataGrid>>;
+  auto& g = (*grids)[rows];
   if (!g) g = std::make_unique<DataGrid>(rows);
   return *g;
 }
@@ -129,8 +131,8 @@ struct TableView {
 };
 
 TableView& Table(int rows) {
-  static std::map<int, std::unique_ptr<TableView>> tables;
-  auto& t = tables[rows];
+  static auto* tables = new std::map<int, std::unique_ptr<TableView>>;
+  auto& t = (*tables)[rows];
   if (!t) t = std::make_unique<TableView>(rows);
   return *t;
 }

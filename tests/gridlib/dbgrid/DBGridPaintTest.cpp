@@ -2,6 +2,9 @@
 // in two levels, the indicator's record numbers and footer texts by kind, looked at in a bitmap.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <set>
+
 #include "gridlib/base/GridLibCore.h"
 #include "gridlib/memtable/MemTableEh.h"
 #include "platform/graphics/Themes.h"
@@ -109,14 +112,13 @@ TEST_F(DBGridPaintTest, ABitmapShowsTwoLevelTitlesASumFooterTheIndicatorAndAHigh
   EXPECT_TRUE(selected == Sys(grid_->GetStyle()->GetSelectedCellColor(false)) ||
               selected == Sys(grid_->GetStyle()->GetSelectedCellColor(true)));
 
-  // The indicator's glyph marks the current record only.
+  // The indicator's glyph marks the current record only: its cell differs from a plain row's.
   const auto glyphPixels = [&](Integer recNo) {
-    const TRect r = grid_->CellRect(0, top + recNo - 1, false);
-    const TColor face = PixelAt(picture.get(), r.Left + 2, r.Top + 2);
+    const TRect r = grid_->CellRect(0, top + recNo - 1, false), plain = grid_->CellRect(0, top + 1, false);
     Integer n = 0;
     for (Integer x = r.Left + 2; x < r.Right - 2; ++x)
-      for (Integer y = r.Top + 2; y < r.Bottom - 2; ++y)
-        if (PixelAt(picture.get(), x, y) != face) ++n;
+      for (Integer y = 2; y < r.Height() - 2; ++y)
+        if (PixelAt(picture.get(), x, r.Top + y) != PixelAt(picture.get(), x, plain.Top + y)) ++n;
     return n;
   };
   EXPECT_GT(glyphPixels(5), 8);
@@ -385,6 +387,299 @@ TEST_F(DBGridPaintTest, ARequiredEmptyFieldIsMarkedInTheEditedRowOnly) {
   ProcessPendingEvents();
   picture = CaptureControl(grid_);
   EXPECT_EQ(redPixels(picture.get(), 5), 0);
+}
+
+TEST_F(DBGridPaintTest, EachFooterRowShowsTheColumnsFooterOfThatRowInItsOwnColours) {
+  grid_->GetColumns()->RebuildColumns();
+  grid_->SetFooterRowCount(2);
+  grid_->GetSumList()->SetActive(true);
+  TColumnEh* qty = Column(u"QTY");
+  TColumnFooterEh* sum = qty->GetFooters()->Add();
+  sum->SetValueType(fvtSum);
+  TColumnFooterEh* label = qty->GetFooters()->Add();
+  label->SetValueType(fvtStaticText);
+  label->SetValue(u"Итого");
+  label->SetColor(RGB(200, 230, 255));
+  TColumnFooterEh* main = Column(u"NAME")->GetFooter();  // no collection: the same footer in both rows
+  main->SetValueType(fvtStaticText);
+  main->SetValue(u"Всего");
+  ProcessPendingEvents();
+
+  std::map<std::pair<TColumnEh*, Integer>, String> painted;
+  grid_->OnGetFooterParams = [&](TObject*, Integer, Integer row, TColumnEh* c, TFont*, TColor&, TAlignment&,
+                                 TGridDrawState, String& text) {
+    painted[{c, row}] = text;
+  };
+  std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+  EXPECT_EQ((painted[{qty, 0}]), u"4650");
+  EXPECT_EQ((painted[{qty, 1}]), u"Итого");
+  EXPECT_EQ((painted[{Column(u"NAME"), 0}]), u"Всего");
+  EXPECT_EQ((painted[{Column(u"NAME"), 1}]), u"Всего");
+  EXPECT_EQ(grid_->GetFooterValue(1, qty), u"Итого");
+  // The second footer row of the column takes its footer's colour; the first keeps the default.
+  const Integer col = grid_->DataColToGridCol(qty->GetIndex());
+  const TRect first = grid_->CellRect(col, grid_->GetFullRowCount() - 2, false);
+  const TRect second = grid_->CellRect(col, grid_->GetFullRowCount() - 1, false);
+  EXPECT_EQ(PixelAt(picture.get(), second.Left + 3, second.Top + 3), RGB(200, 230, 255));
+  EXPECT_NE(PixelAt(picture.get(), first.Left + 3, first.Top + 3), RGB(200, 230, 255));
+}
+
+// The fixed cells' fill styles as a title shows them, and a title pressed while the mouse is down on it.
+TEST_F(DBGridPaintTest, TitlesFillByTheirStyleAndAPressedTitleIsDrawnPressed) {
+  grid_->GetColumns()->RebuildColumns();
+  TColumnEh* qty = Column(u"QTY");
+  qty->GetTitle()->SetCaption(u"Ш");
+  qty->SetWidth(80);
+  const TColor face = RGB(180, 200, 160);
+  grid_->GetTitleParams()->SetColor(face);
+  TDBGridEhOptions options = grid_->GetOptionsEh();
+  options.Exclude(dghFixed3D);
+  grid_->SetOptionsEh(options);
+  ProcessPendingEvents();
+  const TRect title = grid_->CellRect(grid_->DataColToGridCol(qty->GetIndex()), 0, false);
+  // Top and bottom of the title's right part, away from the text and the lines.
+  const auto topAndBottom = [&](TBitmap* p) {
+    return std::make_pair(PixelAt(p, title.Right - 6, title.Top + 2),
+                          PixelAt(p, title.Right - 6, title.Bottom - 3));
+  };
+  grid_->GetTitleParams()->SetFillStyle(cfstSolidEh);
+  std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+  EXPECT_EQ(topAndBottom(picture.get()), std::make_pair(face, face));
+  const std::unique_ptr<TBitmap> solid = std::move(picture);
+
+  grid_->GetTitleParams()->SetFillStyle(cfstGradientEh);
+  picture = CaptureControl(grid_);
+  const auto [gradientTop, gradientBottom] = topAndBottom(picture.get());
+  EXPECT_NE(gradientTop, gradientBottom);
+  EXPECT_GT(GetRValue(gradientTop) + GetGValue(gradientTop), GetRValue(face) + GetGValue(face));  // lighter
+
+  grid_->GetTitleParams()->SetFillStyle(cfstThemedEh);
+  options.Include(dghFixed3D);
+  grid_->SetOptionsEh(options);
+  EXPECT_TRUE(grid_->IsTitleThemed());
+  picture = CaptureControl(grid_);
+  EXPECT_NE(topAndBottom(picture.get()), topAndBottom(solid.get()));
+
+  // Pressed: the caption moves right and down; released, the title is as before.
+  grid_->GetTitleParams()->SetFillStyle(cfstSolidEh);
+  const std::unique_ptr<TBitmap> released = CaptureControl(grid_);
+  const auto inkBox = [&](TBitmap* p) {
+    TRect box(title.Right, title.Bottom, title.Left, title.Top);
+    for (Integer x = title.Left + 3; x < title.Right - 3; ++x)
+      for (Integer y = title.Top + 3; y < title.Bottom - 3; ++y)
+        if (PixelAt(p, x, y) != face) {
+          box.Left = std::min(box.Left, x);
+          box.Top = std::min(box.Top, y);
+        }
+    return box.TopLeft();
+  };
+  grid_->SetPressedTitleCell(TGridCoord{grid_->DataColToGridCol(qty->GetIndex()), 0});
+  picture = CaptureControl(grid_);
+  const TPoint before = inkBox(released.get());
+  EXPECT_EQ(inkBox(picture.get()), TPoint(before.X + 1, before.Y + 1));
+  grid_->SetPressedTitleCell(TGridCoord{-1, -1});
+  picture = CaptureControl(grid_);
+  EXPECT_EQ(inkBox(picture.get()), inkBox(released.get()));
+}
+
+// Raised data cells of a flat grid take the fixed cells' gradient, and a plain one with flat fixed cells.
+TEST_F(DBGridPaintTest, RaisedDataCellsOfAFlatGridFillLikeTheFixedCells) {
+  grid_->GetColumns()->RebuildColumns();
+  Column(u"NAME")->SetColor(RGB(200, 220, 240));  // the gradient runs from the grid's colour to it
+  grid_->SetFlat(true);
+  TDBGridEhOptions options = grid_->GetOptionsEh();
+  options.Include(dghData3D);
+  grid_->SetOptionsEh(options);
+  data_->SetRecNo(1);
+  ProcessPendingEvents();
+  const TRect r = grid_->CellRect(grid_->DataColToGridCol(Column(u"NAME")->GetIndex()),
+                                  grid_->TopDataOffset() + 4, false);
+  const auto topAndBottom = [&] {
+    std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+    return std::make_pair(PixelAt(picture.get(), r.Right - 4, r.Top + 2),
+                          PixelAt(picture.get(), r.Right - 4, r.Bottom - 3));
+  };
+  ASSERT_EQ(grid_->GetFixedCellDrawStyle(), 3);
+  const auto [top, bottom] = topAndBottom();
+  EXPECT_NE(top, bottom);
+  options.Exclude(dghFixed3D);
+  grid_->SetOptionsEh(options);
+  ASSERT_EQ(grid_->GetFixedCellDrawStyle(), 2);
+  const auto [plainTop, plainBottom] = topAndBottom();
+  EXPECT_EQ(plainTop, plainBottom);
+}
+
+// Each marker style draws something in the title's marker place, pointing one way for down and the
+// other for up.
+TEST_F(DBGridPaintTest, SortMarkersAreDrawnInEveryStyle) {
+  grid_->GetColumns()->RebuildColumns();
+  TColumnEh* qty = Column(u"QTY");
+  qty->SetWidth(90);
+  ProcessPendingEvents();
+  const TRect title = grid_->CellRect(grid_->DataColToGridCol(qty->GetIndex()), 0, false);
+  const auto markerPlace = [&](TSortMarkerEh marker) {
+    qty->GetTitle()->SetSortMarker(marker);
+    std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+    std::vector<TColor> pixels;
+    for (Integer x = title.Right - 16; x < title.Right - 1; ++x)
+      for (Integer y = title.Top + 1; y < title.Bottom - 1; ++y)
+        pixels.push_back(PixelAt(picture.get(), x, y));
+    return pixels;
+  };
+  for (TSortMarkerStyleEh style : {smstFrameEh, smst3DFrameEh, smstSolidEh, smstClassicEh, smstDefaultEh}) {
+    grid_->GetTitleParams()->SetSortMarkerStyle(style);
+    const auto none = markerPlace(smNoneEh), down = markerPlace(smDownEh), up = markerPlace(smUpEh);
+    EXPECT_NE(down, none) << "style " << style;
+    EXPECT_NE(up, none) << "style " << style;
+    EXPECT_NE(up, down) << "style " << style;
+  }
+}
+
+// Lines by area: each case sets the grid up and looks at one line pixel against the cell's inside.
+TEST_F(DBGridPaintTest, CellLinesFollowTheAreaParametersAndTheGridBoundary) {
+  grid_->GetColumns()->RebuildColumns();
+  for (Integer i = 0; i < grid_->GetColumns()->GetCount(); ++i)
+    grid_->GetColumns()->GetColumn(i)->SetWidth(70);
+  grid_->SetAutoFitColWidths(false);
+  ProcessPendingEvents();
+  const TColor red = RGB(255, 0, 0), blue = RGB(0, 0, 255);
+  const Integer top = grid_->TopDataOffset();
+  const Integer last = grid_->GetColCount() - 1;
+  struct Case {
+    const char* what;
+    std::function<void(TDBGridLineParamsEh*)> setUp;
+    Integer col, row;  // the cell whose right line is looked at
+    TColor expected;   // clNone: no line, the cell's inside colour shows
+  } cases[] = {
+      {"data lines off", [](TDBGridLineParamsEh* l) { l->SetDataVertLines(false); }, 2, top + 1, clNone},
+      {"data line colour", [&](TDBGridLineParamsEh* l) { l->SetDataVertColor(blue); }, 2, top + 1, blue},
+      {"boundary colour",
+       [&](TDBGridLineParamsEh* l) {
+         l->SetGridBoundaries(true);
+         l->SetDataBoundaryColor(red);
+       },
+       last, top + 1, red},
+      {"boundary removed",
+       [](TDBGridLineParamsEh* l) {
+         l->SetGridBoundaries(true);
+         l->SetDataVertLines(false);
+         l->SetDataBoundaryColor(clNone);
+       },
+       last, top + 1, clNone},
+      {"title line colour", [&](TDBGridLineParamsEh*) { grid_->GetTitleParams()->SetVertLineColor(red); }, 2,
+       0, red},
+      {"frozen edge is dark",
+       [&](TDBGridLineParamsEh* l) {
+         l->SetDataVertLines(false);
+         grid_->SetFrozenCols(1);
+       },
+       1, top + 1, Sys(grid_->GetGridLineParams()->GetDarkColor())},
+  };
+  for (const Case& c : cases) {
+    TDBGridLineParamsEh* lines = grid_->GetGridLineParams();
+    c.setUp(lines);
+    ProcessPendingEvents();
+    std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+    const TRect r = grid_->CellRect(c.col, c.row, false);
+    const TColor line = PixelAt(picture.get(), r.Right, r.Top + 4);
+    const TColor inside = PixelAt(picture.get(), r.Right - 3, r.Top + 4);
+    if (c.expected == clNone)
+      EXPECT_EQ(line, inside) << c.what;
+    else
+      EXPECT_EQ(line, c.expected) << c.what;
+    // Back to the defaults for the next case.
+    lines->SetDataVertLinesStored(false);
+    lines->SetDataVertColor(clDefault);
+    lines->SetGridBoundaries(false);
+    lines->SetDataBoundaryColor(clDefault);
+    grid_->GetTitleParams()->SetVertLineColor(clDefault);
+    grid_->SetFrozenCols(0);
+  }
+}
+
+// Right of the last column the titles and, grid-wide, the selected row go on to the edge; below the
+// last record a coloured column keeps its colour.
+TEST_F(DBGridPaintTest, TheEmptySpaceContinuesTitlesRowsAndColumnColours) {
+  form_->SetBounds(0, 0, 640, 800);  // room below the 30 records
+  grid_->GetColumns()->RebuildColumns();
+  for (Integer i = 0; i < grid_->GetColumns()->GetCount(); ++i)
+    grid_->GetColumns()->GetColumn(i)->SetWidth(60);
+  Column(u"QTY")->SetColor(RGB(220, 250, 220));
+  TDBGridOptions options = grid_->GetDBOptions();
+  options.Include(dgRowSelect);
+  options.Include(dgAlwaysShowSelection);
+  grid_->SetDBOptions(options);
+  data_->SetRecNo(4);
+  ProcessPendingEvents();
+  const Integer top = grid_->TopDataOffset();
+  const TRect lastTitle = grid_->CellRect(grid_->GetColCount() - 1, 0, false);
+  const TRect current = grid_->CellRect(grid_->GetColCount() - 1, top + 3, false);
+  const TRect other = grid_->CellRect(grid_->GetColCount() - 1, top + 1, false);
+  const Integer x = lastTitle.Right + 40;
+  const TColor background = Sys(grid_->GetColor());
+  std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+  EXPECT_EQ(PixelAt(picture.get(), x, lastTitle.Top + 4), background);
+  EXPECT_EQ(PixelAt(picture.get(), x, current.Top + 4), background);
+
+  grid_->GetGridLineParams()->SetHorzEmptySpaceStyle(deshExtendGridWideSpaceEh);
+  picture = CaptureControl(grid_);
+  EXPECT_NE(PixelAt(picture.get(), x, lastTitle.Top + 4), background);
+  EXPECT_EQ(PixelAt(picture.get(), x, current.Top + 4),
+            PixelAt(picture.get(), current.Left + 3, current.Top + 4));
+  EXPECT_EQ(PixelAt(picture.get(), x, other.Top + 4), background);
+
+  // Below the last record the coloured column fades to the background; its line runs on.
+  const TRect qty = grid_->CellRect(grid_->DataColToGridCol(Column(u"QTY")->GetIndex()), top + 29, false);
+  ASSERT_LT(qty.Bottom + 40, grid_->GetClientHeight());
+  const TColor below = PixelAt(picture.get(), qty.Left + 5, qty.Bottom + 3);
+  EXPECT_NE(below, background);
+  EXPECT_EQ(PixelAt(picture.get(), qty.Left + 5, grid_->GetClientHeight() - 1), background);
+}
+
+// A grid that notes which of its rows are invalidated, and whether all of it is.
+class TRowInvalidationGrid : public TDBGridEh {
+ public:
+  explicit TRowInvalidationGrid(TComponent* owner) : TDBGridEh(owner) {}
+  void InvalidateRect(TGridRect gridRect) override {
+    for (Integer row = gridRect.Top; row <= gridRect.Bottom; ++row) rows.insert(row);
+    TDBGridEh::InvalidateRect(gridRect);
+  }
+  void Invalidate() override {
+    whole = true;
+    TDBGridEh::Invalidate();
+  }
+  std::set<Integer> rows;
+  bool whole = false;
+};
+
+// Hot tracking with the row highlight repaints the row the mouse leaves and the one it enters, no other.
+TEST_F(DBGridPaintTest, AHotRowChangeRepaintsOnlyTheOldAndTheNewRow) {
+  grid_->SetVisible(false);
+  TDataSource* source = nullptr;
+  auto* grid = ShowGridOver<TRowInvalidationGrid>(form_.get(), data_, &source);
+  TDBGridEhOptions options = grid->GetOptionsEh();
+  options.Include(dghHotTrack);
+  options.Include(dghRowHighlight);
+  grid->SetOptionsEh(options);
+  ProcessPendingEvents();
+  const Integer top = grid->TopDataOffset();
+  const auto centre = [&](Integer col, Integer row) {
+    const TRect r = grid->CellRect(col, row, false);
+    return TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+  };
+  SendMouseMove(grid, centre(2, top + 2));
+  ProcessPendingEvents();
+  grid->rows.clear();
+  grid->whole = false;
+  SendMouseMove(grid, centre(2, top + 6));
+  EXPECT_EQ(grid->GetHotTrackCell().Y, top + 6);
+  EXPECT_EQ(grid->rows, (std::set<Integer>{top + 2, top + 6}));
+  EXPECT_FALSE(grid->whole);
+  // Within the same row only the cells change.
+  grid->rows.clear();
+  SendMouseMove(grid, centre(3, top + 6));
+  EXPECT_EQ(grid->rows, (std::set<Integer>{top + 6}));
+  EXPECT_FALSE(grid->whole);
 }
 
 // In view mode the duplicate check reads the neighbour rows of the in-memory table in place.
