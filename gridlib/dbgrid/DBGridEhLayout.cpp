@@ -102,19 +102,29 @@ void TCustomDBGridEh::UpdateColWidths() {
   }
 }
 
-// The indicator's glyph, and the widest record number when numbers are shown.
+// The indicator's glyph, the record numbers when shown, and the row-select check boxes.
 Integer TCustomDBGridEh::CalcIndicatorColWidth() {
-  Integer width = 12;
+  Integer width = options_.Contains(dgIndicator) ? 11 : 0;
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  if (optionsEh_.Contains(dghShowRecNo) && link && link->GetDataSet())
+    width += center_ ? center_->CalcIndicatorRowNumAreaWidth(this) : DefaultCalcIndicatorRowNumAreaWidth();
   if (indicatorOptions_.Contains(gioShowRowselCheckboxesEh)) width += RowselCheckboxesWidth;
-  if (indicatorOptions_.Contains(gioShowRecNoEh)) {
-    TCanvas* canvas = GetScreenCanvasEh();
-    canvas->GetFont()->Assign(indicatorParams_->GetFont());
-    Integer records = 0;
-    if (TCustomDBAxisGridEh::GetDataLink() && GetDataLink()->GetActive())
-      records = GetDataLink()->GetDataSet()->RecordCount();
-    width += canvas->TextWidth(IntToStr(std::max(records, 9999))) + 4;
-  }
   return width;
+}
+
+// One zero per digit of the record count, in the grid's font a point smaller.
+Integer TCustomDBGridEh::DefaultCalcIndicatorRowNumAreaWidth() {
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  TDataSet* ds = link ? link->GetDataSet() : nullptr;
+  Integer records = link && link->GetActive() && ds && ds->GetActive() ? ds->RecordCount() : 0;
+  String zeros = u"0";
+  for (Integer extra = 0; records >= 10 && extra <= 101; ++extra, records /= 10) zeros += u"0";
+  TCanvas* canvas = GetScreenCanvasEh();
+  canvas->GetFont()->Assign(GetFont());
+  canvas->GetFont()->SetSize(GetFont()->GetSize() - 1);
+  Integer width = canvas->TextWidth(zeros) + 2;
+  if (!options_.Contains(dgIndicator)) width += 2;
+  return std::max(11, width);
 }
 
 void TCustomDBGridEh::SetAutoFitColWidths(bool value) {
