@@ -262,7 +262,13 @@ bool TCustomDBGridEh::MemTableSupported() {
 
 void TCustomDBGridEh::DataSetChanged() {
   TCustomDBAxisGridEh::DataSetChanged();
-  if (!HandleAllocated()) return;
+  if (!HandleAllocated() || sumListRecalcing_) return;
+  // At design time the dataset keeps its own handlers: the sums follow every change from here.
+  if (GetComponentState().Contains(csDesigning) && sumList_->GetActive()) {
+    sumListRecalcing_ = true;
+    auto done = MakeScopeExit([this] { sumListRecalcing_ = false; });
+    sumList_->RecalcAll();
+  }
   LayoutChanged();
   UpdateScrollBars();
   if (GetUpdateLock() == 0 && GetLayoutLock() == 0) SynchronizeCurrentCell();

@@ -1630,6 +1630,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   bool wholeGridChanged_ = false;
   bool internalUpdatingDatasetPos_ = false;
   bool updatingDataRowHeightsNeeded_ = false;
+  // A design-time recalculation of the sums is running: the changes it causes are not re-handled.
+  bool sumListRecalcing_ = false;
   // The table the grid is registered with as an event receiver.
   TDataSet* eventTable_ = nullptr;
   void SetEventTable(TDataSet* table);

@@ -130,15 +130,22 @@ Integer TCustomDBGridEh::DefaultCalcIndicatorRowNumAreaWidth() {
 void TCustomDBGridEh::SetAutoFitColWidths(bool value) {
   if (autoFitColWidths_ == value) return;
   autoFitColWidths_ = value;
-  TColumnsEhList* visible = GetVisibleColumns();
-  // Switching on remembers the widths to scale from; switching off gives them back.
-  for (Integer i = 0; i < GetColumns()->GetCount(); ++i) {
-    TColumnEh* column = GetColumns()->GetColumn(i);
-    if (value)
-      column->SetInitWidth(column->GetWidth());
-    else if (visible->IndexOf(column) >= 0)
-      column->SetWidth(column->GetInitWidth());
+  if (GetComponentState().Contains(csDesigning)) return;
+  TDBGridColumnsEh* columns = GetColumns();
+  if (!value) {
+    // Switching off gives every column back the width it was fitted from.
+    BeginLayout();
+    auto end = MakeScopeExit([this] { EndLayout(); });
+    for (Integer i = 0; i < columns->GetCount(); ++i) {
+      TColumnEh* column = columns->GetColumn(i);
+      if (column->GetInitWidth() > 0) column->SetWidth(column->GetInitWidth());
+    }
+  } else if (!IsLoading()) {
+    // Switching on remembers the widths to scale from.
+    for (Integer i = 0; i < columns->GetCount(); ++i)
+      columns->GetColumn(i)->SetInitWidth(columns->GetColumn(i)->GetWidth());
   }
+  if (value && GetFixedColCount() < GetColCount()) SetLeftCol(GetFixedColCount());
   LayoutChanged();
 }
 
@@ -148,9 +155,15 @@ void TCustomDBGridEh::SetMinAutoFitWidth(Integer value) {
   LayoutChanged();
 }
 
+// Checked against the columns only while they are known: an automatic grid over a closed dataset
+// takes any count, and the layout freezes at most all but the last column.
 void TCustomDBGridEh::SetFrozenCols(Integer value) {
-  if (frozenCols_ == value) return;
-  frozenCols_ = std::max(0, value);
+  if (value < 0 || frozenCols_ == value) return;
+  const bool unchecked =
+      IsLoading() || (!GetDataLink()->GetActive() && GetColumns()->GetState() != csCustomized);
+  if (!unchecked && value >= GetColCount() - indicatorOffset_)
+    throw EInvalidGridOperationEh(u"Frozen column count must be less than scrollable column count");
+  frozenCols_ = value;
   LayoutChanged();
 }
 
