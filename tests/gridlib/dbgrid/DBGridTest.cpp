@@ -220,6 +220,24 @@ TEST_F(DBGridTest, RowAreasAndFrozenAndContraColumnsFollowTheOptions) {
   EXPECT_EQ(grid_->GetColumns()->GetLastScrollVisibleColumn(), Column(u"NAME"));
 }
 
+TEST_F(DBGridTest, FooterRowsTakeTheFooterParametersHeightAndLeaveTheDataRowsTheirs) {
+  MakeGrid();
+  grid_->SetFooterRowCount(2);
+  const Integer dataRow = grid_->GetRowHeights(grid_->TopDataOffset());
+  const Integer firstFooter = grid_->GetRowCount();
+  ASSERT_EQ(grid_->GetFullRowCount(), firstFooter + 2);
+  // The footer font is the grid's: footer rows are as high as data rows.
+  EXPECT_EQ(grid_->GetRowHeights(firstFooter), dataRow);
+  EXPECT_EQ(grid_->GetRowHeights(firstFooter + 1), dataRow);
+  const Integer rowsBefore = grid_->VisibleDataRowCount();
+  grid_->GetFooterParams()->SetRowHeight(3 * dataRow);
+  grid_->LayoutChanged();
+  for (Integer r = grid_->GetRowCount(); r < grid_->GetFullRowCount(); ++r)
+    EXPECT_EQ(grid_->GetRowHeights(r), 3 * dataRow) << r;
+  EXPECT_EQ(grid_->GetRowHeights(grid_->TopDataOffset()), dataRow);
+  EXPECT_EQ(grid_->VisibleDataRowCount(), rowsBefore - 4) << "the taller footers take four data rows";
+}
+
 TEST_F(DBGridTest, AutomaticWidthsFillTheClientInProportion) {
   MakeGrid();
   grid_->GetColumns()->SetState(csCustomized);
