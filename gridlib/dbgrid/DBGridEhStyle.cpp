@@ -20,6 +20,29 @@ bool globalStyleGone = false;
 bool globalCenterGone = false;
 Integer waitCursorCount = 0;
 TCursor waitCursorSaved = crDefault;
+
+// The grids registered with a shared object, in registration order.
+bool SharedGridsHave(const std::vector<TCustomDBGridEh*>& grids, TCustomDBGridEh* grid) {
+  return std::find(grids.begin(), grids.end(), grid) != grids.end();
+}
+
+void SharedGridsAdd(std::vector<TCustomDBGridEh*>& grids, TCustomDBGridEh* grid) {
+  if (!SharedGridsHave(grids, grid)) grids.push_back(grid);
+}
+
+// Hands every grid, the last first, to release, whose setter takes it off the list. A grid that fails
+// to re-read itself still leaves: the shared object is going either way.
+template <class Release>
+void SharedGridsRelease(std::vector<TCustomDBGridEh*>& grids, Release release) noexcept {
+  while (!grids.empty()) {
+    TCustomDBGridEh* grid = grids.back();
+    try {
+      release(grid);
+    } catch (...) {
+    }
+    if (!grids.empty() && grids.back() == grid) grids.pop_back();
+  }
+}
 }  // namespace
 
 TDBGridEhStyle* GetGlobalGridStyle() {
@@ -70,22 +93,15 @@ TDBGridEhStyle::~TDBGridEhStyle() {
     globalStyle = nullptr;
     globalStyleGone = true;
   }
-  // Each grid's style setter takes it off this list.
-  while (!grids_.empty()) {
-    TCustomDBGridEh* grid = grids_.back();
-    grid->SetStyle(nullptr);
-    if (!grids_.empty() && grids_.back() == grid) grids_.pop_back();
-  }
+  SharedGridsRelease(grids_, [](TCustomDBGridEh* grid) { grid->SetStyle(nullptr); });
 }
 
-void TDBGridEhStyle::AddChangeNotification(TCustomDBGridEh* grid) {
-  if (!GridInChangeNotification(grid)) grids_.push_back(grid);
-}
+void TDBGridEhStyle::AddChangeNotification(TCustomDBGridEh* grid) { SharedGridsAdd(grids_, grid); }
 
 void TDBGridEhStyle::RemoveChangeNotification(TCustomDBGridEh* grid) { std::erase(grids_, grid); }
 
 bool TDBGridEhStyle::GridInChangeNotification(TCustomDBGridEh* grid) const {
-  return std::find(grids_.begin(), grids_.end(), grid) != grids_.end();
+  return SharedGridsHave(grids_, grid);
 }
 
 void TDBGridEhStyle::Changed() {
@@ -410,21 +426,15 @@ TDBGridEhCenter::~TDBGridEhCenter() {
     globalCenter = nullptr;
     globalCenterGone = true;
   }
-  while (!grids_.empty()) {
-    TCustomDBGridEh* grid = grids_.back();
-    grid->SetCenter(nullptr);
-    if (!grids_.empty() && grids_.back() == grid) grids_.pop_back();
-  }
+  SharedGridsRelease(grids_, [](TCustomDBGridEh* grid) { grid->SetCenter(nullptr); });
 }
 
-void TDBGridEhCenter::AddChangeNotification(TCustomDBGridEh* grid) {
-  if (!GridInChangeNotification(grid)) grids_.push_back(grid);
-}
+void TDBGridEhCenter::AddChangeNotification(TCustomDBGridEh* grid) { SharedGridsAdd(grids_, grid); }
 
 void TDBGridEhCenter::RemoveChangeNotification(TCustomDBGridEh* grid) { std::erase(grids_, grid); }
 
 bool TDBGridEhCenter::GridInChangeNotification(TCustomDBGridEh* grid) const {
-  return std::find(grids_.begin(), grids_.end(), grid) != grids_.end();
+  return SharedGridsHave(grids_, grid);
 }
 
 void TDBGridEhCenter::ApplySorting(TCustomDBGridEh* grid) {
