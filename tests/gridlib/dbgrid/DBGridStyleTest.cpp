@@ -23,6 +23,15 @@ class TStyleCountingGridEh : public TDBGridEh {
   int styleChanges = 0;
 };
 
+// Fails to measure the display, as a broken colour query would.
+class TFailingDepthStyleEh : public TDBGridEhStyle {
+ public:
+  void RefreshColorDepth() override {
+    if (fail) throw Exception(u"no display");
+  }
+  bool fail = false;
+};
+
 // Counts the defaults the events left to it.
 class TDefaultCountingCenterEh : public TDBGridEhCenter {
  public:
@@ -248,6 +257,25 @@ TEST_F(DBGridStyleTest, SortMarkersHaveTheirSizesAndColours) {
   EXPECT_EQ(bright, clWindow);
 }
 
+TEST_F(DBGridStyleTest, AColourChangeOfTheSystemRemeasuresAndAFailureGoesToTheApplication) {
+  TFailingDepthStyleEh style;
+  std::vector<String> reported;
+  Application->OnException = [&](TObject*, Exception* e) { reported.push_back(e->Message()); };
+  TMessage message{};
+  message.Msg = WM_SYSCOLORCHANGE;
+  style.WndProc(message);
+  EXPECT_TRUE(reported.empty());
+  style.fail = true;
+  style.WndProc(message);
+  message.Msg = WM_PAINT;
+  style.WndProc(message);
+  EXPECT_EQ(reported, std::vector<String>{u"no display"});
+  Application->OnException = nullptr;
+  // This display has more than 256 colours.
+  TDBGridEhStyle measuring;
+  EXPECT_EQ(DisplayColorCount, -1);
+}
+
 TEST_F(DBGridStyleTest, TheSubtitleRowColourCanBeChangedByTheStylesEvent) {
   TDBGridEhStyle style;
   EXPECT_EQ(style.GetSubtitleRowColor(Grid()), MixColorsEh(Grid()->GetColor(), Grid()->GetFixedColor(), 8));
@@ -310,6 +338,35 @@ TEST_F(DBGridStyleTest, ACellClickReachesTheCentersDefaultUnlessAHandlerProcesse
     SendClick(Grid(), TPoint(cell.Left + 4, cell.Top + 4));
     EXPECT_EQ(center.defaults, c.defaults) << c.what;
     EXPECT_EQ(centerEvents, c.gridProcesses ? 0 : 1) << c.what;
+  }
+  Grid()->SetCenter(GetGlobalGridCenter());
+}
+
+TEST_F(DBGridStyleTest, TheIndicatorTitlePressGoesThroughTheCenterToTheGrid) {
+  TDBGridEhCenter center;
+  Grid()->SetCenter(&center);
+  Grid()->SetDBOptions(Grid()->GetDBOptions() + TDBGridOptions{dgMultiSelect});
+  struct Case {
+    const char* what;
+    bool centerProcesses, gridProcesses;
+    bool gridEvent, allSelected;
+  };
+  const Case cases[] = {{"nobody processes: the grid's default selects everything", false, false, true, true},
+                        {"the grid's handler processes", false, true, true, false},
+                        {"the center's handler processes", true, false, false, false}};
+  for (const Case& c : cases) {
+    Grid()->GetSelection()->Clear();
+    bool gridEvent = false;
+    center.OnIndicatorTitleMouseDown = [&](TCustomGridEh*, TGridCoord, TMouseButton, TShiftState, Integer,
+                                           Integer, bool& processed) { processed = c.centerProcesses; };
+    Grid()->OnIndicatorTitleMouseDown = [&](TCustomGridEh*, TGridCoord, TMouseButton, TShiftState, Integer,
+                                            Integer, bool& processed) {
+      gridEvent = true;
+      processed = c.gridProcesses;
+    };
+    center.IndicatorTitleMouseDown(Grid(), TGridCoord{0, 0}, mbLeft, {}, 2, 2);
+    EXPECT_EQ(gridEvent, c.gridEvent) << c.what;
+    EXPECT_EQ(Grid()->GetSelection()->GetSelectionType() != gstNon, c.allSelected) << c.what;
   }
   Grid()->SetCenter(GetGlobalGridCenter());
 }
