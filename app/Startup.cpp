@@ -13,6 +13,7 @@
 #include "gridlib/base/RichEditFormsEh.h"
 #include "gridlib/base/ToolCtrlsEh.h"
 #include "gridlib/base/ZipFileProviderEh.h"
+#include "gridlib/dbgrid/DBGridEh.h"
 #include "gridlib/editors/DBLookupGridsEh.h"
 #include "platform/classes/SpecialFolders.h"
 #include "platform/classes/StringList.h"
@@ -24,7 +25,7 @@ namespace {
 const Char* const kNativeStyle = u"Windows";
 
 // The grid library's drop-downs, dialogs, lookup lists and zip provider, registered before any form
-// names them.
+// names them; the data grids' shared style and default handler, made before any grid.
 void InitializeGridLibrary() {
   InitializeToolCtrlsEh();
   InitializeDropDownFormsEh();
@@ -36,6 +37,7 @@ void InitializeGridLibrary() {
   InitializeDBGridEhFindDlgs();
   InitializePictureEditFormsEh();
   InitializeLookupGridsEh();
+  InitDBGridEhUnit();
 }
 }  // namespace
 

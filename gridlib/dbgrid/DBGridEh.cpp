@@ -1,116 +1,11 @@
-// The data grid's construction, life cycle, data link reactions, editing permissions, the process-wide
-// style and default-handler objects and the selected-rows list.
+// The data grid's construction, life cycle, data link reactions, editing permissions, its links to the
+// process-wide style and default-handler objects, and the selected-rows list.
 #include "gridlib/dbgrid/DBGridEh.h"
 
 #include <algorithm>
 
 #include "gridlib/base/GridLibLangConsts.h"
 #include "platform/rtl/ScopeGuard.h"
-
-// ======================= Process-wide objects =======================
-
-namespace {
-TDBGridEhStyle* globalStyle = nullptr;
-TDBGridEhCenter* globalCenter = nullptr;
-}  // namespace
-
-TDBGridEhStyle* GetGlobalGridStyle() {
-  if (!globalStyle) globalStyle = new TDBGridEhStyle();
-  return globalStyle;
-}
-
-TDBGridEhCenter* GetGlobalGridCenter() {
-  if (!globalCenter) globalCenter = new TDBGridEhCenter();
-  return globalCenter;
-}
-
-void SetGlobalGridStyle(TDBGridEhStyle* style) {
-  if (style == globalStyle) return;
-  delete globalStyle;
-  globalStyle = style;
-}
-
-void SetGlobalGridCenter(TDBGridEhCenter* center) {
-  if (center == globalCenter) return;
-  delete globalCenter;
-  globalCenter = center;
-}
-
-void InitDBGridEhUnit() {
-  GetGlobalGridStyle();
-  GetGlobalGridCenter();
-}
-
-void DoneDBGridEhUnit() {
-  SetGlobalGridStyle(nullptr);
-  SetGlobalGridCenter(nullptr);
-}
-
-// A grid outliving the style or center only loses its link to it.
-TDBGridEhStyle::~TDBGridEhStyle() {
-  for (TCustomDBGridEh* grid : grids_) grid->StyleGone(this);
-}
-
-void TDBGridEhStyle::AddChangeNotification(TCustomDBGridEh* grid) {
-  if (std::find(grids_.begin(), grids_.end(), grid) == grids_.end()) grids_.push_back(grid);
-}
-
-void TDBGridEhStyle::RemoveChangeNotification(TCustomDBGridEh* grid) { std::erase(grids_, grid); }
-
-void TDBGridEhStyle::Changed() {
-  for (TCustomDBGridEh* grid : grids_) grid->StyleChanged();
-}
-
-void TDBGridEhStyle::SetSelectionFocusedColor(TColor value) {
-  if (selectionFocusedColor_ == value) return;
-  selectionFocusedColor_ = value;
-  Changed();
-}
-
-void TDBGridEhStyle::SetSelectionUnfocusedColor(TColor value) {
-  if (selectionUnfocusedColor_ == value) return;
-  selectionUnfocusedColor_ = value;
-  Changed();
-}
-
-void TDBGridEhStyle::SetFixedColor(TColor value) {
-  if (fixedColor_ == value) return;
-  fixedColor_ = value;
-  Changed();
-}
-
-void TDBGridEhStyle::SetGradientEnabledInClassicTheme(bool value) {
-  if (gradientEnabledInClassicTheme_ == value) return;
-  gradientEnabledInClassicTheme_ = value;
-  Changed();
-}
-
-void TDBGridEhStyle::SetSortMarkerStyle(TSortMarkerStyleEh value) {
-  if (sortMarkerStyle_ == value) return;
-  sortMarkerStyle_ = value;
-  Changed();
-}
-
-void TDBGridEhStyle::SetLuminateSelection(bool value) {
-  if (luminateSelection_ == value) return;
-  luminateSelection_ = value;
-  Changed();
-}
-
-TDBGridEhCenter::~TDBGridEhCenter() {
-  for (TCustomDBGridEh* grid : grids_) grid->CenterGone(this);
-}
-
-void TDBGridEhCenter::AddChangeNotification(TCustomDBGridEh* grid) {
-  if (std::find(grids_.begin(), grids_.end(), grid) == grids_.end()) grids_.push_back(grid);
-}
-
-void TDBGridEhCenter::RemoveChangeNotification(TCustomDBGridEh* grid) { std::erase(grids_, grid); }
-
-// No dataset features are registered by this system: a sort or filter without a handler reaches no
-// dataset.
-void TDBGridEhCenter::DefaultApplySorting(TCustomDBGridEh*) {}
-void TDBGridEhCenter::DefaultApplyFilter(TCustomDBGridEh*) {}
 
 // ======================= Selected rows =======================
 
@@ -135,6 +30,17 @@ void TBookmarkListEh::Changed() {
 
 void TBookmarkListEh::SelectionStateChanged() {
   if (grid_ && grid_->GetSelection()) grid_->GetSelection()->UpdateState();
+}
+
+void TBookmarkListEh::InsertItem(Integer index, const TBookmark& item) {
+  TBMListEh::InsertItem(index, item);
+  if (grid_) grid_->SelectedRowsItemChanged(item, lnAdded);
+}
+
+void TBookmarkListEh::DeleteItem(Integer index) {
+  const TBookmark item = GetItem(index);
+  TBMListEh::DeleteItem(index);
+  if (grid_) grid_->SelectedRowsItemChanged(item, lnDeleted);
 }
 
 // The current row of an empty dataset cannot be selected.
@@ -165,9 +71,9 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* owner) : TCustomDBAxisGridEh(owner)
   // The axis grid made its own parts while this class was not yet there.
   CreateOwnedParts();
   style_ = GetGlobalGridStyle();
-  style_->AddChangeNotification(this);
+  if (style_) style_->AddChangeNotification(this);
   center_ = GetGlobalGridCenter();
-  center_->AddChangeNotification(this);
+  if (center_) center_->AddChangeNotification(this);
   indicatorOffset_ = 1;
   updateFields_ = true;
   options_ = {dgEditing,  dgTitles, dgIndicator,     dgColumnResize, dgColLines,
@@ -176,10 +82,10 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* owner) : TCustomDBAxisGridEh(owner)
   bookmarks_ = std::make_unique<TBookmarkListEh>(this);
   selection_ = std::make_unique<TDBGridEhSelection>(this);
   sumList_ = std::make_unique<TDBGridEhSumList>(this);
-  // New sums reach the footers and the scroll bar.
-  sumList_->SumListChanged = [this](TObject*) {
-    if (HandleAllocated() && !IsDestroying()) Invalidate();
-  };
+  // New sums reach the footers and the scroll bar; a full recalculation is told to the application.
+  sumList_->SumListChanged = [this](TObject*) { DoSumListChanged(); };
+  sumList_->OnRecalcAll = [this](TObject*) { DoSumListRecalcAll(); };
+  sumList_->OnAfterRecalcAll = [this](TObject*) { DoSumListAfterRecalcAll(); };
   optionsEh_ = {dghFixed3D,      dghHighlightFocus, dghClearSelection, dghDialogFind,
                 dghColumnResize, dghColumnMove,     dghExtendVertLines};
   // Column sizing and moving in the base grid follow the extended options.
@@ -215,6 +121,79 @@ void TCustomDBGridEh::StyleGone(TDBGridEhStyle* style) {
 
 void TCustomDBGridEh::CenterGone(TDBGridEhCenter* center) {
   if (center_ == center) center_ = nullptr;
+}
+
+void TCustomDBGridEh::SetStyle(TDBGridEhStyle* value) {
+  TDBGridEhStyle* target = value ? value : GetGlobalGridStyle();
+  if (target == style_) return;
+  if (style_) style_->RemoveChangeNotification(this);
+  style_ = target;
+  if (style_) style_->AddChangeNotification(this);
+  // Without any style the grid draws on its own defaults.
+  DrawStyleChanged();
+}
+
+void TCustomDBGridEh::SetCenter(TDBGridEhCenter* value) {
+  if (value == center_) return;
+  if (center_) center_->RemoveChangeNotification(this);
+  center_ = value;
+  if (center_) center_->AddChangeNotification(this);
+}
+
+void TCustomDBGridEh::DrawStyleChanged() {
+  if (IsDestroying()) return;
+  LayoutChanged();
+  Invalidate();
+}
+
+// ---- Sum list, selected rows and the center's routes ----
+
+void TCustomDBGridEh::DoSumListChanged() {
+  if (IsDestroying()) return;
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  if (link && link->GetActive() && !link->GetDataSet()->ControlsDisabled()) UpdateScrollBars();
+  if (HandleAllocated()) InvalidateFooter();
+}
+
+void TCustomDBGridEh::DoSumListRecalcAll() {
+  if (OnSumListRecalcAll) OnSumListRecalcAll(sumList_.get());
+}
+
+void TCustomDBGridEh::DoSumListAfterRecalcAll() {
+  if (OnSumListAfterRecalcAll) OnSumListAfterRecalcAll(sumList_.get());
+}
+
+void TCustomDBGridEh::SelectedRowsItemChanged(const TBookmark& item, TListNotification action) {
+  if (IsDestroying()) return;
+  if (OnSelectedRowsItemChanged) OnSelectedRowsItemChanged(this, item, action);
+}
+
+void TCustomDBGridEh::DefaultApplyFilter() {
+  LockPaint();
+  auto unlock = MakeScopeExit([this] {
+    UnlockPaint();
+    UpdateScrollBars();
+    Invalidate();
+  });
+  if (center_) center_->ApplyFilter(this);
+}
+
+void TCustomDBGridEh::DefaultCellMouseClick(TGridCoord cell, TMouseButton button, TShiftState shift,
+                                            const TRect& /*cellRect*/, TPoint /*gridMousePos*/,
+                                            TPoint cellMousePos) {
+  if (center_) center_->CellMouseClick(this, cell, button, shift, cellMousePos.X, cellMousePos.Y);
+}
+
+void TCustomDBGridEh::IndicatorTitleMouseDown(TGridCoord cell, TMouseButton button, TShiftState shift,
+                                              Integer x, Integer y) {
+  bool processed = false;
+  if (OnIndicatorTitleMouseDown) OnIndicatorTitleMouseDown(this, cell, button, shift, x, y, processed);
+  if (!processed) DefaultIndicatorTitleMouseDown(button, shift);
+}
+
+bool TCustomDBGridEh::MoveRecords(TBMListEh* bookmarkList, Integer toRecNo, bool checkOnly) {
+  if (OnMoveRecords) return OnMoveRecords(this, bookmarkList, toRecNo, 0, checkOnly);
+  return center_ && center_->MoveRecords(this, bookmarkList, toRecNo, checkOnly);
 }
 
 TGridAxisBarsEh* TCustomDBGridEh::CreateAxisBars() {
@@ -284,7 +263,13 @@ bool TCustomDBGridEh::MemTableSupported() {
 
 void TCustomDBGridEh::DataSetChanged() {
   TCustomDBAxisGridEh::DataSetChanged();
-  if (!HandleAllocated()) return;
+  if (!HandleAllocated() || sumListRecalcing_) return;
+  // At design time the dataset keeps its own handlers: the sums follow every change from here.
+  if (GetComponentState().Contains(csDesigning) && sumList_->GetActive()) {
+    sumListRecalcing_ = true;
+    auto done = MakeScopeExit([this] { sumListRecalcing_ = false; });
+    sumList_->RecalcAll();
+  }
   LayoutChanged();
   UpdateScrollBars();
   if (GetUpdateLock() == 0 && GetLayoutLock() == 0) SynchronizeCurrentCell();
@@ -331,11 +316,7 @@ void TCustomDBGridEh::SelectionChanged() {
 void TCustomDBGridEh::StyleChanged() { Invalidate(); }
 
 void TCustomDBGridEh::DefaultApplySorting() {
-  if (!center_) return;
-  if (center_->OnApplySorting)
-    center_->OnApplySorting(this);
-  else
-    center_->DefaultApplySorting(this);
+  if (center_) center_->ApplySorting(this);
 }
 
 void TCustomDBGridEh::TitleClick(TColumnEh* column) {

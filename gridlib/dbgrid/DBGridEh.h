@@ -109,87 +109,306 @@ using TGetDBGridEhRowHeightEvent = TDelegate<void(TObject* Sender, Integer& RowH
 
 // ---- Process-wide style and default-handler objects ----
 
-// What every grid draws its selection, highlight and fixed cells with; grids register to be repainted
-// when it changes.
-class TDBGridEhStyle : public TObject {
-  KIV_CLASS(TDBGridEhStyle, TObject)
+enum TGridThemeTitleFillElementEh { gtfeHeaderItemEh, gtfeSplitButtonEh };
+using TDBGridEhGetColorEvent = TDelegate<void(TCustomDBGridEh* Grid, TColor& Color)>;
+
+// The colour count of the display as last measured: -1 stands for more than 256 colours. Cells are
+// lightened and blended only then.
+extern Integer DisplayColorCount;
+
+// One fixed cell as the style draws its background.
+struct TDBGridDrawFixedStateEh {
+  TRect ClipRect;
+  bool DrawByThemesOverLines = false;
+  TColor EndGradientColor = clDefault;
+  TColor FillColor = clBtnFace;
+  TGridCellFillStyleEh FillStyle = cfstDefaultEh;
+  TColor FontColor = clWindowText;
+  bool HorzBorderInFillStyle = false;
+  TColor HorzLineColor = clNone;
+  bool HotTrack = false;
+  bool Pressed = false;
+  bool Selected = false;
+  TColor StartGradientColor = clDefault;
+  bool The3DRect = false;
+  bool VertBorderInFillStyle = false;
+  TColor VertLineColor = clNone;
+};
+
+// The look every data grid of the process shares: selection colours, sort markers, offsets and
+// durations, and the colour arithmetic of selected and fixed cells. Grids register to be told of a
+// change; the style never owns them.
+class TDBGridEhStyle : public TComponent {
+  KIV_CLASS(TDBGridEhStyle, TComponent)
  public:
-  TDBGridEhStyle() = default;
+  explicit TDBGridEhStyle(TComponent* owner = nullptr);
+  // Every registered grid, the last first, returns to the process-wide style or its own drawing.
   ~TDBGridEhStyle() override;
 
   void AddChangeNotification(TCustomDBGridEh* grid);
   void RemoveChangeNotification(TCustomDBGridEh* grid);
+  bool GridInChangeNotification(TCustomDBGridEh* grid) const;
   Integer GridCount() const { return static_cast<Integer>(grids_.size()); }
   TCustomDBGridEh* Grid(Integer index) const { return grids_.at(static_cast<size_t>(index)); }
+  // Every registered grid re-reads the style, in registration order.
+  virtual void Changed();
+  bool IsCustomStyleActive() const;
 
-  TColor GetSelectionFocusedColor() const { return selectionFocusedColor_; }
-  void SetSelectionFocusedColor(TColor value);
-  TColor GetSelectionUnfocusedColor() const { return selectionUnfocusedColor_; }
-  void SetSelectionUnfocusedColor(TColor value);
-  TColor GetFixedColor() const { return fixedColor_; }
-  void SetFixedColor(TColor value);
+  // Properties; "stored only" ones take effect at the grids' next painting.
+  Integer GetDataCellHorzOffset() const { return dataCellHorzOffset_; }
+  void SetDataCellHorzOffset(Integer value) { dataCellHorzOffset_ = value; }
+  TSortMarkerStyleEh GetDefaultSortMarkerStyle() const { return defaultSortMarkerStyle_; }
+  void SetDefaultSortMarkerStyle(TSortMarkerStyleEh value) { defaultSortMarkerStyle_ = value; }
+  Integer GetFinishLoadingStatusRenderDuration() const { return finishLoadingStatusRenderDuration_; }
+  void SetFinishLoadingStatusRenderDuration(Integer value) { finishLoadingStatusRenderDuration_ = value; }
+  Integer GetStartLoadingStatusRenderDuration() const { return startLoadingStatusRenderDuration_; }
+  void SetStartLoadingStatusRenderDuration(Integer value) { startLoadingStatusRenderDuration_ = value; }
   bool GetGradientEnabledInClassicTheme() const { return gradientEnabledInClassicTheme_; }
   void SetGradientEnabledInClassicTheme(bool value);
-  TSortMarkerStyleEh GetSortMarkerStyle() const { return sortMarkerStyle_; }
-  void SetSortMarkerStyle(TSortMarkerStyleEh value);
+  TEditButtonStyleEh GetInTitleFilterButtonStyle() const { return inTitleFilterButtonStyle_; }
+  void SetInTitleFilterButtonStyle(TEditButtonStyleEh value) { inTitleFilterButtonStyle_ = value; }
+  // The assigned value, else the global draw style's focus-frame setting.
+  bool GetIsDrawFocusRect() const;
+  void SetIsDrawFocusRect(bool value);
+  bool GetIsDrawFocusRectStored() const { return isDrawFocusRectStored_; }
   bool GetLuminateSelection() const { return luminateSelection_; }
   void SetLuminateSelection(bool value);
-  // The colour of a selected cell: the focused or unfocused selection colour.
-  TColor GetSelectedCellColor(bool focused) const {
-    return focused ? selectionFocusedColor_ : selectionUnfocusedColor_;
+  // clDefault while not set: the Get...Color operations answer the default then.
+  TColor GetSelectionColorProp() const { return selectionColor_; }
+  void SetSelectionColor(TColor value);
+  TColor GetSelectionFontColorProp() const { return selectionFontColor_; }
+  void SetSelectionFontColor(TColor value);
+  TColor GetSelectionInactiveColorProp() const { return selectionInactiveColor_; }
+  void SetSelectionInactiveColor(TColor value) { selectionInactiveColor_ = value; }
+  TSortMarkerStyleEh GetSortMarkerStyle() const { return sortMarkerStyle_; }
+  void SetSortMarkerStyle(TSortMarkerStyleEh value);
+  TGridThemeTitleFillElementEh GetThemeTitleFillElement() const { return themeTitleFillElement_; }
+  void SetThemeTitleFillElement(TGridThemeTitleFillElementEh value) { themeTitleFillElement_ = value; }
+  Cardinal GetTitleStartColumnMovingAnimationTime() const { return titleStartColumnMovingAnimationTime_; }
+  void SetTitleStartColumnMovingAnimationTime(Cardinal value) {
+    titleStartColumnMovingAnimationTime_ = value;
   }
+  Cardinal GetTitleFinishColumnMovingAnimationTime() const { return titleFinishColumnMovingAnimationTime_; }
+  void SetTitleFinishColumnMovingAnimationTime(Cardinal value) {
+    titleFinishColumnMovingAnimationTime_ = value;
+  }
+  TDBGridEhGetColorEvent OnGetSubtitleRowColor;
 
- protected:
-  // Every registered grid re-reads the style.
-  virtual void Changed();
+  // Colours the grids ask for.
+  virtual bool DefaultIsDrawFocusRect() const;
+  virtual TColor LightenColor(TColor color, TColor glassColor, bool ungray) const;
+  virtual TColor GetSelectionColor() const;
+  virtual TColor GetSelectionFontColor() const;
+  virtual TColor GetSelectionInactiveColor() const;
+  // The selection colour of a cell: the active one while the grid holds the focus.
+  TColor GetSelectedCellColor(bool focused) const {
+    return focused ? GetSelectionColor() : GetSelectionInactiveColor();
+  }
+  virtual TColor GetColumnColor(TColumnEh* column) const;
+  virtual TColor GetColumnFontColor(TColumnEh* column, TGridDrawState state) const;
+  virtual TColor GetSubtitleRowColor(TCustomDBGridEh* grid);
+  virtual TColor DefaultGetSubtitleRowColor(TCustomDBGridEh* grid) const;
+  virtual TColor GetGroupPanelColor(TCustomDBGridEh* grid) const;
+  virtual Integer GetDataCellHorzOffset(TCustomDBGridEh* grid, TColumnEh* column) const;
+  virtual TTreeViewGlyphStyleEh GetActualTreeGlyphStyle() const;
+  // Grows a title's fill rectangle so that the themed element covers the cell's own border lines.
+  void GetThemeTitleFillRect(TRect& fillRect, bool incVertBoundary, bool incHorzBoundary) const;
+
+  // A data cell's colour by selection, focus and hot tracking; whether it is drawn highlighted.
+  virtual bool HighlightDataCellColor(TCustomDBGridEh* grid, Integer col, Integer row, Integer dataCol,
+                                      Integer dataRow, const String& value, TGridDrawState state,
+                                      bool selected, TColor& color, TFont* font);
+  // A selected fixed cell's colours; false leaves an unselected cell as it is.
+  virtual bool GetFixedCellSelectedColors(TCustomDBGridEh* grid, Integer col, Integer row, Integer dataCol,
+                                          Integer dataRow, TCellAreaTypeEh cellType, TGridDrawState state,
+                                          bool selected, TColor& color, TFont* font);
+
+  // Sort markers: the style a caller's smstDefaultEh stands for, their sizes and colours.
+  TSortMarkerStyleEh ActualSortMarkerStyle(TSortMarkerStyleEh style) const;
+  virtual TSize GetSortMarkerSize(TCanvas* canvas, TSortMarkerStyleEh style) const;
+  virtual void GetSortMarkerColors(TSortMarkerStyleEh style, TColumnEh* column, TSortMarkerEh direction,
+                                   bool selected, TColor& frameBrightColor, TColor& frameDarkColor,
+                                   TColor& fillColor) const;
+
+  // Measures the display's colours again; the system's colour-change notice ends here.
+  virtual void RefreshColorDepth();
+  // A system colour change re-measures the display; a failure goes to the application's handler.
+  virtual void WndProc(TMessage& message);
 
  private:
   std::vector<TCustomDBGridEh*> grids_;
-  TColor selectionFocusedColor_ = clHighlight;
-  TColor selectionUnfocusedColor_ = clBtnFace;
-  TColor fixedColor_ = clBtnFace;
-  bool luminateSelection_ = true;
+  Integer dataCellHorzOffset_ = -1;
+  TSortMarkerStyleEh defaultSortMarkerStyle_ = smstFrameEh;
+  Integer finishLoadingStatusRenderDuration_ = 500;
   bool gradientEnabledInClassicTheme_ = false;
+  TEditButtonStyleEh inTitleFilterButtonStyle_ = ebsDropDownEh;
+  bool isDrawFocusRect_ = true;
+  bool isDrawFocusRectStored_ = false;
+  bool luminateSelection_ = true;
+  TColor selectionColor_ = clDefault;
+  TColor selectionFontColor_ = clDefault;
+  TColor selectionInactiveColor_ = clDefault;
   TSortMarkerStyleEh sortMarkerStyle_ = smstDefaultEh;
+  Integer startLoadingStatusRenderDuration_ = 300;
+  TGridThemeTitleFillElementEh themeTitleFillElement_ = gtfeHeaderItemEh;
+  Cardinal titleFinishColumnMovingAnimationTime_ = 150;
+  Cardinal titleStartColumnMovingAnimationTime_ = 120;
 };
 
-// Where unhandled grid events end up: the default sorting, filtering and view-scroll switches.
-class TDBGridEhCenter : public TObject {
-  KIV_CLASS(TDBGridEhCenter, TObject)
+enum TDBGridEhStyleIndicatorTitleMenuEh {
+  itmVisibleColumnsEh,
+  itmCut,
+  itmCopy,
+  itmPaste,
+  itmDelete,
+  itmSelectAll
+};
+using TDBGridEhStyleIndicatorTitleMenusEh = TSet<TDBGridEhStyleIndicatorTitleMenuEh>;
+enum TDBGridEhSettingsKeeperOption {
+  gskoRowHeightEh,
+  gskoSearchPanelScopesEh,
+  gskoSearchPanelCaseSensitiveEh,
+  gskoSearchPanelWholeWordsEh,
+  gskoSearchPanelBeginsWithEh
+};
+using TDBGridEhSettingsKeeperOptions = TSet<TDBGridEhSettingsKeeperOption>;
+enum TColumnEhSettingsKeeperOption {
+  cskoColIndexEh,
+  cskoColWidthsEh,
+  cskoSortMarkerEh,
+  cskoColVisibleEh,
+  cskoDropDownRowsEh,
+  cskoDropDownWidthEh,
+  cskoRowPanelColPlacementEh,
+  cskoColSTFilterEh
+};
+using TColumnEhSettingsKeeperOptions = TSet<TColumnEhSettingsKeeperOption>;
+enum TSortOrderEh { soAscEh, soDescEh };
+
+using TDBGridEhBuildIndicatorTitleMenu = TDelegate<void(TCustomDBGridEh* Grid, TPopupMenu*& PopupMenu)>;
+
+// Where a grid hands what an application may want to change for all grids at once: the defaults of
+// sorting, filtering, record moving, text search and the find dialog, the indicator-title menu, the
+// first sort direction, what the settings keeper saves. Events of its own come first, then the
+// default. No dataset features are registered by this system, so the dataset routes do nothing.
+class TDBGridEhCenter : public TPersistent {
+  KIV_CLASS(TDBGridEhCenter, TPersistent)
  public:
   TDBGridEhCenter() = default;
+  // Every registered grid, the last first, is left without a center.
   ~TDBGridEhCenter() override;
 
   void AddChangeNotification(TCustomDBGridEh* grid);
   void RemoveChangeNotification(TCustomDBGridEh* grid);
+  bool GridInChangeNotification(TCustomDBGridEh* grid) const;
   Integer GridCount() const { return static_cast<Integer>(grids_.size()); }
+  void Changed() {}
 
+  Integer GetColWidthsOptimizationMaxWaitingTime() const { return colWidthsOptimizationMaxWaitingTime_; }
+  void SetColWidthsOptimizationMaxWaitingTime(Integer value) { colWidthsOptimizationMaxWaitingTime_ = value; }
+  bool GetFilterEditCloseUpApplyFilter() const { return filterEditCloseUpApplyFilter_; }
+  void SetFilterEditCloseUpApplyFilter(bool value) { filterEditCloseUpApplyFilter_ = value; }
+  TDBGridEhStyleIndicatorTitleMenusEh GetIndicatorTitleMenus() const { return indicatorTitleMenus_; }
+  void SetIndicatorTitleMenus(TDBGridEhStyleIndicatorTitleMenusEh value) { indicatorTitleMenus_ = value; }
+  bool GetPreferEditFormatForNumberFields() const { return preferEditFormatForNumberFields_; }
+  void SetPreferEditFormatForNumberFields(bool value) { preferEditFormatForNumberFields_ = value; }
   bool GetTryUseViewScroll() const { return tryUseViewScroll_; }
   void SetTryUseViewScroll(bool value) { tryUseViewScroll_ = value; }
   bool GetUseExtendedScrollingForMemTable() const { return useExtendedScrollingForMemTable_; }
   void SetUseExtendedScrollingForMemTable(bool value) { useExtendedScrollingForMemTable_ = value; }
 
+  // Each replaces the default when assigned; the grid is the Sender.
   TNotifyEvent OnApplySorting;
   TNotifyEvent OnApplyFilter;
+  TDBGridEhBuildIndicatorTitleMenu OnBuildIndicatorTitleMenu;
+  TLocateTextEventEh OnLocateText;
+  // Each stops the default when it sets Processed.
+  TGridEhCellMouseEvent OnCellMouseClick;
+  TGridEhCellMouseEvent OnIndicatorTitleMouseDown;
 
-  // With no handler and no dataset features registered, sorting and filtering reach nothing.
+  // Raisers: the event, else the default.
+  virtual void ApplySorting(TCustomDBGridEh* grid);
+  virtual void ApplyFilter(TCustomDBGridEh* grid);
+  virtual void CellMouseClick(TCustomDBGridEh* grid, TGridCoord cell, TMouseButton button, TShiftState shift,
+                              Integer x, Integer y);
+  virtual void IndicatorTitleMouseDown(TCustomDBGridEh* grid, TGridCoord cell, TMouseButton button,
+                                       TShiftState shift, Integer x, Integer y);
+  virtual void BuildIndicatorTitleMenu(TCustomDBGridEh* grid, TPopupMenu*& popupMenu);
+  virtual bool LocateText(TCustomDBGridEh* grid, const String& fieldName, const String& text,
+                          TLocateTextOptionsEh options, TLocateTextDirectionEh direction,
+                          TLocateTextMatchingEh matching, TLocateTextTreeFindRangeEh treeFindRange,
+                          Cardinal timeOut = 0,
+                          const std::function<void(TColumnEh*, bool&)>& checkValueEvent = {});
+  virtual bool MoveRecords(TCustomDBGridEh* grid, TBMListEh* bookmarkList, Integer toRecNo, bool checkOnly);
+
+  // Defaults. Without a dataset-features entry sorting, filtering and moving do nothing, and text
+  // search and the find dialog are the grid's own.
   virtual void DefaultApplySorting(TCustomDBGridEh* grid);
   virtual void DefaultApplyFilter(TCustomDBGridEh* grid);
+  virtual void DefaultCellMouseClick(TCustomDBGridEh* grid, TGridCoord cell, TMouseButton button,
+                                     TShiftState shift, Integer x, Integer y);
+  virtual void DefaultIndicatorTitleMouseDown(TCustomDBGridEh* grid, TGridCoord cell, TMouseButton button,
+                                              TShiftState shift, Integer x, Integer y);
+  virtual void DefaultBuildIndicatorTitleMenu(TCustomDBGridEh* grid, TPopupMenu*& popupMenu);
+  virtual bool DefaultLocateText(TCustomDBGridEh* grid, const String& fieldName, const String& text,
+                                 TLocateTextOptionsEh options, TLocateTextDirectionEh direction,
+                                 TLocateTextMatchingEh matching, TLocateTextTreeFindRangeEh treeFindRange,
+                                 Cardinal timeOut,
+                                 const std::function<void(TColumnEh*, bool&)>& checkValueEvent);
+  virtual bool DefaultMoveRecords(TCustomDBGridEh* grid, TBMListEh* bookmarkList, Integer toRecNo,
+                                  bool checkOnly);
+  virtual void ExecuteFindDialog(TCustomDBGridEh* grid, const String& text, bool modal);
+
+  // Answers the grids ask for.
+  virtual Integer CalcIndicatorRowNumAreaWidth(TCustomDBGridEh* grid);
+  virtual void GetGroupingPanelColumnText(TCustomDBGridEh* grid, TColumnEh* column, String& text);
+  virtual TSortMarkerEh GetFirstSortMarkerState(TCustomDBGridEh* grid, TColumnEh* column);
+  // smNoneEh has no order: it raises.
+  virtual TSortOrderEh GetSortOrderForSortMarker(TCustomDBGridEh* grid, TColumnEh* column,
+                                                 TSortMarkerEh sortMarker);
+  virtual bool CanColumnValueReadAsText(TCustomDBGridEh* grid, TColumnEh* column);
+  virtual bool ColumnValueTypeIsComparable(TCustomDBGridEh* grid, TColumnEh* column);
+  virtual TDBGridEhSettingsKeeperOptions GetGridSettingsKeeperOptions(TCustomDBGridEh* grid);
+  virtual TColumnEhSettingsKeeperOptions GetColumnSettingsKeeperOptions(TCustomDBGridEh* grid);
+  // The visible-columns item of the indicator-title menu: never hides the last visible column.
+  virtual void MenuVisibleColumnClick(TColumnEh* column, TMenuItem* item);
+
+  // Empty hooks the grid calls before its own events.
+  virtual void GetColCellParams(TCustomDBGridEh* /*grid*/, TColumnEh* /*column*/, bool /*editMode*/,
+                                TAxisColCellParamsEh* /*params*/) {}
+  virtual void GetTitleParams(TCustomDBGridEh* /*grid*/, TColumnEh* /*column*/, TFont* /*font*/,
+                              TColor& /*background*/, TSortMarkerEh& /*sortMarker*/, bool /*isDown*/) {}
+  virtual void RowDetailPanelShow(TCustomDBGridEh* /*grid*/, bool& /*canShow*/) {}
+  virtual void RowDetailPanelHide(TCustomDBGridEh* /*grid*/, bool& /*canHide*/) {}
 
  private:
   std::vector<TCustomDBGridEh*> grids_;
+  Integer colWidthsOptimizationMaxWaitingTime_ = 2000;
+  bool filterEditCloseUpApplyFilter_ = false;
+  TDBGridEhStyleIndicatorTitleMenusEh indicatorTitleMenus_{
+      itmVisibleColumnsEh, itmCut, itmCopy, itmPaste, itmDelete, itmSelectAll};
+  bool preferEditFormatForNumberFields_ = false;
   bool tryUseViewScroll_ = true;
   bool useExtendedScrollingForMemTable_ = true;
 };
 
-// The process-wide objects; made on first request (or by InitDBGridEhUnit) and freed by the clean-up.
+// The process-wide objects: made by InitDBGridEhUnit (or on the first request before it) and freed by
+// DoneDBGridEhUnit; nil once freed until the unit starts again.
 TDBGridEhStyle* GetGlobalGridStyle();
 TDBGridEhCenter* GetGlobalGridCenter();
-// Replaces the process-wide style or center (the old one is freed); grids re-register on their own.
+// Replaces the process-wide style or center (the old one is freed and its grids move to the new).
 void SetGlobalGridStyle(TDBGridEhStyle* style);
 void SetGlobalGridCenter(TDBGridEhCenter* center);
 void InitDBGridEhUnit();
 void DoneDBGridEhUnit();
+
+// The storage path of a component: the owning form's class name, then the owners' names joined by ".".
+void GetComponentStoragePath(TComponent* component, String& path);
+// Exchanges a rectangle's width and height around its top-left corner.
+void SwapRectSides(TRect& rect);
+// The hourglass for nested long operations: the cursor comes back at the last EndWaitCursor.
+void BeginWaitCursor();
+void EndWaitCursor();
 
 // ---- Area parameter objects ----
 
@@ -707,6 +926,9 @@ class TBookmarkListEh : public TBMListEh {
   void Changed() override;
   void SelectionStateChanged() override;
   void SetCurrentRowSelected(bool value) override;
+  // Each bookmark that enters or leaves the list is told to the grid.
+  void InsertItem(Integer index, const TBookmark& item) override;
+  void DeleteItem(Integer index) override;
   TCustomDBGridEh* GetGrid() const { return grid_; }
 
  private:
@@ -1294,6 +1516,43 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   // The height a record row asks for; asked only while rows fit their text.
   TGetDBGridEhRowHeightEvent OnGetRowHeight;
 
+  // ---- Model: style and center links, sum-list and selection events ----
+  // Another style: nil returns to the process-wide one, or to the grid's own drawing without it.
+  void SetStyle(TDBGridEhStyle* value);
+  // Another center; nil stays nil.
+  void SetCenter(TDBGridEhCenter* value);
+  // A style change may change sizes: the grid lays itself out again.
+  void DrawStyleChanged() override;
+  // Raised with the sum list as Sender before and after a full recalculation of the sums.
+  TNotifyEvent OnSumListRecalcAll;
+  TNotifyEvent OnSumListAfterRecalcAll;
+  // A bookmark entered (lnAdded) or left (lnDeleted) the selected rows.
+  TDelegate<void(TObject* Sender, const TBookmark& Item, TListNotification Action)> OnSelectedRowsItemChanged;
+  // Sorting and filtering by the application in place of the center's defaults.
+  TNotifyEvent OnApplyFilter;
+  // Asked grid first; a handler that sets Processed keeps the grid's default from it.
+  TGridEhCellMouseEvent OnIndicatorTitleMouseDown;
+  // Record moving: the handler's answer replaces the center's.
+  TDelegate<bool(TObject* Sender, TBMListEh* BookmarkList, Integer ToRecNo, Integer TreeLevel,
+                 bool CheckOnly)>
+      OnMoveRecords;
+  virtual void DoSumListChanged();
+  virtual void DoSumListRecalcAll();
+  virtual void DoSumListAfterRecalcAll();
+  virtual void SelectedRowsItemChanged(const TBookmark& item, TListNotification action);
+  // The filter: OnApplyFilter, else the center's filtering.
+  virtual void DefaultApplyFilter();
+  // A click on a cell that OnCellMouseClick left unprocessed goes to the center.
+  void DefaultCellMouseClick(TGridCoord cell, TMouseButton button, TShiftState shift, const TRect& cellRect,
+                             TPoint gridMousePos, TPoint cellMousePos) override;
+  // The indicator title pressed: the grid's handler, then the center, whose default is the grid's own.
+  virtual void IndicatorTitleMouseDown(TGridCoord cell, TMouseButton button, TShiftState shift, Integer x,
+                                       Integer y);
+  // Moves the bookmarked records to a record number, or only checks that it could.
+  virtual bool MoveRecords(TBMListEh* bookmarkList, Integer toRecNo, bool checkOnly);
+  // The default record-number area of the indicator: one zero per digit of the record count.
+  virtual Integer DefaultCalcIndicatorRowNumAreaWidth();
+
   // ---- Text search: locating a text, the find dialog's entry ----
   // Decides a hit in place of the text comparison: the column of the record the search stands on.
   using TLocateTextCheckCellEh = TDelegate<void(TColumnEh* column, bool& accept)>;
@@ -1423,9 +1682,12 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   bool wholeGridChanged_ = false;
   bool internalUpdatingDatasetPos_ = false;
   bool updatingDataRowHeightsNeeded_ = false;
+  // A design-time recalculation of the sums is running: the changes it causes are not re-handled.
+  bool sumListRecalcing_ = false;
   // The table the grid is registered with as an event receiver.
   TDataSet* eventTable_ = nullptr;
   void SetEventTable(TDataSet* table);
+  friend class TDBGridEhStyle;
 
   // Text search state.
 };

@@ -164,6 +164,8 @@ void TDBGridColumnEh::Published(TPropBuilder<TDBGridColumnEh>& p) {
   p.Int(u"Width", &TColumnEh::GetWidth, &TColumnEh::SetWidth).NoDefault().Stored(&TColumnEh::IsWidthStored);
   p.Object(u"Footer", &TColumnEh::GetFooter, &TColumnEh::SetFooter);
   p.Object(u"Footers", &TColumnEh::GetFooters, &TColumnEh::SetFooters);
+  p.Event(u"OnAdvDrawDataCell", &TColumnEh::OnAdvDrawDataCell, u"TDBGridEhAdvDrawColumnDataEvent");
+  p.Event(u"OnGetCellParams", &TColumnEh::OnGetCellParams, u"TColCellParamsEvent");
 }
 
 // ======================= Defaults =======================

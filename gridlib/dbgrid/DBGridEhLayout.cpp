@@ -102,33 +102,50 @@ void TCustomDBGridEh::UpdateColWidths() {
   }
 }
 
-// The indicator's glyph, and the widest record number when numbers are shown.
+// The indicator's glyph, the record numbers when shown, and the row-select check boxes.
 Integer TCustomDBGridEh::CalcIndicatorColWidth() {
-  Integer width = 12;
+  Integer width = options_.Contains(dgIndicator) ? 11 : 0;
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  if (optionsEh_.Contains(dghShowRecNo) && link && link->GetDataSet())
+    width += center_ ? center_->CalcIndicatorRowNumAreaWidth(this) : DefaultCalcIndicatorRowNumAreaWidth();
   if (indicatorOptions_.Contains(gioShowRowselCheckboxesEh)) width += RowselCheckboxesWidth;
-  if (indicatorOptions_.Contains(gioShowRecNoEh)) {
-    TCanvas* canvas = GetScreenCanvasEh();
-    canvas->GetFont()->Assign(indicatorParams_->GetFont());
-    Integer records = 0;
-    if (TCustomDBAxisGridEh::GetDataLink() && GetDataLink()->GetActive())
-      records = GetDataLink()->GetDataSet()->RecordCount();
-    width += canvas->TextWidth(IntToStr(std::max(records, 9999))) + 4;
-  }
   return width;
+}
+
+// One zero per digit of the record count, in the grid's font a point smaller.
+Integer TCustomDBGridEh::DefaultCalcIndicatorRowNumAreaWidth() {
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  TDataSet* ds = link ? link->GetDataSet() : nullptr;
+  Integer records = link && link->GetActive() && ds && ds->GetActive() ? ds->RecordCount() : 0;
+  String zeros = u"0";
+  for (Integer extra = 0; records >= 10 && extra <= 101; ++extra, records /= 10) zeros += u"0";
+  TCanvas* canvas = GetScreenCanvasEh();
+  canvas->GetFont()->Assign(GetFont());
+  canvas->GetFont()->SetSize(GetFont()->GetSize() - 1);
+  Integer width = canvas->TextWidth(zeros) + 2;
+  if (!options_.Contains(dgIndicator)) width += 2;
+  return std::max(11, width);
 }
 
 void TCustomDBGridEh::SetAutoFitColWidths(bool value) {
   if (autoFitColWidths_ == value) return;
   autoFitColWidths_ = value;
-  TColumnsEhList* visible = GetVisibleColumns();
-  // Switching on remembers the widths to scale from; switching off gives them back.
-  for (Integer i = 0; i < GetColumns()->GetCount(); ++i) {
-    TColumnEh* column = GetColumns()->GetColumn(i);
-    if (value)
-      column->SetInitWidth(column->GetWidth());
-    else if (visible->IndexOf(column) >= 0)
-      column->SetWidth(column->GetInitWidth());
+  if (GetComponentState().Contains(csDesigning)) return;
+  TDBGridColumnsEh* columns = GetColumns();
+  if (!value) {
+    // Switching off gives every column back the width it was fitted from.
+    BeginLayout();
+    auto end = MakeScopeExit([this] { EndLayout(); });
+    for (Integer i = 0; i < columns->GetCount(); ++i) {
+      TColumnEh* column = columns->GetColumn(i);
+      if (column->GetInitWidth() > 0) column->SetWidth(column->GetInitWidth());
+    }
+  } else if (!IsLoading()) {
+    // Switching on remembers the widths to scale from.
+    for (Integer i = 0; i < columns->GetCount(); ++i)
+      columns->GetColumn(i)->SetInitWidth(columns->GetColumn(i)->GetWidth());
   }
+  if (value && GetFixedColCount() < GetColCount()) SetLeftCol(GetFixedColCount());
   LayoutChanged();
 }
 
@@ -138,9 +155,15 @@ void TCustomDBGridEh::SetMinAutoFitWidth(Integer value) {
   LayoutChanged();
 }
 
+// Checked against the columns only while they are known: an automatic grid over a closed dataset
+// takes any count, and the layout freezes at most all but the last column.
 void TCustomDBGridEh::SetFrozenCols(Integer value) {
-  if (frozenCols_ == value) return;
-  frozenCols_ = std::max(0, value);
+  if (value < 0 || frozenCols_ == value) return;
+  const bool unchecked =
+      IsLoading() || (!GetDataLink()->GetActive() && GetColumns()->GetState() != csCustomized);
+  if (!unchecked && value >= GetColCount() - indicatorOffset_)
+    throw EInvalidGridOperationEh(u"Frozen column count must be less than scrollable column count");
+  frozenCols_ = value;
   LayoutChanged();
 }
 

@@ -193,12 +193,36 @@ void TDBGridEh::Published(TPropBuilder<TDBGridEh>& p) {
       .Stored(false);
   p.Object(u"TitleParams", &TCustomDBGridEh::GetTitleParams,
            [](TCustomDBGridEh* g, TDBGridTitleParamsEh* v) { g->GetTitleParams()->Assign(v); });
+  p.Event(u"OnAdvDrawDataCell", &TCustomDBGridEh::OnAdvDrawDataCell, u"TDBGridEhAdvDrawColumnDataEvent");
+  p.Event(u"OnApplyFilter", &TCustomDBGridEh::OnApplyFilter);
+  p.Event(u"OnBuildIndicatorTitleMenu", &TCustomDBGridEh::OnBuildIndicatorTitleMenu,
+          u"TDBGridEhBuildIndicatorTitleMenu");
   p.Event(u"OnCellClick", &TCustomDBGridEh::OnCellClick, u"TDBGridEhColumnEvent");
+  p.Event(u"OnCellMouseClick", &TCustomGridEh::OnCellMouseClick, u"TGridEhCellMouseEvent");
+  p.Event(u"OnCheckButton", &TCustomDBGridEh::OnCheckButton, u"TCheckTitleEhBtnEvent");
   p.Event(u"OnColEnter", &TCustomDBGridEh::OnColEnter);
   p.Event(u"OnColExit", &TCustomDBGridEh::OnColExit);
+  p.Event(u"OnColumnMoved", &TCustomDBGridEh::OnColumnMoved, u"TMovedEvent");
   p.Event(u"OnColWidthsChanged", &TCustomDBGridEh::OnColWidthsChanged);
+  p.Event(u"OnDrawColumnCell", &TCustomDBGridEh::OnDrawColumnCell, u"TDrawColumnEhCellEvent");
+  p.Event(u"OnDrawDataCell", &TCustomDBGridEh::OnDrawDataCell, u"TDrawDataCellEvent");
+  p.Event(u"OnDrawFooterCell", &TCustomDBGridEh::OnDrawFooterCell, u"TDrawFooterCellEvent");
+  p.Event(u"OnDrawTitleCell", &TCustomDBGridEh::OnDrawTitleCell, u"TDBGridEhDrawTitleCellEvent");
+  p.Event(u"OnEditButtonClick", &TCustomDBAxisGridEh::OnEditButtonClick);
+  p.Event(u"OnGetBtnParams", &TCustomDBGridEh::OnGetBtnParams, u"TGetBtnEhParamsEvent");
+  p.Event(u"OnGetCellParams", &TCustomDBGridEh::OnGetCellParams, u"TGetCellEhParamsEvent");
+  p.Event(u"OnGetFooterParams", &TCustomDBGridEh::OnGetFooterParams, u"TGetFooterParamsEvent");
   p.Event(u"OnGetRowHeight", &TCustomDBGridEh::OnGetRowHeight, u"TGetDBGridEhRowHeightEvent");
+  p.Event(u"OnGetTitleParams", &TCustomDBGridEh::OnGetTitleParams, u"TDBGridEhTitleParamsEvent");
+  p.Event(u"OnIndicatorTitleMouseDown", &TCustomDBGridEh::OnIndicatorTitleMouseDown,
+          u"TGridEhCellMouseEvent");
+  p.Event(u"OnMoveRecords", &TCustomDBGridEh::OnMoveRecords, u"TGridMoveRecordsEventEh");
+  p.Event(u"OnSelectedRowsItemChanged", &TCustomDBGridEh::OnSelectedRowsItemChanged,
+          u"TDBGridSelectedRowsItemChangedEh");
   p.Event(u"OnSelectionChanged", &TCustomDBGridEh::OnSelectionChanged);
   p.Event(u"OnSortMarkingChanged", &TCustomDBGridEh::OnSortMarkingChanged);
+  p.Event(u"OnSumListAfterRecalcAll", &TCustomDBGridEh::OnSumListAfterRecalcAll);
+  p.Event(u"OnSumListRecalcAll", &TCustomDBGridEh::OnSumListRecalcAll);
+  p.Event(u"OnTitleBtnClick", &TCustomDBGridEh::OnTitleBtnClick, u"TTitleEhClickEvent");
   p.Event(u"OnTitleClick", &TCustomDBGridEh::OnTitleClick, u"TDBGridEhColumnEvent");
 }

@@ -219,6 +219,10 @@ void TComponent::SetLoading(bool on) { on ? state_.Include(csLoading) : state_.E
 void TComponent::SetReading(bool on) { on ? state_.Include(csReading) : state_.Exclude(csReading); }
 void TComponent::SetWriting(bool on) { on ? state_.Include(csWriting) : state_.Exclude(csWriting); }
 void TComponent::SetInline(bool on) { on ? state_.Include(csInline) : state_.Exclude(csInline); }
+void TComponent::SetDesigning(bool on) {
+  on ? state_.Include(csDesigning) : state_.Exclude(csDesigning);
+  for (TComponent* component : components_) component->SetDesigning(on);
+}
 
 namespace {
 Integer LowWord(Integer v) { return static_cast<SmallInt>(v & 0xFFFF); }

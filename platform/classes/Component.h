@@ -109,6 +109,8 @@ class TComponent : public TPersistent {
   void SetReading(bool on);
   void SetWriting(bool on);
   void SetInline(bool on);
+  // Design mode of this component and the components it owns, as a form designer would set it.
+  void SetDesigning(bool on);
 
  protected:
   virtual void Notification(TComponent* component, TOperation operation);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
 
 #include "platform/classes/FormResources.h"
 #include "tests/gridlib/dbgrid/DBGridTestSupport.h"
@@ -104,6 +105,77 @@ TEST(DBGridFormResource, GridAndColumnsLoadSaveAndLoadAgainUnchanged) {
   std::remove(path.c_str());
   std::remove(again.c_str());
   std::remove(third.c_str());
+}
+
+// The handlers an accounting form gives its grid and columns in its resource.
+class TGoodsEventsForm : public TForm {
+  KIV_CLASS(TGoodsEventsForm, TForm)
+ public:
+  explicit TGoodsEventsForm(TComponent* owner) : TForm(owner, 0) {}
+  static void Published(TPropBuilder<TGoodsEventsForm>& p) {
+    p.Method(u"GridCellParams", &TGoodsEventsForm::GridCellParams);
+    p.Method(u"GridTitleClick", &TGoodsEventsForm::GridTitleClick);
+    p.Method(u"GridDblClick", &TGoodsEventsForm::GridDblClick);
+    p.Method(u"GridSumsRecalculated", &TGoodsEventsForm::GridSumsRecalculated);
+    p.Method(u"QtyCellParams", &TGoodsEventsForm::QtyCellParams);
+  }
+  void GridCellParams(TObject*, TColumnEh*, TFont*, TColor& background, TGridDrawState) {
+    background = clYellow;
+    events += u"cell;";
+  }
+  void GridTitleClick(TObject*, TColumnEh*) { events += u"title;"; }
+  void GridDblClick(TObject*) { events += u"dbl;"; }
+  void GridSumsRecalculated(TObject*) { events += u"sums;"; }
+  void QtyCellParams(TObject*, bool, TAxisColCellParamsEh*) { events += u"qty;"; }
+  String events;
+};
+
+const char kGridEventsForm[] =
+    "object GoodsEventsForm: TGoodsEventsForm\n"
+    "  object GoodsGrid: TDBGridEh\n"
+    "    Columns = <\n"
+    "      item\n"
+    "        FieldName = 'QTY'\n"
+    "        OnGetCellParams = QtyCellParams\n"
+    "      end>\n"
+    "    OnDblClick = GridDblClick\n"
+    "    OnGetCellParams = GridCellParams\n"
+    "    OnSumListAfterRecalcAll = GridSumsRecalculated\n"
+    "    OnTitleClick = GridTitleClick\n"
+    "  end\n"
+    "end\n";
+
+TEST(DBGridFormResource, TheGridsAndColumnsHandlersAreBoundByNameAndWrittenBack) {
+  InitTestApplication();
+  if (!GetClass(u"TDBGridEh")) RegisterClass(TDBGridEh::StaticClass());
+  const std::string path = ::testing::TempDir() + "dbgrideh_events.dfm";
+  const std::string again = ::testing::TempDir() + "dbgrideh_events_again.dfm";
+  std::ofstream(path, std::ios::binary) << kGridEventsForm;
+  auto form = std::make_unique<TGoodsEventsForm>(nullptr);
+  form->AfterConstruction();
+  ReadComponentResFile(Utf8ToString(path), form.get());
+  auto* grid = dynamic_cast<TDBGridEh*>(form->FindComponent(u"GoodsGrid"));
+  ASSERT_NE(grid, nullptr);
+  TColor background = clWindow;
+  ASSERT_TRUE(grid->OnGetCellParams);
+  grid->OnGetCellParams(grid, nullptr, nullptr, background, {});
+  EXPECT_EQ(background, clYellow);
+  ASSERT_TRUE(grid->OnTitleClick && grid->OnDblClick && grid->OnSumListAfterRecalcAll);
+  grid->OnTitleClick(grid, nullptr);
+  grid->OnDblClick(grid);
+  grid->OnSumListAfterRecalcAll(grid->GetSumList());
+  ASSERT_TRUE(grid->GetColumns()->GetColumn(0)->OnGetCellParams);
+  grid->GetColumns()->GetColumn(0)->OnGetCellParams(grid->GetColumns()->GetColumn(0), false, nullptr);
+  EXPECT_EQ(form->events, u"cell;title;dbl;sums;qty;");
+
+  WriteComponentResFile(Utf8ToString(again), form.get());
+  const std::string written = ReadWholeFile(again);
+  for (const char* part :
+       {"OnGetCellParams = GridCellParams", "OnTitleClick = GridTitleClick", "OnDblClick = GridDblClick",
+        "OnSumListAfterRecalcAll = GridSumsRecalculated", "OnGetCellParams = QtyCellParams"})
+    EXPECT_NE(written.find(part), std::string::npos) << part;
+  std::remove(path.c_str());
+  std::remove(again.c_str());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <vector>
 
 #include "platform/classes/Streams.h"
 #include "tests/gridlib/dbgrid/DBGridTestSupport.h"
@@ -198,13 +199,43 @@ TEST_F(DBGridTest, RowAreasAndFrozenAndContraColumnsFollowTheOptions) {
   EXPECT_EQ(grid_->GetIndicatorOffset(), 0);
   EXPECT_EQ(grid_->GetCellAreaType(0, 0, ac, ar).VertType, vctDataEh);
 
-  // Frozen past the count freezes all but the last; contra keeps one scrolled column.
+  // Over known columns every column cannot be frozen; over a closed dataset with automatic columns any
+  // count is taken and the layout freezes all but the last. Contra keeps one scrolled column.
+  for (const Integer all : {3, 10}) {
+    try {
+      grid_->SetFrozenCols(all);
+      ADD_FAILURE() << all << " frozen of 3";
+    } catch (EInvalidGridOperationEh& e) {
+      EXPECT_EQ(e.Message(), u"Frozen column count must be less than scrollable column count");
+    }
+  }
+  EXPECT_EQ(grid_->GetFrozenCols(), 0);
+  data_->Close();
   grid_->SetFrozenCols(10);
+  data_->Open();
   EXPECT_EQ(grid_->GetFixedColCount(), 2);
   grid_->SetFrozenCols(1);
   grid_->SetContraColCountProp(2);
   EXPECT_EQ(grid_->GetContraColCount(), 1);
   EXPECT_EQ(grid_->GetColumns()->GetLastScrollVisibleColumn(), Column(u"NAME"));
+}
+
+TEST_F(DBGridTest, FooterRowsTakeTheFooterParametersHeightAndLeaveTheDataRowsTheirs) {
+  MakeGrid();
+  grid_->SetFooterRowCount(2);
+  const Integer dataRow = grid_->GetRowHeights(grid_->TopDataOffset());
+  const Integer firstFooter = grid_->GetRowCount();
+  ASSERT_EQ(grid_->GetFullRowCount(), firstFooter + 2);
+  // The footer font is the grid's: footer rows are as high as data rows.
+  EXPECT_EQ(grid_->GetRowHeights(firstFooter), dataRow);
+  EXPECT_EQ(grid_->GetRowHeights(firstFooter + 1), dataRow);
+  const Integer rowsBefore = grid_->VisibleDataRowCount();
+  grid_->GetFooterParams()->SetRowHeight(3 * dataRow);
+  grid_->LayoutChanged();
+  for (Integer r = grid_->GetRowCount(); r < grid_->GetFullRowCount(); ++r)
+    EXPECT_EQ(grid_->GetRowHeights(r), 3 * dataRow) << r;
+  EXPECT_EQ(grid_->GetRowHeights(grid_->TopDataOffset()), dataRow);
+  EXPECT_EQ(grid_->VisibleDataRowCount(), rowsBefore - 4) << "the taller footers take four data rows";
 }
 
 TEST_F(DBGridTest, AutomaticWidthsFillTheClientInProportion) {
@@ -457,6 +488,37 @@ TEST_F(DBGridTest, FooterAggregatesFollowTheDatasetAndTheApplicationsHandlersSti
   data_->Edit();
   data_->Post();
   EXPECT_EQ(appPosts, 2) << "the handler is back on the dataset";
+}
+
+TEST_F(DBGridTest, AtDesignTimeTheSumsFollowTheDatasetWithoutTakingItsHandlers) {
+  int appPosts = 0;
+  const TDataSetNotifyEvent appAfterPost = [&appPosts](TDataSet*) { ++appPosts; };
+  data_->AfterPost = appAfterPost;
+  MakeGrid();
+  grid_->SetDesigning(true);
+  grid_->GetColumns()->SetState(csCustomized);
+  Column(u"QTY")->GetFooter()->SetValueType(fvtSum);
+  Column(u"ID")->GetFooter()->SetValueType(fvtCount);
+  std::vector<TObject*> recalcSenders;
+  grid_->OnSumListRecalcAll = [&](TObject* sender) { recalcSenders.push_back(sender); };
+  grid_->OnSumListAfterRecalcAll = [&](TObject* sender) { recalcSenders.push_back(sender); };
+  grid_->GetSumList()->SetActive(true);
+  EXPECT_EQ(Column(u"QTY")->GetFooter()->GetSumValue().AsInt64(), 50500);
+  EXPECT_EQ(Column(u"ID")->GetFooter()->GetSumValue().AsInt64(), 100);
+  ASSERT_GE(recalcSenders.size(), 2u);
+  EXPECT_EQ(recalcSenders.front(), grid_->GetSumList()) << "the sum list is the Sender";
+
+  // The designed dataset keeps its own handler; the grid recalculates on the change it is told of.
+  data_->SetRecNo(1);
+  data_->Edit();
+  data_->FieldByName(u"QTY")->SetAsInteger(15);
+  data_->Post();
+  EXPECT_EQ(appPosts, 1);
+  EXPECT_EQ(Column(u"QTY")->GetFooter()->GetSumValue().AsInt64(), 50500 + 5);
+  data_->AfterPost = nullptr;
+  grid_->GetSumList()->SetActive(false);
+  EXPECT_FALSE(data_->AfterPost) << "letting go restores nothing it never took";
+  grid_->SetDesigning(false);
 }
 
 TEST_F(DBGridTest, FootersOfColumnsLoadAndSaveUnchangedAndAggregateInTheNewGrid) {
