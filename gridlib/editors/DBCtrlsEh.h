@@ -410,7 +410,10 @@ class TCustomDBEditEh : public TCustomMaskEdit,
   TAlignment GetAlignment() const;
   void SetAlignment(TAlignment value);
   bool GetAlwaysShowBorder() const { return alwaysShowBorder_; }
-  void SetAlwaysShowBorder(bool value) { alwaysShowBorder_ = value; }
+  void SetAlwaysShowBorder(bool value);
+  // The border is drawn lit: focused, under the mouse, or always.
+  bool GetBorderActive() const { return borderActive_; }
+  bool GetMouseAboveControl() const { return mouseAboveControl_; }
   TControlLabelEh* GetControlLabel() const { return controlLabel_; }
   TControlLabelLocationEh* GetControlLabelLocation() const { return labelLocation_.get(); }
   String GetDataField() const { return dataLink_->GetFieldName(); }
@@ -445,6 +448,9 @@ class TCustomDBEditEh : public TCustomMaskEdit,
   void SetWantReturns(bool value) { wantReturns_ = value; }
   bool GetWantTabs() const { return wantTabs_; }
   void SetWantTabs(bool value) { wantTabs_ = value; }
+  // Unfocused, a text too long for a line is shown wrapped into the lines the box has room for.
+  bool GetWordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool value);
   bool GetDroppedDown() const { return droppedDown_; }
   String GetText() const { return TCustomMaskEdit::GetText(); }
   // Bound: the dataset goes into edit state and the text is written into the field at once.
@@ -473,7 +479,7 @@ class TCustomDBEditEh : public TCustomMaskEdit,
   // In-place editor.
   TFont* GetFont() override { return TControl::GetFont(); }
   void SetInplaceEditHolder(TWinControl* holder) override;
-  void SetBorderStyle(TBorderStyle value) override { TCustomEdit::SetBorderStyle(value); }
+  void SetBorderStyle(TBorderStyle value) override;
   void SetColor(TColor value) override { TControl::SetColor(value); }
   void SetFont(TFont* value) override { TControl::SetFont(value); }
   void SetOnKeyPress(const TKeyPressEvent& handler) override { OnKeyPress = handler; }
@@ -497,6 +503,19 @@ class TCustomDBEditEh : public TCustomMaskEdit,
   TColor GetPaintBackgroundColor();
   TColor GetPaintFontColor();
   Integer GetImageWidth() const { return imageWidth_; }
+  // Where the image stands (client coordinates); empty without an image.
+  TRect GetEditImageRect();
+  // Where the edit buttons stand; empty without a visible button.
+  TRect GetEditButtonsRect();
+  // The mouse cursor at a client point: the arrow over the image and the buttons, which are no text.
+  TCursor GetCursorAt(TPoint clientPoint);
+  // The height AutoSize keeps: the borders of the look and the text line, or a taller image.
+  Integer CalcAutoHeight();
+  // Lit while focused, under the mouse or AlwaysShowBorder; the buttons follow.
+  void UpdateBorderActive();
+  // Unfocused, a text that is not left-aligned or that wraps is drawn by the editor itself: the edit
+  // window keeps its text left-aligned on one line for editing.
+  bool PaintsOwnText();
 
   TButtonClickEventEh OnButtonClick;
   TButtonDownEventEh OnButtonDown;
@@ -512,6 +531,10 @@ class TCustomDBEditEh : public TCustomMaskEdit,
   bool PaintsOverWidget() const override;
   void PaintOverWidget(HDC dc) override;
   void DrawRequiredState(TCanvas* canvas);
+  // The flat look's frame (without themes), or the themed frame lit while the mouse is over it.
+  void PaintFlatBorder(TCanvas* canvas);
+  void PaintOwnText(TCanvas* canvas);
+  bool CanAutoSize(Integer& newWidth, Integer& newHeight) override;
   // Descendants put their own kind of main button in place (a visible one, a drop-down one).
   void SetMainEditButton(TEditButtonEh* button);
   virtual TAlignment DefaultAlignment() const;
@@ -587,6 +610,8 @@ class TCustomDBEditEh : public TCustomMaskEdit,
   void MRUCloseUp(TObject* sender, bool accept);
   void MRUListMouseUp(TObject* sender, TMouseButton button, TShiftState shift, Integer x, Integer y);
   void UpdateMRUList();
+  // The edit window aligns its text only while it wraps.
+  void UpdateWindowAlignment();
 
   std::unique_ptr<TFieldDataLinkEh> dataLink_;
   std::unique_ptr<TEditButtonEh> editButton_;
@@ -601,6 +626,9 @@ class TCustomDBEditEh : public TCustomMaskEdit,
   std::unique_ptr<TEditImageEh> editImage_;
   Integer imageWidth_ = 0;
   bool highlightRequired_ = false;
+  bool wordWrap_ = false;
+  bool borderActive_ = false;
+  bool mouseAboveControl_ = false;
   bool tooltips_ = false;
   bool ownShowHint_ = false;
   TDBEditEhValues assignedValues_;
