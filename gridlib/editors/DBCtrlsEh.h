@@ -657,6 +657,9 @@ class TDBEditEh : public TCustomDBEditEh {
   explicit TDBEditEh(TComponent* owner) : TCustomDBEditEh(owner) {}
 };
 
+// The themed frame of an editor under the mouse: lighter than the selection colour.
+TColor HoverFrameColorEh();
+
 // ---- Date-time edit format ----
 
 // Where an element of a date-time edit format stands in the edited text (1-based; -1 when absent).

@@ -142,7 +142,7 @@ void TControlEmptyDataInfoEh::PaintEmptyDataInfo(TCanvas* canvas) {
       caret = text.Right - margins.X;
     else if (edit->GetWordWrap() && edit->GetAlignment() == taCenter)
       caret = (text.Left + text.Right) / 2;
-    ExcludeClipRect(canvas->GetHandle(), caret - 1, text.Top, caret, text.Bottom);
+    ExcludeClipRect(canvas->GetHandle(), caret, text.Top, caret + 1, text.Bottom);
     canvas->GetBrush()->SetStyle(bsClear);
   } else {
     canvas->GetBrush()->SetStyle(bsSolid);
@@ -274,10 +274,11 @@ TRect TCustomDBEditEh::CalcEditRect() {
 }
 
 TPoint TCustomDBEditEh::GetTextMargins() {
-  // The edit window keeps a small gap before the text and centres the line vertically.
+  // The edit window keeps a pixel's gap before the text (where the caret stands on an empty text) and
+  // centres the line vertically.
   const TRect r = CalcEditRect();
   const Integer textHeight = GetFontTextHeightEh(nullptr, GetFont(), false);
-  return TPoint(2, std::max<Integer>(0, (r.Height() - textHeight) / 2));
+  return TPoint(1, std::max<Integer>(0, (r.Height() - textHeight) / 2));
 }
 
 bool TCustomDBEditEh::IsTextClipped() {
@@ -304,7 +305,7 @@ TColor TCustomDBEditEh::GetPaintFontColor() {
 bool TCustomDBEditEh::PaintsOverWidget() const {
   return editImage_->GetVisible() || highlightRequired_ || !emptyDataInfo_->GetText().empty() ||
          emptyDataInfo_->GetColor() != clDefault || wordWrap_ || flat_ || mouseAboveControl_ ||
-         GetAlignment() != taLeftJustify;
+         GetAlignment() != taLeftJustify || !focused_;
 }
 
 void TCustomDBEditEh::PaintOverWidget(HDC dc) {
@@ -349,6 +350,8 @@ void TCustomDBEditEh::DrawRequiredState(TCanvas* canvas) {
 }
 
 // ---- Height, border and own painting ----
+
+TColor HoverFrameColorEh() { return MixColorsPercentEh(clHighlight, clWindow, 40); }
 
 Integer TCustomDBEditEh::CalcAutoHeight() {
   // Eight border widths round the text line; the flat look and the plain (not 3-D) one take two less.
@@ -399,7 +402,11 @@ void TCustomDBEditEh::UpdateWindowAlignment() {
   if (TCustomEdit::GetAlignment() != window) TCustomEdit::SetAlignment(window);
 }
 
-bool TCustomDBEditEh::PaintsOwnText() { return !focused_ && (wordWrap_ || GetAlignment() != taLeftJustify); }
+bool TCustomDBEditEh::PaintsOwnText() {
+  // An unfocused edit window would still show its selection: the editor's own text hides it.
+  return !focused_ && (wordWrap_ || GetAlignment() != taLeftJustify ||
+                       (GetHideSelection() && HandleAllocated() && GetSelLength() > 0));
+}
 
 TRect TCustomDBEditEh::GetEditImageRect() {
   if (imageWidth_ <= 0) return TRect();
@@ -438,7 +445,7 @@ void TCustomDBEditEh::PaintFlatBorder(TCanvas* canvas) {
   }
   // The themed frame lights under the mouse as the edit window lights it on focus.
   if (mouseAboveControl_ && !focused_ && IsEnabled()) {
-    canvas->GetBrush()->SetColor(StyleServices()->GetSystemColor(clHighlight));
+    canvas->GetBrush()->SetColor(HoverFrameColorEh());
     canvas->FrameRect(r);
   }
 }

@@ -268,7 +268,7 @@ TEST_F(EditorLookTest, BorderLightsOnFocusHoverAndAlways) {
   };
   const TColor face = StyleServices()->GetSystemColor(clBtnFace);
   const TColor shadow = StyleServices()->GetSystemColor(clBtnShadow);
-  const TColor light = StyleServices()->GetSystemColor(clHighlight);
+  const TColor light = HoverFrameColorEh();
   const Case cases[] = {
       {false, true, None, face, "flat, idle: a button-face frame"},
       {false, true, Hover, shadow, "flat under the mouse: the sunken edge"},
@@ -321,8 +321,22 @@ TEST_F(EditorLookTest, UnfocusedEditorDrawsAlignedAndWrappedTextItself) {
   EXPECT_LT(ink.first, text.Left + 8) << "focused, the edit window shows it from the left for editing";
   EXPECT_LT(ink.second, text.Left + text.Width() / 2);
 
-  // Word wrap: a long text takes several lines of a high box while unfocused.
+  // Unfocused, a selection left in the window is not shown.
   other_->SetFocus();
+  box->SetAlignment(taLeftJustify);
+  ProcessPendingEvents();
+  auto plain = CaptureControl(box);
+  box->SetSelStart(1);
+  box->SetSelLength(3);
+  ProcessPendingEvents();
+  auto selected = CaptureControl(box);
+  Integer differing = 0;
+  for (Integer y = 0; y < box->GetHeight(); ++y)
+    for (Integer x = 0; x < box->GetWidth(); ++x)
+      if (PixelAt(plain.get(), x, y) != PixelAt(selected.get(), x, y)) ++differing;
+  EXPECT_EQ(differing, 0) << "the selection shows only while focused";
+
+  // Word wrap: a long text takes several lines of a high box while unfocused.
   box->SetAlignment(taLeftJustify);
   box->SetAutoSize(false);
   box->SetBounds(10, 60, 120, 70);
