@@ -534,6 +534,8 @@ class TCustomDBEditEh : public TCustomMaskEdit,
   // The flat look's frame (without themes), or the themed frame lit while the mouse is over it.
   void PaintFlatBorder(TCanvas* canvas);
   void PaintOwnText(TCanvas* canvas);
+  // The edit window aligns its text only while it wraps.
+  void UpdateWindowAlignment();
   bool CanAutoSize(Integer& newWidth, Integer& newHeight) override;
   // Descendants put their own kind of main button in place (a visible one, a drop-down one).
   void SetMainEditButton(TEditButtonEh* button);
@@ -610,8 +612,6 @@ class TCustomDBEditEh : public TCustomMaskEdit,
   void MRUCloseUp(TObject* sender, bool accept);
   void MRUListMouseUp(TObject* sender, TMouseButton button, TShiftState shift, Integer x, Integer y);
   void UpdateMRUList();
-  // The edit window aligns its text only while it wraps.
-  void UpdateWindowAlignment();
 
   std::unique_ptr<TFieldDataLinkEh> dataLink_;
   std::unique_ptr<TEditButtonEh> editButton_;
@@ -870,6 +870,36 @@ String EditFormatFromDisplayFormatEh(const String& displayFormat);
 // ---- Combo box ----
 
 using TNotInListEventEh = TDelegate<void(TObject* sender, const String& newText, bool& recheckInList)>;
+using TAcceptEventEh = TDelegate<void(TObject* sender, bool& accept)>;
+using TListGetImageIndexEventEh = TDelegate<void(TObject* sender, Integer itemIndex, Integer& imageIndex)>;
+
+// How the combo box's list drops down: its side against the box, the rows it shows, its width (-1: the
+// widest item's, 0 or less: the box's, else pixels), whether typing opens it.
+class TDropDownBoxEh : public TPersistent {
+  KIV_CLASS(TDropDownBoxEh, TPersistent)
+ public:
+  TDropDownBoxEh() = default;
+  // AutoDrop stays as it is.
+  void Assign(TPersistent* source) override;
+
+  TDropDownAlign GetAlign() const { return align_; }
+  void SetAlign(TDropDownAlign value) { align_ = value; }
+  bool GetAutoDrop() const { return autoDrop_; }
+  void SetAutoDrop(bool value) { autoDrop_ = value; }
+  Integer GetRows() const { return rows_; }
+  void SetRows(Integer value) { rows_ = value; }
+  bool GetSizable() const { return sizable_; }
+  void SetSizable(bool value) { sizable_ = value; }
+  Integer GetWidth() const { return width_; }
+  void SetWidth(Integer value) { width_ = value; }
+
+ private:
+  TDropDownAlign align_ = daLeft;
+  bool autoDrop_ = false;
+  Integer rows_ = 7;
+  bool sizable_ = false;
+  Integer width_ = 0;
+};
 
 // A text editor with a list of texts; with KeyItems, each item text stands for the key at the same
 // place, the field holds the key and the user sees the text.
@@ -890,8 +920,10 @@ class TCustomDBComboBoxEh : public TCustomDBEditEh {
   void SetCaseInsensitiveTextSearch(bool value);
   bool GetListVisible() const;
   TPopupListboxFormEh* GetPopupListbox() const { return popupList_; }
-  Integer GetDropDownRows() const { return dropDownRows_; }
-  void SetDropDownRows(Integer value) { dropDownRows_ = value; }
+  Integer GetDropDownRows() const { return dropDownBox_->GetRows(); }
+  void SetDropDownRows(Integer value) { dropDownBox_->SetRows(value); }
+  TDropDownBoxEh* GetDropDownBox() const { return dropDownBox_.get(); }
+  void SetDropDownBox(TDropDownBoxEh* value) { dropDownBox_->Assign(value); }
 
   void DropDown();
   void CloseUp(bool accept) override;
@@ -899,7 +931,12 @@ class TCustomDBComboBoxEh : public TCustomDBEditEh {
   bool LocateText(const String& text, bool partial);
 
   TCloseUpEventEh OnCloseUp;
+  // Before the list's choice is taken; may refuse it.
+  TAcceptEventEh OnClosingUp;
   TNotifyEvent OnDropDown;
+  // Asked to fill Items while they are empty, before the list or a search needs them.
+  TNotifyEvent OnGetItemsList;
+  TListGetImageIndexEventEh OnGetItemImageIndex;
   TNotInListEventEh OnNotInList;
 
  protected:
@@ -912,6 +949,12 @@ class TCustomDBComboBoxEh : public TCustomDBEditEh {
   bool IsValidChar(Char key) const override { return keyBased_ || TCustomDBEditEh::IsValidChar(key); }
   void InternalSetItemIndex(Integer index);
   void UpdateItemIndex();
+  virtual void GetItemsList();
+  // One completion step of typed text: the text before the selection and the text typed complete to
+  // the first item they begin; a backspace widens the selection by a character to the left.
+  virtual void CompleteTypedText(const String& text);
+  // The edit image shows the chosen item's picture, which OnGetItemImageIndex may change.
+  Integer DefaultImageIndex() override;
   void DataChanged() override;
   void InternalSetText(const String& text) override;
   void InternalSetValue(const Variant& value) override;
@@ -934,6 +977,8 @@ class TCustomDBComboBoxEh : public TCustomDBEditEh {
 
   std::unique_ptr<TStringList> items_;
   std::unique_ptr<TStringList> keyItems_;
+  std::unique_ptr<TDropDownBoxEh> dropDownBox_;
+  bool completePending_ = false;
   Integer itemIndex_ = -1;
   bool keyBased_ = false;
   bool caseInsensitive_ = true;
@@ -941,7 +986,6 @@ class TCustomDBComboBoxEh : public TCustomDBEditEh {
   bool limitTextToListValuesStored_ = false;
   Variant varValue_ = Variant::Null();
   TPopupListboxFormEh* popupList_ = nullptr;
-  Integer dropDownRows_ = 7;
 };
 
 class TDBComboBoxEh : public TCustomDBComboBoxEh {
