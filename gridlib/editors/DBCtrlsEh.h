@@ -969,6 +969,8 @@ class TCustomDBComboBoxEh : public TCustomDBEditEh {
   void KeyPress(Char& key) override;
   bool DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) override;
   void Notification(TComponent* component, TOperation operation) override;
+  // Limited to the list, a paste goes through the items and a click on the text opens the list.
+  void Dispatch(TMessage& message) override;
 
  private:
   void ItemsChanged(TObject* sender);

@@ -2,6 +2,8 @@
 // the drop-down list, and posting the key (or the text) with a text that is no item refused.
 #include "gridlib/base/GridLibLangConsts.h"
 #include "gridlib/editors/DBCtrlsEh.h"
+#include "platform/controls/Clipbrd.h"
+#include "platform/controls/Forms.h"
 #include "platform/data/DataSet.h"
 #include "platform/rtl/Format.h"
 
@@ -290,6 +292,11 @@ void TCustomDBComboBoxEh::KeyDown(Word& key, TShiftState shift) {
     key = 0;
     return;
   }
+  if (key == 'V' && shift == TShiftState{ssCtrl} && GetLimitTextToListValues()) {
+    Perform(WM_PASTE, 0, 0);
+    key = 0;
+    return;
+  }
   if (key == VK_DELETE && GetLimitTextToListValues()) {
     TField* field = GetField();
     if ((!field || !field->GetRequired()) && EditCanModify()) {
@@ -320,6 +327,46 @@ bool TCustomDBComboBoxEh::DoMouseWheel(TShiftState shift, Integer wheelDelta, TP
   if (GetListVisible() || !shift.Empty()) return false;
   SelectNextValue(wheelDelta > 0);
   return true;
+}
+
+void TCustomDBComboBoxEh::Dispatch(TMessage& message) {
+  if (GetLimitTextToListValues()) {
+    switch (message.Msg) {
+      case WM_PASTE:
+        if (!GetReadOnly() && Clipboard()->HasFormat(CF_TEXT)) CompleteTypedText(Clipboard()->GetAsText());
+        return;
+      case WM_SETCURSOR:
+        // Nothing to select in the text: the arrow, except over the buttons' own cursor.
+        if (reinterpret_cast<TWMSetCursor&>(message).HitTest == HTCLIENT && Screen) {
+          ::SetCursor(Screen->GetCursors(crArrow));
+          message.Result = 1;
+          return;
+        }
+        break;
+      case WM_LBUTTONDOWN:
+        // A click on the text chooses from the list; the click that follows does not close it again.
+        if (IsEnabled() && GetDataLink()->GetActive() && !GetListVisible()) {
+          if (!Focused() && CanFocus()) SetFocus();
+          if (Focused()) {
+            noClickCloseUp_ = true;
+            DropDown();
+          }
+        }
+        return;
+      case WM_LBUTTONUP:
+      case WM_LBUTTONDBLCLK:
+      case WM_RBUTTONDOWN:
+      case WM_RBUTTONDBLCLK:
+      case WM_MBUTTONDOWN:
+      case WM_MBUTTONUP:
+      case WM_MBUTTONDBLCLK:
+        // The text cannot be selected with the mouse.
+        return;
+      default:
+        break;
+    }
+  }
+  TCustomDBEditEh::Dispatch(message);
 }
 
 bool TCustomDBComboBoxEh::GetListVisible() const { return popupList_ && popupList_->GetVisible(); }

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "gridlib/editors/DBCtrlsEh.h"
+#include "platform/controls/Clipbrd.h"
 #include "platform/controls/Forms.h"
 #include "platform/graphics/ImageList.h"
 #include "platform/rtl/DateFormat.h"
@@ -276,8 +277,20 @@ TEST_F(EditorsOnDataTest, ComboLimitedToTheListTypesThroughTheItems) {
   EXPECT_EQ(combo->GetSelStart(), 5);
   EXPECT_EQ(combo->GetItemIndex(), 2) << "\"Склад\" alone would be another item";
   EXPECT_EQ(combo->GetEditImage()->GetImageIndex(), 12);
+  // A paste goes through the items too; a click on the text opens the list.
+  Clipboard()->SetAsText(u"бух");
+  combo->SelectAll();
+  SendKey(combo, 'V', TShiftState{ssCtrl});
+  EXPECT_EQ(EditorU8(combo->GetText()), "Бухгалтерия");
+  Clipboard()->SetAsText(u"Гараж");
+  combo->SelectAll();
+  SendKey(combo, 'V', TShiftState{ssCtrl});
+  EXPECT_EQ(EditorU8(combo->GetText()), "Бухгалтерия") << "a pasted text that is no item changes nothing";
+  SendClick(combo, TPoint(20, combo->GetHeight() / 2));
+  EXPECT_TRUE(combo->GetListVisible());
+  combo->CloseUp(false);
   Focus(other_);
-  EXPECT_EQ(data_->FieldByName(u"dept")->GetAsInteger(), 3);
+  EXPECT_EQ(data_->FieldByName(u"dept")->GetAsInteger(), 1);
 }
 
 // The date and number editors share their buttons and wheel: up-down steps the value where the field
