@@ -200,6 +200,12 @@ TEST_F(EditorsDesktopTest, TypedThroughTheDesktopWithDropDowns) {
   Do("key Escape");
   EXPECT_FALSE(made_->GetCalendarVisible());
   EXPECT_EQ(U8(made_->GetText()), "29.02.2024");
+  // Through the calendar: the next day with the arrow key, taken with Enter.
+  Do("key alt+Down");
+  ASSERT_TRUE(made_->GetCalendarVisible());
+  Do("key Right Return");
+  EXPECT_FALSE(made_->GetCalendarVisible());
+  EXPECT_EQ(U8(made_->GetText()), "01.03.2024");
   Do("key Tab");
   ASSERT_TRUE(qty_->Focused());
   Do("key ctrl+a");
@@ -223,7 +229,7 @@ TEST_F(EditorsDesktopTest, TypedThroughTheDesktopWithDropDowns) {
   EXPECT_EQ(active_->GetState(), cbChecked);
   ClickInto(name_);
   card_->Post();
-  EXPECT_EQ(Stored(), "Shajba M8|29.02.2024|1234.50|" + U8(secondDept_) + "|t");
+  EXPECT_EQ(Stored(), "Shajba M8|01.03.2024|1234.50|" + U8(secondDept_) + "|t");
 
   // The MRU list offers what was entered before: a typed beginning drops it down, Down and Enter take
   // the line, and the post stores it.
@@ -237,7 +243,7 @@ TEST_F(EditorsDesktopTest, TypedThroughTheDesktopWithDropDowns) {
   EXPECT_EQ(U8(name_->GetText()), "Shurup 4x40");
   Do("key Tab");
   card_->Post();
-  EXPECT_EQ(Stored(), "Shurup 4x40|29.02.2024|1234.50|" + U8(secondDept_) + "|t");
+  EXPECT_EQ(Stored(), "Shurup 4x40|01.03.2024|1234.50|" + U8(secondDept_) + "|t");
 
   // The same card in the other visual style, with the calendar open, for a person to look at.
   if (std::getenv("KIV_SCREENSHOT_DIR")) {
