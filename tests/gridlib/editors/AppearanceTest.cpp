@@ -302,24 +302,34 @@ TEST_F(EditorLookTest, BorderLightsOnFocusHoverAndAlways) {
 }
 
 TEST_F(EditorLookTest, UnfocusedEditorDrawsAlignedAndWrappedTextItself) {
+  // A box aligned right by hand, and a number editor aligned right by its kind.
   auto* box = new TDBEditEh(form_.get());
-  box->SetParent(form_.get());
-  box->SetBounds(10, 60, 200, 24);
   box->SetText(u"12345");
   box->SetAlignment(taRightJustify);
-  ProcessPendingEvents();
-  // The text's room without the window's focus frame.
-  TRect text = box->CalcEditRect();
-  InflateRect(&text, -2, -2);
+  auto* number = new TDBNumberEditEh(form_.get());
+  number->SetValue(Variant(12345));
+  for (TCustomDBEditEh* edit : {static_cast<TCustomDBEditEh*>(box), static_cast<TCustomDBEditEh*>(number)}) {
+    SCOPED_TRACE(edit == box ? "edit box" : "number editor");
+    edit->SetParent(form_.get());
+    edit->SetBounds(10, 60, 200, 24);
+    ProcessPendingEvents();
+    // The text's room without the window's focus frame.
+    TRect text = edit->CalcEditRect();
+    InflateRect(&text, -2, -2);
+    const TColor back = edit->GetPaintBackgroundColor();
+    auto ink = InkColumnsIn(CaptureControl(edit).get(), text, back);
+    EXPECT_GT(ink.first, text.Left + text.Width() / 2) << "unfocused, the editor draws it right-aligned";
+    EXPECT_GE(ink.second, text.Right - 8);
+    edit->SetFocus();
+    ProcessPendingEvents();
+    ink = InkColumnsIn(CaptureControl(edit).get(), text, back);
+    EXPECT_LT(ink.first, text.Left + 8) << "focused, the edit window shows it from the left for editing";
+    EXPECT_LT(ink.second, text.Left + text.Width() / 2);
+    other_->SetFocus();
+    edit->SetParent(nullptr);
+  }
+  box->SetParent(form_.get());
   const TColor back = box->GetPaintBackgroundColor();
-  auto ink = InkColumnsIn(CaptureControl(box).get(), text, back);
-  EXPECT_GT(ink.first, text.Left + text.Width() / 2) << "unfocused, the editor draws it right-aligned";
-  EXPECT_GE(ink.second, text.Right - 8);
-  box->SetFocus();
-  ProcessPendingEvents();
-  ink = InkColumnsIn(CaptureControl(box).get(), text, back);
-  EXPECT_LT(ink.first, text.Left + 8) << "focused, the edit window shows it from the left for editing";
-  EXPECT_LT(ink.second, text.Left + text.Width() / 2);
 
   // Unfocused, a selection left in the window is not shown.
   other_->SetFocus();
@@ -348,7 +358,7 @@ TEST_F(EditorLookTest, UnfocusedEditorDrawsAlignedAndWrappedTextItself) {
   ProcessPendingEvents();
   const Integer wrapped = InkRowsIn(CaptureControl(box).get(), tall, back);
   EXPECT_GT(wrapped, oneLine + 8) << "the text is wrapped into lines below each other";
-  ink = InkColumnsIn(CaptureControl(box).get(), tall, back);
+  const auto ink = InkColumnsIn(CaptureControl(box).get(), tall, back);
   EXPECT_LT(ink.second, tall.Right) << "nothing is drawn past the text's room";
 }
 
