@@ -410,7 +410,10 @@ class TCustomDBEditEh : public TCustomMaskEdit,
   TAlignment GetAlignment() const;
   void SetAlignment(TAlignment value);
   bool GetAlwaysShowBorder() const { return alwaysShowBorder_; }
-  void SetAlwaysShowBorder(bool value) { alwaysShowBorder_ = value; }
+  void SetAlwaysShowBorder(bool value);
+  // The border is drawn lit: focused, under the mouse, or always.
+  bool GetBorderActive() const { return borderActive_; }
+  bool GetMouseAboveControl() const { return mouseAboveControl_; }
   TControlLabelEh* GetControlLabel() const { return controlLabel_; }
   TControlLabelLocationEh* GetControlLabelLocation() const { return labelLocation_.get(); }
   String GetDataField() const { return dataLink_->GetFieldName(); }
@@ -445,6 +448,9 @@ class TCustomDBEditEh : public TCustomMaskEdit,
   void SetWantReturns(bool value) { wantReturns_ = value; }
   bool GetWantTabs() const { return wantTabs_; }
   void SetWantTabs(bool value) { wantTabs_ = value; }
+  // Unfocused, a text too long for a line is shown wrapped into the lines the box has room for.
+  bool GetWordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool value);
   bool GetDroppedDown() const { return droppedDown_; }
   String GetText() const { return TCustomMaskEdit::GetText(); }
   // Bound: the dataset goes into edit state and the text is written into the field at once.
@@ -473,7 +479,7 @@ class TCustomDBEditEh : public TCustomMaskEdit,
   // In-place editor.
   TFont* GetFont() override { return TControl::GetFont(); }
   void SetInplaceEditHolder(TWinControl* holder) override;
-  void SetBorderStyle(TBorderStyle value) override { TCustomEdit::SetBorderStyle(value); }
+  void SetBorderStyle(TBorderStyle value) override;
   void SetColor(TColor value) override { TControl::SetColor(value); }
   void SetFont(TFont* value) override { TControl::SetFont(value); }
   void SetOnKeyPress(const TKeyPressEvent& handler) override { OnKeyPress = handler; }
@@ -497,6 +503,19 @@ class TCustomDBEditEh : public TCustomMaskEdit,
   TColor GetPaintBackgroundColor();
   TColor GetPaintFontColor();
   Integer GetImageWidth() const { return imageWidth_; }
+  // Where the image stands (client coordinates); empty without an image.
+  TRect GetEditImageRect();
+  // Where the edit buttons stand; empty without a visible button.
+  TRect GetEditButtonsRect();
+  // The mouse cursor at a client point: the arrow over the image and the buttons, which are no text.
+  TCursor GetCursorAt(TPoint clientPoint);
+  // The height AutoSize keeps: the borders of the look and the text line, or a taller image.
+  Integer CalcAutoHeight();
+  // Lit while focused, under the mouse or AlwaysShowBorder; the buttons follow.
+  void UpdateBorderActive();
+  // Unfocused, a text that is not left-aligned or that wraps is drawn by the editor itself: the edit
+  // window keeps its text left-aligned on one line for editing.
+  bool PaintsOwnText();
 
   TButtonClickEventEh OnButtonClick;
   TButtonDownEventEh OnButtonDown;
@@ -512,6 +531,12 @@ class TCustomDBEditEh : public TCustomMaskEdit,
   bool PaintsOverWidget() const override;
   void PaintOverWidget(HDC dc) override;
   void DrawRequiredState(TCanvas* canvas);
+  // The flat look's frame (without themes), or the themed frame lit while the mouse is over it.
+  void PaintFlatBorder(TCanvas* canvas);
+  void PaintOwnText(TCanvas* canvas);
+  // The edit window aligns its text only while it wraps.
+  void UpdateWindowAlignment();
+  bool CanAutoSize(Integer& newWidth, Integer& newHeight) override;
   // Descendants put their own kind of main button in place (a visible one, a drop-down one).
   void SetMainEditButton(TEditButtonEh* button);
   virtual TAlignment DefaultAlignment() const;
@@ -601,6 +626,9 @@ class TCustomDBEditEh : public TCustomMaskEdit,
   std::unique_ptr<TEditImageEh> editImage_;
   Integer imageWidth_ = 0;
   bool highlightRequired_ = false;
+  bool wordWrap_ = false;
+  bool borderActive_ = false;
+  bool mouseAboveControl_ = false;
   bool tooltips_ = false;
   bool ownShowHint_ = false;
   TDBEditEhValues assignedValues_;
@@ -628,6 +656,9 @@ class TDBEditEh : public TCustomDBEditEh {
  public:
   explicit TDBEditEh(TComponent* owner) : TCustomDBEditEh(owner) {}
 };
+
+// The themed frame of an editor under the mouse: lighter than the selection colour.
+TColor HoverFrameColorEh();
 
 // ---- Date-time edit format ----
 
@@ -839,6 +870,36 @@ String EditFormatFromDisplayFormatEh(const String& displayFormat);
 // ---- Combo box ----
 
 using TNotInListEventEh = TDelegate<void(TObject* sender, const String& newText, bool& recheckInList)>;
+using TAcceptEventEh = TDelegate<void(TObject* sender, bool& accept)>;
+using TListGetImageIndexEventEh = TDelegate<void(TObject* sender, Integer itemIndex, Integer& imageIndex)>;
+
+// How the combo box's list drops down: its side against the box, the rows it shows, its width (-1: the
+// widest item's, 0 or less: the box's, else pixels), whether typing opens it.
+class TDropDownBoxEh : public TPersistent {
+  KIV_CLASS(TDropDownBoxEh, TPersistent)
+ public:
+  TDropDownBoxEh() = default;
+  // AutoDrop stays as it is.
+  void Assign(TPersistent* source) override;
+
+  TDropDownAlign GetAlign() const { return align_; }
+  void SetAlign(TDropDownAlign value) { align_ = value; }
+  bool GetAutoDrop() const { return autoDrop_; }
+  void SetAutoDrop(bool value) { autoDrop_ = value; }
+  Integer GetRows() const { return rows_; }
+  void SetRows(Integer value) { rows_ = value; }
+  bool GetSizable() const { return sizable_; }
+  void SetSizable(bool value) { sizable_ = value; }
+  Integer GetWidth() const { return width_; }
+  void SetWidth(Integer value) { width_ = value; }
+
+ private:
+  TDropDownAlign align_ = daLeft;
+  bool autoDrop_ = false;
+  Integer rows_ = 7;
+  bool sizable_ = false;
+  Integer width_ = 0;
+};
 
 // A text editor with a list of texts; with KeyItems, each item text stands for the key at the same
 // place, the field holds the key and the user sees the text.
@@ -859,8 +920,10 @@ class TCustomDBComboBoxEh : public TCustomDBEditEh {
   void SetCaseInsensitiveTextSearch(bool value);
   bool GetListVisible() const;
   TPopupListboxFormEh* GetPopupListbox() const { return popupList_; }
-  Integer GetDropDownRows() const { return dropDownRows_; }
-  void SetDropDownRows(Integer value) { dropDownRows_ = value; }
+  Integer GetDropDownRows() const { return dropDownBox_->GetRows(); }
+  void SetDropDownRows(Integer value) { dropDownBox_->SetRows(value); }
+  TDropDownBoxEh* GetDropDownBox() const { return dropDownBox_.get(); }
+  void SetDropDownBox(TDropDownBoxEh* value) { dropDownBox_->Assign(value); }
 
   void DropDown();
   void CloseUp(bool accept) override;
@@ -868,7 +931,12 @@ class TCustomDBComboBoxEh : public TCustomDBEditEh {
   bool LocateText(const String& text, bool partial);
 
   TCloseUpEventEh OnCloseUp;
+  // Before the list's choice is taken; may refuse it.
+  TAcceptEventEh OnClosingUp;
   TNotifyEvent OnDropDown;
+  // Asked to fill Items while they are empty, before the list or a search needs them.
+  TNotifyEvent OnGetItemsList;
+  TListGetImageIndexEventEh OnGetItemImageIndex;
   TNotInListEventEh OnNotInList;
 
  protected:
@@ -881,6 +949,12 @@ class TCustomDBComboBoxEh : public TCustomDBEditEh {
   bool IsValidChar(Char key) const override { return keyBased_ || TCustomDBEditEh::IsValidChar(key); }
   void InternalSetItemIndex(Integer index);
   void UpdateItemIndex();
+  virtual void GetItemsList();
+  // One completion step of typed text: the text before the selection and the text typed complete to
+  // the first item they begin; a backspace widens the selection by a character to the left.
+  virtual void CompleteTypedText(const String& text);
+  // The edit image shows the chosen item's picture, which OnGetItemImageIndex may change.
+  Integer DefaultImageIndex() override;
   void DataChanged() override;
   void InternalSetText(const String& text) override;
   void InternalSetValue(const Variant& value) override;
@@ -895,6 +969,8 @@ class TCustomDBComboBoxEh : public TCustomDBEditEh {
   void KeyPress(Char& key) override;
   bool DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) override;
   void Notification(TComponent* component, TOperation operation) override;
+  // Limited to the list, a paste goes through the items and a click on the text opens the list.
+  void Dispatch(TMessage& message) override;
 
  private:
   void ItemsChanged(TObject* sender);
@@ -903,6 +979,8 @@ class TCustomDBComboBoxEh : public TCustomDBEditEh {
 
   std::unique_ptr<TStringList> items_;
   std::unique_ptr<TStringList> keyItems_;
+  std::unique_ptr<TDropDownBoxEh> dropDownBox_;
+  bool completePending_ = false;
   Integer itemIndex_ = -1;
   bool keyBased_ = false;
   bool caseInsensitive_ = true;
@@ -910,7 +988,6 @@ class TCustomDBComboBoxEh : public TCustomDBEditEh {
   bool limitTextToListValuesStored_ = false;
   Variant varValue_ = Variant::Null();
   TPopupListboxFormEh* popupList_ = nullptr;
-  Integer dropDownRows_ = 7;
 };
 
 class TDBComboBoxEh : public TCustomDBComboBoxEh {

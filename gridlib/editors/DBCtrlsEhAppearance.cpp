@@ -134,9 +134,22 @@ void TControlEmptyDataInfoEh::PaintEmptyDataInfo(TCanvas* canvas) {
   else if (alignment == taCenter)
     x = (text.Right + text.Left - width) / 2;
   canvas->GetBrush()->SetColor(GetColor() == clDefault ? edit->GetPaintBackgroundColor() : GetColor());
-  canvas->GetBrush()->SetStyle(bsSolid);
-  canvas->FillRect(text);
+  if (edit->Focused()) {
+    // The caret blinks where typing starts: the grey text goes round it, and the window's own
+    // background (with the caret on it) stays.
+    Integer caret = text.Left + margins.X;
+    if (edit->GetWordWrap() && edit->GetAlignment() == taRightJustify)
+      caret = text.Right - margins.X;
+    else if (edit->GetWordWrap() && edit->GetAlignment() == taCenter)
+      caret = (text.Left + text.Right) / 2;
+    ExcludeClipRect(canvas->GetHandle(), caret, text.Top, caret + 1, text.Bottom);
+    canvas->GetBrush()->SetStyle(bsClear);
+  } else {
+    canvas->GetBrush()->SetStyle(bsSolid);
+    canvas->FillRect(text);
+  }
   canvas->TextRect(text, x, text.Top + margins.Y, GetText());
+  canvas->GetBrush()->SetStyle(bsSolid);
 }
 
 // ---- Edit image ----
@@ -212,12 +225,8 @@ void TCustomDBEditEh::EditImageChanged() {
   if (destroying_) return;
   imageWidth_ = editImage_->DrawWidth();
   Perform(EM_SETMARGINS, EC_LEFTMARGIN, static_cast<LPARAM>(MAKELONG(static_cast<Word>(imageWidth_), 0)));
-  // An image list taller than the text makes the box tall enough for it.
-  TCustomImageList* images = editImage_->GetImages();
-  if (editImage_->GetVisible() && editImage_->GetUseImageHeight() && images && GetAutoSize()) {
-    const Integer needed = images->GetHeight() + 2 * EditFrameWidth(this) + 2;
-    if (GetHeight() < needed) SetBounds(GetLeft(), GetTop(), GetWidth(), needed);
-  }
+  // An image list taller than the text makes an auto-sized box tall enough for it.
+  if (GetAutoSize()) AdjustSize();
   UpdateImageIndex();
   Invalidate();
 }
@@ -265,10 +274,11 @@ TRect TCustomDBEditEh::CalcEditRect() {
 }
 
 TPoint TCustomDBEditEh::GetTextMargins() {
-  // The edit window keeps a small gap before the text and centres the line vertically.
+  // The edit window keeps a pixel's gap before the text (where the caret stands on an empty text) and
+  // centres the line vertically.
   const TRect r = CalcEditRect();
   const Integer textHeight = GetFontTextHeightEh(nullptr, GetFont(), false);
-  return TPoint(2, std::max<Integer>(0, (r.Height() - textHeight) / 2));
+  return TPoint(1, std::max<Integer>(0, (r.Height() - textHeight) / 2));
 }
 
 bool TCustomDBEditEh::IsTextClipped() {
@@ -294,7 +304,8 @@ TColor TCustomDBEditEh::GetPaintFontColor() {
 
 bool TCustomDBEditEh::PaintsOverWidget() const {
   return editImage_->GetVisible() || highlightRequired_ || !emptyDataInfo_->GetText().empty() ||
-         emptyDataInfo_->GetColor() != clDefault;
+         emptyDataInfo_->GetColor() != clDefault || wordWrap_ || flat_ || mouseAboveControl_ ||
+         GetAlignment() != taLeftJustify || !focused_;
 }
 
 void TCustomDBEditEh::PaintOverWidget(HDC dc) {
@@ -310,8 +321,10 @@ void TCustomDBEditEh::PaintOverWidget(HDC dc) {
     InflateRect(&image, -2, -1);
     DrawCenteredImageOnDCEh(dc, image, editImage_->GetImages(), editImage_->GetImageIndex(), false);
   }
+  if (PaintsOwnText()) PaintOwnText(&canvas);
   DrawRequiredState(&canvas);
   if (emptyDataInfo_->Showing()) emptyDataInfo_->PaintEmptyDataInfo(&canvas);
+  PaintFlatBorder(&canvas);
   canvas.SetHandle(nullptr);
 }
 
@@ -334,4 +347,143 @@ void TCustomDBEditEh::DrawRequiredState(TCanvas* canvas) {
   canvas->GetPen()->SetStyle(psDot);
   canvas->MoveTo(r.Left + 2, r.Bottom - 1);
   canvas->LineTo(r.Right - 3, r.Bottom - 1);
+}
+
+// ---- Height, border and own painting ----
+
+TColor HoverFrameColorEh() { return MixColorsPercentEh(clHighlight, clWindow, 40); }
+
+Integer TCustomDBEditEh::CalcAutoHeight() {
+  // Eight border widths round the text line; the flat look and the plain (not 3-D) one take two less.
+  const Integer borders = 6 + 2 * ((flat_ ? 0 : 1) - (GetCtl3D() ? 0 : 1));
+  Integer line = GetFontTextHeightEh(nullptr, TControl::GetFont(), false);
+  TCustomImageList* images = editImage_ ? editImage_->GetImages() : nullptr;
+  if (images && editImage_->GetUseImageHeight() && images->GetHeight() > line) line = images->GetHeight();
+  return GetSystemMetrics(SM_CYBORDER) * borders + line;
+}
+
+bool TCustomDBEditEh::CanAutoSize(Integer& /*newWidth*/, Integer& newHeight) {
+  // Without a border (a grid's cell editor) the height is the holder's to choose.
+  if (GetBorderStyle() != bsSingle || destroying_) return false;
+  newHeight = CalcAutoHeight();
+  return true;
+}
+
+void TCustomDBEditEh::SetBorderStyle(TBorderStyle value) {
+  TCustomEdit::SetBorderStyle(value);
+  if (GetAutoSize()) AdjustSize();
+}
+
+void TCustomDBEditEh::SetAlwaysShowBorder(bool value) {
+  if (alwaysShowBorder_ == value) return;
+  alwaysShowBorder_ = value;
+  UpdateBorderActive();
+}
+
+void TCustomDBEditEh::UpdateBorderActive() {
+  if (GetComponentState().Contains(csLoading) || destroying_) return;
+  const bool active =
+      GetComponentState().Contains(csDesigning) || focused_ || mouseAboveControl_ || alwaysShowBorder_;
+  if (active == borderActive_) return;
+  borderActive_ = active;
+  if (HandleAllocated()) Invalidate();
+  UpdateEditButtonsState();
+}
+
+void TCustomDBEditEh::SetWordWrap(bool value) {
+  if (wordWrap_ == value) return;
+  wordWrap_ = value;
+  UpdateWindowAlignment();
+  Invalidate();
+}
+
+void TCustomDBEditEh::UpdateWindowAlignment() {
+  const TAlignment window = wordWrap_ ? GetAlignment() : taLeftJustify;
+  if (TCustomEdit::GetAlignment() != window) TCustomEdit::SetAlignment(window);
+}
+
+bool TCustomDBEditEh::PaintsOwnText() {
+  // An unfocused edit window would still show its selection: the editor's own text hides it.
+  return !focused_ && (wordWrap_ || GetAlignment() != taLeftJustify ||
+                       (GetHideSelection() && HandleAllocated() && GetSelLength() > 0));
+}
+
+TRect TCustomDBEditEh::GetEditImageRect() {
+  if (imageWidth_ <= 0) return TRect();
+  const Integer frame = EditFrameWidth(this);
+  if (UseRightToLeftAlignment())
+    return TRect(GetWidth() - frame - imageWidth_, frame, GetWidth() - frame, GetHeight() - frame);
+  return TRect(frame, frame, frame + imageWidth_, GetHeight() - frame);
+}
+
+TRect TCustomDBEditEh::GetEditButtonsRect() {
+  if (!buttonsBox_ || !buttonsBox_->GetVisible()) return TRect();
+  return buttonsBox_->GetBoundsRect();
+}
+
+TCursor TCustomDBEditEh::GetCursorAt(TPoint clientPoint) {
+  if (PtInRect(GetEditImageRect(), clientPoint) || PtInRect(GetEditButtonsRect(), clientPoint))
+    return crArrow;
+  return GetCursor() == crDefault ? TCursor{crIBeam} : GetCursor();
+}
+
+void TCustomDBEditEh::PaintFlatBorder(TCanvas* canvas) {
+  if (GetBorderStyle() != bsSingle || !GetCtl3D()) return;
+  TRect r(0, 0, GetWidth(), GetHeight());
+  if (!ThemesEnabled()) {
+    if (!flat_) return;
+    if (borderActive_) {
+      DrawEdge(canvas->GetHandle(), &r, BDR_SUNKENOUTER, BF_RECT);
+    } else {
+      canvas->GetBrush()->SetColor(clBtnFace);
+      canvas->FrameRect(r);
+    }
+    InflateRect(&r, -1, -1);
+    canvas->GetBrush()->SetColor(clBtnFace);
+    canvas->FrameRect(r);
+    return;
+  }
+  // The themed frame lights under the mouse as the edit window lights it on focus.
+  if (mouseAboveControl_ && !focused_ && IsEnabled()) {
+    canvas->GetBrush()->SetColor(HoverFrameColorEh());
+    canvas->FrameRect(r);
+  }
+}
+
+void TCustomDBEditEh::PaintOwnText(TCanvas* canvas) {
+  const TRect r = CalcEditRect();
+  canvas->GetBrush()->SetColor(GetPaintBackgroundColor());
+  canvas->GetBrush()->SetStyle(bsSolid);
+  canvas->FillRect(r);
+  canvas->SetFont(TControl::GetFont());
+  canvas->GetFont()->SetColor(GetPaintFontColor());
+  String text = IsMasked() ? GetEditText() : GetText();
+  if (GetPasswordChar() != 0) text = String(text.size(), GetPasswordChar());
+  const TPoint margins = GetTextMargins();
+  TAlignment alignment = GetAlignment();
+  if (UseRightToLeftAlignment() && alignment != taCenter)
+    alignment = alignment == taLeftJustify ? taRightJustify : taLeftJustify;
+  canvas->GetBrush()->SetStyle(bsClear);
+  if (wordWrap_) {
+    TRect box(r.Left + margins.X, r.Top + 1, r.Right - margins.X, r.Bottom - 1);
+    TTextFormat format{tfWordBreak, tfNoPrefix};
+    if (alignment == taRightJustify) format.Include(tfRight);
+    if (alignment == taCenter) format.Include(tfCenter);
+    TRect measured = box;
+    TTextFormat calc = format;
+    calc.Include(tfCalcRect);
+    canvas->TextRect(measured, text, calc);
+    // A text that fits one line stays where the edit window shows it; more lines start at the top.
+    if (measured.Height() < box.Height()) box.Top = std::max(box.Top, r.Top + margins.Y);
+    canvas->TextRect(box, text, format);
+  } else {
+    const Integer width = canvas->TextWidth(text);
+    Integer x = r.Left + margins.X;
+    if (alignment == taRightJustify)
+      x = r.Right - width - margins.X;
+    else if (alignment == taCenter)
+      x = (r.Left + r.Right - width) / 2;
+    canvas->TextRect(r, x, r.Top + margins.Y, text);
+  }
+  canvas->GetBrush()->SetStyle(bsSolid);
 }

@@ -2,18 +2,33 @@
 // the drop-down list, and posting the key (or the text) with a text that is no item refused.
 #include "gridlib/base/GridLibLangConsts.h"
 #include "gridlib/editors/DBCtrlsEh.h"
+#include "platform/controls/Clipbrd.h"
+#include "platform/controls/Forms.h"
 #include "platform/data/DataSet.h"
 #include "platform/rtl/Format.h"
 
 TCustomDBComboBoxEh::TCustomDBComboBoxEh(TComponent* owner)
     : TCustomDBEditEh(owner),
       items_(std::make_unique<TStringList>()),
-      keyItems_(std::make_unique<TStringList>()) {
+      keyItems_(std::make_unique<TStringList>()),
+      dropDownBox_(std::make_unique<TDropDownBoxEh>()) {
   SetMainEditButton(new TVisibleEditButtonEh(this, 0));
   items_->SetCaseSensitive(false);
   keyItems_->SetCaseSensitive(true);
   items_->OnChange = TNotifyEvent(this, &TCustomDBComboBoxEh::ItemsChanged);
   keyItems_->OnChange = TNotifyEvent(this, &TCustomDBComboBoxEh::ItemsChanged);
+}
+
+void TDropDownBoxEh::Assign(TPersistent* source) {
+  auto* other = dynamic_cast<TDropDownBoxEh*>(source);
+  if (!other) {
+    TPersistent::Assign(source);
+    return;
+  }
+  align_ = other->align_;
+  rows_ = other->rows_;
+  width_ = other->width_;
+  sizable_ = other->sizable_;
 }
 
 TCustomDBComboBoxEh::~TCustomDBComboBoxEh() {
@@ -125,7 +140,7 @@ void TCustomDBComboBoxEh::DataChanged() {
   }
   const Variant value = ReadFieldValue(
       [](TField* field) { return field->IsNull() ? Variant::Null() : Variant(field->GetText()); });
-  if (TCustomEdit::GetAlignment() != GetAlignment()) TCustomEdit::SetAlignment(GetAlignment());
+  UpdateWindowAlignment();
   InternalSetValue(value);
   UpdateEditReadOnly();
   SetModified(false);
@@ -191,6 +206,39 @@ bool TCustomDBComboBoxEh::LocateText(const String& text, bool partial) {
   return itemIndex_ != old;
 }
 
+void TCustomDBComboBoxEh::GetItemsList() {
+  if (items_->GetCount() == 0 && OnGetItemsList) OnGetItemsList(this);
+}
+
+void TCustomDBComboBoxEh::CompleteTypedText(const String& text) {
+  if ((!DataIndepended() && !GetField()) || !EditCanModify()) return;
+  if (text == u"\b") {
+    // Backspace gives back a typed character: the selection, anchored at the end, grows to the left.
+    const auto length = static_cast<Integer>(GetText().size());
+    if (GetSelLength() >= length) {
+      SetSelStart(std::max<Integer>(0, length - 1));
+      SetSelLength(length > 0 ? 1 : 0);
+    } else {
+      const Integer selected = std::min<Integer>(GetSelLength() + 1, length);
+      SetSelStart(length - selected);
+      SetSelLength(selected);
+    }
+    return;
+  }
+  const String search = GetText().substr(0, static_cast<size_t>(GetSelStart())) + text;
+  GetItemsList();
+  if (!search.empty() && LocateText(search, true)) {
+    GetDataLink()->Modified();
+    SetModified(true);
+  }
+}
+
+Integer TCustomDBComboBoxEh::DefaultImageIndex() {
+  Integer index = itemIndex_;
+  if (OnGetItemImageIndex) OnGetItemImageIndex(this, itemIndex_, index);
+  return index;
+}
+
 void TCustomDBComboBoxEh::SelectNextValue(bool isPrior) {
   if (!EditCanModify()) return;
   const Integer count = ItemsCount();
@@ -210,12 +258,18 @@ void TCustomDBComboBoxEh::SelectNextValue(bool isPrior) {
 }
 
 void TCustomDBComboBoxEh::Change() {
-  if (!GetInternalTextSetting()) {
+  const bool typed = !GetInternalTextSetting();
+  const bool complete = completePending_;
+  completePending_ = false;
+  if (typed) {
     UpdateItemIndex();
     // Typing an item's whole text chooses its key.
     if (keyBased_ && itemIndex_ >= 0) varValue_ = Variant(keyItems_->Strings(itemIndex_));
   }
   TCustomDBEditEh::Change();
+  // A character typed at the end completes the text from the first item it begins.
+  const auto length = static_cast<Integer>(GetText().size());
+  if (typed && complete && GetSelLength() == 0 && GetSelStart() == length) CompleteTypedText(String());
 }
 
 void TCustomDBComboBoxEh::KeyDown(Word& key, TShiftState shift) {
@@ -238,6 +292,11 @@ void TCustomDBComboBoxEh::KeyDown(Word& key, TShiftState shift) {
     key = 0;
     return;
   }
+  if (key == 'V' && shift == TShiftState{ssCtrl} && GetLimitTextToListValues()) {
+    Perform(WM_PASTE, 0, 0);
+    key = 0;
+    return;
+  }
   if (key == VK_DELETE && GetLimitTextToListValues()) {
     TField* field = GetField();
     if ((!field || !field->GetRequired()) && EditCanModify()) {
@@ -252,20 +311,15 @@ void TCustomDBComboBoxEh::KeyDown(Word& key, TShiftState shift) {
 }
 
 void TCustomDBComboBoxEh::KeyPress(Char& key) {
+  if (key >= 32 && dropDownBox_->GetAutoDrop() && !GetListVisible() && !GetReadOnly()) DropDown();
   if (GetLimitTextToListValues() && (key == u'\b' || key >= 32)) {
-    if (!GetReadOnly() && EditCanModify()) {
-      const String before = GetText().substr(0, static_cast<size_t>(GetSelStart()));
-      const String search =
-          key == u'\b' ? before.substr(0, before.empty() ? 0 : before.size() - 1) : before + key;
-      if (!search.empty() && LocateText(search, true)) {
-        GetDataLink()->Modified();
-        SetModified(true);
-      }
-    }
+    if (!GetReadOnly()) CompleteTypedText(String(1, key));
     key = 0;
     return;
   }
+  completePending_ = key >= 32 && key != u'.';
   TCustomDBEditEh::KeyPress(key);
+  if (key == 0) completePending_ = false;
 }
 
 bool TCustomDBComboBoxEh::DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) {
@@ -275,11 +329,52 @@ bool TCustomDBComboBoxEh::DoMouseWheel(TShiftState shift, Integer wheelDelta, TP
   return true;
 }
 
+void TCustomDBComboBoxEh::Dispatch(TMessage& message) {
+  if (GetLimitTextToListValues()) {
+    switch (message.Msg) {
+      case WM_PASTE:
+        if (!GetReadOnly() && Clipboard()->HasFormat(CF_TEXT)) CompleteTypedText(Clipboard()->GetAsText());
+        return;
+      case WM_SETCURSOR:
+        // Nothing to select in the text: the arrow, except over the buttons' own cursor.
+        if (reinterpret_cast<TWMSetCursor&>(message).HitTest == HTCLIENT && Screen) {
+          ::SetCursor(Screen->GetCursors(crArrow));
+          message.Result = 1;
+          return;
+        }
+        break;
+      case WM_LBUTTONDOWN:
+        // A click on the text chooses from the list; the click that follows does not close it again.
+        if (IsEnabled() && GetDataLink()->GetActive() && !GetListVisible()) {
+          if (!Focused() && CanFocus()) SetFocus();
+          if (Focused()) {
+            noClickCloseUp_ = true;
+            DropDown();
+          }
+        }
+        return;
+      case WM_LBUTTONUP:
+      case WM_LBUTTONDBLCLK:
+      case WM_RBUTTONDOWN:
+      case WM_RBUTTONDBLCLK:
+      case WM_MBUTTONDOWN:
+      case WM_MBUTTONUP:
+      case WM_MBUTTONDBLCLK:
+        // The text cannot be selected with the mouse.
+        return;
+      default:
+        break;
+    }
+  }
+  TCustomDBEditEh::Dispatch(message);
+}
+
 bool TCustomDBComboBoxEh::GetListVisible() const { return popupList_ && popupList_->GetVisible(); }
 
 void TCustomDBComboBoxEh::DropDown() {
   if (GetListVisible()) return;
   if (OnDropDown) OnDropDown(this);
+  GetItemsList();
   if (!popupList_) {
     popupList_ = new TPopupListboxFormEh(this);
     popupList_->FreeNotification(this);
@@ -287,15 +382,35 @@ void TCustomDBComboBoxEh::DropDown() {
     popupList_->OnMouseUp = TMouseEvent(this, &TCustomDBComboBoxEh::ListMouseUp);
   }
   // The list shows the combo's own items, so it cannot count them itself.
+  popupList_->GetListGrid()->SetSizeGripAlwaysShow(dropDownBox_->GetSizable());
   popupList_->SetExtItems(items_.get());
   popupList_->SetCount(ItemsCount());
-  ShowPopupListUnder(popupList_, ItemsCount(), dropDownRows_, GetWidth());
+  Integer width = dropDownBox_->GetWidth() > 0 ? dropDownBox_->GetWidth() : GetWidth();
+  if (dropDownBox_->GetWidth() == -1) {
+    // As wide as the widest item, with room for the frame and a scroll bar when the rows do not suffice.
+    TBitmap measure(1, 1);
+    measure.GetCanvas()->SetFont(TControl::GetFont());
+    width = 0;
+    for (Integer i = 0; i < ItemsCount(); ++i)
+      width = std::max(width, measure.GetCanvas()->TextWidth(items_->Strings(i)));
+    width += 8 + 2 * (popupList_->GetBorderSize() + popupList_->GetPopupBorderWidth());
+    if (ItemsCount() > dropDownBox_->GetRows()) width += GetSystemMetrics(SM_CXVSCROLL);
+  }
+  ShowPopupListUnder(popupList_, ItemsCount(), dropDownBox_->GetRows(), width);
+  // The list stands under the box's left edge; aligned right or centred it moves by the difference.
+  const Integer shift = dropDownBox_->GetAlign() == daRight    ? GetWidth() - width
+                        : dropDownBox_->GetAlign() == daCenter ? (GetWidth() - width) / 2
+                                                               : 0;
+  if (shift != 0)
+    popupList_->SetBounds(popupList_->GetLeft() + shift, popupList_->GetTop(), popupList_->GetWidth(),
+                          popupList_->GetHeight());
   popupList_->SetItemIndex(itemIndex_ >= 0 && itemIndex_ < ItemsCount() ? itemIndex_ : -1);
 }
 
 void TCustomDBComboBoxEh::CloseUp(bool accept) {
   if (!GetListVisible()) return;
   const Integer index = popupList_->GetItemIndex();
+  if (OnClosingUp) OnClosingUp(this, accept);
   popupList_->SetVisible(false);
   ClearDroppedDownState();
   if (accept && index >= 0 && index < ItemsCount() && EditCanModify()) {

@@ -5,7 +5,9 @@
 #include "gridlib/editors/DBCtrlsEh.h"
 #include "platform/controls/Clipbrd.h"
 #include "platform/controls/Dialogs.h"
+#include "platform/controls/Forms.h"
 #include "platform/data/DataSet.h"
+#include "platform/graphics/Themes.h"
 
 namespace {
 
@@ -58,6 +60,8 @@ TCustomDBEditEh::TCustomDBEditEh(TComponent* owner)
   labelLocation_ = std::make_unique<TControlLabelLocationEh>(this);
   SetAutoSelect(true);
   UpdateEditReadOnly();
+  // The box is as high as its font and borders need, as an edit is.
+  SetAutoSize(true);
 }
 
 TCustomDBEditEh::~TCustomDBEditEh() {
@@ -133,7 +137,8 @@ TAlignment TCustomDBEditEh::GetAlignment() const {
 void TCustomDBEditEh::SetAlignment(TAlignment value) {
   alignment_ = value;
   assignedValues_.Include(evAlignmentEh);
-  TCustomEdit::SetAlignment(value);
+  UpdateWindowAlignment();
+  Invalidate();
 }
 
 void TCustomDBEditEh::SetEditMask(const String& value) {
@@ -182,8 +187,7 @@ void TCustomDBEditEh::DataChanged() {
         value = Variant(field->GetAsString());
       else
         value = Variant(editText ? field->GetText() : field->GetDisplayText());
-      if (!assignedValues_.Contains(evAlignmentEh) && TCustomEdit::GetAlignment() != field->GetAlignment())
-        TCustomEdit::SetAlignment(field->GetAlignment());
+      UpdateWindowAlignment();
       if (!maskExplicit && TCustomMaskEdit::GetEditMask() != field->GetEditMask())
         TCustomMaskEdit::SetEditMask(field->GetEditMask());
       if (IsTextField(field) && GetMaxLength() == 0) SetMaxLength(field->GetSize());
@@ -349,9 +353,28 @@ void TCustomDBEditEh::Dispatch(TMessage& message) {
       break;
     }
     case CM_FONTCHANGED:
+    case CM_CTL3DCHANGED:
       TCustomMaskEdit::Dispatch(message);
+      if (GetAutoSize()) AdjustSize();
       emptyDataInfo_->RefreshDefaultFont();
+      UpdateControlLabelBounds();
       return;
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+      // Also for the buttons inside: leaving the text for a button enters the editor again.
+      TCustomMaskEdit::Dispatch(message);
+      mouseAboveControl_ = message.Msg == CM_MOUSEENTER;
+      UpdateBorderActive();
+      if (ThemesEnabled()) Invalidate();
+      return;
+    case WM_SETCURSOR:
+      // The image and the buttons are no text: the arrow there, the text cursor over the text.
+      if (reinterpret_cast<TWMSetCursor&>(message).HitTest == HTCLIENT && Screen) {
+        ::SetCursor(Screen->GetCursors(GetCursorAt(ScreenToClient(Mouse->GetCursorPos()))));
+        message.Result = 1;
+        return;
+      }
+      break;
     case CM_WANTSPECIALKEY:
       // Esc takes back the typing before the form's cancel button sees it.
       if (message.WParam == VK_ESCAPE && (GetModified() || dataLink_->GetModified())) {
@@ -458,6 +481,8 @@ void TCustomDBEditEh::SetFocused(bool value) {
   focused_ = value;
   // Focused the editor shows the field's edit text, unfocused its display text.
   dataLink_->Reset();
+  UpdateBorderActive();
+  if (PaintsOverWidget()) Invalidate();
 }
 
 void TCustomDBEditEh::DoEnter() {

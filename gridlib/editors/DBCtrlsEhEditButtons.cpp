@@ -56,6 +56,7 @@ void TCustomDBEditEh::SetFlat(bool value) {
   if (value == flat_) return;
   flat_ = value;
   UpdateButtonsBox();
+  if (GetAutoSize()) AdjustSize();
   Invalidate();
 }
 
@@ -68,7 +69,7 @@ bool TCustomDBEditEh::GetEditButtonDefaultAction(TEditButtonEh* button) {
 
 void TCustomDBEditEh::UpdateEditButtonsState() {
   if (!buttonsBox_ || destroying_) return;
-  buttonsBox_->SetBorderActive(focused_ || alwaysShowBorder_);
+  buttonsBox_->SetBorderActive(borderActive_);
   buttonsBox_->UpdateEditButtonControlsState();
   if (editButton_) editButton_->ParentDefinedDefaultAction = GetEditButtonDefaultAction(editButton_.get());
   for (Integer i = 0; i < editButtons_->GetCount(); ++i) {

@@ -114,7 +114,7 @@ String EditFormatFromDisplayFormatEh(const String& format) {
 TCustomDBNumberEditEh::TCustomDBNumberEditEh(TComponent* owner) : TCustomDBEditEh(owner) {
   SetMainEditButton(new TDropDownEditButtonEh(this, 0));
   SetMaxLength(0);
-  TCustomEdit::SetAlignment(taRightJustify);
+  UpdateWindowAlignment();
   DataChanged();
 }
 
@@ -339,7 +339,7 @@ void TCustomDBNumberEditEh::DataChanged() {
                     ? u",#." + String(static_cast<size_t>(FormatSettings.CurrencyDecimals), u'0')
                     : EditFormatFromDisplayFormatEh(display);
   const Variant value = ReadFieldValue([](TField* field) { return field->GetAsVariant(); });
-  if (TCustomEdit::GetAlignment() != GetAlignment()) TCustomEdit::SetAlignment(GetAlignment());
+  UpdateWindowAlignment();
   InternalSetValue(value);
   UpdateEditReadOnly();
   SetModified(false);

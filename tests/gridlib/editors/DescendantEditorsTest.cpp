@@ -4,7 +4,9 @@
 #include <functional>
 
 #include "gridlib/editors/DBCtrlsEh.h"
+#include "platform/controls/Clipbrd.h"
 #include "platform/controls/Forms.h"
+#include "platform/graphics/ImageList.h"
 #include "platform/rtl/DateFormat.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/FormatSettings.h"
@@ -186,6 +188,109 @@ TEST_F(EditorsOnDataTest, ComboRefusesATextThatIsNoItem) {
   EXPECT_EQ(data_->FieldByName(u"dept")->GetAsInteger(), 2);
   SendKey(combo, VK_ESCAPE);
   EXPECT_EQ(EditorU8(combo->GetText()), "Склад");
+}
+
+TEST_F(EditorsOnDataTest, ComboCompletesTypingAndDropsDownAsItsBoxSays) {
+  auto* combo = Make<TDBComboBoxEh>(u"flag");
+  combo->SetDataSource(nullptr);
+  combo->SetDataField(u"");
+  Integer asked = 0;
+  combo->OnGetItemsList = TNotifyEvent([&](TObject*) {
+    ++asked;
+    combo->GetItems()->SetText(u"Болт\nБолт М8 с шестигранной головкой и мелкой резьбой\nГайка");
+  });
+  Focus(combo);
+  combo->SelectAll();
+  // A character typed at the end completes the text from the first item it begins; the rest stays
+  // selected, so typing goes on over it.
+  TypeText(combo, u"Га");
+  EXPECT_EQ(asked, 1) << "the items are asked for when the first search needs them";
+  EXPECT_EQ(EditorU8(combo->GetText()), "Гайка");
+  EXPECT_EQ(combo->GetSelStart(), 2);
+  EXPECT_EQ(combo->GetSelLength(), 3);
+  EXPECT_EQ(combo->GetItemIndex(), 2);
+  combo->SelectAll();
+  TypeText(combo, u"Шайба");
+  EXPECT_EQ(EditorU8(combo->GetText()), "Шайба") << "any text may stand";
+  EXPECT_EQ(combo->GetItemIndex(), -1);
+
+  // The box's settings: the widest item's width, aligned to the right edge, no size grip unless sizable.
+  TDropDownBoxEh* box = combo->GetDropDownBox();
+  combo->DropDown();
+  TPopupListboxFormEh* list = combo->GetPopupListbox();
+  ASSERT_TRUE(combo->GetListVisible());
+  const Integer boxLeft = list->GetLeft();
+  combo->CloseUp(false);
+  box->SetWidth(-1);
+  box->SetAlign(daRight);
+  combo->DropDown();
+  EXPECT_GT(list->GetWidth(), combo->GetWidth()) << "the long item is shown whole";
+  EXPECT_EQ(list->GetLeft() + list->GetWidth(), boxLeft + combo->GetWidth()) << "right edges together";
+  EXPECT_FALSE(list->GetListGrid()->GetSizeGripAlwaysShow());
+  // OnClosingUp may refuse the choice.
+  combo->OnClosingUp = TAcceptEventEh([](TObject*, bool& accept) { accept = false; });
+  list->SetItemIndex(0);
+  combo->CloseUp(true);
+  EXPECT_EQ(EditorU8(combo->GetText()), "Шайба");
+  combo->OnClosingUp = TAcceptEventEh();
+  box->SetWidth(0);
+  box->SetSizable(true);
+  combo->DropDown();
+  EXPECT_EQ(list->GetWidth(), combo->GetWidth());
+  EXPECT_TRUE(list->GetListGrid()->GetSizeGripAlwaysShow());
+  combo->CloseUp(false);
+
+  // With AutoDrop a typed character opens the list.
+  box->SetAutoDrop(true);
+  combo->SelectAll();
+  TypeText(combo, u"Б");
+  EXPECT_TRUE(combo->GetListVisible());
+  combo->CloseUp(false);
+  EXPECT_EQ(asked, 1) << "filled items are not asked for again";
+}
+
+TEST_F(EditorsOnDataTest, ComboLimitedToTheListTypesThroughTheItems) {
+  auto* combo = Make<TDBComboBoxEh>(u"dept");
+  combo->GetItems()->SetText(u"Бухгалтерия\nСклад\nСклад готовой продукции");
+  combo->GetKeyItems()->SetText(u"1\n2\n3");
+  TImageList images(nullptr);
+  images.SetWidth(16);
+  images.SetHeight(16);
+  combo->SetImages(&images);
+  combo->OnGetItemImageIndex =
+      TListGetImageIndexEventEh([](TObject*, Integer item, Integer& image) { image = item + 10; });
+  combo->UpdateImageIndex();
+  EXPECT_EQ(combo->GetEditImage()->GetImageIndex(), 11) << "the shown item chooses the picture";
+  Focus(combo);
+  combo->SelectAll();
+  TypeText(combo, u"Склад г");
+  EXPECT_EQ(EditorU8(combo->GetText()), "Склад готовой продукции");
+  EXPECT_EQ(combo->GetSelStart(), 7);
+  TypeText(combo, u"x");
+  EXPECT_EQ(EditorU8(combo->GetText()), "Склад готовой продукции")
+      << "a character that fits no item is dropped";
+  // Backspace gives the typed characters back one by one as selection; the item stays.
+  SendKey(combo, VK_BACK);
+  EXPECT_EQ(combo->GetSelStart(), 6);
+  EXPECT_EQ(combo->GetSelLength(), 17);
+  SendKey(combo, VK_BACK);
+  EXPECT_EQ(combo->GetSelStart(), 5);
+  EXPECT_EQ(combo->GetItemIndex(), 2) << "\"Склад\" alone would be another item";
+  EXPECT_EQ(combo->GetEditImage()->GetImageIndex(), 12);
+  // A paste goes through the items too; a click on the text opens the list.
+  Clipboard()->SetAsText(u"бух");
+  combo->SelectAll();
+  SendKey(combo, 'V', TShiftState{ssCtrl});
+  EXPECT_EQ(EditorU8(combo->GetText()), "Бухгалтерия");
+  Clipboard()->SetAsText(u"Гараж");
+  combo->SelectAll();
+  SendKey(combo, 'V', TShiftState{ssCtrl});
+  EXPECT_EQ(EditorU8(combo->GetText()), "Бухгалтерия") << "a pasted text that is no item changes nothing";
+  SendClick(combo, TPoint(20, combo->GetHeight() / 2));
+  EXPECT_TRUE(combo->GetListVisible());
+  combo->CloseUp(false);
+  Focus(other_);
+  EXPECT_EQ(data_->FieldByName(u"dept")->GetAsInteger(), 1);
 }
 
 // The date and number editors share their buttons and wheel: up-down steps the value where the field

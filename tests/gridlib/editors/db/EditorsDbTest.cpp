@@ -200,6 +200,12 @@ TEST_F(EditorsDesktopTest, TypedThroughTheDesktopWithDropDowns) {
   Do("key Escape");
   EXPECT_FALSE(made_->GetCalendarVisible());
   EXPECT_EQ(U8(made_->GetText()), "29.02.2024");
+  // Through the calendar: the next day with the arrow key, taken with Enter.
+  Do("key alt+Down");
+  ASSERT_TRUE(made_->GetCalendarVisible());
+  Do("key Right Return");
+  EXPECT_FALSE(made_->GetCalendarVisible());
+  EXPECT_EQ(U8(made_->GetText()), "01.03.2024");
   Do("key Tab");
   ASSERT_TRUE(qty_->Focused());
   Do("key ctrl+a");
@@ -211,6 +217,15 @@ TEST_F(EditorsDesktopTest, TypedThroughTheDesktopWithDropDowns) {
   Picture("editors-calculator-windows");
   Do("key Escape");
   EXPECT_FALSE(qty_->GetCalculatorVisible());
+  EXPECT_EQ(U8(qty_->GetText()), "1234,5") << "Esc takes nothing from the calculator";
+  // Reckoned in the calculator and taken with Enter.
+  ClickInto(qty_, qty_->GetWidth() - 8);
+  ASSERT_TRUE(qty_->GetCalculatorVisible());
+  Do("type --delay 30 '*2'");
+  // The first Enter reckons, the second takes the result.
+  Do("key Return Return");
+  EXPECT_FALSE(qty_->GetCalculatorVisible());
+  EXPECT_EQ(U8(qty_->GetText()), "2469");
   Do("key Tab");
   ASSERT_TRUE(dept_->Focused());
   // The list through its button, the second line clicked.
@@ -223,7 +238,7 @@ TEST_F(EditorsDesktopTest, TypedThroughTheDesktopWithDropDowns) {
   EXPECT_EQ(active_->GetState(), cbChecked);
   ClickInto(name_);
   card_->Post();
-  EXPECT_EQ(Stored(), "Shajba M8|29.02.2024|1234.50|" + U8(secondDept_) + "|t");
+  EXPECT_EQ(Stored(), "Shajba M8|01.03.2024|2469.00|" + U8(secondDept_) + "|t");
 
   // The MRU list offers what was entered before: a typed beginning drops it down, Down and Enter take
   // the line, and the post stores it.
@@ -237,7 +252,7 @@ TEST_F(EditorsDesktopTest, TypedThroughTheDesktopWithDropDowns) {
   EXPECT_EQ(U8(name_->GetText()), "Shurup 4x40");
   Do("key Tab");
   card_->Post();
-  EXPECT_EQ(Stored(), "Shurup 4x40|29.02.2024|1234.50|" + U8(secondDept_) + "|t");
+  EXPECT_EQ(Stored(), "Shurup 4x40|01.03.2024|2469.00|" + U8(secondDept_) + "|t");
 
   // The same card in the other visual style, with the calendar open, for a person to look at.
   if (std::getenv("KIV_SCREENSHOT_DIR")) {
