@@ -47,6 +47,7 @@ void TLookupGridDataLinkEh::RecordChanged(TField* field) {
 TDBLookupGridEh::TDBLookupGridEh(TComponent* owner)
     : TCustomDBGridEh(owner),
       dataLink_(std::make_unique<TLookupGridDataLinkEh>(this)),
+      lookupSource_(std::make_unique<TDataSource>(nullptr)),
       specRow_(std::make_unique<TSpecRowEh>(this)) {
   SetDBOptions(TDBGridOptions{dgColLines, dgRowSelect});
   TDBGridEhOptions options = GetOptionsEh();
@@ -59,6 +60,9 @@ TDBLookupGridEh::TDBLookupGridEh(TComponent* owner)
 }
 
 TDBLookupGridEh::~TDBLookupGridEh() {
+  Destroying();
+  // The owned lookup source goes before the grid's link would let go of it.
+  if (lookupMode_) RunReportingFailure(this, [this] { SetDataSource(nullptr); });
   specRow_->OnChanged = TNotifyEvent();
   dataLink_->Detach();
   dataLink_->SetDataSource(nullptr);
@@ -109,7 +113,36 @@ void TDBLookupGridEh::UpdateDataFields() {
     for (TField* field : masterFields_)
       masterFieldNames_ += (masterFieldNames_.empty() ? u"" : u";") + field->GetFieldName();
   }
+  SetLookupMode(dataFields_.size() == 1 && dataFields_[0]->GetFieldKind() == fkLookup);
   DataRecordChanged(nullptr);
+}
+
+void TDBLookupGridEh::SetLookupMode(bool value) {
+  if (value == lookupMode_) return;
+  if (value) {
+    TField* field = dataFields_[0];
+    lookupSource_->SetDataSet(field->GetLookupDataSet());
+    keyFieldName_ = field->GetLookupKeyFields();
+    lookupMode_ = true;
+    SetDataSource(lookupSource_.get());
+  } else {
+    lookupMode_ = false;
+    SetDataSource(nullptr);
+    keyFieldName_.clear();
+    lookupSource_->SetDataSet(nullptr);
+    masterFields_ = dataFields_;
+  }
+  UpdateListFields();
+}
+
+void TDBLookupGridEh::CheckSettingsEditable() {
+  if (lookupMode_) DatabaseError(u"Property already defined by lookup field", this);
+  if (dataLink_->GetDataSourceFixed()) DatabaseError(u"Operation not allowed in a DBCtrlGrid", this);
+}
+
+void TDBLookupGridEh::SetListSource(TDataSource* value) {
+  CheckSettingsEditable();
+  SetDataSource(value);
 }
 
 void TDBLookupGridEh::DataRecordChanged(TField* field) {
@@ -157,6 +190,7 @@ void TDBLookupGridEh::SelectSpecRow() {
 }
 
 void TDBLookupGridEh::SetKeyField(const String& value) {
+  CheckSettingsEditable();
   if (value == keyFieldName_) return;
   keyFieldName_ = value;
   UpdateListFields();
@@ -208,11 +242,18 @@ void TDBLookupGridEh::UpdateListFields() {
         DatabaseErrorFmt(SFieldNotFound, {listFieldName_}, this);
       }
     }
-    if (listFields_.empty()) listFields_ = keyFields_;
-    const Integer index = listFieldIndex_ >= 0 && listFieldIndex_ < static_cast<Integer>(listFields_.size())
-                              ? listFieldIndex_
-                              : 0;
-    listField_ = listFields_[static_cast<size_t>(index)];
+    if (lookupMode_) {
+      // The lookup field's result is the shown field, first in the list when ListField left it out.
+      listField_ = list->FieldByName(dataFields_[0]->GetLookupResultField());
+      if (std::find(listFields_.begin(), listFields_.end(), listField_) == listFields_.end())
+        listFields_.insert(listFields_.begin(), listField_);
+    } else {
+      if (listFields_.empty()) listFields_ = keyFields_;
+      const Integer index = listFieldIndex_ >= 0 && listFieldIndex_ < static_cast<Integer>(listFields_.size())
+                                ? listFieldIndex_
+                                : 0;
+      listField_ = listFields_[static_cast<size_t>(index)];
+    }
     listActive_ = true;
   }
   RebuildColumns();

@@ -51,11 +51,15 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   const String& GetDataField() const { return dataFieldName_; }
   void SetDataField(const String& value);
   const TFieldsArrEh& GetMasterFields() const { return masterFields_; }
-  TDataSource* GetListSource() const { return GetDataSource(); }
-  void SetListSource(TDataSource* value) { SetDataSource(value); }
+  // Nil in lookup mode, where the data field's lookup dataset is the list.
+  TDataSource* GetListSource() const { return lookupMode_ ? nullptr : GetDataSource(); }
+  void SetListSource(TDataSource* value);
   TDataLink* GetListLink() const { return GetDataLink(); }
-  const String& GetKeyField() const { return keyFieldName_; }
+  // Empty in lookup mode.
+  String GetKeyField() const { return lookupMode_ ? String() : keyFieldName_; }
   void SetKeyField(const String& value);
+  // The data field is a lookup field: the list, its key and its shown field come from it.
+  bool GetLookupMode() const { return lookupMode_; }
   const String& GetListField() const { return listFieldName_; }
   void SetListField(const String& value);
   Integer GetListFieldIndex() const { return listFieldIndex_; }
@@ -142,6 +146,8 @@ class TDBLookupGridEh : public TCustomDBGridEh {
 
  private:
   void SpecRowChanged(TObject* sender);
+  void SetLookupMode(bool value);
+  void CheckSettingsEditable();
   // The special row stands in the place of the titles while they are hidden.
   bool SpecRowInTitle() const { return specRow_->GetVisible() && !showTitles_; }
   void UpdateTitleRow();
@@ -152,6 +158,8 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   bool RowKeyIsKeyValue(Integer dataRow);
 
   std::unique_ptr<TLookupGridDataLinkEh> dataLink_;
+  std::unique_ptr<TDataSource> lookupSource_;
+  bool lookupMode_ = false;
   String dataFieldName_;
   TFieldsArrEh dataFields_;
   TFieldsArrEh masterFields_;

@@ -3,6 +3,8 @@
 // the box the axis grid's data-list drop-down gets.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "gridlib/editors/DBLookupGridsEh.h"
 #include "platform/controls/Forms.h"
 #include "platform/rtl/Utf.h"
@@ -152,6 +154,62 @@ TEST_F(LookupGridTest, BoundGridFollowsTheRecordAndWritesTheChosenKey) {
   SendKey(grid, VK_UP);
   EXPECT_EQ(orders->GetState(), dsBrowse);
   EXPECT_EQ(grid->GetKeyValue().AsInteger(), 3);
+}
+
+TEST_F(LookupGridTest, StandaloneGridOverALookupFieldTakesItsListAndWritesItsKeyField) {
+  auto* orders = new TTestDataSet(form_.get());
+  orders->GetFieldDefs()->Add(u"id", ftInteger);
+  orders->GetFieldDefs()->Add(u"item", ftInteger);
+  orders->AddRow({Variant(10), Variant(2)});
+  orders->AddRow({Variant(11), Variant(3)});
+  for (const Char* name : {u"id", u"item"}) orders->GetFieldDefs()->Find(name)->CreateField(form_.get());
+  auto* itemName = new TStringField(form_.get());
+  itemName->SetFieldName(u"item_name");
+  itemName->SetFieldKind(fkLookup);
+  itemName->SetLookupDataSet(items_);
+  itemName->SetKeyFields(u"item");
+  itemName->SetLookupKeyFields(u"id");
+  itemName->SetLookupResultField(u"name");
+  itemName->SetDataSet(orders);
+  orders->Open();
+  auto* ordersSource = new TDataSource(form_.get());
+  ordersSource->SetDataSet(orders);
+  auto* grid = new TDBLookupGridEh(form_.get());
+  grid->SetParent(form_.get());
+  grid->SetBounds(10, 10, 200, 120);
+  grid->SetListField(u"code");
+  grid->SetDataFieldSource(ordersSource);
+  grid->SetDataField(u"item_name");
+  form_->Show();
+  ProcessPendingEvents();
+  ASSERT_TRUE(grid->GetLookupMode());
+  EXPECT_EQ(grid->GetKeyField(), u"");
+  EXPECT_EQ(grid->GetListSource(), nullptr);
+  ASSERT_TRUE(grid->GetListActive());
+  // The lookup field's result comes first, before the fields ListField names.
+  ASSERT_EQ(grid->GetListFields().size(), 2u);
+  EXPECT_EQ(grid->GetListFields()[0]->GetFieldName(), u"name");
+  EXPECT_EQ(StringToUtf8(grid->GetSelectedItem()), "Гайка");
+  for (auto change : {std::function<void()>([grid] { grid->SetKeyField(u"code"); }),
+                      std::function<void()>([grid, this] { grid->SetListSource(source_); })}) {
+    try {
+      change();
+      ADD_FAILURE() << "the lookup field's settings cannot be changed";
+    } catch (const EDatabaseError& e) {
+      EXPECT_EQ(e.Message(), u"Property already defined by lookup field");
+    }
+  }
+  SendKey(grid, VK_DOWN);
+  EXPECT_EQ(orders->FieldByName(u"item")->GetAsInteger(), 3) << "the key goes into the lookup's key field";
+  EXPECT_EQ(StringToUtf8(grid->GetSelectedItem()), "Шайба");
+  orders->Cancel();
+  // Another data field leaves lookup mode: the grid is a plain list again, without a list source.
+  grid->SetDataField(u"item");
+  EXPECT_FALSE(grid->GetLookupMode());
+  EXPECT_FALSE(grid->GetListActive());
+  grid->SetListSource(source_);
+  grid->SetKeyField(u"id");
+  EXPECT_EQ(StringToUtf8(grid->GetSelectedItem()), "G2") << "the record's key 2 shows its code";
 }
 
 TEST_F(LookupGridTest, AxisGridDataListIsAPopupDataGridBox) {
