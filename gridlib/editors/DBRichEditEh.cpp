@@ -338,11 +338,18 @@ void TCustomDBRichEditEh::Dispatch(TMessage& message) {
       if (!StartFieldEditing()) return;
       break;
     case EM_SETCHARFORMAT:
-      if (creatingWnd_ == 0) StartFieldEditing();
-      break;
     case EM_SETPARAFORMAT:
-      StartFieldEditing();
-      break;
+      // Formatting is an edit of the field: refused where typing would be, so a format shown is never
+      // one the field cannot take (nor one laid over the field's label in place of its content).
+      if (message.Msg == EM_SETCHARFORMAT && creatingWnd_ > 0) break;
+      if ((!memoLoaded_ && !DataIndepended()) || !StartFieldEditing()) {
+        message.Result = 0;
+        return;
+      }
+      TCustomRichEdit::Dispatch(message);
+      // The window reports no change for a format alone; the field must still take it.
+      if (message.Result != 0 && memoLoaded_) dataLink_->Modified();
+      return;
     case WM_LBUTTONDBLCLK:
       if (!memoLoaded_) {
         LoadMemo();
