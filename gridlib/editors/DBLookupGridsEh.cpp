@@ -580,13 +580,14 @@ void TDBLookupGridEh::SetLGAutoFitColWidths(bool value) {
 }
 
 void TDBLookupGridEh::SetBounds(Integer left, Integer top, Integer width, Integer height) {
-  if (AutoHeight() && !internalHeightSetting_ && HandleAllocated()) {
+  // The rows a height holds become the row count, also where the box around rounds the height.
+  if (!internalHeightSetting_ && HandleAllocated()) {
     internalHeightSetting_ = true;
     auto done = MakeScopeExit([this] { internalHeightSetting_ = false; });
     const Integer rows = std::max<Integer>(
         1, (height - GetBorderHeight() - GetTitleHeight()) / std::max<Integer>(1, GetDataRowHeight()));
     rowCount_ = std::min<Integer>(rows, 100);
-    height = CalcAutoHeightForRowCount(rows);
+    if (AutoHeight()) height = CalcAutoHeightForRowCount(rows);
   }
   TCustomDBGridEh::SetBounds(left, top, width, height);
 }
@@ -678,6 +679,18 @@ void TDBLookupGridEh::DrawSpecCell(TColumnEh* column, const TRect& rect) {
 
 TPopupInnerDataGridEh::TPopupInnerDataGridEh(TComponent* owner) : TDBLookupGridEh(owner) {
   SetShowHint(true);
+  SetSizeGripAlwaysShow(true);
+}
+
+void TPopupInnerDataGridEh::ChangeSizeGripPosition(TSizeGripChangePosition change) {
+  SetSizeGripPostion(SizeGripPositionAfterChangeEh(GetSizeGripPostion(), change));
+}
+
+void TPopupInnerDataGridEh::Resize() {
+  TDBLookupGridEh::Resize();
+  // The owner clears the flag after its own sizing; what sizes the list later is the user's grip.
+  sizeGripResized_ = true;
+  Invalidate();
 }
 
 void TPopupInnerDataGridEh::KeyValueChanged() {
@@ -744,6 +757,16 @@ void TPopupDataGridBoxEh::SetBounds(Integer left, Integer top, Integer width, In
     height = innerDataGrid_->AdjustHeight(height - frame) + frame;
   }
   TPopupInactiveFormEh::SetBounds(left, top, width, height);
+}
+
+void TPopupDataGridBoxEh::WndProc(TMessage& message) {
+  // The placing routine says to which side of its owner the box went; only a shown grip moves.
+  if (message.Msg == WM_USER + 100) {
+    if (innerDataGrid_->GetSizeGripAlwaysShow())
+      innerDataGrid_->ChangeSizeGripPosition(static_cast<TSizeGripChangePosition>(message.WParam));
+    return;
+  }
+  TPopupInactiveFormEh::WndProc(message);
 }
 
 bool TPopupDataGridBoxEh::DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) {

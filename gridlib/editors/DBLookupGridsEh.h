@@ -195,8 +195,12 @@ class TPopupInnerDataGridEh : public TDBLookupGridEh {
   bool CanFocus() const override { return false; }
   // The box rounds its height to whole rows, not the grid.
   bool AutoHeight() const override { return false; }
+  // The user resized the drop-down (by its grip) since the flag was last cleared.
   bool GetSizeGripResized() const { return sizeGripResized_; }
   void SetSizeGripResized(bool value) { sizeGripResized_ = value; }
+  // The drop-down was placed to one side of its owner: the grip goes to the corner away from it.
+  void ChangeSizeGripPosition(TSizeGripChangePosition change);
+  Integer GetVisibleRowCount() { return VisibleDataRowCount(); }
   // Keys of the owner editor reach the list through these.
   void KeyDown(Word& key, TShiftState shift) override;
   void KeyPress(Char& key) override { TDBLookupGridEh::KeyPress(key); }
@@ -209,6 +213,7 @@ class TPopupInnerDataGridEh : public TDBLookupGridEh {
   void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
   void MouseMove(TShiftState shift, Integer x, Integer y) override;
   void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+  void Resize() override;
 
  private:
   bool sizeGripResized_ = false;
@@ -241,6 +246,7 @@ class TPopupDataGridBoxEh : public TPopupInactiveFormEh {
   void HandleNeeded();
 
   void SetBounds(Integer left, Integer top, Integer width, Integer height) override;
+  void WndProc(TMessage& message) override;
 
  protected:
   bool DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) override;
