@@ -164,20 +164,29 @@ void TDBLookupGridEh::SpecRowChanged(TObject*) {
 
 void TDBLookupGridEh::UpdateTitleRow() {
   const bool wanted = showTitles_ || specRow_->GetVisible();
-  if (wanted == GetDBOptions().Contains(dgTitles)) return;
-  TDBGridOptions options = GetDBOptions();
-  if (wanted)
-    options.Include(dgTitles);
-  else
-    options.Exclude(dgTitles);
-  SetDBOptions(options);
+  if (wanted != GetDBOptions().Contains(dgTitles)) {
+    TDBGridOptions options = GetDBOptions();
+    if (wanted)
+      options.Include(dgTitles);
+    else
+      options.Exclude(dgTitles);
+    SetDBOptions(options);
+  }
+  // The special row under the titles is one more fixed row.
+  if (GetFixedRowCount() != TopDataOffset() && HandleAllocated()) UpdateRowCount();
   if (AutoHeight()) SetHeight(CalcAutoHeightForRowCount(rowCount_));
 }
 
+Integer TDBLookupGridEh::SpecGridRow() const {
+  if (!specRow_->GetVisible()) return -1;
+  return showTitles_ ? GetTitleRowCount() : 0;
+}
+
 bool TDBLookupGridEh::SpecRowAt(Integer x, Integer y) {
-  if (!SpecRowInTitle()) return false;
+  const Integer row = SpecGridRow();
+  if (row < 0) return false;
   const TGridCoord cell = MouseCoord(x, y);
-  return cell.Y == 0 && cell.X >= 0;
+  return cell.Y == row && cell.X >= 0;
 }
 
 void TDBLookupGridEh::SelectSpecRow() {
@@ -475,7 +484,7 @@ void TDBLookupGridEh::SelectAtPoint(Integer x, Integer y) {
   const TRect client = GetClientRect();
   y = std::clamp(y, client.Top, client.Bottom - 1);
   if (y < GetTitleHeight()) {
-    if (SpecRowInTitle()) SelectSpecRow();
+    if (SpecRowAt(std::clamp(x, client.Left, client.Right - 1), y)) SelectSpecRow();
     return;
   }
   const Integer row = DataRowAt(std::clamp(x, client.Left, client.Right - 1), y);
@@ -545,8 +554,12 @@ Integer TDBLookupGridEh::GetDataRowHeight() const {
 
 Integer TDBLookupGridEh::GetTitleHeight() const {
   if (!GetDBOptions().Contains(dgTitles) || GetRowCount() == 0) return 0;
-  return GetRowHeights(0) + GetGridLineWidth();
+  Integer height = GetRowHeights(0) + GetGridLineWidth();
+  if (IsSTFilterRowUnderTitle()) height += GetSpecRowHeight();
+  return height;
 }
+
+Integer TDBLookupGridEh::GetSpecRowHeight() const { return GetDataRowHeight(); }
 
 Integer TDBLookupGridEh::CalcAutoHeightForRowCount(Integer rowCount) const {
   return GetTitleHeight() + rowCount * GetDataRowHeight() + GetBorderHeight();
@@ -632,7 +645,8 @@ void TDBLookupGridEh::DrawCell(Integer col, Integer row, TGridDrawState state, T
   Integer areaCol = 0, areaRow = 0;
   const TCellAreaTypeEh area = GetCellAreaType(col, row, areaCol, areaRow);
   TColumnEh* column = area.HorzType == hctDataEh ? GetColumnAtGridCol(col) : nullptr;
-  if (area.VertType == vctTitleEh && column && SpecRowInTitle()) {
+  if (column && ((area.VertType == vctTitleEh && SpecRowInTitle()) ||
+                 (area.VertType == vctSubTitleEh && IsSTFilterRowUnderTitle()))) {
     DrawSpecCell(column, rect);
     return;
   }

@@ -98,7 +98,8 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   Variant CurrentRecordKey() const;
   Integer GetBorderHeight() const;
   Integer GetDataRowHeight() const;
-  // The titles' row, or the special row in their place; 0 without either.
+  Integer GetSpecRowHeight() const;
+  // The titles' row and the special row, whichever show; 0 without either.
   Integer GetTitleHeight() const;
   // Whether a client point lies on the special row.
   bool SpecRowAt(Integer x, Integer y);
@@ -148,8 +149,11 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   void SpecRowChanged(TObject* sender);
   void SetLookupMode(bool value);
   void CheckSettingsEditable();
-  // The special row stands in the place of the titles while they are hidden.
+  // The special row stands in the place of the titles while they are hidden, else right under them.
   bool SpecRowInTitle() const { return specRow_->GetVisible() && !showTitles_; }
+  bool IsSTFilterRowUnderTitle() const override { return specRow_->GetVisible() && showTitles_; }
+  // The grid row of the special row, -1 while it is hidden.
+  Integer SpecGridRow() const;
   void UpdateTitleRow();
   void SelectSpecRow();
   void DrawSpecCell(TColumnEh* column, const TRect& rect);

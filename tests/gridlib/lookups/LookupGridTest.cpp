@@ -108,6 +108,40 @@ TEST_F(LookupGridTest, KeysMoveTheChoiceAndTheSpecialRowStandsAboveTheList) {
   EXPECT_EQ(items_->RecNo(), 1);
 }
 
+TEST_F(LookupGridTest, SpecialRowStandsUnderTheTitlesWhenTheyShow) {
+  grid_->SetKeyValue(Variant(2));
+  TSpecRowEh* spec = grid_->GetSpecRow();
+  spec->SetCellsText(u"(нет);");
+  spec->SetValue(Variant(-1));
+  spec->SetColor(clYellow);
+  spec->SetVisible(true);
+  box_->SetShowTitles(true);
+  box_->SetRowCount(3);
+  ProcessPendingEvents();
+  EXPECT_EQ(grid_->GetVisibleRowCount(), 3) << "titles and the special row above three whole rows";
+  const auto centre = [](const TRect& r) { return TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2); };
+  const TPoint title = centre(grid_->CellRect(0, 0, true));
+  const TPoint specCell = centre(grid_->CellRect(0, 1, true));
+  EXPECT_FALSE(grid_->SpecRowAt(title.X, title.Y));
+  ASSERT_TRUE(grid_->SpecRowAt(specCell.X, specCell.Y));
+  const std::unique_ptr<TBitmap> shot = CaptureControl(grid_);
+  EXPECT_EQ(PixelAt(shot.get(), 3, specCell.Y), clYellow) << "the special row is painted with its colour";
+  EXPECT_NE(PixelAt(shot.get(), 3, title.Y), clYellow) << "the titles stay titles";
+
+  SendMouseDown(grid_, mbLeft, specCell);
+  SendMouseUp(grid_, mbLeft, specCell);
+  EXPECT_EQ(grid_->GetKeyValue().AsInteger(), -1);
+  EXPECT_EQ(StringToUtf8(grid_->GetSelectedItem()), "(нет)");
+  Press(VK_DOWN);
+  EXPECT_EQ(grid_->GetKeyValue().AsInteger(), 1);
+  Press(VK_UP);
+  EXPECT_EQ(grid_->GetKeyValue().AsInteger(), -1) << "up from the first record reaches it";
+  // A click on the titles chooses nothing.
+  SendMouseDown(grid_, mbLeft, title);
+  SendMouseUp(grid_, mbLeft, title);
+  EXPECT_EQ(grid_->GetKeyValue().AsInteger(), -1);
+}
+
 TEST_F(LookupGridTest, TypingFindsTheFirstNameBeginningWithTheLetters) {
   grid_->SetKeyValue(Variant(1));
   Char key = u'ш';
