@@ -561,11 +561,22 @@ Integer TDBLookupGridEh::GetTitleHeight() const {
 
 Integer TDBLookupGridEh::GetSpecRowHeight() const { return GetDataRowHeight(); }
 
-Integer TDBLookupGridEh::CalcAutoHeightForRowCount(Integer rowCount) const {
-  return GetTitleHeight() + rowCount * GetDataRowHeight() + GetBorderHeight();
+bool TDBLookupGridEh::RowHeightsFitText() const {
+  return GetOptionsEh().Contains(dghAutoFitRowHeight) && GetListLink()->GetActive();
 }
 
-Integer TDBLookupGridEh::AdjustHeight(Integer offeredHeight) const {
+Integer TDBLookupGridEh::CalcAutoHeightForRowCount(Integer rowCount) {
+  if (!RowHeightsFitText()) return GetTitleHeight() + rowCount * GetDataRowHeight() + GetBorderHeight();
+  UpdateAllGridDataRowHeights();
+  const Integer lines = GetDBOptions().Contains(dgRowLines) ? GetGridLineWidth() : 0;
+  Integer height = GetTitleHeight() + GetBorderHeight();
+  const Integer first = TopDataOffset();
+  for (Integer r = first; r < first + rowCount && r < GetRowCount(); ++r) height += GetRowHeights(r) + lines;
+  return height;
+}
+
+Integer TDBLookupGridEh::AdjustHeight(Integer offeredHeight) {
+  if (RowHeightsFitText()) return offeredHeight;
   const Integer rows = std::max<Integer>(
       1, (offeredHeight - GetBorderHeight() - GetTitleHeight()) / std::max<Integer>(1, GetDataRowHeight()));
   return CalcAutoHeightForRowCount(rows);
@@ -594,7 +605,7 @@ void TDBLookupGridEh::SetLGAutoFitColWidths(bool value) {
 
 void TDBLookupGridEh::SetBounds(Integer left, Integer top, Integer width, Integer height) {
   // The rows a height holds become the row count, also where the box around rounds the height.
-  if (!internalHeightSetting_ && HandleAllocated()) {
+  if (!internalHeightSetting_ && HandleAllocated() && !RowHeightsFitText()) {
     internalHeightSetting_ = true;
     auto done = MakeScopeExit([this] { internalHeightSetting_ = false; });
     const Integer rows = std::max<Integer>(

@@ -103,9 +103,13 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   Integer GetTitleHeight() const;
   // Whether a client point lies on the special row.
   bool SpecRowAt(Integer x, Integer y);
-  Integer CalcAutoHeightForRowCount(Integer rowCount) const;
+  // With rows fitted to their text, the heights of that many rows that exist.
+  Integer CalcAutoHeightForRowCount(Integer rowCount);
   // The height of whole rows nearest below the offered one (at least one row).
-  Integer AdjustHeight(Integer offeredHeight) const;
+  // With rows fitted to their text the offered height stays.
+  Integer AdjustHeight(Integer offeredHeight);
+  // Rows are as high as their text asks (a list over an in-memory table).
+  bool RowHeightsFitText() const;
   virtual bool AutoHeight() const { return true; }
   // The client width that shows every visible column whole.
   Integer GetColumnsWidthToFit() const;

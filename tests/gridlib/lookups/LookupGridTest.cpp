@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "gridlib/editors/DBLookupGridsEh.h"
+#include "gridlib/memtable/MemTableEh.h"
 #include "platform/controls/Forms.h"
 #include "platform/rtl/Utf.h"
 #include "platform/testing/TestSupport.h"
@@ -63,6 +64,40 @@ TEST_F(LookupGridTest, BoxIsWholeRowsHighWithinOneAndAHundred) {
   EXPECT_EQ(grid_->AdjustHeight(grid_->CalcAutoHeightForRowCount(4) + grid_->GetDataRowHeight() / 2),
             grid_->CalcAutoHeightForRowCount(4));
   EXPECT_EQ(grid_->AdjustHeight(1), grid_->CalcAutoHeightForRowCount(1));
+}
+
+TEST_F(LookupGridTest, RowsFittedToTheirTextMakeTheBoxAsHighAsTheRowsThatExist) {
+  InitializeMemTableEh();
+  auto* table = new TMemTableEh(form_.get());
+  table->GetFieldDefs()->Add(u"id", ftInteger);
+  table->GetFieldDefs()->Add(u"name", ftString, 30);
+  table->CreateDataSet();
+  for (int id = 1; id <= 5; ++id) {
+    table->Append();
+    table->SetFields({Variant(id), Variant(String(u"Строка ") + IntToStr(id))});
+    table->Post();
+  }
+  table->First();
+  auto* tableSource = new TDataSource(form_.get());
+  tableSource->SetDataSet(table);
+  // Each record asks for its own height, as wrapped text would.
+  const auto heightOf = [](int id) { return 16 + id * 4; };
+  grid_->OnGetRowHeight = [&](TObject*, Integer& height) {
+    height = heightOf(table->FieldByName(u"id")->GetAsInteger());
+  };
+  box_->SetListField(u"name");
+  box_->SetListSource(tableSource);
+  grid_->SetOptions({dlgColLinesEh, dlgAutoFitRowHeightEh});
+  const Integer frame = box_->GetHeight() - box_->GetClientHeight();
+  const Integer border = grid_->GetBorderHeight();
+  box_->SetRowCount(3);
+  EXPECT_EQ(box_->GetHeight(), frame + border + heightOf(1) + heightOf(2) + heightOf(3));
+  box_->SetRowCount(20);
+  EXPECT_EQ(box_->GetHeight(),
+            frame + border + heightOf(1) + heightOf(2) + heightOf(3) + heightOf(4) + heightOf(5))
+      << "only the rows that exist count";
+  // An offered height is kept as it is: fitted rows are no whole multiple of one height.
+  EXPECT_EQ(grid_->AdjustHeight(101), 101);
 }
 
 TEST_F(LookupGridTest, WidthToFitCountsEveryColumnsLine) {
