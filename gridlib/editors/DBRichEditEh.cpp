@@ -395,7 +395,8 @@ TRect TCustomDBRichEditEh::GetEditButtonsRect() {
   const Integer width = buttonsBox_ ? buttonsBox_->GetButtonsWidth() : 0;
   const Integer clientWidth = GetClientWidth(), clientHeight = GetClientHeight();
   TRect rect(clientWidth - width, 0, clientWidth, clientHeight);
-  if (!GetCtl3D() && GetBorderStyle() == bsSingle)
+  // The single border is drawn inside the client area here: the buttons stand within it, not over it.
+  if (GetBorderStyle() == bsSingle)
     rect = TRect(clientWidth - width - 1, 1, clientWidth - 1, clientHeight - 1);
   if (UseRightToLeftAlignment()) OffsetRect(&rect, -(clientWidth - width), 0);
   return rect;

@@ -218,6 +218,11 @@ TEST_F(RichEditControlTest, OnlyTheFirstPlainButtonGetsTheDefaultAction) {
   EXPECT_FALSE(edit_->GetEditButtons()->GetEditButton(1)->GetDefaultAction());
   EXPECT_FALSE(edit_->GetEditButtons()->GetEditButton(2)->GetDefaultAction());
   EXPECT_TRUE(edit_->GetButtonsBox()->GetVisible());
+  // The single border lies inside the client area: the buttons stand within it, not over it.
+  const TEditButtonsBoxEh* box = edit_->GetButtonsBox();
+  EXPECT_EQ(box->GetTop(), 1);
+  EXPECT_EQ(box->GetLeft() + box->GetWidth(), edit_->GetClientWidth() - 1);
+  EXPECT_EQ(box->GetTop() + box->GetHeight(), edit_->GetClientHeight() - 1);
 }
 
 TEST_F(RichEditControlTest, TheEllipsisButtonEditsInTheModalEditorAndWritesWhatWasAccepted) {
