@@ -38,6 +38,15 @@ class LookupGridTest : public ::testing::Test {
     grid_ = box_->GetInnerDataGrid();
   }
   void TearDown() override { form_.reset(); }
+  // Two orders of the items 2 and 3, not yet open.
+  TTestDataSet* MakeOrders() {
+    auto* orders = new TTestDataSet(form_.get());
+    orders->GetFieldDefs()->Add(u"id", ftInteger);
+    orders->GetFieldDefs()->Add(u"item", ftInteger);
+    orders->AddRow({Variant(10), Variant(2)});
+    orders->AddRow({Variant(11), Variant(3)});
+    return orders;
+  }
   void Press(Word key) {
     Word k = key;
     grid_->KeyDown(k, {});
@@ -192,11 +201,7 @@ TEST_F(LookupGridTest, TypingFindsTheFirstNameBeginningWithTheLetters) {
 }
 
 TEST_F(LookupGridTest, BoundGridFollowsTheRecordAndWritesTheChosenKey) {
-  auto* orders = new TTestDataSet(form_.get());
-  orders->GetFieldDefs()->Add(u"id", ftInteger);
-  orders->GetFieldDefs()->Add(u"item", ftInteger);
-  orders->AddRow({Variant(10), Variant(2)});
-  orders->AddRow({Variant(11), Variant(3)});
+  TTestDataSet* orders = MakeOrders();
   orders->Open();
   auto* ordersSource = new TDataSource(form_.get());
   ordersSource->SetDataSet(orders);
@@ -226,11 +231,7 @@ TEST_F(LookupGridTest, BoundGridFollowsTheRecordAndWritesTheChosenKey) {
 }
 
 TEST_F(LookupGridTest, StandaloneGridOverALookupFieldTakesItsListAndWritesItsKeyField) {
-  auto* orders = new TTestDataSet(form_.get());
-  orders->GetFieldDefs()->Add(u"id", ftInteger);
-  orders->GetFieldDefs()->Add(u"item", ftInteger);
-  orders->AddRow({Variant(10), Variant(2)});
-  orders->AddRow({Variant(11), Variant(3)});
+  TTestDataSet* orders = MakeOrders();
   for (const Char* name : {u"id", u"item"}) orders->GetFieldDefs()->Find(name)->CreateField(form_.get());
   auto* itemName = new TStringField(form_.get());
   itemName->SetFieldName(u"item_name");
