@@ -781,6 +781,8 @@ void TPopupDataGridBoxEh::SetBounds(Integer left, Integer top, Integer width, In
     const Integer frame = GetHeight() - GetClientHeight();
     height = innerDataGrid_->AdjustHeight(height - frame) + frame;
   }
+  // A list dragged narrow still shows its scroll bar and something beside it.
+  width = std::max<Integer>(width, 2 * GetSystemMetrics(SM_CXVSCROLL) + GetWidth() - GetClientWidth());
   TPopupInactiveFormEh::SetBounds(left, top, width, height);
 }
 

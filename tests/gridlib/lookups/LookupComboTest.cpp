@@ -402,8 +402,17 @@ TEST_F(LookupComboTest, ListResizedByItsGripOpensWithThatSizeNextTime) {
   box->DropDown(nullptr);
   EXPECT_EQ(grid->GetRowCountProp(), 7) << "the remembered size is used again";
   EXPECT_EQ(list->GetWidth(), oldWidth + 40);
+  // Dragged up and left past its corner, the list keeps one row and room for its scroll bar.
+  const TPoint corner(grip->GetWidth() / 2, grip->GetHeight() / 2);
+  SendDrag(grip, corner, grip, TPoint(corner.X - 1000, corner.Y - 1000));
+  EXPECT_EQ(grid->GetRowCountProp(), 1);
+  EXPECT_GE(grid->GetWidth(), 2 * GetSystemMetrics(SM_CXVSCROLL));
   SendKey(box, VK_ESCAPE);
-  EXPECT_EQ(box->GetDropDownBox()->GetRows(), 7) << "closing without a resize keeps the settings";
+  EXPECT_EQ(box->GetDropDownBox()->GetRows(), 1);
+
+  box->DropDown(nullptr);
+  SendKey(box, VK_ESCAPE);
+  EXPECT_EQ(box->GetDropDownBox()->GetRows(), 1) << "closing without a resize keeps the settings";
 }
 
 TEST_F(LookupComboTest, ListOpenedAboveItsBoxHasItsGripInATopCorner) {
