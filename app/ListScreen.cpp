@@ -12,6 +12,7 @@
 #include "platform/dbctrls/DBCtrls.h"
 #include "platform/dbctrls/DBGrids.h"
 #include "platform/rtl/Bcd.h"
+#include "platform/rtl/FloatFormat.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/Strings.h"
 
@@ -105,6 +106,21 @@ Integer IntField(TDataSet* data, const Char* name) {
   return f->GetIsNull() ? 0 : f->GetAsInteger();
 }
 
+void SetEnabledByName(TComponent* form, const Char* name, bool enabled) {
+  if (auto* control = dynamic_cast<TControl*>(form->FindComponent(name))) control->SetEnabled(enabled);
+}
+
+double CurrentFloat(TDataSet* data, const Char* name) {
+  if (!data->GetActive() || data->IsEmpty()) return 0;
+  TField* f = data->FieldByName(name);
+  return f->GetIsNull() ? 0 : f->GetAsFloat();
+}
+
+Integer CurrentInt(TDataSet* data, const Char* name) {
+  if (!data->GetActive() || data->IsEmpty()) return 0;
+  return IntField(data, name);
+}
+
 Integer LookupKey(TDBLookupComboBox* box) {
   const Variant key = box->GetKeyValue();
   return key.IsNull() || key.IsEmpty() ? 0 : key.AsInteger();
@@ -142,6 +158,8 @@ Variant DecimalValue(const String& typed) {
   if (!TryDecimalValue(typed, value)) throw EConvertError(u"'" + typed + u"' is not a valid number");
   return value;
 }
+
+Variant DecimalOf(double value) { return DecimalValue(FloatToStrF(value, ffFixed, 18, 6)); }
 
 namespace {
 
@@ -187,7 +205,7 @@ void OpenWith(TADOQuery* query, TBoundValues values) {
 
 namespace {
 // The screens' resources name data sources; the class library's other controls register themselves.
-const bool kClassesRegistered = [] {
+const bool kListScreenClassesRegistered = [] {
   if (!GetClass(u"TDataSource")) RegisterClass(TDataSource::StaticClass());
   return true;
 }();

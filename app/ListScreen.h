@@ -27,6 +27,9 @@ void BindComponent(TComponent* owner, const Char* name, T*& member) {
   if (!member) throw EComponentError(String(u"Component '") + name + u"' not found");
 }
 
+// Enables or disables the form's control called name; nothing happens where there is none yet.
+void SetEnabledByName(TComponent* form, const Char* name, bool enabled);
+
 // A list screen's creation: its grid "DBGrid1", its data source "DataSource1" showing list and its
 // filter box "Edit1", then the accounting set-up of form number; the screen binds its own buttons.
 void SetUpListScreen(TCustomForm* form, int number, TDataSet* list, TDBGrid*& grid, TDataSource*& source,
@@ -71,6 +74,9 @@ bool RequiredMissing(std::initializer_list<String> values);
 String TrimmedField(TDataSet* data, const Char* name);
 // The field as an integer; null reads as 0.
 Integer IntField(TDataSet* data, const Char* name);
+// The current row's field as a number; 0 when it is null or the dataset is closed or empty.
+double CurrentFloat(TDataSet* data, const Char* name);
+Integer CurrentInt(TDataSet* data, const Char* name);
 // The lookup's chosen key as an integer; 0 when none is chosen.
 Integer LookupKey(TDBLookupComboBox* box);
 // The key of a row as the lookup takes it: an integer.
@@ -84,6 +90,8 @@ void StepFocusedLookup(std::initializer_list<TDBLookupComboBox*> boxes, Word key
 Variant DecimalValue(const String& typed);
 // As DecimalValue, answering false for text that is no number instead of raising.
 bool TryDecimalValue(const String& typed, Variant& value);
+// A computed amount as an exact decimal value with six places, as the documents store amounts.
+Variant DecimalOf(double value);
 
 using TBoundValues = std::initializer_list<std::pair<const Char*, Variant>>;
 // Runs sql through command, each ":name" of the text bound to its value.

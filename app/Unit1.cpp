@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/FormSetUp.h"
+#include "app/ListScreen.h"
 #include "app/Unit23.h"
 #include "app/Unit45.h"
 #include "app/Unit6.h"
@@ -23,19 +24,13 @@ const Char* const kCleanUpScript =
     u"SELECT truncate_tables('stk_stocks');SELECT truncate_tables('stk_purchase');"
     u"update cmn_inventory_items.inventory_items set cost_price =0;";
 
-const bool kClassesRegistered = [] {
+const bool kUnit1ClassesRegistered = [] {
   RegisterClasses({TMainMenu::StaticClass(), TMenuItem::StaticClass()});
   return true;
 }();
 
 const char* gDateText = __DATE__;
 const char* gTimeText = __TIME__;
-
-template <class T>
-void Bind(TComponent* owner, const Char* name, T*& member) {
-  member = dynamic_cast<T*>(owner->FindComponent(name));
-  if (!member) throw EComponentError(String(u"Component '") + name + u"' not found");
-}
 
 int Digit(char c) { return c >= '0' && c <= '9' ? c - '0' : 0; }
 
@@ -49,10 +44,6 @@ TForm* ScreenForm(const Char* name) {
 // Controls and queries of a screen whose own Part builds them: set when the screen has them.
 void SetVisibleByName(TComponent* form, const Char* name, bool visible) {
   if (auto* control = dynamic_cast<TControl*>(form->FindComponent(name))) control->SetVisible(visible);
-}
-
-void SetEnabledByName(TComponent* form, const Char* name, bool enabled) {
-  if (auto* control = dynamic_cast<TControl*>(form->FindComponent(name))) control->SetEnabled(enabled);
 }
 
 TDataSet* OwnDataSet(TComponent* form, const Char* name) {
@@ -205,9 +196,9 @@ TMenuItem* TForm1::MenuItem(const String& name) const {
 }
 
 void TForm1::FormCreate(TObject*) {
-  Bind(this, u"Button1", Button1);
-  Bind(this, u"Timer1", Timer1);
-  Bind(this, u"MainMenu1", MainMenu1);
+  BindComponent(this, u"Button1", Button1);
+  BindComponent(this, u"Timer1", Timer1);
+  BindComponent(this, u"MainMenu1", MainMenu1);
   Application->CreateForm(DataModule6);
   Application->CreateForm(Form23);
   AccountingFormSetUp(this, 1);

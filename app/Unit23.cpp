@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "app/ListScreen.h"
 #include "app/Startup.h"
 #include "app/Unit1.h"
 #include "app/Unit45.h"
@@ -32,21 +33,10 @@ const Char* const kDriverOptions =
     u"TrueIsMinus1=0;BI=0;ByteaAsLongVarBinary=1;UseServerSidePrepare=1;LowerCaseIdentifier=0;D6=-101;"
     u"OptionalErrors=0;XaOpt=1";
 
-const bool kClassesRegistered = [] {
+const bool kUnit23ClassesRegistered = [] {
   RegisterClasses({TComboBox::StaticClass()});
   return true;
 }();
-
-template <class T>
-void Bind(TComponent* owner, const Char* name, T*& member) {
-  member = dynamic_cast<T*>(owner->FindComponent(name));
-  if (!member) throw EComponentError(String(u"Component '") + name + u"' not found");
-}
-
-// The journal's controls exist once the journal screen is built; until then there is nothing to set.
-void SetEnabledByName(TComponent* owner, const Char* name, bool enabled) {
-  if (auto* control = dynamic_cast<TControl*>(owner->FindComponent(name))) control->SetEnabled(enabled);
-}
 
 void ApplyRights(const TLoginRights& rights) {
   for (const Char* name : {u"Button1", u"Button2", u"Button3"})
@@ -158,16 +148,16 @@ void TForm23::Published(TPropBuilder<TForm23>& p) {
 }
 
 void TForm23::FormCreate(TObject*) {
-  Bind(this, u"Label1", Label1);
-  Bind(this, u"Label2", Label2);
-  Bind(this, u"Label3", Label3);
-  Bind(this, u"Label4", Label4);
-  Bind(this, u"Edit1", Edit1);
-  Bind(this, u"Edit2", Edit2);
-  Bind(this, u"ComboBox1", ComboBox1);
-  Bind(this, u"Button1", Button1);
-  Bind(this, u"Button2", Button2);
-  Bind(this, u"Timer1", Timer1);
+  BindComponent(this, u"Label1", Label1);
+  BindComponent(this, u"Label2", Label2);
+  BindComponent(this, u"Label3", Label3);
+  BindComponent(this, u"Label4", Label4);
+  BindComponent(this, u"Edit1", Edit1);
+  BindComponent(this, u"Edit2", Edit2);
+  BindComponent(this, u"ComboBox1", ComboBox1);
+  BindComponent(this, u"Button1", Button1);
+  BindComponent(this, u"Button2", Button2);
+  BindComponent(this, u"Timer1", Timer1);
   SetBorderStyle(bsSingle);
   SetBorderIcons({biSystemMenu});
   for (const String& name : TStyleManager::GetStyleNames()) ComboBox1->GetItems()->Add(name);

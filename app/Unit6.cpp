@@ -2,13 +2,14 @@
 // literal helper that every save handler uses.
 #include "app/Unit6.h"
 
+#include "app/ListScreen.h"
 #include "platform/data/Fields.h"
 
 TDataModule6* DataModule6 = nullptr;
 
 namespace {
 
-const bool kClassesRegistered = [] {
+const bool kUnit6ClassesRegistered = [] {
   RegisterClasses({TADOConnection::StaticClass(), TADOCommand::StaticClass(), TADOQuery::StaticClass(),
                    TADOTable::StaticClass(), TWideStringField::StaticClass(), TStringField::StaticClass(),
                    TIntegerField::StaticClass(), TSmallintField::StaticClass(), TLargeintField::StaticClass(),
@@ -16,12 +17,6 @@ const bool kClassesRegistered = [] {
                    TDateField::StaticClass(), TDateTimeField::StaticClass()});
   return true;
 }();
-
-template <class T>
-void Bind(TComponent* owner, const Char* name, T*& member) {
-  member = dynamic_cast<T*>(owner->FindComponent(name));
-  if (!member) throw EComponentError(String(u"Component '") + name + u"' not found");
-}
 
 }  // namespace
 
@@ -32,36 +27,36 @@ void TDataModule6::Published(TPropBuilder<TDataModule6>& p) {
 }
 
 void TDataModule6::DataModuleCreate(TObject*) {
-  Bind(this, u"ADO_DB", ADO_DB);
-  Bind(this, u"cmd_all", cmd_all);
-  Bind(this, u"DelSmena", DelSmena);
-  Bind(this, u"H_Tabel_ins", H_Tabel_ins);
-  Bind(this, u"Control", Control);
-  Bind(this, u"ver", ver);
-  Bind(this, u"user", user);
-  Bind(this, u"workers", workers);
-  Bind(this, u"department", department);
-  Bind(this, u"staffpos", staffpos);
-  Bind(this, u"role", role);
-  Bind(this, u"jur_person", jur_person);
-  Bind(this, u"nomenclature", nomenclature);
-  Bind(this, u"operation_type", operation_type);
-  Bind(this, u"inventory_items", inventory_items);
-  Bind(this, u"proc_tech", proc_tech);
-  Bind(this, u"operation", operation);
-  Bind(this, u"msm", msm);
-  Bind(this, u"stock", stock);
-  Bind(this, u"stock_in", stock_in);
-  Bind(this, u"app_doc", app_doc);
-  Bind(this, u"app_spec", app_spec);
-  Bind(this, u"spec_out", spec_out);
-  Bind(this, u"Smena1", Smena1);
-  Bind(this, u"Smena2", Smena2);
-  Bind(this, u"Smena3", Smena3);
-  Bind(this, u"Smena4", Smena4);
-  Bind(this, u"H_Tabel_1", H_Tabel_1);
-  Bind(this, u"H_Tabel_2", H_Tabel_2);
-  Bind(this, u"H_Tabel_3", H_Tabel_3);
+  BindComponent(this, u"ADO_DB", ADO_DB);
+  BindComponent(this, u"cmd_all", cmd_all);
+  BindComponent(this, u"DelSmena", DelSmena);
+  BindComponent(this, u"H_Tabel_ins", H_Tabel_ins);
+  BindComponent(this, u"Control", Control);
+  BindComponent(this, u"ver", ver);
+  BindComponent(this, u"user", user);
+  BindComponent(this, u"workers", workers);
+  BindComponent(this, u"department", department);
+  BindComponent(this, u"staffpos", staffpos);
+  BindComponent(this, u"role", role);
+  BindComponent(this, u"jur_person", jur_person);
+  BindComponent(this, u"nomenclature", nomenclature);
+  BindComponent(this, u"operation_type", operation_type);
+  BindComponent(this, u"inventory_items", inventory_items);
+  BindComponent(this, u"proc_tech", proc_tech);
+  BindComponent(this, u"operation", operation);
+  BindComponent(this, u"msm", msm);
+  BindComponent(this, u"stock", stock);
+  BindComponent(this, u"stock_in", stock_in);
+  BindComponent(this, u"app_doc", app_doc);
+  BindComponent(this, u"app_spec", app_spec);
+  BindComponent(this, u"spec_out", spec_out);
+  BindComponent(this, u"Smena1", Smena1);
+  BindComponent(this, u"Smena2", Smena2);
+  BindComponent(this, u"Smena3", Smena3);
+  BindComponent(this, u"Smena4", Smena4);
+  BindComponent(this, u"H_Tabel_1", H_Tabel_1);
+  BindComponent(this, u"H_Tabel_2", H_Tabel_2);
+  BindComponent(this, u"H_Tabel_3", H_Tabel_3);
   // Opened here rather than from the resource, so that a data source that cannot be reached raises
   // out of the module's creation and stops the program with its message.
   ADO_DB->SetConnected(true);

@@ -1,12 +1,14 @@
 # One static library per source folder, and one test binary per test folder.
 
 # kiv_library(<target> [DEPS <libs>...] [PRIVATE_DEPS <libs>...] [EXCLUDE <file names>...]
-#             [SOURCES <globs>...])
+#             [SOURCES <globs>...] [NO_UNITY] [SEPARATE <file names>...])
 # Takes every .cpp of the current folder, or those matching SOURCES (for a folder whose units sit on
 # two layers, e.g. the grid pickers above the base grid); a folder with none yet gives an interface
-# library.
+# library. The sources are compiled in batches as the tests are (see kiv_unity_sources), so the files
+# of one library must not define the same names at file scope; NO_UNITY compiles them one by one, and
+# SEPARATE names the files compiled on their own (one whose headers clash with its neighbours').
 function(kiv_library target)
-  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS;EXCLUDE;SOURCES" ${ARGN})
+  cmake_parse_arguments(ARG "NO_UNITY" "" "DEPS;PRIVATE_DEPS;EXCLUDE;SOURCES;SEPARATE" ${ARGN})
   if(ARG_SOURCES)
     list(TRANSFORM ARG_SOURCES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
     file(GLOB sources CONFIGURE_DEPENDS ${ARG_SOURCES})
@@ -16,10 +18,27 @@ function(kiv_library target)
   foreach(name ${ARG_EXCLUDE})
     list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${name})
   endforeach()
+  if(sources AND KIV_UNITY AND NOT ARG_NO_UNITY)
+    set(separate)
+    foreach(name ${ARG_SEPARATE})
+      list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${name})
+      list(APPEND separate ${CMAKE_CURRENT_SOURCE_DIR}/${name})
+    endforeach()
+    if(sources)
+      kiv_unity_sources(sources ${target} ${sources})
+    endif()
+    list(APPEND sources ${separate})
+    # In a batch the sources are included, so GCC takes a type in an anonymous namespace for one
+    # declared in a header and warns about the classes that use it.
+    set(batched TRUE)
+  endif()
   if(sources)
     add_library(${target} STATIC ${sources})
     target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${target} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+    if(batched)
+      target_compile_options(${target} PRIVATE $<$<CXX_COMPILER_ID:GNU>:-Wno-subobject-linkage>)
+    endif()
   else()
     add_library(${target} INTERFACE)
     target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR})
@@ -67,13 +86,13 @@ function(kiv_test target)
   if(NOT sources)
     return()
   endif()
-  if(NOT ARG_NO_UNITY)
+  if(KIV_UNITY AND NOT ARG_NO_UNITY)
     kiv_unity_sources(sources ${target} ${sources})
   endif()
   add_executable(${target} ${sources})
   # In a batch the test files are included, so GCC takes a fixture in an anonymous namespace for one
   # declared in a header and warns about the test classes derived from it.
-  if(NOT ARG_NO_UNITY)
+  if(KIV_UNITY AND NOT ARG_NO_UNITY)
     target_compile_options(${target} PRIVATE $<$<CXX_COMPILER_ID:GNU>:-Wno-subobject-linkage>)
   endif()
   # A binary that links the testing library starts through its main, which initialises the libraries.

@@ -49,19 +49,6 @@ namespace {
 
 String NumberText(double value) { return FloatToStr(value); }
 
-Variant Decimal(double value) { return DecimalValue(FloatToStrF(value, ffFixed, 18, 6)); }
-
-double FloatOf(TDataSet* data, const Char* name) {
-  if (!data->GetActive() || data->IsEmpty()) return 0;
-  TField* f = data->FieldByName(name);
-  return f->GetIsNull() ? 0 : f->GetAsFloat();
-}
-
-int IntOf(TDataSet* data, const Char* name) {
-  if (!data->GetActive() || data->IsEmpty()) return 0;
-  return IntField(data, name);
-}
-
 // The personnel list as a picker for the dialog (Tag 11); the pick goes to handler. Answers whether
 // the list reported a pick.
 bool PickPerson(const TPickHandler& handler, bool hideAdd) {
@@ -197,7 +184,7 @@ void TForm11::RG1Click(TObject*) {
 }
 
 void TForm11::TakeRow(TDataSet* row) {
-  Price = FloatOf(row, u"cena");
+  Price = CurrentFloat(row, u"cena");
   ShiftRecordId = IntField(row, u"id");
   Edit8->SetText(NumberText(RoundHalfEven(Price, 4)));
   DTimeP->SetDateTime(row->FieldByName(u"data")->GetAsDateTime());
@@ -211,7 +198,7 @@ void TForm11::TakeRow(TDataSet* row) {
   RecordWorkerId = WorkerId;
   RecordShift = IntField(row, u"smena");
   RecordDay = DateOf(row->FieldByName(u"data")->GetAsDateTime());
-  Edit5->SetText(NumberText(RoundHalfEven(FloatOf(row, u"kol_vo") * Price, 4)));
+  Edit5->SetText(NumberText(RoundHalfEven(CurrentFloat(row, u"kol_vo") * Price, 4)));
   Label10->SetCaption(IntToStr(ShiftRecordId));
 }
 
@@ -221,8 +208,8 @@ void TForm11::ShowRecordCaptions(int recordId) {
   OpenWith(v_mnf_requisition_item, {{u"s_id", recordId}});
   LCB_id_doc->SetListSource(DataSource1);
   LCB_id_doc_item->SetListSource(DataSource5);
-  SetLookupKey(LCB_id_doc, IntOf(v_mnf_requisition, u"id_ii"));
-  SetLookupKey(LCB_id_doc_item, IntOf(v_mnf_requisition_item, u"id_app_spec"));
+  SetLookupKey(LCB_id_doc, CurrentInt(v_mnf_requisition, u"id_ii"));
+  SetLookupKey(LCB_id_doc_item, CurrentInt(v_mnf_requisition_item, u"id_app_spec"));
 }
 
 void TForm11::ShowForEditing(TDataSet* row) {
@@ -231,7 +218,7 @@ void TForm11::ShowForEditing(TDataSet* row) {
   SetTag(2);
   TakeRow(row);
   ShowRecordCaptions(ShiftRecordId);
-  Remaining = FloatOf(v_mnf_requisition, u"f_qty_need");
+  Remaining = CurrentFloat(v_mnf_requisition, u"f_qty_need");
   DBText1->SetDataSource(Form45->DBGrid2->GetDataSource());
   for (TControl* c :
        std::initializer_list<TControl*>{Button3, Button1, Button5, GroupBox1, Edit1, Edit4, Edit6})
@@ -310,13 +297,13 @@ void TForm11::LCB_id_doc_itemCloseUp(TObject*) {
     Edit1->SetEnabled(true);
     Button3->SetEnabled(true);
     ItemId = IntField(app_doc_by_gds, u"id_ii");
-    const double need = FloatOf(app_doc_by_gds, u"cnt_done");
+    const double need = CurrentFloat(app_doc_by_gds, u"cnt_done");
     Edit3->SetText(NumberText(need));
     Remaining = need;
     DocId = IntField(app_doc_by_gds, u"id_app_doc");
     SpecId = IntField(app_doc_by_gds, u"id_app_spec");
     OpenWith(tp_operation, {{u"app_spec_id", SpecId}});
-    OperationId = IntOf(tp_operation, u"operation_id");
+    OperationId = CurrentInt(tp_operation, u"operation_id");
   }
   Edit1->SetText(u"");
   PersonId = 0;
@@ -340,7 +327,7 @@ void TForm11::Edit3Exit(TObject*) {
   if (Trim(Edit6->GetText()).empty()) Edit6->SetText(u"0");
   StrToInt(Trim(Edit6->GetText()));
   if (Trim(Edit3->GetText()).empty()) Edit3->SetText(u"0");
-  BasePrice = FloatOf(tp_operation, u"price");
+  BasePrice = CurrentFloat(tp_operation, u"price");
   Price = BasePrice;
   Edit8->SetText(NumberText(Price));
   Edit7->SetText(NumberText(BasePrice));
@@ -427,7 +414,7 @@ void TForm11::SaveNew(double quantity) {
   // The counters, the write-offs, the record and its hours go together or not at all.
   InTransaction(db, [&] {
     auto count = [&](int spec, double qty) {
-      const TBoundValues v = {{u"q", Decimal(qty)}, {u"spec", spec}, {u"tp", tp}, {u"op", operation}};
+      const TBoundValues v = {{u"q", DecimalOf(qty)}, {u"spec", spec}, {u"tp", tp}, {u"op", operation}};
       RunStatement(DataModule6->cmd_all, u"UPDATE mnf_app.app_spec SET done=done+:q WHERE id=:spec", v);
       RunStatement(
           DataModule6->cmd_all,
@@ -458,7 +445,7 @@ void TForm11::SaveNew(double quantity) {
     }
     const Variant qty = DecimalValue(Trim(Edit3->GetText()));
     OpenWith(smena_gds_use, {{u"kolvo1", qty}, {u"kolvo2", qty}, {u"o_id", operation}});
-    blank = IntOf(smena_gds_use, u"id_gds");
+    blank = CurrentInt(smena_gds_use, u"id_gds");
     const Variant mass =
         smena_gds_use->IsEmpty() ? Variant(0) : smena_gds_use->FieldByName(u"massa")->GetValue();
     const Variant paintUse =
@@ -494,7 +481,7 @@ void TForm11::SaveNew(double quantity) {
         {{u"w", worker},
          {u"i", ItemId},
          {u"o", operation},
-         {u"cena", Decimal(RoundHalfEven(Price, 4))},
+         {u"cena", DecimalOf(RoundHalfEven(Price, 4))},
          {u"kol_vo", qty},
          {u"brak", StrToInt(Trim(Edit4->GetText()))},
          {u"data", Variant::FromDate(day)},

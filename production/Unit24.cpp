@@ -16,12 +16,6 @@ TForm24* Form24 = nullptr;
 
 namespace {
 
-double FloatOf(TDataSet* data, const Char* name) {
-  if (!data->GetActive() || data->IsEmpty()) return 0;
-  TField* f = data->FieldByName(name);
-  return f->GetIsNull() ? 0 : f->GetAsFloat();
-}
-
 bool AskCap(const String& text) {
   return Application->MessageBox(text, u"Запрос", MB_YESNO | MB_ICONWARNING) == IDYES;
 }
@@ -77,7 +71,7 @@ void TForm24::FormClose(TObject*, TCloseAction&) {
 
 void TForm24::ReadUsed() {
   OpenWith(sum_smena_gds_use, {{u"id_smena", ShiftRecordId}, {u"id_gds_use", MaterialId}});
-  UsedQty = FloatOf(sum_smena_gds_use, u"sum_qty_use");
+  UsedQty = CurrentFloat(sum_smena_gds_use, u"sum_qty_use");
 }
 
 void TForm24::LCB_id_gds_useCloseUp(TObject*) {
@@ -97,13 +91,14 @@ void TForm24::LCB_id_gds_useCloseUp(TObject*) {
   OpenWith(v_id_cons_use, {{u"id_smena", ShiftRecordId}, {u"id_gds", MaterialId}});
   OpenWith(v_id_cons_use1, {{u"id_smena", ShiftRecordId}, {u"id_gds", MaterialId}});
   ReadUsed();
-  NormQty = RoundHalfEven(FloatOf(operation, u"f_qty_from") * TypedNumber(RecordQuantity), 4);
+  NormQty = RoundHalfEven(CurrentFloat(operation, u"f_qty_from") * TypedNumber(RecordQuantity), 4);
   Edit7->SetText(NormQty > 0 ? FloatToStr(RoundHalfEven(NormQty - UsedQty, 3)) : String(u"0"));
 }
 
 void TForm24::Button1Click(TObject*) {
   ReadUsed();
-  const double available = FloatOf(v_id_cons_use, u"f_qty_free") + FloatOf(v_id_cons_use1, u"f_qty_free");
+  const double available =
+      CurrentFloat(v_id_cons_use, u"f_qty_free") + CurrentFloat(v_id_cons_use1, u"f_qty_free");
   if (LCB_id_gds_use->GetText().empty()) {
     ErrorBox(u"Все поля должны быть заполнены!");
     return;

@@ -19,22 +19,6 @@ void TForm48::Published(TPropBuilder<TForm48>& p) { p.Method(u"FormCreate", &TFo
 
 void TForm48::FormCreate(TObject*) { AccountingFormSetUp(this, 48); }
 
-namespace {
-
-Variant Decimal(double value) { return DecimalValue(FloatToStrF(value, ffFixed, 18, 6)); }
-
-double FloatOf(TDataSet* data, const Char* name) {
-  TField* f = data->FieldByName(name);
-  return f->GetIsNull() ? 0 : f->GetAsFloat();
-}
-
-int IntOf(TDataSet* data, const Char* name) {
-  TField* f = data->FieldByName(name);
-  return f->GetIsNull() ? 0 : f->GetAsInteger();
-}
-
-}  // namespace
-
 bool PrepareExcessIssue(int specId, double surplus, TExcessIssue& issue) {
   std::unique_ptr<TADOQuery> line(new TADOQuery(nullptr));
   line->SetConnection(DataModule6->ADO_DB);
@@ -57,14 +41,14 @@ bool PrepareExcessIssue(int specId, double surplus, TExcessIssue& issue) {
   issue = TExcessIssue();
   issue.SpecId = specId;
   issue.Surplus = surplus;
-  issue.Product = IntOf(line.get(), u"id_ii");
-  issue.Doc = IntOf(line.get(), u"id_app_doc");
-  issue.Paint = IntOf(line.get(), u"id_ral");
-  issue.Blank = IntOf(line.get(), u"id_gds");
-  issue.BlankPerPiece = FloatOf(line.get(), u"massa_1gds");
-  issue.PaintPerPiece = FloatOf(line.get(), u"ral_cons");
-  issue.FreeBlanks = FloatOf(line.get(), u"stk_gds");
-  issue.FreePaint = FloatOf(line.get(), u"stk_ral");
+  issue.Product = CurrentInt(line.get(), u"id_ii");
+  issue.Doc = CurrentInt(line.get(), u"id_app_doc");
+  issue.Paint = CurrentInt(line.get(), u"id_ral");
+  issue.Blank = CurrentInt(line.get(), u"id_gds");
+  issue.BlankPerPiece = CurrentFloat(line.get(), u"massa_1gds");
+  issue.PaintPerPiece = CurrentFloat(line.get(), u"ral_cons");
+  issue.FreeBlanks = CurrentFloat(line.get(), u"stk_gds");
+  issue.FreePaint = CurrentFloat(line.get(), u"stk_ral");
   issue.Price = line->FieldByName(u"price")->GetValue();
   issue.CostPrice = line->FieldByName(u"cost_price")->GetValue();
   const bool noProcess = line->FieldByName(u"id_gds")->GetIsNull();
@@ -98,7 +82,7 @@ int WriteExcessIssue(const TExcessIssue& issue) {
                  u"select mnf_app.ins_app_spec(:ii, :q, :doc, :ral, :gds, :price, :cost, 1) as "
                  u"ins_app_spec",
                  {{u"ii", issue.Product},
-                  {u"q", Decimal(issue.Surplus)},
+                  {u"q", DecimalOf(issue.Surplus)},
                   {u"doc", issue.Doc},
                   {u"ral", issue.Paint},
                   {u"gds", issue.Blank},
@@ -118,13 +102,13 @@ int WriteExcessIssue(const TExcessIssue& issue) {
                  u"id_app_doc, id_app_spec, id_stock) VALUES(:item, 0, :q, :price, now()::t_datetime, true, "
                  u":doc, :spec, :stock)",
                  {{u"item", item},
-                  {u"q", Decimal(qty)},
+                  {u"q", DecimalOf(qty)},
                   {u"price", stockPrice(item, stock)},
                   {u"doc", issue.Doc},
                   {u"spec", target},
                   {u"stock", stock}});
     RunStatement(cmd, u"UPDATE stk_stocks.stock SET reserve=reserve+:q WHERE id_ii=:item AND id_stock=:stock",
-                 {{u"q", Decimal(qty)}, {u"item", item}, {u"stock", stock}});
+                 {{u"q", DecimalOf(qty)}, {u"item", item}, {u"stock", stock}});
   };
   issueLine(issue.Blank, issue.Blanks(), issue.BlankStock);
   if (issue.Paint > 0) issueLine(issue.Paint, issue.PaintNeed(), issue.PaintStock);

@@ -6,12 +6,6 @@
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 
-namespace {
-[[noreturn]] void IndexError(int index) {
-  throw EListError(u"List index out of bounds (" + IntToStr(index) + u")");
-}
-}  // namespace
-
 // The class check of SetCollection cannot run here: the derived part does not exist yet.
 TCollectionItem::TCollectionItem(TCollection* collection) {
   if (collection) collection->InsertItem(this);
@@ -40,7 +34,7 @@ void TCollectionItem::SetIndex(int index) {
   int current = GetIndex();
   if (current < 0 || current == index) return;
   auto& items = collection_->items_;
-  if (index < 0 || index >= static_cast<int>(items.size())) IndexError(index);
+  if (index < 0 || index >= static_cast<int>(items.size())) RaiseListIndexError(index);
   items.erase(items.begin() + current);
   items.insert(items.begin() + index, this);
   Changed(true);
@@ -102,7 +96,7 @@ void TCollection::Clear() {
 }
 
 TCollectionItem* TCollection::GetItem(int index) const {
-  if (index < 0 || index >= GetCount()) IndexError(index);
+  if (index < 0 || index >= GetCount()) RaiseListIndexError(index);
   return items_[index];
 }
 
@@ -113,8 +107,8 @@ TCollectionItem* TCollection::FindItemID(Integer id) const {
 }
 
 void TCollection::Exchange(int index1, int index2) {
-  if (index1 < 0 || index1 >= GetCount()) IndexError(index1);
-  if (index2 < 0 || index2 >= GetCount()) IndexError(index2);
+  if (index1 < 0 || index1 >= GetCount()) RaiseListIndexError(index1);
+  if (index2 < 0 || index2 >= GetCount()) RaiseListIndexError(index2);
   std::swap(items_[index1], items_[index2]);
   Changed();
 }

@@ -15,10 +15,6 @@ bool IsIdentStart(Char c) {
 }
 bool IsIdentChar(Char c) { return IsIdentStart(c) || (c >= u'0' && c <= u'9'); }
 
-[[noreturn]] void IndexError(int index) {
-  throw EListError(u"List index out of bounds (" + IntToStr(index) + u")");
-}
-
 std::atomic<TApplicationExceptionHandler> applicationExceptionHandler{nullptr};
 }  // namespace
 
@@ -92,7 +88,7 @@ void TComponent::DestroyComponents() {
 }
 
 TComponent* TComponent::GetComponent(int index) const {
-  if (index < 0 || index >= GetComponentCount()) IndexError(index);
+  if (index < 0 || index >= GetComponentCount()) RaiseListIndexError(index);
   return components_[index];
 }
 

@@ -4,19 +4,13 @@
 #include "platform/rtl/QuickSort.h"
 #include "platform/rtl/Strings.h"
 
-namespace {
-[[noreturn]] void IndexError(int index) {
-  throw EListError(u"List index out of bounds (" + IntToStr(index) + u")");
-}
-}  // namespace
-
 // ---- TList ----
 
 // A descendant's Notify is gone by the time this runs: owning lists clear themselves first.
 TList::~TList() { items_.clear(); }
 
 void TList::CheckIndex(int index) const {
-  if (index < 0 || index >= GetCount()) IndexError(index);
+  if (index < 0 || index >= GetCount()) RaiseListIndexError(index);
 }
 
 int TList::Add(void* item) {
@@ -26,7 +20,7 @@ int TList::Add(void* item) {
 }
 
 void TList::Insert(int index, void* item) {
-  if (index < 0 || index > GetCount()) IndexError(index);
+  if (index < 0 || index > GetCount()) RaiseListIndexError(index);
   items_.insert(items_.begin() + index, item);
   if (item) Notify(item, lnAdded);
 }
@@ -135,7 +129,7 @@ void TObjectList::Notify(void* item, TListNotification action) {
 // ---- TInterfaceList ----
 
 void TInterfaceList::CheckIndex(int index) const {
-  if (index < 0 || index >= static_cast<int>(items_.size())) IndexError(index);
+  if (index < 0 || index >= static_cast<int>(items_.size())) RaiseListIndexError(index);
 }
 
 int TInterfaceList::Add(IInterfacePtr item) {
@@ -146,7 +140,7 @@ int TInterfaceList::Add(IInterfacePtr item) {
 
 void TInterfaceList::Insert(int index, IInterfacePtr item) {
   std::lock_guard lock(mutex_);
-  if (index < 0 || index > static_cast<int>(items_.size())) IndexError(index);
+  if (index < 0 || index > static_cast<int>(items_.size())) RaiseListIndexError(index);
   items_.insert(items_.begin() + index, std::move(item));
 }
 

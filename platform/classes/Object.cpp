@@ -44,13 +44,10 @@ String TObject::ClassName() const { return ClassType()->ClassName(); }
 // ---- Class registry ----
 
 namespace {
-struct CaseInsensitiveLess {
-  bool operator()(const String& a, const String& b) const { return CompareText(a, b) < 0; }
-};
 
 struct ClassRegistry {
   std::mutex mutex;
-  std::map<String, TClass, CaseInsensitiveLess> byName;
+  std::map<String, TClass, CompareTextLess> byName;
 };
 
 ClassRegistry& Registry() {
@@ -124,3 +121,7 @@ String TPersistent::GetNamePath() const {
 }
 
 void TPersistent::DefineProperties(TFiler*) {}
+
+void RaiseListIndexError(int index) {
+  throw EListError(u"List index out of bounds (" + IntToStr(index) + u")");
+}

@@ -139,6 +139,9 @@ T* TMetaClass::Create(TObject* arg) const {
   return result;
 }
 
+// Raises EListError "List index out of bounds (%d)": the lists' and collections' one answer.
+[[noreturn]] void RaiseListIndexError(int index);
+
 // Deletes the object and clears the pointer first, so a destructor that looks at it sees null.
 template <class T>
 void FreeAndNil(T*& object) {

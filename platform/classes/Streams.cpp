@@ -292,12 +292,9 @@ void TFileStream::SetSize(Int64 newSize) {
 // ---- Resources ----
 
 namespace {
-struct CaseInsensitiveLess {
-  bool operator()(const String& a, const String& b) const { return CompareText(a, b) < 0; }
-};
 struct ResourceTable {
   std::mutex mutex;
-  std::map<String, std::unique_ptr<TResourceBlob>, CaseInsensitiveLess> byName;
+  std::map<String, std::unique_ptr<TResourceBlob>, CompareTextLess> byName;
 };
 ResourceTable& Resources() {
   static ResourceTable table;

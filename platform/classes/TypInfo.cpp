@@ -98,9 +98,6 @@ const TTypeInfo* TypeInfoAlignment() {
 }
 
 namespace {
-struct CaseInsensitiveLess {
-  bool operator()(const String& a, const String& b) const { return CompareText(a, b) < 0; }
-};
 
 template <class Key, class Value, class Less = std::less<Key>>
 struct Interned {
@@ -137,7 +134,7 @@ struct IdentMaps {
 };
 struct IdentRegistry {
   std::mutex mutex;
-  std::map<String, IdentMaps, CaseInsensitiveLess> byType;
+  std::map<String, IdentMaps, CompareTextLess> byType;
 };
 IdentRegistry& Idents() {
   static IdentRegistry r;

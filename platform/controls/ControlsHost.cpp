@@ -239,19 +239,19 @@ int VirtualKeyToQtKey(Word vk) {
 // ---- Registry of window handles ----
 
 namespace {
-struct Registry {
+struct WindowRegistry {
   std::unordered_map<HWND, TWinControlHost*> hosts;
   std::uintptr_t next = 0x10000;
 };
-Registry& Windows() {
-  static Registry r;
+WindowRegistry& Windows() {
+  static WindowRegistry r;
   return r;
 }
 }  // namespace
 
 HWND RegisterWindow(TWinControl* control) {
   (void)control;
-  Registry& r = Windows();
+  WindowRegistry& r = Windows();
   r.next += 0x10;
   return reinterpret_cast<HWND>(r.next);
 }

@@ -8,7 +8,7 @@
 
 namespace {
 
-[[noreturn]] void RaiseOverflow() { throw EBcdOverflowException(u"BCD overflow"); }
+[[noreturn]] void RaiseBcdOverflow() { throw EBcdOverflowException(u"BCD overflow"); }
 
 // value = digits x 10^-scale; digits has no leading zeros (empty for zero).
 struct Decimal {
@@ -72,12 +72,12 @@ TBcd Layout(const TFloatRec& rec, int intSlots, int scale) {
 
 // Fits rec into 32 digits, rounding the fraction halves to even when it is too long.
 TBcd FitRounded(TFloatRec rec) {
-  if (rec.IsNan() || rec.IsInf()) RaiseOverflow();
+  if (rec.IsNan() || rec.IsInf()) RaiseBcdOverflow();
   if (rec.Digits.empty()) return TBcd();
-  if (IntegerDigits(rec) > MaxBcdDigits) RaiseOverflow();
+  if (IntegerDigits(rec) > MaxBcdDigits) RaiseBcdOverflow();
   if (IntegerDigits(rec) + FractionDigits(rec) > MaxBcdDigits)
     RoundDecimalHalfEven(rec, 1000, MaxBcdDigits - IntegerDigits(rec));
-  if (IntegerDigits(rec) > MaxBcdDigits) RaiseOverflow();
+  if (IntegerDigits(rec) > MaxBcdDigits) RaiseBcdOverflow();
   if (rec.Digits.empty()) return TBcd();
   return Layout(rec, IntegerDigits(rec), FractionDigits(rec));
 }
@@ -236,7 +236,7 @@ TBcd StrToBcd(const String& s, const TFormatSettings& fs) {
   bool ok;
   const TFloatRec rec = ParseText(s, fs, ok);
   if (!ok) throw EConvertError(u"'" + s + u"' is not a valid BCD value");
-  if (!FitsExactly(rec)) RaiseOverflow();
+  if (!FitsExactly(rec)) RaiseBcdOverflow();
   return FitRounded(rec);
 }
 
@@ -276,7 +276,7 @@ bool BcdToCurr(const TBcd& b, Currency& value) { return TryDecimalToCurr(BcdToDe
 
 Currency BcdToCurrency(const TBcd& b) {
   Currency c;
-  if (!BcdToCurr(b, c)) RaiseOverflow();
+  if (!BcdToCurr(b, c)) RaiseBcdOverflow();
   return c;
 }
 
@@ -309,12 +309,12 @@ Int64 BcdToInteger(const TBcd& b, bool truncate) {
     RoundDecimalHalfEven(rec, 1000, 0);
   }
   if (rec.Digits.empty()) return 0;
-  if (rec.Exponent > 19) RaiseOverflow();
+  if (rec.Exponent > 19) RaiseBcdOverflow();
   __int128 v = 0;
   for (int i = 0; i < rec.Exponent; ++i)
     v = v * 10 + (i < static_cast<int>(rec.Digits.size()) ? rec.Digits[i] - '0' : 0);
   if (rec.Negative) v = -v;
-  if (v > INT64_MAX || v < INT64_MIN) RaiseOverflow();
+  if (v > INT64_MAX || v < INT64_MIN) RaiseBcdOverflow();
   return static_cast<Int64>(v);
 }
 
@@ -373,7 +373,7 @@ int BcdCompare(const TBcd& a, const TBcd& b) {
 bool NormalizeBcd(const TBcd& in, TBcd& out, int precision, int scale) {
   TBcd result;
   const NormalizeResult r = TryNormalize(BcdToDecimal(in), result, precision, scale);
-  if (r == NormalizeResult::kOverflow) RaiseOverflow();
+  if (r == NormalizeResult::kOverflow) RaiseBcdOverflow();
   out = result;
   return r == NormalizeResult::kExact;
 }

@@ -14,13 +14,15 @@ constexpr Int128 kMaxValue = INT64_MAX;
 constexpr Int128 kMinValue = INT64_MIN;
 
 [[noreturn]] void RaiseIntOverflow() { throw EIntOverflow(u"Currency overflow: the result is out of range"); }
-[[noreturn]] void RaiseOverflow() { throw EOverflow(u"Currency overflow: the value is out of range"); }
+[[noreturn]] void RaiseCurrencyOverflow() {
+  throw EOverflow(u"Currency overflow: the value is out of range");
+}
 [[noreturn]] void RaiseZeroDivide() { throw EZeroDivide(u"Floating point division by zero"); }
 [[noreturn]] void RaiseInvalidOp() { throw EInvalidOp(u"Invalid floating point operation"); }
 
 Int64 Checked(Int128 v, bool floatPath) {
   if (v > kMaxValue || v < kMinValue) {
-    if (floatPath) RaiseOverflow();
+    if (floatPath) RaiseCurrencyOverflow();
     RaiseIntOverflow();
   }
   return static_cast<Int64>(v);
@@ -85,7 +87,7 @@ Int64 Currency::FromUnits(__int128 units) { return Checked(units * kScale, false
 Currency Currency::FromDouble(Extended v) {
   if (std::isnan(v)) RaiseInvalidOp();
   Int64 scaled;
-  if (!TryScale(v, scaled)) RaiseOverflow();
+  if (!TryScale(v, scaled)) RaiseCurrencyOverflow();
   return FromRaw(scaled);
 }
 
@@ -129,7 +131,7 @@ Currency CurrencyDivInt(Currency a, Int64 n) {
 Currency CurrencyMulFloat(Currency a, Extended x) {
   const Extended r = static_cast<Extended>(a.Value) * x;
   if (std::isnan(r)) RaiseInvalidOp();
-  if (!(std::fabs(r) < 0x1p63L)) RaiseOverflow();
+  if (!(std::fabs(r) < 0x1p63L)) RaiseCurrencyOverflow();
   return Currency::FromRaw(static_cast<Int64>(std::llrint(r)));
 }
 
@@ -137,7 +139,7 @@ Currency CurrencyDivFloat(Currency a, Extended x) {
   if (x == 0) RaiseZeroDivide();
   const Extended r = static_cast<Extended>(a.Value) / x;
   if (std::isnan(r)) RaiseInvalidOp();
-  if (!(std::fabs(r) < 0x1p63L)) RaiseOverflow();
+  if (!(std::fabs(r) < 0x1p63L)) RaiseCurrencyOverflow();
   return Currency::FromRaw(static_cast<Int64>(std::llrint(r)));
 }
 

@@ -16,8 +16,6 @@
 namespace {
 
 constexpr int kNoLimit = 100000;
-// Binary values carry at most this many meaningful digits; FloatToStrF clamps its precision here.
-constexpr int kMaxBinaryPrecision = 18;
 // FormatFloat falls back to the general form for binary values with more integer digits.
 constexpr int kMaxBinaryIntDigits = 18;
 constexpr int kMaxDecimalPrecision = 64;

@@ -10,6 +10,9 @@
 
 enum TFloatFormat { ffGeneral, ffExponent, ffFixed, ffNumber, ffCurrency };
 
+// Binary values carry at most this many meaningful digits; FloatToStrF clamps its precision here.
+inline constexpr int kMaxBinaryPrecision = 18;
+
 // A number as a decimal digit string: |value| = 0.D1D2D3... x 10^Exponent. Digits has no leading zeros
 // and no trailing zeros; an empty Digits is zero (Negative may still be set for -0).
 struct TFloatRec {

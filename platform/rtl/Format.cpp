@@ -15,7 +15,6 @@ namespace {
 
 // Widths and precisions beyond this are taken as a broken format rather than a request for megabytes.
 constexpr int kMaxWidth = 1 << 20;
-constexpr int kMaxBinaryPrecision = 18;
 constexpr int kMaxCurrencyPrecision = 19;
 constexpr int kDefaultFloatPrecision = 15;
 constexpr int kDefaultDecimals = 2;

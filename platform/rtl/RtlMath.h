@@ -10,6 +10,8 @@
 // Nearest integer, halves to even: Round(2.5) = 2, Round(3.5) = 4, Round(-2.5) = -2.
 // NaN, infinities and values outside Int64 raise EInvalidOp.
 Int64 Round(Extended v);
+// Round for pixel and twip arithmetic, where the result is an Integer.
+inline Integer RoundInt(Extended v) { return static_cast<Integer>(Round(v)); }
 // Toward zero; floor; ceiling (same errors as Round).
 Int64 Trunc(Extended v);
 Int64 Floor(Extended v);

@@ -77,6 +77,10 @@ int CompareStr(const String& s1, const String& s2);
 int CompareText(const String& s1, const String& s2);
 bool SameStr(const String& s1, const String& s2);
 bool SameText(const String& s1, const String& s2);
+// Orders map keys as CompareText does.
+struct CompareTextLess {
+  bool operator()(const String& a, const String& b) const { return CompareText(a, b) < 0; }
+};
 
 // Russian collation (-1, 0, 1). Letters are compared first, ignoring case: blanks < punctuation and
 // symbols < digits < Latin (an accented letter right after its base) < Cyrillic (а < б < … < е < ё < ж

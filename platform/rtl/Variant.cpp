@@ -145,8 +145,6 @@ bool BoolText(const String& s, Int64& value) {
   return true;
 }
 
-String StrValue(const Variant& v) { return v.Type() == varString ? AnsiToString(VA::Ansi(v)) : VA::Text(v); }
-
 // A float rounded halves to even into [min, max]; NaN, infinities and values outside overflow.
 __int128 RoundedInRange(long double x, TVarType from, TVarType to, __int128 min, __int128 max) {
   if (!std::isfinite(x) || x < static_cast<long double>(min) - 0.5L ||

@@ -61,8 +61,6 @@ double Apply(Op op, double x, double y) {
   return 0;
 }
 
-String StrValue(const Variant& v) { return v.Type() == varString ? AnsiToString(VA::Ansi(v)) : VA::Text(v); }
-
 Variant Concat(const Variant& a, const Variant& b) {
   if (a.Type() == varString && b.Type() == varString) return Variant(VA::Ansi(a) + VA::Ansi(b));
   return Variant(StrValue(a) + StrValue(b));

@@ -62,3 +62,8 @@ inline __int128 IntegerOf(const Variant& v) {
   if (IsUnsignedIntType(v.Type())) return VariantAccess::Unsigned(v);
   return VariantAccess::Signed(v);
 }
+
+// The text of a string variant; an Ansi string is converted.
+inline String StrValue(const Variant& v) {
+  return v.Type() == varString ? AnsiToString(VariantAccess::Ansi(v)) : VariantAccess::Text(v);
+}

@@ -13,8 +13,6 @@
 
 namespace {
 
-Integer RoundInt(Extended v) { return static_cast<Integer>(Round(v)); }
-
 constexpr const Char* BandTypeNames[] = {u"Title",         u"Page Header",  u"Detail",       u"Page Footer",
                                          u"Summary",       u"Group Header", u"Group Footer", u"Sub Detail",
                                          u"Column Header", u"Overlay",      u"Wild",         u"Child"};

@@ -15,8 +15,6 @@ namespace {
 
 std::atomic<bool> DefaultInches{false};
 
-Integer RoundInt(Extended v) { return static_cast<Integer>(Round(v)); }
-
 }  // namespace
 
 const TTypeInfo* QRUnitType() {

@@ -17,8 +17,6 @@
 
 namespace {
 
-Integer RoundInt(Extended v) { return static_cast<Integer>(Round(v)); }
-
 const TTypeInfo* FormStyleTypeInfo() {
   static const TTypeInfo t =
       TTypeInfo::Enum(u"TFormStyle", {u"fsNormal", u"fsMDIChild", u"fsMDIForm", u"fsStayOnTop"});

@@ -14,8 +14,6 @@
 
 namespace {
 
-Integer RoundInt(Extended v) { return static_cast<Integer>(Round(v)); }
-
 // Every TDataSet owned by owner, recursing into the components of owned windowed controls.
 void AddOwnedDataSets(TComponent* owner, TList* list) {
   for (int i = 0; i < owner->GetComponentCount(); ++i) {

@@ -6,10 +6,6 @@
 #include "platform/rtl/RtlMath.h"
 #include "reportlib/output/QRStandardPreview.h"
 
-namespace {
-Integer RoundInt(Extended v) { return static_cast<Integer>(Round(v)); }
-}  // namespace
-
 void DrawPreviewPage(TCanvas* canvas, const TRect& r, TMetafile* page, bool frame, bool clip) {
   if (!page && !frame) return;
   const Integer w = r.Width(), h = r.Height();

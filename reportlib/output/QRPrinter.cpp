@@ -7,6 +7,7 @@
 
 #include "platform/classes/Thread.h"
 #include "platform/controls/Forms.h"
+#include "platform/graphics/GraphicsApp.h"
 #include "platform/rtl/RtlMath.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "reportlib/output/QRError.h"
@@ -18,9 +19,7 @@ std::atomic<bool> PrintStoredPages{false};
 
 constexpr Extended DefaultFactor = 0.37795;
 
-Extended ScreenFactor() { return Screen ? Screen->GetPixelsPerInch() / 254.0 : 96 / 254.0; }
-
-Integer RoundInt(Extended v) { return static_cast<Integer>(Round(v)); }
+Extended ScreenFactor() { return ScreenDpi() / 254.0; }
 
 }  // namespace
 
@@ -228,7 +227,9 @@ Integer TQRPrinter::GetPaperLengthValue() const {
   return GetOrientation() == poLandscape ? settings_->GetPaperWidth() : settings_->GetPaperLength();
 }
 
-Extended TQRPrinter::GetCurrentScreenDPI() const { return (Screen ? Screen->GetPixelsPerInch() : 96) / 96.0; }
+double ScreenDpi() { return Screen ? Screen->GetPixelsPerInch() : ScreenPixelsPerInch; }
+
+Extended TQRPrinter::GetCurrentScreenDPI() const { return ScreenDpi() / 96.0; }
 
 // ---- Messages ----
 

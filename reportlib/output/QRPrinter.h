@@ -48,6 +48,9 @@ class TQRReportLink {
   virtual TQRZoomState GetPrevInitialZoom() const { return qrZoomOther; }
 };
 
+// The screen's pixels per inch; 96 where there is no screen.
+double ScreenDpi();
+
 // Set while printing from the preview should print the stored pages rather than generate the
 // report again: by previewing with PrintMetafile, and by loading a saved report. A new report
 // clears it.

@@ -13,8 +13,6 @@
 
 namespace {
 
-Integer RoundInt(Extended v) { return static_cast<Integer>(Round(v)); }
-
 const Char* DefaultExtension(TPrevSaveType type) {
   static const Char* const extensions[] = {u".QRP", u".PDF", u".XLS", u".HTML", u".RTF",
                                            u".CSV", u".TXT", u".XML", u".XLSX"};

@@ -11,8 +11,6 @@
 
 namespace {
 
-Integer RoundInt(Extended v) { return static_cast<Integer>(Round(v)); }
-
 bool IsBreakChar(Char c) { return c == u' ' || c == u'-' || c == u'\r'; }
 
 bool IsBlank(const String& s) {

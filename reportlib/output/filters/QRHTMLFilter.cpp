@@ -95,8 +95,6 @@ String Base64(const TBytes& bytes) {
   return s;
 }
 
-double ScreenDpi() { return Screen ? Screen->GetPixelsPerInch() : ScreenPixelsPerInch; }
-
 }  // namespace
 
 void TQRGAbstractExportFilter::Start(Integer PaperWidth, Integer PaperHeight, TFont* Font) {

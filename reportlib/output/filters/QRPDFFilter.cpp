@@ -54,8 +54,6 @@ std::string Ascii85(const Byte* data, size_t size) {
   return out + "~>";
 }
 
-double ScreenDpi() { return Screen ? Screen->GetPixelsPerInch() : ScreenPixelsPerInch; }
-
 }  // namespace
 
 bool TQRPAbstractExportFilter::GetSuppressDateTime() { return suppressDateTime; }
