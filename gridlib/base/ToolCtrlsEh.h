@@ -468,6 +468,8 @@ enum THoursTimeFormatEh { htfAmPm12hEh, htf24hEh };
 enum TAmPmPosEh { appAmPmSuffixEh, appAmPmPrefixEh };
 enum TSizeGripPosition { sgpTopLeft, sgpTopRight, sgpBottomRight, sgpBottomLeft };
 enum TSizeGripChangePosition { sgcpToLeft, sgcpToRight, sgcpToTop, sgcpToBottom };
+// The corner a grip moves to when its popup was placed to one side: the other coordinate stays.
+TSizeGripPosition SizeGripPositionAfterChangeEh(TSizeGripPosition position, TSizeGripChangePosition change);
 
 // The characters that end a word for whole-word search.
 extern const String WordDelimitersEh;

@@ -33,23 +33,22 @@ void TSizeGripEh::SetTriangleWindow(bool value) {
   UpdateWindowRegion();
 }
 
-void TSizeGripEh::ChangePosition(TSizeGripChangePosition newPosition) {
-  TSizeGripPosition p = position_;
-  switch (newPosition) {
+TSizeGripPosition SizeGripPositionAfterChangeEh(TSizeGripPosition p, TSizeGripChangePosition change) {
+  switch (change) {
     case sgcpToLeft:
-      p = p == sgpTopRight ? sgpTopLeft : p == sgpBottomRight ? sgpBottomLeft : p;
-      break;
+      return p == sgpTopRight ? sgpTopLeft : p == sgpBottomRight ? sgpBottomLeft : p;
     case sgcpToRight:
-      p = p == sgpTopLeft ? sgpTopRight : p == sgpBottomLeft ? sgpBottomRight : p;
-      break;
+      return p == sgpTopLeft ? sgpTopRight : p == sgpBottomLeft ? sgpBottomRight : p;
     case sgcpToTop:
-      p = p == sgpBottomRight ? sgpTopRight : p == sgpBottomLeft ? sgpTopLeft : p;
-      break;
+      return p == sgpBottomRight ? sgpTopRight : p == sgpBottomLeft ? sgpTopLeft : p;
     case sgcpToBottom:
-      p = p == sgpTopRight ? sgpBottomRight : p == sgpTopLeft ? sgpBottomLeft : p;
-      break;
+      return p == sgpTopRight ? sgpBottomRight : p == sgpTopLeft ? sgpBottomLeft : p;
   }
-  SetPosition(p);
+  return p;
+}
+
+void TSizeGripEh::ChangePosition(TSizeGripChangePosition newPosition) {
+  SetPosition(SizeGripPositionAfterChangeEh(position_, newPosition));
 }
 
 void TSizeGripEh::UpdatePosition() {

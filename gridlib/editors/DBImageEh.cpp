@@ -256,7 +256,17 @@ TSelectionDrawStyleEh TCustomDBImageEh::ActualSelectionDrawStyle() const {
   return selectionDrawStyle_ == sdsDefaultEh ? sdsFramedEh : selectionDrawStyle_;
 }
 
-bool TCustomDBImageEh::IsEmpty() { return !HasGraphic(picture_.get()); }
+bool TCustomDBImageEh::IsEmpty() {
+  if (!PaintingCopy()) return !HasGraphic(picture_.get());
+  // A copy (a control grid's other records) shows the record's own field, not the loaded picture.
+  TField* field = GetField();
+  if (!field || !field->IsBlob()) return true;
+  TPicture shown;
+  LoadPictureFromFieldEh(field, &shown);
+  return !HasGraphic(&shown);
+}
+
+bool TCustomDBImageEh::PaintingCopy() const { return GetControlState().Contains(csPaintCopy); }
 
 // ---- Loading and posting ----
 
@@ -338,7 +348,8 @@ void TCustomDBImageEh::Paint() {
   canvas->GetBrush()->SetStyle(bsSolid);
   canvas->GetBrush()->SetColor(GetColor());
   canvas->FillRect(client);
-  const bool focused = Focused();
+  const bool copy = PaintingCopy();
+  const bool focused = Focused() && !copy;
   if (focused && ActualSelectionDrawStyle() == sdsThemedEh) {
     StyleServices()->DrawElement(canvas->GetHandle(), StyleServices()->GetElementDetails(tlListItemSelected),
                                  client);
@@ -346,9 +357,14 @@ void TCustomDBImageEh::Paint() {
     canvas->GetBrush()->SetColor(clHighlight);
     canvas->FillRect(client);
   }
-  if (pictureLoaded_ && HasGraphic(picture_.get())) {
-    TPictureEh shown;
+  TField* field = GetField();
+  const bool copyOfBlob = copy && field && field->IsBlob();
+  TPictureEh shown;
+  if (copyOfBlob)
+    LoadPictureFromFieldEh(field, &shown);
+  else if (pictureLoaded_)
     shown.Assign(picture_.get());
+  if (HasGraphic(&shown)) {
     TImagePlacementEh placement = picturePlacement_;
     TRect dest = client;
     if (zoom_ != 100) {
@@ -357,14 +373,14 @@ void TCustomDBImageEh::Paint() {
     }
     OffsetRect(&dest, imagePos_.X, imagePos_.Y);
     shown.PaintTo(canvas, dest, placement, TPoint(0, 0), TRect());
-  } else if (!pictureLoaded_ && GetField()) {
+  } else if (!pictureLoaded_ && !copyOfBlob && field) {
     canvas->GetFont()->Assign(GetFont());
     canvas->GetBrush()->SetStyle(bsClear);
     const String text = u"(" + GetField()->GetDisplayLabel() + u")";
     const TSize extent = canvas->TextExtent(text);
     canvas->TextRect(client, (client.Width() - extent.cx) / 2, (client.Height() - extent.cy) / 2, text);
   }
-  if (ActualSelectionDrawStyle() == sdsFramedEh && !GetComponentState().Contains(csDesigning)) {
+  if (ActualSelectionDrawStyle() == sdsFramedEh && !GetComponentState().Contains(csDesigning) && !copy) {
     TCustomForm* form = GetParentForm(this);
     if (form && form->GetActiveControl() == this) {
       canvas->GetBrush()->SetColor(clWindowFrame);

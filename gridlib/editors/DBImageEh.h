@@ -83,6 +83,8 @@ class TCustomDBImageEh : public TCustomControlEh, public IControlLabelOwnerEh {
 
   virtual bool IsDataActive() const;
   virtual bool IsEmpty();
+  // Painting a copy of the control for another record (a control grid sets csPaintCopy).
+  bool PaintingCopy() const;
   virtual TSelectionDrawStyleEh ActualSelectionDrawStyle() const;
   // The rectangle grown from its top-left corner to ZoomPercent of its width and height.
   virtual TRect ScaleRect(const TRect& rect, Integer zoomPercent) const;

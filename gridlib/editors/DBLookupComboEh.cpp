@@ -654,11 +654,15 @@ void TCustomDBLookupComboboxEh::DropDown(TEditButtonEh* button) {
   const TAlignment align = dropDownBox_->GetAlign() == daRight    ? taRightJustify
                            : dropDownBox_->GetAlign() == daCenter ? taCenter
                                                                   : taLeftJustify;
+  // A list that may not be resized keeps its grip in the corner where it stays inactive.
+  grid->SetSizeGripAlwaysShow(dropDownBox_->GetSizable());
+  if (!dropDownBox_->GetSizable()) grid->SetSizeGripPostion(sgpBottomRight);
   PlacePopupUnderControlEh(this, dataList_, align, pos);
-  dataList_->SetBounds(pos.X, pos.Y, width, dataList_->GetHeight());
-  grid->SetSizeGripResized(false);
+  dataList_->SetBounds(pos.X, pos.Y, dataList_->GetWidth(), dataList_->GetHeight());
   listVisible_ = true;
   dataList_->Show();
+  // Every size given so far was ours; a resize from now on is the user's.
+  grid->SetSizeGripResized(false);
   // A list-only box is typed into from its start: what the user types next searches anew.
   if (style_ == csDropDownListEh && HandleAllocated()) SelectAll();
   Invalidate();
@@ -670,8 +674,10 @@ void TCustomDBLookupComboboxEh::CloseUp(bool accept) {
   dataList_->SetVisible(false);
   listVisible_ = false;
   TPopupInnerDataGridEh* grid = dataList_->GetInnerDataGrid();
+  // The size the user gave the list by its grip is the size it opens with next time.
   if (grid->GetSizeGripResized()) {
-    dropDownBox_->SetRows(grid->GetRowCountProp());
+    dropDownBox_->SetRows(grid->GetOptionsEh().Contains(dghAutoFitRowHeight) ? grid->GetVisibleRowCount()
+                                                                             : grid->GetRowCountProp());
     dropDownBox_->SetWidth(dataList_->GetWidth());
   }
   dataList_->SetListSource(nullptr);

@@ -47,6 +47,7 @@ void TLookupGridDataLinkEh::RecordChanged(TField* field) {
 TDBLookupGridEh::TDBLookupGridEh(TComponent* owner)
     : TCustomDBGridEh(owner),
       dataLink_(std::make_unique<TLookupGridDataLinkEh>(this)),
+      lookupSource_(std::make_unique<TDataSource>(nullptr)),
       specRow_(std::make_unique<TSpecRowEh>(this)) {
   SetDBOptions(TDBGridOptions{dgColLines, dgRowSelect});
   TDBGridEhOptions options = GetOptionsEh();
@@ -59,6 +60,9 @@ TDBLookupGridEh::TDBLookupGridEh(TComponent* owner)
 }
 
 TDBLookupGridEh::~TDBLookupGridEh() {
+  Destroying();
+  // The owned lookup source goes before the grid's link would let go of it.
+  if (lookupMode_) RunReportingFailure(this, [this] { SetDataSource(nullptr); });
   specRow_->OnChanged = TNotifyEvent();
   dataLink_->Detach();
   dataLink_->SetDataSource(nullptr);
@@ -109,7 +113,36 @@ void TDBLookupGridEh::UpdateDataFields() {
     for (TField* field : masterFields_)
       masterFieldNames_ += (masterFieldNames_.empty() ? u"" : u";") + field->GetFieldName();
   }
+  SetLookupMode(dataFields_.size() == 1 && dataFields_[0]->GetFieldKind() == fkLookup);
   DataRecordChanged(nullptr);
+}
+
+void TDBLookupGridEh::SetLookupMode(bool value) {
+  if (value == lookupMode_) return;
+  if (value) {
+    TField* field = dataFields_[0];
+    lookupSource_->SetDataSet(field->GetLookupDataSet());
+    keyFieldName_ = field->GetLookupKeyFields();
+    lookupMode_ = true;
+    SetDataSource(lookupSource_.get());
+  } else {
+    lookupMode_ = false;
+    SetDataSource(nullptr);
+    keyFieldName_.clear();
+    lookupSource_->SetDataSet(nullptr);
+    masterFields_ = dataFields_;
+  }
+  UpdateListFields();
+}
+
+void TDBLookupGridEh::CheckSettingsEditable() {
+  if (lookupMode_) DatabaseError(u"Property already defined by lookup field", this);
+  if (dataLink_->GetDataSourceFixed()) DatabaseError(u"Operation not allowed in a DBCtrlGrid", this);
+}
+
+void TDBLookupGridEh::SetListSource(TDataSource* value) {
+  CheckSettingsEditable();
+  SetDataSource(value);
 }
 
 void TDBLookupGridEh::DataRecordChanged(TField* field) {
@@ -131,20 +164,29 @@ void TDBLookupGridEh::SpecRowChanged(TObject*) {
 
 void TDBLookupGridEh::UpdateTitleRow() {
   const bool wanted = showTitles_ || specRow_->GetVisible();
-  if (wanted == GetDBOptions().Contains(dgTitles)) return;
-  TDBGridOptions options = GetDBOptions();
-  if (wanted)
-    options.Include(dgTitles);
-  else
-    options.Exclude(dgTitles);
-  SetDBOptions(options);
+  if (wanted != GetDBOptions().Contains(dgTitles)) {
+    TDBGridOptions options = GetDBOptions();
+    if (wanted)
+      options.Include(dgTitles);
+    else
+      options.Exclude(dgTitles);
+    SetDBOptions(options);
+  }
+  // The special row under the titles is one more fixed row.
+  if (GetFixedRowCount() != TopDataOffset() && HandleAllocated()) UpdateRowCount();
   if (AutoHeight()) SetHeight(CalcAutoHeightForRowCount(rowCount_));
 }
 
+Integer TDBLookupGridEh::SpecGridRow() const {
+  if (!specRow_->GetVisible()) return -1;
+  return showTitles_ ? GetTitleRowCount() : 0;
+}
+
 bool TDBLookupGridEh::SpecRowAt(Integer x, Integer y) {
-  if (!SpecRowInTitle()) return false;
+  const Integer row = SpecGridRow();
+  if (row < 0) return false;
   const TGridCoord cell = MouseCoord(x, y);
-  return cell.Y == 0 && cell.X >= 0;
+  return cell.Y == row && cell.X >= 0;
 }
 
 void TDBLookupGridEh::SelectSpecRow() {
@@ -157,6 +199,7 @@ void TDBLookupGridEh::SelectSpecRow() {
 }
 
 void TDBLookupGridEh::SetKeyField(const String& value) {
+  CheckSettingsEditable();
   if (value == keyFieldName_) return;
   keyFieldName_ = value;
   UpdateListFields();
@@ -208,11 +251,18 @@ void TDBLookupGridEh::UpdateListFields() {
         DatabaseErrorFmt(SFieldNotFound, {listFieldName_}, this);
       }
     }
-    if (listFields_.empty()) listFields_ = keyFields_;
-    const Integer index = listFieldIndex_ >= 0 && listFieldIndex_ < static_cast<Integer>(listFields_.size())
-                              ? listFieldIndex_
-                              : 0;
-    listField_ = listFields_[static_cast<size_t>(index)];
+    if (lookupMode_) {
+      // The lookup field's result is the shown field, first in the list when ListField left it out.
+      listField_ = list->FieldByName(dataFields_[0]->GetLookupResultField());
+      if (std::find(listFields_.begin(), listFields_.end(), listField_) == listFields_.end())
+        listFields_.insert(listFields_.begin(), listField_);
+    } else {
+      if (listFields_.empty()) listFields_ = keyFields_;
+      const Integer index = listFieldIndex_ >= 0 && listFieldIndex_ < static_cast<Integer>(listFields_.size())
+                                ? listFieldIndex_
+                                : 0;
+      listField_ = listFields_[static_cast<size_t>(index)];
+    }
     listActive_ = true;
   }
   RebuildColumns();
@@ -434,7 +484,7 @@ void TDBLookupGridEh::SelectAtPoint(Integer x, Integer y) {
   const TRect client = GetClientRect();
   y = std::clamp(y, client.Top, client.Bottom - 1);
   if (y < GetTitleHeight()) {
-    if (SpecRowInTitle()) SelectSpecRow();
+    if (SpecRowAt(std::clamp(x, client.Left, client.Right - 1), y)) SelectSpecRow();
     return;
   }
   const Integer row = DataRowAt(std::clamp(x, client.Left, client.Right - 1), y);
@@ -504,14 +554,29 @@ Integer TDBLookupGridEh::GetDataRowHeight() const {
 
 Integer TDBLookupGridEh::GetTitleHeight() const {
   if (!GetDBOptions().Contains(dgTitles) || GetRowCount() == 0) return 0;
-  return GetRowHeights(0) + GetGridLineWidth();
+  Integer height = GetRowHeights(0) + GetGridLineWidth();
+  if (IsSTFilterRowUnderTitle()) height += GetSpecRowHeight();
+  return height;
 }
 
-Integer TDBLookupGridEh::CalcAutoHeightForRowCount(Integer rowCount) const {
-  return GetTitleHeight() + rowCount * GetDataRowHeight() + GetBorderHeight();
+Integer TDBLookupGridEh::GetSpecRowHeight() const { return GetDataRowHeight(); }
+
+bool TDBLookupGridEh::RowHeightsFitText() const {
+  return GetOptionsEh().Contains(dghAutoFitRowHeight) && GetListLink()->GetActive();
 }
 
-Integer TDBLookupGridEh::AdjustHeight(Integer offeredHeight) const {
+Integer TDBLookupGridEh::CalcAutoHeightForRowCount(Integer rowCount) {
+  if (!RowHeightsFitText()) return GetTitleHeight() + rowCount * GetDataRowHeight() + GetBorderHeight();
+  UpdateAllGridDataRowHeights();
+  const Integer lines = GetDBOptions().Contains(dgRowLines) ? GetGridLineWidth() : 0;
+  Integer height = GetTitleHeight() + GetBorderHeight();
+  const Integer first = TopDataOffset();
+  for (Integer r = first; r < first + rowCount && r < GetRowCount(); ++r) height += GetRowHeights(r) + lines;
+  return height;
+}
+
+Integer TDBLookupGridEh::AdjustHeight(Integer offeredHeight) {
+  if (RowHeightsFitText()) return offeredHeight;
   const Integer rows = std::max<Integer>(
       1, (offeredHeight - GetBorderHeight() - GetTitleHeight()) / std::max<Integer>(1, GetDataRowHeight()));
   return CalcAutoHeightForRowCount(rows);
@@ -539,13 +604,14 @@ void TDBLookupGridEh::SetLGAutoFitColWidths(bool value) {
 }
 
 void TDBLookupGridEh::SetBounds(Integer left, Integer top, Integer width, Integer height) {
-  if (AutoHeight() && !internalHeightSetting_ && HandleAllocated()) {
+  // The rows a height holds become the row count, also where the box around rounds the height.
+  if (!internalHeightSetting_ && HandleAllocated() && !RowHeightsFitText()) {
     internalHeightSetting_ = true;
     auto done = MakeScopeExit([this] { internalHeightSetting_ = false; });
     const Integer rows = std::max<Integer>(
         1, (height - GetBorderHeight() - GetTitleHeight()) / std::max<Integer>(1, GetDataRowHeight()));
     rowCount_ = std::min<Integer>(rows, 100);
-    height = CalcAutoHeightForRowCount(rows);
+    if (AutoHeight()) height = CalcAutoHeightForRowCount(rows);
   }
   TCustomDBGridEh::SetBounds(left, top, width, height);
 }
@@ -590,7 +656,8 @@ void TDBLookupGridEh::DrawCell(Integer col, Integer row, TGridDrawState state, T
   Integer areaCol = 0, areaRow = 0;
   const TCellAreaTypeEh area = GetCellAreaType(col, row, areaCol, areaRow);
   TColumnEh* column = area.HorzType == hctDataEh ? GetColumnAtGridCol(col) : nullptr;
-  if (area.VertType == vctTitleEh && column && SpecRowInTitle()) {
+  if (column && ((area.VertType == vctTitleEh && SpecRowInTitle()) ||
+                 (area.VertType == vctSubTitleEh && IsSTFilterRowUnderTitle()))) {
     DrawSpecCell(column, rect);
     return;
   }
@@ -637,6 +704,18 @@ void TDBLookupGridEh::DrawSpecCell(TColumnEh* column, const TRect& rect) {
 
 TPopupInnerDataGridEh::TPopupInnerDataGridEh(TComponent* owner) : TDBLookupGridEh(owner) {
   SetShowHint(true);
+  SetSizeGripAlwaysShow(true);
+}
+
+void TPopupInnerDataGridEh::ChangeSizeGripPosition(TSizeGripChangePosition change) {
+  SetSizeGripPostion(SizeGripPositionAfterChangeEh(GetSizeGripPostion(), change));
+}
+
+void TPopupInnerDataGridEh::Resize() {
+  TDBLookupGridEh::Resize();
+  // The owner clears the flag after its own sizing; what sizes the list later is the user's grip.
+  sizeGripResized_ = true;
+  Invalidate();
 }
 
 void TPopupInnerDataGridEh::KeyValueChanged() {
@@ -702,7 +781,19 @@ void TPopupDataGridBoxEh::SetBounds(Integer left, Integer top, Integer width, In
     const Integer frame = GetHeight() - GetClientHeight();
     height = innerDataGrid_->AdjustHeight(height - frame) + frame;
   }
+  // A list dragged narrow still shows its scroll bar and something beside it.
+  width = std::max<Integer>(width, 2 * GetSystemMetrics(SM_CXVSCROLL) + GetWidth() - GetClientWidth());
   TPopupInactiveFormEh::SetBounds(left, top, width, height);
+}
+
+void TPopupDataGridBoxEh::WndProc(TMessage& message) {
+  // The placing routine says to which side of its owner the box went; only a shown grip moves.
+  if (message.Msg == WM_USER + 100) {
+    if (innerDataGrid_->GetSizeGripAlwaysShow())
+      innerDataGrid_->ChangeSizeGripPosition(static_cast<TSizeGripChangePosition>(message.WParam));
+    return;
+  }
+  TPopupInactiveFormEh::WndProc(message);
 }
 
 bool TPopupDataGridBoxEh::DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) {

@@ -51,11 +51,15 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   const String& GetDataField() const { return dataFieldName_; }
   void SetDataField(const String& value);
   const TFieldsArrEh& GetMasterFields() const { return masterFields_; }
-  TDataSource* GetListSource() const { return GetDataSource(); }
-  void SetListSource(TDataSource* value) { SetDataSource(value); }
+  // Nil in lookup mode, where the data field's lookup dataset is the list.
+  TDataSource* GetListSource() const { return lookupMode_ ? nullptr : GetDataSource(); }
+  void SetListSource(TDataSource* value);
   TDataLink* GetListLink() const { return GetDataLink(); }
-  const String& GetKeyField() const { return keyFieldName_; }
+  // Empty in lookup mode.
+  String GetKeyField() const { return lookupMode_ ? String() : keyFieldName_; }
   void SetKeyField(const String& value);
+  // The data field is a lookup field: the list, its key and its shown field come from it.
+  bool GetLookupMode() const { return lookupMode_; }
   const String& GetListField() const { return listFieldName_; }
   void SetListField(const String& value);
   Integer GetListFieldIndex() const { return listFieldIndex_; }
@@ -94,13 +98,18 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   Variant CurrentRecordKey() const;
   Integer GetBorderHeight() const;
   Integer GetDataRowHeight() const;
-  // The titles' row, or the special row in their place; 0 without either.
+  Integer GetSpecRowHeight() const;
+  // The titles' row and the special row, whichever show; 0 without either.
   Integer GetTitleHeight() const;
   // Whether a client point lies on the special row.
   bool SpecRowAt(Integer x, Integer y);
-  Integer CalcAutoHeightForRowCount(Integer rowCount) const;
+  // With rows fitted to their text, the heights of that many rows that exist.
+  Integer CalcAutoHeightForRowCount(Integer rowCount);
   // The height of whole rows nearest below the offered one (at least one row).
-  Integer AdjustHeight(Integer offeredHeight) const;
+  // With rows fitted to their text the offered height stays.
+  Integer AdjustHeight(Integer offeredHeight);
+  // Rows are as high as their text asks (a list over an in-memory table).
+  bool RowHeightsFitText() const;
   virtual bool AutoHeight() const { return true; }
   // The client width that shows every visible column whole.
   Integer GetColumnsWidthToFit() const;
@@ -142,8 +151,13 @@ class TDBLookupGridEh : public TCustomDBGridEh {
 
  private:
   void SpecRowChanged(TObject* sender);
-  // The special row stands in the place of the titles while they are hidden.
+  void SetLookupMode(bool value);
+  void CheckSettingsEditable();
+  // The special row stands in the place of the titles while they are hidden, else right under them.
   bool SpecRowInTitle() const { return specRow_->GetVisible() && !showTitles_; }
+  bool IsSTFilterRowUnderTitle() const override { return specRow_->GetVisible() && showTitles_; }
+  // The grid row of the special row, -1 while it is hidden.
+  Integer SpecGridRow() const;
   void UpdateTitleRow();
   void SelectSpecRow();
   void DrawSpecCell(TColumnEh* column, const TRect& rect);
@@ -152,6 +166,8 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   bool RowKeyIsKeyValue(Integer dataRow);
 
   std::unique_ptr<TLookupGridDataLinkEh> dataLink_;
+  std::unique_ptr<TDataSource> lookupSource_;
+  bool lookupMode_ = false;
   String dataFieldName_;
   TFieldsArrEh dataFields_;
   TFieldsArrEh masterFields_;
@@ -187,8 +203,12 @@ class TPopupInnerDataGridEh : public TDBLookupGridEh {
   bool CanFocus() const override { return false; }
   // The box rounds its height to whole rows, not the grid.
   bool AutoHeight() const override { return false; }
+  // The user resized the drop-down (by its grip) since the flag was last cleared.
   bool GetSizeGripResized() const { return sizeGripResized_; }
   void SetSizeGripResized(bool value) { sizeGripResized_ = value; }
+  // The drop-down was placed to one side of its owner: the grip goes to the corner away from it.
+  void ChangeSizeGripPosition(TSizeGripChangePosition change);
+  Integer GetVisibleRowCount() { return VisibleDataRowCount(); }
   // Keys of the owner editor reach the list through these.
   void KeyDown(Word& key, TShiftState shift) override;
   void KeyPress(Char& key) override { TDBLookupGridEh::KeyPress(key); }
@@ -201,6 +221,7 @@ class TPopupInnerDataGridEh : public TDBLookupGridEh {
   void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
   void MouseMove(TShiftState shift, Integer x, Integer y) override;
   void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
+  void Resize() override;
 
  private:
   bool sizeGripResized_ = false;
@@ -233,6 +254,7 @@ class TPopupDataGridBoxEh : public TPopupInactiveFormEh {
   void HandleNeeded();
 
   void SetBounds(Integer left, Integer top, Integer width, Integer height) override;
+  void WndProc(TMessage& message) override;
 
  protected:
   bool DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) override;

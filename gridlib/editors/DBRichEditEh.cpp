@@ -338,11 +338,18 @@ void TCustomDBRichEditEh::Dispatch(TMessage& message) {
       if (!StartFieldEditing()) return;
       break;
     case EM_SETCHARFORMAT:
-      if (creatingWnd_ == 0) StartFieldEditing();
-      break;
     case EM_SETPARAFORMAT:
-      StartFieldEditing();
-      break;
+      // Formatting is an edit of the field: refused where typing would be, so a format shown is never
+      // one the field cannot take (nor one laid over the field's label in place of its content).
+      if (message.Msg == EM_SETCHARFORMAT && creatingWnd_ > 0) break;
+      if ((!memoLoaded_ && !DataIndepended()) || !StartFieldEditing()) {
+        message.Result = 0;
+        return;
+      }
+      TCustomRichEdit::Dispatch(message);
+      // The window reports no change for a format alone; the field must still take it.
+      if (message.Result != 0 && memoLoaded_) dataLink_->Modified();
+      return;
     case WM_LBUTTONDBLCLK:
       if (!memoLoaded_) {
         LoadMemo();
@@ -388,7 +395,8 @@ TRect TCustomDBRichEditEh::GetEditButtonsRect() {
   const Integer width = buttonsBox_ ? buttonsBox_->GetButtonsWidth() : 0;
   const Integer clientWidth = GetClientWidth(), clientHeight = GetClientHeight();
   TRect rect(clientWidth - width, 0, clientWidth, clientHeight);
-  if (!GetCtl3D() && GetBorderStyle() == bsSingle)
+  // The single border is drawn inside the client area here: the buttons stand within it, not over it.
+  if (GetBorderStyle() == bsSingle)
     rect = TRect(clientWidth - width - 1, 1, clientWidth - 1, clientHeight - 1);
   if (UseRightToLeftAlignment()) OffsetRect(&rect, -(clientWidth - width), 0);
   return rect;

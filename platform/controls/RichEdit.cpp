@@ -787,6 +787,8 @@ void TCustomRichEdit::ChangeCharFormat(TAttributeType type, const TRtfCharFormat
     ApplyWidgetOptions();
     return;
   }
+  // As the window's own message would, a descendant hears of the change first and may refuse it.
+  if (Perform(EM_SETCHARFORMAT, 0, 0) == 0) return;
   QTextCharFormat q = RichEditToQt(value, fields);
   if ((fields & rcfColor) && (value.Color == clDefault || value.Color == clNone))
     q.setForeground(ToQColor(d_->defaultColor));
@@ -805,6 +807,7 @@ TRtfParaFormat TCustomRichEdit::ParaFormat() const {
 }
 
 void TCustomRichEdit::ChangeParaFormat(const std::function<void(TRtfParaFormat&)>& change) {
+  if (Perform(EM_SETPARAFORMAT, 0, 0) == 0) return;
   const QTextCursor sel = TRichEditBridge::Cursor(this);
   QTextBlock block = d_->doc.findBlock(sel.selectionStart());
   const QTextBlock last = d_->doc.findBlock(sel.selectionEnd());
@@ -1057,8 +1060,9 @@ void TCustomRichEdit::Dispatch(TMessage& m) {
       return;
     case EM_SETCHARFORMAT:
     case EM_SETPARAFORMAT:
-      // The raw format records are not kept; SelAttributes and Paragraph carry formatting.
-      m.Result = 0;
+      // The raw format records are not kept; SelAttributes and Paragraph carry formatting and send
+      // these first: a non-zero answer lets their change go ahead.
+      m.Result = 1;
       return;
     case WM_CUT:
       if (d_->edit) d_->edit->cut();

@@ -111,6 +111,34 @@ TEST_F(ImageControlTest, TheRecordsPictureIsShownAndAnEmptyOneShowsTheFieldsLabe
   EXPECT_TRUE(image_->GetPictureLoaded()) << "Enter loads it";
 }
 
+TEST_F(ImageControlTest, ACopyPaintedForAnotherRecordShowsThatRecordsPicture) {
+  // As a control grid paints the control for each of its records: the dataset is moved without the
+  // control hearing of it, and the copy must show that record's field, not the loaded picture.
+  const TRect client = image_->GetClientRect();
+  const Integer cx = client.Width() / 2, cy = client.Height() / 2;
+  const auto paintCopyOf = [&](Integer recNo) {
+    data_->DisableControls();
+    const Integer here = data_->RecNo();
+    data_->SetRecNo(recNo);
+    TControlState state = image_->GetControlState();
+    image_->SetControlState(state << csPaintCopy);
+    const bool empty = image_->IsEmpty();
+    std::unique_ptr<TBitmap> shot = CaptureControl(image_);
+    state.Exclude(csPaintCopy);
+    image_->SetControlState(state);
+    data_->SetRecNo(here);
+    data_->EnableControls();
+    return std::make_pair(empty, PixelAt(shot.get(), cx - 3, cy));
+  };
+  ASSERT_TRUE(image_->GetPictureLoaded());
+  EXPECT_EQ(paintCopyOf(2), std::make_pair(true, static_cast<TColor>(ColorToRGB(image_->GetColor()))))
+      << "the empty record shows nothing";
+  data_->Next();
+  ASSERT_TRUE(image_->IsEmpty());
+  EXPECT_EQ(paintCopyOf(1), std::make_pair(false, clRed)) << "the first record's picture";
+  EXPECT_TRUE(image_->IsEmpty()) << "the control itself still shows its own record";
+}
+
 TEST_F(ImageControlTest, WheelAndDraggingMoveTheViewAndEscResetsIt) {
   for (int step = 0; step < 5; ++step) image_->DoMouseWheel({}, -120, TPoint(50, 50));
   EXPECT_EQ(image_->GetZoom(), 50);

@@ -119,6 +119,54 @@ TEST_F(RichEditControlTest, TypingWritesRtfOrPlainTextWhenTheControlIsLeft) {
   EXPECT_EQ(TrimRight(Notes()->GetAsString()), u"Пример!") << "PlainText writes the text alone";
 }
 
+TEST_F(RichEditControlTest, FormattingIsAnEditOfTheFieldAndReadingItChangesNothing) {
+  // Reading the formatting of the selection and paragraph is no edit.
+  edit_->SetSelStart(0);
+  edit_->SetSelLength(3);
+  EXPECT_TRUE(edit_->GetSelAttributes()->GetStyle().Contains(fsBold));
+  EXPECT_EQ(edit_->GetParagraph()->GetAlignment(), taLeftJustify);
+  EXPECT_EQ(data_->GetState(), dsBrowse);
+
+  // A user's italics and centring, as the formatting toolbar sets them, reach the field.
+  Focus(edit_);
+  edit_->SetSelStart(0);
+  edit_->SetSelLength(3);
+  edit_->GetSelAttributes()->SetStyle(TFontStyles{fsItalic});
+  EXPECT_EQ(data_->GetState(), dsEdit) << "a format change starts the edit";
+  edit_->GetParagraph()->SetAlignment(taCenter);
+  EXPECT_EQ(Shown(), u"Пример") << "starting the edit did not reload the content";
+  Focus(other_);
+  data_->Post();
+  const String stored = Notes()->GetAsString();
+  // The first three letters italic, the rest still bold.
+  EXPECT_NE(stored.find(u"\\i\\cf1 \\'cf\\'f0\\'e8}"), String::npos) << StringToUtf8(stored);
+  EXPECT_NE(stored.find(u"\\b\\cf1 \\'ec\\'e5\\'f0}"), String::npos) << StringToUtf8(stored);
+  EXPECT_NE(stored.find(u"\\qc"), String::npos) << StringToUtf8(stored);
+
+  // A dataset that cannot edit refuses the format, as it refuses typing: nothing shown that cannot be
+  // kept, and leaving the control raises nothing.
+  data_->SetReadOnly(true);
+  Focus(edit_);
+  edit_->SetSelStart(0);
+  edit_->SetSelLength(3);
+  edit_->GetSelAttributes()->SetStyle(TFontStyles{fsUnderline});
+  edit_->GetParagraph()->SetAlignment(taRightJustify);
+  EXPECT_FALSE(edit_->GetSelAttributes()->GetStyle().Contains(fsUnderline));
+  EXPECT_EQ(edit_->GetParagraph()->GetAlignment(), taCenter);
+  EXPECT_EQ(data_->GetState(), dsBrowse);
+  Focus(other_);
+  data_->SetReadOnly(false);
+
+  // While the field's label stands in place of its content, there is nothing to format.
+  edit_->SetAutoDisplay(false);
+  data_->Refresh();
+  ASSERT_EQ(Shown(), u"(Notes)");
+  edit_->SelectAll();
+  edit_->GetSelAttributes()->SetStyle(TFontStyles{fsBold});
+  EXPECT_EQ(data_->GetState(), dsBrowse);
+  EXPECT_FALSE(edit_->GetMemoLoaded());
+}
+
 TEST_F(RichEditControlTest, AStringFieldShowsAndTakesPlainText) {
   edit_->SetDataField(u"name");
   EXPECT_EQ(Shown(), u"Болт");
@@ -170,6 +218,11 @@ TEST_F(RichEditControlTest, OnlyTheFirstPlainButtonGetsTheDefaultAction) {
   EXPECT_FALSE(edit_->GetEditButtons()->GetEditButton(1)->GetDefaultAction());
   EXPECT_FALSE(edit_->GetEditButtons()->GetEditButton(2)->GetDefaultAction());
   EXPECT_TRUE(edit_->GetButtonsBox()->GetVisible());
+  // The single border lies inside the client area: the buttons stand within it, not over it.
+  const TEditButtonsBoxEh* box = edit_->GetButtonsBox();
+  EXPECT_EQ(box->GetTop(), 1);
+  EXPECT_EQ(box->GetLeft() + box->GetWidth(), edit_->GetClientWidth() - 1);
+  EXPECT_EQ(box->GetTop() + box->GetHeight(), edit_->GetClientHeight() - 1);
 }
 
 TEST_F(RichEditControlTest, TheEllipsisButtonEditsInTheModalEditorAndWritesWhatWasAccepted) {

@@ -371,3 +371,70 @@ TEST_F(LookupComboTest, SpecialRowAboveTheListIsChosenLikeARecord) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LookupComboTest, ListResizedByItsGripOpensWithThatSizeNextTime) {
+  auto* box = Make(true);
+  box->GetDropDownBox()->SetRows(4);
+  box->GetDropDownBox()->SetSizable(true);
+  Focus(box);
+  box->DropDown(nullptr);
+  TPopupDataGridBoxEh* list = box->GetDataList();
+  TPopupInnerDataGridEh* grid = list->GetInnerDataGrid();
+  ASSERT_EQ(grid->GetRowCountProp(), 4);
+  EXPECT_FALSE(grid->GetSizeGripResized()) << "opening is no resize of the user";
+  ASSERT_EQ(grid->GetSizeGripPostion(), sgpBottomRight) << "opened below and to the right";
+  TControl* grip = grid->GetCornerScrollBarPanelControl();
+  ASSERT_TRUE(grip->GetVisible());
+  const Integer rowHeight = grid->GetDataRowHeight();
+  const Integer oldWidth = list->GetWidth();
+  const TPoint from(grip->GetWidth() / 2, grip->GetHeight() / 2);
+  // Three rows and a half lower: the list keeps whole rows.
+  SendDrag(grip, from, grip, TPoint(from.X + 40, from.Y + 3 * rowHeight + rowHeight / 2));
+  EXPECT_TRUE(grid->GetSizeGripResized());
+  EXPECT_EQ(grid->GetRowCountProp(), 7);
+  EXPECT_EQ(list->GetWidth(), oldWidth + 40);
+  SendKey(box, VK_ESCAPE);
+  EXPECT_EQ(box->GetDropDownBox()->GetRows(), 7);
+  EXPECT_EQ(box->GetDropDownBox()->GetWidth(), oldWidth + 40);
+
+  box->DropDown(nullptr);
+  EXPECT_EQ(grid->GetRowCountProp(), 7) << "the remembered size is used again";
+  EXPECT_EQ(list->GetWidth(), oldWidth + 40);
+  // Dragged up and left past its corner, the list keeps one row and room for its scroll bar.
+  const TPoint corner(grip->GetWidth() / 2, grip->GetHeight() / 2);
+  SendDrag(grip, corner, grip, TPoint(corner.X - 1000, corner.Y - 1000));
+  EXPECT_EQ(grid->GetRowCountProp(), 1);
+  EXPECT_GE(grid->GetWidth(), 2 * GetSystemMetrics(SM_CXVSCROLL));
+  SendKey(box, VK_ESCAPE);
+  EXPECT_EQ(box->GetDropDownBox()->GetRows(), 1);
+
+  box->DropDown(nullptr);
+  SendKey(box, VK_ESCAPE);
+  EXPECT_EQ(box->GetDropDownBox()->GetRows(), 1) << "closing without a resize keeps the settings";
+}
+
+TEST_F(LookupComboTest, ListOpenedAboveItsBoxHasItsGripInATopCorner) {
+  auto* box = Make(true);
+  box->GetDropDownBox()->SetSizable(true);
+  // The box at the bottom of the screen's work area: the list has no room below it.
+  const TRect work = Screen->WorkAreaOfRect(TRect(0, 0, 10, 10));
+  form_->SetBounds(0, work.Bottom - form_->GetHeight(), form_->GetWidth(), form_->GetHeight());
+  box->SetTop(form_->GetClientHeight() - box->GetHeight());
+  ProcessPendingEvents();
+  Focus(box);
+  box->DropDown(nullptr);
+  TPopupDataGridBoxEh* list = box->GetDataList();
+  ASSERT_LT(list->GetTop(), box->ClientToScreen(TPoint(0, 0)).Y) << "the list stands above the box";
+  EXPECT_EQ(list->GetInnerDataGrid()->GetSizeGripPostion(), sgpTopRight);
+  SendKey(box, VK_ESCAPE);
+  // A list that may not be resized shows no grip, wherever it opens.
+  box->GetDropDownBox()->SetSizable(false);
+  box->DropDown(nullptr);
+  TPopupInnerDataGridEh* grid = list->GetInnerDataGrid();
+  EXPECT_EQ(grid->GetSizeGripPostion(), sgpBottomRight);
+  EXPECT_FALSE(grid->GetCornerScrollBarPanelControl()->IsGripActive());
+}
+
+}  // namespace

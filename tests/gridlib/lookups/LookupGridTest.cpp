@@ -3,7 +3,10 @@
 // the box the axis grid's data-list drop-down gets.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "gridlib/editors/DBLookupGridsEh.h"
+#include "gridlib/memtable/MemTableEh.h"
 #include "platform/controls/Forms.h"
 #include "platform/rtl/Utf.h"
 #include "platform/testing/TestSupport.h"
@@ -35,6 +38,15 @@ class LookupGridTest : public ::testing::Test {
     grid_ = box_->GetInnerDataGrid();
   }
   void TearDown() override { form_.reset(); }
+  // Two orders of the items 2 and 3, not yet open.
+  TTestDataSet* MakeOrders() {
+    auto* orders = new TTestDataSet(form_.get());
+    orders->GetFieldDefs()->Add(u"id", ftInteger);
+    orders->GetFieldDefs()->Add(u"item", ftInteger);
+    orders->AddRow({Variant(10), Variant(2)});
+    orders->AddRow({Variant(11), Variant(3)});
+    return orders;
+  }
   void Press(Word key) {
     Word k = key;
     grid_->KeyDown(k, {});
@@ -61,6 +73,40 @@ TEST_F(LookupGridTest, BoxIsWholeRowsHighWithinOneAndAHundred) {
   EXPECT_EQ(grid_->AdjustHeight(grid_->CalcAutoHeightForRowCount(4) + grid_->GetDataRowHeight() / 2),
             grid_->CalcAutoHeightForRowCount(4));
   EXPECT_EQ(grid_->AdjustHeight(1), grid_->CalcAutoHeightForRowCount(1));
+}
+
+TEST_F(LookupGridTest, RowsFittedToTheirTextMakeTheBoxAsHighAsTheRowsThatExist) {
+  InitializeMemTableEh();
+  auto* table = new TMemTableEh(form_.get());
+  table->GetFieldDefs()->Add(u"id", ftInteger);
+  table->GetFieldDefs()->Add(u"name", ftString, 30);
+  table->CreateDataSet();
+  for (int id = 1; id <= 5; ++id) {
+    table->Append();
+    table->SetFields({Variant(id), Variant(String(u"Строка ") + IntToStr(id))});
+    table->Post();
+  }
+  table->First();
+  auto* tableSource = new TDataSource(form_.get());
+  tableSource->SetDataSet(table);
+  // Each record asks for its own height, as wrapped text would.
+  const auto heightOf = [](int id) { return 16 + id * 4; };
+  grid_->OnGetRowHeight = [&](TObject*, Integer& height) {
+    height = heightOf(table->FieldByName(u"id")->GetAsInteger());
+  };
+  box_->SetListField(u"name");
+  box_->SetListSource(tableSource);
+  grid_->SetOptions({dlgColLinesEh, dlgAutoFitRowHeightEh});
+  const Integer frame = box_->GetHeight() - box_->GetClientHeight();
+  const Integer border = grid_->GetBorderHeight();
+  box_->SetRowCount(3);
+  EXPECT_EQ(box_->GetHeight(), frame + border + heightOf(1) + heightOf(2) + heightOf(3));
+  box_->SetRowCount(20);
+  EXPECT_EQ(box_->GetHeight(),
+            frame + border + heightOf(1) + heightOf(2) + heightOf(3) + heightOf(4) + heightOf(5))
+      << "only the rows that exist count";
+  // An offered height is kept as it is: fitted rows are no whole multiple of one height.
+  EXPECT_EQ(grid_->AdjustHeight(101), 101);
 }
 
 TEST_F(LookupGridTest, WidthToFitCountsEveryColumnsLine) {
@@ -106,6 +152,40 @@ TEST_F(LookupGridTest, KeysMoveTheChoiceAndTheSpecialRowStandsAboveTheList) {
   EXPECT_EQ(items_->RecNo(), 1);
 }
 
+TEST_F(LookupGridTest, SpecialRowStandsUnderTheTitlesWhenTheyShow) {
+  grid_->SetKeyValue(Variant(2));
+  TSpecRowEh* spec = grid_->GetSpecRow();
+  spec->SetCellsText(u"(нет);");
+  spec->SetValue(Variant(-1));
+  spec->SetColor(clYellow);
+  spec->SetVisible(true);
+  box_->SetShowTitles(true);
+  box_->SetRowCount(3);
+  ProcessPendingEvents();
+  EXPECT_EQ(grid_->GetVisibleRowCount(), 3) << "titles and the special row above three whole rows";
+  const auto centre = [](const TRect& r) { return TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2); };
+  const TPoint title = centre(grid_->CellRect(0, 0, true));
+  const TPoint specCell = centre(grid_->CellRect(0, 1, true));
+  EXPECT_FALSE(grid_->SpecRowAt(title.X, title.Y));
+  ASSERT_TRUE(grid_->SpecRowAt(specCell.X, specCell.Y));
+  const std::unique_ptr<TBitmap> shot = CaptureControl(grid_);
+  EXPECT_EQ(PixelAt(shot.get(), 3, specCell.Y), clYellow) << "the special row is painted with its colour";
+  EXPECT_NE(PixelAt(shot.get(), 3, title.Y), clYellow) << "the titles stay titles";
+
+  SendMouseDown(grid_, mbLeft, specCell);
+  SendMouseUp(grid_, mbLeft, specCell);
+  EXPECT_EQ(grid_->GetKeyValue().AsInteger(), -1);
+  EXPECT_EQ(StringToUtf8(grid_->GetSelectedItem()), "(нет)");
+  Press(VK_DOWN);
+  EXPECT_EQ(grid_->GetKeyValue().AsInteger(), 1);
+  Press(VK_UP);
+  EXPECT_EQ(grid_->GetKeyValue().AsInteger(), -1) << "up from the first record reaches it";
+  // A click on the titles chooses nothing.
+  SendMouseDown(grid_, mbLeft, title);
+  SendMouseUp(grid_, mbLeft, title);
+  EXPECT_EQ(grid_->GetKeyValue().AsInteger(), -1);
+}
+
 TEST_F(LookupGridTest, TypingFindsTheFirstNameBeginningWithTheLetters) {
   grid_->SetKeyValue(Variant(1));
   Char key = u'ш';
@@ -121,11 +201,7 @@ TEST_F(LookupGridTest, TypingFindsTheFirstNameBeginningWithTheLetters) {
 }
 
 TEST_F(LookupGridTest, BoundGridFollowsTheRecordAndWritesTheChosenKey) {
-  auto* orders = new TTestDataSet(form_.get());
-  orders->GetFieldDefs()->Add(u"id", ftInteger);
-  orders->GetFieldDefs()->Add(u"item", ftInteger);
-  orders->AddRow({Variant(10), Variant(2)});
-  orders->AddRow({Variant(11), Variant(3)});
+  TTestDataSet* orders = MakeOrders();
   orders->Open();
   auto* ordersSource = new TDataSource(form_.get());
   ordersSource->SetDataSet(orders);
@@ -152,6 +228,58 @@ TEST_F(LookupGridTest, BoundGridFollowsTheRecordAndWritesTheChosenKey) {
   SendKey(grid, VK_UP);
   EXPECT_EQ(orders->GetState(), dsBrowse);
   EXPECT_EQ(grid->GetKeyValue().AsInteger(), 3);
+}
+
+TEST_F(LookupGridTest, StandaloneGridOverALookupFieldTakesItsListAndWritesItsKeyField) {
+  TTestDataSet* orders = MakeOrders();
+  for (const Char* name : {u"id", u"item"}) orders->GetFieldDefs()->Find(name)->CreateField(form_.get());
+  auto* itemName = new TStringField(form_.get());
+  itemName->SetFieldName(u"item_name");
+  itemName->SetFieldKind(fkLookup);
+  itemName->SetLookupDataSet(items_);
+  itemName->SetKeyFields(u"item");
+  itemName->SetLookupKeyFields(u"id");
+  itemName->SetLookupResultField(u"name");
+  itemName->SetDataSet(orders);
+  orders->Open();
+  auto* ordersSource = new TDataSource(form_.get());
+  ordersSource->SetDataSet(orders);
+  auto* grid = new TDBLookupGridEh(form_.get());
+  grid->SetParent(form_.get());
+  grid->SetBounds(10, 10, 200, 120);
+  grid->SetListField(u"code");
+  grid->SetDataFieldSource(ordersSource);
+  grid->SetDataField(u"item_name");
+  form_->Show();
+  ProcessPendingEvents();
+  ASSERT_TRUE(grid->GetLookupMode());
+  EXPECT_EQ(grid->GetKeyField(), u"");
+  EXPECT_EQ(grid->GetListSource(), nullptr);
+  ASSERT_TRUE(grid->GetListActive());
+  // The lookup field's result comes first, before the fields ListField names.
+  ASSERT_EQ(grid->GetListFields().size(), 2u);
+  EXPECT_EQ(grid->GetListFields()[0]->GetFieldName(), u"name");
+  EXPECT_EQ(StringToUtf8(grid->GetSelectedItem()), "Гайка");
+  for (auto change : {std::function<void()>([grid] { grid->SetKeyField(u"code"); }),
+                      std::function<void()>([grid, this] { grid->SetListSource(source_); })}) {
+    try {
+      change();
+      ADD_FAILURE() << "the lookup field's settings cannot be changed";
+    } catch (const EDatabaseError& e) {
+      EXPECT_EQ(e.Message(), u"Property already defined by lookup field");
+    }
+  }
+  SendKey(grid, VK_DOWN);
+  EXPECT_EQ(orders->FieldByName(u"item")->GetAsInteger(), 3) << "the key goes into the lookup's key field";
+  EXPECT_EQ(StringToUtf8(grid->GetSelectedItem()), "Шайба");
+  orders->Cancel();
+  // Another data field leaves lookup mode: the grid is a plain list again, without a list source.
+  grid->SetDataField(u"item");
+  EXPECT_FALSE(grid->GetLookupMode());
+  EXPECT_FALSE(grid->GetListActive());
+  grid->SetListSource(source_);
+  grid->SetKeyField(u"id");
+  EXPECT_EQ(StringToUtf8(grid->GetSelectedItem()), "G2") << "the record's key 2 shows its code";
 }
 
 TEST_F(LookupGridTest, AxisGridDataListIsAPopupDataGridBox) {

@@ -313,6 +313,47 @@ TEST_F(RichEditTest, ChangeEventsAndTheEventMask) {
   EXPECT_EQ(changes, 2);
 }
 
+// Answers the format messages as a descendant that may refuse formatting does.
+class TFormatGuardRichEdit : public TRichEdit {
+ public:
+  explicit TFormatGuardRichEdit(TComponent* owner) : TRichEdit(owner) {}
+  bool allow = true;
+  int asked = 0;
+
+ protected:
+  void Dispatch(TMessage& message) override {
+    if (message.Msg == EM_SETCHARFORMAT || message.Msg == EM_SETPARAFORMAT) {
+      ++asked;
+      if (!allow) {
+        message.Result = 0;
+        return;
+      }
+    }
+    TRichEdit::Dispatch(message);
+  }
+};
+
+TEST_F(RichEditTest, FormatChangesAskTheControlFirstAndAZeroAnswerRefusesThem) {
+  TFormatGuardRichEdit guard(nullptr);
+  TStringStream stream(Utf8ToString(R"({\rtf1 one two\par})"), TEncoding::Default());
+  guard.GetLines()->LoadFromStream(&stream);
+  guard.SetSelStart(0);
+  guard.SetSelLength(3);
+  EXPECT_FALSE(guard.GetSelAttributes()->GetStyle().Contains(fsBold));
+  EXPECT_EQ(guard.GetParagraph()->GetAlignment(), taLeftJustify);
+  EXPECT_EQ(guard.asked, 0) << "reading formats sends nothing";
+  guard.GetSelAttributes()->SetStyle({fsBold});
+  guard.GetParagraph()->SetAlignment(taCenter);
+  EXPECT_EQ(guard.asked, 2);
+  EXPECT_TRUE(guard.GetSelAttributes()->GetStyle().Contains(fsBold));
+  EXPECT_EQ(guard.GetParagraph()->GetAlignment(), taCenter);
+  guard.allow = false;
+  guard.GetSelAttributes()->SetStyle({fsItalic});
+  guard.GetParagraph()->SetAlignment(taRightJustify);
+  EXPECT_EQ(guard.GetSelAttributes()->GetStyle(), TFontStyles{fsBold}) << "refused";
+  EXPECT_EQ(guard.GetParagraph()->GetAlignment(), taCenter) << "refused";
+}
+
 TEST_F(RichEditTest, MaxLengthCutsWhatComesIn) {
   edit->SetMaxLength(5);
   edit->SetSelText(u"abc");

@@ -154,6 +154,9 @@ class LookupsDesktopTest : public LookupsDbTest {
     spec->SetCellsText(u"(нет подразделения)");
     spec->SetValue(Variant(0));
     spec->SetVisible(true);
+    // With titles it stands under them; the list can be resized by its grip.
+    box_->GetDropDownBox()->SetShowTitles(true);
+    box_->GetDropDownBox()->SetSizable(true);
     ActivateWindowByName("KIV lookup card");
     ProcessEventsFor(300);
   }
