@@ -1257,6 +1257,8 @@ class TDBAxisGridnplaceEditCoreControl : public GridsEh::TInplaceEditCoreControl
  protected:
   void KeyDown(Word& key, TShiftState shift) override;
   void KeyPress(Char& key) override;
+  // The MRU list sees the key messages first.
+  void WndProc(TMessage& message) override;
 };
 
 class TDBAxisGridInplaceEdit : public GridsEh::TInplaceEdit, public IComboEditEh {
@@ -1308,9 +1310,27 @@ class TDBAxisGridInplaceEdit : public GridsEh::TInplaceEdit, public IComboEditEh
   bool InterceptClear(TMessage& message) override;
   bool InterceptPaste(TMessage& message) override;
 
+  // ---- The bar's MRU list, dropped under the text while typing ----
+  // The row a walking key (Up, Down, PgUp, PgDn, Home, End) selects in a pick or MRU list.
+  static Integer PopupListRowForKey(TPopupListboxFormEh* list, Word key);
+  TMRUListboxEh* GetMRUListControl() const { return mruListControl_; }
+  bool GetMRUListDroppedDown() const;
+  // The entries that start with the text, under the editor; closes when none does.
+  virtual void ShowMRUList();
+  // With accept, the chosen entry becomes the pending text.
+  virtual void CloseMRUList(bool accept);
+  // While the list is down it takes the keys that walk it, and Enter or Esc close it (accepting on
+  // Enter); true when the key message was the list's.
+  bool RouteKeyToMRUList(TMessage& message);
+  // The user changed the text: the list shows the entries that start with it, or closes when it is
+  // empty; showAll (a backspace on an empty text) shows every entry.
+  void MRUListFollowText(bool showAll = false);
+
  protected:
   void Paint() override;
   void PickListMouseUp(TObject* sender, TMouseButton button, TShiftState shift, Integer x, Integer y);
+  virtual TMRUListboxEh* CreateMRUListControl();
+  void MRUListMouseUp(TObject* sender, TMouseButton button, TShiftState shift, Integer x, Integer y);
 
  private:
   void UpdateActiveList();
@@ -1331,6 +1351,8 @@ class TDBAxisGridInplaceEdit : public GridsEh::TInplaceEdit, public IComboEditEh
   bool readOnlyStored_ = false;
   String textBeforeDropDown_;
   TEditButtonsBoxEh* buttonsBox_ = nullptr;
+  TMRUListboxEh* mruListControl_ = nullptr;
+  bool mruChoosing_ = false;
 };
 
 // ---- In-cell place boxes ----
