@@ -621,6 +621,10 @@ void TCustomDBAxisGridEh::WndProc(TMessage& message) {
     case WM_ERASEBKGND:
       message.Result = 1;
       return;
+    case WM_USER:
+      // A drop-down form of a cell button closed; the message only had to wait in the queue.
+      if (HandleAllocated() && message.WParam == reinterpret_cast<WPARAM>(GetHandle())) return;
+      break;
     case WM_CANCELMODE:
       inherited::WndProc(message);
       ReleaseInCellPress();

@@ -26,6 +26,7 @@ class TEditButtonsBoxEh;
 class TEditButtonControlEh;
 class TInCellPlaceBoxEh;
 class TCellButtonsEh;
+class TCellButtonEh;
 class TCellPlaceBoxVisibleListEh;
 class TControlBorderEh;
 
@@ -1164,6 +1165,10 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
   bool IsMouseDownPlace(TGridCoord cell, TObject* control) const;
   void SetMouseDownInCellPlaceBox(TInCellPlaceBoxEh* box, TGridCoord cell);
   void ReleaseInCellPress();
+  // Opens the drop-down form a cell button names under the host rectangle (screen coordinates); the
+  // answer is whether a form opened.
+  virtual bool ShowCellButtonDropDownForm(TInCellPlaceBoxEh* box, TCellButtonEh* button, bool& handled,
+                                          const TRect& hostRect, TAxisBarEh* bar);
 
   // ---- Overrides of the base grid ----
   bool CanEditShow() override;
@@ -1530,6 +1535,40 @@ using TMouseCellButtonEventEh = TDelegate<void(
     TCustomDBAxisGridEh* grid, TAxisBarEh* bar, TCellButtonEh* button, TMouseButton mouseButton,
     TShiftState shift, TPoint inButtonPos, TGridCoord cell, bool& handled)>;
 
+// What a drop-down form opened by a bar's button gets besides its values.
+class TAxisGridDropDownFormSysParams : public TDropDownFormSysParams {
+  KIV_CLASS(TAxisGridDropDownFormSysParams, TDropDownFormSysParams)
+ public:
+  TAxisBarEh* FAxisBar = nullptr;
+  TEditButtonEh* FEditButton = nullptr;
+  TRect FEditorScreenRect{0, 0, 0, 0};
+  TRect FEditorRect{0, 0, 0, 0};
+  TInCellPlaceBoxEh* FPlaceBox = nullptr;
+};
+
+// The drop-down form call of a bar's button: the values travel to and from the bar's field; a form
+// opened from a cell keeps its cell button pressed in the current row until it closes, and its closing
+// tells the grid, so that the click that closed it does not open it again.
+class TAxisBarDropDownFormCallParamsEh : public TDropDownFormCallParamsEh {
+  KIV_CLASS(TAxisBarDropDownFormCallParamsEh, TDropDownFormCallParamsEh)
+ public:
+  explicit TAxisBarDropDownFormCallParamsEh(TEditButtonEh* button) : editButton_(button) {}
+  TEditButtonEh* GetEditButton() override { return editButton_; }
+  TAxisBarEh* GetAxisBar() const;
+  void GetVarValue(Variant& value) override;
+  void SetVarValue(const Variant& value) override;
+  TDropDownFormSysParams* CreateSysParams() override;
+  void FillSysParams(TDropDownFormSysParams* sysParams) override;
+  void InitDropDownForm(TCustomForm* form, TDynVarsEh* dynParams, TDropDownFormSysParams* sysParams) override;
+  void DropDownFormClosed(bool accept, TCustomForm* form, TDynVarsEh* dynParams,
+                          TDropDownFormSysParams* sysParams) override;
+  // The in-cell box of the button when the form is opened from a cell.
+  TInCellPlaceBoxEh* FPlaceBox = nullptr;
+
+ private:
+  TEditButtonEh* editButton_;
+};
+
 class TCellButtonEh : public TVisibleEditButtonEh, public IInCellControlEh {
   KIV_CLASS(TCellButtonEh, TVisibleEditButtonEh)
  public:
@@ -1575,6 +1614,12 @@ class TCellButtonEh : public TVisibleEditButtonEh, public IInCellControlEh {
   // The press is over: stop repeating and forget the held half.
   void MouseReleased();
   void InCellReset() { upDownButtonNum_ = 0; }
+  TDropDownFormCallParamsEh* CreateDropDownFormParams() override;
+  // After its drop-down menu closed the button waits a moment: the press that closed the menu over the
+  // button must not open it again.
+  virtual void StartRepressWait(TInCellPlaceBoxEh* box);
+  virtual void StopRepressWait(TObject* sender);
+  bool GetWaitingForRepress() const { return waitingForRepress_; }
 
  private:
   void EnsureTimer();
@@ -1585,6 +1630,8 @@ class TCellButtonEh : public TVisibleEditButtonEh, public IInCellControlEh {
   bool pressable_ = true;
   Integer upDownButtonNum_ = 0;
   std::unique_ptr<TTimer> timer_;
+  bool waitingForRepress_ = false;
+  TInCellPlaceBoxEh* pressedPlaceBox_ = nullptr;
 };
 
 class TCellButtonsEh : public TEditButtonsEh {

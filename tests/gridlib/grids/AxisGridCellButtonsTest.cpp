@@ -1,11 +1,37 @@
 // What sits inside the axis grid's data cells, driven by the mouse: cell buttons laid out around the
 // data area, a press on an up/down cell button stepping the value by the half pressed, a press drawn
 // pressed (or not, for a button that is not pressable), the grid lines drawn around the cells, and the
-// current cell's button box of a picture bar.
+// current cell's button box of a picture bar; a cell button's drop-down form and menu, which the click
+// that closes them does not open again.
 #include "gridlib/editors/DBCtrlsEh.h"
 #include "tests/gridlib/grids/AxisGridTestSupport.h"
 
 namespace {
+
+// A drop-down form that opens when asked and closes when the test says so.
+class CellButtonTestDropDownForm : public TForm, public IDropDownFormEh {
+ public:
+  CellButtonTestDropDownForm() : TForm(nullptr, 0) {}
+  bool Execute(TControl*, TControl*, TDropDownAlign, TDynVarsEh*) override { return false; }
+  bool GetReadOnly() override { return false; }
+  void SetReadOnly(bool) override {}
+  void Close() override {}
+  void ExecuteNomodal(const TRect& rect, TControl*, TDropDownAlign, TDynVarsEh* params, TObject* sys,
+                      TDropDownFormCallbackProcEh callback) override {
+    ++opened;
+    under = rect;
+    bag = params;
+    sysParams = sys;
+    close = std::move(callback);
+  }
+  void Finish(bool accept) { close(this, accept, bag, sysParams); }
+
+  Integer opened = 0;
+  TRect under{0, 0, 0, 0};
+  TDynVarsEh* bag = nullptr;
+  TObject* sysParams = nullptr;
+  TDropDownFormCallbackProcEh close;
+};
 
 class AxisGridCellButtonsTest : public AxisGridFixture {
  protected:
@@ -122,6 +148,59 @@ TEST_F(AxisGridCellButtonsTest, AClickedCellButtonRunsItsHandlerAndAPressIsDrawn
   SendMouseDown(grid_, mbLeft, InButton(button, 4, 4));
   SendMouseUp(grid_, mbLeft, InButton(button, -30, 4));
   EXPECT_EQ(clicks, 2);
+}
+
+// The form gets the cell's value and opens under the cell; the button stays pressed in the current row
+// while it is open; the accepted value reaches the field; the click that closed the form, still queued,
+// does not open it again.
+TEST_F(AxisGridCellButtonsTest, ACellButtonsFormWritesBackAndItsClosingClickDoesNotReopenIt) {
+  QtyGrid(false);
+  TCellButtonEh* button = AddCellButton(ebsEllipsisEh, ebhpRightEh);
+  CellButtonTestDropDownForm form;
+  button->GetDropDownFormParams()->SetDropDownForm(&form);
+  ShowForm();
+  const TPoint at = InButton(button, 4, 4);
+  SendClick(grid_, at);
+  ASSERT_EQ(form.opened, 1);
+  EXPECT_EQ(form.bag->GetItem(0)->GetValue().AsInteger(), 10);
+  const TPoint cellTop = grid_->ClientToScreen(TPoint(0, grid_->CellRect(1, 1, true).Top));
+  EXPECT_EQ(form.under.Top, cellTop.Y);
+  CaptureControl(grid_);
+  EXPECT_TRUE(button->GetPersistentDown());
+  EXPECT_EQ(button->GetLastDrawDownButton(), 1);
+
+  form.bag->GetItem(0)->SetValue(Variant(42));
+  form.Finish(true);
+  EXPECT_EQ(Qty(), 42);
+  EXPECT_EQ(data_->GetState(), dsBrowse);
+  EXPECT_FALSE(button->GetPersistentDown());
+  SendClick(grid_, at);
+  EXPECT_EQ(form.opened, 1);
+  ProcessPendingEvents();
+  SendClick(grid_, at);
+  EXPECT_EQ(form.opened, 2);
+  form.Finish(false);
+  EXPECT_EQ(Qty(), 42);
+}
+
+// A press that closes the button's menu over the button does not open it again; a later press does.
+TEST_F(AxisGridCellButtonsTest, ACellButtonsMenuWaitsForARepressBeforeOpeningAgain) {
+  QtyGrid(false);
+  TCellButtonEh* button = AddCellButton(ebsDropDownEh, ebhpRightEh);
+  TPopupMenu menu(nullptr);
+  Integer popups = 0;
+  menu.OnPopup = [&popups](TObject*) { ++popups; };
+  button->SetDropdownMenu(&menu);
+  ShowForm();
+  const TPoint at = InButton(button, 4, 4);
+  SendClick(grid_, at);
+  EXPECT_EQ(popups, 1);
+  EXPECT_TRUE(button->GetWaitingForRepress());
+  SendClick(grid_, at);
+  EXPECT_EQ(popups, 1);
+  for (Integer i = 0; i < 40 && button->GetWaitingForRepress(); ++i) ProcessEventsFor(25);
+  SendClick(grid_, at);
+  EXPECT_EQ(popups, 2);
 }
 
 TEST_F(AxisGridCellButtonsTest, DataCellsAreDrawnInsideTheGridLines) {
