@@ -1165,6 +1165,21 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
   bool IsMouseDownPlace(TGridCoord cell, TObject* control) const;
   void SetMouseDownInCellPlaceBox(TInCellPlaceBoxEh* box, TGridCoord cell);
   void ReleaseInCellPress();
+  // ---- Link hit areas of the hot-tracked cell ----
+  // Where a cell that shows its data as a link reacts, cell-relative: the image (when the bar shows an
+  // image beside its text), then the text, or the image alone.
+  void CalcCellTextBounds(Integer col, Integer row, TAxisBarEh* bar);
+  virtual void CalcCellTextBoundsForSize(TSize size, TAxisBarEh* bar);
+  // The hot cell's bounds after the mouse entered it: those of the bar the cell shows, none without one.
+  virtual void UpdateCellTextBoundsAtPos(Integer col, Integer row);
+  const std::vector<TRect>& GetMouseCellTextBounds() const { return mouseCellTextBounds_; }
+  // The index of the bound under a cell-relative point of the hot cell; -1 elsewhere.
+  Integer CellTextBoundIndexAt(Integer col, Integer row, Integer y, Integer x) const;
+  Integer GetMousePointInCellTextBoundIndex() const { return mousePointInCellTextBoundIndex_; }
+  bool MouseOverCellDataLink();
+  bool MouseOverCellImageLink();
+  bool MouseOverCellLink() { return MouseOverCellDataLink() || MouseOverCellImageLink(); }
+  TInCellPlaceBoxEh* GetHotTrackInCellControl() const { return hotTrackInCellControl_; }
   // Opens the drop-down form a cell button names under the host rectangle (screen coordinates); the
   // answer is whether a form opened.
   virtual bool ShowCellButtonDropDownForm(TInCellPlaceBoxEh* box, TCellButtonEh* button, bool& handled,
@@ -1207,6 +1222,8 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
   void CreateOwnedParts();
   // A left press on a control drawn in a data cell; false when none is there.
   bool InCellMouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y);
+  // The base grid's hot cell, then the control and the link bound under the mouse inside it.
+  void UpdateHotTrackInfo(Integer x, Integer y) override;
 
  private:
   void ReadBars(TReader* reader);
@@ -1250,6 +1267,11 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
   std::unique_ptr<TInCellPlaceBoxEh> drawPlaceBox_;
   TInCellPlaceBoxEh* mouseDownInCellPlaceBox_ = nullptr;
   TGridCoord inCellMouseDownCell_{-1, -1};
+  std::vector<TRect> mouseCellTextBounds_;
+  Integer mousePointInCellTextBoundIndex_ = -1;
+  bool cellDataWantAsLink_ = false;
+  bool cellImageWantAsLink_ = false;
+  TInCellPlaceBoxEh* hotTrackInCellControl_ = nullptr;
 };
 
 // ---- The cell editor ----

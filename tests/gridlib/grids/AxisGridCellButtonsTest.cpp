@@ -203,6 +203,43 @@ TEST_F(AxisGridCellButtonsTest, ACellButtonsMenuWaitsForARepressBeforeOpeningAga
   EXPECT_EQ(popups, 2);
 }
 
+// A cell shown as a link reacts over its text only, wherever the alignment and layout put the text.
+TEST_F(AxisGridCellButtonsTest, ALinkCellReactsOverItsTextOnly) {
+  QtyGrid(false);
+  TAxisBarEh* name = grid_->FindFieldColumn(u"NAME");
+  static_cast<TTestColumnEh*>(name)->SetWidth(200);
+  name->SetCellDataIsLinkProp(true);
+  grid_->LayoutChanged();
+  ShowForm();
+  const Integer col = grid_->GetFixedColCount() + name->GetIndex();
+  grid_->SetRowHeights(grid_->GetFixedRowCount(), 40);
+  const TRect cell = grid_->CellRect(col, grid_->GetFixedRowCount(), true);
+  ASSERT_EQ(cell.Width(), 200);
+  struct Case {
+    TAlignment alignment;
+    TTextLayout layout;
+    TPoint onText, offText;  // cell-relative
+  };
+  for (const Case& c :
+       {Case{taLeftJustify, tlTop, {6, 8}, {150, 8}}, Case{taRightJustify, tlTop, {192, 8}, {20, 8}},
+        Case{taLeftJustify, tlBottom, {6, 32}, {6, 8}}, Case{taCenter, tlCenter, {100, 20}, {10, 20}}}) {
+    name->SetAlignment(c.alignment);
+    name->SetLayout(c.layout);
+    // Leaving the grid makes the next move enter the cell afresh.
+    SendMouseMove(grid_, TPoint(1, 1));
+    SendMouseMove(grid_, TPoint(cell.Left + c.onText.X, cell.Top + c.onText.Y));
+    EXPECT_TRUE(grid_->MouseOverCellDataLink()) << c.alignment << " " << c.layout;
+    EXPECT_TRUE(grid_->MouseOverCellLink());
+    SendMouseMove(grid_, TPoint(cell.Left + c.offText.X, cell.Top + c.offText.Y));
+    EXPECT_FALSE(grid_->MouseOverCellDataLink()) << c.alignment << " " << c.layout;
+  }
+  // A cell that is no link never reports one.
+  name->SetCellDataIsLinkProp(false);
+  SendMouseMove(grid_, TPoint(1, 1));
+  SendMouseMove(grid_, TPoint(cell.Left + 100, cell.Top + 20));
+  EXPECT_FALSE(grid_->MouseOverCellLink());
+}
+
 TEST_F(AxisGridCellButtonsTest, DataCellsAreDrawnInsideTheGridLines) {
   QtyGrid();
   // The picture is the whole control: without a border its pixels are the client's.
