@@ -240,6 +240,29 @@ TEST_F(AxisGridCellButtonsTest, ALinkCellReactsOverItsTextOnly) {
   EXPECT_FALSE(grid_->MouseOverCellLink());
 }
 
+// A translucent button lets the fill under it show through as far as its transparency says; a button
+// sticking out of its cell is cut at the cell.
+TEST_F(AxisGridCellButtonsTest, TranslucentButtonsBlendWithTheFillAndStayInsideTheirCell) {
+  QtyGrid(false);
+  ShowForm();
+  auto faceAt = [this](Integer transparency) {
+    TBitmap picture(60, 30);
+    picture.GetCanvas()->GetBrush()->SetColor(clWhite);
+    picture.GetCanvas()->FillRect(TRect(0, 0, 60, 30));
+    grid_->DrawEditButton(qty_, picture.GetCanvas(), true, -1, nullptr, transparency, nullptr, clRed, true,
+                          false, false, 0, TRect(0, 0, 40, 30), TRect(20, 5, 50, 25), ebsPlusEh);
+    EXPECT_EQ(PixelAt(&picture, 45, 15), clWhite) << "outside the cell";
+    return ColorToRGB(PixelAt(&picture, 24, 8));
+  };
+  const TColorRef opaque = faceAt(0);
+  const TColorRef half = faceAt(50);
+  EXPECT_EQ(faceAt(100), ColorToRGB(clRed));
+  EXPECT_NE(opaque, ColorToRGB(clRed));
+  // Half of the face and half of the red fill.
+  EXPECT_NEAR(GetRValue(half), (GetRValue(opaque) + 255) / 2, 3);
+  EXPECT_NEAR(GetGValue(half), GetGValue(opaque) / 2, 3);
+}
+
 TEST_F(AxisGridCellButtonsTest, DataCellsAreDrawnInsideTheGridLines) {
   QtyGrid();
   // The picture is the whole control: without a border its pixels are the client's.
