@@ -1212,6 +1212,10 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
   void Notification(TComponent* component, TOperation operation) override;
   void WndProc(TMessage& message) override;
   void CreateWnd() override;
+  // A border that draws itself takes one pixel of the window on each of its edges.
+  void CreateParams(TCreateParams& params) override;
+  void PaintNonClient(TCanvas* canvas) override;
+  virtual void DrawBorder(TCanvas* canvas);
   void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
   void MouseMove(TShiftState shift, Integer x, Integer y) override;
   void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
@@ -1267,6 +1271,7 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
   std::unique_ptr<TInCellPlaceBoxEh> drawPlaceBox_;
   TInCellPlaceBoxEh* mouseDownInCellPlaceBox_ = nullptr;
   TGridCoord inCellMouseDownCell_{-1, -1};
+  Integer ownBorderWidth_ = 0;
   std::vector<TRect> mouseCellTextBounds_;
   Integer mousePointInCellTextBoundIndex_ = -1;
   bool cellDataWantAsLink_ = false;
