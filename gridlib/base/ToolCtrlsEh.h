@@ -1144,6 +1144,9 @@ class TEditButtonEh : public TCollectionItem, public IInterface {
   void SetOnDown(const TButtonDownEventEh& value);
 
   virtual TDropDownFormCallParamsEh* CreateDropDownFormParams();
+  // A descendant's constructor makes its own kind of parameters: the base constructor could only make
+  // the base kind.
+  void RecreateDropDownFormParams() { dropDownFormParams_.reset(CreateDropDownFormParams()); }
   virtual TEditButtonControlEh* CreateEditButtonControl();
   virtual TEditButtonDrawBackTimeEh DefaultDrawBackTime() const;
   virtual TClass GetActionLinkClass() const;

@@ -1077,3 +1077,9 @@ class TDBCheckBoxEh : public TCustomDBCheckBoxEh {
  public:
   explicit TDBCheckBoxEh(TComponent* owner) : TCustomDBCheckBoxEh(owner) {}
 };
+
+// A pick or MRU list of count lines (rows at most, one at least) shown under the control without taking
+// the focus, its item height following the font; the editors and the axis grid's cell editor drop their
+// lists so.
+void ShowPopupListUnderControlEh(TControl* control, TFont* font, TPopupListboxFormEh* list, Integer count,
+                                 Integer rows, Integer width);

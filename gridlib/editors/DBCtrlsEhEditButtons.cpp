@@ -263,7 +263,12 @@ void TCustomDBEditEh::ShowDropDownForm(TEditButtonEh* button, TEditButtonControl
 
 void TCustomDBEditEh::ShowPopupListUnder(TPopupListboxFormEh* list, Integer count, Integer rows,
                                          Integer width) {
-  const Integer itemHeight = GetFontTextHeightEh(nullptr, TControl::GetFont(), false) + 3;
+  ShowPopupListUnderControlEh(this, TControl::GetFont(), list, count, rows, width);
+}
+
+void ShowPopupListUnderControlEh(TControl* control, TFont* font, TPopupListboxFormEh* list, Integer count,
+                                 Integer rows, Integer width) {
+  const Integer itemHeight = GetFontTextHeightEh(nullptr, font, false) + 3;
   list->HandleNeeded();
   // Setting the item height recounts a list over its own items; a list over external items was given
   // its count by its owner.
@@ -272,7 +277,7 @@ void TCustomDBEditEh::ShowPopupListUnder(TPopupListboxFormEh* list, Integer coun
   const Integer height = frame + std::max<Integer>(1, std::min(count, rows)) * itemHeight;
   list->SetBounds(0, 0, width, height);
   TPoint pos;
-  PlacePopupUnderControlEh(this, list, taLeftJustify, pos);
+  PlacePopupUnderControlEh(control, list, taLeftJustify, pos);
   list->SetBounds(pos.X, pos.Y, width, height);
   list->Show();
 }

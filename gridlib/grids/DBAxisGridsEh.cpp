@@ -621,6 +621,20 @@ void TCustomDBAxisGridEh::WndProc(TMessage& message) {
     case WM_ERASEBKGND:
       message.Result = 1;
       return;
+    case WM_NCCALCSIZE: {
+      inherited::WndProc(message);
+      TRect& r = reinterpret_cast<TWMNCCalcSize&>(message).CalcSize_Params->rgrc[0];
+      const TEdgeBordersEh edges = border_ ? border_->GetEdgeBorders() : TEdgeBordersEh{};
+      if (edges.Contains(ebLeftEh)) r.Left += ownBorderWidth_;
+      if (edges.Contains(ebTopEh)) r.Top += ownBorderWidth_;
+      if (edges.Contains(ebRightEh)) r.Right -= ownBorderWidth_;
+      if (edges.Contains(ebBottomEh)) r.Bottom -= ownBorderWidth_;
+      return;
+    }
+    case WM_USER:
+      // A drop-down form of a cell button closed; the message only had to wait in the queue.
+      if (HandleAllocated() && message.WParam == reinterpret_cast<WPARAM>(GetHandle())) return;
+      break;
     case WM_CANCELMODE:
       inherited::WndProc(message);
       ReleaseInCellPress();

@@ -26,6 +26,7 @@ class TEditButtonsBoxEh;
 class TEditButtonControlEh;
 class TInCellPlaceBoxEh;
 class TCellButtonsEh;
+class TCellButtonEh;
 class TCellPlaceBoxVisibleListEh;
 class TControlBorderEh;
 
@@ -1164,6 +1165,25 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
   bool IsMouseDownPlace(TGridCoord cell, TObject* control) const;
   void SetMouseDownInCellPlaceBox(TInCellPlaceBoxEh* box, TGridCoord cell);
   void ReleaseInCellPress();
+  // ---- Link hit areas of the hot-tracked cell ----
+  // Where a cell that shows its data as a link reacts, cell-relative: the image (when the bar shows an
+  // image beside its text), then the text, or the image alone.
+  void CalcCellTextBounds(Integer col, Integer row, TAxisBarEh* bar);
+  virtual void CalcCellTextBoundsForSize(TSize size, TAxisBarEh* bar);
+  // The hot cell's bounds after the mouse entered it: those of the bar the cell shows, none without one.
+  virtual void UpdateCellTextBoundsAtPos(Integer col, Integer row);
+  const std::vector<TRect>& GetMouseCellTextBounds() const { return mouseCellTextBounds_; }
+  // The index of the bound under a cell-relative point of the hot cell; -1 elsewhere.
+  Integer CellTextBoundIndexAt(Integer col, Integer row, Integer y, Integer x) const;
+  Integer GetMousePointInCellTextBoundIndex() const { return mousePointInCellTextBoundIndex_; }
+  bool MouseOverCellDataLink();
+  bool MouseOverCellImageLink();
+  bool MouseOverCellLink() { return MouseOverCellDataLink() || MouseOverCellImageLink(); }
+  TInCellPlaceBoxEh* GetHotTrackInCellControl() const { return hotTrackInCellControl_; }
+  // Opens the drop-down form a cell button names under the host rectangle (screen coordinates); the
+  // answer is whether a form opened.
+  virtual bool ShowCellButtonDropDownForm(TInCellPlaceBoxEh* box, TCellButtonEh* button, bool& handled,
+                                          const TRect& hostRect, TAxisBarEh* bar);
 
   // ---- Overrides of the base grid ----
   bool CanEditShow() override;
@@ -1192,6 +1212,10 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
   void Notification(TComponent* component, TOperation operation) override;
   void WndProc(TMessage& message) override;
   void CreateWnd() override;
+  // A border that draws itself takes one pixel of the window on each of its edges.
+  void CreateParams(TCreateParams& params) override;
+  void PaintNonClient(TCanvas* canvas) override;
+  virtual void DrawBorder(TCanvas* canvas);
   void MouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
   void MouseMove(TShiftState shift, Integer x, Integer y) override;
   void MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) override;
@@ -1202,6 +1226,8 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
   void CreateOwnedParts();
   // A left press on a control drawn in a data cell; false when none is there.
   bool InCellMouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y);
+  // The base grid's hot cell, then the control and the link bound under the mouse inside it.
+  void UpdateHotTrackInfo(Integer x, Integer y) override;
 
  private:
   void ReadBars(TReader* reader);
@@ -1245,6 +1271,12 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
   std::unique_ptr<TInCellPlaceBoxEh> drawPlaceBox_;
   TInCellPlaceBoxEh* mouseDownInCellPlaceBox_ = nullptr;
   TGridCoord inCellMouseDownCell_{-1, -1};
+  Integer ownBorderWidth_ = 0;
+  std::vector<TRect> mouseCellTextBounds_;
+  Integer mousePointInCellTextBoundIndex_ = -1;
+  bool cellDataWantAsLink_ = false;
+  bool cellImageWantAsLink_ = false;
+  TInCellPlaceBoxEh* hotTrackInCellControl_ = nullptr;
 };
 
 // ---- The cell editor ----
@@ -1257,6 +1289,8 @@ class TDBAxisGridnplaceEditCoreControl : public GridsEh::TInplaceEditCoreControl
  protected:
   void KeyDown(Word& key, TShiftState shift) override;
   void KeyPress(Char& key) override;
+  // The MRU list sees the key messages first.
+  void WndProc(TMessage& message) override;
 };
 
 class TDBAxisGridInplaceEdit : public GridsEh::TInplaceEdit, public IComboEditEh {
@@ -1308,9 +1342,27 @@ class TDBAxisGridInplaceEdit : public GridsEh::TInplaceEdit, public IComboEditEh
   bool InterceptClear(TMessage& message) override;
   bool InterceptPaste(TMessage& message) override;
 
+  // ---- The bar's MRU list, dropped under the text while typing ----
+  // The row a walking key (Up, Down, PgUp, PgDn, Home, End) selects in a pick or MRU list.
+  static Integer PopupListRowForKey(TPopupListboxFormEh* list, Word key);
+  TMRUListboxEh* GetMRUListControl() const { return mruListControl_; }
+  bool GetMRUListDroppedDown() const;
+  // The entries that start with the text, under the editor; closes when none does.
+  virtual void ShowMRUList();
+  // With accept, the chosen entry becomes the pending text.
+  virtual void CloseMRUList(bool accept);
+  // While the list is down it takes the keys that walk it, and Enter or Esc close it (accepting on
+  // Enter); true when the key message was the list's.
+  bool RouteKeyToMRUList(TMessage& message);
+  // The user changed the text: the list shows the entries that start with it, or closes when it is
+  // empty; showAll (a backspace on an empty text) shows every entry.
+  void MRUListFollowText(bool showAll = false);
+
  protected:
   void Paint() override;
   void PickListMouseUp(TObject* sender, TMouseButton button, TShiftState shift, Integer x, Integer y);
+  virtual TMRUListboxEh* CreateMRUListControl();
+  void MRUListMouseUp(TObject* sender, TMouseButton button, TShiftState shift, Integer x, Integer y);
 
  private:
   void UpdateActiveList();
@@ -1331,6 +1383,8 @@ class TDBAxisGridInplaceEdit : public GridsEh::TInplaceEdit, public IComboEditEh
   bool readOnlyStored_ = false;
   String textBeforeDropDown_;
   TEditButtonsBoxEh* buttonsBox_ = nullptr;
+  TMRUListboxEh* mruListControl_ = nullptr;
+  bool mruChoosing_ = false;
 };
 
 // ---- In-cell place boxes ----
@@ -1508,6 +1562,40 @@ using TMouseCellButtonEventEh = TDelegate<void(
     TCustomDBAxisGridEh* grid, TAxisBarEh* bar, TCellButtonEh* button, TMouseButton mouseButton,
     TShiftState shift, TPoint inButtonPos, TGridCoord cell, bool& handled)>;
 
+// What a drop-down form opened by a bar's button gets besides its values.
+class TAxisGridDropDownFormSysParams : public TDropDownFormSysParams {
+  KIV_CLASS(TAxisGridDropDownFormSysParams, TDropDownFormSysParams)
+ public:
+  TAxisBarEh* FAxisBar = nullptr;
+  TEditButtonEh* FEditButton = nullptr;
+  TRect FEditorScreenRect{0, 0, 0, 0};
+  TRect FEditorRect{0, 0, 0, 0};
+  TInCellPlaceBoxEh* FPlaceBox = nullptr;
+};
+
+// The drop-down form call of a bar's button: the values travel to and from the bar's field; a form
+// opened from a cell keeps its cell button pressed in the current row until it closes, and its closing
+// tells the grid, so that the click that closed it does not open it again.
+class TAxisBarDropDownFormCallParamsEh : public TDropDownFormCallParamsEh {
+  KIV_CLASS(TAxisBarDropDownFormCallParamsEh, TDropDownFormCallParamsEh)
+ public:
+  explicit TAxisBarDropDownFormCallParamsEh(TEditButtonEh* button) : editButton_(button) {}
+  TEditButtonEh* GetEditButton() override { return editButton_; }
+  TAxisBarEh* GetAxisBar() const;
+  void GetVarValue(Variant& value) override;
+  void SetVarValue(const Variant& value) override;
+  TDropDownFormSysParams* CreateSysParams() override;
+  void FillSysParams(TDropDownFormSysParams* sysParams) override;
+  void InitDropDownForm(TCustomForm* form, TDynVarsEh* dynParams, TDropDownFormSysParams* sysParams) override;
+  void DropDownFormClosed(bool accept, TCustomForm* form, TDynVarsEh* dynParams,
+                          TDropDownFormSysParams* sysParams) override;
+  // The in-cell box of the button when the form is opened from a cell.
+  TInCellPlaceBoxEh* FPlaceBox = nullptr;
+
+ private:
+  TEditButtonEh* editButton_;
+};
+
 class TCellButtonEh : public TVisibleEditButtonEh, public IInCellControlEh {
   KIV_CLASS(TCellButtonEh, TVisibleEditButtonEh)
  public:
@@ -1553,6 +1641,12 @@ class TCellButtonEh : public TVisibleEditButtonEh, public IInCellControlEh {
   // The press is over: stop repeating and forget the held half.
   void MouseReleased();
   void InCellReset() { upDownButtonNum_ = 0; }
+  TDropDownFormCallParamsEh* CreateDropDownFormParams() override;
+  // After its drop-down menu closed the button waits a moment: the press that closed the menu over the
+  // button must not open it again.
+  virtual void StartRepressWait(TInCellPlaceBoxEh* box);
+  virtual void StopRepressWait(TObject* sender);
+  bool GetWaitingForRepress() const { return waitingForRepress_; }
 
  private:
   void EnsureTimer();
@@ -1563,6 +1657,8 @@ class TCellButtonEh : public TVisibleEditButtonEh, public IInCellControlEh {
   bool pressable_ = true;
   Integer upDownButtonNum_ = 0;
   std::unique_ptr<TTimer> timer_;
+  bool waitingForRepress_ = false;
+  TInCellPlaceBoxEh* pressedPlaceBox_ = nullptr;
 };
 
 class TCellButtonsEh : public TEditButtonsEh {

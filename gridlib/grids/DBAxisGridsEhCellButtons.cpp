@@ -1,4 +1,5 @@
-// The buttons drawn in the data cells of a bar.
+// The buttons drawn in the data cells of a bar, and the drop-down forms the bar's buttons open.
+#include "gridlib/editors/DBCtrlsEh.h"
 #include "gridlib/grids/DBAxisGridsEh.h"
 
 namespace {
@@ -13,6 +14,11 @@ TCellButtonEh::TCellButtonEh(TCollection* collection)
   // Without handlers of its own a cell button does what its style does (an up/down button steps).
   ParentDefinedDefaultAction = true;
   SetCollection(collection);
+  RecreateDropDownFormParams();
+}
+
+TDropDownFormCallParamsEh* TCellButtonEh::CreateDropDownFormParams() {
+  return new TAxisBarDropDownFormCallParamsEh(this);
 }
 
 TCellButtonEh::~TCellButtonEh() = default;
@@ -126,7 +132,18 @@ void TCellButtonEh::InCellMouseDown(TCustomDBAxisGridEh* grid, TGridCoord cell, 
   bool handled = false, autoRepeat = false;
   if (OnDown) OnDown(this, true, autoRepeat, handled);
   if (!handled && OnMouseDown) OnMouseDown(grid, bar, this, button, shift, TPoint(x, y), cell, handled);
-  if (!handled && GetDropdownMenu()) {
+  // The click that closed this button's form is still queued: it must not open the form again.
+  if (!handled && bar && !grid->IsUserMessagePending(ObjectToLParamEh(box))) {
+    TRect host;
+    grid->GetCellEditorRect(cell.X, cell.Y, host, bar);
+    const TPoint topLeft = grid->ClientToScreen(TPoint(host.Left, host.Top));
+    host = TRect(topLeft.X, topLeft.Y, topLeft.X + host.Width(), topLeft.Y + host.Height());
+    if (grid->ShowCellButtonDropDownForm(box, this, handled, host, bar)) {
+      persistentDown_ = true;
+      grid->InvalidateCell(cell.X, cell.Y);
+    }
+  }
+  if (!handled && GetDropdownMenu() && !(waitingForRepress_ && pressedPlaceBox_ == box)) {
     // The menu drops under the button; the button shows pressed while it is open.
     TRect r = box->GetCtrlClientRect();
     const TRect cellRect = grid->CellRect(cell.X, cell.Y, true);
@@ -136,7 +153,9 @@ void TCellButtonEh::InCellMouseDown(TCustomDBAxisGridEh* grid, TGridCoord cell, 
     grid->InvalidateCell(cell.X, cell.Y);
     GetDropdownMenu()->Popup(at.X, at.Y);
     persistentDown_ = false;
+    grid->InvalidateCell(cell.X, cell.Y);
     grid->ReleaseInCellPress();
+    StartRepressWait(box);
     return;
   }
   if (!handled && GetDefaultAction()) DefaultMouseDownAction(y, box->GetCtrlClientRect().Height(), handled);
@@ -164,10 +183,110 @@ void TCellButtonEh::InCellMouseUp(TCustomDBAxisGridEh* grid, TGridCoord cell, In
   }
 }
 
+void TCellButtonEh::StartRepressWait(TInCellPlaceBoxEh* box) {
+  EnsureTimer();
+  if (timer_->GetEnabled()) return;
+  waitingForRepress_ = true;
+  pressedPlaceBox_ = box;
+  timer_->OnTimer = TNotifyEvent(this, &TCellButtonEh::StopRepressWait);
+  timer_->SetInterval(100);
+  timer_->SetEnabled(true);
+}
+
+void TCellButtonEh::StopRepressWait(TObject*) {
+  timer_->SetEnabled(false);
+  timer_->OnTimer = TNotifyEvent();
+  waitingForRepress_ = false;
+  pressedPlaceBox_ = nullptr;
+}
+
 TCellButtonsEh::TCellButtonsEh(TAxisBarEh* bar, TClass itemClass) : TEditButtonsEh(bar, itemClass) {}
 
 TCellButtonEh* TCellButtonsEh::GetButtonByShortCut(TShortCut shortCut) const {
   for (Integer i = 0; i < GetCount(); ++i)
     if (GetCellButton(i)->GetShortCut() == shortCut) return GetCellButton(i);
   return nullptr;
+}
+
+// ======================= Drop-down forms of a bar's buttons =======================
+
+bool TCustomDBAxisGridEh::ShowCellButtonDropDownForm(TInCellPlaceBoxEh* box, TCellButtonEh* button,
+                                                     bool& handled, const TRect& hostRect, TAxisBarEh* bar) {
+  auto* params = dynamic_cast<TAxisBarDropDownFormCallParamsEh*>(button->GetDropDownFormParams());
+  if (!params || (!params->GetDropDownForm() && params->GetDropDownFormClassName().empty())) return false;
+  params->FDataLink = dataLink_.get();
+  params->FField = bar->GetField();
+  params->FEditButtonControl = nullptr;
+  params->FEditControl = nullptr;
+  params->FOnGetActualDropDownFormProc = TGetDropDownFormEventEh();
+  params->FPlaceBox = box;
+  params->FEditControlScreenRect = hostRect;
+  params->CheckShowDropDownForm(handled);
+  return handled;
+}
+
+TAxisBarEh* TAxisBarDropDownFormCallParamsEh::GetAxisBar() const {
+  if (auto* cell = dynamic_cast<TCellButtonEh*>(editButton_)) return cell->GetAxisBar();
+  if (auto* main = dynamic_cast<TAxisBarMainEditButtonEh*>(editButton_)) return main->GetAxisBar();
+  return nullptr;
+}
+
+void TAxisBarDropDownFormCallParamsEh::GetVarValue(Variant& value) {
+  if (TWinControl* edit = GetEditControl()) {
+    value = Variant(edit->GetText());
+    return;
+  }
+  TAxisBarEh* bar = GetAxisBar();
+  TField* field = bar ? bar->GetField() : nullptr;
+  value = field ? field->GetAsVariant() : Variant();
+}
+
+void TAxisBarDropDownFormCallParamsEh::SetVarValue(const Variant& value) {
+  TAxisBarEh* bar = GetAxisBar();
+  if (!bar) return;
+  if (TWinControl* edit = GetEditControl()) {
+    edit->SetText(VarToStr(value));
+    bar->SetValueAsText(edit->GetText());
+  } else {
+    bar->SetValueAsVariant(value);
+  }
+}
+
+TDropDownFormSysParams* TAxisBarDropDownFormCallParamsEh::CreateSysParams() {
+  return new TAxisGridDropDownFormSysParams();
+}
+
+void TAxisBarDropDownFormCallParamsEh::FillSysParams(TDropDownFormSysParams* sysParams) {
+  auto* sys = dynamic_cast<TAxisGridDropDownFormSysParams*>(sysParams);
+  if (!sys) return;
+  sys->FAxisBar = GetAxisBar();
+  sys->FEditButton = editButton_;
+  GetEditControlScreenRect(sys->FEditorScreenRect);
+  sys->FPlaceBox = FPlaceBox;
+}
+
+void TAxisBarDropDownFormCallParamsEh::InitDropDownForm(TCustomForm* form, TDynVarsEh* dynParams,
+                                                        TDropDownFormSysParams* sysParams) {
+  TDropDownFormCallParamsEh::InitDropDownForm(form, dynParams, sysParams);
+  auto* sys = dynamic_cast<TAxisGridDropDownFormSysParams*>(sysParams);
+  if (!sys || !sys->FPlaceBox) return;
+  if (auto* cell = dynamic_cast<TCellButtonEh*>(sys->FEditButton)) cell->SetPersistentDown(true);
+}
+
+void TAxisBarDropDownFormCallParamsEh::DropDownFormClosed(bool accept, TCustomForm* form,
+                                                          TDynVarsEh* dynParams,
+                                                          TDropDownFormSysParams* sysParams) {
+  TDropDownFormCallParamsEh::DropDownFormClosed(accept, form, dynParams, sysParams);
+  if (auto* editor = dynamic_cast<TDBAxisGridInplaceEdit*>(GetEditControl()))
+    for (auto& entry : editor->GetButtonsBox()->BtnCtlList())
+      if (entry.EditButtonControl) entry.EditButtonControl->SetAlwaysDown(false);
+  auto* sys = dynamic_cast<TAxisGridDropDownFormSysParams*>(sysParams);
+  if (!sys || !sys->FPlaceBox) return;
+  if (auto* cell = dynamic_cast<TCellButtonEh*>(sys->FEditButton)) cell->SetPersistentDown(false);
+  TCustomDBAxisGridEh* grid = sys->FAxisBar ? sys->FAxisBar->GetGrid() : nullptr;
+  if (!grid) return;
+  grid->Invalidate();
+  if (grid->HandleAllocated())
+    PostMessage(grid->GetHandle(), WM_USER, reinterpret_cast<WPARAM>(grid->GetHandle()),
+                ObjectToLParamEh(sys->FPlaceBox));
 }

@@ -58,13 +58,7 @@ void TDBAxisGridnplaceEditCoreControl::KeyDown(Word& key, TShiftState shift) {
   if (listVisible && IsPickStyle(style) && !shift.Contains(ssShift) &&
       (key == VK_UP || key == VK_DOWN || key == VK_PRIOR || key == VK_NEXT)) {
     TPopupListboxFormEh* list = editor->GetPickList();
-    const Integer count = list->GetCount();
-    Integer i = list->GetItemIndex();
-    const Integer page = std::max<Integer>(1, list->GetRowCount());
-    if (key == VK_UP) i = std::max<Integer>(0, i - 1);
-    if (key == VK_DOWN) i = std::min<Integer>(count - 1, i + 1);
-    if (key == VK_PRIOR) i = std::max<Integer>(0, i - page);
-    if (key == VK_NEXT) i = std::min<Integer>(count - 1, i + page);
+    const Integer i = TDBAxisGridInplaceEdit::PopupListRowForKey(list, key);
     list->SetItemIndex(i);
     if (i >= 0 && list->GetItems()->Get(i) != editor->GetText()) editor->SetText(list->GetItems()->Get(i));
     key = 0;
@@ -340,6 +334,7 @@ void TDBAxisGridInplaceEdit::UpdateImageIndex() {
 void TDBAxisGridInplaceEdit::UserTextChanged() {
   userTextChanged_ = true;
   UpdateImageIndex();
+  MRUListFollowText();
 }
 
 void TDBAxisGridInplaceEdit::EditChanged() { UserTextChanged(); }
@@ -378,6 +373,7 @@ void TDBAxisGridInplaceEdit::DropDown() {
     return;
   }
   if (!activeList_) return;
+  CloseMRUList(false);
   visibleListWantFocus_ = false;
   // Walking the list shows its entries in the editor; a cancelled list gives this text back.
   textBeforeDropDown_ = GetText();
@@ -527,17 +523,23 @@ void TDBAxisGridInplaceEdit::PickListMouseUp(TObject*, TMouseButton button, TShi
 }
 
 void TDBAxisGridInplaceEdit::Hide() {
+  CloseMRUList(false);
   CloseUp(false);
   GridsEh::TInplaceEdit::Hide();
 }
 
+// The focus going to neither the open list nor one of its children closes the list.
 void TDBAxisGridInplaceEdit::EditCoreKillFocus(HWND focusedWnd) {
+  auto focusWithin = [focusedWnd](TWinControl* list) {
+    for (TWinControl* c = FindControl(focusedWnd); c; c = c->GetParent())
+      if (c == list) return true;
+    return false;
+  };
+  if (GetMRUListDroppedDown() && !focusWithin(mruListControl_)) CloseMRUList(false);
   if (!listVisible_ || visibleListWantFocus_) return;
   TCustomDBAxisGridEh* grid = GetAxisGrid();
   if (grid && grid->GetInternalFocusResetting()) return;
-  for (TWinControl* c = FindControl(focusedWnd); c; c = c->GetParent())
-    if (c == activeList_) return;
-  CloseUp(false);
+  if (!focusWithin(activeList_)) CloseUp(false);
 }
 
 // Completes typed text from the pick list; a character the list does not continue is refused when the

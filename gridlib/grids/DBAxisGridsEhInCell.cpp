@@ -5,6 +5,7 @@
 #include "gridlib/editors/DBCtrlsEh.h"
 #include "gridlib/grids/DBAxisGridsEh.h"
 #include "platform/graphics/Themes.h"
+#include "platform/rtl/ScopeGuard.h"
 
 namespace {
 
@@ -250,43 +251,77 @@ void TCustomDBAxisGridEh::DrawInCellEditButton(TCanvas* canvas, TGridCoord cell,
                  pressed ? 1 : 0, cellRect, control, button->GetStyle());
 }
 
-void TCustomDBAxisGridEh::DrawEditButton(TAxisBarEh*, TCanvas* canvas, bool drawBack, Integer imageIndex,
-                                         TCustomImageList* images, Integer, TBitmap* glyph, TColor fillColor,
-                                         bool enabled, bool flat, bool hot, Integer downButton,
-                                         const TRect& masterRect, TRect buttonRect,
+void TCustomDBAxisGridEh::DrawEditButton(TAxisBarEh* bar, TCanvas* canvas, bool drawBack, Integer imageIndex,
+                                         TCustomImageList* images, Integer transparency, TBitmap* glyph,
+                                         TColor fillColor, bool enabled, bool flat, bool hot,
+                                         Integer downButton, const TRect& masterRect, TRect buttonRect,
                                          TEditButtonStyleEh style) {
-  TRect inside;
+  const bool rightToLeft = GetCanvasRightToLeftReflected() || (bar && bar->UseRightToLeftAlignment());
+  if (rightToLeft) OffsetRect(&buttonRect, -1, 0);
+  TRect visible;
+  if (!IntersectRect(&visible, buttonRect, masterRect)) return;
+  const bool clip = !(visible == buttonRect);
+  // A translucent button is painted on the shared scratch bitmap over the fill, then blended in.
+  TCacheAlphaBitmapEh* scratch = nullptr;
+  TCanvas* target = canvas;
+  if (transparency > 0) {
+    if (fillColor != clNone) {
+      canvas->GetBrush()->SetColor(fillColor);
+      canvas->FillRect(visible);
+    }
+    if (transparency >= 100) return;
+    scratch = GetCacheAlphaBitmapEh(std::max(GetClientWidth(), buttonRect.Right),
+                                    std::max(GetClientHeight(), buttonRect.Bottom));
+    scratch->Capture();
+    target = scratch->GetCanvas();
+    target->GetBrush()->SetColor(fillColor == clNone ? canvas->GetBrush()->GetColor() : fillColor);
+    target->FillRect(buttonRect);
+  }
+  auto release = MakeScopeExit([scratch] {
+    if (scratch) scratch->Release();
+  });
   HRGN saved = nullptr;
-  const bool clip = !(IntersectRect(&inside, buttonRect, masterRect) && inside == buttonRect);
-  if (clip) saved = SelectClipRectEh(canvas, masterRect);
+  if (clip) saved = SelectClipRectEh(target, masterRect);
   if (flat && !ThemesEnabledEh()) {
-    // A flat button without themes is set off from the text by a line of its own.
-    canvas->GetBrush()->SetColor(hot ? clBtnFace : fillColor);
-    canvas->FillRect(TRect(buttonRect.Left, buttonRect.Top, buttonRect.Left + 1, buttonRect.Bottom));
-    ++buttonRect.Left;
+    // A flat button without themes is set off from the text by a line of its own, on its leading edge.
+    target->GetBrush()->SetColor(hot || fillColor == clNone ? clBtnFace : fillColor);
+    if (rightToLeft) {
+      target->FillRect(TRect(buttonRect.Right - 1, buttonRect.Top, buttonRect.Right, buttonRect.Bottom));
+      --buttonRect.Right;
+    } else {
+      target->FillRect(TRect(buttonRect.Left, buttonRect.Top, buttonRect.Left + 1, buttonRect.Bottom));
+      ++buttonRect.Left;
+    }
   }
   if (style == ebsGlyphEh) {
     if (drawBack) {
-      DrawButtonFrameEh(canvas, buttonRect, fillColor, enabled, hot, flat, downButton > 0);
+      DrawButtonFrameEh(target, buttonRect, fillColor, enabled, hot, flat, downButton > 0);
       InflateRect(&buttonRect, -2, -2);
     } else if (fillColor != clNone) {
-      canvas->GetBrush()->SetColor(fillColor);
-      canvas->FillRect(buttonRect);
+      target->GetBrush()->SetColor(fillColor);
+      target->FillRect(buttonRect);
     }
     const Integer shift = downButton > 0 ? 1 : 0;
     if (images && imageIndex >= 0) {
       const Integer x = (buttonRect.Left + buttonRect.Right - images->GetWidth()) / 2 + shift;
       const Integer y = (buttonRect.Top + buttonRect.Bottom - images->GetHeight()) / 2 + shift;
-      images->Draw(canvas, x, y, imageIndex, enabled);
+      images->Draw(target, x, y, imageIndex, enabled);
     } else if (glyph && !glyph->GetEmpty()) {
-      canvas->Draw((buttonRect.Left + buttonRect.Right - glyph->GetWidth()) / 2 + shift,
+      target->Draw((buttonRect.Left + buttonRect.Right - glyph->GetWidth()) / 2 + shift,
                    (buttonRect.Top + buttonRect.Bottom - glyph->GetHeight()) / 2 + shift, glyph);
     }
   } else {
-    DrawButtonControlEh(canvas, buttonRect, fillColor, PainterStyleOf(style), downButton, flat, hot, enabled,
+    DrawButtonControlEh(target, buttonRect, fillColor, PainterStyleOf(style), downButton, flat, hot, enabled,
                         cbUnchecked, 1.0, drawBack);
   }
-  if (clip) RestoreClipRgnEh(canvas, saved);
+  if (clip) RestoreClipRgnEh(target, saved);
+  if (!scratch) return;
+  BLENDFUNCTION blend;
+  blend.BlendOp = AC_SRC_OVER;
+  blend.SourceConstantAlpha = static_cast<Byte>(static_cast<Integer>((100 - transparency) * 2.55));
+  blend.AlphaFormat = GetGridLibManager()->GetUseAlphaFormatInAlphaBlend() ? AC_SRC_ALPHA : 0;
+  AlphaBlend(canvas->GetHandle(), visible.Left, visible.Top, visible.Width(), visible.Height(),
+             target->GetHandle(), visible.Left, visible.Top, visible.Width(), visible.Height(), blend);
 }
 
 // ======================= Presses on in-cell controls =======================

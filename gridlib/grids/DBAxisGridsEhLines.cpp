@@ -113,6 +113,47 @@ void TDBAxisGridLineParamsEh::SetVertEmptySpaceStyle(TDrawEmptySpaceStyle value)
 
 void TCustomDBAxisGridEh::SetBorder(TControlBorderEh* value) { border_->Assign(value); }
 
+void TCustomDBAxisGridEh::CreateParams(TCreateParams& params) {
+  TCustomGridEh::CreateParams(params);
+  const bool single = GetBorderStyle() == bsSingle;
+  params.Style &= ~WS_BORDER;
+  if (border_ && border_->GetExtendedDraw()) {
+    params.ExStyle &= ~WS_EX_CLIENTEDGE;
+    ownBorderWidth_ = single ? 1 : 0;
+  } else {
+    // The system's frame; a grid without a border keeps none.
+    ownBorderWidth_ = 0;
+    if (single) params.ExStyle |= WS_EX_CLIENTEDGE;
+  }
+  params.Style |= WS_CLIPCHILDREN;
+}
+
+void TCustomDBAxisGridEh::PaintNonClient(TCanvas* canvas) {
+  TCustomGridEh::PaintNonClient(canvas);
+  DrawBorder(canvas);
+}
+
+void TCustomDBAxisGridEh::DrawBorder(TCanvas* canvas) {
+  if (ownBorderWidth_ == 0) return;
+  const TEdgeBordersEh edges = border_->GetEdgeBorders();
+  TRect r(0, 0, GetWidth(), GetHeight());
+  if (border_->GetColor() == clDefault) {
+    UINT flags = 0;
+    if (edges.Contains(ebLeftEh)) flags |= BF_LEFT;
+    if (edges.Contains(ebTopEh)) flags |= BF_TOP;
+    if (edges.Contains(ebRightEh)) flags |= BF_RIGHT;
+    if (edges.Contains(ebBottomEh)) flags |= BF_BOTTOM;
+    if (!GetCtl3D()) flags |= BF_MONO;
+    DrawEdge(canvas->GetHandle(), &r, BDR_SUNKENOUTER, flags);
+    return;
+  }
+  canvas->GetBrush()->SetColor(border_->GetColor());
+  if (edges.Contains(ebLeftEh)) canvas->FillRect(TRect(r.Left, r.Top, r.Left + 1, r.Bottom));
+  if (edges.Contains(ebTopEh)) canvas->FillRect(TRect(r.Left, r.Top, r.Right, r.Top + 1));
+  if (edges.Contains(ebRightEh)) canvas->FillRect(TRect(r.Right - 1, r.Top, r.Right, r.Bottom));
+  if (edges.Contains(ebBottomEh)) canvas->FillRect(TRect(r.Left, r.Bottom - 1, r.Right, r.Bottom));
+}
+
 void TControlBorderEh::Assign(TPersistent* source) {
   auto* src = dynamic_cast<TControlBorderEh*>(source);
   if (!src) return TPersistent::Assign(source);

@@ -1,11 +1,37 @@
 // What sits inside the axis grid's data cells, driven by the mouse: cell buttons laid out around the
 // data area, a press on an up/down cell button stepping the value by the half pressed, a press drawn
 // pressed (or not, for a button that is not pressable), the grid lines drawn around the cells, and the
-// current cell's button box of a picture bar.
+// current cell's button box of a picture bar; a cell button's drop-down form and menu, which the click
+// that closes them does not open again.
 #include "gridlib/editors/DBCtrlsEh.h"
 #include "tests/gridlib/grids/AxisGridTestSupport.h"
 
 namespace {
+
+// A drop-down form that opens when asked and closes when the test says so.
+class CellButtonTestDropDownForm : public TForm, public IDropDownFormEh {
+ public:
+  CellButtonTestDropDownForm() : TForm(nullptr, 0) {}
+  bool Execute(TControl*, TControl*, TDropDownAlign, TDynVarsEh*) override { return false; }
+  bool GetReadOnly() override { return false; }
+  void SetReadOnly(bool) override {}
+  void Close() override {}
+  void ExecuteNomodal(const TRect& rect, TControl*, TDropDownAlign, TDynVarsEh* params, TObject* sys,
+                      TDropDownFormCallbackProcEh callback) override {
+    ++opened;
+    under = rect;
+    bag = params;
+    sysParams = sys;
+    close = std::move(callback);
+  }
+  void Finish(bool accept) { close(this, accept, bag, sysParams); }
+
+  Integer opened = 0;
+  TRect under{0, 0, 0, 0};
+  TDynVarsEh* bag = nullptr;
+  TObject* sysParams = nullptr;
+  TDropDownFormCallbackProcEh close;
+};
 
 class AxisGridCellButtonsTest : public AxisGridFixture {
  protected:
@@ -122,6 +148,119 @@ TEST_F(AxisGridCellButtonsTest, AClickedCellButtonRunsItsHandlerAndAPressIsDrawn
   SendMouseDown(grid_, mbLeft, InButton(button, 4, 4));
   SendMouseUp(grid_, mbLeft, InButton(button, -30, 4));
   EXPECT_EQ(clicks, 2);
+}
+
+// The form gets the cell's value and opens under the cell; the button stays pressed in the current row
+// while it is open; the accepted value reaches the field; the click that closed the form, still queued,
+// does not open it again.
+TEST_F(AxisGridCellButtonsTest, ACellButtonsFormWritesBackAndItsClosingClickDoesNotReopenIt) {
+  QtyGrid(false);
+  TCellButtonEh* button = AddCellButton(ebsEllipsisEh, ebhpRightEh);
+  CellButtonTestDropDownForm form;
+  button->GetDropDownFormParams()->SetDropDownForm(&form);
+  ShowForm();
+  const TPoint at = InButton(button, 4, 4);
+  SendClick(grid_, at);
+  ASSERT_EQ(form.opened, 1);
+  EXPECT_EQ(form.bag->GetItem(0)->GetValue().AsInteger(), 10);
+  const TPoint cellTop = grid_->ClientToScreen(TPoint(0, grid_->CellRect(1, 1, true).Top));
+  EXPECT_EQ(form.under.Top, cellTop.Y);
+  CaptureControl(grid_);
+  EXPECT_TRUE(button->GetPersistentDown());
+  EXPECT_EQ(button->GetLastDrawDownButton(), 1);
+
+  form.bag->GetItem(0)->SetValue(Variant(42));
+  form.Finish(true);
+  EXPECT_EQ(Qty(), 42);
+  EXPECT_EQ(data_->GetState(), dsBrowse);
+  EXPECT_FALSE(button->GetPersistentDown());
+  SendClick(grid_, at);
+  EXPECT_EQ(form.opened, 1);
+  ProcessPendingEvents();
+  SendClick(grid_, at);
+  EXPECT_EQ(form.opened, 2);
+  form.Finish(false);
+  EXPECT_EQ(Qty(), 42);
+}
+
+// A press that closes the button's menu over the button does not open it again; a later press does.
+TEST_F(AxisGridCellButtonsTest, ACellButtonsMenuWaitsForARepressBeforeOpeningAgain) {
+  QtyGrid(false);
+  TCellButtonEh* button = AddCellButton(ebsDropDownEh, ebhpRightEh);
+  TPopupMenu menu(nullptr);
+  Integer popups = 0;
+  menu.OnPopup = [&popups](TObject*) { ++popups; };
+  button->SetDropdownMenu(&menu);
+  ShowForm();
+  const TPoint at = InButton(button, 4, 4);
+  SendClick(grid_, at);
+  EXPECT_EQ(popups, 1);
+  EXPECT_TRUE(button->GetWaitingForRepress());
+  SendClick(grid_, at);
+  EXPECT_EQ(popups, 1);
+  for (Integer i = 0; i < 40 && button->GetWaitingForRepress(); ++i) ProcessEventsFor(25);
+  SendClick(grid_, at);
+  EXPECT_EQ(popups, 2);
+}
+
+// A cell shown as a link reacts over its text only, wherever the alignment and layout put the text.
+TEST_F(AxisGridCellButtonsTest, ALinkCellReactsOverItsTextOnly) {
+  QtyGrid(false);
+  TAxisBarEh* name = grid_->FindFieldColumn(u"NAME");
+  static_cast<TTestColumnEh*>(name)->SetWidth(200);
+  name->SetCellDataIsLinkProp(true);
+  grid_->LayoutChanged();
+  ShowForm();
+  const Integer col = grid_->GetFixedColCount() + name->GetIndex();
+  grid_->SetRowHeights(grid_->GetFixedRowCount(), 40);
+  const TRect cell = grid_->CellRect(col, grid_->GetFixedRowCount(), true);
+  ASSERT_EQ(cell.Width(), 200);
+  struct Case {
+    TAlignment alignment;
+    TTextLayout layout;
+    TPoint onText, offText;  // cell-relative
+  };
+  for (const Case& c :
+       {Case{taLeftJustify, tlTop, {6, 8}, {150, 8}}, Case{taRightJustify, tlTop, {192, 8}, {20, 8}},
+        Case{taLeftJustify, tlBottom, {6, 32}, {6, 8}}, Case{taCenter, tlCenter, {100, 20}, {10, 20}}}) {
+    name->SetAlignment(c.alignment);
+    name->SetLayout(c.layout);
+    // Leaving the grid makes the next move enter the cell afresh.
+    SendMouseMove(grid_, TPoint(1, 1));
+    SendMouseMove(grid_, TPoint(cell.Left + c.onText.X, cell.Top + c.onText.Y));
+    EXPECT_TRUE(grid_->MouseOverCellDataLink()) << c.alignment << " " << c.layout;
+    EXPECT_TRUE(grid_->MouseOverCellLink());
+    SendMouseMove(grid_, TPoint(cell.Left + c.offText.X, cell.Top + c.offText.Y));
+    EXPECT_FALSE(grid_->MouseOverCellDataLink()) << c.alignment << " " << c.layout;
+  }
+  // A cell that is no link never reports one.
+  name->SetCellDataIsLinkProp(false);
+  SendMouseMove(grid_, TPoint(1, 1));
+  SendMouseMove(grid_, TPoint(cell.Left + 100, cell.Top + 20));
+  EXPECT_FALSE(grid_->MouseOverCellLink());
+}
+
+// A translucent button lets the fill under it show through as far as its transparency says; a button
+// sticking out of its cell is cut at the cell.
+TEST_F(AxisGridCellButtonsTest, TranslucentButtonsBlendWithTheFillAndStayInsideTheirCell) {
+  QtyGrid(false);
+  ShowForm();
+  auto faceAt = [this](Integer transparency) {
+    TBitmap picture(60, 30);
+    picture.GetCanvas()->GetBrush()->SetColor(clWhite);
+    picture.GetCanvas()->FillRect(TRect(0, 0, 60, 30));
+    grid_->DrawEditButton(qty_, picture.GetCanvas(), true, -1, nullptr, transparency, nullptr, clRed, true,
+                          false, false, 0, TRect(0, 0, 40, 30), TRect(20, 5, 50, 25), ebsPlusEh);
+    EXPECT_EQ(PixelAt(&picture, 45, 15), clWhite) << "outside the cell";
+    return ColorToRGB(PixelAt(&picture, 24, 8));
+  };
+  const TColorRef opaque = faceAt(0);
+  const TColorRef half = faceAt(50);
+  EXPECT_EQ(faceAt(100), ColorToRGB(clRed));
+  EXPECT_NE(opaque, ColorToRGB(clRed));
+  // Half of the face and half of the red fill.
+  EXPECT_NEAR(GetRValue(half), (GetRValue(opaque) + 255) / 2, 3);
+  EXPECT_NEAR(GetGValue(half), GetGValue(opaque) / 2, 3);
 }
 
 TEST_F(AxisGridCellButtonsTest, DataCellsAreDrawnInsideTheGridLines) {

@@ -118,6 +118,71 @@ TEST_F(AxisGridEditTest, PickListsOpenByKeysAndWriteTheChosenEntry) {
   EXPECT_EQ(F(u"UNIT")->GetAsString(), u"кг");
 }
 
+// Posted texts come back in the MRU list: their first letters drop it down filtered to them, an emptied
+// text closes it, a backspace on an empty text shows them all; keys walk it, Enter or a click takes one.
+TEST_F(AxisGridEditTest, TheMRUListOffersPostedTextsWhileTyping) {
+  TAxisBarEh* name = grid_->FindFieldColumn(u"NAME");
+  name->GetMRUList()->SetActive(true);
+  for (const Char* posted : {u"Шайба 6", u"Шуруп 4x16", u"Винт М6"}) {
+    TWinControl* inner = Edit(u"NAME");
+    Retype(inner, posted);
+    SendKey(inner, VK_RETURN);
+  }
+  EXPECT_EQ(name->GetMRUList()->GetItems()->GetCount(), 3);
+
+  TWinControl* inner = Edit(u"NAME");
+  auto* editor = static_cast<TDBAxisGridInplaceEdit*>(grid_->GetInplaceEditor());
+  auto shown = [editor] {
+    String all;
+    if (editor->GetMRUListDroppedDown())
+      for (Integer i = 0; i < editor->GetMRUListControl()->GetItems()->GetCount(); ++i)
+        all += editor->GetMRUListControl()->GetItems()->Get(i) + u";";
+    return StringToUtf8(all);
+  };
+  Retype(inner, u"ш");
+  EXPECT_EQ(shown(), "Шайба 6;Шуруп 4x16;");
+  EXPECT_TRUE(editor->GetMRUListControl()->GetVisible());
+  TypeText(inner, u"у");
+  EXPECT_EQ(shown(), "Шуруп 4x16;");
+  TypeText(inner, u"x");
+  EXPECT_EQ(shown(), "");
+  SendKey(inner, VK_BACK);
+  SendKey(inner, VK_BACK);
+  EXPECT_EQ(shown(), "Шайба 6;Шуруп 4x16;");
+  SendKey(inner, VK_BACK);
+  EXPECT_EQ(shown(), "");
+  SendKey(inner, VK_BACK);
+  EXPECT_EQ(shown(), "Шайба 6;Шуруп 4x16;Винт М6;");
+
+  // Down twice, Enter: the second entry is the text; the key that closed the list posted nothing.
+  SendKey(inner, VK_DOWN);
+  SendKey(inner, VK_DOWN);
+  SendKey(inner, VK_RETURN);
+  EXPECT_EQ(shown(), "");
+  EXPECT_EQ(Text(), u"Шуруп 4x16");
+  EXPECT_EQ(F(u"NAME")->GetAsString(), u"Винт М6");
+  SendKey(inner, VK_RETURN);
+  EXPECT_EQ(F(u"NAME")->GetAsString(), u"Шуруп 4x16");
+
+  // Esc closes the list taking nothing; a click on an entry takes it.
+  inner = Edit(u"NAME");
+  SendKey(inner, 'A', {ssCtrl});
+  SendKey(inner, VK_BACK);
+  SendKey(inner, VK_BACK);
+  SendKey(inner, VK_DOWN);
+  SendKey(inner, VK_ESCAPE);
+  EXPECT_EQ(shown(), "");
+  EXPECT_EQ(Text(), u"");
+  // Posted again, the screw went to the end.
+  SendKey(inner, VK_BACK);
+  EXPECT_EQ(shown(), "Шайба 6;Винт М6;Шуруп 4x16;");
+  TPopupListboxGridEh* list = editor->GetMRUListControl()->GetListGrid();
+  const Integer row = editor->GetMRUListControl()->GetItemHeight();
+  SendClick(list, TPoint(10, row + row / 2));
+  EXPECT_EQ(shown(), "");
+  EXPECT_EQ(Text(), u"Винт М6");
+}
+
 // A paste takes only what the bar accepts and what fits; in a list bar it completes an entry or, when
 // the bar is limited to its list, changes nothing; a cut of part of a limited text is refused.
 TEST_F(AxisGridEditTest, PastesTakeWhatTheBarAcceptsAndCompleteListEntries) {

@@ -75,4 +75,25 @@ TEST_F(AxisGridLineParamsTest, AFlatGridDrawsItsOwnBorderOnceAnEdgeIsGone) {
   EXPECT_FALSE(border->GetExtendedDraw()) << "a grid that is not flat has the system's border";
 }
 
+// A border the grid draws itself takes one pixel of the window on each edge it has, in its colour.
+TEST_F(AxisGridLineParamsTest, AnOwnBorderTakesAPixelOnEachOfItsEdgesInItsColour) {
+  MakeGrid();
+  ShowForm();
+  grid_->SetFlat(true);
+  grid_->SetCtl3D(false);
+  TControlBorderEh* border = grid_->GetBorder();
+  border->SetColor(clRed);
+  border->SetEdgeBorders({ebLeftEh, ebTopEh, ebRightEh});
+  ASSERT_TRUE(border->GetExtendedDraw());
+  ProcessPendingEvents();
+  const Integer w = grid_->GetWidth(), h = grid_->GetHeight();
+  EXPECT_EQ(grid_->GetClientWidth(), w - 2);
+  EXPECT_EQ(grid_->GetClientHeight(), h - 1);
+  const std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+  EXPECT_EQ(PixelAt(picture.get(), 0, h / 2), clRed);
+  EXPECT_EQ(PixelAt(picture.get(), w / 2, 0), clRed);
+  EXPECT_EQ(PixelAt(picture.get(), w - 1, h / 2), clRed);
+  EXPECT_NE(PixelAt(picture.get(), w / 2, h - 1), clRed) << "no bottom edge";
+}
+
 }  // namespace

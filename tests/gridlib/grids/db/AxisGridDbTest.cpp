@@ -11,6 +11,35 @@
 
 namespace {
 
+// The colour the X server shows at a point of the screen; clNone when it could not be read.
+TColor AxisDbScreenPixel(TPoint p) {
+  const std::string out = RunDesktopCommand("import -window root -crop 1x1+" + std::to_string(p.X) + "+" +
+                                            std::to_string(p.Y) + " -depth 8 txt:- 2>/dev/null");
+  const size_t hash = out.find('#', out.find('\n'));
+  if (hash == std::string::npos || hash + 7 > out.size()) return clNone;
+  const unsigned long rgb = std::stoul(out.substr(hash + 1, 6), nullptr, 16);
+  return static_cast<TColor>(
+      RGB(static_cast<Byte>(rgb >> 16), static_cast<Byte>(rgb >> 8), static_cast<Byte>(rgb)));
+}
+
+// A popup is mapped by the window manager and painted by the server a moment after the program shows
+// it: wait (5 s at most) until the screen shows the popup as it paints itself, down its right edge.
+bool AxisDbScreenShows(TWinControl* popup) {
+  const std::unique_ptr<TBitmap> own = CaptureControl(popup);
+  const TPoint origin = popup->ClientToScreen(TPoint(0, 0));
+  const Integer x = own->GetWidth() - 6;
+  for (Integer attempt = 0; attempt < 50; ++attempt) {
+    bool same = true;
+    for (Integer k = 1; k < 6 && same; ++k) {
+      const Integer y = own->GetHeight() * k / 6;
+      same = AxisDbScreenPixel(TPoint(origin.X + x, origin.Y + y)) == PixelAt(own.get(), x, y);
+    }
+    if (same) return true;
+    ProcessEventsFor(100);
+  }
+  return false;
+}
+
 class AxisGridDbTest : public AdoTest {
  protected:
   void SetUp() override {
@@ -66,10 +95,9 @@ class AxisGridDbTest : public AdoTest {
     TWinControl* inner = grid_->GetInplaceEditor()->GetEditCoreControl();
     SendKey(inner, VK_DOWN, {ssAlt});
     SendKey(inner, VK_DOWN);
-    // The list is a window of its own: the window manager maps and paints it a moment later.
-    ProcessEventsFor(400);
     auto* editor = static_cast<TDBAxisGridInplaceEdit*>(grid_->GetInplaceEditor());
     ASSERT_TRUE(editor->GetListVisible());
+    ASSERT_TRUE(AxisDbScreenShows(editor->GetActiveList())) << "the list never reached the screen";
     // The drop-down is a window of its own: the picture is the screen's, with form and list on it.
     Shell("import -window root " + std::string(dir) + "/axis-grid-" + StringToUtf8(name) + ".png");
     SendKey(inner, VK_ESCAPE);
