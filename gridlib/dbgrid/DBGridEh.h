@@ -15,6 +15,7 @@
 class TCustomDBGridEh;
 class TColumnEh;
 class TDBGridColumnsEh;
+class TDBGridEhDataHintParams;
 
 // ---- Option sets and small types ----
 
@@ -581,6 +582,13 @@ class TColumnEh : public TBaseColumnEh {
   TDelegate<void(TCustomDBGridEh* Sender, TGridCoord Cell, TGridCoord AreaCell, TColumnEh* Column,
                  const TRect& ARect, TAxisColCellParamsEh* Params, bool& Processed)>
       OnAdvDrawDataCell;
+  // Hint events of the column, asked after the grid's.
+  TDelegate<void(TCustomDBGridEh* Sender, TPoint CursorPos, TGridCoord Cell, TPoint InCellCursorPos,
+                 TColumnEh* Column, Integer& HintPause, bool& Processed)>
+      OnHintShowPause;
+  TDelegate<void(TCustomDBGridEh* Sender, TPoint CursorPos, TGridCoord Cell, TPoint InCellCursorPos,
+                 TColumnEh* Column, TDBGridEhDataHintParams* Params, bool& Processed)>
+      OnDataHintShow;
 
   TAxisBarTitleEh* CreateTitle() override;
   TDBLookupDataEh* CreateLookupParams() override;
@@ -1192,7 +1200,22 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   TDelegate<void(TObject* Sender, Integer FromIndex, Integer ToIndex)> OnColumnMoved;
   TDelegate<void(TCustomDBGridEh* Grid, TPopupMenu*& PopupMenu)> OnBuildIndicatorTitleMenu;
 
+  // Hints: the pause before a cell's hint and a data cell's hint; the column is asked after the grid.
+  using TDBGridEhHintShowPauseEvent =
+      TDelegate<void(TCustomDBGridEh* Sender, TPoint CursorPos, TGridCoord Cell, TPoint InCellCursorPos,
+                     TColumnEh* Column, Integer& HintPause, bool& Processed)>;
+  using TDBGridEhDataHintShowEvent =
+      TDelegate<void(TCustomDBGridEh* Sender, TPoint CursorPos, TGridCoord Cell, TPoint InCellCursorPos,
+                     TColumnEh* Column, TDBGridEhDataHintParams* Params, bool& Processed)>;
+  TDBGridEhHintShowPauseEvent OnHintShowPause;
+  TDBGridEhDataHintShowEvent OnDataHintShow;
+
  protected:
+  virtual void CMHintShowPause(TCMHintShowPause& message);
+  virtual void CMHintShow(TCMHintShow& message);
+  // A title's or footer's text as a hint where its room in the cell cuts it.
+  void FillCellTextHint(THintInfo& info, const String& text, const TRect& rect, Integer textRight,
+                        TAlignment alignment, bool wordWrap);
   void KeyDown(Word& key, TShiftState shift) override;
   void KeyPress(Char& key) override;
   void KeyUp(Word& key, TShiftState shift) override;
@@ -1366,6 +1389,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   TShiftState keyShift_;
   TShiftState mouseShift_;
   TPopupMenu* standardMenu_ = nullptr;
+  // The last mouse position over the grid: the point the hint pause is asked for.
+  TPoint hintTestPos_;
 
   // Model state.
   bool wholeGridChanged_ = false;
@@ -1384,6 +1409,13 @@ class TDBGridEh : public TCustomDBGridEh {
  public:
   static void Published(TPropBuilder<TDBGridEh>& p);
   explicit TDBGridEh(TComponent* owner) : TCustomDBGridEh(owner) {}
+};
+
+// What a data cell's hint is made of; the grid's and the column's events may change any of it.
+class TDBGridEhDataHintParams : public TDBAxisGridDataHintParamsEh {
+  KIV_CLASS(TDBGridEhDataHintParams, TDBAxisGridDataHintParamsEh)
+ public:
+  TDBGridEhDataHintParams() = default;
 };
 
 // The data grid's cell editor: the axis grid's editor that marks an empty required value while the
