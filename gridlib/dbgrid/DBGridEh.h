@@ -1160,6 +1160,18 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   static Integer AutoScrollInterval(Integer distance, Integer msPerPixel);
   // The column of a data cell whose value a click steps (check boxes, key pictures), else nil.
   TColumnEh* ValueStepColumnAt(TGridCoord cell);
+  // Whether the mouse holds a title button down over its title, and the data column of that title.
+  bool GetTitlePressed() const { return pressed_; }
+  Integer GetPressedDataCol() const { return pressedDataCol_; }
+
+  // Widths fitted to titles, data and footers; checkRowCount -1 reads every record, maxWaitingTime 0
+  // or below sets no time limit (milliseconds).
+  void OptimizeColsWidth(const std::vector<TColumnEh*>& columns, Integer checkRowCount, Integer maxWaitingTime);
+  void OptimizeAllColsWidth(Integer checkRowCount, Integer maxWaitingTime);
+  // The column with the selected columns, or all when everything is selected.
+  void OptimizeSelectedColsWidth(TColumnEh* column, Integer maxWaitingTime);
+  // The current column takes the value of the record above.
+  void SetValueFromPrevRecord();
 
   // Edit actions: what the selection allows, and the actions themselves.
   bool CheckCopyAction();
@@ -1246,6 +1258,14 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void ForEachSelectedRecord(const std::function<void()>& visit);
   void SelectionAutoScroll();
   void EndMouseTracking();
+  // Title presses follow the mouse: pressed while it stays over the pressed title.
+  void UpdatePressedState(Integer x, Integer y);
+  void TraceColSizing(Integer x);
+  Integer OptimizedTitleWidth(TCanvas* canvas, TColumnEh* column);
+  Integer OptimizedDataWidth(TCanvas* canvas, TColumnEh* column);
+  Integer OptimizedFooterWidth(TCanvas* canvas, TColumnEh* column);
+  // A double click is raised by the press that follows it, unless that press fits a width.
+  void DblClick() override;
 
  public:
   // ---- Model: in-memory table events, row heights, sum list ----
@@ -1391,6 +1411,10 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   TPopupMenu* standardMenu_ = nullptr;
   // The last mouse position over the grid: the point the hint pause is asked for.
   TPoint hintTestPos_;
+  bool pressed_ = false;
+  bool inDblClickMessage_ = false;
+  bool dblClickDeferred_ = false;
+  bool traceSizing_ = false;
 
   // Model state.
   bool wholeGridChanged_ = false;
@@ -1402,6 +1426,18 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
 
   // Text search state.
 };
+
+// The grid's key settings, one set for every grid: Ctrl+F for the in-place search and the find
+// dialog, Ctrl+Enter and Ctrl+Shift+Enter for the next and previous match, Ctrl+' for the value of
+// the record above, Ctrl+T for the title filter's list; a search started by typing ends 1500 ms after
+// the last key.
+extern TShortCut DBGridInplaceSearchKey;
+extern TShortCut DBGridInplaceSearchNextKey;
+extern TShortCut DBGridInplaceSearchPriorKey;
+extern TShortCut DBGridSetFromPrevRecordKey;
+extern TShortCut DBGridFindDialogKey;
+extern TShortCut DBGridSTFilterDropDownKey;
+extern Integer DBGridInplaceSearchTimeOut;
 
 // The data grid as forms place it.
 class TDBGridEh : public TCustomDBGridEh {

@@ -351,6 +351,15 @@ void TCustomDBGridEh::WndProc(TMessage& message) {
     case WM_MOUSEMOVE:
       hintTestPos_ = TPoint(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
       break;
+    case WM_LBUTTONDBLCLK: {
+      inDblClickMessage_ = true;
+      auto done = MakeScopeExit([this] {
+        inDblClickMessage_ = false;
+        dblClickDeferred_ = false;
+      });
+      TCustomDBAxisGridEh::WndProc(message);
+      return;
+    }
     case CM_HINTSHOWPAUSE:
       CMHintShowPause(reinterpret_cast<TCMHintShowPause&>(message));
       return;
