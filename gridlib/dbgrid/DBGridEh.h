@@ -1160,6 +1160,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   static Integer AutoScrollInterval(Integer distance, Integer msPerPixel);
   // The column of a data cell whose value a click steps (check boxes, key pictures), else nil.
   TColumnEh* ValueStepColumnAt(TGridCoord cell);
+  // The title of a column as the title drag window shows it.
+  void PaintTitleDragImage(TCanvas* canvas, const TRect& rect, TColumnEh* column);
   // Whether the mouse holds a title button down over its title, and the data column of that title.
   bool GetTitlePressed() const { return pressed_; }
   Integer GetPressedDataCol() const { return pressedDataCol_; }
@@ -1260,6 +1262,9 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void EndMouseTracking();
   // Title presses follow the mouse: pressed while it stays over the pressed title.
   void UpdatePressedState(Integer x, Integer y);
+  // Column moving by the title: the dragged title follows the mouse instead of the move line.
+  void DrawMoveLine() override;
+  void HideMoveLine() override;
   void TraceColSizing(Integer x);
   Integer OptimizedTitleWidth(TCanvas* canvas, TColumnEh* column);
   Integer OptimizedDataWidth(TCanvas* canvas, TColumnEh* column);
@@ -1445,6 +1450,48 @@ class TDBGridEh : public TCustomDBGridEh {
  public:
   static void Published(TPropBuilder<TDBGridEh>& p);
   explicit TDBGridEh(TComponent* owner) : TCustomDBGridEh(owner) {}
+};
+
+// The picture of a title dragged to move its column, and under it the marker of the place where the
+// column will land; one pair serves the whole program.
+class TDBGridMovePointEh : public TGridMoveLineEh {
+  KIV_CLASS(TDBGridMovePointEh, TGridMoveLineEh)
+ public:
+  explicit TDBGridMovePointEh(TComponent* owner);
+  TColor GetForePaintColor() const { return forePaintColor_; }
+  void SetForePaintColor(TColor value) { forePaintColor_ = value; }
+
+ protected:
+  // A downward triangle on a one-pixel stem; the white rest is see-through.
+  void Paint() override;
+
+ private:
+  TColor forePaintColor_ = cl3DDkShadow;
+};
+
+class TDBGridTitleDragWin : public TGridDragFormEh {
+  KIV_CLASS(TDBGridTitleDragWin, TGridDragFormEh)
+ public:
+  explicit TDBGridTitleDragWin(TComponent* owner);
+  static TDBGridTitleDragWin* GetTitleDragWin();
+  // Shows the title at screen position pos, the marker's stem at movePointPos (screen x).
+  void StartShow(TColumnTitleEh* title, TPoint pos, Integer width, Integer height, Integer movePointPos,
+                 Integer moveSize);
+  void SetBounds(Integer x, Integer y, Integer width, Integer height, Integer movePointPos, Integer moveSize);
+  void Hide();
+  TColumnTitleEh* GetDrawObject() const { return drawObject_; }
+  TDBGridMovePointEh* GetMovePoint() const { return movePoint_; }
+  Integer GetMovePointPos() const { return movePointPos_; }
+
+ protected:
+  void Paint() override;
+
+ private:
+  void UpdateMovePoint();
+  TColumnTitleEh* drawObject_ = nullptr;
+  TDBGridMovePointEh* movePoint_ = nullptr;
+  Integer movePointPos_ = 5;
+  Integer movePointSize_ = 4;
 };
 
 // What a data cell's hint is made of; the grid's and the column's events may change any of it.

@@ -335,7 +335,20 @@ TEST_F(DBGridInputTest, DraggingATitleMovesItsColumnAndThreePixelsStayAClick) {
   SendMouseMove(grid_, TPoint(id.X + 10, id.Y), {ssLeft});
   SendMouseMove(grid_, drop, {ssLeft});
   grid_->Perform(WM_TIMER, 0, 0);
+  // The dragged title follows the mouse, its marker on the border the column lands on.
+  TDBGridTitleDragWin* dragged = TDBGridTitleDragWin::GetTitleDragWin();
+  const TRect idTitle = static_cast<TCustomGridEh*>(grid_)->CellRect(grid_->DataColToGridCol(0), 0);
+  ASSERT_TRUE(dragged->GetVisible());
+  EXPECT_EQ(dragged->GetDrawObject(), Column(u"ID")->GetTitle());
+  EXPECT_EQ(dragged->GetWidth(), idTitle.Width());
+  EXPECT_EQ(dragged->GetLeft(), grid_->ClientToScreen(TPoint(drop.X - (id.X - idTitle.Left), 0)).X);
+  EXPECT_EQ(dragged->GetMovePointPos(), grid_->ClientToScreen(TPoint(qty.Right, 0)).X);
+  EXPECT_TRUE(dragged->GetMovePoint()->GetVisible());
+  std::unique_ptr<TBitmap> picture = CaptureControl(dragged);
+  EXPECT_EQ(PixelAt(picture.get(), 0, 0), ColorToRGB(cl3DDkShadow)) << "framed";
   SendMouseUp(grid_, mbLeft, drop);
+  EXPECT_FALSE(dragged->GetVisible());
+  EXPECT_FALSE(dragged->GetMovePoint()->GetVisible());
   ProcessPendingEvents();
   EXPECT_EQ(titleClicks, 1) << "a move is no click";
   EXPECT_EQ(moves, 1);
