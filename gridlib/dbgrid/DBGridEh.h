@@ -1168,7 +1168,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
 
   // Widths fitted to titles, data and footers; checkRowCount -1 reads every record, maxWaitingTime 0
   // or below sets no time limit (milliseconds).
-  void OptimizeColsWidth(const std::vector<TColumnEh*>& columns, Integer checkRowCount, Integer maxWaitingTime);
+  void OptimizeColsWidth(const std::vector<TColumnEh*>& columns, Integer checkRowCount,
+                         Integer maxWaitingTime);
   void OptimizeAllColsWidth(Integer checkRowCount, Integer maxWaitingTime);
   // The column with the selected columns, or all when everything is selected.
   void OptimizeSelectedColsWidth(TColumnEh* column, Integer maxWaitingTime);
@@ -1474,6 +1475,7 @@ class TDBGridTitleDragWin : public TGridDragFormEh {
  public:
   explicit TDBGridTitleDragWin(TComponent* owner);
   static TDBGridTitleDragWin* GetTitleDragWin();
+  using TGridDragFormEh::SetBounds;
   // Shows the title at screen position pos, the marker's stem at movePointPos (screen x).
   void StartShow(TColumnTitleEh* title, TPoint pos, Integer width, Integer height, Integer movePointPos,
                  Integer moveSize);
