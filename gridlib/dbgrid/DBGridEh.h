@@ -15,6 +15,7 @@
 class TCustomDBGridEh;
 class TColumnEh;
 class TDBGridColumnsEh;
+class TDBGridEhDataHintParams;
 
 // ---- Option sets and small types ----
 
@@ -800,6 +801,13 @@ class TColumnEh : public TBaseColumnEh {
   TDelegate<void(TCustomDBGridEh* Sender, TGridCoord Cell, TGridCoord AreaCell, TColumnEh* Column,
                  const TRect& ARect, TAxisColCellParamsEh* Params, bool& Processed)>
       OnAdvDrawDataCell;
+  // Hint events of the column, asked after the grid's.
+  TDelegate<void(TCustomDBGridEh* Sender, TPoint CursorPos, TGridCoord Cell, TPoint InCellCursorPos,
+                 TColumnEh* Column, Integer& HintPause, bool& Processed)>
+      OnHintShowPause;
+  TDelegate<void(TCustomDBGridEh* Sender, TPoint CursorPos, TGridCoord Cell, TPoint InCellCursorPos,
+                 TColumnEh* Column, TDBGridEhDataHintParams* Params, bool& Processed)>
+      OnDataHintShow;
 
   TAxisBarTitleEh* CreateTitle() override;
   TDBLookupDataEh* CreateLookupParams() override;
@@ -1425,6 +1433,21 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   static Integer AutoScrollInterval(Integer distance, Integer msPerPixel);
   // The column of a data cell whose value a click steps (check boxes, key pictures), else nil.
   TColumnEh* ValueStepColumnAt(TGridCoord cell);
+  // The title of a column as the title drag window shows it.
+  void PaintTitleDragImage(TCanvas* canvas, const TRect& rect, TColumnEh* column);
+  // Whether the mouse holds a title button down over its title, and the data column of that title.
+  bool GetTitlePressed() const { return pressed_; }
+  Integer GetPressedDataCol() const { return pressedDataCol_; }
+
+  // Widths fitted to titles, data and footers; checkRowCount -1 reads every record, maxWaitingTime 0
+  // or below sets no time limit (milliseconds).
+  void OptimizeColsWidth(const std::vector<TColumnEh*>& columns, Integer checkRowCount,
+                         Integer maxWaitingTime);
+  void OptimizeAllColsWidth(Integer checkRowCount, Integer maxWaitingTime);
+  // The column with the selected columns, or all when everything is selected.
+  void OptimizeSelectedColsWidth(TColumnEh* column, Integer maxWaitingTime);
+  // The current column takes the value of the record above.
+  void SetValueFromPrevRecord();
 
   // Edit actions: what the selection allows, and the actions themselves.
   bool CheckCopyAction();
@@ -1465,7 +1488,22 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   TDelegate<void(TObject* Sender, Integer FromIndex, Integer ToIndex)> OnColumnMoved;
   TDelegate<void(TCustomDBGridEh* Grid, TPopupMenu*& PopupMenu)> OnBuildIndicatorTitleMenu;
 
+  // Hints: the pause before a cell's hint and a data cell's hint; the column is asked after the grid.
+  using TDBGridEhHintShowPauseEvent =
+      TDelegate<void(TCustomDBGridEh* Sender, TPoint CursorPos, TGridCoord Cell, TPoint InCellCursorPos,
+                     TColumnEh* Column, Integer& HintPause, bool& Processed)>;
+  using TDBGridEhDataHintShowEvent =
+      TDelegate<void(TCustomDBGridEh* Sender, TPoint CursorPos, TGridCoord Cell, TPoint InCellCursorPos,
+                     TColumnEh* Column, TDBGridEhDataHintParams* Params, bool& Processed)>;
+  TDBGridEhHintShowPauseEvent OnHintShowPause;
+  TDBGridEhDataHintShowEvent OnDataHintShow;
+
  protected:
+  virtual void CMHintShowPause(TCMHintShowPause& message);
+  virtual void CMHintShow(TCMHintShow& message);
+  // A title's or footer's text as a hint where its room in the cell cuts it.
+  void FillCellTextHint(THintInfo& info, const String& text, const TRect& rect, Integer textRight,
+                        TAlignment alignment, bool wordWrap);
   void KeyDown(Word& key, TShiftState shift) override;
   void KeyPress(Char& key) override;
   void KeyUp(Word& key, TShiftState shift) override;
@@ -1496,6 +1534,17 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void ForEachSelectedRecord(const std::function<void()>& visit);
   void SelectionAutoScroll();
   void EndMouseTracking();
+  // Title presses follow the mouse: pressed while it stays over the pressed title.
+  void UpdatePressedState(Integer x, Integer y);
+  // Column moving by the title: the dragged title follows the mouse instead of the move line.
+  void DrawMoveLine() override;
+  void HideMoveLine() override;
+  void TraceColSizing(Integer x);
+  Integer OptimizedTitleWidth(TCanvas* canvas, TColumnEh* column);
+  Integer OptimizedDataWidth(TCanvas* canvas, TColumnEh* column);
+  Integer OptimizedFooterWidth(TCanvas* canvas, TColumnEh* column);
+  // A double click is raised by the press that follows it, unless that press fits a width.
+  void DblClick() override;
 
  public:
   // ---- Model: in-memory table events, row heights, sum list ----
@@ -1677,6 +1726,12 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   TShiftState keyShift_;
   TShiftState mouseShift_;
   TPopupMenu* standardMenu_ = nullptr;
+  // The last mouse position over the grid: the point the hint pause is asked for.
+  TPoint hintTestPos_;
+  bool pressed_ = false;
+  bool inDblClickMessage_ = false;
+  bool dblClickDeferred_ = false;
+  bool traceSizing_ = false;
 
   // Model state.
   bool wholeGridChanged_ = false;
@@ -1692,12 +1747,74 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   // Text search state.
 };
 
+// The grid's key settings, one set for every grid: Ctrl+F for the in-place search and the find
+// dialog, Ctrl+Enter and Ctrl+Shift+Enter for the next and previous match, Ctrl+' for the value of
+// the record above, Ctrl+T for the title filter's list; a search started by typing ends 1500 ms after
+// the last key.
+extern TShortCut DBGridInplaceSearchKey;
+extern TShortCut DBGridInplaceSearchNextKey;
+extern TShortCut DBGridInplaceSearchPriorKey;
+extern TShortCut DBGridSetFromPrevRecordKey;
+extern TShortCut DBGridFindDialogKey;
+extern TShortCut DBGridSTFilterDropDownKey;
+extern Integer DBGridInplaceSearchTimeOut;
+
 // The data grid as forms place it.
 class TDBGridEh : public TCustomDBGridEh {
   KIV_CLASS(TDBGridEh, TCustomDBGridEh)
  public:
   static void Published(TPropBuilder<TDBGridEh>& p);
   explicit TDBGridEh(TComponent* owner) : TCustomDBGridEh(owner) {}
+};
+
+// The picture of a title dragged to move its column, and under it the marker of the place where the
+// column will land; one pair serves the whole program.
+class TDBGridMovePointEh : public TGridMoveLineEh {
+  KIV_CLASS(TDBGridMovePointEh, TGridMoveLineEh)
+ public:
+  explicit TDBGridMovePointEh(TComponent* owner);
+  TColor GetForePaintColor() const { return forePaintColor_; }
+  void SetForePaintColor(TColor value) { forePaintColor_ = value; }
+
+ protected:
+  // A downward triangle on a one-pixel stem; the white rest is see-through.
+  void Paint() override;
+
+ private:
+  TColor forePaintColor_ = cl3DDkShadow;
+};
+
+class TDBGridTitleDragWin : public TGridDragFormEh {
+  KIV_CLASS(TDBGridTitleDragWin, TGridDragFormEh)
+ public:
+  explicit TDBGridTitleDragWin(TComponent* owner);
+  static TDBGridTitleDragWin* GetTitleDragWin();
+  using TGridDragFormEh::SetBounds;
+  // Shows the title at screen position pos, the marker's stem at movePointPos (screen x).
+  void StartShow(TColumnTitleEh* title, TPoint pos, Integer width, Integer height, Integer movePointPos,
+                 Integer moveSize);
+  void SetBounds(Integer x, Integer y, Integer width, Integer height, Integer movePointPos, Integer moveSize);
+  void Hide();
+  TColumnTitleEh* GetDrawObject() const { return drawObject_; }
+  TDBGridMovePointEh* GetMovePoint() const { return movePoint_; }
+  Integer GetMovePointPos() const { return movePointPos_; }
+
+ protected:
+  void Paint() override;
+
+ private:
+  void UpdateMovePoint();
+  TColumnTitleEh* drawObject_ = nullptr;
+  TDBGridMovePointEh* movePoint_ = nullptr;
+  Integer movePointPos_ = 5;
+  Integer movePointSize_ = 4;
+};
+
+// What a data cell's hint is made of; the grid's and the column's events may change any of it.
+class TDBGridEhDataHintParams : public TDBAxisGridDataHintParamsEh {
+  KIV_CLASS(TDBGridEhDataHintParams, TDBAxisGridDataHintParamsEh)
+ public:
+  TDBGridEhDataHintParams() = default;
 };
 
 // The data grid's cell editor: the axis grid's editor that marks an empty required value while the

@@ -347,6 +347,29 @@ void TCustomDBGridEh::DoContextPopup(TPoint mousePos, bool& handled) {
 // ======================= Characters =======================
 
 void TCustomDBGridEh::WndProc(TMessage& message) {
+  switch (message.Msg) {
+    case WM_MOUSEMOVE:
+      hintTestPos_ = TPoint(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
+      break;
+    case WM_LBUTTONDBLCLK: {
+      inDblClickMessage_ = true;
+      auto done = MakeScopeExit([this] {
+        inDblClickMessage_ = false;
+        dblClickDeferred_ = false;
+      });
+      TCustomDBAxisGridEh::WndProc(message);
+      return;
+    }
+    case CM_HINTSHOWPAUSE:
+      CMHintShowPause(reinterpret_cast<TCMHintShowPause&>(message));
+      return;
+    case CM_HINTSHOW:
+      TCustomDBAxisGridEh::WndProc(message);
+      if (message.Result == 0) CMHintShow(reinterpret_cast<TCMHintShow&>(message));
+      return;
+    default:
+      break;
+  }
   if (message.Msg != WM_CHAR) {
     TCustomDBAxisGridEh::WndProc(message);
     return;

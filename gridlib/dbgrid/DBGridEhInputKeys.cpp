@@ -5,9 +5,31 @@
 
 #include "gridlib/dbgrid/DBGridEh.h"
 #include "platform/controls/Dialogs.h"
+#include "platform/controls/Menus.h"
 #include "platform/rtl/ScopeGuard.h"
 
+TShortCut DBGridInplaceSearchKey = ShortCut('F', TShiftState{ssCtrl});
+TShortCut DBGridInplaceSearchNextKey = ShortCut(VK_RETURN, TShiftState{ssCtrl});
+TShortCut DBGridInplaceSearchPriorKey = ShortCut(VK_RETURN, TShiftState{ssCtrl, ssShift});
+TShortCut DBGridSetFromPrevRecordKey = ShortCut(0xDE, TShiftState{ssCtrl});
+TShortCut DBGridFindDialogKey = ShortCut('F', TShiftState{ssCtrl});
+TShortCut DBGridSTFilterDropDownKey = ShortCut('T', TShiftState{ssCtrl});
+Integer DBGridInplaceSearchTimeOut = 1500;
+
 namespace {
+// A cell button's short-cut presses and releases it: the press, then the click, unless the press
+// handled it.
+bool PressCellButtonByShortCut(TCustomDBGridEh* grid, TColumnEh* column, TShortCut shortCut) {
+  TCellButtonEh* button = column->GetCellButtons()->GetButtonByShortCut(shortCut);
+  if (!button || !button->GetEnabledState()) return false;
+  const TGridCoord cell{grid->GetCol(), grid->GetRow()};
+  bool handled = false;
+  if (button->OnMouseDown) button->OnMouseDown(grid, column, button, mbLeft, {}, TPoint(0, 0), cell, handled);
+  if (!handled && button->OnMouseClick)
+    button->OnMouseClick(grid, column, button, mbLeft, {}, TPoint(0, 0), cell, handled);
+  return true;
+}
+
 bool ShiftMultiSelect(TShiftState shift, TDBGridOptions options) {
   return shift.Contains(ssShift) && options.Contains(dgMultiSelect);
 }
@@ -251,6 +273,25 @@ void TCustomDBGridEh::KeyDown(Word& key, TShiftState shift) {
   const bool shiftMulti = ShiftMultiSelect(shift, options_);
   TDBGridColumnsEh* columns = GetColumns();
 
+  // The short-cuts; only a cell button's takes the key, the others go on to the key tables too.
+  const TShortCut shortCut = ShortCut(key, shift);
+  if (shortCut == DBGridSetFromPrevRecordKey) {
+    SetValueFromPrevRecord();
+  } else if (shortCut == DBGridFindDialogKey && optionsEh_.Contains(dghDialogFind) &&
+             !(shortCut == DBGridInplaceSearchKey && optionsEh_.Contains(dghIncSearch))) {
+    // From the editor, its selected text is the text to find.
+    String text;
+    if (GridsEh::TInplaceEdit* editor = GetInplaceEditor(); editor && editor->Visible() && editor->Focused())
+      text = editor->GetEditText().substr(static_cast<size_t>(editor->GetSelStart()),
+                                          static_cast<size_t>(editor->GetSelLength()));
+    ShowFindDialog(text, IsFindDialogShowAsModal());
+  } else if (const Integer index = GetSelectedIndex();
+             index >= 0 && index < columns->GetCount() &&
+             PressCellButtonByShortCut(this, columns->GetColumn(index), shortCut)) {
+    key = 0;
+    return;
+  }
+
   if (shift.Contains(ssCtrl)) {
     if (!shift.Contains(ssShift) && (key == VK_PRIOR || key == VK_NEXT || key == VK_END || key == VK_HOME ||
                                      key == VK_UP || key == VK_DOWN))
@@ -458,9 +499,14 @@ void TCustomDBGridEh::ClearSortMarkers() {
   }
 }
 
-// Enter with the "Enter as Tab" option and the previous-record key belong to the grid while the
-// editor is open.
+// Enter with the "Enter as Tab" option, the previous-record key and the find dialog's key belong to
+// the grid while the editor is open.
 bool TCustomDBGridEh::EditorForwardsKey(Word key, TShiftState shift) {
+  const TShortCut shortCut = ShortCut(key, shift);
+  if (shortCut == DBGridSetFromPrevRecordKey) return true;
+  if (shortCut == DBGridFindDialogKey && optionsEh_.Contains(dghDialogFind) &&
+      !(shortCut == DBGridInplaceSearchKey && optionsEh_.Contains(dghIncSearch)))
+    return true;
   if (key == VK_RETURN && optionsEh_.Contains(dghEnterAsTab) && shift.Empty()) {
     auto* editor = dynamic_cast<TDBAxisGridInplaceEdit*>(GetInplaceEditor());
     if (!editor || !editor->GetListVisible()) return true;

@@ -12,6 +12,8 @@ namespace {
 constexpr Integer kDragThreshold = 3;
 // The shortest tick of the automatic scrolling; a zero interval would keep the loop busy.
 constexpr Integer kMinAutoScrollInterval = 10;
+// How long a double click on a title border may read records to fit the widths.
+constexpr Integer kDblClickFitMaxWaitingTime = 5000;
 
 bool BeyondDragThreshold(TPoint a, TPoint b) {
   return std::abs(a.X - b.X) > kDragThreshold || std::abs(a.Y - b.Y) > kDragThreshold;
@@ -58,21 +60,39 @@ void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, Integer 
       return;
     }
   }
-  // The control raised the double click before this press; a column that steps on double clicks
-  // steps now.
-  if (shift.Contains(ssDouble)) {
-    if (button == mbLeft) {
-      TColumnEh* column = ValueStepColumnAt(MouseCoord(x, y));
-      if (column && column->GetDblClickNextVal()) column->SetNextFieldValue(shift.Contains(ssShift) ? -1 : 1);
-    }
-    return raise();
-  }
-
   Integer sizingOfs = 0, sizingPos = 0, sizingIndex = -1;
   TGridStateEh sizing = gsNormalEh;
   CalcSizingState(x, y, sizingOfs, sizingPos, sizingIndex, sizing);
+  // A double click on a title border fits the widths; elsewhere a column that steps on double clicks
+  // steps now. The double click itself is raised here, not before the press.
+  if (shift.Contains(ssDouble)) {
+    bool fitted = false;
+    if (button == mbLeft && sizing == gsColSizingEh && optionsEh_.Contains(dghDblClickOptimizeColWidth)) {
+      if (TColumnEh* column = GetColumnAtGridCol(sizingIndex)) {
+        OptimizeSelectedColsWidth(column, kDblClickFitMaxWaitingTime);
+        fitted = true;
+      }
+    } else if (button == mbLeft) {
+      TColumnEh* column = ValueStepColumnAt(MouseCoord(x, y));
+      if (column && column->GetDblClickNextVal()) column->SetNextFieldValue(shift.Contains(ssShift) ? -1 : 1);
+    }
+    dblClickDeferred_ = false;
+    if (button == mbLeft && !fitted) TCustomDBAxisGridEh::DblClick();
+    return raise();
+  }
+
   if (sizing != gsNormalEh) {
     if (TCustomDBAxisGridEh::GetDataLink()->GetActive()) TCustomDBAxisGridEh::GetDataLink()->UpdateRecord();
+    if (sizing == gsColSizingEh && button == mbLeft && optionsEh_.Contains(dghTraceColSizing) &&
+        !GetComponentState().Contains(csDesigning)) {
+      // The width follows the mouse while it moves; no sizing line.
+      sizingOfs_ = sizingOfs;
+      sizingIndex_ = sizingIndex;
+      sizingPos_ = UseRightToLeftAlignment() ? GetClientWidth() - sizingPos : sizingPos;
+      gridState_ = gsColSizingEh;
+      traceSizing_ = true;
+      return;
+    }
     TCustomDBAxisGridEh::MouseDown(button, shift, x, y);
     return;
   }
@@ -97,6 +117,7 @@ void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, Integer 
       titleButtonPressed_ = enabled;
       pressedCol_ = cell.X;
       pressedDataCol_ = GridColToDataCol(cell.X);
+      UpdatePressedState(x, y);
       return;
     }
     return raise();
@@ -177,14 +198,20 @@ void TCustomDBGridEh::MouseMove(TShiftState shift, Integer x, Integer y) {
   mouseShift_ = shift;
   pointMoved_ = !(p == lastMovePos_);
   lastMovePos_ = p;
+  if (traceSizing_ && GetGridState() == gsColSizingEh) {
+    TraceColSizing(x);
+    return;
+  }
   if (GetGridState() == gsColMovingEh) {
     // The drop place follows the mouse, not only the scrolling timer.
     UpdateMoveTarget(x, MouseCoord(x, y).X, p, false, GetHorzAxis());
   } else if (tracking_ && pressedCol_ >= 0) {
+    UpdatePressedState(x, y);
     if (!titleMoveStarted_ && optionsEh_.Contains(dghColumnMove) && BeyondDragThreshold(p, pressPos_)) {
       // The title is dragged: the base grid moves the column from where it was pressed.
       tracking_ = false;
       titleMoveStarted_ = true;
+      UpdatePressedState(-1, -1);
       BeginColMoving(pressedCol_, pressPos_.X, pressPos_.Y);
     }
   } else if (indicatorPressed_ || dataTracking_ || state_ == dgsRectSelecting) {
@@ -216,7 +243,39 @@ void TCustomDBGridEh::EndMouseTracking() {
   tracking_ = dataTracking_ = indicatorPressed_ = false;
   pressedCol_ = pressedDataCol_ = -1;
   titleButtonPressed_ = false;
+  if (pressed_) {
+    pressed_ = false;
+    InvalidateTitle();
+  }
   if (wasInProgress) StopTimer();
+}
+
+void TCustomDBGridEh::UpdatePressedState(Integer x, Integer y) {
+  const TGridCoord cell = MouseCoord(x, y);
+  bool pressed = tracking_ && titleButtonPressed_ && pressedCol_ >= 0 &&
+                 GetClientRect().Contains(TPoint(x, y)) && cell.Y == 0 && cell.X == pressedCol_;
+  // On a multi-level title only the column's own band is its button.
+  if (pressed && IsUseMultiTitle()) {
+    const Integer leaf = LeafOf(GridColToDataCol(pressedCol_));
+    const TRect r = TCustomGridEh::CellRect(cell.X, cell.Y, false);
+    if (leaf > 0 && y < r.Bottom - headTree_[static_cast<size_t>(leaf)].Height + 1) pressed = false;
+  }
+  if (pressed == pressed_) return;
+  pressed_ = pressed;
+  InvalidateTitle();
+}
+
+// The sized column takes the width up to the mouse at once.
+void TCustomDBGridEh::TraceColSizing(Integer x) {
+  sizingPos_ = sizingOfs_ + (UseRightToLeftAlignment() ? GetClientWidth() - x : x);
+  const TRect cell = TCustomGridEh::CellRect(sizingIndex_, 0, false);
+  const Integer left = UseRightToLeftAlignment() ? GetClientWidth() - cell.Right : cell.Left;
+  const Integer width = std::max(1, sizingPos_ - left);
+  // Automatic widths leave the last column room to take up the rest.
+  if (IsAutoFitColWidthsActive() && sizingPos_ >= GetHorzAxis()->GetRolInClientBoundary() - 1) return;
+  if (width == GetColWidths(sizingIndex_)) return;
+  ChangeColWidth(sizingIndex_, width);
+  Update();
 }
 
 void TCustomDBGridEh::MouseUp(TMouseButton button, TShiftState shift, Integer x, Integer y) {
@@ -226,6 +285,14 @@ void TCustomDBGridEh::MouseUp(TMouseButton button, TShiftState shift, Integer x,
     titleMoveStarted_ = false;
     SetMouseCapture(false);
   });
+  if (traceSizing_) {
+    traceSizing_ = false;
+    if (GetGridState() == gsColSizingEh) {
+      gridState_ = gsNormalEh;
+      UpdateScrollBars();
+      return;
+    }
+  }
   mouseShift_ = shift;
   const TGridCoord cell = MouseCoord(x, y);
   const TGridStateEh baseState = GetGridState();
@@ -364,6 +431,7 @@ void TCustomDBGridEh::SelectionAutoScroll() {
 }
 
 void TCustomDBGridEh::CancelMode() {
+  traceSizing_ = false;
   EndMouseTracking();
   titleMoveStarted_ = false;
   TCustomDBAxisGridEh::CancelMode();
@@ -416,4 +484,14 @@ void TCustomDBGridEh::UpdateHotTrackInfo(Integer x, Integer y) {
   if (old.Y == now.Y && !sideChanged) return;
   if (old.Y >= 0 && old.Y < GetFullRowCount()) InvalidateRow(old.Y);
   if (now.Y >= 0 && now.Y < GetFullRowCount()) InvalidateRow(now.Y);
+}
+
+// ======================= Double clicks =======================
+
+void TCustomDBGridEh::DblClick() {
+  if (inDblClickMessage_) {
+    dblClickDeferred_ = true;
+    return;
+  }
+  TCustomDBAxisGridEh::DblClick();
 }

@@ -1354,11 +1354,21 @@ void TApplication::StartHintTimer(Integer pause, bool hide) {
   host_->hintTimer_.start(std::max(0, pause));
 }
 
+// The control may change the pause before its hint (CM_HINTSHOWPAUSE), down to 0 for at once.
+Integer TApplication::HintPauseFor(TControl* control, bool wasShowing) {
+  Integer pause = wasShowing ? hintShortPause_ : hintPause_;
+  control->Perform(CM_HINTSHOWPAUSE, wasShowing ? 1 : 0, reinterpret_cast<LPARAM>(&pause));
+  return pause;
+}
+
 void TApplication::NoteMouseOver(TControl* control, TPoint screenPos) {
   if (control == hintControl_) {
-    if (hintActive_ && control && !hintCursorRect_.Contains(control->ScreenToClient(screenPos))) {
+    // Leaving the rectangle the last hint was asked for asks again, shown or not: a control's parts
+    // (a grid's cells) have hints of their own.
+    if (control && !hintCursorRect_.Contains(control->ScreenToClient(screenPos))) {
+      const bool wasShowing = hintActive_;
       HideHint();
-      StartHintTimer(hintPause_, false);
+      if (showHint_ && control->GetShowHint()) StartHintTimer(HintPauseFor(control, wasShowing), false);
     }
     return;
   }
@@ -1373,7 +1383,7 @@ void TApplication::NoteMouseOver(TControl* control, TPoint screenPos) {
     return;
   }
   hintCursorRect_ = control->GetClientRect();
-  StartHintTimer(wasShowing ? hintShortPause_ : hintPause_, false);
+  StartHintTimer(HintPauseFor(control, wasShowing), false);
 }
 
 void TApplication::HintTimerFired() {
@@ -1400,6 +1410,8 @@ void TApplication::ShowHintFor(TControl* control, TPoint screenPos) {
   info.HideTimeout = hintHidePause_;
   info.HintStr = source ? GetShortHint(source->GetHint()) : String();
   bool canShow = control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) == 0;
+  // The rectangle the answer holds for, also when there is nothing to show there.
+  hintCursorRect_ = info.CursorRect;
   if (canShow && OnShowHint) OnShowHint(info.HintStr, canShow, info);
   if (!canShow || info.HintStr.empty()) return;
   TClass cls = info.HintWindowClass ? info.HintWindowClass : HintWindowClass;

@@ -566,6 +566,7 @@ class TApplication : public TComponent {
   friend void ResetApplicationForTests();
   void DoIdle();
   void StartHintTimer(Integer pause, bool show);
+  Integer HintPauseFor(TControl* control, bool wasShowing);
   void HintTimerFired();
   void ShowHintFor(TControl* control, TPoint screenPos);
 

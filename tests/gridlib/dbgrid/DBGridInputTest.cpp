@@ -335,7 +335,20 @@ TEST_F(DBGridInputTest, DraggingATitleMovesItsColumnAndThreePixelsStayAClick) {
   SendMouseMove(grid_, TPoint(id.X + 10, id.Y), {ssLeft});
   SendMouseMove(grid_, drop, {ssLeft});
   grid_->Perform(WM_TIMER, 0, 0);
+  // The dragged title follows the mouse, its marker on the border the column lands on.
+  TDBGridTitleDragWin* dragged = TDBGridTitleDragWin::GetTitleDragWin();
+  const TRect idTitle = static_cast<TCustomGridEh*>(grid_)->CellRect(grid_->DataColToGridCol(0), 0);
+  ASSERT_TRUE(dragged->GetVisible());
+  EXPECT_EQ(dragged->GetDrawObject(), Column(u"ID")->GetTitle());
+  EXPECT_EQ(dragged->GetWidth(), idTitle.Width());
+  EXPECT_EQ(dragged->GetLeft(), grid_->ClientToScreen(TPoint(drop.X - (id.X - idTitle.Left), 0)).X);
+  EXPECT_EQ(dragged->GetMovePointPos(), grid_->ClientToScreen(TPoint(qty.Right, 0)).X);
+  EXPECT_TRUE(dragged->GetMovePoint()->GetVisible());
+  std::unique_ptr<TBitmap> picture = CaptureControl(dragged);
+  EXPECT_EQ(PixelAt(picture.get(), 0, 0), ColorToRGB(cl3DDkShadow)) << "framed";
   SendMouseUp(grid_, mbLeft, drop);
+  EXPECT_FALSE(dragged->GetVisible());
+  EXPECT_FALSE(dragged->GetMovePoint()->GetVisible());
   ProcessPendingEvents();
   EXPECT_EQ(titleClicks, 1) << "a move is no click";
   EXPECT_EQ(moves, 1);
@@ -348,16 +361,18 @@ TEST_F(DBGridInputTest, SelectedColumnsMoveAsABlockAndTheFieldsFollowAllOrNone) 
   data_->Close();
   data_->GetFields()->Clear();
   data_->Open();
-  grid_->GetColumns()->RebuildColumns();
+  // Default columns, one per field, made before the selection takes them.
+  grid_->GetColumns()->SetState(csDefault);
+  grid_->LayoutChanged();
   ProcessPendingEvents();
   ASSERT_EQ(grid_->GetColumns()->GetCount(), 4);
+  ASSERT_EQ(grid_->GetColumns()->GetState(), csDefault);
   TDBGridEhSelectionCols* cols = grid_->GetSelection()->GetColumns();
   cols->Select(Column(u"ID"), false);
   cols->Select(Column(u"NAME"), true);
   grid_->GetSelection()->SetSelectionType(gstColumns);
   ASSERT_EQ(cols->GetCount(), 2);
   // The base grid moved ID behind PRICE; the block ID, NAME follows after PRICE.
-  grid_->GetColumns()->SetState(csDefault);
   grid_->MoveColumn(grid_->DataColToGridCol(0), grid_->DataColToGridCol(3));
   ProcessPendingEvents();
   EXPECT_EQ(grid_->GetColumns()->GetColumnsIndex(), u"\"QTY\",\"PRICE\",\"ID\",\"NAME\"");
@@ -636,6 +651,152 @@ TEST_F(DBGridInputTest, ACellsMenuIsTheTitlesTheColumnsTheGridsOrTheStandardOne)
   grid_->Perform(WM_CONTEXTMENU, 0, -1);
   EXPECT_TRUE(asked);
   EXPECT_FALSE(columnMenu->IsOpen());
+}
+
+}  // namespace
+
+namespace {
+
+// Widths fitted by a double click on a title border, live sizing, pressed titles and the value of the
+// record above, over the same hundred records.
+class DBGridInputWidthsTest : public DBGridInputTest {
+ protected:
+  void SetOptionEh(TDBGridEhOption option, bool on) {
+    TDBGridEhOptions o = grid_->GetOptionsEh();
+    if (on)
+      o.Include(option);
+    else
+      o.Exclude(option);
+    grid_->SetOptionsEh(o);
+    ProcessPendingEvents();
+  }
+  TRect Title(const String& field) {
+    return static_cast<TCustomGridEh*>(grid_)->CellRect(grid_->DataColToGridCol(Column(field)->GetIndex()),
+                                                        0);
+  }
+};
+
+TEST_F(DBGridInputWidthsTest, ADoubleClickOnATitleBorderFitsTheWidthsAndRaisesNoDoubleClick) {
+  Integer doubleClicks = 0;
+  grid_->OnDblClick = [&](TObject*) { ++doubleClicks; };
+  TColumnEh* name = Column(u"NAME");
+  name->SetWidth(30);
+  ProcessPendingEvents();
+  data_->SetRecNo(40);
+  ProcessPendingEvents();
+  SendDblClick(grid_, TPoint(Title(u"NAME").Right - 1, Title(u"NAME").Top + 3));
+  ProcessPendingEvents();
+  EXPECT_EQ(name->GetWidth(), 30) << "fitting waits for its option";
+  EXPECT_EQ(doubleClicks, 1);
+  SetOptionEh(dghDblClickOptimizeColWidth, true);
+  SendDblClick(grid_, TPoint(Title(u"NAME").Right - 1, Title(u"NAME").Top + 3));
+  ProcessPendingEvents();
+  const Integer fitted = name->GetWidth();
+  EXPECT_GT(fitted, 60) << "\"Изделие 100\" is read, not only the records on the screen";
+  EXPECT_EQ(doubleClicks, 1) << "a fitting double click is no double click of the grid";
+  EXPECT_EQ(data_->RecNo(), 40) << "the record comes back";
+  EXPECT_EQ(data_->GetState(), dsBrowse);
+  SendDblClick(grid_, Centre(grid_->DataColToGridCol(0), RowOf(41)));
+  ProcessPendingEvents();
+  EXPECT_EQ(doubleClicks, 2);
+
+  // Fewer records read give a narrower width; a maximum width caps it.
+  grid_->OptimizeColsWidth({name}, 9, 0);
+  EXPECT_LT(name->GetWidth(), fitted) << "\"Изделие 9\" is narrower";
+  name->SetMaxWidth(40);
+  grid_->OptimizeColsWidth({name}, -1, 0);
+  EXPECT_EQ(name->GetWidth(), 40);
+  EXPECT_EQ(data_->RecNo(), 41);
+}
+
+TEST_F(DBGridInputWidthsTest, WithTracingTheWidthFollowsTheMouseBeforeTheRelease) {
+  SetOptionEh(dghTraceColSizing, true);
+  const TRect qty = Title(u"QTY");
+  SendMouseDown(grid_, mbLeft, TPoint(qty.Right - 1, qty.Top + 3));
+  SendMouseMove(grid_, TPoint(qty.Right + 30, qty.Top + 3), {ssLeft});
+  EXPECT_NEAR(Column(u"QTY")->GetWidth(), qty.Width() + 30, 2) << "the column is sized while the mouse moves";
+  SendMouseMove(grid_, TPoint(qty.Right + 10, qty.Top + 3), {ssLeft});
+  EXPECT_NEAR(Column(u"QTY")->GetWidth(), qty.Width() + 10, 2);
+  SendMouseUp(grid_, mbLeft, TPoint(qty.Right + 10, qty.Top + 3));
+  ProcessPendingEvents();
+  EXPECT_NEAR(Column(u"QTY")->GetWidth(), qty.Width() + 10, 2);
+  EXPECT_EQ(grid_->GetGridState(), gsNormalEh);
+  EXPECT_EQ(GetCaptureControl(), nullptr);
+  // Narrowed past its left edge the column keeps one pixel.
+  const TRect now = Title(u"QTY");
+  SendMouseDown(grid_, mbLeft, TPoint(now.Right - 1, now.Top + 3));
+  SendMouseMove(grid_, TPoint(now.Left - 20, now.Top + 3), {ssLeft});
+  SendMouseUp(grid_, mbLeft, TPoint(now.Left - 20, now.Top + 3));
+  EXPECT_EQ(Column(u"QTY")->GetWidth(), 1);
+}
+
+TEST_F(DBGridInputWidthsTest, APressedTitleIsDownOnlyWhileTheMouseStaysOverIt) {
+  SetOptionEh(dghColumnMove, false);
+  Column(u"NAME")->GetTitle()->SetTitleButton(true);
+  const TPoint name = Centre(grid_->DataColToGridCol(Column(u"NAME")->GetIndex()), 0);
+  SendMouseDown(grid_, mbLeft, name);
+  EXPECT_TRUE(grid_->GetTitlePressed());
+  EXPECT_EQ(grid_->GetPressedDataCol(), Column(u"NAME")->GetIndex());
+  SendMouseMove(grid_, TPoint(name.X, name.Y + 60), {ssLeft});
+  EXPECT_FALSE(grid_->GetTitlePressed()) << "off the title it shows up";
+  SendMouseMove(grid_, name, {ssLeft});
+  EXPECT_TRUE(grid_->GetTitlePressed());
+  SendMouseUp(grid_, mbLeft, name);
+  EXPECT_FALSE(grid_->GetTitlePressed());
+  // A title that is no button is never down.
+  Column(u"NAME")->GetTitle()->SetTitleButton(false);
+  SendMouseDown(grid_, mbLeft, name);
+  EXPECT_FALSE(grid_->GetTitlePressed());
+  SendMouseUp(grid_, mbLeft, name);
+}
+
+TEST_F(DBGridInputWidthsTest, CtrlQuoteCopiesTheValueOfTheRecordAboveFromTheGridOrItsEditor) {
+  const Word quote = 0xDE;
+  grid_->SetSelectedIndex(Column(u"NAME")->GetIndex());
+  Key(quote, {ssCtrl});
+  EXPECT_EQ(data_->GetState(), dsBrowse) << "the first record has none above";
+  data_->SetRecNo(10);
+  ProcessPendingEvents();
+  Key(quote, {ssCtrl});
+  EXPECT_EQ(data_->GetState(), dsEdit);
+  EXPECT_EQ(data_->FieldByName(u"NAME")->GetAsString(), u"Изделие 9");
+  EXPECT_TRUE(grid_->InplaceEditorVisible());
+  data_->Post();
+  // From the open editor the key reaches the grid and never the text.
+  data_->SetRecNo(21);
+  grid_->SetSelectedIndex(Column(u"QTY")->GetIndex());
+  ProcessPendingEvents();
+  Key(VK_F2);
+  ASSERT_TRUE(grid_->InplaceEditorVisible());
+  SendKey(grid_->GetInplaceEditor()->GetEditCoreControl(), quote, {ssCtrl});
+  ProcessPendingEvents();
+  EXPECT_EQ(data_->FieldByName(u"QTY")->GetAsInteger(), 200);
+  EXPECT_EQ(data_->FieldByName(u"NAME")->GetAsString(), u"Изделие 21");
+  data_->Cancel();
+  // A read-only column keeps its value.
+  Column(u"QTY")->SetReadOnly(true);
+  data_->SetRecNo(30);
+  ProcessPendingEvents();
+  Key(quote, {ssCtrl});
+  EXPECT_EQ(data_->FieldByName(u"QTY")->GetAsInteger(), 300);
+  EXPECT_EQ(data_->GetState(), dsBrowse);
+}
+
+TEST_F(DBGridInputWidthsTest, ACellButtonsShortCutPressesItAndTakesTheKey) {
+  TCellButtonEh* button = Column(u"NAME")->GetCellButtons()->Add();
+  button->SetShortCut(ShortCut('B', TShiftState{ssCtrl}));
+  Integer clicks = 0;
+  button->OnMouseClick = [&](TCustomDBAxisGridEh*, TAxisBarEh* bar, TCellButtonEh*, TMouseButton, TShiftState,
+                             TPoint, TGridCoord, bool&) {
+    EXPECT_EQ(bar, Column(u"NAME"));
+    ++clicks;
+  };
+  grid_->SetSelectedIndex(Column(u"NAME")->GetIndex());
+  Key('B', {ssCtrl});
+  EXPECT_EQ(clicks, 1);
+  grid_->SetSelectedIndex(Column(u"QTY")->GetIndex());
+  Key('B', {ssCtrl});
+  EXPECT_EQ(clicks, 1) << "only the current column's buttons";
 }
 
 }  // namespace

@@ -32,13 +32,25 @@ class TTipControl : public TCustomControl {
   bool refuse = false;
   String replace;
   TPoint cursorPos;
+  // Halves with hints of their own: none on the left, "правая" on the right, shown without a pause.
+  bool halves = false;
 
  protected:
   void Dispatch(TMessage& m) override {
+    if (m.Msg == CM_HINTSHOWPAUSE && halves) {
+      *reinterpret_cast<TCMHintShowPause&>(m).Pause = 0;
+      return;
+    }
     if (m.Msg == CM_HINTSHOW) {
       auto& h = reinterpret_cast<TCMHintShow&>(m);
       cursorPos = h.HintInfo->CursorPos;
       if (!replace.empty()) h.HintInfo->HintStr = replace;
+      if (halves) {
+        const bool right = cursorPos.X >= GetClientWidth() / 2;
+        h.HintInfo->CursorRect = right ? TRect(GetClientWidth() / 2, 0, GetClientWidth(), GetClientHeight())
+                                       : TRect(0, 0, GetClientWidth() / 2, GetClientHeight());
+        h.HintInfo->HintStr = right ? u"правая" : u"";
+      }
       h.Result = refuse ? 1 : 0;
       return;
     }
@@ -100,6 +112,22 @@ TEST_F(HintsTest, HintShowCanChangeOrRefuseTheHint) {
   tip->refuse = true;
   Application->ActivateHint(tip->ClientToScreen(TPoint(3, 3)));
   EXPECT_EQ(shownHints.size(), 1u);
+}
+
+// A part of a control without a hint does not keep the other parts from showing theirs.
+TEST_F(HintsTest, LeavingTheRectangleAHintWasAskedForAsksAgainWithTheControlsPause) {
+  Application->SetHintPause(5000);
+  tip->halves = true;
+  SendMouseMove(tip, TPoint(5, 6));
+  ProcessEventsFor(60);
+  EXPECT_TRUE(shownHints.empty()) << "the left half has nothing to show";
+  SendMouseMove(tip, TPoint(8, 6));
+  ProcessEventsFor(60);
+  EXPECT_TRUE(shownHints.empty()) << "moving inside the half asks nothing";
+  SendMouseMove(tip, TPoint(80, 6));
+  ProcessEventsFor(60);
+  ASSERT_EQ(shownHints.size(), 1u) << "the control's pause of 0 replaces the application's";
+  EXPECT_EQ(shownHints[0].text, u"правая");
 }
 
 TEST_F(HintsTest, NoHintWithoutShowHint) {

@@ -232,4 +232,37 @@ TEST_F(DBGridDesktopTest, PicturesOfThePopupMenuInBothStyles) {
   }
 }
 
+// A title held in the middle of a move, and the hint of a cell that cuts its text; a person looks at
+// the pictures.
+TEST_F(DBGridDesktopTest, PicturesOfAMovedTitleAndACutCellsHint) {
+  const char* dir = std::getenv("KIV_SCREENSHOT_DIR");
+  if (!dir) GTEST_SKIP() << "set KIV_SCREENSHOT_DIR to write the pictures";
+  const std::string moving = std::string(dir) + "/data-grid-title-moving.png";
+  const TPoint nom = Centre(GridColOf(u"nom"), 0);
+  Do("mousemove " + At(nom) + " mousedown 1");
+  Do("mousemove " + At(TPoint(nom.X - 10, nom.Y)));
+  Do("mousemove " + At(TPoint(nom.X - 150, nom.Y + 4)));
+  ASSERT_TRUE(TDBGridTitleDragWin::GetTitleDragWin()->GetVisible()) << "the title follows the mouse";
+  RunDesktopCommand("import -window root " + moving);
+  Do("key Escape");
+  Do("mouseup 1");
+  EXPECT_FALSE(TDBGridTitleDragWin::GetTitleDragWin()->GetVisible());
+  EXPECT_EQ(RunDesktopCommand("test -s " + moving + " && echo ok"), "ok\n") << moving;
+
+  const std::string hint = std::string(dir) + "/data-grid-cell-hint.png";
+  grid_->SetShowHint(true);
+  Column(u"marka")->SetWidth(70);
+  Column(u"marka")->SetToolTips(true);
+  ProcessEventsFor(200);
+  Do("mousemove " + At(Centre(GridColOf(u"marka"), RowOf(1))));
+  Do("mousemove " + At(Centre(GridColOf(u"marka"), RowOf(1) + 1)));
+  ProcessEventsFor(600);
+  THintWindow* window = Application->GetHintWindow();
+  ASSERT_TRUE(window && window->GetVisible()) << "the cut text shows in a hint";
+  items_->SetRecNo(2);
+  EXPECT_EQ(window->GetCaption(), items_->FieldByName(u"marka")->GetDisplayText());
+  RunDesktopCommand("import -window root " + hint);
+  EXPECT_EQ(RunDesktopCommand("test -s " + hint + " && echo ok"), "ok\n") << hint;
+}
+
 }  // namespace
