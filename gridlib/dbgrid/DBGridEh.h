@@ -981,6 +981,8 @@ class TDBGridEhSelectionCols : public TColumnsEhList {
   void InvertSelect(TColumnEh* column);
   // Drops columns no longer in the grid and sorts by collection index again.
   void Refresh();
+  // A column being freed leaves the selection at once.
+  void ColumnGone(TColumnEh* column);
   TColumnEh* GetAnchor() const { return anchor_; }
 
  private:

@@ -245,6 +245,7 @@ void TCustomDBGridEh::EndMouseTracking() {
   titleButtonPressed_ = false;
   if (pressed_) {
     pressed_ = false;
+    SetPressedTitleCell({-1, -1});
     InvalidateTitle();
   }
   if (wasInProgress) StopTimer();
@@ -262,6 +263,8 @@ void TCustomDBGridEh::UpdatePressedState(Integer x, Integer y) {
   }
   if (pressed == pressed_) return;
   pressed_ = pressed;
+  // Painting draws the title down from the pressed cell.
+  SetPressedTitleCell(pressed ? TGridCoord{pressedCol_, cell.Y} : TGridCoord{-1, -1});
   InvalidateTitle();
 }
 

@@ -252,6 +252,11 @@ void TDBGridEhSelectionCols::InvertSelect(TColumnEh* column) {
   selection->SetSelectionType(GetCount() > 0 ? gstColumns : gstNon);
 }
 
+void TDBGridEhSelectionCols::ColumnGone(TColumnEh* column) {
+  Remove(column);
+  if (anchor_ == column) anchor_ = nullptr;
+}
+
 void TDBGridEhSelectionCols::Refresh() {
   TDBGridColumnsEh* columns = grid_->GetColumns();
   for (Integer i = GetCount() - 1; i >= 0; --i)

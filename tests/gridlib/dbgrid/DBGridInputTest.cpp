@@ -737,12 +737,16 @@ TEST_F(DBGridInputWidthsTest, APressedTitleIsDownOnlyWhileTheMouseStaysOverIt) {
   SendMouseDown(grid_, mbLeft, name);
   EXPECT_TRUE(grid_->GetTitlePressed());
   EXPECT_EQ(grid_->GetPressedDataCol(), Column(u"NAME")->GetIndex());
+  EXPECT_EQ(grid_->GetPressedTitleCell().X, grid_->DataColToGridCol(Column(u"NAME")->GetIndex()))
+      << "painting draws the pressed cell down";
   SendMouseMove(grid_, TPoint(name.X, name.Y + 60), {ssLeft});
   EXPECT_FALSE(grid_->GetTitlePressed()) << "off the title it shows up";
+  EXPECT_EQ(grid_->GetPressedTitleCell().X, -1);
   SendMouseMove(grid_, name, {ssLeft});
   EXPECT_TRUE(grid_->GetTitlePressed());
   SendMouseUp(grid_, mbLeft, name);
   EXPECT_FALSE(grid_->GetTitlePressed());
+  EXPECT_EQ(grid_->GetPressedTitleCell().X, -1);
   // A title that is no button is never down.
   Column(u"NAME")->GetTitle()->SetTitleButton(false);
   SendMouseDown(grid_, mbLeft, name);

@@ -448,6 +448,14 @@ TEST_F(DBGridTest, SelectionShapesAnswerWhichCellsAreSelected) {
   EXPECT_FALSE(selection->DataCellSelected(-1, row9));
   selection->GetColumns()->InvertSelect(grid_->GetColumns()->GetColumn(1));
   EXPECT_FALSE(selection->DataCellSelected(1, row9));
+  // A freed column leaves the selection, anchor included: nothing may point at it afterwards.
+  ASSERT_EQ(selection->GetColumns()->GetAnchor(), grid_->GetColumns()->GetColumn(1));
+  delete grid_->GetColumns()->GetColumn(1);
+  EXPECT_EQ(selection->GetColumns()->GetAnchor(), nullptr);
+  ASSERT_EQ(selection->GetColumns()->GetCount(), 2);
+  delete grid_->GetColumns()->GetColumn(1);
+  ASSERT_EQ(selection->GetColumns()->GetCount(), 1);
+  EXPECT_EQ(selection->GetColumns()->GetColumn(0), grid_->GetColumns()->GetColumn(0));
 
   selection->SelectAll();
   EXPECT_TRUE(selection->DataCellSelected(-1, row9));
