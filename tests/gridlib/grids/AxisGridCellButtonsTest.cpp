@@ -259,8 +259,8 @@ TEST_F(AxisGridCellButtonsTest, TranslucentButtonsBlendWithTheFillAndStayInsideT
   EXPECT_EQ(faceAt(100), ColorToRGB(clRed));
   EXPECT_NE(opaque, ColorToRGB(clRed));
   // Half of the face and half of the red fill.
-  EXPECT_NEAR(GetRValue(half), (GetRValue(opaque) + 255) / 2, 3);
-  EXPECT_NEAR(GetGValue(half), GetGValue(opaque) / 2, 3);
+  EXPECT_NEAR(GetRValue(half), (GetRValue(opaque) + 255) / 2.0, 3);
+  EXPECT_NEAR(GetGValue(half), GetGValue(opaque) / 2.0, 3);
 }
 
 TEST_F(AxisGridCellButtonsTest, DataCellsAreDrawnInsideTheGridLines) {
