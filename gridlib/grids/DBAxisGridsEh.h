@@ -119,6 +119,12 @@ using TColCellUpdateDataEventEh =
     TDelegate<void(TObject* Sender, String& Text, Variant& Value, bool& UseText, bool& Handled)>;
 using TNotInListEventEh = TDelegate<void(TObject* Sender, const String& NewText, bool& RecheckInList)>;
 using TAxisBarNotifyEventEh = TDelegate<void(TCustomDBAxisGridEh* Grid, TAxisBarEh* AxisBar)>;
+using TDBAxisGridShowDropDownFormEventEh =
+    TDelegate<void(TCustomDBAxisGridEh* Grid, TAxisBarEh* Column, TEditButtonEh* Button,
+                   TCustomForm*& DropDownForm, TDynVarsEh* DynParams)>;
+using TDBAxisGridCloseDropDownFormEventEh =
+    TDelegate<void(TCustomDBAxisGridEh* Grid, TAxisBarEh* Column, TEditButtonEh* Button, bool Accept,
+                   TCustomForm* DropDownForm, TDynVarsEh* DynParams)>;
 
 // What a control placed inside a data cell (an edit button, a cell button) offers the grid: its
 // painting there and its mouse events. The coordinates are those of the control's place in the cell.
@@ -532,6 +538,7 @@ class TAxisBarMainEditButtonEh : public TEditButtonEh, public IInCellControlEh {
   void InCellMouseMove(TCustomDBAxisGridEh*, TGridCoord, Integer, Integer, TShiftState,
                        TInCellPlaceBoxEh*) override {}
   TAxisBarEh* GetAxisBar() const { return bar_; }
+  TDropDownFormCallParamsEh* CreateDropDownFormParams() override;
   TCellButtonStyleEh GetButtonStyle() const { return buttonStyle_; }
   void SetButtonStyle(TCellButtonStyleEh value);
   // The button shows in the cell editor when the bar's style or edit style asks for a button.
@@ -786,9 +793,15 @@ class TAxisBarEh : public TCollectionItem, public IEditButtonsOwnerEh, public IL
   TCustomForm* GetDataListBox();
   TCustomForm* GetDataListBoxIfExists() const { return dataListBox_; }
 
+  // A drop-down form opens read-only when the bar cannot change its field, or when the record is not
+  // being edited and the data source does not start an edit by itself.
+  void CheckDropDownReadOnly(bool& readOnly);
+
   TColCellUpdateDataEventEh OnUpdateData;
   TNotInListEventEh OnNotInList;
   TAxisBarNotifyEventEh OnCellDataLinkClick;
+  TDBAxisGridShowDropDownFormEventEh OnOpenDropDownForm;
+  TDBAxisGridCloseDropDownFormEventEh OnCloseDropDownForm;
 
  protected:
   void SetCollection(TCollection* collection) override;
@@ -1320,6 +1333,13 @@ class TDBAxisGridInplaceEdit : public GridsEh::TInplaceEdit, public IComboEditEh
   virtual void LocateTypedText(String& text);
   void LocateTypedListText(String& typed);
   virtual void DropDown();
+  // Opens the drop-down form of a button of the strip under the editor with the cell's value.
+  virtual void ButtonDropDownForm(TEditButtonEh* button, TEditButtonControlEh* control, bool& handled);
+  // The click that closed a button's drop-down form is still queued: it must not open the form again.
+  virtual bool IsButtonCloseUpPending(TEditButtonControlEh* control, TEditButtonEh* button);
+  // A drop-down form opened from the strip is open; it closed: the buttons are released.
+  bool GetDropDownFormOpen() const { return dropDownFormOpen_; }
+  void DropDownFormClosed();
   virtual Variant GetVariantValue() { return Variant(GetText()); }
   virtual void SetVariantValue(const Variant& value);
   virtual void UserTextChanged();
@@ -1370,6 +1390,7 @@ class TDBAxisGridInplaceEdit : public GridsEh::TInplaceEdit, public IComboEditEh
   String charKeyStr_;
   TWinControl* dataList_ = nullptr;
   bool droppedDown_ = false;
+  bool dropDownFormOpen_ = false;
   TEditStyle editButtonStyle_ = esSimple;
   TEditStyle editStyle_ = esSimple;
   Integer imageIndex_ = -1;
@@ -1584,15 +1605,23 @@ class TAxisBarDropDownFormCallParamsEh : public TDropDownFormCallParamsEh {
   TAxisBarEh* GetAxisBar() const;
   void GetVarValue(Variant& value) override;
   void SetVarValue(const Variant& value) override;
+  void OpenDropDownForm(TCustomForm*& form, TDynVarsEh* dynParams,
+                        TDropDownFormSysParams* sysParams) override;
   TDropDownFormSysParams* CreateSysParams() override;
   void FillSysParams(TDropDownFormSysParams* sysParams) override;
   void InitDropDownForm(TCustomForm* form, TDynVarsEh* dynParams, TDropDownFormSysParams* sysParams) override;
   void DropDownFormClosed(bool accept, TCustomForm* form, TDynVarsEh* dynParams,
                           TDropDownFormSysParams* sysParams) override;
+  // Opens the form the parameters name for the bar's field, from a cell (box, screenRect) or from the
+  // cell editor (editControl, control); true when a form opened. Without a named form nothing opens.
+  bool ShowForBar(TAxisBarEh* bar, TEditButtonControlEh* control, TWinControl* editControl,
+                  TInCellPlaceBoxEh* box, const TRect& screenRect, bool& handled);
   // The in-cell box of the button when the form is opened from a cell.
   TInCellPlaceBoxEh* FPlaceBox = nullptr;
 
  private:
+  // The form opened from a cell closed: its button is drawn up again and the grid is told.
+  void ReleaseCellButtonAfterForm(TAxisGridDropDownFormSysParams* sys);
   TEditButtonEh* editButton_;
 };
 

@@ -769,6 +769,13 @@ void TAxisBarEh::UpdateDataValues(const String& text, const Variant& value, bool
 }
 
 void TAxisBarEh::SetValueAsText(const String& value) { UpdateDataValues(value, Variant(value), true); }
+
+void TAxisBarEh::CheckDropDownReadOnly(bool& readOnly) {
+  readOnly = !CanModify(false);
+  if (readOnly || !grid_) return;
+  TDataSource* source = grid_->GetDataSource();
+  if (!grid_->GetDataLink()->GetEditing() && source && !source->GetAutoEdit()) readOnly = true;
+}
 void TAxisBarEh::SetValueAsVariant(const Variant& value) { UpdateDataValues(String(), value, false); }
 Variant TAxisBarEh::GetVarValue() {
   TField* f = GetField();

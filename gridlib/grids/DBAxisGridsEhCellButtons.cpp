@@ -213,15 +213,44 @@ TCellButtonEh* TCellButtonsEh::GetButtonByShortCut(TShortCut shortCut) const {
 bool TCustomDBAxisGridEh::ShowCellButtonDropDownForm(TInCellPlaceBoxEh* box, TCellButtonEh* button,
                                                      bool& handled, const TRect& hostRect, TAxisBarEh* bar) {
   auto* params = dynamic_cast<TAxisBarDropDownFormCallParamsEh*>(button->GetDropDownFormParams());
-  if (!params || (!params->GetDropDownForm() && params->GetDropDownFormClassName().empty())) return false;
-  params->FDataLink = dataLink_.get();
-  params->FField = bar->GetField();
-  params->FEditButtonControl = nullptr;
-  params->FEditControl = nullptr;
-  params->FOnGetActualDropDownFormProc = TGetDropDownFormEventEh();
-  params->FPlaceBox = box;
-  params->FEditControlScreenRect = hostRect;
-  params->CheckShowDropDownForm(handled);
+  return params && params->ShowForBar(bar, nullptr, nullptr, box, hostRect, handled);
+}
+
+void TDBAxisGridInplaceEdit::ButtonDropDownForm(TEditButtonEh* button, TEditButtonControlEh* control,
+                                                bool& handled) {
+  auto* params = dynamic_cast<TAxisBarDropDownFormCallParamsEh*>(button->GetDropDownFormParams());
+  TAxisBarEh* bar = GetBar();
+  if (params && bar && params->ShowForBar(bar, control, this, nullptr, TRect(0, 0, 0, 0), handled))
+    dropDownFormOpen_ = true;
+}
+
+void TDBAxisGridInplaceEdit::DropDownFormClosed() {
+  dropDownFormOpen_ = false;
+  for (auto& entry : buttonsBox_->BtnCtlList())
+    if (entry.EditButtonControl) entry.EditButtonControl->SetAlwaysDown(false);
+}
+
+bool TDBAxisGridInplaceEdit::IsButtonCloseUpPending(TEditButtonControlEh* control, TEditButtonEh* button) {
+  if ((control && control->GetAlwaysDown()) || !HandleAllocated()) return false;
+  TMsg msg;
+  if (!PeekMessage(&msg, GetHandle(), WM_USER, WM_USER, PM_NOREMOVE)) return false;
+  // The form's closing names the editor, or the button when it knows it.
+  return msg.wParam == reinterpret_cast<WPARAM>(GetHandle()) &&
+         (msg.lParam == ObjectToLParamEh(this) || (button && msg.lParam == ObjectToLParamEh(button)));
+}
+
+bool TAxisBarDropDownFormCallParamsEh::ShowForBar(TAxisBarEh* bar, TEditButtonControlEh* control,
+                                                  TWinControl* editControl, TInCellPlaceBoxEh* box,
+                                                  const TRect& screenRect, bool& handled) {
+  if (!bar->GetGrid() || (!GetDropDownForm() && GetDropDownFormClassName().empty())) return false;
+  FDataLink = bar->GetGrid()->GetDataLink();
+  FField = bar->GetField();
+  FEditButtonControl = control;
+  FEditControl = editControl;
+  FOnGetActualDropDownFormProc = TGetDropDownFormEventEh();
+  FPlaceBox = box;
+  FEditControlScreenRect = screenRect;
+  CheckShowDropDownForm(handled);
   return handled;
 }
 
@@ -231,9 +260,11 @@ TAxisBarEh* TAxisBarDropDownFormCallParamsEh::GetAxisBar() const {
   return nullptr;
 }
 
+// From the cell editor the value travels as the editor's text; the text it takes back reaches the
+// grid's pending edit as well, so writing the edit later does not put the old text back.
 void TAxisBarDropDownFormCallParamsEh::GetVarValue(Variant& value) {
-  if (TWinControl* edit = GetEditControl()) {
-    value = Variant(edit->GetText());
+  if (auto* editor = dynamic_cast<TDBAxisGridInplaceEdit*>(GetEditControl())) {
+    value = editor->GetVariantValue();
     return;
   }
   TAxisBarEh* bar = GetAxisBar();
@@ -244,12 +275,20 @@ void TAxisBarDropDownFormCallParamsEh::GetVarValue(Variant& value) {
 void TAxisBarDropDownFormCallParamsEh::SetVarValue(const Variant& value) {
   TAxisBarEh* bar = GetAxisBar();
   if (!bar) return;
-  if (TWinControl* edit = GetEditControl()) {
-    edit->SetText(VarToStr(value));
-    bar->SetValueAsText(edit->GetText());
+  if (auto* editor = dynamic_cast<TDBAxisGridInplaceEdit*>(GetEditControl())) {
+    editor->SetVariantValue(value);
+    if (TCustomDBAxisGridEh* grid = bar->GetGrid()) grid->SetEditTextValue(editor->GetText());
   } else {
     bar->SetValueAsVariant(value);
   }
+}
+
+void TAxisBarDropDownFormCallParamsEh::OpenDropDownForm(TCustomForm*& form, TDynVarsEh* dynParams,
+                                                        TDropDownFormSysParams* sysParams) {
+  TDropDownFormCallParamsEh::OpenDropDownForm(form, dynParams, sysParams);
+  TAxisBarEh* bar = GetAxisBar();
+  if (bar && bar->OnOpenDropDownForm)
+    bar->OnOpenDropDownForm(bar->GetGrid(), bar, editButton_, form, dynParams);
 }
 
 TDropDownFormSysParams* TAxisBarDropDownFormCallParamsEh::CreateSysParams() {
@@ -277,11 +316,15 @@ void TAxisBarDropDownFormCallParamsEh::DropDownFormClosed(bool accept, TCustomFo
                                                           TDynVarsEh* dynParams,
                                                           TDropDownFormSysParams* sysParams) {
   TDropDownFormCallParamsEh::DropDownFormClosed(accept, form, dynParams, sysParams);
-  if (auto* editor = dynamic_cast<TDBAxisGridInplaceEdit*>(GetEditControl()))
-    for (auto& entry : editor->GetButtonsBox()->BtnCtlList())
-      if (entry.EditButtonControl) entry.EditButtonControl->SetAlwaysDown(false);
+  if (auto* editor = dynamic_cast<TDBAxisGridInplaceEdit*>(GetEditControl())) editor->DropDownFormClosed();
   auto* sys = dynamic_cast<TAxisGridDropDownFormSysParams*>(sysParams);
-  if (!sys || !sys->FPlaceBox) return;
+  if (sys && sys->FPlaceBox) ReleaseCellButtonAfterForm(sys);
+  TAxisBarEh* bar = GetAxisBar();
+  if (bar && bar->OnCloseDropDownForm)
+    bar->OnCloseDropDownForm(bar->GetGrid(), bar, editButton_, accept, form, dynParams);
+}
+
+void TAxisBarDropDownFormCallParamsEh::ReleaseCellButtonAfterForm(TAxisGridDropDownFormSysParams* sys) {
   if (auto* cell = dynamic_cast<TCellButtonEh*>(sys->FEditButton)) cell->SetPersistentDown(false);
   TCustomDBAxisGridEh* grid = sys->FAxisBar ? sys->FAxisBar->GetGrid() : nullptr;
   if (!grid) return;

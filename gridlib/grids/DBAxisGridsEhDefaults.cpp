@@ -422,7 +422,16 @@ void TAxisBarTitleEh::RestoreDefaults() {
 
 // ======================= Bar edit buttons =======================
 
-TAxisBarMainEditButtonEh::TAxisBarMainEditButtonEh(TAxisBarEh* bar) : TEditButtonEh(nullptr), bar_(bar) {}
+TAxisBarMainEditButtonEh::TAxisBarMainEditButtonEh(TAxisBarEh* bar) : TEditButtonEh(nullptr), bar_(bar) {
+  RecreateDropDownFormParams();
+  GetDropDownFormParams()->OnCheckDataIsReadOnly = [bar](bool& readOnly) {
+    bar->CheckDropDownReadOnly(readOnly);
+  };
+}
+
+TDropDownFormCallParamsEh* TAxisBarMainEditButtonEh::CreateDropDownFormParams() {
+  return new TAxisBarDropDownFormCallParamsEh(this);
+}
 
 void TAxisBarMainEditButtonEh::SetButtonStyle(TCellButtonStyleEh value) {
   if (buttonStyle_ == value) return;
@@ -460,7 +469,8 @@ bool TAxisBarMainEditButtonEh::GetVisible() const {
       if (f && !bar_->GetReadOnly() &&
           (f->GetDataType() == ftDate || f->GetDataType() == ftDateTime || f->GetDataType() == ftTimeStamp))
         return true;
-      return false;
+      const TDropDownFormCallParamsEh* form = GetDropDownFormParams();
+      return form->GetDropDownForm() || !form->GetDropDownFormClassName().empty();
     }
     default:
       return true;

@@ -144,12 +144,17 @@ void TDBAxisGridInplaceEdit::UpdateEditButtons() {
   buttonsBox_->SetVisible(width >= 1);
 }
 
-void TDBAxisGridInplaceEdit::EditButtonDown(TObject*, bool topButton, bool& autoRepeat, bool& handled) {
+void TDBAxisGridInplaceEdit::EditButtonDown(TObject* sender, bool topButton, bool& autoRepeat,
+                                            bool& handled) {
   SetFocus();
   handled = false;
   autoRepeat = editStyle_ == esUpDown || editStyle_ == esAltUpDown;
   if (droppedDown_) {
     CloseUp(false);
+    handled = true;
+    return;
+  }
+  if (IsButtonCloseUpPending(dynamic_cast<TEditButtonControlEh*>(sender), nullptr)) {
     handled = true;
     return;
   }
@@ -359,14 +364,21 @@ void TDBAxisGridInplaceEdit::EditButtonDefaultAction(bool topButton, bool& handl
     handled = true;
   } else if (!droppedDown_) {
     DropDown();
-    handled = listVisible_;
+    handled = listVisible_ || dropDownFormOpen_;
   }
 }
 
 void TDBAxisGridInplaceEdit::DropDown() {
   TCustomDBAxisGridEh* grid = GetAxisGrid();
   TAxisBarEh* bar = GetBar();
-  if (listVisible_ || !grid || !bar) return;
+  if (listVisible_ || dropDownFormOpen_ || !grid || !bar) return;
+  if ((editStyle_ == esDropDown || editStyle_ == esAltDropDown) && !activeList_) {
+    // Not a number: the main button's drop-down form serves the style.
+    bool handled = false;
+    auto& strip = buttonsBox_->BtnCtlList();
+    ButtonDropDownForm(bar->GetEditButton(), strip.empty() ? nullptr : strip[0].EditButtonControl, handled);
+    return;
+  }
   if (IsListDataSetStyle(editStyle_) && !activeList_) {
     // Asking for the box reports that the data-list drop-down is missing.
     bar->GetDataListBox();

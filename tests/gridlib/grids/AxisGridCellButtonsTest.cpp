@@ -8,31 +8,6 @@
 
 namespace {
 
-// A drop-down form that opens when asked and closes when the test says so.
-class CellButtonTestDropDownForm : public TForm, public IDropDownFormEh {
- public:
-  CellButtonTestDropDownForm() : TForm(nullptr, 0) {}
-  bool Execute(TControl*, TControl*, TDropDownAlign, TDynVarsEh*) override { return false; }
-  bool GetReadOnly() override { return false; }
-  void SetReadOnly(bool) override {}
-  void Close() override {}
-  void ExecuteNomodal(const TRect& rect, TControl*, TDropDownAlign, TDynVarsEh* params, TObject* sys,
-                      TDropDownFormCallbackProcEh callback) override {
-    ++opened;
-    under = rect;
-    bag = params;
-    sysParams = sys;
-    close = std::move(callback);
-  }
-  void Finish(bool accept) { close(this, accept, bag, sysParams); }
-
-  Integer opened = 0;
-  TRect under{0, 0, 0, 0};
-  TDynVarsEh* bag = nullptr;
-  TObject* sysParams = nullptr;
-  TDropDownFormCallbackProcEh close;
-};
-
 class AxisGridCellButtonsTest : public AxisGridFixture {
  protected:
   void QtyGrid(bool secondRow = true) {
@@ -156,7 +131,7 @@ TEST_F(AxisGridCellButtonsTest, AClickedCellButtonRunsItsHandlerAndAPressIsDrawn
 TEST_F(AxisGridCellButtonsTest, ACellButtonsFormWritesBackAndItsClosingClickDoesNotReopenIt) {
   QtyGrid(false);
   TCellButtonEh* button = AddCellButton(ebsEllipsisEh, ebhpRightEh);
-  CellButtonTestDropDownForm form;
+  AxisGridTestDropDownForm form;
   button->GetDropDownFormParams()->SetDropDownForm(&form);
   ShowForm();
   const TPoint at = InButton(button, 4, 4);

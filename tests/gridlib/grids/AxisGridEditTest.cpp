@@ -1,7 +1,10 @@
 // Editing through the axis grid's cell editor as keys arrive: text, numbers, dates, pick lists and key
 // lists reach the field; a value the field refuses keeps the typed text and says why; Esc gives the
-// record back.
+// record back; a drop-down form named by the bar opens from the editor and writes back.
+#include <vector>
+
 #include "gridlib/base/DateTimeCalendarPickersEh.h"
+#include "gridlib/editors/DBCtrlsEh.h"
 #include "platform/controls/Clipbrd.h"
 #include "platform/rtl/DateFormat.h"
 #include "platform/rtl/DateUtils.h"
@@ -254,6 +257,74 @@ TEST_F(AxisGridEditTest, KeyListsShowTheirTextsAndStoreTheirKeys) {
   EXPECT_EQ(Text(), u"Покупное");
   SendKey(inner, VK_RETURN);
   EXPECT_EQ(F(u"KIND")->GetAsString(), u"P");
+}
+
+// The bar's main button names a drop-down form: Alt+Down and the editor's button open it under the
+// editor with the cell's text, typed or stored; the bar hears it open and close; an accepted value
+// reaches the field, also over a text typed before, and a cancelled one leaves it; the click that
+// closed the form, still queued, does not open it again.
+TEST_F(AxisGridEditTest, TheMainButtonsFormOpensUnderTheEditorAndWritesBackItsValue) {
+  TAxisBarEh* bar = grid_->FindFieldColumn(u"NAME");
+  AxisGridTestDropDownForm form;
+  bar->GetDropDownFormParams()->SetDropDownForm(&form);
+  std::vector<String> events;
+  bar->OnOpenDropDownForm = [&](TCustomDBAxisGridEh* grid, TAxisBarEh* column, TEditButtonEh* button,
+                                TCustomForm*& dropDown, TDynVarsEh*) {
+    EXPECT_EQ(grid, grid_);
+    EXPECT_EQ(column, bar);
+    EXPECT_EQ(button, bar->GetEditButton());
+    EXPECT_EQ(dropDown, &form);
+    events.push_back(u"open");
+  };
+  bar->OnCloseDropDownForm = [&](TCustomDBAxisGridEh*, TAxisBarEh*, TEditButtonEh*, bool accept, TCustomForm*,
+                                 TDynVarsEh*) { events.push_back(accept ? u"accept" : u"cancel"); };
+  TWinControl* inner = Edit(u"NAME");
+  auto* editor = static_cast<TDBAxisGridInplaceEdit*>(grid_->GetInplaceEditor());
+  EXPECT_EQ(editor->GetEditStyle(), esDropDown);
+  TEditButtonControlEh* button = editor->GetButtonsBox()->BtnCtlList()[0].EditButtonControl;
+  ASSERT_TRUE(button && editor->GetButtonsBox()->GetVisible());
+
+  SendKey(inner, VK_DOWN, {ssAlt});
+  ASSERT_EQ(form.opened, 1);
+  EXPECT_EQ(form.bag->GetItem(0)->GetValue().AsString(), u"Болт");
+  const TPoint editorTop = editor->ClientToScreen(TPoint(0, 0));
+  EXPECT_EQ(form.under.Left, editorTop.X);
+  EXPECT_EQ(form.under.Top, editorTop.Y);
+  EXPECT_TRUE(button->GetAlwaysDown());
+  SendKey(inner, VK_DOWN, {ssAlt});
+  EXPECT_EQ(form.opened, 1);
+  form.bag->GetItem(0)->SetValue(Variant(u"Шайба"));
+  form.Finish(true);
+  EXPECT_EQ(F(u"NAME")->GetAsString(), u"Шайба");
+  EXPECT_EQ(Text(), u"Шайба");
+  EXPECT_FALSE(button->GetAlwaysDown());
+
+  Retype(inner, u"Винт");
+  SendKey(inner, VK_DOWN, {ssAlt});
+  ASSERT_EQ(form.opened, 2);
+  EXPECT_EQ(form.bag->GetItem(0)->GetValue().AsString(), u"Винт");
+  form.bag->GetItem(0)->SetValue(Variant(u"Шуруп"));
+  form.Finish(true);
+  SendKey(inner, VK_RETURN);
+  EXPECT_EQ(F(u"NAME")->GetAsString(), u"Шуруп");
+
+  ProcessPendingEvents();
+  inner = Edit(u"NAME");
+  button = editor->GetButtonsBox()->BtnCtlList()[0].EditButtonControl;
+  const TPoint middle(button->GetWidth() / 2, button->GetHeight() / 2);
+  SendClick(button, middle);
+  ASSERT_EQ(form.opened, 3);
+  form.bag->GetItem(0)->SetValue(Variant(u"Ось"));
+  form.Finish(false);
+  SendClick(button, middle);
+  EXPECT_EQ(form.opened, 3);
+  ProcessPendingEvents();
+  SendClick(button, middle);
+  EXPECT_EQ(form.opened, 4);
+  form.Finish(false);
+  EXPECT_EQ(F(u"NAME")->GetAsString(), u"Шуруп");
+  EXPECT_EQ(events, (std::vector<String>{u"open", u"accept", u"open", u"accept", u"open", u"cancel", u"open",
+                                         u"cancel"}));
 }
 
 }  // namespace

@@ -170,6 +170,31 @@ class TTestAxisGridEh : public TCustomDBAxisGridEh {
   Integer drawnCells = 0;
 };
 
+// A drop-down form that opens when asked and closes when the test says so.
+class AxisGridTestDropDownForm : public TForm, public IDropDownFormEh {
+ public:
+  AxisGridTestDropDownForm() : TForm(nullptr, 0) {}
+  bool Execute(TControl*, TControl*, TDropDownAlign, TDynVarsEh*) override { return false; }
+  bool GetReadOnly() override { return false; }
+  void SetReadOnly(bool) override {}
+  void Close() override {}
+  void ExecuteNomodal(const TRect& rect, TControl*, TDropDownAlign, TDynVarsEh* params, TObject* sys,
+                      TDropDownFormCallbackProcEh callback) override {
+    ++opened;
+    under = rect;
+    bag = params;
+    sysParams = sys;
+    close = std::move(callback);
+  }
+  void Finish(bool accept) { close(this, accept, bag, sysParams); }
+
+  Integer opened = 0;
+  TRect under{0, 0, 0, 0};
+  TDynVarsEh* bag = nullptr;
+  TObject* sysParams = nullptr;
+  TDropDownFormCallbackProcEh close;
+};
+
 // A form with a test dataset, its data source and a grid over it.
 class AxisGridFixture : public ::testing::Test {
  protected:
