@@ -1386,6 +1386,7 @@ class TDBAxisGridInplaceEdit : public GridsEh::TInplaceEdit, public IComboEditEh
 
  private:
   void UpdateActiveList();
+  void KeepMRUListGripSize(TMRUListEh* mru);
   TWinControl* activeList_ = nullptr;
   String charKeyStr_;
   TWinControl* dataList_ = nullptr;
@@ -1406,6 +1407,8 @@ class TDBAxisGridInplaceEdit : public GridsEh::TInplaceEdit, public IComboEditEh
   TEditButtonsBoxEh* buttonsBox_ = nullptr;
   TMRUListboxEh* mruListControl_ = nullptr;
   bool mruChoosing_ = false;
+  Integer mruShownWidth_ = 0;
+  Integer mruShownRows_ = 0;
 };
 
 // ---- In-cell place boxes ----

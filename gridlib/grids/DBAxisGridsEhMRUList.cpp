@@ -66,6 +66,7 @@ void TDBAxisGridInplaceEdit::ShowMRUList() {
   if (!mru) return;
   if (!mruListControl_) mruListControl_ = CreateMRUListControl();
   const bool wasDown = GetMRUListDroppedDown();
+  if (wasDown) KeepMRUListGripSize(mru);
   if (!wasDown) mru->PrepareActiveItems();
   TStrings* items = mruListControl_->GetItems();
   mru->FilterItemsTo(items, GetText());
@@ -81,6 +82,8 @@ void TDBAxisGridInplaceEdit::ShowMRUList() {
   const Integer width = mru->GetWidth() > GetWidth() ? mru->GetWidth() : GetWidth();
   ShowPopupListUnderControlEh(this, GetEditCoreControl()->GetFont(), mruListControl_, items->GetCount(),
                               mru->GetRows(), width);
+  mruShownWidth_ = mruListControl_->GetWidth();
+  mruShownRows_ = mruListControl_->GetRowCount();
   if (!wasDown) mruListControl_->SetItemIndex(-1);
   mru->SetDroppedDown(true);
 }
@@ -92,6 +95,7 @@ void TDBAxisGridInplaceEdit::CloseMRUList(bool accept) {
   const bool chosen = index >= 0 && index < mruListControl_->GetItems()->GetCount();
   const String text = chosen ? mruListControl_->GetItems()->Get(index) : String();
   if (GetCaptureControl() == mruListControl_->GetListGrid()) SetCaptureControl(nullptr);
+  KeepMRUListGripSize(mru);
   mruListControl_->SetVisible(false);
   mru->SetDroppedDown(false);
   TCustomDBAxisGridEh* grid = GetAxisGrid();
@@ -103,6 +107,18 @@ void TDBAxisGridInplaceEdit::CloseMRUList(bool accept) {
   grid->SetEditTextValue(text);
   grid->GetDataLink()->Modified();
   if (GetEditCoreControl()->Focused()) SelectAll();
+}
+
+// The list is sized only here and by its grip: a size other than the one given is the user's, and the
+// settings keep it for the next time the list drops down.
+void TDBAxisGridInplaceEdit::KeepMRUListGripSize(TMRUListEh* mru) {
+  const Integer width = mruListControl_->GetWidth();
+  const Integer rows = mruListControl_->GetRowCount();
+  if (width == mruShownWidth_ && rows == mruShownRows_) return;
+  mru->SetWidth(width);
+  mru->SetRows(rows);
+  mruShownWidth_ = width;
+  mruShownRows_ = rows;
 }
 
 bool TDBAxisGridInplaceEdit::RouteKeyToMRUList(TMessage& message) {

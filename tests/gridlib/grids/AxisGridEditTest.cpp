@@ -186,6 +186,35 @@ TEST_F(AxisGridEditTest, TheMRUListOffersPostedTextsWhileTyping) {
   EXPECT_EQ(Text(), u"Винт М6");
 }
 
+// A size the user gave the MRU list with its grip is kept for the next time it drops down.
+TEST_F(AxisGridEditTest, TheMRUListKeepsTheSizeItsGripGave) {
+  TMRUListEh* mru = grid_->FindFieldColumn(u"NAME")->GetMRUList();
+  mru->SetActive(true);
+  for (const Char* posted : {u"Шайба 6", u"Шуруп 4x16", u"Винт М6"}) {
+    TWinControl* inner = Edit(u"NAME");
+    Retype(inner, posted);
+    SendKey(inner, VK_RETURN);
+  }
+  TWinControl* inner = Edit(u"NAME");
+  auto* editor = static_cast<TDBAxisGridInplaceEdit*>(grid_->GetInplaceEditor());
+  SendKey(inner, 'A', {ssCtrl});
+  SendKey(inner, VK_BACK);
+  SendKey(inner, VK_BACK);
+  TPopupListboxFormEh* list = editor->GetMRUListControl();
+  ASSERT_TRUE(editor->GetMRUListDroppedDown());
+  ASSERT_EQ(list->GetRowCount(), 3);
+  const Integer width = list->GetWidth() + 40;
+  list->SetBounds(list->GetLeft(), list->GetTop(), width, list->GetHeight() - list->GetItemHeight());
+  SendKey(inner, VK_ESCAPE);
+  EXPECT_EQ(mru->GetRows(), 2);
+  EXPECT_EQ(mru->GetWidth(), width);
+
+  SendKey(inner, VK_BACK);
+  ASSERT_TRUE(editor->GetMRUListDroppedDown());
+  EXPECT_EQ(list->GetRowCount(), 2);
+  EXPECT_EQ(list->GetWidth(), width);
+}
+
 // A paste takes only what the bar accepts and what fits; in a list bar it completes an entry or, when
 // the bar is limited to its list, changes nothing; a cut of part of a limited text is refused.
 TEST_F(AxisGridEditTest, PastesTakeWhatTheBarAcceptsAndCompleteListEntries) {
