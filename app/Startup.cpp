@@ -81,5 +81,11 @@ int RunProgram(int argc, char** argv, void (*createForms)()) {
     Exception empty(u"");
     Application->ShowException(&empty);
   }
+  // The grids' shared style and default handler go at exit; grids still on forms fall back to their own.
+  try {
+    DoneDBGridEhUnit();
+  } catch (Exception& e) {
+    Application->ShowException(&e);
+  }
   return 0;
 }

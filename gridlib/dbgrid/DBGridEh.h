@@ -201,10 +201,6 @@ class TDBGridEhStyle : public TComponent {
   virtual TColor GetSelectionColor() const;
   virtual TColor GetSelectionFontColor() const;
   virtual TColor GetSelectionInactiveColor() const;
-  // The selection colour of a cell: the active one while the grid holds the focus.
-  TColor GetSelectedCellColor(bool focused) const {
-    return focused ? GetSelectionColor() : GetSelectionInactiveColor();
-  }
   virtual TColor GetColumnColor(TColumnEh* column) const;
   virtual TColor GetColumnFontColor(TColumnEh* column, TGridDrawState state) const;
   virtual TColor GetSubtitleRowColor(TCustomDBGridEh* grid);
@@ -769,6 +765,8 @@ class TColumnEh : public TBaseColumnEh {
 
   TCustomDBGridEh* GetDBGrid() const;
   TColumnTitleEh* GetTitle() const { return static_cast<TColumnTitleEh*>(TAxisBarEh::GetTitle()); }
+  // The text offset in data cells: the grid style's.
+  Integer GetDataCellHorzOffset() override;
 
   Integer GetWidth() const override;
   void SetWidth(Integer value) override;
@@ -1231,6 +1229,10 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   bool IsDataEditMode() override { return true; }
   void GetBarsPropertyName(String& name) override { name = u"Columns"; }
   void EditingChanged() override;
+  // The focus frame is the style's setting.
+  bool IsDrawFocusFrame() override;
+  // Raises OnTopLeftChanged.
+  void ScrollPosChanged(Int64 oldLeftPos, Int64 oldTopPos) override;
 
   // ---- Notifications ----
   using TCustomDBAxisGridEh::SelectionChanged;

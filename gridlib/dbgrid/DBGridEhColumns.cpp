@@ -72,6 +72,12 @@ TColumnEh::~TColumnEh() {
 
 TCustomDBGridEh* TColumnEh::GetDBGrid() const { return dynamic_cast<TCustomDBGridEh*>(GetGrid()); }
 
+Integer TColumnEh::GetDataCellHorzOffset() {
+  TCustomDBGridEh* grid = GetDBGrid();
+  TDBGridEhStyle* style = grid ? grid->GetStyle() : nullptr;
+  return style ? style->GetDataCellHorzOffset(grid, this) : TBaseColumnEh::GetDataCellHorzOffset();
+}
+
 TAxisBarTitleEh* TColumnEh::CreateTitle() { return new TColumnTitleEh(this); }
 
 void TColumnEh::Assign(TPersistent* source) {

@@ -233,11 +233,17 @@ TColumnEh* SearchCells(TCustomDBGridEh* grid, TDataSet* ds, TColumnsEhList& colu
 
 bool TCustomDBGridEh::LocateText(TCustomDBGridEh* grid, const String& fieldName, const String& text,
                                  TLocateTextOptionsEh options, TLocateTextDirectionEh direction,
-                                 TLocateTextMatchingEh matching, TLocateTextTreeFindRangeEh /*treeFindRange*/,
+                                 TLocateTextMatchingEh matching, TLocateTextTreeFindRangeEh treeFindRange,
                                  Cardinal timeOut, const TLocateTextCheckCellEh& checkValueEvent) {
-  const TCursor oldCursor = Screen->GetCursor();
-  Screen->SetCursor(crHourGlass);
-  auto restoreCursor = MakeScopeExit([oldCursor] { Screen->SetCursor(oldCursor); });
+  BeginWaitCursor();
+  auto endWait = MakeScopeExit([] { EndWaitCursor(); });
+  if (center_) {
+    std::function<void(TColumnEh*, bool&)> check;
+    if (checkValueEvent)
+      check = [&checkValueEvent](TColumnEh* column, bool& accept) { checkValueEvent(column, accept); };
+    return center_->LocateText(grid, fieldName, text, options, direction, matching, treeFindRange, timeOut,
+                               check);
+  }
   return LocateTextInGrid(grid, fieldName, text, options, direction, matching, timeOut, checkValueEvent);
 }
 
@@ -278,7 +284,6 @@ bool TCustomDBGridEh::LocateTextInGrid(TCustomDBGridEh* grid, const String& fiel
 }
 
 void TCustomDBGridEh::ShowFindDialog(const String& text, bool modal) {
-  if (!ShowDBGridEhFindDialogProc)
-    throw Exception(u"The find dialog needs its library: its entry routine is not registered");
-  ShowDBGridEhFindDialogProc(this, text, String(), modal, nullptr);
+  // Without a default handler the grid has nobody to open the dialog.
+  if (center_) center_->ExecuteFindDialog(this, text, modal);
 }

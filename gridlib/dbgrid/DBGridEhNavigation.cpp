@@ -174,3 +174,8 @@ bool TCustomDBGridEh::DoMouseWheelUp(TShiftState shift, TPoint mousePos) {
   if (!AskWheelHandler(OnMouseWheelUp, this, shift, mousePos) && GetDataLink()->GetActive()) MoveBy(-1);
   return true;
 }
+
+void TCustomDBGridEh::ScrollPosChanged(Int64 oldLeftPos, Int64 oldTopPos) {
+  TCustomDBAxisGridEh::ScrollPosChanged(oldLeftPos, oldTopPos);
+  if (OnTopLeftChanged) OnTopLeftChanged(this);
+}

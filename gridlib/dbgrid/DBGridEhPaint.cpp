@@ -127,6 +127,10 @@ void TCustomDBGridEh::PaintDataCell(Integer col, Integer row, TCellAreaTypeEh, T
   DrawCellFocusRect(canvas, frame, &clip);
 }
 
+bool TCustomDBGridEh::IsDrawFocusFrame() {
+  return style_ ? style_->GetIsDrawFocusRect() : TCustomDBAxisGridEh::IsDrawFocusFrame();
+}
+
 void TCustomDBGridEh::DrawCellFocusRect(TCanvas* canvas, const TRect& rect, const TRect* clipRect) {
   HRGN saved = clipRect ? SelectClipRectEh(canvas, *clipRect) : nullptr;
   canvas->GetBrush()->SetColor(StyleServices()->GetSystemColor(clWindow));
@@ -221,7 +225,7 @@ bool TCustomDBGridEh::IsGridCellSelected(TCellAreaTypeEh area, Integer dataCol) 
   return column && selection_->GetColumns()->IndexOf(column) >= 0;
 }
 
-bool TCustomDBGridEh::HighlightDataCellColor(Integer dataCol, Integer dataRow, const String&,
+bool TCustomDBGridEh::HighlightDataCellColor(Integer dataCol, Integer dataRow, const String& value,
                                              TGridDrawState state, TColor& color, TFont* font) {
   if (suppressHighlight_) return false;
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
@@ -234,28 +238,30 @@ bool TCustomDBGridEh::HighlightDataCellColor(Integer dataCol, Integer dataRow, c
         selection_->GetSelectionType() == gstColumns ? (column ? column->GetIndex() : -1) : dataCol;
     bySelection = selection_->DataCellSelected(selCol, link->GetDataSet()->GetBookmark());
   }
+  if (style_)
+    return style_->HighlightDataCellColor(this, dataCol + indicatorOffset_, dataRow + TopDataOffset(),
+                                          dataCol, dataRow, value, state, bySelection, color, font);
   const bool rowSelect = options_.Contains(dgRowSelect);
   const bool currentRow = PaintedRowIsCurrent(dataRow);
-  const bool focused = Focused();
   const bool rowHighlight = optionsEh_.Contains(dghRowHighlight) && currentRow &&
                             selection_->GetSelectionType() == gstNon && dataCol != GridColToDataCol(GetCol());
-  const bool f = (focused && optionsEh_.Contains(dghHighlightFocus)) || rowHighlight;
+  const bool f = (Focused() && optionsEh_.Contains(dghHighlightFocus)) || rowHighlight;
   bool highlighted = bySelection;
   if (!highlighted) {
     const bool selectedState = state.Contains(gdSelected) || (currentRow && rowSelect) || rowHighlight;
-    highlighted = selectedState && (options_.Contains(dgAlwaysShowSelection) || f || focused) &&
+    highlighted = selectedState && (options_.Contains(dgAlwaysShowSelection) || f) &&
                   (GetUpdateLock() == 0 || rowSelect);
   }
   if (!highlighted) return false;
   const bool current = currentRow && (rowSelect || dataCol == GridColToDataCol(GetCol()));
-  if (HasFocusWithin() && !IsThemedSelectionCell(state)) {
-    color = style_ ? style_->GetSelectedCellColor(true) : clHighlight;
+  if (HasFocusWithin()) {
+    color = clHighlight;
     if (font) font->SetColor(clHighlightText);
-  } else if (current) {
+  } else if (current && (f || options_.Contains(dgAlwaysShowSelection))) {
     color = clBtnShadow;
     if (font) font->SetColor(clHighlightText);
   } else {
-    color = style_ ? style_->GetSelectedCellColor(false) : clBtnFace;
+    color = clBtnFace;
   }
   return true;
 }

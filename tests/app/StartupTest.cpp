@@ -5,6 +5,7 @@
 #include "app/Startup.h"
 #include "gridlib/base/DBGridEhFindDlgs.h"
 #include "gridlib/base/ZipFileProviderEh.h"
+#include "gridlib/dbgrid/DBGridEh.h"
 #include "gridlib/grids/DBAxisGridsEh.h"
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Forms.h"
@@ -26,6 +27,7 @@ class StyleFileTest : public ::testing::Test {
   void TearDown() override {
     TStyleManager::TrySetStyle(u"Windows", false);
     ResetApplicationForTests();
+    InitDBGridEhUnit();  // the program's exit freed the grids' shared objects
   }
   std::string StyleFile() const { return folder_.Path() + "/kiv-erp/t_style.txt"; }
   // Start-up with no forms: the style is read and applied, and the loop ends at once.
@@ -110,6 +112,18 @@ TEST_F(StyleFileTest, StartUpRegistersTheGridLibraryDropDownsAndDialogs) {
   EXPECT_NE(GetZipFileProviderClassEh(), nullptr);
   EXPECT_TRUE(GetDataListBoxFactoryEh()) << "a grid's data list drops down a lookup list";
   EXPECT_TRUE(DBAxisGridPictureEditRoutineEh) << "a picture cell's button opens the picture editor";
+}
+
+TEST_F(StyleFileTest, TheGridsSharedObjectsAreFreedAtExitAndLeaveTheirGridsSafe) {
+  InitDBGridEhUnit();
+  TForm form(nullptr, 0);
+  auto* grid = new TDBGridEh(&form);
+  ASSERT_NE(grid->GetStyle(), nullptr);
+  StartProgram();
+  EXPECT_EQ(GetGlobalGridStyle(), nullptr);
+  EXPECT_EQ(GetGlobalGridCenter(), nullptr);
+  EXPECT_EQ(grid->GetStyle(), nullptr);
+  EXPECT_EQ(grid->GetCenter(), nullptr);
 }
 
 }  // namespace

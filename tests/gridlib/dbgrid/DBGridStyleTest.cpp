@@ -2,6 +2,7 @@
 // becomes of the grids when they go, the colour answers, and the routes a grid hands to them.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -40,6 +41,51 @@ class TDefaultCountingCenterEh : public TDBGridEhCenter {
     ++defaults;
   }
   int defaults = 0;
+};
+
+// Records what painting asks of it and paints the selected cells a colour of its own.
+class TRouteRecordingStyleEh : public TDBGridEhStyle {
+ public:
+  struct TAsk {
+    Integer col, row, dataCol, dataRow;
+    bool selected;
+  };
+  bool HighlightDataCellColor(TCustomDBGridEh* grid, Integer col, Integer row, Integer dataCol,
+                              Integer dataRow, const String& value, TGridDrawState state, bool selected,
+                              TColor& color, TFont* font) override {
+    asks.push_back({col, row, dataCol, dataRow, selected});
+    if (!selected)
+      return TDBGridEhStyle::HighlightDataCellColor(grid, col, row, dataCol, dataRow, value, state, selected,
+                                                    color, font);
+    color = RGB(10, 200, 30);
+    return true;
+  }
+  Integer GetDataCellHorzOffset(TCustomDBGridEh*, TColumnEh* column) const override {
+    offsetColumns.push_back(column);
+    return 9;
+  }
+  std::vector<TAsk> asks;
+  mutable std::vector<TColumnEh*> offsetColumns;
+};
+
+// Records the searches and find dialogs the grid hands to it, and the cursor they ran under.
+class TRouteRecordingCenterEh : public TDBGridEhCenter {
+ public:
+  bool LocateText(TCustomDBGridEh*, const String& fieldName, const String& text, TLocateTextOptionsEh,
+                  TLocateTextDirectionEh, TLocateTextMatchingEh, TLocateTextTreeFindRangeEh, Cardinal,
+                  const std::function<void(TColumnEh*, bool&)>& checkValueEvent) override {
+    located.push_back(fieldName + u":" + text);
+    cursor = Screen->GetCursor();
+    gotCheck = static_cast<bool>(checkValueEvent);
+    if (fail) throw Exception(u"search failed");
+    return true;
+  }
+  void ExecuteFindDialog(TCustomDBGridEh*, const String& text, bool modal) override {
+    dialogs.push_back(text + (modal ? u" modal" : u" modeless"));
+  }
+  std::vector<String> located, dialogs;
+  TCursor cursor = crDefault;
+  bool gotCheck = false, fail = false;
 };
 
 class DBGridStyleTest : public ::testing::Test {
@@ -494,3 +540,87 @@ TEST_F(DBGridStyleTest, SelectedRowsTellEachBookmarkThatEntersOrLeaves) {
 }
 
 }  // namespace
+
+TEST_F(DBGridStyleTest, PaintingAsksTheGridsStyleForHighlightsFocusFrameAndTextOffsets) {
+  TRouteRecordingStyleEh style;
+  TStyleCountingGridEh* grid = Grid();
+  grid->SetBorderStyle(bsNone);  // client and picture coordinates agree
+  grid->SetStyle(&style);
+  grid->GetSelection()->SetSelectionType(gstRecordBookmarks);
+  data_->SetRecNo(3);
+  grid->GetSelectedRows()->SetCurrentRowSelected(true);
+  data_->SetRecNo(1);
+  ProcessPendingEvents();
+  style.asks.clear();
+  style.offsetColumns.clear();
+  std::unique_ptr<TBitmap> picture = CaptureControl(grid);
+
+  // Every data cell is asked with its grid and data coordinates; only record 3's cells as selected.
+  const Integer top = grid->TopDataOffset(), indicator = grid->GetIndicatorOffset();
+  ASSERT_FALSE(style.asks.empty());
+  Integer selectedAsks = 0;
+  for (const TRouteRecordingStyleEh::TAsk& ask : style.asks) {
+    EXPECT_EQ(ask.col, ask.dataCol + indicator);
+    EXPECT_EQ(ask.row, ask.dataRow + top);
+    if (ask.selected) {
+      EXPECT_EQ(ask.dataRow, 2);
+      ++selectedAsks;
+    }
+  }
+  EXPECT_GT(selectedAsks, 0);
+  const TRect cell = grid->CellRectOf(indicator + 1, top + 2);
+  EXPECT_EQ(PixelAt(picture.get(), cell.Right - 3, cell.Top + 2), RGB(10, 200, 30));
+
+  // Text offsets are the style's, asked per column.
+  EXPECT_FALSE(style.offsetColumns.empty());
+  EXPECT_EQ(Column(u"NAME")->GetDataCellHorzOffset(), 9);
+
+  // The focus frame follows the style's setting whichever way it is set.
+  for (bool frame : {false, true, false}) {
+    style.SetIsDrawFocusRect(frame);
+    EXPECT_EQ(grid->GetSelectionDrawParams()->GetDrawFocusFrame(), frame);
+  }
+}
+
+TEST_F(DBGridStyleTest, TextSearchAndTheFindDialogGoThroughTheDefaultHandler) {
+  TRouteRecordingCenterEh center;
+  TStyleCountingGridEh* grid = Grid();
+  grid->SetCenter(&center);
+  const TCursor before = Screen->GetCursor();
+  ASSERT_NE(before, crHourGlass);
+
+  EXPECT_TRUE(grid->LocateText(grid, u"NAME", u"Деталь 7", {}, ltdAllEh, ltmWholeEh, lttInAllNodesEh, 0,
+                               [](TColumnEh*, bool&) {}));
+  EXPECT_EQ(center.located, std::vector<String>{u"NAME:Деталь 7"});
+  EXPECT_EQ(center.cursor, crHourGlass);
+  EXPECT_TRUE(center.gotCheck);
+  EXPECT_EQ(Screen->GetCursor(), before);
+  EXPECT_EQ(data_->RecNo(), 1) << "the handler answered; the grid searched nothing itself";
+
+  // A failing search still gives the cursor back.
+  center.fail = true;
+  EXPECT_THROW(grid->LocateText(grid, u"", u"x", {}, ltdAllEh, ltmAnyPartEh, lttInAllNodesEh), Exception);
+  EXPECT_EQ(Screen->GetCursor(), before);
+
+  grid->ShowFindDialog(u"Дет", true);
+  grid->ShowFindDialog(u"", false);
+  EXPECT_EQ(center.dialogs, (std::vector<String>{u"Дет modal", u" modeless"}));
+}
+
+TEST_F(DBGridStyleTest, MovingTheTopLeftCellRaisesTheGridsEvent) {
+  TStyleCountingGridEh* grid = Grid();
+  for (const String field : {u"ID", u"NAME"}) Column(field)->SetWidth(400);
+  ProcessPendingEvents();
+  Integer events = 0;
+  grid->OnTopLeftChanged = [&](TObject* sender) {
+    EXPECT_EQ(sender, grid);
+    ++events;
+  };
+  const Integer first = grid->TCustomGridEh::GetLeftCol();
+  grid->SetLeftCol(first + 1);
+  EXPECT_EQ(events, 1);
+  grid->SetLeftCol(first + 1);
+  EXPECT_EQ(events, 1) << "no move, no event";
+  grid->SetLeftCol(first);
+  EXPECT_EQ(events, 2);
+}
