@@ -71,7 +71,6 @@ TDBLookupGridEh::~TDBLookupGridEh() {
 void TDBLookupGridEh::SetOptions(TDBLookupGridEhOptions value) {
   options_ = value;
   TDBGridOptions options = GetDBOptions();
-  TDBGridEhOptions optionsEh = GetOptionsEh();
   const auto map = [&value](auto& set, TDBLookupGridEhOption from, auto to) {
     if (value.Contains(from))
       set.Include(to);
@@ -81,10 +80,12 @@ void TDBLookupGridEh::SetOptions(TDBLookupGridEhOptions value) {
   map(options, dlgColumnResizeEh, dgColumnResize);
   map(options, dlgColLinesEh, dgColLines);
   map(options, dlgRowLinesEh, dgRowLines);
+  SetDBOptions(options);
+  // Read after: column resizing brings its own options of the data grid, which must not be undone.
+  TDBGridEhOptions optionsEh = GetOptionsEh();
   map(optionsEh, dlgAutoSortMarkingEh, dghAutoSortMarking);
   map(optionsEh, dlgMultiSortMarkingEh, dghMultiSortMarking);
   map(optionsEh, dlgAutoFitRowHeightEh, dghAutoFitRowHeight);
-  SetDBOptions(options);
   SetOptionsEh(optionsEh);
   if (AutoHeight()) SetHeight(CalcAutoHeightForRowCount(rowCount_));
 }
@@ -266,6 +267,7 @@ void TDBLookupGridEh::UpdateListFields() {
     listActive_ = true;
   }
   RebuildColumns();
+  UpdateColumnWidths();
   if (listActive_ || wasActive) KeyValueChanged();
 }
 
@@ -599,8 +601,35 @@ void TDBLookupGridEh::SetLGAutoFitColWidths(bool value) {
   lgAutoFitColWidths_ = value;
   // Columns fitted to the width need no horizontal scrolling.
   GetHorzScrollBar()->SetVisible(!value);
-  SetAutoFitColWidths(value);
+  UpdateColumnWidths();
+}
+
+void TDBLookupGridEh::UpdateColumnWidths() {
+  if (internalWidthSetting_) return;
+  internalWidthSetting_ = true;
+  auto done = MakeScopeExit([this] { internalWidthSetting_ = false; });
+  // The data grid fits the columns only for the moment: left on, it would squeeze the neighbour of a
+  // column the user sizes, where the list is to widen instead.
+  if (lgAutoFitColWidths_) FitColumnsOnce();
   if (AutoHeight()) SetHeight(CalcAutoHeightForRowCount(rowCount_));
+}
+
+void TDBLookupGridEh::FitColumnsOnce() {
+  SetAutoFitColWidths(true);
+  TDBGridColumnsEh* columns = GetColumns();
+  for (Integer i = 0; i < columns->GetCount(); ++i) {
+    auto* column = static_cast<TColumnEh*>(columns->GetItem(i));
+    column->SetInitWidth(column->GetWidth());
+  }
+  SetAutoFitColWidths(false);
+}
+
+void TDBLookupGridEh::Resize() {
+  TCustomDBGridEh::Resize();
+  if (!lgAutoFitColWidths_ || internalWidthSetting_) return;
+  internalWidthSetting_ = true;
+  auto done = MakeScopeExit([this] { internalWidthSetting_ = false; });
+  FitColumnsOnce();
 }
 
 void TDBLookupGridEh::SetBounds(Integer left, Integer top, Integer width, Integer height) {
@@ -627,6 +656,46 @@ Integer TDBLookupGridEh::GetColumnsWidthToFit() const {
     if (lines) width += GetGridLineWidth();
   }
   return width;
+}
+
+Integer TDBLookupGridEh::RightToLeftWidthExtra() {
+  TGridAxisDataEh* axis = GetHorzAxis();
+  return GetClientWidth() + axis->GetGridClientStart() - axis->GetGridClientStop();
+}
+
+void TDBLookupGridEh::SetColResizedControlWidth(Integer newControlWidth) {
+  if (!UseRightToLeftAlignment()) {
+    SetWidth(newControlWidth);
+    return;
+  }
+  newControlWidth += RightToLeftWidthExtra();
+  SetBounds(GetLeft() + GetWidth() - newControlWidth, GetTop(), newControlWidth, GetHeight());
+}
+
+void TDBLookupGridEh::ColWidthsChanged() {
+  TCustomDBGridEh::ColWidthsChanged();
+  // A column the user sized with the columns fitted to the width widens or narrows the whole list,
+  // so the other columns keep their widths.
+  if (GetGridState() != gsColSizingEh || !HandleAllocated() || !lgAutoFitColWidths_ || internalWidthSetting_)
+    return;
+  internalWidthSetting_ = true;
+  auto done = MakeScopeExit([this] { internalWidthSetting_ = false; });
+  const bool lines = GetDBOptions().Contains(dgColLines);
+  Integer width = GetWidth() - GetClientWidth();
+  TColumnsEhList* visible = GetVisibleColumns();
+  for (Integer i = 0; i < visible->GetCount(); ++i)
+    width += visible->GetColumn(i)->GetWidth() + (lines ? GetGridLineWidth() : 0);
+  SetColResizedControlWidth(width);
+  TDBGridColumnsEh* columns = GetColumns();
+  for (Integer i = 0; i < columns->GetCount(); ++i) {
+    auto* column = static_cast<TColumnEh*>(columns->GetItem(i));
+    column->SetInitWidth(column->GetWidth());
+  }
+}
+
+bool TDBLookupGridEh::CanResize(Integer& newWidth, Integer& newHeight) {
+  if (AutoHeight()) newHeight = AdjustHeight(newHeight);
+  return TCustomDBGridEh::CanResize(newWidth, newHeight);
 }
 
 TRect TDBLookupGridEh::DataRect() {
@@ -718,6 +787,21 @@ void TPopupInnerDataGridEh::Resize() {
   Invalidate();
 }
 
+bool TPopupInnerDataGridEh::CanResize(Integer& newWidth, Integer& newHeight) {
+  // Dragged small, the list still shows its scroll bar beside something and one whole row.
+  newWidth = std::max<Integer>(newWidth, 2 * GetSystemMetrics(SM_CXVSCROLL));
+  const Integer spec = GetSpecRow()->GetVisible() ? GetSpecRowHeight() : 0;
+  newHeight = std::max<Integer>(newHeight, GetBorderHeight() + GetDataRowHeight() + spec);
+  return TDBLookupGridEh::CanResize(newWidth, newHeight);
+}
+
+void TPopupInnerDataGridEh::SetColResizedControlWidth(Integer newControlWidth) {
+  if (auto* box = dynamic_cast<TPopupDataGridBoxEh*>(GetOwner()))
+    box->SetColResizedControlWidth(newControlWidth);
+  else
+    TDBLookupGridEh::SetColResizedControlWidth(newControlWidth);
+}
+
 void TPopupInnerDataGridEh::KeyValueChanged() {
   TDBLookupGridEh::KeyValueChanged();
   if (userKeyValueChanged_ && OnUserKeyValueChange) OnUserKeyValueChange(this);
@@ -774,6 +858,16 @@ void TPopupDataGridBoxEh::SetRowCount(Integer value) {
   innerDataGrid_->SetRowCountProp(value);
   const Integer frame = GetHeight() - GetClientHeight();
   SetHeight(innerDataGrid_->CalcAutoHeightForRowCount(innerDataGrid_->GetRowCountProp()) + frame);
+}
+
+void TPopupDataGridBoxEh::SetColResizedControlWidth(Integer newControlWidth) {
+  newControlWidth += GetWidth() - GetClientWidth();
+  if (!innerDataGrid_->UseRightToLeftAlignment()) {
+    SetWidth(newControlWidth);
+    return;
+  }
+  newControlWidth += innerDataGrid_->RightToLeftWidthExtra();
+  SetBounds(GetLeft() + GetWidth() - newControlWidth, GetTop(), newControlWidth, GetHeight());
 }
 
 void TPopupDataGridBoxEh::SetBounds(Integer left, Integer top, Integer width, Integer height) {

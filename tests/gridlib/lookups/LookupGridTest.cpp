@@ -121,6 +121,41 @@ TEST_F(LookupGridTest, WidthToFitCountsEveryColumnsLine) {
   EXPECT_EQ(grid_->GetColumnsWidthToFit(), 100 + 2 * line);
 }
 
+TEST_F(LookupGridTest, ColumnSizedByTheUserWidensTheBoxAndKeepsTheOtherColumns) {
+  box_->SetShowTitles(true);
+  grid_->SetOptions({dlgColLinesEh, dlgColumnResizeEh});
+  grid_->SetLGAutoFitColWidths(true);
+  box_->SetRowCount(3);
+  ProcessPendingEvents();
+  auto column = [this](Integer i) { return static_cast<TColumnEh*>(grid_->GetColumns()->GetItem(i)); };
+  const Integer boxWidth = box_->GetWidth(), first = column(0)->GetWidth(), second = column(1)->GetWidth();
+  const TRect title = grid_->CellRect(grid_->GetIndicatorOffset(), 0, true);
+  SendDrag(grid_, TPoint(title.Right - 1, title.Top + 5), grid_, TPoint(title.Right + 39, title.Top + 5));
+  EXPECT_EQ(column(0)->GetWidth(), first + 40);
+  EXPECT_EQ(column(1)->GetWidth(), second) << "the next column is not squeezed to pay for it";
+  EXPECT_EQ(box_->GetWidth(), boxWidth + 40) << "the box widens by what the column gained";
+  EXPECT_EQ(column(0)->GetInitWidth(), first + 40) << "a later fitting starts from the sized widths";
+  EXPECT_EQ(column(1)->GetInitWidth(), second);
+}
+
+TEST_F(LookupGridTest, BoxDraggedSmallKeepsAScrollBarWideAndOneRowHigh) {
+  TSpecRowEh* spec = grid_->GetSpecRow();
+  for (const bool withSpec : {false, true}) {
+    spec->SetVisible(withSpec);
+    Integer width = 1, height = 1;
+    EXPECT_TRUE(grid_->CanResize(width, height));
+    EXPECT_EQ(width, 2 * GetSystemMetrics(SM_CXVSCROLL)) << withSpec;
+    EXPECT_EQ(height, grid_->GetBorderHeight() + grid_->GetDataRowHeight() +
+                          (withSpec ? grid_->GetSpecRowHeight() : 0))
+        << withSpec;
+  }
+  // A size above the minimum is left to the box, which rounds it to whole rows.
+  Integer width = 300, height = 157;
+  EXPECT_TRUE(grid_->CanResize(width, height));
+  EXPECT_EQ(width, 300);
+  EXPECT_EQ(height, 157);
+}
+
 TEST_F(LookupGridTest, KeysMoveTheChoiceAndTheSpecialRowStandsAboveTheList) {
   grid_->SetKeyValue(Variant(2));
   EXPECT_EQ(StringToUtf8(grid_->GetSelectedItem()), "Гайка");
