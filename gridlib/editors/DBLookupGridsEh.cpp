@@ -30,6 +30,26 @@ bool IsTextListField(TField* field) {
 
 }  // namespace
 
+// ======================= TDBLookupGridColumnEh =======================
+
+void TDBLookupGridColumnEh::SetIndex(int value) {
+  const int old = GetIndex();
+  auto* grid = dynamic_cast<TDBLookupGridEh*>(GetGrid());
+  TCollection* columns = GetCollection();
+  if (!grid || !columns || !grid->GetListActive() || old < 0 || old == value || value < 0 ||
+      value >= columns->GetCount()) {
+    TDBGridColumnEh::SetIndex(value);
+    return;
+  }
+  // Counted as stored while it moves, so the move stays in the grid: the shared list dataset keeps the
+  // order of its fields.
+  const bool stored = GetStored();
+  SetStored(true);
+  auto restore = MakeScopeExit([this, stored] { SetStored(stored); });
+  TDBGridColumnEh::SetIndex(value);
+  grid->LookupColumnMoved(old, value);
+}
+
 // ======================= TDBLookupGridEh =======================
 
 void TLookupGridDataLinkEh::ActiveChanged() {
@@ -49,6 +69,8 @@ TDBLookupGridEh::TDBLookupGridEh(TComponent* owner)
       dataLink_(std::make_unique<TLookupGridDataLinkEh>(this)),
       lookupSource_(std::make_unique<TDataSource>(nullptr)),
       specRow_(std::make_unique<TSpecRowEh>(this)) {
+  // The data grid made its columns before this class could say which columns it wants.
+  GetColumns()->SetItemClass(TDBLookupGridColumnEh::StaticClass());
   SetDBOptions(TDBGridOptions{dgColLines, dgRowSelect});
   TDBGridEhOptions options = GetOptionsEh();
   options.Include(dghTraceColSizing);
@@ -281,6 +303,57 @@ void TDBLookupGridEh::RebuildColumns() {
     TColumnEh* column = static_cast<TColumnEh*>(columns->Add());
     column->SetFieldName(field->GetFieldName());
   }
+}
+
+TGridAxisBarsEh* TDBLookupGridEh::CreateAxisBars() {
+  return new TDBGridColumnsEh(this, TDBLookupGridColumnEh::StaticClass());
+}
+
+namespace {
+
+// A cell text as the special row reads it back: quoted where a separator, a quote or edge blanks would
+// otherwise cut or trim it.
+String SpecCellQuotedEh(const String& text) {
+  const bool plain = text.find_first_of(u";\"") == String::npos &&
+                     (text.empty() || (text.front() > u' ' && text.back() > u' '));
+  if (plain) return text;
+  String quoted = u"\"";
+  for (Char c : text) {
+    if (c == u'"') quoted += u'"';
+    quoted += c;
+  }
+  return quoted + u"\"";
+}
+
+template <class T>
+void MoveItemEh(std::vector<T>& items, size_t from, size_t to) {
+  T item = items[from];
+  items.erase(items.begin() + static_cast<std::ptrdiff_t>(from));
+  items.insert(items.begin() + static_cast<std::ptrdiff_t>(to), item);
+}
+
+}  // namespace
+
+void TDBLookupGridEh::LookupColumnMoved(Integer fromIndex, Integer toIndex) {
+  const Integer count = GetColumns()->GetCount();
+  const auto from = static_cast<size_t>(fromIndex), to = static_cast<size_t>(toIndex);
+  if (!specRow_->GetCellsText().empty()) {
+    std::vector<String> cells;
+    for (Integer i = 0; i < count; ++i) cells.push_back(specRow_->GetCellText(i));
+    MoveItemEh(cells, from, to);
+    String text;
+    for (size_t i = 0; i < cells.size(); ++i) text += (i ? u";" : u"") + SpecCellQuotedEh(cells[i]);
+    specRow_->SetCellsText(text);
+  }
+  // The columns are the list fields: their order becomes ListField, and the shown field keeps its place
+  // among them. The columns stay as they are; rebuilding them would free the one being moved.
+  if (static_cast<Integer>(listFields_.size()) != count) return;
+  MoveItemEh(listFields_, from, to);
+  listFieldName_.clear();
+  for (size_t i = 0; i < listFields_.size(); ++i)
+    listFieldName_ += (i ? u";" : u"") + listFields_[i]->GetFieldName();
+  const auto at = std::find(listFields_.begin(), listFields_.end(), listField_);
+  if (at != listFields_.end()) listFieldIndex_ = static_cast<Integer>(at - listFields_.begin());
 }
 
 void TDBLookupGridEh::LinkActive(bool active) {
@@ -852,6 +925,16 @@ TPopupDataGridBoxEh::TPopupDataGridBoxEh(TComponent* owner) : TPopupInactiveForm
 void TPopupDataGridBoxEh::HandleNeeded() {
   TPopupInactiveFormEh::HandleNeeded();
   innerDataGrid_->HandleNeeded();
+}
+
+void TPopupDataGridBoxEh::StartInitSize() {
+  innerDataGrid_->SetAlign(alNone);
+  innerDataGrid_->SetBounds(0, 0, innerDataGrid_->GetWidth(), innerDataGrid_->GetHeight());
+}
+
+void TPopupDataGridBoxEh::StopInitSize() {
+  SetClientHeight(innerDataGrid_->GetHeight());
+  innerDataGrid_->SetAlign(alClient);
 }
 
 void TPopupDataGridBoxEh::SetRowCount(Integer value) {

@@ -38,6 +38,15 @@ class TLookupGridDataLinkEh : public TDataLink {
   TDBLookupGridEh* grid_;
 };
 
+// A column of the lookup list. Moved, it takes its special-row cell along, and the list fields (and the
+// shown one) follow the columns' new order.
+class TDBLookupGridColumnEh : public TDBGridColumnEh {
+  KIV_CLASS(TDBLookupGridColumnEh, TDBGridColumnEh)
+ public:
+  explicit TDBLookupGridColumnEh(TCollection* collection) : TDBGridColumnEh(collection) {}
+  void SetIndex(int value) override;
+};
+
 class TDBLookupGridEh : public TCustomDBGridEh {
   KIV_CLASS(TDBLookupGridEh, TCustomDBGridEh)
  public:
@@ -153,6 +162,7 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
   void DrawCell(Integer col, Integer row, TGridDrawState state, TRect rect) override;
   void ColWidthsChanged() override;
+  TGridAxisBarsEh* CreateAxisBars() override;
   void Resize() override;
   // Fits the columns to the client width when AutoFitColWidths is on, then the height to the rows.
   virtual void UpdateColumnWidths();
@@ -172,6 +182,9 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   void DrawSpecCell(TColumnEh* column, const TRect& rect);
   void RebuildColumns();
   void FitColumnsOnce();
+  friend class TDBLookupGridColumnEh;
+  // After a column went from one place to another: the special row's cells and the list fields follow.
+  void LookupColumnMoved(Integer fromIndex, Integer toIndex);
   void MoveListBy(Integer distance);
   bool RowKeyIsKeyValue(Integer dataRow);
 
@@ -270,6 +283,12 @@ class TPopupDataGridBoxEh : public TPopupInactiveFormEh {
   virtual void SetColResizedControlWidth(Integer newControlWidth);
   // Readies the window handles so that sizes can be measured before the first showing.
   void HandleNeeded();
+  // Between these the grid is sized on its own (at 0, 0, not filling the box); the box then takes the
+  // grid's height and the grid fills it again.
+  void StartInitSize();
+  void StopInitSize();
+  const String& GetListField() const { return innerDataGrid_->GetListField(); }
+  Integer GetListFieldIndex() const { return innerDataGrid_->GetListFieldIndex(); }
 
   void SetBounds(Integer left, Integer top, Integer width, Integer height) override;
   void WndProc(TMessage& message) override;

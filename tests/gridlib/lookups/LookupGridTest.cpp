@@ -156,6 +156,41 @@ TEST_F(LookupGridTest, BoxDraggedSmallKeepsAScrollBarWideAndOneRowHigh) {
   EXPECT_EQ(height, 157);
 }
 
+TEST_F(LookupGridTest, MovedColumnTakesItsSpecialCellAndTheListFieldsFollow) {
+  grid_->SetKeyValue(Variant(2));
+  TSpecRowEh* spec = grid_->GetSpecRow();
+  spec->SetCellsText(u"(нет);\"a;b\"");
+  spec->SetVisible(true);
+  auto column = [this](Integer i) { return static_cast<TColumnEh*>(grid_->GetColumns()->GetItem(i)); };
+  TColumnEh* name = column(0);
+  name->SetIndex(1);
+  EXPECT_EQ(column(1), name) << "the moved column is the same object, not a rebuilt one";
+  EXPECT_EQ(StringToUtf8(grid_->GetListField()), "code;name");
+  EXPECT_EQ(grid_->GetListFieldIndex(), 1) << "the shown field keeps being the name";
+  EXPECT_EQ(StringToUtf8(grid_->GetSelectedItem()), "Гайка");
+  EXPECT_EQ(StringToUtf8(spec->GetCellText(0)), "a;b") << "a cell holding the separator stays whole";
+  EXPECT_EQ(StringToUtf8(spec->GetCellText(1)), "(нет)");
+  EXPECT_EQ(items_->FieldByName(u"name")->GetIndex(), 1) << "the list dataset keeps its field order";
+  // Moving the other column back shifts the shown field's place by one.
+  column(0)->SetIndex(1);
+  EXPECT_EQ(StringToUtf8(grid_->GetListField()), "name;code");
+  EXPECT_EQ(grid_->GetListFieldIndex(), 0);
+  EXPECT_EQ(StringToUtf8(spec->GetCellText(1)), "a;b");
+}
+
+TEST_F(LookupGridTest, BoxTakesTheHeightTheGridWasSizedToAlone) {
+  box_->StartInitSize();
+  EXPECT_EQ(grid_->GetAlign(), alNone);
+  EXPECT_EQ(grid_->GetLeft(), 0);
+  EXPECT_EQ(grid_->GetTop(), 0);
+  const Integer height = grid_->CalcAutoHeightForRowCount(5);
+  grid_->SetHeight(height);
+  box_->StopInitSize();
+  EXPECT_EQ(box_->GetClientHeight(), height);
+  EXPECT_EQ(grid_->GetAlign(), alClient);
+  EXPECT_EQ(grid_->GetHeight(), height) << "the grid fills the box again";
+}
+
 TEST_F(LookupGridTest, KeysMoveTheChoiceAndTheSpecialRowStandsAboveTheList) {
   grid_->SetKeyValue(Variant(2));
   EXPECT_EQ(StringToUtf8(grid_->GetSelectedItem()), "Гайка");
