@@ -650,6 +650,9 @@ void TCustomDBLookupComboboxEh::DropDown(TEditButtonEh* button) {
   width = std::max(width, GetWidth());
   dataList_->SetWidth(width);
   dataList_->SetKeyValue(keyValue_);
+  listColumnMoved_ = false;
+  grid->OnColumnMoved =
+      TDelegate<void(TObject*, Integer, Integer)>(this, &TCustomDBLookupComboboxEh::ListColumnMoved);
   TPoint pos;
   const TAlignment align = dropDownBox_->GetAlign() == daRight    ? taRightJustify
                            : dropDownBox_->GetAlign() == daCenter ? taCenter
@@ -680,7 +683,15 @@ void TCustomDBLookupComboboxEh::CloseUp(bool accept) {
                                                                              : grid->GetRowCountProp());
     dropDownBox_->SetWidth(dataList_->GetWidth());
   }
+  grid->OnColumnMoved = {};
   dataList_->SetListSource(nullptr);
+  if (listColumnMoved_) {
+    listColumnMoved_ = false;
+    // The list's columns are the box's list fields: the order the user gave them is kept.
+    SetListField(grid->GetListField());
+    SetListFieldIndex(grid->GetListFieldIndex());
+    dropDownBox_->GetSpecRow()->SetCellsText(grid->GetSpecRow()->GetCellsText());
+  }
   Invalidate();
   ClearDroppedDownState();
   if (accept && CanModifyKey(true)) {
@@ -695,6 +706,8 @@ void TCustomDBLookupComboboxEh::CloseUp(bool accept) {
 }
 
 void TCustomDBLookupComboboxEh::ListMouseCloseUp(TObject*, bool accept) { CloseUp(accept); }
+
+void TCustomDBLookupComboboxEh::ListColumnMoved(TObject*, Integer, Integer) { listColumnMoved_ = true; }
 
 void TCustomDBLookupComboboxEh::ListSourceChanged(TDataSource* source) {
   // The settings keep the source without owning it: the box hears when it goes.

@@ -148,6 +148,7 @@ class TCustomDBLookupComboboxEh : public TCustomDBEditEh, public ILookupGridOwne
   void SetLookupMode(bool value);
   void DataLinkActiveChanged(TObject* sender);
   void ListMouseCloseUp(TObject* sender, bool accept);
+  void ListColumnMoved(TObject* sender, Integer fromIndex, Integer toIndex);
   bool AnyMasterFieldRequired() const;
 
   String dataFieldName_;
@@ -168,6 +169,8 @@ class TCustomDBLookupComboboxEh : public TCustomDBEditEh, public ILookupGridOwne
   std::unique_ptr<DBLookupComboEh::TListSourceLinkEh> listLink_;
   TDataSource* listSource_ = nullptr;
   bool listVisible_ = false;
+  // A column of the open list was moved: its order is taken back when the list closes.
+  bool listColumnMoved_ = false;
   bool lockUpdateKeyTextIndependent_ = false;
   bool lookupMode_ = false;
   std::unique_ptr<TDataSource> lookupSource_;

@@ -30,6 +30,26 @@ bool IsTextListField(TField* field) {
 
 }  // namespace
 
+// ======================= TDBLookupGridColumnEh =======================
+
+void TDBLookupGridColumnEh::SetIndex(int value) {
+  const int old = GetIndex();
+  auto* grid = dynamic_cast<TDBLookupGridEh*>(GetGrid());
+  TCollection* columns = GetCollection();
+  if (!grid || !columns || !grid->GetListActive() || old < 0 || old == value || value < 0 ||
+      value >= columns->GetCount()) {
+    TDBGridColumnEh::SetIndex(value);
+    return;
+  }
+  // Counted as stored while it moves, so the move stays in the grid: the shared list dataset keeps the
+  // order of its fields.
+  const bool stored = GetStored();
+  SetStored(true);
+  auto restore = MakeScopeExit([this, stored] { SetStored(stored); });
+  TDBGridColumnEh::SetIndex(value);
+  grid->LookupColumnMoved(old, value);
+}
+
 // ======================= TDBLookupGridEh =======================
 
 void TLookupGridDataLinkEh::ActiveChanged() {
@@ -49,6 +69,8 @@ TDBLookupGridEh::TDBLookupGridEh(TComponent* owner)
       dataLink_(std::make_unique<TLookupGridDataLinkEh>(this)),
       lookupSource_(std::make_unique<TDataSource>(nullptr)),
       specRow_(std::make_unique<TSpecRowEh>(this)) {
+  // The data grid made its columns before this class could say which columns it wants.
+  GetColumns()->SetItemClass(TDBLookupGridColumnEh::StaticClass());
   SetDBOptions(TDBGridOptions{dgColLines, dgRowSelect});
   TDBGridEhOptions options = GetOptionsEh();
   options.Include(dghTraceColSizing);
@@ -71,7 +93,6 @@ TDBLookupGridEh::~TDBLookupGridEh() {
 void TDBLookupGridEh::SetOptions(TDBLookupGridEhOptions value) {
   options_ = value;
   TDBGridOptions options = GetDBOptions();
-  TDBGridEhOptions optionsEh = GetOptionsEh();
   const auto map = [&value](auto& set, TDBLookupGridEhOption from, auto to) {
     if (value.Contains(from))
       set.Include(to);
@@ -81,10 +102,12 @@ void TDBLookupGridEh::SetOptions(TDBLookupGridEhOptions value) {
   map(options, dlgColumnResizeEh, dgColumnResize);
   map(options, dlgColLinesEh, dgColLines);
   map(options, dlgRowLinesEh, dgRowLines);
+  SetDBOptions(options);
+  // Read after: column resizing brings its own options of the data grid, which must not be undone.
+  TDBGridEhOptions optionsEh = GetOptionsEh();
   map(optionsEh, dlgAutoSortMarkingEh, dghAutoSortMarking);
   map(optionsEh, dlgMultiSortMarkingEh, dghMultiSortMarking);
   map(optionsEh, dlgAutoFitRowHeightEh, dghAutoFitRowHeight);
-  SetDBOptions(options);
   SetOptionsEh(optionsEh);
   if (AutoHeight()) SetHeight(CalcAutoHeightForRowCount(rowCount_));
 }
@@ -266,6 +289,7 @@ void TDBLookupGridEh::UpdateListFields() {
     listActive_ = true;
   }
   RebuildColumns();
+  UpdateColumnWidths();
   if (listActive_ || wasActive) KeyValueChanged();
 }
 
@@ -279,6 +303,57 @@ void TDBLookupGridEh::RebuildColumns() {
     TColumnEh* column = static_cast<TColumnEh*>(columns->Add());
     column->SetFieldName(field->GetFieldName());
   }
+}
+
+TGridAxisBarsEh* TDBLookupGridEh::CreateAxisBars() {
+  return new TDBGridColumnsEh(this, TDBLookupGridColumnEh::StaticClass());
+}
+
+namespace {
+
+// A cell text as the special row reads it back: quoted where a separator, a quote or edge blanks would
+// otherwise cut or trim it.
+String SpecCellQuotedEh(const String& text) {
+  const bool plain = text.find_first_of(u";\"") == String::npos &&
+                     (text.empty() || (text.front() > u' ' && text.back() > u' '));
+  if (plain) return text;
+  String quoted = u"\"";
+  for (Char c : text) {
+    if (c == u'"') quoted += u'"';
+    quoted += c;
+  }
+  return quoted + u"\"";
+}
+
+template <class T>
+void MoveItemEh(std::vector<T>& items, size_t from, size_t to) {
+  T item = items[from];
+  items.erase(items.begin() + static_cast<std::ptrdiff_t>(from));
+  items.insert(items.begin() + static_cast<std::ptrdiff_t>(to), item);
+}
+
+}  // namespace
+
+void TDBLookupGridEh::LookupColumnMoved(Integer fromIndex, Integer toIndex) {
+  const Integer count = GetColumns()->GetCount();
+  const auto from = static_cast<size_t>(fromIndex), to = static_cast<size_t>(toIndex);
+  if (!specRow_->GetCellsText().empty()) {
+    std::vector<String> cells;
+    for (Integer i = 0; i < count; ++i) cells.push_back(specRow_->GetCellText(i));
+    MoveItemEh(cells, from, to);
+    String text;
+    for (size_t i = 0; i < cells.size(); ++i) text += (i ? u";" : u"") + SpecCellQuotedEh(cells[i]);
+    specRow_->SetCellsText(text);
+  }
+  // The columns are the list fields: their order becomes ListField, and the shown field keeps its place
+  // among them. The columns stay as they are; rebuilding them would free the one being moved.
+  if (static_cast<Integer>(listFields_.size()) != count) return;
+  MoveItemEh(listFields_, from, to);
+  listFieldName_.clear();
+  for (size_t i = 0; i < listFields_.size(); ++i)
+    listFieldName_ += (i ? u";" : u"") + listFields_[i]->GetFieldName();
+  const auto at = std::find(listFields_.begin(), listFields_.end(), listField_);
+  if (at != listFields_.end()) listFieldIndex_ = static_cast<Integer>(at - listFields_.begin());
 }
 
 void TDBLookupGridEh::LinkActive(bool active) {
@@ -599,8 +674,35 @@ void TDBLookupGridEh::SetLGAutoFitColWidths(bool value) {
   lgAutoFitColWidths_ = value;
   // Columns fitted to the width need no horizontal scrolling.
   GetHorzScrollBar()->SetVisible(!value);
-  SetAutoFitColWidths(value);
+  UpdateColumnWidths();
+}
+
+void TDBLookupGridEh::UpdateColumnWidths() {
+  if (internalWidthSetting_) return;
+  internalWidthSetting_ = true;
+  auto done = MakeScopeExit([this] { internalWidthSetting_ = false; });
+  // The data grid fits the columns only for the moment: left on, it would squeeze the neighbour of a
+  // column the user sizes, where the list is to widen instead.
+  if (lgAutoFitColWidths_) FitColumnsOnce();
   if (AutoHeight()) SetHeight(CalcAutoHeightForRowCount(rowCount_));
+}
+
+void TDBLookupGridEh::FitColumnsOnce() {
+  SetAutoFitColWidths(true);
+  TDBGridColumnsEh* columns = GetColumns();
+  for (Integer i = 0; i < columns->GetCount(); ++i) {
+    auto* column = static_cast<TColumnEh*>(columns->GetItem(i));
+    column->SetInitWidth(column->GetWidth());
+  }
+  SetAutoFitColWidths(false);
+}
+
+void TDBLookupGridEh::Resize() {
+  TCustomDBGridEh::Resize();
+  if (!lgAutoFitColWidths_ || internalWidthSetting_) return;
+  internalWidthSetting_ = true;
+  auto done = MakeScopeExit([this] { internalWidthSetting_ = false; });
+  FitColumnsOnce();
 }
 
 void TDBLookupGridEh::SetBounds(Integer left, Integer top, Integer width, Integer height) {
@@ -627,6 +729,46 @@ Integer TDBLookupGridEh::GetColumnsWidthToFit() const {
     if (lines) width += GetGridLineWidth();
   }
   return width;
+}
+
+Integer TDBLookupGridEh::RightToLeftWidthExtra() {
+  TGridAxisDataEh* axis = GetHorzAxis();
+  return GetClientWidth() + axis->GetGridClientStart() - axis->GetGridClientStop();
+}
+
+void TDBLookupGridEh::SetColResizedControlWidth(Integer newControlWidth) {
+  if (!UseRightToLeftAlignment()) {
+    SetWidth(newControlWidth);
+    return;
+  }
+  newControlWidth += RightToLeftWidthExtra();
+  SetBounds(GetLeft() + GetWidth() - newControlWidth, GetTop(), newControlWidth, GetHeight());
+}
+
+void TDBLookupGridEh::ColWidthsChanged() {
+  TCustomDBGridEh::ColWidthsChanged();
+  // A column the user sized with the columns fitted to the width widens or narrows the whole list,
+  // so the other columns keep their widths.
+  if (GetGridState() != gsColSizingEh || !HandleAllocated() || !lgAutoFitColWidths_ || internalWidthSetting_)
+    return;
+  internalWidthSetting_ = true;
+  auto done = MakeScopeExit([this] { internalWidthSetting_ = false; });
+  const bool lines = GetDBOptions().Contains(dgColLines);
+  Integer width = GetWidth() - GetClientWidth();
+  TColumnsEhList* visible = GetVisibleColumns();
+  for (Integer i = 0; i < visible->GetCount(); ++i)
+    width += visible->GetColumn(i)->GetWidth() + (lines ? GetGridLineWidth() : 0);
+  SetColResizedControlWidth(width);
+  TDBGridColumnsEh* columns = GetColumns();
+  for (Integer i = 0; i < columns->GetCount(); ++i) {
+    auto* column = static_cast<TColumnEh*>(columns->GetItem(i));
+    column->SetInitWidth(column->GetWidth());
+  }
+}
+
+bool TDBLookupGridEh::CanResize(Integer& newWidth, Integer& newHeight) {
+  if (AutoHeight()) newHeight = AdjustHeight(newHeight);
+  return TCustomDBGridEh::CanResize(newWidth, newHeight);
 }
 
 TRect TDBLookupGridEh::DataRect() {
@@ -718,6 +860,21 @@ void TPopupInnerDataGridEh::Resize() {
   Invalidate();
 }
 
+bool TPopupInnerDataGridEh::CanResize(Integer& newWidth, Integer& newHeight) {
+  // Dragged small, the list still shows its scroll bar beside something and one whole row.
+  newWidth = std::max<Integer>(newWidth, 2 * GetSystemMetrics(SM_CXVSCROLL));
+  const Integer spec = GetSpecRow()->GetVisible() ? GetSpecRowHeight() : 0;
+  newHeight = std::max<Integer>(newHeight, GetBorderHeight() + GetDataRowHeight() + spec);
+  return TDBLookupGridEh::CanResize(newWidth, newHeight);
+}
+
+void TPopupInnerDataGridEh::SetColResizedControlWidth(Integer newControlWidth) {
+  if (auto* box = dynamic_cast<TPopupDataGridBoxEh*>(GetOwner()))
+    box->SetColResizedControlWidth(newControlWidth);
+  else
+    TDBLookupGridEh::SetColResizedControlWidth(newControlWidth);
+}
+
 void TPopupInnerDataGridEh::KeyValueChanged() {
   TDBLookupGridEh::KeyValueChanged();
   if (userKeyValueChanged_ && OnUserKeyValueChange) OnUserKeyValueChange(this);
@@ -770,10 +927,30 @@ void TPopupDataGridBoxEh::HandleNeeded() {
   innerDataGrid_->HandleNeeded();
 }
 
+void TPopupDataGridBoxEh::StartInitSize() {
+  innerDataGrid_->SetAlign(alNone);
+  innerDataGrid_->SetBounds(0, 0, innerDataGrid_->GetWidth(), innerDataGrid_->GetHeight());
+}
+
+void TPopupDataGridBoxEh::StopInitSize() {
+  SetClientHeight(innerDataGrid_->GetHeight());
+  innerDataGrid_->SetAlign(alClient);
+}
+
 void TPopupDataGridBoxEh::SetRowCount(Integer value) {
   innerDataGrid_->SetRowCountProp(value);
   const Integer frame = GetHeight() - GetClientHeight();
   SetHeight(innerDataGrid_->CalcAutoHeightForRowCount(innerDataGrid_->GetRowCountProp()) + frame);
+}
+
+void TPopupDataGridBoxEh::SetColResizedControlWidth(Integer newControlWidth) {
+  newControlWidth += GetWidth() - GetClientWidth();
+  if (!innerDataGrid_->UseRightToLeftAlignment()) {
+    SetWidth(newControlWidth);
+    return;
+  }
+  newControlWidth += innerDataGrid_->RightToLeftWidthExtra();
+  SetBounds(GetLeft() + GetWidth() - newControlWidth, GetTop(), newControlWidth, GetHeight());
 }
 
 void TPopupDataGridBoxEh::SetBounds(Integer left, Integer top, Integer width, Integer height) {

@@ -38,6 +38,15 @@ class TLookupGridDataLinkEh : public TDataLink {
   TDBLookupGridEh* grid_;
 };
 
+// A column of the lookup list. Moved, it takes its special-row cell along, and the list fields (and the
+// shown one) follow the columns' new order.
+class TDBLookupGridColumnEh : public TDBGridColumnEh {
+  KIV_CLASS(TDBLookupGridColumnEh, TDBGridColumnEh)
+ public:
+  explicit TDBLookupGridColumnEh(TCollection* collection) : TDBGridColumnEh(collection) {}
+  void SetIndex(int value) override;
+};
+
 class TDBLookupGridEh : public TCustomDBGridEh {
   KIV_CLASS(TDBLookupGridEh, TCustomDBGridEh)
  public:
@@ -121,6 +130,12 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   void SelectAtPoint(Integer x, Integer y);
 
   void SetBounds(Integer left, Integer top, Integer width, Integer height) override;
+  // With AutoHeight an offered height becomes whole rows.
+  bool CanResize(Integer& newWidth, Integer& newHeight) override;
+  // Makes the control that wide after the user sized a column; right to left, the right edge stays.
+  virtual void SetColResizedControlWidth(Integer newControlWidth);
+  // What the horizontal axis adds to the width in right-to-left layout (the client part it leaves).
+  Integer RightToLeftWidthExtra();
 
   TNotifyEvent OnKeyValueChanged;
 
@@ -146,7 +161,11 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
   bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
   void DrawCell(Integer col, Integer row, TGridDrawState state, TRect rect) override;
-
+  void ColWidthsChanged() override;
+  TGridAxisBarsEh* CreateAxisBars() override;
+  void Resize() override;
+  // Fits the columns to the client width when AutoFitColWidths is on, then the height to the rows.
+  virtual void UpdateColumnWidths();
   bool tracking_ = false;
 
  private:
@@ -162,6 +181,10 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   void SelectSpecRow();
   void DrawSpecCell(TColumnEh* column, const TRect& rect);
   void RebuildColumns();
+  void FitColumnsOnce();
+  friend class TDBLookupGridColumnEh;
+  // After a column went from one place to another: the special row's cells and the list fields follow.
+  void LookupColumnMoved(Integer fromIndex, Integer toIndex);
   void MoveListBy(Integer distance);
   bool RowKeyIsKeyValue(Integer dataRow);
 
@@ -188,6 +211,7 @@ class TDBLookupGridEh : public TCustomDBGridEh {
   std::unique_ptr<TSpecRowEh> specRow_;
   bool lgAutoFitColWidths_ = false;
   bool internalHeightSetting_ = false;
+  bool internalWidthSetting_ = false;
   bool showTitles_ = false;
   TDBLookupGridEhOptions options_{dlgColLinesEh};
   String highlightText_;
@@ -212,6 +236,10 @@ class TPopupInnerDataGridEh : public TDBLookupGridEh {
   // Keys of the owner editor reach the list through these.
   void KeyDown(Word& key, TShiftState shift) override;
   void KeyPress(Char& key) override { TDBLookupGridEh::KeyPress(key); }
+  // The box around is what widens after a column was sized.
+  void SetColResizedControlWidth(Integer newControlWidth) override;
+  // Never narrower than two scroll bars, never lower than one row (and the special row).
+  bool CanResize(Integer& newWidth, Integer& newHeight) override;
 
   TCloseUpEventEh OnMouseCloseUp;
   TNotifyEvent OnUserKeyValueChange;
@@ -250,8 +278,17 @@ class TPopupDataGridBoxEh : public TPopupInactiveFormEh {
   const String& GetSelectedItem() const { return innerDataGrid_->GetSelectedItem(); }
   void ResetHighlightSubstr(const String& text) { innerDataGrid_->ResetHighlightSubstr(text); }
   Integer GetColumnsWidthToFit() const { return innerDataGrid_->GetColumnsWidthToFit(); }
+  // The box becomes that wide (its frame added) when the user sized a column of the grid; right to
+  // left it keeps its right edge.
+  virtual void SetColResizedControlWidth(Integer newControlWidth);
   // Readies the window handles so that sizes can be measured before the first showing.
   void HandleNeeded();
+  // Between these the grid is sized on its own (at 0, 0, not filling the box); the box then takes the
+  // grid's height and the grid fills it again.
+  void StartInitSize();
+  void StopInitSize();
+  const String& GetListField() const { return innerDataGrid_->GetListField(); }
+  Integer GetListFieldIndex() const { return innerDataGrid_->GetListFieldIndex(); }
 
   void SetBounds(Integer left, Integer top, Integer width, Integer height) override;
   void WndProc(TMessage& message) override;

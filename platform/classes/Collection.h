@@ -59,6 +59,9 @@ class TCollection : public TPersistent {
   void SetItem(int index, TCollectionItem* value) { GetItem(index)->Assign(value); }
   int GetCount() const { return static_cast<int>(items_.size()); }
   TCollectionItemClass GetItemClass() const { return itemClass_; }
+  // For an owner whose collection is made before the owner's own item class is known (a base class
+  // constructor making it); items added from then on are of the new class.
+  void SetItemClass(TCollectionItemClass value) { itemClass_ = value; }
   TCollectionItem* FindItemID(Integer id) const;
   void Exchange(int index1, int index2);
 

@@ -342,6 +342,28 @@ TEST_F(LookupComboTest, DropDownSettingsReachTheListAndForgetAFreedSource) {
   EXPECT_TRUE(options.Contains(dgColLines));
 }
 
+TEST_F(LookupComboTest, ColumnsMovedInTheOpenListKeepTheirOrderAfterClosing) {
+  auto* box = Make(true);
+  box->SetListField(u"name;id");
+  box->GetDropDownBox()->GetSpecRow()->SetCellsText(u"(нет);0");
+  box->GetDropDownBox()->GetSpecRow()->SetVisible(true);
+  Focus(box);
+  box->DropDown(nullptr);
+  TPopupInnerDataGridEh* grid = box->GetDataList()->GetInnerDataGrid();
+  // The user drags the name column behind the id column.
+  static_cast<TColumnEh*>(grid->GetColumns()->GetItem(0))->SetIndex(1);
+  if (grid->OnColumnMoved) grid->OnColumnMoved(grid, 0, 1);
+  box->CloseUp(false);
+  EXPECT_EQ(ComboU8(box->GetListField()), "id;name");
+  EXPECT_EQ(box->GetListFieldIndex(), 1);
+  EXPECT_EQ(ComboU8(box->GetText()), "Бухгалтерия") << "the shown field is still the name";
+  EXPECT_EQ(ComboU8(box->GetDropDownBox()->GetSpecRow()->GetCellsText()), "0;(нет)");
+  // The next opening shows the columns in that order.
+  box->DropDown(nullptr);
+  EXPECT_EQ(ComboU8(static_cast<TColumnEh*>(grid->GetColumns()->GetItem(0))->GetFieldName()), "id");
+  box->CloseUp(false);
+}
+
 TEST_F(LookupComboTest, SpecialRowAboveTheListIsChosenLikeARecord) {
   auto* box = Make(true);
   TSpecRowEh* spec = box->GetDropDownBox()->GetSpecRow();

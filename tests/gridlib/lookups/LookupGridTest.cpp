@@ -121,6 +121,76 @@ TEST_F(LookupGridTest, WidthToFitCountsEveryColumnsLine) {
   EXPECT_EQ(grid_->GetColumnsWidthToFit(), 100 + 2 * line);
 }
 
+TEST_F(LookupGridTest, ColumnSizedByTheUserWidensTheBoxAndKeepsTheOtherColumns) {
+  box_->SetShowTitles(true);
+  grid_->SetOptions({dlgColLinesEh, dlgColumnResizeEh});
+  grid_->SetLGAutoFitColWidths(true);
+  box_->SetRowCount(3);
+  ProcessPendingEvents();
+  auto column = [this](Integer i) { return static_cast<TColumnEh*>(grid_->GetColumns()->GetItem(i)); };
+  const Integer boxWidth = box_->GetWidth(), first = column(0)->GetWidth(), second = column(1)->GetWidth();
+  const TRect title = grid_->CellRect(grid_->GetIndicatorOffset(), 0, true);
+  SendDrag(grid_, TPoint(title.Right - 1, title.Top + 5), grid_, TPoint(title.Right + 39, title.Top + 5));
+  EXPECT_EQ(column(0)->GetWidth(), first + 40);
+  EXPECT_EQ(column(1)->GetWidth(), second) << "the next column is not squeezed to pay for it";
+  EXPECT_EQ(box_->GetWidth(), boxWidth + 40) << "the box widens by what the column gained";
+  EXPECT_EQ(column(0)->GetInitWidth(), first + 40) << "a later fitting starts from the sized widths";
+  EXPECT_EQ(column(1)->GetInitWidth(), second);
+}
+
+TEST_F(LookupGridTest, BoxDraggedSmallKeepsAScrollBarWideAndOneRowHigh) {
+  TSpecRowEh* spec = grid_->GetSpecRow();
+  for (const bool withSpec : {false, true}) {
+    spec->SetVisible(withSpec);
+    Integer width = 1, height = 1;
+    EXPECT_TRUE(grid_->CanResize(width, height));
+    EXPECT_EQ(width, 2 * GetSystemMetrics(SM_CXVSCROLL)) << withSpec;
+    EXPECT_EQ(height, grid_->GetBorderHeight() + grid_->GetDataRowHeight() +
+                          (withSpec ? grid_->GetSpecRowHeight() : 0))
+        << withSpec;
+  }
+  // A size above the minimum is left to the box, which rounds it to whole rows.
+  Integer width = 300, height = 157;
+  EXPECT_TRUE(grid_->CanResize(width, height));
+  EXPECT_EQ(width, 300);
+  EXPECT_EQ(height, 157);
+}
+
+TEST_F(LookupGridTest, MovedColumnTakesItsSpecialCellAndTheListFieldsFollow) {
+  grid_->SetKeyValue(Variant(2));
+  TSpecRowEh* spec = grid_->GetSpecRow();
+  spec->SetCellsText(u"(нет);\"a;b\"");
+  spec->SetVisible(true);
+  auto column = [this](Integer i) { return static_cast<TColumnEh*>(grid_->GetColumns()->GetItem(i)); };
+  TColumnEh* name = column(0);
+  name->SetIndex(1);
+  EXPECT_EQ(column(1), name) << "the moved column is the same object, not a rebuilt one";
+  EXPECT_EQ(StringToUtf8(grid_->GetListField()), "code;name");
+  EXPECT_EQ(grid_->GetListFieldIndex(), 1) << "the shown field keeps being the name";
+  EXPECT_EQ(StringToUtf8(grid_->GetSelectedItem()), "Гайка");
+  EXPECT_EQ(StringToUtf8(spec->GetCellText(0)), "a;b") << "a cell holding the separator stays whole";
+  EXPECT_EQ(StringToUtf8(spec->GetCellText(1)), "(нет)");
+  EXPECT_EQ(items_->FieldByName(u"name")->GetIndex(), 1) << "the list dataset keeps its field order";
+  // Moving the other column back shifts the shown field's place by one.
+  column(0)->SetIndex(1);
+  EXPECT_EQ(StringToUtf8(grid_->GetListField()), "name;code");
+  EXPECT_EQ(grid_->GetListFieldIndex(), 0);
+  EXPECT_EQ(StringToUtf8(spec->GetCellText(1)), "a;b");
+}
+
+TEST_F(LookupGridTest, BoxTakesTheHeightTheGridWasSizedToAlone) {
+  box_->StartInitSize();
+  EXPECT_EQ(grid_->GetAlign(), alNone);
+  EXPECT_EQ(grid_->GetLeft(), 0);
+  EXPECT_EQ(grid_->GetTop(), 0);
+  const Integer height = grid_->CalcAutoHeightForRowCount(5);
+  grid_->SetHeight(height);
+  box_->StopInitSize();
+  EXPECT_EQ(box_->GetClientHeight(), height);
+  EXPECT_EQ(grid_->GetAlign(), alClient);
+  EXPECT_EQ(grid_->GetHeight(), height) << "the grid fills the box again";
+}
+
 TEST_F(LookupGridTest, KeysMoveTheChoiceAndTheSpecialRowStandsAboveTheList) {
   grid_->SetKeyValue(Variant(2));
   EXPECT_EQ(StringToUtf8(grid_->GetSelectedItem()), "Гайка");
