@@ -1528,6 +1528,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void DoContextPopup(TPoint mousePos, bool& handled) override;
   bool IsHotTrackCell(Integer col, Integer row) override;
   void UpdateHotTrackInfo(Integer x, Integer y) override;
+  // A new size re-fits automatic widths, or reads as many records as now fit.
+  void Resize() override;
   // The edit button of a fixed cell under a cell-relative point (0), or -1.
   virtual Integer GetHotEditButtonAt(Integer col, Integer row, Integer y, Integer x, TColumnEh* column);
   GridsEh::TInplaceEdit* CreateEditor() override;

@@ -416,6 +416,22 @@ void TCustomDBGridEh::DoContextPopup(TPoint mousePos, bool& handled) {
   menu->Popup(screen.X, screen.Y);
 }
 
+void TCustomDBGridEh::Resize() {
+  if (!IsLoading() && !IsDestroying() && HandleAllocated()) {
+    UpdateBoundaries();
+    if (IsAutoFitColWidthsActive()) {
+      LayoutChanged();
+      InvalidateEditor();
+    } else {
+      // The row count decides the scroll range, and the bars decide the room for rows.
+      UpdateScrollBars();
+      UpdateRowCount();
+      UpdateScrollBars();
+    }
+  }
+  TCustomDBAxisGridEh::Resize();
+}
+
 bool TCustomDBGridEh::DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) {
   auto* editor = dynamic_cast<TDBAxisGridInplaceEdit*>(GetInplaceEditor());
   if (editor && editor->GetListVisible() && editor->GetActiveList()) {

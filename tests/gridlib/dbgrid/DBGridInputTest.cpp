@@ -758,6 +758,27 @@ TEST_F(DBGridInputTest, TheWheelScrollsAnOpenPickListInsteadOfTheRecords) {
   EXPECT_NE(data_->RecNo(), recNo) << "with the list closed the wheel moves the record";
 }
 
+TEST_F(DBGridInputTest, ResizingTheGridRefitsAutomaticWidthsAndShowsAsManyRecordsAsFit) {
+  const Integer rows = grid_->GetRowCount();
+  form_->SetHeight(form_->GetHeight() + 10 * grid_->GetDefaultRowHeight());
+  ProcessPendingEvents();
+  EXPECT_GE(grid_->GetRowCount(), rows + 9) << "a taller grid reads more records";
+  ExpectRowsShowTheirRecords(grid_, data_);
+
+  grid_->SetAutoFitColWidths(true);
+  ProcessPendingEvents();
+  const auto dataWidth = [&] {
+    Integer sum = 0;
+    for (Integer c = 0; c < grid_->GetColCount(); ++c) sum += grid_->GetColWidths(c);
+    return sum;
+  };
+  const Integer before = dataWidth();
+  form_->SetWidth(form_->GetWidth() - 150);
+  ProcessPendingEvents();
+  EXPECT_LT(dataWidth(), before - 100) << "the columns shrink with the grid";
+  EXPECT_LE(dataWidth(), grid_->GetClientWidth());
+}
+
 }  // namespace
 
 namespace {
