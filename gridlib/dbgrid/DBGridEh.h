@@ -1485,6 +1485,15 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   virtual void DefaultBuildIndicatorTitleMenu(TPopupMenu*& menu);
   bool GetUseIndicatorMenu() const { return useIndicatorMenu_; }
   void SetUseIndicatorMenu(bool value) { useIndicatorMenu_ = value; }
+  // A fresh menu for every popup, built in the menu all grids share.
+  bool GetBuildMenuOnPopup() const { return buildMenuOnPopup_; }
+  void SetBuildMenuOnPopup(bool value) { buildMenuOnPopup_ = value; }
+  // Adds the grid's own items to a menu being built for a cell.
+  virtual void BuildCellPopupMenu(TPopupMenu* menu, TGridCoord cell, TCellAreaTypeEh area, TColumnEh* column);
+  // An open drop-down list of the cell editor takes the wheel first.
+  bool DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) override;
+  // The hot button of the hot cell: -1 none, 0 its edit button, 1 the row-select check box.
+  Integer GetHotTrackEditButton() const { return hotTrackEditButton_; }
   virtual void DefaultIndicatorTitleMouseDown(TMouseButton button, TShiftState shift);
 
   TDelegate<void(TObject* Sender, Integer ACol, TColumnEh* Column)> OnTitleBtnClick;
@@ -1521,6 +1530,10 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void DoContextPopup(TPoint mousePos, bool& handled) override;
   bool IsHotTrackCell(Integer col, Integer row) override;
   void UpdateHotTrackInfo(Integer x, Integer y) override;
+  // A new size re-fits automatic widths, or reads as many records as now fit.
+  void Resize() override;
+  // The edit button of a fixed cell under a cell-relative point (0), or -1.
+  virtual Integer GetHotEditButtonAt(Integer col, Integer row, Integer y, Integer x, TColumnEh* column);
   GridsEh::TInplaceEdit* CreateEditor() override;
   void ColMoved(Integer fromIndex, Integer toIndex) override;
   void ChangeColWidth(Integer index, Integer width) override;
@@ -1714,6 +1727,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   bool inColExit_ = false;
   bool sortMarking_ = false;
   bool useIndicatorMenu_ = false;
+  bool buildMenuOnPopup_ = false;
+  Integer hotTrackEditButton_ = -1;
   TPoint pressPos_;
   TGridCoord pressedCell_{-1, -1};
   Integer pressedCol_ = -1;
@@ -1761,6 +1776,8 @@ extern TShortCut DBGridInplaceSearchPriorKey;
 extern TShortCut DBGridSetFromPrevRecordKey;
 extern TShortCut DBGridFindDialogKey;
 extern TShortCut DBGridSTFilterDropDownKey;
+// The popup menu all data grids build their menus in when they build them on popup; the screen owns it.
+TPopupMenuEh* DBGridEhGlobalPopupMenu();
 extern Integer DBGridInplaceSearchTimeOut;
 
 // The data grid as forms place it.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "gridlib/base/GridLibLangConsts.h"
+#include "gridlib/base/ToolCtrlsEh.h"
 #include "gridlib/dbgrid/DBGridEh.h"
 #include "platform/controls/Clipbrd.h"
 #include "platform/controls/Dialogs.h"
@@ -248,7 +249,50 @@ void TCustomDBGridEh::SelectAllAction() {
 
 // ======================= Menus =======================
 
-TPopupMenu* TCustomDBGridEh::GetCellPopupMenu(TGridCoord /*cell*/, TCellAreaTypeEh area, TColumnEh* column) {
+namespace {
+
+const Char* const kGlobalPopupMenuName = u"DBGridEhGlobalPopupMenu";
+
+// A copy of a menu item and its sub-items, all owned by the menu they are copied into.
+TMenuItem* CopyPopupMenuItemTree(TMenuItem* source, TComponent* owner) {
+  auto* item = new TMenuItem(owner);
+  item->SetAutoHotkeys(source->GetAutoHotkeys());
+  item->SetAutoLineReduction(source->GetAutoLineReduction());
+  item->SetBreak(source->GetBreak());
+  item->OnDrawItem = source->OnDrawItem;
+  item->OnAdvancedDrawItem = source->OnAdvancedDrawItem;
+  item->OnMeasureItem = source->OnMeasureItem;
+  item->SetAction(source->GetAction());
+  item->SetAutoCheck(source->GetAutoCheck());
+  if (source->HasBitmap()) item->SetBitmap(source->GetBitmap());
+  item->SetCaption(source->GetCaption());
+  item->SetChecked(source->GetChecked());
+  item->SetSubMenuImages(source->GetSubMenuImages());
+  item->SetDefault(source->GetDefault());
+  item->SetEnabled(source->GetEnabled());
+  item->SetGroupIndex(source->GetGroupIndex());
+  item->SetHelpContext(source->GetHelpContext());
+  item->SetHint(source->GetHint());
+  item->SetImageIndex(source->GetImageIndex());
+  item->SetRadioItem(source->GetRadioItem());
+  item->SetShortCut(source->GetShortCut());
+  item->SetVisible(source->GetVisible());
+  item->OnClick = source->OnClick;
+  for (Integer i = 0; i < source->GetCount(); ++i)
+    item->Add(CopyPopupMenuItemTree(source->GetItem(i), owner));
+  return item;
+}
+
+}  // namespace
+
+TPopupMenuEh* DBGridEhGlobalPopupMenu() {
+  if (auto* menu = dynamic_cast<TPopupMenuEh*>(Screen->FindComponent(kGlobalPopupMenuName))) return menu;
+  auto* menu = new TPopupMenuEh(Screen);
+  menu->SetName(kGlobalPopupMenuName);
+  return menu;
+}
+
+TPopupMenu* TCustomDBGridEh::GetCellPopupMenu(TGridCoord cell, TCellAreaTypeEh area, TColumnEh* column) {
   TPopupMenu* menu = nullptr;
   if (column) {
     if (area.VertType == vctTitleEh) menu = column->GetTitle()->GetPopupMenu();
@@ -256,8 +300,36 @@ TPopupMenu* TCustomDBGridEh::GetCellPopupMenu(TGridCoord /*cell*/, TCellAreaType
     if (!menu) menu = column->GetPopupMenuProp();
   }
   if (!menu) menu = GetPopupMenu();
-  if (!menu && useIndicatorMenu_) BuildIndicatorTitleMenu(menu);
-  return menu;
+  if (!buildMenuOnPopup_) {
+    if (!menu && useIndicatorMenu_) BuildIndicatorTitleMenu(menu);
+    return menu;
+  }
+  // The shared menu is emptied of what the last popup built; items another component owns (a menu
+  // put there at design time) are only taken out, never freed.
+  TPopupMenuEh* global = DBGridEhGlobalPopupMenu();
+  TMenuItem* root = global->GetItems();
+  for (Integer i = root->GetCount() - 1; i >= 0; --i) {
+    TMenuItem* item = root->GetItem(i);
+    const TComponent* owner = item->GetOwner();
+    if (owner == global || owner == nullptr)
+      root->Delete(i);
+    else
+      root->Remove(item);
+  }
+  if (menu) {
+    for (Integer i = 0; i < menu->GetItems()->GetCount(); ++i)
+      root->Add(CopyPopupMenuItemTree(menu->GetItems()->GetItem(i), global));
+    auto* line = new TMenuItem(global);
+    line->SetCaption(u"-");
+    root->Add(line);
+  }
+  BuildCellPopupMenu(global, cell, area, column);
+  return global;
+}
+
+void TCustomDBGridEh::BuildCellPopupMenu(TPopupMenu* menu, TGridCoord /*cell*/, TCellAreaTypeEh /*area*/,
+                                         TColumnEh* /*column*/) {
+  if (useIndicatorMenu_) BuildIndicatorTitleMenu(menu);
 }
 
 void TCustomDBGridEh::BuildIndicatorTitleMenu(TPopupMenu*& menu) {
@@ -344,6 +416,40 @@ void TCustomDBGridEh::DoContextPopup(TPoint mousePos, bool& handled) {
   menu->Popup(screen.X, screen.Y);
 }
 
+void TCustomDBGridEh::Resize() {
+  if (!IsLoading() && !IsDestroying() && HandleAllocated()) {
+    UpdateBoundaries();
+    if (IsAutoFitColWidthsActive()) {
+      LayoutChanged();
+      InvalidateEditor();
+    } else {
+      // The row count decides the scroll range, and the bars decide the room for rows.
+      UpdateScrollBars();
+      UpdateRowCount();
+      UpdateScrollBars();
+    }
+  }
+  TCustomDBAxisGridEh::Resize();
+}
+
+bool TCustomDBGridEh::DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) {
+  auto* editor = dynamic_cast<TDBAxisGridInplaceEdit*>(GetInplaceEditor());
+  if (editor && editor->GetListVisible() && editor->GetActiveList()) {
+    TCMMouseWheel wheel{};
+    wheel.Msg = CM_MOUSEWHEEL;
+    wheel.ShiftStateBits = static_cast<Word>(shift.Bits());
+    wheel.WheelDelta = static_cast<SmallInt>(wheelDelta);
+    wheel.XPos = static_cast<SmallInt>(mousePos.X);
+    wheel.YPos = static_cast<SmallInt>(mousePos.Y);
+    // A pick-list form scrolls by the list grid it holds.
+    TWinControl* list = editor->GetActiveList();
+    if (auto* form = dynamic_cast<TPopupListboxFormEh*>(list)) list = form->GetListGrid();
+    list->WindowProc(reinterpret_cast<TMessage&>(wheel));
+    if (wheel.Result != 0) return true;
+  }
+  return TCustomDBAxisGridEh::DoMouseWheel(shift, wheelDelta, mousePos);
+}
+
 // ======================= Characters =======================
 
 void TCustomDBGridEh::WndProc(TMessage& message) {
@@ -360,6 +466,23 @@ void TCustomDBGridEh::WndProc(TMessage& message) {
       TCustomDBAxisGridEh::WndProc(message);
       return;
     }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      // A selected row is drawn in the focus colours: it changes with the focus.
+      if (options_.Contains(dgRowSelect)) InvalidateRow(GetRow());
+      break;
+    case CM_MOUSELEAVE: {
+      const TGridCoord hot = GetHotTrackCell();
+      TCustomDBAxisGridEh::WndProc(message);
+      if (optionsEh_.Contains(dghHotTrack) && hot.Y >= TopDataOffset() && hot.Y < GetRowCount())
+        InvalidateRow(hot.Y);
+      return;
+    }
+    case CM_FONTCHANGED:
+      // The area fonts follow the grid's in the layout the inherited handling ends with.
+      TCustomDBAxisGridEh::WndProc(message);
+      UpdateAllDataRowHeights();
+      return;
     case CM_HINTSHOWPAUSE:
       CMHintShowPause(reinterpret_cast<TCMHintShowPause&>(message));
       return;

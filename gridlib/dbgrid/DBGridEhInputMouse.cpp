@@ -475,18 +475,46 @@ bool TCustomDBGridEh::IsHotTrackCell(Integer col, Integer row) {
   return TCustomDBAxisGridEh::IsHotTrackCell(col, row);
 }
 
-// With row highlighting the whole hot row is painted hot: a change of row repaints both rows.
+// The hot button of the hot cell follows the mouse only while it stays in that cell; with row
+// highlighting the whole hot row is painted hot, so a change of row repaints both rows.
 void TCustomDBGridEh::UpdateHotTrackInfo(Integer x, Integer y) {
   const TGridCoord old = GetHotTrackCell();
   TCustomDBAxisGridEh::UpdateHotTrackInfo(x, y);
+  const TGridCoord now = GetHotTrackCell();
+  if (now == old && now.X >= 0 && now.Y >= 0) {
+    const TRect r = TCustomGridEh::CellRect(now.X, now.Y, false);
+    Integer button = -1;
+    bool takeButton = true;
+    if (now.X >= indicatorOffset_) {
+      button = GetHotEditButtonAt(now.X, now.Y, y - r.Top, x - r.Left, GetColumnAtGridCol(now.X));
+      // A sizing or other special cursor owns the mouse: the button does not light up under it.
+      takeButton = Screen->GetCursor() == crDefault;
+    } else if (indicatorOptions_.Contains(gioShowRowselCheckboxesEh) && now.Y >= TopDataOffset()) {
+      TRect box = r;
+      if (indicatorOptions_.Contains(gioShowRowIndicatorEh)) box.Right -= 11;
+      box.Left = box.Right - RowselCheckboxesWidth;
+      if (box.Contains(TPoint(x, y))) button = 1;
+    }
+    if (takeButton && button != hotTrackEditButton_) {
+      hotTrackEditButton_ = button;
+      InvalidateCell(now.X, now.Y);
+    }
+  } else {
+    hotTrackEditButton_ = -1;
+  }
   if (!optionsEh_.Contains(dghHotTrack) ||
       (!optionsEh_.Contains(dghRowHighlight) && !options_.Contains(dgRowSelect)))
     return;
-  const TGridCoord now = GetHotTrackCell();
   const bool sideChanged = (old.X < indicatorOffset_) != (now.X < indicatorOffset_);
   if (old.Y == now.Y && !sideChanged) return;
   if (old.Y >= 0 && old.Y < GetFullRowCount()) InvalidateRow(old.Y);
   if (now.Y >= 0 && now.Y < GetFullRowCount()) InvalidateRow(now.Y);
+}
+
+// Only the filter row has edit buttons in fixed cells; without it no fixed cell has one.
+Integer TCustomDBGridEh::GetHotEditButtonAt(Integer /*col*/, Integer /*row*/, Integer /*y*/, Integer /*x*/,
+                                            TColumnEh* /*column*/) {
+  return -1;
 }
 
 // ======================= Double clicks =======================

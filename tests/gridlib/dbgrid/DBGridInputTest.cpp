@@ -653,6 +653,132 @@ TEST_F(DBGridInputTest, ACellsMenuIsTheTitlesTheColumnsTheGridsOrTheStandardOne)
   EXPECT_FALSE(columnMenu->IsOpen());
 }
 
+TEST_F(DBGridInputTest, MenusBuiltOnPopupCopyTheCellsMenuIntoTheSharedOneEmptiedFirst) {
+  auto* gridMenu = new TPopupMenu(form_.get());
+  int printed = 0;
+  auto* open = new TMenuItem(gridMenu);
+  open->SetCaption(u"Открыть");
+  auto* card = new TMenuItem(gridMenu);
+  card->SetCaption(u"Карточку");
+  open->Add(card);
+  auto* print = new TMenuItem(gridMenu);
+  print->SetCaption(u"Печать");
+  print->SetShortCut(ShortCut('P', TShiftState{ssCtrl}));
+  print->OnClick = [&](TObject*) { ++printed; };
+  gridMenu->GetItems()->Add(open);
+  gridMenu->GetItems()->Add(print);
+  // An item a form put into the shared menu is taken out by the emptying, never freed.
+  TPopupMenuEh* shared = DBGridEhGlobalPopupMenu();
+  auto* foreign = new TMenuItem(form_.get());
+  foreign->SetCaption(u"Чужой");
+  shared->GetItems()->Add(foreign);
+
+  grid_->SetPopupMenu(gridMenu);
+  grid_->SetBuildMenuOnPopup(true);
+  const TCellAreaTypeEh data{hctDataEh, vctDataEh};
+  TPopupMenu* menu = grid_->GetCellPopupMenu({2, 1}, data, Column(u"NAME"));
+  ASSERT_EQ(menu, shared);
+  EXPECT_EQ(menu->GetName(), u"DBGridEhGlobalPopupMenu");
+  EXPECT_EQ(foreign->GetParent(), nullptr);
+  std::vector<String> captions;
+  for (Integer i = 0; i < menu->GetItems()->GetCount(); ++i)
+    captions.push_back(menu->GetItems()->GetItem(i)->GetCaption());
+  EXPECT_EQ(captions, (std::vector<String>{u"Открыть", u"Печать", u"-"}));
+  TMenuItem* copy = menu->GetItems()->GetItem(1);
+  EXPECT_NE(copy, print);
+  EXPECT_EQ(copy->GetShortCut(), print->GetShortCut());
+  copy->Click();
+  EXPECT_EQ(printed, 1);
+  ASSERT_EQ(menu->GetItems()->GetItem(0)->GetCount(), 1);
+  EXPECT_EQ(menu->GetItems()->GetItem(0)->GetItem(0)->GetCaption(), u"Карточку");
+  EXPECT_EQ(gridMenu->GetItems()->GetCount(), 2) << "the source menu keeps its items";
+
+  // A second grid without a menu of its own leaves none of the first grid's items behind.
+  TDataSource* otherSource = nullptr;
+  auto* other = ShowGridOver<TDBGridEh>(form_.get(), data_, &otherSource);
+  other->SetBuildMenuOnPopup(true);
+  other->SetUseIndicatorMenu(true);
+  TPopupMenu* second = other->GetCellPopupMenu({1, 1}, data, other->GetColumns()->GetColumn(0));
+  ASSERT_EQ(second, shared);
+  EXPECT_EQ(second->GetItems()->Find(u"Печать"), nullptr);
+  EXPECT_NE(second->GetItems()->Find(u"Видимые столбцы"), nullptr);
+  EXPECT_EQ(foreign->GetCaption(), u"Чужой");
+}
+
+TEST_F(DBGridInputTest, TheRowSelectCheckBoxLightsUpUnderTheMouseAndLeavingForgetsTheHotCell) {
+  grid_->SetIndicatorOptions({gioShowRowIndicatorEh, gioShowRowselCheckboxesEh});
+  grid_->SetOptionsEh(grid_->GetOptionsEh() + TDBGridEhOptions{dghHotTrack});
+  ProcessPendingEvents();
+  const Integer row = RowOf(3);
+  const TRect r = static_cast<TCustomGridEh*>(grid_)->CellRect(0, row);
+  const TPoint onBox(r.Right - 11 - TCustomDBGridEh::RowselCheckboxesWidth / 2, r.Top + r.Height() / 2);
+  const TPoint offBox(r.Right - 3, r.Top + r.Height() / 2);
+  SendMouseMove(grid_, offBox);
+  EXPECT_EQ(grid_->GetHotTrackCell(), (TGridCoord{0, row}));
+  EXPECT_EQ(grid_->GetHotTrackEditButton(), -1);
+  SendMouseMove(grid_, onBox);
+  EXPECT_EQ(grid_->GetHotTrackCell(), (TGridCoord{0, row})) << "the box is inside the hot cell";
+  EXPECT_EQ(grid_->GetHotTrackEditButton(), 1);
+  SendMouseMove(grid_, offBox);
+  EXPECT_EQ(grid_->GetHotTrackEditButton(), -1);
+  SendMouseMove(grid_, onBox);
+  EXPECT_EQ(grid_->GetHotTrackEditButton(), 1);
+  SendMouseMove(grid_, Centre(2, row));
+  EXPECT_EQ(grid_->GetHotTrackEditButton(), -1) << "a move to another cell clears the hot button";
+  EXPECT_EQ(grid_->GetHotTrackCell(), (TGridCoord{2, row}));
+  grid_->Perform(CM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(grid_->GetHotTrackCell(), (TGridCoord{-1, -1}));
+  // Without the check boxes the indicator has no hot button.
+  grid_->SetIndicatorOptions({gioShowRowIndicatorEh});
+  SendMouseMove(grid_, onBox);
+  SendMouseMove(grid_, onBox);
+  EXPECT_EQ(grid_->GetHotTrackEditButton(), -1);
+}
+
+TEST_F(DBGridInputTest, TheWheelScrollsAnOpenPickListInsteadOfTheRecords) {
+  TColumnEh* name = Column(u"NAME");
+  String entries;
+  for (int i = 1; i <= 40; ++i) entries += u"Вариант " + IntToStr(i) + u"\n";
+  name->GetPickList()->SetText(entries);
+  grid_->SetSelectedField(name->GetField());
+  Key(VK_F2);
+  auto* editor = dynamic_cast<TDBAxisGridInplaceEdit*>(grid_->GetInplaceEditor());
+  ASSERT_NE(editor, nullptr);
+  editor->DropDown();
+  ASSERT_TRUE(editor->GetListVisible());
+  auto* list = editor->GetPickList()->GetListGrid();
+  const Integer listTop = list->GetTopRow();
+  const Integer recNo = data_->RecNo();
+  EXPECT_TRUE(grid_->DoMouseWheel({}, -120, Centre(2, grid_->GetRow())));
+  EXPECT_GT(list->GetTopRow(), listTop);
+  EXPECT_EQ(data_->RecNo(), recNo);
+  editor->CloseUp(false);
+  ASSERT_FALSE(editor->GetListVisible());
+  grid_->DoMouseWheel({}, -120, Centre(2, grid_->GetRow()));
+  EXPECT_NE(data_->RecNo(), recNo) << "with the list closed the wheel moves the record";
+}
+
+TEST_F(DBGridInputTest, ResizingTheGridRefitsAutomaticWidthsAndShowsAsManyRecordsAsFit) {
+  const Integer rows = grid_->GetRowCount();
+  form_->SetHeight(form_->GetHeight() + 10 * grid_->GetDefaultRowHeight());
+  ProcessPendingEvents();
+  EXPECT_GE(grid_->GetRowCount(), rows + 9) << "a taller grid reads more records";
+  ExpectRowsShowTheirRecords(grid_, data_);
+
+  grid_->SetAutoFitColWidths(true);
+  ProcessPendingEvents();
+  const auto dataWidth = [&] {
+    Integer sum = 0;
+    for (Integer c = 0; c < grid_->GetColCount(); ++c) sum += grid_->GetColWidths(c);
+    return sum;
+  };
+  const Integer before = dataWidth();
+  form_->SetWidth(form_->GetWidth() - 150);
+  ProcessPendingEvents();
+  EXPECT_LT(dataWidth(), before - 100) << "the columns shrink with the grid";
+  EXPECT_LE(dataWidth(), grid_->GetClientWidth());
+}
+
 }  // namespace
 
 namespace {
