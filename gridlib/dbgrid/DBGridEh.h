@@ -486,8 +486,12 @@ class TDBGridTitleParamsEh : public TDBGridAreaParamsEh {
   KIV_CLASS(TDBGridTitleParamsEh, TDBGridAreaParamsEh)
  public:
   static void Published(TPropBuilder<TDBGridTitleParamsEh>& p);
-  explicit TDBGridTitleParamsEh(TCustomDBGridEh* grid) : TDBGridAreaParamsEh(grid) {}
+  explicit TDBGridTitleParamsEh(TCustomDBGridEh* grid);
+  ~TDBGridTitleParamsEh() override;
   void Assign(TPersistent* source) override;
+  // The pictures of the column titles; a list freed elsewhere is let go by its change link.
+  TCustomImageList* GetImages() const;
+  void SetImages(TCustomImageList* value);
   bool GetMultiTitle() const { return multiTitle_; }
   void SetMultiTitle(bool value);
   TSortMarkerStyleEh GetSortMarkerStyle() const;
@@ -522,6 +526,7 @@ class TDBGridTitleParamsEh : public TDBGridAreaParamsEh {
   Integer vTitleMargin_ = 10;
   TSortMarkerStyleEh sortMarkerStyle_ = smstDefaultEh;
   bool sortMarkerStyleStored_ = false;
+  std::unique_ptr<TChangeLink> imagesLink_;
 };
 
 class TDBGridIndicatorParamsEh : public TDBGridAreaParamsEh {
@@ -726,6 +731,13 @@ class TColumnTitleEh : public TAxisBarTitleEh {
   void SetSortMarker(TSortMarkerEh value);
   TImageIndex GetImageIndex() const { return imageIndex_; }
   void SetImageIndex(TImageIndex value);
+  // Text beside the title's picture; unset it follows the grid's column defaults.
+  bool GetShowImageAndText() const;
+  void SetShowImageAndText(bool value);
+  bool GetShowImageAndTextStored() const { return showImageAndTextStored_; }
+  void SetShowImageAndTextStored(bool value);
+  // The width the title's picture takes: the title images' width + 2, 0 without a picture.
+  Integer ImageAreaWidth() const;
   // Moves the marker on for a title click: none, down, up, down.
   void NextSortMarker();
 
@@ -736,6 +748,8 @@ class TColumnTitleEh : public TAxisBarTitleEh {
   Integer sortIndex_ = 0;
   TSortMarkerEh sortMarker_ = smNoneEh;
   TImageIndex imageIndex_ = -1;
+  bool showImageAndText_ = false;
+  bool showImageAndTextStored_ = false;
 };
 
 // A column's lookup settings with the display values of the in-memory table's view rows, one per
@@ -1335,6 +1349,10 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   TColor RowColorOf(TColumnEh* column);
 
   // Titles and indicator.
+  TCustomImageList* GetTitleImages() const;
+  void SetTitleImages(TCustomImageList* value);
+  // The font of the small sort-index numbers beside the markers of a sort by several columns.
+  static TFont* SortIndexFont();
   void DefaultDrawTitleCell(TCanvas* canvas, const TRect& rect, TDBGridDrawTitleCellParamsEh* params);
   void DrawTitleCellBackground(TCanvas* canvas, const TRect& rect, TDBGridDrawTitleCellParamsEh* params);
   void DrawTitleCellForeground(TCanvas* canvas, const TRect& rect, TDBGridDrawTitleCellParamsEh* params);

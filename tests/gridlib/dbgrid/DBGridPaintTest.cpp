@@ -2,11 +2,13 @@
 // in two levels, the indicator's record numbers and footer texts by kind, looked at in a bitmap.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 
 #include "gridlib/base/GridLibCore.h"
 #include "gridlib/memtable/MemTableEh.h"
+#include "platform/graphics/ImageList.h"
 #include "platform/graphics/Themes.h"
 #include "tests/gridlib/dbgrid/DBGridTestSupport.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
@@ -637,6 +639,184 @@ TEST_F(DBGridPaintTest, TheEmptySpaceContinuesTitlesRowsAndColumnColours) {
   const TColor below = PixelAt(picture.get(), qty.Left + 5, qty.Bottom + 3);
   EXPECT_NE(below, background);
   EXPECT_EQ(PixelAt(picture.get(), qty.Left + 5, grid_->GetClientHeight() - 1), background);
+}
+
+// A title shows its picture alone or, with ShowImageAndText, beside its caption; a freed picture list
+// is let go.
+TEST_F(DBGridPaintTest, TitlesShowTheirPicturesAloneOrBesideTheCaption) {
+  grid_->GetColumns()->RebuildColumns();
+  TColumnEh* name = Column(u"NAME");
+  name->SetWidth(120);
+  name->GetTitle()->SetCaption(u"Наименование");
+  name->GetTitle()->SetAlignment(taLeftJustify);
+  const TColor face = RGB(200, 200, 200), red = RGB(255, 0, 0);
+  grid_->GetTitleParams()->SetColor(face);
+  grid_->GetTitleParams()->SetFillStyle(cfstSolidEh);
+  auto* images = new TImageList(form_.get(), 10, 10);
+  TBitmap square(10, 10);
+  square.GetCanvas()->GetBrush()->SetColor(red);
+  square.GetCanvas()->FillRect(TRect(0, 0, 10, 10));
+  images->AddMasked(&square, clNone);
+  grid_->SetTitleImages(images);
+  ProcessPendingEvents();
+  const TRect title = grid_->CellRect(grid_->DataColToGridCol(name->GetIndex()), 0, false);
+  // Red pixels, and pixels of neither the face nor red (the caption's ink), left and right of 20.
+  struct Ink {
+    Integer redLeft = 0, redRight = 0, textRight = 0;
+  };
+  const auto ink = [&] {
+    std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+    Ink result;
+    for (Integer x = title.Left + 1; x < title.Right - 2; ++x)
+      for (Integer y = title.Top + 1; y < title.Bottom - 2; ++y) {
+        const TColor c = PixelAt(picture.get(), x, y);
+        const bool left = x < title.Left + 20;
+        if (c == red) ++(left ? result.redLeft : result.redRight);
+        if (c != red && c != face && !left) ++result.textRight;
+      }
+    return result;
+  };
+  const Ink plain = ink();
+  EXPECT_EQ(plain.redLeft + plain.redRight, 0);
+  EXPECT_GT(plain.textRight, 10);
+
+  name->GetTitle()->SetImageIndex(0);
+  ProcessPendingEvents();
+  const Ink alone = ink();
+  EXPECT_GT(alone.redLeft, 50);
+  EXPECT_EQ(alone.textRight, 0);
+
+  name->GetTitle()->SetShowImageAndText(true);
+  EXPECT_EQ(name->GetTitle()->ImageAreaWidth(), 12);
+  const Ink beside = ink();
+  EXPECT_GT(beside.redLeft, 50);
+  EXPECT_EQ(beside.redRight, 0);
+  EXPECT_GT(beside.textRight, 10);
+
+  delete images;
+  EXPECT_EQ(grid_->GetTitleImages(), nullptr);
+  EXPECT_EQ(name->GetTitle()->ImageAreaWidth(), 0);
+  EXPECT_NO_THROW(CaptureControl(grid_));
+}
+
+// A grid that notes the sort markers it draws.
+class TMarkerRecordingGrid : public TDBGridEh {
+ public:
+  explicit TMarkerRecordingGrid(TComponent* owner) : TDBGridEh(owner) {}
+  void DrawSortMarker(TSortMarkerEh marker, const TRect& rect, bool highlight) override {
+    markers.push_back(marker);
+    TDBGridEh::DrawSortMarker(marker, rect, highlight);
+  }
+  std::vector<TSortMarkerEh> markers;
+};
+
+// Sorted by several columns, each marked title shows its place in the sort beside the marker; a title
+// too narrow drops the marker first, then the index, and keeps its caption.
+TEST_F(DBGridPaintTest, SortIndexesStandBesideTheMarkersOfASortBySeveralColumns) {
+  grid_->SetVisible(false);
+  TDataSource* source = nullptr;
+  auto* grid = ShowGridOver<TMarkerRecordingGrid>(form_.get(), data_, &source);
+  grid->GetColumns()->RebuildColumns();
+  TDBGridColumnsEh* columns = grid->GetColumns();
+  TColumnEh* id = columns->GetColumn(0);
+  TColumnEh* qty = columns->GetColumn(2);
+  const auto mark = [&](Integer idIndex) {
+    columns->BeginUpdate();
+    id->GetTitle()->SetSortMarker(idIndex > 0 ? smDownEh : smNoneEh);
+    id->GetTitle()->SetSortIndex(idIndex);
+    qty->GetTitle()->SetSortMarker(smUpEh);
+    qty->GetTitle()->SetSortIndex(1);
+    columns->EndUpdate();
+    ProcessPendingEvents();
+  };
+  struct Case {
+    const char* what;
+    Integer qtyWidth, idIndex;
+    bool marker, index;
+  } cases[] = {
+      {"one sorted column", 90, 0, true, false},
+      {"two sorted columns", 90, 2, true, true},
+      {"narrow: marker dropped", 24, 2, false, true},
+      {"narrower: both dropped", 14, 2, false, false},
+  };
+  for (const Case& c : cases) {
+    qty->SetWidth(c.qtyWidth);
+    mark(c.idIndex);
+    const TRect title = grid->CellRect(grid->DataColToGridCol(qty->GetIndex()), 0, false);
+    // The index shows as a difference from the same title painted without it.
+    const auto titlePixels = [&](bool withIndex) {
+      grid->OnGetTitleParams = [withIndex](TCustomDBGridEh*,
+                                           TCustomDBGridEh::TDBGridDrawTitleCellParamsEh* p) {
+        p->DrawSortIndex = withIndex;
+      };
+      std::unique_ptr<TBitmap> picture = CaptureControl(grid);
+      std::vector<TColor> pixels;
+      for (Integer x = title.Left; x < title.Right; ++x)
+        for (Integer y = title.Top; y < title.Bottom; ++y) pixels.push_back(PixelAt(picture.get(), x, y));
+      return pixels;
+    };
+    const std::vector<TColor> withoutIndex = titlePixels(false);
+    grid->markers.clear();
+    const std::vector<TColor> withIndex = titlePixels(true);
+    const bool qtyMarker = std::count(grid->markers.begin(), grid->markers.end(), smUpEh) > 0;
+    EXPECT_EQ(qtyMarker, c.marker) << c.what;
+    EXPECT_EQ(withIndex != withoutIndex, c.index) << c.what;
+  }
+  // The index digits are the small sort-index font's, not the title's.
+  EXPECT_LT(-TCustomDBGridEh::SortIndexFont()->GetHeight(), grid->GetTitleParams()->GetFont()->GetSize());
+}
+
+// The row-select check box under the mouse is drawn hot; the others of the same state are not.
+TEST_F(DBGridPaintTest, TheRowSelectCheckBoxUnderTheMouseIsHot) {
+  grid_->SetIndicatorOptions({gioShowRowIndicatorEh, gioShowRowselCheckboxesEh});
+  ProcessPendingEvents();
+  const Integer top = grid_->TopDataOffset();
+  const auto box = [&](Integer row) {
+    TRect r = grid_->CellRect(0, row, false);
+    r.Right -= 11;
+    r.Left = r.Right - TCustomDBGridEh::RowselCheckboxesWidth;
+    return r;
+  };
+  const auto boxPixels = [&](TBitmap* p, Integer row) {
+    const TRect r = box(row);
+    std::vector<TColor> pixels;
+    for (Integer x = r.Left + 2; x < r.Right - 2; ++x)
+      for (Integer y = r.Top + 1; y < r.Bottom - 1; ++y) pixels.push_back(PixelAt(p, x, y));
+    return pixels;
+  };
+  const TRect r = box(top + 4);
+  const TPoint centre((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+  SendMouseMove(grid_, TPoint(centre.X, centre.Y - 2));
+  SendMouseMove(grid_, centre);
+  ProcessPendingEvents();
+  ASSERT_EQ(grid_->GetHotTrackEditButton(), 1);
+  std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+  EXPECT_EQ(boxPixels(picture.get(), top + 2), boxPixels(picture.get(), top + 3));
+  EXPECT_NE(boxPixels(picture.get(), top + 4), boxPixels(picture.get(), top + 3));
+  // Off the box, within the same cell, the box is plain again.
+  SendMouseMove(grid_, TPoint(grid_->CellRect(0, top + 4, false).Right - 3, centre.Y));
+  ProcessPendingEvents();
+  picture = CaptureControl(grid_);
+  EXPECT_EQ(boxPixels(picture.get(), top + 4), boxPixels(picture.get(), top + 3));
+}
+
+// Multi-level titles take each level's wrapped caption height plus the title margin.
+TEST_F(DBGridPaintTest, MultiLevelTitlesTakeTheTitleMarginOnEveryLevel) {
+  grid_->GetColumns()->RebuildColumns();
+  grid_->GetColumns()->GetColumn(0)->GetTitle()->SetCaption(u"Изделие|Код");
+  grid_->GetColumns()->GetColumn(1)->GetTitle()->SetCaption(u"Изделие|Наименование");
+  grid_->GetTitleParams()->SetMultiTitle(true);
+  const auto titleHeight = [&](Integer margin) {
+    grid_->GetTitleParams()->SetVTitleMargin(margin);
+    ProcessPendingEvents();
+    return grid_->GetRowHeights(0);
+  };
+  const Integer narrow = titleHeight(2), wide = titleHeight(8);
+  EXPECT_EQ(wide - narrow, 2 * 6);  // two levels
+  // A caption too long for its column wraps, and the title grows by the lines it takes.
+  grid_->GetColumns()->GetColumn(2)->SetWidth(40);
+  grid_->GetColumns()->GetColumn(2)->GetTitle()->SetCaption(u"Количество на складе готовой продукции");
+  EXPECT_GT(titleHeight(8), wide);
 }
 
 // A grid that notes which of its rows are invalidated, and whether all of it is.
