@@ -529,6 +529,11 @@ void TCustomDBGridEh::PaintIndicatorCell(Integer col, Integer row, TCellAreaType
       brush = MixColorsPercentEh(StyleServices()->GetSystemColor(brush), clBlack, 10);
     cell.Selected = selected;
     if (selected) GetFixedCellSelectedColors(area, brush, nullptr);
+    // A custom style's raised header items, one per row, would stripe the column: its rows lie flat.
+    if (CustomStyleActive()) {
+      cell.FillStyle = cfstSolidEh;
+      cell.The3DRect = false;
+    }
     fill(brush);
     if (glyphWidth > 0 && current) {
       Integer kind = 0;

@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <set>
 
 #include "gridlib/base/GridLibCore.h"
 #include "gridlib/memtable/MemTableEh.h"
+#include "platform/controls/StyleManager.h"
 #include "platform/graphics/ImageList.h"
 #include "platform/graphics/Themes.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "tests/gridlib/dbgrid/DBGridTestSupport.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
@@ -798,6 +801,28 @@ TEST_F(DBGridPaintTest, TheRowSelectCheckBoxUnderTheMouseIsHot) {
   ProcessPendingEvents();
   picture = CaptureControl(grid_);
   EXPECT_EQ(boxPixels(picture.get(), top + 4), boxPixels(picture.get(), top + 3));
+}
+
+// Under a dark custom style the indicator's rows lie flat with soft lines between them, not one raised
+// header item per row.
+TEST_F(DBGridPaintTest, UnderADarkStyleTheIndicatorRowsLieFlat) {
+  ASSERT_TRUE(TStyleManager::TrySetStyle(u"Onyx Blue", false));
+  auto restore = MakeScopeExit([] { TStyleManager::TrySetStyle(u"Windows", false); });
+  data_->SetRecNo(1);
+  ProcessPendingEvents();
+  std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+  const TRect r = grid_->CellRect(0, grid_->TopDataOffset() + 3, false);
+  const TColor fill = PixelAt(picture.get(), r.Left + 4, r.Top + (r.Bottom - r.Top) / 2);
+  EXPECT_EQ(PixelAt(picture.get(), r.Left + 4, r.Top), fill);
+  EXPECT_EQ(PixelAt(picture.get(), r.Left + 4, r.Bottom - 1), fill);
+  // The line under the row is nearer the fill than the grid's dark line colour is.
+  const auto distance = [](TColor a, TColor b) {
+    return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
+           std::abs(GetBValue(a) - GetBValue(b));
+  };
+  const TColor line = PixelAt(picture.get(), r.Left + 4, r.Bottom);
+  EXPECT_NE(line, fill);
+  EXPECT_LT(distance(line, fill), distance(Sys(grid_->GetGridLineParams()->GetDarkColor()), fill));
 }
 
 // Multi-level titles take each level's wrapped caption height plus the title margin.
