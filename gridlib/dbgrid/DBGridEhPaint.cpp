@@ -3,11 +3,25 @@
 // duplicates, the required-value mark and the focus frame. Painting reads each row by instant reading
 // and never moves the dataset.
 #include <algorithm>
+#include <cstdlib>
 
 #include "gridlib/base/GridLibCore.h"
 #include "gridlib/dbgrid/DBGridEh.h"
 #include "platform/graphics/Themes.h"
 #include "platform/rtl/ScopeGuard.h"
+
+namespace {
+
+// A highlight lightened towards a light grey keeps the text readable on it: a light text of a dark
+// style turns dark where the background came out light too.
+void KeepHighlightTextReadableEh(TColor background, TFont* font) {
+  if (!font) return;
+  const Integer back = ColorLuminanceEh(background), text = ColorLuminanceEh(font->GetColor());
+  if (std::abs(back - text) >= 90) return;
+  font->SetColor(back >= 128 ? clBlack : clWhite);
+}
+
+}  // namespace
 
 void TCustomDBGridEh::Paint() {
   for (TDBGridMultiTitleNodeEh& node : headTree_) node.Drawn = false;
@@ -238,9 +252,13 @@ bool TCustomDBGridEh::HighlightDataCellColor(Integer dataCol, Integer dataRow, c
         selection_->GetSelectionType() == gstColumns ? (column ? column->GetIndex() : -1) : dataCol;
     bySelection = selection_->DataCellSelected(selCol, link->GetDataSet()->GetBookmark());
   }
-  if (style_)
-    return style_->HighlightDataCellColor(this, dataCol + indicatorOffset_, dataRow + TopDataOffset(),
-                                          dataCol, dataRow, value, state, bySelection, color, font);
+  if (style_) {
+    const bool highlighted =
+        style_->HighlightDataCellColor(this, dataCol + indicatorOffset_, dataRow + TopDataOffset(), dataCol,
+                                       dataRow, value, state, bySelection, color, font);
+    if (highlighted) KeepHighlightTextReadableEh(color, font);
+    return highlighted;
+  }
   const bool rowSelect = options_.Contains(dgRowSelect);
   const bool currentRow = PaintedRowIsCurrent(dataRow);
   const bool rowHighlight = optionsEh_.Contains(dghRowHighlight) && currentRow &&

@@ -825,6 +825,34 @@ TEST_F(DBGridPaintTest, UnderADarkStyleTheIndicatorRowsLieFlat) {
   EXPECT_LT(distance(line, fill), distance(Sys(grid_->GetGridLineParams()->GetDarkColor()), fill));
 }
 
+// A selected row's text stays readable on its highlight in both visual styles.
+TEST_F(DBGridPaintTest, ASelectedRowsTextStaysReadableInBothStyles) {
+  auto restore = MakeScopeExit([] { TStyleManager::TrySetStyle(u"Windows", false); });
+  grid_->GetColumns()->RebuildColumns();
+  TColumnEh* name = Column(u"NAME");
+  grid_->GetSelection()->SetSelectionType(gstRecordBookmarks);
+  data_->SetRecNo(2);
+  grid_->GetSelectedRows()->SetCurrentRowSelected(true);
+  data_->SetRecNo(6);
+  for (const Char* style : {u"Windows", u"Onyx Blue"}) {
+    ASSERT_TRUE(TStyleManager::TrySetStyle(style, false));
+    ProcessPendingEvents();
+    TColor text = clNone, background = clNone;
+    grid_->OnDrawColumnCell = [&](TObject*, const TRect&, Integer, TColumnEh* c, TGridDrawState) {
+      TAxisColCellParamsEh* params = grid_->CurrentColCellParams();
+      if (c == name && params->Row == grid_->TopDataOffset() + 1) {
+        text = params->Font->GetColor();
+        background = params->Background;
+      }
+    };
+    CaptureControl(grid_);
+    ASSERT_NE(text, clNone);
+    EXPECT_GE(std::abs(ColorLuminanceEh(Sys(text)) - ColorLuminanceEh(Sys(background))), 90)
+        << StringToUtf8(style);
+  }
+  grid_->OnDrawColumnCell = nullptr;
+}
+
 // Multi-level titles take each level's wrapped caption height plus the title margin.
 TEST_F(DBGridPaintTest, MultiLevelTitlesTakeTheTitleMarginOnEveryLevel) {
   grid_->GetColumns()->RebuildColumns();
