@@ -90,6 +90,7 @@ TFont* TCustomDBGridEh::SortIndexFont() {
 // ======================= Titles =======================
 
 bool TCustomDBGridEh::GetFixedCellSelectedColors(TCellAreaTypeEh area, TColor& color, TFont* font) {
+  if (style_) return style_->GetFixedCellSelectedColors(this, -1, -1, -1, -1, area, {}, true, color, font);
   if (area.VertType == vctAboveFooterEh || area.VertType == vctFooterEh) {
     color = HasFocusWithin() ? clHighlight : clBtnFace;
     if (font && HasFocusWithin()) font->SetColor(clHighlightText);

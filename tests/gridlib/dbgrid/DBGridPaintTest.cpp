@@ -131,6 +131,13 @@ TEST_F(DBGridPaintTest, ABitmapShowsTwoLevelTitlesASumFooterTheIndicatorAndAHigh
   };
   EXPECT_GT(glyphPixels(5), 8);
   EXPECT_LT(glyphPixels(4), 4);
+  // The selected record's indicator takes the fixed cells' selection colour.
+  const auto indicatorFace = [&](Integer recNo) {
+    const TRect r = grid_->CellRect(0, top + recNo - 1, false);
+    return PixelAt(picture.get(), r.Left + 1, r.Bottom - 2);
+  };
+  EXPECT_NE(indicatorFace(3), indicatorFace(2));
+  EXPECT_EQ(indicatorFace(4), indicatorFace(2));
 }
 
 TEST_F(DBGridPaintTest, CaptionsSplitByBarsBecomeGroupTitles) {
