@@ -813,6 +813,10 @@ class TColumnEh : public TBaseColumnEh {
   TDelegate<void(TCustomDBGridEh* Sender, TGridCoord Cell, TGridCoord AreaCell, TColumnEh* Column,
                  const TRect& ARect, TAxisColCellParamsEh* Params, bool& Processed)>
       OnAdvDrawDataCell;
+  // The value compared for hidden duplicates, made of the cell's text.
+  TDelegate<void(TCustomDBGridEh* Sender, TColumnEh* Column, Variant& KeyValue)> OnGetHideDuplicatesValue;
+  // Whether the required-value mark is drawn under a cell of the edited row.
+  TDelegate<void(TObject* Sender, const String& Text, bool& DrawState)> OnCheckDrawRequiredState;
   // Hint events of the column, asked after the grid's.
   TDelegate<void(TCustomDBGridEh* Sender, TPoint CursorPos, TGridCoord Cell, TPoint InCellCursorPos,
                  TColumnEh* Column, Integer& HintPause, bool& Processed)>
@@ -1340,6 +1344,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void DefaultDrawDataCell(const TRect& rect, TField* field, TGridDrawState state);
   using TCustomDBAxisGridEh::DefaultDrawDataCell;
   bool IsCell3D(Integer col, Integer row, TGridDrawState state) override;
+  // Whether the row's focus frame may be drawn: not designing, rows selected, default drawing, focused.
+  virtual bool CanDrawFocusRect();
   bool IsFixed3D() override { return optionsEh_.Contains(dghFixed3D); }
   // The indicator's strip for the row-select check boxes.
   static constexpr Integer RowselCheckboxesWidth = 18;
@@ -1371,6 +1377,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void DefaultDrawFooterCell(const TRect& rect, Integer dataCol, Integer row, TColumnEh* column,
                              TGridDrawState state);
   void InvalidateFooter();
+  // The footer rows: the grid's own (no group footers are shown by this grid).
+  virtual Integer GetFullFooterRowCount() const { return footerRowCount_; }
   // The heights of the footer rows from the footer parameters and font.
   virtual void UpdateFooterRowHeights();
   const std::vector<Integer>& GetFooterRowHeights() const { return footerRowHeights_; }
@@ -1731,6 +1739,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   // Per visible row of one paint: the row repeats the value of the row above, per column.
   std::vector<std::vector<bool>> checkedDuplicates_;
   Integer selRow_ = -1;
+  // The data row being painted (entered by instant reading), -1 between cells.
+  Integer paintedDataRow_ = -1;
   bool suppressHighlight_ = false;
   std::vector<Integer> footerRowHeights_;
   std::unique_ptr<TAxisColCellParamsEh> dupParams_;  // the neighbour rows of the duplicate check

@@ -92,7 +92,11 @@ void TCustomDBGridEh::PaintDataCell(Integer col, Integer row, TCellAreaTypeEh, T
     return;
   }
   InstantReadEnter(dataRow);
-  auto leave = MakeScopeExit([this] { InstantReadLeave(); });
+  paintedDataRow_ = dataRow;
+  auto leave = MakeScopeExit([this] {
+    paintedDataRow_ = -1;
+    InstantReadLeave();
+  });
 
   const TColor rowColor = RowColorOf(column);
   if (rowColor != clNone) canvas->GetBrush()->SetColor(rowColor);
@@ -139,6 +143,11 @@ void TCustomDBGridEh::PaintDataCell(Integer col, Integer row, TCellAreaTypeEh, T
   if (!first) frame.Left -= 2;
   if (!last) frame.Right += 2;
   DrawCellFocusRect(canvas, frame, &clip);
+}
+
+bool TCustomDBGridEh::CanDrawFocusRect() {
+  return !GetComponentState().Contains(csDesigning) && options_.Contains(dgRowSelect) &&
+         GetDefaultDrawing() && Focused();
 }
 
 bool TCustomDBGridEh::IsDrawFocusFrame() {
@@ -209,7 +218,12 @@ bool TCustomDBGridEh::CheckColumnDuplicateValues(TColumnEh* column, Integer data
   if (OnGetCellParams) OnGetCellParams(this, column, params->Font, params->Background, params->State);
   column->GetColCellParams(false, params);
   if (column->OnGetCellParams) column->OnGetCellParams(column, false, params);
-  return params->Text == s;
+  if (!column->OnGetHideDuplicatesValue) return params->Text == s;
+  // The handler makes the compared values of both texts.
+  Variant mine(s), theirs(params->Text);
+  column->OnGetHideDuplicatesValue(this, column, mine);
+  column->OnGetHideDuplicatesValue(this, column, theirs);
+  return VarEqualsEh(mine, theirs);
 }
 
 void TCustomDBGridEh::DrawRequiredMark(TColumnEh* column, Integer dataRow, const TRect& rect) {
@@ -217,7 +231,10 @@ void TCustomDBGridEh::DrawRequiredMark(TColumnEh* column, Integer dataRow, const
   TDataSet* ds = TCustomDBAxisGridEh::GetDataLink()->GetDataSet();
   if (!column->GetHighlightRequired() || !field || !ds || !PaintedRowIsCurrent(dataRow)) return;
   if (ds->GetState() != dsEdit && ds->GetState() != dsInsert) return;
-  if (!field->GetRequired() || !field->IsNull()) return;
+  bool draw = field->GetRequired() && field->IsNull();
+  if (column->OnCheckDrawRequiredState)
+    column->OnCheckDrawRequiredState(column, field->GetDisplayText(), draw);
+  if (!draw) return;
   TPen* pen = GetCanvas()->GetPen();
   const TColor color = pen->GetColor();
   const TPenStyle style = pen->GetStyle();
@@ -344,6 +361,16 @@ void TCustomDBGridEh::DefaultDrawColumnCell(const TRect& rect, Integer, TColumnE
   }
   TCanvas* canvas = GetCanvas();
   switch (column->GetBarType()) {
+    case ctKeyImageList: {
+      canvas->FillRect(r);
+      TField* field = column->GetField();
+      Integer index =
+          field ? column->GetKeyList()->IndexOf(field->GetText()) : CurrentColCellParams()->ImageIndex;
+      if (index == -1) index = column->GetNotInKeyListIndex();
+      if (column->GetImageList() && index >= 0)
+        DrawImageInRectEh(column->GetImageList(), nullptr, canvas, r, index, 0, 0, taCenter, r, 1.0, true);
+      break;
+    }
     case ctCheckboxes: {
       canvas->FillRect(r);
       TRect box = r;
@@ -356,8 +383,13 @@ void TCustomDBGridEh::DefaultDrawColumnCell(const TRect& rect, Integer, TColumnE
       break;
     default: {
       const bool wrap = column->GetWordWrap() && column->CurLineWordWrap(stdDefaultRowHeight_);
-      WriteCellText(canvas, r, true, dx, dy, column->DisplayText(), column->GetAlignment(),
-                    column->GetLayout(), wrap, column->GetEndEllipsis(), 0, 0);
+      String text = column->DisplayText();
+      // Called while a row is painted: that row's neighbour above decides a hidden duplicate.
+      if (column->GetHideDuplicates() && paintedDataRow_ >= 0 &&
+          CheckColumnDuplicateValues(column, paintedDataRow_, text, true))
+        text.clear();
+      WriteCellText(canvas, r, true, dx, dy, text, column->GetAlignment(), column->GetLayout(), wrap,
+                    column->GetEndEllipsis(), 0, 0);
       break;
     }
   }

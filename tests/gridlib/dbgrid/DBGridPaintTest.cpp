@@ -336,6 +336,39 @@ TEST_F(DBGridPaintTest, HiddenDuplicatesShowTheFirstOfEqualValuesOnly) {
   EXPECT_EQ(texts[top + 1], u"");
   EXPECT_EQ(texts[top + 2], u"");
   EXPECT_EQ(texts[top + 3], u"Изделие 4");
+
+  // A handler compares values of its own making: here the first word only.
+  name->OnGetHideDuplicatesValue = [](TCustomDBGridEh*, TColumnEh*, Variant& value) {
+    const String text = VarToStr(value);
+    value = Variant(text.substr(0, text.find(u' ')));
+  };
+  texts = PaintedTexts(name);
+  EXPECT_EQ(texts[top + 3], u"Изделие 4");
+  EXPECT_EQ(texts[top + 4], u"");
+
+  // The simple drawing routine of a drawing handler hides the duplicates too.
+  name->OnGetHideDuplicatesValue = nullptr;
+  const TColor paper = RGB(250, 250, 250);
+  grid_->OnDrawColumnCell = [&](TObject*, const TRect& r, Integer dataCol, TColumnEh* c,
+                                TGridDrawState state) {
+    if (c != name) return;
+    grid_->GetCanvas()->GetBrush()->SetColor(paper);
+    grid_->DefaultDrawColumnCell(r, dataCol, c, state);
+  };
+  std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+  grid_->OnDrawColumnCell = nullptr;
+  const auto ink = [&](Integer row) {
+    const TRect r = grid_->CellRect(grid_->DataColToGridCol(name->GetIndex()), row, false);
+    Integer n = 0;
+    for (Integer x = r.Left + 1; x < r.Right - 1; ++x)
+      for (Integer y = r.Top + 1; y < r.Bottom - 1; ++y)
+        if (PixelAt(picture.get(), x, y) != paper) ++n;
+    return n;
+  };
+  EXPECT_GT(ink(top), 10);
+  EXPECT_EQ(ink(top + 1), 0);
+  EXPECT_GT(ink(top + 3), 10);
+  EXPECT_EQ(data_->RecNo(), 1);
 }
 
 TEST_F(DBGridPaintTest, IndicatorCheckBoxesFollowTheSelectedRowsAndTheTitleShowsItsDropDownSign) {
@@ -398,6 +431,11 @@ TEST_F(DBGridPaintTest, ARequiredEmptyFieldIsMarkedInTheEditedRowOnly) {
   std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
   EXPECT_GT(redPixels(picture.get(), 5), 10);
   EXPECT_EQ(redPixels(picture.get(), 4), 0);
+  // The column's handler may turn the mark off.
+  name->OnCheckDrawRequiredState = [](TObject*, const String&, bool& draw) { draw = false; };
+  picture = CaptureControl(grid_);
+  EXPECT_EQ(redPixels(picture.get(), 5), 0);
+  name->OnCheckDrawRequiredState = nullptr;
   data_->Cancel();
   ProcessPendingEvents();
   picture = CaptureControl(grid_);
