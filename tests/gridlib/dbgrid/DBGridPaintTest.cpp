@@ -477,6 +477,41 @@ TEST_F(DBGridPaintTest, EachFooterRowShowsTheColumnsFooterOfThatRowInItsOwnColou
   EXPECT_NE(PixelAt(picture.get(), first.Left + 3, first.Top + 3), RGB(200, 230, 255));
 }
 
+// Under a dark custom style footers take the style's fixed colour, or, filled solid in the window
+// colour, the style's background; a footer of its own colour keeps it.
+TEST_F(DBGridPaintTest, UnderADarkStyleFootersTakeTheStylesColours) {
+  ASSERT_TRUE(TStyleManager::TrySetStyle(u"Onyx Blue", false));
+  auto restore = MakeScopeExit([] { TStyleManager::TrySetStyle(u"Windows", false); });
+  grid_->GetColumns()->RebuildColumns();
+  grid_->SetFooterRowCount(1);
+  Column(u"NAME")->GetFooter()->SetColor(clWindow);
+  Column(u"ID")->GetFooter()->SetColor(RGB(90, 20, 20));
+  const struct {
+    TGridCellFillStyleEh fill;
+    TColor name, id;
+  } cases[] = {
+      {cfstSolidEh, grid_->GetInternalColor(), RGB(90, 20, 20)},
+      {cfstGradientEh, clNone, clNone},  // both in the style's fixed gradient
+  };
+  for (const auto& c : cases) {
+    grid_->GetFooterParams()->SetFillStyle(c.fill);
+    ProcessPendingEvents();
+    std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+    const auto face = [&](const String& field) {
+      const TRect r = grid_->CellRect(grid_->DataColToGridCol(Column(field)->GetIndex()),
+                                      grid_->GetFullRowCount() - 1, false);
+      return PixelAt(picture.get(), r.Right - 3, r.Bottom - 3);
+    };
+    if (c.name == clNone) {
+      EXPECT_EQ(face(u"NAME"), face(u"ID"));
+      EXPECT_NE(face(u"ID"), RGB(90, 20, 20));
+      continue;
+    }
+    EXPECT_EQ(face(u"NAME"), Sys(c.name));
+    EXPECT_EQ(face(u"ID"), Sys(c.id));
+  }
+}
+
 // The fixed cells' fill styles as a title shows them, and a title pressed while the mouse is down on it.
 TEST_F(DBGridPaintTest, TitlesFillByTheirStyleAndAPressedTitleIsDrawnPressed) {
   grid_->GetColumns()->RebuildColumns();
