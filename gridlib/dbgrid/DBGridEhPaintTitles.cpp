@@ -299,7 +299,8 @@ void TCustomDBGridEh::PaintTitleCellText(TCanvas* canvas, TColumnEh* column,
                   params->WordWrap, params->EndEllipsis, 0, 0);
   if (!drawMarker && index.empty()) return;
   const Integer right = areaRight + shift - indexWidth - 2;
-  const TSize size = SortMarkerSizeEh(ActualSortMarkerStyle());
+  const TSize size = style_ ? style_->GetSortMarkerSize(canvas, titleParams_->GetSortMarkerStyle())
+                            : SortMarkerSizeEh(ActualSortMarkerStyle());
   const Integer left = right - 10 + (10 - size.cx) / 2;
   const Integer top = rect.Top + (rect.Height() - size.cy) / 2 + shift;
   const TRect marker(left, top, left + size.cx, top + size.cy);
