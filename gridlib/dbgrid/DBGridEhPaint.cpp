@@ -273,7 +273,7 @@ bool TCustomDBGridEh::HighlightDataCellColor(Integer dataCol, Integer dataRow, c
     const bool highlighted =
         style_->HighlightDataCellColor(this, dataCol + indicatorOffset_, dataRow + TopDataOffset(), dataCol,
                                        dataRow, value, state, bySelection, color, font);
-    if (highlighted) KeepHighlightTextReadableEh(color, font);
+    if (highlighted) KeepHighlightTextReadableEh(ThemedSelectionBackground(state, color), font);
     return highlighted;
   }
   const bool rowSelect = options_.Contains(dgRowSelect);
@@ -299,6 +299,19 @@ bool TCustomDBGridEh::HighlightDataCellColor(Integer dataCol, Integer dataRow, c
     color = clBtnFace;
   }
   return true;
+}
+
+// The colour a highlighted cell shows: the theme's selection element where that paints the cell.
+TColor TCustomDBGridEh::ThemedSelectionBackground(TGridDrawState state, TColor color) {
+  state.Include(gdSelected);
+  if (!IsThemedSelectionCell(state)) return StyleServices()->GetSystemColor(color);
+  const bool listView = GetSelectionDrawParams()->GetActualSelectionStyle() == gsdsListViewThemedEh;
+  const TThemedElementDetails details = listView ? StyleServices()->GetElementDetails(tlListItemSelected)
+                                                 : StyleServices()->GetElementDetails(tgCellSelected);
+  TColor fill = clNone;
+  if (StyleServices()->GetElementColor(details, ecFillColor, fill) && fill != clNone)
+    return StyleServices()->GetSystemColor(fill);
+  return StyleServices()->GetSystemColor(clHighlight);
 }
 
 // The current row and the hot-tracked cell are filled with a soft gradient under themes.

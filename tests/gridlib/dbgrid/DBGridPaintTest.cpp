@@ -905,11 +905,13 @@ TEST_F(DBGridPaintTest, UnderADarkStyleTheIndicatorRowsLieFlat) {
   EXPECT_LT(distance(line, fill), distance(Sys(grid_->GetGridLineParams()->GetDarkColor()), fill));
 }
 
-// A selected row's text stays readable on its highlight in both visual styles.
-TEST_F(DBGridPaintTest, ASelectedRowsTextStaysReadableInBothStyles) {
+// The text of a selected row and of the current cell stays readable on its highlight in both visual
+// styles: the cell's lightest and darkest pixels lie far apart.
+TEST_F(DBGridPaintTest, HighlightedTextStaysReadableInBothStyles) {
   auto restore = MakeScopeExit([] { TStyleManager::TrySetStyle(u"Windows", false); });
   grid_->GetColumns()->RebuildColumns();
   TColumnEh* name = Column(u"NAME");
+  grid_->SetSelectedIndex(name->GetIndex());
   grid_->GetSelection()->SetSelectionType(gstRecordBookmarks);
   data_->SetRecNo(2);
   grid_->GetSelectedRows()->SetCurrentRowSelected(true);
@@ -917,20 +919,21 @@ TEST_F(DBGridPaintTest, ASelectedRowsTextStaysReadableInBothStyles) {
   for (const Char* style : {u"Windows", u"Onyx Blue"}) {
     ASSERT_TRUE(TStyleManager::TrySetStyle(style, false));
     ProcessPendingEvents();
-    TColor text = clNone, background = clNone;
-    grid_->OnDrawColumnCell = [&](TObject*, const TRect&, Integer, TColumnEh* c, TGridDrawState) {
-      TAxisColCellParamsEh* params = grid_->CurrentColCellParams();
-      if (c == name && params->Row == grid_->TopDataOffset() + 1) {
-        text = params->Font->GetColor();
-        background = params->Background;
-      }
-    };
-    CaptureControl(grid_);
-    ASSERT_NE(text, clNone);
-    EXPECT_GE(std::abs(ColorLuminanceEh(Sys(text)) - ColorLuminanceEh(Sys(background))), 90)
-        << StringToUtf8(style);
+    ASSERT_TRUE(grid_->HasFocusWithin());
+    std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+    for (const Integer recNo : {2, 6}) {
+      const TRect r = grid_->CellRect(grid_->DataColToGridCol(name->GetIndex()),
+                                      grid_->TopDataOffset() + recNo - 1, false);
+      Integer darkest = 255, lightest = 0;
+      for (Integer x = r.Left + 2; x < r.Right - 2; ++x)
+        for (Integer y = r.Top + 2; y < r.Bottom - 2; ++y) {
+          const Integer l = ColorLuminanceEh(PixelAt(picture.get(), x, y));
+          darkest = std::min(darkest, l);
+          lightest = std::max(lightest, l);
+        }
+      EXPECT_GE(lightest - darkest, 120) << StringToUtf8(style) << " record " << recNo;
+    }
   }
-  grid_->OnDrawColumnCell = nullptr;
 }
 
 // Multi-level titles take each level's wrapped caption height plus the title margin.
