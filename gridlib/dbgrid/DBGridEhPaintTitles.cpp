@@ -176,8 +176,12 @@ void TCustomDBGridEh::PaintTitleCell(Integer col, Integer row, TCellAreaTypeEh a
   TRect drawRect = rect;
   if (leaf > 0) {
     const TDBGridMultiTitleNodeEh& node = headTree_[static_cast<size_t>(leaf)];
-    // The tree draws the titles' own vertical lines, over the leaf's band only.
-    if (titleParams_->GetVertLines()) {
+    // The tree draws the titles' own vertical lines, over the leaf's band only; the last column's
+    // right edge is the grid's boundary line, unless fitted widths leave no boundary drawn.
+    const bool lastColumn = dataCol == GetVisibleColumns()->GetCount() - 1;
+    const bool boundaryLine = !IsAutoFitColWidthsActive() || GetGridLineParams()->GetGridBoundaries();
+    if (titleParams_->GetVertLines() && !titleParams_->GetBorderInFillStyle() &&
+        (!lastColumn || !boundaryLine)) {
       --drawRect.Right;
       canvas->GetPen()->SetColor(StyleServices()->GetSystemColor(titleParams_->GetVertLineColor() == clDefault
                                                                      ? GetGridLineColors()->GetDarkColor()
