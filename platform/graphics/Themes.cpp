@@ -7,6 +7,7 @@
 #include <QStyleOption>
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstring>
 
 #include "platform/graphics/GraphicsApp.h"
@@ -290,6 +291,22 @@ void UseStatePalette(QStyleOption& o) {
   if (!(o.state & QStyle::State_Enabled)) o.palette.setCurrentColorGroup(QPalette::Disabled);
 }
 
+// How much of the highlight colour a themed selection takes, in its fill and in its frame.
+constexpr double kGridSelectionTint = 0.3;
+constexpr double kGridSelectionFrame = 0.65;
+
+// The themed selections of grid cells and list items: a tint under text that keeps its own colour.
+bool IsTintedSelection(const TThemedElementDetails& d) {
+  return (d.Element == teGrid && (d.Part == tgCellSelected ||
+                                  (d.Part >= tgCellRowSelectedLeft && d.Part <= tgCellRowSelectedRight))) ||
+         (d.Element == teListView && d.Part == tlListItemSelected);
+}
+
+QColor BlendThemeColors(const QColor& from, const QColor& to, double share) {
+  const auto mix = [share](int a, int b) { return static_cast<int>(std::lround(a + (b - a) * share)); };
+  return QColor(mix(from.red(), to.red()), mix(from.green(), to.green()), mix(from.blue(), to.blue()));
+}
+
 bool DrawThemed(HDC dc, const TThemedElementDetails& d, const TRect& r) {
   QPainter* p = gdi::Painter(dc);
   QStyle* style = QApplication::instance() ? QApplication::style() : nullptr;
@@ -448,6 +465,14 @@ bool DrawThemed(HDC dc, const TThemedElementDetails& d, const TRect& r) {
                 : 0;
         o.state = StateFor(k) | QStyle::State_Raised | QStyle::State_Horizontal;
         style->drawControl(QStyle::CE_HeaderSection, &o, p);
+      } else if (IsTintedSelection(d)) {
+        // A themed selection is a tint with a frame, so the text over it keeps its colour.
+        const QPalette palette = QApplication::palette();
+        const QColor base = palette.color(QPalette::Active, QPalette::Base);
+        const QColor highlight = palette.color(QPalette::Active, QPalette::Highlight);
+        p->fillRect(rect, BlendThemeColors(base, highlight, kGridSelectionTint));
+        p->setPen(QPen(BlendThemeColors(base, highlight, kGridSelectionFrame), 1));
+        p->drawRect(rect.adjusted(0, 0, -1, -1));
       } else if (selected) {
         p->fillRect(rect, QApplication::palette().brush(QPalette::Active, QPalette::Highlight));
       } else if (d.Element == teMonthCal && d.Part == tmcGridCellToday) {
@@ -715,6 +740,15 @@ bool TCustomStyleServices::GetElementColor(const TThemedElementDetails& d, TElem
   const bool face = d.Element == teHeader || d.Element == teButton || d.Element == teToolBar ||
                     (d.Element == teGrid && !selected && d.Part >= tgFixedCellNormal &&
                      d.Part != tgClassicCellNormal && d.Part != tgGradientCellNormal);
+  if (IsTintedSelection(d) && (which == ecFillColor || which == ecTextColor) && QApplication::instance()) {
+    const QPalette palette = QApplication::palette();
+    const QColor base = palette.color(QPalette::Active, QPalette::Base);
+    const QColor tint =
+        BlendThemeColors(base, palette.color(QPalette::Active, QPalette::Highlight), kGridSelectionTint);
+    color =
+        which == ecFillColor ? static_cast<TColor>(RGB(tint.red(), tint.green(), tint.blue())) : clWindowText;
+    return true;
+  }
   switch (which) {
     case ecFillColor:
       color = selected                 ? clHighlight
