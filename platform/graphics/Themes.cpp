@@ -302,9 +302,16 @@ bool IsTintedSelection(const TThemedElementDetails& d) {
          (d.Element == teListView && d.Part == tlListItemSelected);
 }
 
-QColor BlendThemeColors(const QColor& from, const QColor& to, double share) {
-  const auto mix = [share](int a, int b) { return static_cast<int>(std::lround(a + (b - a) * share)); };
-  return QColor(mix(from.red(), to.red()), mix(from.green(), to.green()), mix(from.blue(), to.blue()));
+// The window colour with the given share of the highlight, both as the current style sets them.
+TColor TintedSelectionColor(double share) {
+  const auto from = static_cast<uint32_t>(ColorToRGB(clWindow));
+  const auto to = static_cast<uint32_t>(ColorToRGB(clHighlight));
+  uint32_t rgb = 0;
+  for (int shift : {0, 8, 16}) {
+    const auto a = static_cast<double>((from >> shift) & 0xFF), b = static_cast<double>((to >> shift) & 0xFF);
+    rgb |= static_cast<uint32_t>(std::lround(a + (b - a) * share)) << shift;
+  }
+  return static_cast<TColor>(rgb);
 }
 
 bool DrawThemed(HDC dc, const TThemedElementDetails& d, const TRect& r) {
@@ -467,16 +474,15 @@ bool DrawThemed(HDC dc, const TThemedElementDetails& d, const TRect& r) {
         style->drawControl(QStyle::CE_HeaderSection, &o, p);
       } else if (IsTintedSelection(d)) {
         // A themed selection is a tint with a frame, so the text over it keeps its colour.
-        const QPalette palette = QApplication::palette();
-        const QColor base = palette.color(QPalette::Active, QPalette::Base);
-        const QColor highlight = palette.color(QPalette::Active, QPalette::Highlight);
-        p->fillRect(rect, BlendThemeColors(base, highlight, kGridSelectionTint));
-        p->setPen(QPen(BlendThemeColors(base, highlight, kGridSelectionFrame), 1));
+        p->fillRect(rect, gdi::ToQColor(TintedSelectionColor(kGridSelectionTint)));
+        p->setPen(QPen(gdi::ToQColor(TintedSelectionColor(kGridSelectionFrame)), 1));
+        p->setBrush(Qt::NoBrush);  // the frame only: the device context's brush would fill it
         p->drawRect(rect.adjusted(0, 0, -1, -1));
       } else if (selected) {
         p->fillRect(rect, QApplication::palette().brush(QPalette::Active, QPalette::Highlight));
       } else if (d.Element == teMonthCal && d.Part == tmcGridCellToday) {
         p->setPen(QPen(QApplication::palette().highlight().color(), 1));
+        p->setBrush(Qt::NoBrush);
         p->drawRect(rect.adjusted(0, 0, -1, -1));
       } else if (d.Element == teMonthCal && d.Part == tmcGridCellHot) {
         QStyleOptionViewItem o;
@@ -740,13 +746,8 @@ bool TCustomStyleServices::GetElementColor(const TThemedElementDetails& d, TElem
   const bool face = d.Element == teHeader || d.Element == teButton || d.Element == teToolBar ||
                     (d.Element == teGrid && !selected && d.Part >= tgFixedCellNormal &&
                      d.Part != tgClassicCellNormal && d.Part != tgGradientCellNormal);
-  if (IsTintedSelection(d) && (which == ecFillColor || which == ecTextColor) && QApplication::instance()) {
-    const QPalette palette = QApplication::palette();
-    const QColor base = palette.color(QPalette::Active, QPalette::Base);
-    const QColor tint =
-        BlendThemeColors(base, palette.color(QPalette::Active, QPalette::Highlight), kGridSelectionTint);
-    color =
-        which == ecFillColor ? static_cast<TColor>(RGB(tint.red(), tint.green(), tint.blue())) : clWindowText;
+  if (IsTintedSelection(d) && (which == ecFillColor || which == ecTextColor)) {
+    color = which == ecFillColor ? TintedSelectionColor(kGridSelectionTint) : clWindowText;
     return true;
   }
   switch (which) {
