@@ -295,11 +295,13 @@ void UseStatePalette(QStyleOption& o) {
 constexpr double kGridSelectionTint = 0.3;
 constexpr double kGridSelectionFrame = 0.65;
 
-// The themed selections of grid cells and list items: a tint under text that keeps its own colour.
+// The themed selections of grid cells, list items and calendar days: a tint under text that keeps its
+// own colour.
 bool IsTintedSelection(const TThemedElementDetails& d) {
   return (d.Element == teGrid && (d.Part == tgCellSelected ||
                                   (d.Part >= tgCellRowSelectedLeft && d.Part <= tgCellRowSelectedRight))) ||
-         (d.Element == teListView && d.Part == tlListItemSelected);
+         (d.Element == teListView && d.Part == tlListItemSelected) ||
+         (d.Element == teMonthCal && d.Part == tmcGridCellSelected);
 }
 
 // The window colour with the given share of the highlight, both as the current style sets them.

@@ -228,7 +228,7 @@ TEST_F(GraphicsTest, ThemedSelectionsAreATintUnderWhichWindowTextStaysReadable) 
   };
   for (const TThemedElementDetails& d :
        {s->GetElementDetails(tgCellSelected), s->GetElementDetails(tgCellRowSelectedCenter),
-        s->GetElementDetails(tlListItemSelected)}) {
+        s->GetElementDetails(tlListItemSelected), s->GetElementDetails(tmcGridCellSelected)}) {
     auto b = White(40, 30);
     ASSERT_TRUE(s->DrawElement(b->GetCanvas()->GetHandle(), d, TRect(0, 0, 40, 30)));
     const TColor inside = At(b.get(), 20, 15);
