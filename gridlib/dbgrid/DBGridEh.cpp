@@ -68,6 +68,7 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* owner) : TCustomDBAxisGridEh(owner)
   indicatorParams_ = std::make_unique<TDBGridIndicatorParamsEh>(this);
   footerParams_ = std::make_unique<TDBGridFooterParamsEh>(this);
   RecreateGridLineColors();
+  RecreateScrollBars();
   // The axis grid made its own parts while this class was not yet there.
   CreateOwnedParts();
   style_ = GetGlobalGridStyle();
@@ -203,6 +204,15 @@ TGridAxisBarsEh* TCustomDBGridEh::CreateAxisBars() {
 TAxisBarDefValuesEh* TCustomDBGridEh::CreateAxisBarDefValues() { return new TColumnDefValuesEh(this); }
 
 TAxisGridDataLinkEh* TCustomDBGridEh::CreateDataLink() { return new TGridDataLinkEh(this); }
+
+TGridScrollBarEh* TCustomDBGridEh::CreateScrollBar(TScrollBarKind kind) {
+  if (kind == sbVertical) return new TVertDBGridEhScrollBar(this, kind);
+  return new THorzDBGridEhScrollBar(this, kind);
+}
+
+bool TCustomDBGridEh::ScrollBarPanel() {
+  return GetHorzScrollBar()->ScrollBarPanel() || GetVertScrollBar()->ScrollBarPanel();
+}
 
 bool TCustomDBGridEh::IndicatorVisible() const {
   return options_.Contains(dgIndicator) && !indicatorOptions_.Empty();
@@ -378,4 +388,48 @@ void TDBGridEhIndicatorTitle::SetShowDropDownSign(bool value) {
   if (showDropDownSign_ == value) return;
   showDropDownSign_ = value;
   grid_->Invalidate();
+}
+
+// ======================= Scroll bars =======================
+
+void TDBGridEhScrollBarPanel::Assign(TPersistent* source) {
+  if (auto* other = dynamic_cast<TDBGridEhScrollBarPanel*>(source)) {
+    navigatorButtons_ = other->navigatorButtons_;
+    visibleItems_ = other->visibleItems_;
+    SetVisible(other->visible_);
+    return;
+  }
+  TPersistent::Assign(source);
+}
+
+void TDBGridEhScrollBarPanel::SetVisible(bool value) {
+  if (visible_ == value) return;
+  visible_ = value;
+  GetGrid()->UpdateBoundaries();
+}
+
+THorzDBGridEhScrollBar::THorzDBGridEhScrollBar(TCustomGridEh* grid, TScrollBarKind kind)
+    : TGridScrollBarEh(grid, kind), extraPanel_(std::make_unique<TDBGridEhScrollBarPanel>(this)) {
+  SetSmoothStep(true);
+}
+
+void THorzDBGridEhScrollBar::Assign(TPersistent* source) {
+  TGridScrollBarEh::Assign(source);
+  if (auto* other = dynamic_cast<THorzDBGridEhScrollBar*>(source))
+    extraPanel_->Assign(other->extraPanel_.get());
+}
+
+bool THorzDBGridEhScrollBar::CalcScrollBarShowing() {
+  return extraPanel_->GetVisible() || TGridScrollBarEh::CalcScrollBarShowing();
+}
+
+bool THorzDBGridEhScrollBar::IsKeepMaxSizeInDefault() {
+  return extraPanel_->GetVisible() && GetGrid()->GetVertScrollBar()->GetSize() == 0;
+}
+
+// The corner box takes the vertical bar's width when that is set narrower.
+Integer THorzDBGridEhScrollBar::ActualScrollBarBoxSize() {
+  const Integer vertSize = GetGrid()->GetVertScrollBar()->GetSize();
+  if (!IsKeepMaxSizeInDefault() && vertSize != 0 && vertSize < ActualSize()) return vertSize;
+  return TGridScrollBarEh::ActualScrollBarBoxSize();
 }

@@ -580,6 +580,75 @@ class TGridEmptyDataInfoEh : public TPersistent {
   String text_;
 };
 
+// ---- Scroll bars ----
+
+enum TNavButtonEh {
+  nbFirstEh,
+  nbPriorEh,
+  nbNextEh,
+  nbLastEh,
+  nbInsertEh,
+  nbDeleteEh,
+  nbEditEh,
+  nbPostEh,
+  nbCancelEh,
+  nbRefreshEh
+};
+using TNavButtonSetEh = TSet<TNavButtonEh>;
+enum TGridSBItemEh { gsbiRecordsInfoEh, gsbiNavigator, gsbiSelAggregationInfoEh };
+using TGridSBItemsEh = TSet<TGridSBItemEh>;
+
+// The panel beside the horizontal scroll bar: record information, navigator buttons, aggregates of
+// the selection. The navigator control that shows them is not part of this library: the panel keeps
+// what is asked of it, and the grid makes room for it.
+class TDBGridEhScrollBarPanel : public TPersistent {
+  KIV_CLASS(TDBGridEhScrollBarPanel, TPersistent)
+ public:
+  explicit TDBGridEhScrollBarPanel(TGridScrollBarEh* scrollBar) : scrollBar_(scrollBar) {}
+  void Assign(TPersistent* source) override;
+  TCustomGridEh* GetGrid() const { return scrollBar_->GetGrid(); }
+  bool GetVisible() const { return visible_; }
+  // A change makes the grid measure its boundaries again.
+  void SetVisible(bool value);
+  TNavButtonSetEh GetNavigatorButtons() const { return navigatorButtons_; }
+  void SetNavigatorButtons(TNavButtonSetEh value) { navigatorButtons_ = value; }
+  TGridSBItemsEh GetVisibleItems() const { return visibleItems_; }
+  void SetVisibleItems(TGridSBItemsEh value) { visibleItems_ = value; }
+
+ private:
+  TGridScrollBarEh* scrollBar_;
+  bool visible_ = false;
+  TNavButtonSetEh navigatorButtons_{nbFirstEh,  nbPriorEh, nbNextEh, nbLastEh,   nbInsertEh,
+                                    nbDeleteEh, nbEditEh,  nbPostEh, nbCancelEh, nbRefreshEh};
+  TGridSBItemsEh visibleItems_{gsbiRecordsInfoEh, gsbiNavigator, gsbiSelAggregationInfoEh};
+};
+
+// The data grid's horizontal bar: scrolls smoothly and carries the extra panel, which keeps the bar
+// shown while it is visible.
+class THorzDBGridEhScrollBar : public TGridScrollBarEh {
+  KIV_CLASS(THorzDBGridEhScrollBar, TGridScrollBarEh)
+ public:
+  THorzDBGridEhScrollBar(TCustomGridEh* grid, TScrollBarKind kind);
+  void Assign(TPersistent* source) override;
+  TDBGridEhScrollBarPanel* GetExtraPanel() const { return extraPanel_.get(); }
+  void SetExtraPanel(TDBGridEhScrollBarPanel* value) { extraPanel_->Assign(value); }
+  bool CalcScrollBarShowing() override;
+  bool IsKeepMaxSizeInDefault() override;
+  Integer ActualScrollBarBoxSize() override;
+  bool ScrollBarPanel() override { return extraPanel_->GetVisible(); }
+
+ private:
+  std::unique_ptr<TDBGridEhScrollBarPanel> extraPanel_;
+};
+
+class TVertDBGridEhScrollBar : public TGridScrollBarEh {
+  KIV_CLASS(TVertDBGridEhScrollBar, TGridScrollBarEh)
+ public:
+  TVertDBGridEhScrollBar(TCustomGridEh* grid, TScrollBarKind kind) : TGridScrollBarEh(grid, kind) {}
+  // No panel beside the vertical bar in this system.
+  bool ScrollBarPanel() override { return false; }
+};
+
 // The indicator title button's options.
 class TDBGridEhIndicatorTitle : public TPersistent {
   KIV_CLASS(TDBGridEhIndicatorTitle, TPersistent)
@@ -1189,6 +1258,20 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   // The display text of a visible row's column, read by instant reading.
   String GetVisibleCellText(Integer dataRow, TColumnEh* column);
   void CalcVertScrollBarParams(Integer& pos, Integer& min, Integer& page, Integer& max) override;
+  // View mode whose vertical bar scrolls the view by pixels, as the base grid's does.
+  virtual bool IsExtendedScrollingActive();
+  // Whether a scroll bar shows its extra panel.
+  virtual bool ScrollBarPanel();
+  THorzDBGridEhScrollBar* GetHorzDBScrollBar() const {
+    return static_cast<THorzDBGridEhScrollBar*>(GetHorzScrollBar());
+  }
+  // View mode: the current row goes to the middle of the visible rows.
+  virtual void CenterCurRowInView();
+  // View mode: the table reads as many more records as the empty space under the rows takes.
+  void FetchVisibleRecords();
+  // The current row stays where it is on screen while the dataset moves (the loading status).
+  bool GetLockAutoShowCurCell() const { return lockAutoShowCurCell_; }
+  void SetLockAutoShowCurCell(bool value) { lockAutoShowCurCell_ = value; }
 
   // ---- Navigation ----
   Integer MoveBy(Integer distance);
@@ -1207,6 +1290,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   // The wheel moves one record per notch, Ctrl or not.
   bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
   bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
+  bool MouseWheelStep(Integer direction, TShiftState shift, TPoint mousePos);
 
   // ---- Events ----
   TDBGridEhColumnEvent OnCellClick;
@@ -1651,6 +1735,9 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void DistributeAutoFitRest(Integer sum, Integer target);
   void CalcRowHeights();
   void KeepRowOnScreen();
+  TGridScrollBarEh* CreateScrollBar(TScrollBarKind kind) override;
+  // Selecting beyond the data rows brings the record above or below the visible ones.
+  void ShiftAnchorCell(Integer flags) override;
 
  private:
   void ApplyBaseOptions();
@@ -1696,7 +1783,10 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   Integer recNoTextWidth_ = 0;
   bool colWidthsChanged_ = false;
   Integer oldActiveRecord_ = -1;
-  Integer instantReadDepth_ = 0;
+  // The records to go back to, one per open instant reading: readings nest.
+  std::vector<Integer> instantReadReturns_;
+  bool lockAutoShowCurCell_ = false;
+  bool fetchingRecords_ = false;
 
   IMemTableEh* intMemTable_ = nullptr;
   TBookmark lockedBookmark_;

@@ -377,6 +377,68 @@ TEST_F(DBGridTest, SavedBookmarkKeepsTheCurrentRowsPlaceAcrossARefresh) {
   EXPECT_EQ(grid_->GetRow(), row);
 }
 
+TEST_F(DBGridTest, ANestedReadingReturnsToTheOuterRowAndTheLastToTheRecord) {
+  MakeGrid();
+  data_->SetRecNo(5);
+  ProcessPendingEvents();
+  TAxisGridDataLinkEh* link = grid_->GetDataLink();
+  const Integer active = link->GetActiveRecord();
+  const Integer firstShown = data_->RecNo() - active;
+  TField* id = data_->FieldByName(u"ID");
+  grid_->InstantReadEnter(1);
+  grid_->InstantReadEnter(3);
+  EXPECT_EQ(id->GetAsInteger(), firstShown + 3);
+  grid_->InstantReadLeave();
+  EXPECT_EQ(id->GetAsInteger(), firstShown + 1) << "back to the outer reading";
+  grid_->InstantReadLeave();
+  EXPECT_EQ(link->GetActiveRecord(), active);
+  EXPECT_EQ(id->GetAsInteger(), 5);
+}
+
+// The bar numbers records where the dataset can; a filtered test dataset cannot, and its bar has five
+// positions: the ends, the middle, and a page either side of it.
+TEST_F(DBGridTest, VerticalBarNumbersRecordsOrStandsAtTheEndsOrTheMiddle) {
+  MakeGrid();
+  const Integer page = grid_->VisibleDataRowCount();
+  Integer pos = 0, min = 0, barPage = 0, max = 0;
+  data_->SetRecNo(30);
+  grid_->CalcVertScrollBarParams(pos, min, barPage, max);
+  EXPECT_EQ((std::vector<Integer>{pos, min, barPage, max}),
+            (std::vector<Integer>{30, 1, page, 100 + page - 1}));
+
+  data_->OnFilterRecord = [](TDataSet*, bool& accept) { accept = true; };
+  data_->SetFiltered(true);
+  TField* id = data_->FieldByName(u"ID");
+  struct Step {
+    Integer code, thumb, id, pos;
+  };
+  const Step steps[] = {{SB_THUMBPOSITION, 4, 100, 4},      {SB_THUMBPOSITION, 0, 1, 0},
+                        {SB_THUMBPOSITION, 1, 1, 0},        {SB_THUMBPOSITION, 3, 1 + page, 2},
+                        {SB_THUMBPOSITION, 2, 1 + page, 2}, {SB_BOTTOM, 0, 100, 4}};
+  for (const Step& s : steps) {
+    grid_->VertScroll(s.code, s.thumb);
+    grid_->CalcVertScrollBarParams(pos, min, barPage, max);
+    EXPECT_EQ(id->GetAsInteger(), s.id) << s.code << "/" << s.thumb;
+    EXPECT_EQ((std::vector<Integer>{pos, min, barPage, max}), (std::vector<Integer>{s.pos, 0, 0, 4}))
+        << s.code << "/" << s.thumb;
+  }
+  data_->Close();
+  grid_->CalcVertScrollBarParams(pos, min, barPage, max);
+  EXPECT_EQ((std::vector<Integer>{pos, min, barPage, max}), (std::vector<Integer>{0, 0, 2, 1}));
+}
+
+TEST_F(DBGridTest, TheHorizontalBarStaysShownWhileItsExtraPanelIs) {
+  MakeGrid();
+  TGridScrollBarEh* bar = grid_->GetHorzScrollBar();
+  ASSERT_FALSE(bar->IsScrollBarShowing()) << "three narrow columns fit";
+  grid_->GetHorzDBScrollBar()->GetExtraPanel()->SetVisible(true);
+  EXPECT_TRUE(bar->IsScrollBarShowing());
+  EXPECT_TRUE(grid_->ScrollBarPanel());
+  grid_->GetHorzDBScrollBar()->GetExtraPanel()->SetVisible(false);
+  EXPECT_FALSE(bar->IsScrollBarShowing());
+  EXPECT_FALSE(grid_->ScrollBarPanel());
+}
+
 TEST_F(DBGridTest, SelectedRowsAreForgottenWhenTheDatasetIsReopened) {
   MakeGrid();
   data_->SetRecNo(5);
