@@ -316,6 +316,13 @@ void TCustomDBGridEh::UpdateScrollBars() {
   TCustomDBAxisGridEh::UpdateScrollBars();
 }
 
+// The vertical bar came or went and the room for the columns with it: automatic widths fit the new
+// room once the change under way is done.
+void TCustomDBGridEh::ScrollBarPanelsChanged() {
+  TCustomDBAxisGridEh::ScrollBarPanelsChanged();
+  if (IsAutoFitColWidthsActive()) DeferLayout();
+}
+
 // ---- Notifications and events ----
 
 void TCustomDBGridEh::SelectionChanged() {

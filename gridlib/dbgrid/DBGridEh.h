@@ -1736,6 +1736,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void CalcRowHeights();
   void KeepRowOnScreen();
   TGridScrollBarEh* CreateScrollBar(TScrollBarKind kind) override;
+  void ScrollBarPanelsChanged() override;
   // Selecting beyond the data rows brings the record above or below the visible ones.
   void ShiftAnchorCell(Integer flags) override;
 

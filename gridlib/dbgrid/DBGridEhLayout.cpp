@@ -205,7 +205,8 @@ void TCustomDBGridEh::FitColWidths() {
       else
         base += c->GetInitWidth();
     }
-    target = std::max(GetClientWidth(), minAutoFitWidth_) - fixedPart;
+    // The room left of the vertical bar: a column under the bar would hide its right part.
+    target = std::max(GetGridClientWidth(), minAutoFitWidth_) - fixedPart;
     if (indicatorOffset_ > 0) target -= GetColWidths(0) + (options_.Contains(dgColLines) ? 1 : 0);
     if (options_.Contains(dgColLines)) target -= visible->GetCount();
     target = std::max(0, target);

@@ -246,7 +246,10 @@ TEST_F(DBGridTest, AutomaticWidthsFillTheClientInProportion) {
   Column(u"NAME")->SetWidth(20);
   Column(u"QTY")->SetWidth(10);
   grid_->SetAutoFitColWidths(true);
-  const Integer client = grid_->GetClientWidth();
+  // The vertical bar shows over a hundred records: the columns end where it begins.
+  ASSERT_TRUE(grid_->GetVertScrollBar()->IsScrollBarShowing());
+  const Integer client = grid_->GetGridClientWidth();
+  EXPECT_EQ(client, grid_->GetClientWidth() - grid_->GetVertScrollBar()->ActualSize());
   const Integer id = Column(u"ID")->GetWidth(), name = Column(u"NAME")->GetWidth(),
                 qty = Column(u"QTY")->GetWidth();
   EXPECT_EQ(id + name + qty, client);
@@ -257,6 +260,13 @@ TEST_F(DBGridTest, AutomaticWidthsFillTheClientInProportion) {
   grid_->LayoutChanged();
   EXPECT_EQ(Column(u"NAME")->GetWidth(), 50);
   EXPECT_EQ(Column(u"ID")->GetWidth() + Column(u"QTY")->GetWidth() + 50, client);
+  // A closed dataset needs no vertical bar: the columns take its room once the change is done.
+  Column(u"NAME")->SetMaxWidth(0);
+  data_->Close();
+  ProcessPendingEvents();
+  ASSERT_FALSE(grid_->GetVertScrollBar()->IsScrollBarShowing());
+  EXPECT_EQ(Column(u"ID")->GetWidth() + Column(u"NAME")->GetWidth() + Column(u"QTY")->GetWidth(),
+            grid_->GetClientWidth());
   grid_->SetAutoFitColWidths(false);
   EXPECT_EQ(Column(u"ID")->GetWidth(), 10);
 }
