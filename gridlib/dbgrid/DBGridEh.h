@@ -1208,7 +1208,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   Integer GetRowLines() const { return rowLines_; }
   void SetRowLines(Integer value);
   bool GetRowSizingAllowed() const { return rowSizingAllowed_; }
-  void SetRowSizingAllowed(bool value) { rowSizingAllowed_ = value; }
+  // The base grid's row sizing follows.
+  void SetRowSizingAllowed(bool value);
   bool GetSortLocal() const { return sortLocal_; }
   void SetSortLocal(bool value) { sortLocal_ = value; }
   TColor GetEvenRowColor() const;
@@ -1232,6 +1233,11 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   TGridRect DataBox() const;
   TCellAreaTypeEh GetCellAreaType(Integer col, Integer row, Integer& areaCol, Integer& areaRow) const;
   Integer GetStdDefaultRowHeight() const { return stdDefaultRowHeight_; }
+  // Cell sizes without the grid line that the options draw with them.
+  Integer GetDataColWidth(Integer col) const;
+  void SetDataColWidth(Integer col, Integer value);
+  Integer GetDataRowHeight(Integer row) const;
+  void SetDataRowHeight(Integer row, Integer value);
   Integer GetTitleRowHeight() const { return titleRowHeight_; }
   // Data rows that fit between the titles and the footers.
   Integer VisibleDataRowCount();
@@ -1737,6 +1743,9 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void KeepRowOnScreen();
   TGridScrollBarEh* CreateScrollBar(TScrollBarKind kind) override;
   void ScrollBarPanelsChanged() override;
+  // A row the user sized gives every data row its height, unless rows fit their records.
+  void ChangeRowHeight(Integer index, Integer height) override;
+  void RowHeightsChanged() override;
   // Selecting beyond the data rows brings the record above or below the visible ones.
   void ShiftAnchorCell(Integer flags) override;
 
@@ -1787,6 +1796,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   // The records to go back to, one per open instant reading: readings nest.
   std::vector<Integer> instantReadReturns_;
   bool lockAutoShowCurCell_ = false;
+  // A row was sized by the user.
+  bool defaultRowChanged_ = false;
   bool fetchingRecords_ = false;
 
   IMemTableEh* intMemTable_ = nullptr;

@@ -174,8 +174,9 @@ void TCustomDBGridEh::SetContraColCountProp(Integer value) {
 }
 
 void TCustomDBGridEh::SetFooterRowCount(Integer value) {
-  if (footerRowCount_ == value) return;
-  footerRowCount_ = std::max(0, value);
+  if (value < 0 || footerRowCount_ == value) return;
+  footerRowCount_ = value;
+  UpdateIntMemTable();
   LayoutChanged();
 }
 
@@ -183,12 +184,56 @@ void TCustomDBGridEh::SetRowHeight(Integer value) {
   if (newRowHeight_ == value) return;
   newRowHeight_ = std::max(0, value);
   LayoutChanged();
+  UpdateAllDataRowHeights();
 }
 
 void TCustomDBGridEh::SetRowLines(Integer value) {
   if (rowLines_ == value) return;
   rowLines_ = std::max(0, value);
   LayoutChanged();
+  UpdateAllDataRowHeights();
+}
+
+void TCustomDBGridEh::SetRowSizingAllowed(bool value) {
+  if (rowSizingAllowed_ == value) return;
+  rowSizingAllowed_ = value;
+  ApplyBaseOptions();
+}
+
+Integer TCustomDBGridEh::GetDataColWidth(Integer col) const {
+  return GetColWidths(col) - (options_.Contains(dgColLines) ? GetGridLineWidth() : 0);
+}
+
+void TCustomDBGridEh::SetDataColWidth(Integer col, Integer value) {
+  SetColWidths(col, value + (options_.Contains(dgColLines) ? GetGridLineWidth() : 0));
+}
+
+Integer TCustomDBGridEh::GetDataRowHeight(Integer row) const {
+  return GetRowHeights(row) - (options_.Contains(dgRowLines) ? GetGridLineWidth() : 0);
+}
+
+void TCustomDBGridEh::SetDataRowHeight(Integer row, Integer value) {
+  SetRowHeights(row, value + (options_.Contains(dgRowLines) ? GetGridLineWidth() : 0));
+}
+
+void TCustomDBGridEh::ChangeRowHeight(Integer index, Integer height) {
+  defaultRowChanged_ = true;
+  TCustomDBAxisGridEh::ChangeRowHeight(index, height);
+}
+
+void TCustomDBGridEh::RowHeightsChanged() {
+  if (defaultRowChanged_ && !optionsEh_.Contains(dghAutoFitRowHeight) && !OnGetRowHeight) {
+    defaultRowChanged_ = false;
+    for (Integer r = TopDataOffset(); r < GetRowCount(); ++r) {
+      if (GetRowHeights(r) == stdDefaultRowHeight_) continue;
+      rowLines_ = 0;
+      SetRowHeight(GetRowHeights(r));
+      UpdateScrollBars();
+      break;
+    }
+  }
+  TCustomDBAxisGridEh::RowHeightsChanged();
+  if (MemTableSupported()) UpdateScrollBars();
 }
 
 // The client width spread over the fitting columns in proportion to their initial widths.

@@ -271,6 +271,32 @@ TEST_F(DBGridTest, AutomaticWidthsFillTheClientInProportion) {
   EXPECT_EQ(Column(u"ID")->GetWidth(), 10);
 }
 
+namespace {
+// Sizes a row as the mouse does.
+class TRowSizingGrid : public TDBGridEh {
+ public:
+  using TCustomDBGridEh::ChangeRowHeight;
+  using TDBGridEh::TDBGridEh;
+};
+}  // namespace
+
+TEST_F(DBGridTest, ARowSizedByTheUserGivesEveryDataRowItsHeight) {
+  data_->Open();
+  TDataSource* source = nullptr;
+  auto* grid = ShowGridOver<TRowSizingGrid>(form_.get(), data_, &source);
+  ASSERT_FALSE(grid->GetOptions().Contains(goRowSizingEh));
+  grid->SetRowSizingAllowed(true);
+  EXPECT_TRUE(grid->GetOptions().Contains(goRowSizingEh));
+  const Integer rowsBefore = grid->VisibleDataRowCount();
+  const Integer tall = 2 * grid->GetStdDefaultRowHeight();
+  grid->ChangeRowHeight(grid->TopDataOffset() + 2, tall);
+  EXPECT_EQ(grid->GetRowHeight(), tall);
+  EXPECT_EQ(grid->GetRowLines(), 0);
+  for (Integer r = grid->TopDataOffset(); r < grid->GetRowCount(); ++r)
+    EXPECT_EQ(grid->GetRowHeights(r), tall) << r;
+  EXPECT_LT(grid->VisibleDataRowCount(), rowsBefore);
+}
+
 TEST_F(DBGridTest, ColumnWidthLimitsApplyMaximumThenMinimum) {
   MakeGrid();
   TColumnEh* qty = Column(u"QTY");
