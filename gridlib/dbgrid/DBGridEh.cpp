@@ -311,6 +311,18 @@ bool TCustomDBGridEh::IsColumnEditable(Integer barIndex) {
   return options_.Contains(dgEditing) && GetColumns()->GetColumn(barIndex)->CanModify(false);
 }
 
+bool TCustomDBGridEh::CanEditModify() {
+  TColumnEh* column = GetColumnAtGridCol(GetCol());
+  if (column && column->GetBarType() == ctCheckboxes) return false;
+  return TCustomDBAxisGridEh::CanEditModify();
+}
+
+bool TCustomDBGridEh::CanEditShow() {
+  if (!TCustomDBAxisGridEh::CanEditShow()) return false;
+  return !(selection_ && selection_->GetSelectionType() != gstNon && optionsEh_.Contains(dghClearSelection) &&
+           allowedSelections_.Contains(gstRectangle));
+}
+
 void TCustomDBGridEh::UpdateScrollBars() {
   if (GetLayoutLock() > 0) return;
   TCustomDBAxisGridEh::UpdateScrollBars();

@@ -1316,6 +1316,10 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void LinkActive(bool active) override;
   void InternalLayout() override;
   bool IsColumnEditable(Integer barIndex) override;
+  // A check-box column changes by clicks, not by typing.
+  bool CanEditModify() override;
+  // No editor over a rectangle that an edit would clear.
+  bool CanEditShow() override;
   bool IsDataEditMode() override { return true; }
   void GetBarsPropertyName(String& name) override { name = u"Columns"; }
   void EditingChanged() override;

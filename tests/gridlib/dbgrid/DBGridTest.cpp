@@ -561,6 +561,22 @@ TEST_F(DBGridTest, SelectionShapesAnswerWhichCellsAreSelected) {
   EXPECT_FALSE(selection->DataCellSelected(0, row9));
 }
 
+TEST_F(DBGridTest, TheEditorStaysHiddenOverASelectionThatAnEditWouldClear) {
+  MakeGrid();
+  grid_->SetDBOptions(grid_->GetDBOptions() + TDBGridOptions{dgAlwaysShowEditor});
+  grid_->SetEditorMode(true);
+  ASSERT_TRUE(grid_->CanEditShow());
+  data_->SetRecNo(4);
+  const TBookmark row4 = data_->GetBookmark();
+  data_->SetRecNo(6);
+  grid_->GetSelection()->GetRect()->Select(1, row4, false);
+  grid_->GetSelection()->GetRect()->Select(2, data_->GetBookmark(), true);
+  ASSERT_EQ(grid_->GetSelection()->GetSelectionType(), gstRectangle);
+  EXPECT_FALSE(grid_->CanEditShow());
+  grid_->SetOptionsEh(grid_->GetOptionsEh() - TDBGridEhOptions{dghClearSelection});
+  EXPECT_TRUE(grid_->CanEditShow()) << "the selection stays while typing";
+}
+
 TEST_F(DBGridTest, FooterAggregatesFollowTheDatasetAndTheApplicationsHandlersStillRun) {
   int appPosts = 0;
   data_->AfterPost = [&appPosts](TDataSet*) { ++appPosts; };
