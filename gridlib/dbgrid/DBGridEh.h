@@ -1275,6 +1275,14 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   virtual void CenterCurRowInView();
   // View mode: the table reads as many more records as the empty space under the rows takes.
   void FetchVisibleRecords();
+  // A faded picture of the grid with a caption over it while the application loads its data; calls
+  // nest, and only the last finish shows the grid again. A duration of -1 takes the style's.
+  void StartLoadingStatus(const String& loadingCaption = String(), Integer renderDuration = -1,
+                          bool showCaption = true);
+  void FinishLoadingStatus(Integer renderDuration = -1);
+  bool GetShowingLoadingMode() const { return showingLoadingMode_; }
+  // While the loading status shows, painting shows its picture and nothing else.
+  bool PaintLoadingStatus();
   // The current row stays where it is on screen while the dataset moves (the loading status).
   bool GetLockAutoShowCurCell() const { return lockAutoShowCurCell_; }
   void SetLockAutoShowCurCell(bool value) { lockAutoShowCurCell_ = value; }
@@ -1802,6 +1810,15 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   bool lockAutoShowCurCell_ = false;
   // A row was sized by the user.
   bool defaultRowChanged_ = false;
+  // The loading status: the picture shown, the frame of its fade, the nesting count.
+  std::unique_ptr<TBitmap> loadingModeBitmap_;
+  TBitmap* loadingFrame_ = nullptr;
+  Integer loadingModeCallCount_ = 0;
+  bool showingLoadingMode_ = false;
+  String loadingModeText_;
+  bool loadingShowText_ = true;
+  void AnimateLoadingStatus(TBitmap* from, TBitmap* to, Integer duration);
+  std::unique_ptr<TBitmap> GridPicture();
   bool fetchingRecords_ = false;
 
   IMemTableEh* intMemTable_ = nullptr;

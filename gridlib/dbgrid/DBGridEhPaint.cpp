@@ -10,6 +10,7 @@
 #include "platform/rtl/ScopeGuard.h"
 
 void TCustomDBGridEh::Paint() {
+  if (PaintLoadingStatus()) return;
   for (TDBGridMultiTitleNodeEh& node : headTree_) node.Drawn = false;
   checkedDuplicates_.assign(static_cast<size_t>(GetColumns()->GetCount()), std::vector<bool>());
   TCustomDBAxisGridEh::Paint();

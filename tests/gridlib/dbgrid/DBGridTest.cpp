@@ -297,6 +297,32 @@ TEST_F(DBGridTest, ARowSizedByTheUserGivesEveryDataRowItsHeight) {
   EXPECT_LT(grid->VisibleDataRowCount(), rowsBefore);
 }
 
+// Calls nest: only the last finish shows the cells again, and a finish too many is refused.
+TEST_F(DBGridTest, TheLoadingStatusHidesTheCellsUntilTheLastFinish) {
+  MakeGrid();
+  int cellsDrawn = 0;
+  grid_->OnDrawColumnCell = [&cellsDrawn](TObject*, const TRect&, Integer, TColumnEh*, TGridDrawState) {
+    ++cellsDrawn;
+  };
+  grid_->StartLoadingStatus(String(), 30);
+  grid_->StartLoadingStatus(u"Загрузка остатков", 0, false);
+  cellsDrawn = 0;  // the picture the status fades from is the grid's own
+  CaptureControl(grid_);
+  EXPECT_EQ(cellsDrawn, 0);
+  grid_->FinishLoadingStatus(0);
+  EXPECT_TRUE(grid_->GetShowingLoadingMode());
+  grid_->FinishLoadingStatus(30);
+  EXPECT_FALSE(grid_->GetShowingLoadingMode());
+  CaptureControl(grid_);
+  EXPECT_GT(cellsDrawn, 0);
+  try {
+    grid_->FinishLoadingStatus();
+    ADD_FAILURE() << "a finish without a start";
+  } catch (Exception& e) {
+    EXPECT_EQ(e.Message(), u"FinishLoadingStatus occurred before StartLoadingStatus");
+  }
+}
+
 TEST_F(DBGridTest, ColumnWidthLimitsApplyMaximumThenMinimum) {
   MakeGrid();
   TColumnEh* qty = Column(u"QTY");
