@@ -1,9 +1,11 @@
 // The data grid in view mode over the in-memory table: every view row is a grid row, read in place.
 #include <gtest/gtest.h>
 
+#include "gridlib/memtable/DataDriverEh.h"
 #include "gridlib/memtable/MemTableEh.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "tests/gridlib/dbgrid/DBGridTestSupport.h"
+#include "tests/platform/data/conformance/TestDataSet.h"
 
 namespace {
 
@@ -154,6 +156,26 @@ TEST_F(DBGridViewTest, ARestoredBookmarkKeepsTheCurrentRowsPlaceAcrossARefresh) 
   grid_->RestoreBookmark();
   EXPECT_EQ(table_->FieldByName(u"ID")->GetAsInteger(), 503);
   EXPECT_EQ(grid_->GetRow() - grid_->GetTopRow(), onScreen);
+}
+
+// A table that reads its records from a driver on demand reads what the visible rows show, not all.
+TEST_F(DBGridViewTest, ALazyTableReadsTheRecordsTheVisibleRowsNeedAndNoMore) {
+  auto* provider = new TTestDataSet(form_.get());
+  provider->GetFieldDefs()->Add(u"ID", ftInteger);
+  provider->GetFieldDefs()->Add(u"NAME", ftWideString, 20);
+  for (int i = 1; i <= 500; ++i) provider->AddRow({Variant(i), Variant(u"Запись " + IntToStr(i))});
+  auto* driver = new TDataDriverEh(form_.get());
+  driver->SetProviderDataSet(provider);
+  auto* lazy = new TMemTableEh(form_.get());
+  lazy->SetDataDriver(driver);
+  lazy->Open();
+  ASSERT_EQ(lazy->RecordCount(), 1);
+  source_->SetDataSet(lazy);
+  ProcessPendingEvents();
+  ASSERT_TRUE(grid_->MemTableSupported());
+  EXPECT_GE(lazy->RecordCount(), grid_->VisibleDataRowCount());
+  EXPECT_LT(lazy->RecordCount(), 500);
+  EXPECT_EQ(grid_->GetRowCount() - grid_->TopDataOffset(), lazy->RecordCount());
 }
 
 }  // namespace
