@@ -220,7 +220,9 @@ bool TCustomDBGridEh::DoMouseWheelUp(TShiftState shift, TPoint mousePos) {
   return MouseWheelStep(-1, shift, mousePos);
 }
 
+// A view scrolled to its last read row reads on: the rows below are still with the driver.
 void TCustomDBGridEh::ScrollPosChanged(Int64 oldLeftPos, Int64 oldTopPos) {
   TCustomDBAxisGridEh::ScrollPosChanged(oldLeftPos, oldTopPos);
+  if (MemTableSupported() && GetTopPos() != oldTopPos) FetchVisibleRecords();
   if (OnTopLeftChanged) OnTopLeftChanged(this);
 }

@@ -176,6 +176,13 @@ TEST_F(DBGridViewTest, ALazyTableReadsTheRecordsTheVisibleRowsNeedAndNoMore) {
   EXPECT_GE(lazy->RecordCount(), grid_->VisibleDataRowCount());
   EXPECT_LT(lazy->RecordCount(), 500);
   EXPECT_EQ(grid_->GetRowCount() - grid_->TopDataOffset(), lazy->RecordCount());
+  // Scrolling the view to its end reads on, the record staying where it is.
+  const Integer read = lazy->RecordCount();
+  grid_->VertScroll(SB_PAGEDOWN, 0);
+  grid_->VertScroll(SB_PAGEDOWN, 0);
+  EXPECT_GT(lazy->RecordCount(), read);
+  EXPECT_EQ(lazy->RecNo(), 1);
+  EXPECT_EQ(grid_->GetRowCount() - grid_->TopDataOffset(), lazy->RecordCount());
 }
 
 }  // namespace
