@@ -1221,6 +1221,19 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   TFont* GetTitleFont() override { return titleParams_->GetFont(); }
   void SetTitleFont(TFont* value) override { titleParams_->SetFont(value); }
   TColor GetTitleColor() override { return titleParams_->GetFillStyleColor(); }
+  // Grid-level names of the title and footer parameters, as older forms carry them.
+  Integer GetTitleHeight() const { return titleParams_->GetRowHeight(); }
+  void SetTitleHeight(Integer value) { titleParams_->SetRowHeight(value); }
+  Integer GetTitleLines() const { return titleParams_->GetRowLines(); }
+  void SetTitleLines(Integer value) { titleParams_->SetRowLines(value); }
+  Integer GetVTitleMargin() const { return titleParams_->GetVTitleMargin(); }
+  void SetVTitleMargin(Integer value) { titleParams_->SetVTitleMargin(value); }
+  bool GetUseMultiTitle() const { return titleParams_->GetMultiTitle(); }
+  void SetUseMultiTitle(bool value) { titleParams_->SetMultiTitle(value); }
+  TFont* GetFooterFont() const { return footerParams_->GetFont(); }
+  void SetFooterFont(TFont* value) { footerParams_->SetFont(value); }
+  TColor GetFooterColor() const { return footerParams_->GetColor(); }
+  void SetFooterColor(TColor value) { footerParams_->SetColor(value); }
 
   // ---- Columns and geometry ----
   Integer GetIndicatorOffset() const { return indicatorOffset_; }
