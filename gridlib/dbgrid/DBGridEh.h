@@ -585,6 +585,75 @@ class TGridEmptyDataInfoEh : public TPersistent {
   String text_;
 };
 
+// ---- Scroll bars ----
+
+enum TNavButtonEh {
+  nbFirstEh,
+  nbPriorEh,
+  nbNextEh,
+  nbLastEh,
+  nbInsertEh,
+  nbDeleteEh,
+  nbEditEh,
+  nbPostEh,
+  nbCancelEh,
+  nbRefreshEh
+};
+using TNavButtonSetEh = TSet<TNavButtonEh>;
+enum TGridSBItemEh { gsbiRecordsInfoEh, gsbiNavigator, gsbiSelAggregationInfoEh };
+using TGridSBItemsEh = TSet<TGridSBItemEh>;
+
+// The panel beside the horizontal scroll bar: record information, navigator buttons, aggregates of
+// the selection. The navigator control that shows them is not part of this library: the panel keeps
+// what is asked of it, and the grid makes room for it.
+class TDBGridEhScrollBarPanel : public TPersistent {
+  KIV_CLASS(TDBGridEhScrollBarPanel, TPersistent)
+ public:
+  explicit TDBGridEhScrollBarPanel(TGridScrollBarEh* scrollBar) : scrollBar_(scrollBar) {}
+  void Assign(TPersistent* source) override;
+  TCustomGridEh* GetGrid() const { return scrollBar_->GetGrid(); }
+  bool GetVisible() const { return visible_; }
+  // A change makes the grid measure its boundaries again.
+  void SetVisible(bool value);
+  TNavButtonSetEh GetNavigatorButtons() const { return navigatorButtons_; }
+  void SetNavigatorButtons(TNavButtonSetEh value) { navigatorButtons_ = value; }
+  TGridSBItemsEh GetVisibleItems() const { return visibleItems_; }
+  void SetVisibleItems(TGridSBItemsEh value) { visibleItems_ = value; }
+
+ private:
+  TGridScrollBarEh* scrollBar_;
+  bool visible_ = false;
+  TNavButtonSetEh navigatorButtons_{nbFirstEh,  nbPriorEh, nbNextEh, nbLastEh,   nbInsertEh,
+                                    nbDeleteEh, nbEditEh,  nbPostEh, nbCancelEh, nbRefreshEh};
+  TGridSBItemsEh visibleItems_{gsbiRecordsInfoEh, gsbiNavigator, gsbiSelAggregationInfoEh};
+};
+
+// The data grid's horizontal bar: scrolls smoothly and carries the extra panel, which keeps the bar
+// shown while it is visible.
+class THorzDBGridEhScrollBar : public TGridScrollBarEh {
+  KIV_CLASS(THorzDBGridEhScrollBar, TGridScrollBarEh)
+ public:
+  THorzDBGridEhScrollBar(TCustomGridEh* grid, TScrollBarKind kind);
+  void Assign(TPersistent* source) override;
+  TDBGridEhScrollBarPanel* GetExtraPanel() const { return extraPanel_.get(); }
+  void SetExtraPanel(TDBGridEhScrollBarPanel* value) { extraPanel_->Assign(value); }
+  bool CalcScrollBarShowing() override;
+  bool IsKeepMaxSizeInDefault() override;
+  Integer ActualScrollBarBoxSize() override;
+  bool ScrollBarPanel() override { return extraPanel_->GetVisible(); }
+
+ private:
+  std::unique_ptr<TDBGridEhScrollBarPanel> extraPanel_;
+};
+
+class TVertDBGridEhScrollBar : public TGridScrollBarEh {
+  KIV_CLASS(TVertDBGridEhScrollBar, TGridScrollBarEh)
+ public:
+  TVertDBGridEhScrollBar(TCustomGridEh* grid, TScrollBarKind kind) : TGridScrollBarEh(grid, kind) {}
+  // No panel beside the vertical bar in this system.
+  bool ScrollBarPanel() override { return false; }
+};
+
 // The indicator title button's options.
 class TDBGridEhIndicatorTitle : public TPersistent {
   KIV_CLASS(TDBGridEhIndicatorTitle, TPersistent)
@@ -1157,7 +1226,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   Integer GetRowLines() const { return rowLines_; }
   void SetRowLines(Integer value);
   bool GetRowSizingAllowed() const { return rowSizingAllowed_; }
-  void SetRowSizingAllowed(bool value) { rowSizingAllowed_ = value; }
+  // The base grid's row sizing follows.
+  void SetRowSizingAllowed(bool value);
   bool GetSortLocal() const { return sortLocal_; }
   void SetSortLocal(bool value) { sortLocal_ = value; }
   TColor GetEvenRowColor() const;
@@ -1169,6 +1239,19 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   TFont* GetTitleFont() override { return titleParams_->GetFont(); }
   void SetTitleFont(TFont* value) override { titleParams_->SetFont(value); }
   TColor GetTitleColor() override { return titleParams_->GetFillStyleColor(); }
+  // Grid-level names of the title and footer parameters, as older forms carry them.
+  Integer GetTitleHeight() const { return titleParams_->GetRowHeight(); }
+  void SetTitleHeight(Integer value) { titleParams_->SetRowHeight(value); }
+  Integer GetTitleLines() const { return titleParams_->GetRowLines(); }
+  void SetTitleLines(Integer value) { titleParams_->SetRowLines(value); }
+  Integer GetVTitleMargin() const { return titleParams_->GetVTitleMargin(); }
+  void SetVTitleMargin(Integer value) { titleParams_->SetVTitleMargin(value); }
+  bool GetUseMultiTitle() const { return titleParams_->GetMultiTitle(); }
+  void SetUseMultiTitle(bool value) { titleParams_->SetMultiTitle(value); }
+  TFont* GetFooterFont() const { return footerParams_->GetFont(); }
+  void SetFooterFont(TFont* value) { footerParams_->SetFont(value); }
+  TColor GetFooterColor() const { return footerParams_->GetColor(); }
+  void SetFooterColor(TColor value) { footerParams_->SetColor(value); }
 
   // ---- Columns and geometry ----
   Integer GetIndicatorOffset() const { return indicatorOffset_; }
@@ -1181,6 +1264,11 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   TGridRect DataBox() const;
   TCellAreaTypeEh GetCellAreaType(Integer col, Integer row, Integer& areaCol, Integer& areaRow) const;
   Integer GetStdDefaultRowHeight() const { return stdDefaultRowHeight_; }
+  // Cell sizes without the grid line that the options draw with them.
+  Integer GetDataColWidth(Integer col) const;
+  void SetDataColWidth(Integer col, Integer value);
+  Integer GetDataRowHeight(Integer row) const;
+  void SetDataRowHeight(Integer row, Integer value);
   Integer GetTitleRowHeight() const { return titleRowHeight_; }
   // Data rows that fit between the titles and the footers.
   Integer VisibleDataRowCount();
@@ -1207,6 +1295,28 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   // The display text of a visible row's column, read by instant reading.
   String GetVisibleCellText(Integer dataRow, TColumnEh* column);
   void CalcVertScrollBarParams(Integer& pos, Integer& min, Integer& page, Integer& max) override;
+  // View mode whose vertical bar scrolls the view by pixels, as the base grid's does.
+  virtual bool IsExtendedScrollingActive();
+  // Whether a scroll bar shows its extra panel.
+  virtual bool ScrollBarPanel();
+  THorzDBGridEhScrollBar* GetHorzDBScrollBar() const {
+    return static_cast<THorzDBGridEhScrollBar*>(GetHorzScrollBar());
+  }
+  // View mode: the current row goes to the middle of the visible rows.
+  virtual void CenterCurRowInView();
+  // View mode: the table reads as many more records as the empty space under the rows takes.
+  void FetchVisibleRecords();
+  // A faded picture of the grid with a caption over it while the application loads its data; calls
+  // nest, and only the last finish shows the grid again. A duration of -1 takes the style's.
+  void StartLoadingStatus(const String& loadingCaption = String(), Integer renderDuration = -1,
+                          bool showCaption = true);
+  void FinishLoadingStatus(Integer renderDuration = -1);
+  bool GetShowingLoadingMode() const { return showingLoadingMode_; }
+  // While the loading status shows, painting shows its picture and nothing else.
+  bool PaintLoadingStatus();
+  // The current row stays where it is on screen while the dataset moves (the loading status).
+  bool GetLockAutoShowCurCell() const { return lockAutoShowCurCell_; }
+  void SetLockAutoShowCurCell(bool value) { lockAutoShowCurCell_ = value; }
 
   // ---- Navigation ----
   Integer MoveBy(Integer distance);
@@ -1225,6 +1335,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   // The wheel moves one record per notch, Ctrl or not.
   bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
   bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
+  bool MouseWheelStep(Integer direction, TShiftState shift, TPoint mousePos);
 
   // ---- Events ----
   TDBGridEhColumnEvent OnCellClick;
@@ -1244,6 +1355,10 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void LinkActive(bool active) override;
   void InternalLayout() override;
   bool IsColumnEditable(Integer barIndex) override;
+  // A check-box column changes by clicks, not by typing.
+  bool CanEditModify() override;
+  // No editor over a rectangle that an edit would clear.
+  bool CanEditShow() override;
   bool IsDataEditMode() override { return true; }
   void GetBarsPropertyName(String& name) override { name = u"Columns"; }
   void EditingChanged() override;
@@ -1679,6 +1794,13 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void DistributeAutoFitRest(Integer sum, Integer target);
   void CalcRowHeights();
   void KeepRowOnScreen();
+  TGridScrollBarEh* CreateScrollBar(TScrollBarKind kind) override;
+  void ScrollBarPanelsChanged() override;
+  // A row the user sized gives every data row its height, unless rows fit their records.
+  void ChangeRowHeight(Integer index, Integer height) override;
+  void RowHeightsChanged() override;
+  // Selecting beyond the data rows brings the record above or below the visible ones.
+  void ShiftAnchorCell(Integer flags) override;
 
  private:
   void ApplyBaseOptions();
@@ -1724,7 +1846,21 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   Integer recNoTextWidth_ = 0;
   bool colWidthsChanged_ = false;
   Integer oldActiveRecord_ = -1;
-  Integer instantReadDepth_ = 0;
+  // The records to go back to, one per open instant reading: readings nest.
+  std::vector<Integer> instantReadReturns_;
+  bool lockAutoShowCurCell_ = false;
+  // A row was sized by the user.
+  bool defaultRowChanged_ = false;
+  // The loading status: the picture shown, the frame of its fade, the nesting count.
+  std::unique_ptr<TBitmap> loadingModeBitmap_;
+  TBitmap* loadingFrame_ = nullptr;
+  Integer loadingModeCallCount_ = 0;
+  bool showingLoadingMode_ = false;
+  String loadingModeText_;
+  bool loadingShowText_ = true;
+  void AnimateLoadingStatus(TBitmap* from, TBitmap* to, Integer duration);
+  std::unique_ptr<TBitmap> GridPicture();
+  bool fetchingRecords_ = false;
 
   IMemTableEh* intMemTable_ = nullptr;
   TBookmark lockedBookmark_;

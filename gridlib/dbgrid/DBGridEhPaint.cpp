@@ -24,6 +24,7 @@ void KeepHighlightTextReadableEh(TColor background, TFont* font) {
 }  // namespace
 
 void TCustomDBGridEh::Paint() {
+  if (PaintLoadingStatus()) return;
   for (TDBGridMultiTitleNodeEh& node : headTree_) node.Drawn = false;
   checkedDuplicates_.assign(static_cast<size_t>(GetColumns()->GetCount()), std::vector<bool>());
   TCustomDBAxisGridEh::Paint();
