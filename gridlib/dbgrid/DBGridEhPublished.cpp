@@ -116,6 +116,7 @@ void TDBGridTitleParamsEh::Published(TPropBuilder<TDBGridTitleParamsEh>& p) {
   p.Bool(u"BorderInFillStyle", &TDBGridTitleParamsEh::GetBorderInFillStyle,
          &TDBGridTitleParamsEh::SetBorderInFillStyle)
       .Default(0);
+  p.Object(u"Images", &TDBGridTitleParamsEh::GetImages, &TDBGridTitleParamsEh::SetImages);
   p.Bool(u"MultiTitle", &TDBGridTitleParamsEh::GetMultiTitle, &TDBGridTitleParamsEh::SetMultiTitle)
       .Default(0);
   p.Int(u"RowHeight", &TDBGridTitleParamsEh::GetRowHeight, &TDBGridTitleParamsEh::SetRowHeight).Default(0);
