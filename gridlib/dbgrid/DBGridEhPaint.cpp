@@ -96,7 +96,6 @@ void TCustomDBGridEh::PaintDataCell(Integer col, Integer row, TCellAreaTypeEh, T
 
   if (OnGetCellParams) OnGetCellParams(this, column, canvas->GetFont(), params->Background, state);
   column->GetColCellParams(false, params);
-  if (column->OnGetCellParams) column->OnGetCellParams(column, false, params);
 
   bool processed = false;
   if (OnAdvDrawDataCell)
@@ -194,7 +193,6 @@ bool TCustomDBGridEh::CheckColumnDuplicateValues(TColumnEh* column, Integer data
   column->FillColCellParams(params);
   if (OnGetCellParams) OnGetCellParams(this, column, params->Font, params->Background, params->State);
   column->GetColCellParams(false, params);
-  if (column->OnGetCellParams) column->OnGetCellParams(column, false, params);
   return params->Text == s;
 }
 
