@@ -969,6 +969,9 @@ class TDBGridColumnsEh : public TGridAxisBarsEh {
   TColumnEh* GetFirstContraVisibleColumn() const;
   TColumnEh* GetLastContraVisibleColumn() const;
 
+  // Puts the sort-marked columns in the grid's list in the order of their titles' sort indexes.
+  void RebuildSortMarkedList();
+
   // Whether any column's main footer has that kind; the further footers are not looked at.
   bool ExistFooterValueType(TFooterValueType valueType) const;
   // Appends every column's Name in collection order.
@@ -1272,6 +1275,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   TColor GetTitleColor() override { return titleParams_->GetFillStyleColor(); }
   // Unset title alignments are centred over multi-level titles.
   TAlignment GetTitleLineMode() override;
+  // The sort-marked list is built from the titles' indexes the form held.
+  void Loaded() override;
 
   // ---- Columns and geometry ----
   Integer GetIndicatorOffset() const { return indicatorOffset_; }

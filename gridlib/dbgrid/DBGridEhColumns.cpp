@@ -445,6 +445,11 @@ TAlignment TCustomDBGridEh::GetTitleLineMode() {
   return titleParams_ && titleParams_->GetMultiTitle() ? taCenter : taLeftJustify;
 }
 
+void TCustomDBGridEh::Loaded() {
+  TCustomDBAxisGridEh::Loaded();
+  GetColumns()->RebuildSortMarkedList();
+}
+
 TColumnDefValuesEh::TColumnDefValuesEh(TCustomDBAxisGridEh* grid) : TCustomColumnDefValuesEh(grid) {
   InitTitle();
 }
@@ -463,18 +468,7 @@ TCustomDBGridEh* TDBGridColumnsEh::GetDBGrid() const { return static_cast<TCusto
 void TDBGridColumnsEh::Update(TCollectionItem* item) {
   TCustomDBGridEh* grid = GetDBGrid();
   if (!grid || grid->IsLoading() || grid->IsDestroying()) return;
-  if (!item) {
-    // The sort-marked list follows the titles' sort indexes.
-    TColumnsEhList* sorted = grid->GetSortMarkedColumns();
-    sorted->Clear();
-    std::vector<TColumnEh*> marked;
-    for (Integer i = 0; i < GetCount(); ++i)
-      if (GetColumn(i)->GetTitle()->GetSortIndex() > 0) marked.push_back(GetColumn(i));
-    std::stable_sort(marked.begin(), marked.end(), [](TColumnEh* a, TColumnEh* b) {
-      return a->GetTitle()->GetSortIndex() < b->GetTitle()->GetSortIndex();
-    });
-    for (TColumnEh* c : marked) sorted->Add(c);
-  }
+  if (!item) RebuildSortMarkedList();
   grid->LayoutChanged();
   // A selected column that went away or hid gives way to the first visible one.
   const Integer selected = grid->GetSelectedIndex();
@@ -482,6 +476,20 @@ void TDBGridColumnsEh::Update(TCollectionItem* item) {
       (selected >= GetCount() || (selected >= 0 && !GetColumn(selected)->GetVisible())))
     grid->SetSelectedIndex(grid->GetVisibleColumns()->GetColumn(0)->GetIndex());
   if (grid->GetLayoutLock() == 0) grid->InvalidateEditor();
+}
+
+void TDBGridColumnsEh::RebuildSortMarkedList() {
+  TCustomDBGridEh* grid = GetDBGrid();
+  if (!grid) return;
+  TColumnsEhList* sorted = grid->GetSortMarkedColumns();
+  sorted->Clear();
+  std::vector<TColumnEh*> marked;
+  for (Integer i = 0; i < GetCount(); ++i)
+    if (GetColumn(i)->GetTitle()->GetSortIndex() > 0) marked.push_back(GetColumn(i));
+  std::stable_sort(marked.begin(), marked.end(), [](TColumnEh* a, TColumnEh* b) {
+    return a->GetTitle()->GetSortIndex() < b->GetTitle()->GetSortIndex();
+  });
+  for (TColumnEh* c : marked) sorted->Add(c);
 }
 
 // The field value lists belong to the dataset's earlier opening; lookups find their fields anew.
