@@ -571,8 +571,18 @@ class TDBGridFooterParamsEh : public TDBGridAreaParamsEh {
 class TGridEmptyDataInfoEh : public TPersistent {
   KIV_CLASS(TGridEmptyDataInfoEh, TPersistent)
  public:
+  static void Published(TPropBuilder<TGridEmptyDataInfoEh>& p);
   explicit TGridEmptyDataInfoEh(TCustomDBGridEh* grid) : grid_(grid) {}
+  ~TGridEmptyDataInfoEh() override;
+  void Assign(TPersistent* source) override;
   TPersistent* GetOwner() const override;
+  // Grey in the grid's font while ParentFont is on; a change of the font by hand turns it off.
+  TFont* GetFont();
+  void SetFont(TFont* value) { GetFont()->Assign(value); }
+  bool GetParentFont() const { return parentFont_; }
+  void SetParentFont(bool value);
+  // Takes the grid font's size, name and character set, not its colour, while ParentFont is on.
+  void RefreshDefaultFont();
   bool GetActive() const { return active_; }
   void SetActive(bool value);
   const String& GetText() const { return text_; }
@@ -583,16 +593,22 @@ class TGridEmptyDataInfoEh : public TPersistent {
   bool Showing() const;
 
  private:
+  void EmptyInfoFontChanged(TObject* sender);
   TCustomDBGridEh* grid_;
   bool active_ = false;
   String text_;
+  std::unique_ptr<TFont> font_;
+  bool parentFont_ = true;
+  bool fontSyncing_ = false;
 };
 
 // The indicator title button's options.
 class TDBGridEhIndicatorTitle : public TPersistent {
   KIV_CLASS(TDBGridEhIndicatorTitle, TPersistent)
  public:
+  static void Published(TPropBuilder<TDBGridEhIndicatorTitle>& p);
   explicit TDBGridEhIndicatorTitle(TCustomDBGridEh* grid) : grid_(grid) {}
+  void Assign(TPersistent* source) override;
   TPersistent* GetOwner() const override;
   bool GetShowDropDownSign() const { return showDropDownSign_; }
   void SetShowDropDownSign(bool value);
@@ -916,9 +932,12 @@ class TColumnsEhList : public TAxisBarsEhList {
 class TColumnTitleDefValuesEh : public TAxisBarCaptionDefValuesEh {
   KIV_CLASS(TColumnTitleDefValuesEh, TAxisBarCaptionDefValuesEh)
  public:
+  static void Published(TPropBuilder<TColumnTitleDefValuesEh>& p);
   explicit TColumnTitleDefValuesEh(TAxisBarDefValuesEh* defValues) : TAxisBarCaptionDefValuesEh(defValues) {}
+  void Assign(TPersistent* source) override;
   bool GetShowImageAndText() const { return showImageAndText_; }
-  void SetShowImageAndText(bool value) { showImageAndText_ = value; }
+  // Repaints the grid.
+  void SetShowImageAndText(bool value);
 
  private:
   bool showImageAndText_ = false;
@@ -927,7 +946,10 @@ class TColumnTitleDefValuesEh : public TAxisBarCaptionDefValuesEh {
 class TColumnDefValuesEh : public TCustomColumnDefValuesEh {
   KIV_CLASS(TColumnDefValuesEh, TCustomColumnDefValuesEh)
  public:
+  static void Published(TPropBuilder<TColumnDefValuesEh>& p);
   explicit TColumnDefValuesEh(TCustomDBAxisGridEh* grid);
+  void Assign(TPersistent* source) override;
+  void SetFooter(TColumnFooterDefValuesEh* value) { footer_->Assign(value); }
   TAxisBarCaptionDefValuesEh* CreateTitleDefValues() override;
   TColumnTitleDefValuesEh* GetTitle() const {
     return static_cast<TColumnTitleDefValuesEh*>(TAxisBarDefValuesEh::GetTitle());

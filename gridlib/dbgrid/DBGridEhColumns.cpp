@@ -454,6 +454,88 @@ TColumnDefValuesEh::TColumnDefValuesEh(TCustomDBAxisGridEh* grid) : TCustomColum
   InitTitle();
 }
 
+void TColumnDefValuesEh::Assign(TPersistent* source) {
+  TCustomColumnDefValuesEh::Assign(source);
+  if (auto* src = dynamic_cast<TColumnDefValuesEh*>(source)) {
+    footer_->Assign(src->footer_.get());
+    SetEditButtonDrawBackTime(src->GetEditButtonDrawBackTime());
+    SetLayout(src->GetLayout());
+    SetHighlightRequired(src->GetHighlightRequired());
+  }
+}
+
+void TColumnTitleDefValuesEh::Assign(TPersistent* source) {
+  TAxisBarCaptionDefValuesEh::Assign(source);
+  if (auto* src = dynamic_cast<TColumnTitleDefValuesEh*>(source)) SetShowImageAndText(src->showImageAndText_);
+}
+
+void TColumnTitleDefValuesEh::SetShowImageAndText(bool value) {
+  if (showImageAndText_ == value) return;
+  showImageAndText_ = value;
+  if (TCustomDBAxisGridEh* grid = GetGrid()) grid->Invalidate();
+}
+
+// ======================= Empty-data info and indicator title =======================
+
+TGridEmptyDataInfoEh::~TGridEmptyDataInfoEh() = default;
+
+void TGridEmptyDataInfoEh::Assign(TPersistent* source) {
+  auto* src = dynamic_cast<TGridEmptyDataInfoEh*>(source);
+  if (!src) {
+    TPersistent::Assign(source);
+    return;
+  }
+  SetActive(src->active_);
+  SetText(src->text_);
+  if (!src->parentFont_) SetFont(src->font_.get());
+  SetParentFont(src->parentFont_);
+}
+
+TFont* TGridEmptyDataInfoEh::GetFont() {
+  if (!font_) {
+    font_ = std::make_unique<TFont>();
+    if (grid_) font_->Assign(grid_->GetFont());
+    font_->SetColor(clGray);
+    font_->OnChange = TNotifyEvent(this, &TGridEmptyDataInfoEh::EmptyInfoFontChanged);
+  }
+  RefreshDefaultFont();
+  return font_.get();
+}
+
+void TGridEmptyDataInfoEh::RefreshDefaultFont() {
+  if (!parentFont_ || !font_ || !grid_ || fontSyncing_) return;
+  fontSyncing_ = true;
+  auto done = MakeScopeExit([this] { fontSyncing_ = false; });
+  TFont* gridFont = grid_->GetFont();
+  font_->SetSize(gridFont->GetSize());
+  font_->SetName(gridFont->GetName());
+  font_->SetCharset(gridFont->GetCharset());
+}
+
+void TGridEmptyDataInfoEh::SetParentFont(bool value) {
+  if (parentFont_ == value) return;
+  parentFont_ = value;
+  RefreshDefaultFont();
+  if (grid_) grid_->Invalidate();
+}
+
+void TGridEmptyDataInfoEh::EmptyInfoFontChanged(TObject*) {
+  if (fontSyncing_) return;
+  parentFont_ = false;
+  if (grid_) grid_->Invalidate();
+}
+
+void TDBGridEhIndicatorTitle::Assign(TPersistent* source) {
+  auto* src = dynamic_cast<TDBGridEhIndicatorTitle*>(source);
+  if (!src) {
+    TPersistent::Assign(source);
+    return;
+  }
+  SetShowDropDownSign(src->showDropDownSign_);
+  titleButton_ = src->titleButton_;
+  useGlobalMenu_ = src->useGlobalMenu_;
+}
+
 TAxisBarCaptionDefValuesEh* TColumnDefValuesEh::CreateTitleDefValues() {
   return new TColumnTitleDefValuesEh(this);
 }

@@ -277,6 +277,28 @@ TEST_F(DBGridColumnModelTest, FootersKeepTheirAggregateInStepWithKindAndField) {
   EXPECT_NE(target->GetDBSum(), nullptr);
 }
 
+TEST_F(DBGridColumnModelTest, UnsetValuesFollowTheGridUntilSet) {
+  TColumnTitleEh* title = Col(u"NAME")->GetTitle();
+  EXPECT_EQ(title->GetAlignment(), taLeftJustify);
+  grid_->GetTitleParams()->SetMultiTitle(true);
+  EXPECT_EQ(title->GetAlignment(), taCenter) << "multi-level titles centre unset alignments";
+  grid_->GetColumnDefValues()->GetTitle()->SetShowImageAndText(true);
+  EXPECT_TRUE(title->GetShowImageAndText());
+  title->SetShowImageAndText(false);
+  EXPECT_FALSE(title->GetShowImageAndText());
+  EXPECT_TRUE(title->GetShowImageAndTextStored());
+
+  TGridEmptyDataInfoEh* info = grid_->GetEmptyDataInfo();
+  EXPECT_EQ(info->GetFont()->GetColor(), clGray);
+  grid_->GetFont()->SetSize(14);
+  EXPECT_EQ(info->GetFont()->GetSize(), 14);
+  EXPECT_EQ(info->GetFont()->GetColor(), clGray) << "the grid's colour is not taken";
+  info->GetFont()->SetSize(20);
+  EXPECT_FALSE(info->GetParentFont());
+  grid_->GetFont()->SetSize(9);
+  EXPECT_EQ(info->GetFont()->GetSize(), 20);
+}
+
 // Six columns over the four fields, indexes 0 to 5.
 TEST_F(DBGridColumnModelTest, ShiftClicksGrowAndShrinkTheColumnRange) {
   TDBGridColumnsEh* columns = grid_->GetColumns();

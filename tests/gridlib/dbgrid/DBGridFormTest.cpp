@@ -46,6 +46,10 @@ const char kGridForm[] =
     "'\xD0\x9D\xD0\xB0\xD0\xB8\xD0\xBC\xD0\xB5\xD0\xBD\xD0\xBE\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xB8\xD0\xB5'\n"
     "        Width = 240\n"
     "      end>\n"
+    "    ColumnDefValues.Title.Alignment = taRightJustify\n"
+    "    ColumnDefValues.Title.ShowImageAndText = True\n"
+    "    EmptyDataInfo.Active = True\n"
+    "    EmptyDataInfo.Text = 'No goods'\n"
     "    FooterRowCount = 1\n"
     "    Options = [dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgTabs, dgRowSelect]\n"
     "    OptionsEh = [dghFixed3D, dghHighlightFocus, dghClearSelection, dghAutoSortMarking, "
@@ -122,6 +126,11 @@ TEST(DBGridFormResource, GridAndColumnsLoadSaveAndLoadAgainUnchanged) {
   EXPECT_EQ(name->GetWidth(), 240);
   EXPECT_FALSE(name->GetAssignedValues().Contains(cvFont)) << "an unset font stays unset";
   EXPECT_EQ(name->GetTitle()->GetOrientation(), tohVertical);
+  EXPECT_EQ(qty->GetTitle()->GetAlignment(), taRightJustify)
+      << "an unset title alignment follows the defaults";
+  EXPECT_TRUE(qty->GetTitle()->GetShowImageAndText());
+  EXPECT_TRUE(grid->GetEmptyDataInfo()->GetActive());
+  EXPECT_EQ(grid->GetEmptyDataInfo()->GetText(), u"No goods");
   EXPECT_EQ(name->GetTitle()->GetFont()->GetHeight(), -16);
   // Markers read before the grid's options keep their places, and the grid's sort order follows them.
   EXPECT_EQ(qty->GetTitle()->GetSortMarker(), smDownEh);
@@ -142,9 +151,11 @@ TEST(DBGridFormResource, GridAndColumnsLoadSaveAndLoadAgainUnchanged) {
   EXPECT_EQ(written, ReadWholeFile(third));
   for (const char* part :
        {"Title.Caption", "Width = 240", "fvtSum", "dgRowSelect", "TitleParams.VTitleMargin = 4",
-        "Title.SortMarker = smUpEh", "Footer.ToolTips = True"})
+        "Title.SortMarker = smUpEh", "Footer.ToolTips = True",
+        "ColumnDefValues.Title.Alignment = taRightJustify", "EmptyDataInfo.Text"})
     EXPECT_NE(written.find(part), std::string::npos) << part;
   EXPECT_EQ(written.find("ToolTips = False"), std::string::npos) << "an unset or false switch is not written";
+  EXPECT_EQ(written.find("EmptyDataInfo.Font"), std::string::npos) << "a parent font is not written";
   EXPECT_EQ(written.find("TitleFont"), std::string::npos)
       << "the title font is written once, in the title parameters";
   std::remove(path.c_str());
