@@ -583,6 +583,10 @@ class TGridEmptyDataInfoEh : public TPersistent {
   void SetParentFont(bool value);
   // Takes the grid font's size, name and character set, not its colour, while ParentFont is on.
   void RefreshDefaultFont();
+  // The text's place: centred in the data area less 10 pixels on every side, wrapped where narrower.
+  virtual TRect GetDrawRect();
+  // The text on the grid's colour, framed where vertical lines reach into the empty area.
+  void PaintEmptyDataInfo();
   bool GetActive() const { return active_; }
   void SetActive(bool value);
   const String& GetText() const { return text_; }

@@ -525,6 +525,44 @@ void TGridEmptyDataInfoEh::EmptyInfoFontChanged(TObject*) {
   if (grid_) grid_->Invalidate();
 }
 
+TRect TGridEmptyDataInfoEh::GetDrawRect() {
+  TCanvas* canvas = GetScreenCanvasEh();
+  canvas->GetFont()->Assign(GetFont());
+  const String text = GetDisplayText();
+  const Integer textWidth = canvas->TextWidth(text);
+  const Integer textHeight = canvas->TextHeight(text) + 2;
+  TGridAxisDataEh* horz = grid_->GetHorzAxis();
+  TGridAxisDataEh* vert = grid_->GetVertAxis();
+  const TRect area(horz->GetFixedBoundary() - horz->GetFrozenLen() + 10,
+                   vert->GetFixedBoundary() - vert->GetFrozenLen() + 10, horz->GetContraStart() - 10,
+                   vert->GetContraStart() - 10);
+  TRect rect(area.Left, area.Top, area.Left + textWidth, area.Top + textHeight);
+  if (area.Width() < textWidth) {
+    rect = TRect(area.Left, area.Top, area.Right, area.Top);
+    DrawTextWEh(canvas->GetHandle(), text, rect, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    rect.Right = area.Right;
+  }
+  const Integer dx = area.Left + (area.Width() - rect.Width()) / 2 - rect.Left;
+  const Integer dy = area.Top + (area.Height() - rect.Height()) / 2 - rect.Top;
+  return TRect(rect.Left + dx, rect.Top + dy, rect.Right + dx, rect.Bottom + dy);
+}
+
+void TGridEmptyDataInfoEh::PaintEmptyDataInfo() {
+  TCanvas* canvas = grid_->GetCanvas();
+  TRect textRect = GetDrawRect();
+  const TRect rect(textRect.Left - 5, textRect.Top - 5, textRect.Right + 5, textRect.Bottom + 5);
+  canvas->GetBrush()->SetStyle(bsSolid);
+  canvas->GetBrush()->SetColor(grid_->GetColor());
+  canvas->FillRect(rect);
+  canvas->GetFont()->Assign(GetFont());
+  DrawTextWEh(canvas->GetHandle(), GetDisplayText(), textRect, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+  if (grid_->GetOptionsEh().Contains(dghExtendVertLines)) {
+    canvas->GetBrush()->SetColor(
+        MixColorsEh(ColorToRGB(GetFont()->GetColor()), ColorToRGB(grid_->GetColor()), 192));
+    canvas->FrameRect(TRect(rect.Left - 1, rect.Top - 1, rect.Right + 1, rect.Bottom + 1));
+  }
+}
+
 void TDBGridEhIndicatorTitle::Assign(TPersistent* source) {
   auto* src = dynamic_cast<TDBGridEhIndicatorTitle*>(source);
   if (!src) {

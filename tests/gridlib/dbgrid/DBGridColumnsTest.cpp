@@ -299,6 +299,49 @@ TEST_F(DBGridColumnModelTest, UnsetValuesFollowTheGridUntilSet) {
   EXPECT_EQ(info->GetFont()->GetSize(), 20);
 }
 
+// "Нет данных" over an open empty dataset, grey, in the middle of the data area; long texts wrap.
+TEST_F(DBGridColumnModelTest, TheEmptyDataTextStandsInTheMiddleOfTheDataArea) {
+  auto* empty = new TTestDataSet(form_.get());
+  empty->GetFieldDefs()->Add(u"ID", ftInteger, 0, false);
+  empty->Open();
+  source_->SetDataSet(empty);
+  ProcessPendingEvents();
+  TGridEmptyDataInfoEh* info = grid_->GetEmptyDataInfo();
+  EXPECT_FALSE(info->Showing()) << "not active";
+  info->SetActive(true);
+  ASSERT_TRUE(info->Showing());
+  EXPECT_EQ(info->GetDisplayText(), u"Нет данных");
+
+  const TRect first = grid_->CellRect(grid_->GetIndicatorOffset(), grid_->TopDataOffset(), false);
+  const TRect client = grid_->GetClientRect();
+  const TRect rect = info->GetDrawRect();
+  // The data area ends where the scroll bar (or the footers) begin.
+  const Integer right = grid_->GetHorzAxis()->GetContraStart(),
+                bottom = grid_->GetVertAxis()->GetContraStart();
+  EXPECT_LE(right, client.Right);
+  EXPECT_NEAR(rect.Left + rect.Right, first.Left + right, 3) << "centred across";
+  EXPECT_NEAR(rect.Top + rect.Bottom, first.Top + bottom, 3) << "centred down";
+  std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+  auto greyIn = [&](const TRect& r) {
+    for (Integer x = r.Left; x < r.Right; ++x)
+      for (Integer y = r.Top; y < r.Bottom; ++y) {
+        const TColorRef c = ColorToRGB(PixelAt(picture.get(), x, y));
+        if ((c & 0xFF) < 0xC0 && (c & 0xFF) > 0x40) return true;
+      }
+    return false;
+  };
+  EXPECT_TRUE(greyIn(rect)) << "the text is drawn";
+  EXPECT_FALSE(greyIn(TRect(first.Left + 2, first.Top + 2, first.Left + 30, first.Top + 12)))
+      << "and only there";
+
+  info->SetText(String(60, u'Ш') + u" " + String(60, u'Щ') + u" " + String(60, u'Ж'));
+  const TRect wrapped = info->GetDrawRect();
+  EXPECT_LE(wrapped.Width(), right - first.Left - 20 + 1);
+  EXPECT_GT(wrapped.Height(), 2 * (rect.Height() - 2)) << "wrapped over several lines";
+  empty->Close();
+  EXPECT_FALSE(info->Showing()) << "a closed dataset shows nothing";
+}
+
 // Six columns over the four fields, indexes 0 to 5.
 TEST_F(DBGridColumnModelTest, ShiftClicksGrowAndShrinkTheColumnRange) {
   TDBGridColumnsEh* columns = grid_->GetColumns();
