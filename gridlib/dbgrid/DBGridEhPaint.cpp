@@ -13,6 +13,7 @@ void TCustomDBGridEh::Paint() {
   for (TDBGridMultiTitleNodeEh& node : headTree_) node.Drawn = false;
   checkedDuplicates_.assign(static_cast<size_t>(GetColumns()->GetCount()), std::vector<bool>());
   TCustomDBAxisGridEh::Paint();
+  if (emptyDataInfo_->Showing()) emptyDataInfo_->PaintEmptyDataInfo();
 }
 
 // The base grid draws the cell's lines, then asks DrawCellContent for the inside.
