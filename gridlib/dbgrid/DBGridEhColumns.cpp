@@ -7,6 +7,7 @@
 #include "gridlib/base/GridLibCore.h"
 #include "gridlib/dbgrid/DBGridEh.h"
 #include "platform/classes/StringList.h"
+#include "platform/graphics/ImageList.h"
 #include "platform/rtl/RtlMath.h"
 #include "platform/rtl/ScopeGuard.h"
 
@@ -33,12 +34,16 @@ std::function<bool(const TObject*)> TitleValueStored(TAxisBarEhValue flag) {
 
 }  // namespace
 
-// The digits of a multi-column sort index are measured and drawn in a small font of their own.
+// The digits of a multi-column sort index are measured and drawn in a small font of their own, as
+// high as the down marker's picture less one pixel.
 TFont* DBGridSortIndexFont() {
   static TFont* font = [] {
     auto* f = new TFont();
     f->SetName(u"Arial");
-    f->SetHeight(-8);
+    RegisterGraphicsResources();
+    TBitmap marker;
+    LoadBitmapFromResourceEh(&marker, u"DBSMDOWNEH");
+    f->SetHeight(1 - marker.GetHeight());
     return f;
   }();
   return font;
@@ -886,25 +891,6 @@ void TDBGridTitleParamsEh::Assign(TPersistent* source) {
   TDBGridAreaParamsEh::Assign(source);
 }
 
-namespace {
-
-// Tells the title parameters when their image list is freed.
-class TTitleImagesWatchEh : public TComponent {
- public:
-  explicit TTitleImagesWatchEh(TDBGridTitleParamsEh* params) : TComponent(nullptr), params_(params) {}
-
- protected:
-  void Notification(TComponent* component, TOperation operation) override {
-    TComponent::Notification(component, operation);
-    if (operation == opRemove && component == params_->GetImages()) params_->SetImages(nullptr);
-  }
-
- private:
-  TDBGridTitleParamsEh* params_;
-};
-
-}  // namespace
-
 TDBGridTitleParamsEh::~TDBGridTitleParamsEh() {
   if (images_) images_->UnRegisterChanges(imagesLink_.get());
 }
@@ -914,7 +900,12 @@ void TDBGridTitleParamsEh::SetImages(TCustomImageList* value) {
   if (!imagesLink_) {
     imagesLink_ = std::make_unique<TChangeLink>();
     imagesLink_->OnChange = [this](TObject*) { Changed(); };
-    imagesWatch_ = std::make_unique<TTitleImagesWatchEh>(this);
+    imagesWatch_ = std::make_unique<TFreeWatchEh>([this](TComponent* c) {
+      // A list being freed is only forgotten: nothing is asked of it any more.
+      if (c != images_) return;
+      images_ = nullptr;
+      Changed(true);
+    });
   }
   if (images_) {
     images_->UnRegisterChanges(imagesLink_.get());

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/graphics/ImageList.h"
 #include "tests/gridlib/dbgrid/DBGridTestSupport.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
@@ -287,6 +288,15 @@ TEST_F(DBGridColumnModelTest, UnsetValuesFollowTheGridUntilSet) {
   title->SetShowImageAndText(false);
   EXPECT_FALSE(title->GetShowImageAndText());
   EXPECT_TRUE(title->GetShowImageAndTextStored());
+
+  // A title picture takes room while its list lives.
+  auto* images = new TImageList(form_.get(), 16, 16);
+  title->SetImageIndex(0);
+  grid_->GetTitleParams()->SetImages(images);
+  EXPECT_EQ(title->ImageAreaWidth(), 18);
+  delete images;
+  EXPECT_EQ(grid_->GetTitleParams()->GetImages(), nullptr);
+  EXPECT_EQ(title->ImageAreaWidth(), 0);
 
   TGridEmptyDataInfoEh* info = grid_->GetEmptyDataInfo();
   EXPECT_EQ(info->GetFont()->GetColor(), clGray);
