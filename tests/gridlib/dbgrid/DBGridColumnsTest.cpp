@@ -444,4 +444,17 @@ TEST_F(DBGridColumnModelTest, SelectionNoticesWaitForTheUpdatesEndAlsoAfterAFail
   EXPECT_EQ(notices, 2) << "notices are not stuck behind a counter";
 }
 
+TEST(DBGridFilterOperandText, ListOperandsBecomeQuotedCommaText) {
+  struct Case {
+    Variant value;
+    const char16_t* text;
+  };
+  const Case cases[] = {
+      {Variant(5), u"5"},
+      {VarArrayOf({Variant(u"Сталь"), Variant(2)}), u"'Сталь','2'"},
+      {VarArrayOf(std::vector<Variant>{}), u""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(VarListToTextEh(c.value), String(c.text));
+}
+
 }  // namespace
