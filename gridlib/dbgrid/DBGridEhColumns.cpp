@@ -260,8 +260,10 @@ TColumnEh::TColumnEh(TCollection* collection) : TBaseColumnEh(collection) {
 TColumnEh::~TColumnEh() {
   // The grid's column selection holds plain pointers. While the grid itself goes, its selection is
   // gone before its columns, and the cast finds no data grid.
-  if (TCustomDBGridEh* grid = GetDBGrid())
+  if (TCustomDBGridEh* grid = GetDBGrid()) {
     if (TDBGridEhSelection* selection = grid->GetSelection()) selection->GetColumns()->ColumnGone(this);
+    if (TColumnsEhList* sorted = grid->GetSortMarkedColumns()) sorted->Remove(this);
+  }
 }
 
 TCustomDBGridEh* TColumnEh::GetDBGrid() const { return dynamic_cast<TCustomDBGridEh*>(GetGrid()); }

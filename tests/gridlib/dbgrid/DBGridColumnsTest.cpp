@@ -91,6 +91,9 @@ TEST_F(DBGridColumnModelTest, SortMarkersKeepTheGridsSortOrder) {
     EXPECT_EQ(Col(other)->GetTitle()->GetSortMarker(), smNoneEh) << StringToUtf8(other);
   EXPECT_EQ(Col(u"FLAG")->GetTitle()->GetSortIndex(), 1);
   EXPECT_EQ(SortList(), (std::vector<String>{u"FLAG"}));
+  grid_->GetColumns()->SetState(csCustomized);
+  delete Col(u"FLAG");
+  EXPECT_EQ(grid_->GetSortMarkedColumns()->GetCount(), 0) << "a freed column leaves the sort order";
 }
 
 // A number column starts descending.
