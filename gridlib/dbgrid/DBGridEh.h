@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "gridlib/base/PropFilerEh.h"
 #include "gridlib/base/ToolCtrlsEh.h"
 #include "gridlib/dbgrid/DBSumListEh.h"
 #include "gridlib/grids/DBAxisGridsEh.h"
@@ -489,9 +490,6 @@ class TDBGridTitleParamsEh : public TDBGridAreaParamsEh {
   explicit TDBGridTitleParamsEh(TCustomDBGridEh* grid);
   ~TDBGridTitleParamsEh() override;
   void Assign(TPersistent* source) override;
-  // The pictures of the column titles; a list freed elsewhere is let go by its change link.
-  TCustomImageList* GetImages() const;
-  void SetImages(TCustomImageList* value);
   bool GetMultiTitle() const { return multiTitle_; }
   void SetMultiTitle(bool value);
   TSortMarkerStyleEh GetSortMarkerStyle() const;
@@ -511,6 +509,9 @@ class TDBGridTitleParamsEh : public TDBGridAreaParamsEh {
   void SetSecondColorStored(bool value);
   Integer GetVTitleMargin() const { return vTitleMargin_; }
   void SetVTitleMargin(Integer value);
+  // The pictures the titles' ImageIndex choose from; the list's change repaints, its freeing is seen.
+  TCustomImageList* GetImages() const { return images_; }
+  void SetImages(TCustomImageList* value);
 
  protected:
   TColor DefaultColor() const override;
@@ -526,7 +527,9 @@ class TDBGridTitleParamsEh : public TDBGridAreaParamsEh {
   Integer vTitleMargin_ = 10;
   TSortMarkerStyleEh sortMarkerStyle_ = smstDefaultEh;
   bool sortMarkerStyleStored_ = false;
+  TCustomImageList* images_ = nullptr;
   std::unique_ptr<TChangeLink> imagesLink_;
+  std::unique_ptr<TComponent> imagesWatch_;
 };
 
 class TDBGridIndicatorParamsEh : public TDBGridAreaParamsEh {
@@ -568,8 +571,22 @@ class TDBGridFooterParamsEh : public TDBGridAreaParamsEh {
 class TGridEmptyDataInfoEh : public TPersistent {
   KIV_CLASS(TGridEmptyDataInfoEh, TPersistent)
  public:
+  static void Published(TPropBuilder<TGridEmptyDataInfoEh>& p);
   explicit TGridEmptyDataInfoEh(TCustomDBGridEh* grid) : grid_(grid) {}
+  ~TGridEmptyDataInfoEh() override;
+  void Assign(TPersistent* source) override;
   TPersistent* GetOwner() const override;
+  // Grey in the grid's font while ParentFont is on; a change of the font by hand turns it off.
+  TFont* GetFont();
+  void SetFont(TFont* value) { GetFont()->Assign(value); }
+  bool GetParentFont() const { return parentFont_; }
+  void SetParentFont(bool value);
+  // Takes the grid font's size, name and character set, not its colour, while ParentFont is on.
+  void RefreshDefaultFont();
+  // The text's place: centred in the data area less 10 pixels on every side, wrapped where narrower.
+  virtual TRect GetDrawRect();
+  // The text on the grid's colour, framed where vertical lines reach into the empty area.
+  void PaintEmptyDataInfo();
   bool GetActive() const { return active_; }
   void SetActive(bool value);
   const String& GetText() const { return text_; }
@@ -580,9 +597,13 @@ class TGridEmptyDataInfoEh : public TPersistent {
   bool Showing() const;
 
  private:
+  void EmptyInfoFontChanged(TObject* sender);
   TCustomDBGridEh* grid_;
   bool active_ = false;
   String text_;
+  std::unique_ptr<TFont> font_;
+  bool parentFont_ = true;
+  bool fontSyncing_ = false;
 };
 
 // ---- Scroll bars ----
@@ -658,7 +679,9 @@ class TVertDBGridEhScrollBar : public TGridScrollBarEh {
 class TDBGridEhIndicatorTitle : public TPersistent {
   KIV_CLASS(TDBGridEhIndicatorTitle, TPersistent)
  public:
+  static void Published(TPropBuilder<TDBGridEhIndicatorTitle>& p);
   explicit TDBGridEhIndicatorTitle(TCustomDBGridEh* grid) : grid_(grid) {}
+  void Assign(TPersistent* source) override;
   TPersistent* GetOwner() const override;
   bool GetShowDropDownSign() const { return showDropDownSign_; }
   void SetShowDropDownSign(bool value);
@@ -786,6 +809,9 @@ class TDBGridEhSumList : public TDBSumListProducer {
 
 // ---- Column ----
 
+// The font the digits of a multi-column sort index are measured and drawn in; one for all grids.
+TFont* DBGridSortIndexFont();
+
 class TColumnTitleEh : public TAxisBarTitleEh {
   KIV_CLASS(TColumnTitleEh, TAxisBarTitleEh)
  public:
@@ -800,20 +826,29 @@ class TColumnTitleEh : public TAxisBarTitleEh {
   void SetSortMarker(TSortMarkerEh value);
   TImageIndex GetImageIndex() const { return imageIndex_; }
   void SetImageIndex(TImageIndex value);
-  // Text beside the title's picture; unset it follows the grid's column defaults.
+  // Moves the marker on for a title click: none, down, up, down.
+  void NextSortMarker();
+  // The title click's step from the center's first state: with keepMulti the other columns keep their
+  // markers and the column cycles first state, other state, none; without it the others are cleared.
+  void SetNextSortMarkerValue(bool keepMulti);
+  // The room the marker and the sort index take in the title; 0 where the column is too narrow.
+  Integer GetSortMarkingWidth() const;
+  // The room of the filter button in the title; the filter row lies in the title only once it exists.
+  Integer GetFilterButtonAreaWidth() const;
+  // The room of the title picture: the image width and 2, or 0 without a picture.
+  Integer ImageAreaWidth() const;
+  // While not set, the grid's column defaults decide.
   bool GetShowImageAndText() const;
   void SetShowImageAndText(bool value);
   bool GetShowImageAndTextStored() const { return showImageAndTextStored_; }
   void SetShowImageAndTextStored(bool value);
-  // The width the title's picture takes: the title images' width + 2, 0 without a picture.
-  Integer ImageAreaWidth() const;
-  // Moves the marker on for a title click: none, down, up, down.
-  void NextSortMarker();
 
   // An unset title font follows the grid's title font.
   TFont* DefaultFont() const override;
 
  private:
+  // Whether the column's collection is inside BeginUpdate: the final update rebuilds the sort list.
+  bool CollectionUpdating() const;
   Integer sortIndex_ = 0;
   TSortMarkerEh sortMarker_ = smNoneEh;
   TImageIndex imageIndex_ = -1;
@@ -837,6 +872,18 @@ class TDBGridColumnLookupDataEh : public TDBLookupDataEh {
  private:
   TColumnEh* column_;
   std::vector<Variant> lookupValues_;
+};
+
+// The aggregate kinds a group footer offers; a column says which its field allows.
+enum TGroupFooterValueTypeEh {
+  gfvNonEh,
+  gfvSumEh,
+  gfvAvgEh,
+  gfvCountEh,
+  gfvMaxEh,
+  gfvMinEh,
+  gfvStaticTextEh,
+  gfvCustomEh
 };
 
 class TColumnEh : public TBaseColumnEh {
@@ -876,6 +923,19 @@ class TColumnEh : public TBaseColumnEh {
   void SetFooters(TColumnFootersEh* value) { footers_->Assign(value); }
   // The footer of footer row `index`: the item of Footers, else the main footer.
   TColumnFooterEh* UsedFooter(Integer index) const;
+  // Re-aims the aggregates of the main footer and of every further footer.
+  void EnsureFooterSums();
+
+  // A width within the limits; the minimum wins where both apply.
+  Integer ConstrainWidth(Integer width) const;
+  // Whether the bound field's type allows the aggregate.
+  bool CanApplyAggregateFunction(TGroupFooterValueTypeEh valueType);
+  // Fits the width to the column's titles, data and footers over all records.
+  virtual void OptimizeWidth();
+  // The text of the current record as painted: the cell-parameter chain of the grid and the column.
+  String GetTextValue(bool isDisplayText) override;
+  // Link underline of the hot cell, then the grid's center, then the column's OnGetCellParams.
+  void GetColCellParams(bool editMode, TAxisColCellParamsEh* params) override;
 
   // Painting hooks of the column, asked after the grid's.
   TDelegate<void(TObject* Sender, bool EditMode, TAxisColCellParamsEh* Params)> OnGetCellParams;
@@ -926,6 +986,8 @@ class TColumnEh : public TBaseColumnEh {
   Integer width_ = 0;
   std::unique_ptr<TColumnFooterEh> footer_;
   std::unique_ptr<TColumnFootersEh> footers_;
+  // The field the footers' aggregates were last aimed at.
+  TField* sumsField_ = nullptr;
 };
 
 // The column as the published grid stores it in its form resource.
@@ -947,9 +1009,12 @@ class TColumnsEhList : public TAxisBarsEhList {
 class TColumnTitleDefValuesEh : public TAxisBarCaptionDefValuesEh {
   KIV_CLASS(TColumnTitleDefValuesEh, TAxisBarCaptionDefValuesEh)
  public:
+  static void Published(TPropBuilder<TColumnTitleDefValuesEh>& p);
   explicit TColumnTitleDefValuesEh(TAxisBarDefValuesEh* defValues) : TAxisBarCaptionDefValuesEh(defValues) {}
+  void Assign(TPersistent* source) override;
   bool GetShowImageAndText() const { return showImageAndText_; }
-  void SetShowImageAndText(bool value) { showImageAndText_ = value; }
+  // Repaints the grid.
+  void SetShowImageAndText(bool value);
 
  private:
   bool showImageAndText_ = false;
@@ -958,7 +1023,10 @@ class TColumnTitleDefValuesEh : public TAxisBarCaptionDefValuesEh {
 class TColumnDefValuesEh : public TCustomColumnDefValuesEh {
   KIV_CLASS(TColumnDefValuesEh, TCustomColumnDefValuesEh)
  public:
+  static void Published(TPropBuilder<TColumnDefValuesEh>& p);
   explicit TColumnDefValuesEh(TCustomDBAxisGridEh* grid);
+  void Assign(TPersistent* source) override;
+  void SetFooter(TColumnFooterDefValuesEh* value) { footer_->Assign(value); }
   TAxisBarCaptionDefValuesEh* CreateTitleDefValues() override;
   TColumnTitleDefValuesEh* GetTitle() const {
     return static_cast<TColumnTitleDefValuesEh*>(TAxisBarDefValuesEh::GetTitle());
@@ -994,6 +1062,19 @@ class TDBGridColumnsEh : public TGridAxisBarsEh {
 
   TColumnEh* GetFirstScrollVisibleColumn() const { return firstScrollVisible_; }
   TColumnEh* GetLastScrollVisibleColumn() const { return lastScrollVisible_; }
+  // The ends of the frozen and contra areas as the last layout pass made them; nil for an empty area.
+  TColumnEh* GetFirstFrozenVisibleColumn() const;
+  TColumnEh* GetLastFrozenVisibleColumn() const;
+  TColumnEh* GetFirstContraVisibleColumn() const;
+  TColumnEh* GetLastContraVisibleColumn() const;
+
+  // Puts the sort-marked columns in the grid's list in the order of their titles' sort indexes.
+  void RebuildSortMarkedList();
+
+  // Whether any column's main footer has that kind; the further footers are not looked at.
+  bool ExistFooterValueType(TFooterValueType valueType) const;
+  // Appends every column's Name in collection order.
+  void GetColumnNames(TStrings* list) const;
 
   void ActiveChanged() override;
 
@@ -1004,7 +1085,37 @@ class TDBGridColumnsEh : public TGridAxisBarsEh {
   friend class TCustomDBGridEh;
   TColumnEh* firstScrollVisible_ = nullptr;
   TColumnEh* lastScrollVisible_ = nullptr;
+  // The visible column at a place of the visible list, nil outside it.
+  TColumnEh* VisibleColumnAt(Integer index) const;
 };
+
+// Lets the settings storage write a column's width: while the grid fits widths the value is the
+// column's width before fitting.
+class TColumnEhPropertyInterceptor : public TStoragePropertyInterceptor {
+  KIV_CLASS(TColumnEhPropertyInterceptor, TStoragePropertyInterceptor)
+ public:
+  static void Published(TPropBuilder<TColumnEhPropertyInterceptor>& p);
+  explicit TColumnEhPropertyInterceptor(TObject* target) : TStoragePropertyInterceptor(target) {}
+  // The storage writes the column's own width; reading back goes through SetWidth.
+  Integer GetWidth() const;
+  void SetWidth(Integer value);
+};
+
+// Lets the settings storage save and restore the column order as quoted field names.
+class TColumnsEhPropertyInterceptor : public TStoragePropertyInterceptor {
+  KIV_CLASS(TColumnsEhPropertyInterceptor, TStoragePropertyInterceptor)
+ public:
+  static void Published(TPropBuilder<TColumnsEhPropertyInterceptor>& p);
+  explicit TColumnsEhPropertyInterceptor(TObject* target) : TStoragePropertyInterceptor(target) {}
+  String GetColumnsIndex() const;
+  void SetColumnsIndex(const String& value);
+};
+
+// Registers the two column interceptors with the settings storage; the grid unit's start-up calls it.
+void RegisterDBGridColumnInterceptorsEh();
+
+// A list operand as filter text: each element quoted and comma-separated; a single value as itself.
+String VarListToTextEh(const Variant& value);
 
 // ---- Selected rows ----
 
@@ -1023,6 +1134,10 @@ class TBookmarkListEh : public TBMListEh {
   void InsertItem(Integer index, const TBookmark& item) override;
   void DeleteItem(Integer index) override;
   TCustomDBGridEh* GetGrid() const { return grid_; }
+  // Takes the bookmarks of another list in its order, each told to the grid as added.
+  void Assign(TBookmarkListEh* rows);
+  // The grid rows on screen from the first to the last selected one; (-1, -1, -1, -1) for none.
+  TGridRect SelectionToGridRect() const;
 
  private:
   TCustomDBGridEh* grid_;
@@ -1047,6 +1162,8 @@ class TDBGridEhSelectionRect : public TObject {
   // A click (addSel false) sets both corners; a Shift extension moves only the far corner.
   void Select(Integer col, const TBookmark& row, bool addSel);
   bool DataCellSelected(Integer dataCol, const TBookmark& dataRow) const;
+  // The rectangle's cells on screen in grid coordinates; (-1, -1, -1, -1) where it is not shown.
+  TGridRect SelectionToGridRect() const;
 
  private:
   void CheckActive(const Char* message) const;
@@ -1069,10 +1186,22 @@ class TDBGridEhSelectionCols : public TColumnsEhList {
   // A column being freed leaves the selection at once.
   void ColumnGone(TColumnEh* column);
   TColumnEh* GetAnchor() const { return anchor_; }
+  TColumnEh* GetShiftCol() const { return shiftCol_; }
+  // A Shift click: the range from the anchor grows or shrinks to the column; what the anchor's own
+  // state is (selected, or Ctrl-clicked off) decides whether the range selects or deselects.
+  void SelectShift(TColumnEh* column);
+  // All rows of the selected columns' span.
+  TGridRect SelectionToGridRect() const;
 
  private:
+  // One column of a Shift walk: extending takes it to the anchor's state, reverting undoes what an
+  // earlier extension of this run did to it.
+  void ShiftStep(TColumnEh* column, bool extend, bool anchorSelected);
   TCustomDBGridEh* grid_;
   TColumnEh* anchor_ = nullptr;
+  TColumnEh* shiftCol_ = nullptr;
+  // The columns the current Shift run changed.
+  TColumnsEhList shiftSelected_;
 };
 
 class TDBGridEhSelection : public TObject {
@@ -1089,6 +1218,11 @@ class TDBGridEhSelection : public TObject {
   TDBGridEhSelectionCols* GetColumns() const { return columns_.get(); }
 
   bool DataCellSelected(Integer dataCol, const TBookmark& dataRow) const;
+  // The current shape in grid coordinates; (-1, -1, -1, -1) for none. Everything is the whole grid.
+  TGridRect SelectionToGridRect() const;
+  // Takes another selection's shape and content; a rectangle is not carried by reference.
+  void Assign(TDBGridEhSelection* source);
+  void AssignAsBaseRef(TDBGridEhSelection* source);
   void Clear();
   void SelectAll();
   void Refresh();
@@ -1252,6 +1386,10 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void SetFooterFont(TFont* value) { footerParams_->SetFont(value); }
   TColor GetFooterColor() const { return footerParams_->GetColor(); }
   void SetFooterColor(TColor value) { footerParams_->SetColor(value); }
+  // Unset title alignments are centred over multi-level titles.
+  TAlignment GetTitleLineMode() override;
+  // The sort-marked list is built from the titles' indexes the form held.
+  void Loaded() override;
 
   // ---- Columns and geometry ----
   Integer GetIndicatorOffset() const { return indicatorOffset_; }
@@ -1475,7 +1613,6 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   TCustomImageList* GetTitleImages() const;
   void SetTitleImages(TCustomImageList* value);
   // The font of the small sort-index numbers beside the markers of a sort by several columns.
-  static TFont* SortIndexFont();
   void DefaultDrawTitleCell(TCanvas* canvas, const TRect& rect, TDBGridDrawTitleCellParamsEh* params);
   void DrawTitleCellBackground(TCanvas* canvas, const TRect& rect, TDBGridDrawTitleCellParamsEh* params);
   void DrawTitleCellForeground(TCanvas* canvas, const TRect& rect, TDBGridDrawTitleCellParamsEh* params);

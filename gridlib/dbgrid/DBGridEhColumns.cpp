@@ -1,24 +1,76 @@
 // The data grid's columns and titles, their collection with its change reaction, tab order and stored
 // order, the grid-wide column defaults and the area parameter objects.
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "gridlib/base/GridLibCore.h"
 #include "gridlib/dbgrid/DBGridEh.h"
 #include "platform/classes/StringList.h"
+#include "platform/graphics/ImageList.h"
 #include "platform/rtl/RtlMath.h"
 #include "platform/rtl/ScopeGuard.h"
 
 // ======================= Title =======================
 
+namespace {
+
+const TTypeInfo* TypeInfoSortMarkerEh() {
+  static const TTypeInfo info = TTypeInfo::Enum(u"TSortMarkerEh", {u"smNoneEh", u"smDownEh", u"smUpEh"});
+  return &info;
+}
+
+const TTypeInfo* TypeInfoTitleOrientationEh() {
+  static const TTypeInfo info = TTypeInfo::Enum(u"TTextOrientationEh", {u"tohHorizontal", u"tohVertical"});
+  return &info;
+}
+
+// A flagged title value is written only once the title set it.
+std::function<bool(const TObject*)> TitleValueStored(TAxisBarEhValue flag) {
+  return [flag](const TObject* o) {
+    return static_cast<const TColumnTitleEh*>(o)->GetAxisBar()->GetAssignedValues().Contains(flag);
+  };
+}
+
+}  // namespace
+
+// The digits of a multi-column sort index are measured and drawn in a small font of their own, as
+// high as the down marker's picture less one pixel.
+TFont* DBGridSortIndexFont() {
+  static TFont* font = [] {
+    auto* f = new TFont();
+    f->SetName(u"Arial");
+    RegisterGraphicsResources();
+    TBitmap marker;
+    LoadBitmapFromResourceEh(&marker, u"DBSMDOWNEH");
+    f->SetHeight(1 - marker.GetHeight());
+    return f;
+  }();
+  return font;
+}
+
 void TColumnTitleEh::Published(TPropBuilder<TColumnTitleEh>& p) {
+  p.Bool(u"EndEllipsis", &TAxisBarTitleEh::GetEndEllipsis, &TAxisBarTitleEh::SetEndEllipsis)
+      .NoDefault()
+      .Stored(TitleValueStored(cvTitleEndEllipsis));
   p.Int(u"ImageIndex", &TColumnTitleEh::GetImageIndex, &TColumnTitleEh::SetImageIndex).Default(-1);
+  p.Enum(u"Orientation", TypeInfoTitleOrientationEh(), &TAxisBarTitleEh::GetOrientation,
+         &TAxisBarTitleEh::SetOrientation)
+      .NoDefault()
+      .Stored(TitleValueStored(cvTitleOrientation));
+  p.Bool(u"TitleButton", &TAxisBarTitleEh::GetTitleButton, &TAxisBarTitleEh::SetTitleButton)
+      .NoDefault()
+      .Stored(TitleValueStored(cvTitleButton));
+  p.Bool(u"ToolTips", &TAxisBarTitleEh::GetToolTips, &TAxisBarTitleEh::SetToolTips)
+      .NoDefault()
+      .Stored(TitleValueStored(cvTitleToolTips));
   p.Bool(u"ShowImageAndText", &TColumnTitleEh::GetShowImageAndText, &TColumnTitleEh::SetShowImageAndText)
       .NoDefault()
-      .Stored(std::function<bool(const TObject*)>([](const TObject* o) {
-        return static_cast<const TColumnTitleEh*>(o)->GetShowImageAndTextStored();
-      }));
+      .Stored(&TColumnTitleEh::GetShowImageAndTextStored);
   p.Int(u"SortIndex", &TColumnTitleEh::GetSortIndex, &TColumnTitleEh::SetSortIndex).Default(0);
+  p.Enum(u"SortMarker", TypeInfoSortMarkerEh(), &TColumnTitleEh::GetSortMarker,
+         &TColumnTitleEh::SetSortMarker)
+      .Default(smNoneEh);
 }
 
 TColumnEh* TColumnTitleEh::GetColumn() const { return static_cast<TColumnEh*>(GetAxisBar()); }
@@ -26,32 +78,167 @@ TColumnEh* TColumnTitleEh::GetColumn() const { return static_cast<TColumnEh*>(Ge
 void TColumnTitleEh::Assign(TPersistent* source) {
   TAxisBarTitleEh::Assign(source);
   if (auto* src = dynamic_cast<TColumnTitleEh*>(source)) {
-    sortIndex_ = src->sortIndex_;
-    sortMarker_ = src->sortMarker_;
     imageIndex_ = src->imageIndex_;
     showImageAndText_ = src->showImageAndText_;
     showImageAndTextStored_ = src->showImageAndTextStored_;
+    SetSortIndex(src->sortIndex_);
+    SetSortMarker(src->sortMarker_);
   }
 }
 
-void TColumnTitleEh::SetSortIndex(Integer value) {
-  if (sortIndex_ == value) return;
-  sortIndex_ = value;
-  GetColumn()->Changed(false);
+// A form being read sets markers and indexes before the grid's options: they are stored as read.
+bool TColumnTitleEh::CollectionUpdating() const {
+  TCollection* collection = GetColumn()->GetCollection();
+  TCustomDBGridEh* grid = GetColumn()->GetDBGrid();
+  return (collection && collection->GetUpdateCount() > 0) || (grid && grid->IsLoading());
 }
 
+// The grid keeps the marked columns in sort order; the index is the 1-based place in that list.
 void TColumnTitleEh::SetSortMarker(TSortMarkerEh value) {
   if (sortMarker_ == value) return;
+  const TSortMarkerEh old = sortMarker_;
   sortMarker_ = value;
-  GetColumn()->Changed(false);
+  TColumnEh* column = GetColumn();
+  TCustomDBGridEh* grid = column->GetDBGrid();
+  if (!grid || CollectionUpdating()) return;
+  TDBGridColumnsEh* columns = grid->GetColumns();
+  TColumnsEhList* marked = grid->GetSortMarkedColumns();
+  const bool set = old == smNoneEh, cleared = value == smNoneEh;
+  if (grid->GetOptionsEh().Contains(dghMultiSortMarking)) {
+    if (set && sortIndex_ == 0) {
+      Integer already = 0;
+      for (Integer i = 0; i < columns->GetCount(); ++i)
+        if (columns->GetColumn(i)->GetTitle()->sortIndex_ != 0) ++already;
+      sortIndex_ = already + 1;
+      marked->Add(column);
+    } else if (cleared && sortIndex_ != 0) {
+      for (Integer i = 0; i < columns->GetCount(); ++i) {
+        TColumnTitleEh* other = columns->GetColumn(i)->GetTitle();
+        if (other->sortIndex_ > sortIndex_) --other->sortIndex_;
+      }
+      marked->Remove(column);
+      sortIndex_ = 0;
+    }
+  } else if (!cleared) {
+    for (Integer i = 0; i < columns->GetCount(); ++i) {
+      TColumnTitleEh* other = columns->GetColumn(i)->GetTitle();
+      if (other != this && other->sortMarker_ != smNoneEh) other->SetSortMarker(smNoneEh);
+    }
+    sortIndex_ = 1;
+    marked->Clear();
+    marked->Add(column);
+  } else {
+    sortIndex_ = 0;
+    marked->Clear();
+  }
+  column->Changed(false);
+}
+
+// Outside an update a marked column trades places in the sort order with the column at that place.
+void TColumnTitleEh::SetSortIndex(Integer value) {
+  value = std::max<Integer>(0, value);
+  if (sortIndex_ == value) return;
+  TColumnEh* column = GetColumn();
+  TCustomDBGridEh* grid = column->GetDBGrid();
+  if (!grid || CollectionUpdating()) {
+    sortIndex_ = value;
+    return;
+  }
+  if (sortMarker_ == smNoneEh) return;
+  TDBGridColumnsEh* columns = grid->GetColumns();
+  TColumnsEhList* marked = grid->GetSortMarkedColumns();
+  for (Integer i = 0; i < columns->GetCount(); ++i) {
+    TColumnEh* other = columns->GetColumn(i);
+    if (other == column || other->GetTitle()->sortIndex_ != value) continue;
+    const Integer mine = marked->IndexOf(column), theirs = marked->IndexOf(other);
+    if (mine >= 0 && theirs >= 0) {
+      marked->SetAxisBar(mine, other);
+      marked->SetAxisBar(theirs, column);
+    }
+    other->GetTitle()->sortIndex_ = sortIndex_;
+    sortIndex_ = value;
+    column->Changed(false);
+    return;
+  }
 }
 
 void TColumnTitleEh::NextSortMarker() { SetSortMarker(sortMarker_ == smDownEh ? smUpEh : smDownEh); }
 
+void TColumnTitleEh::SetNextSortMarkerValue(bool keepMulti) {
+  TColumnEh* column = GetColumn();
+  TCustomDBGridEh* grid = column->GetDBGrid();
+  if (!keepMulti && grid) {
+    TDBGridColumnsEh* columns = grid->GetColumns();
+    for (Integer i = 0; i < columns->GetCount(); ++i) {
+      TColumnTitleEh* other = columns->GetColumn(i)->GetTitle();
+      if (other != this) other->SetSortMarker(smNoneEh);
+    }
+  }
+  TDBGridEhCenter* center = grid ? grid->GetCenter() : nullptr;
+  const TSortMarkerEh first = center ? center->GetFirstSortMarkerState(grid, column) : smDownEh;
+  switch (sortMarker_) {
+    case smNoneEh:
+      SetSortMarker(first);
+      break;
+    case smDownEh:
+      SetSortMarker(keepMulti && first == smUpEh ? smNoneEh : smUpEh);
+      break;
+    case smUpEh:
+      SetSortMarker(keepMulti && first == smDownEh ? smNoneEh : smDownEh);
+      break;
+  }
+}
+
+// The marker glyph is 16 pixels with its margins; with several marked columns the index follows it.
+// A column too narrow for both drops the glyph, then the index too.
+Integer TColumnTitleEh::GetSortMarkingWidth() const {
+  if (sortIndex_ == 0) return 0;
+  Integer width = 16;
+  TCustomDBGridEh* grid = GetColumn()->GetDBGrid();
+  if (grid && grid->GetSortMarkedColumns()->GetCount() >= 2) {
+    TCanvas* canvas = GetScreenCanvasEh();
+    canvas->GetFont()->Assign(DBGridSortIndexFont());
+    width += canvas->TextWidth(IntToStr(sortIndex_));
+  }
+  const Integer room = GetColumn()->GetWidth() - 4;
+  if (width > room) width -= 14;
+  if (width > room) width = 0;
+  return width;
+}
+
+Integer TColumnTitleEh::GetFilterButtonAreaWidth() const { return 0; }
+
+Integer TColumnTitleEh::ImageAreaWidth() const {
+  TCustomDBGridEh* grid = GetColumn()->GetDBGrid();
+  TCustomImageList* images = grid ? grid->GetTitleParams()->GetImages() : nullptr;
+  return images && imageIndex_ != -1 ? images->GetWidth() + 2 : 0;
+}
+
+bool TColumnTitleEh::GetShowImageAndText() const {
+  if (showImageAndTextStored_) return showImageAndText_;
+  TCustomDBGridEh* grid = GetColumn()->GetDBGrid();
+  return grid && grid->GetColumnDefValues()->GetTitle()->GetShowImageAndText();
+}
+
+void TColumnTitleEh::SetShowImageAndText(bool value) {
+  if (showImageAndTextStored_ && showImageAndText_ == value) return;
+  showImageAndText_ = value;
+  showImageAndTextStored_ = true;
+  if (TCustomDBGridEh* grid = GetColumn()->GetDBGrid()) grid->Invalidate();
+}
+
+void TColumnTitleEh::SetShowImageAndTextStored(bool value) {
+  if (value == showImageAndTextStored_) return;
+  if (value) showImageAndText_ = GetShowImageAndText();
+  showImageAndTextStored_ = value;
+  if (TCustomDBGridEh* grid = GetColumn()->GetDBGrid()) grid->Invalidate();
+}
+
 void TColumnTitleEh::SetImageIndex(TImageIndex value) {
   if (imageIndex_ == value) return;
   imageIndex_ = value;
-  if (TCustomDBGridEh* grid = GetColumn()->GetDBGrid()) grid->LayoutChanged();
+  TCustomDBGridEh* grid = GetColumn()->GetDBGrid();
+  if (grid && !CollectionUpdating()) grid->LayoutChanged();
 }
 
 TFont* TColumnTitleEh::DefaultFont() const {
@@ -73,8 +260,10 @@ TColumnEh::TColumnEh(TCollection* collection) : TBaseColumnEh(collection) {
 TColumnEh::~TColumnEh() {
   // The grid's column selection holds plain pointers. While the grid itself goes, its selection is
   // gone before its columns, and the cast finds no data grid.
-  if (TCustomDBGridEh* grid = GetDBGrid())
+  if (TCustomDBGridEh* grid = GetDBGrid()) {
     if (TDBGridEhSelection* selection = grid->GetSelection()) selection->GetColumns()->ColumnGone(this);
+    if (TColumnsEhList* sorted = grid->GetSortMarkedColumns()) sorted->Remove(this);
+  }
 }
 
 TCustomDBGridEh* TColumnEh::GetDBGrid() const { return dynamic_cast<TCustomDBGridEh*>(GetGrid()); }
@@ -102,22 +291,93 @@ void TColumnEh::Assign(TPersistent* source) {
   if (src->GetAssignedValues().Contains(cvWidth)) SetWidth(src->GetWidth());
   initWidth_ = src->initWidth_;
   autoFitColWidth_ = src->autoFitColWidth_;
-  SetMinWidth(src->minWidth_);
-  SetMaxWidth(src->maxWidth_);
-  hideDuplicates_ = src->hideDuplicates_;
   footer_->Assign(src->footer_.get());
   footers_->Assign(src->footers_.get());
+  SetMinWidth(src->minWidth_);
+  SetMaxWidth(src->maxWidth_);
+  OnGetCellParams = src->OnGetCellParams;
+  SetHideDuplicates(src->hideDuplicates_);
 }
 
-TField* TColumnEh::GetField() { return TBaseColumnEh::GetField(); }
+// A field found on first use is bound like one set: the footers' aggregates follow it.
+TField* TColumnEh::GetField() {
+  TField* field = TBaseColumnEh::GetField();
+  if (field && field != sumsField_) {
+    sumsField_ = field;
+    EnsureFooterSums();
+  }
+  return field;
+}
 
 void TColumnEh::SetField(TField* value) {
   if (GetFieldProp() == value) return;
   TBaseColumnEh::SetField(value);
   // A column the grid made follows its field's width.
   if (IsDefaultBar()) initWidth_ = GetWidth();
+  sumsField_ = value;
+  EnsureFooterSums();
+}
+
+void TColumnEh::EnsureFooterSums() {
   footer_->EnsureSumValue();
   for (Integer i = 0; i < footers_->GetCount(); ++i) footers_->GetFooter(i)->EnsureSumValue();
+}
+
+Integer TColumnEh::ConstrainWidth(Integer width) const {
+  if (minWidth_ > 0 && width < minWidth_) return minWidth_;
+  if (maxWidth_ > 0 && width > maxWidth_) return maxWidth_;
+  return width;
+}
+
+bool TColumnEh::CanApplyAggregateFunction(TGroupFooterValueTypeEh valueType) {
+  TField* field = GetField();
+  if (!field) return false;
+  const bool numeric = dynamic_cast<TNumericField*>(field) != nullptr;
+  switch (valueType) {
+    case gfvNonEh:
+      return false;
+    case gfvSumEh:
+      return numeric || dynamic_cast<TBooleanField*>(field) != nullptr;
+    case gfvAvgEh:
+      return numeric;
+    default:
+      return true;
+  }
+}
+
+void TColumnEh::OptimizeWidth() {
+  if (TCustomDBGridEh* grid = GetDBGrid()) grid->OptimizeColsWidth({this}, -1, 0);
+}
+
+namespace {
+// The scratch cell parameters of text requests, one for all grids (main thread only).
+TAxisColCellParamsEh& DBGridTextValueParams() {
+  static TAxisColCellParamsEh params;
+  return params;
+}
+}  // namespace
+
+// The text the cell shows for the current record: the same for display and edit requests.
+String TColumnEh::GetTextValue(bool) {
+  TCustomDBGridEh* grid = GetDBGrid();
+  if (!grid) return DisplayText();
+  TAxisColCellParamsEh& params = DBGridTextValueParams();
+  FillColCellParams(&params);
+  if (params.Font) params.Font->Assign(grid->GetCanvas()->GetFont());
+  if (grid->OnGetCellParams) {
+    TColor background = params.Background;
+    grid->OnGetCellParams(grid, this, params.Font, background, params.State);
+    params.Background = background;
+  }
+  GetColCellParams(false, &params);
+  return params.Text;
+}
+
+void TColumnEh::GetColCellParams(bool editMode, TAxisColCellParamsEh* params) {
+  TBaseColumnEh::GetColCellParams(editMode, params);
+  TCustomDBGridEh* grid = GetDBGrid();
+  if (grid && grid->GetCenter()) grid->GetCenter()->GetColCellParams(grid, this, editMode, params);
+  if (OnGetCellParams) OnGetCellParams(this, editMode, params);
 }
 
 Integer TColumnEh::DefaultWidth() const {
@@ -188,8 +448,137 @@ void TDBGridColumnEh::Published(TPropBuilder<TDBGridColumnEh>& p) {
 
 // ======================= Defaults =======================
 
+TAlignment TCustomDBGridEh::GetTitleLineMode() {
+  return titleParams_ && titleParams_->GetMultiTitle() ? taCenter : taLeftJustify;
+}
+
+void TCustomDBGridEh::Loaded() {
+  TCustomDBAxisGridEh::Loaded();
+  GetColumns()->RebuildSortMarkedList();
+}
+
 TColumnDefValuesEh::TColumnDefValuesEh(TCustomDBAxisGridEh* grid) : TCustomColumnDefValuesEh(grid) {
   InitTitle();
+}
+
+void TColumnDefValuesEh::Assign(TPersistent* source) {
+  TCustomColumnDefValuesEh::Assign(source);
+  if (auto* src = dynamic_cast<TColumnDefValuesEh*>(source)) {
+    footer_->Assign(src->footer_.get());
+    SetEditButtonDrawBackTime(src->GetEditButtonDrawBackTime());
+    SetLayout(src->GetLayout());
+    SetHighlightRequired(src->GetHighlightRequired());
+  }
+}
+
+void TColumnTitleDefValuesEh::Assign(TPersistent* source) {
+  TAxisBarCaptionDefValuesEh::Assign(source);
+  if (auto* src = dynamic_cast<TColumnTitleDefValuesEh*>(source)) SetShowImageAndText(src->showImageAndText_);
+}
+
+void TColumnTitleDefValuesEh::SetShowImageAndText(bool value) {
+  if (showImageAndText_ == value) return;
+  showImageAndText_ = value;
+  if (TCustomDBAxisGridEh* grid = GetGrid()) grid->Invalidate();
+}
+
+// ======================= Empty-data info and indicator title =======================
+
+TGridEmptyDataInfoEh::~TGridEmptyDataInfoEh() = default;
+
+void TGridEmptyDataInfoEh::Assign(TPersistent* source) {
+  auto* src = dynamic_cast<TGridEmptyDataInfoEh*>(source);
+  if (!src) {
+    TPersistent::Assign(source);
+    return;
+  }
+  SetActive(src->active_);
+  SetText(src->text_);
+  if (!src->parentFont_) SetFont(src->font_.get());
+  SetParentFont(src->parentFont_);
+}
+
+TFont* TGridEmptyDataInfoEh::GetFont() {
+  if (!font_) {
+    font_ = std::make_unique<TFont>();
+    if (grid_) font_->Assign(grid_->GetFont());
+    font_->SetColor(clGray);
+    font_->OnChange = TNotifyEvent(this, &TGridEmptyDataInfoEh::EmptyInfoFontChanged);
+  }
+  RefreshDefaultFont();
+  return font_.get();
+}
+
+void TGridEmptyDataInfoEh::RefreshDefaultFont() {
+  if (!parentFont_ || !font_ || !grid_ || fontSyncing_) return;
+  fontSyncing_ = true;
+  auto done = MakeScopeExit([this] { fontSyncing_ = false; });
+  TFont* gridFont = grid_->GetFont();
+  font_->SetSize(gridFont->GetSize());
+  font_->SetName(gridFont->GetName());
+  font_->SetCharset(gridFont->GetCharset());
+}
+
+void TGridEmptyDataInfoEh::SetParentFont(bool value) {
+  if (parentFont_ == value) return;
+  parentFont_ = value;
+  RefreshDefaultFont();
+  if (grid_) grid_->Invalidate();
+}
+
+void TGridEmptyDataInfoEh::EmptyInfoFontChanged(TObject*) {
+  if (fontSyncing_) return;
+  parentFont_ = false;
+  if (grid_) grid_->Invalidate();
+}
+
+TRect TGridEmptyDataInfoEh::GetDrawRect() {
+  TCanvas* canvas = GetScreenCanvasEh();
+  canvas->GetFont()->Assign(GetFont());
+  const String text = GetDisplayText();
+  const Integer textWidth = canvas->TextWidth(text);
+  const Integer textHeight = canvas->TextHeight(text) + 2;
+  TGridAxisDataEh* horz = grid_->GetHorzAxis();
+  TGridAxisDataEh* vert = grid_->GetVertAxis();
+  const TRect area(horz->GetFixedBoundary() - horz->GetFrozenLen() + 10,
+                   vert->GetFixedBoundary() - vert->GetFrozenLen() + 10, horz->GetContraStart() - 10,
+                   vert->GetContraStart() - 10);
+  TRect rect(area.Left, area.Top, area.Left + textWidth, area.Top + textHeight);
+  if (area.Width() < textWidth) {
+    rect = TRect(area.Left, area.Top, area.Right, area.Top);
+    DrawTextWEh(canvas->GetHandle(), text, rect, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    rect.Right = area.Right;
+  }
+  const Integer dx = area.Left + (area.Width() - rect.Width()) / 2 - rect.Left;
+  const Integer dy = area.Top + (area.Height() - rect.Height()) / 2 - rect.Top;
+  return TRect(rect.Left + dx, rect.Top + dy, rect.Right + dx, rect.Bottom + dy);
+}
+
+void TGridEmptyDataInfoEh::PaintEmptyDataInfo() {
+  TCanvas* canvas = grid_->GetCanvas();
+  TRect textRect = GetDrawRect();
+  const TRect rect(textRect.Left - 5, textRect.Top - 5, textRect.Right + 5, textRect.Bottom + 5);
+  canvas->GetBrush()->SetStyle(bsSolid);
+  canvas->GetBrush()->SetColor(grid_->GetColor());
+  canvas->FillRect(rect);
+  canvas->GetFont()->Assign(GetFont());
+  DrawTextWEh(canvas->GetHandle(), GetDisplayText(), textRect, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+  if (grid_->GetOptionsEh().Contains(dghExtendVertLines)) {
+    canvas->GetBrush()->SetColor(
+        MixColorsEh(ColorToRGB(GetFont()->GetColor()), ColorToRGB(grid_->GetColor()), 192));
+    canvas->FrameRect(TRect(rect.Left - 1, rect.Top - 1, rect.Right + 1, rect.Bottom + 1));
+  }
+}
+
+void TDBGridEhIndicatorTitle::Assign(TPersistent* source) {
+  auto* src = dynamic_cast<TDBGridEhIndicatorTitle*>(source);
+  if (!src) {
+    TPersistent::Assign(source);
+    return;
+  }
+  SetShowDropDownSign(src->showDropDownSign_);
+  titleButton_ = src->titleButton_;
+  useGlobalMenu_ = src->useGlobalMenu_;
 }
 
 TAxisBarCaptionDefValuesEh* TColumnDefValuesEh::CreateTitleDefValues() {
@@ -206,18 +595,7 @@ TCustomDBGridEh* TDBGridColumnsEh::GetDBGrid() const { return static_cast<TCusto
 void TDBGridColumnsEh::Update(TCollectionItem* item) {
   TCustomDBGridEh* grid = GetDBGrid();
   if (!grid || grid->IsLoading() || grid->IsDestroying()) return;
-  if (!item) {
-    // The sort-marked list follows the titles' sort indexes.
-    TColumnsEhList* sorted = grid->GetSortMarkedColumns();
-    sorted->Clear();
-    std::vector<TColumnEh*> marked;
-    for (Integer i = 0; i < GetCount(); ++i)
-      if (GetColumn(i)->GetTitle()->GetSortIndex() > 0) marked.push_back(GetColumn(i));
-    std::stable_sort(marked.begin(), marked.end(), [](TColumnEh* a, TColumnEh* b) {
-      return a->GetTitle()->GetSortIndex() < b->GetTitle()->GetSortIndex();
-    });
-    for (TColumnEh* c : marked) sorted->Add(c);
-  }
+  if (!item) RebuildSortMarkedList();
   grid->LayoutChanged();
   // A selected column that went away or hid gives way to the first visible one.
   const Integer selected = grid->GetSelectedIndex();
@@ -227,7 +605,64 @@ void TDBGridColumnsEh::Update(TCollectionItem* item) {
   if (grid->GetLayoutLock() == 0) grid->InvalidateEditor();
 }
 
-void TDBGridColumnsEh::ActiveChanged() { TGridAxisBarsEh::ActiveChanged(); }
+void TDBGridColumnsEh::RebuildSortMarkedList() {
+  TCustomDBGridEh* grid = GetDBGrid();
+  if (!grid) return;
+  TColumnsEhList* sorted = grid->GetSortMarkedColumns();
+  sorted->Clear();
+  std::vector<TColumnEh*> marked;
+  for (Integer i = 0; i < GetCount(); ++i)
+    if (GetColumn(i)->GetTitle()->GetSortIndex() > 0) marked.push_back(GetColumn(i));
+  std::stable_sort(marked.begin(), marked.end(), [](TColumnEh* a, TColumnEh* b) {
+    return a->GetTitle()->GetSortIndex() < b->GetTitle()->GetSortIndex();
+  });
+  for (TColumnEh* c : marked) sorted->Add(c);
+}
+
+// The field value lists belong to the dataset's earlier opening; lookups find their fields anew.
+void TDBGridColumnsEh::ActiveChanged() {
+  TGridAxisBarsEh::ActiveChanged();
+  for (Integer i = 0; i < GetCount(); ++i)
+    if (TDBLookupDataEh* lookup = GetColumn(i)->GetLookupParams()) lookup->UpdateLookupState();
+}
+
+bool TDBGridColumnsEh::ExistFooterValueType(TFooterValueType valueType) const {
+  for (Integer i = 0; i < GetCount(); ++i)
+    if (GetColumn(i)->GetFooter()->GetValueType() == valueType) return true;
+  return false;
+}
+
+void TDBGridColumnsEh::GetColumnNames(TStrings* list) const {
+  for (Integer i = 0; i < GetCount(); ++i) list->Add(GetColumn(i)->GetName());
+}
+
+TColumnEh* TDBGridColumnsEh::VisibleColumnAt(Integer index) const {
+  TCustomDBGridEh* grid = GetDBGrid();
+  TColumnsEhList* visible = grid ? grid->GetVisibleColumns() : nullptr;
+  return visible && index >= 0 && index < visible->GetCount() ? visible->GetColumn(index) : nullptr;
+}
+
+TColumnEh* TDBGridColumnsEh::GetFirstFrozenVisibleColumn() const {
+  const Integer frozen = GetDBGrid() ? GetDBGrid()->GetFrozenColCount() : 0;
+  return frozen > 0 ? VisibleColumnAt(0) : nullptr;
+}
+
+TColumnEh* TDBGridColumnsEh::GetLastFrozenVisibleColumn() const {
+  const Integer frozen = GetDBGrid() ? GetDBGrid()->GetFrozenColCount() : 0;
+  return frozen > 0 ? VisibleColumnAt(frozen - 1) : nullptr;
+}
+
+TColumnEh* TDBGridColumnsEh::GetFirstContraVisibleColumn() const {
+  TCustomDBGridEh* grid = GetDBGrid();
+  const Integer contra = grid ? grid->GetContraColCount() : 0;
+  return contra > 0 ? VisibleColumnAt(grid->GetVisibleColumns()->GetCount() - contra) : nullptr;
+}
+
+TColumnEh* TDBGridColumnsEh::GetLastContraVisibleColumn() const {
+  TCustomDBGridEh* grid = GetDBGrid();
+  const Integer contra = grid ? grid->GetContraColCount() : 0;
+  return contra > 0 ? VisibleColumnAt(grid->GetVisibleColumns()->GetCount() - 1) : nullptr;
+}
 
 String TDBGridColumnsEh::GetColumnsIndex() const {
   String result;
@@ -459,6 +894,34 @@ void TDBGridTitleParamsEh::Assign(TPersistent* source) {
   TDBGridAreaParamsEh::Assign(source);
 }
 
+TDBGridTitleParamsEh::~TDBGridTitleParamsEh() {
+  if (images_) images_->UnRegisterChanges(imagesLink_.get());
+}
+
+void TDBGridTitleParamsEh::SetImages(TCustomImageList* value) {
+  if (images_ == value) return;
+  if (!imagesLink_) {
+    imagesLink_ = std::make_unique<TChangeLink>();
+    imagesLink_->OnChange = [this](TObject*) { Changed(); };
+    imagesWatch_ = std::make_unique<TFreeWatchEh>([this](TComponent* c) {
+      // A list being freed is only forgotten: nothing is asked of it any more.
+      if (c != images_) return;
+      images_ = nullptr;
+      Changed(true);
+    });
+  }
+  if (images_) {
+    images_->UnRegisterChanges(imagesLink_.get());
+    imagesWatch_->RemoveFreeNotification(images_);
+  }
+  images_ = value;
+  if (images_) {
+    images_->RegisterChanges(imagesLink_.get());
+    imagesWatch_->FreeNotification(images_);
+  }
+  Changed(true);
+}
+
 TColor TDBGridTitleParamsEh::DefaultColor() const { return grid_ ? grid_->GetFixedColor() : clBtnFace; }
 
 void TDBGridTitleParamsEh::SetMultiTitle(bool value) {
@@ -542,4 +1005,57 @@ void TDBGridFooterParamsEh::SetRowHeight(Integer value) {
 void TDBGridFooterParamsEh::SetRowLines(Integer value) {
   rowLines_ = std::max(0, value);
   Changed(true);
+}
+
+// ======================= Storage interceptors =======================
+
+void TColumnEhPropertyInterceptor::Published(TPropBuilder<TColumnEhPropertyInterceptor>& p) {
+  p.Int(u"Width", &TColumnEhPropertyInterceptor::GetWidth, &TColumnEhPropertyInterceptor::SetWidth);
+}
+
+Integer TColumnEhPropertyInterceptor::GetWidth() const {
+  auto* column = dynamic_cast<TColumnEh*>(GetTarget());
+  return column ? column->GetWidth() : 0;
+}
+
+// A restored width is the width before fitting while the grid fits widths; the fitting then shares
+// the room out in proportion again.
+void TColumnEhPropertyInterceptor::SetWidth(Integer value) {
+  auto* column = dynamic_cast<TColumnEh*>(GetTarget());
+  if (!column) return;
+  TCustomDBGridEh* grid = column->GetDBGrid();
+  if (grid && grid->GetAutoFitColWidths())
+    column->SetInitWidth(value);
+  else
+    column->SetWidth(value);
+}
+
+void TColumnsEhPropertyInterceptor::Published(TPropBuilder<TColumnsEhPropertyInterceptor>& p) {
+  p.Str(u"ColumnsIndex", &TColumnsEhPropertyInterceptor::GetColumnsIndex,
+        &TColumnsEhPropertyInterceptor::SetColumnsIndex);
+}
+
+String TColumnsEhPropertyInterceptor::GetColumnsIndex() const {
+  auto* columns = dynamic_cast<TDBGridColumnsEh*>(GetTarget());
+  return columns ? columns->GetColumnsIndex() : String();
+}
+
+void TColumnsEhPropertyInterceptor::SetColumnsIndex(const String& value) {
+  if (auto* columns = dynamic_cast<TDBGridColumnsEh*>(GetTarget())) columns->SetColumnsIndex(value);
+}
+
+void RegisterDBGridColumnInterceptorsEh() {
+  RegisterPropertyInterceptorEh(TColumnEh::StaticClass(), TColumnEhPropertyInterceptor::StaticClass());
+  RegisterPropertyInterceptorEh(TDBGridColumnsEh::StaticClass(),
+                                TColumnsEhPropertyInterceptor::StaticClass());
+}
+
+String VarListToTextEh(const Variant& value) {
+  if (!VarIsArray(value)) return VarToStr(value);
+  String text;
+  for (int i = VarArrayLowBound(value, 1); i <= VarArrayHighBound(value, 1); ++i) {
+    if (!text.empty()) text += u",";
+    text += u"'" + VarToStr(VarArrayGet(value, i)) + u"'";
+  }
+  return text;
 }

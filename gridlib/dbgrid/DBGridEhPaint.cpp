@@ -28,6 +28,7 @@ void TCustomDBGridEh::Paint() {
   for (TDBGridMultiTitleNodeEh& node : headTree_) node.Drawn = false;
   checkedDuplicates_.assign(static_cast<size_t>(GetColumns()->GetCount()), std::vector<bool>());
   TCustomDBAxisGridEh::Paint();
+  if (emptyDataInfo_->Showing()) emptyDataInfo_->PaintEmptyDataInfo();
 }
 
 // The base grid draws the cell's lines, then asks DrawCellContent for the inside.
@@ -115,7 +116,6 @@ void TCustomDBGridEh::PaintDataCell(Integer col, Integer row, TCellAreaTypeEh, T
 
   if (OnGetCellParams) OnGetCellParams(this, column, canvas->GetFont(), params->Background, state);
   column->GetColCellParams(false, params);
-  if (column->OnGetCellParams) column->OnGetCellParams(column, false, params);
 
   bool processed = false;
   if (OnAdvDrawDataCell)
@@ -218,7 +218,6 @@ bool TCustomDBGridEh::CheckColumnDuplicateValues(TColumnEh* column, Integer data
   column->FillColCellParams(params);
   if (OnGetCellParams) OnGetCellParams(this, column, params->Font, params->Background, params->State);
   column->GetColCellParams(false, params);
-  if (column->OnGetCellParams) column->OnGetCellParams(column, false, params);
   if (!column->OnGetHideDuplicatesValue) return params->Text == s;
   // The handler makes the compared values of both texts.
   Variant mine(s), theirs(params->Text);

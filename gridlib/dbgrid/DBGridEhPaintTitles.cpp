@@ -29,63 +29,11 @@ TSize SortMarkerSizeEh(TSortMarkerStyleEh style) {
 
 // ======================= Title images =======================
 
-TDBGridTitleParamsEh::TDBGridTitleParamsEh(TCustomDBGridEh* grid)
-    : TDBGridAreaParamsEh(grid), imagesLink_(std::make_unique<TChangeLink>()) {
-  imagesLink_->OnChange = [this](TObject*) { Changed(false); };
-}
-
-TDBGridTitleParamsEh::~TDBGridTitleParamsEh() = default;
-
-TCustomImageList* TDBGridTitleParamsEh::GetImages() const { return imagesLink_->GetSender(); }
-
-void TDBGridTitleParamsEh::SetImages(TCustomImageList* value) {
-  if (value == GetImages()) return;
-  if (GetImages()) GetImages()->UnRegisterChanges(imagesLink_.get());
-  if (value) value->RegisterChanges(imagesLink_.get());
-  // The titles' heights and the multi-level title tree measure the pictures.
-  Changed(true);
-}
+TDBGridTitleParamsEh::TDBGridTitleParamsEh(TCustomDBGridEh* grid) : TDBGridAreaParamsEh(grid) {}
 
 TCustomImageList* TCustomDBGridEh::GetTitleImages() const { return titleParams_->GetImages(); }
 
 void TCustomDBGridEh::SetTitleImages(TCustomImageList* value) { titleParams_->SetImages(value); }
-
-bool TColumnTitleEh::GetShowImageAndText() const {
-  if (showImageAndTextStored_) return showImageAndText_;
-  TCustomDBGridEh* grid = GetColumn()->GetDBGrid();
-  return grid && grid->GetColumnDefValues()->GetTitle()->GetShowImageAndText();
-}
-
-void TColumnTitleEh::SetShowImageAndText(bool value) {
-  if (showImageAndTextStored_ && showImageAndText_ == value) return;
-  showImageAndText_ = value;
-  showImageAndTextStored_ = true;
-  GetColumn()->Changed(false);
-}
-
-void TColumnTitleEh::SetShowImageAndTextStored(bool value) {
-  if (showImageAndTextStored_ == value) return;
-  showImageAndTextStored_ = value;
-  if (!value) showImageAndText_ = false;
-  GetColumn()->Changed(false);
-}
-
-Integer TColumnTitleEh::ImageAreaWidth() const {
-  TCustomDBGridEh* grid = GetColumn()->GetDBGrid();
-  TCustomImageList* images = grid ? grid->GetTitleImages() : nullptr;
-  return images && imageIndex_ != -1 ? images->GetWidth() + 2 : 0;
-}
-
-// A small font, its digits as high as the sort marker's glyph, for every grid of the process.
-TFont* TCustomDBGridEh::SortIndexFont() {
-  static TFont* const font = [] {
-    auto* f = new TFont();
-    f->SetName(u"Arial");
-    f->SetHeight(1 - 8);  // 1 less the glyph's height
-    return f;
-  }();
-  return font;
-}
 
 // ======================= Titles =======================
 
@@ -265,7 +213,7 @@ void TCustomDBGridEh::PaintTitleCellText(TCanvas* canvas, TColumnEh* column,
     index = IntToStr(title->GetSortIndex());
   const Integer areaRight = r.Right;
   Integer indexWidth = 0;
-  TFont* indexFont = SortIndexFont();
+  TFont* indexFont = DBGridSortIndexFont();
   if (!index.empty()) {
     canvas->GetFont()->Assign(indexFont);
     indexWidth = canvas->TextWidth(index);

@@ -1,5 +1,7 @@
 // What a form resource holds of a data grid: its options, columns, area parameters, sum list,
 // sizes and event handlers.
+#include <functional>
+
 #include "gridlib/dbgrid/DBGridEh.h"
 
 namespace {
@@ -82,6 +84,22 @@ const TDBGridEhOptions kDefaultDBGridEhOptions{dghFixed3D,        dghHighlightFo
                                                dghDialogFind,     dghColumnResize,   dghColumnMove,
                                                dghExtendVertLines};
 
+const TTypeInfo* TypeInfoDefOrientationEh() {
+  static const TTypeInfo info = TTypeInfo::Enum(u"TTextOrientationEh", {u"tohHorizontal", u"tohVertical"});
+  return &info;
+}
+
+const TTypeInfo* TypeInfoEditButtonDrawBackTime() {
+  static const TTypeInfo info =
+      TTypeInfo::Enum(u"TEditButtonDrawBackTimeEh", {u"edbtAlwaysEh", u"edbtNeverEh", u"edbtWhenHotEh"});
+  return &info;
+}
+
+const TTypeInfo* TypeInfoDefTextLayout() {
+  static const TTypeInfo info = TTypeInfo::Enum(u"TTextLayout", {u"tlTop", u"tlCenter", u"tlBottom"});
+  return &info;
+}
+
 }  // namespace
 
 void TDBGridAreaParamsEh::Published(TPropBuilder<TDBGridAreaParamsEh>& p) {
@@ -116,6 +134,7 @@ void TDBGridTitleParamsEh::Published(TPropBuilder<TDBGridTitleParamsEh>& p) {
   p.Bool(u"BorderInFillStyle", &TDBGridTitleParamsEh::GetBorderInFillStyle,
          &TDBGridTitleParamsEh::SetBorderInFillStyle)
       .Default(0);
+  p.Object(u"Images", &TDBGridTitleParamsEh::GetImages, &TDBGridTitleParamsEh::SetImages);
   p.Bool(u"MultiTitle", &TDBGridTitleParamsEh::GetMultiTitle, &TDBGridTitleParamsEh::SetMultiTitle)
       .Default(0);
   p.Int(u"RowHeight", &TDBGridTitleParamsEh::GetRowHeight, &TDBGridTitleParamsEh::SetRowHeight).Default(0);
@@ -153,20 +172,67 @@ void TDBGridEhSumList::Published(TPropBuilder<TDBGridEhSumList>& p) {
       .Default(0);
 }
 
+void TColumnTitleDefValuesEh::Published(TPropBuilder<TColumnTitleDefValuesEh>& p) {
+  p.Enum(u"Orientation", TypeInfoDefOrientationEh(), &TAxisBarCaptionDefValuesEh::GetOrientation,
+         &TAxisBarCaptionDefValuesEh::SetOrientation)
+      .Default(tohHorizontal);
+  p.Bool(u"ShowImageAndText", &TColumnTitleDefValuesEh::GetShowImageAndText,
+         &TColumnTitleDefValuesEh::SetShowImageAndText)
+      .Default(0);
+}
+
+void TColumnDefValuesEh::Published(TPropBuilder<TColumnDefValuesEh>& p) {
+  p.Enum(u"EditButtonDrawBackTime", TypeInfoEditButtonDrawBackTime(),
+         &TAxisBarDefValuesEh::GetEditButtonDrawBackTime, &TAxisBarDefValuesEh::SetEditButtonDrawBackTime)
+      .Default(edbtAlwaysEh);
+  p.Object(u"Footer", &TColumnDefValuesEh::GetFooter, &TColumnDefValuesEh::SetFooter);
+  p.Enum(u"Layout", TypeInfoDefTextLayout(), &TAxisBarDefValuesEh::GetLayout, &TAxisBarDefValuesEh::SetLayout)
+      .Default(tlTop);
+}
+
+void TGridEmptyDataInfoEh::Published(TPropBuilder<TGridEmptyDataInfoEh>& p) {
+  p.Bool(u"Active", &TGridEmptyDataInfoEh::GetActive, &TGridEmptyDataInfoEh::SetActive).Default(0);
+  p.Object(
+       u"Font", [](const TGridEmptyDataInfoEh* e) { return const_cast<TGridEmptyDataInfoEh*>(e)->GetFont(); },
+       &TGridEmptyDataInfoEh::SetFont)
+      .Stored(std::function<bool(const TObject*)>(
+          [](const TObject* o) { return !static_cast<const TGridEmptyDataInfoEh*>(o)->GetParentFont(); }));
+  p.Bool(u"ParentFont", &TGridEmptyDataInfoEh::GetParentFont, &TGridEmptyDataInfoEh::SetParentFont)
+      .Default(1);
+  p.Str(u"Text", &TGridEmptyDataInfoEh::GetText, &TGridEmptyDataInfoEh::SetText);
+}
+
+void TDBGridEhIndicatorTitle::Published(TPropBuilder<TDBGridEhIndicatorTitle>& p) {
+  p.Bool(u"ShowDropDownSign", &TDBGridEhIndicatorTitle::GetShowDropDownSign,
+         &TDBGridEhIndicatorTitle::SetShowDropDownSign)
+      .Default(0);
+  p.Bool(u"TitleButton", &TDBGridEhIndicatorTitle::GetTitleButton, &TDBGridEhIndicatorTitle::SetTitleButton)
+      .Default(0);
+  p.Bool(u"UseGlobalMenu", &TDBGridEhIndicatorTitle::GetUseGlobalMenu,
+         &TDBGridEhIndicatorTitle::SetUseGlobalMenu)
+      .Default(1);
+}
+
 void TDBGridEh::Published(TPropBuilder<TDBGridEh>& p) {
   p.Set(u"AllowedSelections", TypeInfoAllowedSelections(), &TCustomDBGridEh::GetAllowedSelections,
         &TCustomDBGridEh::SetAllowedSelections)
       .Default(TDBGridEhAllowedSelections{gstRecordBookmarks, gstRectangle, gstColumns, gstAll});
   p.Bool(u"AutoFitColWidths", &TCustomDBGridEh::GetAutoFitColWidths, &TCustomDBGridEh::SetAutoFitColWidths)
       .Default(0);
+  p.Object(u"ColumnDefValues", &TCustomDBGridEh::GetColumnDefValues,
+           [](TCustomDBGridEh* g, TColumnDefValuesEh* v) { g->GetColumnDefValues()->Assign(v); });
   p.Int(u"ContraColCount", &TCustomDBGridEh::GetContraColCountProp, &TCustomDBGridEh::SetContraColCountProp)
       .Default(0);
+  p.Object(u"EmptyDataInfo", &TCustomDBGridEh::GetEmptyDataInfo,
+           [](TCustomDBGridEh* g, TGridEmptyDataInfoEh* v) { g->GetEmptyDataInfo()->Assign(v); });
   p.Object(u"DataSource", &TCustomDBAxisGridEh::GetDataSource, &TCustomDBAxisGridEh::SetDataSource);
   p.Object(u"FooterParams", &TCustomDBGridEh::GetFooterParams,
            [](TCustomDBGridEh* g, TDBGridFooterParamsEh* v) { g->GetFooterParams()->Assign(v); });
   p.Int(u"FooterRowCount", &TCustomDBGridEh::GetFooterRowCount, &TCustomDBGridEh::SetFooterRowCount)
       .Default(0);
   p.Int(u"FrozenCols", &TCustomDBGridEh::GetFrozenCols, &TCustomDBGridEh::SetFrozenCols).Default(0);
+  p.Object(u"IndicatorTitle", &TCustomDBGridEh::GetIndicatorTitle,
+           [](TCustomDBGridEh* g, TDBGridEhIndicatorTitle* v) { g->GetIndicatorTitle()->Assign(v); });
   p.Set(u"IndicatorOptions", TypeInfoIndicatorOptions(), &TCustomDBGridEh::GetIndicatorOptions,
         &TCustomDBGridEh::SetIndicatorOptions)
       .Default(TDBGridEhIndicatorOptions{gioShowRowIndicatorEh});

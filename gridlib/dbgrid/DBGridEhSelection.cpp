@@ -1,6 +1,8 @@
 // The data grid's selection: rows by bookmark, a rectangle of cells, whole columns or everything,
 // with change notices held back inside an update.
 #include <algorithm>
+#include <cstdlib>
+#include <functional>
 
 #include "gridlib/dbgrid/DBGridEh.h"
 #include "platform/rtl/ScopeGuard.h"
@@ -219,7 +221,8 @@ void TDBGridEhSelectionCols::Clear() {
   }
   const bool had = GetCount() > 0;
   TColumnsEhList::Clear();
-  anchor_ = nullptr;
+  anchor_ = shiftCol_ = nullptr;
+  shiftSelected_.Clear();
   grid_->Invalidate();
   TDBGridEhSelection* selection = grid_->GetSelection();
   if (selection->GetSelectionType() != gstNon)
@@ -234,7 +237,8 @@ void TDBGridEhSelectionCols::Select(TColumnEh* column, bool addSel) {
     selection->Clear();
   if (!addSel) TColumnsEhList::Clear();
   if (IndexOf(column) < 0) AddColumn(column);
-  anchor_ = column;
+  anchor_ = shiftCol_ = column;
+  shiftSelected_.Clear();
   selection->SetSelectionType(gstColumns);
 }
 
@@ -248,13 +252,16 @@ void TDBGridEhSelectionCols::InvertSelect(TColumnEh* column) {
   } else {
     AddColumn(column);
   }
-  anchor_ = column;
+  anchor_ = shiftCol_ = column;
+  shiftSelected_.Clear();
   selection->SetSelectionType(GetCount() > 0 ? gstColumns : gstNon);
 }
 
 void TDBGridEhSelectionCols::ColumnGone(TColumnEh* column) {
   Remove(column);
+  shiftSelected_.Remove(column);
   if (anchor_ == column) anchor_ = nullptr;
+  if (shiftCol_ == column) shiftCol_ = nullptr;
 }
 
 void TDBGridEhSelectionCols::Refresh() {
@@ -266,4 +273,195 @@ void TDBGridEhSelectionCols::Refresh() {
   std::sort(sorted.begin(), sorted.end(),
             [](TColumnEh* a, TColumnEh* b) { return a->GetIndex() < b->GetIndex(); });
   for (Integer i = 0; i < GetCount(); ++i) SetAxisBar(i, sorted[static_cast<size_t>(i)]);
+}
+
+// The walk of a Shift click over collection indexes: growing away from the anchor extends from the
+// old far end; shrinking reverts back to the new end, which stays; crossing the anchor reverts to it
+// and extends on the other side.
+void TDBGridEhSelectionCols::SelectShift(TColumnEh* column) {
+  TDBGridEhSelection* selection = grid_->GetSelection();
+  if (selection->GetSelectionType() != gstColumns && selection->GetSelectionType() != gstNon)
+    selection->Clear();
+  if (!anchor_) {
+    Select(column, true);
+    return;
+  }
+  TDBGridColumnsEh* columns = grid_->GetColumns();
+  const Integer a = anchor_->GetIndex();
+  const Integer s = shiftCol_ ? shiftCol_->GetIndex() : a;
+  const Integer n = column->GetIndex();
+  const bool anchorSelected = IndexOf(anchor_) >= 0;
+  auto walk = [&](Integer from, Integer to, bool extend) {
+    const Integer step = to >= from ? 1 : -1;
+    for (Integer i = from; i != to + step; i += step)
+      ShiftStep(columns->GetColumn(i), extend, anchorSelected);
+  };
+  const bool sameSide = (s - a) * (n - a) > 0;
+  if (s == a || (sameSide && std::abs(n - a) > std::abs(s - a))) {
+    if (n != s) walk(s + (n > s ? 1 : -1), n, true);
+  } else if (sameSide || n == a) {
+    // Back towards the anchor: everything past the new end is undone.
+    if (n != s) walk(s, n + (s > n ? 1 : -1), false);
+  } else {
+    walk(s, a + (s > a ? 1 : -1), false);
+    walk(a, n, true);
+  }
+  shiftCol_ = column;
+  selection->SetSelectionType(GetCount() > 0 ? gstColumns : gstNon);
+  if (GetCount() == 0) selection->SelectionChanged();
+}
+
+void TDBGridEhSelectionCols::ShiftStep(TColumnEh* column, bool extend, bool anchorSelected) {
+  const bool selected = IndexOf(column) >= 0;
+  bool changed = false;
+  if (extend) {
+    if (anchorSelected && !selected && column->GetVisible()) {
+      AddColumn(column);
+      changed = true;
+    } else if (!anchorSelected && selected && column != anchor_) {
+      Remove(column);
+      changed = true;
+    }
+    if (changed && shiftSelected_.IndexOf(column) < 0) shiftSelected_.Add(column);
+  } else if (shiftSelected_.IndexOf(column) >= 0) {
+    if (anchorSelected && selected) {
+      Remove(column);
+      changed = true;
+    } else if (!anchorSelected && !selected) {
+      AddColumn(column);
+      changed = true;
+    }
+    shiftSelected_.Remove(column);
+  }
+  if (!changed) return;
+  grid_->InvalidateCol(grid_->DataColToGridCol(column->GetIndex()));
+  grid_->GetSelection()->SelectionChanged();
+}
+
+TGridRect TDBGridEhSelectionCols::SelectionToGridRect() const {
+  if (GetCount() == 0 || !grid_) return TGridRect{-1, -1, -1, -1};
+  Integer low = GetColumn(0)->GetIndex(), high = low;
+  for (Integer i = 1; i < GetCount(); ++i) {
+    low = std::min(low, GetColumn(i)->GetIndex());
+    high = std::max(high, GetColumn(i)->GetIndex());
+  }
+  return TGridRect{grid_->DataColToGridCol(low), 0, grid_->DataColToGridCol(high), grid_->GetRowCount() - 1};
+}
+
+// ======================= Grid rectangles =======================
+
+namespace {
+
+// The data rows the grid shows now, each entered by instant reading while `visit` looks at the
+// dataset's bookmark; `visit` answers false to stop.
+void ForEachShownSelectionRow(TCustomDBGridEh* grid,
+                              const std::function<bool(Integer, const TBookmark&)>& visit) {
+  TDataSet* ds = grid->GetDataLink()->GetDataSet();
+  const Integer rows = std::min(grid->InstantReadRecordCount(), grid->GetRowCount() - grid->TopDataOffset());
+  for (Integer r = 0; r < rows; ++r) {
+    grid->InstantReadEnter(r);
+    auto leave = MakeScopeExit([grid] { grid->InstantReadLeave(); });
+    if (!visit(r, ds->GetBookmark())) return;
+  }
+}
+
+bool SelectionLinkActive(TCustomDBGridEh* grid) {
+  TAxisGridDataLinkEh* link = grid ? grid->TCustomDBAxisGridEh::GetDataLink() : nullptr;
+  return link && link->GetDataSet() && link->GetActive();
+}
+
+}  // namespace
+
+TGridRect TBookmarkListEh::SelectionToGridRect() const {
+  TGridRect result{-1, -1, -1, -1};
+  if (!SelectionLinkActive(grid_) || GetCount() == 0) return result;
+  Integer first = -1, last = -1;
+  auto* self = const_cast<TBookmarkListEh*>(this);  // the search keeps a one-entry cache
+  ForEachShownSelectionRow(grid_, [&](Integer row, const TBookmark& bookmark) {
+    if (self->IndexOf(bookmark) >= 0) {
+      if (first < 0) first = row;
+      last = row;
+    }
+    return true;
+  });
+  if (first < 0) return result;
+  const Integer offset = grid_->TopDataOffset();
+  return TGridRect{0, first + offset, grid_->GetColCount() - 1,
+                   std::min(last + offset, grid_->GetRowCount() - 1)};
+}
+
+void TBookmarkListEh::Assign(TBookmarkListEh* rows) {
+  Clear();
+  for (Integer i = 0; i < rows->GetCount(); ++i) InsertItem(GetCount(), rows->GetItem(i));
+}
+
+TGridRect TDBGridEhSelectionRect::SelectionToGridRect() const {
+  TGridRect result{-1, -1, -1, -1};
+  if (!SelectionLinkActive(grid_) || anchorCol_ < 0) return result;
+  result.Left = grid_->DataColToGridCol(GetLeftCol());
+  result.Right = grid_->DataColToGridCol(GetRightCol());
+  TDataSet* ds = grid_->GetDataLink()->GetDataSet();
+  const TBookmark top = GetTopRow(), bottom = GetBottomRow();
+  Integer first = -1, last = -1;
+  ForEachShownSelectionRow(grid_, [&](Integer row, const TBookmark& bookmark) {
+    if (ds->CompareBookmarks(bookmark, bottom) > 0) return false;
+    if (ds->CompareBookmarks(bookmark, top) >= 0) {
+      if (first < 0) first = row;
+      last = row;
+    }
+    return true;
+  });
+  if (first < 0) return TGridRect{-1, -1, -1, -1};
+  result.Top = first + grid_->TopDataOffset();
+  result.Bottom = last + grid_->TopDataOffset();
+  return result;
+}
+
+TGridRect TDBGridEhSelection::SelectionToGridRect() const {
+  switch (selectionType_) {
+    case gstRecordBookmarks:
+      return GetRows()->SelectionToGridRect();
+    case gstRectangle:
+      return rect_->SelectionToGridRect();
+    case gstColumns:
+      return columns_->SelectionToGridRect();
+    case gstAll:
+      return grid_ ? TGridRect{0, 0, grid_->GetColCount() - 1, grid_->GetRowCount() - 1}
+                   : TGridRect{-1, -1, -1, -1};
+    default:
+      return TGridRect{-1, -1, -1, -1};
+  }
+}
+
+void TDBGridEhSelection::Assign(TDBGridEhSelection* source) {
+  if (source->selectionType_ != selectionType_) Clear();
+  switch (source->selectionType_) {
+    case gstRecordBookmarks:
+      GetRows()->Assign(source->GetRows());
+      break;
+    case gstRectangle:
+      rect_->Assign(source->rect_.get());
+      break;
+    case gstColumns:
+      columns_->Clear();
+      for (Integer i = 0; i < source->columns_->GetCount(); ++i)
+        columns_->Add(source->columns_->GetColumn(i));
+      break;
+    case gstAll:
+      SelectAll();
+      break;
+    default:
+      break;
+  }
+  selectionType_ = source->selectionType_;
+}
+
+// Rows are carried by bookmark here too: the in-memory table's record objects are not kept apart.
+void TDBGridEhSelection::AssignAsBaseRef(TDBGridEhSelection* source) {
+  if (source->selectionType_ == gstRectangle) {
+    if (selectionType_ != gstRectangle) Clear();
+    selectionType_ = gstRectangle;
+    return;
+  }
+  Assign(source);
 }

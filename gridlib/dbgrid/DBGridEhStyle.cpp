@@ -77,6 +77,7 @@ void InitDBGridEhUnit() {
   globalCenterGone = false;
   GetGlobalGridStyle();
   GetGlobalGridCenter();
+  RegisterDBGridColumnInterceptorsEh();
 }
 
 void DoneDBGridEhUnit() {

@@ -88,21 +88,6 @@ TDataSet* TSLBookmarkListEh::GetDataSet() const {
 
 // ---- TDBSumListProducer ----
 
-// Tells the producer when a dataset it refers to is freed, so that no pointer to it outlives it.
-class TDBSumListProducer::TWatcher : public TComponent {
- public:
-  explicit TWatcher(TDBSumListProducer* producer) : TComponent(nullptr), producer_(producer) {}
-
- protected:
-  void Notification(TComponent* component, TOperation operation) override {
-    TComponent::Notification(component, operation);
-    if (operation == opRemove) producer_->ComponentFreed(component);
-  }
-
- private:
-  TDBSumListProducer* producer_;
-};
-
 struct TDBSumListProducer::THookedEvent {
   TDataSetNotifyEvent TDataSet::*slot;
   TDataSetNotifyEvent TDBSumListProducer::*saved;
@@ -142,7 +127,7 @@ TDBSumListProducer::TDBSumListProducer(TComponent* owner)
     : FOwner(owner),
       FSumCollection(std::make_unique<TDBSumCollection>(this)),
       FVirtualRecList(std::make_unique<TSLBookmarkListEh>(this)),
-      FWatcher(std::make_unique<TWatcher>(this)) {}
+      FWatcher(std::make_unique<TFreeWatchEh>([this](TComponent* c) { ComponentFreed(c); })) {}
 
 TDBSumListProducer::~TDBSumListProducer() {
   // Giving the dataset its handlers back must happen whatever a notification does on the way.

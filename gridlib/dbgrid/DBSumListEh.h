@@ -2,7 +2,9 @@
 // without owning, by taking over the dataset's event handlers and passing every event on to them.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include "gridlib/base/ToolCtrlsEh.h"
 #include "platform/classes/Collection.h"
@@ -12,6 +14,23 @@
 #include "platform/rtl/Variant.h"
 
 class TDBSumListProducer;
+
+// Calls back when a component it watches is freed: for objects that refer to components they do
+// not own and are no components themselves.
+class TFreeWatchEh : public TComponent {
+ public:
+  explicit TFreeWatchEh(std::function<void(TComponent*)> freed)
+      : TComponent(nullptr), freed_(std::move(freed)) {}
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override {
+    TComponent::Notification(component, operation);
+    if (operation == opRemove && freed_) freed_(component);
+  }
+
+ private:
+  std::function<void(TComponent*)> freed_;
+};
 
 enum TGroupOperation { goSum, goAvg, goCount };
 const TTypeInfo* TypeInfoGroupOperation();
@@ -174,8 +193,6 @@ class TDBSumListProducer : public TPersistent {
   TDataSetNotifyEvent OldMasterAfterScroll;
 
  private:
-  class TWatcher;
-  friend class TWatcher;
   struct THookedEvent;
   static const THookedEvent kHookedEvents[];
 

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <string>
 
 #include "platform/classes/FormResources.h"
 #include "tests/gridlib/dbgrid/DBGridTestSupport.h"
@@ -25,21 +26,34 @@ const char kGridForm[] =
     "        Alignment = taRightJustify\n"
     "        FieldName = 'QTY'\n"
     "        Font.Height = -15\n"
+    "        Footer.ToolTips = True\n"
     "        Footer.ValueType = fvtSum\n"
     "        Title.Caption = '\xD0\x9A\xD0\xBE\xD0\xBB-\xD0\xB2\xD0\xBE'\n"
     "        Title.Font.Style = [fsBold]\n"
+    "        Title.SortIndex = 2\n"
+    "        Title.SortMarker = smDownEh\n"
     "        Width = 90\n"
     "      end\n"
     "      item\n"
     "        FieldName = 'NAME'\n"
     "        Title.Alignment = taCenter\n"
+    "        Title.Font.Height = -16\n"
+    "        Title.Orientation = tohVertical\n"
+    "        Title.SortIndex = 1\n"
+    "        Title.SortMarker = smUpEh\n"
+    "        Title.ToolTips = True\n"
     "        Title.Caption = "
     "'\xD0\x9D\xD0\xB0\xD0\xB8\xD0\xBC\xD0\xB5\xD0\xBD\xD0\xBE\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xB8\xD0\xB5'\n"
     "        Width = 240\n"
     "      end>\n"
+    "    ColumnDefValues.Title.Alignment = taRightJustify\n"
+    "    ColumnDefValues.Title.ShowImageAndText = True\n"
+    "    EmptyDataInfo.Active = True\n"
+    "    EmptyDataInfo.Text = 'No goods'\n"
     "    FooterRowCount = 1\n"
     "    Options = [dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgTabs, dgRowSelect]\n"
-    "    OptionsEh = [dghFixed3D, dghHighlightFocus, dghClearSelection, dghAutoSortMarking]\n"
+    "    OptionsEh = [dghFixed3D, dghHighlightFocus, dghClearSelection, dghAutoSortMarking, "
+    "dghMultiSortMarking]\n"
     "    SumList.Active = True\n"
     "    TitleParams.Color = clSilver\n"
     "    TitleParams.VTitleMargin = 4\n"
@@ -56,6 +70,26 @@ TForm* LoadGridForm(const std::string& path) {
   form->AfterConstruction();
   ReadComponentResFile(Utf8ToString(path), form);
   return form;
+}
+
+// What the accounting forms set on their columns, as one line per column to compare two loads.
+std::string ColumnsPicture(TCustomDBGridEh* grid) {
+  std::string picture;
+  TDBGridColumnsEh* columns = grid->GetColumns();
+  for (Integer i = 0; i < columns->GetCount(); ++i) {
+    TColumnEh* c = columns->GetColumn(i);
+    TColumnTitleEh* t = c->GetTitle();
+    for (int value :
+         {int(c->GetWidth()), int(c->GetAlignment()), int(c->GetFont()->GetHeight()), int(t->GetAlignment()),
+          int(t->GetFont()->GetHeight()), int(t->GetFont()->GetStyle().Contains(fsBold)),
+          int(t->GetOrientation()), int(t->GetToolTips()), int(t->GetSortMarker()), int(t->GetSortIndex()),
+          int(c->GetFooter()->GetToolTips())})
+      picture += std::to_string(value) + "|";
+    picture += StringToUtf8(c->GetFieldName() + u"|" + t->GetCaption()) + "NL";
+  }
+  for (Integer i = 0; i < grid->GetSortMarkedColumns()->GetCount(); ++i)
+    picture += "sorted " + StringToUtf8(grid->GetSortMarkedColumns()->GetColumn(i)->GetFieldName()) + "NL";
+  return picture;
 }
 
 TEST(DBGridFormResource, GridAndColumnsLoadSaveAndLoadAgainUnchanged) {
@@ -91,15 +125,37 @@ TEST(DBGridFormResource, GridAndColumnsLoadSaveAndLoadAgainUnchanged) {
   EXPECT_EQ(name->GetTitle()->GetAlignment(), taCenter);
   EXPECT_EQ(name->GetWidth(), 240);
   EXPECT_FALSE(name->GetAssignedValues().Contains(cvFont)) << "an unset font stays unset";
+  EXPECT_EQ(name->GetTitle()->GetOrientation(), tohVertical);
+  EXPECT_EQ(qty->GetTitle()->GetAlignment(), taRightJustify)
+      << "an unset title alignment follows the defaults";
+  EXPECT_TRUE(qty->GetTitle()->GetShowImageAndText());
+  EXPECT_TRUE(grid->GetEmptyDataInfo()->GetActive());
+  EXPECT_EQ(grid->GetEmptyDataInfo()->GetText(), u"No goods");
+  EXPECT_EQ(name->GetTitle()->GetFont()->GetHeight(), -16);
+  // Markers read before the grid's options keep their places, and the grid's sort order follows them.
+  EXPECT_EQ(qty->GetTitle()->GetSortMarker(), smDownEh);
+  EXPECT_EQ(qty->GetTitle()->GetSortIndex(), 2);
+  EXPECT_EQ(name->GetTitle()->GetSortIndex(), 1);
+  ASSERT_EQ(grid->GetSortMarkedColumns()->GetCount(), 2);
+  EXPECT_EQ(grid->GetSortMarkedColumns()->GetColumn(0), name);
+  EXPECT_TRUE(qty->GetFooter()->GetToolTips());
+  EXPECT_FALSE(name->GetFooter()->GetToolTips());
 
   WriteComponentResFile(Utf8ToString(again), form.get());
   std::unique_ptr<TForm> reloaded(LoadGridForm(again));
+  auto* reloadedGrid = dynamic_cast<TDBGridEh*>(reloaded->FindComponent(u"GoodsGrid"));
+  ASSERT_NE(reloadedGrid, nullptr);
+  EXPECT_EQ(ColumnsPicture(reloadedGrid), ColumnsPicture(grid));
   WriteComponentResFile(Utf8ToString(third), reloaded.get());
   const std::string written = ReadWholeFile(again);
   EXPECT_EQ(written, ReadWholeFile(third));
   for (const char* part :
-       {"Title.Caption", "Width = 240", "fvtSum", "dgRowSelect", "TitleParams.VTitleMargin = 4"})
+       {"Title.Caption", "Width = 240", "fvtSum", "dgRowSelect", "TitleParams.VTitleMargin = 4",
+        "Title.SortMarker = smUpEh", "Footer.ToolTips = True",
+        "ColumnDefValues.Title.Alignment = taRightJustify", "EmptyDataInfo.Text"})
     EXPECT_NE(written.find(part), std::string::npos) << part;
+  EXPECT_EQ(written.find("ToolTips = False"), std::string::npos) << "an unset or false switch is not written";
+  EXPECT_EQ(written.find("EmptyDataInfo.Font"), std::string::npos) << "a parent font is not written";
   EXPECT_EQ(written.find("TitleFont"), std::string::npos)
       << "the title font is written once, in the title parameters";
   std::remove(path.c_str());

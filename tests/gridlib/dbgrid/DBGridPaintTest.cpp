@@ -847,7 +847,7 @@ TEST_F(DBGridPaintTest, SortIndexesStandBesideTheMarkersOfASortBySeveralColumns)
     EXPECT_EQ(withIndex != withoutIndex, c.index) << c.what;
   }
   // The index digits are the small sort-index font's, not the title's.
-  EXPECT_LT(-TCustomDBGridEh::SortIndexFont()->GetHeight(), grid->GetTitleParams()->GetFont()->GetSize());
+  EXPECT_LT(-DBGridSortIndexFont()->GetHeight(), grid->GetTitleParams()->GetFont()->GetSize());
 }
 
 // The row-select check box under the mouse is drawn hot; the others of the same state are not.

@@ -10,6 +10,7 @@
 #include "gridlib/dbgrid/DBSumListEh.h"
 #include "gridlib/memtable/MemTableEh.h"
 #include "platform/data/DataSource.h"
+#include "tests/gridlib/dbgrid/DBGridTestSupport.h"
 #include "tests/gridlib/dbgrid/SumListModel.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
@@ -350,6 +351,78 @@ TEST_F(DBSumListTest, SumsAreFoundByOperationAndFieldIgnoringCase) {
   EXPECT_EQ(producer.GetSumCollection()->GetSumByOpAndFName(goSum, u"сумма"), first);
   EXPECT_EQ(producer.GetSumCollection()->GetSumByOpAndFName(goAvg, u"СУММА"), avg);
   EXPECT_EQ(producer.GetSumCollection()->GetSumByOpAndFName(goCount, u"сумма"), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace sumlist_model;
+
+// The grid's own sum list fed by its footers: Sum, Avg and Count footers over AMOUNT against a
+// recomputation after random changes, and the application's handlers around the grid's life.
+TEST(DBGridFooterSums, FooterSumsStayEqualToARecomputationAndTheApplicationsHandlersStay) {
+  InitTestApplication();
+  auto form = std::make_unique<TForm>(nullptr, 0);
+  form->SetBounds(0, 0, 640, 400);
+  auto* ds = new TTestDataSet(form.get());
+  ds->GetFieldDefs()->Add(u"ID", ftInteger);
+  ds->GetFieldDefs()->Add(u"AMOUNT", ftBCD, 4);
+  for (int i = 1; i <= 12; ++i)
+    ds->AddRow(
+        {Variant(i), i % 5 == 0 ? Variant::Null() : Variant(Currency::FromRaw(i * 123457LL - 600000))});
+  ds->Open();
+  int appPosts = 0, appDeletes = 0;
+  ds->AfterPost = [&appPosts](TDataSet*) { ++appPosts; };
+  ds->BeforeDelete = [&appDeletes](TDataSet*) { ++appDeletes; };
+  TDataSetNotifyEvent ownPost = ds->AfterPost;
+
+  TDataSource* source = nullptr;
+  auto* grid = ShowGridOver(form.get(), ds, &source);
+  TDBGridColumnsEh* columns = grid->GetColumns();
+  columns->SetState(csCustomized);
+  std::vector<TColumnFooterEh*> footers;
+  for (TFooterValueType kind : {fvtSum, fvtAvg, fvtCount}) {
+    TColumnEh* column = columns->Add();
+    column->SetFieldName(u"AMOUNT");
+    column->GetFooter()->SetValueType(kind);
+    footers.push_back(column->GetFooter());
+  }
+  grid->SetFooterRowCount(1);
+  grid->GetSumList()->SetActive(true);
+  ASSERT_TRUE(grid->GetSumList()->GetEventsOverloaded());
+
+  auto footerValue = [&](size_t i) { return footers[i]->GetSumValue().AsCurrency(); };
+  std::mt19937 rng(77u);
+  for (int step = 0; step < 150; ++step) {
+    const unsigned kind = rng() % 3;
+    GoToRandomRecord(ds, rng);
+    if (kind == 0) {
+      ds->Append();
+      SetAmount(ds, RandomAmount(rng));
+      ds->Post();
+    } else if (kind == 1 && !ds->IsEmpty()) {
+      ds->Edit();
+      SetAmount(ds, RandomAmount(rng));
+      ds->Post();
+    } else if (!ds->IsEmpty()) {
+      ds->Delete();
+    }
+    const Expected e = Recompute(ds);
+    ASSERT_EQ(footerValue(0), e.sum) << "step " << step;
+    ASSERT_EQ(footerValue(1), e.avg) << "step " << step;
+    ASSERT_EQ(footerValue(2), Currency(e.records)) << "step " << step;
+  }
+  EXPECT_GT(appPosts, 0);
+  EXPECT_GT(appDeletes, 0);
+
+  // The grid lets go: the application's handlers are where they were.
+  const int posts = appPosts;
+  delete grid;
+  EXPECT_EQ(ds->AfterPost, ownPost);
+  ds->Edit();
+  ds->Post();
+  EXPECT_EQ(appPosts, posts + 1);
 }
 
 }  // namespace
