@@ -1530,8 +1530,14 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void DoContextPopup(TPoint mousePos, bool& handled) override;
   bool IsHotTrackCell(Integer col, Integer row) override;
   void UpdateHotTrackInfo(Integer x, Integer y) override;
-  // A new size re-fits automatic widths, or reads as many records as now fit.
+  // A new size re-fits automatic widths, or reads as many records as now fit; under an update lock
+  // it waits for the lock's release.
   void Resize() override;
+  void UpdateLockReleased() override;
+  // The size changed while the update lock was held.
+  virtual void SizeChangedAfterUpdateLock();
+  // Automatic widths take the room the scroll bars' panels leave.
+  void ScrollBarPanelsChanged() override;
   // The edit button of a fixed cell under a cell-relative point (0), or -1.
   virtual Integer GetHotEditButtonAt(Integer col, Integer row, Integer y, Integer x, TColumnEh* column);
   GridsEh::TInplaceEdit* CreateEditor() override;
@@ -1751,6 +1757,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   bool inDblClickMessage_ = false;
   bool dblClickDeferred_ = false;
   bool traceSizing_ = false;
+  bool sizeChangedInUpdateLock_ = false;
 
   // Model state.
   bool wholeGridChanged_ = false;

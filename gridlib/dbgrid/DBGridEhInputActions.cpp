@@ -253,9 +253,7 @@ namespace {
 
 const Char* const kGlobalPopupMenuName = u"DBGridEhGlobalPopupMenu";
 
-// A copy of a menu item and its sub-items, all owned by the menu they are copied into.
-TMenuItem* CopyPopupMenuItemTree(TMenuItem* source, TComponent* owner) {
-  auto* item = new TMenuItem(owner);
+void CopyPopupMenuItemFields(TMenuItem* item, TMenuItem* source) {
   item->SetAutoHotkeys(source->GetAutoHotkeys());
   item->SetAutoLineReduction(source->GetAutoLineReduction());
   item->SetBreak(source->GetBreak());
@@ -278,9 +276,25 @@ TMenuItem* CopyPopupMenuItemTree(TMenuItem* source, TComponent* owner) {
   item->SetShortCut(source->GetShortCut());
   item->SetVisible(source->GetVisible());
   item->OnClick = source->OnClick;
+}
+
+// A copy of a menu item and its sub-items, each of its source's class, all owned by the menu they are
+// copied into. An item of a descendant class copies itself when it can assign.
+TMenuItem* CopyPopupMenuItemTree(TMenuItem* source, TComponent* owner) {
+  const TClass cls = source->ClassType();
+  std::unique_ptr<TMenuItem> item(cls->CanCreate() ? cls->Create<TMenuItem>(owner) : new TMenuItem(owner));
+  if (cls == TMenuItem::StaticClass()) {
+    CopyPopupMenuItemFields(item.get(), source);
+  } else {
+    try {
+      item->Assign(source);
+    } catch (const EConvertError&) {
+      CopyPopupMenuItemFields(item.get(), source);
+    }
+  }
   for (Integer i = 0; i < source->GetCount(); ++i)
     item->Add(CopyPopupMenuItemTree(source->GetItem(i), owner));
-  return item;
+  return item.release();
 }
 
 }  // namespace
@@ -417,7 +431,9 @@ void TCustomDBGridEh::DoContextPopup(TPoint mousePos, bool& handled) {
 }
 
 void TCustomDBGridEh::Resize() {
-  if (!IsLoading() && !IsDestroying() && HandleAllocated()) {
+  if (!IsLoading() && !IsDestroying() && HandleAllocated() && GetUpdateLock() > 0) {
+    sizeChangedInUpdateLock_ = true;
+  } else if (!IsLoading() && !IsDestroying() && HandleAllocated()) {
     UpdateBoundaries();
     if (IsAutoFitColWidthsActive()) {
       LayoutChanged();
@@ -430,6 +446,30 @@ void TCustomDBGridEh::Resize() {
     }
   }
   TCustomDBAxisGridEh::Resize();
+}
+
+void TCustomDBGridEh::UpdateLockReleased() {
+  TCustomDBAxisGridEh::UpdateLockReleased();
+  if (sizeChangedInUpdateLock_) SizeChangedAfterUpdateLock();
+}
+
+void TCustomDBGridEh::SizeChangedAfterUpdateLock() {
+  sizeChangedInUpdateLock_ = false;
+  if (!HandleAllocated() || IsDestroying()) return;
+  UpdateBoundaries();
+  const bool indicatorStale = indicatorOffset_ > 0 && GetColWidths(0) != CalcIndicatorColWidth();
+  if ((autoFitColWidths_ || indicatorStale) && !GetComponentState().Contains(csDesigning)) {
+    LayoutChanged();
+    InvalidateEditor();
+  } else {
+    UpdateRowCount();
+    UpdateScrollBars();
+  }
+}
+
+void TCustomDBGridEh::ScrollBarPanelsChanged() {
+  if (GetUpdateLock() > 0) return;
+  if (IsAutoFitColWidthsActive()) LayoutChanged();
 }
 
 bool TCustomDBGridEh::DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) {

@@ -653,14 +653,33 @@ TEST_F(DBGridInputTest, ACellsMenuIsTheTitlesTheColumnsTheGridsOrTheStandardOne)
   EXPECT_FALSE(columnMenu->IsOpen());
 }
 
+// A menu item of the application's own class that copies itself.
+class TInputTestNoteMenuItem : public TMenuItem {
+  KIV_CLASS(TInputTestNoteMenuItem, TMenuItem)
+ public:
+  explicit TInputTestNoteMenuItem(TComponent* owner) : TMenuItem(owner) {}
+  void Assign(TPersistent* source) override {
+    auto* from = dynamic_cast<TInputTestNoteMenuItem*>(source);
+    if (!from) return TMenuItem::Assign(source);
+    Note = from->Note;
+    SetCaption(from->GetCaption());
+  }
+  String Note;
+};
+
 TEST_F(DBGridInputTest, MenusBuiltOnPopupCopyTheCellsMenuIntoTheSharedOneEmptiedFirst) {
   auto* gridMenu = new TPopupMenu(form_.get());
   int printed = 0;
   auto* open = new TMenuItem(gridMenu);
   open->SetCaption(u"Открыть");
-  auto* card = new TMenuItem(gridMenu);
+  // Items of other classes keep their class: one that cannot assign is copied field by field.
+  auto* card = new TMenuItemEh(gridMenu);
   card->SetCaption(u"Карточку");
   open->Add(card);
+  auto* noted = new TInputTestNoteMenuItem(gridMenu);
+  noted->SetCaption(u"Заметка");
+  noted->Note = u"склад";
+  open->Add(noted);
   auto* print = new TMenuItem(gridMenu);
   print->SetCaption(u"Печать");
   print->SetShortCut(ShortCut('P', TShiftState{ssCtrl}));
@@ -689,8 +708,14 @@ TEST_F(DBGridInputTest, MenusBuiltOnPopupCopyTheCellsMenuIntoTheSharedOneEmptied
   EXPECT_EQ(copy->GetShortCut(), print->GetShortCut());
   copy->Click();
   EXPECT_EQ(printed, 1);
-  ASSERT_EQ(menu->GetItems()->GetItem(0)->GetCount(), 1);
-  EXPECT_EQ(menu->GetItems()->GetItem(0)->GetItem(0)->GetCaption(), u"Карточку");
+  ASSERT_EQ(menu->GetItems()->GetItem(0)->GetCount(), 2);
+  TMenuItem* cardCopy = menu->GetItems()->GetItem(0)->GetItem(0);
+  EXPECT_EQ(cardCopy->GetCaption(), u"Карточку");
+  EXPECT_NE(dynamic_cast<TMenuItemEh*>(cardCopy), nullptr);
+  auto* notedCopy = dynamic_cast<TInputTestNoteMenuItem*>(menu->GetItems()->GetItem(0)->GetItem(1));
+  ASSERT_NE(notedCopy, nullptr);
+  EXPECT_EQ(notedCopy->Note, u"склад") << "copied by its own Assign";
+  EXPECT_EQ(notedCopy->GetOwner(), menu);
   EXPECT_EQ(gridMenu->GetItems()->GetCount(), 2) << "the source menu keeps its items";
 
   // A second grid without a menu of its own leaves none of the first grid's items behind.
@@ -763,6 +788,16 @@ TEST_F(DBGridInputTest, ResizingTheGridRefitsAutomaticWidthsAndShowsAsManyRecord
   form_->SetHeight(form_->GetHeight() + 10 * grid_->GetDefaultRowHeight());
   ProcessPendingEvents();
   EXPECT_GE(grid_->GetRowCount(), rows + 9) << "a taller grid reads more records";
+  ExpectRowsShowTheirRecords(grid_, data_);
+
+  // A size that comes while an update holds the grid is taken when the update ends.
+  const Integer lockedRows = grid_->GetRowCount();
+  grid_->BeginUpdate();
+  form_->SetHeight(form_->GetHeight() + 5 * grid_->GetDefaultRowHeight());
+  ProcessPendingEvents();
+  EXPECT_EQ(grid_->GetRowCount(), lockedRows) << "the rows wait for the update's end";
+  grid_->EndUpdate();
+  EXPECT_GE(grid_->GetRowCount(), lockedRows + 4);
   ExpectRowsShowTheirRecords(grid_, data_);
 
   grid_->SetAutoFitColWidths(true);
