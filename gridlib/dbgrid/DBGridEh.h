@@ -1556,6 +1556,12 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   std::vector<TColumnEh*> SelectionColumns();
   void ForEachSelectedRecord(const std::function<void()>& visit);
   void SelectionAutoScroll();
+  // Column selecting by the titles: the drag extends it, beyond the data area the view scrolls.
+  void ColumnSelectAutoScroll();
+  void ExtendColumnSelection(TColumnEh* to, bool keepOthers);
+  // The row-selection arrow beside the data rows, the column-selection arrow at a title's foot.
+  TCursor CalcCursorAt(TPoint point) override;
+  bool IsColumnSelectSpot(TPoint point);
   void EndMouseTracking();
   // Title presses follow the mouse: pressed while it stays over the pressed title.
   void UpdatePressedState(Integer x, Integer y);

@@ -18,6 +18,7 @@ class TInputProbeGrid : public TDBGridEh {
   using TDBGridEh::TDBGridEh;
   void Reorder() { ReorderFieldsAsColumns(); }
   void Tick() { TimedScroll(nullptr); }
+  TCursor CursorAt(TPoint p) { return CalcCursorAt(p); }
 };
 
 class DBGridInputTest : public ::testing::Test {
@@ -433,6 +434,62 @@ TEST_F(DBGridInputTest, DraggingRowsBelowTheGridScrollsEightRecordsATick) {
   SendMouseUp(grid_, mbLeft, TPoint(area.Left + 2, area.Bottom + 60));
   EXPECT_FALSE(grid_->GetTimerActive());
   EXPECT_EQ(grid_->GetDBGridEhState(), dgsNormal);
+}
+
+TEST_F(DBGridInputTest, TheFootOfATitleSelectsColumnsByClickShiftCtrlAndDrag) {
+  auto* probe = static_cast<TInputProbeGrid*>(grid_);
+  const auto foot = [&](const String& field) {
+    const TRect r =
+        static_cast<TCustomGridEh*>(grid_)->CellRect(grid_->DataColToGridCol(Column(field)->GetIndex()), 0);
+    return TPoint(r.Left + r.Width() / 2, r.Bottom - 3);
+  };
+  const auto selected = [&] {
+    std::vector<String> names;
+    TDBGridEhSelectionCols* cols = grid_->GetSelection()->GetColumns();
+    for (Integer i = 0; i < cols->GetCount(); ++i) names.push_back(cols->GetColumn(i)->GetFieldName());
+    return names;
+  };
+  const TCursor plain = probe->CursorAt(foot(u"NAME"));
+  Click(foot(u"NAME"));
+  EXPECT_EQ(grid_->GetSelection()->GetSelectionType(), gstNon) << "without multi-select a title click";
+  SetMultiSelect();
+  EXPECT_NE(probe->CursorAt(foot(u"NAME")), plain) << "the column-selection arrow";
+  EXPECT_NE(probe->CursorAt(Centre(0, RowOf(data_->RecNo()))), plain) << "the row-selection arrow";
+  EXPECT_EQ(probe->CursorAt(TPoint(foot(u"NAME").X, foot(u"NAME").Y - 8)), plain)
+      << "the title's upper part sorts";
+
+  SendMouseDown(grid_, mbLeft, foot(u"NAME"));
+  SendMouseMove(grid_, foot(u"QTY"), {ssLeft});
+  SendMouseUp(grid_, mbLeft, foot(u"QTY"));
+  EXPECT_EQ(selected(), (std::vector<String>{u"NAME", u"QTY"})) << "dragged over";
+  struct Step {
+    const Char* field;
+    TShiftState shift;
+    std::vector<String> expected;
+  };
+  const Step steps[] = {{u"ID", {ssShift}, {u"ID", u"NAME"}},
+                        {u"QTY", {ssCtrl}, {u"ID", u"NAME", u"QTY"}},
+                        {u"NAME", {ssCtrl}, {u"ID", u"QTY"}},
+                        {u"QTY", {}, {u"QTY"}}};
+  for (const Step& step : steps) {
+    Click(foot(step.field), step.shift);
+    EXPECT_EQ(selected(), step.expected) << StringToUtf8(step.field);
+  }
+  EXPECT_EQ(grid_->GetDBGridEhState(), dgsNormal);
+
+  // Beyond the right edge the view scrolls a column a tick and the selection follows.
+  for (const String f : {u"ID", u"NAME", u"QTY"}) Column(f)->SetWidth(250);
+  ProcessPendingEvents();
+  SendMouseDown(grid_, mbLeft, foot(u"ID"));
+  SendMouseMove(grid_, TPoint(grid_->DataRect().Right + 20, foot(u"ID").Y), {ssLeft});
+  ASSERT_TRUE(grid_->GetTimerActive());
+  ASSERT_LT(grid_->GetLastFullVisibleCol(), grid_->GetColCount() - 1);
+  probe->Tick();
+  probe->Tick();
+  EXPECT_EQ(grid_->GetLastFullVisibleCol(), grid_->GetColCount() - 1) << "the last column came into view";
+  EXPECT_EQ(selected(), (std::vector<String>{u"ID", u"NAME", u"QTY"}));
+  SendMouseUp(grid_, mbLeft, TPoint(grid_->DataRect().Right + 20, foot(u"ID").Y));
+  EXPECT_FALSE(grid_->GetTimerActive());
 }
 
 TEST_F(DBGridInputTest, AnEmptyRequiredValueIsMarkedUnderTheEditorUntilTheFieldHasOne) {
