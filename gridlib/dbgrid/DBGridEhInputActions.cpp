@@ -9,6 +9,7 @@
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Menus.h"
 #include "platform/controls/StdActns.h"
+#include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/ScopeGuard.h"
 
 namespace {
@@ -536,6 +537,12 @@ void TCustomDBGridEh::WndProc(TMessage& message) {
   if (message.Msg != WM_CHAR) {
     TCustomDBAxisGridEh::WndProc(message);
     return;
+  }
+  // A point typed into a number stands for the locale's decimal separator.
+  if (message.WParam == '.' && FormatSettings.DecimalSeparator != u'.') {
+    TColumnEh* column = GetColumnAtGridCol(GetCol());
+    if (column && dynamic_cast<TNumericField*>(column->GetField()))
+      message.WParam = static_cast<WPARAM>(FormatSettings.DecimalSeparator);
   }
   completeKeyPress_ = String(1, static_cast<Char>(message.WParam));
   auto done = MakeScopeExit([this] { completeKeyPress_.clear(); });

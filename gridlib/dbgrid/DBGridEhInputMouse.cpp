@@ -139,7 +139,13 @@ void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, Integer 
 
   if (cell.Y < TopDataOffset()) {
     if (cell.X < indicatorOffset_) {
-      DefaultIndicatorTitleMouseDown(button, shift);
+      // The center hears it first, then the grid's handler, then the grid's default.
+      const TRect r = TCustomGridEh::CellRect(cell.X, cell.Y, false);
+      if (center_)
+        center_->IndicatorTitleMouseDown(this, cell, button, shift, x - r.Left, y - r.Top);
+      else
+        IndicatorTitleMouseDown(cell, button, shift, x - r.Left, y - r.Top);
+      InvalidateEditor();
       return raise();
     }
     if (dataCol && button == mbLeft) {

@@ -7,6 +7,7 @@
 #include "platform/controls/Menus.h"
 #include "platform/controls/StdActns.h"
 #include "platform/controls/StdEdits.h"
+#include "platform/rtl/FormatSettings.h"
 #include "tests/gridlib/dbgrid/DBGridTestSupport.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
@@ -490,6 +491,52 @@ TEST_F(DBGridInputTest, TheFootOfATitleSelectsColumnsByClickShiftCtrlAndDrag) {
   EXPECT_EQ(selected(), (std::vector<String>{u"ID", u"NAME", u"QTY"}));
   SendMouseUp(grid_, mbLeft, TPoint(grid_->DataRect().Right + 20, foot(u"ID").Y));
   EXPECT_FALSE(grid_->GetTimerActive());
+}
+
+TEST_F(DBGridInputTest, TheIndicatorTitleTogglesSelectAllUnlessAHandlerTakesThePress) {
+  SetMultiSelect();
+  const TPoint corner = Centre(0, 0);
+  Click(corner);
+  EXPECT_EQ(grid_->GetSelection()->GetSelectionType(), gstAll);
+  Click(corner);
+  EXPECT_EQ(grid_->GetSelection()->GetSelectionType(), gstNon);
+  TPoint heard(-1, -1);
+  grid_->OnIndicatorTitleMouseDown = [&](TCustomGridEh*, TGridCoord cell, TMouseButton, TShiftState,
+                                         Integer x, Integer y, bool& processed) {
+    EXPECT_EQ(cell, (TGridCoord{0, 0}));
+    heard = TPoint(x, y);
+    processed = true;
+  };
+  Click(corner);
+  const TRect r = static_cast<TCustomGridEh*>(grid_)->CellRect(0, 0);
+  EXPECT_EQ(heard, TPoint(corner.X - r.Left, corner.Y - r.Top)) << "the point inside the cell";
+  EXPECT_EQ(grid_->GetSelection()->GetSelectionType(), gstNon);
+}
+
+TEST_F(DBGridInputTest, APointTypedIntoANumberBecomesTheDecimalSeparator) {
+  TFormatSettingsGuard russian(TFormatSettings::Russian());
+  auto* prices = new TTestDataSet(form_.get());
+  prices->GetFieldDefs()->Add(u"NAME", ftString, 20, false);
+  prices->GetFieldDefs()->Add(u"PRICE", ftFloat, 0, false);
+  prices->AddRow({Variant(u"Болт"), Variant(2.0)});
+  prices->Open();
+  TDataSource* source = nullptr;
+  auto* grid = ShowGridOver<TDBGridEh>(form_.get(), prices, &source);
+  grid->SetFocus();
+  struct Case {
+    const Char* field;
+    const Char* expected;
+  };
+  for (const Case& c : {Case{u"PRICE", u","}, Case{u"NAME", u"."}}) {
+    grid->SetSelectedIndex(grid->FindFieldColumn(c.field)->GetIndex());
+    SendChar(grid, u'.');
+    ProcessPendingEvents();
+    ASSERT_TRUE(grid->InplaceEditorVisible());
+    EXPECT_EQ(grid->GetInplaceEditor()->GetEditText(), c.expected) << StringToUtf8(c.field);
+    SendKey(grid->GetInplaceEditor(), VK_ESCAPE);
+    prices->Cancel();
+    ProcessPendingEvents();
+  }
 }
 
 TEST_F(DBGridInputTest, AnEmptyRequiredValueIsMarkedUnderTheEditorUntilTheFieldHasOne) {
