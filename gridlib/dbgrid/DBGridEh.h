@@ -1121,7 +1121,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   TDBGridEhIndicatorOptions GetIndicatorOptions() const { return indicatorOptions_; }
   void SetIndicatorOptions(TDBGridEhIndicatorOptions value);
   TDBGridEhAllowedSelections GetAllowedSelections() const { return allowedSelections_; }
-  void SetAllowedSelections(TDBGridEhAllowedSelections value) { allowedSelections_ = value; }
+  // A selection of a kind no longer allowed is cleared.
+  void SetAllowedSelections(TDBGridEhAllowedSelections value);
   TGridEditActionsEh GetEditActions() const { return editActions_; }
   void SetEditActions(TGridEditActionsEh value) { editActions_ = value; }
   bool GetAutoFitColWidths() const { return autoFitColWidths_; }
@@ -1546,6 +1547,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void ColWidthsChanged() override;
   bool CheckColumnDrag(Integer& origin, Integer& destination, TPoint mousePt) override;
   void KeyTabMove(bool forward);
+  // The grid shows an in-memory table's tree by view rows: the numeric pad opens and closes nodes.
+  bool IsViewTreeMode();
   void KeyMoveDown(bool select);
   void KeyMoveUp(bool select);
   virtual void TitleBtnClick(Integer col, TColumnEh* column);

@@ -546,5 +546,13 @@ void TCustomDBGridEh::WndProc(TMessage& message) {
   }
   completeKeyPress_ = String(1, static_cast<Char>(message.WParam));
   auto done = MakeScopeExit([this] { completeKeyPress_.clear(); });
+  // Over a tree the numeric pad's signs open and close nodes; they start no editing.
+  if (const Char ch = static_cast<Char>(message.WParam);
+      (ch == u'*' || ch == u'+' || ch == u'-') && IsViewTreeMode()) {
+    Char key = ch;
+    KeyPress(key);
+    message.Result = 0;
+    return;
+  }
   TCustomDBAxisGridEh::WndProc(message);
 }

@@ -3,6 +3,7 @@
 // moving and sizing carried into the columns, the edit actions and the popup menus.
 #include <gtest/gtest.h>
 
+#include "gridlib/memtable/MemTableEh.h"
 #include "platform/controls/Clipbrd.h"
 #include "platform/controls/Menus.h"
 #include "platform/controls/StdActns.h"
@@ -537,6 +538,82 @@ TEST_F(DBGridInputTest, APointTypedIntoANumberBecomesTheDecimalSeparator) {
     prices->Cancel();
     ProcessPendingEvents();
   }
+}
+
+TEST_F(DBGridInputTest, ASelectionOfAKindNoLongerAllowedIsCleared) {
+  SetMultiSelect();
+  struct Case {
+    TDBGridEhSelectionType made;
+    TDBGridEhSelectionType removed;
+    bool kept;
+  };
+  const Case cases[] = {{gstRectangle, gstRectangle, false},
+                        {gstRecordBookmarks, gstColumns, true},
+                        {gstColumns, gstColumns, false},
+                        {gstAll, gstRecordBookmarks, true}};
+  const TDBGridEhAllowedSelections all{gstRecordBookmarks, gstRectangle, gstColumns, gstAll};
+  for (const Case& c : cases) {
+    grid_->SetAllowedSelections(all);
+    grid_->ClearSelectionAndRepaint();
+    if (c.made == gstRectangle) {
+      Key(VK_RIGHT, {ssShift});
+    } else if (c.made == gstRecordBookmarks) {
+      Click(Centre(0, RowOf(data_->RecNo())));
+    } else if (c.made == gstColumns) {
+      grid_->GetSelection()->GetColumns()->Select(Column(u"NAME"), false);
+    } else {
+      grid_->GetSelection()->SelectAll();
+    }
+    ASSERT_EQ(grid_->GetSelection()->GetSelectionType(), c.made);
+    TDBGridEhAllowedSelections fewer = all;
+    fewer.Exclude(c.removed);
+    grid_->SetAllowedSelections(fewer);
+    EXPECT_EQ(grid_->GetSelection()->GetSelectionType(), c.kept ? c.made : gstNon) << int(c.made);
+  }
+}
+
+TEST_F(DBGridInputTest, TheNumericPadSignsOpenAndCloseTreeNodesWithoutEditing) {
+  auto* tree = new TMemTableEh(form_.get());
+  tree->GetFieldDefs()->Add(u"ID", ftInteger);
+  tree->GetFieldDefs()->Add(u"PID", ftInteger);
+  tree->GetFieldDefs()->Add(u"NAME", ftWideString, 20);
+  tree->CreateDataSet();
+  for (const auto& row : std::vector<std::vector<Variant>>{{Variant(1), Variant(), Variant(u"Цех")},
+                                                           {Variant(2), Variant(1), Variant(u"Участок 1")},
+                                                           {Variant(3), Variant(1), Variant(u"Участок 2")}}) {
+    tree->Append();
+    tree->SetFields(row);
+    tree->Post();
+  }
+  tree->GetTreeList()->SetKeyFieldName(u"ID");
+  tree->GetTreeList()->SetRefParentFieldName(u"PID");
+  tree->GetTreeList()->SetActive(true);
+  TDataSource* source = nullptr;
+  auto* grid = ShowGridOver<TDBGridEh>(form_.get(), tree, &source);
+  grid->SetFocus();
+  tree->First();
+  ProcessPendingEvents();
+  ASSERT_TRUE(grid->MemTableSupported());
+  const Integer collapsed = tree->RecordCount();
+  struct Step {
+    Word key;
+    Integer shown;
+  };
+  const Step steps[] = {{VK_ADD, collapsed + 2},
+                        {VK_ADD, collapsed + 2},
+                        {VK_SUBTRACT, collapsed},
+                        {VK_MULTIPLY, collapsed + 2},
+                        {VK_MULTIPLY, collapsed}};
+  for (const Step& step : steps) {
+    // As the numeric pad sends them.
+    grid->Perform(WM_KEYDOWN, step.key, 0);
+    ProcessPendingEvents();
+    EXPECT_EQ(tree->RecordCount(), step.shown) << step.key;
+  }
+  SendChar(grid, u'+');
+  ProcessPendingEvents();
+  EXPECT_FALSE(grid->InplaceEditorVisible()) << "the sign starts no editing";
+  EXPECT_EQ(tree->GetState(), dsBrowse);
 }
 
 TEST_F(DBGridInputTest, AnEmptyRequiredValueIsMarkedUnderTheEditorUntilTheFieldHasOne) {
