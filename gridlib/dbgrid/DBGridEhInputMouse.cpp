@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "gridlib/base/GridLibCore.h"
+#include "gridlib/base/GridLibLangConsts.h"
 #include "gridlib/dbgrid/DBGridEh.h"
 #include "platform/controls/Forms.h"
 #include "platform/rtl/ScopeGuard.h"
@@ -387,6 +388,9 @@ TColumnEh* TCustomDBGridEh::ValueStepColumnAt(TGridCoord cell) {
 void TCustomDBGridEh::TitleBtnClick(Integer col, TColumnEh* column) {
   if (OnTitleBtnClick) OnTitleBtnClick(this, col, column);
   sortMarking_ = mouseShift_.Contains(ssCtrl);
+  // Values that cannot be compared cannot be sorted; the markers stay as they are.
+  if (center_ && !center_->ColumnValueTypeIsComparable(this, column))
+    throw Exception(GetGridLibLanguageConsts()->GetSortingByThisColumnIsNotPossibleEh());
   if (optionsEh_.Contains(dghAutoSortMarking)) {
     TColumnTitleEh* title = column->GetTitle();
     const TSortMarkerEh first = IsTextField(column->GetField()) ? smUpEh : smDownEh;

@@ -316,6 +316,34 @@ TEST_F(DBGridInputTest, AFailingTitleHandlerStillEndsEveryMouseMode) {
   EXPECT_TRUE(SelectedIds().empty());
 }
 
+TEST_F(DBGridInputTest, ATitleClickOnValuesThatCannotBeComparedSaysSoAndMarksNothing) {
+  auto* docs = new TTestDataSet(form_.get());
+  docs->GetFieldDefs()->Add(u"NAME", ftString, 20, false);
+  docs->GetFieldDefs()->Add(u"SCAN", ftBlob, 0, false);
+  docs->AddRow({Variant(u"Накладная"), Variant()});
+  docs->Open();
+  TDataSource* source = nullptr;
+  auto* grid = ShowGridOver<TDBGridEh>(form_.get(), docs, &source);
+  grid->SetOptionsEh(grid->GetOptionsEh() + TDBGridEhOptions{dghAutoSortMarking});
+  int sorted = 0;
+  grid->OnSortMarkingChanged = [&](TObject*) { ++sorted; };
+  String reported;
+  Application->OnException = [&](TObject*, Exception* e) { reported = e->Message(); };
+  for (const Char* field : {u"SCAN", u"NAME"}) {
+    auto* column = static_cast<TColumnEh*>(grid->FindFieldColumn(field));
+    column->GetTitle()->SetTitleButton(true);
+    const TRect r =
+        static_cast<TCustomGridEh*>(grid)->CellRect(grid->DataColToGridCol(column->GetIndex()), 0);
+    SendClick(grid, TPoint(r.Left + r.Width() / 2, r.Top + 4));
+    ProcessPendingEvents();
+  }
+  EXPECT_EQ(reported, u"Сортировка по этому полю невозможна");
+  EXPECT_EQ(static_cast<TColumnEh*>(grid->FindFieldColumn(u"SCAN"))->GetTitle()->GetSortMarker(), smNoneEh);
+  EXPECT_EQ(static_cast<TColumnEh*>(grid->FindFieldColumn(u"NAME"))->GetTitle()->GetSortMarker(), smUpEh);
+  EXPECT_EQ(sorted, 1) << "only the text column sorts";
+  EXPECT_FALSE(grid->GetMouseCapture());
+}
+
 TEST_F(DBGridInputTest, DraggingATitleMovesItsColumnAndThreePixelsStayAClick) {
   Integer titleClicks = 0, moves = 0;
   grid_->OnTitleClick = [&](TObject*, TColumnEh*) { ++titleClicks; };
