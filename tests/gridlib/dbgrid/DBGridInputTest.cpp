@@ -447,6 +447,38 @@ TEST_F(DBGridInputTest, SizedWidthsReachTheColumnsAndSelectedColumnsSizeTogether
   EXPECT_NE(Column(u"NAME")->GetWidth(), Column(u"ID")->GetWidth());
 }
 
+TEST_F(DBGridInputTest, UnderAutomaticWidthsASizedColumnTakesFromTheNextOrFromTheWholeRightPart) {
+  grid_->SetAutoFitColWidths(true);
+  ProcessPendingEvents();
+  const auto widen = [&](TDBGridEhOptions options) {
+    grid_->SetOptionsEh(options);
+    grid_->SetAutoFitColWidths(false);
+    for (const String f : {u"ID", u"NAME", u"QTY"}) Column(f)->SetWidth(180);
+    grid_->SetAutoFitColWidths(true);
+    ProcessPendingEvents();
+    std::vector<Integer> before;
+    for (const String f : {u"ID", u"NAME", u"QTY"}) before.push_back(Column(f)->GetWidth());
+    const TRect id = static_cast<TCustomGridEh*>(grid_)->CellRect(grid_->DataColToGridCol(0), 0);
+    SendMouseDown(grid_, mbLeft, TPoint(id.Right - 1, id.Top + 3));
+    SendMouseMove(grid_, TPoint(id.Right + 60, id.Top + 3), {ssLeft});
+    SendMouseUp(grid_, mbLeft, TPoint(id.Right + 60, id.Top + 3));
+    ProcessPendingEvents();
+    std::vector<Integer> change;
+    Integer i = 0;
+    for (const String f : {u"ID", u"NAME", u"QTY"}) change.push_back(Column(f)->GetWidth() - before[i++]);
+    return change;
+  };
+  const TDBGridEhOptions plain = grid_->GetOptionsEh() - TDBGridEhOptions{dghResizeWholeRightPart};
+  const std::vector<Integer> next = widen(plain);
+  EXPECT_NEAR(next[0], 60, 3);
+  EXPECT_NEAR(next[1], -60, 3) << "the next column gives the room";
+  EXPECT_NEAR(next[2], 0, 3);
+  const std::vector<Integer> whole = widen(plain + TDBGridEhOptions{dghResizeWholeRightPart});
+  EXPECT_NEAR(whole[0], 60, 3);
+  EXPECT_NEAR(whole[1], -30, 3) << "both columns on the right give half";
+  EXPECT_NEAR(whole[2], -30, 3);
+}
+
 TEST_F(DBGridInputTest, DraggingRowsBelowTheGridScrollsEightRecordsATick) {
   SetMultiSelect();
   data_->SetRecNo(1);
