@@ -125,6 +125,18 @@ void TCustomDBGridEh::ChangeScale(Integer m, Integer d) {
     TDBGridColumnsEh* columns = GetColumns();
     columns->BeginUpdate();
     auto end = MakeScopeExit([columns] { columns->EndUpdate(); });
+    // Footer fonts of their own scale with the grid; the others follow their owners.
+    const auto scale = [m, d](TFont* font) { font->SetSize(MulDiv(font->GetSize(), m, d)); };
+    if (!footerParams_->GetParentFont()) scale(footerParams_->GetFont());
+    for (Integer i = 0; i < columns->GetCount(); ++i) {
+      TColumnEh* column = columns->GetColumn(i);
+      if (column->GetFooter()->GetAssignedValues().Contains(cvFooterFont))
+        scale(column->GetFooter()->GetFont());
+      TColumnFootersEh* footers = column->GetFooters();
+      for (Integer f = 0; f < footers->GetCount(); ++f)
+        if (footers->GetFooter(f)->GetAssignedValues().Contains(cvFooterFont))
+          scale(footers->GetFooter(f)->GetFont());
+    }
     Integer sum = 0;
     for (Integer i = 0; i < columns->GetCount(); ++i) {
       TColumnEh* column = columns->GetColumn(i);

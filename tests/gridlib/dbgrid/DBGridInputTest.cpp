@@ -839,11 +839,23 @@ TEST_F(DBGridInputTest, ScalingKeepsTheSumOfWidthsAndMultiSortOffKeepsTheFirstMa
   grid_->GetColumns()->Add()->SetFieldName(u"ID");
   for (Integer i = 0; i < grid_->GetColumns()->GetCount(); ++i)
     grid_->GetColumns()->GetColumn(i)->SetWidth(33);
+  // Footer fonts set apart from the grid's scale with it.
+  grid_->GetFooterParams()->SetParentFont(false);
+  grid_->GetFooterParams()->GetFont()->SetSize(10);
+  Column(u"QTY")->GetFooter()->GetFont()->SetSize(8);
+  TColumnFooterEh* second = Column(u"QTY")->GetFooters()->Add();
+  second->GetFont()->SetSize(12);
+  const Integer nameFooter = Column(u"NAME")->GetFooter()->GetFont()->GetSize();
   grid_->ChangeScale(3, 2);
   std::vector<Integer> widths;
   for (Integer i = 0; i < grid_->GetColumns()->GetCount(); ++i)
     widths.push_back(grid_->GetColumns()->GetColumn(i)->GetWidth());
   EXPECT_EQ(widths, (std::vector<Integer>{50, 49, 50, 49}));
+  EXPECT_EQ(grid_->GetFooterParams()->GetFont()->GetSize(), 15);
+  EXPECT_EQ(Column(u"QTY")->GetFooter()->GetFont()->GetSize(), 12);
+  EXPECT_EQ(second->GetFont()->GetSize(), 18);
+  EXPECT_EQ(Column(u"NAME")->GetFooter()->GetFont()->GetSize(), 15)
+      << "a footer without a font of its own follows the footer parameters, from " << nameFooter;
   grid_->SetOptionsEh(grid_->GetOptionsEh() + TDBGridEhOptions{dghMultiSortMarking});
   Column(u"QTY")->GetTitle()->SetSortMarker(smUpEh);
   Column(u"QTY")->GetTitle()->SetSortIndex(1);
