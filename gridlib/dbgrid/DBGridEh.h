@@ -1531,6 +1531,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void DoContextPopup(TPoint mousePos, bool& handled) override;
   bool IsHotTrackCell(Integer col, Integer row) override;
   void UpdateHotTrackInfo(Integer x, Integer y) override;
+  // The link bounds of a data cell are those of its own row's text, read in place.
+  void UpdateCellTextBoundsAtPos(Integer col, Integer row) override;
   // A new size re-fits automatic widths, or reads as many records as now fit; under an update lock
   // it waits for the lock's release.
   void Resize() override;

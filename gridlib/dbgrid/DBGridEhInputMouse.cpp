@@ -372,6 +372,7 @@ void TCustomDBGridEh::MouseUp(TMouseButton button, TShiftState shift, Integer x,
     if (ValueStepColumnAt(cell) == column && !column->GetDblClickNextVal())
       column->SetNextFieldValue(shift.Contains(ssShift) ? -1 : 1);
     CellClick(column);
+    if (MouseOverCellDataLink()) column->CellDataLinkClick();
   }
 }
 
@@ -561,15 +562,17 @@ TCursor TCustomDBGridEh::CalcCursorAt(TPoint point) {
   const TCursor base = TCustomDBAxisGridEh::CalcCursorAt(point);
   if (base != crDefault || GetComponentState().Contains(csDesigning)) return base;
   if (GetGridState() != gsNormalEh || state_ != dgsNormal) return base;
+  // A value shown as a link takes a hand over its text or picture.
+  const TCursor linkOrBase = MouseOverCellLink() ? static_cast<TCursor>(crHandPoint) : base;
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
-  if (!link->GetActive() || !options_.Contains(dgMultiSelect)) return base;
+  if (!link->GetActive() || !options_.Contains(dgMultiSelect)) return linkOrBase;
   const TGridCoord cell = MouseCoord(point.X, point.Y);
   if (cell.X >= 0 && cell.X < indicatorOffset_ && cell.Y >= TopDataOffset() && cell.Y < GetRowCount() &&
       !link->GetDataSet()->IsEmpty() && CanSelectType(gstRecordBookmarks) &&
       !indicatorOptions_.Contains(gioShowRowselCheckboxesEh))
     return RowSelectCursorEh(UseRightToLeftAlignment());
   if (IsColumnSelectSpot(point)) return ColumnSelectCursorEh();
-  return base;
+  return linkOrBase;
 }
 
 void TCustomDBGridEh::CancelMode() {
@@ -648,6 +651,20 @@ void TCustomDBGridEh::UpdateHotTrackInfo(Integer x, Integer y) {
   if (old.Y == now.Y && !sideChanged) return;
   if (old.Y >= 0 && old.Y < GetFullRowCount()) InvalidateRow(old.Y);
   if (now.Y >= 0 && now.Y < GetFullRowCount()) InvalidateRow(now.Y);
+}
+
+void TCustomDBGridEh::UpdateCellTextBoundsAtPos(Integer col, Integer row) {
+  const TGridRect box = DataBox();
+  TColumnEh* column = GetColumnAtGridCol(col);
+  const Integer dataRow = row - TopDataOffset();
+  if (!column || !TCustomDBAxisGridEh::GetDataLink()->GetActive() || col < box.Left || col > box.Right ||
+      row < box.Top || row > box.Bottom || dataRow >= InstantReadRecordCount()) {
+    CalcCellTextBoundsForSize(TSize{0, 0}, nullptr);
+    return;
+  }
+  InstantReadEnter(dataRow);
+  auto leave = MakeScopeExit([this] { InstantReadLeave(); });
+  CalcCellTextBounds(col, row, column);
 }
 
 // Only the filter row has edit buttons in fixed cells; without it no fixed cell has one.

@@ -676,6 +676,41 @@ TEST_F(DBGridInputTest, TheNumericPadSignsOpenAndCloseTreeNodesWithoutEditing) {
   EXPECT_EQ(tree->GetState(), dsBrowse);
 }
 
+TEST_F(DBGridInputTest, AValueShownAsALinkReactsOverItsOwnRowsTextOnly) {
+  auto* probe = static_cast<TInputProbeGrid*>(grid_);
+  TColumnEh* name = Column(u"NAME");
+  name->SetCellDataIsLinkProp(true);
+  int linkClicks = 0;
+  name->OnCellDataLinkClick = [&](TCustomDBAxisGridEh*, TAxisBarEh*) { ++linkClicks; };
+  data_->SetRecNo(1);
+  ProcessPendingEvents();
+  // Just past the end of the current record's shorter text, inside a longer one of another row.
+  TBitmap scratch;
+  scratch.SetSize(1, 1);
+  scratch.GetCanvas()->GetFont()->Assign(name->GetFont());
+  const Integer shortEnd = scratch.GetCanvas()->TextWidth(u"Изделие 1");
+  const Integer longEnd = scratch.GetCanvas()->TextWidth(u"Изделие 15");
+  ASSERT_GT(longEnd - shortEnd, 4);
+  const Integer col = grid_->DataColToGridCol(name->GetIndex());
+  const TRect r = static_cast<TCustomGridEh*>(grid_)->CellRect(col, RowOf(15));
+  const TPoint onText(r.Left + name->GetCellEditorLeftMargin() + 2 + (shortEnd + longEnd) / 2,
+                      r.Top + r.Height() / 2);
+  const TPoint pastText(r.Right - 3, onText.Y);
+  const TCursor plain = probe->CursorAt(pastText);
+  SendMouseMove(grid_, pastText);
+  EXPECT_EQ(probe->CursorAt(pastText), plain);
+  SendMouseMove(grid_, onText);
+  EXPECT_EQ(probe->CursorAt(onText), crHandPoint) << "the row's own text is longer than the current one's";
+  Click(onText);
+  EXPECT_EQ(linkClicks, 1);
+  // Beside the text of the next row the click is an ordinary one.
+  const TPoint besideNext(pastText.X, pastText.Y + r.Height());
+  SendMouseMove(grid_, besideNext);
+  Click(besideNext);
+  EXPECT_EQ(data_->RecNo(), 16);
+  EXPECT_EQ(linkClicks, 1);
+}
+
 TEST_F(DBGridInputTest, AnEmptyRequiredValueIsMarkedUnderTheEditorUntilTheFieldHasOne) {
   const auto redPixels = [this] {
     std::unique_ptr<TBitmap> picture = CaptureControl(grid_->GetInplaceEditor());
