@@ -1769,6 +1769,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   bool dblClickDeferred_ = false;
   bool traceSizing_ = false;
   bool sizeChangedInUpdateLock_ = false;
+  bool inCenterMenuBuild_ = false;
 
   // Model state.
   bool wholeGridChanged_ = false;

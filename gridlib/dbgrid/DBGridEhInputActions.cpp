@@ -354,8 +354,15 @@ void TCustomDBGridEh::BuildIndicatorTitleMenu(TPopupMenu*& menu) {
     DefaultBuildIndicatorTitleMenu(menu);
 }
 
-// The grid's standard menu: the visible columns, then the edit actions the grid allows now.
+// The grid's standard menu: the visible columns, then the edit actions the grid allows now. The center
+// is asked first; its own default comes back here and builds it.
 void TCustomDBGridEh::DefaultBuildIndicatorTitleMenu(TPopupMenu*& menu) {
+  if (center_ && !inCenterMenuBuild_) {
+    inCenterMenuBuild_ = true;
+    auto done = MakeScopeExit([this] { inCenterMenuBuild_ = false; });
+    center_->BuildIndicatorTitleMenu(this, menu);
+    return;
+  }
   if (!menu) {
     if (!standardMenu_) standardMenu_ = new TPopupMenu(this);
     standardMenu_->GetItems()->Clear();
@@ -377,7 +384,11 @@ void TCustomDBGridEh::DefaultBuildIndicatorTitleMenu(TPopupMenu*& menu) {
       const Integer index = static_cast<Integer>(clicked->GetTag());
       if (index >= 0 && index < GetColumns()->GetCount()) {
         TColumnEh* c = GetColumns()->GetColumn(index);
-        c->SetVisible(!c->GetVisible());
+        // The center keeps the last visible column and the open editor in order.
+        if (center_)
+          center_->MenuVisibleColumnClick(c, clicked);
+        else
+          c->SetVisible(!c->GetVisible());
       }
     };
     columnsItem->Add(item);

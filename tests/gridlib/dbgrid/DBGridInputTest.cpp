@@ -9,6 +9,7 @@
 #include "platform/controls/StdActns.h"
 #include "platform/controls/StdEdits.h"
 #include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "tests/gridlib/dbgrid/DBGridTestSupport.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
@@ -919,10 +920,24 @@ TEST_F(DBGridInputTest, ACellsMenuIsTheTitlesTheColumnsTheGridsOrTheStandardOne)
                                            u"Удалить", u"-", u"Выбрать все"}));
   EXPECT_TRUE(standard->GetItems()->Find(u"Копировать")->GetEnabled());
   EXPECT_FALSE(standard->GetItems()->Find(u"Удалить")->GetEnabled()) << "nothing is selected";
-  // Hiding a column through the menu.
-  standard->GetItems()->Find(u"Видимые столбцы")->GetItem(1)->Click();
+  // Hiding a column through the menu; the last visible one stays.
+  TMenuItem* visibleColumns = standard->GetItems()->Find(u"Видимые столбцы");
+  visibleColumns->GetItem(1)->Click();
   EXPECT_FALSE(name->GetVisible());
   name->SetVisible(true);
+  Column(u"ID")->SetVisible(false);
+  Column(u"QTY")->SetVisible(false);
+  visibleColumns->GetItem(1)->Click();
+  EXPECT_TRUE(name->GetVisible()) << "a grid keeps one column";
+  Column(u"ID")->SetVisible(true);
+  Column(u"QTY")->SetVisible(true);
+  // The center's menu handler builds the standard menu for every grid.
+  TDBGridEhCenter* center = GetGlobalGridCenter();
+  auto* centerMenu = new TPopupMenu(form_.get());
+  center->OnBuildIndicatorTitleMenu = [&](TCustomDBGridEh*, TPopupMenu*& menu) { menu = centerMenu; };
+  auto forget = MakeScopeExit([center] { center->OnBuildIndicatorTitleMenu = nullptr; });
+  EXPECT_EQ(grid_->GetCellPopupMenu({2, 1}, data, name), centerMenu);
+  center->OnBuildIndicatorTitleMenu = nullptr;
   grid_->SetPopupMenu(gridMenu);
   EXPECT_EQ(grid_->GetCellPopupMenu({2, 1}, data, name), gridMenu);
   name->SetPopupMenu(columnMenu);
