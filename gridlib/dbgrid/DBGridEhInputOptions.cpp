@@ -93,12 +93,24 @@ void TCustomDBGridEh::SetOptionsEh(TDBGridEhOptions value) {
     }
   }
   if (!IsLoading()) SyncColumnResizeOptions(options_, value);
+  const TDBGridEhOptions old = optionsEh_;
   optionsEh_ = value;
+  // Lines that run on below the data go with the empty space painted between them.
+  if (TDBGridLineParamsEh* lines = GetGridLineParams()) {
+    const bool on = !old.Contains(dghExtendVertLines) && value.Contains(dghExtendVertLines);
+    const bool off = old.Contains(dghExtendVertLines) && !value.Contains(dghExtendVertLines);
+    const TDrawEmptySpaceStyle style = lines->GetVertEmptySpaceStyle();
+    if (!IsLoading() && on && style == dessNonEh)
+      lines->SetVertEmptySpaceStyle(dessGradiendEh);
+    else if (off && (IsLoading() ? style == dessGradiendEh : style != dessNonEh))
+      lines->SetVertEmptySpaceStyle(dessNonEh);
+  }
   if (optionsEh_.Contains(dghShowRecNo))
     indicatorOptions_.Include(gioShowRecNoEh);
   else
     indicatorOptions_.Exclude(gioShowRecNoEh);
   ApplyBaseOptions();
+  if (old.Contains(dghAutoFitRowHeight) != value.Contains(dghAutoFitRowHeight)) UpdateAllDataRowHeights();
   LayoutChanged();
 }
 

@@ -868,6 +868,13 @@ TEST_F(DBGridInputTest, OptionSetsKeepColumnSizingInStepAndRowSelectDropsEditing
   EXPECT_TRUE(grid_->GetDBOptions().Contains(dgIndicator));
   EXPECT_TRUE(grid_->GetOptionsEh().Contains(dghShowRecNo));
   EXPECT_EQ(grid_->GetSelectedIndex(), Column(u"NAME")->GetIndex());
+  // Lines extended below the data take the painted empty space with them, and bring it back.
+  TDBGridLineParamsEh* lines = grid_->GetGridLineParams();
+  ASSERT_TRUE(grid_->GetOptionsEh().Contains(dghExtendVertLines));
+  grid_->SetOptionsEh(grid_->GetOptionsEh() - TDBGridEhOptions{dghExtendVertLines});
+  EXPECT_EQ(lines->GetVertEmptySpaceStyle(), dessNonEh);
+  grid_->SetOptionsEh(grid_->GetOptionsEh() + TDBGridEhOptions{dghExtendVertLines});
+  EXPECT_EQ(lines->GetVertEmptySpaceStyle(), dessGradiendEh);
 }
 
 TEST_F(DBGridInputTest, ScalingKeepsTheSumOfWidthsAndMultiSortOffKeepsTheFirstMarker) {
