@@ -1770,6 +1770,10 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   bool traceSizing_ = false;
   bool sizeChangedInUpdateLock_ = false;
   bool inCenterMenuBuild_ = false;
+  // A left press of a grid that drags automatically; the grid starts the drag itself.
+  bool autoDrag_ = false;
+  // A selected cell was pressed under automatic dragging: a move drags, a release acts on the selection.
+  bool selectedCellPressed_ = false;
 
   // Model state.
   bool wholeGridChanged_ = false;

@@ -509,11 +509,23 @@ void TCustomDBGridEh::WndProc(TMessage& message) {
     case WM_MOUSEMOVE:
       hintTestPos_ = TPoint(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
       break;
+    case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
-      inDblClickMessage_ = true;
-      auto done = MakeScopeExit([this] {
+      // The grid decides itself whether a press drags: a press on a selection may, a press that
+      // selects may not.
+      const bool automatic = GetDragMode() == dmAutomatic && !GetComponentState().Contains(csDesigning);
+      if (automatic) {
+        autoDrag_ = true;
+        SetDragMode(dmManual);
+      }
+      inDblClickMessage_ = message.Msg == WM_LBUTTONDBLCLK;
+      auto done = MakeScopeExit([this, automatic] {
         inDblClickMessage_ = false;
         dblClickDeferred_ = false;
+        if (automatic) {
+          autoDrag_ = false;
+          SetDragMode(dmAutomatic);
+        }
       });
       TCustomDBAxisGridEh::WndProc(message);
       return;

@@ -181,6 +181,13 @@ void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, Integer 
   }
   if (dataCol) SelectCellAt(GetColumnAtGridCol(cell.X)->GetIndex(), 0, false);
 
+  if (autoDrag_ && GetMouseCapture() && !shift.Contains(ssShift) && button == mbLeft && dataCol &&
+      selection_->DataCellSelected(GridColToDataCol(cell.X), ds->GetBookmark())) {
+    // The selection may be dragged away: the next move starts the drag.
+    selectedCellPressed_ = true;
+    return;
+  }
+
   if (!multi || !options_.Contains(dgRowSelect)) {
     tracking_ = dataTracking_ = true;
     // Another button keeps a selection it was pressed on: the menu acts on it.
@@ -241,6 +248,11 @@ void TCustomDBGridEh::MouseMove(TShiftState shift, Integer x, Integer y) {
   lastMovePos_ = p;
   if (traceSizing_ && GetGridState() == gsColSizingEh) {
     TraceColSizing(x);
+    return;
+  }
+  if (selectedCellPressed_) {
+    selectedCellPressed_ = false;
+    BeginDrag(true);
     return;
   }
   if (state_ == dgsColSelecting) {
@@ -347,6 +359,14 @@ void TCustomDBGridEh::MouseUp(TMouseButton button, TShiftState shift, Integer x,
     }
   }
   mouseShift_ = shift;
+  if (selectedCellPressed_) {
+    // Pressed and released on the selection without a drag.
+    selectedCellPressed_ = false;
+    if (shift.Contains(ssCtrl) && options_.Contains(dgRowSelect))
+      bookmarks_->SetCurrentRowSelected(!bookmarks_->GetCurrentRowSelected());
+    else if (optionsEh_.Contains(dghClearSelection))
+      ClearSelectionAndRepaint();
+  }
   const TGridCoord cell = MouseCoord(x, y);
   const TGridStateEh baseState = GetGridState();
   const bool titleRelease = tracking_ && pressedCol_ >= 0 && !titleMoveStarted_;
@@ -577,6 +597,7 @@ TCursor TCustomDBGridEh::CalcCursorAt(TPoint point) {
 
 void TCustomDBGridEh::CancelMode() {
   traceSizing_ = false;
+  selectedCellPressed_ = false;
   EndMouseTracking();
   titleMoveStarted_ = false;
   TCustomDBAxisGridEh::CancelMode();

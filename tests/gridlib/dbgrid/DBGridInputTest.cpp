@@ -712,6 +712,35 @@ TEST_F(DBGridInputTest, AValueShownAsALinkReactsOverItsOwnRowsTextOnly) {
   EXPECT_EQ(linkClicks, 1);
 }
 
+TEST_F(DBGridInputTest, UnderAutomaticDraggingAPressOnTheSelectionDragsOrReleasesIt) {
+  SetMultiSelect();
+  grid_->SetDragMode(dmAutomatic);
+  data_->SetRecNo(3);
+  ProcessPendingEvents();
+  const auto selectRows = [&] {
+    Click(Centre(0, RowOf(3)));
+    Click(Centre(0, RowOf(5)), {ssShift});
+    ASSERT_EQ(SelectedIds(), (std::vector<Integer>{3, 4, 5}));
+  };
+  const TPoint onSelection = Centre(grid_->DataColToGridCol(Column(u"NAME")->GetIndex()), RowOf(4));
+  selectRows();
+  SendMouseDown(grid_, mbLeft, onSelection);
+  EXPECT_EQ(SelectedIds(), (std::vector<Integer>{3, 4, 5})) << "the press keeps the selection";
+  SendMouseMove(grid_, TPoint(onSelection.X + 10, onSelection.Y + 10), {ssLeft});
+  EXPECT_TRUE(grid_->Dragging());
+  grid_->EndDrag(false);
+  SendMouseUp(grid_, mbLeft, TPoint(onSelection.X + 10, onSelection.Y + 10));
+  ProcessPendingEvents();
+  EXPECT_EQ(SelectedIds(), (std::vector<Integer>{3, 4, 5}));
+  // Released where it was pressed: an ordinary click, which clears the selection.
+  SendMouseDown(grid_, mbLeft, onSelection);
+  SendMouseUp(grid_, mbLeft, onSelection);
+  ProcessPendingEvents();
+  EXPECT_FALSE(grid_->Dragging());
+  EXPECT_TRUE(SelectedIds().empty());
+  EXPECT_EQ(grid_->GetDragMode(), dmAutomatic);
+}
+
 TEST_F(DBGridInputTest, AnEmptyRequiredValueIsMarkedUnderTheEditorUntilTheFieldHasOne) {
   const auto redPixels = [this] {
     std::unique_ptr<TBitmap> picture = CaptureControl(grid_->GetInplaceEditor());
