@@ -644,6 +644,9 @@ void TCustomDBGridEh::UpdateHotTrackInfo(Integer x, Integer y) {
   const TGridCoord old = GetHotTrackCell();
   TCustomDBAxisGridEh::UpdateHotTrackInfo(x, y);
   const TGridCoord now = GetHotTrackCell();
+  // Titles are drawn hot while the mouse is over them: entering or leaving them repaints them.
+  const auto inTitles = [this](TGridCoord c) { return c.X >= 0 && c.Y >= 0 && c.Y < TopDataOffset(); };
+  if (options_.Contains(dgTitles) && inTitles(old) != inTitles(now)) InvalidateTitle();
   if (now == old && now.X >= 0 && now.Y >= 0) {
     const TRect r = TCustomGridEh::CellRect(now.X, now.Y, false);
     Integer button = -1;
