@@ -172,7 +172,9 @@ HCURSOR LoadCursorCheckedEh(HINSTANCE instance, const String& cursorName) {
 Integer LoadRegisterCursorEh(const String& cursorName) {
   const HCURSOR freeMarker = Screen->GetCursors(0);
   for (Integer i = 1; i < 32768; ++i) {
-    if (Screen->GetCursors(i) != freeMarker) continue;
+    // A slot nobody registered answers no cursor, or the default one.
+    const HCURSOR taken = Screen->GetCursors(i);
+    if (taken && taken != freeMarker) continue;
     Screen->SetCursors(i, LoadCursorCheckedEh(0, cursorName));
     return i;
   }

@@ -1342,7 +1342,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   TDBGridEhIndicatorOptions GetIndicatorOptions() const { return indicatorOptions_; }
   void SetIndicatorOptions(TDBGridEhIndicatorOptions value);
   TDBGridEhAllowedSelections GetAllowedSelections() const { return allowedSelections_; }
-  void SetAllowedSelections(TDBGridEhAllowedSelections value) { allowedSelections_ = value; }
+  // A selection of a kind no longer allowed is cleared.
+  void SetAllowedSelections(TDBGridEhAllowedSelections value);
   TGridEditActionsEh GetEditActions() const { return editActions_; }
   void SetEditActions(TGridEditActionsEh value) { editActions_ = value; }
   bool GetAutoFitColWidths() const { return autoFitColWidths_; }
@@ -1810,8 +1811,16 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void DoContextPopup(TPoint mousePos, bool& handled) override;
   bool IsHotTrackCell(Integer col, Integer row) override;
   void UpdateHotTrackInfo(Integer x, Integer y) override;
-  // A new size re-fits automatic widths, or reads as many records as now fit.
+  // The link bounds of a data cell are those of its own row's text, read in place.
+  void UpdateCellTextBoundsAtPos(Integer col, Integer row) override;
+  // A new size re-fits automatic widths, or reads as many records as now fit; under an update lock
+  // it waits for the lock's release.
   void Resize() override;
+  void UpdateLockReleased() override;
+  // The size changed while the update lock was held.
+  virtual void SizeChangedAfterUpdateLock();
+  // Automatic widths take the room the scroll bars' panels leave.
+  void ScrollBarPanelsChanged() override;
   // The edit button of a fixed cell under a cell-relative point (0), or -1.
   virtual Integer GetHotEditButtonAt(Integer col, Integer row, Integer y, Integer x, TColumnEh* column);
   GridsEh::TInplaceEdit* CreateEditor() override;
@@ -1820,6 +1829,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void ColWidthsChanged() override;
   bool CheckColumnDrag(Integer& origin, Integer& destination, TPoint mousePt) override;
   void KeyTabMove(bool forward);
+  // The grid shows an in-memory table's tree by view rows: the numeric pad opens and closes nodes.
+  bool IsViewTreeMode();
   void KeyMoveDown(bool select);
   void KeyMoveUp(bool select);
   virtual void TitleBtnClick(Integer col, TColumnEh* column);
@@ -1830,6 +1841,12 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   std::vector<TColumnEh*> SelectionColumns();
   void ForEachSelectedRecord(const std::function<void()>& visit);
   void SelectionAutoScroll();
+  // Column selecting by the titles: the drag extends it, beyond the data area the view scrolls.
+  void ColumnSelectAutoScroll();
+  void ExtendColumnSelection(TColumnEh* to, bool keepOthers);
+  // The row-selection arrow beside the data rows, the column-selection arrow at a title's foot.
+  TCursor CalcCursorAt(TPoint point) override;
+  bool IsColumnSelectSpot(TPoint point);
   void EndMouseTracking();
   // Title presses follow the mouse: pressed while it stays over the pressed title.
   void UpdatePressedState(Integer x, Integer y);
@@ -2054,6 +2071,12 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   bool inDblClickMessage_ = false;
   bool dblClickDeferred_ = false;
   bool traceSizing_ = false;
+  bool sizeChangedInUpdateLock_ = false;
+  bool inCenterMenuBuild_ = false;
+  // A left press of a grid that drags automatically; the grid starts the drag itself.
+  bool autoDrag_ = false;
+  // A selected cell was pressed under automatic dragging: a move drags, a release acts on the selection.
+  bool selectedCellPressed_ = false;
 
   // Model state.
   bool wholeGridChanged_ = false;

@@ -9,6 +9,7 @@
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Menus.h"
 #include "platform/controls/StdActns.h"
+#include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/ScopeGuard.h"
 
 namespace {
@@ -253,9 +254,7 @@ namespace {
 
 const Char* const kGlobalPopupMenuName = u"DBGridEhGlobalPopupMenu";
 
-// A copy of a menu item and its sub-items, all owned by the menu they are copied into.
-TMenuItem* CopyPopupMenuItemTree(TMenuItem* source, TComponent* owner) {
-  auto* item = new TMenuItem(owner);
+void CopyPopupMenuItemFields(TMenuItem* item, TMenuItem* source) {
   item->SetAutoHotkeys(source->GetAutoHotkeys());
   item->SetAutoLineReduction(source->GetAutoLineReduction());
   item->SetBreak(source->GetBreak());
@@ -278,9 +277,25 @@ TMenuItem* CopyPopupMenuItemTree(TMenuItem* source, TComponent* owner) {
   item->SetShortCut(source->GetShortCut());
   item->SetVisible(source->GetVisible());
   item->OnClick = source->OnClick;
+}
+
+// A copy of a menu item and its sub-items, each of its source's class, all owned by the menu they are
+// copied into. An item of a descendant class copies itself when it can assign.
+TMenuItem* CopyPopupMenuItemTree(TMenuItem* source, TComponent* owner) {
+  const TClass cls = source->ClassType();
+  std::unique_ptr<TMenuItem> item(cls->CanCreate() ? cls->Create<TMenuItem>(owner) : new TMenuItem(owner));
+  if (cls == TMenuItem::StaticClass()) {
+    CopyPopupMenuItemFields(item.get(), source);
+  } else {
+    try {
+      item->Assign(source);
+    } catch (const EConvertError&) {
+      CopyPopupMenuItemFields(item.get(), source);
+    }
+  }
   for (Integer i = 0; i < source->GetCount(); ++i)
     item->Add(CopyPopupMenuItemTree(source->GetItem(i), owner));
-  return item;
+  return item.release();
 }
 
 }  // namespace
@@ -339,8 +354,15 @@ void TCustomDBGridEh::BuildIndicatorTitleMenu(TPopupMenu*& menu) {
     DefaultBuildIndicatorTitleMenu(menu);
 }
 
-// The grid's standard menu: the visible columns, then the edit actions the grid allows now.
+// The grid's standard menu: the visible columns, then the edit actions the grid allows now. The center
+// is asked first; its own default comes back here and builds it.
 void TCustomDBGridEh::DefaultBuildIndicatorTitleMenu(TPopupMenu*& menu) {
+  if (center_ && !inCenterMenuBuild_) {
+    inCenterMenuBuild_ = true;
+    auto done = MakeScopeExit([this] { inCenterMenuBuild_ = false; });
+    center_->BuildIndicatorTitleMenu(this, menu);
+    return;
+  }
   if (!menu) {
     if (!standardMenu_) standardMenu_ = new TPopupMenu(this);
     standardMenu_->GetItems()->Clear();
@@ -362,7 +384,11 @@ void TCustomDBGridEh::DefaultBuildIndicatorTitleMenu(TPopupMenu*& menu) {
       const Integer index = static_cast<Integer>(clicked->GetTag());
       if (index >= 0 && index < GetColumns()->GetCount()) {
         TColumnEh* c = GetColumns()->GetColumn(index);
-        c->SetVisible(!c->GetVisible());
+        // The center keeps the last visible column and the open editor in order.
+        if (center_)
+          center_->MenuVisibleColumnClick(c, clicked);
+        else
+          c->SetVisible(!c->GetVisible());
       }
     };
     columnsItem->Add(item);
@@ -417,7 +443,9 @@ void TCustomDBGridEh::DoContextPopup(TPoint mousePos, bool& handled) {
 }
 
 void TCustomDBGridEh::Resize() {
-  if (!IsLoading() && !IsDestroying() && HandleAllocated()) {
+  if (!IsLoading() && !IsDestroying() && HandleAllocated() && GetUpdateLock() > 0) {
+    sizeChangedInUpdateLock_ = true;
+  } else if (!IsLoading() && !IsDestroying() && HandleAllocated()) {
     UpdateBoundaries();
     if (IsAutoFitColWidthsActive()) {
       LayoutChanged();
@@ -430,6 +458,30 @@ void TCustomDBGridEh::Resize() {
     }
   }
   TCustomDBAxisGridEh::Resize();
+}
+
+void TCustomDBGridEh::UpdateLockReleased() {
+  TCustomDBAxisGridEh::UpdateLockReleased();
+  if (sizeChangedInUpdateLock_) SizeChangedAfterUpdateLock();
+}
+
+void TCustomDBGridEh::SizeChangedAfterUpdateLock() {
+  sizeChangedInUpdateLock_ = false;
+  if (!HandleAllocated() || IsDestroying()) return;
+  UpdateBoundaries();
+  const bool indicatorStale = indicatorOffset_ > 0 && GetColWidths(0) != CalcIndicatorColWidth();
+  if ((autoFitColWidths_ || indicatorStale) && !GetComponentState().Contains(csDesigning)) {
+    LayoutChanged();
+    InvalidateEditor();
+  } else {
+    UpdateRowCount();
+    UpdateScrollBars();
+  }
+}
+
+void TCustomDBGridEh::ScrollBarPanelsChanged() {
+  if (GetUpdateLock() > 0) return;
+  if (IsAutoFitColWidthsActive()) LayoutChanged();
 }
 
 bool TCustomDBGridEh::DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) {
@@ -457,11 +509,23 @@ void TCustomDBGridEh::WndProc(TMessage& message) {
     case WM_MOUSEMOVE:
       hintTestPos_ = TPoint(GET_X_LPARAM(message.LParam), GET_Y_LPARAM(message.LParam));
       break;
+    case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
-      inDblClickMessage_ = true;
-      auto done = MakeScopeExit([this] {
+      // The grid decides itself whether a press drags: a press on a selection may, a press that
+      // selects may not.
+      const bool automatic = GetDragMode() == dmAutomatic && !GetComponentState().Contains(csDesigning);
+      if (automatic) {
+        autoDrag_ = true;
+        SetDragMode(dmManual);
+      }
+      inDblClickMessage_ = message.Msg == WM_LBUTTONDBLCLK;
+      auto done = MakeScopeExit([this, automatic] {
         inDblClickMessage_ = false;
         dblClickDeferred_ = false;
+        if (automatic) {
+          autoDrag_ = false;
+          SetDragMode(dmAutomatic);
+        }
       });
       TCustomDBAxisGridEh::WndProc(message);
       return;
@@ -497,7 +561,21 @@ void TCustomDBGridEh::WndProc(TMessage& message) {
     TCustomDBAxisGridEh::WndProc(message);
     return;
   }
+  // A point typed into a number stands for the locale's decimal separator.
+  if (message.WParam == '.' && FormatSettings.DecimalSeparator != u'.') {
+    TColumnEh* column = GetColumnAtGridCol(GetCol());
+    if (column && dynamic_cast<TNumericField*>(column->GetField()))
+      message.WParam = static_cast<WPARAM>(FormatSettings.DecimalSeparator);
+  }
   completeKeyPress_ = String(1, static_cast<Char>(message.WParam));
   auto done = MakeScopeExit([this] { completeKeyPress_.clear(); });
+  // Over a tree the numeric pad's signs open and close nodes; they start no editing.
+  if (const Char ch = static_cast<Char>(message.WParam);
+      (ch == u'*' || ch == u'+' || ch == u'-') && IsViewTreeMode()) {
+    Char key = ch;
+    KeyPress(key);
+    message.Result = 0;
+    return;
+  }
   TCustomDBAxisGridEh::WndProc(message);
 }

@@ -97,6 +97,24 @@ void TCustomDBGridEh::ColWidthsChanged() {
     auto end = MakeScopeExit([this] { EndLayout(); });
     TColumnsEhList* visible = GetVisibleColumns();
     const bool autoFit = IsAutoFitColWidthsActive();
+    // The sized column's change is shared by all the automatic columns right of it, by their widths.
+    const auto resizeWholeRightPart = [&](Integer index, Integer now) {
+      TColumnEh* sized = visible->GetColumn(index);
+      const Integer old = sized->GetWidth();
+      if (sized->GetAutoFitColWidth())
+        sized->SetInitWidth(MulDiv(now, sized->GetInitWidth(), old));
+      else
+        sized->SetWidth(now);
+      Integer sum = 0;
+      for (Integer j = index + 1; j < visible->GetCount(); ++j)
+        if (visible->GetColumn(j)->GetAutoFitColWidth()) sum += visible->GetColumn(j)->GetWidth();
+      for (Integer j = index + 1; j < visible->GetCount(); ++j) {
+        TColumnEh* right = visible->GetColumn(j);
+        if (!right->GetAutoFitColWidth()) continue;
+        const Integer init = sum > 0 ? MulDiv(sum + old - now, right->GetInitWidth(), sum) : 0;
+        right->SetInitWidth(std::max(1, init));
+      }
+    };
     for (Integer i = 0; i < visible->GetCount(); ++i) {
       const Integer col = DataColToGridCol(i);
       if (col >= GetFullColCount()) break;
@@ -104,6 +122,10 @@ void TCustomDBGridEh::ColWidthsChanged() {
       const Integer now = GetColWidths(col);
       const Integer old = column->GetWidth();
       if (now == old) continue;
+      if (autoFit && optionsEh_.Contains(dghResizeWholeRightPart)) {
+        resizeWholeRightPart(i, now);
+        break;
+      }
       if (!autoFit || !column->GetAutoFitColWidth()) {
         column->SetWidth(now);
         continue;

@@ -53,6 +53,16 @@ bool TCustomDBGridEh::CanSelectType(TDBGridEhSelectionType type) const {
   return !options_.Contains(dgRowSelect);
 }
 
+void TCustomDBGridEh::SetAllowedSelections(TDBGridEhAllowedSelections value) {
+  allowedSelections_ = value;
+  const TDBGridEhSelectionType kind = selection_->GetSelectionType();
+  if (kind != gstNon && !value.Contains(kind)) ClearSelectionAndRepaint();
+}
+
+bool TCustomDBGridEh::IsViewTreeMode() {
+  return MemTableSupported() && intMemTable_ && intMemTable_->GetViewAsTreeList();
+}
+
 void TCustomDBGridEh::ClearSelectionOnNavigate() {
   if (optionsEh_.Contains(dghClearSelection)) ClearSelectionAndRepaint();
   selecting_ = false;
@@ -395,6 +405,11 @@ void TCustomDBGridEh::KeyDown(Word& key, TShiftState shift) {
         MoveWithSelection(true, page, rect, false);
       } else {
         ClearSelectionOnNavigate();
+        // A table that reads its records on demand reads a page ahead of the view.
+        if (intMemTable_) {
+          const Integer rows = GetRowCount(), top = GetTopRow(), shown = GetVisibleRowCount();
+          if (rows - top - shown < shown) intMemTable_->FetchRecords(2 * shown + top - rows);
+        }
         MoveBy(page);
       }
       break;
@@ -458,6 +473,14 @@ void TCustomDBGridEh::KeyDown(Word& key, TShiftState shift) {
       break;
     case VK_F2:
       SetEditorMode(true);
+      break;
+    case VK_MULTIPLY:
+    case VK_ADD:
+    case VK_SUBTRACT:
+      if (IsViewTreeMode()) {
+        const bool expand = key == VK_MULTIPLY ? !intMemTable_->GetTreeNodeExpanded() : key == VK_ADD;
+        intMemTable_->SetTreeNodeExpandedAtRow(GetRow() - TopDataOffset(), expand);
+      }
       break;
     default:
       return;

@@ -3,6 +3,8 @@
 // the editor, and a release that always ends what the press began.
 #include <algorithm>
 
+#include "gridlib/base/GridLibCore.h"
+#include "gridlib/base/GridLibLangConsts.h"
 #include "gridlib/dbgrid/DBGridEh.h"
 #include "platform/controls/Forms.h"
 #include "platform/rtl/ScopeGuard.h"
@@ -18,6 +20,21 @@ constexpr Integer kDblClickFitMaxWaitingTime = 5000;
 bool BeyondDragThreshold(TPoint a, TPoint b) {
   return std::abs(a.X - b.X) > kDragThreshold || std::abs(a.Y - b.Y) > kDragThreshold;
 }
+
+// The selection arrows, registered with the screen on first use.
+TCursor ColumnSelectCursorEh() {
+  static const auto cursor = static_cast<TCursor>(LoadRegisterCursorEh(u"DOWNCUREH"));
+  return cursor;
+}
+
+TCursor RowSelectCursorEh(bool rightToLeft) {
+  static const auto right = static_cast<TCursor>(LoadRegisterCursorEh(u"RIGHTCUREH"));
+  static const auto left = static_cast<TCursor>(LoadRegisterCursorEh(u"LEFTCUREH"));
+  return rightToLeft ? left : right;
+}
+
+// The foot of a title cell that selects its column.
+constexpr Integer kColumnSelectZoneHeight = 7;
 
 bool IsTextField(TField* field) {
   if (!field) return false;
@@ -103,9 +120,33 @@ void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, Integer 
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
   const bool dataCol = cell.X >= indicatorOffset_ && GetColumnAtGridCol(cell.X) != nullptr;
 
+  if (button == mbLeft && IsColumnSelectSpot(TPoint(x, y))) {
+    // The foot of a title selects columns: Shift extends, Ctrl toggles, else this column alone.
+    TColumnEh* column = GetColumnAtGridCol(cell.X);
+    InvalidateCol(cell.X);
+    state_ = dgsColSelecting;
+    leftPressed_ = true;
+    StartTimer(60);
+    if (shift.Contains(ssShift)) {
+      ExtendColumnSelection(column, shift.Contains(ssCtrl));
+    } else if (shift.Contains(ssCtrl)) {
+      selection_->GetColumns()->InvertSelect(column);
+    } else {
+      Invalidate();
+      selection_->GetColumns()->Select(column, false);
+    }
+    return;
+  }
+
   if (cell.Y < TopDataOffset()) {
     if (cell.X < indicatorOffset_) {
-      DefaultIndicatorTitleMouseDown(button, shift);
+      // The center hears it first, then the grid's handler, then the grid's default.
+      const TRect r = TCustomGridEh::CellRect(cell.X, cell.Y, false);
+      if (center_)
+        center_->IndicatorTitleMouseDown(this, cell, button, shift, x - r.Left, y - r.Top);
+      else
+        IndicatorTitleMouseDown(cell, button, shift, x - r.Left, y - r.Top);
+      InvalidateEditor();
       return raise();
     }
     if (dataCol && button == mbLeft) {
@@ -139,6 +180,13 @@ void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, Integer 
     if (cell.Y >= GetRowCount()) return;
   }
   if (dataCol) SelectCellAt(GetColumnAtGridCol(cell.X)->GetIndex(), 0, false);
+
+  if (autoDrag_ && GetMouseCapture() && !shift.Contains(ssShift) && button == mbLeft && dataCol &&
+      selection_->DataCellSelected(GridColToDataCol(cell.X), ds->GetBookmark())) {
+    // The selection may be dragged away: the next move starts the drag.
+    selectedCellPressed_ = true;
+    return;
+  }
 
   if (!multi || !options_.Contains(dgRowSelect)) {
     tracking_ = dataTracking_ = true;
@@ -202,7 +250,21 @@ void TCustomDBGridEh::MouseMove(TShiftState shift, Integer x, Integer y) {
     TraceColSizing(x);
     return;
   }
-  if (GetGridState() == gsColMovingEh) {
+  if (selectedCellPressed_) {
+    selectedCellPressed_ = false;
+    BeginDrag(true);
+    return;
+  }
+  if (state_ == dgsColSelecting) {
+    const TRect area = DataRect();
+    const TGridCoord cell = MouseCoord(std::clamp(x, area.Left, std::max(area.Left, area.Right - 1)), 0);
+    TColumnEh* column = cell.X >= indicatorOffset_ ? GetColumnAtGridCol(cell.X) : nullptr;
+    if (x < area.Left || x >= area.Right || !column) {
+      if (!GetTimerActive()) StartTimer(60);
+    } else {
+      ExtendColumnSelection(column, shift.Contains(ssCtrl));
+    }
+  } else if (GetGridState() == gsColMovingEh) {
     // The drop place follows the mouse, not only the scrolling timer.
     UpdateMoveTarget(x, MouseCoord(x, y).X, p, false, GetHorzAxis());
   } else if (tracking_ && pressedCol_ >= 0) {
@@ -297,6 +359,14 @@ void TCustomDBGridEh::MouseUp(TMouseButton button, TShiftState shift, Integer x,
     }
   }
   mouseShift_ = shift;
+  if (selectedCellPressed_) {
+    // Pressed and released on the selection without a drag.
+    selectedCellPressed_ = false;
+    if (shift.Contains(ssCtrl) && options_.Contains(dgRowSelect))
+      bookmarks_->SetCurrentRowSelected(!bookmarks_->GetCurrentRowSelected());
+    else if (optionsEh_.Contains(dghClearSelection))
+      ClearSelectionAndRepaint();
+  }
   const TGridCoord cell = MouseCoord(x, y);
   const TGridStateEh baseState = GetGridState();
   const bool titleRelease = tracking_ && pressedCol_ >= 0 && !titleMoveStarted_;
@@ -322,6 +392,7 @@ void TCustomDBGridEh::MouseUp(TMouseButton button, TShiftState shift, Integer x,
     if (ValueStepColumnAt(cell) == column && !column->GetDblClickNextVal())
       column->SetNextFieldValue(shift.Contains(ssShift) ? -1 : 1);
     CellClick(column);
+    if (MouseOverCellDataLink()) column->CellDataLinkClick();
   }
 }
 
@@ -338,6 +409,9 @@ TColumnEh* TCustomDBGridEh::ValueStepColumnAt(TGridCoord cell) {
 void TCustomDBGridEh::TitleBtnClick(Integer col, TColumnEh* column) {
   if (OnTitleBtnClick) OnTitleBtnClick(this, col, column);
   sortMarking_ = mouseShift_.Contains(ssCtrl);
+  // Values that cannot be compared cannot be sorted; the markers stay as they are.
+  if (center_ && !center_->ColumnValueTypeIsComparable(this, column))
+    throw Exception(GetGridLibLanguageConsts()->GetSortingByThisColumnIsNotPossibleEh());
   if (optionsEh_.Contains(dghAutoSortMarking)) {
     TColumnTitleEh* title = column->GetTitle();
     const TSortMarkerEh first = IsTextField(column->GetField()) ? smUpEh : smDownEh;
@@ -382,6 +456,10 @@ void TCustomDBGridEh::TitleBtnClick(Integer col, TColumnEh* column) {
 // ======================= Timer and cancelling =======================
 
 void TCustomDBGridEh::TimedScroll(TObject* sender) {
+  if (state_ == dgsColSelecting) {
+    ColumnSelectAutoScroll();
+    return;
+  }
   if (indicatorPressed_ || dataTracking_ || state_ == dgsRectSelecting) {
     SelectionAutoScroll();
     return;
@@ -433,8 +511,93 @@ void TCustomDBGridEh::SelectionAutoScroll() {
   StartTimer(AutoScrollInterval(d, 15));
 }
 
+// The columns between the anchor of the column selection and To join it; without keepOthers they
+// are all it holds.
+void TCustomDBGridEh::ExtendColumnSelection(TColumnEh* to, bool keepOthers) {
+  TDBGridEhSelectionCols* selected = selection_->GetColumns();
+  TColumnsEhList* visible = GetVisibleColumns();
+  TColumnEh* anchor = selection_->GetSelectionType() == gstColumns ? selected->GetAnchor() : nullptr;
+  const Integer from = anchor ? visible->IndexOf(anchor) : -1;
+  const Integer till = visible->IndexOf(to);
+  if (from < 0 || till < 0) {
+    selected->Select(to, keepOthers);
+    return;
+  }
+  selection_->Update([&] {
+    selected->Select(anchor, keepOthers);
+    for (Integer i = std::min(from, till); i <= std::max(from, till); ++i)
+      if (selected->IndexOf(visible->GetColumn(i)) < 0) selected->AddColumn(visible->GetColumn(i));
+  });
+  Invalidate();
+}
+
+// Beyond the data area the view scrolls a column a tick, faster the further the mouse is.
+void TCustomDBGridEh::ColumnSelectAutoScroll() {
+  if (!HandleAllocated()) {
+    StopTimer();
+    return;
+  }
+  const TPoint p = ScreenToClient(Mouse->GetCursorPos());
+  const TRect area = DataRect();
+  const bool rtl = UseRightToLeftAlignment();
+  const bool beyondRight = rtl ? p.X < area.Left : p.X >= area.Right;
+  const bool beyondLeft = rtl ? p.X >= area.Right : p.X < area.Left;
+  if (!beyondRight && !beyondLeft) {
+    StopTimer();
+    return;
+  }
+  const Integer distance = p.X < area.Left ? area.Left - p.X : p.X - area.Right + 1;
+  const auto extendTo = [this](Integer col) {
+    if (TColumnEh* column = GetColumnAtGridCol(col))
+      ExtendColumnSelection(column, mouseShift_.Contains(ssCtrl));
+  };
+  if (beyondRight) {
+    const Integer last = GetLastFullVisibleCol();
+    if (last < GetColCount() - 1 && last != GetLeftCol()) {
+      HorzScroll(SB_LINEDOWN, 0);
+      extendTo(GetLastFullVisibleCol());
+    } else {
+      extendTo(last);
+    }
+  } else if (GetLeftCol() > GetFixedColCount() || GetLeftColOffset() > 0) {
+    HorzScroll(SB_LINEUP, 0);
+    if (GetLeftCol() - 1 >= indicatorOffset_) extendTo(GetLeftCol() - 1);
+  }
+  if (!IsPaintLocked()) Update();
+  StartTimer(AutoScrollInterval(distance, 10));
+}
+
+// Presses at the foot of a title select columns when the grid may select them.
+bool TCustomDBGridEh::IsColumnSelectSpot(TPoint point) {
+  if (!options_.Contains(dgTitles) || options_.Contains(dgRowSelect) || !CanSelectType(gstColumns) ||
+      !TCustomDBAxisGridEh::GetDataLink()->GetActive() || GetComponentState().Contains(csDesigning))
+    return false;
+  const TGridCoord cell = MouseCoord(point.X, point.Y);
+  if (cell.Y != 0 || cell.X < indicatorOffset_ || !GetColumnAtGridCol(cell.X)) return false;
+  const TRect r = TCustomGridEh::CellRect(cell.X, cell.Y, false);
+  return point.Y >= r.Bottom - std::min(kColumnSelectZoneHeight, r.Height());
+}
+
+TCursor TCustomDBGridEh::CalcCursorAt(TPoint point) {
+  const TCursor base = TCustomDBAxisGridEh::CalcCursorAt(point);
+  if (base != crDefault || GetComponentState().Contains(csDesigning)) return base;
+  if (GetGridState() != gsNormalEh || state_ != dgsNormal) return base;
+  // A value shown as a link takes a hand over its text or picture.
+  const TCursor linkOrBase = MouseOverCellLink() ? static_cast<TCursor>(crHandPoint) : base;
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  if (!link->GetActive() || !options_.Contains(dgMultiSelect)) return linkOrBase;
+  const TGridCoord cell = MouseCoord(point.X, point.Y);
+  if (cell.X >= 0 && cell.X < indicatorOffset_ && cell.Y >= TopDataOffset() && cell.Y < GetRowCount() &&
+      !link->GetDataSet()->IsEmpty() && CanSelectType(gstRecordBookmarks) &&
+      !indicatorOptions_.Contains(gioShowRowselCheckboxesEh))
+    return RowSelectCursorEh(UseRightToLeftAlignment());
+  if (IsColumnSelectSpot(point)) return ColumnSelectCursorEh();
+  return linkOrBase;
+}
+
 void TCustomDBGridEh::CancelMode() {
   traceSizing_ = false;
+  selectedCellPressed_ = false;
   EndMouseTracking();
   titleMoveStarted_ = false;
   TCustomDBAxisGridEh::CancelMode();
@@ -481,6 +644,9 @@ void TCustomDBGridEh::UpdateHotTrackInfo(Integer x, Integer y) {
   const TGridCoord old = GetHotTrackCell();
   TCustomDBAxisGridEh::UpdateHotTrackInfo(x, y);
   const TGridCoord now = GetHotTrackCell();
+  // Titles are drawn hot while the mouse is over them: entering or leaving them repaints them.
+  const auto inTitles = [this](TGridCoord c) { return c.X >= 0 && c.Y >= 0 && c.Y < TopDataOffset(); };
+  if (options_.Contains(dgTitles) && inTitles(old) != inTitles(now)) InvalidateTitle();
   if (now == old && now.X >= 0 && now.Y >= 0) {
     const TRect r = TCustomGridEh::CellRect(now.X, now.Y, false);
     Integer button = -1;
@@ -509,6 +675,20 @@ void TCustomDBGridEh::UpdateHotTrackInfo(Integer x, Integer y) {
   if (old.Y == now.Y && !sideChanged) return;
   if (old.Y >= 0 && old.Y < GetFullRowCount()) InvalidateRow(old.Y);
   if (now.Y >= 0 && now.Y < GetFullRowCount()) InvalidateRow(now.Y);
+}
+
+void TCustomDBGridEh::UpdateCellTextBoundsAtPos(Integer col, Integer row) {
+  const TGridRect box = DataBox();
+  TColumnEh* column = GetColumnAtGridCol(col);
+  const Integer dataRow = row - TopDataOffset();
+  if (!column || !TCustomDBAxisGridEh::GetDataLink()->GetActive() || col < box.Left || col > box.Right ||
+      row < box.Top || row > box.Bottom || dataRow >= InstantReadRecordCount()) {
+    CalcCellTextBoundsForSize(TSize{0, 0}, nullptr);
+    return;
+  }
+  InstantReadEnter(dataRow);
+  auto leave = MakeScopeExit([this] { InstantReadLeave(); });
+  CalcCellTextBounds(col, row, column);
 }
 
 // Only the filter row has edit buttons in fixed cells; without it no fixed cell has one.

@@ -93,12 +93,24 @@ void TCustomDBGridEh::SetOptionsEh(TDBGridEhOptions value) {
     }
   }
   if (!IsLoading()) SyncColumnResizeOptions(options_, value);
+  const TDBGridEhOptions old = optionsEh_;
   optionsEh_ = value;
+  // Lines that run on below the data go with the empty space painted between them.
+  if (TDBGridLineParamsEh* lines = GetGridLineParams()) {
+    const bool on = !old.Contains(dghExtendVertLines) && value.Contains(dghExtendVertLines);
+    const bool off = old.Contains(dghExtendVertLines) && !value.Contains(dghExtendVertLines);
+    const TDrawEmptySpaceStyle style = lines->GetVertEmptySpaceStyle();
+    if (!IsLoading() && on && style == dessNonEh)
+      lines->SetVertEmptySpaceStyle(dessGradiendEh);
+    else if (off && (IsLoading() ? style == dessGradiendEh : style != dessNonEh))
+      lines->SetVertEmptySpaceStyle(dessNonEh);
+  }
   if (optionsEh_.Contains(dghShowRecNo))
     indicatorOptions_.Include(gioShowRecNoEh);
   else
     indicatorOptions_.Exclude(gioShowRecNoEh);
   ApplyBaseOptions();
+  if (old.Contains(dghAutoFitRowHeight) != value.Contains(dghAutoFitRowHeight)) UpdateAllDataRowHeights();
   LayoutChanged();
 }
 
@@ -125,6 +137,18 @@ void TCustomDBGridEh::ChangeScale(Integer m, Integer d) {
     TDBGridColumnsEh* columns = GetColumns();
     columns->BeginUpdate();
     auto end = MakeScopeExit([columns] { columns->EndUpdate(); });
+    // Footer fonts of their own scale with the grid; the others follow their owners.
+    const auto scale = [m, d](TFont* font) { font->SetSize(MulDiv(font->GetSize(), m, d)); };
+    if (!footerParams_->GetParentFont()) scale(footerParams_->GetFont());
+    for (Integer i = 0; i < columns->GetCount(); ++i) {
+      TColumnEh* column = columns->GetColumn(i);
+      if (column->GetFooter()->GetAssignedValues().Contains(cvFooterFont))
+        scale(column->GetFooter()->GetFont());
+      TColumnFootersEh* footers = column->GetFooters();
+      for (Integer f = 0; f < footers->GetCount(); ++f)
+        if (footers->GetFooter(f)->GetAssignedValues().Contains(cvFooterFont))
+          scale(footers->GetFooter(f)->GetFont());
+    }
     Integer sum = 0;
     for (Integer i = 0; i < columns->GetCount(); ++i) {
       TColumnEh* column = columns->GetColumn(i);

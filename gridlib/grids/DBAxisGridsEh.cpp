@@ -281,6 +281,7 @@ void TCustomDBAxisGridEh::EndUpdate() {
     layoutChangedInUpdateLock_ = false;
     LayoutChanged();
   }
+  if (updateLock_ == 0 && !IsDestroying()) UpdateLockReleased();
 }
 
 void TCustomDBAxisGridEh::BeginLayout() {

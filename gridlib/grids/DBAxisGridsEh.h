@@ -1024,6 +1024,7 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
 
   // ---- Locks ----
   void BeginUpdate();
+  // The last release of the update lock ends with UpdateLockReleased.
   void EndUpdate();
   void BeginLayout();
   void EndLayout();
@@ -1236,6 +1237,8 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
   void DoExit() override;
   void Paint() override;
   void ReleaseUpdateLock();
+  // The update lock was released for good: what waited for it (a new size) may be applied now.
+  virtual void UpdateLockReleased() {}
   void CreateOwnedParts();
   // A left press on a control drawn in a data cell; false when none is there.
   bool InCellMouseDown(TMouseButton button, TShiftState shift, Integer x, Integer y);

@@ -88,7 +88,8 @@ using HINSTANCE = NativeInt;
 // EOutOfResources "Cannot load cursor resource" when there is none. The cursor lives as long as the
 // program.
 HCURSOR LoadCursorFromResource(const String& resourceName, Integer hotX = 0, Integer hotY = 0);
-// The class library's LoadCursor(HInstance, name): the hot spot in the middle of the picture.
+// The class library's LoadCursor(HInstance, name): the hot spot a built-in cursor names, else the
+// middle of the picture.
 HCURSOR LoadCursor(HINSTANCE instance, const Char* name);
 
 // ---- Enumerations of controls ----

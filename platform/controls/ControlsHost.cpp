@@ -23,6 +23,7 @@
 #include "platform/classes/Thread.h"
 #include "platform/controls/private/ControlsQt.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/ImageList.h"
 #include "platform/graphics/private/DeviceContext.h"
 
 // ---- Conversions ----
@@ -1128,7 +1129,10 @@ HCURSOR LoadCursorFromResource(const String& resourceName, Integer hotX, Integer
 HCURSOR LoadCursor(HINSTANCE, const Char* name) {
   if (!name) throw EOutOfResources(u"Cannot load cursor resource");
   String n(name);
+  // The built-in cursor pictures may not be registered yet; those know their own hot spots.
+  RegisterGraphicsResources();
   if (!ResourceExists(n)) throw EOutOfResources(u"Cannot load cursor resource");
+  if (TPoint spot; CursorResourceHotSpot(n, spot)) return LoadCursorFromResource(n, spot.X, spot.Y);
   TBitmap bitmap;
   try {
     bitmap.LoadFromResourceName(0, n);

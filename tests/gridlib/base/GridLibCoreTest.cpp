@@ -146,3 +146,19 @@ TEST(GridLibWindowRoutinesTest, DropShadowEditSelectionAndScreenCanvas) {
 }
 
 }  // namespace
+
+namespace {
+
+// The library's cursors take free slots of the screen, one each, and answer their picture there.
+TEST(GridLibWindowRoutinesTest, RegisteredCursorsTakeFreeSlotsOfTheScreen) {
+  InitTestApplication();
+  const Integer down = LoadRegisterCursorEh(u"DOWNCUREH");
+  const Integer right = LoadRegisterCursorEh(u"RIGHTCUREH");
+  EXPECT_GT(down, 0);
+  EXPECT_GT(right, 0);
+  EXPECT_NE(down, right);
+  EXPECT_NE(Screen->GetCursors(down), nullptr);
+  EXPECT_NE(Screen->GetCursors(down), Screen->GetCursors(right));
+}
+
+}  // namespace

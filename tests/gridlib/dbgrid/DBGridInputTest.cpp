@@ -3,10 +3,13 @@
 // moving and sizing carried into the columns, the edit actions and the popup menus.
 #include <gtest/gtest.h>
 
+#include "gridlib/memtable/MemTableEh.h"
 #include "platform/controls/Clipbrd.h"
 #include "platform/controls/Menus.h"
 #include "platform/controls/StdActns.h"
 #include "platform/controls/StdEdits.h"
+#include "platform/rtl/FormatSettings.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "tests/gridlib/dbgrid/DBGridTestSupport.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
@@ -18,6 +21,7 @@ class TInputProbeGrid : public TDBGridEh {
   using TDBGridEh::TDBGridEh;
   void Reorder() { ReorderFieldsAsColumns(); }
   void Tick() { TimedScroll(nullptr); }
+  TCursor CursorAt(TPoint p) { return CalcCursorAt(p); }
 };
 
 class DBGridInputTest : public ::testing::Test {
@@ -313,6 +317,34 @@ TEST_F(DBGridInputTest, AFailingTitleHandlerStillEndsEveryMouseMode) {
   EXPECT_TRUE(SelectedIds().empty());
 }
 
+TEST_F(DBGridInputTest, ATitleClickOnValuesThatCannotBeComparedSaysSoAndMarksNothing) {
+  auto* docs = new TTestDataSet(form_.get());
+  docs->GetFieldDefs()->Add(u"NAME", ftString, 20, false);
+  docs->GetFieldDefs()->Add(u"SCAN", ftBlob, 0, false);
+  docs->AddRow({Variant(u"Накладная"), Variant()});
+  docs->Open();
+  TDataSource* source = nullptr;
+  auto* grid = ShowGridOver<TDBGridEh>(form_.get(), docs, &source);
+  grid->SetOptionsEh(grid->GetOptionsEh() + TDBGridEhOptions{dghAutoSortMarking});
+  int sorted = 0;
+  grid->OnSortMarkingChanged = [&](TObject*) { ++sorted; };
+  String reported;
+  Application->OnException = [&](TObject*, Exception* e) { reported = e->Message(); };
+  for (const Char* field : {u"SCAN", u"NAME"}) {
+    auto* column = static_cast<TColumnEh*>(grid->FindFieldColumn(field));
+    column->GetTitle()->SetTitleButton(true);
+    const TRect r =
+        static_cast<TCustomGridEh*>(grid)->CellRect(grid->DataColToGridCol(column->GetIndex()), 0);
+    SendClick(grid, TPoint(r.Left + r.Width() / 2, r.Top + 4));
+    ProcessPendingEvents();
+  }
+  EXPECT_EQ(reported, u"Сортировка по этому полю невозможна");
+  EXPECT_EQ(static_cast<TColumnEh*>(grid->FindFieldColumn(u"SCAN"))->GetTitle()->GetSortMarker(), smNoneEh);
+  EXPECT_EQ(static_cast<TColumnEh*>(grid->FindFieldColumn(u"NAME"))->GetTitle()->GetSortMarker(), smUpEh);
+  EXPECT_EQ(sorted, 1) << "only the text column sorts";
+  EXPECT_FALSE(grid->GetMouseCapture());
+}
+
 TEST_F(DBGridInputTest, DraggingATitleMovesItsColumnAndThreePixelsStayAClick) {
   Integer titleClicks = 0, moves = 0;
   grid_->OnTitleClick = [&](TObject*, TColumnEh*) { ++titleClicks; };
@@ -416,6 +448,38 @@ TEST_F(DBGridInputTest, SizedWidthsReachTheColumnsAndSelectedColumnsSizeTogether
   EXPECT_NE(Column(u"NAME")->GetWidth(), Column(u"ID")->GetWidth());
 }
 
+TEST_F(DBGridInputTest, UnderAutomaticWidthsASizedColumnTakesFromTheNextOrFromTheWholeRightPart) {
+  grid_->SetAutoFitColWidths(true);
+  ProcessPendingEvents();
+  const auto widen = [&](TDBGridEhOptions options) {
+    grid_->SetOptionsEh(options);
+    grid_->SetAutoFitColWidths(false);
+    for (const String f : {u"ID", u"NAME", u"QTY"}) Column(f)->SetWidth(180);
+    grid_->SetAutoFitColWidths(true);
+    ProcessPendingEvents();
+    std::vector<Integer> before;
+    for (const String f : {u"ID", u"NAME", u"QTY"}) before.push_back(Column(f)->GetWidth());
+    const TRect id = static_cast<TCustomGridEh*>(grid_)->CellRect(grid_->DataColToGridCol(0), 0);
+    SendMouseDown(grid_, mbLeft, TPoint(id.Right - 1, id.Top + 3));
+    SendMouseMove(grid_, TPoint(id.Right + 60, id.Top + 3), {ssLeft});
+    SendMouseUp(grid_, mbLeft, TPoint(id.Right + 60, id.Top + 3));
+    ProcessPendingEvents();
+    std::vector<Integer> change;
+    Integer i = 0;
+    for (const String f : {u"ID", u"NAME", u"QTY"}) change.push_back(Column(f)->GetWidth() - before[i++]);
+    return change;
+  };
+  const TDBGridEhOptions plain = grid_->GetOptionsEh() - TDBGridEhOptions{dghResizeWholeRightPart};
+  const std::vector<Integer> next = widen(plain);
+  EXPECT_NEAR(next[0], 60, 3);
+  EXPECT_NEAR(next[1], -60, 3) << "the next column gives the room";
+  EXPECT_NEAR(next[2], 0, 3);
+  const std::vector<Integer> whole = widen(plain + TDBGridEhOptions{dghResizeWholeRightPart});
+  EXPECT_NEAR(whole[0], 60, 3);
+  EXPECT_NEAR(whole[1], -30, 3) << "both columns on the right give half";
+  EXPECT_NEAR(whole[2], -30, 3);
+}
+
 TEST_F(DBGridInputTest, DraggingRowsBelowTheGridScrollsEightRecordsATick) {
   SetMultiSelect();
   data_->SetRecNo(1);
@@ -433,6 +497,248 @@ TEST_F(DBGridInputTest, DraggingRowsBelowTheGridScrollsEightRecordsATick) {
   SendMouseUp(grid_, mbLeft, TPoint(area.Left + 2, area.Bottom + 60));
   EXPECT_FALSE(grid_->GetTimerActive());
   EXPECT_EQ(grid_->GetDBGridEhState(), dgsNormal);
+}
+
+TEST_F(DBGridInputTest, TheFootOfATitleSelectsColumnsByClickShiftCtrlAndDrag) {
+  auto* probe = static_cast<TInputProbeGrid*>(grid_);
+  const auto foot = [&](const String& field) {
+    const TRect r =
+        static_cast<TCustomGridEh*>(grid_)->CellRect(grid_->DataColToGridCol(Column(field)->GetIndex()), 0);
+    return TPoint(r.Left + r.Width() / 2, r.Bottom - 3);
+  };
+  const auto selected = [&] {
+    std::vector<String> names;
+    TDBGridEhSelectionCols* cols = grid_->GetSelection()->GetColumns();
+    for (Integer i = 0; i < cols->GetCount(); ++i) names.push_back(cols->GetColumn(i)->GetFieldName());
+    return names;
+  };
+  const TCursor plain = probe->CursorAt(foot(u"NAME"));
+  Click(foot(u"NAME"));
+  EXPECT_EQ(grid_->GetSelection()->GetSelectionType(), gstNon) << "without multi-select a title click";
+  SetMultiSelect();
+  EXPECT_NE(probe->CursorAt(foot(u"NAME")), plain) << "the column-selection arrow";
+  EXPECT_NE(probe->CursorAt(Centre(0, RowOf(data_->RecNo()))), plain) << "the row-selection arrow";
+  EXPECT_EQ(probe->CursorAt(TPoint(foot(u"NAME").X, foot(u"NAME").Y - 8)), plain)
+      << "the title's upper part sorts";
+
+  SendMouseDown(grid_, mbLeft, foot(u"NAME"));
+  SendMouseMove(grid_, foot(u"QTY"), {ssLeft});
+  SendMouseUp(grid_, mbLeft, foot(u"QTY"));
+  EXPECT_EQ(selected(), (std::vector<String>{u"NAME", u"QTY"})) << "dragged over";
+  struct Step {
+    const Char* field;
+    TShiftState shift;
+    std::vector<String> expected;
+  };
+  const Step steps[] = {{u"ID", {ssShift}, {u"ID", u"NAME"}},
+                        {u"QTY", {ssCtrl}, {u"ID", u"NAME", u"QTY"}},
+                        {u"NAME", {ssCtrl}, {u"ID", u"QTY"}},
+                        {u"QTY", {}, {u"QTY"}}};
+  for (const Step& step : steps) {
+    Click(foot(step.field), step.shift);
+    EXPECT_EQ(selected(), step.expected) << StringToUtf8(step.field);
+  }
+  EXPECT_EQ(grid_->GetDBGridEhState(), dgsNormal);
+
+  // Beyond the right edge the view scrolls a column a tick and the selection follows.
+  for (const String f : {u"ID", u"NAME", u"QTY"}) Column(f)->SetWidth(250);
+  ProcessPendingEvents();
+  SendMouseDown(grid_, mbLeft, foot(u"ID"));
+  SendMouseMove(grid_, TPoint(grid_->DataRect().Right + 20, foot(u"ID").Y), {ssLeft});
+  ASSERT_TRUE(grid_->GetTimerActive());
+  ASSERT_LT(grid_->GetLastFullVisibleCol(), grid_->GetColCount() - 1);
+  probe->Tick();
+  probe->Tick();
+  EXPECT_EQ(grid_->GetLastFullVisibleCol(), grid_->GetColCount() - 1) << "the last column came into view";
+  EXPECT_EQ(selected(), (std::vector<String>{u"ID", u"NAME", u"QTY"}));
+  SendMouseUp(grid_, mbLeft, TPoint(grid_->DataRect().Right + 20, foot(u"ID").Y));
+  EXPECT_FALSE(grid_->GetTimerActive());
+}
+
+TEST_F(DBGridInputTest, TheIndicatorTitleTogglesSelectAllUnlessAHandlerTakesThePress) {
+  SetMultiSelect();
+  const TPoint corner = Centre(0, 0);
+  Click(corner);
+  EXPECT_EQ(grid_->GetSelection()->GetSelectionType(), gstAll);
+  Click(corner);
+  EXPECT_EQ(grid_->GetSelection()->GetSelectionType(), gstNon);
+  TPoint heard(-1, -1);
+  grid_->OnIndicatorTitleMouseDown = [&](TCustomGridEh*, TGridCoord cell, TMouseButton, TShiftState,
+                                         Integer x, Integer y, bool& processed) {
+    EXPECT_EQ(cell, (TGridCoord{0, 0}));
+    heard = TPoint(x, y);
+    processed = true;
+  };
+  Click(corner);
+  const TRect r = static_cast<TCustomGridEh*>(grid_)->CellRect(0, 0);
+  EXPECT_EQ(heard, TPoint(corner.X - r.Left, corner.Y - r.Top)) << "the point inside the cell";
+  EXPECT_EQ(grid_->GetSelection()->GetSelectionType(), gstNon);
+}
+
+TEST_F(DBGridInputTest, APointTypedIntoANumberBecomesTheDecimalSeparator) {
+  TFormatSettingsGuard russian(TFormatSettings::Russian());
+  auto* prices = new TTestDataSet(form_.get());
+  prices->GetFieldDefs()->Add(u"NAME", ftString, 20, false);
+  prices->GetFieldDefs()->Add(u"PRICE", ftFloat, 0, false);
+  prices->AddRow({Variant(u"Болт"), Variant(2.0)});
+  prices->Open();
+  TDataSource* source = nullptr;
+  auto* grid = ShowGridOver<TDBGridEh>(form_.get(), prices, &source);
+  grid->SetFocus();
+  struct Case {
+    const Char* field;
+    const Char* expected;
+  };
+  for (const Case& c : {Case{u"PRICE", u","}, Case{u"NAME", u"."}}) {
+    grid->SetSelectedIndex(grid->FindFieldColumn(c.field)->GetIndex());
+    SendChar(grid, u'.');
+    ProcessPendingEvents();
+    ASSERT_TRUE(grid->InplaceEditorVisible());
+    EXPECT_EQ(grid->GetInplaceEditor()->GetEditText(), c.expected) << StringToUtf8(c.field);
+    SendKey(grid->GetInplaceEditor(), VK_ESCAPE);
+    prices->Cancel();
+    ProcessPendingEvents();
+  }
+}
+
+TEST_F(DBGridInputTest, ASelectionOfAKindNoLongerAllowedIsCleared) {
+  SetMultiSelect();
+  struct Case {
+    TDBGridEhSelectionType made;
+    TDBGridEhSelectionType removed;
+    bool kept;
+  };
+  const Case cases[] = {{gstRectangle, gstRectangle, false},
+                        {gstRecordBookmarks, gstColumns, true},
+                        {gstColumns, gstColumns, false},
+                        {gstAll, gstRecordBookmarks, true}};
+  const TDBGridEhAllowedSelections all{gstRecordBookmarks, gstRectangle, gstColumns, gstAll};
+  for (const Case& c : cases) {
+    grid_->SetAllowedSelections(all);
+    grid_->ClearSelectionAndRepaint();
+    if (c.made == gstRectangle) {
+      Key(VK_RIGHT, {ssShift});
+    } else if (c.made == gstRecordBookmarks) {
+      Click(Centre(0, RowOf(data_->RecNo())));
+    } else if (c.made == gstColumns) {
+      grid_->GetSelection()->GetColumns()->Select(Column(u"NAME"), false);
+    } else {
+      grid_->GetSelection()->SelectAll();
+    }
+    ASSERT_EQ(grid_->GetSelection()->GetSelectionType(), c.made);
+    TDBGridEhAllowedSelections fewer = all;
+    fewer.Exclude(c.removed);
+    grid_->SetAllowedSelections(fewer);
+    EXPECT_EQ(grid_->GetSelection()->GetSelectionType(), c.kept ? c.made : gstNon) << int(c.made);
+  }
+}
+
+TEST_F(DBGridInputTest, TheNumericPadSignsOpenAndCloseTreeNodesWithoutEditing) {
+  auto* tree = new TMemTableEh(form_.get());
+  tree->GetFieldDefs()->Add(u"ID", ftInteger);
+  tree->GetFieldDefs()->Add(u"PID", ftInteger);
+  tree->GetFieldDefs()->Add(u"NAME", ftWideString, 20);
+  tree->CreateDataSet();
+  for (const auto& row : std::vector<std::vector<Variant>>{{Variant(1), Variant(), Variant(u"Цех")},
+                                                           {Variant(2), Variant(1), Variant(u"Участок 1")},
+                                                           {Variant(3), Variant(1), Variant(u"Участок 2")}}) {
+    tree->Append();
+    tree->SetFields(row);
+    tree->Post();
+  }
+  tree->GetTreeList()->SetKeyFieldName(u"ID");
+  tree->GetTreeList()->SetRefParentFieldName(u"PID");
+  tree->GetTreeList()->SetActive(true);
+  TDataSource* source = nullptr;
+  auto* grid = ShowGridOver<TDBGridEh>(form_.get(), tree, &source);
+  grid->SetFocus();
+  tree->First();
+  ProcessPendingEvents();
+  ASSERT_TRUE(grid->MemTableSupported());
+  const Integer collapsed = tree->RecordCount();
+  struct Step {
+    Word key;
+    Integer shown;
+  };
+  const Step steps[] = {{VK_ADD, collapsed + 2},
+                        {VK_ADD, collapsed + 2},
+                        {VK_SUBTRACT, collapsed},
+                        {VK_MULTIPLY, collapsed + 2},
+                        {VK_MULTIPLY, collapsed}};
+  for (const Step& step : steps) {
+    // As the numeric pad sends them.
+    grid->Perform(WM_KEYDOWN, step.key, 0);
+    ProcessPendingEvents();
+    EXPECT_EQ(tree->RecordCount(), step.shown) << step.key;
+  }
+  SendChar(grid, u'+');
+  ProcessPendingEvents();
+  EXPECT_FALSE(grid->InplaceEditorVisible()) << "the sign starts no editing";
+  EXPECT_EQ(tree->GetState(), dsBrowse);
+}
+
+TEST_F(DBGridInputTest, AValueShownAsALinkReactsOverItsOwnRowsTextOnly) {
+  auto* probe = static_cast<TInputProbeGrid*>(grid_);
+  TColumnEh* name = Column(u"NAME");
+  name->SetCellDataIsLinkProp(true);
+  int linkClicks = 0;
+  name->OnCellDataLinkClick = [&](TCustomDBAxisGridEh*, TAxisBarEh*) { ++linkClicks; };
+  data_->SetRecNo(1);
+  ProcessPendingEvents();
+  // Just past the end of the current record's shorter text, inside a longer one of another row.
+  TBitmap scratch;
+  scratch.SetSize(1, 1);
+  scratch.GetCanvas()->GetFont()->Assign(name->GetFont());
+  const Integer shortEnd = scratch.GetCanvas()->TextWidth(u"Изделие 1");
+  const Integer longEnd = scratch.GetCanvas()->TextWidth(u"Изделие 15");
+  ASSERT_GT(longEnd - shortEnd, 4);
+  const Integer col = grid_->DataColToGridCol(name->GetIndex());
+  const TRect r = static_cast<TCustomGridEh*>(grid_)->CellRect(col, RowOf(15));
+  const TPoint onText(r.Left + name->GetCellEditorLeftMargin() + 2 + (shortEnd + longEnd) / 2,
+                      r.Top + r.Height() / 2);
+  const TPoint pastText(r.Right - 3, onText.Y);
+  const TCursor plain = probe->CursorAt(pastText);
+  SendMouseMove(grid_, pastText);
+  EXPECT_EQ(probe->CursorAt(pastText), plain);
+  SendMouseMove(grid_, onText);
+  EXPECT_EQ(probe->CursorAt(onText), crHandPoint) << "the row's own text is longer than the current one's";
+  Click(onText);
+  EXPECT_EQ(linkClicks, 1);
+  // Beside the text of the next row the click is an ordinary one.
+  const TPoint besideNext(pastText.X, pastText.Y + r.Height());
+  SendMouseMove(grid_, besideNext);
+  Click(besideNext);
+  EXPECT_EQ(data_->RecNo(), 16);
+  EXPECT_EQ(linkClicks, 1);
+}
+
+TEST_F(DBGridInputTest, UnderAutomaticDraggingAPressOnTheSelectionDragsOrReleasesIt) {
+  SetMultiSelect();
+  grid_->SetDragMode(dmAutomatic);
+  data_->SetRecNo(3);
+  ProcessPendingEvents();
+  const auto selectRows = [&] {
+    Click(Centre(0, RowOf(3)));
+    Click(Centre(0, RowOf(5)), {ssShift});
+    ASSERT_EQ(SelectedIds(), (std::vector<Integer>{3, 4, 5}));
+  };
+  const TPoint onSelection = Centre(grid_->DataColToGridCol(Column(u"NAME")->GetIndex()), RowOf(4));
+  selectRows();
+  SendMouseDown(grid_, mbLeft, onSelection);
+  EXPECT_EQ(SelectedIds(), (std::vector<Integer>{3, 4, 5})) << "the press keeps the selection";
+  SendMouseMove(grid_, TPoint(onSelection.X + 10, onSelection.Y + 10), {ssLeft});
+  EXPECT_TRUE(grid_->Dragging());
+  grid_->EndDrag(false);
+  SendMouseUp(grid_, mbLeft, TPoint(onSelection.X + 10, onSelection.Y + 10));
+  ProcessPendingEvents();
+  EXPECT_EQ(SelectedIds(), (std::vector<Integer>{3, 4, 5}));
+  // Released where it was pressed: an ordinary click, which clears the selection.
+  SendMouseDown(grid_, mbLeft, onSelection);
+  SendMouseUp(grid_, mbLeft, onSelection);
+  ProcessPendingEvents();
+  EXPECT_FALSE(grid_->Dragging());
+  EXPECT_TRUE(SelectedIds().empty());
+  EXPECT_EQ(grid_->GetDragMode(), dmAutomatic);
 }
 
 TEST_F(DBGridInputTest, AnEmptyRequiredValueIsMarkedUnderTheEditorUntilTheFieldHasOne) {
@@ -591,6 +897,13 @@ TEST_F(DBGridInputTest, OptionSetsKeepColumnSizingInStepAndRowSelectDropsEditing
   EXPECT_TRUE(grid_->GetDBOptions().Contains(dgIndicator));
   EXPECT_TRUE(grid_->GetOptionsEh().Contains(dghShowRecNo));
   EXPECT_EQ(grid_->GetSelectedIndex(), Column(u"NAME")->GetIndex());
+  // Lines extended below the data take the painted empty space with them, and bring it back.
+  TDBGridLineParamsEh* lines = grid_->GetGridLineParams();
+  ASSERT_TRUE(grid_->GetOptionsEh().Contains(dghExtendVertLines));
+  grid_->SetOptionsEh(grid_->GetOptionsEh() - TDBGridEhOptions{dghExtendVertLines});
+  EXPECT_EQ(lines->GetVertEmptySpaceStyle(), dessNonEh);
+  grid_->SetOptionsEh(grid_->GetOptionsEh() + TDBGridEhOptions{dghExtendVertLines});
+  EXPECT_EQ(lines->GetVertEmptySpaceStyle(), dessGradiendEh);
 }
 
 TEST_F(DBGridInputTest, ScalingKeepsTheSumOfWidthsAndMultiSortOffKeepsTheFirstMarker) {
@@ -598,11 +911,23 @@ TEST_F(DBGridInputTest, ScalingKeepsTheSumOfWidthsAndMultiSortOffKeepsTheFirstMa
   grid_->GetColumns()->Add()->SetFieldName(u"ID");
   for (Integer i = 0; i < grid_->GetColumns()->GetCount(); ++i)
     grid_->GetColumns()->GetColumn(i)->SetWidth(33);
+  // Footer fonts set apart from the grid's scale with it.
+  grid_->GetFooterParams()->SetParentFont(false);
+  grid_->GetFooterParams()->GetFont()->SetSize(10);
+  Column(u"QTY")->GetFooter()->GetFont()->SetSize(8);
+  TColumnFooterEh* second = Column(u"QTY")->GetFooters()->Add();
+  second->GetFont()->SetSize(12);
+  const Integer nameFooter = Column(u"NAME")->GetFooter()->GetFont()->GetSize();
   grid_->ChangeScale(3, 2);
   std::vector<Integer> widths;
   for (Integer i = 0; i < grid_->GetColumns()->GetCount(); ++i)
     widths.push_back(grid_->GetColumns()->GetColumn(i)->GetWidth());
   EXPECT_EQ(widths, (std::vector<Integer>{50, 49, 50, 49}));
+  EXPECT_EQ(grid_->GetFooterParams()->GetFont()->GetSize(), 15);
+  EXPECT_EQ(Column(u"QTY")->GetFooter()->GetFont()->GetSize(), 12);
+  EXPECT_EQ(second->GetFont()->GetSize(), 18);
+  EXPECT_EQ(Column(u"NAME")->GetFooter()->GetFont()->GetSize(), 15)
+      << "a footer without a font of its own follows the footer parameters, from " << nameFooter;
   grid_->SetOptionsEh(grid_->GetOptionsEh() + TDBGridEhOptions{dghMultiSortMarking});
   Column(u"QTY")->GetTitle()->SetSortMarker(smUpEh);
   Column(u"QTY")->GetTitle()->SetSortIndex(1);
@@ -631,10 +956,24 @@ TEST_F(DBGridInputTest, ACellsMenuIsTheTitlesTheColumnsTheGridsOrTheStandardOne)
                                            u"Удалить", u"-", u"Выбрать все"}));
   EXPECT_TRUE(standard->GetItems()->Find(u"Копировать")->GetEnabled());
   EXPECT_FALSE(standard->GetItems()->Find(u"Удалить")->GetEnabled()) << "nothing is selected";
-  // Hiding a column through the menu.
-  standard->GetItems()->Find(u"Видимые столбцы")->GetItem(1)->Click();
+  // Hiding a column through the menu; the last visible one stays.
+  TMenuItem* visibleColumns = standard->GetItems()->Find(u"Видимые столбцы");
+  visibleColumns->GetItem(1)->Click();
   EXPECT_FALSE(name->GetVisible());
   name->SetVisible(true);
+  Column(u"ID")->SetVisible(false);
+  Column(u"QTY")->SetVisible(false);
+  visibleColumns->GetItem(1)->Click();
+  EXPECT_TRUE(name->GetVisible()) << "a grid keeps one column";
+  Column(u"ID")->SetVisible(true);
+  Column(u"QTY")->SetVisible(true);
+  // The center's menu handler builds the standard menu for every grid.
+  TDBGridEhCenter* center = GetGlobalGridCenter();
+  auto* centerMenu = new TPopupMenu(form_.get());
+  center->OnBuildIndicatorTitleMenu = [&](TCustomDBGridEh*, TPopupMenu*& menu) { menu = centerMenu; };
+  auto forget = MakeScopeExit([center] { center->OnBuildIndicatorTitleMenu = nullptr; });
+  EXPECT_EQ(grid_->GetCellPopupMenu({2, 1}, data, name), centerMenu);
+  center->OnBuildIndicatorTitleMenu = nullptr;
   grid_->SetPopupMenu(gridMenu);
   EXPECT_EQ(grid_->GetCellPopupMenu({2, 1}, data, name), gridMenu);
   name->SetPopupMenu(columnMenu);
@@ -653,14 +992,33 @@ TEST_F(DBGridInputTest, ACellsMenuIsTheTitlesTheColumnsTheGridsOrTheStandardOne)
   EXPECT_FALSE(columnMenu->IsOpen());
 }
 
+// A menu item of the application's own class that copies itself.
+class TInputTestNoteMenuItem : public TMenuItem {
+  KIV_CLASS(TInputTestNoteMenuItem, TMenuItem)
+ public:
+  explicit TInputTestNoteMenuItem(TComponent* owner) : TMenuItem(owner) {}
+  void Assign(TPersistent* source) override {
+    auto* from = dynamic_cast<TInputTestNoteMenuItem*>(source);
+    if (!from) return TMenuItem::Assign(source);
+    Note = from->Note;
+    SetCaption(from->GetCaption());
+  }
+  String Note;
+};
+
 TEST_F(DBGridInputTest, MenusBuiltOnPopupCopyTheCellsMenuIntoTheSharedOneEmptiedFirst) {
   auto* gridMenu = new TPopupMenu(form_.get());
   int printed = 0;
   auto* open = new TMenuItem(gridMenu);
   open->SetCaption(u"Открыть");
-  auto* card = new TMenuItem(gridMenu);
+  // Items of other classes keep their class: one that cannot assign is copied field by field.
+  auto* card = new TMenuItemEh(gridMenu);
   card->SetCaption(u"Карточку");
   open->Add(card);
+  auto* noted = new TInputTestNoteMenuItem(gridMenu);
+  noted->SetCaption(u"Заметка");
+  noted->Note = u"склад";
+  open->Add(noted);
   auto* print = new TMenuItem(gridMenu);
   print->SetCaption(u"Печать");
   print->SetShortCut(ShortCut('P', TShiftState{ssCtrl}));
@@ -689,8 +1047,14 @@ TEST_F(DBGridInputTest, MenusBuiltOnPopupCopyTheCellsMenuIntoTheSharedOneEmptied
   EXPECT_EQ(copy->GetShortCut(), print->GetShortCut());
   copy->Click();
   EXPECT_EQ(printed, 1);
-  ASSERT_EQ(menu->GetItems()->GetItem(0)->GetCount(), 1);
-  EXPECT_EQ(menu->GetItems()->GetItem(0)->GetItem(0)->GetCaption(), u"Карточку");
+  ASSERT_EQ(menu->GetItems()->GetItem(0)->GetCount(), 2);
+  TMenuItem* cardCopy = menu->GetItems()->GetItem(0)->GetItem(0);
+  EXPECT_EQ(cardCopy->GetCaption(), u"Карточку");
+  EXPECT_NE(dynamic_cast<TMenuItemEh*>(cardCopy), nullptr);
+  auto* notedCopy = dynamic_cast<TInputTestNoteMenuItem*>(menu->GetItems()->GetItem(0)->GetItem(1));
+  ASSERT_NE(notedCopy, nullptr);
+  EXPECT_EQ(notedCopy->Note, u"склад") << "copied by its own Assign";
+  EXPECT_EQ(notedCopy->GetOwner(), menu);
   EXPECT_EQ(gridMenu->GetItems()->GetCount(), 2) << "the source menu keeps its items";
 
   // A second grid without a menu of its own leaves none of the first grid's items behind.
@@ -763,6 +1127,16 @@ TEST_F(DBGridInputTest, ResizingTheGridRefitsAutomaticWidthsAndShowsAsManyRecord
   form_->SetHeight(form_->GetHeight() + 10 * grid_->GetDefaultRowHeight());
   ProcessPendingEvents();
   EXPECT_GE(grid_->GetRowCount(), rows + 9) << "a taller grid reads more records";
+  ExpectRowsShowTheirRecords(grid_, data_);
+
+  // A size that comes while an update holds the grid is taken when the update ends.
+  const Integer lockedRows = grid_->GetRowCount();
+  grid_->BeginUpdate();
+  form_->SetHeight(form_->GetHeight() + 5 * grid_->GetDefaultRowHeight());
+  ProcessPendingEvents();
+  EXPECT_EQ(grid_->GetRowCount(), lockedRows) << "the rows wait for the update's end";
+  grid_->EndUpdate();
+  EXPECT_GE(grid_->GetRowCount(), lockedRows + 4);
   ExpectRowsShowTheirRecords(grid_, data_);
 
   grid_->SetAutoFitColWidths(true);

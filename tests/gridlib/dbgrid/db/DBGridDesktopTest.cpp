@@ -188,6 +188,17 @@ TEST_F(DBGridDesktopTest, KeysWheelTitleSortSizingMovingSelectionCopyAndEditing)
             std::string::npos)
       << "the row taken out is not copied";
 
+  // The foot of the "Марка" title picks its column, Shift at the foot of "Номенклатура" adds it.
+  const TRect markaFoot = static_cast<TCustomGridEh*>(grid_)->CellRect(GridColOf(u"marka"), 0);
+  const TRect nomFoot = static_cast<TCustomGridEh*>(grid_)->CellRect(GridColOf(u"nom"), 0);
+  Do("mousemove " + At(TPoint(markaFoot.Left + 12, markaFoot.Bottom - 3)) + " click 1");
+  Do("mousemove " + At(TPoint(nomFoot.Left + 12, nomFoot.Bottom - 3)) + " keydown shift click 1 keyup shift");
+  ASSERT_EQ(grid_->GetSelection()->GetSelectionType(), gstColumns);
+  EXPECT_EQ(grid_->GetSelection()->GetColumns()->GetCount(), 2);
+  EXPECT_EQ(sorts_, 1) << "the foot of a title selects its column, it does not sort";
+  if (const char* dir = std::getenv("KIV_SCREENSHOT_DIR"))
+    RunDesktopCommand("import -window root " + std::string(dir) + "/data-grid-selected-columns.png");
+
   // An edit typed into "Марка" and posted reaches the server; Esc drops the next one.
   Do("key Escape");
   items_->SetRecNo(2);
