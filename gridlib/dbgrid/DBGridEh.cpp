@@ -332,9 +332,13 @@ void TCustomDBGridEh::UpdateScrollBars() {
 }
 
 // The vertical bar came or went and the room for the columns with it: automatic widths fit the new
-// room once the change under way is done.
+// room once the change under way is done, or once the update lock is released.
 void TCustomDBGridEh::ScrollBarPanelsChanged() {
   TCustomDBAxisGridEh::ScrollBarPanelsChanged();
+  if (GetUpdateLock() > 0) {
+    sizeChangedInUpdateLock_ = true;
+    return;
+  }
   if (IsAutoFitColWidthsActive()) DeferLayout();
 }
 

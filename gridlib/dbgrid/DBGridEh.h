@@ -1949,7 +1949,6 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void CalcRowHeights();
   void KeepRowOnScreen();
   TGridScrollBarEh* CreateScrollBar(TScrollBarKind kind) override;
-  void ScrollBarPanelsChanged() override;
   // A row the user sized gives every data row its height, unless rows fit their records.
   void ChangeRowHeight(Integer index, Integer height) override;
   void RowHeightsChanged() override;

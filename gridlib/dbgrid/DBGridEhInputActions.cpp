@@ -479,11 +479,6 @@ void TCustomDBGridEh::SizeChangedAfterUpdateLock() {
   }
 }
 
-void TCustomDBGridEh::ScrollBarPanelsChanged() {
-  if (GetUpdateLock() > 0) return;
-  if (IsAutoFitColWidthsActive()) LayoutChanged();
-}
-
 bool TCustomDBGridEh::DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) {
   auto* editor = dynamic_cast<TDBAxisGridInplaceEdit*>(GetInplaceEditor());
   if (editor && editor->GetListVisible() && editor->GetActiveList()) {

@@ -554,13 +554,17 @@ void TCustomDBGridEh::ColumnSelectAutoScroll() {
   if (beyondRight) {
     const Integer last = GetLastFullVisibleCol();
     if (last < GetColCount() - 1 && last != GetLeftCol()) {
-      HorzScroll(SB_LINEDOWN, 0);
+      // A whole column a tick, also when the bar itself scrolls by pixels.
+      SetLeftCol(GetLeftCol() + 1);
       extendTo(GetLastFullVisibleCol());
     } else {
       extendTo(last);
     }
   } else if (GetLeftCol() > GetFixedColCount() || GetLeftColOffset() > 0) {
-    HorzScroll(SB_LINEUP, 0);
+    if (GetLeftColOffset() > 0)
+      SetLeftCol(GetLeftCol());
+    else
+      SetLeftCol(GetLeftCol() - 1);
     if (GetLeftCol() - 1 >= indicatorOffset_) extendTo(GetLeftCol() - 1);
   }
   if (!IsPaintLocked()) Update();
