@@ -117,6 +117,32 @@ using TDBGridEhGetColorEvent = TDelegate<void(TCustomDBGridEh* Grid, TColor& Col
 // lightened and blended only then.
 extern Integer DisplayColorCount;
 
+// What a title or super-title cell is drawn with; handed to the title events.
+struct TDBGridDrawTitleCellParamsEh {
+  TColumnEh* Column = nullptr;
+  Integer MultiTitleNode = -1;  // the super-title node painted, -1 for a column title
+  TAlignment Alignment = taCenter;
+  TColor Color = clBtnFace;
+  TColor SecondColor = clDefault;
+  TFont* Font = nullptr;
+  String Text;
+  TSortMarkerEh SortMarker = smNoneEh;
+  TTextOrientationEh Orientation = tohHorizontal;
+  TGridDrawState CellState;
+  TTextLayout Layout = tlTop;
+  bool Down = false;
+  bool Draw3DBorder = false;
+  bool DrawByThemes = false;
+  bool DrawSortIndex = true;
+  bool CellMultiSelected = false;
+  bool Highlight = false;
+  bool WordWrap = false;
+  bool EndEllipsis = false;
+  Integer ForeXDataOffset = 2;
+  Integer ForeYDataOffset = 2;
+  TRect ForeInsideRect;
+};
+
 // One fixed cell as the style draws its background.
 struct TDBGridDrawFixedStateEh {
   TRect ClipRect;
@@ -210,6 +236,14 @@ class TDBGridEhStyle : public TComponent {
   virtual TTreeViewGlyphStyleEh GetActualTreeGlyphStyle() const;
   // Grows a title's fill rectangle so that the themed element covers the cell's own border lines.
   void GetThemeTitleFillRect(TRect& fillRect, bool incVertBoundary, bool incHorzBoundary) const;
+  // The themed element that fills a title cell, by ThemeTitleFillElement.
+  TThemedElementDetails GetThemeTitleFillElement(bool isDown, bool isSelected) const;
+  // The colours of a fixed cell under a custom style; all clNone without one.
+  virtual void GetCustomStyleFixedColors(TColor& fillColor, TColor& textColor, TColor& startColor,
+                                         TColor& endColor, TGridCellFillStyleEh fillStyle, bool isTrack,
+                                         bool isPressed) const;
+  virtual void GetDefaultFixedGradientColor(TColor& startColor, TColor& endColor, bool isTrack,
+                                            bool isPressed) const;
 
   // A data cell's colour by selection, focus and hot tracking; whether it is drawn highlighted.
   virtual bool HighlightDataCellColor(TCustomDBGridEh* grid, Integer col, Integer row, Integer dataCol,
@@ -220,12 +254,33 @@ class TDBGridEhStyle : public TComponent {
                                           Integer dataRow, TCellAreaTypeEh cellType, TGridDrawState state,
                                           bool selected, TColor& color, TFont* font);
 
+  // Backgrounds of fixed cells: a plain fill, or the custom style's fixed-cell element.
+  virtual void DrawCustomStyleCellBackground(TCustomDBGridEh* grid, TCanvas* canvas, const TRect& rect,
+                                             TGridCellFillStyleEh fillStyle, TColor color,
+                                             TGridDrawState state, Integer col, Integer row, bool cellPressed,
+                                             const TRect& clipRect);
+  // Fills and frames a fixed cell by its fill style; insideRect comes back as the room for the content
+  // and the state's FontColor as the text colour a custom style wants.
+  virtual void DrawFixedCellBackground(TCustomDBGridEh* grid, TCanvas* canvas, const TRect& rect,
+                                       bool fillInside, TRect& insideRect, TGridDrawState state,
+                                       TDBGridDrawFixedStateEh& fixedState);
+  virtual void DrawTitleCellBackground(TCustomDBGridEh* grid, TColumnEh* column, TCanvas* canvas,
+                                       const TRect& rect, bool fillInside, TRect& insideRect,
+                                       TGridDrawState state, TDBGridDrawTitleCellParamsEh* titleState,
+                                       const TRect& clipRect);
+
   // Sort markers: the style a caller's smstDefaultEh stands for, their sizes and colours.
   TSortMarkerStyleEh ActualSortMarkerStyle(TSortMarkerStyleEh style) const;
   virtual TSize GetSortMarkerSize(TCanvas* canvas, TSortMarkerStyleEh style) const;
   virtual void GetSortMarkerColors(TSortMarkerStyleEh style, TColumnEh* column, TSortMarkerEh direction,
                                    bool selected, TColor& frameBrightColor, TColor& frameDarkColor,
                                    TColor& fillColor) const;
+  virtual void DrawSortMarkerNew(TCanvas* canvas, TSortMarkerStyleEh style, TSortMarkerEh direction,
+                                 bool selected, const TRect& rect, TColor frameBrightColor,
+                                 TColor frameDarkColor, TColor fillColor);
+  // The marker in the colours the column's grid gives it.
+  void DrawSortMarker(TCanvas* canvas, TSortMarkerStyleEh style, TColumnEh* column, TSortMarkerEh direction,
+                      bool selected, const TRect& rect);
 
   // Measures the display's colours again; the system's colour-change notice ends here.
   virtual void RefreshColorDepth();
@@ -233,7 +288,15 @@ class TDBGridEhStyle : public TComponent {
   virtual void WndProc(TMessage& message);
 
  private:
+  // Draws a fixed cell's fill by style: the themed title element, a vertical gradient, or the brush.
+  void FillFixedCellByStyle(TCustomDBGridEh* grid, TCanvas* canvas, TGridCellFillStyleEh fillStyle,
+                            TColor startColor, const TRect& clipRect, bool selected, bool pressed,
+                            const TRect& rect) const;
+  static void DrawGridLine(TCustomDBGridEh* grid, TCanvas* canvas, TColor color, TPoint from, TPoint to);
+
   std::vector<TCustomDBGridEh*> grids_;
+  // Stands for the hidden window: the style manager tells of a colour change through it.
+  Integer styleChangedKey_ = 0;
   Integer dataCellHorzOffset_ = -1;
   TSortMarkerStyleEh defaultSortMarkerStyle_ = smstFrameEh;
   Integer finishLoadingStatusRenderDuration_ = 500;
@@ -1244,30 +1307,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
 
   // ---- Painting: data, title, indicator and footer cells, borders, multi-level titles ----
   // What a title or super-title cell is drawn with; handed to the title events.
-  struct TDBGridDrawTitleCellParamsEh {
-    TColumnEh* Column = nullptr;
-    Integer MultiTitleNode = -1;  // the super-title node painted, -1 for a column title
-    TAlignment Alignment = taCenter;
-    TColor Color = clBtnFace;
-    TColor SecondColor = clDefault;
-    TFont* Font = nullptr;
-    String Text;
-    TSortMarkerEh SortMarker = smNoneEh;
-    TTextOrientationEh Orientation = tohHorizontal;
-    TGridDrawState CellState;
-    TTextLayout Layout = tlTop;
-    bool Down = false;
-    bool Draw3DBorder = false;
-    bool DrawByThemes = false;
-    bool DrawSortIndex = true;
-    bool CellMultiSelected = false;
-    bool Highlight = false;
-    bool WordWrap = false;
-    bool EndEllipsis = false;
-    Integer ForeXDataOffset = 2;
-    Integer ForeYDataOffset = 2;
-    TRect ForeInsideRect;
-  };
+  using TDBGridDrawTitleCellParamsEh = ::TDBGridDrawTitleCellParamsEh;
   // One title of the multi-level title tree: the root (index 0), group titles and one leaf per column.
   struct TDBGridMultiTitleNodeEh {
     String Text;

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "platform/controls/StdCtrls.h"
+#include "platform/controls/StyleManager.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "tests/gridlib/dbgrid/DBGridTestSupport.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
@@ -28,9 +30,11 @@ class TStyleCountingGridEh : public TDBGridEh {
 class TFailingDepthStyleEh : public TDBGridEhStyle {
  public:
   void RefreshColorDepth() override {
+    ++measures;
     if (fail) throw Exception(u"no display");
   }
   bool fail = false;
+  int measures = 0;
 };
 
 // Counts the defaults the events left to it.
@@ -316,6 +320,13 @@ TEST_F(DBGridStyleTest, AColourChangeOfTheSystemRemeasuresAndAFailureGoesToTheAp
   message.Msg = WM_PAINT;
   style.WndProc(message);
   EXPECT_EQ(reported, std::vector<String>{u"no display"});
+  // A change of the visual style is such a colour change; a freed style hears of none.
+  style.fail = false;
+  const int before = style.measures;
+  { TFailingDepthStyleEh gone; }
+  ASSERT_TRUE(TStyleManager::TrySetStyle(u"Onyx Blue", false));
+  ASSERT_TRUE(TStyleManager::TrySetStyle(u"Windows", false));
+  EXPECT_EQ(style.measures, before + 2);
   Application->OnException = nullptr;
   // This display has more than 256 colours.
   TDBGridEhStyle measuring;
@@ -623,4 +634,107 @@ TEST_F(DBGridStyleTest, MovingTheTopLeftCellRaisesTheGridsEvent) {
   EXPECT_EQ(events, 1) << "no move, no event";
   grid->SetLeftCol(first);
   EXPECT_EQ(events, 2);
+}
+
+TEST_F(DBGridStyleTest, WithoutThemesAFocusedGridPaintsTheSelectionInTheStylesColours) {
+  const bool themes = ThemesEnabled();
+  SetThemesEnabled(false);
+  auto restoreThemes = MakeScopeExit([themes] { SetThemesEnabled(themes); });
+  TDBGridEhStyle style;
+  style.SetSelectionColor(clNavy);
+  style.SetSelectionFontColor(clYellow);
+  TStyleCountingGridEh* grid = Grid();
+  grid->SetFocus();
+  ProcessPendingEvents();
+  ASSERT_TRUE(grid->HasFocusWithin());
+  const Integer top = grid->TopDataOffset(), current = grid->GetRow();
+  const Integer col = grid->GetCol(), dataCol = grid->GetSelectedIndex();
+  const TColor lightened = static_cast<TColor>(ColorToRGB(style.LightenColor(clWindow, clNavy, true)));
+  struct Case {
+    const char* what;
+    Integer row;
+    bool selected, luminate;
+    TColor color, font;
+  };
+  const Case cases[] = {
+      {"the current cell", current, true, true, clNavy, clYellow},
+      {"another selected cell", top + 4, true, true, lightened, clBlack},
+      {"another selected cell, not luminated", top + 4, true, false, clWindow, clBlack},
+      {"an unselected cell", top + 4, false, true, clWindow, clBlack},
+  };
+  for (const Case& c : cases) {
+    style.SetLuminateSelection(c.luminate);
+    TFont font;
+    font.SetColor(clBlack);
+    TColor color = clWindow;
+    const bool highlighted = style.HighlightDataCellColor(grid, col, c.row, dataCol, c.row - top, String(),
+                                                          {}, c.selected, color, &font);
+    EXPECT_EQ(highlighted, c.selected) << c.what;
+    EXPECT_EQ(color, c.color) << c.what;
+    EXPECT_EQ(font.GetColor(), c.font) << c.what;
+  }
+
+  // The grid loses the focus: its current cell keeps an inactive selection while the grid shows it.
+  auto* elsewhere = new TEdit(form_.get());
+  elsewhere->SetParent(form_.get());
+  elsewhere->SetFocus();
+  ProcessPendingEvents();
+  grid->SetDBOptions(grid->GetDBOptions() + TDBGridOptions{dgAlwaysShowSelection});
+  TFont font;
+  TColor color = clWindow;
+  EXPECT_TRUE(style.HighlightDataCellColor(grid, col, current, dataCol, current - top, String(), {gdSelected},
+                                           false, color, &font));
+  EXPECT_EQ(color, style.GetSelectionInactiveColor());
+  EXPECT_EQ(color, GrayColorEh(clNavy));
+  EXPECT_EQ(font.GetColor(), clYellow);
+}
+
+TEST_F(DBGridStyleTest, UnderACustomStyleColumnsAndFixedCellsTakeTheStylesColours) {
+  TDBGridEhStyle style;
+  TStyleCountingGridEh* grid = Grid();
+  TColumnEh* plain = Column(u"ID");
+  TColumnEh* coloured = Column(u"NAME");
+  coloured->SetColor(clYellow);
+  coloured->GetFont()->SetColor(clRed);
+  // Without a custom style the columns' own colours stand.
+  EXPECT_EQ(style.GetColumnColor(coloured), clYellow);
+  EXPECT_EQ(style.GetColumnFontColor(coloured, {gdSelected}), clRed);
+
+  ASSERT_TRUE(TStyleManager::TrySetStyle(u"Onyx Blue", false));
+  auto restoreStyle = MakeScopeExit([] { TStyleManager::TrySetStyle(u"Windows", false); });
+  ASSERT_TRUE(style.IsCustomStyleActive());
+  const TColor face = StyleServices()->GetStyleColor(scGrid);
+  const TColor text = StyleServices()->GetStyleFontColor(sfGridItemNormal);
+  const TColor selectedText = StyleServices()->GetStyleFontColor(sfGridItemSelected);
+  EXPECT_EQ(face, static_cast<TColor>(ColorToRGB(clWindow)));
+  EXPECT_EQ(style.GetColumnColor(plain), face) << "the grid's own colour is the style's";
+  EXPECT_EQ(style.GetColumnColor(coloured), MixColorsEh(face, clYellow, 85));
+  EXPECT_EQ(style.GetColumnFontColor(plain, {}), text);
+  EXPECT_EQ(style.GetColumnFontColor(plain, {gdSelected}), selectedText);
+  EXPECT_EQ(style.GetColumnFontColor(coloured, {}), MixColorsEh(text, clRed, 85));
+
+  // A selected title: the dark highlight over the style's fixed colour, in its fixed text colour.
+  grid->Invalidate();
+  CaptureControl(grid);
+  TFont font;
+  TColor color = clBtnFace;
+  EXPECT_TRUE(
+      style.GetFixedCellSelectedColors(grid, 1, 0, 0, 0, {hctDataEh, vctTitleEh}, {}, true, color, &font));
+  EXPECT_EQ(color, MixColorsEh(RGB(64, 64, 64), grid->GetInternalFixedColor(), 63));
+  EXPECT_EQ(font.GetColor(), grid->GetInternalFixedFontColor());
+  EXPECT_NE(ColorToRGB(grid->GetInternalFixedColor()),
+            ColorToRGB(TSysColorPalette().GetSysColor(COLOR_BTNFACE)));
+  // The fixed cells' element colours: gradients only for the gradient fill; nothing without a style.
+  TColor fill = clNone, fixedText = clNone, start = clNone, end = clNone;
+  style.GetCustomStyleFixedColors(fill, fixedText, start, end, cfstSolidEh, false, false);
+  EXPECT_NE(fill, clNone);
+  EXPECT_NE(fixedText, clNone);
+  EXPECT_EQ(start, clNone);
+  style.GetDefaultFixedGradientColor(start, end, false, false);
+  EXPECT_NE(start, clNone);
+  EXPECT_NE(end, clNone);
+  TStyleManager::TrySetStyle(u"Windows", false);
+  style.GetCustomStyleFixedColors(fill, fixedText, start, end, cfstSolidEh, false, false);
+  EXPECT_EQ(fill, clNone);
+  EXPECT_EQ(end, clNone);
 }
