@@ -738,3 +738,98 @@ TEST_F(DBGridStyleTest, UnderACustomStyleColumnsAndFixedCellsTakeTheStylesColour
   EXPECT_EQ(fill, clNone);
   EXPECT_EQ(end, clNone);
 }
+
+TEST_F(DBGridStyleTest, FixedCellBackgroundsLeaveTheRoomInsideTheirFramesAndLines) {
+  TDBGridEhStyle style;
+  TStyleCountingGridEh* grid = Grid();
+  ASSERT_FALSE(grid->GetFlat());
+  const bool themes = ThemesEnabled();
+  auto restoreThemes = MakeScopeExit([themes] { SetThemesEnabled(themes); });
+  SetThemesEnabled(true);
+  struct Case {
+    const char* what;
+    TGridCellFillStyleEh fill;
+    bool frame, borders;
+    TRect inside;
+  };
+  const Case cases[] = {
+      {"a raised solid cell", cfstSolidEh, true, false, TRect(2, 1, 38, 19)},
+      {"a solid cell without a frame", cfstSolidEh, false, false, TRect(2, 0, 39, 20)},
+      {"a themed cell", cfstThemedEh, false, false, TRect(2, 1, 38, 19)},
+      {"a raised cell with its borders in the fill", cfstSolidEh, true, true, TRect(1, 1, 38, 18)},
+  };
+  for (const Case& c : cases) {
+    TBitmap picture;
+    picture.SetSize(40, 20);
+    TCanvas* canvas = picture.GetCanvas();
+    canvas->GetBrush()->SetColor(clWhite);
+    canvas->FillRect(TRect(0, 0, 40, 20));
+    TDBGridDrawFixedStateEh state;
+    state.FillStyle = c.fill;
+    state.FillColor = clYellow;
+    state.The3DRect = c.frame;
+    state.HorzBorderInFillStyle = state.VertBorderInFillStyle = c.borders;
+    state.HorzLineColor = clRed;
+    state.VertLineColor = clLime;
+    TRect inside;
+    style.DrawFixedCellBackground(grid, canvas, TRect(0, 0, 40, 20), true, inside, {}, state);
+    EXPECT_EQ(inside, c.inside) << c.what;
+    if (c.fill == cfstSolidEh) {
+      EXPECT_EQ(PixelAt(&picture, 20, 10), clYellow) << c.what;
+    }
+    if (c.borders) {
+      EXPECT_EQ(PixelAt(&picture, 20, 19), clRed) << "the bottom line";
+      EXPECT_EQ(PixelAt(&picture, 39, 10), clLime) << "the right line";
+    }
+  }
+
+  // A title under a custom style: no 3-D frame, and its font takes the style's fixed-cell text colour.
+  ASSERT_TRUE(TStyleManager::TrySetStyle(u"Onyx Blue", false));
+  auto restoreStyle = MakeScopeExit([] { TStyleManager::TrySetStyle(u"Windows", false); });
+  TBitmap picture;
+  picture.SetSize(40, 20);
+  TFont font;
+  font.SetColor(clRed);
+  TDBGridDrawTitleCellParamsEh title;
+  title.Color = grid->GetInternalFixedColor();
+  title.Font = &font;
+  title.Draw3DBorder = true;
+  TRect inside;
+  style.DrawTitleCellBackground(grid, Column(u"ID"), picture.GetCanvas(), TRect(0, 0, 40, 20), true, inside,
+                                {}, &title, TRect());
+  TColor fill = clNone, text = clNone, start = clNone, end = clNone;
+  style.GetCustomStyleFixedColors(fill, text, start, end, grid->GetTitleParams()->GetActualFillStyle(), false,
+                                  false);
+  EXPECT_EQ(font.GetColor(), text);
+  EXPECT_EQ(picture.GetCanvas()->GetFont()->GetColor(), text);
+}
+
+TEST_F(DBGridStyleTest, SortMarkersPointTheirWayInEveryStyle) {
+  TDBGridEhStyle style;
+  // The marker's rectangle starts at (5, 5); each case names a pixel inside one direction only.
+  struct Case {
+    TSortMarkerStyleEh style;
+    TSortMarkerEh direction;
+    Integer x, y;
+    bool marked;
+  };
+  const Case cases[] = {
+      {smstFrameEh, smDownEh, 6, 5, true},   {smstFrameEh, smUpEh, 6, 5, false},
+      {smstSolidEh, smDownEh, 6, 5, true},   {smstSolidEh, smUpEh, 6, 5, false},
+      {smstClassicEh, smDownEh, 6, 7, true}, {smstClassicEh, smUpEh, 6, 7, false},
+      {smstFrameEh, smNoneEh, 9, 5, false},
+  };
+  for (const Case& c : cases) {
+    TBitmap picture;
+    picture.SetSize(20, 20);
+    TCanvas* canvas = picture.GetCanvas();
+    canvas->GetBrush()->SetColor(clWhite);
+    canvas->FillRect(TRect(0, 0, 20, 20));
+    const TSize size = style.GetSortMarkerSize(canvas, c.style);
+    style.DrawSortMarkerNew(canvas, c.style, c.direction, false, TRect(5, 5, 5 + size.cx, 5 + size.cy),
+                            clDefault, clBlack, clBlack);
+    const TColorRef pixel = ColorToRGB(PixelAt(&picture, c.x, c.y));
+    EXPECT_EQ(GetRValue(pixel) < 200, c.marked) << c.style << " " << c.direction;
+    EXPECT_EQ(canvas->GetPen()->GetColor(), clBlack) << "the pen is given back";
+  }
+}
