@@ -293,6 +293,8 @@ class TDBGridEhStyle : public TComponent {
                             TColor startColor, const TRect& clipRect, bool selected, bool pressed,
                             const TRect& rect) const;
   static void DrawGridLine(TCustomDBGridEh* grid, TCanvas* canvas, TColor color, TPoint from, TPoint to);
+  // LightenColor as the cell shows it, or a blend that keeps a custom style's text readable.
+  TColor LuminateCellColor(TColor color, TColor glassColor, bool ungray) const;
 
   std::vector<TCustomDBGridEh*> grids_;
   // Stands for the hidden window: the style manager tells of a colour change through it.

@@ -250,6 +250,15 @@ void TDBGridEhStyle::GetThemeTitleFillRect(TRect& fillRect, bool incVertBoundary
 
 // ---- Data and fixed cells ----
 
+// The lightening is made for light faces: under a custom style, which may be dark, the cell is blended
+// half way to the glass colour (the inactive selection for the grey glass) instead, so that the style's
+// light text stays readable.
+TColor TDBGridEhStyle::LuminateCellColor(TColor color, TColor glassColor, bool ungray) const {
+  if (IsCustomStyleActive())
+    return MixColorsEh(color, ungray ? glassColor : GetSelectionInactiveColor(), 128);
+  return static_cast<TColor>(ColorToRGB(LightenColor(color, glassColor, ungray)));
+}
+
 bool TDBGridEhStyle::HighlightDataCellColor(TCustomDBGridEh* grid, Integer col, Integer row, Integer dataCol,
                                             Integer dataRow, const String&, TGridDrawState state,
                                             bool selected, TColor& color, TFont* font) {
@@ -299,34 +308,39 @@ bool TDBGridEhStyle::HighlightDataCellColor(TCustomDBGridEh* grid, Integer col, 
         selFontColor = text;
     }
   };
-  const auto nearest = [](TColor c) { return static_cast<TColor>(ColorToRGB(c)); };
+  const bool custom = IsCustomStyleActive();
+  const auto lighten = [this](TColor c, TColor glass, bool ungray) {
+    return LuminateCellColor(c, glass, ungray);
+  };
   if (highlight) {
     TColor selColor = clHighlight, selFontColor = clHighlightText;
     selectionColors(selColor, selFontColor);
     const bool currentCell = row == grid->GetRow() && (dataCol == grid->GetSelectedIndex() || rowSelect);
     const auto hotBlend = [&](bool hotColumn) {
       if (optionsEh.Contains(dghHotTrack) && hot.Y == row && hotColumn)
-        color = MixColorsEh(color, LightenColor(color, selColor, true), 170.67);
+        color = MixColorsEh(color, lighten(color, selColor, true), 170.67);
     };
     if (grid->HasFocusWithin()) {
       if (currentCell && !searchPanelActive) {
         color = selColor;
-        if (font && !themed) font->SetColor(selFontColor);
+        // A themed current cell is drawn by the selected-cell element, whose own text colour is
+        // selFontColor then: the cell's text takes it, or dark text would stand on the element.
+        if (font) font->SetColor(selFontColor);
       } else if (luminateSelection_ && DisplayColorCount == -1) {
-        color = nearest(LightenColor(color, selColor, true));
+        color = lighten(color, selColor, true);
         if (optionsEh.Contains(dghHotTrack) && optionsEh.Contains(dghRowHighlight) && hot.Y == row &&
             ((hot.X == col && grid->GetCol() != col) || rowSelect))
           color = MixColorsEh(color, selColor, 85.33);
       }
     } else if (row == grid->GetRow() && (col == grid->GetCol() || rowSelect) &&
                (focused || options.Contains(dgAlwaysShowSelection))) {
-      if (font && (!themed || IsCustomStyleActive())) font->SetColor(selFontColor);
+      if (font && (!themed || custom)) font->SetColor(selFontColor);
       if (!themed) {
         color = GetSelectionInactiveColor();
         hotBlend(hot.X == col || rowSelect);
       }
     } else if (DisplayColorCount == -1) {
-      color = nearest(LightenColor(color, clBtnShadow, false));
+      color = lighten(color, clBtnShadow, false);
       hotBlend(hot.X == col || rowSelect);
     } else {
       color = clBtnFace;
@@ -336,10 +350,10 @@ bool TDBGridEhStyle::HighlightDataCellColor(TCustomDBGridEh* grid, Integer col, 
     TColor selColor = clHighlight, selFontColor = clHighlightText;
     selectionColors(selColor, selFontColor);
     if (optionsEh.Contains(dghRowHighlight) || rowSelect) {
-      color = nearest(LightenColor(color, selColor, true));
+      color = lighten(color, selColor, true);
       if (hot.X != col || rowSelect) color = MixColorsEh(color, origColor, 170.67);
     } else if (hot.X == col) {
-      color = nearest(LightenColor(color, selColor, true));
+      color = lighten(color, selColor, true);
     }
   }
   return highlight;
@@ -361,13 +375,13 @@ bool TDBGridEhStyle::GetFixedCellSelectedColors(TCustomDBGridEh* grid, Integer, 
     if (font) font->SetColor(custom ? grid->GetInternalFixedFontColor() : clWhite);
   } else if (grid->HasFocusWithin()) {
     if (luminateSelection_ && DisplayColorCount == -1) {
-      color = LightenColor(color, clHighlight, true);
+      color = LuminateCellColor(color, clHighlight, true);
     } else {
       color = clHighlight;
       if (font) font->SetColor(clHighlightText);
     }
   } else {
-    color = DisplayColorCount == -1 ? LightenColor(color, clBtnShadow, false) : clBtnFace;
+    color = DisplayColorCount == -1 ? LuminateCellColor(color, clBtnShadow, false) : clBtnFace;
   }
   return true;
 }

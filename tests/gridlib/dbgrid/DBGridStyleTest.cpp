@@ -2,6 +2,7 @@
 // becomes of the grids when they go, the colour answers, and the routes a grid hands to them.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -674,6 +675,19 @@ TEST_F(DBGridStyleTest, WithoutThemesAFocusedGridPaintsTheSelectionInTheStylesCo
     EXPECT_EQ(font.GetColor(), c.font) << c.what;
   }
 
+  // With themes the current cell is the theme's selected cell: its text takes the element's text colour
+  // rather than staying dark on it.
+  SetThemesEnabled(true);
+  {
+    TFont font;
+    font.SetColor(clBlack);
+    TColor color = clWindow;
+    style.HighlightDataCellColor(grid, col, current, dataCol, current - top, String(), {gdFocused}, true,
+                                 color, &font);
+    EXPECT_EQ(font.GetColor(), clHighlightText);
+  }
+  SetThemesEnabled(false);
+
   // The grid loses the focus: its current cell keeps an inactive selection while the grid shows it.
   auto* elsewhere = new TEdit(form_.get());
   elsewhere->SetParent(form_.get());
@@ -712,6 +726,22 @@ TEST_F(DBGridStyleTest, UnderACustomStyleColumnsAndFixedCellsTakeTheStylesColour
   EXPECT_EQ(style.GetColumnFontColor(plain, {}), text);
   EXPECT_EQ(style.GetColumnFontColor(plain, {gdSelected}), selectedText);
   EXPECT_EQ(style.GetColumnFontColor(coloured, {}), MixColorsEh(text, clRed, 85));
+
+  // A selected cell of the focused grid that is not the current one stays dark enough for the style's
+  // light text.
+  grid->SetFocus();
+  ProcessPendingEvents();
+  const Integer otherRow = grid->GetRow() + 3;
+  TColor cell = clWindow;
+  ASSERT_TRUE(style.HighlightDataCellColor(grid, grid->GetCol(), otherRow, grid->GetSelectedIndex(),
+                                           otherRow - grid->TopDataOffset(), String(), {}, true, cell,
+                                           nullptr));
+  const auto brightness = [](TColor c) {
+    const TColorRef rgb = ColorToRGB(c);
+    return GetRValue(rgb) + GetGValue(rgb) + GetBValue(rgb);
+  };
+  EXPECT_NE(ColorToRGB(cell), ColorToRGB(clWindow)) << "the selection shows";
+  EXPECT_GT(brightness(text), brightness(cell) + 250);
 
   // A selected title: the dark highlight over the style's fixed colour, in its fixed text colour.
   grid->Invalidate();
@@ -831,5 +861,46 @@ TEST_F(DBGridStyleTest, SortMarkersPointTheirWayInEveryStyle) {
     const TColorRef pixel = ColorToRGB(PixelAt(&picture, c.x, c.y));
     EXPECT_EQ(GetRValue(pixel) < 200, c.marked) << c.style << " " << c.direction;
     EXPECT_EQ(canvas->GetPen()->GetColor(), clBlack) << "the pen is given back";
+  }
+}
+
+TEST_F(DBGridStyleTest, PicturesOfAStyledGridInBothVisualStyles) {
+  const char* dir = std::getenv("KIV_SCREENSHOT_DIR");
+  if (!dir) GTEST_SKIP() << "set KIV_SCREENSHOT_DIR to write the pictures";
+  auto restoreStyle = MakeScopeExit([] { TStyleManager::TrySetStyle(u"Windows", false); });
+  TStyleCountingGridEh* grid = Grid();
+  form_->SetBounds(0, 0, 560, 330);
+  grid->SetOptionsEh(grid->GetOptionsEh() + TDBGridEhOptions{dghAutoSortMarking, dghMultiSortMarking});
+  grid->SetFooterRowCount(1);
+  Column(u"ID")->GetFooter()->SetValueType(fvtCount);
+  Column(u"NAME")->SetWidth(180);
+  Column(u"NAME")->GetTitle()->SetSortMarker(smUpEh);
+  Column(u"ID")->GetTitle()->SetSortMarker(smDownEh);
+  grid->GetSelection()->SetSelectionType(gstRecordBookmarks);
+  for (const Integer recNo : {4, 5}) {
+    data_->SetRecNo(recNo);
+    grid->GetSelectedRows()->SetCurrentRowSelected(true);
+  }
+  data_->SetRecNo(2);
+  grid->SetFocus();
+  struct Picture {
+    const char16_t* style;
+    TGridCellFillStyleEh fill;
+    TSortMarkerStyleEh marker;
+    const char16_t* name;
+  };
+  const Picture pictures[] = {
+      {u"Windows", cfstDefaultEh, smstDefaultEh, u"windows-default"},
+      {u"Windows", cfstSolidEh, smstSolidEh, u"windows-solid"},
+      {u"Windows", cfstGradientEh, smstClassicEh, u"windows-gradient"},
+      {u"Onyx Blue", cfstDefaultEh, smstDefaultEh, u"onyx-default"},
+      {u"Onyx Blue", cfstSolidEh, smstSolidEh, u"onyx-solid"},
+  };
+  for (const Picture& p : pictures) {
+    ASSERT_TRUE(TStyleManager::TrySetStyle(p.style, false));
+    grid->GetTitleParams()->SetFillStyle(p.fill);
+    grid->GetTitleParams()->SetSortMarkerStyle(p.marker);
+    ProcessPendingEvents();
+    CaptureControl(form_.get())->SaveToFile(Utf8ToString(dir) + u"/style-" + p.name + u".bmp");
   }
 }
