@@ -25,6 +25,7 @@ TSize SortMarkerSizeEh(TSortMarkerStyleEh style) {
 }  // namespace
 
 bool TCustomDBGridEh::GetFixedCellSelectedColors(TCellAreaTypeEh area, TColor& color, TFont* font) {
+  if (style_) return style_->GetFixedCellSelectedColors(this, 0, 0, 0, 0, area, {}, true, color, font);
   if (area.VertType == vctAboveFooterEh || area.VertType == vctFooterEh) {
     color = HasFocusWithin() ? clHighlight : clBtnFace;
     if (font && HasFocusWithin()) font->SetColor(clHighlightText);
@@ -139,15 +140,21 @@ void TCustomDBGridEh::DefaultDrawTitleCell(TCanvas* canvas, const TRect& rect,
 
 void TCustomDBGridEh::DrawTitleCellBackground(TCanvas* canvas, const TRect& rect,
                                               TDBGridDrawTitleCellParamsEh* params) {
-  TFixedCellPaintEh cell;
-  cell.FillStyle = titleParams_->GetActualFillStyle();
-  cell.FillColor = params->Color;
-  cell.StartGradientColor = params->SecondColor;
-  cell.The3DRect = params->Draw3DBorder;
-  cell.Pressed = params->Down;
-  cell.Selected = params->CellMultiSelected;
-  cell.HotTrack = params->CellState.Contains(gdHotTrack);
-  const TRect inside = PaintFixedCellBackground(canvas, rect, cell);
+  TRect inside;
+  if (style_) {
+    style_->DrawTitleCellBackground(this, params->Column, canvas, rect, true, inside, params->CellState,
+                                    params, TRect());
+  } else {
+    TFixedCellPaintEh cell;
+    cell.FillStyle = titleParams_->GetActualFillStyle();
+    cell.FillColor = params->Color;
+    cell.StartGradientColor = params->SecondColor;
+    cell.The3DRect = params->Draw3DBorder;
+    cell.Pressed = params->Down;
+    cell.Selected = params->CellMultiSelected;
+    cell.HotTrack = params->CellState.Contains(gdHotTrack);
+    inside = PaintFixedCellBackground(canvas, rect, cell);
+  }
   // The content keeps its place unless the frame took more than the cell's own edge.
   params->ForeInsideRect.Left = std::max(params->ForeInsideRect.Left, inside.Left);
   params->ForeInsideRect.Top = std::max(params->ForeInsideRect.Top, inside.Top);
@@ -209,11 +216,16 @@ void TCustomDBGridEh::PaintTitleCellText(TCanvas* canvas, TColumnEh* column,
                   params->WordWrap, params->EndEllipsis, 0, 0);
   if (drawMarker) {
     const Integer right = areaRight + shift - indexWidth - 2;
-    const TSize size = SortMarkerSizeEh(ActualSortMarkerStyle());
+    const TSize size = style_ ? style_->GetSortMarkerSize(canvas, ActualSortMarkerStyle())
+                              : SortMarkerSizeEh(ActualSortMarkerStyle());
     const Integer left = right - 10 + (10 - size.cx) / 2;
     const Integer top = rect.Top + (rect.Height() - size.cy) / 2 + shift;
     const TRect marker(left, top, left + size.cx, top + size.cy);
-    DrawSortMarker(params->SortMarker, marker, params->Highlight);
+    if (style_)
+      style_->DrawSortMarker(canvas, ActualSortMarkerStyle(), column, params->SortMarker, params->Highlight,
+                             marker);
+    else
+      DrawSortMarker(params->SortMarker, marker, params->Highlight);
     if (!index.empty()) {
       const TColor oldColor = canvas->GetFont()->GetColor();
       canvas->GetFont()->SetColor(
