@@ -349,6 +349,29 @@ enum TSortOrderEh { soAscEh, soDescEh };
 
 using TDBGridEhBuildIndicatorTitleMenu = TDelegate<void(TCustomDBGridEh* Grid, TPopupMenu*& PopupMenu)>;
 
+// The menu items of the default handler's menus.
+class TColumnEhMenuItem : public TMenuItemEh {
+  KIV_CLASS(TColumnEhMenuItem, TMenuItemEh)
+ public:
+  explicit TColumnEhMenuItem(TComponent* owner) : TMenuItemEh(owner) {}
+  TColumnEh* ColumnEh = nullptr;
+};
+
+class TDBGridEhMenuItem : public TMenuItemEh {
+  KIV_CLASS(TDBGridEhMenuItem, TMenuItemEh)
+ public:
+  explicit TDBGridEhMenuItem(TComponent* owner) : TMenuItemEh(owner) {}
+  TCustomDBGridEh* Grid = nullptr;
+  TObject* TagObject = nullptr;
+};
+
+class TDBGridEhIndicatorTitleMenuItemEh : public TDBGridEhMenuItem {
+  KIV_CLASS(TDBGridEhIndicatorTitleMenuItemEh, TDBGridEhMenuItem)
+ public:
+  explicit TDBGridEhIndicatorTitleMenuItemEh(TComponent* owner) : TDBGridEhMenuItem(owner) {}
+  TDBGridEhStyleIndicatorTitleMenuEh TitleMenu = itmVisibleColumnsEh;
+};
+
 // Where a grid hands what an application may want to change for all grids at once: the defaults of
 // sorting, filtering, record moving, text search and the find dialog, the indicator-title menu, the
 // first sort direction, what the settings keeper saves. Events of its own come first, then the
@@ -434,6 +457,15 @@ class TDBGridEhCenter : public TPersistent {
   virtual TColumnEhSettingsKeeperOptions GetColumnSettingsKeeperOptions(TCustomDBGridEh* grid);
   // The visible-columns item of the indicator-title menu: never hides the last visible column.
   virtual void MenuVisibleColumnClick(TColumnEh* column, TMenuItem* item);
+  // The click of a TColumnEhMenuItem.
+  void MenuVisibleColumnClick(TObject* sender);
+  // The edit actions of the indicator-title menu, on the item's grid and its current selection.
+  virtual void IndicatorTitleMenuItemClick(TObject* sender);
+  // A cell's menu and the items built into it: the grid's own by default.
+  virtual TPopupMenu* GetCellPopupMenu(TCustomDBGridEh* grid, TGridCoord cell, TCellAreaTypeEh area,
+                                       TColumnEh* column);
+  virtual void BuildCellPopupMenu(TCustomDBGridEh* grid, TPopupMenu* menu, TGridCoord cell,
+                                  TCellAreaTypeEh area, TColumnEh* column);
 
   // Empty hooks the grid calls before its own events.
   virtual void GetColCellParams(TCustomDBGridEh* /*grid*/, TColumnEh* /*column*/, bool /*editMode*/,
@@ -1521,8 +1553,10 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void CancelEditing() override;
   void ChangeScale(Integer m, Integer d) override;
 
-  // Menus: the one for a cell, and the grid's own standard menu.
+  // Menus: the one for a cell (asked of the center, whose default is the Internal... one), and the
+  // standard indicator-title menu the center builds.
   virtual TPopupMenu* GetCellPopupMenu(TGridCoord cell, TCellAreaTypeEh area, TColumnEh* column);
+  virtual TPopupMenu* InternalGetCellPopupMenu(TGridCoord cell, TCellAreaTypeEh area, TColumnEh* column);
   virtual void BuildIndicatorTitleMenu(TPopupMenu*& menu);
   virtual void DefaultBuildIndicatorTitleMenu(TPopupMenu*& menu);
   bool GetUseIndicatorMenu() const { return useIndicatorMenu_; }
@@ -1532,6 +1566,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void SetBuildMenuOnPopup(bool value) { buildMenuOnPopup_ = value; }
   // Adds the grid's own items to a menu being built for a cell.
   virtual void BuildCellPopupMenu(TPopupMenu* menu, TGridCoord cell, TCellAreaTypeEh area, TColumnEh* column);
+  virtual void InternalBuildCellPopupMenu(TPopupMenu* menu, TGridCoord cell, TCellAreaTypeEh area,
+                                          TColumnEh* column);
   // An open drop-down list of the cell editor takes the wheel first.
   bool DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) override;
   // The hot button of the hot cell: -1 none, 0 its edit button, 1 the row-select check box.
@@ -1786,7 +1822,6 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   // The modifiers of the key or release being handled.
   TShiftState keyShift_;
   TShiftState mouseShift_;
-  TPopupMenu* standardMenu_ = nullptr;
   // The last mouse position over the grid: the point the hint pause is asked for.
   TPoint hintTestPos_;
   bool pressed_ = false;

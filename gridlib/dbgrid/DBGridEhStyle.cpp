@@ -83,9 +83,14 @@ void InitDBGridEhUnit() {
   GetGlobalGridCenter();
 }
 
+namespace {
+void FreeCenterMenus();
+}  // namespace
+
 void DoneDBGridEhUnit() {
   SetGlobalGridStyle(nullptr);
   SetGlobalGridCenter(nullptr);
+  FreeCenterMenus();
 }
 
 // ======================= Style =======================
@@ -876,10 +881,6 @@ void TDBGridEhCenter::DefaultIndicatorTitleMouseDown(TCustomDBGridEh* grid, TGri
   if (grid) grid->IndicatorTitleMouseDown(cell, button, shift, x, y);
 }
 
-void TDBGridEhCenter::DefaultBuildIndicatorTitleMenu(TCustomDBGridEh* grid, TPopupMenu*& popupMenu) {
-  if (grid) grid->DefaultBuildIndicatorTitleMenu(popupMenu);
-}
-
 bool TDBGridEhCenter::DefaultLocateText(TCustomDBGridEh* grid, const String& fieldName, const String& text,
                                         TLocateTextOptionsEh options, TLocateTextDirectionEh direction,
                                         TLocateTextMatchingEh matching, TLocateTextTreeFindRangeEh,
@@ -982,6 +983,172 @@ void TDBGridEhCenter::MenuVisibleColumnClick(TColumnEh* column, TMenuItem* item)
     column->SetVisible(!column->GetVisible());
   }
   if (item) item->SetChecked(!item->GetChecked());
+}
+
+// ---- Menus ----
+
+namespace {
+const Char* const kIndicatorTitlePopupMenuName = u"DBGridEhIndicatorTitlePopupMenu";
+
+// The unit-wide objects live on the screen and are found again by name, so that a menu which freed one
+// with its items leaves no dangling pointer behind.
+TPopupMenuEh* CenterIndicatorTitlePopup() {
+  if (auto* menu = dynamic_cast<TPopupMenuEh*>(Screen->FindComponent(kIndicatorTitlePopupMenuName)))
+    return menu;
+  auto* menu = new TPopupMenuEh(Screen);
+  menu->SetName(kIndicatorTitlePopupMenuName);
+  return menu;
+}
+
+TDBGridEhIndicatorTitleMenuItemEh* CenterIndicatorTitleItem(TDBGridEhStyleIndicatorTitleMenuEh kind) {
+  const String name = u"DBGridEhIndicatorTitleMenuItem" + IntToStr(static_cast<Integer>(kind));
+  if (auto* item = dynamic_cast<TDBGridEhIndicatorTitleMenuItemEh*>(Screen->FindComponent(name))) return item;
+  auto* item = new TDBGridEhIndicatorTitleMenuItemEh(Screen);
+  item->SetName(name);
+  item->TitleMenu = kind;
+  return item;
+}
+void FreeCenterMenus() {
+  if (!Screen) return;
+  for (const TDBGridEhStyleIndicatorTitleMenuEh kind :
+       {itmVisibleColumnsEh, itmCut, itmCopy, itmPaste, itmDelete, itmSelectAll})
+    delete Screen->FindComponent(u"DBGridEhIndicatorTitleMenuItem" + IntToStr(static_cast<Integer>(kind)));
+  delete Screen->FindComponent(kIndicatorTitlePopupMenuName);
+}
+}  // namespace
+
+void TDBGridEhCenter::DefaultBuildIndicatorTitleMenu(TCustomDBGridEh* grid, TPopupMenu*& popupMenu) {
+  if (!popupMenu) {
+    TPopupMenuEh* shared = CenterIndicatorTitlePopup();
+    TMenuItem* root = shared->GetItems();
+    while (root->GetCount() > 0) {
+      TMenuItem* item = root->GetItem(0);
+      root->Remove(item);
+      if (item->GetOwner() == shared) delete item;
+    }
+    popupMenu = shared;
+  } else if (popupMenu->GetItems()->GetCount() > 0) {
+    auto* line = new TMenuItem(popupMenu);
+    line->SetCaption(u"-");
+    popupMenu->GetItems()->Add(line);
+  }
+  if (!grid || !grid->GetIndicatorTitle()->GetUseGlobalMenu()) return;
+  TGridLibLanguageConsts* texts = GetGridLibLanguageConsts();
+  const TGridEditActionsEh actions = grid->GetEditActions();
+  struct TitleItem {
+    TDBGridEhStyleIndicatorTitleMenuEh kind;
+    String caption;
+    bool enabled;
+    TShortCut shortCut;
+  };
+  // Only the items asked for are worked out: the checks look at the selection and the clipboard.
+  const auto item = [&](TDBGridEhStyleIndicatorTitleMenuEh kind) -> TitleItem {
+    switch (kind) {
+      case itmCut:
+        return {kind, texts->GetCut(), grid->CheckCutAction() && actions.Contains(geaCutEh),
+                ShortCut('X', TShiftState{ssCtrl})};
+      case itmCopy:
+        return {kind, texts->GetCopy(), grid->CheckCopyAction() && actions.Contains(geaCopyEh),
+                ShortCut('C', TShiftState{ssCtrl})};
+      case itmPaste:
+        return {kind, texts->GetPaste(), grid->CheckPasteAction() && actions.Contains(geaPasteEh),
+                ShortCut('V', TShiftState{ssCtrl})};
+      case itmDelete:
+        return {kind, texts->GetDelete(), grid->CheckDeleteAction() && actions.Contains(geaDeleteEh),
+                ShortCut('D', TShiftState{ssCtrl})};
+      case itmSelectAll:
+        return {kind, texts->GetSelectAll(), grid->CheckSelectAllAction() && actions.Contains(geaSelectAllEh),
+                ShortCut('A', TShiftState{ssCtrl})};
+      default:
+        return {kind, texts->GetVisibleColumns(), true, 0};
+    }
+  };
+  for (const TDBGridEhStyleIndicatorTitleMenuEh kind :
+       {itmVisibleColumnsEh, itmCut, itmCopy, itmPaste, itmDelete, itmSelectAll}) {
+    if (!indicatorTitleMenus_.Contains(kind)) continue;
+    const TitleItem wanted = item(kind);
+    TDBGridEhIndicatorTitleMenuItemEh* menuItem = CenterIndicatorTitleItem(kind);
+    if (TMenuItem* parent = menuItem->GetParent()) parent->Remove(menuItem);
+    menuItem->Grid = grid;
+    menuItem->SetCaption(wanted.caption);
+    menuItem->SetEnabled(wanted.enabled);
+    menuItem->SetShortCut(wanted.shortCut);
+    if (kind == itmVisibleColumnsEh) {
+      menuItem->OnClick = nullptr;
+      while (menuItem->GetCount() > 0) delete menuItem->GetItem(menuItem->GetCount() - 1);
+      const bool multiTitle = grid->GetTitleParams()->GetMultiTitle();
+      for (Integer i = 0; i < grid->GetColumns()->GetCount(); ++i) {
+        TColumnEh* column = grid->GetColumns()->GetColumn(i);
+        String caption = column->GetTitle()->GetCaption();
+        if (caption.empty()) continue;
+        if (multiTitle) caption = StringReplace(caption, u"|", u" - ", TReplaceFlags{rfReplaceAll});
+        auto* columnItem = new TColumnEhMenuItem(popupMenu);
+        columnItem->ColumnEh = column;
+        columnItem->SetCaption(caption);
+        columnItem->SetChecked(column->GetVisible());
+        columnItem->SetCloseMenuOnClick(false);
+        columnItem->OnClick = [this](TObject* sender) { MenuVisibleColumnClick(sender); };
+        menuItem->Add(columnItem);
+      }
+    } else {
+      menuItem->OnClick = [this](TObject* sender) { IndicatorTitleMenuItemClick(sender); };
+    }
+    popupMenu->GetItems()->Add(menuItem);
+  }
+}
+
+void TDBGridEhCenter::IndicatorTitleMenuItemClick(TObject* sender) {
+  auto* item = dynamic_cast<TDBGridEhIndicatorTitleMenuItemEh*>(sender);
+  // A grid that has left this center since the menu was built is not reached any more.
+  if (!item || !item->Grid || !GridInChangeNotification(item->Grid)) return;
+  TCustomDBGridEh* grid = item->Grid;
+  switch (item->TitleMenu) {
+    case itmCut:
+      grid->CutToClipboard();
+      break;
+    case itmCopy:
+      grid->CopyToClipboard();
+      break;
+    case itmPaste:
+      grid->PasteFromClipboard();
+      break;
+    case itmDelete:
+      grid->DeleteSelection();
+      break;
+    case itmSelectAll:
+      grid->GetSelection()->SelectAll();
+      break;
+    default:
+      break;
+  }
+}
+
+void TDBGridEhCenter::MenuVisibleColumnClick(TObject* sender) {
+  if (auto* item = dynamic_cast<TColumnEhMenuItem*>(sender)) MenuVisibleColumnClick(item->ColumnEh, item);
+}
+
+TPopupMenu* TDBGridEhCenter::GetCellPopupMenu(TCustomDBGridEh* grid, TGridCoord cell, TCellAreaTypeEh area,
+                                              TColumnEh* column) {
+  return grid->InternalGetCellPopupMenu(cell, area, column);
+}
+
+void TDBGridEhCenter::BuildCellPopupMenu(TCustomDBGridEh* grid, TPopupMenu* menu, TGridCoord cell,
+                                         TCellAreaTypeEh area, TColumnEh* column) {
+  grid->InternalBuildCellPopupMenu(menu, cell, area, column);
+}
+
+// The grid's side of the menus: the center answers when the grid has one.
+TPopupMenu* TCustomDBGridEh::GetCellPopupMenu(TGridCoord cell, TCellAreaTypeEh area, TColumnEh* column) {
+  return center_ ? center_->GetCellPopupMenu(this, cell, area, column)
+                 : InternalGetCellPopupMenu(cell, area, column);
+}
+
+void TCustomDBGridEh::BuildCellPopupMenu(TPopupMenu* menu, TGridCoord cell, TCellAreaTypeEh area,
+                                         TColumnEh* column) {
+  if (center_)
+    center_->BuildCellPopupMenu(this, menu, cell, area, column);
+  else
+    InternalBuildCellPopupMenu(menu, cell, area, column);
 }
 
 // ======================= Unit routines =======================

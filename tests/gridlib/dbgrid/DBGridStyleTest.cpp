@@ -904,3 +904,88 @@ TEST_F(DBGridStyleTest, PicturesOfAStyledGridInBothVisualStyles) {
     CaptureControl(form_.get())->SaveToFile(Utf8ToString(dir) + u"/style-" + p.name + u".bmp");
   }
 }
+
+// Answers every cell with a menu of its own.
+class TOwnMenuCenterEh : public TDBGridEhCenter {
+ public:
+  TPopupMenu* GetCellPopupMenu(TCustomDBGridEh*, TGridCoord, TCellAreaTypeEh, TColumnEh*) override {
+    return menu;
+  }
+  TPopupMenu* menu = nullptr;
+};
+
+TEST_F(DBGridStyleTest, TheIndicatorTitleMenuIsBuiltOfSharedItemsByTheCenter) {
+  TDBGridEhCenter& center = *GetGlobalGridCenter();
+  TStyleCountingGridEh* grid = Grid();
+  const auto captionsOf = [](TMenuItem* items) {
+    std::vector<String> captions;
+    for (Integer i = 0; i < items->GetCount(); ++i) captions.push_back(items->GetItem(i)->GetCaption());
+    return captions;
+  };
+  Column(u"PICTURE")->GetTitle()->SetCaption(String());
+  Column(u"NAME")->GetTitle()->SetCaption(u"Изделие|Марка");
+  grid->GetTitleParams()->SetMultiTitle(true);
+
+  // Without a menu: the shared one, emptied at every build, so building twice doubles nothing.
+  TPopupMenu* menu = nullptr;
+  center.BuildIndicatorTitleMenu(grid, menu);
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->GetName(), u"DBGridEhIndicatorTitlePopupMenu");
+  TPopupMenu* again = nullptr;
+  center.BuildIndicatorTitleMenu(grid, again);
+  EXPECT_EQ(again, menu);
+  const std::vector<String> all{u"Видимые столбцы", u"Вырезать", u"Копировать",
+                                u"Вставить",        u"Удалить",  u"Выбрать все"};
+  EXPECT_EQ(captionsOf(menu->GetItems()), all);
+  TMenuItem* columns = menu->GetItems()->GetItem(0);
+  // The column without a caption is left out; a multi-level caption reads as one line.
+  EXPECT_EQ(captionsOf(columns), (std::vector<String>{u"ID", u"Изделие - Марка"}));
+  EXPECT_EQ(menu->GetItems()->GetItem(5)->GetShortCut(), ShortCut('A', TShiftState{ssCtrl}));
+
+  // Into a menu of the form's: a separator first when it has items, then only the kinds asked for.
+  TPopupMenu own(form_.get());
+  auto* first = new TMenuItem(&own);
+  first->SetCaption(u"Печать");
+  own.GetItems()->Add(first);
+  TPopupMenu* given = &own;
+  center.SetIndicatorTitleMenus({itmSelectAll});
+  center.BuildIndicatorTitleMenu(grid, given);
+  EXPECT_EQ(captionsOf(own.GetItems()), (std::vector<String>{u"Печать", u"-", u"Выбрать все"}));
+  EXPECT_EQ(captionsOf(menu->GetItems()), std::vector<String>(all.begin(), all.end() - 1))
+      << "the shared item moved over; the rest stay";
+  center.SetIndicatorTitleMenus({});
+  center.BuildIndicatorTitleMenu(grid, given);
+  EXPECT_EQ(captionsOf(own.GetItems()), (std::vector<String>{u"Печать", u"-", u"Выбрать все", u"-"}));
+  center.SetIndicatorTitleMenus({itmVisibleColumnsEh, itmCut, itmCopy, itmPaste, itmDelete, itmSelectAll});
+  grid->GetIndicatorTitle()->SetUseGlobalMenu(false);
+  TPopupMenu* none = nullptr;
+  center.BuildIndicatorTitleMenu(grid, none);
+  EXPECT_EQ(none->GetItems()->GetCount(), 0);
+  grid->GetIndicatorTitle()->SetUseGlobalMenu(true);
+
+  // The items act on the grid they were built for, and the column items keep the menu open.
+  grid->SetEditActions({geaSelectAllEh});
+  menu = nullptr;
+  grid->BuildIndicatorTitleMenu(menu);
+  menu->GetItems()->Find(u"Выбрать все")->Click();
+  EXPECT_EQ(grid->GetSelection()->GetSelectionType(), gstAll);
+  auto* nameItem = static_cast<TColumnEhMenuItem*>(menu->GetItems()->GetItem(0)->GetItem(1));
+  EXPECT_FALSE(nameItem->GetCloseMenuOnClick());
+  nameItem->Click();
+  EXPECT_FALSE(Column(u"NAME")->GetVisible());
+  EXPECT_FALSE(nameItem->GetChecked());
+  // A grid that left the center is not reached by the items built for it.
+  grid->GetSelection()->Clear();
+  TDBGridEhCenter other;
+  grid->SetCenter(&other);
+  menu->GetItems()->Find(u"Выбрать все")->Click();
+  EXPECT_EQ(grid->GetSelection()->GetSelectionType(), gstNon);
+
+  // A cell's menu is the center's answer.
+  TOwnMenuCenterEh answering;
+  TPopupMenu answer(form_.get());
+  answering.menu = &answer;
+  grid->SetCenter(&answering);
+  EXPECT_EQ(grid->GetCellPopupMenu({1, 1}, {hctDataEh, vctDataEh}, Column(u"ID")), &answer);
+  grid->SetCenter(nullptr);
+}
