@@ -3,6 +3,7 @@
 // the editor, and a release that always ends what the press began.
 #include <algorithm>
 
+#include "gridlib/base/GridLibLangConsts.h"
 #include "gridlib/dbgrid/DBGridEh.h"
 #include "platform/controls/Forms.h"
 #include "platform/rtl/ScopeGuard.h"
@@ -69,7 +70,8 @@ void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, Integer 
     bool fitted = false;
     if (button == mbLeft && sizing == gsColSizingEh && optionsEh_.Contains(dghDblClickOptimizeColWidth)) {
       if (TColumnEh* column = GetColumnAtGridCol(sizingIndex)) {
-        OptimizeSelectedColsWidth(column, kDblClickFitMaxWaitingTime);
+        OptimizeSelectedColsWidth(
+            column, center_ ? center_->GetColWidthsOptimizationMaxWaitingTime() : kDblClickFitMaxWaitingTime);
         fitted = true;
       }
     } else if (button == mbLeft) {
@@ -338,9 +340,13 @@ TColumnEh* TCustomDBGridEh::ValueStepColumnAt(TGridCoord cell) {
 void TCustomDBGridEh::TitleBtnClick(Integer col, TColumnEh* column) {
   if (OnTitleBtnClick) OnTitleBtnClick(this, col, column);
   sortMarking_ = mouseShift_.Contains(ssCtrl);
+  if (center_ && !center_->ColumnValueTypeIsComparable(this, column))
+    throw Exception(GetGridLibLanguageConsts()->GetSortingByThisColumnIsNotPossibleEh());
   if (optionsEh_.Contains(dghAutoSortMarking)) {
     TColumnTitleEh* title = column->GetTitle();
-    const TSortMarkerEh first = IsTextField(column->GetField()) ? smUpEh : smDownEh;
+    const TSortMarkerEh first = center_ ? center_->GetFirstSortMarkerState(this, column)
+                                : IsTextField(column->GetField()) ? smUpEh
+                                                                  : smDownEh;
     const TSortMarkerEh second = first == smUpEh ? smDownEh : smUpEh;
     const TSortMarkerEh old = title->GetSortMarker();
     TSortMarkerEh next = first;

@@ -98,6 +98,7 @@ void TCustomDBGridEh::PaintDataCell(Integer col, Integer row, TCellAreaTypeEh, T
 
   if (OnGetCellParams) OnGetCellParams(this, column, canvas->GetFont(), params->Background, state);
   column->GetColCellParams(false, params);
+  if (center_) center_->GetColCellParams(this, column, false, params);
   if (column->OnGetCellParams) column->OnGetCellParams(column, false, params);
 
   bool processed = false;
@@ -196,6 +197,7 @@ bool TCustomDBGridEh::CheckColumnDuplicateValues(TColumnEh* column, Integer data
   column->FillColCellParams(params);
   if (OnGetCellParams) OnGetCellParams(this, column, params->Font, params->Background, params->State);
   column->GetColCellParams(false, params);
+  if (center_) center_->GetColCellParams(this, column, false, params);
   if (column->OnGetCellParams) column->OnGetCellParams(column, false, params);
   return params->Text == s;
 }

@@ -75,9 +75,13 @@ void TCustomDBGridEh::FillTitleCellParams(TGridDrawState state, const TRect& rec
   const Integer leaf = column ? LeafOf(column->GetIndex()) : -1;
   if (leaf > 0) params->Text = headTree_[static_cast<size_t>(leaf)].Text;
   params->DrawSortIndex = true;
-  if (column && column->GetField() && OnGetBtnParams) {
-    OnGetBtnParams(this, column, params->Font, params->Color, params->SortMarker, params->Down);
-    OnGetBtnParams(this, column, params->Font, params->Color, params->SortMarker, params->Down);
+  if (column && column->GetField()) {
+    if (OnGetBtnParams)
+      OnGetBtnParams(this, column, params->Font, params->Color, params->SortMarker, params->Down);
+    if (center_)
+      center_->GetTitleParams(this, column, params->Font, params->Color, params->SortMarker, params->Down);
+    if (OnGetBtnParams)
+      OnGetBtnParams(this, column, params->Font, params->Color, params->SortMarker, params->Down);
   }
   params->CellMultiSelected = IsGridCellSelected(area, dataCol);
   params->Highlight =

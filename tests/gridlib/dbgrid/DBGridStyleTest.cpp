@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "platform/controls/StdCtrls.h"
@@ -24,6 +25,7 @@ class TStyleCountingGridEh : public TDBGridEh {
     TDBGridEh::DrawStyleChanged();
   }
   TRect CellRectOf(Integer col, Integer row) { return TCustomGridEh::CellRect(col, row); }
+  using TCustomDBGridEh::TitleBtnClick;
   int styleChanges = 0;
 };
 
@@ -905,6 +907,7 @@ TEST_F(DBGridStyleTest, PicturesOfAStyledGridInBothVisualStyles) {
   }
 }
 
+namespace {
 // Answers every cell with a menu of its own.
 class TOwnMenuCenterEh : public TDBGridEhCenter {
  public:
@@ -913,6 +916,7 @@ class TOwnMenuCenterEh : public TDBGridEhCenter {
   }
   TPopupMenu* menu = nullptr;
 };
+}  // namespace
 
 TEST_F(DBGridStyleTest, TheIndicatorTitleMenuIsBuiltOfSharedItemsByTheCenter) {
   TDBGridEhCenter& center = *GetGlobalGridCenter();
@@ -987,5 +991,45 @@ TEST_F(DBGridStyleTest, TheIndicatorTitleMenuIsBuiltOfSharedItemsByTheCenter) {
   answering.menu = &answer;
   grid->SetCenter(&answering);
   EXPECT_EQ(grid->GetCellPopupMenu({1, 1}, {hctDataEh, vctDataEh}, Column(u"ID")), &answer);
+  grid->SetCenter(nullptr);
+}
+
+namespace {
+// Records the hooks and answers the painting and title clicks ask of it.
+class THookRecordingCenterEh : public TDBGridEhCenter {
+ public:
+  void GetColCellParams(TCustomDBGridEh*, TColumnEh* column, bool, TAxisColCellParamsEh*) override {
+    cellColumns.insert(column);
+  }
+  void GetTitleParams(TCustomDBGridEh*, TColumnEh* column, TFont*, TColor& background, TSortMarkerEh&,
+                      bool) override {
+    titleColumns.insert(column);
+    background = clAqua;
+  }
+  TSortMarkerEh GetFirstSortMarkerState(TCustomDBGridEh*, TColumnEh*) override { return smUpEh; }
+  std::set<TColumnEh*> cellColumns, titleColumns;
+};
+}  // namespace
+
+TEST_F(DBGridStyleTest, PaintingAndTitleClicksAskTheCenter) {
+  THookRecordingCenterEh center;
+  TStyleCountingGridEh* grid = Grid();
+  grid->SetCenter(&center);
+  CaptureControl(grid);
+  EXPECT_EQ(center.cellColumns, (std::set<TColumnEh*>{Column(u"ID"), Column(u"NAME"), Column(u"PICTURE")}));
+  EXPECT_EQ(center.titleColumns, (std::set<TColumnEh*>{Column(u"ID"), Column(u"NAME"), Column(u"PICTURE")}));
+
+  // A title click starts from the center's first direction; a column it cannot compare is not sorted.
+  grid->SetOptionsEh(grid->GetOptionsEh() + TDBGridEhOptions{dghAutoSortMarking});
+  grid->TitleBtnClick(1, Column(u"ID"));
+  EXPECT_EQ(Column(u"ID")->GetTitle()->GetSortMarker(), smUpEh);
+  try {
+    grid->TitleBtnClick(3, Column(u"PICTURE"));
+    FAIL() << "a picture column was sorted";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), u"Сортировка по этому полю невозможна");
+  }
+  EXPECT_EQ(Column(u"PICTURE")->GetTitle()->GetSortMarker(), smNoneEh);
+  EXPECT_EQ(Column(u"ID")->GetTitle()->GetSortMarker(), smUpEh);
   grid->SetCenter(nullptr);
 }
