@@ -7,6 +7,7 @@
 #include <QStyleOption>
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstring>
 
 #include "platform/graphics/GraphicsApp.h"
@@ -290,6 +291,31 @@ void UseStatePalette(QStyleOption& o) {
   if (!(o.state & QStyle::State_Enabled)) o.palette.setCurrentColorGroup(QPalette::Disabled);
 }
 
+// How much of the highlight colour a themed selection takes, in its fill and in its frame.
+constexpr double kGridSelectionTint = 0.3;
+constexpr double kGridSelectionFrame = 0.65;
+
+// The themed selections of grid cells, list items and calendar days: a tint under text that keeps its
+// own colour.
+bool IsTintedSelection(const TThemedElementDetails& d) {
+  return (d.Element == teGrid && (d.Part == tgCellSelected ||
+                                  (d.Part >= tgCellRowSelectedLeft && d.Part <= tgCellRowSelectedRight))) ||
+         (d.Element == teListView && d.Part == tlListItemSelected) ||
+         (d.Element == teMonthCal && d.Part == tmcGridCellSelected);
+}
+
+// The window colour with the given share of the highlight, both as the current style sets them.
+TColor TintedSelectionColor(double share) {
+  const auto from = static_cast<uint32_t>(ColorToRGB(clWindow));
+  const auto to = static_cast<uint32_t>(ColorToRGB(clHighlight));
+  uint32_t rgb = 0;
+  for (int shift : {0, 8, 16}) {
+    const auto a = static_cast<double>((from >> shift) & 0xFF), b = static_cast<double>((to >> shift) & 0xFF);
+    rgb |= static_cast<uint32_t>(std::lround(a + (b - a) * share)) << shift;
+  }
+  return static_cast<TColor>(rgb);
+}
+
 bool DrawThemed(HDC dc, const TThemedElementDetails& d, const TRect& r) {
   QPainter* p = gdi::Painter(dc);
   QStyle* style = QApplication::instance() ? QApplication::style() : nullptr;
@@ -448,10 +474,17 @@ bool DrawThemed(HDC dc, const TThemedElementDetails& d, const TRect& r) {
                 : 0;
         o.state = StateFor(k) | QStyle::State_Raised | QStyle::State_Horizontal;
         style->drawControl(QStyle::CE_HeaderSection, &o, p);
+      } else if (IsTintedSelection(d)) {
+        // A themed selection is a tint with a frame, so the text over it keeps its colour.
+        p->fillRect(rect, gdi::ToQColor(TintedSelectionColor(kGridSelectionTint)));
+        p->setPen(QPen(gdi::ToQColor(TintedSelectionColor(kGridSelectionFrame)), 1));
+        p->setBrush(Qt::NoBrush);  // the frame only: the device context's brush would fill it
+        p->drawRect(rect.adjusted(0, 0, -1, -1));
       } else if (selected) {
         p->fillRect(rect, QApplication::palette().brush(QPalette::Active, QPalette::Highlight));
       } else if (d.Element == teMonthCal && d.Part == tmcGridCellToday) {
         p->setPen(QPen(QApplication::palette().highlight().color(), 1));
+        p->setBrush(Qt::NoBrush);
         p->drawRect(rect.adjusted(0, 0, -1, -1));
       } else if (d.Element == teMonthCal && d.Part == tmcGridCellHot) {
         QStyleOptionViewItem o;
@@ -715,6 +748,10 @@ bool TCustomStyleServices::GetElementColor(const TThemedElementDetails& d, TElem
   const bool face = d.Element == teHeader || d.Element == teButton || d.Element == teToolBar ||
                     (d.Element == teGrid && !selected && d.Part >= tgFixedCellNormal &&
                      d.Part != tgClassicCellNormal && d.Part != tgGradientCellNormal);
+  if (IsTintedSelection(d) && (which == ecFillColor || which == ecTextColor)) {
+    color = which == ecFillColor ? TintedSelectionColor(kGridSelectionTint) : clWindowText;
+    return true;
+  }
   switch (which) {
     case ecFillColor:
       color = selected                 ? clHighlight

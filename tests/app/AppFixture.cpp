@@ -20,6 +20,7 @@
 #include "platform/controls/Forms.h"
 #include "platform/rtl/Utf.h"
 #include "platform/testing/TestSupport.h"
+#include "tests/SourceDir.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ std::string ShellQuote(const std::string& s) {
   return out + "'";
 }
 
-std::string DbScript(const std::string& name) { return std::string(KIV_SOURCE_DIR) + "/db/" + name; }
+std::string DbScript(const std::string& name) { return std::string(KivSourceDir()) + "/db/" + name; }
 
 }  // namespace
 

@@ -13,6 +13,7 @@
 #include "platform/ado/ADODB.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Utf.h"
+#include "tests/SourceDir.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ std::string Run(const std::string& command) {
   return output;
 }
 
-std::string Script(const char* name) { return std::string(KIV_SOURCE_DIR) + "/db/" + name; }
+std::string Script(const char* name) { return std::string(KivSourceDir()) + "/db/" + name; }
 
 void Psql(const std::string& database, const std::string& sql) {
   Run("bash -c \". " + Script("lib.sh") + " && kiv_psql -d " + database + " -c \\\"" + sql + "\\\"\"");

@@ -14,6 +14,7 @@
 
 #include "platform/ado/ADODB.h"
 #include "platform/rtl/Utf.h"
+#include "tests/SourceDir.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ std::string Shell(const std::string& command) {
   return output;
 }
 
-std::string Db(const std::string& script) { return std::string(KIV_SOURCE_DIR) + "/db/" + script; }
+std::string Db(const std::string& script) { return std::string(KivSourceDir()) + "/db/" + script; }
 
 std::string SysPassword() {
   std::ifstream in(Db("demo-passwords"));

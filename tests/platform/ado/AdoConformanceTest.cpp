@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "platform/rtl/Utf.h"
+#include "tests/SourceDir.h"
 #include "tests/platform/ado/AdoFixture.h"
 #include "tests/platform/data/conformance/DataSetConformance.h"
 
@@ -14,7 +15,7 @@ namespace {
 class ConformanceDatabase {
  public:
   ConformanceDatabase() : name_("h8_conformance_" + std::to_string(getpid())) {
-    const std::string db = std::string(KIV_SOURCE_DIR) + "/db/";
+    const std::string db = std::string(KivSourceDir()) + "/db/";
     if (std::system((db + "test-database " + name_ + " >/dev/null").c_str()) != 0)
       throw std::runtime_error("cannot create " + name_);
     SuperuserSql(name_, "CREATE SCHEMA t AUTHORIZATION sys");
@@ -25,7 +26,7 @@ class ConformanceDatabase {
   }
   ~ConformanceDatabase() {
     connection_.reset();
-    std::system((std::string(KIV_SOURCE_DIR) + "/db/drop-database " + name_ + " >/dev/null").c_str());
+    std::system((std::string(KivSourceDir()) + "/db/drop-database " + name_ + " >/dev/null").c_str());
   }
   TADOConnection* Connection() { return connection_.get(); }
 

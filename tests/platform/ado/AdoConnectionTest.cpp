@@ -8,6 +8,7 @@
 
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Utf.h"
+#include "tests/SourceDir.h"
 #include "tests/platform/ado/AdoFixture.h"
 
 namespace {
@@ -19,12 +20,12 @@ class UserDataSource {
  public:
   UserDataSource(const std::string& name, const std::string& database) : name_(name) {
     const std::string define =
-        std::string(KIV_SOURCE_DIR) + "/db/define-odbc-source --dsn " + name + " --database " + database;
+        std::string(KivSourceDir()) + "/db/define-odbc-source --dsn " + name + " --database " + database;
     if (std::system(define.c_str()) != 0) throw std::runtime_error("cannot define " + name);
   }
   ~UserDataSource() {
     std::system(
-        (std::string(KIV_SOURCE_DIR) + "/db/define-odbc-source --dsn " + name_ + " --remove").c_str());
+        (std::string(KivSourceDir()) + "/db/define-odbc-source --dsn " + name_ + " --remove").c_str());
   }
 
  private:

@@ -11,6 +11,7 @@
 
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Utf.h"
+#include "tests/SourceDir.h"
 
 const Char* const kLoginOptions =
     u"ReadOnly=0;Protocol=7.4;FakeOidIndex=0;ShowOidColumn=0;RowVersioning=0;ShowSystemTables=0;Fetch=100;"
@@ -44,7 +45,7 @@ std::string Quote(const std::string& s) {
   return out + "'";
 }
 
-std::string DbScript(const std::string& name) { return std::string(KIV_SOURCE_DIR) + "/db/" + name; }
+std::string DbScript(const std::string& name) { return std::string(KivSourceDir()) + "/db/" + name; }
 
 }  // namespace
 

@@ -211,8 +211,33 @@ TEST_F(GraphicsTest, ThemeStatesLookDifferentAndRawCallsFollowThem) {
   EXPECT_EQ(DrawThemeBackground(theme, raw->GetCanvas()->GetHandle(), 99, 1, &r, nullptr), E_FAIL);
   CloseThemeData(theme);
   TColor c;
-  ASSERT_TRUE(s->GetElementColor(s->GetElementDetails(tgCellSelected), ecTextColor, c));
+  ASSERT_TRUE(s->GetElementColor(s->GetElementDetails(tgClassicCellSelected), ecTextColor, c));
   EXPECT_EQ(c, clHighlightText);
   EXPECT_EQ(s->GetSystemColor(clBtnFace), static_cast<TColor>(ColorToRGB(clBtnFace)));
   EXPECT_FALSE(CustomStyleActive());
+}
+
+// A themed selection leaves the text its own colour, so what it paints must keep window text readable:
+// a full highlight fill under black text made the current cell of every grid unreadable.
+TEST_F(GraphicsTest, ThemedSelectionsAreATintUnderWhichWindowTextStaysReadable) {
+  TCustomStyleServices* s = StyleServices();
+  SetThemesEnabled(true);
+  const auto luma = [](TColor c) {
+    const auto rgb = static_cast<uint32_t>(ColorToRGB(c));
+    return (299 * (rgb & 0xFF) + 587 * ((rgb >> 8) & 0xFF) + 114 * ((rgb >> 16) & 0xFF)) / 1000;
+  };
+  for (const TThemedElementDetails& d :
+       {s->GetElementDetails(tgCellSelected), s->GetElementDetails(tgCellRowSelectedCenter),
+        s->GetElementDetails(tlListItemSelected), s->GetElementDetails(tmcGridCellSelected)}) {
+    auto b = White(40, 30);
+    ASSERT_TRUE(s->DrawElement(b->GetCanvas()->GetHandle(), d, TRect(0, 0, 40, 30)));
+    const TColor inside = At(b.get(), 20, 15);
+    TColor fill, text;
+    ASSERT_TRUE(s->GetElementColor(d, ecFillColor, fill));
+    ASSERT_TRUE(s->GetElementColor(d, ecTextColor, text));
+    EXPECT_EQ(inside & 0xFFFFFF, ColorToRGB(fill) & 0xFFFFFF) << d.Element << "/" << d.Part;
+    EXPECT_NE(inside & 0xFFFFFF, ColorToRGB(clHighlight) & 0xFFFFFF) << d.Element << "/" << d.Part;
+    EXPECT_GT(std::abs(static_cast<int>(luma(inside)) - static_cast<int>(luma(text))), 120)
+        << d.Element << "/" << d.Part;
+  }
 }

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "platform/ado/ADODB.h"
+#include "tests/SourceDir.h"
 #include "tests/platform/ado/AdoFixture.h"
 #include "tests/reportlib/engine/ReportTestSupport.h"
 
@@ -11,7 +12,7 @@ class InventoryReportDbTest : public InventoryReportTest {
   void SetUp() override {
     InventoryReportTest::SetUp();
     database_ = "h26_inventory_" + std::to_string(getpid());
-    Shell(std::string(KIV_SOURCE_DIR) + "/db/test-database " + database_);
+    Shell(std::string(KivSourceDir()) + "/db/test-database " + database_);
     // More items than the demo holds, so the list runs over several pages and kinds.
     SuperuserSql(
         database_,
@@ -26,7 +27,7 @@ class InventoryReportDbTest : public InventoryReportTest {
   void TearDown() override {
     InventoryReportTest::TearDown();
     try {
-      Shell(std::string(KIV_SOURCE_DIR) + "/db/drop-database " + database_);
+      Shell(std::string(KivSourceDir()) + "/db/drop-database " + database_);
     } catch (const std::exception& e) {
       ADD_FAILURE() << e.what();
     }
