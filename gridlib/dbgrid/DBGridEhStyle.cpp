@@ -329,7 +329,7 @@ bool TDBGridEhStyle::HighlightDataCellColor(TCustomDBGridEh* grid, Integer col, 
       if (currentCell && !searchPanelActive) {
         color = selColor;
         // A themed current cell is drawn by the selected-cell element, whose own text colour is
-        // selFontColor then: the cell's text takes it, or dark text would stand on the element.
+        // selFontColor then: the text takes it too, so that it always reads on whatever the element draws.
         if (font) font->SetColor(selFontColor);
       } else if (luminateSelection_ && DisplayColorCount == -1) {
         color = lighten(color, selColor, true);
@@ -1000,8 +1000,12 @@ TPopupMenuEh* CenterIndicatorTitlePopup() {
   return menu;
 }
 
+String CenterIndicatorTitleItemName(TDBGridEhStyleIndicatorTitleMenuEh kind) {
+  return u"DBGridEhIndicatorTitleMenuItem" + IntToStr(static_cast<Integer>(kind));
+}
+
 TDBGridEhIndicatorTitleMenuItemEh* CenterIndicatorTitleItem(TDBGridEhStyleIndicatorTitleMenuEh kind) {
-  const String name = u"DBGridEhIndicatorTitleMenuItem" + IntToStr(static_cast<Integer>(kind));
+  const String name = CenterIndicatorTitleItemName(kind);
   if (auto* item = dynamic_cast<TDBGridEhIndicatorTitleMenuItemEh*>(Screen->FindComponent(name))) return item;
   auto* item = new TDBGridEhIndicatorTitleMenuItemEh(Screen);
   item->SetName(name);
@@ -1012,7 +1016,7 @@ void FreeCenterMenus() {
   if (!Screen) return;
   for (const TDBGridEhStyleIndicatorTitleMenuEh kind :
        {itmVisibleColumnsEh, itmCut, itmCopy, itmPaste, itmDelete, itmSelectAll})
-    delete Screen->FindComponent(u"DBGridEhIndicatorTitleMenuItem" + IntToStr(static_cast<Integer>(kind)));
+    delete Screen->FindComponent(CenterIndicatorTitleItemName(kind));
   delete Screen->FindComponent(kIndicatorTitlePopupMenuName);
 }
 }  // namespace

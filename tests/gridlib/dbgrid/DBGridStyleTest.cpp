@@ -678,7 +678,7 @@ TEST_F(DBGridStyleTest, WithoutThemesAFocusedGridPaintsTheSelectionInTheStylesCo
   }
 
   // With themes the current cell is the theme's selected cell: its text takes the element's text colour
-  // rather than staying dark on it.
+  // whatever the font had.
   SetThemesEnabled(true);
   {
     TFont font;
@@ -686,7 +686,10 @@ TEST_F(DBGridStyleTest, WithoutThemesAFocusedGridPaintsTheSelectionInTheStylesCo
     TColor color = clWindow;
     style.HighlightDataCellColor(grid, col, current, dataCol, current - top, String(), {gdFocused}, true,
                                  color, &font);
-    EXPECT_EQ(font.GetColor(), clHighlightText);
+    TColor elementText = clNone;
+    StyleServices()->GetElementColor(StyleServices()->GetElementDetails(tgCellSelected), ecTextColor,
+                                     elementText);
+    EXPECT_EQ(font.GetColor(), elementText);
   }
   SetThemesEnabled(false);
 
