@@ -8,7 +8,8 @@
 
 namespace {
 
-// The default handler decides which columns a search reads; without one, those with a field that is not a blob.
+// The default handler decides which columns a search reads; without one, those with a field that is
+// not a blob.
 bool ColumnReadsAsText(TCustomDBGridEh* grid, TColumnEh* column) {
   if (TDBGridEhCenter* center = grid->GetCenter()) return center->CanColumnValueReadAsText(grid, column);
   TField* field = column->GetField();
