@@ -2,6 +2,7 @@
 // becomes of the grids when they go, the colour answers, and the routes a grid hands to them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -71,6 +72,21 @@ class TRouteRecordingStyleEh : public TDBGridEhStyle {
     offsetColumns.push_back(column);
     return 9;
   }
+  void DrawFixedCellBackground(TCustomDBGridEh* grid, TCanvas* canvas, const TRect& rect, bool fillInside,
+                               TRect& insideRect, TGridDrawState state,
+                               TDBGridDrawFixedStateEh& fixedState) override {
+    ++fixedCells;
+    TDBGridEhStyle::DrawFixedCellBackground(grid, canvas, rect, fillInside, insideRect, state, fixedState);
+  }
+  void DrawTitleCellBackground(TCustomDBGridEh* grid, TColumnEh* column, TCanvas* canvas, const TRect& rect,
+                               bool fillInside, TRect& insideRect, TGridDrawState state,
+                               TDBGridDrawTitleCellParamsEh* titleState, const TRect& clipRect) override {
+    titleColumns.push_back(column);
+    TDBGridEhStyle::DrawTitleCellBackground(grid, column, canvas, rect, fillInside, insideRect, state,
+                                            titleState, clipRect);
+  }
+  int fixedCells = 0;
+  std::vector<TColumnEh*> titleColumns;
   std::vector<TAsk> asks;
   mutable std::vector<TColumnEh*> offsetColumns;
 };
@@ -567,6 +583,8 @@ TEST_F(DBGridStyleTest, PaintingAsksTheGridsStyleForHighlightsFocusFrameAndTextO
   ProcessPendingEvents();
   style.asks.clear();
   style.offsetColumns.clear();
+  style.fixedCells = 0;
+  style.titleColumns.clear();
   std::unique_ptr<TBitmap> picture = CaptureControl(grid);
 
   // Every data cell is asked with its grid and data coordinates; only record 3's cells as selected.
@@ -584,6 +602,11 @@ TEST_F(DBGridStyleTest, PaintingAsksTheGridsStyleForHighlightsFocusFrameAndTextO
   EXPECT_GT(selectedAsks, 0);
   const TRect cell = grid->CellRectOf(indicator + 1, top + 2);
   EXPECT_EQ(PixelAt(picture.get(), cell.Right - 3, cell.Top + 2), RGB(10, 200, 30));
+
+  // The titles and the other fixed cells (the indicator here) are the style's backgrounds.
+  EXPECT_GT(style.fixedCells, static_cast<int>(style.titleColumns.size())) << "every title draws one too";
+  EXPECT_NE(std::find(style.titleColumns.begin(), style.titleColumns.end(), Column(u"NAME")),
+            style.titleColumns.end());
 
   // Text offsets are the style's, asked per column.
   EXPECT_FALSE(style.offsetColumns.empty());
