@@ -1,9 +1,12 @@
 // The data grid's construction, life cycle, data link reactions, editing permissions, its links to the
-// process-wide style and default-handler objects, and the selected-rows list.
+// process-wide style and default-handler objects, the selected-rows list, the scroll-bar settings and
+// the loading status.
 #include "gridlib/dbgrid/DBGridEh.h"
 
 #include <algorithm>
+#include <cmath>
 
+#include "gridlib/base/GridLibCore.h"
 #include "gridlib/base/GridLibLangConsts.h"
 #include "platform/rtl/ScopeGuard.h"
 
@@ -68,6 +71,7 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* owner) : TCustomDBAxisGridEh(owner)
   indicatorParams_ = std::make_unique<TDBGridIndicatorParamsEh>(this);
   footerParams_ = std::make_unique<TDBGridFooterParamsEh>(this);
   RecreateGridLineColors();
+  RecreateScrollBars();
   // The axis grid made its own parts while this class was not yet there.
   CreateOwnedParts();
   style_ = GetGlobalGridStyle();
@@ -204,6 +208,15 @@ TAxisBarDefValuesEh* TCustomDBGridEh::CreateAxisBarDefValues() { return new TCol
 
 TAxisGridDataLinkEh* TCustomDBGridEh::CreateDataLink() { return new TGridDataLinkEh(this); }
 
+TGridScrollBarEh* TCustomDBGridEh::CreateScrollBar(TScrollBarKind kind) {
+  if (kind == sbVertical) return new TVertDBGridEhScrollBar(this, kind);
+  return new THorzDBGridEhScrollBar(this, kind);
+}
+
+bool TCustomDBGridEh::ScrollBarPanel() {
+  return GetHorzScrollBar()->ScrollBarPanel() || GetVertScrollBar()->ScrollBarPanel();
+}
+
 bool TCustomDBGridEh::IndicatorVisible() const {
   return options_.Contains(dgIndicator) && !indicatorOptions_.Empty();
 }
@@ -301,9 +314,28 @@ bool TCustomDBGridEh::IsColumnEditable(Integer barIndex) {
   return options_.Contains(dgEditing) && GetColumns()->GetColumn(barIndex)->CanModify(false);
 }
 
+bool TCustomDBGridEh::CanEditModify() {
+  TColumnEh* column = GetColumnAtGridCol(GetCol());
+  if (column && column->GetBarType() == ctCheckboxes) return false;
+  return TCustomDBAxisGridEh::CanEditModify();
+}
+
+bool TCustomDBGridEh::CanEditShow() {
+  if (!TCustomDBAxisGridEh::CanEditShow()) return false;
+  return !(selection_ && selection_->GetSelectionType() != gstNon && optionsEh_.Contains(dghClearSelection) &&
+           allowedSelections_.Contains(gstRectangle));
+}
+
 void TCustomDBGridEh::UpdateScrollBars() {
   if (GetLayoutLock() > 0) return;
   TCustomDBAxisGridEh::UpdateScrollBars();
+}
+
+// The vertical bar came or went and the room for the columns with it: automatic widths fit the new
+// room once the change under way is done.
+void TCustomDBGridEh::ScrollBarPanelsChanged() {
+  TCustomDBAxisGridEh::ScrollBarPanelsChanged();
+  if (IsAutoFitColWidthsActive()) DeferLayout();
 }
 
 // ---- Notifications and events ----
@@ -378,4 +410,154 @@ void TDBGridEhIndicatorTitle::SetShowDropDownSign(bool value) {
   if (showDropDownSign_ == value) return;
   showDropDownSign_ = value;
   grid_->Invalidate();
+}
+
+// ======================= Scroll bars =======================
+
+void TDBGridEhScrollBarPanel::Assign(TPersistent* source) {
+  if (auto* other = dynamic_cast<TDBGridEhScrollBarPanel*>(source)) {
+    navigatorButtons_ = other->navigatorButtons_;
+    visibleItems_ = other->visibleItems_;
+    SetVisible(other->visible_);
+    return;
+  }
+  TPersistent::Assign(source);
+}
+
+void TDBGridEhScrollBarPanel::SetVisible(bool value) {
+  if (visible_ == value) return;
+  visible_ = value;
+  GetGrid()->UpdateBoundaries();
+}
+
+THorzDBGridEhScrollBar::THorzDBGridEhScrollBar(TCustomGridEh* grid, TScrollBarKind kind)
+    : TGridScrollBarEh(grid, kind), extraPanel_(std::make_unique<TDBGridEhScrollBarPanel>(this)) {
+  SetSmoothStep(true);
+}
+
+void THorzDBGridEhScrollBar::Assign(TPersistent* source) {
+  TGridScrollBarEh::Assign(source);
+  if (auto* other = dynamic_cast<THorzDBGridEhScrollBar*>(source))
+    extraPanel_->Assign(other->extraPanel_.get());
+}
+
+bool THorzDBGridEhScrollBar::CalcScrollBarShowing() {
+  return extraPanel_->GetVisible() || TGridScrollBarEh::CalcScrollBarShowing();
+}
+
+bool THorzDBGridEhScrollBar::IsKeepMaxSizeInDefault() {
+  return extraPanel_->GetVisible() && GetGrid()->GetVertScrollBar()->GetSize() == 0;
+}
+
+// The corner box takes the vertical bar's width when that is set narrower.
+Integer THorzDBGridEhScrollBar::ActualScrollBarBoxSize() {
+  const Integer vertSize = GetGrid()->GetVertScrollBar()->GetSize();
+  if (!IsKeepMaxSizeInDefault() && vertSize != 0 && vertSize < ActualSize()) return vertSize;
+  return TGridScrollBarEh::ActualScrollBarBoxSize();
+}
+
+// ======================= Loading status =======================
+
+std::unique_ptr<TBitmap> TCustomDBGridEh::GridPicture() {
+  auto picture = std::make_unique<TBitmap>();
+  picture->SetSize(GetClientWidth(), GetClientHeight());
+  PaintTo(picture->GetCanvas(), 0, 0);
+  return picture;
+}
+
+// The frames blend from one picture to the other over the window colour; each frame advances by the
+// average time a frame took so far, so a slow display shows fewer frames in the same time.
+void TCustomDBGridEh::AnimateLoadingStatus(TBitmap* from, TBitmap* to, Integer duration) {
+  if (duration <= 1) return;
+  const Integer w = GetClientWidth(), h = GetClientHeight();
+  TBitmap frame;
+  frame.SetSize(w, h);
+  loadingFrame_ = &frame;
+  auto done = MakeScopeExit([this] { loadingFrame_ = nullptr; });
+  const UInt64 start = GetTickCountEh();
+  Integer frames = 0;
+  for (Integer t = 1; t < duration;) {
+    const Integer alpha = static_cast<Integer>(std::lround(t * 255.0 / duration));
+    TCanvas* canvas = frame.GetCanvas();
+    canvas->GetBrush()->SetColor(clWindow);
+    canvas->FillRect(TRect(0, 0, w, h));
+    BLENDFUNCTION blend;
+    blend.BlendOp = AC_SRC_OVER;
+    blend.SourceConstantAlpha = static_cast<Byte>(255 - alpha);
+    AlphaBlend(canvas->GetHandle(), 0, 0, w, h, from->GetCanvas()->GetHandle(), 0, 0, w, h, blend);
+    blend.SourceConstantAlpha = static_cast<Byte>(alpha);
+    AlphaBlend(canvas->GetHandle(), 0, 0, w, h, to->GetCanvas()->GetHandle(), 0, 0, w, h, blend);
+    Repaint();
+    ++frames;
+    t += std::max<Integer>(1, static_cast<Integer>((GetTickCountEh() - start) / static_cast<UInt64>(frames)));
+  }
+}
+
+void TCustomDBGridEh::StartLoadingStatus(const String& loadingCaption, Integer renderDuration,
+                                         bool showCaption) {
+  loadingModeText_ =
+      loadingCaption.empty() ? GetGridLibLanguageConsts()->GetGridLoadingModeTextEh() : loadingCaption;
+  loadingShowText_ = showCaption;
+  if (renderDuration == -1) renderDuration = style_ ? style_->GetStartLoadingStatusRenderDuration() : 300;
+  ++loadingModeCallCount_;
+  if (!HandleAllocated()) {
+    showingLoadingMode_ = true;
+    return;
+  }
+  const Integer w = GetClientWidth(), h = GetClientHeight();
+  std::unique_ptr<TBitmap> old = GridPicture();
+  auto loading = std::make_unique<TBitmap>();
+  loading->SetSize(w, h);
+  TCanvas* canvas = loading->GetCanvas();
+  canvas->GetBrush()->SetColor(RGB(128, 128, 128));
+  canvas->FillRect(TRect(0, 0, w, h));
+  BLENDFUNCTION blend;
+  blend.BlendOp = AC_SRC_OVER;
+  blend.SourceConstantAlpha = 102;
+  AlphaBlend(canvas->GetHandle(), 0, 0, w, h, old->GetCanvas()->GetHandle(), 0, 0, w, h, blend);
+  if (loadingShowText_) {
+    canvas->GetFont()->Assign(GetFont());
+    const TSize extent = canvas->TextExtent(loadingModeText_);
+    TRect box((w - extent.cx) / 2, (h - extent.cy - 2) / 2, 0, 0);
+    box.Right = box.Left + extent.cx;
+    box.Bottom = box.Top + extent.cy + 2;
+    InflateRect(&box, 5, 5);
+    canvas->GetBrush()->SetColor(GetColor());
+    canvas->FillRect(box);
+    canvas->GetBrush()->SetStyle(bsClear);
+    TRect text = box;
+    DrawTextWEh(canvas->GetHandle(), loadingModeText_, text,
+                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    InflateRect(&box, 1, 1);
+    canvas->GetBrush()->SetStyle(bsSolid);
+    canvas->GetBrush()->SetColor(MixColorsEh(GetFont()->GetColor(), GetColor(), 128));
+    canvas->FrameRect(box);
+  }
+  AnimateLoadingStatus(old.get(), loading.get(), renderDuration);
+  loadingModeBitmap_ = std::move(loading);
+  showingLoadingMode_ = true;
+  Invalidate();
+}
+
+void TCustomDBGridEh::FinishLoadingStatus(Integer renderDuration) {
+  if (loadingModeCallCount_ <= 0) throw Exception(u"FinishLoadingStatus occurred before StartLoadingStatus");
+  if (--loadingModeCallCount_ > 0) return;
+  if (renderDuration == -1) renderDuration = style_ ? style_->GetFinishLoadingStatusRenderDuration() : 500;
+  if (HandleAllocated() && loadingModeBitmap_) {
+    showingLoadingMode_ = false;
+    std::unique_ptr<TBitmap> now = GridPicture();
+    showingLoadingMode_ = true;
+    AnimateLoadingStatus(loadingModeBitmap_.get(), now.get(), renderDuration);
+  }
+  showingLoadingMode_ = false;
+  loadingModeBitmap_.reset();
+  Invalidate();
+  UpdateScrollBars();
+}
+
+bool TCustomDBGridEh::PaintLoadingStatus() {
+  if (!showingLoadingMode_ && !loadingFrame_) return false;
+  TBitmap* picture = loadingFrame_ ? loadingFrame_ : loadingModeBitmap_.get();
+  if (picture) GetCanvas()->Draw(0, 0, picture);
+  return true;
 }

@@ -583,8 +583,12 @@ class TDBGridTitleParamsEh : public TDBGridAreaParamsEh {
   KIV_CLASS(TDBGridTitleParamsEh, TDBGridAreaParamsEh)
  public:
   static void Published(TPropBuilder<TDBGridTitleParamsEh>& p);
-  explicit TDBGridTitleParamsEh(TCustomDBGridEh* grid) : TDBGridAreaParamsEh(grid) {}
+  explicit TDBGridTitleParamsEh(TCustomDBGridEh* grid);
+  ~TDBGridTitleParamsEh() override;
   void Assign(TPersistent* source) override;
+  // The pictures of the column titles; a list freed elsewhere is let go by its change link.
+  TCustomImageList* GetImages() const;
+  void SetImages(TCustomImageList* value);
   bool GetMultiTitle() const { return multiTitle_; }
   void SetMultiTitle(bool value);
   TSortMarkerStyleEh GetSortMarkerStyle() const;
@@ -619,6 +623,7 @@ class TDBGridTitleParamsEh : public TDBGridAreaParamsEh {
   Integer vTitleMargin_ = 10;
   TSortMarkerStyleEh sortMarkerStyle_ = smstDefaultEh;
   bool sortMarkerStyleStored_ = false;
+  std::unique_ptr<TChangeLink> imagesLink_;
 };
 
 class TDBGridIndicatorParamsEh : public TDBGridAreaParamsEh {
@@ -675,6 +680,75 @@ class TGridEmptyDataInfoEh : public TPersistent {
   TCustomDBGridEh* grid_;
   bool active_ = false;
   String text_;
+};
+
+// ---- Scroll bars ----
+
+enum TNavButtonEh {
+  nbFirstEh,
+  nbPriorEh,
+  nbNextEh,
+  nbLastEh,
+  nbInsertEh,
+  nbDeleteEh,
+  nbEditEh,
+  nbPostEh,
+  nbCancelEh,
+  nbRefreshEh
+};
+using TNavButtonSetEh = TSet<TNavButtonEh>;
+enum TGridSBItemEh { gsbiRecordsInfoEh, gsbiNavigator, gsbiSelAggregationInfoEh };
+using TGridSBItemsEh = TSet<TGridSBItemEh>;
+
+// The panel beside the horizontal scroll bar: record information, navigator buttons, aggregates of
+// the selection. The navigator control that shows them is not part of this library: the panel keeps
+// what is asked of it, and the grid makes room for it.
+class TDBGridEhScrollBarPanel : public TPersistent {
+  KIV_CLASS(TDBGridEhScrollBarPanel, TPersistent)
+ public:
+  explicit TDBGridEhScrollBarPanel(TGridScrollBarEh* scrollBar) : scrollBar_(scrollBar) {}
+  void Assign(TPersistent* source) override;
+  TCustomGridEh* GetGrid() const { return scrollBar_->GetGrid(); }
+  bool GetVisible() const { return visible_; }
+  // A change makes the grid measure its boundaries again.
+  void SetVisible(bool value);
+  TNavButtonSetEh GetNavigatorButtons() const { return navigatorButtons_; }
+  void SetNavigatorButtons(TNavButtonSetEh value) { navigatorButtons_ = value; }
+  TGridSBItemsEh GetVisibleItems() const { return visibleItems_; }
+  void SetVisibleItems(TGridSBItemsEh value) { visibleItems_ = value; }
+
+ private:
+  TGridScrollBarEh* scrollBar_;
+  bool visible_ = false;
+  TNavButtonSetEh navigatorButtons_{nbFirstEh,  nbPriorEh, nbNextEh, nbLastEh,   nbInsertEh,
+                                    nbDeleteEh, nbEditEh,  nbPostEh, nbCancelEh, nbRefreshEh};
+  TGridSBItemsEh visibleItems_{gsbiRecordsInfoEh, gsbiNavigator, gsbiSelAggregationInfoEh};
+};
+
+// The data grid's horizontal bar: scrolls smoothly and carries the extra panel, which keeps the bar
+// shown while it is visible.
+class THorzDBGridEhScrollBar : public TGridScrollBarEh {
+  KIV_CLASS(THorzDBGridEhScrollBar, TGridScrollBarEh)
+ public:
+  THorzDBGridEhScrollBar(TCustomGridEh* grid, TScrollBarKind kind);
+  void Assign(TPersistent* source) override;
+  TDBGridEhScrollBarPanel* GetExtraPanel() const { return extraPanel_.get(); }
+  void SetExtraPanel(TDBGridEhScrollBarPanel* value) { extraPanel_->Assign(value); }
+  bool CalcScrollBarShowing() override;
+  bool IsKeepMaxSizeInDefault() override;
+  Integer ActualScrollBarBoxSize() override;
+  bool ScrollBarPanel() override { return extraPanel_->GetVisible(); }
+
+ private:
+  std::unique_ptr<TDBGridEhScrollBarPanel> extraPanel_;
+};
+
+class TVertDBGridEhScrollBar : public TGridScrollBarEh {
+  KIV_CLASS(TVertDBGridEhScrollBar, TGridScrollBarEh)
+ public:
+  TVertDBGridEhScrollBar(TCustomGridEh* grid, TScrollBarKind kind) : TGridScrollBarEh(grid, kind) {}
+  // No panel beside the vertical bar in this system.
+  bool ScrollBarPanel() override { return false; }
 };
 
 // The indicator title button's options.
@@ -823,6 +897,13 @@ class TColumnTitleEh : public TAxisBarTitleEh {
   void SetSortMarker(TSortMarkerEh value);
   TImageIndex GetImageIndex() const { return imageIndex_; }
   void SetImageIndex(TImageIndex value);
+  // Text beside the title's picture; unset it follows the grid's column defaults.
+  bool GetShowImageAndText() const;
+  void SetShowImageAndText(bool value);
+  bool GetShowImageAndTextStored() const { return showImageAndTextStored_; }
+  void SetShowImageAndTextStored(bool value);
+  // The width the title's picture takes: the title images' width + 2, 0 without a picture.
+  Integer ImageAreaWidth() const;
   // Moves the marker on for a title click: none, down, up, down.
   void NextSortMarker();
 
@@ -833,6 +914,8 @@ class TColumnTitleEh : public TAxisBarTitleEh {
   Integer sortIndex_ = 0;
   TSortMarkerEh sortMarker_ = smNoneEh;
   TImageIndex imageIndex_ = -1;
+  bool showImageAndText_ = false;
+  bool showImageAndTextStored_ = false;
 };
 
 // A column's lookup settings with the display values of the in-memory table's view rows, one per
@@ -896,6 +979,10 @@ class TColumnEh : public TBaseColumnEh {
   TDelegate<void(TCustomDBGridEh* Sender, TGridCoord Cell, TGridCoord AreaCell, TColumnEh* Column,
                  const TRect& ARect, TAxisColCellParamsEh* Params, bool& Processed)>
       OnAdvDrawDataCell;
+  // The value compared for hidden duplicates, made of the cell's text.
+  TDelegate<void(TCustomDBGridEh* Sender, TColumnEh* Column, Variant& KeyValue)> OnGetHideDuplicatesValue;
+  // Whether the required-value mark is drawn under a cell of the edited row.
+  TDelegate<void(TObject* Sender, const String& Text, bool& DrawState)> OnCheckDrawRequiredState;
   // Hint events of the column, asked after the grid's.
   TDelegate<void(TCustomDBGridEh* Sender, TPoint CursorPos, TGridCoord Cell, TPoint InCellCursorPos,
                  TColumnEh* Column, Integer& HintPause, bool& Processed)>
@@ -1236,7 +1323,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   Integer GetRowLines() const { return rowLines_; }
   void SetRowLines(Integer value);
   bool GetRowSizingAllowed() const { return rowSizingAllowed_; }
-  void SetRowSizingAllowed(bool value) { rowSizingAllowed_ = value; }
+  // The base grid's row sizing follows.
+  void SetRowSizingAllowed(bool value);
   bool GetSortLocal() const { return sortLocal_; }
   void SetSortLocal(bool value) { sortLocal_ = value; }
   TColor GetEvenRowColor() const;
@@ -1248,6 +1336,19 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   TFont* GetTitleFont() override { return titleParams_->GetFont(); }
   void SetTitleFont(TFont* value) override { titleParams_->SetFont(value); }
   TColor GetTitleColor() override { return titleParams_->GetFillStyleColor(); }
+  // Grid-level names of the title and footer parameters, as older forms carry them.
+  Integer GetTitleHeight() const { return titleParams_->GetRowHeight(); }
+  void SetTitleHeight(Integer value) { titleParams_->SetRowHeight(value); }
+  Integer GetTitleLines() const { return titleParams_->GetRowLines(); }
+  void SetTitleLines(Integer value) { titleParams_->SetRowLines(value); }
+  Integer GetVTitleMargin() const { return titleParams_->GetVTitleMargin(); }
+  void SetVTitleMargin(Integer value) { titleParams_->SetVTitleMargin(value); }
+  bool GetUseMultiTitle() const { return titleParams_->GetMultiTitle(); }
+  void SetUseMultiTitle(bool value) { titleParams_->SetMultiTitle(value); }
+  TFont* GetFooterFont() const { return footerParams_->GetFont(); }
+  void SetFooterFont(TFont* value) { footerParams_->SetFont(value); }
+  TColor GetFooterColor() const { return footerParams_->GetColor(); }
+  void SetFooterColor(TColor value) { footerParams_->SetColor(value); }
 
   // ---- Columns and geometry ----
   Integer GetIndicatorOffset() const { return indicatorOffset_; }
@@ -1260,6 +1361,11 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   TGridRect DataBox() const;
   TCellAreaTypeEh GetCellAreaType(Integer col, Integer row, Integer& areaCol, Integer& areaRow) const;
   Integer GetStdDefaultRowHeight() const { return stdDefaultRowHeight_; }
+  // Cell sizes without the grid line that the options draw with them.
+  Integer GetDataColWidth(Integer col) const;
+  void SetDataColWidth(Integer col, Integer value);
+  Integer GetDataRowHeight(Integer row) const;
+  void SetDataRowHeight(Integer row, Integer value);
   Integer GetTitleRowHeight() const { return titleRowHeight_; }
   // Data rows that fit between the titles and the footers.
   Integer VisibleDataRowCount();
@@ -1286,6 +1392,28 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   // The display text of a visible row's column, read by instant reading.
   String GetVisibleCellText(Integer dataRow, TColumnEh* column);
   void CalcVertScrollBarParams(Integer& pos, Integer& min, Integer& page, Integer& max) override;
+  // View mode whose vertical bar scrolls the view by pixels, as the base grid's does.
+  virtual bool IsExtendedScrollingActive();
+  // Whether a scroll bar shows its extra panel.
+  virtual bool ScrollBarPanel();
+  THorzDBGridEhScrollBar* GetHorzDBScrollBar() const {
+    return static_cast<THorzDBGridEhScrollBar*>(GetHorzScrollBar());
+  }
+  // View mode: the current row goes to the middle of the visible rows.
+  virtual void CenterCurRowInView();
+  // View mode: the table reads as many more records as the empty space under the rows takes.
+  void FetchVisibleRecords();
+  // A faded picture of the grid with a caption over it while the application loads its data; calls
+  // nest, and only the last finish shows the grid again. A duration of -1 takes the style's.
+  void StartLoadingStatus(const String& loadingCaption = String(), Integer renderDuration = -1,
+                          bool showCaption = true);
+  void FinishLoadingStatus(Integer renderDuration = -1);
+  bool GetShowingLoadingMode() const { return showingLoadingMode_; }
+  // While the loading status shows, painting shows its picture and nothing else.
+  bool PaintLoadingStatus();
+  // The current row stays where it is on screen while the dataset moves (the loading status).
+  bool GetLockAutoShowCurCell() const { return lockAutoShowCurCell_; }
+  void SetLockAutoShowCurCell(bool value) { lockAutoShowCurCell_ = value; }
 
   // ---- Navigation ----
   Integer MoveBy(Integer distance);
@@ -1304,6 +1432,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   // The wheel moves one record per notch, Ctrl or not.
   bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
   bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
+  bool MouseWheelStep(Integer direction, TShiftState shift, TPoint mousePos);
 
   // ---- Events ----
   TDBGridEhColumnEvent OnCellClick;
@@ -1323,6 +1452,10 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void LinkActive(bool active) override;
   void InternalLayout() override;
   bool IsColumnEditable(Integer barIndex) override;
+  // A check-box column changes by clicks, not by typing.
+  bool CanEditModify() override;
+  // No editor over a rectangle that an edit would clear.
+  bool CanEditShow() override;
   bool IsDataEditMode() override { return true; }
   void GetBarsPropertyName(String& name) override { name = u"Columns"; }
   void EditingChanged() override;
@@ -1400,15 +1533,23 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void DefaultDrawDataCell(const TRect& rect, TField* field, TGridDrawState state);
   using TCustomDBAxisGridEh::DefaultDrawDataCell;
   bool IsCell3D(Integer col, Integer row, TGridDrawState state) override;
+  // Whether the row's focus frame may be drawn: not designing, rows selected, default drawing, focused.
+  virtual bool CanDrawFocusRect();
   bool IsFixed3D() override { return optionsEh_.Contains(dghFixed3D); }
   // The indicator's strip for the row-select check boxes.
   static constexpr Integer RowselCheckboxesWidth = 18;
   // A check box's place: centred where the rectangle is larger, the rectangle itself where smaller.
   void CenterCheckBoxRect(TRect& rect) const;
+  // The colour a highlighted data cell shows: the theme's selection element where it paints the cell.
+  TColor ThemedSelectionBackground(TGridDrawState state, TColor color);
   // The colour of odd or even records, or clNone where the column keeps its own colour.
   TColor RowColorOf(TColumnEh* column);
 
   // Titles and indicator.
+  TCustomImageList* GetTitleImages() const;
+  void SetTitleImages(TCustomImageList* value);
+  // The font of the small sort-index numbers beside the markers of a sort by several columns.
+  static TFont* SortIndexFont();
   void DefaultDrawTitleCell(TCanvas* canvas, const TRect& rect, TDBGridDrawTitleCellParamsEh* params);
   void DrawTitleCellBackground(TCanvas* canvas, const TRect& rect, TDBGridDrawTitleCellParamsEh* params);
   void DrawTitleCellForeground(TCanvas* canvas, const TRect& rect, TDBGridDrawTitleCellParamsEh* params);
@@ -1427,6 +1568,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void DefaultDrawFooterCell(const TRect& rect, Integer dataCol, Integer row, TColumnEh* column,
                              TGridDrawState state);
   void InvalidateFooter();
+  // The footer rows: the grid's own (no group footers are shown by this grid).
+  virtual Integer GetFullFooterRowCount() const { return footerRowCount_; }
   // The heights of the footer rows from the footer parameters and font.
   virtual void UpdateFooterRowHeights();
   const std::vector<Integer>& GetFooterRowHeights() const { return footerRowHeights_; }
@@ -1729,6 +1872,13 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void DistributeAutoFitRest(Integer sum, Integer target);
   void CalcRowHeights();
   void KeepRowOnScreen();
+  TGridScrollBarEh* CreateScrollBar(TScrollBarKind kind) override;
+  void ScrollBarPanelsChanged() override;
+  // A row the user sized gives every data row its height, unless rows fit their records.
+  void ChangeRowHeight(Integer index, Integer height) override;
+  void RowHeightsChanged() override;
+  // Selecting beyond the data rows brings the record above or below the visible ones.
+  void ShiftAnchorCell(Integer flags) override;
 
  private:
   void ApplyBaseOptions();
@@ -1774,7 +1924,21 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   Integer recNoTextWidth_ = 0;
   bool colWidthsChanged_ = false;
   Integer oldActiveRecord_ = -1;
-  Integer instantReadDepth_ = 0;
+  // The records to go back to, one per open instant reading: readings nest.
+  std::vector<Integer> instantReadReturns_;
+  bool lockAutoShowCurCell_ = false;
+  // A row was sized by the user.
+  bool defaultRowChanged_ = false;
+  // The loading status: the picture shown, the frame of its fade, the nesting count.
+  std::unique_ptr<TBitmap> loadingModeBitmap_;
+  TBitmap* loadingFrame_ = nullptr;
+  Integer loadingModeCallCount_ = 0;
+  bool showingLoadingMode_ = false;
+  String loadingModeText_;
+  bool loadingShowText_ = true;
+  void AnimateLoadingStatus(TBitmap* from, TBitmap* to, Integer duration);
+  std::unique_ptr<TBitmap> GridPicture();
+  bool fetchingRecords_ = false;
 
   IMemTableEh* intMemTable_ = nullptr;
   TBookmark lockedBookmark_;
@@ -1791,6 +1955,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   // Per visible row of one paint: the row repeats the value of the row above, per column.
   std::vector<std::vector<bool>> checkedDuplicates_;
   Integer selRow_ = -1;
+  // The data row being painted (entered by instant reading), -1 between cells.
+  Integer paintedDataRow_ = -1;
   bool suppressHighlight_ = false;
   std::vector<Integer> footerRowHeights_;
   std::unique_ptr<TAxisColCellParamsEh> dupParams_;  // the neighbour rows of the duplicate check

@@ -13,6 +13,11 @@
 
 void TColumnTitleEh::Published(TPropBuilder<TColumnTitleEh>& p) {
   p.Int(u"ImageIndex", &TColumnTitleEh::GetImageIndex, &TColumnTitleEh::SetImageIndex).Default(-1);
+  p.Bool(u"ShowImageAndText", &TColumnTitleEh::GetShowImageAndText, &TColumnTitleEh::SetShowImageAndText)
+      .NoDefault()
+      .Stored(std::function<bool(const TObject*)>([](const TObject* o) {
+        return static_cast<const TColumnTitleEh*>(o)->GetShowImageAndTextStored();
+      }));
   p.Int(u"SortIndex", &TColumnTitleEh::GetSortIndex, &TColumnTitleEh::SetSortIndex).Default(0);
 }
 
@@ -24,6 +29,8 @@ void TColumnTitleEh::Assign(TPersistent* source) {
     sortIndex_ = src->sortIndex_;
     sortMarker_ = src->sortMarker_;
     imageIndex_ = src->imageIndex_;
+    showImageAndText_ = src->showImageAndText_;
+    showImageAndTextStored_ = src->showImageAndTextStored_;
   }
 }
 
@@ -447,6 +454,7 @@ void TDBGridTitleParamsEh::Assign(TPersistent* source) {
     vTitleMargin_ = src->vTitleMargin_;
     sortMarkerStyle_ = src->sortMarkerStyle_;
     sortMarkerStyleStored_ = src->sortMarkerStyleStored_;
+    SetImages(src->GetImages());
   }
   TDBGridAreaParamsEh::Assign(source);
 }

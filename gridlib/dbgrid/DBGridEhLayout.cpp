@@ -174,8 +174,9 @@ void TCustomDBGridEh::SetContraColCountProp(Integer value) {
 }
 
 void TCustomDBGridEh::SetFooterRowCount(Integer value) {
-  if (footerRowCount_ == value) return;
-  footerRowCount_ = std::max(0, value);
+  if (value < 0 || footerRowCount_ == value) return;
+  footerRowCount_ = value;
+  UpdateIntMemTable();
   LayoutChanged();
 }
 
@@ -183,12 +184,56 @@ void TCustomDBGridEh::SetRowHeight(Integer value) {
   if (newRowHeight_ == value) return;
   newRowHeight_ = std::max(0, value);
   LayoutChanged();
+  UpdateAllDataRowHeights();
 }
 
 void TCustomDBGridEh::SetRowLines(Integer value) {
   if (rowLines_ == value) return;
   rowLines_ = std::max(0, value);
   LayoutChanged();
+  UpdateAllDataRowHeights();
+}
+
+void TCustomDBGridEh::SetRowSizingAllowed(bool value) {
+  if (rowSizingAllowed_ == value) return;
+  rowSizingAllowed_ = value;
+  ApplyBaseOptions();
+}
+
+Integer TCustomDBGridEh::GetDataColWidth(Integer col) const {
+  return GetColWidths(col) - (options_.Contains(dgColLines) ? GetGridLineWidth() : 0);
+}
+
+void TCustomDBGridEh::SetDataColWidth(Integer col, Integer value) {
+  SetColWidths(col, value + (options_.Contains(dgColLines) ? GetGridLineWidth() : 0));
+}
+
+Integer TCustomDBGridEh::GetDataRowHeight(Integer row) const {
+  return GetRowHeights(row) - (options_.Contains(dgRowLines) ? GetGridLineWidth() : 0);
+}
+
+void TCustomDBGridEh::SetDataRowHeight(Integer row, Integer value) {
+  SetRowHeights(row, value + (options_.Contains(dgRowLines) ? GetGridLineWidth() : 0));
+}
+
+void TCustomDBGridEh::ChangeRowHeight(Integer index, Integer height) {
+  defaultRowChanged_ = true;
+  TCustomDBAxisGridEh::ChangeRowHeight(index, height);
+}
+
+void TCustomDBGridEh::RowHeightsChanged() {
+  if (defaultRowChanged_ && !optionsEh_.Contains(dghAutoFitRowHeight) && !OnGetRowHeight) {
+    defaultRowChanged_ = false;
+    for (Integer r = TopDataOffset(); r < GetRowCount(); ++r) {
+      if (GetRowHeights(r) == stdDefaultRowHeight_) continue;
+      rowLines_ = 0;
+      SetRowHeight(GetRowHeights(r));
+      UpdateScrollBars();
+      break;
+    }
+  }
+  TCustomDBAxisGridEh::RowHeightsChanged();
+  if (MemTableSupported()) UpdateScrollBars();
 }
 
 // The client width spread over the fitting columns in proportion to their initial widths.
@@ -205,7 +250,8 @@ void TCustomDBGridEh::FitColWidths() {
       else
         base += c->GetInitWidth();
     }
-    target = std::max(GetClientWidth(), minAutoFitWidth_) - fixedPart;
+    // The room left of the vertical bar: a column under the bar would hide its right part.
+    target = std::max(GetGridClientWidth(), minAutoFitWidth_) - fixedPart;
     if (indicatorOffset_ > 0) target -= GetColWidths(0) + (options_.Contains(dgColLines) ? 1 : 0);
     if (options_.Contains(dgColLines)) target -= visible->GetCount();
     target = std::max(0, target);
@@ -281,16 +327,47 @@ void TCustomDBGridEh::UpdateRowCount() {
                                : stdDefaultRowHeight_;
     if (GetRowHeights(r) != height) SetRowHeights(r, height);
   }
+  if (MemTableSupported()) FetchVisibleRecords();
 }
 
+// The current cell goes to the dataset's record. In view mode the row is one of all the view's rows:
+// it is scrolled into view, vertically even with whole-row selection, or the dataset's record could
+// stand off screen.
 void TCustomDBGridEh::SynchronizeCurrentCell() {
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
-  if (!link->GetActive()) return;
-  const Integer row =
-      TopDataOffset() +
-      (MemTableSupported() ? std::max(0, intMemTable_->GetInstantReadCurRow()) : link->GetActiveRecord());
-  if (row != GetRow() && row < GetRowCount()) SetRow(row);
-  if (GetCol() < GetFixedColCount() && GetFixedColCount() < GetColCount()) SetCol(GetFixedColCount());
+  if (!link->GetActive() || IsLoading()) return;
+  const bool view = MemTableSupported();
+  Integer row = TopDataOffset() + (view ? intMemTable_->GetInstantReadCurRow() : link->GetActiveRecord());
+  if (row < TopDataOffset() || row >= GetRowCount()) {
+    if (!view) return;
+    row = TopDataOffset();
+  }
+  Integer col = GetCol();
+  if (col < GetFixedColCount() && GetFixedColCount() < GetColCount()) col = GetFixedColCount();
+  const bool show = !view || !lockAutoShowCurCell_;
+  if (row != GetRow() || col != GetCol()) {
+    if (!options_.Contains(dgAlwaysShowEditor)) HideEditor();
+    MoveCurCell(col, row, show && !options_.Contains(dgRowSelect), show);
+    UpdateEdit();
+    InvalidateEditor();
+  } else if (view && show && !fetchingRecords_) {
+    ScrollCellIntoView(TGridCoord{col, row}, !options_.Contains(dgRowSelect), true);
+  }
+  if (view) InvalidateFooter();
+}
+
+void TCustomDBGridEh::FetchVisibleRecords() {
+  if (!HandleAllocated() || fetchingRecords_ || !MemTableSupported()) return;
+  fetchingRecords_ = true;
+  auto done = MakeScopeExit([this] { fetchingRecords_ = false; });
+  TGridAxisDataEh* axis = GetVertAxis();
+  const Int64 dataEnd = axis->GetFixedBoundary() + axis->GetRolLen() - axis->GetRolStartVisPos();
+  const Integer contraStart = axis->GetContraStart();
+  if (dataEnd < contraStart) {
+    intMemTable_->FetchRecords(static_cast<Integer>(contraStart - dataEnd) / stdDefaultRowHeight_ + 1);
+  } else if (dataEnd == contraStart && GetLastFullVisibleRow() == GetRowCount() - 1) {
+    intMemTable_->FetchRecords(1);
+  }
 }
 
 TGridRect TCustomDBGridEh::DataBox() const {
@@ -333,19 +410,27 @@ TCellAreaTypeEh TCustomDBGridEh::GetCellAreaType(Integer col, Integer row, Integ
 
 // ======================= Scroll bar =======================
 
-// Without record numbers the bar only tells the beginning, the middle and the end apart.
+// Pixel scrolling only over view rows: over the link's few buffered rows it would scroll nothing.
+bool TCustomDBGridEh::IsExtendedScrollingActive() {
+  return MemTableSupported() && center_->GetUseExtendedScrollingForMemTable();
+}
+
+// Record numbers come from the sum list, which numbers the records of a dataset that has none itself.
+// Without them the bar only tells the beginning, the middle and the end apart.
 void TCustomDBGridEh::CalcVertScrollBarParams(Integer& pos, Integer& min, Integer& page, Integer& max) {
+  if (IsExtendedScrollingActive()) {
+    TCustomDBAxisGridEh::CalcVertScrollBarParams(pos, min, page, max);
+    return;
+  }
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
   if (!link) return;
   TDataSet* ds = link->GetDataSet();
   if (link->GetActive() && ds && ds->GetActive()) {
-    const Integer recNo = ds->RecNo();
-    const Integer count = ds->RecordCount();
-    if (recNo > 0 && count > 0) {
+    if (sumList_->GetDataSet() == ds && sumList_->IsSequenced()) {
       min = 1;
       page = VisibleDataRowCount();
-      max = count + page - 1;
-      if (ds->GetState() < dsInsert) pos = recNo;
+      max = sumList_->RecordCount() + page - 1;
+      if (ds->GetState() < dsInsert) pos = std::max(1, sumList_->GetRecNo());
       return;
     }
     min = 0;
@@ -362,26 +447,31 @@ void TCustomDBGridEh::CalcVertScrollBarParams(Integer& pos, Integer& min, Intege
 
 // ======================= Visible records =======================
 
+// Each reading remembers its own way back: a reading inside another (a painted row's neighbour) must
+// return to the outer row, and the last one to the dataset's own record.
 void TCustomDBGridEh::InstantReadEnter(Integer index) {
   if (MemTableSupported()) {
-    oldActiveRecord_ = intMemTable_->GetInstantReadCurRow();
+    instantReadReturns_.push_back(intMemTable_->GetInstantReadCurRow());
+    oldActiveRecord_ = instantReadReturns_.back();
     intMemTable_->InstantReadEnter(index);
     return;
   }
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
-  oldActiveRecord_ = link->GetActiveRecord();
+  instantReadReturns_.push_back(link->GetActiveRecord());
+  oldActiveRecord_ = instantReadReturns_.back();
   link->SetActiveRecord(index);
 }
 
 void TCustomDBGridEh::InstantReadLeave() {
+  const Integer back = instantReadReturns_.empty() ? -1 : instantReadReturns_.back();
+  if (!instantReadReturns_.empty()) instantReadReturns_.pop_back();
+  oldActiveRecord_ = instantReadReturns_.empty() ? -1 : instantReadReturns_.back();
   if (MemTableSupported()) {
     intMemTable_->InstantReadLeave();
-    oldActiveRecord_ = -1;
     return;
   }
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
-  if (oldActiveRecord_ >= 0) link->SetActiveRecord(oldActiveRecord_);
-  oldActiveRecord_ = -1;
+  if (back >= 0) link->SetActiveRecord(back);
 }
 
 Integer TCustomDBGridEh::InstantReadRecordCount() const {

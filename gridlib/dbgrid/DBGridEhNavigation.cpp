@@ -20,7 +20,9 @@ Integer TCustomDBGridEh::ReferenceBufferRow() const {
   return n / 2 - (n + 1) % 2;
 }
 
+// A record the table's view filters out or folds away is valid, but not there to go back to.
 bool TCustomDBGridEh::BookmarkInVisibleView(const TBookmark& bookmark) {
+  if (intMemTable_) return intMemTable_->BookmarkInVisibleView(bookmark);
   TDataSet* ds = GetDataLink()->GetDataSet();
   return ds && ds->BookmarkValid(bookmark);
 }
@@ -60,11 +62,34 @@ void TCustomDBGridEh::RestoreBookmark() {
     MoveBy(lookedOffset_);
 }
 
-// View mode: the current row goes back to its distance from the top.
+// View mode: the current row goes back to its distance from the top, painted once in its place.
 void TCustomDBGridEh::KeepRowOnScreen() {
+  LockPaint();
+  auto unlock = MakeScopeExit([this] {
+    UnlockPaint();
+    Invalidate();
+  });
   SynchronizeCurrentCell();
   SetTopRow(std::max(GetFixedRowCount(), GetRow() - lookedOffset_));
-  Invalidate();
+}
+
+void TCustomDBGridEh::CenterCurRowInView() {
+  if (!MemTableSupported()) return;
+  GetVertAxis()->SafeSetRolStartVisCel(std::max(0, GetRow() - GetFixedRowCount() - GetVisibleRowCount() / 2),
+                                       sstByCellEh);
+}
+
+void TCustomDBGridEh::ShiftAnchorCell(Integer flags) {
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  constexpr Integer up = 4, down = 8;
+  if (link->GetActive() && (flags & (up | down))) {
+    if (flags & up)
+      MoveBy(-(link->GetActiveRecord() + 1));
+    else
+      MoveBy(link->GetRecordCount() - link->GetActiveRecord());
+    flags &= ~(up | down);
+  }
+  if (flags) TCustomDBAxisGridEh::ShiftAnchorCell(flags);
 }
 
 // The reference row's key values are read where they stand on screen, so that taking the position
@@ -100,13 +125,14 @@ void TCustomDBGridEh::RestoreVertPos(const String& keyFieldNames) {
 
 void TCustomDBGridEh::VertScroll(Integer scrollCode, Integer pos) {
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
-  if (!link->GetActive()) {
+  if (!link->GetActive() || IsExtendedScrollingActive()) {
     TCustomDBAxisGridEh::VertScroll(scrollCode, pos);
     return;
   }
   TDataSet* ds = link->GetDataSet();
   const Integer active = link->GetActiveRecord();
   const Integer page = VisibleDataRowCount();
+  const bool numbered = sumList_->GetDataSet() == ds && sumList_->IsSequenced();
   switch (scrollCode) {
     case SB_LINEUP:
       MoveBy(-active - 1);
@@ -121,8 +147,8 @@ void TCustomDBGridEh::VertScroll(Integer scrollCode, Integer pos) {
       MoveBy(page);
       break;
     case SB_THUMBPOSITION:
-      if (ds->RecNo() > 0) {
-        MoveBy(pos - ds->RecNo());
+      if (numbered) {
+        MoveBy(pos - sumList_->GetRecNo());
       } else {
         switch (pos) {
           case 0:
@@ -143,7 +169,7 @@ void TCustomDBGridEh::VertScroll(Integer scrollCode, Integer pos) {
       }
       break;
     case SB_THUMBTRACK:
-      if (GetVertScrollBar()->GetTracking() && ds->RecNo() > 0) MoveBy(pos - ds->RecNo());
+      if (GetVertScrollBar()->GetTracking() && numbered) MoveBy(pos - sumList_->GetRecNo());
       break;
     case SB_TOP:
       ds->First();
@@ -164,18 +190,39 @@ bool AskWheelHandler(const TMouseWheelUpDownEvent& handler, TObject* sender, TSh
 }
 }  // namespace
 
-// One record per notch, Ctrl or not.
-bool TCustomDBGridEh::DoMouseWheelDown(TShiftState shift, TPoint mousePos) {
-  if (!AskWheelHandler(OnMouseWheelDown, this, shift, mousePos) && GetDataLink()->GetActive()) MoveBy(1);
+// In view mode with pixel scrolling the wheel scrolls the view and leaves the record; with Shift it
+// moves the record, by a page with Ctrl. Otherwise one record per notch, Ctrl or not.
+bool TCustomDBGridEh::MouseWheelStep(Integer direction, TShiftState shift, TPoint mousePos) {
+  const TMouseWheelUpDownEvent& handler = direction > 0 ? OnMouseWheelDown : OnMouseWheelUp;
+  TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
+  if (link->GetActive() && IsExtendedScrollingActive()) {
+    if (!shift.Contains(ssShift))
+      return direction > 0 ? TCustomDBAxisGridEh::DoMouseWheelDown(shift, mousePos)
+                           : TCustomDBAxisGridEh::DoMouseWheelUp(shift, mousePos);
+    if (AskWheelHandler(handler, this, shift, mousePos)) return true;
+    if (shift.Contains(ssCtrl))
+      MoveBy(direction * VisibleDataRowCount());
+    else if (direction > 0)
+      link->GetDataSet()->Next();
+    else
+      link->GetDataSet()->Prior();
+    return true;
+  }
+  if (!AskWheelHandler(handler, this, shift, mousePos) && link->GetActive()) MoveBy(direction);
   return true;
+}
+
+bool TCustomDBGridEh::DoMouseWheelDown(TShiftState shift, TPoint mousePos) {
+  return MouseWheelStep(1, shift, mousePos);
 }
 
 bool TCustomDBGridEh::DoMouseWheelUp(TShiftState shift, TPoint mousePos) {
-  if (!AskWheelHandler(OnMouseWheelUp, this, shift, mousePos) && GetDataLink()->GetActive()) MoveBy(-1);
-  return true;
+  return MouseWheelStep(-1, shift, mousePos);
 }
 
+// A view scrolled to its last read row reads on: the rows below are still with the driver.
 void TCustomDBGridEh::ScrollPosChanged(Int64 oldLeftPos, Int64 oldTopPos) {
   TCustomDBAxisGridEh::ScrollPosChanged(oldLeftPos, oldTopPos);
+  if (MemTableSupported() && GetTopPos() != oldTopPos) FetchVisibleRecords();
   if (OnTopLeftChanged) OnTopLeftChanged(this);
 }

@@ -3,13 +3,28 @@
 // duplicates, the required-value mark and the focus frame. Painting reads each row by instant reading
 // and never moves the dataset.
 #include <algorithm>
+#include <cstdlib>
 
 #include "gridlib/base/GridLibCore.h"
 #include "gridlib/dbgrid/DBGridEh.h"
 #include "platform/graphics/Themes.h"
 #include "platform/rtl/ScopeGuard.h"
 
+namespace {
+
+// A highlight lightened towards a light grey keeps the text readable on it: a light text of a dark
+// style turns dark where the background came out light too.
+void KeepHighlightTextReadableEh(TColor background, TFont* font) {
+  if (!font) return;
+  const Integer back = ColorLuminanceEh(background), text = ColorLuminanceEh(font->GetColor());
+  if (std::abs(back - text) >= 90) return;
+  font->SetColor(back >= 128 ? clBlack : clWhite);
+}
+
+}  // namespace
+
 void TCustomDBGridEh::Paint() {
+  if (PaintLoadingStatus()) return;
   for (TDBGridMultiTitleNodeEh& node : headTree_) node.Drawn = false;
   checkedDuplicates_.assign(static_cast<size_t>(GetColumns()->GetCount()), std::vector<bool>());
   TCustomDBAxisGridEh::Paint();
@@ -80,7 +95,11 @@ void TCustomDBGridEh::PaintDataCell(Integer col, Integer row, TCellAreaTypeEh, T
     return;
   }
   InstantReadEnter(dataRow);
-  auto leave = MakeScopeExit([this] { InstantReadLeave(); });
+  paintedDataRow_ = dataRow;
+  auto leave = MakeScopeExit([this] {
+    paintedDataRow_ = -1;
+    InstantReadLeave();
+  });
 
   const TColor rowColor = RowColorOf(column);
   if (rowColor != clNone) canvas->GetBrush()->SetColor(rowColor);
@@ -128,6 +147,11 @@ void TCustomDBGridEh::PaintDataCell(Integer col, Integer row, TCellAreaTypeEh, T
   if (!first) frame.Left -= 2;
   if (!last) frame.Right += 2;
   DrawCellFocusRect(canvas, frame, &clip);
+}
+
+bool TCustomDBGridEh::CanDrawFocusRect() {
+  return !GetComponentState().Contains(csDesigning) && options_.Contains(dgRowSelect) &&
+         GetDefaultDrawing() && Focused();
 }
 
 bool TCustomDBGridEh::IsDrawFocusFrame() {
@@ -199,7 +223,12 @@ bool TCustomDBGridEh::CheckColumnDuplicateValues(TColumnEh* column, Integer data
   column->GetColCellParams(false, params);
   if (center_) center_->GetColCellParams(this, column, false, params);
   if (column->OnGetCellParams) column->OnGetCellParams(column, false, params);
-  return params->Text == s;
+  if (!column->OnGetHideDuplicatesValue) return params->Text == s;
+  // The handler makes the compared values of both texts.
+  Variant mine(s), theirs(params->Text);
+  column->OnGetHideDuplicatesValue(this, column, mine);
+  column->OnGetHideDuplicatesValue(this, column, theirs);
+  return VarEqualsEh(mine, theirs);
 }
 
 void TCustomDBGridEh::DrawRequiredMark(TColumnEh* column, Integer dataRow, const TRect& rect) {
@@ -207,7 +236,10 @@ void TCustomDBGridEh::DrawRequiredMark(TColumnEh* column, Integer dataRow, const
   TDataSet* ds = TCustomDBAxisGridEh::GetDataLink()->GetDataSet();
   if (!column->GetHighlightRequired() || !field || !ds || !PaintedRowIsCurrent(dataRow)) return;
   if (ds->GetState() != dsEdit && ds->GetState() != dsInsert) return;
-  if (!field->GetRequired() || !field->IsNull()) return;
+  bool draw = field->GetRequired() && field->IsNull();
+  if (column->OnCheckDrawRequiredState)
+    column->OnCheckDrawRequiredState(column, field->GetDisplayText(), draw);
+  if (!draw) return;
   TPen* pen = GetCanvas()->GetPen();
   const TColor color = pen->GetColor();
   const TPenStyle style = pen->GetStyle();
@@ -242,9 +274,13 @@ bool TCustomDBGridEh::HighlightDataCellColor(Integer dataCol, Integer dataRow, c
         selection_->GetSelectionType() == gstColumns ? (column ? column->GetIndex() : -1) : dataCol;
     bySelection = selection_->DataCellSelected(selCol, link->GetDataSet()->GetBookmark());
   }
-  if (style_)
-    return style_->HighlightDataCellColor(this, dataCol + indicatorOffset_, dataRow + TopDataOffset(),
-                                          dataCol, dataRow, value, state, bySelection, color, font);
+  if (style_) {
+    const bool highlighted =
+        style_->HighlightDataCellColor(this, dataCol + indicatorOffset_, dataRow + TopDataOffset(), dataCol,
+                                       dataRow, value, state, bySelection, color, font);
+    if (highlighted) KeepHighlightTextReadableEh(ThemedSelectionBackground(state, color), font);
+    return highlighted;
+  }
   const bool rowSelect = options_.Contains(dgRowSelect);
   const bool currentRow = PaintedRowIsCurrent(dataRow);
   const bool rowHighlight = optionsEh_.Contains(dghRowHighlight) && currentRow &&
@@ -268,6 +304,19 @@ bool TCustomDBGridEh::HighlightDataCellColor(Integer dataCol, Integer dataRow, c
     color = clBtnFace;
   }
   return true;
+}
+
+// The colour a highlighted cell shows: the theme's selection element where that paints the cell.
+TColor TCustomDBGridEh::ThemedSelectionBackground(TGridDrawState state, TColor color) {
+  state.Include(gdSelected);
+  if (!IsThemedSelectionCell(state)) return StyleServices()->GetSystemColor(color);
+  const bool listView = GetSelectionDrawParams()->GetActualSelectionStyle() == gsdsListViewThemedEh;
+  const TThemedElementDetails details = listView ? StyleServices()->GetElementDetails(tlListItemSelected)
+                                                 : StyleServices()->GetElementDetails(tgCellSelected);
+  TColor fill = clNone;
+  if (StyleServices()->GetElementColor(details, ecFillColor, fill) && fill != clNone)
+    return StyleServices()->GetSystemColor(fill);
+  return StyleServices()->GetSystemColor(clHighlight);
 }
 
 // The current row and the hot-tracked cell are filled with a soft gradient under themes.
@@ -330,6 +379,16 @@ void TCustomDBGridEh::DefaultDrawColumnCell(const TRect& rect, Integer, TColumnE
   }
   TCanvas* canvas = GetCanvas();
   switch (column->GetBarType()) {
+    case ctKeyImageList: {
+      canvas->FillRect(r);
+      TField* field = column->GetField();
+      Integer index =
+          field ? column->GetKeyList()->IndexOf(field->GetText()) : CurrentColCellParams()->ImageIndex;
+      if (index == -1) index = column->GetNotInKeyListIndex();
+      if (column->GetImageList() && index >= 0)
+        DrawImageInRectEh(column->GetImageList(), nullptr, canvas, r, index, 0, 0, taCenter, r, 1.0, true);
+      break;
+    }
     case ctCheckboxes: {
       canvas->FillRect(r);
       TRect box = r;
@@ -342,8 +401,13 @@ void TCustomDBGridEh::DefaultDrawColumnCell(const TRect& rect, Integer, TColumnE
       break;
     default: {
       const bool wrap = column->GetWordWrap() && column->CurLineWordWrap(stdDefaultRowHeight_);
-      WriteCellText(canvas, r, true, dx, dy, column->DisplayText(), column->GetAlignment(),
-                    column->GetLayout(), wrap, column->GetEndEllipsis(), 0, 0);
+      String text = column->DisplayText();
+      // Called while a row is painted: that row's neighbour above decides a hidden duplicate.
+      if (column->GetHideDuplicates() && paintedDataRow_ >= 0 &&
+          CheckColumnDuplicateValues(column, paintedDataRow_, text, true))
+        text.clear();
+      WriteCellText(canvas, r, true, dx, dy, text, column->GetAlignment(), column->GetLayout(), wrap,
+                    column->GetEndEllipsis(), 0, 0);
       break;
     }
   }

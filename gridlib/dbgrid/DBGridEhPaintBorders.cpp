@@ -142,6 +142,9 @@ void TCustomDBGridEh::GetCellBorderParams(Integer col, Integer row, bool& joinCo
     if (area.VertType == vctFooterEh && indicator->GetHorzLines() &&
         IsDarkerLineEh(indicator->GetVertLineColor(), indicator->GetHorzLineColor()))
       color = indicator->GetVertLineColor();
+    // Under a custom style the lines between the flat indicator rows stay soft.
+    if (area.VertType == vctDataEh && !vertical && isDraw && CustomStyleActive() && color != clNone)
+      color = MixColorsPercentEh(StyleServices()->GetSystemColor(color), GetInternalFixedColor(), 60);
   } else if (area.VertType == vctDataEh) {
     if (vertical) {
       const bool frozenEdge = frozenCols_ > 0 && col == GetFixedColCount() - 1;

@@ -49,7 +49,8 @@ TRect TCustomDBGridEh::PaintFixedCellBackground(TCanvas* canvas, const TRect& re
   canvas->GetBrush()->SetStyle(bsSolid);
   canvas->GetBrush()->SetColor(fill);
   TRect inside = rect;
-  if (cell.FillStyle == cfstThemedEh && ThemesEnabledEh()) {
+  // A selected cell shows its selection colour: a themed header item would paint over it.
+  if (cell.FillStyle == cfstThemedEh && ThemesEnabledEh() && !cell.Selected) {
     // The element's own edges fall outside the cell, whose lines the grid draws.
     canvas->FillRect(rect);
     const TThemedHeader part = cell.Pressed || cell.Selected ? thHeaderItemPressed

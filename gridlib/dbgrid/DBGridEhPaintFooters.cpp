@@ -6,6 +6,7 @@
 #include "gridlib/dbgrid/DBGridEh.h"
 #include "platform/graphics/Themes.h"
 #include "platform/rtl/Currency.h"
+#include "platform/rtl/DateFormat.h"
 #include "platform/rtl/FloatFormat.h"
 #include "platform/rtl/FormatSettings.h"
 
@@ -61,6 +62,8 @@ String TCustomDBGridEh::FooterValueText(Integer row, TColumnEh* column, bool pai
       if (footer->GetDisplayFormat().empty()) return field->GetDisplayText();
       if (dynamic_cast<TNumericField*>(field))
         return FormatFloat(footer->GetDisplayFormat(), field->GetAsFloat());
+      if (dynamic_cast<TDateTimeField*>(field) || dynamic_cast<TSQLTimeStampField*>(field))
+        return FormatDateTime(footer->GetDisplayFormat(), field->GetAsDateTime());
       return field->GetDisplayText();
     }
     case fvtStaticText:
@@ -84,9 +87,18 @@ void TCustomDBGridEh::PaintFooterCell(Integer col, Integer row, TCellAreaTypeEh 
   const Integer dy = GetFlat() ? dx - 1 : dx;
   canvas->GetFont()->Assign(footer->GetFont());
   canvas->GetFont()->SetColor(StyleServices()->GetSystemColor(footer->GetFont()->GetColor()));
-  TColor background = CustomStyleActive() && footer->GetColor() == footerParams_->GetFillStyleColor()
-                          ? GetInternalFixedColor()
-                          : StyleServices()->GetSystemColor(footer->GetColor());
+  TColor background = StyleServices()->GetSystemColor(footer->GetColor());
+  // A custom style fills footers in its fixed colours, or a window-coloured solid footer in its
+  // background colour.
+  if (CustomStyleActive()) {
+    if (fillStyle != cfstSolidEh) {
+      background = GetInternalFixedColor();
+      canvas->GetFont()->SetColor(internalFixedFontColor_);
+    } else if (footer->GetColor() == clWindow) {
+      background = GetInternalColor();
+      canvas->GetFont()->SetColor(internalFontColor_);
+    }
+  }
   TAlignment alignment = footer->GetAlignment();
   String text = FooterValueText(footerRow, column, true);
   if (OnGetFooterParams)
@@ -131,8 +143,9 @@ void TCustomDBGridEh::DefaultDrawFooterCell(const TRect& rect, Integer dataCol, 
   if (OnGetFooterParams)
     OnGetFooterParams(this, dataCol, row, column, GetFont(), background, alignment, state, text);
   canvas->GetBrush()->SetColor(background);
-  WriteCellText(canvas, r, true, margin, dy, text, alignment, column->GetLayout(), false,
-                column->GetEndEllipsis(), 0, 0);
+  const bool wrap = column->GetFooter()->GetWordWrap() && column->CurLineWordWrap(r.Height());
+  WriteCellText(canvas, r, true, margin, dy, text, alignment, column->GetLayout(), wrap,
+                column->GetFooter()->GetEndEllipsis(), 0, 0);
 }
 
 void TCustomDBGridEh::UpdateFooterRowHeights() {

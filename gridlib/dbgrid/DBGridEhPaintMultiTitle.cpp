@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "gridlib/dbgrid/DBGridEh.h"
+#include "platform/graphics/ImageList.h"
 #include "platform/graphics/Themes.h"
+#include "platform/rtl/ScopeGuard.h"
 
 namespace {
 
@@ -113,23 +115,45 @@ Integer TCustomDBGridEh::BuildMultiTitleTree(Integer titleHeight) {
   }
 
   TCanvas* canvas = GetScreenCanvasEh();
-  // The band under a node: each child's own text height plus its subtree's band, the tallest wins.
+  TFont savedFont;
+  savedFont.Assign(canvas->GetFont());
+  auto restoreFont = MakeScopeExit([&] { canvas->GetFont()->Assign(&savedFont); });
+  const bool solid = titleParams_->GetActualFillStyle() == cfstSolidEh;
+  TCustomImageList* images = GetTitleImages();
+  // The band under a node: each child's own wrapped text height plus the title margin, plus its
+  // subtree's band; the tallest wins. A leaf spans the whole band, a group's own row takes the slack.
   const auto calc = [&](auto&& self, Integer nodeIndex) -> Integer {
-    std::vector<Integer> items = headTree_[static_cast<size_t>(nodeIndex)].Items;
+    const std::vector<Integer> items = headTree_[static_cast<size_t>(nodeIndex)].Items;
     if (items.empty()) return 0;
     Integer result = 0;
     std::vector<Integer> subs;
-    for (const Integer child : items) {
+    for (size_t i = 0; i < items.size(); ++i) {
+      const Integer child = items[i];
       const Integer sub = headTree_[static_cast<size_t>(child)].Items.empty() ? 0 : self(self, child);
       subs.push_back(sub);
-      TDBGridMultiTitleNodeEh& c = headTree_[static_cast<size_t>(child)];
-      canvas->GetFont()->Assign(c.Column ? c.Column->GetTitle()->GetFont() : titleParams_->GetFont());
-      const String text = c.Text.empty() ? String(u" ") : c.Text;
-      const Integer lineHeight = canvas->TextHeight(u"Wg");
-      const Integer room = std::max(1, c.Width - 4 - c.WIndent);
-      const Integer lines = c.Width > 0 ? std::min<Integer>(3, 1 + canvas->TextWidth(text) / room) : 0;
-      const Integer own = lines > 0 ? lines * lineHeight + GetInterlinear() + (c.Column ? 0 : 1) : 0;
-      result = std::max(result, sub + own);
+      const TDBGridMultiTitleNodeEh& c = headTree_[static_cast<size_t>(child)];
+      TColumnTitleEh* title = c.Column ? static_cast<TColumnEh*>(c.Column)->GetTitle() : nullptr;
+      canvas->GetFont()->Assign(title ? title->GetFont() : titleParams_->GetFont());
+      Integer extra = 0;
+      if (solid) extra = title ? (GetFlat() ? 3 : 2) : (GetFlat() && i > 0 ? 1 : 0);
+      TRect textRect(title ? title->ImageAreaWidth() : 0, 0, c.Width - 4 - c.WIndent - extra, 0);
+      if (textRect.Right <= textRect.Left) textRect.Right = textRect.Left + 1;
+      // A first title showing only its picture measures one space.
+      const bool imageOnly =
+          i == 0 && title && images && title->GetImageIndex() != -1 && !title->GetShowImageAndText();
+      const String text = c.Text.empty() || imageOnly ? String(1, u' ') : c.Text;
+      Integer own = 0;
+      if (title && title->GetOrientation() == tohVertical) {
+        own = c.Width <= 0 ? 0 : canvas->TextWidth(text) + 6;
+      } else {
+        if (c.Width > 0)
+          own = DrawText(canvas->GetHandle(), text.c_str(), static_cast<Integer>(text.size()), &textRect,
+                         DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        own += titleParams_->GetVTitleMargin();
+      }
+      Integer band = own > 0 ? sub + own : sub;
+      if (titleParams_->GetBorderInFillStyle() && nodeIndex == 0) ++band;
+      result = std::max(result, band);
     }
     for (size_t i = 0; i < items.size(); ++i) {
       TDBGridMultiTitleNodeEh& c = headTree_[static_cast<size_t>(items[i])];
@@ -138,8 +162,12 @@ Integer TCustomDBGridEh::BuildMultiTitleTree(Integer titleHeight) {
     headTree_[static_cast<size_t>(nodeIndex)].Height = result;
     return result;
   };
-  const Integer band = calc(calc, 0);
-  return std::max(titleHeight, band + (titleParams_->GetHorzLines() ? 1 : 0));
+  Integer height = calc(calc, 0) - 1;
+  const bool rowLines = options_.Contains(dgRowLines);
+  if (!rowLines && titleParams_->GetHorzLines()) ++height;
+  if (rowLines && !titleParams_->GetHorzLines()) --height;
+  if (titleParams_->GetBorderInFillStyle()) --height;
+  return std::max(1, height);
 }
 
 // The group titles above a leaf, each painted once per paint by the first of its leaves painted.

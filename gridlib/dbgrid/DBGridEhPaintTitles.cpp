@@ -4,12 +4,15 @@
 
 #include "gridlib/base/GridLibCore.h"
 #include "gridlib/dbgrid/DBGridEh.h"
+#include "platform/graphics/ImageList.h"
 #include "platform/graphics/Themes.h"
 #include "platform/rtl/ScopeGuard.h"
 
 namespace {
 // The marker's triangle and the indicator glyphs are drawn, not taken from bitmaps.
 constexpr Integer SortMarkerWidth = 16;
+// The width of a sort-marker glyph: below it a title has no room for the marker.
+constexpr Integer SortMarkerGlyphWidth = 9;
 constexpr Integer IndicatorGlyphWidth = 11;
 
 TSize SortMarkerSizeEh(TSortMarkerStyleEh style) {
@@ -24,8 +27,70 @@ TSize SortMarkerSizeEh(TSortMarkerStyleEh style) {
 }
 }  // namespace
 
+// ======================= Title images =======================
+
+TDBGridTitleParamsEh::TDBGridTitleParamsEh(TCustomDBGridEh* grid)
+    : TDBGridAreaParamsEh(grid), imagesLink_(std::make_unique<TChangeLink>()) {
+  imagesLink_->OnChange = [this](TObject*) { Changed(false); };
+}
+
+TDBGridTitleParamsEh::~TDBGridTitleParamsEh() = default;
+
+TCustomImageList* TDBGridTitleParamsEh::GetImages() const { return imagesLink_->GetSender(); }
+
+void TDBGridTitleParamsEh::SetImages(TCustomImageList* value) {
+  if (value == GetImages()) return;
+  if (GetImages()) GetImages()->UnRegisterChanges(imagesLink_.get());
+  if (value) value->RegisterChanges(imagesLink_.get());
+  // The titles' heights and the multi-level title tree measure the pictures.
+  Changed(true);
+}
+
+TCustomImageList* TCustomDBGridEh::GetTitleImages() const { return titleParams_->GetImages(); }
+
+void TCustomDBGridEh::SetTitleImages(TCustomImageList* value) { titleParams_->SetImages(value); }
+
+bool TColumnTitleEh::GetShowImageAndText() const {
+  if (showImageAndTextStored_) return showImageAndText_;
+  TCustomDBGridEh* grid = GetColumn()->GetDBGrid();
+  return grid && grid->GetColumnDefValues()->GetTitle()->GetShowImageAndText();
+}
+
+void TColumnTitleEh::SetShowImageAndText(bool value) {
+  if (showImageAndTextStored_ && showImageAndText_ == value) return;
+  showImageAndText_ = value;
+  showImageAndTextStored_ = true;
+  GetColumn()->Changed(false);
+}
+
+void TColumnTitleEh::SetShowImageAndTextStored(bool value) {
+  if (showImageAndTextStored_ == value) return;
+  showImageAndTextStored_ = value;
+  if (!value) showImageAndText_ = false;
+  GetColumn()->Changed(false);
+}
+
+Integer TColumnTitleEh::ImageAreaWidth() const {
+  TCustomDBGridEh* grid = GetColumn()->GetDBGrid();
+  TCustomImageList* images = grid ? grid->GetTitleImages() : nullptr;
+  return images && imageIndex_ != -1 ? images->GetWidth() + 2 : 0;
+}
+
+// A small font, its digits as high as the sort marker's glyph, for every grid of the process.
+TFont* TCustomDBGridEh::SortIndexFont() {
+  static TFont* const font = [] {
+    auto* f = new TFont();
+    f->SetName(u"Arial");
+    f->SetHeight(1 - 8);  // 1 less the glyph's height
+    return f;
+  }();
+  return font;
+}
+
+// ======================= Titles =======================
+
 bool TCustomDBGridEh::GetFixedCellSelectedColors(TCellAreaTypeEh area, TColor& color, TFont* font) {
-  if (style_) return style_->GetFixedCellSelectedColors(this, 0, 0, 0, 0, area, {}, true, color, font);
+  if (style_) return style_->GetFixedCellSelectedColors(this, -1, -1, -1, -1, area, {}, true, color, font);
   if (area.VertType == vctAboveFooterEh || area.VertType == vctFooterEh) {
     color = HasFocusWithin() ? clHighlight : clBtnFace;
     if (font && HasFocusWithin()) font->SetColor(clHighlightText);
@@ -115,8 +180,12 @@ void TCustomDBGridEh::PaintTitleCell(Integer col, Integer row, TCellAreaTypeEh a
   TRect drawRect = rect;
   if (leaf > 0) {
     const TDBGridMultiTitleNodeEh& node = headTree_[static_cast<size_t>(leaf)];
-    // The tree draws the titles' own vertical lines, over the leaf's band only.
-    if (titleParams_->GetVertLines()) {
+    // The tree draws the titles' own vertical lines, over the leaf's band only; the last column's
+    // right edge is the grid's boundary line, unless fitted widths leave no boundary drawn.
+    const bool lastColumn = dataCol == GetVisibleColumns()->GetCount() - 1;
+    const bool boundaryLine = !IsAutoFitColWidthsActive() || GetGridLineParams()->GetGridBoundaries();
+    if (titleParams_->GetVertLines() && !titleParams_->GetBorderInFillStyle() &&
+        (!lastColumn || !boundaryLine)) {
       --drawRect.Right;
       canvas->GetPen()->SetColor(StyleServices()->GetSystemColor(titleParams_->GetVertLineColor() == clDefault
                                                                      ? GetGridLineColors()->GetDarkColor()
@@ -124,7 +193,7 @@ void TCustomDBGridEh::PaintTitleCell(Integer col, Integer row, TCellAreaTypeEh a
       GridPolyline(canvas, {TPoint(drawRect.Right, rect.Bottom),
                             TPoint(drawRect.Right, rect.Bottom - node.Height - 1)});
     }
-    drawRect.Top = std::max(rect.Top, rect.Bottom - node.Height);
+    drawRect.Top = std::max(rect.Top, rect.Bottom - node.Height + 1);
   }
   params->ForeInsideRect = drawRect;
   canvas->GetFont()->Assign(params->Font);
@@ -188,61 +257,78 @@ void TCustomDBGridEh::PaintTitleCellText(TCanvas* canvas, TColumnEh* column,
                         (ThemesEnabledEh() || (style_ && style_->GetGradientEnabledInClassicTheme()));
   const Integer dy = base - 2, dx = params->DrawByThemes || gradient ? 0 : base;
   const Integer shift = params->Down ? (params->WordWrap ? 2 : 1) : 0;
+
+  // A title with a picture and no text beside it shows the picture alone.
+  TCustomImageList* images = GetTitleImages();
+  TColumnTitleEh* title = column ? column->GetTitle() : nullptr;
+  const bool image = images && title && title->GetImageIndex() != -1;
+  String text = params->Text;
+  if (image && !title->GetShowImageAndText()) text.clear();
   r.Top += shift;
   r.Left += shift;
 
-  // The marker and, with several sorted columns, the sort index take the right of the cell.
+  // The marker and, with several sorted columns, the sort index take the right of the cell; a narrow
+  // title drops the marker first, then the index, and keeps its text.
   bool drawMarker = params->SortMarker != smNoneEh;
   String index;
-  if (drawMarker && params->DrawSortIndex && sortMarkedColumns_->GetCount() > 1 && column)
-    index = IntToStr(column->GetTitle()->GetSortIndex());
+  if (drawMarker && params->DrawSortIndex && sortMarkedColumns_->GetCount() > 1 && title)
+    index = IntToStr(title->GetSortIndex());
   const Integer areaRight = r.Right;
   Integer indexWidth = 0;
-  if (!index.empty()) indexWidth = canvas->TextWidth(index);
+  TFont* indexFont = SortIndexFont();
+  if (!index.empty()) {
+    canvas->GetFont()->Assign(indexFont);
+    indexWidth = canvas->TextWidth(index);
+    canvas->GetFont()->Assign(params->Font);
+  }
   if (drawMarker) {
     r.Right -= SortMarkerWidth + indexWidth;
-    if (r.Width() < SortMarkerWidth) {
-      r.Right += SortMarkerWidth - 2;
+    if (r.Width() < SortMarkerGlyphWidth) {
+      // The marker's place goes back to the text, but for the gap before an index.
+      r.Right += index.empty() ? SortMarkerWidth : SortMarkerWidth - 2;
       drawMarker = false;
     }
-    if (!index.empty() && r.Width() < SortMarkerWidth) {
+    if (!drawMarker && !index.empty() && r.Width() < SortMarkerGlyphWidth) {
       r.Right += indexWidth + 2;
       index.clear();
       indexWidth = 0;
     }
   }
-  const String text = params->Text;
+
+  if (image) {
+    TRect imageRect = r;
+    if (title->GetShowImageAndText()) {
+      imageRect.Right = std::min(r.Right, r.Left + title->ImageAreaWidth() + 1);
+      r.Left = imageRect.Right;
+    }
+    const TAlignment alignment = IsUseMultiTitle() ? taCenter : params->Alignment;
+    DrawImageInRectEh(images, nullptr, canvas, imageRect, title->GetImageIndex(), 0, 0, alignment, imageRect,
+                      1.0, true);
+  }
   if (params->Orientation == tohVertical)
     DrawVerticalCellTextEh(canvas, r, false, dx + 2, dy, text, params->Alignment, params->Layout, false,
                            params->EndEllipsis);
   else
     WriteCellText(canvas, r, false, dx, std::max(0, dy + 2), text, params->Alignment, params->Layout,
                   params->WordWrap, params->EndEllipsis, 0, 0);
-  if (drawMarker) {
-    const Integer right = areaRight + shift - indexWidth - 2;
-    const TSize size = style_ ? style_->GetSortMarkerSize(canvas, ActualSortMarkerStyle())
-                              : SortMarkerSizeEh(ActualSortMarkerStyle());
-    const Integer left = right - 10 + (10 - size.cx) / 2;
-    const Integer top = rect.Top + (rect.Height() - size.cy) / 2 + shift;
-    const TRect marker(left, top, left + size.cx, top + size.cy);
-    if (style_)
-      style_->DrawSortMarker(canvas, ActualSortMarkerStyle(), column, params->SortMarker, params->Highlight,
-                             marker);
-    else
-      DrawSortMarker(params->SortMarker, marker, params->Highlight);
-    if (!index.empty()) {
-      const TColor oldColor = canvas->GetFont()->GetColor();
-      canvas->GetFont()->SetColor(
-          params->Highlight
-              ? clWhite
-              : MixColorsEh(StyleServices()->GetSystemColor(GetGridLineColors()->GetDarkColor()),
-                            StyleServices()->GetSystemColor(cl3DDkShadow), 128));
-      canvas->GetBrush()->SetStyle(bsClear);
-      canvas->TextOut(marker.Right + 2, marker.Top - 2, index);
-      canvas->GetBrush()->SetStyle(bsSolid);
-      canvas->GetFont()->SetColor(oldColor);
-    }
-  }
+  if (!drawMarker && index.empty()) return;
+  const Integer right = areaRight + shift - indexWidth - 2;
+  const TSize size = style_ ? style_->GetSortMarkerSize(canvas, titleParams_->GetSortMarkerStyle())
+                            : SortMarkerSizeEh(ActualSortMarkerStyle());
+  const Integer left = right - 10 + (10 - size.cx) / 2;
+  const Integer top = rect.Top + (rect.Height() - size.cy) / 2 + shift;
+  const TRect marker(left, top, left + size.cx, top + size.cy);
+  if (drawMarker) DrawSortMarker(params->SortMarker, marker, params->Highlight);
+  if (index.empty()) return;
+  canvas->GetFont()->Assign(indexFont);
+  canvas->GetFont()->SetColor(
+      params->Highlight ? clWhite
+                        : MixColorsEh(StyleServices()->GetSystemColor(GetGridLineColors()->GetDarkColor()),
+                                      StyleServices()->GetSystemColor(cl3DDkShadow), 128));
+  canvas->GetBrush()->SetStyle(bsClear);
+  canvas->TextOut(marker.Right + 2, top + (size.cy - canvas->TextHeight(index)) / 2, index);
+  canvas->GetBrush()->SetStyle(bsSolid);
+  canvas->GetFont()->Assign(params->Font);
 }
 
 // The glyphs' colour: dark on the light fixed cells, the fixed cells' text colour under a custom style.
@@ -459,6 +545,11 @@ void TCustomDBGridEh::PaintIndicatorCell(Integer col, Integer row, TCellAreaType
       brush = MixColorsPercentEh(StyleServices()->GetSystemColor(brush), clBlack, 10);
     cell.Selected = selected;
     if (selected) GetFixedCellSelectedColors(area, brush, nullptr);
+    // A custom style's raised header items, one per row, would stripe the column: its rows lie flat.
+    if (CustomStyleActive()) {
+      cell.FillStyle = cfstSolidEh;
+      cell.The3DRect = false;
+    }
     fill(brush);
     if (glyphWidth > 0 && current) {
       Integer kind = 0;
@@ -476,7 +567,18 @@ void TCustomDBGridEh::PaintIndicatorCell(Integer col, Integer row, TCellAreaType
       TRect box(numberRight - RowselCheckboxesWidth, rect.Top, numberRight, rect.Bottom);
       numberRight = box.Left;
       CenterCheckBoxRect(box);
-      DrawCellCheckBox(canvas, box, selected ? cbChecked : cbUnchecked, GetFlat());
+      // Hot while the mouse is over the box of this row (the hot tracking notes it as button 1).
+      const TGridCoord hot = GetHotTrackCell();
+      const bool hotBox = hot.X == col && hot.Y == row && hotTrackEditButton_ == 1;
+      DrawCheckBoxEh(canvas->GetHandle(), box, selected ? cbChecked : cbUnchecked, true, GetFlat(), false,
+                     hotBox);
+      // Not every theme draws a hot check box apart: a frame in the selection colour marks it.
+      if (hotBox) {
+        TRect frame = box;
+        InflateRect(&frame, 1, 1);
+        canvas->GetBrush()->SetColor(StyleServices()->GetSystemColor(clHighlight));
+        canvas->FrameRect(frame);
+      }
     }
     if (showRecNo) writeNumber(RecNoText(recNo, current, ds->GetState() == dsInsert), numberRight);
     return;

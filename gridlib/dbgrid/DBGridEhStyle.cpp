@@ -529,7 +529,11 @@ void TDBGridEhStyle::DrawFixedCellBackground(TCustomDBGridEh* grid, TCanvas* can
       clip = rect;
       GetThemeTitleFillRect(fill, !fs.VertBorderInFillStyle, !fs.HorzBorderInFillStyle);
     }
-    if (custom) {
+    if (fs.Selected) {
+      // A selected cell shows the selection colour it was given: an element would paint over it.
+      canvas->GetBrush()->SetColor(fs.FillColor);
+      canvas->FillRect(rect);
+    } else if (custom) {
       DrawCustomStyleCellBackground(grid, canvas, fill, fs.FillStyle, grid->GetFixedColor(), state, 0, 0,
                                     fs.Pressed, clip);
     } else {

@@ -755,6 +755,8 @@ void TDBLookupGridEh::ColWidthsChanged() {
   auto done = MakeScopeExit([this] { internalWidthSetting_ = false; });
   const bool lines = GetDBOptions().Contains(dgColLines);
   Integer width = GetWidth() - GetClientWidth();
+  // The fitted columns leave the vertical bar its room; right to left the width setter adds it.
+  if (!UseRightToLeftAlignment()) width += RightToLeftWidthExtra();
   TColumnsEhList* visible = GetVisibleColumns();
   for (Integer i = 0; i < visible->GetCount(); ++i)
     width += visible->GetColumn(i)->GetWidth() + (lines ? GetGridLineWidth() : 0);

@@ -611,6 +611,11 @@ class TCustomGridEh : public TCustomControlEh {
   virtual TGridLineColorsEh* CreateGridLineColors();
   // A descendant's constructor makes its own line colours: the base's constructor could not ask it.
   void RecreateGridLineColors() { gridLineColors_.reset(CreateGridLineColors()); }
+  // The same for the scroll-bar settings, which the base's constructor made as its own kind.
+  void RecreateScrollBars() {
+    horzScrollBar_.reset(CreateScrollBar(sbHorizontal));
+    vertScrollBar_.reset(CreateScrollBar(sbVertical));
+  }
   virtual TGridScrollBarPanelControlEh* CreateHorzScrollBarPanel();
   virtual TGridScrollBarPanelControlEh* CreateVertScrollBarPanel();
   virtual TSizeGripPanelEh* CreateSizeGripPanel();

@@ -2,12 +2,17 @@
 // in two levels, the indicator's record numbers and footer texts by kind, looked at in a bitmap.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <set>
 
 #include "gridlib/base/GridLibCore.h"
 #include "gridlib/memtable/MemTableEh.h"
+#include "platform/controls/StyleManager.h"
+#include "platform/graphics/ImageList.h"
 #include "platform/graphics/Themes.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "tests/gridlib/dbgrid/DBGridTestSupport.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
@@ -95,10 +100,11 @@ TEST_F(DBGridPaintTest, ABitmapShowsTwoLevelTitlesASumFooterTheIndicatorAndAHigh
   const TColor leafBand = PixelAt(picture.get(), code.Right - 1, code.Bottom - 3);
   EXPECT_EQ(groupBand, PixelAt(picture.get(), name.Left + 3, code.Top + 3));
   EXPECT_NE(leafBand, PixelAt(picture.get(), name.Left + 3, code.Bottom - 3));
-  // The group title has a line under it that stops at its own right edge.
+  // The last title's right edge is the grid's boundary line, drawn once: not also by the title tree.
   const TRect qty = grid_->CellRect(3, 0, false);
-  EXPECT_NE(PixelAt(picture.get(), qty.Left + 3, qty.Top + 3),
-            PixelAt(picture.get(), qty.Right - 1, qty.Top + 3));
+  const TColor face = PixelAt(picture.get(), qty.Left + 3, qty.Top + 3);
+  EXPECT_NE(PixelAt(picture.get(), qty.Right, qty.Top + 3), face);
+  EXPECT_EQ(PixelAt(picture.get(), qty.Right - 1, qty.Top + 3), face);
 
   // Data rows: odd records take the odd colour; the selected record of the focused grid is that colour
   // lightened towards the selection colour by the grid's style.
@@ -126,6 +132,13 @@ TEST_F(DBGridPaintTest, ABitmapShowsTwoLevelTitlesASumFooterTheIndicatorAndAHigh
   };
   EXPECT_GT(glyphPixels(5), 8);
   EXPECT_LT(glyphPixels(4), 4);
+  // The selected record's indicator takes the fixed cells' selection colour.
+  const auto indicatorFace = [&](Integer recNo) {
+    const TRect r = grid_->CellRect(0, top + recNo - 1, false);
+    return PixelAt(picture.get(), r.Left + 1, r.Bottom - 2);
+  };
+  EXPECT_NE(indicatorFace(3), indicatorFace(2));
+  EXPECT_EQ(indicatorFace(4), indicatorFace(2));
 }
 
 TEST_F(DBGridPaintTest, CaptionsSplitByBarsBecomeGroupTitles) {
@@ -324,6 +337,39 @@ TEST_F(DBGridPaintTest, HiddenDuplicatesShowTheFirstOfEqualValuesOnly) {
   EXPECT_EQ(texts[top + 1], u"");
   EXPECT_EQ(texts[top + 2], u"");
   EXPECT_EQ(texts[top + 3], u"Изделие 4");
+
+  // A handler compares values of its own making: here the first word only.
+  name->OnGetHideDuplicatesValue = [](TCustomDBGridEh*, TColumnEh*, Variant& value) {
+    const String text = VarToStr(value);
+    value = Variant(text.substr(0, text.find(u' ')));
+  };
+  texts = PaintedTexts(name);
+  EXPECT_EQ(texts[top + 3], u"Изделие 4");
+  EXPECT_EQ(texts[top + 4], u"");
+
+  // The simple drawing routine of a drawing handler hides the duplicates too.
+  name->OnGetHideDuplicatesValue = nullptr;
+  const TColor paper = RGB(250, 250, 250);
+  grid_->OnDrawColumnCell = [&](TObject*, const TRect& r, Integer dataCol, TColumnEh* c,
+                                TGridDrawState state) {
+    if (c != name) return;
+    grid_->GetCanvas()->GetBrush()->SetColor(paper);
+    grid_->DefaultDrawColumnCell(r, dataCol, c, state);
+  };
+  std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+  grid_->OnDrawColumnCell = nullptr;
+  const auto ink = [&](Integer row) {
+    const TRect r = grid_->CellRect(grid_->DataColToGridCol(name->GetIndex()), row, false);
+    Integer n = 0;
+    for (Integer x = r.Left + 1; x < r.Right - 1; ++x)
+      for (Integer y = r.Top + 1; y < r.Bottom - 1; ++y)
+        if (PixelAt(picture.get(), x, y) != paper) ++n;
+    return n;
+  };
+  EXPECT_GT(ink(top), 10);
+  EXPECT_EQ(ink(top + 1), 0);
+  EXPECT_GT(ink(top + 3), 10);
+  EXPECT_EQ(data_->RecNo(), 1);
 }
 
 TEST_F(DBGridPaintTest, IndicatorCheckBoxesFollowTheSelectedRowsAndTheTitleShowsItsDropDownSign) {
@@ -386,6 +432,11 @@ TEST_F(DBGridPaintTest, ARequiredEmptyFieldIsMarkedInTheEditedRowOnly) {
   std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
   EXPECT_GT(redPixels(picture.get(), 5), 10);
   EXPECT_EQ(redPixels(picture.get(), 4), 0);
+  // The column's handler may turn the mark off.
+  name->OnCheckDrawRequiredState = [](TObject*, const String&, bool& draw) { draw = false; };
+  picture = CaptureControl(grid_);
+  EXPECT_EQ(redPixels(picture.get(), 5), 0);
+  name->OnCheckDrawRequiredState = nullptr;
   data_->Cancel();
   ProcessPendingEvents();
   picture = CaptureControl(grid_);
@@ -425,6 +476,41 @@ TEST_F(DBGridPaintTest, EachFooterRowShowsTheColumnsFooterOfThatRowInItsOwnColou
   const TRect second = grid_->CellRect(col, grid_->GetFullRowCount() - 1, false);
   EXPECT_EQ(PixelAt(picture.get(), second.Left + 3, second.Top + 3), RGB(200, 230, 255));
   EXPECT_NE(PixelAt(picture.get(), first.Left + 3, first.Top + 3), RGB(200, 230, 255));
+}
+
+// Under a dark custom style footers take the style's fixed colour, or, filled solid in the window
+// colour, the style's background; a footer of its own colour keeps it.
+TEST_F(DBGridPaintTest, UnderADarkStyleFootersTakeTheStylesColours) {
+  ASSERT_TRUE(TStyleManager::TrySetStyle(u"Onyx Blue", false));
+  auto restore = MakeScopeExit([] { TStyleManager::TrySetStyle(u"Windows", false); });
+  grid_->GetColumns()->RebuildColumns();
+  grid_->SetFooterRowCount(1);
+  Column(u"NAME")->GetFooter()->SetColor(clWindow);
+  Column(u"ID")->GetFooter()->SetColor(RGB(90, 20, 20));
+  const struct {
+    TGridCellFillStyleEh fill;
+    TColor name, id;
+  } cases[] = {
+      {cfstSolidEh, grid_->GetInternalColor(), RGB(90, 20, 20)},
+      {cfstGradientEh, clNone, clNone},  // both in the style's fixed gradient
+  };
+  for (const auto& c : cases) {
+    grid_->GetFooterParams()->SetFillStyle(c.fill);
+    ProcessPendingEvents();
+    std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+    const auto face = [&](const String& field) {
+      const TRect r = grid_->CellRect(grid_->DataColToGridCol(Column(field)->GetIndex()),
+                                      grid_->GetFullRowCount() - 1, false);
+      return PixelAt(picture.get(), r.Right - 3, r.Bottom - 3);
+    };
+    if (c.name == clNone) {
+      EXPECT_EQ(face(u"NAME"), face(u"ID"));
+      EXPECT_NE(face(u"ID"), RGB(90, 20, 20));
+      continue;
+    }
+    EXPECT_EQ(face(u"NAME"), Sys(c.name));
+    EXPECT_EQ(face(u"ID"), Sys(c.id));
+  }
 }
 
 // The fixed cells' fill styles as a title shows them, and a title pressed while the mouse is down on it.
@@ -637,6 +723,237 @@ TEST_F(DBGridPaintTest, TheEmptySpaceContinuesTitlesRowsAndColumnColours) {
   const TColor below = PixelAt(picture.get(), qty.Left + 5, qty.Bottom + 3);
   EXPECT_NE(below, background);
   EXPECT_EQ(PixelAt(picture.get(), qty.Left + 5, grid_->GetClientHeight() - 1), background);
+}
+
+// A title shows its picture alone or, with ShowImageAndText, beside its caption; a freed picture list
+// is let go.
+TEST_F(DBGridPaintTest, TitlesShowTheirPicturesAloneOrBesideTheCaption) {
+  grid_->GetColumns()->RebuildColumns();
+  TColumnEh* name = Column(u"NAME");
+  name->SetWidth(120);
+  name->GetTitle()->SetCaption(u"Наименование");
+  name->GetTitle()->SetAlignment(taLeftJustify);
+  const TColor face = RGB(200, 200, 200), red = RGB(255, 0, 0);
+  grid_->GetTitleParams()->SetColor(face);
+  grid_->GetTitleParams()->SetFillStyle(cfstSolidEh);
+  auto* images = new TImageList(form_.get(), 10, 10);
+  TBitmap square(10, 10);
+  square.GetCanvas()->GetBrush()->SetColor(red);
+  square.GetCanvas()->FillRect(TRect(0, 0, 10, 10));
+  images->AddMasked(&square, clNone);
+  grid_->SetTitleImages(images);
+  ProcessPendingEvents();
+  const TRect title = grid_->CellRect(grid_->DataColToGridCol(name->GetIndex()), 0, false);
+  // Red pixels, and pixels of neither the face nor red (the caption's ink), left and right of 20.
+  struct Ink {
+    Integer redLeft = 0, redRight = 0, textRight = 0;
+  };
+  const auto ink = [&] {
+    std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+    Ink result;
+    for (Integer x = title.Left + 1; x < title.Right - 2; ++x)
+      for (Integer y = title.Top + 1; y < title.Bottom - 2; ++y) {
+        const TColor c = PixelAt(picture.get(), x, y);
+        const bool left = x < title.Left + 20;
+        if (c == red) ++(left ? result.redLeft : result.redRight);
+        if (c != red && c != face && !left) ++result.textRight;
+      }
+    return result;
+  };
+  const Ink plain = ink();
+  EXPECT_EQ(plain.redLeft + plain.redRight, 0);
+  EXPECT_GT(plain.textRight, 10);
+
+  name->GetTitle()->SetImageIndex(0);
+  ProcessPendingEvents();
+  const Ink alone = ink();
+  EXPECT_GT(alone.redLeft, 50);
+  EXPECT_EQ(alone.textRight, 0);
+
+  name->GetTitle()->SetShowImageAndText(true);
+  EXPECT_EQ(name->GetTitle()->ImageAreaWidth(), 12);
+  const Ink beside = ink();
+  EXPECT_GT(beside.redLeft, 50);
+  EXPECT_EQ(beside.redRight, 0);
+  EXPECT_GT(beside.textRight, 10);
+
+  delete images;
+  EXPECT_EQ(grid_->GetTitleImages(), nullptr);
+  EXPECT_EQ(name->GetTitle()->ImageAreaWidth(), 0);
+  EXPECT_NO_THROW(CaptureControl(grid_));
+}
+
+// A grid that notes the sort markers it draws.
+class TMarkerRecordingGrid : public TDBGridEh {
+ public:
+  explicit TMarkerRecordingGrid(TComponent* owner) : TDBGridEh(owner) {}
+  void DrawSortMarker(TSortMarkerEh marker, const TRect& rect, bool highlight) override {
+    markers.push_back(marker);
+    TDBGridEh::DrawSortMarker(marker, rect, highlight);
+  }
+  std::vector<TSortMarkerEh> markers;
+};
+
+// Sorted by several columns, each marked title shows its place in the sort beside the marker; a title
+// too narrow drops the marker first, then the index, and keeps its caption.
+TEST_F(DBGridPaintTest, SortIndexesStandBesideTheMarkersOfASortBySeveralColumns) {
+  grid_->SetVisible(false);
+  TDataSource* source = nullptr;
+  auto* grid = ShowGridOver<TMarkerRecordingGrid>(form_.get(), data_, &source);
+  grid->GetColumns()->RebuildColumns();
+  TDBGridColumnsEh* columns = grid->GetColumns();
+  TColumnEh* id = columns->GetColumn(0);
+  TColumnEh* qty = columns->GetColumn(2);
+  const auto mark = [&](Integer idIndex) {
+    columns->BeginUpdate();
+    id->GetTitle()->SetSortMarker(idIndex > 0 ? smDownEh : smNoneEh);
+    id->GetTitle()->SetSortIndex(idIndex);
+    qty->GetTitle()->SetSortMarker(smUpEh);
+    qty->GetTitle()->SetSortIndex(1);
+    columns->EndUpdate();
+    ProcessPendingEvents();
+  };
+  struct Case {
+    const char* what;
+    Integer qtyWidth, idIndex;
+    bool marker, index;
+  } cases[] = {
+      {"one sorted column", 90, 0, true, false},
+      {"two sorted columns", 90, 2, true, true},
+      {"narrow: marker dropped", 24, 2, false, true},
+      {"narrower: both dropped", 14, 2, false, false},
+  };
+  for (const Case& c : cases) {
+    qty->SetWidth(c.qtyWidth);
+    mark(c.idIndex);
+    const TRect title = grid->CellRect(grid->DataColToGridCol(qty->GetIndex()), 0, false);
+    // The index shows as a difference from the same title painted without it.
+    const auto titlePixels = [&](bool withIndex) {
+      grid->OnGetTitleParams = [withIndex](TCustomDBGridEh*,
+                                           TCustomDBGridEh::TDBGridDrawTitleCellParamsEh* p) {
+        p->DrawSortIndex = withIndex;
+      };
+      std::unique_ptr<TBitmap> picture = CaptureControl(grid);
+      std::vector<TColor> pixels;
+      for (Integer x = title.Left; x < title.Right; ++x)
+        for (Integer y = title.Top; y < title.Bottom; ++y) pixels.push_back(PixelAt(picture.get(), x, y));
+      return pixels;
+    };
+    const std::vector<TColor> withoutIndex = titlePixels(false);
+    grid->markers.clear();
+    const std::vector<TColor> withIndex = titlePixels(true);
+    const bool qtyMarker = std::count(grid->markers.begin(), grid->markers.end(), smUpEh) > 0;
+    EXPECT_EQ(qtyMarker, c.marker) << c.what;
+    EXPECT_EQ(withIndex != withoutIndex, c.index) << c.what;
+  }
+  // The index digits are the small sort-index font's, not the title's.
+  EXPECT_LT(-TCustomDBGridEh::SortIndexFont()->GetHeight(), grid->GetTitleParams()->GetFont()->GetSize());
+}
+
+// The row-select check box under the mouse is drawn hot; the others of the same state are not.
+TEST_F(DBGridPaintTest, TheRowSelectCheckBoxUnderTheMouseIsHot) {
+  grid_->SetIndicatorOptions({gioShowRowIndicatorEh, gioShowRowselCheckboxesEh});
+  ProcessPendingEvents();
+  const Integer top = grid_->TopDataOffset();
+  const auto box = [&](Integer row) {
+    TRect r = grid_->CellRect(0, row, false);
+    r.Right -= 11;
+    r.Left = r.Right - TCustomDBGridEh::RowselCheckboxesWidth;
+    return r;
+  };
+  const auto boxPixels = [&](TBitmap* p, Integer row) {
+    const TRect r = box(row);
+    std::vector<TColor> pixels;
+    for (Integer x = r.Left + 2; x < r.Right - 2; ++x)
+      for (Integer y = r.Top + 1; y < r.Bottom - 1; ++y) pixels.push_back(PixelAt(p, x, y));
+    return pixels;
+  };
+  const TRect r = box(top + 4);
+  const TPoint centre((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+  SendMouseMove(grid_, TPoint(centre.X, centre.Y - 2));
+  SendMouseMove(grid_, centre);
+  ProcessPendingEvents();
+  ASSERT_EQ(grid_->GetHotTrackEditButton(), 1);
+  std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+  EXPECT_EQ(boxPixels(picture.get(), top + 2), boxPixels(picture.get(), top + 3));
+  EXPECT_NE(boxPixels(picture.get(), top + 4), boxPixels(picture.get(), top + 3));
+  // Off the box, within the same cell, the box is plain again.
+  SendMouseMove(grid_, TPoint(grid_->CellRect(0, top + 4, false).Right - 3, centre.Y));
+  ProcessPendingEvents();
+  picture = CaptureControl(grid_);
+  EXPECT_EQ(boxPixels(picture.get(), top + 4), boxPixels(picture.get(), top + 3));
+}
+
+// Under a dark custom style the indicator's rows lie flat with soft lines between them, not one raised
+// header item per row.
+TEST_F(DBGridPaintTest, UnderADarkStyleTheIndicatorRowsLieFlat) {
+  ASSERT_TRUE(TStyleManager::TrySetStyle(u"Onyx Blue", false));
+  auto restore = MakeScopeExit([] { TStyleManager::TrySetStyle(u"Windows", false); });
+  data_->SetRecNo(1);
+  ProcessPendingEvents();
+  std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+  const TRect r = grid_->CellRect(0, grid_->TopDataOffset() + 3, false);
+  const TColor fill = PixelAt(picture.get(), r.Left + 4, r.Top + (r.Bottom - r.Top) / 2);
+  EXPECT_EQ(PixelAt(picture.get(), r.Left + 4, r.Top), fill);
+  EXPECT_EQ(PixelAt(picture.get(), r.Left + 4, r.Bottom - 1), fill);
+  // The line under the row is nearer the fill than the grid's dark line colour is.
+  const auto distance = [](TColor a, TColor b) {
+    return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
+           std::abs(GetBValue(a) - GetBValue(b));
+  };
+  const TColor line = PixelAt(picture.get(), r.Left + 4, r.Bottom);
+  EXPECT_NE(line, fill);
+  EXPECT_LT(distance(line, fill), distance(Sys(grid_->GetGridLineParams()->GetDarkColor()), fill));
+}
+
+// The text of a selected row and of the current cell stays readable on its highlight in both visual
+// styles: the cell's lightest and darkest pixels lie far apart.
+TEST_F(DBGridPaintTest, HighlightedTextStaysReadableInBothStyles) {
+  auto restore = MakeScopeExit([] { TStyleManager::TrySetStyle(u"Windows", false); });
+  grid_->GetColumns()->RebuildColumns();
+  TColumnEh* name = Column(u"NAME");
+  grid_->SetSelectedIndex(name->GetIndex());
+  grid_->GetSelection()->SetSelectionType(gstRecordBookmarks);
+  data_->SetRecNo(2);
+  grid_->GetSelectedRows()->SetCurrentRowSelected(true);
+  data_->SetRecNo(6);
+  for (const Char* style : {u"Windows", u"Onyx Blue"}) {
+    ASSERT_TRUE(TStyleManager::TrySetStyle(style, false));
+    ProcessPendingEvents();
+    ASSERT_TRUE(grid_->HasFocusWithin());
+    std::unique_ptr<TBitmap> picture = CaptureControl(grid_);
+    for (const Integer recNo : {2, 6}) {
+      const TRect r = grid_->CellRect(grid_->DataColToGridCol(name->GetIndex()),
+                                      grid_->TopDataOffset() + recNo - 1, false);
+      Integer darkest = 255, lightest = 0;
+      for (Integer x = r.Left + 2; x < r.Right - 2; ++x)
+        for (Integer y = r.Top + 2; y < r.Bottom - 2; ++y) {
+          const Integer l = ColorLuminanceEh(PixelAt(picture.get(), x, y));
+          darkest = std::min(darkest, l);
+          lightest = std::max(lightest, l);
+        }
+      EXPECT_GE(lightest - darkest, 120) << StringToUtf8(style) << " record " << recNo;
+    }
+  }
+}
+
+// Multi-level titles take each level's wrapped caption height plus the title margin.
+TEST_F(DBGridPaintTest, MultiLevelTitlesTakeTheTitleMarginOnEveryLevel) {
+  grid_->GetColumns()->RebuildColumns();
+  grid_->GetColumns()->GetColumn(0)->GetTitle()->SetCaption(u"Изделие|Код");
+  grid_->GetColumns()->GetColumn(1)->GetTitle()->SetCaption(u"Изделие|Наименование");
+  grid_->GetTitleParams()->SetMultiTitle(true);
+  const auto titleHeight = [&](Integer margin) {
+    grid_->GetTitleParams()->SetVTitleMargin(margin);
+    ProcessPendingEvents();
+    return grid_->GetRowHeights(0);
+  };
+  const Integer narrow = titleHeight(2), wide = titleHeight(8);
+  EXPECT_EQ(wide - narrow, 2 * 6);  // two levels
+  // A caption too long for its column wraps, and the title grows by the lines it takes.
+  grid_->GetColumns()->GetColumn(2)->SetWidth(40);
+  grid_->GetColumns()->GetColumn(2)->GetTitle()->SetCaption(u"Количество на складе готовой продукции");
+  EXPECT_GT(titleHeight(8), wide);
 }
 
 // A grid that notes which of its rows are invalidated, and whether all of it is.

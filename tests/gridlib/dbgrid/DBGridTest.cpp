@@ -246,7 +246,10 @@ TEST_F(DBGridTest, AutomaticWidthsFillTheClientInProportion) {
   Column(u"NAME")->SetWidth(20);
   Column(u"QTY")->SetWidth(10);
   grid_->SetAutoFitColWidths(true);
-  const Integer client = grid_->GetClientWidth();
+  // The vertical bar shows over a hundred records: the columns end where it begins.
+  ASSERT_TRUE(grid_->GetVertScrollBar()->IsScrollBarShowing());
+  const Integer client = grid_->GetGridClientWidth();
+  EXPECT_EQ(client, grid_->GetClientWidth() - grid_->GetVertScrollBar()->ActualSize());
   const Integer id = Column(u"ID")->GetWidth(), name = Column(u"NAME")->GetWidth(),
                 qty = Column(u"QTY")->GetWidth();
   EXPECT_EQ(id + name + qty, client);
@@ -257,8 +260,67 @@ TEST_F(DBGridTest, AutomaticWidthsFillTheClientInProportion) {
   grid_->LayoutChanged();
   EXPECT_EQ(Column(u"NAME")->GetWidth(), 50);
   EXPECT_EQ(Column(u"ID")->GetWidth() + Column(u"QTY")->GetWidth() + 50, client);
+  // A closed dataset needs no vertical bar: the columns take its room once the change is done.
+  Column(u"NAME")->SetMaxWidth(0);
+  data_->Close();
+  ProcessPendingEvents();
+  ASSERT_FALSE(grid_->GetVertScrollBar()->IsScrollBarShowing());
+  EXPECT_EQ(Column(u"ID")->GetWidth() + Column(u"NAME")->GetWidth() + Column(u"QTY")->GetWidth(),
+            grid_->GetClientWidth());
   grid_->SetAutoFitColWidths(false);
   EXPECT_EQ(Column(u"ID")->GetWidth(), 10);
+}
+
+namespace {
+// Sizes a row as the mouse does.
+class TRowSizingGrid : public TDBGridEh {
+ public:
+  using TCustomDBGridEh::ChangeRowHeight;
+  using TDBGridEh::TDBGridEh;
+};
+}  // namespace
+
+TEST_F(DBGridTest, ARowSizedByTheUserGivesEveryDataRowItsHeight) {
+  data_->Open();
+  TDataSource* source = nullptr;
+  auto* grid = ShowGridOver<TRowSizingGrid>(form_.get(), data_, &source);
+  ASSERT_FALSE(grid->GetOptions().Contains(goRowSizingEh));
+  grid->SetRowSizingAllowed(true);
+  EXPECT_TRUE(grid->GetOptions().Contains(goRowSizingEh));
+  const Integer rowsBefore = grid->VisibleDataRowCount();
+  const Integer tall = 2 * grid->GetStdDefaultRowHeight();
+  grid->ChangeRowHeight(grid->TopDataOffset() + 2, tall);
+  EXPECT_EQ(grid->GetRowHeight(), tall);
+  EXPECT_EQ(grid->GetRowLines(), 0);
+  for (Integer r = grid->TopDataOffset(); r < grid->GetRowCount(); ++r)
+    EXPECT_EQ(grid->GetRowHeights(r), tall) << r;
+  EXPECT_LT(grid->VisibleDataRowCount(), rowsBefore);
+}
+
+// Calls nest: only the last finish shows the cells again, and a finish too many is refused.
+TEST_F(DBGridTest, TheLoadingStatusHidesTheCellsUntilTheLastFinish) {
+  MakeGrid();
+  int cellsDrawn = 0;
+  grid_->OnDrawColumnCell = [&cellsDrawn](TObject*, const TRect&, Integer, TColumnEh*, TGridDrawState) {
+    ++cellsDrawn;
+  };
+  grid_->StartLoadingStatus(String(), 30);
+  grid_->StartLoadingStatus(u"Загрузка остатков", 0, false);
+  cellsDrawn = 0;  // the picture the status fades from is the grid's own
+  CaptureControl(grid_);
+  EXPECT_EQ(cellsDrawn, 0);
+  grid_->FinishLoadingStatus(0);
+  EXPECT_TRUE(grid_->GetShowingLoadingMode());
+  grid_->FinishLoadingStatus(30);
+  EXPECT_FALSE(grid_->GetShowingLoadingMode());
+  CaptureControl(grid_);
+  EXPECT_GT(cellsDrawn, 0);
+  try {
+    grid_->FinishLoadingStatus();
+    ADD_FAILURE() << "a finish without a start";
+  } catch (Exception& e) {
+    EXPECT_EQ(e.Message(), u"FinishLoadingStatus occurred before StartLoadingStatus");
+  }
 }
 
 TEST_F(DBGridTest, ColumnWidthLimitsApplyMaximumThenMinimum) {
@@ -377,6 +439,68 @@ TEST_F(DBGridTest, SavedBookmarkKeepsTheCurrentRowsPlaceAcrossARefresh) {
   EXPECT_EQ(grid_->GetRow(), row);
 }
 
+TEST_F(DBGridTest, ANestedReadingReturnsToTheOuterRowAndTheLastToTheRecord) {
+  MakeGrid();
+  data_->SetRecNo(5);
+  ProcessPendingEvents();
+  TAxisGridDataLinkEh* link = grid_->GetDataLink();
+  const Integer active = link->GetActiveRecord();
+  const Integer firstShown = data_->RecNo() - active;
+  TField* id = data_->FieldByName(u"ID");
+  grid_->InstantReadEnter(1);
+  grid_->InstantReadEnter(3);
+  EXPECT_EQ(id->GetAsInteger(), firstShown + 3);
+  grid_->InstantReadLeave();
+  EXPECT_EQ(id->GetAsInteger(), firstShown + 1) << "back to the outer reading";
+  grid_->InstantReadLeave();
+  EXPECT_EQ(link->GetActiveRecord(), active);
+  EXPECT_EQ(id->GetAsInteger(), 5);
+}
+
+// The bar numbers records where the dataset can; a filtered test dataset cannot, and its bar has five
+// positions: the ends, the middle, and a page either side of it.
+TEST_F(DBGridTest, VerticalBarNumbersRecordsOrStandsAtTheEndsOrTheMiddle) {
+  MakeGrid();
+  const Integer page = grid_->VisibleDataRowCount();
+  Integer pos = 0, min = 0, barPage = 0, max = 0;
+  data_->SetRecNo(30);
+  grid_->CalcVertScrollBarParams(pos, min, barPage, max);
+  EXPECT_EQ((std::vector<Integer>{pos, min, barPage, max}),
+            (std::vector<Integer>{30, 1, page, 100 + page - 1}));
+
+  data_->OnFilterRecord = [](TDataSet*, bool& accept) { accept = true; };
+  data_->SetFiltered(true);
+  TField* id = data_->FieldByName(u"ID");
+  struct Step {
+    Integer code, thumb, id, pos;
+  };
+  const Step steps[] = {{SB_THUMBPOSITION, 4, 100, 4},      {SB_THUMBPOSITION, 0, 1, 0},
+                        {SB_THUMBPOSITION, 1, 1, 0},        {SB_THUMBPOSITION, 3, 1 + page, 2},
+                        {SB_THUMBPOSITION, 2, 1 + page, 2}, {SB_BOTTOM, 0, 100, 4}};
+  for (const Step& s : steps) {
+    grid_->VertScroll(s.code, s.thumb);
+    grid_->CalcVertScrollBarParams(pos, min, barPage, max);
+    EXPECT_EQ(id->GetAsInteger(), s.id) << s.code << "/" << s.thumb;
+    EXPECT_EQ((std::vector<Integer>{pos, min, barPage, max}), (std::vector<Integer>{s.pos, 0, 0, 4}))
+        << s.code << "/" << s.thumb;
+  }
+  data_->Close();
+  grid_->CalcVertScrollBarParams(pos, min, barPage, max);
+  EXPECT_EQ((std::vector<Integer>{pos, min, barPage, max}), (std::vector<Integer>{0, 0, 2, 1}));
+}
+
+TEST_F(DBGridTest, TheHorizontalBarStaysShownWhileItsExtraPanelIs) {
+  MakeGrid();
+  TGridScrollBarEh* bar = grid_->GetHorzScrollBar();
+  ASSERT_FALSE(bar->IsScrollBarShowing()) << "three narrow columns fit";
+  grid_->GetHorzDBScrollBar()->GetExtraPanel()->SetVisible(true);
+  EXPECT_TRUE(bar->IsScrollBarShowing());
+  EXPECT_TRUE(grid_->ScrollBarPanel());
+  grid_->GetHorzDBScrollBar()->GetExtraPanel()->SetVisible(false);
+  EXPECT_FALSE(bar->IsScrollBarShowing());
+  EXPECT_FALSE(grid_->ScrollBarPanel());
+}
+
 TEST_F(DBGridTest, SelectedRowsAreForgottenWhenTheDatasetIsReopened) {
   MakeGrid();
   data_->SetRecNo(5);
@@ -461,6 +585,22 @@ TEST_F(DBGridTest, SelectionShapesAnswerWhichCellsAreSelected) {
   EXPECT_TRUE(selection->DataCellSelected(-1, row9));
   selection->Clear();
   EXPECT_FALSE(selection->DataCellSelected(0, row9));
+}
+
+TEST_F(DBGridTest, TheEditorStaysHiddenOverASelectionThatAnEditWouldClear) {
+  MakeGrid();
+  grid_->SetDBOptions(grid_->GetDBOptions() + TDBGridOptions{dgAlwaysShowEditor});
+  grid_->SetEditorMode(true);
+  ASSERT_TRUE(grid_->CanEditShow());
+  data_->SetRecNo(4);
+  const TBookmark row4 = data_->GetBookmark();
+  data_->SetRecNo(6);
+  grid_->GetSelection()->GetRect()->Select(1, row4, false);
+  grid_->GetSelection()->GetRect()->Select(2, data_->GetBookmark(), true);
+  ASSERT_EQ(grid_->GetSelection()->GetSelectionType(), gstRectangle);
+  EXPECT_FALSE(grid_->CanEditShow());
+  grid_->SetOptionsEh(grid_->GetOptionsEh() - TDBGridEhOptions{dghClearSelection});
+  EXPECT_TRUE(grid_->CanEditShow()) << "the selection stays while typing";
 }
 
 TEST_F(DBGridTest, FooterAggregatesFollowTheDatasetAndTheApplicationsHandlersStillRun) {

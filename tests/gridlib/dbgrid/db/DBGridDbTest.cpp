@@ -60,4 +60,43 @@ TEST_F(DBGridDbTest, MoveByStepsPagesAndStopsAtTheEndsOfAQuery) {
   EXPECT_EQ(grid_->GetRow(), grid_->TopDataOffset());
 }
 
+// Another user inserts and deletes rows of a table the grid shows. After the query is re-read the
+// remembered record comes back to its place on screen, and moving by one, by a page and to the ends
+// lands on the records the table now holds.
+TEST_F(DBGridDbTest, AReReadQueryKeepsTheRowsPlaceAndNavigatesAnotherUsersChanges) {
+  Exec(u"create table t.item (id integer primary key, name text)");
+  Exec(u"insert into t.item select n, 'Изделие ' || n from generate_series(1, 200) n");
+  TADOQuery* items = Query(u"select id, name from t.item order by id");
+  items->Open();
+  source_->SetDataSet(items);
+  ProcessPendingEvents();
+  TField* id = items->FieldByName(u"id");
+  ASSERT_TRUE(items->Locate(u"id", Variant(100), TLocateOptions()));
+  grid_->MoveBy(3);
+  ProcessPendingEvents();
+  const Integer row = grid_->GetRow();
+  grid_->SaveVertPos(u"id");
+
+  Exec(u"insert into t.item values (0, 'Первое'), (1000, 'Последнее')");
+  Exec(u"delete from t.item where id in (50, 150)");
+  items->Refresh();
+  grid_->RestoreVertPos(u"id");
+  EXPECT_EQ(id->GetAsInteger(), 103);
+  EXPECT_EQ(grid_->GetRow(), row);
+  ExpectRowsShowTheirRecords(grid_, items);
+
+  const Integer page = grid_->VisibleDataRowCount();
+  struct Step {
+    Integer distance, id;
+  };
+  const Step steps[] = {{1, 104}, {-1, 103}, {47, 151}, {-page, 150 - page}, {5000, 1000}, {-5000, 0}};
+  for (const Step& s : steps) {
+    grid_->MoveBy(s.distance);
+    EXPECT_EQ(id->GetAsInteger(), s.id) << s.distance;
+    EXPECT_EQ(grid_->GetRow() - grid_->TopDataOffset(), grid_->GetDataLink()->GetActiveRecord())
+        << s.distance;
+  }
+  EXPECT_TRUE(grid_->Bof());
+}
+
 }  // namespace
