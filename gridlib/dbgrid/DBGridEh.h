@@ -118,6 +118,32 @@ using TDBGridEhGetColorEvent = TDelegate<void(TCustomDBGridEh* Grid, TColor& Col
 // lightened and blended only then.
 extern Integer DisplayColorCount;
 
+// What a title or super-title cell is drawn with; handed to the title events.
+struct TDBGridDrawTitleCellParamsEh {
+  TColumnEh* Column = nullptr;
+  Integer MultiTitleNode = -1;  // the super-title node painted, -1 for a column title
+  TAlignment Alignment = taCenter;
+  TColor Color = clBtnFace;
+  TColor SecondColor = clDefault;
+  TFont* Font = nullptr;
+  String Text;
+  TSortMarkerEh SortMarker = smNoneEh;
+  TTextOrientationEh Orientation = tohHorizontal;
+  TGridDrawState CellState;
+  TTextLayout Layout = tlTop;
+  bool Down = false;
+  bool Draw3DBorder = false;
+  bool DrawByThemes = false;
+  bool DrawSortIndex = true;
+  bool CellMultiSelected = false;
+  bool Highlight = false;
+  bool WordWrap = false;
+  bool EndEllipsis = false;
+  Integer ForeXDataOffset = 2;
+  Integer ForeYDataOffset = 2;
+  TRect ForeInsideRect;
+};
+
 // One fixed cell as the style draws its background.
 struct TDBGridDrawFixedStateEh {
   TRect ClipRect;
@@ -211,6 +237,14 @@ class TDBGridEhStyle : public TComponent {
   virtual TTreeViewGlyphStyleEh GetActualTreeGlyphStyle() const;
   // Grows a title's fill rectangle so that the themed element covers the cell's own border lines.
   void GetThemeTitleFillRect(TRect& fillRect, bool incVertBoundary, bool incHorzBoundary) const;
+  // The themed element that fills a title cell, by ThemeTitleFillElement.
+  TThemedElementDetails GetThemeTitleFillElement(bool isDown, bool isSelected) const;
+  // The colours of a fixed cell under a custom style; all clNone without one.
+  virtual void GetCustomStyleFixedColors(TColor& fillColor, TColor& textColor, TColor& startColor,
+                                         TColor& endColor, TGridCellFillStyleEh fillStyle, bool isTrack,
+                                         bool isPressed) const;
+  virtual void GetDefaultFixedGradientColor(TColor& startColor, TColor& endColor, bool isTrack,
+                                            bool isPressed) const;
 
   // A data cell's colour by selection, focus and hot tracking; whether it is drawn highlighted.
   virtual bool HighlightDataCellColor(TCustomDBGridEh* grid, Integer col, Integer row, Integer dataCol,
@@ -221,12 +255,33 @@ class TDBGridEhStyle : public TComponent {
                                           Integer dataRow, TCellAreaTypeEh cellType, TGridDrawState state,
                                           bool selected, TColor& color, TFont* font);
 
+  // Backgrounds of fixed cells: a plain fill, or the custom style's fixed-cell element.
+  virtual void DrawCustomStyleCellBackground(TCustomDBGridEh* grid, TCanvas* canvas, const TRect& rect,
+                                             TGridCellFillStyleEh fillStyle, TColor color,
+                                             TGridDrawState state, Integer col, Integer row, bool cellPressed,
+                                             const TRect& clipRect);
+  // Fills and frames a fixed cell by its fill style; insideRect comes back as the room for the content
+  // and the state's FontColor as the text colour a custom style wants.
+  virtual void DrawFixedCellBackground(TCustomDBGridEh* grid, TCanvas* canvas, const TRect& rect,
+                                       bool fillInside, TRect& insideRect, TGridDrawState state,
+                                       TDBGridDrawFixedStateEh& fixedState);
+  virtual void DrawTitleCellBackground(TCustomDBGridEh* grid, TColumnEh* column, TCanvas* canvas,
+                                       const TRect& rect, bool fillInside, TRect& insideRect,
+                                       TGridDrawState state, TDBGridDrawTitleCellParamsEh* titleState,
+                                       const TRect& clipRect);
+
   // Sort markers: the style a caller's smstDefaultEh stands for, their sizes and colours.
   TSortMarkerStyleEh ActualSortMarkerStyle(TSortMarkerStyleEh style) const;
   virtual TSize GetSortMarkerSize(TCanvas* canvas, TSortMarkerStyleEh style) const;
   virtual void GetSortMarkerColors(TSortMarkerStyleEh style, TColumnEh* column, TSortMarkerEh direction,
                                    bool selected, TColor& frameBrightColor, TColor& frameDarkColor,
                                    TColor& fillColor) const;
+  virtual void DrawSortMarkerNew(TCanvas* canvas, TSortMarkerStyleEh style, TSortMarkerEh direction,
+                                 bool selected, const TRect& rect, TColor frameBrightColor,
+                                 TColor frameDarkColor, TColor fillColor);
+  // The marker in the colours the column's grid gives it.
+  void DrawSortMarker(TCanvas* canvas, TSortMarkerStyleEh style, TColumnEh* column, TSortMarkerEh direction,
+                      bool selected, const TRect& rect);
 
   // Measures the display's colours again; the system's colour-change notice ends here.
   virtual void RefreshColorDepth();
@@ -234,7 +289,17 @@ class TDBGridEhStyle : public TComponent {
   virtual void WndProc(TMessage& message);
 
  private:
+  // Draws a fixed cell's fill by style: the themed title element, a vertical gradient, or the brush.
+  void FillFixedCellByStyle(TCustomDBGridEh* grid, TCanvas* canvas, TGridCellFillStyleEh fillStyle,
+                            TColor startColor, const TRect& clipRect, bool selected, bool pressed,
+                            const TRect& rect) const;
+  static void DrawGridLine(TCustomDBGridEh* grid, TCanvas* canvas, TColor color, TPoint from, TPoint to);
+  // LightenColor as the cell shows it, or a blend that keeps a custom style's text readable.
+  TColor LuminateCellColor(TColor color, TColor glassColor, bool ungray) const;
+
   std::vector<TCustomDBGridEh*> grids_;
+  // Stands for the hidden window: the style manager tells of a colour change through it.
+  Integer styleChangedKey_ = 0;
   Integer dataCellHorzOffset_ = -1;
   TSortMarkerStyleEh defaultSortMarkerStyle_ = smstFrameEh;
   Integer finishLoadingStatusRenderDuration_ = 500;
@@ -284,6 +349,29 @@ using TColumnEhSettingsKeeperOptions = TSet<TColumnEhSettingsKeeperOption>;
 enum TSortOrderEh { soAscEh, soDescEh };
 
 using TDBGridEhBuildIndicatorTitleMenu = TDelegate<void(TCustomDBGridEh* Grid, TPopupMenu*& PopupMenu)>;
+
+// The menu items of the default handler's menus.
+class TColumnEhMenuItem : public TMenuItemEh {
+  KIV_CLASS(TColumnEhMenuItem, TMenuItemEh)
+ public:
+  explicit TColumnEhMenuItem(TComponent* owner) : TMenuItemEh(owner) {}
+  TColumnEh* ColumnEh = nullptr;
+};
+
+class TDBGridEhMenuItem : public TMenuItemEh {
+  KIV_CLASS(TDBGridEhMenuItem, TMenuItemEh)
+ public:
+  explicit TDBGridEhMenuItem(TComponent* owner) : TMenuItemEh(owner) {}
+  TCustomDBGridEh* Grid = nullptr;
+  TObject* TagObject = nullptr;
+};
+
+class TDBGridEhIndicatorTitleMenuItemEh : public TDBGridEhMenuItem {
+  KIV_CLASS(TDBGridEhIndicatorTitleMenuItemEh, TDBGridEhMenuItem)
+ public:
+  explicit TDBGridEhIndicatorTitleMenuItemEh(TComponent* owner) : TDBGridEhMenuItem(owner) {}
+  TDBGridEhStyleIndicatorTitleMenuEh TitleMenu = itmVisibleColumnsEh;
+};
 
 // Where a grid hands what an application may want to change for all grids at once: the defaults of
 // sorting, filtering, record moving, text search and the find dialog, the indicator-title menu, the
@@ -370,6 +458,15 @@ class TDBGridEhCenter : public TPersistent {
   virtual TColumnEhSettingsKeeperOptions GetColumnSettingsKeeperOptions(TCustomDBGridEh* grid);
   // The visible-columns item of the indicator-title menu: never hides the last visible column.
   virtual void MenuVisibleColumnClick(TColumnEh* column, TMenuItem* item);
+  // The click of a TColumnEhMenuItem.
+  void MenuVisibleColumnClick(TObject* sender);
+  // The edit actions of the indicator-title menu, on the item's grid and its current selection.
+  virtual void IndicatorTitleMenuItemClick(TObject* sender);
+  // A cell's menu and the items built into it: the grid's own by default.
+  virtual TPopupMenu* GetCellPopupMenu(TCustomDBGridEh* grid, TGridCoord cell, TCellAreaTypeEh area,
+                                       TColumnEh* column);
+  virtual void BuildCellPopupMenu(TCustomDBGridEh* grid, TPopupMenu* menu, TGridCoord cell,
+                                  TCellAreaTypeEh area, TColumnEh* column);
 
   // Empty hooks the grid calls before its own events.
   virtual void GetColCellParams(TCustomDBGridEh* /*grid*/, TColumnEh* /*column*/, bool /*editMode*/,
@@ -1516,30 +1613,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
 
   // ---- Painting: data, title, indicator and footer cells, borders, multi-level titles ----
   // What a title or super-title cell is drawn with; handed to the title events.
-  struct TDBGridDrawTitleCellParamsEh {
-    TColumnEh* Column = nullptr;
-    Integer MultiTitleNode = -1;  // the super-title node painted, -1 for a column title
-    TAlignment Alignment = taCenter;
-    TColor Color = clBtnFace;
-    TColor SecondColor = clDefault;
-    TFont* Font = nullptr;
-    String Text;
-    TSortMarkerEh SortMarker = smNoneEh;
-    TTextOrientationEh Orientation = tohHorizontal;
-    TGridDrawState CellState;
-    TTextLayout Layout = tlTop;
-    bool Down = false;
-    bool Draw3DBorder = false;
-    bool DrawByThemes = false;
-    bool DrawSortIndex = true;
-    bool CellMultiSelected = false;
-    bool Highlight = false;
-    bool WordWrap = false;
-    bool EndEllipsis = false;
-    Integer ForeXDataOffset = 2;
-    Integer ForeYDataOffset = 2;
-    TRect ForeInsideRect;
-  };
+  using TDBGridDrawTitleCellParamsEh = ::TDBGridDrawTitleCellParamsEh;
   // One title of the multi-level title tree: the root (index 0), group titles and one leaf per column.
   struct TDBGridMultiTitleNodeEh {
     String Text;
@@ -1760,8 +1834,10 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void CancelEditing() override;
   void ChangeScale(Integer m, Integer d) override;
 
-  // Menus: the one for a cell, and the grid's own standard menu.
+  // Menus: the one for a cell (asked of the center, whose default is the Internal... one), and the
+  // standard indicator-title menu the center builds.
   virtual TPopupMenu* GetCellPopupMenu(TGridCoord cell, TCellAreaTypeEh area, TColumnEh* column);
+  virtual TPopupMenu* InternalGetCellPopupMenu(TGridCoord cell, TCellAreaTypeEh area, TColumnEh* column);
   virtual void BuildIndicatorTitleMenu(TPopupMenu*& menu);
   virtual void DefaultBuildIndicatorTitleMenu(TPopupMenu*& menu);
   bool GetUseIndicatorMenu() const { return useIndicatorMenu_; }
@@ -1771,6 +1847,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void SetBuildMenuOnPopup(bool value) { buildMenuOnPopup_ = value; }
   // Adds the grid's own items to a menu being built for a cell.
   virtual void BuildCellPopupMenu(TPopupMenu* menu, TGridCoord cell, TCellAreaTypeEh area, TColumnEh* column);
+  virtual void InternalBuildCellPopupMenu(TPopupMenu* menu, TGridCoord cell, TCellAreaTypeEh area,
+                                          TColumnEh* column);
   // An open drop-down list of the cell editor takes the wheel first.
   bool DoMouseWheel(TShiftState shift, Integer wheelDelta, TPoint mousePos) override;
   // The hot button of the hot cell: -1 none, 0 its edit button, 1 the row-select check box.
@@ -2063,7 +2141,6 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   // The modifiers of the key or release being handled.
   TShiftState keyShift_;
   TShiftState mouseShift_;
-  TPopupMenu* standardMenu_ = nullptr;
   // The last mouse position over the grid: the point the hint pause is asked for.
   TPoint hintTestPos_;
   bool pressed_ = false;
@@ -2071,7 +2148,6 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   bool dblClickDeferred_ = false;
   bool traceSizing_ = false;
   bool sizeChangedInUpdateLock_ = false;
-  bool inCenterMenuBuild_ = false;
   // A left press of a grid that drags automatically; the grid starts the drag itself.
   bool autoDrag_ = false;
   // A selected cell was pressed under automatic dragging: a move drags, a release acts on the selection.

@@ -8,8 +8,10 @@
 
 namespace {
 
-// A column whose value reads as text: one with a field that is not a blob.
-bool ColumnReadsAsText(TColumnEh* column) {
+// The default handler decides which columns a search reads; without one, those with a field that is
+// not a blob.
+bool ColumnReadsAsText(TCustomDBGridEh* grid, TColumnEh* column) {
+  if (TDBGridEhCenter* center = grid->GetCenter()) return center->CanColumnValueReadAsText(grid, column);
   TField* field = column->GetField();
   return field != nullptr && !field->IsBlob();
 }
@@ -136,19 +138,19 @@ void CollectSearchColumns(TCustomDBGridEh* grid, const String& fieldName, TLocat
   if (options.Contains(ltoInsideSelectionEh) && selection->GetSelectionType() == gstColumns) {
     TDBGridEhSelectionCols* selected = selection->GetColumns();
     for (Integer i = 0; i < selected->GetCount(); ++i)
-      if (ColumnReadsAsText(selected->GetColumn(i))) columns.Add(selected->GetColumn(i));
+      if (ColumnReadsAsText(grid, selected->GetColumn(i))) columns.Add(selected->GetColumn(i));
     return;
   }
   if (options.Contains(ltoInsideSelectionEh) && selection->GetSelectionType() == gstRectangle) {
     TDBGridEhSelectionRect* rect = selection->GetRect();
     for (Integer i = std::max<Integer>(rect->GetLeftCol(), 0);
          i <= rect->GetRightCol() && i < visible->GetCount(); ++i)
-      if (ColumnReadsAsText(visible->GetColumn(i))) columns.Add(visible->GetColumn(i));
+      if (ColumnReadsAsText(grid, visible->GetColumn(i))) columns.Add(visible->GetColumn(i));
     return;
   }
   if (options.Contains(ltoAllFieldsEh)) {
     for (Integer i = 0; i < visible->GetCount(); ++i)
-      if (ColumnReadsAsText(visible->GetColumn(i))) columns.Add(visible->GetColumn(i));
+      if (ColumnReadsAsText(grid, visible->GetColumn(i))) columns.Add(visible->GetColumn(i));
     return;
   }
   const Integer selected = grid->GetSelectedIndex();

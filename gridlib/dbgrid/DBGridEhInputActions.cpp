@@ -307,7 +307,8 @@ TPopupMenuEh* DBGridEhGlobalPopupMenu() {
   return menu;
 }
 
-TPopupMenu* TCustomDBGridEh::GetCellPopupMenu(TGridCoord cell, TCellAreaTypeEh area, TColumnEh* column) {
+TPopupMenu* TCustomDBGridEh::InternalGetCellPopupMenu(TGridCoord cell, TCellAreaTypeEh area,
+                                                      TColumnEh* column) {
   TPopupMenu* menu = nullptr;
   if (column) {
     if (area.VertType == vctTitleEh) menu = column->GetTitle()->GetPopupMenu();
@@ -342,8 +343,8 @@ TPopupMenu* TCustomDBGridEh::GetCellPopupMenu(TGridCoord cell, TCellAreaTypeEh a
   return global;
 }
 
-void TCustomDBGridEh::BuildCellPopupMenu(TPopupMenu* menu, TGridCoord /*cell*/, TCellAreaTypeEh /*area*/,
-                                         TColumnEh* /*column*/) {
+void TCustomDBGridEh::InternalBuildCellPopupMenu(TPopupMenu* menu, TGridCoord /*cell*/,
+                                                 TCellAreaTypeEh /*area*/, TColumnEh* /*column*/) {
   if (useIndicatorMenu_) BuildIndicatorTitleMenu(menu);
 }
 
@@ -354,64 +355,9 @@ void TCustomDBGridEh::BuildIndicatorTitleMenu(TPopupMenu*& menu) {
     DefaultBuildIndicatorTitleMenu(menu);
 }
 
-// The grid's standard menu: the visible columns, then the edit actions the grid allows now. The center
-// is asked first; its own default comes back here and builds it.
+// The standard menu is the default handler's, shared by all grids.
 void TCustomDBGridEh::DefaultBuildIndicatorTitleMenu(TPopupMenu*& menu) {
-  if (center_ && !inCenterMenuBuild_) {
-    inCenterMenuBuild_ = true;
-    auto done = MakeScopeExit([this] { inCenterMenuBuild_ = false; });
-    center_->BuildIndicatorTitleMenu(this, menu);
-    return;
-  }
-  if (!menu) {
-    if (!standardMenu_) standardMenu_ = new TPopupMenu(this);
-    standardMenu_->GetItems()->Clear();
-    menu = standardMenu_;
-  }
-  TGridLibLanguageConsts* texts = GetGridLibLanguageConsts();
-  TMenuItem* items = menu->GetItems();
-  if (items->GetCount() > 0) items->Add(NewLine());
-  auto* columnsItem = new TMenuItem(menu);
-  columnsItem->SetCaption(texts->GetVisibleColumns());
-  for (Integer i = 0; i < GetColumns()->GetCount(); ++i) {
-    TColumnEh* column = GetColumns()->GetColumn(i);
-    auto* item = new TMenuItem(menu);
-    item->SetCaption(column->GetTitle()->GetCaption());
-    item->SetChecked(column->GetVisible());
-    item->SetTag(i);
-    item->OnClick = [this](TObject* sender) {
-      auto* clicked = static_cast<TMenuItem*>(sender);
-      const Integer index = static_cast<Integer>(clicked->GetTag());
-      if (index >= 0 && index < GetColumns()->GetCount()) {
-        TColumnEh* c = GetColumns()->GetColumn(index);
-        // The center keeps the last visible column and the open editor in order.
-        if (center_)
-          center_->MenuVisibleColumnClick(c, clicked);
-        else
-          c->SetVisible(!c->GetVisible());
-      }
-    };
-    columnsItem->Add(item);
-  }
-  items->Add(columnsItem);
-  items->Add(NewLine());
-  const auto add = [&](const String& caption, bool enabled, void (TCustomDBGridEh::*action)()) {
-    auto* item = new TMenuItem(menu);
-    item->SetCaption(caption);
-    item->SetEnabled(enabled);
-    item->OnClick = [this, action](TObject*) { (this->*action)(); };
-    items->Add(item);
-  };
-  add(texts->GetCut(), editActions_.Contains(geaCutEh) && CheckCutAction(), &TCustomDBGridEh::CutToClipboard);
-  add(texts->GetCopy(), editActions_.Contains(geaCopyEh) && CheckCopyAction(),
-      &TCustomDBGridEh::CopyToClipboard);
-  add(texts->GetPaste(), editActions_.Contains(geaPasteEh) && CheckPasteAction(),
-      &TCustomDBGridEh::PasteFromClipboard);
-  add(texts->GetDelete(), editActions_.Contains(geaDeleteEh) && CheckDeleteAction(),
-      &TCustomDBGridEh::DeleteSelection);
-  items->Add(NewLine());
-  add(texts->GetSelectAll(), editActions_.Contains(geaSelectAllEh) && CheckSelectAllAction(),
-      &TCustomDBGridEh::SelectAllAction);
+  if (center_) center_->BuildIndicatorTitleMenu(this, menu);
 }
 
 void TCustomDBGridEh::DoContextPopup(TPoint mousePos, bool& handled) {

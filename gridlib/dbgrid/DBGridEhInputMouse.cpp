@@ -86,7 +86,8 @@ void TCustomDBGridEh::MouseDown(TMouseButton button, TShiftState shift, Integer 
     bool fitted = false;
     if (button == mbLeft && sizing == gsColSizingEh && optionsEh_.Contains(dghDblClickOptimizeColWidth)) {
       if (TColumnEh* column = GetColumnAtGridCol(sizingIndex)) {
-        OptimizeSelectedColsWidth(column, kDblClickFitMaxWaitingTime);
+        OptimizeSelectedColsWidth(
+            column, center_ ? center_->GetColWidthsOptimizationMaxWaitingTime() : kDblClickFitMaxWaitingTime);
         fitted = true;
       }
     } else if (button == mbLeft) {
@@ -414,7 +415,9 @@ void TCustomDBGridEh::TitleBtnClick(Integer col, TColumnEh* column) {
     throw Exception(GetGridLibLanguageConsts()->GetSortingByThisColumnIsNotPossibleEh());
   if (optionsEh_.Contains(dghAutoSortMarking)) {
     TColumnTitleEh* title = column->GetTitle();
-    const TSortMarkerEh first = IsTextField(column->GetField()) ? smUpEh : smDownEh;
+    const TSortMarkerEh first = center_ ? center_->GetFirstSortMarkerState(this, column)
+                                : IsTextField(column->GetField()) ? smUpEh
+                                                                  : smDownEh;
     const TSortMarkerEh second = first == smUpEh ? smDownEh : smUpEh;
     const TSortMarkerEh old = title->GetSortMarker();
     TSortMarkerEh next = first;

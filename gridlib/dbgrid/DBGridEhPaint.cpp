@@ -84,7 +84,9 @@ void TCustomDBGridEh::PaintDataCell(Integer col, Integer row, TCellAreaTypeEh, T
   canvas->GetFont()->Assign(column->GetFont());
   TGridDrawState workState = state;
   if (!IsThemedSelectionCell(state)) workState.Exclude(gdSelected);
-  canvas->GetBrush()->SetColor(StyleServices()->GetSystemColor(column->GetColor()));
+  if (style_) canvas->GetFont()->SetColor(style_->GetColumnFontColor(column, workState));
+  canvas->GetBrush()->SetColor(
+      StyleServices()->GetSystemColor(style_ ? style_->GetColumnColor(column) : column->GetColor()));
 
   TAxisGridDataLinkEh* link = TCustomDBAxisGridEh::GetDataLink();
   const bool noRecord = !link->GetActive() || !link->GetDataSet() || dataRow < 0 ||

@@ -29,6 +29,22 @@ void TCustomDBGridEh::SetPressedTitleCell(TGridCoord cell) {
 
 TRect TCustomDBGridEh::PaintFixedCellBackground(TCanvas* canvas, const TRect& rect,
                                                 const TFixedCellPaintEh& cell) {
+  if (style_) {
+    // The grid's style paints fixed cells; it returns the room inside the frame.
+    TDBGridDrawFixedStateEh state;
+    state.FillStyle = cell.FillStyle;
+    state.FillColor = cell.FillColor;
+    state.StartGradientColor = cell.StartGradientColor;
+    state.The3DRect = cell.The3DRect;
+    state.Pressed = cell.Pressed;
+    state.Selected = cell.Selected;
+    state.HotTrack = cell.HotTrack;
+    TRect inside;
+    style_->DrawFixedCellBackground(
+        this, canvas, rect, true, inside,
+        cell.HotTrack ? TGridDrawState{gdFixed, gdHotTrack} : TGridDrawState{gdFixed}, state);
+    return inside;
+  }
   const TColor fill = StyleServices()->GetSystemColor(cell.FillColor);
   canvas->GetBrush()->SetStyle(bsSolid);
   canvas->GetBrush()->SetColor(fill);

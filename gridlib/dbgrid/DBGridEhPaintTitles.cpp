@@ -88,9 +88,13 @@ void TCustomDBGridEh::FillTitleCellParams(TGridDrawState state, const TRect& rec
   const Integer leaf = column ? LeafOf(column->GetIndex()) : -1;
   if (leaf > 0) params->Text = headTree_[static_cast<size_t>(leaf)].Text;
   params->DrawSortIndex = true;
-  if (column && column->GetField() && OnGetBtnParams) {
-    OnGetBtnParams(this, column, params->Font, params->Color, params->SortMarker, params->Down);
-    OnGetBtnParams(this, column, params->Font, params->Color, params->SortMarker, params->Down);
+  if (column && column->GetField()) {
+    if (OnGetBtnParams)
+      OnGetBtnParams(this, column, params->Font, params->Color, params->SortMarker, params->Down);
+    if (center_)
+      center_->GetTitleParams(this, column, params->Font, params->Color, params->SortMarker, params->Down);
+    if (OnGetBtnParams)
+      OnGetBtnParams(this, column, params->Font, params->Color, params->SortMarker, params->Down);
   }
   params->CellMultiSelected = IsGridCellSelected(area, dataCol);
   params->Highlight =
@@ -157,15 +161,21 @@ void TCustomDBGridEh::DefaultDrawTitleCell(TCanvas* canvas, const TRect& rect,
 
 void TCustomDBGridEh::DrawTitleCellBackground(TCanvas* canvas, const TRect& rect,
                                               TDBGridDrawTitleCellParamsEh* params) {
-  TFixedCellPaintEh cell;
-  cell.FillStyle = titleParams_->GetActualFillStyle();
-  cell.FillColor = params->Color;
-  cell.StartGradientColor = params->SecondColor;
-  cell.The3DRect = params->Draw3DBorder;
-  cell.Pressed = params->Down;
-  cell.Selected = params->CellMultiSelected;
-  cell.HotTrack = params->CellState.Contains(gdHotTrack);
-  const TRect inside = PaintFixedCellBackground(canvas, rect, cell);
+  TRect inside;
+  if (style_) {
+    style_->DrawTitleCellBackground(this, params->Column, canvas, rect, true, inside, params->CellState,
+                                    params, TRect());
+  } else {
+    TFixedCellPaintEh cell;
+    cell.FillStyle = titleParams_->GetActualFillStyle();
+    cell.FillColor = params->Color;
+    cell.StartGradientColor = params->SecondColor;
+    cell.The3DRect = params->Draw3DBorder;
+    cell.Pressed = params->Down;
+    cell.Selected = params->CellMultiSelected;
+    cell.HotTrack = params->CellState.Contains(gdHotTrack);
+    inside = PaintFixedCellBackground(canvas, rect, cell);
+  }
   // The content keeps its place unless the frame took more than the cell's own edge.
   params->ForeInsideRect.Left = std::max(params->ForeInsideRect.Left, inside.Left);
   params->ForeInsideRect.Top = std::max(params->ForeInsideRect.Top, inside.Top);

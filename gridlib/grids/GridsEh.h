@@ -496,6 +496,7 @@ class TCustomGridEh : public TCustomControlEh {
   bool IsLinesVisible(bool horz) const;
   TColor GetInternalColor() const { return internalColor_; }
   TColor GetInternalFixedColor() const { return internalFixedColor_; }
+  TColor GetInternalFixedFontColor() const { return internalFixedFontColor_; }
 
   // ---- Coordinates and rectangles ----
   TGridCoord CalcCoordFromPoint(Integer x, Integer y);

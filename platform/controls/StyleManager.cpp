@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "platform/controls/Dialogs.h"
 #include "platform/controls/Forms.h"
@@ -54,6 +55,8 @@ constexpr TColorRef OnyxBlueColors[SysColorCount] = {
 struct StyleRegistry {
   std::vector<std::unique_ptr<TStyleDescriptor>> styles;
   const TStyleDescriptor* active = nullptr;
+  std::vector<std::pair<Integer, std::function<void()>>> changedHandlers;
+  Integer lastHandlerKey = 0;
 
   StyleRegistry() {
     TColorRef classic[SysColorCount];
@@ -133,6 +136,9 @@ void Apply(const TStyleDescriptor* style) {
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) app->setStyle(fusion);
     app->setPalette(PaletteOf(*style));
   }
+  // A handler may remove itself or another while it is told.
+  const auto handlers = registry.changedHandlers;
+  for (const auto& entry : handlers) entry.second();
   RepaintAll();
 }
 
@@ -179,4 +185,14 @@ void TStyleManager::RegisterStyle(const String& name, const TColorRef (&colors)[
   StyleRegistry& registry = Registry();
   if (registry.Find(name)) throw EStyleManagerException(u"Style '" + name + u"' already registered");
   registry.styles.push_back(std::make_unique<TStyleDescriptor>(name, colors, false));
+}
+
+Integer TStyleManager::AddStyleChangedHandler(std::function<void()> handler) {
+  StyleRegistry& registry = Registry();
+  registry.changedHandlers.emplace_back(++registry.lastHandlerKey, std::move(handler));
+  return registry.lastHandlerKey;
+}
+
+void TStyleManager::RemoveStyleChangedHandler(Integer key) {
+  std::erase_if(Registry().changedHandlers, [key](const auto& entry) { return entry.first == key; });
 }

@@ -2,6 +2,7 @@
 // "Onyx Blue", a dark blue one), applied to every window and to the system colours at once.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "platform/graphics/Colors.h"
@@ -43,4 +44,8 @@ class TStyleManager {
   // Another style by name and palette (the program's own styles are registered at start-up). A
   // taken name raises EStyleManagerException "Style 'X' already registered".
   static void RegisterStyle(const String& name, const TColorRef (&colors)[SysColorCount]);
+  // Objects without a window hear of a style change here, before the windows repaint; the answer
+  // is the key that removes the handler.
+  static Integer AddStyleChangedHandler(std::function<void()> handler);
+  static void RemoveStyleChangedHandler(Integer key);
 };

@@ -778,6 +778,17 @@ bool TCustomStyleServices::GetElementColor(const TThemedElementDetails& d, TElem
     case ecGlyphColor:
       color = clBtnText;
       return true;
+    case ecGradientColor1:
+    case ecGradientColor2: {
+      // A fixed cell's gradient runs from a lighter face down to the face; a pressed one the other way.
+      const bool pressed =
+          d.Element == teGrid && (d.Part == tgGradientFixedCellPressed || d.Part == tgFixedCellPressed ||
+                                  d.Part == tgClassicFixedCellPressed);
+      const bool top = (which == ecGradientColor1) != pressed;
+      color = top ? static_cast<TColor>(BlendColors(ColorToRGB(clBtnHighlight), ColorToRGB(clBtnFace), 128))
+                  : static_cast<TColor>(ColorToRGB(clBtnFace));
+      return true;
+    }
   }
   return false;
 }
@@ -816,6 +827,14 @@ bool TCustomStyleServices::GetElementSize(HDC, const TThemedElementDetails& d, T
     default:
       return false;
   }
+}
+
+TColor TCustomStyleServices::GetStyleColor(TStyleColor) const {
+  return static_cast<TColor>(ColorToRGB(clWindow));
+}
+
+TColor TCustomStyleServices::GetStyleFontColor(TStyleFont font) const {
+  return static_cast<TColor>(ColorToRGB(font == sfGridItemSelected ? clHighlightText : clWindowText));
 }
 
 TColor TCustomStyleServices::GetSystemColor(TColor color) const {

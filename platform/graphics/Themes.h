@@ -201,8 +201,13 @@ enum TElementColor {
   ecTextColor,
   ecEdgeLightColor,
   ecEdgeShadowColor,
-  ecGlyphColor
+  ecGlyphColor,
+  ecGradientColor1,
+  ecGradientColor2
 };
+// Colours a style gives the grids beyond the system colours: the grid's face and its item texts.
+enum TStyleColor { scGrid };
+enum TStyleFont { sfGridItemNormal, sfGridItemSelected };
 enum TElementSize { esMinimum, esActual, esStretch };
 
 class TCustomStyleServices {
@@ -237,6 +242,9 @@ class TCustomStyleServices {
   bool GetElementSize(HDC dc, const TThemedElementDetails& details, TElementSize which, TSize& size) const;
   // System colours of the active style (the palette of ColorToRGB).
   TColor GetSystemColor(TColor color) const;
+  // The active style's grid colours, as RGB.
+  TColor GetStyleColor(TStyleColor color) const;
+  TColor GetStyleFontColor(TStyleFont font) const;
   bool DrawText(HDC dc, const TThemedElementDetails& details, const String& text, TRect& rect,
                 UINT flags) const;
 };

@@ -2,11 +2,16 @@
 // becomes of the grids when they go, the colour answers, and the routes a grid hands to them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "platform/controls/StdCtrls.h"
+#include "platform/controls/StyleManager.h"
+#include "platform/rtl/ScopeGuard.h"
 #include "tests/gridlib/dbgrid/DBGridTestSupport.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
@@ -21,6 +26,7 @@ class TStyleCountingGridEh : public TDBGridEh {
     TDBGridEh::DrawStyleChanged();
   }
   TRect CellRectOf(Integer col, Integer row) { return TCustomGridEh::CellRect(col, row); }
+  using TCustomDBGridEh::TitleBtnClick;
   int styleChanges = 0;
 };
 
@@ -28,9 +34,11 @@ class TStyleCountingGridEh : public TDBGridEh {
 class TFailingDepthStyleEh : public TDBGridEhStyle {
  public:
   void RefreshColorDepth() override {
+    ++measures;
     if (fail) throw Exception(u"no display");
   }
   bool fail = false;
+  int measures = 0;
 };
 
 // Counts the defaults the events left to it.
@@ -64,6 +72,21 @@ class TRouteRecordingStyleEh : public TDBGridEhStyle {
     offsetColumns.push_back(column);
     return 9;
   }
+  void DrawFixedCellBackground(TCustomDBGridEh* grid, TCanvas* canvas, const TRect& rect, bool fillInside,
+                               TRect& insideRect, TGridDrawState state,
+                               TDBGridDrawFixedStateEh& fixedState) override {
+    ++fixedCells;
+    TDBGridEhStyle::DrawFixedCellBackground(grid, canvas, rect, fillInside, insideRect, state, fixedState);
+  }
+  void DrawTitleCellBackground(TCustomDBGridEh* grid, TColumnEh* column, TCanvas* canvas, const TRect& rect,
+                               bool fillInside, TRect& insideRect, TGridDrawState state,
+                               TDBGridDrawTitleCellParamsEh* titleState, const TRect& clipRect) override {
+    titleColumns.push_back(column);
+    TDBGridEhStyle::DrawTitleCellBackground(grid, column, canvas, rect, fillInside, insideRect, state,
+                                            titleState, clipRect);
+  }
+  int fixedCells = 0;
+  std::vector<TColumnEh*> titleColumns;
   std::vector<TAsk> asks;
   mutable std::vector<TColumnEh*> offsetColumns;
 };
@@ -316,6 +339,13 @@ TEST_F(DBGridStyleTest, AColourChangeOfTheSystemRemeasuresAndAFailureGoesToTheAp
   message.Msg = WM_PAINT;
   style.WndProc(message);
   EXPECT_EQ(reported, std::vector<String>{u"no display"});
+  // A change of the visual style is such a colour change; a freed style hears of none.
+  style.fail = false;
+  const int before = style.measures;
+  { TFailingDepthStyleEh gone; }
+  ASSERT_TRUE(TStyleManager::TrySetStyle(u"Onyx Blue", false));
+  ASSERT_TRUE(TStyleManager::TrySetStyle(u"Windows", false));
+  EXPECT_EQ(style.measures, before + 2);
   Application->OnException = nullptr;
   // This display has more than 256 colours.
   TDBGridEhStyle measuring;
@@ -553,6 +583,8 @@ TEST_F(DBGridStyleTest, PaintingAsksTheGridsStyleForHighlightsFocusFrameAndTextO
   ProcessPendingEvents();
   style.asks.clear();
   style.offsetColumns.clear();
+  style.fixedCells = 0;
+  style.titleColumns.clear();
   std::unique_ptr<TBitmap> picture = CaptureControl(grid);
 
   // Every data cell is asked with its grid and data coordinates; only record 3's cells as selected.
@@ -570,6 +602,11 @@ TEST_F(DBGridStyleTest, PaintingAsksTheGridsStyleForHighlightsFocusFrameAndTextO
   EXPECT_GT(selectedAsks, 0);
   const TRect cell = grid->CellRectOf(indicator + 1, top + 2);
   EXPECT_EQ(PixelAt(picture.get(), cell.Right - 3, cell.Top + 2), RGB(10, 200, 30));
+
+  // The titles and the other fixed cells (the indicator here) are the style's backgrounds.
+  EXPECT_GT(style.fixedCells, static_cast<int>(style.titleColumns.size())) << "every title draws one too";
+  EXPECT_NE(std::find(style.titleColumns.begin(), style.titleColumns.end(), Column(u"NAME")),
+            style.titleColumns.end());
 
   // Text offsets are the style's, asked per column.
   EXPECT_FALSE(style.offsetColumns.empty());
@@ -623,4 +660,402 @@ TEST_F(DBGridStyleTest, MovingTheTopLeftCellRaisesTheGridsEvent) {
   EXPECT_EQ(events, 1) << "no move, no event";
   grid->SetLeftCol(first);
   EXPECT_EQ(events, 2);
+}
+
+TEST_F(DBGridStyleTest, WithoutThemesAFocusedGridPaintsTheSelectionInTheStylesColours) {
+  const bool themes = ThemesEnabled();
+  SetThemesEnabled(false);
+  auto restoreThemes = MakeScopeExit([themes] { SetThemesEnabled(themes); });
+  TDBGridEhStyle style;
+  style.SetSelectionColor(clNavy);
+  style.SetSelectionFontColor(clYellow);
+  TStyleCountingGridEh* grid = Grid();
+  grid->SetFocus();
+  ProcessPendingEvents();
+  ASSERT_TRUE(grid->HasFocusWithin());
+  const Integer top = grid->TopDataOffset(), current = grid->GetRow();
+  const Integer col = grid->GetCol(), dataCol = grid->GetSelectedIndex();
+  const TColor lightened = static_cast<TColor>(ColorToRGB(style.LightenColor(clWindow, clNavy, true)));
+  struct Case {
+    const char* what;
+    Integer row;
+    bool selected, luminate;
+    TColor color, font;
+  };
+  const Case cases[] = {
+      {"the current cell", current, true, true, clNavy, clYellow},
+      {"another selected cell", top + 4, true, true, lightened, clBlack},
+      {"another selected cell, not luminated", top + 4, true, false, clWindow, clBlack},
+      {"an unselected cell", top + 4, false, true, clWindow, clBlack},
+  };
+  for (const Case& c : cases) {
+    style.SetLuminateSelection(c.luminate);
+    TFont font;
+    font.SetColor(clBlack);
+    TColor color = clWindow;
+    const bool highlighted = style.HighlightDataCellColor(grid, col, c.row, dataCol, c.row - top, String(),
+                                                          {}, c.selected, color, &font);
+    EXPECT_EQ(highlighted, c.selected) << c.what;
+    EXPECT_EQ(color, c.color) << c.what;
+    EXPECT_EQ(font.GetColor(), c.font) << c.what;
+  }
+
+  // With themes the current cell is the theme's selected cell: its text takes the element's text colour
+  // whatever the font had.
+  SetThemesEnabled(true);
+  {
+    TFont font;
+    font.SetColor(clBlack);
+    TColor color = clWindow;
+    style.HighlightDataCellColor(grid, col, current, dataCol, current - top, String(), {gdFocused}, true,
+                                 color, &font);
+    TColor elementText = clNone;
+    StyleServices()->GetElementColor(StyleServices()->GetElementDetails(tgCellSelected), ecTextColor,
+                                     elementText);
+    EXPECT_EQ(font.GetColor(), elementText);
+  }
+  SetThemesEnabled(false);
+
+  // The grid loses the focus: its current cell keeps an inactive selection while the grid shows it.
+  auto* elsewhere = new TEdit(form_.get());
+  elsewhere->SetParent(form_.get());
+  elsewhere->SetFocus();
+  ProcessPendingEvents();
+  grid->SetDBOptions(grid->GetDBOptions() + TDBGridOptions{dgAlwaysShowSelection});
+  TFont font;
+  TColor color = clWindow;
+  EXPECT_TRUE(style.HighlightDataCellColor(grid, col, current, dataCol, current - top, String(), {gdSelected},
+                                           false, color, &font));
+  EXPECT_EQ(color, style.GetSelectionInactiveColor());
+  EXPECT_EQ(color, GrayColorEh(clNavy));
+  EXPECT_EQ(font.GetColor(), clYellow);
+}
+
+TEST_F(DBGridStyleTest, UnderACustomStyleColumnsAndFixedCellsTakeTheStylesColours) {
+  TDBGridEhStyle style;
+  TStyleCountingGridEh* grid = Grid();
+  TColumnEh* plain = Column(u"ID");
+  TColumnEh* coloured = Column(u"NAME");
+  coloured->SetColor(clYellow);
+  coloured->GetFont()->SetColor(clRed);
+  // Without a custom style the columns' own colours stand.
+  EXPECT_EQ(style.GetColumnColor(coloured), clYellow);
+  EXPECT_EQ(style.GetColumnFontColor(coloured, {gdSelected}), clRed);
+
+  ASSERT_TRUE(TStyleManager::TrySetStyle(u"Onyx Blue", false));
+  auto restoreStyle = MakeScopeExit([] { TStyleManager::TrySetStyle(u"Windows", false); });
+  ASSERT_TRUE(style.IsCustomStyleActive());
+  const TColor face = StyleServices()->GetStyleColor(scGrid);
+  const TColor text = StyleServices()->GetStyleFontColor(sfGridItemNormal);
+  const TColor selectedText = StyleServices()->GetStyleFontColor(sfGridItemSelected);
+  EXPECT_EQ(face, static_cast<TColor>(ColorToRGB(clWindow)));
+  EXPECT_EQ(style.GetColumnColor(plain), face) << "the grid's own colour is the style's";
+  EXPECT_EQ(style.GetColumnColor(coloured), MixColorsEh(face, clYellow, 85));
+  EXPECT_EQ(style.GetColumnFontColor(plain, {}), text);
+  EXPECT_EQ(style.GetColumnFontColor(plain, {gdSelected}), selectedText);
+  EXPECT_EQ(style.GetColumnFontColor(coloured, {}), MixColorsEh(text, clRed, 85));
+
+  // A selected cell of the focused grid that is not the current one stays dark enough for the style's
+  // light text.
+  grid->SetFocus();
+  ProcessPendingEvents();
+  const Integer otherRow = grid->GetRow() + 3;
+  TColor cell = clWindow;
+  ASSERT_TRUE(style.HighlightDataCellColor(grid, grid->GetCol(), otherRow, grid->GetSelectedIndex(),
+                                           otherRow - grid->TopDataOffset(), String(), {}, true, cell,
+                                           nullptr));
+  const auto brightness = [](TColor c) {
+    const TColorRef rgb = ColorToRGB(c);
+    return GetRValue(rgb) + GetGValue(rgb) + GetBValue(rgb);
+  };
+  EXPECT_NE(ColorToRGB(cell), ColorToRGB(clWindow)) << "the selection shows";
+  EXPECT_GT(brightness(text), brightness(cell) + 250);
+
+  // A selected title: the dark highlight over the style's fixed colour, in its fixed text colour.
+  grid->Invalidate();
+  CaptureControl(grid);
+  TFont font;
+  TColor color = clBtnFace;
+  EXPECT_TRUE(
+      style.GetFixedCellSelectedColors(grid, 1, 0, 0, 0, {hctDataEh, vctTitleEh}, {}, true, color, &font));
+  EXPECT_EQ(color, MixColorsEh(RGB(64, 64, 64), grid->GetInternalFixedColor(), 63));
+  EXPECT_EQ(font.GetColor(), grid->GetInternalFixedFontColor());
+  EXPECT_NE(ColorToRGB(grid->GetInternalFixedColor()),
+            ColorToRGB(TSysColorPalette().GetSysColor(COLOR_BTNFACE)));
+  // The fixed cells' element colours: gradients only for the gradient fill; nothing without a style.
+  TColor fill = clNone, fixedText = clNone, start = clNone, end = clNone;
+  style.GetCustomStyleFixedColors(fill, fixedText, start, end, cfstSolidEh, false, false);
+  EXPECT_NE(fill, clNone);
+  EXPECT_NE(fixedText, clNone);
+  EXPECT_EQ(start, clNone);
+  style.GetDefaultFixedGradientColor(start, end, false, false);
+  EXPECT_NE(start, clNone);
+  EXPECT_NE(end, clNone);
+  TStyleManager::TrySetStyle(u"Windows", false);
+  style.GetCustomStyleFixedColors(fill, fixedText, start, end, cfstSolidEh, false, false);
+  EXPECT_EQ(fill, clNone);
+  EXPECT_EQ(end, clNone);
+}
+
+TEST_F(DBGridStyleTest, FixedCellBackgroundsLeaveTheRoomInsideTheirFramesAndLines) {
+  TDBGridEhStyle style;
+  TStyleCountingGridEh* grid = Grid();
+  ASSERT_FALSE(grid->GetFlat());
+  const bool themes = ThemesEnabled();
+  auto restoreThemes = MakeScopeExit([themes] { SetThemesEnabled(themes); });
+  SetThemesEnabled(true);
+  struct Case {
+    const char* what;
+    TGridCellFillStyleEh fill;
+    bool frame, borders;
+    TRect inside;
+  };
+  const Case cases[] = {
+      {"a raised solid cell", cfstSolidEh, true, false, TRect(2, 1, 38, 19)},
+      {"a solid cell without a frame", cfstSolidEh, false, false, TRect(2, 0, 39, 20)},
+      {"a themed cell", cfstThemedEh, false, false, TRect(2, 1, 38, 19)},
+      {"a raised cell with its borders in the fill", cfstSolidEh, true, true, TRect(1, 1, 38, 18)},
+  };
+  for (const Case& c : cases) {
+    TBitmap picture;
+    picture.SetSize(40, 20);
+    TCanvas* canvas = picture.GetCanvas();
+    canvas->GetBrush()->SetColor(clWhite);
+    canvas->FillRect(TRect(0, 0, 40, 20));
+    TDBGridDrawFixedStateEh state;
+    state.FillStyle = c.fill;
+    state.FillColor = clYellow;
+    state.The3DRect = c.frame;
+    state.HorzBorderInFillStyle = state.VertBorderInFillStyle = c.borders;
+    state.HorzLineColor = clRed;
+    state.VertLineColor = clLime;
+    TRect inside;
+    style.DrawFixedCellBackground(grid, canvas, TRect(0, 0, 40, 20), true, inside, {}, state);
+    EXPECT_EQ(inside, c.inside) << c.what;
+    if (c.fill == cfstSolidEh) {
+      EXPECT_EQ(PixelAt(&picture, 20, 10), clYellow) << c.what;
+    }
+    if (c.borders) {
+      EXPECT_EQ(PixelAt(&picture, 20, 19), clRed) << "the bottom line";
+      EXPECT_EQ(PixelAt(&picture, 39, 10), clLime) << "the right line";
+    }
+  }
+
+  // A title under a custom style: no 3-D frame, and its font takes the style's fixed-cell text colour.
+  ASSERT_TRUE(TStyleManager::TrySetStyle(u"Onyx Blue", false));
+  auto restoreStyle = MakeScopeExit([] { TStyleManager::TrySetStyle(u"Windows", false); });
+  TBitmap picture;
+  picture.SetSize(40, 20);
+  TFont font;
+  font.SetColor(clRed);
+  TDBGridDrawTitleCellParamsEh title;
+  title.Color = grid->GetInternalFixedColor();
+  title.Font = &font;
+  title.Draw3DBorder = true;
+  TRect inside;
+  style.DrawTitleCellBackground(grid, Column(u"ID"), picture.GetCanvas(), TRect(0, 0, 40, 20), true, inside,
+                                {}, &title, TRect());
+  TColor fill = clNone, text = clNone, start = clNone, end = clNone;
+  style.GetCustomStyleFixedColors(fill, text, start, end, grid->GetTitleParams()->GetActualFillStyle(), false,
+                                  false);
+  EXPECT_EQ(font.GetColor(), text);
+  EXPECT_EQ(picture.GetCanvas()->GetFont()->GetColor(), text);
+}
+
+TEST_F(DBGridStyleTest, SortMarkersPointTheirWayInEveryStyle) {
+  TDBGridEhStyle style;
+  // The marker's rectangle starts at (5, 5); each case names a pixel inside one direction only.
+  struct Case {
+    TSortMarkerStyleEh style;
+    TSortMarkerEh direction;
+    Integer x, y;
+    bool marked;
+  };
+  const Case cases[] = {
+      {smstFrameEh, smDownEh, 6, 5, true},   {smstFrameEh, smUpEh, 6, 5, false},
+      {smstSolidEh, smDownEh, 6, 5, true},   {smstSolidEh, smUpEh, 6, 5, false},
+      {smstClassicEh, smDownEh, 6, 7, true}, {smstClassicEh, smUpEh, 6, 7, false},
+      {smstFrameEh, smNoneEh, 9, 5, false},
+  };
+  for (const Case& c : cases) {
+    TBitmap picture;
+    picture.SetSize(20, 20);
+    TCanvas* canvas = picture.GetCanvas();
+    canvas->GetBrush()->SetColor(clWhite);
+    canvas->FillRect(TRect(0, 0, 20, 20));
+    const TSize size = style.GetSortMarkerSize(canvas, c.style);
+    style.DrawSortMarkerNew(canvas, c.style, c.direction, false, TRect(5, 5, 5 + size.cx, 5 + size.cy),
+                            clDefault, clBlack, clBlack);
+    const TColorRef pixel = ColorToRGB(PixelAt(&picture, c.x, c.y));
+    EXPECT_EQ(GetRValue(pixel) < 200, c.marked) << c.style << " " << c.direction;
+    EXPECT_EQ(canvas->GetPen()->GetColor(), clBlack) << "the pen is given back";
+  }
+}
+
+TEST_F(DBGridStyleTest, PicturesOfAStyledGridInBothVisualStyles) {
+  const char* dir = std::getenv("KIV_SCREENSHOT_DIR");
+  if (!dir) GTEST_SKIP() << "set KIV_SCREENSHOT_DIR to write the pictures";
+  auto restoreStyle = MakeScopeExit([] { TStyleManager::TrySetStyle(u"Windows", false); });
+  TStyleCountingGridEh* grid = Grid();
+  form_->SetBounds(0, 0, 560, 330);
+  grid->SetOptionsEh(grid->GetOptionsEh() + TDBGridEhOptions{dghAutoSortMarking, dghMultiSortMarking});
+  grid->SetFooterRowCount(1);
+  Column(u"ID")->GetFooter()->SetValueType(fvtCount);
+  Column(u"NAME")->SetWidth(180);
+  Column(u"NAME")->GetTitle()->SetSortMarker(smUpEh);
+  Column(u"ID")->GetTitle()->SetSortMarker(smDownEh);
+  grid->GetSelection()->SetSelectionType(gstRecordBookmarks);
+  for (const Integer recNo : {4, 5}) {
+    data_->SetRecNo(recNo);
+    grid->GetSelectedRows()->SetCurrentRowSelected(true);
+  }
+  data_->SetRecNo(2);
+  grid->SetFocus();
+  struct Picture {
+    const char16_t* style;
+    TGridCellFillStyleEh fill;
+    TSortMarkerStyleEh marker;
+    const char16_t* name;
+  };
+  const Picture pictures[] = {
+      {u"Windows", cfstDefaultEh, smstDefaultEh, u"windows-default"},
+      {u"Windows", cfstSolidEh, smstSolidEh, u"windows-solid"},
+      {u"Windows", cfstGradientEh, smstClassicEh, u"windows-gradient"},
+      {u"Onyx Blue", cfstDefaultEh, smstDefaultEh, u"onyx-default"},
+      {u"Onyx Blue", cfstSolidEh, smstSolidEh, u"onyx-solid"},
+  };
+  for (const Picture& p : pictures) {
+    ASSERT_TRUE(TStyleManager::TrySetStyle(p.style, false));
+    grid->GetTitleParams()->SetFillStyle(p.fill);
+    grid->GetTitleParams()->SetSortMarkerStyle(p.marker);
+    ProcessPendingEvents();
+    CaptureControl(form_.get())->SaveToFile(Utf8ToString(dir) + u"/style-" + p.name + u".bmp");
+  }
+}
+
+namespace {
+// Answers every cell with a menu of its own.
+class TOwnMenuCenterEh : public TDBGridEhCenter {
+ public:
+  TPopupMenu* GetCellPopupMenu(TCustomDBGridEh*, TGridCoord, TCellAreaTypeEh, TColumnEh*) override {
+    return menu;
+  }
+  TPopupMenu* menu = nullptr;
+};
+}  // namespace
+
+TEST_F(DBGridStyleTest, TheIndicatorTitleMenuIsBuiltOfSharedItemsByTheCenter) {
+  TDBGridEhCenter& center = *GetGlobalGridCenter();
+  TStyleCountingGridEh* grid = Grid();
+  const auto captionsOf = [](TMenuItem* items) {
+    std::vector<String> captions;
+    for (Integer i = 0; i < items->GetCount(); ++i) captions.push_back(items->GetItem(i)->GetCaption());
+    return captions;
+  };
+  Column(u"PICTURE")->GetTitle()->SetCaption(String());
+  Column(u"NAME")->GetTitle()->SetCaption(u"Изделие|Марка");
+  grid->GetTitleParams()->SetMultiTitle(true);
+
+  // Without a menu: the shared one, emptied at every build, so building twice doubles nothing.
+  TPopupMenu* menu = nullptr;
+  center.BuildIndicatorTitleMenu(grid, menu);
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->GetName(), u"DBGridEhIndicatorTitlePopupMenu");
+  TPopupMenu* again = nullptr;
+  center.BuildIndicatorTitleMenu(grid, again);
+  EXPECT_EQ(again, menu);
+  const std::vector<String> all{u"Видимые столбцы", u"Вырезать", u"Копировать",
+                                u"Вставить",        u"Удалить",  u"Выбрать все"};
+  EXPECT_EQ(captionsOf(menu->GetItems()), all);
+  TMenuItem* columns = menu->GetItems()->GetItem(0);
+  // The column without a caption is left out; a multi-level caption reads as one line.
+  EXPECT_EQ(captionsOf(columns), (std::vector<String>{u"ID", u"Изделие - Марка"}));
+  EXPECT_EQ(menu->GetItems()->GetItem(5)->GetShortCut(), ShortCut('A', TShiftState{ssCtrl}));
+
+  // Into a menu of the form's: a separator first when it has items, then only the kinds asked for.
+  TPopupMenu own(form_.get());
+  auto* first = new TMenuItem(&own);
+  first->SetCaption(u"Печать");
+  own.GetItems()->Add(first);
+  TPopupMenu* given = &own;
+  center.SetIndicatorTitleMenus({itmSelectAll});
+  center.BuildIndicatorTitleMenu(grid, given);
+  EXPECT_EQ(captionsOf(own.GetItems()), (std::vector<String>{u"Печать", u"-", u"Выбрать все"}));
+  EXPECT_EQ(captionsOf(menu->GetItems()), std::vector<String>(all.begin(), all.end() - 1))
+      << "the shared item moved over; the rest stay";
+  center.SetIndicatorTitleMenus({});
+  center.BuildIndicatorTitleMenu(grid, given);
+  EXPECT_EQ(captionsOf(own.GetItems()), (std::vector<String>{u"Печать", u"-", u"Выбрать все", u"-"}));
+  center.SetIndicatorTitleMenus({itmVisibleColumnsEh, itmCut, itmCopy, itmPaste, itmDelete, itmSelectAll});
+  grid->GetIndicatorTitle()->SetUseGlobalMenu(false);
+  TPopupMenu* none = nullptr;
+  center.BuildIndicatorTitleMenu(grid, none);
+  EXPECT_EQ(none->GetItems()->GetCount(), 0);
+  grid->GetIndicatorTitle()->SetUseGlobalMenu(true);
+
+  // The items act on the grid they were built for, and the column items keep the menu open.
+  grid->SetEditActions({geaSelectAllEh});
+  menu = nullptr;
+  grid->BuildIndicatorTitleMenu(menu);
+  menu->GetItems()->Find(u"Выбрать все")->Click();
+  EXPECT_EQ(grid->GetSelection()->GetSelectionType(), gstAll);
+  auto* nameItem = static_cast<TColumnEhMenuItem*>(menu->GetItems()->GetItem(0)->GetItem(1));
+  EXPECT_FALSE(nameItem->GetCloseMenuOnClick());
+  nameItem->Click();
+  EXPECT_FALSE(Column(u"NAME")->GetVisible());
+  EXPECT_FALSE(nameItem->GetChecked());
+  // A grid that left the center is not reached by the items built for it.
+  grid->GetSelection()->Clear();
+  TDBGridEhCenter other;
+  grid->SetCenter(&other);
+  menu->GetItems()->Find(u"Выбрать все")->Click();
+  EXPECT_EQ(grid->GetSelection()->GetSelectionType(), gstNon);
+
+  // A cell's menu is the center's answer.
+  TOwnMenuCenterEh answering;
+  TPopupMenu answer(form_.get());
+  answering.menu = &answer;
+  grid->SetCenter(&answering);
+  EXPECT_EQ(grid->GetCellPopupMenu({1, 1}, {hctDataEh, vctDataEh}, Column(u"ID")), &answer);
+  grid->SetCenter(nullptr);
+}
+
+namespace {
+// Records the hooks and answers the painting and title clicks ask of it.
+class THookRecordingCenterEh : public TDBGridEhCenter {
+ public:
+  void GetColCellParams(TCustomDBGridEh*, TColumnEh* column, bool, TAxisColCellParamsEh*) override {
+    cellColumns.insert(column);
+  }
+  void GetTitleParams(TCustomDBGridEh*, TColumnEh* column, TFont*, TColor& background, TSortMarkerEh&,
+                      bool) override {
+    titleColumns.insert(column);
+    background = clAqua;
+  }
+  TSortMarkerEh GetFirstSortMarkerState(TCustomDBGridEh*, TColumnEh*) override { return smUpEh; }
+  std::set<TColumnEh*> cellColumns, titleColumns;
+};
+}  // namespace
+
+TEST_F(DBGridStyleTest, PaintingAndTitleClicksAskTheCenter) {
+  THookRecordingCenterEh center;
+  TStyleCountingGridEh* grid = Grid();
+  grid->SetCenter(&center);
+  CaptureControl(grid);
+  EXPECT_EQ(center.cellColumns, (std::set<TColumnEh*>{Column(u"ID"), Column(u"NAME"), Column(u"PICTURE")}));
+  EXPECT_EQ(center.titleColumns, (std::set<TColumnEh*>{Column(u"ID"), Column(u"NAME"), Column(u"PICTURE")}));
+
+  // A title click starts from the center's first direction; a column it cannot compare is not sorted.
+  grid->SetOptionsEh(grid->GetOptionsEh() + TDBGridEhOptions{dghAutoSortMarking});
+  grid->TitleBtnClick(1, Column(u"ID"));
+  EXPECT_EQ(Column(u"ID")->GetTitle()->GetSortMarker(), smUpEh);
+  try {
+    grid->TitleBtnClick(3, Column(u"PICTURE"));
+    FAIL() << "a picture column was sorted";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), u"Сортировка по этому полю невозможна");
+  }
+  EXPECT_EQ(Column(u"PICTURE")->GetTitle()->GetSortMarker(), smNoneEh);
+  EXPECT_EQ(Column(u"ID")->GetTitle()->GetSortMarker(), smUpEh);
+  grid->SetCenter(nullptr);
 }

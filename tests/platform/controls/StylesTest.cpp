@@ -6,6 +6,8 @@
 #include "platform/controls/Forms.h"
 #include "platform/controls/StyleManager.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/Themes.h"
+#include "platform/rtl/Strings.h"
 #include "platform/testing/TestSupport.h"
 
 namespace {
@@ -99,6 +101,41 @@ TEST_F(StylesTest, SwitchingRepaintsOpenFormsAtOnce) {
   ProcessPendingEvents();
   auto back = CaptureControl(form.get());
   EXPECT_EQ(PixelAt(back.get(), probe.X, probe.Y), static_cast<TColor>(Classic(COLOR_BTNFACE)));
+}
+
+TEST_F(StylesTest, StyleChangesReachHandlersAndTheGridColoursFollowTheStyle) {
+  std::vector<String> told;
+  const Integer first = TStyleManager::AddStyleChangedHandler([&] {
+    // Told once the new colours are in force.
+    told.push_back(TStyleManager::GetActiveStyle()->GetName() + u" " +
+                   IntToStr(static_cast<Integer>(StyleServices()->GetStyleColor(scGrid))));
+  });
+  const Integer second = TStyleManager::AddStyleChangedHandler([&] { told.push_back(u"second"); });
+  ASSERT_TRUE(TStyleManager::TrySetStyle(u"Onyx Blue", false));
+  TStyleManager::RemoveStyleChangedHandler(second);
+  EXPECT_FALSE(TStyleManager::TrySetStyle(u"Carbon", false));
+  ASSERT_TRUE(TStyleManager::TrySetStyle(u"Windows", false));
+  TStyleManager::RemoveStyleChangedHandler(first);
+  ASSERT_TRUE(TStyleManager::TrySetStyle(u"Onyx Blue", false));
+  EXPECT_EQ(told, (std::vector<String>{u"Onyx Blue " + IntToStr(static_cast<Integer>(RGB(0x1E, 0x2A, 0x3A))),
+                                       u"second",
+                                       u"Windows " + IntToStr(static_cast<Integer>(Classic(COLOR_WINDOW)))}));
+
+  // Under the dark style: light item texts on the dark grid face, and a gradient that darkens downwards
+  // and turns over when pressed.
+  TCustomStyleServices* services = StyleServices();
+  EXPECT_EQ(services->GetStyleFontColor(sfGridItemNormal), static_cast<TColor>(RGB(0xE6, 0xED, 0xF5)));
+  EXPECT_EQ(services->GetStyleFontColor(sfGridItemSelected), static_cast<TColor>(RGB(0xFF, 0xFF, 0xFF)));
+  TColor top = clNone, bottom = clNone, pressedTop = clNone;
+  ASSERT_TRUE(services->GetElementColor(services->GetElementDetails(tgGradientFixedCellNormal),
+                                        ecGradientColor1, top));
+  ASSERT_TRUE(services->GetElementColor(services->GetElementDetails(tgGradientFixedCellNormal),
+                                        ecGradientColor2, bottom));
+  ASSERT_TRUE(services->GetElementColor(services->GetElementDetails(tgGradientFixedCellPressed),
+                                        ecGradientColor1, pressedTop));
+  EXPECT_EQ(bottom, static_cast<TColor>(RGB(0x2B, 0x3B, 0x52)));
+  EXPECT_GT(GetBValue(ColorToRGB(top)), GetBValue(ColorToRGB(bottom)));
+  EXPECT_EQ(pressedTop, bottom);
 }
 
 }  // namespace
