@@ -1679,8 +1679,6 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   static constexpr Integer RowselCheckboxesWidth = 18;
   // A check box's place: centred where the rectangle is larger, the rectangle itself where smaller.
   void CenterCheckBoxRect(TRect& rect) const;
-  // The colour a highlighted data cell shows: the theme's selection element where it paints the cell.
-  TColor ThemedSelectionBackground(TGridDrawState state, TColor color);
   // The colour of odd or even records, or clNone where the column keeps its own colour.
   TColor RowColorOf(TColumnEh* column);
 

@@ -3,25 +3,11 @@
 // duplicates, the required-value mark and the focus frame. Painting reads each row by instant reading
 // and never moves the dataset.
 #include <algorithm>
-#include <cstdlib>
 
 #include "gridlib/base/GridLibCore.h"
 #include "gridlib/dbgrid/DBGridEh.h"
 #include "platform/graphics/Themes.h"
 #include "platform/rtl/ScopeGuard.h"
-
-namespace {
-
-// A highlight lightened towards a light grey keeps the text readable on it: a light text of a dark
-// style turns dark where the background came out light too.
-void KeepHighlightTextReadableEh(TColor background, TFont* font) {
-  if (!font) return;
-  const Integer back = ColorLuminanceEh(background), text = ColorLuminanceEh(font->GetColor());
-  if (std::abs(back - text) >= 90) return;
-  font->SetColor(back >= 128 ? clBlack : clWhite);
-}
-
-}  // namespace
 
 void TCustomDBGridEh::Paint() {
   if (PaintLoadingStatus()) return;
@@ -272,11 +258,8 @@ bool TCustomDBGridEh::HighlightDataCellColor(Integer dataCol, Integer dataRow, c
     bySelection = selection_->DataCellSelected(selCol, link->GetDataSet()->GetBookmark());
   }
   if (style_) {
-    const bool highlighted =
-        style_->HighlightDataCellColor(this, dataCol + indicatorOffset_, dataRow + TopDataOffset(), dataCol,
-                                       dataRow, value, state, bySelection, color, font);
-    if (highlighted) KeepHighlightTextReadableEh(ThemedSelectionBackground(state, color), font);
-    return highlighted;
+    return style_->HighlightDataCellColor(this, dataCol + indicatorOffset_, dataRow + TopDataOffset(),
+                                          dataCol, dataRow, value, state, bySelection, color, font);
   }
   const bool rowSelect = options_.Contains(dgRowSelect);
   const bool currentRow = PaintedRowIsCurrent(dataRow);
@@ -301,19 +284,6 @@ bool TCustomDBGridEh::HighlightDataCellColor(Integer dataCol, Integer dataRow, c
     color = clBtnFace;
   }
   return true;
-}
-
-// The colour a highlighted cell shows: the theme's selection element where that paints the cell.
-TColor TCustomDBGridEh::ThemedSelectionBackground(TGridDrawState state, TColor color) {
-  state.Include(gdSelected);
-  if (!IsThemedSelectionCell(state)) return StyleServices()->GetSystemColor(color);
-  const bool listView = GetSelectionDrawParams()->GetActualSelectionStyle() == gsdsListViewThemedEh;
-  const TThemedElementDetails details = listView ? StyleServices()->GetElementDetails(tlListItemSelected)
-                                                 : StyleServices()->GetElementDetails(tgCellSelected);
-  TColor fill = clNone;
-  if (StyleServices()->GetElementColor(details, ecFillColor, fill) && fill != clNone)
-    return StyleServices()->GetSystemColor(fill);
-  return StyleServices()->GetSystemColor(clHighlight);
 }
 
 // The current row and the hot-tracked cell are filled with a soft gradient under themes.
