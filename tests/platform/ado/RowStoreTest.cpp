@@ -14,7 +14,8 @@ bool IsAligned(std::u16string_view text) {
 // Odd-length decimals and bytes before a text must not leave the text at an odd address.
 TEST(RowStoreTest, TextAfterOddLengthDataStartsAlignedAndReadsBack) {
   TRowStore store;
-  store.Reset({TStoreKind::Decimal, TStoreKind::Text, TStoreKind::Bytes, TStoreKind::Text, TStoreKind::Integer});
+  store.Reset(
+      {TStoreKind::Decimal, TStoreKind::Text, TStoreKind::Bytes, TStoreKind::Text, TStoreKind::Integer});
   TRowBuilder b(store);
   std::vector<TStoreRow> rows;
   const Byte bytes[] = {1, 2, 3};
