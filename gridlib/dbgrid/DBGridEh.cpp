@@ -204,6 +204,7 @@ TGridAxisBarsEh* TCustomDBGridEh::CreateAxisBars() {
   return new TDBGridColumnsEh(this, TDBGridColumnEh::StaticClass());
 }
 
+TAxisBarsEhList* TCustomDBGridEh::CreateVisibleAxisBars() { return new TColumnsEhList(); }
 TAxisBarDefValuesEh* TCustomDBGridEh::CreateAxisBarDefValues() { return new TColumnDefValuesEh(this); }
 
 TAxisGridDataLinkEh* TCustomDBGridEh::CreateDataLink() { return new TGridDataLinkEh(this); }

@@ -1420,6 +1420,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   TBookmarkListEh* GetSelectedRows() const { return bookmarks_.get(); }
   TDBGridEhSelection* GetSelection() const { return selection_.get(); }
   TDBGridEhSumList* GetSumList() const { return sumList_.get(); }
+  // The list is a TColumnsEhList: CreateVisibleAxisBars makes it so.
   TColumnsEhList* GetVisibleColumns() const { return static_cast<TColumnsEhList*>(GetVisibleAxisBars()); }
   TColumnsEhList* GetSortMarkedColumns() const { return sortMarkedColumns_.get(); }
   TGridEmptyDataInfoEh* GetEmptyDataInfo() const { return emptyDataInfo_.get(); }
@@ -1584,6 +1585,7 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
 
   // ---- Overrides of the axis grid ----
   TGridAxisBarsEh* CreateAxisBars() override;
+  TAxisBarsEhList* CreateVisibleAxisBars() override;
   TAxisBarDefValuesEh* CreateAxisBarDefValues() override;
   TAxisGridDataLinkEh* CreateDataLink() override;
   void DataSetChanged() override;

@@ -19,7 +19,6 @@ Integer TAxisBarsEhList::IndexOf(TAxisBarEh* bar) const {
 
 TCustomDBAxisGridEh::TCustomDBAxisGridEh(TComponent* owner) : TCustomGridEh(owner) {
   acquireFocus_ = true;
-  visibleAxisBars_ = std::make_unique<TAxisBarsEhList>();
   CreateOwnedParts();
   SetRowCount(2);
   SetColCount(2);
@@ -54,6 +53,7 @@ void TCustomDBAxisGridEh::CreateOwnedParts() {
   axisBars_.reset();
   columnDefValues_.reset(CreateAxisBarDefValues());
   axisBars_.reset(CreateAxisBars());
+  visibleAxisBars_.reset(CreateVisibleAxisBars());
   colCellParams_.reset(CreateColCellParams());
   dataLink_.reset(CreateDataLink());
   if (source) dataLink_->SetDataSource(source);
@@ -72,6 +72,7 @@ TAxisBarDefValuesEh* TCustomDBAxisGridEh::CreateAxisBarDefValues() {
 TGridAxisBarsEh* TCustomDBAxisGridEh::CreateAxisBars() {
   return new TGridAxisBarsEh(this, TAxisBarEh::StaticClass());
 }
+TAxisBarsEhList* TCustomDBAxisGridEh::CreateVisibleAxisBars() { return new TAxisBarsEhList(); }
 TAxisColCellParamsEh* TCustomDBAxisGridEh::CreateColCellParams() { return new TAxisColCellParamsEh(); }
 TAxisGridDataLinkEh* TCustomDBAxisGridEh::CreateDataLink() { return new TAxisGridDataLinkEh(this); }
 

@@ -1071,6 +1071,8 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
   }
   virtual TAxisBarDefValuesEh* CreateAxisBarDefValues();
   virtual TGridAxisBarsEh* CreateAxisBars();
+  // The list of the shown bars, of the kind a descendant hands out.
+  virtual TAxisBarsEhList* CreateVisibleAxisBars();
   virtual TAxisColCellParamsEh* CreateColCellParams();
   virtual TAxisGridDataLinkEh* CreateDataLink();
   virtual TAlignment GetTitleLineMode() { return taLeftJustify; }

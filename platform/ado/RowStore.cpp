@@ -152,8 +152,11 @@ Byte* TRowStore::Allocate(size_t size) {
 TStoreRow TRowStore::Add(const TRowBuilder& builder) {
   const int n = ColumnCount();
   size_t size = slotsOffset_ + 8 * static_cast<size_t>(n);
+  // Text is read in place as UTF-16: it starts at an even offset (rows start 8-aligned), one byte
+  // of padding at most after odd-length decimals or bytes.
   for (int i = 0; i < n; ++i)
-    if (!builder.cells_[i].null && IsVariable(kinds_[i])) size += builder.cells_[i].length;
+    if (!builder.cells_[i].null && IsVariable(kinds_[i]))
+      size += builder.cells_[i].length + (kinds_[i] == TStoreKind::Text ? 1 : 0);
   Byte* row = Allocate(size);
   std::memset(row, 0, slotsOffset_);
   size_t varAt = slotsOffset_ + 8 * static_cast<size_t>(n);
@@ -164,6 +167,7 @@ TStoreRow TRowStore::Add(const TRowBuilder& builder) {
       row[i >> 3] |= static_cast<Byte>(1u << (i & 7));
       std::memset(slot, 0, 8);
     } else if (IsVariable(kinds_[i])) {
+      if (kinds_[i] == TStoreKind::Text) varAt += varAt & 1;
       const std::uint32_t at = static_cast<std::uint32_t>(varAt);
       std::memcpy(slot, &at, 4);
       std::memcpy(slot + 4, &c.length, 4);

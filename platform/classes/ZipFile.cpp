@@ -54,10 +54,15 @@ void TZipFile::Add(TStream* data, const String& archiveFileName, TZipCompression
   if (mode_ != zmWrite) throw EZipException(u"The zip archive is not open for writing");
   data->SetPosition(0);
   const TBytes bytes = data->ReadAllBytes();
-  // libzip reads the data when the archive is closed: it gets its own copy, which it frees.
-  void* copy = std::malloc(bytes.empty() ? 1 : bytes.size());
-  if (!bytes.empty()) std::memcpy(copy, bytes.data(), bytes.size());
-  zip_source_t* entry = zip_source_buffer(impl_->archive, copy, bytes.size(), 1);
+  // libzip reads the data when the archive is closed: it gets its own copy, which it frees. It never
+  // frees the data of an empty buffer, so an empty entry gets none.
+  void* copy = nullptr;
+  if (!bytes.empty()) {
+    copy = std::malloc(bytes.size());
+    if (!copy) throw EZipException(u"zip entry: out of memory");
+    std::memcpy(copy, bytes.data(), bytes.size());
+  }
+  zip_source_t* entry = zip_source_buffer(impl_->archive, copy, bytes.size(), copy ? 1 : 0);
   if (!entry) {
     std::free(copy);
     TImpl::Raise("zip entry", zip_get_error(impl_->archive));

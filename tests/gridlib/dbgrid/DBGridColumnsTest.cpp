@@ -64,6 +64,20 @@ class DBGridColumnModelTest : public ::testing::Test {
   TDBGridEh* grid_ = nullptr;
 };
 
+// The grid hands out its visible-bars list as a column list: the object must be one.
+TEST_F(DBGridColumnModelTest, TheVisibleColumnsAreAColumnListHoldingTheShownColumns) {
+  ASSERT_TRUE(grid_->GetVisibleColumns()->InheritsFrom(TColumnsEhList::StaticClass()))
+      << StringToUtf8(grid_->GetVisibleColumns()->ClassName());
+  Col(u"QTY")->SetVisible(false);
+  std::vector<String> shown;
+  for (Integer i = 0; i < grid_->GetVisibleColumns()->GetCount(); ++i)
+    shown.push_back(grid_->GetVisibleColumns()->GetColumn(i)->GetFieldName());
+  EXPECT_EQ(shown, (std::vector<String>{u"ID", u"NAME", u"FLAG"}));
+  // A freshly made grid, not yet laid out, answers the same kind.
+  TDBGridEh fresh(nullptr);
+  EXPECT_TRUE(fresh.GetVisibleColumns()->InheritsFrom(TColumnsEhList::StaticClass()));
+}
+
 TEST_F(DBGridColumnModelTest, SortMarkersKeepTheGridsSortOrder) {
   SetMultiSort(true);
   Col(u"NAME")->GetTitle()->SetSortMarker(smDownEh);
