@@ -641,13 +641,14 @@ class TPivotAxisGroupingTreeEh : public TTreeListEh {
   void BuildFlatList();
   void SetGridArrayAxisNums();
   void SetVisArrayGridNums();
+  using TTreeListEh::SortData;
   virtual void SortData(Integer level, Integer pivotGridAxisLine, TSortOrderEh sortOrder);
   void SetLevelExpanded(Integer level, bool isExpanded);
   Integer GetExpandedCounts(Integer level) const;
   void ApplyKeyValueStates();
   void BeginUpdate() { ++FUpdateCount; }
   void EndUpdate() { --FUpdateCount; }
-  bool Updating() const { return FUpdateCount > 0; }
+  bool IsUpdating() const { return FUpdateCount > 0; }
   void ExpandedChanged(TBaseTreeNodeEh* node) override;
   void WriteTree(TStrings* strings, bool axisAggrBeforeData) const;
 

@@ -233,7 +233,7 @@ void TPivotAxisGroupingTreeEh::ApplyKeyValueStates() {
 
 void TPivotAxisGroupingTreeEh::ExpandedChanged(TBaseTreeNodeEh* node) {
   TTreeListEh::ExpandedChanged(node);
-  if (Updating()) return;
+  if (IsUpdating()) return;
   if (FAxisDir == padHorizontalEh)
     FGrid->ColsTreeExpandedChanged();
   else
@@ -506,7 +506,8 @@ void TPivotGridArrayEh::FillDataCells() {
         const TRecValuesEh& data = results->GetRec(recIndex)->GetData();
         std::vector<Variant> recRow(static_cast<size_t>(r)), recCol(static_cast<size_t>(c));
         for (Integer i = 0; i < r; ++i) recRow[static_cast<size_t>(i)] = data[static_cast<size_t>(i)];
-        for (Integer i = 0; i < c; ++i) recCol[static_cast<size_t>(i)] = data[static_cast<size_t>(r + i)];
+        for (Integer i = 0; i < c; ++i)
+          recCol[static_cast<size_t>(i)] = data[static_cast<size_t>(r) + static_cast<size_t>(i)];
         matched =
             PivotKeysEqualEh(recRow, rowKey) && PivotKeysEqualEh(recCol, colKeys[static_cast<size_t>(cl)]);
       }
@@ -516,7 +517,9 @@ void TPivotGridArrayEh::FillDataCells() {
           cell->CelType = colLevels[static_cast<size_t>(cl)] != 0 ? sctHorzAggregateData
                           : rowLevel != 0                         ? sctVertAggregateData
                                                                   : sctDataEh;
-          cell->Value = results->GetRec(recIndex)->GetData()[static_cast<size_t>(r + c + k)];
+          cell->Value =
+              results->GetRec(recIndex)
+                  ->GetData()[static_cast<size_t>(r) + static_cast<size_t>(c) + static_cast<size_t>(k)];
         } else {
           cell->CelType = rowLevel != 0                             ? sctVertAggregateData
                           : colLevels[static_cast<size_t>(cl)] != 0 ? sctHorzAggregateData
@@ -579,7 +582,8 @@ void TPivotGridArrayEh::AggregateGridForColumnsLevel(Integer colsLevel, Integer&
       if (data[static_cast<size_t>(levelField)].AsInteger() != colsLevel) return;
       std::vector<Variant> recCol(static_cast<size_t>(c)), recRow(static_cast<size_t>(r));
       for (Integer i = 0; i < c; ++i) recCol[static_cast<size_t>(i)] = data[static_cast<size_t>(i)];
-      for (Integer i = 0; i < r; ++i) recRow[static_cast<size_t>(i)] = data[static_cast<size_t>(c + i)];
+      for (Integer i = 0; i < r; ++i)
+        recRow[static_cast<size_t>(i)] = data[static_cast<size_t>(c) + static_cast<size_t>(i)];
       if (!PivotKeysEqualEh(recCol, colKey) || !PivotKeysEqualEh(recRow, rowKeys[static_cast<size_t>(rl)]))
         continue;
       for (Integer k = 0; k < v; ++k) {
@@ -587,7 +591,7 @@ void TPivotGridArrayEh::AggregateGridForColumnsLevel(Integer colsLevel, Integer&
         cell->CelType = rowLevels[static_cast<size_t>(rl)] != 0 ? sctHorzAggregateData
                         : colLevel != 0                         ? sctVertAggregateData
                                                                 : sctDataEh;
-        cell->Value = data[static_cast<size_t>(c + r + k)];
+        cell->Value = data[static_cast<size_t>(c) + static_cast<size_t>(r) + static_cast<size_t>(k)];
         cell->ShowValue = cell->DrawDownLine = cell->DrawRightLine = cell->RowVisible = cell->ColVisible =
             true;
       }

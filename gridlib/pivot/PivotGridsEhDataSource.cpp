@@ -694,7 +694,7 @@ void TPivotDataSourceEh::MakeResultAggrTable() {
     for (Integer i = K; i > b; --i) emit(prev, i);
     const TRecValuesEh& values = rec->GetData();
     for (Integer j = 0; j < FV; ++j) {
-      const Variant value = values[static_cast<size_t>(K + j)];
+      const Variant value = values[static_cast<size_t>(K) + static_cast<size_t>(j)];
       for (Integer i = 0; i <= K; ++i) calc[static_cast<size_t>(i)][static_cast<size_t>(j)]->AggrValue(value);
     }
     prev = std::move(cur);
@@ -758,8 +758,10 @@ void TPivotDataSourceEh::MakeTransResultAggrLevel(Integer level) {
   auto keyOf = [&](TMemoryRecordEh* rec) {
     const TRecValuesEh& data = rec->GetData();
     std::vector<Variant> key(static_cast<size_t>(K));
-    for (Integer i = 0; i < level; ++i) key[static_cast<size_t>(i)] = data[static_cast<size_t>(FR + i)];
-    for (Integer i = 0; i < FR; ++i) key[static_cast<size_t>(FC + i)] = data[static_cast<size_t>(i)];
+    for (Integer i = 0; i < level; ++i)
+      key[static_cast<size_t>(i)] = data[static_cast<size_t>(FR) + static_cast<size_t>(i)];
+    for (Integer i = 0; i < FR; ++i)
+      key[static_cast<size_t>(FC) + static_cast<size_t>(i)] = data[static_cast<size_t>(i)];
     return key;
   };
   TRecordsListEh* list = FTransResultAggrTable->Records();
@@ -791,7 +793,8 @@ void TPivotDataSourceEh::MakeTransResultAggrLevel(Integer level) {
       }
     const TRecValuesEh& values = rec->GetData();
     for (Integer v = 0; v < FV; ++v) {
-      const Variant value = values[static_cast<size_t>(FR + FC + v)];
+      const Variant value =
+          values[static_cast<size_t>(FR) + static_cast<size_t>(FC) + static_cast<size_t>(v)];
       for (Integer j = 0; j < K; ++j) calc[static_cast<size_t>(j)][static_cast<size_t>(v)]->AggrValue(value);
     }
     prev = std::move(cur);
