@@ -1,5 +1,9 @@
 // Pivot grid: pivot fields with date slicing, display texts and filters, value definitions, the key
 // value states of a field and the pivot in-memory table with its cancellable key sort.
+#include <cmath>
+#include <limits>
+#include <unordered_map>
+
 #include "gridlib/base/ToolCtrlsEh.h"
 #include "gridlib/pivot/PivotGridsEh.h"
 #include "platform/rtl/DateFormat.h"
@@ -219,6 +223,61 @@ void TPivotKeyValueStatesEh::EndUpdate() {
 
 // ---- Pivot in-memory table ----
 
+namespace {
+
+// For each key field, a number per record that orders as the field's values do (Null first, texts by
+// their rank under the locale's comparison); false when a field holds a kind that has no such number.
+bool RankKeys(const std::vector<TMemoryRecordEh*>& records, const std::vector<Integer>& fieldIndexes,
+              std::vector<std::vector<double>>& ranks) {
+  constexpr double kExact = 9007199254740992.0;  // whole numbers beyond 2^53 lose their order as doubles
+  for (Integer index : fieldIndexes) {
+    const size_t f = static_cast<size_t>(index);
+    std::vector<double> key(records.size());
+    std::unordered_map<std::u16string_view, double> texts;
+    bool numbers = false;
+    for (size_t i = 0; i < records.size(); ++i) {
+      const TRecValuesEh& values = records[i]->GetData();
+      if (values.IsNullAt(f)) {
+        key[i] = -std::numeric_limits<double>::infinity();
+      } else if (values.IsSignedAt(f)) {
+        const Int64 v = values.SignedAt(f);
+        if (v > kExact || v < -kExact) return false;
+        key[i] = static_cast<double>(v);
+        numbers = true;
+      } else if (values.IsFloatAt(f)) {
+        key[i] = values.FloatAt(f);
+        if (std::isnan(key[i])) return false;
+        numbers = true;
+      } else if (values.IsTextAt(f)) {
+        texts.emplace(values.TextAt(f), 0.0);
+      } else {
+        return false;
+      }
+    }
+    if (!texts.empty()) {
+      if (numbers) return false;
+      std::vector<String> distinct;
+      distinct.reserve(texts.size());
+      for (auto& entry : texts) distinct.emplace_back(entry.first);
+      std::sort(distinct.begin(), distinct.end(),
+                [](const String& a, const String& b) { return AnsiCompareStr(a, b) < 0; });
+      double rank = 0;
+      for (size_t i = 0; i < distinct.size(); ++i) {
+        if (i > 0 && AnsiCompareStr(distinct[i - 1], distinct[i]) != 0) ++rank;
+        texts[distinct[i]] = rank;
+      }
+      for (size_t i = 0; i < records.size(); ++i) {
+        const TRecValuesEh& values = records[i]->GetData();
+        if (!values.IsNullAt(f)) key[i] = texts[values.TextAt(f)];
+      }
+    }
+    ranks.push_back(std::move(key));
+  }
+  return true;
+}
+
+}  // namespace
+
 void TPivotMemTableEh::SortByFieldIndexes(const std::vector<Integer>& fieldIndexes) {
   TRecordsListEh* list = Records();
   const Integer count = list->GetCount();
@@ -264,13 +323,34 @@ void TPivotMemTableEh::SortByFieldIndexes(const std::vector<Integer>& fieldIndex
     return 0;
   };
   // The order is found on a copy, so a cancel leaves the table as it was; the store then takes it.
-  QuickSortRange(
-      Int64{0}, static_cast<Int64>(order.size()) - 1,
-      [&](Int64 a, Int64 b) {
-        progress();
-        return compare(order[static_cast<size_t>(a)], order[static_cast<size_t>(b)]);
-      },
-      [&](Int64 a, Int64 b) { std::swap(order[static_cast<size_t>(a)], order[static_cast<size_t>(b)]); });
+  std::vector<std::vector<double>> ranks;
+  if (RankKeys(order, fieldIndexes, ranks)) {
+    // Every key is a number that orders as its values do: the sort compares numbers only.
+    std::vector<Int64> perm(order.size());
+    for (size_t i = 0; i < perm.size(); ++i) perm[i] = static_cast<Int64>(i);
+    QuickSortRange(
+        Int64{0}, static_cast<Int64>(perm.size()) - 1,
+        [&](Int64 a, Int64 b) {
+          progress();
+          const size_t x = static_cast<size_t>(perm[static_cast<size_t>(a)]);
+          const size_t y = static_cast<size_t>(perm[static_cast<size_t>(b)]);
+          for (const std::vector<double>& key : ranks)
+            if (key[x] != key[y]) return key[x] < key[y] ? -1 : 1;
+          return 0;
+        },
+        [&](Int64 a, Int64 b) { std::swap(perm[static_cast<size_t>(a)], perm[static_cast<size_t>(b)]); });
+    std::vector<TMemoryRecordEh*> sorted(order.size());
+    for (size_t i = 0; i < perm.size(); ++i) sorted[i] = order[static_cast<size_t>(perm[i])];
+    order.swap(sorted);
+  } else {
+    QuickSortRange(
+        Int64{0}, static_cast<Int64>(order.size()) - 1,
+        [&](Int64 a, Int64 b) {
+          progress();
+          return compare(order[static_cast<size_t>(a)], order[static_cast<size_t>(b)]);
+        },
+        [&](Int64 a, Int64 b) { std::swap(order[static_cast<size_t>(a)], order[static_cast<size_t>(b)]); });
+  }
   std::vector<Integer> rank(static_cast<size_t>(count));
   for (Integer i = 0; i < count; ++i)
     rank[static_cast<size_t>(order[static_cast<size_t>(i)]->GetIndex())] = i;
