@@ -305,12 +305,32 @@ void TQRCustomBand::Print() {
               printer->XPos(r->GetCurrentX() + size_->GetRaw(1)), printer->YPos(r->GetCurrentY() + height));
     g.CurrentBandName = GetName();
     if (printer->YSize(length) != 0 && enabled_) PrintContents();
+    if (r->GetExporting() && QRFilterTakesHTMLTags(r->GetExportFilter())) ExportHTMLMarker();
   } else if (notifyController_ && !enabled_) {
     notifyController_->NotifyClients(qrNotifyDetail);
   }
   if (AfterPrint) AfterPrint(this, printIt);
   PrintChild(false);
   g.DetailOverflow = false;
+}
+
+// A hidden element where the band lies, for the page's scripts; positions in the document's pixels
+// (96 to the inch) of the band's rectangle, the top left for the filter to fill in.
+void TQRCustomBand::ExportHTMLMarker() {
+  TCustomRezavOze* r = parentReport_;
+  TQRPrinter* printer = r->GetQRPrinter();
+  const Extended toPx = 96 / 254.0 / printer->GetXFactor(), toPy = 96 / 254.0 / printer->GetYFactor();
+  // The printer's device pixels back to the paper (its unprintable margins added again).
+  const Integer left =
+      RoundInt((bandFrameRect_.Left / printer->GetXFactor() + printer->GetLeftWaste()) * 96 / 254.0);
+  const Integer top =
+      RoundInt((bandFrameRect_.Top / printer->GetYFactor() + printer->GetTopWaste()) * 96 / 254.0);
+  const String tag = u"<DIV id=\"" + GetName() + u"\" name=\"" + QRBandTypeName(bandType_) +
+                     u"\" class=\"qrband\" style=\"visibility:hidden;position:absolute;left:" +
+                     IntToStr(left) + u"px;top:!xx!px;width:" +
+                     IntToStr(RoundInt(bandFrameRect_.Width() * toPx)) + u"px;height:" +
+                     IntToStr(RoundInt(bandFrameRect_.Height() * toPy)) + u"px;\"></div>";
+  r->GetExportFilter()->acceptHTMLTag(tag, top);
 }
 
 void TQRCustomBand::PrintContents() {

@@ -131,6 +131,9 @@ class TQRExportFilter : public TObject {
   virtual void TextOutRec(const TExportInfoRec& ExportInfo);
   virtual void AcceptShape(Extended, Extended, const TQRExportShape&) {}
   virtual void AcceptPicture(Extended, Extended, const TQRExportPicture&) {}
+  // A markup fragment of the band printing for the filters that write markup; every "!xx!" in it
+  // stands for the top yp (pixels of the page, 96 to the inch).
+  virtual void acceptHTMLTag(const String&, Integer) {}
 
   TQRPrinter* GetOriginalQRPrinter() const { return originalQRPrinter_; }
   void SetOriginalQRPrinter(TQRPrinter* value) { originalQRPrinter_ = value; }
