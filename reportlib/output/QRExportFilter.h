@@ -54,6 +54,8 @@ struct TExportInfoRec {
   Extended ControlWidth = 0, controlHeight = 0, controlLeft = 0, controlTop = 0;
   TXLNumFormat XLNumFormat = nfGeneral;
   TTextLayout VAlignment = tlTop;
+  // The display mask that made a number of the text (FormatFloat's language), empty for other texts.
+  String NumberMask;
 };
 
 // What a filter needs of a shape or a rule: its kind and size (screen pixels) with its pen and brush.

@@ -402,6 +402,7 @@ void TQRCustomLabel::PrintFormattedLines(TCanvas* canvas, Extended X, Extended Y
         r.Text = line;
         r.Column = xlColumn_;
         r.XLNumFormat = xlNumFormat_;
+        r.NumberMask = numberMask_;
         r.ExportAs = exportAs_;
         r.ControlName = GetName();
         r.ControlWidth = W;

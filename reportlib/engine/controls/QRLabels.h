@@ -74,6 +74,8 @@ class TQRCustomLabel : public TQRPrintable {
   TWrapStyle wrapStyle_ = BreakOnSpaces;
   Integer currentLine_ = 0;
   String printCaption_;
+  // The mask that formatted the number now printed; a spreadsheet shows the value with it.
+  String numberMask_;
   Integer fontSize_ = 0;
   std::unique_ptr<TStringList> formattedLines_;
   std::unique_ptr<TStringList> lines_;

@@ -37,6 +37,14 @@ for row in ws.iter_rows():
     if cells: print(';'.join(cells))
 )";
 
+// Every number of the sheet with the format its cell shows it in: "value:format".
+const char* kFormatsScript = R"(import sys, openpyxl
+ws = openpyxl.load_workbook(sys.argv[1]).active
+for row in ws.iter_rows():
+    for c in row:
+        if isinstance(c.value, (int, float)): print(str(c.value) + ':' + c.number_format)
+)";
+
 class ReportExportTest : public InventoryReportTest {
  protected:
   void SetUp() override {
@@ -255,4 +263,28 @@ TEST_F(ReportExportTest, HtmlMarksEveryPrintedBandWhereItLies) {
   // The other kinds of band are marked under their own type names.
   for (const char* band : {"Title", "Page Header", "Group Header", "Group Footer", "Page Footer", "Summary"})
     EXPECT_NE(doc.find(std::string("\" name=\"") + band + "\" class=\"qrband\""), std::string::npos) << band;
+}
+
+TEST_F(ReportExportTest, XlsxCellsShowNumbersAsTheReportsMasksDo) {
+  // Masks of field texts and of sums; a format chosen for the workbook wins over the mask.
+  for (Integer i = 0; i < layout_.GroupFooter->GetControlCount(); ++i)
+    if (auto* sum = dynamic_cast<TQRExpr*>(layout_.GroupFooter->GetControl(i))) {
+      sum->SetExportAs(exptNumeric);
+      sum->SetXLNumFormat(nfDec2);
+    }
+  for (Integer i = 0; i < layout_.Detail->GetControlCount(); ++i)
+    if (auto* massa = dynamic_cast<TQRDBText*>(layout_.Detail->GetControl(i));
+        massa && massa->GetMask() != u"")
+      massa->SetMask(u"#,##0.000");
+  const std::string xlsx = dir_.File("masks.xlsx");
+  TQRXLSXDocumentFilter::QR506Compat() = false;
+  {
+    TQRXLSXDocumentFilter filter(Utf8ToString(xlsx));
+    report_->ExportToFilter(&filter);
+  }
+  std::ofstream(dir_.File("formats.py")) << kFormatsScript;
+  const std::string formats = RunTool("/usr/bin/python3 " + dir_.File("formats.py") + " '" + xlsx + "'");
+  ExpectInOrder(formats,
+                {"0.125:#,##0.000\n", "1.375:#,##0.000\n", ":0.00\n", TotalAsPython() + ":#0.000\n"});
+  EXPECT_EQ(formats.find(":General"), std::string::npos) << formats;
 }
