@@ -87,6 +87,14 @@ Integer TQRCustomLabel::MeasureText(const String& text) {
   return GetCanvas()->TextWidth(text);
 }
 
+bool TQRCustomLabel::FitsWhole(const String& text, Integer width) {
+  if (parentReport_) {
+    const Integer bound = parentReport_->TextWidthBound(GetFont(), text);
+    if (bound >= 0 && MulDiv(bound, GetZoom(), 100) <= width) return true;
+  }
+  return MeasureText(text) <= width;
+}
+
 Integer TQRCustomLabel::EffectiveAlignment() const {
   TAlignment a = alignment_;
   if (UseRightToLeftAlignment()) {
@@ -142,6 +150,11 @@ void TQRCustomLabel::WrapParagraph(const String& paragraph) {
       line += c;
     }
     if (!IsBlank(line)) formattedLines_->Add(line);
+    return;
+  }
+  // Widths know no kerning: when the whole paragraph fits, every word fits after the ones before.
+  if (!wordWrap_ || FitsWhole(paragraph, width)) {
+    formattedLines_->Add(paragraph);
     return;
   }
   size_t start = 0;
@@ -248,8 +261,7 @@ void TQRCustomLabel::Print(Integer OfsX, Integer OfsY) {
   TCanvas* canvas = qrPrinter_->GetCanvas();
   Extended LH = 0;
   if (canvas) {
-    canvas->SetFont(GetFont());
-    LH = canvas->TextHeight(u"W") / qrPrinter_->GetYFactor();
+    LH = parentReport_->PageTextHeight(canvas, GetFont(), u"W") / qrPrinter_->GetYFactor();
   } else {
     LH = parentReport_->TextHeight(GetFont(), u"W") * 254.0 / 96;
   }
@@ -267,10 +279,7 @@ void TQRCustomLabel::PrintFormattedLines(TCanvas* canvas, Extended X, Extended Y
   if (OnPrint) {
     String value = printCaption_;
     OnPrint(this, value);
-    if (canvas) {
-      canvas->SetFont(GetFont());
-      LH = canvas->TextHeight(u"W") / qrPrinter_->GetYFactor();
-    }
+    if (canvas) LH = parentReport_->PageTextHeight(canvas, GetFont(), u"W") / qrPrinter_->GetYFactor();
     H = size_->GetRaw(0);
     if (value != printCaption_) {
       printCaption_ = value;
@@ -339,8 +348,9 @@ void TQRCustomLabel::PrintFormattedLines(TCanvas* canvas, Extended X, Extended Y
     SetBkMode(canvas->GetHandle(), TRANSPARENT);
     SetTextAlign(canvas->GetHandle(), align);
   }
-  if (formattedLines_->GetCount() == 1 && canvas) {
-    const Extended d = (H * printer->GetYFactor() - canvas->TextHeight(u"Wp")) / printer->GetYFactor();
+  if (formattedLines_->GetCount() == 1 && canvas && verticalAlignment_ != tlTop) {
+    const Extended d = (H * printer->GetYFactor() - parentReport_->PageTextHeight(canvas, GetFont(), u"Wp")) /
+                       printer->GetYFactor();
     if (verticalAlignment_ == tlCenter) CY += d / 2;
     if (verticalAlignment_ == tlBottom) CY += d;
   }
