@@ -80,21 +80,31 @@ TQRExportBox::TQRExportBox(TColor color, Integer width, Integer height)
     : TQRExportCarrier(BoxShape(color, width, height)) {}
 
 namespace {
-// Whether the filter is of one of the named classes or descends from one.
+// Whether the filter is of one of the named classes or descends from one. Asked for every line and
+// band: the last class asked is remembered.
+template <int Question>
 bool FilterOfClass(const TQRExportFilter* filter, std::initializer_list<const Char*> names) {
-  for (TClass c = filter ? filter->ClassType() : nullptr; c; c = c->ClassParent())
+  thread_local TClass lastClass = nullptr;
+  thread_local bool lastAnswer = false;
+  const TClass cls = filter ? filter->ClassType() : nullptr;
+  if (cls && cls == lastClass) return lastAnswer;
+  bool answer = false;
+  for (TClass c = cls; c && !answer; c = c->ClassParent())
     for (const Char* name : names)
-      if (c->ClassName() == name) return true;
-  return false;
+      if (c->ClassName() == name) answer = true;
+  lastClass = cls;
+  lastAnswer = answer;
+  return answer;
 }
 }  // namespace
 
 bool QRFilterTakesTextRecords(const TQRExportFilter* filter) {
-  return FilterOfClass(filter, {u"TQRGHTMLDocumentFilter", u"TQRXDocumentFilter", u"TQRXLSXDocumentFilter"});
+  return FilterOfClass<0>(filter,
+                          {u"TQRGHTMLDocumentFilter", u"TQRXDocumentFilter", u"TQRXLSXDocumentFilter"});
 }
 
 bool QRFilterTakesHTMLTags(const TQRExportFilter* filter) {
-  return FilterOfClass(filter, {u"TQRGHTMLDocumentFilter"});
+  return FilterOfClass<1>(filter, {u"TQRGHTMLDocumentFilter"});
 }
 
 TQRExportFilter* TQRPrintable::ExportFilter() const {

@@ -79,7 +79,7 @@ void TQRCustomLabel::SetParent(TWinControl* parent) {
 }
 
 Integer TQRCustomLabel::LayoutWidth() const {
-  return RoundInt(size_->GetRaw(3) * size_->GetResolution() / 254.0 * GetZoom() / 100);
+  return QRRound(size_->GetRaw(3) * size_->GetResolution() / 254.0 * GetZoom() / 100);
 }
 
 Integer TQRCustomLabel::MeasureText(const String& text) {
@@ -188,7 +188,7 @@ void TQRCustomLabel::FitToText() {
   if (frame_->GetDrawLeft()) widest += frame_->GetWidth();
   if (frame_->GetDrawRight()) widest += frame_->GetWidth();
   const Integer oldWidth = LayoutWidth();
-  const Integer oldLeft = RoundInt(size_->GetRaw(1) * size_->GetResolution() / 254.0 * GetZoom() / 100);
+  const Integer oldLeft = QRRound(size_->GetRaw(1) * size_->GetResolution() / 254.0 * GetZoom() / 100);
   Integer left = oldLeft;
   if (EffectiveAlignment() == taRightJustify)
     left += oldWidth - widest;
@@ -211,7 +211,7 @@ void TQRCustomLabel::BuildFormattedLines() {
   auto raiseHeight = [&](const String& sample) {
     if (!onReport || updatingBounds_) return;
     const Integer needed = parentReport_->TextHeight(GetFont(), sample) * GetZoom() / 100 + 1;
-    const Integer height = RoundInt(size_->GetRaw(0) * size_->GetResolution() / 254.0 * GetZoom() / 100);
+    const Integer height = QRRound(size_->GetRaw(0) * size_->GetResolution() / 254.0 * GetZoom() / 100);
     if (height >= needed) return;
     updatingBounds_ = true;
     if (isPrinting_)
@@ -303,7 +303,7 @@ void TQRCustomLabel::PrintFormattedLines(TCanvas* canvas, Extended X, Extended Y
     canvas->FillRect(
         TRect(printer->XPos(left), printer->YPos(Y), printer->XPos(right), printer->YPos(Y + H)));
   }
-  const Integer inset = RoundInt(frame_->GetWidth() / 72.0 * 254);
+  const Integer inset = QRRound(frame_->GetWidth() / 72.0 * 254);
   TQRExportFilter* filter = ExportFilter();
   if (filter) {
     QRCurrentControlName = GetName();
@@ -380,7 +380,7 @@ void TQRCustomLabel::PrintFormattedLines(TCanvas* canvas, Extended X, Extended Y
     const String line = formattedLines_->Strings(currentLine_);
     if (finalPass && !line.empty()) {
       if (fullJustify_) {
-        PrintJustified(canvas, line, RoundInt(TX), CY, options);
+        PrintJustified(canvas, line, QRRound(TX), CY, options);
       } else if (GetVisible()) {
         ExtTextOut(canvas->GetHandle(), printer->XPos(TX), printer->YPos(CY), options, nullptr, line.data(),
                    static_cast<UINT>(line.size()), nullptr);
@@ -400,7 +400,7 @@ void TQRCustomLabel::PrintFormattedLines(TCanvas* canvas, Extended X, Extended Y
     }
     if (filter && !line.empty()) {
       if (fullJustify_ && canvas) {
-        ExportJustified(filter, canvas, line, RoundInt(TX), CY);
+        ExportJustified(filter, canvas, line, QRRound(TX), CY);
       } else if (QRFilterTakesTextRecords(filter)) {
         TExportInfoRec r;
         r.Xpos = TX;
@@ -441,7 +441,7 @@ void TQRCustomLabel::PrintFormattedLines(TCanvas* canvas, Extended X, Extended Y
 void TQRCustomLabel::PrintJustified(TCanvas* canvas, const String& line, Integer tx, Extended cy,
                                     UINT options) {
   LayOutJustified(canvas, line, tx, [&](const String& w, Extended x) {
-    ExtTextOut(canvas->GetHandle(), RoundInt(x), qrPrinter_->YPos(cy), options, nullptr, w.data(),
+    ExtTextOut(canvas->GetHandle(), QRRound(x), qrPrinter_->YPos(cy), options, nullptr, w.data(),
                static_cast<UINT>(w.size()), nullptr);
   });
 }
@@ -487,7 +487,7 @@ void TQRCustomLabel::LayOutJustified(TCanvas* canvas, const String& line, Intege
 void TQRCustomLabel::Paint() {
   TCanvas* canvas = GetCanvas();
   canvas->SetFont(GetFont());
-  const Integer size = RoundInt(GetFont()->GetSize() * GetZoom() / 100.0);
+  const Integer size = QRRound(GetFont()->GetSize() * GetZoom() / 100.0);
   if (canvas->GetFont()->GetSize() != size) canvas->GetFont()->SetSize(size);
   TQRPrintable::Paint();
   const Integer lineHeight = canvas->TextHeight(u"W");
@@ -498,7 +498,7 @@ void TQRCustomLabel::Paint() {
     canvas->FillRect(TRect(0, 0, GetWidth(), GetHeight()));
   }
   Integer x = 0, y = 0;
-  const Integer inset = RoundInt(GetZoom() * (frame_->GetWidth() / 72.0 * 96) / 100);
+  const Integer inset = QRRound(GetZoom() * (frame_->GetWidth() / 72.0 * 96) / 100);
   if (frame_->GetDrawTop() && frame_->GetWidth() > 0) y += inset;
   if (frame_->GetDrawLeft()) x += inset;
   HDC dc = canvas->GetHandle();
@@ -521,9 +521,9 @@ void TQRCustomLabel::Paint() {
     if (line.empty()) continue;
     Integer ly = y + i * lineHeight;
     if (count == 1 && verticalAlignment_ == tlCenter)
-      ly = RoundInt(y + (GetHeight() - canvas->TextHeight(u"Wq")) / 2.0);
+      ly = QRRound(y + (GetHeight() - canvas->TextHeight(u"Wq")) / 2.0);
     else if (count == 1 && verticalAlignment_ == tlBottom)
-      ly = RoundInt(y + GetHeight() - static_cast<Extended>(lineHeight));
+      ly = QRRound(y + GetHeight() - static_cast<Extended>(lineHeight));
     ExtTextOut(dc, x, ly, 0, nullptr, line.data(), static_cast<UINT>(line.size()), nullptr);
   }
 }
