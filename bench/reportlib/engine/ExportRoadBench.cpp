@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/reportlib/OfficePeer.h"
 #include "bench/reportlib/engine/ReportFixture.h"
 #include "platform/rtl/FloatFormat.h"
 #include "platform/rtl/Utf.h"
@@ -19,32 +20,11 @@ namespace {
 
 constexpr int kRoadRecords = 50000;
 
-struct TRoadScratch {
-  std::string dir;
-  TRoadScratch() {
-    char pattern[] = "/tmp/kiv-road-bench-XXXXXX";
-    dir = mkdtemp(pattern);
-  }
-  ~TRoadScratch() { std::filesystem::remove_all(dir); }
-};
-
-const std::string& RoadScratch() {
-  static const TRoadScratch scratch;
-  return scratch.dir;
-}
+const std::string& RoadScratch() { return BenchScratch(); }
 
 TReportFixture& RoadFixture() {
   static TReportFixture fixture(kRoadRecords);
   return fixture;
-}
-
-int PdfPages(const std::string& path) {
-  int pages = 0;
-  if (FILE* p = popen(("pdfinfo '" + path + "' | grep Pages").c_str(), "r")) {
-    if (std::fscanf(p, "Pages: %d", &pages) != 1) pages = 0;
-    pclose(p);
-  }
-  return pages;
 }
 
 void BM_GroupedReportToPdf(benchmark::State& state) {
@@ -54,7 +34,7 @@ void BM_GroupedReportToPdf(benchmark::State& state) {
     TQRPDFDocumentFilter filter(Utf8ToString(path));
     f.report->ExportToFilter(&filter);
   }
-  const int pages = PdfPages(path);
+  const int pages = PdfPageCount(path);
   state.counters["pages"] = pages;
   state.counters["pages/s"] = benchmark::Counter(pages, benchmark::Counter::kIsIterationInvariantRate);
 }
@@ -86,16 +66,13 @@ void BM_GroupedRowsToPdfLibreOffice(benchmark::State& state) {
     }
     footer();
   }
-  const std::string command =
-      "cd " + RoadScratch() + " && soffice -env:UserInstallation=file://" + RoadScratch() +
-      "/lo --headless --infilter=CSV:59,34,76 --convert-to pdf rows.csv >/dev/null 2>&1";
   for (auto _ : state) {
-    if (std::system(command.c_str()) != 0) {
+    if (!OfficeCsvToPdf("rows.csv")) {
       state.SkipWithError("LibreOffice failed");
       return;
     }
   }
-  const int pages = PdfPages(RoadScratch() + "/rows.pdf");
+  const int pages = PdfPageCount(RoadScratch() + "/rows.pdf");
   state.counters["pages"] = pages;
   state.counters["pages/s"] = benchmark::Counter(pages, benchmark::Counter::kIsIterationInvariantRate);
 }
