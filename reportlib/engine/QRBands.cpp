@@ -154,7 +154,7 @@ void TQRCustomBand::ExpandedHeight(Extended& NewHeight) {
 }
 
 bool TQRCustomBand::CanExpand(Extended Value) {
-  return parentReport_ && RoundInt(Value + size_->GetRaw(0) + expanded_) <= parentReport_->AvailableSpace();
+  return parentReport_ && QRRound(Value + size_->GetRaw(0) + expanded_) <= parentReport_->AvailableSpace();
 }
 
 bool TQRCustomBand::ExpandBand(Extended Value, Extended& NewExpanded, bool& HasExpanded) {
@@ -187,14 +187,14 @@ Extended TQRCustomBand::NeededSpace(bool WithLinks) const {
 }
 
 void TQRCustomBand::AdvancePosition() {
-  parentReport_->SetCurrentY(parentReport_->GetCurrentY() + RoundInt(size_->GetRaw(0) + expanded_));
+  parentReport_->SetCurrentY(parentReport_->GetCurrentY() + QRRound(size_->GetRaw(0) + expanded_));
 }
 
 void TQRCustomBand::CheckSpace() {
   TCustomRezavOze* r = parentReport_;
   TQRPage* page = r->GetPage();
   if (page->GetPrintOrder() == RowByRow && page->GetColumns() > 1) return;
-  const Integer need = RoundInt(NeededSpace(true));
+  const Integer need = QRRound(NeededSpace(true));
   const bool pageExists = r->GetCurrentY() >= 0 && r->GetPageNumber() > 0;
   const Extended usable = page->GetRaw(1) - page->GetRaw(2) - page->GetRaw(0);
   const bool fits = bandType_ == rbPageFooter || need <= r->AvailableSpace() || need > usable;
@@ -279,7 +279,7 @@ void TQRCustomBand::Print() {
         const Extended width =
             (page->GetRaw(3) - (page->GetRaw(4) + page->GetRaw(5)) - page->GetRaw(6) * (n - 1)) / n;
         const Integer c = r->GetCurrentColumn();
-        r->SetCurrentX(RoundInt(page->GetRaw(4) + (c - 1) * width) + RoundInt(page->GetRaw(6) * (c - 1)));
+        r->SetCurrentX(QRRound(page->GetRaw(4) + (c - 1) * width) + QRRound(page->GetRaw(6) * (c - 1)));
         size_->SetRaw(1, width);
       }
     }
@@ -305,12 +305,32 @@ void TQRCustomBand::Print() {
               printer->XPos(r->GetCurrentX() + size_->GetRaw(1)), printer->YPos(r->GetCurrentY() + height));
     g.CurrentBandName = GetName();
     if (printer->YSize(length) != 0 && enabled_) PrintContents();
+    if (r->GetExporting() && QRFilterTakesHTMLTags(r->GetExportFilter())) ExportHTMLMarker();
   } else if (notifyController_ && !enabled_) {
     notifyController_->NotifyClients(qrNotifyDetail);
   }
   if (AfterPrint) AfterPrint(this, printIt);
   PrintChild(false);
   g.DetailOverflow = false;
+}
+
+// A hidden element where the band lies, for the page's scripts; positions in the document's pixels
+// (96 to the inch) of the band's rectangle, the top left for the filter to fill in.
+void TQRCustomBand::ExportHTMLMarker() {
+  TCustomRezavOze* r = parentReport_;
+  TQRPrinter* printer = r->GetQRPrinter();
+  const Extended toPx = 96 / 254.0 / printer->GetXFactor(), toPy = 96 / 254.0 / printer->GetYFactor();
+  // The printer's device pixels back to the paper (its unprintable margins added again).
+  const Integer left =
+      QRRound((bandFrameRect_.Left / printer->GetXFactor() + printer->GetLeftWaste()) * 96 / 254.0);
+  const Integer top =
+      QRRound((bandFrameRect_.Top / printer->GetYFactor() + printer->GetTopWaste()) * 96 / 254.0);
+  const String tag = u"<DIV id=\"" + GetName() + u"\" name=\"" + QRBandTypeName(bandType_) +
+                     u"\" class=\"qrband\" style=\"visibility:hidden;position:absolute;left:" +
+                     IntToStr(left) + u"px;top:!xx!px;width:" +
+                     IntToStr(QRRound(bandFrameRect_.Width() * toPx)) + u"px;height:" +
+                     IntToStr(QRRound(bandFrameRect_.Height() * toPy)) + u"px;\"></div>";
+  r->GetExportFilter()->acceptHTMLTag(tag, top);
 }
 
 void TQRCustomBand::PrintContents() {
@@ -385,7 +405,7 @@ void TQRCustomBand::SetBounds(Integer left, Integer top, Integer width, Integer 
     return;
   }
   size_->SwitchToPixels();
-  if (height != RoundInt(size_->GetLength())) size_->SetLength(height);
+  if (height != QRRound(size_->GetLength())) size_->SetLength(height);
   size_->RestoreUnits();
   TQRBasePanel::SetBounds(left, top, GetWidth(), GetHeight());
 }

@@ -115,6 +115,7 @@ class TQRCustomBand : public TQRBasePanel {
  private:
   friend class TCustomRezavOze;
   void PrintContents();
+  void ExportHTMLMarker();
   bool PrintForcedBreaks(bool& stop);
   void PrintChild(bool before);
   void ExportBackground();

@@ -51,31 +51,60 @@ TQRPrintable::TQRPrintable(TComponent* owner)
 
 TQRPrintable::~TQRPrintable() = default;
 
-TQRExportBox::TQRExportBox(TColor color, Integer width, Integer height) : TControl(nullptr), color_(color) {
-  width_ = width;
-  height_ = height;
+TQRExportCarrier::TQRExportCarrier(const TQRExportShape& shape) : TControl(nullptr), shape_(shape) {
+  width_ = shape.Width;
+  height_ = shape.Height;
 }
 
-bool TQRExportBox::GetExportShape(TQRExportShape& shape) const {
-  shape.Shape = qesRectangle;
-  shape.Width = width_;
-  shape.Height = height_;
-  shape.PenStyle = psClear;
-  shape.PenWidth = 0;
-  shape.PenColor = color_;
-  shape.BrushColor = color_;
-  shape.BrushStyle = bsSolid;
+bool TQRExportCarrier::GetExportShape(TQRExportShape& shape) const {
+  shape = shape_;
   return true;
 }
 
+namespace {
+TQRExportShape BoxShape(TColor color, Integer width, Integer height) {
+  TQRExportShape shape;
+  shape.Shape = qesRectangle;
+  shape.Width = width;
+  shape.Height = height;
+  shape.PenStyle = psClear;
+  shape.PenWidth = 0;
+  shape.PenColor = color;
+  shape.BrushColor = color;
+  shape.BrushStyle = bsSolid;
+  return shape;
+}
+}  // namespace
+
+TQRExportBox::TQRExportBox(TColor color, Integer width, Integer height)
+    : TQRExportCarrier(BoxShape(color, width, height)) {}
+
+namespace {
+// Whether the filter is of one of the named classes or descends from one. Asked for every line and
+// band: the last class asked is remembered.
+template <int Question>
+bool FilterOfClass(const TQRExportFilter* filter, std::initializer_list<const Char*> names) {
+  thread_local TClass lastClass = nullptr;
+  thread_local bool lastAnswer = false;
+  const TClass cls = filter ? filter->ClassType() : nullptr;
+  if (cls && cls == lastClass) return lastAnswer;
+  bool answer = false;
+  for (TClass c = cls; c && !answer; c = c->ClassParent())
+    for (const Char* name : names)
+      if (c->ClassName() == name) answer = true;
+  lastClass = cls;
+  lastAnswer = answer;
+  return answer;
+}
+}  // namespace
+
 bool QRFilterTakesTextRecords(const TQRExportFilter* filter) {
-  for (TClass c = filter ? filter->ClassType() : nullptr; c; c = c->ClassParent()) {
-    const String& name = c->ClassName();
-    if (name == u"TQRGHTMLDocumentFilter" || name == u"TQRXDocumentFilter" ||
-        name == u"TQRXLSXDocumentFilter")
-      return true;
-  }
-  return false;
+  return FilterOfClass<0>(filter,
+                          {u"TQRGHTMLDocumentFilter", u"TQRXDocumentFilter", u"TQRXLSXDocumentFilter"});
+}
+
+bool QRFilterTakesHTMLTags(const TQRExportFilter* filter) {
+  return FilterOfClass<1>(filter, {u"TQRGHTMLDocumentFilter"});
 }
 
 TQRExportFilter* TQRPrintable::ExportFilter() const {
@@ -144,7 +173,7 @@ void TQRPrintable::PrintFrame(Extended x, Extended y, Extended w, Extended h) {
 }
 
 void TQRPrintable::Print(Integer OfsX, Integer OfsY) {
-  if (!parentReport_ || !parentReport_->GetFinalPass()) return;
+  if (!parentReport_ || !(parentReport_->GetFinalPass() || parentReport_->GetExporting())) return;
   PrintFrame(OfsX + size_->GetRaw(1), OfsY + size_->GetRaw(2), size_->GetRaw(3), size_->GetRaw(0));
 }
 

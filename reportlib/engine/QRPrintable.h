@@ -15,16 +15,25 @@ class TQRCustomBand;
 // Whether a filter takes whole text records (the spreadsheet, HTML and report-document filters);
 // every other filter gets plain text output.
 bool QRFilterTakesTextRecords(const TQRExportFilter* filter);
+// Whether a filter takes the hidden band markers of the HTML document.
+bool QRFilterTakesHTMLTags(const TQRExportFilter* filter);
 
-// A filled box without a pen that a band or a text hands to an export filter as its background.
-class TQRExportBox : public TControl, public IQRExportGraphic {
+// A shape that the engine hands to an export filter in place of a control: a background box, a
+// frame side.
+class TQRExportCarrier : public TControl, public IQRExportGraphic {
  public:
-  // Width and height in device pixels of the page.
-  TQRExportBox(TColor color, Integer width, Integer height);
+  explicit TQRExportCarrier(const TQRExportShape& shape);
   bool GetExportShape(TQRExportShape& shape) const override;
 
  private:
-  TColor color_;
+  TQRExportShape shape_;
+};
+
+// A filled box without a pen that a band or a text hands to an export filter as its background.
+class TQRExportBox : public TQRExportCarrier {
+ public:
+  // Width and height in device pixels of the page.
+  TQRExportBox(TColor color, Integer width, Integer height);
 };
 
 // Controller notifications a printable receives.

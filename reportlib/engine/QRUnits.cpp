@@ -1,6 +1,7 @@
 // Report measures in 0.1 mm shown in the report's unit, the page's paper, and frame painting.
 #include "reportlib/engine/QRUnits.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 
@@ -10,6 +11,7 @@
 #include "reportlib/engine/QRBands.h"
 #include "reportlib/engine/QRPrintable.h"
 #include "reportlib/engine/RezavOze.h"
+#include "reportlib/output/QRPrinter.h"
 
 namespace {
 
@@ -335,4 +337,42 @@ void TQRFrame::PaintIt(TCanvas* canvas, const TRect& rect, Extended xFactor, Ext
   if (GetDrawLeft()) canvas->FillRect(TRect(rect.Left, rect.Top, rect.Left + tx, rect.Bottom));
   if (GetDrawRight()) canvas->FillRect(TRect(rect.Right - tx, rect.Top, rect.Right, rect.Bottom));
   canvas->GetBrush()->SetStyle(bsClear);
+  ExportSides(rect, tx, ty);
+}
+
+void TQRFrame::ExportSides(const TRect& rect, Integer tx, Integer ty) const {
+  TCustomRezavOze* report = nullptr;
+  if (auto* printable = dynamic_cast<TQRPrintable*>(parent_))
+    report = printable->GetParentReport();
+  else if (auto* band = dynamic_cast<TQRCustomBand*>(parent_))
+    report = band->GetParentReport();
+  else
+    report = dynamic_cast<TCustomRezavOze*>(parent_);
+  if (!report || !report->GetExporting() || !report->GetExportFilter() || !report->GetQRPrinter()) return;
+  TQRExportFilter* filter = report->GetExportFilter();
+  // The filters take positions in device pixels of the page and lengths in screen pixels.
+  const Extended f = report->GetQRPrinter()->GetXFactor() / (ScreenDpi() / 254.0);
+  auto screen = [f](Integer deviceLength) { return static_cast<Integer>(deviceLength / f); };
+  auto send = [&](TQRExportShapeType type, Integer x, Integer y, Integer w, Integer h, Integer pen) {
+    TQRExportShape shape;
+    shape.Shape = type;
+    shape.Width = w;
+    shape.Height = h;
+    shape.PenColor = color_;
+    shape.PenWidth = std::max<Integer>(1, screen(pen));
+    shape.PenStyle = psSolid;
+    shape.BrushStyle = bsClear;
+    shape.Name = parent_ ? parent_->GetName() : String();
+    TQRExportCarrier carrier(shape);
+    filter->AcceptGraphic(x, y, &carrier);
+  };
+  const Integer w = screen(rect.Right - rect.Left), h = screen(rect.Bottom - rect.Top);
+  if (GetDrawTop() && GetDrawBottom() && GetDrawLeft() && GetDrawRight()) {
+    send(qesRectangle, rect.Left, rect.Top, w, h, tx);
+    return;
+  }
+  if (GetDrawTop()) send(qesHorLine, rect.Left, rect.Top, w, std::max<Integer>(1, screen(ty)), ty);
+  if (GetDrawBottom()) send(qesHorLine, rect.Left, rect.Bottom - ty, w, std::max<Integer>(1, screen(ty)), ty);
+  if (GetDrawLeft()) send(qesVertLine, rect.Left, rect.Top, std::max<Integer>(1, screen(tx)), h, tx);
+  if (GetDrawRight()) send(qesVertLine, rect.Right - tx, rect.Top, std::max<Integer>(1, screen(tx)), h, tx);
 }

@@ -210,6 +210,8 @@ class TQRFrame : public TPersistent {
  private:
   void SetSide(int index, bool value);
   void Repaint();
+  // While the report of the parent exports: the sides drawn, as shapes for the filter.
+  void ExportSides(const TRect& rect, Integer tx, Integer ty) const;
 
   TColor color_ = clBlack;
   std::array<bool, 4> sides_{};

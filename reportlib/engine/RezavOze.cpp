@@ -3,6 +3,7 @@
 #include "reportlib/engine/RezavOze.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/classes/Lists.h"
 #include "platform/data/DataSet.h"
@@ -339,10 +340,40 @@ Integer TCustomRezavOze::TextHeight(TFont* aFont, const String& aText) {
   std::lock_guard lock(referenceLock_);
   if (!referenceDC_) referenceDC_ = CreateCompatibleDC(nullptr);
   if (!referenceDC_) return 0;
-  SelectObject(referenceDC_, aFont->GetHandle());
+  // Shared font handles live as long as the program: a handle names one font for good.
+  const HFONT font = aFont->GetHandle();
+  auto [at, fresh] = textHeights_.try_emplace({font, -1, aText}, 0);
+  if (!fresh) return at->second;
+  SelectObject(referenceDC_, font);
   TSize size;
-  if (!GetTextExtentPoint32(referenceDC_, aText.data(), static_cast<Integer>(aText.size()), &size)) return 0;
-  return size.cy;
+  if (!GetTextExtentPoint32(referenceDC_, aText.data(), static_cast<Integer>(aText.size()), &size))
+    size.cy = 0;
+  return at->second = size.cy;
+}
+
+Integer TCustomRezavOze::TextWidthBound(TFont* aFont, const String& aText) {
+  std::lock_guard lock(referenceLock_);
+  const HFONT font = aFont->GetHandle();
+  // A text is as wide as the sum of its characters' advances (no kerning); each advance is at most
+  // half a pixel more than its own rounded width.
+  double bound = 0;
+  for (Char c : aText) {
+    if (c >= 0xD800 && c <= 0xDFFF) return -1;
+    auto [at, fresh] = charWidths_.try_emplace({font, c}, 0);
+    if (fresh) at->second = TextWidth(aFont, String(1, c)) - 1;
+    bound += at->second + 0.5;
+  }
+  return static_cast<Integer>(std::ceil(bound)) + 1;
+}
+
+Integer TCustomRezavOze::PageTextHeight(TCanvas* canvas, TFont* aFont, const String& aText) {
+  canvas->SetFont(aFont);
+  const HDC dc = canvas->GetHandle();
+  const Integer dpi = GetDeviceCaps(dc, LOGPIXELSY);
+  std::lock_guard lock(referenceLock_);
+  auto [at, fresh] = textHeights_.try_emplace({aFont->GetHandle(), dpi, aText}, 0);
+  if (fresh) at->second = canvas->TextHeight(aText);
+  return at->second;
 }
 
 // ---- What the printer and the preview need ----

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <atomic>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <tuple>
 #include <vector>
 
 #include "platform/classes/Set.h"
@@ -154,6 +156,12 @@ class TCustomRezavOze : public TQRBasePanel,
   // ---- Text measuring on the reference device ----
   Integer TextWidth(TFont* aFont, const String& aText);
   Integer TextHeight(TFont* aFont, const String& aText);
+  // The height of the text in the font on the printer's page canvas, in device pixels; selects the
+  // font into the canvas. Heights are kept per font, text and resolution, as every line asks.
+  // A width the text never exceeds in TextWidth, found from the widths of its characters alone
+  // (kept per font); -1 when the text holds characters that are measured only together.
+  Integer TextWidthBound(TFont* aFont, const String& aText);
+  Integer PageTextHeight(TCanvas* canvas, TFont* aFont, const String& aText);
 
   // ---- State ----
   bool GetAvailable() const { return available_; }
@@ -321,6 +329,16 @@ class TCustomRezavOze : public TQRBasePanel,
   std::unique_ptr<TList> allDataSets_;
   std::recursive_mutex referenceLock_;
   HDC referenceDC_ = nullptr;
+  struct TTextHeightKey {
+    HFONT font;
+    Integer dpi;
+    String text;
+    bool operator<(const TTextHeightKey& o) const {
+      return std::tie(font, dpi, text) < std::tie(o.font, o.dpi, o.text);
+    }
+  };
+  std::map<TTextHeightKey, Integer> textHeights_;
+  std::map<std::pair<HFONT, Char>, Integer> charWidths_;
 
   std::atomic<bool> available_{true};
   std::atomic<bool> cancelled_{false};

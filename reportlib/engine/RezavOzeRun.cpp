@@ -46,7 +46,7 @@ void TCustomRezavOze::ApplyPrinterSettings() {
   printer->SetOrientation(page_->GetOrientation());
   // The printer always knows the page's own measures, so that the run and the printer agree on
   // the paper whatever size the paper table gives.
-  Integer w = RoundInt(page_->GetRaw(3)), l = RoundInt(page_->GetRaw(1));
+  Integer w = QRRound(page_->GetRaw(3)), l = QRRound(page_->GetRaw(1));
   if (page_->GetOrientation() == poLandscape) std::swap(w, l);
   printer->SetPaperWidth(w);
   printer->SetPaperLength(l);
@@ -79,8 +79,8 @@ void TCustomRezavOze::ResetPageFooterSize() {
 Integer TCustomRezavOze::AvailableSpace() const {
   if (available_ || currentY_ == -1 || !qrPrinter_) return 0;
   // A streaming filter has no page breaks of its own.
-  if (exporting_ && exportFilter_->GetStreaming()) return RoundInt(PaperLength());
-  return RoundInt(PaperLength() - page_->GetRaw(0) - pageFooterSize_ - currentY_);
+  if (exporting_ && exportFilter_->GetStreaming()) return QRRound(PaperLength());
+  return QRRound(PaperLength() - page_->GetRaw(0) - pageFooterSize_ - currentY_);
 }
 
 void TCustomRezavOze::CollectDataSets() {
@@ -205,12 +205,12 @@ void TCustomRezavOze::RunSteps(bool Continuation) {
   }
   currentColumn_ = page_->GetColumns();
   if (exporting_ && !exportFilter_->GetActive())
-    exportFilter_->Start(RoundInt(page_->GetRaw(3)), RoundInt(page_->GetRaw(1)), GetFont());
+    exportFilter_->Start(QRRound(page_->GetRaw(3)), QRRound(page_->GetRaw(1)), GetFont());
   ResetPageFooterSize();
   for (TQRCustomBand* band : bandList_) band->SetParentReport(this);
   for (Integer i = 0; i < GetControlCount(); ++i)
     if (auto* p = dynamic_cast<TQRPrintable*>(GetControl(i))) p->SetParentReport(this);
-  currentX_ = RoundInt(page_->GetRaw(4));
+  currentX_ = QRRound(page_->GetRaw(4));
   controller_->SetParentReport(this);
   controller_->Collect();
   QRGlobalEnvironment()->Prepare();
@@ -226,7 +226,7 @@ void TCustomRezavOze::RunSteps(bool Continuation) {
   QRRunGlobals().CompositeContinuation = Continuation;
   RunController();
   if (!Continuation) {
-    currentX_ = RoundInt(page_->GetRaw(4));
+    currentX_ = QRRound(page_->GetRaw(4));
     lastPage_ = true;
     if (!cancelled_) EndPage();
     if (exporting_) exportFilter_->Finish();
@@ -245,10 +245,10 @@ void TCustomRezavOze::PrintBand(TQRCustomBand* Band) {
   if (!Band) return;
   if (Band->GetAlignToBottom()) {
     if (Band->GetBandType() == rbSummary && !options_.Contains(LastPageFooter)) pageFooterSize_ = 0;
-    const Integer need = RoundInt(Band->GetSize()->GetRaw(0) + page_->GetRaw(0) + pageFooterSize_);
-    const Integer paper = RoundInt(PaperLength());
+    const Integer need = QRRound(Band->GetSize()->GetRaw(0) + page_->GetRaw(0) + pageFooterSize_);
+    const Integer paper = QRRound(PaperLength());
     if (paper - currentY_ >= need)
-      currentY_ = paper - RoundInt(Band->GetSize()->GetRaw(0)) - RoundInt(page_->GetRaw(0) + pageFooterSize_);
+      currentY_ = paper - QRRound(Band->GetSize()->GetRaw(0)) - QRRound(page_->GetRaw(0) + pageFooterSize_);
   }
   Band->Print();
 }
@@ -272,14 +272,14 @@ void TCustomRezavOze::NewPage(bool printHeaders) {
       return;
     }
   }
-  currentY_ = RoundInt(page_->GetRaw(2));
+  currentY_ = QRRound(page_->GetRaw(2));
   if (OnStartPage) OnStartPage(this);
   TCanvas* canvas = printer->GetCanvas();
   if (backgroundColor_ != clWhite && canvas) {
     canvas->GetBrush()->SetStyle(bsSolid);
     canvas->GetBrush()->SetColor(backgroundColor_);
-    canvas->FillRect(TRect(0, 0, RoundInt(page_->GetRaw(3) * printer->GetXFactor()),
-                           RoundInt(page_->GetRaw(1) * printer->GetYFactor())));
+    canvas->FillRect(TRect(0, 0, QRRound(page_->GetRaw(3) * printer->GetXFactor()),
+                           QRRound(page_->GetRaw(1) * printer->GetYFactor())));
   }
   if (backgroundControl_) backgroundControl_->Print(0, 0);
   if (pageCount_ > 1 || options_.Contains(FirstPageHeader)) PrintBand(bands_->PageHeaderBand());
@@ -287,7 +287,7 @@ void TCustomRezavOze::NewPage(bool printHeaders) {
   currentColumn_ = 1;
   if (pageCount_ == 1)
     if (TQRCustomBand* title = bands_->TitleBand())
-      columnTopPosition_ += RoundInt(title->GetSize()->GetRaw(0));
+      columnTopPosition_ += QRRound(title->GetSize()->GetRaw(0));
   if (pageCount_ > 1 && printHeaders) PrintColumnHeaders();
 }
 
@@ -309,17 +309,17 @@ void TCustomRezavOze::NewColumn() {
   const Integer columns = page_->GetColumns();
   if (currentColumn_ == columns) {
     currentColumn_ = 1;
-    currentX_ = RoundInt(page_->GetRaw(4));
+    currentX_ = QRRound(page_->GetRaw(4));
     NewPage(false);
   } else {
     Integer width = 0;
     if (TQRCustomBand* detail = bands_->DetailBand())
-      width = RoundInt(detail->GetSize()->GetRaw(1));
+      width = QRRound(detail->GetSize()->GetRaw(1));
     else
-      width = (RoundInt(page_->GetRaw(3) - (page_->GetRaw(4) + page_->GetRaw(5))) -
-               RoundInt(page_->GetRaw(6)) * (columns - 1)) /
+      width = (QRRound(page_->GetRaw(3) - (page_->GetRaw(4) + page_->GetRaw(5))) -
+               QRRound(page_->GetRaw(6)) * (columns - 1)) /
               columns;
-    currentX_ += RoundInt(page_->GetRaw(6)) + width;
+    currentX_ += QRRound(page_->GetRaw(6)) + width;
     currentY_ = columnTopPosition_;
     ++currentColumn_;
   }
@@ -330,8 +330,8 @@ void TCustomRezavOze::NewColumn() {
 void TCustomRezavOze::EndPage() {
   TQRPrinter* printer = qrPrinter_.get();
   if (pageCount_ > 0) {
-    currentY_ = RoundInt(page_->GetRaw(1) - page_->GetRaw(0) - pageFooterSize_);
-    currentX_ = RoundInt(page_->GetRaw(4));
+    currentY_ = QRRound(page_->GetRaw(1) - page_->GetRaw(0) - pageFooterSize_);
+    currentX_ = QRRound(page_->GetRaw(4));
     if (!(lastPage_ && !options_.Contains(LastPageFooter))) PrintBand(bands_->PageFooterBand());
     for (Integer i = 0; i < GetControlCount(); ++i)
       if (auto* p = dynamic_cast<TQRPrintable*>(GetControl(i)); p && p != backgroundControl_) p->Print(0, 0);

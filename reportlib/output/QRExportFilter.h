@@ -54,6 +54,8 @@ struct TExportInfoRec {
   Extended ControlWidth = 0, controlHeight = 0, controlLeft = 0, controlTop = 0;
   TXLNumFormat XLNumFormat = nfGeneral;
   TTextLayout VAlignment = tlTop;
+  // The display mask that made a number of the text (FormatFloat's language), empty for other texts.
+  String NumberMask;
 };
 
 // What a filter needs of a shape or a rule: its kind and size (screen pixels) with its pen and brush.
@@ -131,6 +133,9 @@ class TQRExportFilter : public TObject {
   virtual void TextOutRec(const TExportInfoRec& ExportInfo);
   virtual void AcceptShape(Extended, Extended, const TQRExportShape&) {}
   virtual void AcceptPicture(Extended, Extended, const TQRExportPicture&) {}
+  // A markup fragment of the band printing for the filters that write markup; every "!xx!" in it
+  // stands for the top yp (pixels of the page, 96 to the inch).
+  virtual void acceptHTMLTag(const String&, Integer) {}
 
   TQRPrinter* GetOriginalQRPrinter() const { return originalQRPrinter_; }
   void SetOriginalQRPrinter(TQRPrinter* value) { originalQRPrinter_ = value; }

@@ -215,10 +215,16 @@ void TQRPrinter::AddOutline(Integer level, const String& caption, const TRect& t
 
 // ---- Coordinates ----
 
-Integer TQRPrinter::XPos(Extended value) const { return RoundInt((value - leftWaste_) * xFactor_); }
-Integer TQRPrinter::YPos(Extended value) const { return RoundInt((value - topWaste_) * yFactor_); }
-Integer TQRPrinter::XSize(Extended value) const { return RoundInt(value * xFactor_); }
-Integer TQRPrinter::YSize(Extended value) const { return RoundInt(value * yFactor_); }
+Integer QRRound(Extended v) {
+  const double d = static_cast<double>(v);
+  if (!(std::fabs(d) < 2e9)) return RoundInt(v);  // out of range: the checked rounding reports it
+  return static_cast<Integer>(std::nearbyint(d));
+}
+
+Integer TQRPrinter::XPos(Extended value) const { return QRRound((value - leftWaste_) * xFactor_); }
+Integer TQRPrinter::YPos(Extended value) const { return QRRound((value - topWaste_) * yFactor_); }
+Integer TQRPrinter::XSize(Extended value) const { return QRRound(value * xFactor_); }
+Integer TQRPrinter::YSize(Extended value) const { return QRRound(value * yFactor_); }
 
 Integer TQRPrinter::GetPaperWidthValue() const {
   return GetOrientation() == poLandscape ? settings_->GetPaperLength() : settings_->GetPaperWidth();

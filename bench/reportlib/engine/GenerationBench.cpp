@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "bench/reportlib/engine/ReportFixture.h"
 #include "platform/controls/Forms.h"
 #include "platform/rtl/FloatFormat.h"
 #include "platform/rtl/Strings.h"
@@ -17,62 +18,8 @@ namespace {
 
 constexpr int kRecords = 5000;
 
-struct TReportFixture {
-  TReportFixture() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    Application->Initialize();
-    InitializeReportControls();
-    form = std::make_unique<TForm>(nullptr, 0);
-    data = new TTestDataSet(form.get());
-    data->GetFieldDefs()->Add(u"nom", ftString, 40);
-    data->GetFieldDefs()->Add(u"marka", ftString, 40);
-    data->GetFieldDefs()->Add(u"massa", ftFloat);
-    for (int i = 0; i < kRecords; ++i)
-      data->AddRow({i < kRecords / 2 ? u"Заготовки" : u"Краска", u"Изделие " + IntToStr(i), i * 0.25});
-    data->Open();
-    report = new TRezavOze(form.get());
-    report->SetDataSet(data);
-    report->SetShowProgress(false);
-    auto band = [&](TQRBandType type) {
-      auto* b = new TQRBand(form.get());
-      b->SetParent(report);
-      b->SetBandType(type);
-      b->GetSize()->SetLength(5);
-      return b;
-    };
-    auto text = [&](TQRCustomBand* b, const String& field, Extended left) {
-      auto* t = new TQRDBText(form.get());
-      t->SetParent(b);
-      t->SetAutoSize(false);
-      t->GetSize()->SetLeft(left);
-      t->GetSize()->SetWidth(80);
-      t->SetDataSet(data);
-      t->SetDataField(field);
-      return t;
-    };
-    auto* group = new TQRGroup(form.get());
-    group->SetParent(report);
-    group->SetExpression(u"nom");
-    group->GetSize()->SetLength(5);
-    text(group, u"nom", 0);
-    TQRBand* detail = band(rbDetail);
-    text(detail, u"marka", 0);
-    text(detail, u"massa", 100)->SetMask(u"#0.000");
-    TQRBand* footer = band(rbGroupFooter);
-    group->SetFooterBand(footer);
-    auto* sum = new TQRExpr(form.get());
-    sum->SetParent(footer);
-    sum->SetExpression(u"SUM(massa)");
-    sum->SetMaster(report);
-    sum->SetResetAfterPrint(true);
-  }
-  std::unique_ptr<TForm> form;
-  TTestDataSet* data = nullptr;
-  TRezavOze* report = nullptr;
-};
-
 TReportFixture& Fixture() {
-  static TReportFixture fixture;
+  static TReportFixture fixture(kRecords);
   return fixture;
 }
 

@@ -78,6 +78,7 @@ TField* TQRDBText::CurrentField() {
 }
 
 String TQRDBText::FieldText() {
+  numberMask_.clear();
   // A closed dataset has let its default fields go: nothing of it is read.
   if (!dataSet_ || !dataSet_->GetActive()) return String();
   try {
@@ -89,10 +90,14 @@ String TQRDBText::FieldText() {
     }
     if (mask_.empty() || dynamic_cast<TStringField*>(field) || field->GetIsNull())
       return field->GetDisplayText();
-    if (dynamic_cast<TIntegerField*>(field) || dynamic_cast<TLargeintField*>(field))
+    if (dynamic_cast<TIntegerField*>(field) || dynamic_cast<TLargeintField*>(field)) {
+      numberMask_ = mask_;
       return FormatFloat(mask_, static_cast<Extended>(field->GetAsLargeInt()));
-    if (dynamic_cast<TBCDField*>(field) || dynamic_cast<TFloatField*>(field))
+    }
+    if (dynamic_cast<TBCDField*>(field) || dynamic_cast<TFloatField*>(field)) {
+      numberMask_ = mask_;
       return FormatFloat(mask_, field->GetAsFloat());
+    }
     if (dynamic_cast<TDateTimeField*>(field) || dynamic_cast<TSQLTimeStampField*>(field))
       return FormatDateTime(mask_, field->GetAsDateTime());
     // A mask has no meaning for other kinds (a Boolean, say): they print as the field shows them.
@@ -208,7 +213,12 @@ String TQRExpr::FormatResult(const TQREvResult& value) const {
 
 void TQRExpr::Print(Integer OfsX, Integer OfsY) {
   if (!CanPrint()) return;
-  if (printFinished_) SetPrintCaption(FormatResult(GetValue()));
+  if (printFinished_) {
+    const TQREvResult value = GetValue();
+    SetPrintCaption(FormatResult(value));
+    const bool number = value.Kind == resInt || value.Kind == resDouble;
+    numberMask_ = number && mask_.find(u"%m") == String::npos ? mask_ : String();
+  }
   doneFormat_ = false;
   TQRCustomLabel::Print(OfsX, OfsY);
   if (resetAfterPrint_ && printFinished_) evaluator_.Reset();

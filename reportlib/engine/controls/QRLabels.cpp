@@ -79,12 +79,20 @@ void TQRCustomLabel::SetParent(TWinControl* parent) {
 }
 
 Integer TQRCustomLabel::LayoutWidth() const {
-  return RoundInt(size_->GetRaw(3) * size_->GetResolution() / 254.0 * GetZoom() / 100);
+  return QRRound(size_->GetRaw(3) * size_->GetResolution() / 254.0 * GetZoom() / 100);
 }
 
 Integer TQRCustomLabel::MeasureText(const String& text) {
   if (parentReport_) return MulDiv(parentReport_->TextWidth(GetFont(), text), GetZoom(), 100);
   return GetCanvas()->TextWidth(text);
+}
+
+bool TQRCustomLabel::FitsWhole(const String& text, Integer width) {
+  if (parentReport_) {
+    const Integer bound = parentReport_->TextWidthBound(GetFont(), text);
+    if (bound >= 0 && MulDiv(bound, GetZoom(), 100) <= width) return true;
+  }
+  return MeasureText(text) <= width;
 }
 
 Integer TQRCustomLabel::EffectiveAlignment() const {
@@ -144,6 +152,11 @@ void TQRCustomLabel::WrapParagraph(const String& paragraph) {
     if (!IsBlank(line)) formattedLines_->Add(line);
     return;
   }
+  // Widths know no kerning: when the whole paragraph fits, every word fits after the ones before.
+  if (!wordWrap_ || FitsWhole(paragraph, width)) {
+    formattedLines_->Add(paragraph);
+    return;
+  }
   size_t start = 0;
   while (start < paragraph.size()) {
     size_t end = start;
@@ -175,7 +188,7 @@ void TQRCustomLabel::FitToText() {
   if (frame_->GetDrawLeft()) widest += frame_->GetWidth();
   if (frame_->GetDrawRight()) widest += frame_->GetWidth();
   const Integer oldWidth = LayoutWidth();
-  const Integer oldLeft = RoundInt(size_->GetRaw(1) * size_->GetResolution() / 254.0 * GetZoom() / 100);
+  const Integer oldLeft = QRRound(size_->GetRaw(1) * size_->GetResolution() / 254.0 * GetZoom() / 100);
   Integer left = oldLeft;
   if (EffectiveAlignment() == taRightJustify)
     left += oldWidth - widest;
@@ -198,7 +211,7 @@ void TQRCustomLabel::BuildFormattedLines() {
   auto raiseHeight = [&](const String& sample) {
     if (!onReport || updatingBounds_) return;
     const Integer needed = parentReport_->TextHeight(GetFont(), sample) * GetZoom() / 100 + 1;
-    const Integer height = RoundInt(size_->GetRaw(0) * size_->GetResolution() / 254.0 * GetZoom() / 100);
+    const Integer height = QRRound(size_->GetRaw(0) * size_->GetResolution() / 254.0 * GetZoom() / 100);
     if (height >= needed) return;
     updatingBounds_ = true;
     if (isPrinting_)
@@ -248,8 +261,7 @@ void TQRCustomLabel::Print(Integer OfsX, Integer OfsY) {
   TCanvas* canvas = qrPrinter_->GetCanvas();
   Extended LH = 0;
   if (canvas) {
-    canvas->SetFont(GetFont());
-    LH = canvas->TextHeight(u"W") / qrPrinter_->GetYFactor();
+    LH = parentReport_->PageTextHeight(canvas, GetFont(), u"W") / qrPrinter_->GetYFactor();
   } else {
     LH = parentReport_->TextHeight(GetFont(), u"W") * 254.0 / 96;
   }
@@ -267,10 +279,7 @@ void TQRCustomLabel::PrintFormattedLines(TCanvas* canvas, Extended X, Extended Y
   if (OnPrint) {
     String value = printCaption_;
     OnPrint(this, value);
-    if (canvas) {
-      canvas->SetFont(GetFont());
-      LH = canvas->TextHeight(u"W") / qrPrinter_->GetYFactor();
-    }
+    if (canvas) LH = parentReport_->PageTextHeight(canvas, GetFont(), u"W") / qrPrinter_->GetYFactor();
     H = size_->GetRaw(0);
     if (value != printCaption_) {
       printCaption_ = value;
@@ -294,7 +303,7 @@ void TQRCustomLabel::PrintFormattedLines(TCanvas* canvas, Extended X, Extended Y
     canvas->FillRect(
         TRect(printer->XPos(left), printer->YPos(Y), printer->XPos(right), printer->YPos(Y + H)));
   }
-  const Integer inset = RoundInt(frame_->GetWidth() / 72.0 * 254);
+  const Integer inset = QRRound(frame_->GetWidth() / 72.0 * 254);
   TQRExportFilter* filter = ExportFilter();
   if (filter) {
     QRCurrentControlName = GetName();
@@ -339,8 +348,9 @@ void TQRCustomLabel::PrintFormattedLines(TCanvas* canvas, Extended X, Extended Y
     SetBkMode(canvas->GetHandle(), TRANSPARENT);
     SetTextAlign(canvas->GetHandle(), align);
   }
-  if (formattedLines_->GetCount() == 1 && canvas) {
-    const Extended d = (H * printer->GetYFactor() - canvas->TextHeight(u"Wp")) / printer->GetYFactor();
+  if (formattedLines_->GetCount() == 1 && canvas && verticalAlignment_ != tlTop) {
+    const Extended d = (H * printer->GetYFactor() - parentReport_->PageTextHeight(canvas, GetFont(), u"Wp")) /
+                       printer->GetYFactor();
     if (verticalAlignment_ == tlCenter) CY += d / 2;
     if (verticalAlignment_ == tlBottom) CY += d;
   }
@@ -370,7 +380,7 @@ void TQRCustomLabel::PrintFormattedLines(TCanvas* canvas, Extended X, Extended Y
     const String line = formattedLines_->Strings(currentLine_);
     if (finalPass && !line.empty()) {
       if (fullJustify_) {
-        PrintJustified(canvas, line, RoundInt(TX), CY, options);
+        PrintJustified(canvas, line, QRRound(TX), CY, options);
       } else if (GetVisible()) {
         ExtTextOut(canvas->GetHandle(), printer->XPos(TX), printer->YPos(CY), options, nullptr, line.data(),
                    static_cast<UINT>(line.size()), nullptr);
@@ -390,7 +400,7 @@ void TQRCustomLabel::PrintFormattedLines(TCanvas* canvas, Extended X, Extended Y
     }
     if (filter && !line.empty()) {
       if (fullJustify_ && canvas) {
-        ExportJustified(filter, canvas, line, RoundInt(TX), CY);
+        ExportJustified(filter, canvas, line, QRRound(TX), CY);
       } else if (QRFilterTakesTextRecords(filter)) {
         TExportInfoRec r;
         r.Xpos = TX;
@@ -402,6 +412,7 @@ void TQRCustomLabel::PrintFormattedLines(TCanvas* canvas, Extended X, Extended Y
         r.Text = line;
         r.Column = xlColumn_;
         r.XLNumFormat = xlNumFormat_;
+        r.NumberMask = numberMask_;
         r.ExportAs = exportAs_;
         r.ControlName = GetName();
         r.ControlWidth = W;
@@ -430,7 +441,7 @@ void TQRCustomLabel::PrintFormattedLines(TCanvas* canvas, Extended X, Extended Y
 void TQRCustomLabel::PrintJustified(TCanvas* canvas, const String& line, Integer tx, Extended cy,
                                     UINT options) {
   LayOutJustified(canvas, line, tx, [&](const String& w, Extended x) {
-    ExtTextOut(canvas->GetHandle(), RoundInt(x), qrPrinter_->YPos(cy), options, nullptr, w.data(),
+    ExtTextOut(canvas->GetHandle(), QRRound(x), qrPrinter_->YPos(cy), options, nullptr, w.data(),
                static_cast<UINT>(w.size()), nullptr);
   });
 }
@@ -476,7 +487,7 @@ void TQRCustomLabel::LayOutJustified(TCanvas* canvas, const String& line, Intege
 void TQRCustomLabel::Paint() {
   TCanvas* canvas = GetCanvas();
   canvas->SetFont(GetFont());
-  const Integer size = RoundInt(GetFont()->GetSize() * GetZoom() / 100.0);
+  const Integer size = QRRound(GetFont()->GetSize() * GetZoom() / 100.0);
   if (canvas->GetFont()->GetSize() != size) canvas->GetFont()->SetSize(size);
   TQRPrintable::Paint();
   const Integer lineHeight = canvas->TextHeight(u"W");
@@ -487,7 +498,7 @@ void TQRCustomLabel::Paint() {
     canvas->FillRect(TRect(0, 0, GetWidth(), GetHeight()));
   }
   Integer x = 0, y = 0;
-  const Integer inset = RoundInt(GetZoom() * (frame_->GetWidth() / 72.0 * 96) / 100);
+  const Integer inset = QRRound(GetZoom() * (frame_->GetWidth() / 72.0 * 96) / 100);
   if (frame_->GetDrawTop() && frame_->GetWidth() > 0) y += inset;
   if (frame_->GetDrawLeft()) x += inset;
   HDC dc = canvas->GetHandle();
@@ -510,9 +521,9 @@ void TQRCustomLabel::Paint() {
     if (line.empty()) continue;
     Integer ly = y + i * lineHeight;
     if (count == 1 && verticalAlignment_ == tlCenter)
-      ly = RoundInt(y + (GetHeight() - canvas->TextHeight(u"Wq")) / 2.0);
+      ly = QRRound(y + (GetHeight() - canvas->TextHeight(u"Wq")) / 2.0);
     else if (count == 1 && verticalAlignment_ == tlBottom)
-      ly = RoundInt(y + GetHeight() - static_cast<Extended>(lineHeight));
+      ly = QRRound(y + GetHeight() - static_cast<Extended>(lineHeight));
     ExtTextOut(dc, x, ly, 0, nullptr, line.data(), static_cast<UINT>(line.size()), nullptr);
   }
 }

@@ -63,6 +63,8 @@ class TQRCustomLabel : public TQRPrintable {
   // The width the text wraps at, in pixels of the design size.
   Integer LayoutWidth() const;
   Integer MeasureText(const String& text);
+  // Whether the text fits the width on one line; measures only when its characters leave doubt.
+  bool FitsWhole(const String& text, Integer width);
   Integer EffectiveAlignment() const;
   void PrintFormattedLines(TCanvas* canvas, Extended X, Extended Y, Extended W, Extended H, Extended LH);
 
@@ -74,6 +76,8 @@ class TQRCustomLabel : public TQRPrintable {
   TWrapStyle wrapStyle_ = BreakOnSpaces;
   Integer currentLine_ = 0;
   String printCaption_;
+  // The mask that formatted the number now printed; a spreadsheet shows the value with it.
+  String numberMask_;
   Integer fontSize_ = 0;
   std::unique_ptr<TStringList> formattedLines_;
   std::unique_ptr<TStringList> lines_;

@@ -81,7 +81,7 @@ class TQRGHTMLDocumentFilter : public TQRGAbstractExportFilter {
 
   void SetHTMLBody(TColor BodyCol, const String& BGPic, const String& BExtra);
   // A fragment from the band printing; every "!xx!" becomes yp plus the page's offset.
-  void acceptHTMLTag(const String& anstr, Integer yp);
+  void acceptHTMLTag(const String& anstr, Integer yp) override;
   // A picture that the page loads from its URL.
   void acceptImageURL(const String& name, const String& url, Integer xp, Integer yp);
 

@@ -185,7 +185,10 @@ void TQRPDFDocumentFilter::TextOut(Extended X, Extended Y, TFont* Font, TColor, 
   const Integer index = fonts_.Register(Font, fontHandling_, shown);
   TQRPDFFont& font = fonts_.Get(index);
   const Integer size = Font->GetSize();
-  const double width = font.TextWidth(Text, size);
+  const TFontStyles style = Font->GetStyle();
+  // Only an aligned or a lined text needs its width.
+  const bool lined = style.Contains(fsUnderline) || style.Contains(fsStrikeOut);
+  const double width = Alignment != taLeftJustify || lined ? font.TextWidth(Text, size) : 0;
   if (Alignment == taRightJustify) x -= width;
   if (Alignment == taCenter) x -= width / 2;
   const double baseline = pageHeight_ - (top + font.GetAscent() * size / 1000);
@@ -204,8 +207,7 @@ void TQRPDFDocumentFilter::TextOut(Extended X, Extended Y, TFont* Font, TColor, 
   }
   text_ += "1 0 0 1 " + PdfNum(x) + " " + PdfNum(baseline) + " Tm " + font.ShowText(shown) + " Tj\n";
 
-  const TFontStyles style = Font->GetStyle();
-  if (style.Contains(fsUnderline) || style.Contains(fsStrikeOut)) {
+  if (lined) {
     const double thickness = std::max(0.5, size / 14.0);
     graphics_ += Rgb(Font->GetColor(), "RG") + PdfNum(thickness) + " w\n";
     for (bool under : {true, false}) {

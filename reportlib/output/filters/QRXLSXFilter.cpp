@@ -56,6 +56,29 @@ Integer TQRXLSXDocumentFilter::NumFormatId(TXLNumFormat format) {
   return ordinal <= nfPercentDec2 ? ordinal : ordinal + 1;
 }
 
+String TQRXLSXDocumentFilter::NumFormatCode(const String& mask) {
+  // The two languages agree on digits, separators, sections and exponents; a literal in single
+  // quotes is one in double quotes in the workbook.
+  String code;
+  Char open = 0;
+  for (Char c : mask) {
+    if (open && c == open) {
+      code += u'"';
+      open = 0;
+    } else if (open) {
+      if (c == u'"') code += u'\\';
+      code += c;
+    } else if (c == u'\'' || c == u'"') {
+      code += u'"';
+      open = c;
+    } else {
+      code += c;
+    }
+  }
+  if (open) code += u'"';
+  return code;
+}
+
 void TQRXLSXDocumentFilter::NewPage() {
   ++pagenumber_;
   pageYOffset_ = maxYValue_;
@@ -72,6 +95,7 @@ void TQRXLSXDocumentFilter::TextOutRec(const TExportInfoRec& r) {
   item.text = r.Text;
   item.exportAs = r.ExportAs;
   item.XLNumFormat = r.XLNumFormat;
+  item.numberMask = r.NumberMask;
   item.controlName = Trim(r.ControlName).empty() ? String(u"noname") : r.ControlName;
   if (r.Font) {
     item.fontname = r.Font->GetName();
@@ -108,7 +132,8 @@ bool ParseNumber(const String& text, double& value) {
   return end == s.c_str() + s.size() && std::isfinite(value);
 }
 
-using TStyleKey = std::tuple<String, Integer, bool, bool, bool, TColorRef, TColorRef, Integer, Integer>;
+using TStyleKey =
+    std::tuple<String, Integer, bool, bool, bool, TColorRef, TColorRef, Integer, Integer, String>;
 
 TStyleKey StyleOf(const XLXSTextItem& i) {
   return {AnsiLowerCase(i.fontname),
@@ -119,7 +144,8 @@ TStyleKey StyleOf(const XLXSTextItem& i) {
           i.fontcolor,
           i.fillcolor,
           static_cast<Integer>(i.alignment),
-          static_cast<Integer>(i.XLNumFormat)};
+          static_cast<Integer>(i.XLNumFormat),
+          i.XLNumFormat == nfGeneral ? i.numberMask : String()};
 }
 
 lxw_color_t LxwColor(TColorRef rgb) {
@@ -215,7 +241,11 @@ void TQRXLSXDocumentFilter::WriteWorkbook(const std::string& path) {
                         : i.alignment == taCenter     ? LXW_ALIGN_CENTER
                                                       : LXW_ALIGN_LEFT);
     format_set_align(f, LXW_ALIGN_VERTICAL_CENTER);
-    format_set_num_format_index(f, static_cast<uint8_t>(NumFormatId(i.XLNumFormat)));
+    // A format chosen for the workbook wins; else the cell shows the value as the report's mask does.
+    if (i.XLNumFormat == nfGeneral && !Trim(i.numberMask).empty())
+      format_set_num_format(f, StringToUtf8(TQRXLSXDocumentFilter::NumFormatCode(i.numberMask)).c_str());
+    else
+      format_set_num_format_index(f, static_cast<uint8_t>(NumFormatId(i.XLNumFormat)));
     return f;
   };
 

@@ -39,6 +39,7 @@ struct XLXSTextItem {
   TAlignment alignment = taLeftJustify;
   String controlName;
   TXLNumFormat XLNumFormat = nfGeneral;
+  String numberMask;
 };
 
 class TQRXLSXDocumentFilter : public TQXLSXAbstractExportFilter {
@@ -75,6 +76,8 @@ class TQRXLSXDocumentFilter : public TQXLSXAbstractExportFilter {
   static String ColumnLetters(Integer index);
   // The workbook's built-in number format for the report's choice.
   static Integer NumFormatId(TXLNumFormat format);
+  // The workbook's number format code for a report's display mask ("#,##0.00", "0.000;-0.000").
+  static String NumFormatCode(const String& mask);
 
  private:
   void WriteWorkbook(const std::string& path);

@@ -1,7 +1,9 @@
 // A generated report exported through the PDF, XLSX and HTML filters and read back with the tools
 // people open such files with: the same pages, texts in reading order, numbers as numbers.
+#include <cmath>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <sstream>
 
 #include "reportlib/output/filters/QRHTMLFilter.h"
@@ -35,13 +37,21 @@ for row in ws.iter_rows():
     if cells: print(';'.join(cells))
 )";
 
+// Every number of the sheet with the format its cell shows it in: "value:format".
+const char* kFormatsScript = R"(import sys, openpyxl
+ws = openpyxl.load_workbook(sys.argv[1]).active
+for row in ws.iter_rows():
+    for c in row:
+        if isinstance(c.value, (int, float)): print(str(c.value) + ':' + c.number_format)
+)";
+
 class ReportExportTest : public InventoryReportTest {
  protected:
   void SetUp() override {
     InventoryReportTest::SetUp();
     rows_ = InventoryRows(150);
     FillInventory(data_, rows_);
-    BuildInventory(data_);
+    layout_ = BuildInventory(data_);
     // Spreadsheet columns by position; the masses go over as numbers.
     for (int i = 0; i < form_->GetComponentCount(); ++i)
       if (auto* p = dynamic_cast<TQRPrintable*>(form_->GetComponent(i))) {
@@ -76,6 +86,24 @@ class ReportExportTest : public InventoryReportTest {
     return out.str();
   }
 
+  // A red box around the grand total's caption and blue rules above and below each kind's header.
+  TQRLabel* FrameTheReport() {
+    TQRLabel* total = nullptr;
+    for (Integer i = 0; i < layout_.Summary->GetControlCount(); ++i)
+      if (auto* l = dynamic_cast<TQRLabel*>(layout_.Summary->GetControl(i))) total = l;
+    TQRFrame* box = total->GetFrame();
+    box->SetColor(clRed);
+    box->SetDrawTop(true);
+    box->SetDrawBottom(true);
+    box->SetDrawLeft(true);
+    box->SetDrawRight(true);
+    layout_.Group->GetFrame()->SetColor(clBlue);
+    layout_.Group->GetFrame()->SetDrawTop(true);
+    layout_.Group->GetFrame()->SetDrawBottom(true);
+    return total;
+  }
+
+  TInventoryLayout layout_;
   std::vector<TRow> rows_;
   TQRPrinter* previewPrinter_ = nullptr;
   Integer pageCount_ = 0;
@@ -168,4 +196,95 @@ TEST_F(ReportExportTest, AnExportTakenOverByTheHandlerLeavesFilterAndPagesAlone)
   EXPECT_EQ(filter.GetOwner(), nullptr);
   EXPECT_FALSE(std::filesystem::exists(dir_.File("none.html")));
   ExpectPreviewKept();
+}
+
+TEST_F(ReportExportTest, FramesOfBandsAndTextsReachThePdfAndTheHtml) {
+  FrameTheReport();
+  const std::string pdf = dir_.File("frames.pdf"), html = dir_.File("frames.html");
+  {
+    TQRPDFDocumentFilter filter(Utf8ToString(pdf));
+    filter.SetCompressionOn(false);
+    report_->ExportToFilter(&filter);
+  }
+  {
+    TQRGHTMLDocumentFilter filter(Utf8ToString(html));
+    report_->ExportToFilter(&filter);
+  }
+  ExpectPreviewKept();
+  // The content streams, read uncompressed: a stroked red rectangle and blue rules.
+  const std::string content = RunTool("qpdf --qdf --object-streams=disable '" + pdf + "' -");
+  const size_t red = content.find("1 0 0 RG\n");
+  ASSERT_NE(red, std::string::npos) << "no red frame in the PDF";
+  EXPECT_NE(content.substr(red, 80).find(" re S"), std::string::npos) << content.substr(red, 80);
+  const size_t blue = content.find("0 0 1 RG\n");
+  ASSERT_NE(blue, std::string::npos) << "no blue rule in the PDF";
+  EXPECT_NE(content.substr(blue, 80).find(" l S"), std::string::npos) << content.substr(blue, 80);
+  EXPECT_EQ(RunTool("qpdf --show-npages '" + pdf + "'"), std::to_string(pageCount_) + "\n");
+  ExpectInOrder(RunTool("pdftotext -layout '" + pdf + "' -"), {"Изделие 1 ", "Всего:", Total()});
+
+  const std::string doc = ReadFile(html);
+  EXPECT_NE(doc.find("px solid #ff0000;"), std::string::npos) << "no red box in the HTML";
+  const size_t rule = doc.find("background-color:#0000ff;");
+  ASSERT_NE(rule, std::string::npos) << "no blue rule in the HTML";
+  EXPECT_EQ(doc.substr(doc.rfind("<DIV", rule), 18), "<DIV name=\"Group3\"");
+}
+
+TEST_F(ReportExportTest, HtmlMarksEveryPrintedBandWhereItLies) {
+  const std::string html = dir_.File("bands.html");
+  {
+    TQRGHTMLDocumentFilter filter(Utf8ToString(html));
+    report_->ExportToFilter(&filter);
+  }
+  const std::string doc = ReadFile(html);
+  EXPECT_EQ(doc.find("!xx!"), std::string::npos) << "a band top left unfilled";
+  // The first item's line, then its band's marker: at the line's top, over the band's box.
+  const size_t item = doc.find("\r\nИзделие&nbsp;1\r\n");
+  ASSERT_NE(item, std::string::npos);
+  std::smatch m;
+  const std::string textTag = doc.substr(doc.rfind("<div ID=", item), 200);
+  ASSERT_TRUE(std::regex_search(textTag, m, std::regex("top:(\\d+)px")));
+  const long textTop = std::stol(m[1]);
+  const std::string detail = U8(layout_.Detail->GetName());
+  const size_t marker = doc.find("<DIV id=\"" + detail + "\"", item);
+  ASSERT_NE(marker, std::string::npos) << "no marker of the detail band";
+  const std::string line = doc.substr(marker, doc.find("\r\n", marker) - marker);
+  ASSERT_TRUE(
+      std::regex_match(line, m,
+                       std::regex("<DIV id=\"" + detail +
+                                  "\" name=\"Detail\" class=\"qrband\" "
+                                  "style=\"visibility:hidden;position:absolute;left:(\\d+)px;top:(\\d+)px;"
+                                  "width:(\\d+)px;height:(\\d+)px;\"></div>")))
+      << line;
+  auto px = [](Extended mm) { return std::lround(static_cast<double>(mm) * 10 * 96 / 254); };
+  EXPECT_NEAR(std::stol(m[1]), px(report_->GetPage()->GetLeftMargin()), 1);
+  EXPECT_NEAR(std::stol(m[2]), textTop, 1);
+  EXPECT_NEAR(std::stol(m[3]), px(layout_.Detail->GetSize()->GetWidth()), 1);
+  EXPECT_NEAR(std::stol(m[4]), px(5), 1);
+  // The other kinds of band are marked under their own type names.
+  for (const char* band : {"Title", "Page Header", "Group Header", "Group Footer", "Page Footer", "Summary"})
+    EXPECT_NE(doc.find(std::string("\" name=\"") + band + "\" class=\"qrband\""), std::string::npos) << band;
+}
+
+TEST_F(ReportExportTest, XlsxCellsShowNumbersAsTheReportsMasksDo) {
+  // Masks of field texts and of sums; a format chosen for the workbook wins over the mask.
+  for (Integer i = 0; i < layout_.GroupFooter->GetControlCount(); ++i)
+    if (auto* sum = dynamic_cast<TQRExpr*>(layout_.GroupFooter->GetControl(i))) {
+      sum->SetExportAs(exptNumeric);
+      sum->SetXLNumFormat(nfDec2);
+    }
+  for (Integer i = 0; i < layout_.Detail->GetControlCount(); ++i)
+    if (auto* massa = dynamic_cast<TQRDBText*>(layout_.Detail->GetControl(i));
+        massa && massa->GetMask() != u"")
+      massa->SetMask(u"#,##0.000");
+  const std::string xlsx = dir_.File("masks.xlsx");
+  TQRXLSXDocumentFilter::QR506Compat() = false;
+  {
+    TQRXLSXDocumentFilter filter(Utf8ToString(xlsx));
+    report_->ExportToFilter(&filter);
+  }
+  std::ofstream(dir_.File("formats.py")) << kFormatsScript;
+  const std::string formats = RunTool("/usr/bin/python3 " + dir_.File("formats.py") + " '" + xlsx + "'");
+  ExpectInOrder(formats,
+                {"0.125:#,##0.000\n", "1.375:#,##0.000\n", ":0.00\n", TotalAsPython() + ":#0.000\n"});
+  EXPECT_EQ(formats.find(":General"), std::string::npos) << formats;
 }

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/reportlib/OfficePeer.h"
 #include "platform/controls/Forms.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Utf.h"
@@ -20,20 +21,7 @@ namespace {
 constexpr int kColumns = 6;
 constexpr int kRowsPerPage = 26;
 
-// A folder for the run's files, removed when the program ends.
-struct TScratch {
-  std::string dir;
-  TScratch() {
-    char pattern[] = "/tmp/kiv-pdf-bench-XXXXXX";
-    dir = mkdtemp(pattern);
-  }
-  ~TScratch() { std::filesystem::remove_all(dir); }
-};
-
-const std::string& Scratch() {
-  static const TScratch scratch;
-  return scratch.dir;
-}
+const std::string& Scratch() { return BenchScratch(); }
 
 String Cell(int row, int col) {
   switch (col) {
@@ -129,20 +117,14 @@ void BM_CsvToPdfLibreOffice(benchmark::State& state) {
       out << "\n";
     }
   }
-  const std::string command =
-      "cd " + Scratch() + " && soffice -env:UserInstallation=file://" + Scratch() +
-      "/lo --headless --infilter=CSV:59,34,76 --convert-to pdf rows.csv >/dev/null 2>&1";
   int pages = 0;
   for (auto _ : state) {
-    if (std::system(command.c_str()) != 0) {
+    if (!OfficeCsvToPdf("rows.csv")) {
       state.SkipWithError("LibreOffice failed");
       return;
     }
   }
-  if (FILE* p = popen(("pdfinfo " + Scratch() + "/rows.pdf | grep Pages").c_str(), "r")) {
-    std::fscanf(p, "Pages: %d", &pages);
-    pclose(p);
-  }
+  pages = PdfPageCount(Scratch() + "/rows.pdf");
   rusage usage{};
   getrusage(RUSAGE_CHILDREN, &usage);
   state.counters["pages"] = pages;

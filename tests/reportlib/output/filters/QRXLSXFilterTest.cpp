@@ -174,6 +174,17 @@ TEST_F(QRXLSXFilterTest, StylesCarryColoursFormatsAndEscapedTexts) {
              {nfDate1, 14},  {nfTime4, 21}, {nfDateTime, 22}};
   for (auto [format, id] : ids) EXPECT_EQ(TQRXLSXDocumentFilter::NumFormatId(format), id) << format;
   struct {
+    const char16_t* mask;
+    const char16_t* code;
+  } masks[] = {{u"#0.000", u"#0.000"},
+               {u"#,##0.00;-#,##0.00;0", u"#,##0.00;-#,##0.00;0"},
+               {u"#0.00' кг'", u"#0.00\" кг\""},
+               {u"0.0'\"'", u"0.0\"\\\"\""},
+               {u"0.0 'шт", u"0.0 \"шт\""}};
+  for (auto [mask, code] : masks)
+    EXPECT_EQ(StringToUtf8(TQRXLSXDocumentFilter::NumFormatCode(mask)), StringToUtf8(code))
+        << StringToUtf8(mask);
+  struct {
     Integer index;
     const char* letters;
   } columns[] = {{0, "A"}, {25, "Z"}, {26, "AA"}, {701, "ZZ"}, {702, "AAA"}, {16383, "XFD"}};
