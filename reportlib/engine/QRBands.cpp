@@ -102,7 +102,9 @@ TQRChildBand* TQRCustomBand::GetChildBand() const {
   if (!parentReport_) return nullptr;
   for (TQRCustomBand* b : parentReport_->GetBandList())
     if (auto* child = dynamic_cast<TQRChildBand*>(b); child && child->GetParentBand() == this) return child;
-  // Bands not yet in the list (while loading) are found among the report's controls.
+  // Bands not yet in the list (while loading) are found among the report's controls; a running
+  // report's list holds them all, and each band asks twice a print.
+  if (!parentReport_->GetAvailable()) return nullptr;
   for (Integer i = 0; i < parentReport_->GetControlCount(); ++i)
     if (auto* child = dynamic_cast<TQRChildBand*>(parentReport_->GetControl(i));
         child && child->GetParentBand() == this)

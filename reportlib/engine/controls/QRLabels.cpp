@@ -169,6 +169,10 @@ void TQRCustomLabel::WrapParagraph(const String& paragraph) {
 }
 
 void TQRCustomLabel::WrapText(const String& text) {
+  if (text.find_first_of(u"\r\n") == String::npos) {
+    WrapParagraph(text);
+    return;
+  }
   String rest;
   rest.reserve(text.size());
   for (Char c : text)
