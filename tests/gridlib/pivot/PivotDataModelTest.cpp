@@ -282,6 +282,19 @@ TEST_F(PivotSourceTest, RememberedWidthsSurviveARebuildAlsoBesideANewNullKey) {
   for (Integer i = 0; i < 4; ++i) EXPECT_EQ(lines->GetRec(i)->GetData()[2].AsInteger(), expected[i]) << i;
 }
 
+TEST_F(PivotSourceTest, AResultLineOutOfStepStopsTheRebuild) {
+  for (int b : {1, 2}) Row(u"a", b, u"c", b, b);
+  Axes({u"A"}, {u"B"});
+  AddValue(source_.get(), u"X", svtSumEh);
+  source_->LoadAndBuildPivotData();
+  array_.RebuildGrid();
+  // A line whose key matches no axis line: every cell after it would be left empty without a word.
+  TRecordsListEh* results = source_->ResultAggrTable()->Records();
+  TMemoryRecordEh* stray = results->GetRec(0);
+  stray->SetDataValue(0, dvvValueEh, String(u"zz"));
+  EXPECT_THROW(array_.RebuildGrid(), Exception);
+}
+
 // The sum the array must show for a line pair, straight from the source rows.
 Variant ExpectedSum(TMemTableEh* table, const std::vector<String>& rowFields,
                     const std::vector<String>& colFields, const std::vector<Variant>& rowKey,
