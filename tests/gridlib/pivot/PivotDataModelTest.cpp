@@ -266,6 +266,35 @@ TEST_F(PivotSourceTest, KeyStatesKeepTheirFlagsAcrossReloads) {
   EXPECT_TRUE(states->HaveHiddenKeys());
 }
 
+TEST_F(PivotSourceTest, RememberedWidthsSurviveARebuildAlsoBesideANewNullKey) {
+  for (int d : {1, 2}) Row(u"a", 1, u"c", d, 1);
+  Axes({u"A"}, {u"D"});
+  source_->LoadAndBuildPivotData();
+  TRecordsListEh* lines = source_->BaseColsTable()->Records();
+  ASSERT_EQ(lines->GetCount(), 3);
+  for (Integer i = 0; i < lines->GetCount(); ++i) lines->GetRec(i)->SetDataValue(2, dvvValueEh, 100 + i);
+  Row(u"a", 1, u"c", Variant::Null(), 1);
+  source_->LoadAndBuildPivotData();
+  lines = source_->BaseColsTable()->Records();
+  ASSERT_EQ(lines->GetCount(), 4);
+  // The new Null key stands first and is new; the keys after it keep their widths.
+  const Integer expected[] = {-1, 100, 101, 102};
+  for (Integer i = 0; i < 4; ++i) EXPECT_EQ(lines->GetRec(i)->GetData()[2].AsInteger(), expected[i]) << i;
+}
+
+TEST_F(PivotSourceTest, AResultLineOutOfStepStopsTheRebuild) {
+  for (int b : {1, 2}) Row(u"a", b, u"c", b, b);
+  Axes({u"A"}, {u"B"});
+  AddValue(source_.get(), u"X", svtSumEh);
+  source_->LoadAndBuildPivotData();
+  array_.RebuildGrid();
+  // A line whose key matches no axis line: every cell after it would be left empty without a word.
+  TRecordsListEh* results = source_->ResultAggrTable()->Records();
+  TMemoryRecordEh* stray = results->GetRec(0);
+  stray->SetDataValue(0, dvvValueEh, String(u"zz"));
+  EXPECT_THROW(array_.RebuildGrid(), Exception);
+}
+
 // The sum the array must show for a line pair, straight from the source rows.
 Variant ExpectedSum(TMemTableEh* table, const std::vector<String>& rowFields,
                     const std::vector<String>& colFields, const std::vector<Variant>& rowKey,
