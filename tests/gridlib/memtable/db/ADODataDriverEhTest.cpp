@@ -68,7 +68,7 @@ TDataSet* MakeOverSql(TComponent* owner, const std::vector<TConformanceRow>& row
 }
 
 INSTANTIATE_TEST_SUITE_P(MemTableOverSql, DataSetConformance,
-                         ::testing::Values(DataSetConformanceParam{"AdoDataDriver", &MakeOverSql}),
+                         ::testing::Values(DataSetConformanceParam{"AdoDataDriver", &MakeOverSql, true}),
                          DataSetConformanceName);
 
 // ---- Round trips on the demo database ----
