@@ -685,15 +685,30 @@ void TCustomMemTableEh::MTEnableControls(bool forceUpdateState) {
 
 // ---- Field values ----
 
-bool TCustomMemTableEh::GetFieldData(TField* field, void* buffer) {
+bool TCustomMemTableEh::BufferValue(TField* field, Variant& value) {
   TMTRecBuf* buf = GetActiveRecBuf();
   if (!buf) return false;
   Integer index = DataIndexOf(field);
   if (index < 0) return false;
-  Variant value = GetState() == dsOldValue ? buf->GetOldValue(index) : buf->GetValue(index);
+  value = GetState() == dsOldValue ? buf->GetOldValue(index) : buf->GetValue(index);
   if (OnGetFieldValue) OnGetFieldValue(this, field, value);
-  if (VarIsEmptyOrNull(value)) return false;
+  return !VarIsEmptyOrNull(value);
+}
+
+bool TCustomMemTableEh::GetFieldData(TField* field, void* buffer) {
+  Variant value;
+  if (!BufferValue(field, value)) return false;
   if (buffer) VariantToFieldBuffer(field, value, buffer, true);
+  return true;
+}
+
+bool TCustomMemTableEh::GetFieldData(TField* field, void* buffer, bool nativeFormat) {
+  // The native form of a date and time keeps milliseconds; the stored value may hold a server's microseconds.
+  if (nativeFormat || !buffer || field->GetDataType() != ftDateTime || field->GetFieldKind() != fkData)
+    return TDataSet::GetFieldData(field, buffer, nativeFormat);
+  Variant value;
+  if (!BufferValue(field, value)) return false;
+  VariantToFieldBuffer(field, value, buffer, false);
   return true;
 }
 

@@ -163,7 +163,7 @@ class TCustomMemTableEh : public TDataSet, public IMemTableEh, public IRefObject
   bool BookmarkValid(const TBookmark& bookmark) override;
   Integer CompareBookmarks(const TBookmark& a, const TBookmark& b) override;
   bool GetFieldData(TField* field, void* buffer) override;
-  using TDataSet::GetFieldData;
+  bool GetFieldData(TField* field, void* buffer, bool nativeFormat) override;
   void SetFieldData(TField* field, const void* buffer) override;
   using TDataSet::SetFieldData;
   TStream* CreateBlobStream(TField* field, TBlobStreamMode mode) override;
@@ -355,6 +355,8 @@ class TCustomMemTableEh : public TDataSet, public IMemTableEh, public IRefObject
   static TBookmark MakeBookmark(const TBookmarkDataEh& data);
   Integer ViewIndexOf(TMemoryRecordEh* rec) const;
   Integer DataIndexOf(TField* field) const;
+  // The value field access reads for the field (the old one in the old-value state); false for none.
+  bool BufferValue(TField* field, Variant& value);
   // The blob stream's view of the active buffer's value: its bytes, and storing new ones.
   friend class TMemBlobStreamEh;
   TBytes ReadBlobBytes(TField* field, TBlobStreamMode mode);
