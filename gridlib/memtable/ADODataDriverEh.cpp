@@ -142,7 +142,14 @@ void TADODataDriverEh::SetSavepoint() {
     FADOConnection->Execute(u"SAVEPOINT kiv_apply_record");
 }
 
-void TADODataDriverEh::RollbackToSavepoint() {
-  if (FADOConnection && FADOConnection->InTransaction())
+bool TADODataDriverEh::RollbackToSavepoint() {
+  if (!FADOConnection || !FADOConnection->InTransaction()) return true;
+  try {
     FADOConnection->Execute(u"ROLLBACK TO SAVEPOINT kiv_apply_record");
+    return true;
+  } catch (const EDatabaseError&) {
+    // The ODBC driver of the login's options rolls the whole transaction back on a server error, the
+    // save point with it; the caller raises the server's own error instead of this one.
+    return false;
+  }
 }

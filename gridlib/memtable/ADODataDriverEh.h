@@ -63,7 +63,7 @@ class TADODataDriverEh : public TCustomSQLDataDriverEh, public IConnectionProvid
   void CommitTransaction() override;
   void RollbackTransaction() override;
   void SetSavepoint() override;
-  void RollbackToSavepoint() override;
+  bool RollbackToSavepoint() override;
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;

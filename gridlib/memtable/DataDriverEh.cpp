@@ -279,8 +279,9 @@ Integer TDataDriverEh::ApplyUpdates(TMemTableDataEh* memTableData) {
         rec->SetUpdateError(nullptr);
         break;
       } catch (const EDatabaseError& e) {
-        // Only database errors are offered to the handler; others pass on at once.
-        RecordApplyFailed();
+        // Only database errors are offered to the handler; others pass on at once, and so does one
+        // that took the records applied before with it: nothing could go on from there.
+        if (!RecordApplyFailed()) throw;
         action = ueaBreakRaiseEh;
         if (OnUpdateError)
           OnUpdateError(this, memTableData, rec, action);
@@ -883,8 +884,9 @@ void TCustomSQLDataDriverEh::BeginApplyRecord() {
   if (IConnectionProviderEh* provider = GetConnectionProvider()) provider->SetSavepoint();
 }
 
-void TCustomSQLDataDriverEh::RecordApplyFailed() {
-  if (IConnectionProviderEh* provider = GetConnectionProvider()) provider->RollbackToSavepoint();
+bool TCustomSQLDataDriverEh::RecordApplyFailed() {
+  IConnectionProviderEh* provider = GetConnectionProvider();
+  return !provider || provider->RollbackToSavepoint();
 }
 
 // ---- Dynamic SQL ----

@@ -110,7 +110,8 @@ class TDataDriverEh : public TComponent, public ISideOwnedComponentEh {
   virtual void CommitApplyUpdates() {}
   virtual void RollbackApplyUpdates() {}
   virtual void BeginApplyRecord() {}
-  virtual void RecordApplyFailed() {}
+  // Undoes the refused record; false when the earlier records of the application were lost with it.
+  virtual bool RecordApplyFailed() { return true; }
   String UpdateKeyFields() const;
 
   TDataSet* FReaderDataSet = nullptr;
@@ -287,7 +288,8 @@ class IConnectionProviderEh {
   virtual void CommitTransaction() = 0;
   virtual void RollbackTransaction() = 0;
   virtual void SetSavepoint() = 0;
-  virtual void RollbackToSavepoint() = 0;
+  // False when the transaction itself is gone, so the save point could not be returned to.
+  virtual bool RollbackToSavepoint() = 0;
 };
 
 using TDataDriverExecuteCommandEhEvent = TDelegate<Integer(
@@ -388,7 +390,7 @@ class TCustomSQLDataDriverEh : public TDataDriverEh {
   void CommitApplyUpdates() override;
   void RollbackApplyUpdates() override;
   void BeginApplyRecord() override;
-  void RecordApplyFailed() override;
+  bool RecordApplyFailed() override;
   void Notification(TComponent* component, TOperation operation) override;
 
  private:

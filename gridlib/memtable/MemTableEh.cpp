@@ -3,6 +3,7 @@
 #include "gridlib/memtable/MemTableEh.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "gridlib/memtable/ADODataDriverEh.h"
 #include "gridlib/memtable/DataDriverEh.h"
@@ -309,7 +310,8 @@ void TCustomMemTableEh::InternalFirst() {
 }
 
 void TCustomMemTableEh::InternalLast() {
-  if (FDataDriver && !FDataDriver->GetProviderEOF()) {
+  const bool appending = std::exchange(FInsertStarting, false);
+  if (FDataDriver && !FDataDriver->GetProviderEOF() && !appending) {
     BeginRecordsViewUpdate();
     auto close = MakeScopeExit([this] { EndRecordsViewUpdate(false); });
     ReadDriverRecords(-1);
@@ -683,15 +685,30 @@ void TCustomMemTableEh::MTEnableControls(bool forceUpdateState) {
 
 // ---- Field values ----
 
-bool TCustomMemTableEh::GetFieldData(TField* field, void* buffer) {
+bool TCustomMemTableEh::BufferValue(TField* field, Variant& value) {
   TMTRecBuf* buf = GetActiveRecBuf();
   if (!buf) return false;
   Integer index = DataIndexOf(field);
   if (index < 0) return false;
-  Variant value = GetState() == dsOldValue ? buf->GetOldValue(index) : buf->GetValue(index);
+  value = GetState() == dsOldValue ? buf->GetOldValue(index) : buf->GetValue(index);
   if (OnGetFieldValue) OnGetFieldValue(this, field, value);
-  if (VarIsEmptyOrNull(value)) return false;
+  return !VarIsEmptyOrNull(value);
+}
+
+bool TCustomMemTableEh::GetFieldData(TField* field, void* buffer) {
+  Variant value;
+  if (!BufferValue(field, value)) return false;
   if (buffer) VariantToFieldBuffer(field, value, buffer, true);
+  return true;
+}
+
+bool TCustomMemTableEh::GetFieldData(TField* field, void* buffer, bool nativeFormat) {
+  // The native form of a date and time keeps milliseconds; the stored value may hold a server's microseconds.
+  if (nativeFormat || !buffer || field->GetDataType() != ftDateTime || field->GetFieldKind() != fkData)
+    return TDataSet::GetFieldData(field, buffer, nativeFormat);
+  Variant value;
+  if (!BufferValue(field, value)) return false;
+  VariantToFieldBuffer(field, value, buffer, false);
   return true;
 }
 
@@ -763,13 +780,29 @@ void TCustomMemTableEh::SetFieldDataAsObject(TField* field, TObject* value) {
 // ---- Editing ----
 
 void TCustomMemTableEh::InternalInsert() {
+  FInsertStarting = false;
   TMTRecBuf* buffer = RecBuf(ActiveBuffer());
   if (buffer->BookmarkFlag != bfEOF) return;
   if (FDataDriver && !FDataDriver->GetProviderEOF()) {
+    // The move to the end read nothing: the cursor goes back to the last record read.
+    FRecordPos = FRecordsView->Count() - 1;
+    FInstantReadCurRowNum = std::max<Integer>(FRecordPos, 0);
     Resync({});
     throw Exception(u"Attempt to append a record before all records have been read from DataDriver.");
   }
   FInstantReadCurRowNum = FRecordsView->Count();
+}
+
+void TCustomMemTableEh::DoBeforeInsert() {
+  TDataSet::DoBeforeInsert();
+  FInsertStarting = true;
+}
+
+void TCustomMemTableEh::DoBeforeScroll() {
+  // A handler that refuses the scroll ends the insert before the move to the end.
+  const bool starting = std::exchange(FInsertStarting, false);
+  TDataSet::DoBeforeScroll();
+  FInsertStarting = starting;
 }
 
 void TCustomMemTableEh::DoOnNewRecord() {

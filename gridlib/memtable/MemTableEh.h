@@ -163,7 +163,7 @@ class TCustomMemTableEh : public TDataSet, public IMemTableEh, public IRefObject
   bool BookmarkValid(const TBookmark& bookmark) override;
   Integer CompareBookmarks(const TBookmark& a, const TBookmark& b) override;
   bool GetFieldData(TField* field, void* buffer) override;
-  using TDataSet::GetFieldData;
+  bool GetFieldData(TField* field, void* buffer, bool nativeFormat) override;
   void SetFieldData(TField* field, const void* buffer) override;
   using TDataSet::SetFieldData;
   TStream* CreateBlobStream(TField* field, TBlobStreamMode mode) override;
@@ -226,6 +226,8 @@ class TCustomMemTableEh : public TDataSet, public IMemTableEh, public IRefObject
   void SortWithExternalProc(const TGetOrderVarValueProcEh& orderValueProc,
                             const std::vector<std::pair<bool, TFieldType>>& descDirections);
   bool Locate(const String& keyFields, const Variant& keyValues, TLocateOptions options) override;
+  // Searches without leaving an edit in progress; a miss answers Unassigned.
+  Variant Lookup(const String& keyFields, const Variant& keyValues, const String& resultFields) override;
   Variant LookupAll(const String& keyFields, const Variant& keyValues, const String& resultFields,
                     TLocateOptions options);
   // The view row of the first match at or after startRecIndex; -1 when none.
@@ -326,6 +328,8 @@ class TCustomMemTableEh : public TDataSet, public IMemTableEh, public IRefObject
   void InternalInsert() override;
   void InternalRefresh() override;
   void DoOnNewRecord() override;
+  void DoBeforeInsert() override;
+  void DoBeforeScroll() override;
   void Notification(TComponent* component, TOperation operation) override;
 
   virtual TMemTableDataEh* CreateMemTableData();
@@ -351,6 +355,8 @@ class TCustomMemTableEh : public TDataSet, public IMemTableEh, public IRefObject
   static TBookmark MakeBookmark(const TBookmarkDataEh& data);
   Integer ViewIndexOf(TMemoryRecordEh* rec) const;
   Integer DataIndexOf(TField* field) const;
+  // The value field access reads for the field (the old one in the old-value state); false for none.
+  bool BufferValue(TField* field, Variant& value);
   // The blob stream's view of the active buffer's value: its bytes, and storing new ones.
   friend class TMemBlobStreamEh;
   TBytes ReadBlobBytes(TField* field, TBlobStreamMode mode);
@@ -373,6 +379,8 @@ class TCustomMemTableEh : public TDataSet, public IMemTableEh, public IRefObject
   bool RowMatches(const std::vector<TField*>& fields, const Variant& keyValues, TLocateOptions options);
   bool StoredRecMatches(TMemoryRecordEh* rec, const TIntArray& dataIndexes, const Variant& keyValues) const;
   Variant ResultValues(const String& resultFields);
+  // The instant-read row of a view row: an open insert row sits before the view rows from its place on.
+  Integer InstantRowOfViewRow(Integer viewRow) const;
   void CheckDetailMode(bool refresh);
   void MasterChanged(TObject* sender);
   Variant MasterValues() const;
@@ -419,6 +427,9 @@ class TCustomMemTableEh : public TDataSet, public IMemTableEh, public IRefObject
   // Records the driver has read for master values already visited.
   std::vector<Variant> FMasterValList;
   bool FStoreDefs = false;
+  // Between the before-insert event and the framework's move to the end: an append must not read the
+  // driver's remaining records, so that the refusal to append before the end can be made.
+  bool FInsertStarting = false;
 };
 
 // The stream a blob field of the table is read and written through: the value's bytes as memory; a

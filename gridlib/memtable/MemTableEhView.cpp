@@ -219,7 +219,7 @@ Integer TCustomMemTableEh::FindRec(const String& keyFields, const Variant& keyVa
     index = GetMemTableData()->GetRecordsList()->GetIndexes()->GetIndexForFields(keyFields);
   if (index && !index->InUse()) index = nullptr;
   auto testRow = [&](Integer row) {
-    InstantReadEnter(row);
+    InstantReadEnter(InstantRowOfViewRow(row));
     auto leave = MakeScopeExit([this] { InstantReadLeave(); });
     return RowMatches(fields, keyValues, options);
   };
@@ -280,20 +280,41 @@ Variant TCustomMemTableEh::ResultValues(const String& resultFields) {
   return VarArrayOf(values);
 }
 
+Integer TCustomMemTableEh::InstantRowOfViewRow(Integer viewRow) const {
+  return GetState() == dsInsert && viewRow >= FInstantReadCurRowNum ? viewRow + 1 : viewRow;
+}
+
+Variant TCustomMemTableEh::Lookup(const String& keyFields, const Variant& keyValues,
+                                  const String& resultFields) {
+  CheckActive();
+  GetFieldList(resultFields);
+  Variant result;
+  FRecordsView->SetCatchChanged(false);
+  Integer row = FindRec(keyFields, keyValues, {}, 0, true);
+  if (row >= 0) {
+    InstantReadEnter(InstantRowOfViewRow(row));
+    auto leave = MakeScopeExit([this] { InstantReadLeave(); });
+    result = ResultValues(resultFields);
+  }
+  // An edit in progress keeps its buffer: records read meanwhile reach the grids by the view's events.
+  if (FRecordsView->GetCatchChanged() && GetState() == dsBrowse) Resync({});
+  return result;
+}
+
 Variant TCustomMemTableEh::LookupAll(const String& keyFields, const Variant& keyValues,
                                      const String& resultFields, TLocateOptions options) {
-  CheckBrowseMode();
+  CheckActive();
   GetFieldList(resultFields);
   // A fresh result every call: the caller's earlier arrays are never extended.
   std::vector<Variant> matches;
   FRecordsView->SetCatchChanged(false);
   for (Integer row = FindRec(keyFields, keyValues, options, 0, false); row >= 0;
        row = FindRec(keyFields, keyValues, options, row + 1, false)) {
-    InstantReadEnter(row);
+    InstantReadEnter(InstantRowOfViewRow(row));
     auto leave = MakeScopeExit([this] { InstantReadLeave(); });
     matches.push_back(ResultValues(resultFields));
   }
-  if (FRecordsView->GetCatchChanged()) Resync({});
+  if (FRecordsView->GetCatchChanged() && GetState() == dsBrowse) Resync({});
   if (matches.empty()) return Variant();
   if (matches.size() == 1) return matches[0];
   return VarArrayOf(matches);

@@ -306,7 +306,8 @@ class TCustomADODataSet : public TDataSet {
   bool Locate(const String& keyFields, const Variant& keyValues, TLocateOptions options) override;
   Variant Lookup(const String& keyFields, const Variant& keyValues, const String& resultFields) override;
   bool GetFieldData(TField* field, void* buffer) override;
-  using TDataSet::GetFieldData;
+  // A date and time field reads the server's microseconds, which the native form would cut to milliseconds.
+  bool GetFieldData(TField* field, void* buffer, bool nativeFormat) override;
   void SetFieldData(TField* field, const void* buffer) override;
   using TDataSet::SetFieldData;
   TStream* CreateBlobStream(TField* field, TBlobStreamMode mode) override;

@@ -1038,6 +1038,18 @@ bool TCustomADODataSet::GetFieldData(TField* field, void* buffer) {
   return PutVariant(field, buffer, store_.GetValue(row, column));
 }
 
+bool TCustomADODataSet::GetFieldData(TField* field, void* buffer, bool nativeFormat) {
+  if (nativeFormat || !buffer || field->GetDataType() != ftDateTime || field->GetFieldKind() != fkData)
+    return TDataSet::GetFieldData(field, buffer, nativeFormat);
+  const int column = ColumnOfField(field);
+  const TRecordBuffer active = GetActiveRecordBuffer();
+  if (column < 0 || !active) return TDataSet::GetFieldData(field, buffer, nativeFormat);
+  const Variant value = CellValue(active, column);
+  if (value.IsNull() || value.IsEmpty()) return false;
+  *static_cast<TDateTime*>(buffer) = VarToDateTime(value);
+  return true;
+}
+
 void TCustomADODataSet::SetFieldData(TField* field, const void* buffer) {
   const TRecordBuffer active = GetActiveRecordBuffer();
   if (!active) return;

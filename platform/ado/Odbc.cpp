@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <mutex>
 
@@ -392,17 +393,38 @@ std::string Raw(const T& value) {
   return std::string(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
+// A date and time goes to the microsecond the server keeps: the double of a stamp read from the server
+// lies within half a microsecond of it, so rounding gives back exactly what was read.
 SQL_TIMESTAMP_STRUCT TimeStampOf(const Variant& v) {
-  const TSQLTimeStamp ts =
-      VarType(v) == varSQLTimeStamp ? v.AsSQLTimeStamp() : DateTimeToSQLTimeStamp(v.AsDateTime());
   SQL_TIMESTAMP_STRUCT s{};
-  s.year = ts.Year;
-  s.month = ts.Month;
-  s.day = ts.Day;
-  s.hour = ts.Hour;
-  s.minute = ts.Minute;
-  s.second = ts.Second;
-  s.fraction = ts.Fractions * 1000000u;
+  if (VarType(v) == varSQLTimeStamp) {
+    const TSQLTimeStamp ts = v.AsSQLTimeStamp();
+    s.year = ts.Year;
+    s.month = ts.Month;
+    s.day = ts.Day;
+    s.hour = ts.Hour;
+    s.minute = ts.Minute;
+    s.second = ts.Second;
+    s.fraction = ts.Fractions * 1000000u;
+    return s;
+  }
+  constexpr Int64 kMicrosPerDay = 86400000000;
+  const double value = v.AsDateTime();
+  double day = std::trunc(value);
+  Int64 micros = std::llround(std::fabs(value - day) * static_cast<double>(kMicrosPerDay));
+  if (micros >= kMicrosPerDay) {
+    micros -= kMicrosPerDay;
+    day += value < 0 ? -1 : 1;
+  }
+  Word year = 0, month = 0, dayOfMonth = 0;
+  DecodeDate(day, year, month, dayOfMonth);
+  s.year = static_cast<SQLSMALLINT>(year);
+  s.month = month;
+  s.day = dayOfMonth;
+  s.hour = static_cast<SQLUSMALLINT>(micros / 3600000000);
+  s.minute = static_cast<SQLUSMALLINT>(micros / 60000000 % 60);
+  s.second = static_cast<SQLUSMALLINT>(micros / 1000000 % 60);
+  s.fraction = static_cast<SQLUINTEGER>(micros % 1000000 * 1000);
   return s;
 }
 
@@ -470,8 +492,8 @@ void TOdbcStatement::Execute(const String& sql, const std::vector<TOdbcParam>& p
       case TOdbcParamKind::DateTime:
         ctype = SQL_C_TYPE_TIMESTAMP;
         sqlType = kind == TOdbcParamKind::Time ? SQL_TYPE_TIME : SQL_TYPE_TIMESTAMP;
-        size = kind == TOdbcParamKind::Time ? 12 : 23;
-        digits = 3;
+        size = kind == TOdbcParamKind::Time ? 15 : 26;
+        digits = 6;
         if (!null) data = Raw(TimeStampOf(v));
         break;
       case TOdbcParamKind::Binary: {

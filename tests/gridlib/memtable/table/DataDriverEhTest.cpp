@@ -144,6 +144,35 @@ TEST_F(DataDriverTest, ADriverServesOneTable) {
   EXPECT_EQ(driver_->GetDataDriverConsumer(), second);
 }
 
+TEST_F(DataDriverTest, AppendingBeforeTheLastRecordIsReadIsRefusedAndAfterItWritesAtOnce) {
+  auto* lazy = new TMemTableEh(owner_.get());
+  auto* driver = new TDataDriverEh(owner_.get());
+  driver->SetProviderDataSet(provider_);
+  driver->SetKeyFields(u"ID");
+  lazy->SetDataDriver(driver);
+  lazy->Open();
+  ASSERT_FALSE(driver->GetProviderEOF());
+  try {
+    lazy->Append();
+    FAIL() << "the append was allowed";
+  } catch (const EDatabaseError&) {
+    FAIL() << "a database error instead of the refusal";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message(), u"Attempt to append a record before all records have been read from DataDriver.");
+  }
+  EXPECT_EQ(lazy->GetState(), dsBrowse);
+  EXPECT_FALSE(driver->GetProviderEOF()) << "the refusal read nothing";
+  EXPECT_EQ(lazy->FieldByName(u"ID")->GetAsInteger(), 1);
+  EXPECT_EQ(provider_->RowCount(), 3);
+
+  lazy->Last();
+  lazy->AppendRecord({4, u"new"});
+  std::vector<String> names = ProviderNames();
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<String>{u"n1", u"n2", u"n3", u"new"}))
+      << "without cached updates the appended record is written at once";
+  EXPECT_FALSE(lazy->HasCachedChanges());
+}
 // ---- SQL driver ----
 
 std::vector<String> Lines(TCustomSQLCommandEh* command) {

@@ -36,6 +36,6 @@ TDataSet* MakeOverProvider(TComponent* owner, const std::vector<TConformanceRow>
 }  // namespace
 
 INSTANTIATE_TEST_SUITE_P(MemTable, DataSetConformance,
-                         ::testing::Values(DataSetConformanceParam{"Standalone", &MakeStandalone},
-                                           DataSetConformanceParam{"OverProvider", &MakeOverProvider}),
+                         ::testing::Values(DataSetConformanceParam{"Standalone", &MakeStandalone, true},
+                                           DataSetConformanceParam{"OverProvider", &MakeOverProvider, true}),
                          DataSetConformanceName);

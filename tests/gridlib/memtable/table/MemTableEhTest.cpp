@@ -149,6 +149,39 @@ TEST_F(MemTableTest, FindRecLookupAllAndLocate) {
   EXPECT_EQ(t->FieldByName(u"NAME")->GetAsString(), u"Сидоров");
 }
 
+TEST_F(MemTableTest, LookupAnswersUnassignedForAMissLeavesAnEditOpenAndSearchesTheIndex) {
+  TMemTableEh* t = MakeTable({{1, u"Петров", 5.0, Null()}, {2, u"Иванов", 6.0, Null()}});
+  EXPECT_TRUE(VarIsEmpty(t->Lookup(u"ID", 9, u"NAME"))) << "a miss is Unassigned, not Null";
+  EXPECT_EQ(t->Lookup(u"ID", 2, u"NAME").AsString(), u"Иванов");
+
+  // A uniqueness check in OnValidate while editing and while appending: the record stays unposted.
+  std::vector<Variant> seen;
+  t->FieldByName(u"NAME")->OnValidate = [&](TField*) {
+    seen.push_back(t->Lookup(u"NAME", u"Иванов", u"ID"));
+    EXPECT_TRUE(t->GetState() == dsEdit || t->GetState() == dsInsert);
+  };
+  t->First();
+  t->Edit();
+  t->FieldByName(u"NAME")->SetAsString(u"Сидоров");
+  EXPECT_EQ(t->GetState(), dsEdit);
+  EXPECT_EQ(t->GetRec()->GetDataValue(1, dvvValueEh).AsString(), u"Петров") << "nothing was posted";
+  t->Cancel();
+  t->Append();
+  t->FieldByName(u"ID")->SetAsInteger(3);
+  t->FieldByName(u"NAME")->SetAsString(u"Сидоров");
+  EXPECT_EQ(t->GetState(), dsInsert);
+  EXPECT_EQ(t->RecordCount(), 2) << "the appended record was not posted by the search";
+  t->Cancel();
+  ASSERT_EQ(seen.size(), 2u);
+  for (const Variant& id : seen) EXPECT_EQ(id.AsInteger(), 2) << "the found row is read, not the open one";
+
+  // The store's index answers the search: a case-insensitive one finds what a scan of values would not.
+  t->GetIndexDefs()->Add(u"byName", u"NAME", {});
+  t->Close();
+  t->Open();
+  t->GetMemTableData()->GetRecordsList()->GetIndexes()->GetIndexForFields(u"NAME")->SetCaseInsensitive(true);
+  EXPECT_EQ(t->Lookup(u"NAME", u"ИВАНОВ", u"ID").AsInteger(), 2);
+}
 TEST_F(MemTableTest, SortOrderPutsNullsFirstKeepsEqualKeysStableAndRejectsUnknownFields) {
   TMemTableEh* t = MakeTable(
       {{1, u"b", 2.0, Null()}, {2, u"a", Null(), Null()}, {3, u"c", 2.0, Null()}, {4, u"d", 1.0, Null()}});

@@ -31,6 +31,8 @@ using TConformanceFactory =
 struct DataSetConformanceParam {
   std::string Name;
   TConformanceFactory Make;
+  // A lookup that finds nothing answers Unassigned rather than the framework's Null.
+  bool LookupMissIsUnassigned = false;
 };
 
 void PrintTo(const DataSetConformanceParam& param, std::ostream* os);
