@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/FormSetUp.h"
+#include "gridlib/dbgrid/DBGridEh.h"
 #include "platform/controls/Forms.h"
 #include "platform/controls/Messages.h"
 #include "platform/controls/StdCtrls.h"
@@ -23,6 +24,11 @@ void SetUpListScreen(TCustomForm* form, int number, TDataSet* list, TDBGrid*& gr
   BindComponent(form, u"Edit1", filterBox);
   source->SetDataSet(list);
   AccountingFormSetUp(form, number);
+}
+
+void SetUpDataGrid(TDBGridEh* grid) {
+  grid->SetReadOnly(true);
+  grid->SetAllowedOperations({});
 }
 
 String LikeFilter(const String& field, const String& typed, bool anywhere) {
@@ -201,6 +207,17 @@ void OpenWith(TADOQuery* query, TBoundValues values) {
   query->Close();
   BindValues(query->GetParameters(), values);
   query->Open();
+}
+
+TPickedItem PickedItemOf(TDataSet* items) {
+  TPickedItem item;
+  item.Id = IntField(items, u"id");
+  item.Caption = TrimmedField(items, u"marka");
+  item.UnitId = IntField(items, u"id_msm");
+  item.UnitCaption = TrimmedField(items, u"s_identification");
+  item.Painted = IntField(items, u"ral") != 0;
+  item.BlankId = IntField(items, u"id_gds");
+  return item;
 }
 
 namespace {

@@ -14,6 +14,7 @@
 #include "platform/rtl/Types.h"
 
 class TCustomForm;
+class TDBGridEh;
 class TDataSource;
 class TDBGrid;
 class TDBLookupComboBox;
@@ -34,6 +35,10 @@ void SetEnabledByName(TComponent* form, const Char* name, bool enabled);
 // filter box "Edit1", then the accounting set-up of form number; the screen binds its own buttons.
 void SetUpListScreen(TCustomForm* form, int number, TDataSet* list, TDBGrid*& grid, TDataSource*& source,
                      TEdit*& filterBox);
+
+// A data grid of a screen: rows change only through the screen's own operations, so the grid itself
+// never edits, deletes (Ctrl+Del) or pastes, whatever its resource allows.
+void SetUpDataGrid(TDBGridEh* grid);
 
 // "field like 'text%'" (with anywhere, "field like '%text%'"); the typed text goes in as one quoted
 // literal, so a quote in it is a character to look for.
@@ -126,3 +131,17 @@ void OpenWith(TADOQuery* query, TBoundValues values);
 // The opening screens live in libraries above this one, so each registers its handler under its form
 // number (the Tag it opens the list with) when it is created.
 using TPickHandler = std::function<void(Integer id, const String& caption)>;
+
+// An inventory item a picker hands the screen that opened it: the item with its unit of measure, its
+// painted flag and the blank of its technological process, so that the opener needs no second read.
+struct TPickedItem {
+  Integer Id = 0;
+  String Caption;  // marka, trimmed
+  Integer UnitId = 0;
+  String UnitCaption;  // s_identification, trimmed
+  bool Painted = false;
+  Integer BlankId = 0;  // id_gds, 0 without a process
+};
+using TItemPickHandler = std::function<void(const TPickedItem& item)>;
+// The inventory item the current row of items (a list with the shared item columns) shows.
+TPickedItem PickedItemOf(TDataSet* items);

@@ -23,6 +23,7 @@
 
 namespace {
 const Char* const kNativeStyle = u"Windows";
+}  // namespace
 
 // The grid library's drop-downs, dialogs, lookup lists and zip provider, registered before any form
 // names them; the data grids' shared style and default handler, made before any grid.
@@ -39,7 +40,6 @@ void InitializeGridLibrary() {
   InitializeLookupGridsEh();
   InitDBGridEhUnit();
 }
-}  // namespace
 
 String StyleFilePath() { return GetSpecialFolderPath(CSIDL_APPDATA) + u"/t_style.txt"; }
 

@@ -4,6 +4,10 @@
 
 #include "platform/rtl/Types.h"
 
+// Registers the grid library's classes that form resources name and makes the data grids' shared style
+// and default handler: before any form is created.
+void InitializeGridLibrary();
+
 // "t_style.txt" in the roaming application-data folder ($XDG_CONFIG_HOME/kiv-erp).
 String StyleFilePath();
 // The style name the file keeps. A missing file is created with the line "Windows"; a file whose first

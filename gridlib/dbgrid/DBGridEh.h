@@ -20,23 +20,6 @@ class TDBGridEhDataHintParams;
 
 // ---- Option sets and small types ----
 
-enum TDBGridOption {
-  dgEditing,
-  dgAlwaysShowEditor,
-  dgTitles,
-  dgIndicator,
-  dgColumnResize,
-  dgColLines,
-  dgRowLines,
-  dgTabs,
-  dgRowSelect,
-  dgAlwaysShowSelection,
-  dgConfirmDelete,
-  dgCancelOnExit,
-  dgMultiSelect
-};
-using TDBGridOptions = TSet<TDBGridOption>;
-
 enum TDBGridEhOption {
   dghFixed3D,
   dghFrozen3D,
@@ -2182,11 +2165,27 @@ TPopupMenuEh* DBGridEhGlobalPopupMenu();
 extern Integer DBGridInplaceSearchTimeOut;
 
 // The data grid as forms place it.
+// The panel under a row of a data grid that shows the row's details; every grid of a form resource
+// owns one as RowDetailData. It stays hidden: nothing shows row details yet.
+class TRowDetailPanelControlEh : public TCustomControl {
+  KIV_CLASS(TRowDetailPanelControlEh, TCustomControl)
+ public:
+  explicit TRowDetailPanelControlEh(TComponent* owner);
+};
+
 class TDBGridEh : public TCustomDBGridEh {
   KIV_CLASS(TDBGridEh, TCustomDBGridEh)
  public:
   static void Published(TPropBuilder<TDBGridEh>& p);
-  explicit TDBGridEh(TComponent* owner) : TCustomDBGridEh(owner) {}
+  explicit TDBGridEh(TComponent* owner);
+  ~TDBGridEh() override;
+  TRowDetailPanelControlEh* GetRowDetailData() const { return rowDetailData_; }
+  // A form resource names RowDetailData under the grid: it is read into the grid's own panel.
+  TComponent* GetChildOwner() override { return this; }
+  void GetChildren(const TGetChildProc& proc, TComponent* root) override;
+
+ private:
+  TRowDetailPanelControlEh* rowDetailData_ = nullptr;
 };
 
 // The picture of a title dragged to move its column, and under it the marker of the place where the

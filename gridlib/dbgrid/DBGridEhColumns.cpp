@@ -436,6 +436,7 @@ void TColumnEh::SetHideDuplicates(bool value) {
 
 void TDBGridColumnEh::Published(TPropBuilder<TDBGridColumnEh>& p) {
   p.Bool(u"AutoFitColWidth", &TColumnEh::GetAutoFitColWidth, &TColumnEh::SetAutoFitColWidth).Default(1);
+  p.Object(u"CellButtons", &TAxisBarEh::GetCellButtons, &TAxisBarEh::SetCellButtons);
   p.Bool(u"HideDuplicates", &TColumnEh::GetHideDuplicates, &TColumnEh::SetHideDuplicates).Default(0);
   p.Int(u"MaxWidth", &TColumnEh::GetMaxWidth, &TColumnEh::SetMaxWidth).Default(0);
   p.Int(u"MinWidth", &TColumnEh::GetMinWidth, &TColumnEh::SetMinWidth).Default(0);

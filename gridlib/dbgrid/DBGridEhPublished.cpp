@@ -245,6 +245,7 @@ void TDBGridEh::Published(TPropBuilder<TDBGridEh>& p) {
   p.Set(u"OptionsEh", TypeInfoDBGridEhOptions(), &TCustomDBGridEh::GetOptionsEh,
         &TCustomDBGridEh::SetOptionsEh)
       .Default(kDefaultDBGridEhOptions);
+  p.Bool(u"ReadOnly", &TCustomDBAxisGridEh::GetReadOnly, &TCustomDBAxisGridEh::SetReadOnly).Default(0);
   p.Int(u"RowHeight", &TCustomDBGridEh::GetRowHeight, &TCustomDBGridEh::SetRowHeight).Default(0);
   p.Int(u"RowLines", &TCustomDBGridEh::GetRowLines, &TCustomDBGridEh::SetRowLines).Default(0);
   p.Bool(u"RowSizingAllowed", &TCustomDBGridEh::GetRowSizingAllowed, &TCustomDBGridEh::SetRowSizingAllowed)

@@ -82,6 +82,7 @@ void InitDBGridEhUnit() {
   GetGlobalGridStyle();
   GetGlobalGridCenter();
   RegisterDBGridColumnInterceptorsEh();
+  RegisterClasses({TDBGridEh::StaticClass(), TRowDetailPanelControlEh::StaticClass()});
 }
 
 namespace {

@@ -16,6 +16,7 @@
 #include "platform/controls/Menus.h"
 #include "platform/data/DataSource.h"
 #include "platform/data/Fields.h"
+#include "platform/dbctrls/DBGridTypes.h"
 
 class TCustomDBAxisGridEh;
 class TAxisBarEh;
@@ -39,7 +40,8 @@ enum TDBGridEhAllowedOperation { alopInsertEh, alopUpdateEh, alopDeleteEh, alopA
 using TDBGridEhAllowedOperations = TSet<TDBGridEhAllowedOperation>;
 enum TIncludeImageModuleEh { iimJpegImageModuleEh, iimGIFImageModuleEh, iimPNGImageModuleEh };
 using TIncludeImageModulesEh = TSet<TIncludeImageModuleEh>;
-enum TDBGridBarsState { csDefault, csCustomized };
+// The bars follow the fields or are kept, as the class library's grid columns.
+using TDBGridBarsState = TDBGridColumnsState;
 
 enum TAxisBarEhValue {
   cvColor,
@@ -85,7 +87,8 @@ enum TAxisBarEhType {
   ctDataList
 };
 
-enum TCellButtonStyleEh {
+// Scoped: the class library's grid names its column button styles cbsAuto, cbsEllipsis and cbsNone too.
+enum class TCellButtonStyleEh {
   cbsAuto,
   cbsEllipsis,
   cbsNone,
@@ -546,7 +549,7 @@ class TAxisBarMainEditButtonEh : public TEditButtonEh, public IInCellControlEh {
 
  private:
   TAxisBarEh* bar_;
-  TCellButtonStyleEh buttonStyle_ = cbsAuto;
+  TCellButtonStyleEh buttonStyle_ = TCellButtonStyleEh::cbsAuto;
 };
 
 class TAxisBarEditButtonsEh : public TEditButtonsEh {
@@ -1636,6 +1639,7 @@ class TAxisBarDropDownFormCallParamsEh : public TDropDownFormCallParamsEh {
 class TCellButtonEh : public TVisibleEditButtonEh, public IInCellControlEh {
   KIV_CLASS(TCellButtonEh, TVisibleEditButtonEh)
  public:
+  static void Published(TPropBuilder<TCellButtonEh>& p);
   explicit TCellButtonEh(TCollection* collection);
   ~TCellButtonEh() override;
 

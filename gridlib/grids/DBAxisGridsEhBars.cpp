@@ -37,7 +37,7 @@ void TAxisBarEh::Published(TPropBuilder<TAxisBarEh>& p) {
       .Stored(std::function<bool(const TObject*)>(
           [](const TObject* o) { return static_cast<const TAxisBarEh*>(o)->GetAlignmentStored(); }));
   p.Enum(u"ButtonStyle", TypeInfoCellButtonStyle(), &TAxisBarEh::GetButtonStyle, &TAxisBarEh::SetButtonStyle)
-      .Default(cbsAuto);
+      .Default(TCellButtonStyleEh::cbsAuto);
   p.Bool(u"Checkboxes", &TAxisBarEh::GetCheckboxes, &TAxisBarEh::SetCheckboxes)
       .NoDefault()
       .Stored(std::function<bool(const TObject*)>([](const TObject* o) {
@@ -653,7 +653,7 @@ void TAxisBarEh::RestoreDefaults() {
   assignedValues_ = TAxisBarEhValues();
   RefreshDefaultFont();
   pickList_.reset();
-  editButton_->SetButtonStyle(cbsAuto);
+  editButton_->SetButtonStyle(TCellButtonStyleEh::cbsAuto);
   Changed(hadFont);
   keyList_.reset();
 }

@@ -6,7 +6,24 @@ namespace {
 
 bool IsUpDownStyle(TEditButtonStyleEh style) { return style == ebsUpDownEh || style == ebsAltUpDownEh; }
 
+const TTypeInfo* TypeInfoHorzPlacement() {
+  static const TTypeInfo info =
+      TTypeInfo::Enum(u"TEditButtonHorzPlacementEh", {u"ebhpLeftEh", u"ebhpRightEh"});
+  return &info;
+}
+
 }  // namespace
+
+// A cell button is shown unless its resource hides it.
+void TCellButtonEh::Published(TPropBuilder<TCellButtonEh>& p) {
+  p.Enum(u"HorzPlacement", TypeInfoHorzPlacement(), &TCellButtonEh::GetHorzPlacement,
+         &TCellButtonEh::SetHorzPlacement)
+      .Default(ebhpRightEh);
+  p.Bool(
+       u"Visible", [](const TCellButtonEh* b) { return b->GetVisible(); },
+       [](TCellButtonEh* b, bool v) { b->SetVisible(v); })
+      .Default(true);
+}
 
 // Joins the collection only once it is a cell button, so the collection's item-class check passes.
 TCellButtonEh::TCellButtonEh(TCollection* collection)

@@ -437,16 +437,16 @@ void TAxisBarMainEditButtonEh::SetButtonStyle(TCellButtonStyleEh value) {
   if (buttonStyle_ == value) return;
   buttonStyle_ = value;
   switch (value) {
-    case cbsEllipsis:
+    case TCellButtonStyleEh::cbsEllipsis:
       SetStyle(ebsEllipsisEh);
       break;
-    case cbsUpDown:
+    case TCellButtonStyleEh::cbsUpDown:
       SetStyle(ebsUpDownEh);
       break;
-    case cbsAltUpDown:
+    case TCellButtonStyleEh::cbsAltUpDown:
       SetStyle(ebsAltUpDownEh);
       break;
-    case cbsAltDropDown:
+    case TCellButtonStyleEh::cbsAltDropDown:
       SetStyle(ebsAltDropDownEh);
       break;
     default:
@@ -458,9 +458,9 @@ void TAxisBarMainEditButtonEh::SetButtonStyle(TCellButtonStyleEh value) {
 
 bool TAxisBarMainEditButtonEh::GetVisible() const {
   switch (buttonStyle_) {
-    case cbsNone:
+    case TCellButtonStyleEh::cbsNone:
       return false;
-    case cbsAuto: {
+    case TCellButtonStyleEh::cbsAuto: {
       if (TEditButtonEh::GetVisible()) return true;
       const TAxisBarEhType type = bar_->GetBarType();
       if (type == ctPickList || type == ctKeyPickList || type == ctDataList || type == ctLookupField)

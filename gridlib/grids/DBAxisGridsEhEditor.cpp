@@ -200,7 +200,7 @@ void TDBAxisGridInplaceEdit::UpdateContents() {
   const bool lookup = bar->LookupActive();
   TEditStyle style = esSimple;
   switch (bar->GetButtonStyle()) {
-    case cbsAuto:
+    case TCellButtonStyleEh::cbsAuto:
       if (lookup)
         style = esLookupDataList;
       else if (pickAllowed)
@@ -213,25 +213,25 @@ void TDBAxisGridInplaceEdit::UpdateContents() {
                !bar->GetDropDownFormParams()->GetDropDownFormClassName().empty())
         style = esDropDown;
       break;
-    case cbsEllipsis:
+    case TCellButtonStyleEh::cbsEllipsis:
       style = esEllipsis;
       break;
-    case cbsNone:
+    case TCellButtonStyleEh::cbsNone:
       style = esSimple;
       break;
-    case cbsUpDown:
+    case TCellButtonStyleEh::cbsUpDown:
       style = esUpDown;
       break;
-    case cbsDropDown:
+    case TCellButtonStyleEh::cbsDropDown:
       style = lookup               ? esLookupDataList
               : pickAllowed        ? esPickList
               : type == ctDataList ? esDataList
                                    : esDropDown;
       break;
-    case cbsAltUpDown:
+    case TCellButtonStyleEh::cbsAltUpDown:
       style = esAltUpDown;
       break;
-    case cbsAltDropDown:
+    case TCellButtonStyleEh::cbsAltDropDown:
       style = pickAllowed                                                ? esAltPickList
               : type == ctDataList                                       ? esAltDataList
               : (dateField || (field && field->GetDataType() == ftTime)) ? esAltCalendar

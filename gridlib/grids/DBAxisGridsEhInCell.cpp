@@ -507,7 +507,8 @@ void TAxisBarEh::InCellEditButtonClick(TObject* sender) {
   if (index == 0) {
     TAxisBarMainEditButtonEh* main = editButton_.get();
     const TCellButtonStyleEh style = GetButtonStyle();
-    if (style == cbsEllipsis || style == cbsDropDown || style == cbsAltDropDown)
+    if (style == TCellButtonStyleEh::cbsEllipsis || style == TCellButtonStyleEh::cbsDropDown ||
+        style == TCellButtonStyleEh::cbsAltDropDown)
       grid_->EditButtonClick(this, main);
     if (main->OnClick) main->OnClick(sender, handled);
     if (!handled && main->GetDefaultAction())

@@ -8,28 +8,11 @@
 #include "platform/classes/Collection.h"
 #include "platform/controls/Grids.h"
 #include "platform/data/DataSource.h"
+#include "platform/dbctrls/DBGridTypes.h"
 
 class TCustomDBGrid;
 class TColumn;
 
-enum TDBGridOption {
-  dgEditing,
-  dgAlwaysShowEditor,
-  dgTitles,
-  dgIndicator,
-  dgColumnResize,
-  dgColLines,
-  dgRowLines,
-  dgTabs,
-  dgRowSelect,
-  dgAlwaysShowSelection,
-  dgConfirmDelete,
-  dgCancelOnExit,
-  dgMultiSelect,
-};
-using TDBGridOptions = TSet<TDBGridOption>;
-
-enum TDBGridColumnsState { csDefault, csCustomized };
 enum TColumnButtonStyle { cbsAuto, cbsEllipsis, cbsNone };
 
 using TDrawColumnCellEvent = TDelegate<void(TObject* Sender, const TRect& Rect, Integer DataCol,

@@ -11,6 +11,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "app/Startup.h"
 #include "app/Unit1.h"
 #include "app/Unit23.h"
 #include "app/Unit6.h"
@@ -129,6 +130,7 @@ void AppTest::TearDown() {
 }
 
 void AppTest::CreateForms() {
+  InitializeGridLibrary();
   CreateAccountingForms();
   ProcessPendingEvents();
 }

@@ -46,7 +46,7 @@ TEST_F(AxisGridCellButtonsTest, ACellReadsLeftButtonsDataAreaEditButtonsRightBut
   TCellButtonEh* left1 = AddCellButton(ebsPlusEh, ebhpLeftEh);
   TCellButtonEh* left2 = AddCellButton(ebsMinusEh, ebhpLeftEh);
   qty_->SetAlwaysShowEditButton(true);
-  qty_->SetButtonStyle(cbsEllipsis);
+  qty_->SetButtonStyle(TCellButtonStyleEh::cbsEllipsis);
   TInCellPlaceBoxEh box;
   grid_->FillCellPlaceBoxForRect(2, 1, &box, qty_, TRect(0, 0, 120, 21));
   ASSERT_EQ(box.GetChildCount(), 5);
@@ -265,7 +265,7 @@ TEST_F(AxisGridCellButtonsTest, APictureBarsCurrentCellShowsItsButtonBoxWhichCli
   TAxisBarEh* photo = grid_->FindFieldColumn(u"PHOTO");
   ASSERT_EQ(photo->GetBarType(), ctGraphicData);
   photo->SetTextEditing(false);
-  photo->SetButtonStyle(cbsEllipsis);
+  photo->SetButtonStyle(TCellButtonStyleEh::cbsEllipsis);
   Integer clicks = 0;
   photo->GetEditButton()->OnClick = [&clicks](TObject*, bool& handled) {
     ++clicks;
@@ -312,7 +312,7 @@ TEST_F(AxisGridCellButtonsTest, DataHintsShowTheTextACellCutsAndTheHintOfAButton
 
   // Over an edit button shown in the cell, the button's hint.
   name->SetAlwaysShowEditButton(true);
-  name->SetButtonStyle(cbsEllipsis);
+  name->SetButtonStyle(TCellButtonStyleEh::cbsEllipsis);
   name->GetEditButton()->SetHint(u"Открыть текст");
   CaptureControl(grid_);
   grid_->DefaultFillDataHintShowInfo(TPoint(rect.Right - 3, rect.Top + 5), cell, name, &hint);

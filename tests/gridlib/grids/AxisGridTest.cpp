@@ -443,7 +443,7 @@ TEST_F(AxisGridCenterTest, BarMenusOfferWhatTheBarAllowsAndTheEllipsisEditsText)
   grid_->SetReadOnly(false);
 
   // The ellipsis of a text bar edits in the memo editor; of a number bar it does nothing.
-  note->SetButtonStyle(cbsEllipsis);
+  note->SetButtonStyle(TCellButtonStyleEh::cbsEllipsis);
   TMemoEditProcEh oldMemoEdit = GetMemoEditProcEh();
   SetMemoEditProcEh([](String& text, const TRect&, bool readOnly) {
     EXPECT_FALSE(readOnly);
@@ -456,7 +456,7 @@ TEST_F(AxisGridCenterTest, BarMenusOfferWhatTheBarAllowsAndTheEllipsisEditsText)
   EXPECT_TRUE(handled);
   EXPECT_EQ(data_->FieldByName(u"NOTE")->GetAsString(), u"первая и вторая");
   TAxisBarEh* qty = grid_->FindFieldColumn(u"QTY");
-  qty->SetButtonStyle(cbsEllipsis);
+  qty->SetButtonStyle(TCellButtonStyleEh::cbsEllipsis);
   handled = false;
   grid_->EditButtonDefaultAction(qty, nullptr, qty->GetEditButton(), false, handled);
   EXPECT_FALSE(handled);
