@@ -31,15 +31,6 @@ namespace {
 
 class ReferenceInputTest : public ScreenTest {};
 
-// As the event dispatch runs a handler: what it raises goes to the application's exception box.
-void AsUserEvent(const std::function<void()>& fn) {
-  try {
-    fn();
-  } catch (...) {
-    Application->HandleException(nullptr, std::current_exception());
-  }
-}
-
 struct BoxCase {
   const char* box;
   TForm* form;

@@ -38,3 +38,11 @@ void ScreenTest::Locate(TDataSet* data, const char16_t* field, const String& val
     if (data->FieldByName(field)->GetAsString() == value) return;
   ADD_FAILURE() << "no row with " << StringToUtf8(field) << " = " << StringToUtf8(value);
 }
+
+void AsUserEvent(const std::function<void()>& fn) {
+  try {
+    fn();
+  } catch (...) {
+    Application->HandleException(nullptr, std::current_exception());
+  }
+}

@@ -20,5 +20,8 @@ class ScreenTest : public AppTest {
   void Locate(TDataSet* data, const char16_t* field, const String& value);
 };
 
+// As the event dispatch runs a handler: what it raises goes to the application's exception box.
+void AsUserEvent(const std::function<void()>& fn);
+
 // Text that breaks a statement built by joining texts.
 inline const char16_t* const kHostile = u"O'Brien; DROP TABLE x; --";
