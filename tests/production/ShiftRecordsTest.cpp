@@ -76,6 +76,14 @@ class ShiftRecordsTest : public ScreenTest {
     SetLookupKey(Form11->LCB_id_doc_item, kLine);
     Form11->LCB_id_doc_itemCloseUp(nullptr);
   }
+  // The entry fields as "Запись" reads them: the line, the worker set directly, the quantity, 8 hours.
+  static void FillEntry(int worker, const String& quantity) {
+    ChooseLine();
+    Form11->Edit1->SetText(u"работник");
+    Form11->WorkerId = worker;
+    Form11->Edit3->SetText(quantity);
+    Form11->Edit6->SetText(u"8");
+  }
   // "Добавить" of the journal: the line, the worker, quantity and hours, "Запись", "Выход".
   int Add(int worker, const String& quantity, int hours, TDateTime day, int shift = 1) {
     OpenJournal(day, shift);
@@ -111,11 +119,7 @@ class ShiftRecordsTest : public ScreenTest {
     WhenModal(
         Form11,
         [&] {
-          ChooseLine();
-          Form11->Edit1->SetText(u"работник");
-          Form11->WorkerId = worker;
-          Form11->Edit3->SetText(quantity);
-          Form11->Edit6->SetText(u"8");
+          FillEntry(worker, quantity);
           try {
             Form11->Button1Click(nullptr);
           } catch (const Exception& e) {
@@ -285,11 +289,7 @@ TEST_F(ShiftRecordsTest, ARecordAcceptedMeanwhileIsNotSplitByTheBrigadeSave) {
   InDialog(
       Form11,
       [&] {
-        ChooseLine();
-        Form11->Edit1->SetText(u"работник");
-        Form11->WorkerId = 10;
-        Form11->Edit3->SetText(u"6");
-        Form11->Edit6->SetText(u"8");
+        FillEntry(10, u"6");
         Form11->Button1Click(nullptr);
         const std::string id = std::to_string(Form11->ShiftRecordId);
         ASSERT_NE(id, "0");
@@ -521,11 +521,7 @@ TEST_F(ShiftRecordsTest, TheIssueFormChoosesTheWarehousesOfASurplusOrCancelsTheS
     InDialog(
         Form11,
         [&] {
-          ChooseLine();
-          Form11->Edit1->SetText(u"работник");
-          Form11->WorkerId = 10;
-          Form11->Edit3->SetText(u"50");
-          Form11->Edit6->SetText(u"8");
+          FillEntry(10, u"50");
           shown = WhenModal(Form72, onForm, [] { Form11->Button1Click(nullptr); });
         },
         [] { Form45->Button1Click(nullptr); });
