@@ -2,6 +2,7 @@
 #include "app/FormSetUp.h"
 
 #include "platform/controls/Forms.h"
+#include "platform/graphics/Images.h"
 
 namespace {
 
@@ -13,6 +14,7 @@ bool CentredOnDesktop(int n) {
 }  // namespace
 
 void AccountingFormSetUp(TCustomForm* form, int number) {
+  form->GetIcon()->LoadFromResourceName(0, u"Icon_1");
   // Form 9 keeps the border and title-bar boxes of its resource.
   if (number == 9) return;
   form->SetBorderStyle(bsSingle);

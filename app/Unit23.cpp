@@ -17,6 +17,7 @@
 #include "platform/controls/Menus.h"
 #include "platform/controls/StdCtrls.h"
 #include "platform/controls/StyleManager.h"
+#include "platform/graphics/Images.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Utf.h"
 
@@ -158,6 +159,7 @@ void TForm23::FormCreate(TObject*) {
   BindComponent(this, u"Button1", Button1);
   BindComponent(this, u"Button2", Button2);
   BindComponent(this, u"Timer1", Timer1);
+  GetIcon()->LoadFromResourceName(0, u"Icon_1");
   SetBorderStyle(bsSingle);
   SetBorderIcons({biSystemMenu});
   for (const String& name : TStyleManager::GetStyleNames()) ComboBox1->GetItems()->Add(name);

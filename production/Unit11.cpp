@@ -577,8 +577,9 @@ void TForm11::Button8Click(TObject*) {
 void TForm11::Button9Click(TObject*) {
   try {
     RunStatement(save_all, u"select accounts_dep.divide_between_person(:s_id)", {{u"s_id", ShiftRecordId}});
-  } catch (const Exception&) {
-    ErrorBox(u"Невозможно сохранить данные в БД!");
+  } catch (const Exception& e) {
+    // The server's reason (a record accepted meanwhile, a lost link) follows the dialog's own words.
+    ErrorBox(u"Невозможно сохранить данные в БД!\n" + e.Message());
   }
   Close();
 }

@@ -60,15 +60,14 @@ void RebuildMonthTimesheet(int month, int year) {
         DataModule6->H_Tabel_ins,
         u"insert into accounts_dep.h_tabel(smena, w_id, month, year, i_type, i_night" + DayColumns() +
             u") select s.smena, s.w_id, :m, :y, 0, 0, " + DaySums(u"s.data", u"s.time") +
-            u" from accounts_dep.smena s where s.data>=:d_from and s.data<:d_to group by s.smena, s.w_id "
-            u"having sum(s.time)<>0",
+            u" from accounts_dep.smena s where s.data>=:d_from and s.data<:d_to group by s.smena, s.w_id",
         values);
     RunStatement(
         DataModule6->H_Tabel_ins,
         u"insert into accounts_dep.h_tabel(smena, w_id, month, year, i_type, i_night" + DayColumns() +
             u") select 0, f.id_p, :m, :y, f.id_o, f.i_night, " + DaySums(u"f.d_date", u"f.cnt") +
             u" from accounts_dep.fatigue f where f.d_date>=:d_from and f.d_date<:d_to group by f.id_p, "
-            u"f.id_o, f.i_night having sum(f.cnt)<>0",
+            u"f.id_o, f.i_night",
         values);
   });
 }
@@ -191,8 +190,12 @@ void TForm19::Button5Click(TObject*) {
 
 void TForm19::Button1Click(TObject*) {
   for (TADOQuery* q : {DataModule6->H_Tabel_1, DataModule6->H_Tabel_2, DataModule6->H_Tabel_3}) q->Close();
-  RebuildMonthTimesheet(Month(), Year());
-  for (TADOQuery* q : {DataModule6->H_Tabel_1, DataModule6->H_Tabel_2, DataModule6->H_Tabel_3}) q->Open();
+  // A refused rebuild changed nothing: the sheets show the month again whether it ran or not.
+  TryFinally([&] { RebuildMonthTimesheet(Month(), Year()); },
+             [] {
+               for (TADOQuery* q : {DataModule6->H_Tabel_1, DataModule6->H_Tabel_2, DataModule6->H_Tabel_3})
+                 q->Open();
+             });
 }
 
 void TForm19::Button6Click(TObject*) {

@@ -1,6 +1,8 @@
 -- Server functions the screens call, the helpers they share, and the database clean-up.
 
--- Writes a worker's hours of one shift and day into the timesheet from the shift records.
+-- Writes a worker's hours of one shift and day into the timesheet from the shift records. A worker
+-- with records that day gets his month row even when they hold no hours: the month grids list
+-- piecework earnings by the rows, so a record of 0 hours must still have one.
 CREATE FUNCTION accounts_dep.set_shift_hours(p_w_id integer, p_smena integer, p_day date)
   RETURNS integer
   LANGUAGE plpgsql
@@ -8,19 +10,20 @@ CREATE FUNCTION accounts_dep.set_shift_hours(p_w_id integer, p_smena integer, p_
   AS $$
 DECLARE
   hours integer;
+  records integer;
   column_name text := 'd' || extract(day FROM p_day)::integer;
   m integer := extract(month FROM p_day)::integer;
   y integer := extract(year FROM p_day)::integer;
   n integer;
 BEGIN
-  SELECT coalesce(sum(s.time), 0) INTO hours
+  SELECT coalesce(sum(s.time), 0), count(*) INTO hours, records
   FROM accounts_dep.smena s
   WHERE s.w_id = p_w_id AND s.smena = p_smena AND s.data = p_day;
   EXECUTE format('UPDATE accounts_dep.h_tabel SET %I = $1 '
                  'WHERE w_id = $2 AND smena = $3 AND month = $4 AND year = $5 AND i_type = 0', column_name)
     USING hours, p_w_id, p_smena, m, y;
   GET DIAGNOSTICS n = ROW_COUNT;
-  IF n = 0 AND hours <> 0 THEN
+  IF n = 0 AND records > 0 THEN
     EXECUTE format('INSERT INTO accounts_dep.h_tabel (w_id, smena, month, year, %I) VALUES ($1, $2, $3, $4, $5)',
                    column_name)
       USING p_w_id, p_smena, m, y, hours;
@@ -50,6 +53,12 @@ BEGIN
   SELECT * INTO rec FROM accounts_dep.smena WHERE id = p_id_smena FOR UPDATE;
   IF NOT FOUND THEN
     RAISE EXCEPTION 'Запись журнала смен № % не найдена', p_id_smena USING ERRCODE = 'no_data_found';
+  END IF;
+  -- Read under the row lock: an acceptance committed meanwhile is seen here, and one that comes
+  -- later waits for the split to finish.
+  IF rec.ok = 'ok' THEN
+    RAISE EXCEPTION 'Запись журнала смен № % уже принята мастером, разделить её на бригаду нельзя', p_id_smena
+      USING ERRCODE = 'object_not_in_prerequisite_state';
   END IF;
   SELECT coalesce(array_agg(DISTINCT pt.id_person), '{}') INTO members
   FROM accounts_dep.person_temp pt

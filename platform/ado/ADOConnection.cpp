@@ -11,10 +11,10 @@
 
 namespace {
 
-const Char* const kTransactionLost =
-    u"The connection to the database server was lost; the changes were not saved.";
+const Char* const kTransactionLost = u"Связь с сервером базы данных потеряна, изменения не сохранены.";
 const Char* const kConnectionLost =
-    u"The connection to the database server was lost; the next operation connects again.";
+    u"Связь с сервером базы данных потеряна. Повторите действие: программа подключится заново.";
+const Char* const kEndTransactionFirst = u" Сначала завершите начатую транзакцию.";
 
 const TTypeInfo* DirectionInfo() {
   static const TTypeInfo info = TTypeInfo::Enum(
@@ -361,7 +361,7 @@ void TADOConnection::Open() {
   if (link_.Connected()) return;
   // Connecting again would let the caller's next statements run outside the transaction it thinks
   // is open; it must end that one first.
-  if (transactionLost_) throw EADOError(String(kTransactionLost) + u" End the transaction first.");
+  if (transactionLost_) throw EADOError(String(kTransactionLost) + kEndTransactionFirst);
   DoConnect(nullptr);
 }
 
@@ -422,7 +422,8 @@ void TADOConnection::ConnectionLost(const EADOError& error) {
   link_.Disconnect();
   lost_ = true;
   transactionLost_ = inTransaction_;
-  throw EADOError(String(inTransaction_ ? kTransactionLost : kConnectionLost) + u"\n" + error.Message(),
+  throw EADOError(DatabaseErrorText(error.Diagnostics(), error.ServerText(),
+                                    inTransaction_ ? kTransactionLost : kConnectionLost),
                   error.Diagnostics());
 }
 
@@ -440,7 +441,7 @@ void TADOConnection::SetDefaultDatabase(const String& value) {
 
 TOdbcConnection& TADOConnection::Link() {
   if (link_.Connected()) return link_;
-  if (transactionLost_) throw EADOError(String(kTransactionLost) + u" End the transaction first.");
+  if (transactionLost_) throw EADOError(String(kTransactionLost) + kEndTransactionFirst);
   // After a loss: the same string the lost link was made with (Open with a login included).
   if (lost_)
     DoConnect(&linkString_);

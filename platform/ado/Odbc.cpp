@@ -46,15 +46,42 @@ std::vector<TOdbcDiagnostic> ReadDiagnostics(SQLSMALLINT type, SQLHANDLE handle)
   return out;
 }
 
+String JoinedText(const std::vector<TOdbcDiagnostic>& diags) {
+  String text;
+  for (const TOdbcDiagnostic& d : diags) {
+    if (!text.empty()) text += u"\n";
+    text += d.Message;
+  }
+  return text;
+}
+
+bool LinkLost(const String& state) {
+  return (state.size() >= 2 && state[0] == u'0' && state[1] == u'8') || state == u"57P01" ||
+         state == u"57P02" || state == u"57P03";
+}
+
+// The plain sentence for the failures a user meets in the course of work, by the server's state.
+String PlainWords(const std::vector<TOdbcDiagnostic>& diags) {
+  for (const TOdbcDiagnostic& d : diags) {
+    const String& state = d.SQLState;
+    if (LinkLost(state)) return u"Связь с сервером базы данных потеряна.";
+    if (state == u"42501") return u"Недостаточно прав: сервер базы данных не разрешает вам это действие.";
+    if (state == u"40001" || state == u"40P01" || state == u"55P03")
+      return u"Эти данные в то же время изменяет другой пользователь. Повторите действие.";
+    if (state == u"23505") return u"Такая запись уже есть, а повторяться это значение не может.";
+    if (state == u"23503")
+      return u"Запись связана с другими данными: нельзя удалить запись, на которую они ссылаются, и нельзя "
+             u"сослаться на запись, которой нет.";
+  }
+  return String();
+}
+
 [[noreturn]] void Fail(SQLSMALLINT type, SQLHANDLE handle, const String& fallback) {
   std::vector<TOdbcDiagnostic> diags = ReadDiagnostics(type, handle);
-  String message;
-  for (const TOdbcDiagnostic& d : diags) {
-    if (!message.empty()) message += u"\n";
-    message += d.Message;
-  }
-  if (message.empty()) message = fallback;
-  throw EADOError(message, std::move(diags));
+  String server = JoinedText(diags);
+  if (server.empty()) server = fallback;
+  String message = DatabaseErrorText(diags, server);
+  throw EADOError(std::move(message), std::move(diags));
 }
 
 void Check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle, const Char* what) {
@@ -258,12 +285,21 @@ EADOError::EADOError(String message, std::vector<TOdbcDiagnostic> diagnostics)
 
 String EADOError::SQLState() const { return diagnostics_.empty() ? String() : diagnostics_.front().SQLState; }
 
+String EADOError::ServerText() const {
+  const String text = JoinedText(diagnostics_);
+  return text.empty() ? Message() : text;
+}
+
 bool EADOError::IsConnectionLost() const {
-  for (const TOdbcDiagnostic& d : diagnostics_) {
-    if (d.SQLState.size() >= 2 && d.SQLState[0] == u'0' && d.SQLState[1] == u'8') return true;
-    if (d.SQLState == u"57P01" || d.SQLState == u"57P02" || d.SQLState == u"57P03") return true;
-  }
-  return false;
+  return std::any_of(diagnostics_.begin(), diagnostics_.end(),
+                     [](const TOdbcDiagnostic& d) { return LinkLost(d.SQLState); });
+}
+
+String DatabaseErrorText(const std::vector<TOdbcDiagnostic>& diagnostics, const String& serverText,
+                         const String& lead) {
+  const String plain = lead.empty() ? PlainWords(diagnostics) : lead;
+  if (plain.empty()) return serverText;
+  return serverText.empty() ? plain : plain + u"\n" + serverText;
 }
 
 // ---- Connection ----
@@ -287,8 +323,7 @@ void TOdbcConnection::Connect(const String& connectionString, int loginTimeoutSe
   if (!SQL_SUCCEEDED(rc)) {
     std::vector<TOdbcDiagnostic> diags = ReadDiagnostics(SQL_HANDLE_DBC, dbc);
     SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-    String message;
-    for (const TOdbcDiagnostic& d : diags) message += (message.empty() ? u"" : u"\n") + d.Message;
+    const String message = JoinedText(diags);
     throw EADOError(message.empty() ? String(u"Cannot connect to the database") : message, std::move(diags));
   }
   dbc_ = dbc;

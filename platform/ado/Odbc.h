@@ -18,11 +18,16 @@ struct TOdbcDiagnostic {
   String Message;
 };
 
-// A failure reported by the driver or the server. Message is the driver's text.
+// A failure reported by the driver or the server. Message is what the user reads: for a failure a user
+// meets in the course of work (a lost link, a refused right, a conflict with another user, a duplicate
+// or a broken reference) a plain Russian sentence, then the server's own text as the detail; for any
+// other, the server's text alone.
 class EADOError : public EDatabaseError {
  public:
   explicit EADOError(String message, std::vector<TOdbcDiagnostic> diagnostics = {});
   const std::vector<TOdbcDiagnostic>& Diagnostics() const { return diagnostics_; }
+  // The driver's and the server's own text, one line per diagnostic record; Message when there are none.
+  String ServerText() const;
   // The first record's state ("42601", "08S01" ...); "" when the error did not come from the driver.
   String SQLState() const;
   // True for the states that mean the link to the server is gone: class 08, and the server ending the
@@ -33,6 +38,12 @@ class EADOError : public EDatabaseError {
  private:
   std::vector<TOdbcDiagnostic> diagnostics_;
 };
+
+// The user's text of a failure with these diagnostics: lead (a plain sentence) and the server's text
+// as the detail on the lines below it; the sentence is chosen by the records' states when lead is
+// empty, and without one the server's text stands alone.
+String DatabaseErrorText(const std::vector<TOdbcDiagnostic>& diagnostics, const String& serverText,
+                         const String& lead = String());
 
 // The driver's column types, grouped the way the datasets map them to fields.
 enum class TOdbcTypeClass {

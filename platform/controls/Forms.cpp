@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFontDatabase>
+#include <QIcon>
+#include <QPixmap>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
@@ -22,6 +24,8 @@
 #include "platform/controls/StdCtrls.h"
 #include "platform/controls/private/ControlsQt.h"
 #include "platform/graphics/Graphics.h"
+#include "platform/graphics/Images.h"
+#include "platform/graphics/private/CanvasQt.h"
 #include "platform/rtl/Format.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
@@ -332,11 +336,29 @@ void TCustomForm::ApplyWindowFlags() {
   w->setWindowOpacity(alphaBlend_ ? alphaBlendValue_ / 255.0 : 1.0);
 }
 
+TIcon* TCustomForm::GetIcon() {
+  if (!icon_) {
+    icon_ = std::make_unique<TIcon>();
+    icon_->OnChange = [this](TObject*) { ApplyIcon(); };
+  }
+  return icon_.get();
+}
+
+void TCustomForm::SetIcon(TIcon* value) { GetIcon()->Assign(value); }
+
+void TCustomForm::ApplyIcon() {
+  if (!host_) return;
+  QIcon icon;
+  if (icon_ && !icon_->GetEmpty()) icon = QIcon(QPixmap::fromImage(BitmapImage(icon_->GetBitmap())));
+  host_->Widget()->setWindowIcon(icon);
+}
+
 void TCustomForm::InitQtWidget(QWidget* widget) {
   TScrollingWinControl::InitQtWidget(widget);
   widget->setFocusPolicy(Qt::NoFocus);
   widget->setWindowTitle(ToQString(text_));
   ApplyWindowFlags();
+  if (icon_) ApplyIcon();
   if (menu_ && MenuHooks().SetFormMenu) MenuHooks().SetFormMenu(this, menu_);
 }
 

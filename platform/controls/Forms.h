@@ -13,6 +13,7 @@ class TStrings;
 class TFormHost;
 class TApplicationHost;
 class TTimer;
+class TIcon;
 
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = TSet<TBorderIcon>;
@@ -239,6 +240,9 @@ class TCustomForm : public TScrollingWinControl {
   void SetTransparentColorValue(TColor value) { transparentColorValue_ = value; }
   TMainMenu* GetMenu() const { return menu_; }
   void SetMenu(TMainMenu* value);
+  // The window's icon, which the title bar and the task list show; loading a picture into it shows it.
+  TIcon* GetIcon();
+  void SetIcon(TIcon* value);
   TMonitor* GetMonitor() const;
   bool GetScaled() const { return scaled_; }
   void SetScaled(bool value) { scaled_ = value; }
@@ -294,6 +298,7 @@ class TCustomForm : public TScrollingWinControl {
   void PlaceOnScreen();
   void SetActive(bool active);
   void ApplyWindowFlags();
+  void ApplyIcon();
 
   void InitForm(bool readResource);
   void SetTextValue(const String& value) override;
@@ -315,6 +320,7 @@ class TCustomForm : public TScrollingWinControl {
   bool transparentColor_ = false;
   TColor transparentColorValue_ = 0;
   TMainMenu* menu_ = nullptr;
+  std::unique_ptr<TIcon> icon_;
   bool scaled_ = true;
   Integer pixelsPerInch_ = 96;
   bool keyPreview_ = false;

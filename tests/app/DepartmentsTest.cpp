@@ -142,4 +142,30 @@ TEST_F(DepartmentsTest, DeleteAnsweredBothWaysAndTheFilterBox) {
   EXPECT_EQ(List()->GetRecNo(), 2);
 }
 
+TEST_F(DepartmentsTest, ALostConnectionIsToldInPlainWordsAndTheNextSaveWrites) {
+  StartAs("milena");
+  List()->Open();
+  TDialogRecorder boxes(TDialogAnswer::Button(IDOK));
+  bool stayed = false;
+  WhenModal(
+      Form31,
+      [&] {
+        Form31->Edit1->SetText(u"Участок сварки");
+        // The server ends the session while the editor is open.
+        const Variant pid = QueryValue(DataModule6->ADO_DB, u"select pg_backend_pid()", {});
+        Sql("select pg_terminate_backend(" + StringToUtf8(pid.AsString()) + ")");
+        AsUserEvent([] { Form31->Button1->Click(); });
+        stayed = Form31->IsModal() && Form31->GetModalResult() == mrNone;
+        EXPECT_EQ(Form31->Edit1->GetText(), u"Участок сварки");
+        // The next "Записать" connects again and writes.
+        AsUserEvent([] { Form31->Button1->Click(); });
+      },
+      [&] { Form30->Button5Click(nullptr); });
+  EXPECT_TRUE(stayed);
+  ASSERT_GE(boxes.Count(), 1);
+  const String text = boxes.Requests().front().Text;
+  EXPECT_EQ(text.rfind(u"Связь с сервером базы данных потеряна.", 0), 0u) << StringToUtf8(text);
+  EXPECT_EQ(Scalar("select count(*) from cmn_department.department where s_caption = 'Участок сварки'"), "1");
+}
+
 }  // namespace

@@ -98,6 +98,9 @@ TEST_F(HourlyWorkTest, EntriesKeepTheDaysTimesheetCell) {
 
 TEST_F(HourlyWorkTest, RequiredFieldsAndAFailedTimesheetWrite) {
   SetUpDay();
+  // The entry dialog's cancel button reads "Выход".
+  EXPECT_TRUE(Form77->Button2->GetCancel());
+  EXPECT_EQ(Form77->Button2->GetCaption(), u"Выход");
   TDialogRecorder boxes(TDialogAnswer::Button(IDOK));
   WhenModal(
       Form77,

@@ -10,6 +10,7 @@
 #include "platform/controls/ExtCtrls.h"
 #include "platform/controls/Menus.h"
 #include "platform/controls/StdCtrls.h"
+#include "platform/graphics/Images.h"
 #include "platform/rtl/Utf.h"
 #include "platform/testing/TestSupport.h"
 #include "tests/app/AppFixture.h"
@@ -101,6 +102,20 @@ TEST_F(MainWindowTest, EveryMenuItemOpensItsScreenAndClosesItsDatasetAfterwards)
   EXPECT_FALSE(Form1->MenuItem(u"N11")->GetVisible());
   EXPECT_FALSE(Form1->MenuItem(u"N7")->GetVisible());
   EXPECT_EQ(Form1->MainMenu1->GetItems()->GetCount(), 9);
+}
+
+TEST_F(MainWindowTest, EveryAccountingWindowCarriesTheProgramsIcon) {
+  CreateForms();
+  int forms = 0;
+  for (Integer i = 0; i < Screen->GetCustomFormCount(); ++i) {
+    TCustomForm* form = Screen->GetCustomForm(i);
+    const String name = form->ClassName();
+    if (name.size() < 6 || name.rfind(u"TForm", 0) != 0 || name[5] < u'0' || name[5] > u'9') continue;
+    ++forms;
+    EXPECT_FALSE(form->GetIcon()->GetEmpty()) << StringToUtf8(name);
+    EXPECT_GE(form->GetIcon()->GetWidth(), 16) << StringToUtf8(name);
+  }
+  EXPECT_GT(forms, 0);
 }
 
 TEST_F(MainWindowTest, EscAndExitCloseTheWindow) {

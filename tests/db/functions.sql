@@ -51,6 +51,10 @@ SELECT pg_temp.kiv_check('record accepted with its consignment', 'ok|3.500000|t'
   (SELECT concat_ws('|', s.ok, s.f_gds_qty_use, s.id_cons_use = (SELECT id FROM stk_stocks.stock WHERE id_stock = 4 AND id_ii = 1))
    FROM accounts_dep.smena s WHERE s.id = 1002));
 SELECT pg_temp.kiv_check('second acceptance does nothing', 0, accounts_dep.smena__accept_row_hwo(1002));
+INSERT INTO accounts_dep.person_temp(id_smena, id_person) VALUES (1002, 9);
+SELECT pg_temp.kiv_check_error('an accepted record is not divided', 'уже принята мастером',
+  'SELECT accounts_dep.divide_between_person(1002)');
+DELETE FROM accounts_dep.person_temp WHERE id_smena = 1002;
 SELECT pg_temp.kiv_check('nothing written off twice', '46.500000',
   (SELECT count::text FROM stk_stocks.stock WHERE id_stock = 4 AND id_ii = 1));
 -- The reserve held for the line goes first: paint 6, 9.6 reserved in warehouse 4 for line 5.

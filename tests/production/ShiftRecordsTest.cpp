@@ -18,13 +18,16 @@
 #include "platform/dbctrls/DBCtrls.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/FloatFormat.h"
+#include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/Strings.h"
 #include "platform/rtl/Utf.h"
 #include "production/Unit11.h"
 #include "production/Unit19.h"
 #include "production/Unit24.h"
 #include "production/Unit48.h"
+#include "production/Unit78.h"
 #include "stock/Unit72.h"
+#include "tests/SourceDir.h"
 #include "tests/app/ScreenFixture.h"
 
 namespace {
@@ -73,6 +76,14 @@ class ShiftRecordsTest : public ScreenTest {
     SetLookupKey(Form11->LCB_id_doc_item, kLine);
     Form11->LCB_id_doc_itemCloseUp(nullptr);
   }
+  // The entry fields as "Запись" reads them: the line, the worker set directly, the quantity, 8 hours.
+  static void FillEntry(int worker, const String& quantity) {
+    ChooseLine();
+    Form11->Edit1->SetText(u"работник");
+    Form11->WorkerId = worker;
+    Form11->Edit3->SetText(quantity);
+    Form11->Edit6->SetText(u"8");
+  }
   // "Добавить" of the journal: the line, the worker, quantity and hours, "Запись", "Выход".
   int Add(int worker, const String& quantity, int hours, TDateTime day, int shift = 1) {
     OpenJournal(day, shift);
@@ -108,11 +119,7 @@ class ShiftRecordsTest : public ScreenTest {
     WhenModal(
         Form11,
         [&] {
-          ChooseLine();
-          Form11->Edit1->SetText(u"работник");
-          Form11->WorkerId = worker;
-          Form11->Edit3->SetText(quantity);
-          Form11->Edit6->SetText(u"8");
+          FillEntry(worker, quantity);
           try {
             Form11->Button1Click(nullptr);
           } catch (const Exception& e) {
@@ -154,6 +161,31 @@ class ShiftRecordsTest : public ScreenTest {
     return Scalar(
         "select coalesce(string_agg(format('%s/%s/%s=%s', w, s, d, h), ' ' order by w, s, d), '') from (" +
         source + ") t where h <> 0");
+  }
+  // A month grid's rows as "worker:earnings" with the sum of their earnings, and the total under the
+  // grid that the sum must come to ("Сделка:" for piecework, "Итого:" for all work).
+  struct TGridSums {
+    std::string rows;
+    String sum, total;
+  };
+  TGridSums MonthGrid(int kind) {
+    TGridSums out;
+    WhenModal(
+        Form78,
+        [&] {
+          TDataSet* grid = Form78->CurrentQuery;
+          double sum = 0;
+          for (grid->First(); !grid->GetEof(); grid->Next()) {
+            out.rows += StringToUtf8(grid->FieldByName(u"id")->GetAsString()) + ":" +
+                        StringToUtf8(FormatFloat(u"0.00", grid->FieldByName(u"f_price")->GetAsFloat())) + " ";
+            sum += grid->FieldByName(u"f_price")->GetAsFloat();
+          }
+          out.sum = FormatFloat(u"0.00", sum);
+          TDBText* total = kind == 0 ? Form78->DBText2 : Form78->DBText1;
+          out.total = FormatFloat(u"0.00", total->GetField()->GetAsFloat());
+        },
+        [&] { Form78->ShowKind(kind, day_); });
+    return out;
   }
   std::string StoredTimesheet() {
     return Timesheet(
@@ -222,6 +254,77 @@ TEST_F(ShiftRecordsTest, SaveEditAndDeleteKeepTheLineAndTheTimesheet) {
   EXPECT_EQ(Scalar("select done from mnf_app.app_spec where id=6"), "56.500000");
   EXPECT_EQ(Cell(10, 1, 14), "0");
   EXPECT_EQ(Cell(10, 1, 1), "3");
+}
+
+TEST_F(ShiftRecordsTest, APieceworkRecordWithoutHoursHasItsWorkersRowInTheMonthGrids) {
+  Start("milena");
+  // Worker 13 has no work this month; the dialog's hours stay at 0.
+  ASSERT_EQ(Scalar("select count(*) from accounts_dep.h_tabel where w_id=13"), "0");
+  const int id = Add(13, u"4", 0, day_);
+  ASSERT_NE(id, 0);
+  const std::string earnings = Scalar(
+      "select to_char(((kol_vo-brak)*cena)::numeric(10,2), 'FM9999990.00') from accounts_dep.smena "
+      "where id=" +
+      std::to_string(id));
+  ASSERT_NE(earnings, "0.00");
+  const std::string row = "13:" + StringToUtf8(StringReplace(Utf8ToString(earnings), u".",
+                                                             String(1, FormatSettings.DecimalSeparator), {}));
+  // Saved day by day, and the month rebuilt: the worker's row is there and the rows add up to the total.
+  for (const bool rebuilt : {false, true}) {
+    if (rebuilt) RebuildMonthTimesheet(12, 2026);
+    EXPECT_EQ(Cell(13, 1, 14), "0") << "rebuilt " << rebuilt;
+    for (const int kind : {0, -1}) {
+      const TGridSums grid = MonthGrid(kind);
+      EXPECT_NE(grid.rows.find(row + " "), std::string::npos) << kind << ": " << grid.rows;
+      EXPECT_EQ(grid.sum, grid.total) << "kind " << kind << ", rebuilt " << rebuilt;
+    }
+  }
+}
+
+TEST_F(ShiftRecordsTest, ARecordAcceptedMeanwhileIsNotSplitByTheBrigadeSave) {
+  Start("milena");
+  OpenJournal(day_, 1);
+  TDialogRecorder boxes(TDialogAnswer::Button(IDOK));
+  std::string record, records;
+  InDialog(
+      Form11,
+      [&] {
+        FillEntry(10, u"6");
+        Form11->Button1Click(nullptr);
+        const std::string id = std::to_string(Form11->ShiftRecordId);
+        ASSERT_NE(id, "0");
+        // A brigade member, as "Добавить" of the brigade lists him.
+        WhenModal(
+            Form5,
+            [&] {
+              Locate(DataModule6->workers, u"id", u"11");
+              Form5->Button2Click(nullptr);
+            },
+            [] { Form11->Button7Click(nullptr); });
+        ASSERT_EQ(Form11->fio_smena_gds->GetRecordCount(), 1);
+        // Another user's session accepts the record and holds it a moment before it commits; the split
+        // sent meanwhile waits for it and must then see the record accepted.
+        WriteBytes(config_.File("accept.sh"), ". " + std::string(KivSourceDir()) +
+                                                  "/db/lib.sh\nkiv_psql -d " + database_ +
+                                                  " -c 'begin; select accounts_dep.smena__accept_row_hwo(" +
+                                                  id + "); select pg_sleep(2); commit;'\n");
+        Shell("bash " + config_.File("accept.sh") + " >/dev/null 2>&1 &");
+        for (int i = 0; i < 500 && Scalar("select count(*) from pg_stat_activity where datname = '" +
+                                          database_ + "' and wait_event = 'PgSleep'") != "1";
+             ++i)
+          Shell("sleep 0.01");
+        record = "select kol_vo || '/' || w_id || '/' || ok from accounts_dep.smena where id=" + id;
+        records = "select count(*) from accounts_dep.smena where id_doc_item=" + std::to_string(kLine);
+        const std::string before = Scalar(records);
+        Form11->Button9Click(nullptr);
+        EXPECT_EQ(Scalar(record), "6.000000/10/ok");
+        EXPECT_EQ(Scalar(records), before);
+      },
+      [] { Form45->Button1Click(nullptr); });
+  ASSERT_GE(boxes.Count(), 1);
+  const String text = boxes.Last().Text;
+  EXPECT_EQ(text.rfind(u"Невозможно сохранить данные в БД!\n", 0), 0u) << StringToUtf8(text);
+  EXPECT_NE(text.find(u"уже принята мастером"), String::npos) << StringToUtf8(text);
 }
 
 TEST_F(ShiftRecordsTest, AcceptanceNeedsMaterialsAndTheMaterialsDialogCapsItsQuantity) {
@@ -418,11 +521,7 @@ TEST_F(ShiftRecordsTest, TheIssueFormChoosesTheWarehousesOfASurplusOrCancelsTheS
     InDialog(
         Form11,
         [&] {
-          ChooseLine();
-          Form11->Edit1->SetText(u"работник");
-          Form11->WorkerId = 10;
-          Form11->Edit3->SetText(u"50");
-          Form11->Edit6->SetText(u"8");
+          FillEntry(10, u"50");
           shown = WhenModal(Form72, onForm, [] { Form11->Button1Click(nullptr); });
         },
         [] { Form45->Button1Click(nullptr); });

@@ -109,6 +109,29 @@ TEST_F(TimesheetTest, AnyYearTheRebuildAndTheExcelOutput) {
   EXPECT_EQ(out, expected);
 }
 
+TEST_F(TimesheetTest, ARefusedRebuildLeavesTheSheetsShowingTheMonth) {
+  StartAs("econom");
+  Form19->SelectMonth(EncodeDate(2026, 12, 10));
+  TADOQuery* sheets[] = {DataModule6->H_Tabel_1, DataModule6->H_Tabel_2, DataModule6->H_Tabel_3};
+  std::vector<Integer> rows;
+  for (TADOQuery* q : sheets) rows.push_back(q->GetRecordCount());
+  ASSERT_GT(rows[0], 0);
+  String refusal;
+  try {
+    Form19->Button1Click(nullptr);
+    ADD_FAILURE() << "a read-only login rebuilt the month";
+  } catch (const EDatabaseError& e) {
+    refusal = e.Message();
+  }
+  EXPECT_EQ(refusal.rfind(u"Недостаточно прав", 0), 0u) << StringToUtf8(refusal);
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_TRUE(sheets[i]->GetActive()) << "sheet " << i + 1;
+    if (sheets[i]->GetActive()) {
+      EXPECT_EQ(sheets[i]->GetRecordCount(), rows[i]) << "sheet " << i + 1;
+    }
+  }
+}
+
 TEST_F(TimesheetTest, TheMonthGridsShowWhatTheRecordsAndHourlyWorkGive) {
   StartAs("milena");
   Sql("insert into accounts_dep.fatigue(id_nom, id_o, id_p, d_date, i_mnth, i_year, cnt, price, i_night) "

@@ -30,8 +30,8 @@ std::string ErrorOf(F&& fn) {
 
 bool Mentions(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
-constexpr const char* kLost = "connection to the database server was lost";
-constexpr const char* kNotSaved = "the changes were not saved";
+constexpr const char* kLost = "Связь с сервером базы данных потеряна";
+constexpr const char* kNotSaved = "изменения не сохранены";
 
 TEST(AdoConnectionLossStateTest, TheServerEndingTheSessionCountsAsALostLink) {
   struct Case {

@@ -286,4 +286,51 @@ TEST_F(AdoQueryTest, PersistentFieldsDecideTheFieldClasses) {
   EXPECT_EQ(q->FindField(u"flag"), nullptr);
 }
 
+TEST_F(AdoQueryTest, FailuresAUserMeetsSayWhatHappenedInPlainWordsAboveTheServersText) {
+  Exec(u"create table t.parent(id int primary key)");
+  Exec(u"create table t.child(id int primary key, parent int references t.parent)");
+  Exec(u"insert into t.parent values (1)");
+  Exec(u"insert into t.child values (1, 1)");
+  SuperuserSql(database_, "create schema kiv_closed; create table kiv_closed.secret(x int)");
+  struct Case {
+    const char16_t* sql;
+    const char16_t* lead;  // empty: the server's text alone
+  } cases[] = {
+      {u"insert into t.parent values (1)", u"Такая запись уже есть"},
+      {u"insert into t.child values (2, 7)", u"Запись связана с другими данными"},
+      {u"delete from t.parent where id = 1", u"Запись связана с другими данными"},
+      {u"select * from kiv_closed.secret", u"Недостаточно прав"},
+      {u"do $$ begin raise exception 'could not serialize' using errcode = '40001'; end $$",
+       u"в то же время изменяет другой пользователь"},
+      {u"do $$ begin raise exception 'deadlock' using errcode = '40P01'; end $$",
+       u"в то же время изменяет другой пользователь"},
+      {u"do $$ begin raise exception 'busy' using errcode = '55P03'; end $$",
+       u"в то же время изменяет другой пользователь"},
+      {u"selec 1", u""},
+      {u"do $$ begin raise exception 'Своё сообщение'; end $$", u""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(StringToUtf8(c.sql));
+    try {
+      Exec(c.sql);
+      ADD_FAILURE() << "no error";
+    } catch (const EADOError& e) {
+      const String text = e.Message();
+      const String server = e.ServerText();
+      EXPECT_FALSE(server.empty());
+      if (String(c.lead).empty()) {
+        EXPECT_EQ(text, server);
+        continue;
+      }
+      const size_t end = text.find(u'\n');
+      ASSERT_NE(end, String::npos) << StringToUtf8(text);
+      EXPECT_NE(text.substr(0, end).find(c.lead), String::npos) << StringToUtf8(text);
+      EXPECT_EQ(text.substr(end + 1), server);
+    }
+  }
+  // The records stay as they were.
+  EXPECT_EQ(Scalar(u"select count(*) from t.parent"), u"1");
+  EXPECT_EQ(Scalar(u"select count(*) from t.child"), u"1");
+}
+
 }  // namespace
