@@ -1,8 +1,8 @@
 // What a bar shows and edits: display and edit texts through key and pick lists, image indexes,
 // check-box states, stepping to the next value, typed-text filters of list datasets, and the
 // clipboard of a cell's value.
-#include "gridlib/grids/DBAxisGridsEh.h"
 #include "gridlib/editors/DBImageEh.h"
+#include "gridlib/grids/DBAxisGridsEh.h"
 #include "platform/controls/Clipbrd.h"
 #include "platform/data/DBFilterExpr.h"
 #include "platform/rtl/DateFormat.h"
