@@ -367,14 +367,7 @@ void TEditButtonActionLinkEh::SetVisible(bool value) {
 // Edit button
 // ======================================================================================
 
-TEditButtonEh::TEditButtonEh(TCollection* collection) : TCollectionItem(nullptr) {
-  if (collection) collection->BeginUpdate();
-  auto endUpdate = MakeScopeExit([collection] {
-    if (collection) collection->EndUpdate();
-  });
-  SetCollection(collection);
-  Init();
-}
+TEditButtonEh::TEditButtonEh(TCollection* collection) : TCollectionItem(collection) { Init(); }
 
 TEditButtonEh::TEditButtonEh(TWinControl* editControl, int)
     : TCollectionItem(nullptr), editControl_(editControl) {
@@ -566,18 +559,15 @@ void TEditButtonEh::Assign(TPersistent* source) {
   images_->Assign(s->images_.get());
 }
 
-// A descendant joins its collection once it is itself: the collection checks the item's class.
-TDropDownEditButtonEh::TDropDownEditButtonEh(TCollection* collection) : TEditButtonEh(nullptr) {
+TDropDownEditButtonEh::TDropDownEditButtonEh(TCollection* collection) : TEditButtonEh(collection) {
   SetShortCut(ShortCut(VK_DOWN, {ssAlt}));
-  SetCollection(collection);
 }
 TDropDownEditButtonEh::TDropDownEditButtonEh(TWinControl* editControl, int) : TEditButtonEh(editControl, 0) {
   SetShortCut(ShortCut(VK_DOWN, {ssAlt}));
 }
-TVisibleEditButtonEh::TVisibleEditButtonEh(TCollection* collection) : TEditButtonEh(nullptr) {
+TVisibleEditButtonEh::TVisibleEditButtonEh(TCollection* collection) : TEditButtonEh(collection) {
   SetShortCut(ShortCut(VK_DOWN, {ssAlt}));
   SetVisible(true);
-  SetCollection(collection);
 }
 TVisibleEditButtonEh::TVisibleEditButtonEh(TWinControl* editControl, int) : TEditButtonEh(editControl, 0) {
   SetShortCut(ShortCut(VK_DOWN, {ssAlt}));

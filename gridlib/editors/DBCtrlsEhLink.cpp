@@ -132,11 +132,12 @@ void TFieldDataLinkEh::EditingChanged() {
 void TFieldDataLinkEh::DataEvent(TDataEvent event, NativeInt info) {
   TDataLink::DataEvent(event, info);
   if (event != deDisabledStateChange) return;
-  // While the dataset's controls are disabled the fields may go away; they are found again after.
+  // The dataset sends 1 when it disables its controls and 0 when it enables them again. While they are
+  // disabled the fields may go away; they are found again, and the control reloads, once enabled.
   if (info != 0)
-    UpdateField();
-  else
     fields_.clear();
+  else
+    UpdateField();
 }
 
 void TFieldDataLinkEh::FocusControl(TField** fieldRef) {

@@ -84,7 +84,7 @@ void TAxisBarEh::Published(TPropBuilder<TAxisBarEh>& p) {
       }));
 }
 
-TAxisBarEh::TAxisBarEh(TCollection* collection) : TCollectionItem(nullptr) {
+TAxisBarEh::TAxisBarEh(TCollection* collection) : TCollectionItem(collection) {
   auto* bars = dynamic_cast<TGridAxisBarsEh*>(collection);
   grid_ = bars ? bars->GetGrid() : nullptr;
   if (grid_) checkModifyColCellParams_.reset(grid_->CreateColCellParams());
@@ -112,9 +112,6 @@ TAxisBarEh::TAxisBarEh(TCollection* collection) : TCollectionItem(nullptr) {
   font_->Assign(DefaultFont());
   font_->OnChange = TNotifyEvent(this, &TAxisBarEh::FontChanged);
   lookupParams_.reset(CreateLookupParams());
-  // A bar of a derived class joins when its collection's Add has finished making it (the class check
-  // needs the whole object); a plain bar joins now.
-  if (collection && collection->GetItemClass() == TAxisBarEh::StaticClass()) SetCollection(collection);
 }
 
 TAxisBarEh::~TAxisBarEh() {

@@ -25,12 +25,9 @@ void TCellButtonEh::Published(TPropBuilder<TCellButtonEh>& p) {
       .Default(true);
 }
 
-// Joins the collection only once it is a cell button, so the collection's item-class check passes.
-TCellButtonEh::TCellButtonEh(TCollection* collection)
-    : TVisibleEditButtonEh(static_cast<TCollection*>(nullptr)) {
+TCellButtonEh::TCellButtonEh(TCollection* collection) : TVisibleEditButtonEh(collection) {
   // Without handlers of its own a cell button does what its style does (an up/down button steps).
   ParentDefinedDefaultAction = true;
-  SetCollection(collection);
   RecreateDropDownFormParams();
 }
 

@@ -1,6 +1,7 @@
 // What a bar shows and edits: display and edit texts through key and pick lists, image indexes,
 // check-box states, stepping to the next value, typed-text filters of list datasets, and the
 // clipboard of a cell's value.
+#include "gridlib/editors/DBImageEh.h"
 #include "gridlib/grids/DBAxisGridsEh.h"
 #include "platform/controls/Clipbrd.h"
 #include "platform/data/DBFilterExpr.h"
@@ -369,7 +370,16 @@ void TAxisBarEh::DefaultDropDownBoxApplyTextFilter(TDataSet* dataSet, const Stri
 
 // ======================= Clipboard =======================
 
-void TAxisBarEh::CopyValueToClipboard() { Clipboard()->SetAsText(EditText()); }
+void TAxisBarEh::CopyValueToClipboard() {
+  if (GetBarType() != ctGraphicData) {
+    Clipboard()->SetAsText(EditText());
+    return;
+  }
+  // A picture goes to the clipboard as a picture, never as the field's raw bytes.
+  TPicture picture;
+  LoadPictureFromFieldEh(GetField(), &picture);
+  if (picture.GetGraphic() && !picture.GetGraphic()->GetEmpty()) Clipboard()->Assign(&picture);
+}
 
 void TAxisBarEh::CutValueToClipboard() {
   CopyValueToClipboard();
@@ -379,6 +389,16 @@ void TAxisBarEh::CutValueToClipboard() {
 void TAxisBarEh::PasteValueFromClipboard() {
   TField* f = GetField();
   if (!f) return;
+  if (GetBarType() == ctGraphicData) {
+    // Only a picture replaces a picture: pasted text must not erase the blob.
+    if (!Clipboard()->HasFormat(CF_BITMAP)) return;
+    TPicture picture;
+    picture.Assign(Clipboard());
+    if (!picture.GetGraphic() || picture.GetGraphic()->GetEmpty()) return;
+    f->GetDataSet()->Edit();
+    AssignGraphicToFieldEh(f, picture.GetGraphic());
+    return;
+  }
   f->GetDataSet()->Edit();
   f->SetAsString(Clipboard()->GetAsText());
 }

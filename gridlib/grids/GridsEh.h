@@ -912,6 +912,10 @@ class TInplaceEditCoreControl : public TCustomMaskEdit {
   bool EditCanModify() override;
   virtual void UpdateContents();
   using TCustomMaskEdit::Reset;
+  // The grid's edit limit: the edit's maximum length, or −1, which marks a read-only cell (the
+  // edit itself takes no negative length).
+  Integer GetEditLimit() const { return readOnlyLimit_ ? -1 : GetMaxLength(); }
+  void SetEditLimit(Integer value);
 
  protected:
   friend class TInplaceEdit;
@@ -925,6 +929,7 @@ class TInplaceEditCoreControl : public TCustomMaskEdit {
 
  private:
   TInplaceEdit* parentEdit_ = nullptr;
+  bool readOnlyLimit_ = false;
 };
 
 }  // namespace GridsEh

@@ -155,8 +155,8 @@ void TInplaceEdit::SetText(const String& value) {
   editCoreControl_->SetText(value);
 }
 String TInplaceEdit::GetEditText() const { return editCoreControl_->GetEditText(); }
-Integer TInplaceEdit::GetMaxLength() const { return editCoreControl_->GetMaxLength(); }
-void TInplaceEdit::SetMaxLength(Integer value) { editCoreControl_->SetMaxLength(value); }
+Integer TInplaceEdit::GetMaxLength() const { return editCoreControl_->GetEditLimit(); }
+void TInplaceEdit::SetMaxLength(Integer value) { editCoreControl_->SetEditLimit(value); }
 bool TInplaceEdit::GetReadOnly() const { return editCoreControl_->GetReadOnly(); }
 void TInplaceEdit::SetReadOnly(bool value) { editCoreControl_->SetReadOnly(value); }
 Integer TInplaceEdit::GetSelStart() const { return editCoreControl_->GetSelStart(); }
@@ -232,7 +232,7 @@ void TInplaceEdit::UpdateContents() {
   editCoreControl_->SetEditMask(grid_->GetEditMask(col, row));
   loadedText_ = grid_->GetEditText(col, row);
   SetText(loadedText_);
-  editCoreControl_->SetMaxLength(grid_->GetEditLimit());
+  editCoreControl_->SetEditLimit(grid_->GetEditLimit());
 }
 
 void TInplaceEdit::Hide() {
@@ -312,7 +312,12 @@ void TInplaceEditCoreControl::UpdateContents() {
   if (!grid) return;
   SetEditMask(grid->GetEditMask(grid->GetCol(), grid->GetRow()));
   SetText(grid->GetEditText(grid->GetCol(), grid->GetRow()));
-  SetMaxLength(grid->GetEditLimit());
+  SetEditLimit(grid->GetEditLimit());
+}
+
+void TInplaceEditCoreControl::SetEditLimit(Integer value) {
+  readOnlyLimit_ = value == -1;
+  SetMaxLength(readOnlyLimit_ ? 0 : value);
 }
 
 void TInplaceEditCoreControl::WndProc(TMessage& message) {

@@ -6,9 +6,11 @@
 #include "platform/rtl/ScopeGuard.h"
 #include "platform/rtl/Strings.h"
 
-// The class check of SetCollection cannot run here: the derived part does not exist yet.
+// The item is listed by the Add that makes it, after its own constructor has run.
 TCollectionItem::TCollectionItem(TCollection* collection) {
-  if (collection) collection->InsertItem(this);
+  if (!collection) return;
+  if (collection->makingItems_ == 0) throw EListError(u"A collection item is made by its collection's Add");
+  joining_ = collection;
 }
 
 TCollectionItem::~TCollectionItem() {
@@ -16,6 +18,7 @@ TCollectionItem::~TCollectionItem() {
 }
 
 void TCollectionItem::SetCollection(TCollection* collection) {
+  joining_ = nullptr;
   if (collection_ == collection) return;
   // Refused before the item leaves its present collection, so a refusal does not orphan it.
   if (collection && !InheritsFrom(collection->itemClass_)) throw EListError(u"Invalid property value");
@@ -65,8 +68,18 @@ TCollection::~TCollection() {
 }
 
 TCollectionItem* TCollection::Add() {
-  TCollectionItem* item = itemClass_->Create<TCollectionItem>(this);
-  if (item->collection_ != this) item->SetCollection(this);
+  TCollectionItem* item = nullptr;
+  {
+    ++makingItems_;
+    auto made = MakeScopeExit([this] { --makingItems_; });
+    item = itemClass_->Create<TCollectionItem>(this);
+  }
+  if (item->joining_ == this) {
+    item->joining_ = nullptr;
+    InsertItem(item);
+  } else if (item->collection_ != this) {
+    item->SetCollection(this);
+  }
   return item;
 }
 

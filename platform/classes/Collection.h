@@ -15,12 +15,13 @@ class TCollectionItem : public TPersistent {
  public:
   using TCreateArg = TCollection*;
 
-  // Joins the collection at once; the collection's Notify(cnAdded) then sees an item whose derived
-  // part is not built yet, so it must not use the item's own class there.
+  // With a collection the item is being made by that collection's Add: it knows its collection at
+  // once, but joins it (Notify, Update) only when Add has it whole, so no collection ever sees a
+  // half-built item. Made elsewhere with a collection, it raises EListError.
   explicit TCollectionItem(TCollection* collection);
   ~TCollectionItem() override;
 
-  TCollection* GetCollection() const { return collection_; }
+  TCollection* GetCollection() const { return collection_ ? collection_ : joining_; }
   // Moves the item to another collection (or out of any, with null); a collection of another item
   // class refuses it with EListError and the item stays where it was.
   virtual void SetCollection(TCollection* collection);
@@ -39,6 +40,8 @@ class TCollectionItem : public TPersistent {
  private:
   friend class TCollection;
   TCollection* collection_ = nullptr;
+  // The collection whose Add is making this item; it is not listed there yet.
+  TCollection* joining_ = nullptr;
   Integer id_ = 0;
 };
 
@@ -94,6 +97,7 @@ class TCollection : public TPersistent {
   TCollectionItemClass itemClass_;
   std::vector<TCollectionItem*> items_;
   int updateCount_ = 0;
+  int makingItems_ = 0;
   Integer nextId_ = 0;
 };
 

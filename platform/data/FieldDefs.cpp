@@ -9,16 +9,6 @@
 
 TFieldDef::TFieldDef(TCollection* collection) : TCollectionItem(collection) {}
 
-TFieldDef::TFieldDef(TFieldDefs* owner, const String& name, TFieldType dataType, Integer size, bool required,
-                     Integer fieldNo)
-    : TCollectionItem(owner) {
-  name_ = name;
-  dataType_ = dataType;
-  size_ = size;
-  if (required) attributes_.Include(faRequired);
-  fieldNo_ = fieldNo;
-}
-
 TFieldDef::~TFieldDef() = default;
 
 void TFieldDef::Published(TPropBuilder<TFieldDef>& p) {

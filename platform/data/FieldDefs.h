@@ -16,8 +16,6 @@ class TFieldDef : public TCollectionItem {
   KIV_CLASS(TFieldDef, TCollectionItem)
  public:
   explicit TFieldDef(TCollection* collection);
-  TFieldDef(TFieldDefs* owner, const String& name, TFieldType dataType, Integer size, bool required,
-            Integer fieldNo);
   ~TFieldDef() override;
 
   static void Published(TPropBuilder<TFieldDef>& p);

@@ -58,8 +58,6 @@ TFieldType VarTypeToDataType(TVarType varType) {
 
 TParam::TParam(TCollection* collection) : TCollectionItem(collection) {}
 
-TParam::TParam(TParams* params, TParamType paramType) : TCollectionItem(params), paramType_(paramType) {}
-
 void TParam::Published(TPropBuilder<TParam>& p) {
   static const TTypeInfo paramType =
       TTypeInfo::Enum(u"TParamType", {u"ptUnknown", u"ptInput", u"ptOutput", u"ptInputOutput", u"ptResult"});

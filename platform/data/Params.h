@@ -18,7 +18,6 @@ class TParam : public TCollectionItem {
   KIV_CLASS(TParam, TCollectionItem)
  public:
   explicit TParam(TCollection* collection);
-  TParam(TParams* params, TParamType paramType);
 
   static void Published(TPropBuilder<TParam>& p);
 

@@ -203,6 +203,17 @@ TEST_F(DBSumListTest, AFieldTheDatasetLacksLeavesItsAggregateAtZeroAndTheRestWor
   EXPECT_EQ(missing->SumValue, Currency(2));
 }
 
+TEST_F(DBSumListTest, AnAggregateAddedToAWorkingListIsSummedAtOnce) {
+  TTestDataSet* ds = TestData({{1, Money(u"1,25")}, {2, Money(u"2")}});
+  TDBSumListProducer producer(nullptr);
+  AddSum(producer, goSum, u"AMOUNT");
+  producer.SetDataSet(ds);
+  producer.SetActive(true);
+  // The list recalculates as the aggregate joins; it must find the aggregate whole.
+  TDBSum* count = AddSum(producer, goCount, u"AMOUNT");
+  EXPECT_EQ(count->SumValue, Currency(2));
+}
+
 TEST_F(DBSumListTest, AFilterChangeRecalculatesOnTheNextScrollOnly) {
   TTestDataSet* ds = TestData({{1, Money(u"1")}, {2, Money(u"2")}, {3, Money(u"4")}});
   TDBSumListProducer producer(nullptr);

@@ -60,6 +60,18 @@ TEST_F(EditBoxTest, TypingGoesIntoTheFieldWhenTheEditorIsLeft) {
   EXPECT_EQ(data_->Row(0)[0].AsString(), u"Гайка");
 }
 
+TEST_F(EditBoxTest, DisablingTheDatasetsControlsLeavesTheTextShown) {
+  // What a footer-sum recalculation or a grid's copy does around its walk over the records.
+  data_->DisableControls();
+  data_->EnableControls();
+  EXPECT_EQ(edit_->GetText(), u"Болт");
+  data_->DisableControls();
+  data_->DisableControls();
+  data_->EnableControls();
+  data_->EnableControls();
+  EXPECT_EQ(edit_->GetText(), u"Болт");
+}
+
 TEST_F(EditBoxTest, EscapeRestoresTheFieldsText) {
   Focus(edit_);
   edit_->SelectAll();

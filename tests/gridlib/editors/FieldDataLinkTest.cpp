@@ -92,6 +92,18 @@ TEST_F(FieldDataLinkTest, BindingResolvesFieldsAndFollowsTheDataset) {
   EXPECT_TRUE(link_.DataIndependentValue.IsNull());
 }
 
+TEST_F(FieldDataLinkTest, DisabledControlsHideTheFieldsUntilEnabled) {
+  link_.SetDataSource(source_);
+  link_.SetFieldName(u"name");
+  data_->DisableControls();
+  EXPECT_EQ(link_.GetField(), nullptr);
+  data_->Next();
+  const int before = dataChanges_;
+  data_->EnableControls();
+  EXPECT_EQ(link_.GetField(), data_->FieldByName(u"name"));
+  EXPECT_GT(dataChanges_, before);
+}
+
 TEST_F(FieldDataLinkTest, SeveralFieldsTakeAnArrayOrNull) {
   link_.SetDataSource(source_);
   link_.SetMultiFields(true);

@@ -162,6 +162,14 @@ TEST_F(NumberEditTest, ValueOutsideTheBoundsIsRefusedWithTheTextKept) {
   EXPECT_EQ(Stored(), 99.5);
 }
 
+TEST_F(NumberEditTest, DisablingTheDatasetsControlsLeavesTheNumberShown) {
+  const String shown = edit_->GetText();
+  ASSERT_FALSE(shown.empty());
+  data_->DisableControls();
+  data_->EnableControls();
+  EXPECT_EQ(NumberU8(edit_->GetText()), NumberU8(shown));
+}
+
 TEST_F(NumberEditTest, SteppingStopsAtTheBounds) {
   edit_->SetMinValue(0);
   edit_->SetMaxValue(100);

@@ -4,6 +4,8 @@
 // current cell's button box of a picture bar; a cell button's drop-down form and menu, which the click
 // that closes them does not open again.
 #include "gridlib/editors/DBCtrlsEh.h"
+#include "gridlib/editors/DBImageEh.h"
+#include "platform/controls/Clipbrd.h"
 #include "tests/gridlib/grids/AxisGridTestSupport.h"
 
 namespace {
@@ -286,6 +288,42 @@ TEST_F(AxisGridCellButtonsTest, APictureBarsCurrentCellShowsItsButtonBoxWhichCli
   // A text bar shows its editor instead.
   grid_->SetSelectedIndex(grid_->FindFieldColumn(u"NAME")->GetIndex());
   EXPECT_FALSE(grid_->EditButtonsBoxVisible());
+}
+
+TEST_F(AxisGridCellButtonsTest, APictureCellCopiesAndPastesPicturesAndKeepsItsPictureUnderPastedText) {
+  Field(u"PHOTO", ftGraphic);
+  data_->Open();
+  data_->AddRow({Variant::Null()});
+  data_->AddRow({Variant::Null()});
+  data_->First();
+  TField* field = data_->FieldByName(u"PHOTO");
+  TBitmap drawn;
+  drawn.SetSize(12, 8);
+  data_->Edit();
+  AssignGraphicToFieldEh(field, &drawn);
+  data_->Post();
+  MakeGrid();
+  grid_->SetDrawGraphicData(true);
+  TAxisBarEh* photo = grid_->FindFieldColumn(u"PHOTO");
+  ASSERT_EQ(photo->GetBarType(), ctGraphicData);
+  const String stored = field->GetAsString();
+
+  photo->CopyValueToClipboard();
+  EXPECT_TRUE(Clipboard()->HasFormat(CF_BITMAP));
+  data_->Next();
+  photo->PasteValueFromClipboard();
+  data_->Post();
+  TPicture pasted;
+  LoadPictureFromFieldEh(field, &pasted);
+  ASSERT_NE(pasted.GetGraphic(), nullptr);
+  EXPECT_EQ(pasted.GetGraphic()->GetWidth(), 12);
+  EXPECT_EQ(pasted.GetGraphic()->GetHeight(), 8);
+
+  // Text on the clipboard is no picture: the first record keeps its own.
+  data_->First();
+  Clipboard()->SetAsText(u"текст");
+  photo->PasteValueFromClipboard();
+  EXPECT_EQ(field->GetAsString(), stored);
 }
 
 // A data hint shows the whole text of a cell that cuts it, nothing for a text that fits, and an edit

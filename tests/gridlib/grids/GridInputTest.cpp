@@ -19,6 +19,8 @@ class InputTextGrid : public TCustomGridEh {
  public:
   explicit InputTextGrid(TComponent* owner) : TCustomGridEh(owner) {}
   std::map<std::pair<Integer, Integer>, String> texts;
+  Integer editLimit = 0;
+  Integer GetEditLimit() override { return editLimit; }
   String GetEditText(Integer col, Integer row) override { return texts[{col, row}]; }
   void SetEditText(Integer col, Integer row, const String& value) override { texts[{col, row}] = value; }
 };
@@ -183,6 +185,31 @@ TEST_F(GridInputTest, EditorOpensOnF2AndTypingEscRestoresEnterStores) {
   EXPECT_FALSE(grid_->GetInplaceEditor()->Visible());
   EXPECT_EQ(grid_->texts[std::make_pair(1, 1)], u"xyz");
   EXPECT_TRUE(grid_->Focused());
+}
+
+TEST_F(GridInputTest, EditLimitOfMinusOneMakesTheCellReadOnly) {
+  grid_->texts[std::make_pair(1, 1)] = u"было";
+  grid_->editLimit = -1;
+  SendKey(grid_, VK_F2);
+  ProcessPendingEvents();
+  ASSERT_TRUE(grid_->GetInplaceEditor()->Visible());
+  EXPECT_FALSE(grid_->CanEditModify());
+  EXPECT_EQ(grid_->GetInplaceEditor()->GetMaxLength(), -1);
+  auto* inner = grid_->GetInplaceEditor()->GetEditCoreControl();
+  TypeText(inner, u"x");
+  SendKey(inner, VK_DELETE);
+  EXPECT_EQ(inner->GetText(), u"было");
+  EXPECT_EQ(grid_->texts[std::make_pair(1, 1)], u"было");
+  SendKey(inner, VK_ESCAPE);
+
+  // A positive limit lets the cell be typed into up to that length.
+  grid_->editLimit = 3;
+  grid_->texts[std::make_pair(1, 1)] = u"";
+  SendKey(grid_, VK_F2);
+  ProcessPendingEvents();
+  EXPECT_TRUE(grid_->CanEditModify());
+  TypeText(inner, u"абвг");
+  EXPECT_EQ(grid_->texts[std::make_pair(1, 1)], u"абв");
 }
 
 }  // namespace

@@ -112,30 +112,33 @@ TEST_F(ImageControlTest, TheRecordsPictureIsShownAndAnEmptyOneShowsTheFieldsLabe
 }
 
 TEST_F(ImageControlTest, ACopyPaintedForAnotherRecordShowsThatRecordsPicture) {
-  // As a control grid paints the control for each of its records: the dataset is moved without the
-  // control hearing of it, and the copy must show that record's field, not the loaded picture.
+  // As a control grid paints the control for each of its records: the grid's link makes another
+  // buffered record the active one without the control hearing of it, and the copy must show that
+  // record's field, not the loaded picture.
   const TRect client = image_->GetClientRect();
   const Integer cx = client.Width() / 2, cy = client.Height() / 2;
-  const auto paintCopyOf = [&](Integer recNo) {
-    data_->DisableControls();
-    const Integer here = data_->RecNo();
-    data_->SetRecNo(recNo);
+  TDataLink rows;
+  rows.SetDataSource(source_);
+  rows.SetBufferCount(2);
+  ASSERT_EQ(rows.GetRecordCount(), 2);
+  const auto paintCopyOf = [&](int row) {
+    const int here = rows.GetActiveRecord();
+    rows.SetActiveRecord(row);
     TControlState state = image_->GetControlState();
     image_->SetControlState(state << csPaintCopy);
     const bool empty = image_->IsEmpty();
     std::unique_ptr<TBitmap> shot = CaptureControl(image_);
     state.Exclude(csPaintCopy);
     image_->SetControlState(state);
-    data_->SetRecNo(here);
-    data_->EnableControls();
+    rows.SetActiveRecord(here);
     return std::make_pair(empty, PixelAt(shot.get(), cx - 3, cy));
   };
   ASSERT_TRUE(image_->GetPictureLoaded());
-  EXPECT_EQ(paintCopyOf(2), std::make_pair(true, static_cast<TColor>(ColorToRGB(image_->GetColor()))))
+  EXPECT_EQ(paintCopyOf(1), std::make_pair(true, static_cast<TColor>(ColorToRGB(image_->GetColor()))))
       << "the empty record shows nothing";
   data_->Next();
   ASSERT_TRUE(image_->IsEmpty());
-  EXPECT_EQ(paintCopyOf(1), std::make_pair(false, clRed)) << "the first record's picture";
+  EXPECT_EQ(paintCopyOf(0), std::make_pair(false, clRed)) << "the first record's picture";
   EXPECT_TRUE(image_->IsEmpty()) << "the control itself still shows its own record";
 }
 

@@ -118,4 +118,56 @@ TEST(CollectionTest, ItemsOfAnotherClassAreRefused) {
   EXPECT_THROW(plain->SetCollection(&c), EListError);
   EXPECT_EQ(c.GetCount(), 0);
 }
+// A column whose making can fail half-way, as when a derived part's own set-up raises.
+class TFailingColumn : public TTestColumn {
+  KIV_CLASS(TFailingColumn, TTestColumn)
+ public:
+  explicit TFailingColumn(TCollection* c) : TTestColumn(c), Caption(u"ready") {
+    if (failNext) throw EListError(u"making failed");
+  }
+  static inline bool failNext = false;
+  String Caption;
+};
+
+// Reads the derived part of every item it hears of, as a sum list or a grid's columns do.
+class TReadingCollection : public TCollection {
+  KIV_CLASS(TReadingCollection, TCollection)
+ public:
+  TReadingCollection() : TCollection(TFailingColumn::StaticClass()) {}
+  ~TReadingCollection() override { Clear(); }
+  std::vector<String> seen;
+
+ protected:
+  void Update(TCollectionItem*) override {
+    for (int i = 0; i < GetCount(); ++i) seen.push_back(u"update " + Read(GetItem(i)));
+  }
+  void Notify(TCollectionItem* item, TCollectionNotification action) override {
+    if (action == cnAdded) seen.push_back(u"added " + Read(item));
+  }
+
+ private:
+  static String Read(TCollectionItem* item) {
+    auto* column = dynamic_cast<TFailingColumn*>(item);
+    return column ? column->Caption : String(u"half-built");
+  }
+};
+
+TEST(CollectionTest, TheCollectionHearsOfAnItemOnlyWhenItIsWhole) {
+  TReadingCollection c;
+  auto* first = c.Add();
+  EXPECT_EQ(first->GetCollection(), &c);
+  EXPECT_EQ(c.seen, (std::vector<String>{u"added ready", u"update ready"}));
+
+  // An item that fails while being made never reaches the collection.
+  c.seen.clear();
+  TFailingColumn::failNext = true;
+  EXPECT_THROW(c.Add(), EListError);
+  TFailingColumn::failNext = false;
+  EXPECT_EQ(c.GetCount(), 1);
+  EXPECT_TRUE(c.seen.empty());
+
+  // Only Add makes an item inside a collection; made elsewhere it would be announced half-built.
+  EXPECT_THROW(TFailingColumn item(&c), EListError);
+  EXPECT_EQ(c.GetCount(), 1);
+}
 }  // namespace
