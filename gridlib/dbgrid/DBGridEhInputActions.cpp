@@ -250,10 +250,6 @@ void TCustomDBGridEh::SelectAllAction() {
 
 // ======================= Menus =======================
 
-namespace {
-
-const Char* const kGlobalPopupMenuName = u"DBGridEhGlobalPopupMenu";
-
 void CopyPopupMenuItemFields(TMenuItem* item, TMenuItem* source) {
   item->SetAutoHotkeys(source->GetAutoHotkeys());
   item->SetAutoLineReduction(source->GetAutoLineReduction());
@@ -278,6 +274,10 @@ void CopyPopupMenuItemFields(TMenuItem* item, TMenuItem* source) {
   item->SetVisible(source->GetVisible());
   item->OnClick = source->OnClick;
 }
+
+namespace {
+
+const Char* const kGlobalPopupMenuName = u"DBGridEhGlobalPopupMenu";
 
 // A copy of a menu item and its sub-items, each of its source's class, all owned by the menu they are
 // copied into. An item of a descendant class copies itself when it can assign.
@@ -312,6 +312,7 @@ TPopupMenu* TCustomDBGridEh::InternalGetCellPopupMenu(TGridCoord cell, TCellArea
   TPopupMenu* menu = nullptr;
   if (column) {
     if (area.VertType == vctTitleEh) menu = column->GetTitle()->GetPopupMenu();
+    if (!menu && area.VertType == vctTitleEh) menu = titleParams_->GetPopupMenu();
     // The column's own menu; the editor's value menu is not the cell's.
     if (!menu) menu = column->GetPopupMenuProp();
   }
