@@ -1435,6 +1435,11 @@ class TGridDataLinkEh : public TAxisGridDataLinkEh {
 
  protected:
   void ActiveChanged() override;
+
+ public:
+  // The data-set actions of the grid's data source.
+  bool ExecuteAction(TBasicAction* action);
+  bool UpdateAction(TBasicAction* action);
 };
 
 // ---- Grid lines ----
@@ -1899,6 +1904,9 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   bool UpdateAction(TBasicAction* action) override;
   // Deletes the current record or the selected ones after the grid's confirmation.
   void DeleteRecords();
+  // With dgConfirmDelete, asks before a selection of that kind (gstNon: the current record) is deleted
+  // or cleared.
+  bool ConfirmDeleteSelection(TDBGridEhSelectionType kind);
 
   bool EditorForwardsKey(Word key, TShiftState shift) override;
   // The editor's text and mask for the current cell: the column's, nothing while the link is idle.

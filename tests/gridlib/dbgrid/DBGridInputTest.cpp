@@ -5,6 +5,7 @@
 
 #include "gridlib/memtable/MemTableEh.h"
 #include "platform/controls/Clipbrd.h"
+#include "platform/controls/Dialogs.h"
 #include "platform/controls/Menus.h"
 #include "platform/controls/StdActns.h"
 #include "platform/controls/StdEdits.h"
@@ -1304,3 +1305,64 @@ TEST_F(DBGridInputWidthsTest, ACellButtonsShortCutPressesItAndTakesTheKey) {
 }
 
 }  // namespace
+
+namespace {
+// A data-set action: it works on any data source, as the class library's record actions do.
+class TRecordCountAction : public TCustomAction {
+ public:
+  explicit TRecordCountAction(TComponent* owner) : TCustomAction(owner) {}
+  bool HandlesTarget(TObject* target) override { return dynamic_cast<TDataSource*>(target) != nullptr; }
+  void ExecuteTarget(TObject* target) override {
+    executed = static_cast<TDataSource*>(target)->GetDataSet()->RecordCount();
+  }
+  void UpdateTarget(TObject*) override { updated = true; }
+  Integer executed = 0;
+  bool updated = false;
+};
+}  // namespace
+
+TEST_F(DBGridInputTest, DataSetActionsGoToTheDataSourceEvenWhenTheGridIsNotFocused) {
+  auto* action = new TRecordCountAction(form_.get());
+  auto* other = new TEdit(form_.get());
+  other->SetParent(form_.get());
+  other->SetFocus();
+  ProcessPendingEvents();
+  EXPECT_TRUE(grid_->UpdateAction(action));
+  EXPECT_TRUE(action->updated);
+  EXPECT_TRUE(grid_->ExecuteAction(action));
+  EXPECT_EQ(action->executed, 100);
+}
+
+TEST_F(DBGridInputTest, DeletingASelectionAsksInRussianWhatGoes) {
+  SetMultiSelect();
+  grid_->SetEditActions({geaDeleteEh});
+  struct Case {
+    std::function<void()> select;
+    String question;
+  };
+  const Case cases[] = {
+      {[&] { Key(VK_RIGHT, {ssShift}); }, u"Очистить выделенные ячейки?"},
+      {[&] {
+         grid_->GetSelectedRows()->SetCurrentRowSelected(true);
+         data_->Next();
+         grid_->GetSelectedRows()->SetCurrentRowSelected(true);
+       },
+       u"Удалить 2 выбранных записей?"},
+      {[&] { grid_->GetSelection()->SelectAll(); }, u"Удалить все записи?"},
+  };
+  for (const Case& c : cases) {
+    grid_->GetSelection()->Clear();
+    c.select();
+    TDialogRecorder answers(TDialogAnswer::Button(mrCancel));
+    grid_->DeleteSelection();
+    ASSERT_EQ(answers.Count(), 1) << StringToUtf8(c.question);
+    EXPECT_EQ(answers.Last().Text, c.question);
+    EXPECT_EQ(data_->RecordCount(), 100) << "a cancelled question changes nothing";
+    EXPECT_FALSE(data_->FieldByName(u"NAME")->IsNull());
+  }
+  grid_->GetSelection()->Clear();
+  TDialogRecorder answers(TDialogAnswer::Button(mrCancel));
+  grid_->DeleteRecords();
+  ASSERT_EQ(answers.Count(), 1);
+  EXPECT_EQ(answers.Last().Text, u"Удалить запись?");
+}
