@@ -12,6 +12,7 @@
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "tests/gridlib/dbgrid/DBGridTestSupport.h"
+#include "tests/platform/controls/Later.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
 namespace {
@@ -1365,4 +1366,52 @@ TEST_F(DBGridInputTest, DeletingASelectionAsksInRussianWhatGoes) {
   grid_->DeleteRecords();
   ASSERT_EQ(answers.Count(), 1);
   EXPECT_EQ(answers.Last().Text, u"Удалить запись?");
+}
+
+TEST_F(DBGridInputTest, TheIndicatorTitleButtonOpensTheStandardMenuWithTheFormsItemsUnderTheCell) {
+  SetMultiSelect();
+  grid_->SetEditActions({geaCopyEh, geaSelectAllEh});
+  auto* formMenu = new TPopupMenu(form_.get());
+  auto* refresh = new TMenuItem(formMenu);
+  refresh->SetCaption(u"Обновить");
+  formMenu->GetItems()->Add(refresh);
+  grid_->GetIndicatorTitle()->SetDropdownMenu(formMenu);
+  grid_->GetIndicatorTitle()->SetTitleButton(true);
+  std::vector<String> captions;
+  bool down = false;
+  TLater look([&] {
+    // The standard menu is the one all grids share, kept by the screen.
+    auto* menu = dynamic_cast<TPopupMenu*>(Screen->FindComponent(u"DBGridEhIndicatorTitlePopupMenu"));
+    for (Integer i = 0; menu && i < menu->GetItems()->GetCount(); ++i)
+      captions.push_back(StripHotkey(menu->GetItems()->GetItem(i)->GetCaption()));
+    down = grid_->GetIndicatorTitle()->GetDown();
+    CloseOpenMenus();
+  });
+  Click(Centre(0, 0));
+  EXPECT_TRUE(down) << "the button is held while its menu is open";
+  EXPECT_FALSE(grid_->GetIndicatorTitle()->GetDown());
+  ASSERT_FALSE(captions.empty());
+  EXPECT_EQ(captions.back(), u"Обновить") << "the form's items follow the standard ones";
+  EXPECT_EQ(captions[captions.size() - 2], u"-");
+  EXPECT_EQ(grid_->GetSelection()->GetSelectionType(), gstNon) << "a press on the button selects nothing";
+}
+
+TEST_F(DBGridInputTest, ContraColumnsMustLeaveAScrollableColumn) {
+  struct Case {
+    Integer count;
+    const char* error;
+  };
+  for (const Case& c : {Case{-1, "Grid index out of range"},
+                        Case{3, "Contra column count must be less than scrollable column count"},
+                        Case{7, "Contra column count must be less than scrollable column count"}}) {
+    try {
+      grid_->SetContraColCountProp(c.count);
+      ADD_FAILURE() << c.count << " was taken";
+    } catch (const EInvalidGridOperationEh& e) {
+      EXPECT_EQ(StringToUtf8(e.Message()), c.error);
+    }
+    EXPECT_EQ(grid_->GetContraColCountProp(), 0);
+  }
+  grid_->SetContraColCountProp(2);
+  EXPECT_EQ(grid_->GetContraColCountProp(), 2);
 }
