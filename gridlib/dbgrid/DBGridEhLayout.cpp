@@ -174,7 +174,7 @@ void TCustomDBGridEh::SetContraColCountProp(Integer value) {
     if (value < 0) throw EInvalidGridOperationEh(SGridIndexOutOfRange);
     const bool columnsKnown =
         TCustomDBAxisGridEh::GetDataLink()->GetActive() || GetColumns()->GetState() == csCustomized;
-    if (columnsKnown && value >= GetColCount() - GetHorzAxis()->GetFixedCelCount())
+    if (columnsKnown && value >= GetHorzAxis()->GetFullCelCount() - GetHorzAxis()->GetFixedCelCount())
       throw EInvalidGridOperationEh(u"Contra column count must be less than scrollable column count");
   }
   contraColCount_ = value;
