@@ -1541,6 +1541,9 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void SetOddRowColor(TColor value);
   bool GetEvenRowColorStored() const { return evenRowColorStored_; }
   bool GetOddRowColorStored() const { return oddRowColorStored_; }
+  // Sizing a column the grid made for a field writes the field's display width.
+  bool GetUpdateFields() const { return updateFields_; }
+  void SetUpdateFields(bool value) { updateFields_ = value; }
   bool GetTryUseMemTableInt() const { return tryUseMemTableInt_; }
   void SetTryUseMemTableInt(bool value) { tryUseMemTableInt_ = value; }
   TFont* GetTitleFont() override { return titleParams_->GetFont(); }

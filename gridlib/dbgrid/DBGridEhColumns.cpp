@@ -401,6 +401,19 @@ bool TColumnEh::IsWidthStored() const {
 void TColumnEh::SetWidth(Integer value) {
   TCustomDBGridEh* grid = GetDBGrid();
   const bool loading = grid && grid->IsLoading();
+  // A column the grid made for a field keeps its width in the field, where the next layout reads it.
+  if (grid && IsDefaultBar()) {
+    TField* field = GetFieldProp();
+    if (field && grid->HandleAllocated() && grid->GetUpdateFields()) {
+      TCanvas* canvas = GetScreenCanvasEh();
+      canvas->GetFont()->Assign(GetFont());
+      TEXTMETRICW tm{};
+      GetTextMetrics(canvas->GetHandle(), &tm);
+      const Integer zero = std::max(1, canvas->TextWidth(u"0"));
+      field->SetDisplayWidth((value + tm.tmAveCharWidth / 2 - tm.tmOverhang - 3) / zero);
+    }
+    if (grid->GetLayoutFromDataset() && !GetAssignedValues().Contains(cvWidth)) return;
+  }
   if (value != -1 && (GetAssignedValues().Contains(cvWidth) || value != DefaultWidth() || loading)) {
     if (maxWidth_ > 0 && value > maxWidth_) value = maxWidth_;
     if (value < minWidth_) value = minWidth_;

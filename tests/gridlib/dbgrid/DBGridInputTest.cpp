@@ -1415,3 +1415,16 @@ TEST_F(DBGridInputTest, ContraColumnsMustLeaveAScrollableColumn) {
   grid_->SetContraColCountProp(2);
   EXPECT_EQ(grid_->GetContraColCountProp(), 2);
 }
+
+TEST_F(DBGridInputTest, SizingAColumnTheGridMadeWritesTheFieldsDisplayWidth) {
+  TField* name = data_->FieldByName(u"NAME");
+  ASSERT_EQ(name->GetDisplayWidth(), 20);
+  Column(u"NAME")->SetWidth(60);
+  EXPECT_LT(name->GetDisplayWidth(), 20) << "a narrower column narrows the field";
+  EXPECT_GT(name->GetDisplayWidth(), 0);
+  EXPECT_NEAR(Column(u"NAME")->GetWidth(), 60, 10) << "the width follows the field it wrote";
+  const Integer written = name->GetDisplayWidth();
+  grid_->SetUpdateFields(false);
+  Column(u"NAME")->SetWidth(300);
+  EXPECT_EQ(name->GetDisplayWidth(), written) << "a grid told not to keeps the field as it is";
+}
