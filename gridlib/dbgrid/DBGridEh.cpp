@@ -58,6 +58,14 @@ void TBookmarkListEh::SetCurrentRowSelected(bool value) {
 
 TGridDataLinkEh::TGridDataLinkEh(TCustomDBGridEh* grid) : TAxisGridDataLinkEh(grid) {}
 
+void TCustomDBGridEh::Notification(TComponent* component, TOperation operation) {
+  TCustomDBAxisGridEh::Notification(component, operation);
+  if (operation != opRemove) return;
+  if (indicatorTitle_ && indicatorTitle_->GetDropdownMenu() == component)
+    indicatorTitle_->SetDropdownMenu(nullptr);
+  if (titleParams_ && titleParams_->GetPopupMenu() == component) titleParams_->SetPopupMenu(nullptr);
+}
+
 void TGridDataLinkEh::ActiveChanged() {
   TAxisGridDataLinkEh::ActiveChanged();
   static_cast<TCustomDBGridEh*>(GetGrid())->UpdateScrollBars();
@@ -72,6 +80,7 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* owner) : TCustomDBAxisGridEh(owner)
   footerParams_ = std::make_unique<TDBGridFooterParamsEh>(this);
   RecreateGridLineColors();
   RecreateScrollBars();
+  RecreateBackgroundData();
   // The axis grid made its own parts while this class was not yet there.
   CreateOwnedParts();
   style_ = GetGlobalGridStyle();
@@ -98,6 +107,7 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* owner) : TCustomDBAxisGridEh(owner)
   sortMarkedColumns_ = std::make_unique<TColumnsEhList>();
   allowedSelections_ = {gstRecordBookmarks, gstRectangle, gstColumns, gstAll};
   indicatorTitle_ = std::make_unique<TDBGridEhIndicatorTitle>(this);
+  popupMenuParams_ = std::make_unique<TDBGridEhPopupMenuParams>(this);
   emptyDataInfo_ = std::make_unique<TGridEmptyDataInfoEh>(this);
   recNoTextWidth_ = CalcIndicatorColWidth();
   CalcRowHeights();

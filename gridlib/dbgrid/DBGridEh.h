@@ -419,6 +419,8 @@ class TDBGridEhCenter : public TPersistent {
   virtual void DefaultIndicatorTitleMouseDown(TCustomDBGridEh* grid, TGridCoord cell, TMouseButton button,
                                               TShiftState shift, Integer x, Integer y);
   virtual void DefaultBuildIndicatorTitleMenu(TCustomDBGridEh* grid, TPopupMenu*& popupMenu);
+  // The visible-columns and edit-action items the center's menu kinds ask for.
+  void AddStandardIndicatorTitleItems(TCustomDBGridEh* grid, TPopupMenu* popupMenu);
   virtual bool DefaultLocateText(TCustomDBGridEh* grid, const String& fieldName, const String& text,
                                  TLocateTextOptionsEh options, TLocateTextDirectionEh direction,
                                  TLocateTextMatchingEh matching, TLocateTextTreeFindRangeEh treeFindRange,
@@ -592,6 +594,9 @@ class TDBGridTitleParamsEh : public TDBGridAreaParamsEh {
   // The pictures the titles' ImageIndex choose from; the list's change repaints, its freeing is seen.
   TCustomImageList* GetImages() const { return images_; }
   void SetImages(TCustomImageList* value);
+  // The menu of title cells whose column title has none.
+  TPopupMenu* GetPopupMenu() const { return popupMenu_; }
+  void SetPopupMenu(TPopupMenu* value);
 
  protected:
   TColor DefaultColor() const override;
@@ -608,6 +613,7 @@ class TDBGridTitleParamsEh : public TDBGridAreaParamsEh {
   TSortMarkerStyleEh sortMarkerStyle_ = smstDefaultEh;
   bool sortMarkerStyleStored_ = false;
   TCustomImageList* images_ = nullptr;
+  TPopupMenu* popupMenu_ = nullptr;
   std::unique_ptr<TChangeLink> imagesLink_;
   std::unique_ptr<TComponent> imagesWatch_;
 };
@@ -710,6 +716,7 @@ using TGridSBItemsEh = TSet<TGridSBItemEh>;
 class TDBGridEhScrollBarPanel : public TPersistent {
   KIV_CLASS(TDBGridEhScrollBarPanel, TPersistent)
  public:
+  static void Published(TPropBuilder<TDBGridEhScrollBarPanel>& p);
   explicit TDBGridEhScrollBarPanel(TGridScrollBarEh* scrollBar) : scrollBar_(scrollBar) {}
   void Assign(TPersistent* source) override;
   TCustomGridEh* GetGrid() const { return scrollBar_->GetGrid(); }
@@ -734,6 +741,7 @@ class TDBGridEhScrollBarPanel : public TPersistent {
 class THorzDBGridEhScrollBar : public TGridScrollBarEh {
   KIV_CLASS(THorzDBGridEhScrollBar, TGridScrollBarEh)
  public:
+  static void Published(TPropBuilder<THorzDBGridEhScrollBar>& p);
   THorzDBGridEhScrollBar(TCustomGridEh* grid, TScrollBarKind kind);
   void Assign(TPersistent* source) override;
   TDBGridEhScrollBarPanel* GetExtraPanel() const { return extraPanel_.get(); }
@@ -750,6 +758,7 @@ class THorzDBGridEhScrollBar : public TGridScrollBarEh {
 class TVertDBGridEhScrollBar : public TGridScrollBarEh {
   KIV_CLASS(TVertDBGridEhScrollBar, TGridScrollBarEh)
  public:
+  static void Published(TPropBuilder<TVertDBGridEhScrollBar>& p);
   TVertDBGridEhScrollBar(TCustomGridEh* grid, TScrollBarKind kind) : TGridScrollBarEh(grid, kind) {}
   // No panel beside the vertical bar in this system.
   bool ScrollBarPanel() override { return false; }
@@ -769,12 +778,64 @@ class TDBGridEhIndicatorTitle : public TPersistent {
   void SetTitleButton(bool value) { titleButton_ = value; }
   bool GetUseGlobalMenu() const { return useGlobalMenu_; }
   void SetUseGlobalMenu(bool value) { useGlobalMenu_ = value; }
+  // Items added after the standard ones of the menu the title button opens.
+  TPopupMenu* GetDropdownMenu() const { return dropdownMenu_; }
+  void SetDropdownMenu(TPopupMenu* value);
+  // The title button is held down while its menu is open.
+  bool GetDown() const { return down_; }
 
  private:
+  friend class TCustomDBGridEh;
   TCustomDBGridEh* grid_;
+  TPopupMenu* dropdownMenu_ = nullptr;
+  bool down_ = false;
   bool showDropDownSign_ = false;
   bool titleButton_ = false;
   bool useGlobalMenu_ = true;
+};
+
+// The switches of the grid's context menus: build a fresh menu for every popup, offer the indicator
+// title's menu in the cells, use the menu all grids share.
+class TDBGridEhPopupMenuParams : public TPersistent {
+  KIV_CLASS(TDBGridEhPopupMenuParams, TPersistent)
+ public:
+  static void Published(TPropBuilder<TDBGridEhPopupMenuParams>& p);
+  explicit TDBGridEhPopupMenuParams(TCustomDBGridEh* grid) : grid_(grid) {}
+  void Assign(TPersistent* source) override;
+  TPersistent* GetOwner() const override;
+  bool GetUseGlobalMenu() const { return useGlobalMenu_; }
+  void SetUseGlobalMenu(bool value) { useGlobalMenu_ = value; }
+  bool GetUseIndicatorMenu() const;
+  void SetUseIndicatorMenu(bool value);
+  bool GetBuildMenuOnPopup() const;
+  void SetBuildMenuOnPopup(bool value);
+
+ private:
+  TCustomDBGridEh* grid_;
+  bool useGlobalMenu_ = false;
+};
+
+// The picture behind the data grid's cells; it may leave the titles, the indicator or the footers out.
+class TDBGridBackgroundDataEh : public TGridBackgroundDataEh {
+  KIV_CLASS(TDBGridBackgroundDataEh, TGridBackgroundDataEh)
+ public:
+  static void Published(TPropBuilder<TDBGridBackgroundDataEh>& p);
+  explicit TDBGridBackgroundDataEh(TCustomDBGridEh* grid);
+  void Assign(TPersistent* source) override;
+  TRect BoundRect() const override;
+  bool GetExcludeTitle() const { return excludeTitle_; }
+  void SetExcludeTitle(bool value);
+  bool GetExcludeIndicator() const { return excludeIndicator_; }
+  void SetExcludeIndicator(bool value);
+  bool GetExcludeFooter() const { return excludeFooter_; }
+  void SetExcludeFooter(bool value);
+
+ private:
+  void SetFlag(bool& flag, bool value);
+  TCustomDBGridEh* dbGrid_;
+  bool excludeTitle_ = false;
+  bool excludeIndicator_ = false;
+  bool excludeFooter_ = false;
 };
 
 // ---- Column footers ----
@@ -1357,6 +1418,11 @@ class TGridDataLinkEh : public TAxisGridDataLinkEh {
 
  protected:
   void ActiveChanged() override;
+
+ public:
+  // The data-set actions of the grid's data source.
+  bool ExecuteAction(TBasicAction* action);
+  bool UpdateAction(TBasicAction* action);
 };
 
 // ---- Grid lines ----
@@ -1368,11 +1434,14 @@ enum TDBGridHorzEmptySpaceStyleEh { deshNonEh, deshExtendTitleWideSpaceEh, deshE
 class TDBGridLineParamsEh : public TDBAxisGridLineParamsEh {
   KIV_CLASS(TDBGridLineParamsEh, TDBAxisGridLineParamsEh)
  public:
+  static void Published(TPropBuilder<TDBGridLineParamsEh>& p);
   explicit TDBGridLineParamsEh(TCustomDBGridEh* grid);
   TCustomDBGridEh* GetDBGrid() const;
   bool DefaultDataHorzLines() const override;
   bool DefaultDataVertLines() const override;
   TDBGridLinesColorSchemeEh GetActualColorScheme() const override;
+  // Painting the empty space below the data goes with the grid's dghExtendVertLines option.
+  void SetVertEmptySpaceStyle(TDrawEmptySpaceStyle value);
   TDBGridHorzEmptySpaceStyleEh GetHorzEmptySpaceStyle() const { return horzEmptySpaceStyle_; }
   void SetHorzEmptySpaceStyle(TDBGridHorzEmptySpaceStyleEh value);
 
@@ -1408,6 +1477,10 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   TColumnsEhList* GetSortMarkedColumns() const { return sortMarkedColumns_.get(); }
   TGridEmptyDataInfoEh* GetEmptyDataInfo() const { return emptyDataInfo_.get(); }
   TDBGridEhIndicatorTitle* GetIndicatorTitle() const { return indicatorTitle_.get(); }
+  TDBGridEhPopupMenuParams* GetPopupMenuParams() const { return popupMenuParams_.get(); }
+  TDBGridBackgroundDataEh* GetDBBackgroundData() const {
+    return static_cast<TDBGridBackgroundDataEh*>(GetBackgroundData());
+  }
   TDBGridEhStyle* GetStyle() const { return style_; }
   TDBGridEhCenter* GetCenter() const { return center_; }
   TDBGridEhState GetDBGridEhState() const { return state_; }
@@ -1450,6 +1523,11 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   void SetEvenRowColor(TColor value);
   TColor GetOddRowColor() const;
   void SetOddRowColor(TColor value);
+  bool GetEvenRowColorStored() const { return evenRowColorStored_; }
+  bool GetOddRowColorStored() const { return oddRowColorStored_; }
+  // Sizing a column the grid made for a field writes the field's display width.
+  bool GetUpdateFields() const { return updateFields_; }
+  void SetUpdateFields(bool value) { updateFields_ = value; }
   bool GetTryUseMemTableInt() const { return tryUseMemTableInt_; }
   void SetTryUseMemTableInt(bool value) { tryUseMemTableInt_ = value; }
   TFont* GetTitleFont() override { return titleParams_->GetFont(); }
@@ -1521,6 +1599,9 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   virtual bool ScrollBarPanel();
   THorzDBGridEhScrollBar* GetHorzDBScrollBar() const {
     return static_cast<THorzDBGridEhScrollBar*>(GetHorzScrollBar());
+  }
+  TVertDBGridEhScrollBar* GetVertDBScrollBar() const {
+    return static_cast<TVertDBGridEhScrollBar*>(GetVertScrollBar());
   }
   // View mode: the current row goes to the middle of the visible rows.
   virtual void CenterCurRowInView();
@@ -1722,6 +1803,9 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
 
  protected:
   TGridLineColorsEh* CreateGridLineColors() override;
+  TGridBackgroundDataEh* CreateBackgroundData() override;
+  // Menus and image lists the grid's parameter objects refer to are let go when they are freed.
+  void Notification(TComponent* component, TOperation operation) override;
   void DrawCellContent(Integer col, Integer row, TGridDrawState state, const TRect& rect) override;
   virtual void PaintDataCell(Integer col, Integer row, TCellAreaTypeEh area, TGridDrawState state, TRect rect,
                              Integer dataRow, Integer dataCol);
@@ -1808,6 +1892,9 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   bool UpdateAction(TBasicAction* action) override;
   // Deletes the current record or the selected ones after the grid's confirmation.
   void DeleteRecords();
+  // With dgConfirmDelete, asks before a selection of that kind (gstNon: the current record) is deleted
+  // or cleared.
+  bool ConfirmDeleteSelection(TDBGridEhSelectionType kind);
 
   bool EditorForwardsKey(Word key, TShiftState shift) override;
   // The editor's text and mask for the current cell: the column's, nothing while the link is idle.
@@ -2030,6 +2117,8 @@ class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
   std::unique_ptr<TColumnsEhList> sortMarkedColumns_;
   std::unique_ptr<TGridEmptyDataInfoEh> emptyDataInfo_;
   std::unique_ptr<TDBGridEhIndicatorTitle> indicatorTitle_;
+  std::unique_ptr<TDBGridEhPopupMenuParams> popupMenuParams_;
+  friend class TDBGridEhPopupMenuParams;
 
   TDBGridOptions options_;
   TDBGridEhOptions optionsEh_;
@@ -2162,6 +2251,8 @@ extern TShortCut DBGridFindDialogKey;
 extern TShortCut DBGridSTFilterDropDownKey;
 // The popup menu all data grids build their menus in when they build them on popup; the screen owns it.
 TPopupMenuEh* DBGridEhGlobalPopupMenu();
+// Copies a plain menu item's settings and handlers, not its sub-items, into another item.
+void CopyPopupMenuItemFields(TMenuItem* item, TMenuItem* source);
 extern Integer DBGridInplaceSearchTimeOut;
 
 // The data grid as forms place it.
@@ -2185,6 +2276,7 @@ class TDBGridEh : public TCustomDBGridEh {
   void GetChildren(const TGetChildProc& proc, TComponent* root) override;
 
  private:
+  static void PublishedAppearance(TPropBuilder<TDBGridEh>& p);
   TRowDetailPanelControlEh* rowDetailData_ = nullptr;
 };
 

@@ -401,6 +401,19 @@ bool TColumnEh::IsWidthStored() const {
 void TColumnEh::SetWidth(Integer value) {
   TCustomDBGridEh* grid = GetDBGrid();
   const bool loading = grid && grid->IsLoading();
+  // A column the grid made for a field keeps its width in the field, where the next layout reads it.
+  if (grid && IsDefaultBar()) {
+    TField* field = GetFieldProp();
+    if (field && grid->HandleAllocated() && grid->GetUpdateFields()) {
+      TCanvas* canvas = GetScreenCanvasEh();
+      canvas->GetFont()->Assign(GetFont());
+      TEXTMETRICW tm{};
+      GetTextMetrics(canvas->GetHandle(), &tm);
+      const Integer zero = std::max(1, canvas->TextWidth(u"0"));
+      field->SetDisplayWidth((value + tm.tmAveCharWidth / 2 - tm.tmOverhang - 3) / zero);
+    }
+    if (grid->GetLayoutFromDataset() && !GetAssignedValues().Contains(cvWidth)) return;
+  }
   if (value != -1 && (GetAssignedValues().Contains(cvWidth) || value != DefaultWidth() || loading)) {
     if (maxWidth_ > 0 && value > maxWidth_) value = maxWidth_;
     if (value < minWidth_) value = minWidth_;
@@ -580,6 +593,72 @@ void TDBGridEhIndicatorTitle::Assign(TPersistent* source) {
   SetShowDropDownSign(src->showDropDownSign_);
   titleButton_ = src->titleButton_;
   useGlobalMenu_ = src->useGlobalMenu_;
+  SetDropdownMenu(src->dropdownMenu_);
+}
+
+void TDBGridEhIndicatorTitle::SetDropdownMenu(TPopupMenu* value) {
+  if (dropdownMenu_ == value) return;
+  dropdownMenu_ = value;
+  if (dropdownMenu_) dropdownMenu_->FreeNotification(grid_);
+}
+
+void TDBGridEhPopupMenuParams::Assign(TPersistent* source) {
+  auto* src = dynamic_cast<TDBGridEhPopupMenuParams*>(source);
+  if (!src) {
+    TPersistent::Assign(source);
+    return;
+  }
+  useGlobalMenu_ = src->useGlobalMenu_;
+  SetUseIndicatorMenu(src->GetUseIndicatorMenu());
+  SetBuildMenuOnPopup(src->GetBuildMenuOnPopup());
+}
+
+TPersistent* TDBGridEhPopupMenuParams::GetOwner() const { return grid_; }
+bool TDBGridEhPopupMenuParams::GetUseIndicatorMenu() const { return grid_->useIndicatorMenu_; }
+void TDBGridEhPopupMenuParams::SetUseIndicatorMenu(bool value) { grid_->useIndicatorMenu_ = value; }
+bool TDBGridEhPopupMenuParams::GetBuildMenuOnPopup() const { return grid_->buildMenuOnPopup_; }
+void TDBGridEhPopupMenuParams::SetBuildMenuOnPopup(bool value) { grid_->buildMenuOnPopup_ = value; }
+
+// ======================= Background picture =======================
+
+TDBGridBackgroundDataEh::TDBGridBackgroundDataEh(TCustomDBGridEh* grid)
+    : TGridBackgroundDataEh(grid), dbGrid_(grid) {}
+
+void TDBGridBackgroundDataEh::Assign(TPersistent* source) {
+  auto* src = dynamic_cast<TGridBackgroundDataEh*>(source);
+  if (!src) {
+    TGridBackgroundDataEh::Assign(source);
+    return;
+  }
+  SetPicture(src->GetPicture());
+  SetPlacement(src->GetPlacement());
+  SetHorzMargin(src->GetHorzMargin());
+  SetVertMargin(src->GetVertMargin());
+  SetVisible(src->GetVisible());
+  if (auto* db = dynamic_cast<TDBGridBackgroundDataEh*>(source)) {
+    SetExcludeTitle(db->excludeTitle_);
+    SetExcludeIndicator(db->excludeIndicator_);
+    SetExcludeFooter(db->excludeFooter_);
+  }
+}
+
+void TDBGridBackgroundDataEh::SetFlag(bool& flag, bool value) {
+  if (flag == value) return;
+  flag = value;
+  dbGrid_->Invalidate();
+}
+void TDBGridBackgroundDataEh::SetExcludeTitle(bool value) { SetFlag(excludeTitle_, value); }
+void TDBGridBackgroundDataEh::SetExcludeIndicator(bool value) { SetFlag(excludeIndicator_, value); }
+void TDBGridBackgroundDataEh::SetExcludeFooter(bool value) { SetFlag(excludeFooter_, value); }
+
+TRect TDBGridBackgroundDataEh::BoundRect() const {
+  TRect r = TGridBackgroundDataEh::BoundRect();
+  TGridAxisDataEh* horz = dbGrid_->GetHorzAxis();
+  TGridAxisDataEh* vert = dbGrid_->GetVertAxis();
+  if (excludeFooter_) r.Bottom = vert->GetContraStart();
+  if (excludeIndicator_) r.Left += horz->GetFixedBoundary() - horz->GetFrozenLen();
+  if (excludeTitle_) r.Top += vert->GetFixedBoundary();
+  return r;
 }
 
 TAxisBarCaptionDefValuesEh* TColumnDefValuesEh::CreateTitleDefValues() {
@@ -891,8 +970,15 @@ void TDBGridTitleParamsEh::Assign(TPersistent* source) {
     sortMarkerStyle_ = src->sortMarkerStyle_;
     sortMarkerStyleStored_ = src->sortMarkerStyleStored_;
     SetImages(src->GetImages());
+    SetPopupMenu(src->GetPopupMenu());
   }
   TDBGridAreaParamsEh::Assign(source);
+}
+
+void TDBGridTitleParamsEh::SetPopupMenu(TPopupMenu* value) {
+  if (popupMenu_ == value) return;
+  popupMenu_ = value;
+  if (popupMenu_ && GetGrid()) popupMenu_->FreeNotification(GetGrid());
 }
 
 TDBGridTitleParamsEh::~TDBGridTitleParamsEh() {

@@ -87,21 +87,67 @@ bool ForEditAction(TCustomDBGridEh* grid, TBasicAction* action, F&& serve) {
 }
 }  // namespace
 
+bool TGridDataLinkEh::ExecuteAction(TBasicAction* action) {
+  TDataSource* source = GetDataSource();
+  if (!source || !action->HandlesTarget(source)) return false;
+  action->ExecuteTarget(source);
+  return true;
+}
+
+bool TGridDataLinkEh::UpdateAction(TBasicAction* action) {
+  TDataSource* source = GetDataSource();
+  if (!source || !action->HandlesTarget(source)) return false;
+  action->UpdateTarget(source);
+  return true;
+}
+
+// The data link answers first: a data-set action on the grid is the data source's; what the grid does
+// not serve is left to the data link as well.
 bool TCustomDBGridEh::ExecuteAction(TBasicAction* action) {
+  if (GetDataLink()->ExecuteAction(action)) return true;
   if (!Focused()) return false;
-  return ForEditAction(this, action, [this](bool allowed, void (TCustomDBGridEh::*run)()) {
+  const bool served = ForEditAction(this, action, [this](bool allowed, void (TCustomDBGridEh::*run)()) {
     if (!allowed) return false;
     (this->*run)();
     return true;
   });
+  return served || GetDataLink()->ExecuteAction(action);
 }
 
 bool TCustomDBGridEh::UpdateAction(TBasicAction* action) {
+  if (GetDataLink()->UpdateAction(action)) return true;
   if (!Focused()) return false;
-  return ForEditAction(this, action, [action](bool allowed, void (TCustomDBGridEh::*)()) {
+  const bool served = ForEditAction(this, action, [action](bool allowed, void (TCustomDBGridEh::*)()) {
     static_cast<TCustomAction*>(action)->SetEnabled(allowed);
     return true;
   });
+  return served || GetDataLink()->UpdateAction(action);
+}
+
+// The question names what is about to go: the current record, the selected records, all records, or
+// the values of the selected cells.
+bool TCustomDBGridEh::ConfirmDeleteSelection(TDBGridEhSelectionType kind) {
+  if (!options_.Contains(dgConfirmDelete)) return true;
+  TGridLibLanguageConsts* texts = GetGridLibLanguageConsts();
+  String question;
+  switch (kind) {
+    case gstAll:
+      question = texts->GetDeleteAllRecordsQuestionEh();
+      break;
+    case gstRectangle:
+    case gstColumns:
+      question = texts->GetClearSelectedCells();
+      break;
+    case gstRecordBookmarks:
+      if (bookmarks_->GetCount() > 1) {
+        question = Format(texts->GetDeleteMultipleRecordsQuestionEh(), {bookmarks_->GetCount()});
+        break;
+      }
+      [[fallthrough]];
+    default:
+      question = texts->GetDeleteRecordEh() + u"?";
+  }
+  return MessageDlg(question, mtConfirmation, mbOKCancel) == mrOk;
 }
 
 // ======================= Copy =======================
@@ -185,10 +231,8 @@ void TCustomDBGridEh::DeleteSelection() {
   if (!CheckDeleteAction()) return;
   TDataSet* ds = TCustomDBAxisGridEh::GetDataLink()->GetDataSet();
   const TDBGridEhSelectionType kind = selection_->GetSelectionType();
+  if (!ConfirmDeleteSelection(kind)) return;
   if (kind == gstRecordBookmarks || kind == gstAll) {
-    if (options_.Contains(dgConfirmDelete) &&
-        MessageDlg(u"Delete all selected records?", mtConfirmation, mbOKCancel) != mrOk)
-      return;
     if (kind == gstRecordBookmarks) {
       bookmarks_->Delete();
     } else {
@@ -250,10 +294,6 @@ void TCustomDBGridEh::SelectAllAction() {
 
 // ======================= Menus =======================
 
-namespace {
-
-const Char* const kGlobalPopupMenuName = u"DBGridEhGlobalPopupMenu";
-
 void CopyPopupMenuItemFields(TMenuItem* item, TMenuItem* source) {
   item->SetAutoHotkeys(source->GetAutoHotkeys());
   item->SetAutoLineReduction(source->GetAutoLineReduction());
@@ -278,6 +318,10 @@ void CopyPopupMenuItemFields(TMenuItem* item, TMenuItem* source) {
   item->SetVisible(source->GetVisible());
   item->OnClick = source->OnClick;
 }
+
+namespace {
+
+const Char* const kGlobalPopupMenuName = u"DBGridEhGlobalPopupMenu";
 
 // A copy of a menu item and its sub-items, each of its source's class, all owned by the menu they are
 // copied into. An item of a descendant class copies itself when it can assign.
@@ -312,6 +356,7 @@ TPopupMenu* TCustomDBGridEh::InternalGetCellPopupMenu(TGridCoord cell, TCellArea
   TPopupMenu* menu = nullptr;
   if (column) {
     if (area.VertType == vctTitleEh) menu = column->GetTitle()->GetPopupMenu();
+    if (!menu && area.VertType == vctTitleEh) menu = titleParams_->GetPopupMenu();
     // The column's own menu; the editor's value menu is not the cell's.
     if (!menu) menu = column->GetPopupMenuProp();
   }

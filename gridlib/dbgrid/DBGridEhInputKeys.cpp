@@ -254,10 +254,7 @@ void TCustomDBGridEh::DeleteRecords() {
   if (GetReadOnly() || ds->IsEmpty() || !ds->CanModify() || !GetAllowedOperations().Contains(alopDeleteEh))
     return;
   const Integer selected = bookmarks_->GetCount();
-  if (options_.Contains(dgConfirmDelete)) {
-    const String question = selected > 1 ? u"Delete all selected records?" : u"Delete record?";
-    if (MessageDlg(question, mtConfirmation, mbOKCancel) != mrOk) return;
-  }
+  if (!ConfirmDeleteSelection(selected > 0 ? gstRecordBookmarks : gstNon)) return;
   if (selected == 0)
     ds->Delete();
   else

@@ -619,9 +619,33 @@ void TCustomDBGridEh::DoExit() {
   TCustomDBAxisGridEh::DoExit();
 }
 
-// The indicator title without a button toggles between everything selected and nothing.
+// The indicator title with a button opens its menu under the cell; without a button it toggles
+// between everything selected and nothing.
 void TCustomDBGridEh::DefaultIndicatorTitleMouseDown(TMouseButton button, TShiftState /*shift*/) {
   if (button != mbLeft) return;
+  if (indicatorTitle_->GetTitleButton()) {
+    const TRect r = TCustomGridEh::CellRect(0, 0, false);
+    indicatorTitle_->down_ = true;
+    InvalidateCell(0, 0);
+    TPopupMenu* menu = nullptr;
+    BuildIndicatorTitleMenu(menu);
+    if (menu && menu->GetItems()->GetCount() > 0) {
+      auto release = MakeScopeExit([this] {
+        indicatorTitle_->down_ = false;
+        InvalidateCell(0, 0);
+      });
+      const TPoint at = ClientToScreen(TPoint(r.Left, r.Bottom));
+      menu->Popup(at.X, at.Y);
+      if (!menu->GetOwner()) delete menu;
+      return;
+    }
+    indicatorTitle_->down_ = false;
+    state_ = dgsTitleDown;
+    tracking_ = true;
+    pressedCol_ = 0;
+    InvalidateCell(0, 0);
+    return;
+  }
   if (!options_.Contains(dgMultiSelect) || !TCustomDBAxisGridEh::GetDataLink()->GetActive()) return;
   if (!allowedSelections_.Contains(gstRecordBookmarks) && !allowedSelections_.Contains(gstAll)) return;
   if (selection_->GetSelectionType() != gstNon) {

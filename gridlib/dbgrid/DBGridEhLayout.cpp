@@ -4,6 +4,7 @@
 
 #include "gridlib/base/GridLibCore.h"
 #include "gridlib/dbgrid/DBGridEh.h"
+#include "platform/controls/Grids.h"
 #include "platform/rtl/RtlMath.h"
 #include "platform/rtl/ScopeGuard.h"
 
@@ -169,7 +170,14 @@ void TCustomDBGridEh::SetFrozenCols(Integer value) {
 
 void TCustomDBGridEh::SetContraColCountProp(Integer value) {
   if (contraColCount_ == value) return;
-  contraColCount_ = std::max(0, value);
+  if (!IsLoading()) {
+    if (value < 0) throw EInvalidGridOperationEh(SGridIndexOutOfRange);
+    const bool columnsKnown =
+        TCustomDBAxisGridEh::GetDataLink()->GetActive() || GetColumns()->GetState() == csCustomized;
+    if (columnsKnown && value >= GetHorzAxis()->GetFullCelCount() - GetHorzAxis()->GetFixedCelCount())
+      throw EInvalidGridOperationEh(u"Contra column count must be less than scrollable column count");
+  }
+  contraColCount_ = value;
   LayoutChanged();
 }
 

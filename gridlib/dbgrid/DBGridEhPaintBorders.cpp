@@ -36,7 +36,20 @@ void TDBGridLineParamsEh::SetHorzEmptySpaceStyle(TDBGridHorzEmptySpaceStyleEh va
   GetDBGrid()->Invalidate();
 }
 
+void TDBGridLineParamsEh::SetVertEmptySpaceStyle(TDrawEmptySpaceStyle value) {
+  if (GetVertEmptySpaceStyle() == value) return;
+  TDBAxisGridLineParamsEh::SetVertEmptySpaceStyle(value);
+  TCustomDBGridEh* grid = GetDBGrid();
+  TDBGridEhOptions options = grid->GetOptionsEh();
+  if (value == dessNonEh)
+    options.Exclude(dghExtendVertLines);
+  else
+    options.Include(dghExtendVertLines);
+  grid->SetOptionsEh(options);
+}
+
 TGridLineColorsEh* TCustomDBGridEh::CreateGridLineColors() { return new TDBGridLineParamsEh(this); }
+TGridBackgroundDataEh* TCustomDBGridEh::CreateBackgroundData() { return new TDBGridBackgroundDataEh(this); }
 
 TDBGridLineParamsEh* TCustomDBGridEh::GetGridLineParams() const {
   return static_cast<TDBGridLineParamsEh*>(GetGridLineColors());

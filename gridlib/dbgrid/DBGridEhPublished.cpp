@@ -100,6 +100,81 @@ const TTypeInfo* TypeInfoDefTextLayout() {
   return &info;
 }
 
+const TTypeInfo* TypeInfoAllowedOperations() {
+  static const TTypeInfo e = TTypeInfo::Enum(
+      u"TDBGridEhAllowedOperation", {u"alopInsertEh", u"alopUpdateEh", u"alopDeleteEh", u"alopAppendEh"});
+  static const TTypeInfo t = TTypeInfo::Set(u"TDBGridEhAllowedOperations", &e);
+  return &t;
+}
+
+const TTypeInfo* TypeInfoEditActions() {
+  static const TTypeInfo e = TTypeInfo::Enum(
+      u"TGridEditActionEh", {u"geaCutEh", u"geaCopyEh", u"geaPasteEh", u"geaDeleteEh", u"geaSelectAllEh"});
+  static const TTypeInfo t = TTypeInfo::Set(u"TGridEditActionsEh", &e);
+  return &t;
+}
+
+const TTypeInfo* TypeInfoIncludeImageModules() {
+  static const TTypeInfo e = TTypeInfo::Enum(
+      u"TIncludeImageModuleEh", {u"iimJpegImageModuleEh", u"iimGIFImageModuleEh", u"iimPNGImageModuleEh"});
+  static const TTypeInfo t = TTypeInfo::Set(u"TIncludeImageModulesEh", &e);
+  return &t;
+}
+
+const TTypeInfo* TypeInfoGridBorderStyle() {
+  static const TTypeInfo info = TTypeInfo::Enum(u"TBorderStyle", {u"bsNone", u"bsSingle"});
+  return &info;
+}
+
+const TTypeInfo* TypeInfoScrollBarVisibleMode() {
+  static const TTypeInfo info =
+      TTypeInfo::Enum(u"TScrollBarVisibleModeEh", {u"sbAlwaysShowEh", u"sbNeverShowEh", u"sbAutoShowEh"});
+  return &info;
+}
+
+const TTypeInfo* TypeInfoNavButtons() {
+  static const TTypeInfo e = TTypeInfo::Enum(
+      u"TNavButtonEh", {u"nbFirstEh", u"nbPriorEh", u"nbNextEh", u"nbLastEh", u"nbInsertEh", u"nbDeleteEh",
+                        u"nbEditEh", u"nbPostEh", u"nbCancelEh", u"nbRefreshEh"});
+  static const TTypeInfo t = TTypeInfo::Set(u"TNavButtonSetEh", &e);
+  return &t;
+}
+
+const TTypeInfo* TypeInfoScrollBarItems() {
+  static const TTypeInfo e = TTypeInfo::Enum(
+      u"TGridSBItemEh", {u"gsbiRecordsInfoEh", u"gsbiNavigator", u"gsbiSelAggregationInfoEh"});
+  static const TTypeInfo t = TTypeInfo::Set(u"TGridSBItemsEh", &e);
+  return &t;
+}
+
+const TTypeInfo* TypeInfoImagePlacement() {
+  static const TTypeInfo info = TTypeInfo::Enum(
+      u"TImagePlacementEh",
+      {u"ipTopLeftEh", u"ipTopCenterEh", u"ipTopRightEh", u"ipCenterLeftEh", u"ipCenterCenterEh",
+       u"ipCenterRightEh", u"ipBottomLeftEh", u"ipBottomCenterEh", u"ipBottomRightEh", u"ipFillEh",
+       u"ipReduceFitEh", u"ipFitEh", u"ipStretchEh", u"ipTileEh"});
+  return &info;
+}
+
+const TTypeInfo* TypeInfoLinesColorScheme() {
+  static const TTypeInfo info = TTypeInfo::Enum(
+      u"TDBGridLinesColorSchemeEh", {u"glcsDefaultEh", u"glcsClassicEh", u"glcsFlatEh", u"glcsThemedEh"});
+  return &info;
+}
+
+const TTypeInfo* TypeInfoVertEmptySpaceStyle() {
+  static const TTypeInfo info =
+      TTypeInfo::Enum(u"TDrawEmptySpaceStyle", {u"dessNonEh", u"dessSolidEh", u"dessGradiendEh"});
+  return &info;
+}
+
+const TTypeInfo* TypeInfoHorzEmptySpaceStyle() {
+  static const TTypeInfo info =
+      TTypeInfo::Enum(u"TDBGridHorzEmptySpaceStyleEh",
+                      {u"deshNonEh", u"deshExtendTitleWideSpaceEh", u"deshExtendGridWideSpaceEh"});
+  return &info;
+}
+
 }  // namespace
 
 void TDBGridAreaParamsEh::Published(TPropBuilder<TDBGridAreaParamsEh>& p) {
@@ -151,6 +226,7 @@ void TDBGridTitleParamsEh::Published(TPropBuilder<TDBGridTitleParamsEh>& p) {
           [](const TDBGridTitleParamsEh* t) { return t->GetSortMarkerStyleStored(); }));
   p.Int(u"VTitleMargin", &TDBGridTitleParamsEh::GetVTitleMargin, &TDBGridTitleParamsEh::SetVTitleMargin)
       .Default(10);
+  p.Object(u"PopupMenu", &TDBGridTitleParamsEh::GetPopupMenu, &TDBGridTitleParamsEh::SetPopupMenu);
 }
 
 void TDBGridIndicatorParamsEh::Published(TPropBuilder<TDBGridIndicatorParamsEh>& p) {
@@ -211,9 +287,108 @@ void TDBGridEhIndicatorTitle::Published(TPropBuilder<TDBGridEhIndicatorTitle>& p
   p.Bool(u"UseGlobalMenu", &TDBGridEhIndicatorTitle::GetUseGlobalMenu,
          &TDBGridEhIndicatorTitle::SetUseGlobalMenu)
       .Default(1);
+  p.Object(u"DropdownMenu", &TDBGridEhIndicatorTitle::GetDropdownMenu,
+           &TDBGridEhIndicatorTitle::SetDropdownMenu);
+}
+
+void TDBGridEhPopupMenuParams::Published(TPropBuilder<TDBGridEhPopupMenuParams>& p) {
+  p.Bool(u"BuildMenuOnPopup", &TDBGridEhPopupMenuParams::GetBuildMenuOnPopup,
+         &TDBGridEhPopupMenuParams::SetBuildMenuOnPopup)
+      .Default(0);
+  p.Bool(u"UseGlobalMenu", &TDBGridEhPopupMenuParams::GetUseGlobalMenu,
+         &TDBGridEhPopupMenuParams::SetUseGlobalMenu)
+      .Default(0);
+  p.Bool(u"UseIndicatorMenu", &TDBGridEhPopupMenuParams::GetUseIndicatorMenu,
+         &TDBGridEhPopupMenuParams::SetUseIndicatorMenu)
+      .Default(0);
+}
+
+void TDBGridBackgroundDataEh::Published(TPropBuilder<TDBGridBackgroundDataEh>& p) {
+  p.Bool(u"ExcludeFooter", &TDBGridBackgroundDataEh::GetExcludeFooter,
+         &TDBGridBackgroundDataEh::SetExcludeFooter)
+      .Default(0);
+  p.Bool(u"ExcludeIndicator", &TDBGridBackgroundDataEh::GetExcludeIndicator,
+         &TDBGridBackgroundDataEh::SetExcludeIndicator)
+      .Default(0);
+  p.Bool(u"ExcludeTitle", &TDBGridBackgroundDataEh::GetExcludeTitle,
+         &TDBGridBackgroundDataEh::SetExcludeTitle)
+      .Default(0);
+  p.Int(u"HorzMargin", &TGridBackgroundDataEh::GetHorzMargin, &TGridBackgroundDataEh::SetHorzMargin)
+      .Default(0);
+  p.Object(u"Picture", &TGridBackgroundDataEh::GetPicture, &TGridBackgroundDataEh::SetPicture);
+  p.Enum(u"Placement", TypeInfoImagePlacement(), &TGridBackgroundDataEh::GetPlacement,
+         &TGridBackgroundDataEh::SetPlacement)
+      .Default(ipCenterCenterEh);
+  p.Int(u"VertMargin", &TGridBackgroundDataEh::GetVertMargin, &TGridBackgroundDataEh::SetVertMargin)
+      .Default(0);
+  p.Bool(u"Visible", &TGridBackgroundDataEh::GetVisible, &TGridBackgroundDataEh::SetVisible).Default(0);
+}
+
+void TDBGridLineParamsEh::Published(TPropBuilder<TDBGridLineParamsEh>& p) {
+  const auto colour = [&p](const Char* name, auto get, auto set) {
+    p.IntIdent(name, TypeInfoColor(), get, set).Default(clDefault);
+  };
+  colour(u"BrightColor", &TGridLineColorsEh::GetAssignedBrightColor, &TGridLineColorsEh::SetBrightColor);
+  colour(u"DarkColor", &TGridLineColorsEh::GetAssignedDarkColor, &TGridLineColorsEh::SetDarkColor);
+  colour(u"DataBoundaryColor", &TDBAxisGridLineParamsEh::GetAssignedDataBoundaryColor,
+         &TDBAxisGridLineParamsEh::SetDataBoundaryColor);
+  colour(u"DataHorzColor", &TGridLineColorsEh::GetAssignedDataHorzColor,
+         &TGridLineColorsEh::SetDataHorzColor);
+  colour(u"DataVertColor", &TGridLineColorsEh::GetAssignedDataVertColor,
+         &TGridLineColorsEh::SetDataVertColor);
+  p.Bool(u"DataHorzLines", &TDBAxisGridLineParamsEh::GetDataHorzLines,
+         &TDBAxisGridLineParamsEh::SetDataHorzLines)
+      .NoDefault()
+      .Stored(&TDBAxisGridLineParamsEh::GetDataHorzLinesStored);
+  p.Bool(u"DataVertLines", &TDBAxisGridLineParamsEh::GetDataVertLines,
+         &TDBAxisGridLineParamsEh::SetDataVertLines)
+      .NoDefault()
+      .Stored(&TDBAxisGridLineParamsEh::GetDataVertLinesStored);
+  p.Bool(u"GridBoundaries", &TDBAxisGridLineParamsEh::GetGridBoundaries,
+         &TDBAxisGridLineParamsEh::SetGridBoundaries)
+      .Default(0);
+  p.Enum(u"ColorScheme", TypeInfoLinesColorScheme(), &TDBAxisGridLineParamsEh::GetColorScheme,
+         &TDBAxisGridLineParamsEh::SetColorScheme)
+      .Default(glcsDefaultEh);
+  p.Enum(u"VertEmptySpaceStyle", TypeInfoVertEmptySpaceStyle(),
+         &TDBAxisGridLineParamsEh::GetVertEmptySpaceStyle, &TDBGridLineParamsEh::SetVertEmptySpaceStyle)
+      .Default(dessGradiendEh);
+  p.Enum(u"HorzEmptySpaceStyle", TypeInfoHorzEmptySpaceStyle(), &TDBGridLineParamsEh::GetHorzEmptySpaceStyle,
+         &TDBGridLineParamsEh::SetHorzEmptySpaceStyle)
+      .Default(deshNonEh);
+}
+
+void TDBGridEhScrollBarPanel::Published(TPropBuilder<TDBGridEhScrollBarPanel>& p) {
+  p.Set(u"NavigatorButtons", TypeInfoNavButtons(), &TDBGridEhScrollBarPanel::GetNavigatorButtons,
+        &TDBGridEhScrollBarPanel::SetNavigatorButtons)
+      .NoDefault();
+  p.Bool(u"Visible", &TDBGridEhScrollBarPanel::GetVisible, &TDBGridEhScrollBarPanel::SetVisible).Default(0);
+  p.Set(u"VisibleItems", TypeInfoScrollBarItems(), &TDBGridEhScrollBarPanel::GetVisibleItems,
+        &TDBGridEhScrollBarPanel::SetVisibleItems)
+      .NoDefault();
+}
+
+void THorzDBGridEhScrollBar::Published(TPropBuilder<THorzDBGridEhScrollBar>& p) {
+  p.Object(u"ExtraPanel", &THorzDBGridEhScrollBar::GetExtraPanel, &THorzDBGridEhScrollBar::SetExtraPanel);
+  p.Int(u"Height", &TGridScrollBarEh::GetSize, &TGridScrollBarEh::SetSize).Default(0);
+  p.Bool(u"SmoothStep", &TGridScrollBarEh::GetSmoothStep, &TGridScrollBarEh::SetSmoothStep).Default(1);
+  p.Bool(u"Visible", &TGridScrollBarEh::GetVisible, &TGridScrollBarEh::SetVisible).Stored(false);
+  p.Enum(u"VisibleMode", TypeInfoScrollBarVisibleMode(), &TGridScrollBarEh::GetVisibleMode,
+         &TGridScrollBarEh::SetVisibleMode)
+      .Default(sbAutoShowEh);
+}
+
+void TVertDBGridEhScrollBar::Published(TPropBuilder<TVertDBGridEhScrollBar>& p) {
+  p.Bool(u"SmoothStep", &TGridScrollBarEh::GetSmoothStep, &TGridScrollBarEh::SetSmoothStep).Default(0);
+  p.Bool(u"Visible", &TGridScrollBarEh::GetVisible, &TGridScrollBarEh::SetVisible).Stored(false);
+  p.Enum(u"VisibleMode", TypeInfoScrollBarVisibleMode(), &TGridScrollBarEh::GetVisibleMode,
+         &TGridScrollBarEh::SetVisibleMode)
+      .Default(sbAutoShowEh);
+  p.Int(u"Width", &TGridScrollBarEh::GetSize, &TGridScrollBarEh::SetSize).Default(0);
 }
 
 void TDBGridEh::Published(TPropBuilder<TDBGridEh>& p) {
+  PublishedAppearance(p);
   p.Set(u"AllowedSelections", TypeInfoAllowedSelections(), &TCustomDBGridEh::GetAllowedSelections,
         &TCustomDBGridEh::SetAllowedSelections)
       .Default(TDBGridEhAllowedSelections{gstRecordBookmarks, gstRectangle, gstColumns, gstAll});
@@ -245,7 +420,6 @@ void TDBGridEh::Published(TPropBuilder<TDBGridEh>& p) {
   p.Set(u"OptionsEh", TypeInfoDBGridEhOptions(), &TCustomDBGridEh::GetOptionsEh,
         &TCustomDBGridEh::SetOptionsEh)
       .Default(kDefaultDBGridEhOptions);
-  p.Bool(u"ReadOnly", &TCustomDBAxisGridEh::GetReadOnly, &TCustomDBAxisGridEh::SetReadOnly).Default(0);
   p.Int(u"RowHeight", &TCustomDBGridEh::GetRowHeight, &TCustomDBGridEh::SetRowHeight).Default(0);
   p.Int(u"RowLines", &TCustomDBGridEh::GetRowLines, &TCustomDBGridEh::SetRowLines).Default(0);
   p.Bool(u"RowSizingAllowed", &TCustomDBGridEh::GetRowSizingAllowed, &TCustomDBGridEh::SetRowSizingAllowed)
@@ -292,4 +466,60 @@ void TDBGridEh::Published(TPropBuilder<TDBGridEh>& p) {
   p.Event(u"OnSumListRecalcAll", &TCustomDBGridEh::OnSumListRecalcAll);
   p.Event(u"OnTitleBtnClick", &TCustomDBGridEh::OnTitleBtnClick, u"TTitleEhClickEvent");
   p.Event(u"OnTitleClick", &TCustomDBGridEh::OnTitleClick, u"TDBGridEhColumnEvent");
+  p.Event(u"OnDataHintShow", &TCustomDBGridEh::OnDataHintShow, u"TDBGridEhDataHintShowEvent");
+  p.Event(u"OnHintShowPause", &TCustomDBGridEh::OnHintShowPause, u"TDBGridEhHintShowPauseEvent");
+}
+
+// The grid's look, its editing permissions and its smaller parameter objects.
+void TDBGridEh::PublishedAppearance(TPropBuilder<TDBGridEh>& p) {
+  p.Set(u"AllowedOperations", TypeInfoAllowedOperations(), &TCustomDBAxisGridEh::GetAllowedOperations,
+        &TCustomDBAxisGridEh::SetAllowedOperations)
+      .Default(TDBGridEhAllowedOperations{alopInsertEh, alopUpdateEh, alopDeleteEh, alopAppendEh});
+  p.Object(u"BackgroundData", &TCustomDBGridEh::GetDBBackgroundData,
+           [](TCustomDBGridEh* g, TDBGridBackgroundDataEh* v) { g->GetDBBackgroundData()->Assign(v); });
+  p.Enum(u"BorderStyle", TypeInfoGridBorderStyle(), &TCustomGridEh::GetBorderStyle,
+         &TCustomGridEh::SetBorderStyle)
+      .Default(bsSingle);
+  p.Bool(u"DefaultDrawing", &TCustomDBAxisGridEh::GetDefaultDrawing, &TCustomDBAxisGridEh::SetDefaultDrawing)
+      .Default(1);
+  p.Bool(u"DrawGraphicData", &TCustomDBAxisGridEh::GetDrawGraphicData,
+         &TCustomDBAxisGridEh::SetDrawGraphicData)
+      .Default(0);
+  p.Bool(u"DrawMemoText", &TCustomDBAxisGridEh::GetDrawMemoText, &TCustomDBAxisGridEh::SetDrawMemoText)
+      .Default(0);
+  p.Object(u"DynProps", &TCustomDBAxisGridEh::GetDynProps, &TCustomDBAxisGridEh::SetDynProps);
+  p.Set(u"EditActions", TypeInfoEditActions(), &TCustomDBGridEh::GetEditActions,
+        &TCustomDBGridEh::SetEditActions)
+      .Default(TGridEditActionsEh{});
+  p.IntIdent(u"EvenRowColor", TypeInfoColor(), &TCustomDBGridEh::GetEvenRowColor,
+             &TCustomDBGridEh::SetEvenRowColor)
+      .NoDefault()
+      .Stored(&TCustomDBGridEh::GetEvenRowColorStored);
+  p.IntIdent(u"FixedColor", TypeInfoColor(), &TCustomGridEh::GetFixedColor, &TCustomGridEh::SetFixedColor)
+      .Default(clBtnFace);
+  p.Bool(u"Flat", &TCustomGridEh::GetFlat, &TCustomGridEh::SetFlat).Default(0);
+  // The footer font and the title images live in their parameter objects and are written there.
+  p.Object(
+       u"FooterFont", [](const TCustomDBGridEh* g) { return g->GetFooterFont(); },
+       [](TCustomDBGridEh* g, TFont* v) { g->SetFooterFont(v); })
+      .Stored(false);
+  p.Object(u"GridLineParams", &TCustomDBGridEh::GetGridLineParams,
+           [](TCustomDBGridEh* g, TDBGridLineParamsEh* v) { g->GetGridLineParams()->Assign(v); });
+  p.Object(
+      u"HorzScrollBar", [](const TCustomDBGridEh* g) { return g->GetHorzDBScrollBar(); },
+      [](TCustomDBGridEh* g, THorzDBGridEhScrollBar* v) { g->GetHorzDBScrollBar()->Assign(v); });
+  p.Set(u"IncludeImageModules", TypeInfoIncludeImageModules(), &TCustomDBAxisGridEh::GetIncludeImageModules,
+        &TCustomDBAxisGridEh::SetIncludeImageModules)
+      .Default(TIncludeImageModulesEh{});
+  p.IntIdent(u"OddRowColor", TypeInfoColor(), &TCustomDBGridEh::GetOddRowColor,
+             &TCustomDBGridEh::SetOddRowColor)
+      .NoDefault()
+      .Stored(&TCustomDBGridEh::GetOddRowColorStored);
+  p.Object(u"PopupMenuParams", &TCustomDBGridEh::GetPopupMenuParams,
+           [](TCustomDBGridEh* g, TDBGridEhPopupMenuParams* v) { g->GetPopupMenuParams()->Assign(v); });
+  p.Bool(u"ReadOnly", &TCustomDBAxisGridEh::GetReadOnly, &TCustomDBAxisGridEh::SetReadOnly).Default(0);
+  p.Object(u"TitleImages", &TCustomDBGridEh::GetTitleImages, &TCustomDBGridEh::SetTitleImages).Stored(false);
+  p.Object(
+      u"VertScrollBar", [](const TCustomDBGridEh* g) { return g->GetVertDBScrollBar(); },
+      [](TCustomDBGridEh* g, TVertDBGridEhScrollBar* v) { g->GetVertDBScrollBar()->Assign(v); });
 }

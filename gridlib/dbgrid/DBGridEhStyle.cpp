@@ -1042,7 +1042,27 @@ void TDBGridEhCenter::DefaultBuildIndicatorTitleMenu(TCustomDBGridEh* grid, TPop
     line->SetCaption(u"-");
     popupMenu->GetItems()->Add(line);
   }
-  if (!grid || !grid->GetIndicatorTitle()->GetUseGlobalMenu()) return;
+  if (!grid) return;
+  if (grid->GetIndicatorTitle()->GetUseGlobalMenu()) AddStandardIndicatorTitleItems(grid, popupMenu);
+  TPopupMenu* dropdown = grid->GetIndicatorTitle()->GetDropdownMenu();
+  if (!dropdown || dropdown->GetItems()->GetCount() == 0) return;
+  if (popupMenu->GetItems()->GetCount() > 0) {
+    auto* line = new TMenuItem(popupMenu);
+    line->SetCaption(u"-");
+    popupMenu->GetItems()->Add(line);
+  }
+  // The form's own items follow the standard ones, without their submenus.
+  for (Integer i = 0; i < dropdown->GetItems()->GetCount(); ++i) {
+    TMenuItem* source = dropdown->GetItems()->GetItem(i);
+    auto* copy = new TMenuItem(popupMenu);
+    copy->SetTag(source->GetTag());
+    CopyPopupMenuItemFields(copy, source);
+    popupMenu->GetItems()->Add(copy);
+    popupMenu->SetImages(source->GetParentMenu() ? source->GetParentMenu()->GetImages() : nullptr);
+  }
+}
+
+void TDBGridEhCenter::AddStandardIndicatorTitleItems(TCustomDBGridEh* grid, TPopupMenu* popupMenu) {
   TGridLibLanguageConsts* texts = GetGridLibLanguageConsts();
   const TGridEditActionsEh actions = grid->GetEditActions();
   struct TitleItem {

@@ -193,6 +193,8 @@ class TGridLineColorsEh : public TPersistent {
   // The colours as set, clDefault while not set.
   TColor GetAssignedBrightColor() const { return brightColor_; }
   TColor GetAssignedDarkColor() const { return darkColor_; }
+  TColor GetAssignedDataHorzColor() const { return dataHorzColor_; }
+  TColor GetAssignedDataVertColor() const { return dataVertColor_; }
   TColor GetDataHorzColor() const;
   void SetDataHorzColor(TColor value);
   TColor GetDataVertColor() const;
@@ -611,6 +613,7 @@ class TCustomGridEh : public TCustomControlEh {
   virtual TGridLineColorsEh* CreateGridLineColors();
   // A descendant's constructor makes its own line colours: the base's constructor could not ask it.
   void RecreateGridLineColors() { gridLineColors_.reset(CreateGridLineColors()); }
+  void RecreateBackgroundData() { backgroundData_.reset(CreateBackgroundData()); }
   // The same for the scroll-bar settings, which the base's constructor made as its own kind.
   void RecreateScrollBars() {
     horzScrollBar_.reset(CreateScrollBar(sbHorizontal));

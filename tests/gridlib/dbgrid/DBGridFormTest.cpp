@@ -235,3 +235,151 @@ TEST(DBGridFormResource, TheGridsAndColumnsHandlersAreBoundByNameAndWrittenBack)
 }
 
 }  // namespace
+
+namespace {
+
+// The handlers a form gives the grid's hint events.
+class THintEventsForm : public TForm {
+  KIV_CLASS(THintEventsForm, TForm)
+ public:
+  explicit THintEventsForm(TComponent* owner) : TForm(owner, 0) {}
+  static void Published(TPropBuilder<THintEventsForm>& p) {
+    p.Method(u"GridDataHint", &THintEventsForm::GridDataHint);
+    p.Method(u"GridHintPause", &THintEventsForm::GridHintPause);
+  }
+  void GridDataHint(TCustomDBGridEh*, TPoint, TGridCoord, TPoint, TColumnEh*, TDBGridEhDataHintParams*,
+                    bool&) {}
+  void GridHintPause(TCustomDBGridEh*, TPoint, TGridCoord, TPoint, TColumnEh*, Integer&, bool&) {}
+};
+
+struct PublishedCase {
+  const char* line;
+  std::function<bool(TDBGridEh*, TForm*)> holds;
+};
+
+// Loads a form whose grid carries one property line beside a popup menu and an image list.
+std::unique_ptr<TForm> LoadOnePropertyForm(const std::string& line, const std::string& path) {
+  std::ofstream(path, std::ios::binary) << "object HintEventsForm: THintEventsForm\n"
+                                           "  object Menu1: TPopupMenu\n"
+                                           "  end\n"
+                                           "  object Images1: TImageList\n"
+                                           "  end\n"
+                                           "  object Grid1: TDBGridEh\n    "
+                                        << line << "\n  end\nend\n";
+  auto form = std::make_unique<THintEventsForm>(nullptr);
+  form->AfterConstruction();
+  ReadComponentResFile(Utf8ToString(path), form.get());
+  return form;
+}
+
+TEST(DBGridFormResource, EveryPublishedGridPropertyLoadsAndIsWrittenBack) {
+  InitTestApplication();
+  for (TClass cls : {TDBGridEh::StaticClass(), TImageList::StaticClass(), TPopupMenu::StaticClass()})
+    if (!GetClass(cls->ClassName())) RegisterClass(cls);
+  const auto menu = [](TForm* f) { return dynamic_cast<TPopupMenu*>(f->FindComponent(u"Menu1")); };
+  const PublishedCase cases[] = {
+      {"AllowedOperations = [alopUpdateEh]",
+       [](TDBGridEh* g, TForm*) {
+         return g->GetAllowedOperations() == TDBGridEhAllowedOperations{alopUpdateEh};
+       }},
+      {"EditActions = [geaCopyEh, geaSelectAllEh]",
+       [](TDBGridEh* g, TForm*) {
+         return g->GetEditActions() == TGridEditActionsEh{geaCopyEh, geaSelectAllEh};
+       }},
+      {"EvenRowColor = clYellow", [](TDBGridEh* g, TForm*) { return g->GetEvenRowColor() == clYellow; }},
+      {"OddRowColor = clAqua", [](TDBGridEh* g, TForm*) { return g->GetOddRowColor() == clAqua; }},
+      {"Flat = True", [](TDBGridEh* g, TForm*) { return g->GetFlat(); }},
+      {"FixedColor = clGreen", [](TDBGridEh* g, TForm*) { return g->GetFixedColor() == clGreen; }},
+      {"BorderStyle = bsNone", [](TDBGridEh* g, TForm*) { return g->GetBorderStyle() == bsNone; }},
+      {"ReadOnly = True", [](TDBGridEh* g, TForm*) { return g->GetReadOnly(); }},
+      {"DrawMemoText = True", [](TDBGridEh* g, TForm*) { return g->GetDrawMemoText(); }},
+      {"DefaultDrawing = False", [](TDBGridEh* g, TForm*) { return !g->GetDefaultDrawing(); }},
+      {"IncludeImageModules = [iimPNGImageModuleEh]",
+       [](TDBGridEh* g, TForm*) { return g->GetIncludeImageModules().Contains(iimPNGImageModuleEh); }},
+      {"TitleImages = Images1",
+       [](TDBGridEh* g, TForm* f) { return g->GetTitleImages() == f->FindComponent(u"Images1"); }},
+      // A form read keeps the parameters' ParentFont as the form says, so the form says it.
+      {"FooterFont.Height = -17\n    FooterParams.ParentFont = False",
+       [](TDBGridEh* g, TForm*) { return g->GetFooterFont()->GetHeight() == -17; }},
+      {"GridLineParams.DataHorzLines = False",
+       [](TDBGridEh* g, TForm*) { return !g->GetGridLineParams()->GetDataHorzLines(); }},
+      {"GridLineParams.VertEmptySpaceStyle = dessNonEh",
+       [](TDBGridEh* g, TForm*) { return !g->GetOptionsEh().Contains(dghExtendVertLines); }},
+      {"GridLineParams.DarkColor = clMaroon",
+       [](TDBGridEh* g, TForm*) { return g->GetGridLineParams()->GetDarkColor() == clMaroon; }},
+      {"GridLineParams.HorzEmptySpaceStyle = deshExtendGridWideSpaceEh",
+       [](TDBGridEh* g, TForm*) {
+         return g->GetGridLineParams()->GetHorzEmptySpaceStyle() == deshExtendGridWideSpaceEh;
+       }},
+      {"HorzScrollBar.Height = 12",
+       [](TDBGridEh* g, TForm*) { return g->GetHorzScrollBar()->GetSize() == 12; }},
+      {"HorzScrollBar.ExtraPanel.Visible = True",
+       [](TDBGridEh* g, TForm*) { return g->GetHorzDBScrollBar()->GetExtraPanel()->GetVisible(); }},
+      {"HorzScrollBar.SmoothStep = False",
+       [](TDBGridEh* g, TForm*) { return !g->GetHorzScrollBar()->GetSmoothStep(); }},
+      {"VertScrollBar.Width = 9", [](TDBGridEh* g, TForm*) { return g->GetVertScrollBar()->GetSize() == 9; }},
+      {"VertScrollBar.VisibleMode = sbAlwaysShowEh",
+       [](TDBGridEh* g, TForm*) { return g->GetVertScrollBar()->GetVisibleMode() == sbAlwaysShowEh; }},
+      {"PopupMenuParams.UseIndicatorMenu = True",
+       [](TDBGridEh* g, TForm*) { return g->GetPopupMenuParams()->GetUseIndicatorMenu(); }},
+      {"PopupMenuParams.BuildMenuOnPopup = True",
+       [](TDBGridEh* g, TForm*) { return g->GetPopupMenuParams()->GetBuildMenuOnPopup(); }},
+      {"TitleParams.PopupMenu = Menu1",
+       [menu](TDBGridEh* g, TForm* f) { return g->GetTitleParams()->GetPopupMenu() == menu(f); }},
+      {"IndicatorTitle.DropdownMenu = Menu1",
+       [menu](TDBGridEh* g, TForm* f) { return g->GetIndicatorTitle()->GetDropdownMenu() == menu(f); }},
+      {"BackgroundData.ExcludeTitle = True",
+       [](TDBGridEh* g, TForm*) { return g->GetDBBackgroundData()->GetExcludeTitle(); }},
+      {"BackgroundData.Placement = ipTileEh",
+       [](TDBGridEh* g, TForm*) { return g->GetDBBackgroundData()->GetPlacement() == ipTileEh; }},
+      {"BackgroundData.Visible = True",
+       [](TDBGridEh* g, TForm*) { return g->GetDBBackgroundData()->GetVisible(); }},
+      {"OnDataHintShow = GridDataHint",
+       [](TDBGridEh* g, TForm*) { return static_cast<bool>(g->OnDataHintShow); }},
+      {"OnHintShowPause = GridHintPause",
+       [](TDBGridEh* g, TForm*) { return static_cast<bool>(g->OnHintShowPause); }},
+  };
+  const std::string path = ::testing::TempDir() + "dbgrideh_one_property.dfm";
+  const std::string again = ::testing::TempDir() + "dbgrideh_one_property_again.dfm";
+  for (const PublishedCase& c : cases) {
+    SCOPED_TRACE(c.line);
+    std::unique_ptr<TForm> form;
+    ASSERT_NO_THROW(form = LoadOnePropertyForm(c.line, path));
+    auto* grid = dynamic_cast<TDBGridEh*>(form->FindComponent(u"Grid1"));
+    ASSERT_NE(grid, nullptr);
+    EXPECT_TRUE(c.holds(grid, form.get())) << "loaded";
+    WriteComponentResFile(Utf8ToString(again), form.get());
+    auto reloaded = std::make_unique<THintEventsForm>(nullptr);
+    reloaded->AfterConstruction();
+    ReadComponentResFile(Utf8ToString(again), reloaded.get());
+    auto* reloadedGrid = dynamic_cast<TDBGridEh*>(reloaded->FindComponent(u"Grid1"));
+    ASSERT_NE(reloadedGrid, nullptr);
+    EXPECT_TRUE(c.holds(reloadedGrid, reloaded.get())) << "written back and loaded again";
+  }
+  std::remove(path.c_str());
+  std::remove(again.c_str());
+}
+
+// The background may leave the titles and footers out: the picture lies between them.
+TEST(DBGridFormResource, BackgroundThatExcludesTitlesAndFootersLiesBetweenThem) {
+  InitTestApplication();
+  auto form = std::make_unique<TForm>(nullptr, 0);
+  form->AfterConstruction();
+  auto* grid = new TDBGridEh(form.get());
+  grid->SetParent(form.get());
+  grid->SetBounds(0, 0, 300, 200);
+  grid->SetFooterRowCount(1);
+  form->Show();
+  ProcessPendingEvents();
+  TDBGridBackgroundDataEh* background = grid->GetDBBackgroundData();
+  const TRect whole = background->BoundRect();
+  background->SetExcludeTitle(true);
+  background->SetExcludeFooter(true);
+  const TRect inner = background->BoundRect();
+  EXPECT_EQ(inner.Top, whole.Top + grid->GetVertAxis()->GetFixedBoundary());
+  EXPECT_EQ(inner.Bottom, grid->GetVertAxis()->GetContraStart());
+  EXPECT_LT(inner.Bottom, whole.Bottom);
+  EXPECT_EQ(inner.Left, whole.Left);
+}
+
+}  // namespace

@@ -5,12 +5,14 @@
 
 #include "gridlib/memtable/MemTableEh.h"
 #include "platform/controls/Clipbrd.h"
+#include "platform/controls/Dialogs.h"
 #include "platform/controls/Menus.h"
 #include "platform/controls/StdActns.h"
 #include "platform/controls/StdEdits.h"
 #include "platform/rtl/FormatSettings.h"
 #include "platform/rtl/ScopeGuard.h"
 #include "tests/gridlib/dbgrid/DBGridTestSupport.h"
+#include "tests/platform/controls/Later.h"
 #include "tests/platform/data/conformance/TestDataSet.h"
 
 namespace {
@@ -1304,3 +1306,125 @@ TEST_F(DBGridInputWidthsTest, ACellButtonsShortCutPressesItAndTakesTheKey) {
 }
 
 }  // namespace
+
+namespace {
+// A data-set action: it works on any data source, as the class library's record actions do.
+class TRecordCountAction : public TCustomAction {
+ public:
+  explicit TRecordCountAction(TComponent* owner) : TCustomAction(owner) {}
+  bool HandlesTarget(TObject* target) override { return dynamic_cast<TDataSource*>(target) != nullptr; }
+  void ExecuteTarget(TObject* target) override {
+    executed = static_cast<TDataSource*>(target)->GetDataSet()->RecordCount();
+  }
+  void UpdateTarget(TObject*) override { updated = true; }
+  Integer executed = 0;
+  bool updated = false;
+};
+}  // namespace
+
+TEST_F(DBGridInputTest, DataSetActionsGoToTheDataSourceEvenWhenTheGridIsNotFocused) {
+  auto* action = new TRecordCountAction(form_.get());
+  auto* other = new TEdit(form_.get());
+  other->SetParent(form_.get());
+  other->SetFocus();
+  ProcessPendingEvents();
+  EXPECT_TRUE(grid_->UpdateAction(action));
+  EXPECT_TRUE(action->updated);
+  EXPECT_TRUE(grid_->ExecuteAction(action));
+  EXPECT_EQ(action->executed, 100);
+}
+
+TEST_F(DBGridInputTest, DeletingASelectionAsksInRussianWhatGoes) {
+  SetMultiSelect();
+  grid_->SetEditActions({geaDeleteEh});
+  struct Case {
+    std::function<void()> select;
+    String question;
+  };
+  const Case cases[] = {
+      {[&] { Key(VK_RIGHT, {ssShift}); }, u"Очистить выделенные ячейки?"},
+      {[&] {
+         grid_->GetSelectedRows()->SetCurrentRowSelected(true);
+         data_->Next();
+         grid_->GetSelectedRows()->SetCurrentRowSelected(true);
+       },
+       u"Удалить 2 выбранных записей?"},
+      {[&] { grid_->GetSelection()->SelectAll(); }, u"Удалить все записи?"},
+  };
+  for (const Case& c : cases) {
+    grid_->GetSelection()->Clear();
+    c.select();
+    TDialogRecorder answers(TDialogAnswer::Button(mrCancel));
+    grid_->DeleteSelection();
+    ASSERT_EQ(answers.Count(), 1) << StringToUtf8(c.question);
+    EXPECT_EQ(answers.Last().Text, c.question);
+    EXPECT_EQ(data_->RecordCount(), 100) << "a cancelled question changes nothing";
+    EXPECT_FALSE(data_->FieldByName(u"NAME")->IsNull());
+  }
+  grid_->GetSelection()->Clear();
+  TDialogRecorder answers(TDialogAnswer::Button(mrCancel));
+  grid_->DeleteRecords();
+  ASSERT_EQ(answers.Count(), 1);
+  EXPECT_EQ(answers.Last().Text, u"Удалить запись?");
+}
+
+TEST_F(DBGridInputTest, TheIndicatorTitleButtonOpensTheStandardMenuWithTheFormsItemsUnderTheCell) {
+  SetMultiSelect();
+  grid_->SetEditActions({geaCopyEh, geaSelectAllEh});
+  auto* formMenu = new TPopupMenu(form_.get());
+  auto* refresh = new TMenuItem(formMenu);
+  refresh->SetCaption(u"Обновить");
+  formMenu->GetItems()->Add(refresh);
+  grid_->GetIndicatorTitle()->SetDropdownMenu(formMenu);
+  grid_->GetIndicatorTitle()->SetTitleButton(true);
+  std::vector<String> captions;
+  bool down = false;
+  TLater look([&] {
+    // The standard menu is the one all grids share, kept by the screen.
+    auto* menu = dynamic_cast<TPopupMenu*>(Screen->FindComponent(u"DBGridEhIndicatorTitlePopupMenu"));
+    for (Integer i = 0; menu && i < menu->GetItems()->GetCount(); ++i)
+      captions.push_back(StripHotkey(menu->GetItems()->GetItem(i)->GetCaption()));
+    down = grid_->GetIndicatorTitle()->GetDown();
+    CloseOpenMenus();
+  });
+  Click(Centre(0, 0));
+  EXPECT_TRUE(down) << "the button is held while its menu is open";
+  EXPECT_FALSE(grid_->GetIndicatorTitle()->GetDown());
+  ASSERT_FALSE(captions.empty());
+  EXPECT_EQ(captions.back(), u"Обновить") << "the form's items follow the standard ones";
+  EXPECT_EQ(captions[captions.size() - 2], u"-");
+  EXPECT_EQ(grid_->GetSelection()->GetSelectionType(), gstNon) << "a press on the button selects nothing";
+}
+
+TEST_F(DBGridInputTest, ContraColumnsMustLeaveAScrollableColumn) {
+  struct Case {
+    Integer count;
+    const char* error;
+  };
+  for (const Case& c : {Case{-1, "Grid index out of range"},
+                        Case{3, "Contra column count must be less than scrollable column count"},
+                        Case{7, "Contra column count must be less than scrollable column count"}}) {
+    try {
+      grid_->SetContraColCountProp(c.count);
+      ADD_FAILURE() << c.count << " was taken";
+    } catch (const EInvalidGridOperationEh& e) {
+      EXPECT_EQ(StringToUtf8(e.Message()), c.error);
+    }
+    EXPECT_EQ(grid_->GetContraColCountProp(), 0);
+  }
+  grid_->SetContraColCountProp(2);
+  EXPECT_EQ(grid_->GetContraColCountProp(), 2);
+}
+
+TEST_F(DBGridInputTest, SizingAColumnTheGridMadeWritesTheFieldsDisplayWidth) {
+  TField* name = data_->FieldByName(u"NAME");
+  ASSERT_EQ(name->GetDisplayWidth(), 20);
+  Column(u"NAME")->SetWidth(60);
+  EXPECT_LT(name->GetDisplayWidth(), 20) << "a narrower column narrows the field";
+  EXPECT_GT(name->GetDisplayWidth(), 0);
+  EXPECT_NEAR(Column(u"NAME")->GetWidth(), 60, 10) << "the width follows the field it wrote";
+  const Integer written = name->GetDisplayWidth();
+  grid_->SetUpdateFields(false);
+  Column(u"NAME")->SetWidth(300);
+  EXPECT_EQ(name->GetDisplayWidth(), written) << "a grid told not to keeps the field as it is";
+}

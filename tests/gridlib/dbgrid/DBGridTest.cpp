@@ -215,7 +215,7 @@ TEST_F(DBGridTest, RowAreasAndFrozenAndContraColumnsFollowTheOptions) {
   data_->Open();
   EXPECT_EQ(grid_->GetFixedColCount(), 2);
   grid_->SetFrozenCols(1);
-  grid_->SetContraColCountProp(2);
+  grid_->SetContraColCountProp(1);
   EXPECT_EQ(grid_->GetContraColCount(), 1);
   EXPECT_EQ(grid_->GetColumns()->GetLastScrollVisibleColumn(), Column(u"NAME"));
 }
