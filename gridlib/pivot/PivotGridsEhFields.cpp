@@ -16,27 +16,9 @@
 
 namespace {
 
+// The grid library's numeric types, with the counters and flags a pivot also sums.
 bool IsNumericOrBooleanType(TFieldType type) {
-  switch (type) {
-    case ftSmallint:
-    case ftInteger:
-    case ftWord:
-    case ftFloat:
-    case ftCurrency:
-    case ftBCD:
-    case ftAutoInc:
-    case ftLargeint:
-    case ftFMTBcd:
-    case ftLongWord:
-    case ftShortint:
-    case ftByte:
-    case ftExtended:
-    case ftSingle:
-    case ftBoolean:
-      return true;
-    default:
-      return false;
-  }
+  return IsNumericFieldTypeEh(type) || type == ftAutoInc || type == ftLargeint || type == ftBoolean;
 }
 
 bool IsDateTimeType(TFieldType type) {
